@@ -1,0 +1,41 @@
+# Shared build rules of the project.
+
+set(GB_WARNINGS -Wall -Wextra)
+if(GLIMMERBOX_WERROR)
+  list(APPEND GB_WARNINGS -Werror)
+endif()
+
+if(GLIMMERBOX_SANITIZE)
+  set(GB_SANITIZE_FLAGS -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
+  add_compile_options(${GB_SANITIZE_FLAGS})
+  add_link_options(${GB_SANITIZE_FLAGS})
+endif()
+
+# gb_add_library(<name> [DEPENDS <targets...>] [PACKAGES <imported targets...>])
+# Builds every .cpp of the calling folder into one static library.
+function(gb_add_library name)
+  cmake_parse_arguments(ARG "" "" "DEPENDS;PACKAGES" ${ARGN})
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  add_library(${name} STATIC ${sources})
+  target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR})
+  target_compile_options(${name} PRIVATE ${GB_WARNINGS})
+  target_link_libraries(${name} PUBLIC ${ARG_DEPENDS} ${ARG_PACKAGES})
+endfunction()
+
+# gb_add_test_suite(<subsystem> <libraries...>)
+# One GoogleTest executable from tests/<subsystem>/*.cpp; every test is its own CTest case.
+function(gb_add_test_suite subsystem)
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${subsystem}/*.cpp)
+  if(NOT sources)
+    return()
+  endif()
+  set(target ${subsystem}_tests)
+  add_executable(${target} ${sources})
+  target_compile_options(${target} PRIVATE ${GB_WARNINGS})
+  target_link_libraries(${target} PRIVATE gb_testsupport ${ARGN})
+  add_dependencies(${target} gb_bundle)
+  gtest_discover_tests(${target}
+    WORKING_DIRECTORY ${CMAKE_BINARY_DIR}
+    DISCOVERY_TIMEOUT 60
+    PROPERTIES TIMEOUT 120 LABELS ${subsystem})
+endfunction()

@@ -1,0 +1,86 @@
+// Basic types, result codes and four-character codes of the host layer.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+typedef uint8_t UInt8;
+typedef int8_t SInt8;
+typedef uint16_t UInt16;
+typedef int16_t SInt16;
+typedef uint32_t UInt32;
+typedef int32_t SInt32;
+typedef uint64_t UInt64;
+typedef int64_t SInt64;
+typedef bool Boolean;
+typedef int16_t OSErr;
+typedef int32_t OSStatus;
+typedef uint32_t FourCharCode;
+typedef FourCharCode OSType;
+typedef FourCharCode ResType;
+typedef uint16_t UniChar;
+typedef uint32_t UniCharCount;
+typedef unsigned char Str255[256];
+typedef unsigned char Str63[64];
+typedef unsigned char Str31[32];
+typedef const unsigned char* ConstStr255Param;
+typedef unsigned char* StringPtr;
+typedef const unsigned char* ConstStringPtr;
+
+typedef uint8_t u8;
+typedef int8_t s8;
+typedef uint16_t u16;
+typedef int16_t s16;
+typedef uint32_t u32;
+typedef int32_t s32;
+typedef uint64_t u64;
+typedef int64_t s64;
+
+// A four-character code from its text, first character in the high byte:
+// FourCC("TEXT") == 0x54455854.
+constexpr FourCharCode FourCC(const char (&code)[5]) {
+  return (FourCharCode(UInt8(code[0])) << 24) | (FourCharCode(UInt8(code[1])) << 16) |
+         (FourCharCode(UInt8(code[2])) << 8) | FourCharCode(UInt8(code[3]));
+}
+
+// Result codes. Names follow the classic Mac OS values that callers test for.
+enum : OSErr {
+  noErr = 0,
+  ioErr = -36,
+  eofErr = -39,
+  tmfoErr = -42,
+  fnfErr = -43,
+  wPrErr = -44,
+  fLckdErr = -45,
+  vLckdErr = -46,
+  fBsyErr = -47,
+  dupFNErr = -48,
+  opWrErr = -49,
+  paramErr = -50,
+  rfNumErr = -51,
+  permErr = -54,
+  nsvErr = -35,
+  dskFulErr = -34,
+  bdNamErr = -37,
+  fnOpnErr = -38,
+  posErr = -40,
+  memFullErr = -108,
+  nilHandleErr = -109,
+  dirNFErr = -120,
+  resNotFound = -192,
+  resFNotFound = -193,
+  mapReadErr = -199,
+  notAFileErr = -1302,
+  diffVolErr = -1303,
+  errFSBadFSRef = -1401,
+  errFSBadForkName = -1402,
+  errFSBadBuffer = -1403,
+  errFSBadForkRef = -1404,
+  errFSNotAFolder = -1407,
+  errFSForkNotFound = -1409,
+  errFSNameTooLong = -1410,
+  errFSNoMoreItems = -1417,
+  errFSForkExists = -1421,
+  unimpErr = -4,
+  eventNotHandledErr = -9874,
+};

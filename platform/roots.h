@@ -1,0 +1,33 @@
+// The process's root folders, read from the environment.
+//
+// Every folder of the user that the system touches is found from here, so
+// that tests and continuous integration can run in temporary folders:
+//   HOME             the user's home folder (default: the password database)
+//   TMPDIR           where the per-user temporary items live (default /tmp)
+//   XDG_CONFIG_HOME  the preferences folder (default ~/.config)
+//   XDG_DATA_HOME    application support (default ~/.local/share)
+//   GLIMMERBOX_BUNDLE  the application bundle (default: found from the
+//                      executable, else the bundle of the build tree)
+// All paths are host paths (UTF-8); folder paths end in "/".
+#pragma once
+
+#include <string>
+
+namespace plat {
+
+const std::string& HomeFolder();
+const std::string& TemporaryRoot();
+const std::string& PreferencesRoot();
+const std::string& DataHomeRoot();
+const std::string& ApplicationBundle();
+
+// Re-reads the environment (tests change it).
+void ReloadRoots();
+
+// Overrides the bundle location for the rest of the run ("" restores the default).
+void SetApplicationBundle(const std::string& folder);
+
+// Adds one trailing '/' to a non-empty folder path that lacks it.
+std::string WithTrailingSlash(const std::string& folder);
+
+}  // namespace plat

@@ -1,0 +1,74 @@
+#include "tests/support/test_support.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+
+#include "platform/roots.h"
+
+namespace gbtest {
+
+std::string& MutableTestRoot() {
+  static std::string root;
+  return root;
+}
+
+const std::string& TestRoot() { return MutableTestRoot(); }
+
+std::string MakeTempFolder(const std::string& name) {
+  std::string path = TestRoot() + name;
+  std::string partial;
+  for (size_t i = 0; i < path.size(); ++i) {
+    partial += path[i];
+    if (path[i] == '/' || i + 1 == path.size()) mkdir(partial.c_str(), 0755);
+  }
+  return plat::WithTrailingSlash(path);
+}
+
+bool WriteFile(const std::string& path, const std::vector<uint8_t>& bytes) {
+  FILE* file = std::fopen(path.c_str(), "wb");
+  if (!file) return false;
+  bool ok = bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+  return std::fclose(file) == 0 && ok;
+}
+
+bool WriteFile(const std::string& path, const std::string& text) {
+  return WriteFile(path, std::vector<uint8_t>(text.begin(), text.end()));
+}
+
+std::vector<uint8_t> ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return {};
+  return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+std::string ReadTextFile(const std::string& path) {
+  std::vector<uint8_t> bytes = ReadFile(path);
+  return std::string(bytes.begin(), bytes.end());
+}
+
+bool FileExists(const std::string& path) {
+  struct stat info;
+  return lstat(path.c_str(), &info) == 0;
+}
+
+std::string SourceFolder() { return plat::WithTrailingSlash(GB_SOURCE_DIR); }
+
+std::string SharedFolder() {
+  const char* overridden = std::getenv("GLIMMERBOX_SHARED");
+  std::string folder = overridden && *overridden ? overridden : GB_SHARED_DIR;
+  struct stat info;
+  if (stat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) return std::string();
+  return plat::WithTrailingSlash(folder);
+}
+
+void SetEnvironment(const std::string& name, const std::string& value) {
+  setenv(name.c_str(), value.c_str(), 1);
+  plat::ReloadRoots();
+}
+
+}  // namespace gbtest

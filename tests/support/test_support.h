@@ -1,0 +1,35 @@
+// Helpers shared by every test suite.
+//
+// Each test process runs in a fresh temporary root: HOME, TMPDIR and the XDG
+// folders point into it (see test_main.cpp), so nothing touches the real
+// user's folders. Paths here are host paths (UTF-8).
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace gbtest {
+
+// The temporary root of this test process (ends in "/").
+const std::string& TestRoot();
+
+// A new empty folder under the test root (ends in "/").
+std::string MakeTempFolder(const std::string& name);
+
+// Whole-file helpers; ReadFile gives an empty vector for a missing file.
+bool WriteFile(const std::string& path, const std::vector<uint8_t>& bytes);
+bool WriteFile(const std::string& path, const std::string& text);
+std::vector<uint8_t> ReadFile(const std::string& path);
+std::string ReadTextFile(const std::string& path);
+bool FileExists(const std::string& path);
+
+// The project's source folder, and the shared reference data beside it
+// ("" when that folder is absent: tests that need it skip).
+std::string SourceFolder();
+std::string SharedFolder();
+
+// Sets an environment variable and re-reads the process roots.
+void SetEnvironment(const std::string& name, const std::string& value);
+
+}  // namespace gbtest
