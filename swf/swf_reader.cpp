@@ -1,0 +1,256 @@
+#include "swf/swf_reader.h"
+
+#include <algorithm>
+
+#include "swf/swf_bit_writer.h"
+#include "swf/swf_record.h"
+
+namespace {
+
+u32 LittleEndian32(const u8* bytes) {
+  return u32(bytes[0]) | (u32(bytes[1]) << 8) | (u32(bytes[2]) << 16) | (u32(bytes[3]) << 24);
+}
+
+}  // namespace
+
+CSwfReader::CSwfReader() = default;
+
+CSwfReader::~CSwfReader() = default;
+
+void CSwfReader::Close() {}
+
+void CSwfReader::Reset() {
+  m_frameCounter = 0;
+  m_tags.clear();
+  m_bytes.clear();
+  m_position = 0;
+  m_header = CSwfHeader();
+  m_bitPosition = 0;
+  m_compressed = 0;
+  m_tagLength = 0;
+  m_floor = 0;
+  m_limit = 0;
+  m_nesting = 0;
+  m_overrun = false;
+}
+
+bool CSwfReader::LoadFromWriter(CSwfBitWriter& writer) {
+  Reset();
+  m_bytes = writer.GetBytes();
+  m_header.SetVersion(writer.GetVersion());
+  m_limit = u32(m_bytes.size());
+  m_tagLength = m_limit;
+  return true;
+}
+
+bool CSwfReader::LoadFromMemory(const u8* bytes, u32 size, bool checkSignature, u32 byteLimit,
+                                bool parseTags) {
+  Reset();
+  if (!bytes) return false;
+  if (checkSignature) {
+    if (size >= 1 && bytes[0] == 'C') {
+      m_compressed = 1;
+      return false;
+    }
+    if (size < 3 || bytes[0] != 'F' || bytes[1] != 'W' || bytes[2] != 'S') return false;
+  }
+  // Signature, version and length, or the length alone.
+  const u32 prefix = checkSignature ? 8 : 4;
+  if (size < prefix) return false;
+  u64 count = byteLimit ? byteLimit : LittleEndian32(bytes + prefix - 4);
+  if (!checkSignature) count = count >= 4 ? count - 4 : 0;
+  count = std::clamp<u64>(count, prefix, size);
+  m_bytes.assign(bytes, bytes + count);
+  return ParseLoadedMovie(checkSignature, parseTags);
+}
+
+bool CSwfReader::ParseLoadedMovie(bool checkSignature, bool parseTags) {
+  m_position = 0;
+  m_bitPosition = 0;
+  m_floor = 0;
+  m_limit = u32(m_bytes.size());
+  m_overrun = false;
+  if (m_header.Read(*this, checkSignature) == 0 || m_overrun) {
+    Reset();
+    return false;
+  }
+  if (parseTags) ReadAllTags(this, 0);
+  return true;
+}
+
+void CSwfReader::DeleteTags(bool destroy) {
+  if (destroy) {
+    for (CSwfTag* tag : m_tags) delete tag;
+  }
+  m_tags.clear();
+}
+
+void CSwfReader::GetMovieSize(u32& width, u32& height) {
+  width = m_header.GetWidth();
+  height = m_header.GetHeight();
+}
+
+void CSwfReader::Seek(u32 position) {
+  m_position = std::clamp(position, m_floor, m_limit);
+  m_bitPosition = 0;
+}
+
+void CSwfReader::Skip(u32 count) {
+  Seek(u32(std::min<u64>(u64(m_position) + count, m_limit)));
+}
+
+void CSwfReader::AlignByte() {
+  if (m_bitPosition == 0) return;
+  m_bitPosition = 0;
+  if (m_position < m_limit) ++m_position;
+}
+
+u32 CSwfReader::ReadBits(u16 count, bool isSigned) {
+  u32 value = 0;
+  for (u16 i = 0; i < count; ++i) {
+    if (m_bitPosition == 8) {
+      ++m_position;
+      m_bitPosition = 0;
+    }
+    u32 bit = 0;
+    if (m_position < m_limit) {
+      bit = (m_bytes[m_position] >> (7 - m_bitPosition)) & 1;
+      ++m_bitPosition;
+    } else {
+      m_overrun = true;
+    }
+    value = (value << 1) | bit;
+  }
+  if (isSigned && count > 0 && count < 32 && ((value >> (count - 1)) & 1)) value |= ~0u << count;
+  return value;
+}
+
+u8 CSwfReader::PeekByte() {
+  const u64 at = u64(m_position) + (m_bitPosition ? 1 : 0);
+  return at < m_limit ? m_bytes[at] : 0;
+}
+
+u8 CSwfReader::ReadU8() {
+  AlignByte();
+  if (m_position >= m_limit) {
+    m_overrun = true;
+    return 0;
+  }
+  return m_bytes[m_position++];
+}
+
+u16 CSwfReader::ReadU16() {
+  AlignByte();
+  if (GetRemaining() < 2) {
+    m_overrun = true;
+    return 0;
+  }
+  const u8* at = m_bytes.data() + m_position;
+  m_position += 2;
+  return u16(at[0] | (at[1] << 8));
+}
+
+u32 CSwfReader::ReadU32() {
+  AlignByte();
+  if (GetRemaining() < 4) {
+    m_overrun = true;
+    return 0;
+  }
+  const u32 value = LittleEndian32(m_bytes.data() + m_position);
+  m_position += 4;
+  return value;
+}
+
+void CSwfReader::ReadString(std::string& out, u32 length) {
+  out.clear();
+  AlignByte();
+  if (length > 0) {
+    std::vector<u8> bytes;
+    ReadBytes(bytes, length);
+    if (!bytes.empty() && bytes.back() == 0) bytes.pop_back();
+    out.assign(bytes.begin(), bytes.end());
+    return;
+  }
+  // Up to the zero byte; a string that runs to the end of the data ends there.
+  const u8* begin = m_bytes.data() + m_position;
+  const u8* end = m_bytes.data() + std::max(m_position, m_limit);
+  const u8* zero = std::find(begin, end, u8(0));
+  out.assign(begin, zero);
+  m_position += u32(zero - begin) + (zero != end ? 1 : 0);
+}
+
+u32 CSwfReader::ReadBytes(std::vector<u8>& out, u32 count) {
+  AlignByte();
+  const u32 n = std::min(count, GetRemaining());
+  if (n < count) m_overrun = true;
+  out.insert(out.end(), m_bytes.begin() + m_position, m_bytes.begin() + m_position + n);
+  m_position += n;
+  return n;
+}
+
+CSwfReader::Body CSwfReader::BeginBody(u32 length) {
+  AlignByte();
+  const Body saved{m_floor, m_limit, m_tagLength, m_position + std::min(length, GetRemaining())};
+  m_floor = m_position;
+  m_limit = saved.end;
+  return saved;
+}
+
+void CSwfReader::EndBody(const Body& body) {
+  m_floor = body.floor;
+  m_limit = body.limit;
+  m_tagLength = body.tagLength;
+  AlignByte();
+  if (m_position != body.end) Seek(body.end);
+}
+
+CSwfTag* CSwfReader::ReadTagFrom(CSwfReader& source, bool shallow) {
+  source.AlignByte();
+  const u16 word = source.ReadU16();
+  const u16 code = word >> 6;
+  u32 length = word & 63;
+  if (length == 63) length = source.ReadU32();
+  // A body that runs past the data is cut to what there is.
+  length = std::min(length, source.GetRemaining());
+  const Body body = source.BeginBody(length);
+  source.m_tagLength = length;
+  m_tagLength = length;
+  CSwfTag* tag = shallow ? CreateShallowTag(code, length) : CreateTag(code, length);
+  tag->Read(source);
+  source.EndBody(body);
+  return tag;
+}
+
+CSwfTag* CSwfReader::ReadNextTag() { return ReadTagFrom(*this, false); }
+
+void CSwfReader::ReadAllTags(CSwfReader* source, u32 frameLimit) {
+  ReadTagsFrom(source ? *source : *this, frameLimit, false);
+}
+
+void CSwfReader::ReadTagsFrom(CSwfReader& source, u32 frameLimit, bool shallow) {
+  m_tags.clear();
+  if (source.m_nesting >= kMaxTagNesting) {
+    m_tags.push_back(shallow ? CreateShallowTag(0, 0) : CreateTag(0, 0));
+    return;
+  }
+  ++source.m_nesting;
+  u32 frames = 0;
+  for (;;) {
+    CSwfTag* tag = ReadTagFrom(source, shallow);
+    m_tags.push_back(tag);
+    const u16 code = tag->GetCode();
+    if (code == 0) break;
+    if (code == 1 && frameLimit != 0 && ++frames >= frameLimit) break;
+  }
+  --source.m_nesting;
+}
+
+u32 CSwfReader::WriteMovie(CSwfBitWriter& writer) {
+  writer.FlushBits();
+  const u32 start = writer.GetByteCount();
+  m_header.Write(writer);
+  for (CSwfTag* tag : m_tags) writer.WriteRecord(tag);
+  writer.FlushBits();
+  writer.PatchU32(start + 4, writer.GetByteCount() - start);
+  return writer.GetByteCount();
+}
