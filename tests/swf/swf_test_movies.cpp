@@ -30,20 +30,23 @@ std::vector<RawTag> SplitTags(const std::vector<u8>& movie) {
   while (at + 2 <= movie.size()) {
     const u16 word = u16(movie[at] | (movie[at + 1] << 8));
     at += 2;
-    RawTag tag{u16(word >> 6), {}, false};
+    RawTag tag{u16(word >> 6), {}, false, false};
     size_t length = word & 63;
     if (length == 63) {
-      if (at + 4 > movie.size()) break;
+      if (at + 4 > movie.size()) break;  // the engine reads this as the End
       length = size_t(movie[at]) | (size_t(movie[at + 1]) << 8) | (size_t(movie[at + 2]) << 16) |
                (size_t(movie[at + 3]) << 24);
       at += 4;
       tag.longHeader = true;
     }
-    if (length > movie.size() - at) break;
+    if (length > movie.size() - at) {
+      length = movie.size() - at;
+      tag.cut = true;
+    }
     tag.body.assign(movie.begin() + long(at), movie.begin() + long(at + length));
     at += length;
     tags.push_back(tag);
-    if (tag.code == 0) break;
+    if (tag.code == 0 || tag.cut) break;
   }
   return tags;
 }

@@ -13,6 +13,7 @@ struct RawTag {
   u16 code;
   std::vector<u8> body;
   bool longHeader = false;
+  bool cut = false;  // the body ran past the end of the data
 };
 
 // A plain movie: header (stage 550 x 400 pixels, 12 fps, the given version)
@@ -20,8 +21,8 @@ struct RawTag {
 std::vector<u8> BuildMovie(const std::vector<RawTag>& tags, u8 version = 6);
 
 // The tags of a movie as (code, body) pairs, read straight from its bytes
-// without the engine; the walk stops after End or at the first tag that
-// does not fit.
+// without the engine; the walk stops after End or at a tag cut short by the
+// end of the data, whose body is what there is.
 std::vector<RawTag> SplitTags(const std::vector<u8>& movie);
 
 // Bytes from a list of small integers.

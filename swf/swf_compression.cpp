@@ -1,0 +1,139 @@
+#include "swf/swf_compression.h"
+
+#include <zlib.h>
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+// The chunk size of both directions.
+constexpr size_t kChunk = 64;
+constexpr size_t kPrefix = 8;  // signature, version, plain length
+
+bool HasSignature(const u8* movie, size_t size, char first) {
+  return movie && size >= kPrefix && movie[0] == u8(first) && movie[1] == 'W' && movie[2] == 'S';
+}
+
+u32 PlainLength(const u8* movie) {
+  return u32(movie[4]) | (u32(movie[5]) << 8) | (u32(movie[6]) << 16) | (u32(movie[7]) << 24);
+}
+
+SwfByteSink AppendTo(std::vector<u8>& out) {
+  return [&out](const u8* bytes, size_t count) {
+    out.insert(out.end(), bytes, bytes + count);
+    return true;
+  };
+}
+
+}  // namespace
+
+SwfByteSource MemorySwfSource(const u8* bytes, size_t size) {
+  size_t offset = 0;
+  return [bytes, size, offset](u8* buffer, size_t capacity) mutable {
+    const size_t n = std::min(capacity, size - offset);
+    if (n) std::memcpy(buffer, bytes + offset, n);
+    offset += n;
+    return n;
+  };
+}
+
+bool DeflateSwfBody(const SwfByteSource& input, const SwfByteSink& output) {
+  z_stream stream{};
+  if (deflateInit(&stream, 9) != Z_OK) return false;
+  u8 in[kChunk];
+  u8 out[kChunk];
+  bool ok = true;
+  // Runs deflate until it leaves room in the output buffer (or fails).
+  auto drain = [&](int flush) {
+    int result;
+    do {
+      stream.next_out = out;
+      stream.avail_out = kChunk;
+      result = deflate(&stream, flush);
+      if (result == Z_STREAM_ERROR) return result;
+      const size_t produced = kChunk - stream.avail_out;
+      if (produced && !output(out, produced)) return Z_STREAM_ERROR;
+    } while (stream.avail_out == 0 && result != Z_STREAM_END);
+    return result;
+  };
+  for (size_t n; ok && (n = input(in, kChunk)) > 0;) {
+    stream.next_in = in;
+    stream.avail_in = uInt(n);
+    ok = drain(Z_NO_FLUSH) != Z_STREAM_ERROR;
+  }
+  int result = Z_STREAM_ERROR;
+  if (ok) {
+    stream.next_in = nullptr;
+    stream.avail_in = 0;
+    while ((result = drain(Z_FINISH)) == Z_OK) {
+    }
+  }
+  const bool ended = deflateEnd(&stream) == Z_OK;
+  return ok && result == Z_STREAM_END && ended;
+}
+
+bool InflateSwfBody(const SwfByteSource& input, const SwfByteSink& output, u64 outputLimit) {
+  z_stream stream{};
+  if (inflateInit(&stream) != Z_OK) return false;
+  u8 in[kChunk];
+  u8 out[kChunk];
+  u64 produced = 0;
+  bool ok = false;
+  bool done = outputLimit == 0;
+  ok = done;
+  while (!done) {
+    const size_t n = input(in, kChunk);
+    if (n == 0) break;  // the input ended before the stream did
+    stream.next_in = in;
+    stream.avail_in = uInt(n);
+    do {
+      const size_t room = size_t(std::min<u64>(kChunk, outputLimit - produced));
+      stream.next_out = out;
+      stream.avail_out = uInt(room);
+      const int result = inflate(&stream, Z_SYNC_FLUSH);
+      const size_t got = room - stream.avail_out;
+      if (got && !output(out, got)) {
+        done = true;
+        break;
+      }
+      produced += got;
+      if (result == Z_STREAM_END || produced >= outputLimit) {
+        ok = done = true;
+        break;
+      }
+      if (result != Z_OK && result != Z_BUF_ERROR) {
+        done = true;
+        break;
+      }
+    } while (stream.avail_out == 0);
+  }
+  inflateEnd(&stream);
+  return ok;
+}
+
+bool CompressSwfBytes(const u8* movie, size_t size, std::vector<u8>& out) {
+  out.clear();
+  if (!HasSignature(movie, size, 'F')) return false;
+  out.reserve(size / 2 + kPrefix);
+  out.push_back('C');
+  out.insert(out.end(), movie + 1, movie + kPrefix);
+  if (DeflateSwfBody(MemorySwfSource(movie + kPrefix, size - kPrefix), AppendTo(out))) return true;
+  out.clear();
+  return false;
+}
+
+bool DecompressSwfBytes(const u8* movie, size_t size, std::vector<u8>& out) {
+  out.clear();
+  if (!HasSignature(movie, size, 'C')) return false;
+  const u32 length = PlainLength(movie);
+  const u64 limit = length > kPrefix ? length - kPrefix : 0;
+  // The announced length bounds the output; the input bounds a sane reserve.
+  out.reserve(size_t(std::min<u64>(u64(length), u64(size) * 8 + kPrefix)));
+  out.push_back('F');
+  out.insert(out.end(), movie + 1, movie + kPrefix);
+  if (InflateSwfBody(MemorySwfSource(movie + kPrefix, size - kPrefix), AppendTo(out), limit))
+    return true;
+  out.clear();
+  return false;
+}

@@ -1,0 +1,34 @@
+// Movie compression: the plain form "FWS" and the form "CWS" whose bytes
+// from offset 8 on are one zlib stream. The signature's first letter and the
+// body change; the version byte and the plain length (bytes 3 to 7) are
+// copied unchanged.
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <vector>
+
+#include "platform/mac_types.h"
+
+// Fills buffer with up to capacity bytes; returns how many (0 at the end).
+using SwfByteSource = std::function<size_t(u8* buffer, size_t capacity)>;
+// Takes count bytes of output; false stops the conversion as failed.
+using SwfByteSink = std::function<bool(const u8* bytes, size_t count)>;
+
+// zlib at level 9, fed and drained in 64-byte chunks. True when the stream
+// was completed.
+bool DeflateSwfBody(const SwfByteSource& input, const SwfByteSink& output);
+// Expands a zlib stream in 64-byte chunks until its end, or until
+// outputLimit bytes have come out (the rest is never expanded). False for
+// corrupt data and for input that ends before the stream does.
+bool InflateSwfBody(const SwfByteSource& input, const SwfByteSink& output, u64 outputLimit);
+
+// Whole movies in memory. Compressing needs an "FWS" movie, expanding a
+// "CWS" one, which is expanded no further than its announced length; any
+// other signature ("ZWS" included) or a block shorter than 8 bytes is
+// refused with false.
+bool CompressSwfBytes(const u8* movie, size_t size, std::vector<u8>& out);
+bool DecompressSwfBytes(const u8* movie, size_t size, std::vector<u8>& out);
+
+// A source over a block of memory.
+SwfByteSource MemorySwfSource(const u8* bytes, size_t size);
