@@ -23,6 +23,7 @@ void CSwfReader::Reset() {
   m_frameCounter = 0;
   m_tags.clear();
   m_bytes.clear();
+  UseMovieBytes();
   m_position = 0;
   m_header = CSwfHeader();
   m_bitPosition = 0;
@@ -37,6 +38,7 @@ void CSwfReader::Reset() {
 bool CSwfReader::LoadFromWriter(CSwfBitWriter& writer) {
   Reset();
   m_bytes = writer.GetBytes();
+  UseMovieBytes();
   m_header.SetVersion(writer.GetVersion());
   m_limit = u32(m_bytes.size());
   m_tagLength = m_limit;
@@ -65,6 +67,7 @@ bool CSwfReader::LoadFromMemory(const u8* bytes, u32 size, bool checkSignature, 
 }
 
 bool CSwfReader::ParseLoadedMovie(bool checkSignature, bool parseTags) {
+  UseMovieBytes();
   m_position = 0;
   m_bitPosition = 0;
   m_floor = 0;
@@ -105,6 +108,21 @@ void CSwfReader::AlignByte() {
   if (m_position < m_limit) ++m_position;
 }
 
+bool CSwfReader::Refill(u32, u32) { return false; }
+
+const u8* CSwfReader::Fetch(u32 position, u32 count) {
+  if (position >= m_dataStart && u64(position) + count <= m_dataEnd)
+    return m_data + (position - m_dataStart);
+  if (!Refill(position, count)) return nullptr;
+  return m_data + (position - m_dataStart);
+}
+
+void CSwfReader::UseMovieBytes() {
+  m_data = m_bytes.data();
+  m_dataStart = 0;
+  m_dataEnd = u32(m_bytes.size());
+}
+
 u32 CSwfReader::ReadBits(u16 count, bool isSigned) {
   u32 value = 0;
   for (u16 i = 0; i < count; ++i) {
@@ -113,8 +131,9 @@ u32 CSwfReader::ReadBits(u16 count, bool isSigned) {
       m_bitPosition = 0;
     }
     u32 bit = 0;
-    if (m_position < m_limit) {
-      bit = (m_bytes[m_position] >> (7 - m_bitPosition)) & 1;
+    const u8* byte = m_position < m_limit ? Fetch(m_position, 1) : nullptr;
+    if (byte) {
+      bit = (*byte >> (7 - m_bitPosition)) & 1;
       ++m_bitPosition;
     } else {
       m_overrun = true;
@@ -127,38 +146,34 @@ u32 CSwfReader::ReadBits(u16 count, bool isSigned) {
 
 u8 CSwfReader::PeekByte() {
   const u64 at = u64(m_position) + (m_bitPosition ? 1 : 0);
-  return at < m_limit ? m_bytes[at] : 0;
+  const u8* byte = at < m_limit ? Fetch(u32(at), 1) : nullptr;
+  return byte ? *byte : 0;
+}
+
+const u8* CSwfReader::Take(u32 count) {
+  AlignByte();
+  const u8* bytes = GetRemaining() >= count ? Fetch(m_position, count) : nullptr;
+  if (!bytes) {
+    m_overrun = true;
+    return nullptr;
+  }
+  m_position += count;
+  return bytes;
 }
 
 u8 CSwfReader::ReadU8() {
-  AlignByte();
-  if (m_position >= m_limit) {
-    m_overrun = true;
-    return 0;
-  }
-  return m_bytes[m_position++];
+  const u8* at = Take(1);
+  return at ? at[0] : 0;
 }
 
 u16 CSwfReader::ReadU16() {
-  AlignByte();
-  if (GetRemaining() < 2) {
-    m_overrun = true;
-    return 0;
-  }
-  const u8* at = m_bytes.data() + m_position;
-  m_position += 2;
-  return u16(at[0] | (at[1] << 8));
+  const u8* at = Take(2);
+  return at ? u16(at[0] | (at[1] << 8)) : 0;
 }
 
 u32 CSwfReader::ReadU32() {
-  AlignByte();
-  if (GetRemaining() < 4) {
-    m_overrun = true;
-    return 0;
-  }
-  const u32 value = LittleEndian32(m_bytes.data() + m_position);
-  m_position += 4;
-  return value;
+  const u8* at = Take(4);
+  return at ? LittleEndian32(at) : 0;
 }
 
 void CSwfReader::ReadString(std::string& out, u32 length) {
@@ -172,20 +187,37 @@ void CSwfReader::ReadString(std::string& out, u32 length) {
     return;
   }
   // Up to the zero byte; a string that runs to the end of the data ends there.
-  const u8* begin = m_bytes.data() + m_position;
-  const u8* end = m_bytes.data() + std::max(m_position, m_limit);
-  const u8* zero = std::find(begin, end, u8(0));
-  out.assign(begin, zero);
-  m_position += u32(zero - begin) + (zero != end ? 1 : 0);
+  while (m_position < m_limit) {
+    const u32 n = std::min(GetRemaining(), kFetchChunk);
+    const u8* bytes = Fetch(m_position, n);
+    if (!bytes) {
+      m_overrun = true;
+      return;
+    }
+    const u8* zero = std::find(bytes, bytes + n, u8(0));
+    out.append(bytes, zero);
+    m_position += u32(zero - bytes);
+    if (zero != bytes + n) {
+      ++m_position;
+      return;
+    }
+  }
 }
 
 u32 CSwfReader::ReadBytes(std::vector<u8>& out, u32 count) {
   AlignByte();
-  const u32 n = std::min(count, GetRemaining());
-  if (n < count) m_overrun = true;
-  out.insert(out.end(), m_bytes.begin() + m_position, m_bytes.begin() + m_position + n);
-  m_position += n;
-  return n;
+  const u32 wanted = std::min(count, GetRemaining());
+  u32 done = 0;
+  while (done < wanted) {
+    const u32 n = std::min(wanted - done, kFetchChunk);
+    const u8* bytes = Fetch(m_position, n);
+    if (!bytes) break;
+    out.insert(out.end(), bytes, bytes + n);
+    m_position += n;
+    done += n;
+  }
+  if (done < count) m_overrun = true;
+  return done;
 }
 
 CSwfReader::Body CSwfReader::BeginBody(u32 length) {

@@ -108,6 +108,18 @@ class CSwfReader {
   // Takes the loaded bytes as the data, parses the header and, when asked,
   // the tags. False (and the reader reset) when the header does not fit.
   bool ParseLoadedMovie(bool checkSignature, bool parseTags);
+  // Where the typed reads find their bytes: a block covering
+  // [m_dataStart, m_dataEnd) of the data. Fetch gives `count` bytes at a
+  // position inside the window (at most kFetchChunk), asking Refill to bring
+  // them in when the block does not cover them; the in-memory reader holds
+  // every byte, the file reader refills a buffer from its stream.
+  static constexpr u32 kFetchChunk = 1u << 16;
+  const u8* Fetch(u32 position, u32 count);
+  virtual bool Refill(u32 position, u32 count);
+  // The block is the movie bytes.
+  void UseMovieBytes();
+  // `count` bytes at the position (after aligning), or null, and moves past them.
+  const u8* Take(u32 count);
   // Reads one tag from source with this reader's factory.
   CSwfTag* ReadTagFrom(CSwfReader& source, bool shallow);
   // The loop of ReadAllTags, also used by the shallow load.
@@ -124,4 +136,7 @@ class CSwfReader {
   u32 m_limit = 0;
   u16 m_nesting = 0;
   bool m_overrun = false;
+  const u8* m_data = nullptr;
+  u32 m_dataStart = 0;
+  u32 m_dataEnd = 0;
 };
