@@ -112,13 +112,43 @@ bool InflateSwfBody(const SwfByteSource& input, const SwfByteSink& output, u64 o
   return ok;
 }
 
+namespace {
+
+// Reads the 8-byte start of a movie in the form `from` ('F' or 'C'), writes
+// it in the other form and converts the rest.
+bool ConvertSwf(const SwfByteSource& input, const SwfByteSink& output, char from) {
+  u8 start[kPrefix];
+  size_t got = 0;
+  while (got < kPrefix) {
+    const size_t n = input(start + got, kPrefix - got);
+    if (n == 0) return false;
+    got += n;
+  }
+  if (!HasSignature(start, kPrefix, from)) return false;
+  start[0] = u8(from == 'F' ? 'C' : 'F');
+  if (!output(start, kPrefix)) return false;
+  if (from == 'F') return DeflateSwfBody(input, output);
+  const u32 length = PlainLength(start);
+  return InflateSwfBody(input, output, length > kPrefix ? length - kPrefix : 0);
+}
+
+SwfByteSource FileSource(std::FILE* file) {
+  return [file](u8* buffer, size_t capacity) { return std::fread(buffer, 1, capacity, file); };
+}
+
+SwfByteSink FileSink(std::FILE* file) {
+  return [file](const u8* bytes, size_t count) {
+    return std::fwrite(bytes, 1, count, file) == count;
+  };
+}
+
+}  // namespace
+
 bool CompressSwfBytes(const u8* movie, size_t size, std::vector<u8>& out) {
   out.clear();
   if (!HasSignature(movie, size, 'F')) return false;
   out.reserve(size / 2 + kPrefix);
-  out.push_back('C');
-  out.insert(out.end(), movie + 1, movie + kPrefix);
-  if (DeflateSwfBody(MemorySwfSource(movie + kPrefix, size - kPrefix), AppendTo(out))) return true;
+  if (ConvertSwf(MemorySwfSource(movie, size), AppendTo(out), 'F')) return true;
   out.clear();
   return false;
 }
@@ -126,14 +156,19 @@ bool CompressSwfBytes(const u8* movie, size_t size, std::vector<u8>& out) {
 bool DecompressSwfBytes(const u8* movie, size_t size, std::vector<u8>& out) {
   out.clear();
   if (!HasSignature(movie, size, 'C')) return false;
-  const u32 length = PlainLength(movie);
-  const u64 limit = length > kPrefix ? length - kPrefix : 0;
   // The announced length bounds the output; the input bounds a sane reserve.
-  out.reserve(size_t(std::min<u64>(u64(length), u64(size) * 8 + kPrefix)));
-  out.push_back('F');
-  out.insert(out.end(), movie + 1, movie + kPrefix);
-  if (InflateSwfBody(MemorySwfSource(movie + kPrefix, size - kPrefix), AppendTo(out), limit))
-    return true;
+  out.reserve(size_t(std::min<u64>(u64(PlainLength(movie)), u64(size) * 8 + kPrefix)));
+  if (ConvertSwf(MemorySwfSource(movie, size), AppendTo(out), 'C')) return true;
   out.clear();
   return false;
+}
+
+bool CompressSwfStream(std::FILE* source, std::FILE* target) {
+  return source && target && ConvertSwf(FileSource(source), FileSink(target), 'F') &&
+         std::fflush(target) == 0;
+}
+
+bool DecompressSwfStream(std::FILE* source, std::FILE* target) {
+  return source && target && ConvertSwf(FileSource(source), FileSink(target), 'C') &&
+         std::fflush(target) == 0;
 }

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdio>
 #include <functional>
 #include <vector>
 
@@ -29,6 +30,11 @@ bool InflateSwfBody(const SwfByteSource& input, const SwfByteSink& output, u64 o
 // refused with false.
 bool CompressSwfBytes(const u8* movie, size_t size, std::vector<u8>& out);
 bool DecompressSwfBytes(const u8* movie, size_t size, std::vector<u8>& out);
+
+// The same between open files, each at its start: the source is read to its
+// end, the target written from its position. False also when a write fails.
+bool CompressSwfStream(std::FILE* source, std::FILE* target);
+bool DecompressSwfStream(std::FILE* source, std::FILE* target);
 
 // A source over a block of memory.
 SwfByteSource MemorySwfSource(const u8* bytes, size_t size);

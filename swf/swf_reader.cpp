@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "swf/swf_bit_writer.h"
+#include "swf/swf_compression.h"
 #include "swf/swf_record.h"
 
 namespace {
@@ -64,6 +65,60 @@ bool CSwfReader::LoadFromMemory(const u8* bytes, u32 size, bool checkSignature, 
   count = std::clamp<u64>(count, prefix, size);
   m_bytes.assign(bytes, bytes + count);
   return ParseLoadedMovie(checkSignature, parseTags);
+}
+
+namespace {
+
+// Appends bytes of the file to out until it holds `count` or the file ends.
+void ReadUpTo(std::FILE* file, std::vector<u8>& out, u64 count) {
+  u8 buffer[1 << 16];
+  while (out.size() < count) {
+    const size_t want = size_t(std::min<u64>(sizeof buffer, count - out.size()));
+    const size_t got = std::fread(buffer, 1, want, file);
+    out.insert(out.end(), buffer, buffer + got);
+    if (got < want) return;
+  }
+}
+
+}  // namespace
+
+bool CSwfReader::LoadFromStdioFile(std::FILE* file, bool checkSignature, u32 byteLimit,
+                                   bool parseTags) {
+  Reset();
+  if (!file) return false;
+  const u32 prefix = checkSignature ? 8 : 4;
+  ReadUpTo(file, m_bytes, prefix);
+  const bool compressed = checkSignature && !m_bytes.empty() && m_bytes[0] == 'C';
+  if (m_bytes.size() < prefix ||
+      (checkSignature && ((m_bytes[0] != 'F' && !compressed) || m_bytes[1] != 'W' ||
+                          m_bytes[2] != 'S'))) {
+    Reset();
+    m_compressed = compressed;
+    return false;
+  }
+  const u32 announced = LittleEndian32(m_bytes.data() + prefix - 4);
+  u64 count = byteLimit ? byteLimit : announced;
+  if (!checkSignature) count = count >= 4 ? count - 4 : 0;
+  bool loaded = true;
+  if (compressed) {
+    // Expanded in memory, never past the announced length nor what is to be loaded.
+    std::vector<u8> packed;
+    ReadUpTo(file, packed, UINT64_MAX);
+    const u64 plain = std::min<u64>(count, announced);
+    m_bytes[0] = 'F';
+    loaded = InflateSwfBody(MemorySwfSource(packed.data(), packed.size()),
+                            [this](const u8* bytes, size_t n) {
+                              m_bytes.insert(m_bytes.end(), bytes, bytes + n);
+                              return true;
+                            },
+                            plain > prefix ? plain - prefix : 0);
+  } else {
+    ReadUpTo(file, m_bytes, count);
+  }
+  loaded = loaded && ParseLoadedMovie(checkSignature, parseTags);
+  if (!loaded) Reset();
+  m_compressed = compressed;
+  return loaded;
 }
 
 bool CSwfReader::ParseLoadedMovie(bool checkSignature, bool parseTags) {

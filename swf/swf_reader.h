@@ -12,6 +12,7 @@
 // only in DeleteTags(true).
 #pragma once
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -105,6 +106,10 @@ class CSwfReader {
   void EndBody(const Body& body);
 
  protected:
+  // LoadFile over an open file at its start (the caller closes it). A "CWS"
+  // movie is expanded in memory no further than its announced length (or
+  // byteLimit); one whose expansion fails does not load.
+  bool LoadFromStdioFile(std::FILE* file, bool checkSignature, u32 byteLimit, bool parseTags);
   // Takes the loaded bytes as the data, parses the header and, when asked,
   // the tags. False (and the reader reset) when the header does not fit.
   bool ParseLoadedMovie(bool checkSignature, bool parseTags);

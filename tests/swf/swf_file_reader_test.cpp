@@ -1,0 +1,234 @@
+#include "swf/swf_file_reader.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "swf/swf_bit_writer.h"
+#include "swf/swf_compression.h"
+#include "swf/swf_record.h"
+#include "swf/swf_unknown_tag.h"
+#include "tests/support/test_support.h"
+#include "tests/swf/swf_test_movies.h"
+
+using swftest::Bytes;
+using swftest::BuildMovie;
+
+namespace {
+
+class StdioReader : public CSwfReader {
+ public:
+  using CSwfReader::LoadFromStdioFile;
+};
+
+class StreamReader : public CSwfFileReader {
+ public:
+  using CSwfFileReader::OpenStream;
+};
+
+struct FileCloser {
+  void operator()(std::FILE* file) const {
+    if (file) std::fclose(file);
+  }
+};
+using File = std::unique_ptr<std::FILE, FileCloser>;
+
+std::string WriteMovieFile(const std::string& name, const std::vector<u8>& bytes) {
+  const std::string path = gbtest::MakeTempFolder("movies_" + name) + name;
+  EXPECT_TRUE(gbtest::WriteFile(path, bytes));
+  return path;
+}
+
+std::vector<u8> Compressed(const std::vector<u8>& plain) {
+  std::vector<u8> packed;
+  EXPECT_TRUE(CompressSwfBytes(plain.data(), plain.size(), packed));
+  return packed;
+}
+
+// A movie of several frames with tag bodies of every header form, larger
+// than the file reader's buffer.
+std::vector<u8> SampleMovie() {
+  std::vector<swftest::RawTag> tags = {{9, Bytes({0x99, 0x66, 0x33})}};
+  for (int frame = 0; frame < 5; ++frame) {
+    tags.push_back({2, std::vector<u8>(size_t(40000 + frame), u8(frame))});
+    tags.push_back({43, Bytes({'f', u8('0' + frame), 0})});
+    tags.push_back({1, {}});
+  }
+  tags.push_back({0, {}});
+  return BuildMovie(tags, 8);
+}
+
+std::vector<std::pair<u16, std::vector<u8>>> TagsOf(std::vector<CSwfTag*>& tags) {
+  std::vector<std::pair<u16, std::vector<u8>>> result;
+  for (CSwfTag* tag : tags)
+    result.emplace_back(tag->GetCode(), static_cast<CSwfUnknownTag*>(tag)->GetData());
+  return result;
+}
+
+}  // namespace
+
+TEST(SwfFileLoad, PlainAndCompressedFilesLoadTheSameTags) {
+  const std::vector<u8> plain = SampleMovie();
+  CSwfReader memory;
+  ASSERT_TRUE(memory.LoadFromMemory(plain.data(), u32(plain.size()), true, 0, true));
+  const auto expected = TagsOf(memory.GetTags());
+  memory.DeleteTags(true);
+
+  for (bool compress : {false, true}) {
+    SCOPED_TRACE(compress ? "compressed" : "plain");
+    const std::string path =
+        WriteMovieFile(compress ? "c.swf" : "p.swf", compress ? Compressed(plain) : plain);
+    File file(std::fopen(path.c_str(), "rb"));
+    StdioReader reader;
+    ASSERT_TRUE(reader.LoadFromStdioFile(file.get(), true, 0, true));
+    EXPECT_EQ(reader.IsCompressed(), compress);
+    EXPECT_EQ(reader.GetMovieBytes(), plain);
+    EXPECT_EQ(TagsOf(reader.GetTags()), expected);
+    reader.DeleteTags(true);
+
+    // A byte limit cuts the expanded movie as it cuts a plain one.
+    std::rewind(file.get());
+    ASSERT_TRUE(reader.LoadFromStdioFile(file.get(), true, 100, true));
+    EXPECT_EQ(reader.GetMovieBytes(), std::vector<u8>(plain.begin(), plain.begin() + 100));
+    EXPECT_EQ(reader.GetTags().back()->GetCode(), 0);
+    reader.DeleteTags(true);
+  }
+}
+
+TEST(SwfFileLoad, BadFilesFailCleanly) {
+  const std::vector<u8> plain = SampleMovie();
+  std::vector<u8> corrupt = Compressed(plain);
+  for (size_t i = 30; i < corrupt.size(); i += 11) corrupt[i] ^= 0xA5;
+  std::vector<u8> cut = Compressed(plain);
+  cut.resize(cut.size() / 2);
+  std::vector<u8> lzma = Compressed(plain);
+  lzma[0] = 'Z';
+  std::vector<u8> wrongSecond = Compressed(plain);
+  wrongSecond[1] = 'X';
+  struct Case {
+    const char* name;
+    std::vector<u8> bytes;
+    bool compressed;
+  };
+  const Case cases[] = {
+      {"corrupt stream", corrupt, true},
+      {"stream cut short", cut, true},
+      {"LZMA", lzma, false},
+      {"C X S", wrongSecond, true},
+      {"empty", {}, false},
+      {"plain header cut short", std::vector<u8>(plain.begin(), plain.begin() + 15), false},
+  };
+  for (const Case& c : cases) {
+    const std::string path = WriteMovieFile("bad.swf", c.bytes);
+    File file(std::fopen(path.c_str(), "rb"));
+    StdioReader reader;
+    EXPECT_FALSE(reader.LoadFromStdioFile(file.get(), true, 0, true)) << c.name;
+    EXPECT_EQ(reader.IsCompressed(), c.compressed) << c.name;
+    EXPECT_TRUE(reader.GetTags().empty()) << c.name;
+    EXPECT_TRUE(reader.GetMovieBytes().empty()) << c.name;
+  }
+  StdioReader reader;
+  EXPECT_FALSE(reader.LoadFromStdioFile(nullptr, true, 0, true));
+
+  // A file shorter than its announced length loads what it holds.
+  std::vector<u8> shorter(plain.begin(), plain.begin() + 5000);
+  const std::string path = WriteMovieFile("short.swf", shorter);
+  File file(std::fopen(path.c_str(), "rb"));
+  ASSERT_TRUE(reader.LoadFromStdioFile(file.get(), true, 0, true));
+  EXPECT_EQ(reader.GetMovieBytes(), shorter);
+  EXPECT_EQ(reader.GetTags().back()->GetCode(), 0);
+  reader.DeleteTags(true);
+}
+
+TEST(SwfFileReader, ParsesOnlyTheHeaderAndReadsTagsFromTheStream) {
+  const std::vector<u8> plain = SampleMovie();
+  const std::string path = WriteMovieFile("movie.swf", plain);
+  StreamReader reader;
+  ASSERT_TRUE(reader.OpenStream(std::fopen(path.c_str(), "rb"), true));
+  EXPECT_TRUE(reader.GetMovieBytes().empty());
+  u32 width = 0, height = 0;
+  reader.GetMovieSize(width, height);
+  EXPECT_EQ(width, 11000u);
+  EXPECT_EQ(height, 8000u);
+  EXPECT_EQ(reader.GetFrameRate(), 12.0f);
+  EXPECT_EQ(reader.GetFileVersion(), 8);
+  EXPECT_EQ(reader.GetFileLength(), plain.size());
+  EXPECT_EQ(reader.GetReadLimit(), plain.size());
+  EXPECT_EQ(reader.GetFrameCounter(), 0) << "the header's frame count";
+
+  CSwfReader memory;
+  ASSERT_TRUE(memory.LoadFromMemory(plain.data(), u32(plain.size()), true, 0, true));
+  const auto expected = TagsOf(memory.GetTags());
+  memory.DeleteTags(true);
+
+  std::vector<CSwfTag*> tags;
+  do {
+    tags.push_back(reader.ReadNextTag());
+  } while (tags.back()->GetCode() != 0);
+  EXPECT_EQ(TagsOf(tags), expected);
+  for (CSwfTag* tag : tags) delete tag;
+
+  // Reads go back and forth across the buffer; past the end they give 0.
+  reader.Seek(u32(plain.size() - 2));
+  EXPECT_EQ(reader.PeekByte(), 0);
+  EXPECT_EQ(reader.ReadU16(), 0);
+  EXPECT_FALSE(reader.HasOverrun());
+  EXPECT_EQ(reader.ReadU8(), 0);
+  EXPECT_TRUE(reader.HasOverrun());
+  reader.Seek(3);
+  EXPECT_EQ(reader.PeekByte(), 8);
+  EXPECT_EQ(reader.ReadU8(), 8);
+  EXPECT_EQ(reader.ReadU32(), plain.size());
+  reader.Seek(30);
+  std::vector<u8> bytes;
+  EXPECT_EQ(reader.ReadBytes(bytes, 100000), 100000u);
+  EXPECT_TRUE(std::equal(bytes.begin(), bytes.end(), plain.begin() + 30));
+  std::string label;
+  reader.Seek(u32(plain.size() - 7));  // the last FrameLabel's body
+  reader.ReadString(label, 0);
+  EXPECT_EQ(label, "f4");
+
+  reader.Close();
+  EXPECT_EQ(reader.ReadU8(), 0) << "a closed reader reads nothing";
+}
+
+TEST(SwfFileReader, RefusesWhatIsNotAPlainMovie) {
+  const std::vector<u8> plain = SampleMovie();
+  for (const std::vector<u8>& bytes :
+       {std::vector<u8>(plain.begin(), plain.begin() + 12), Compressed(plain), Bytes({'F'}),
+        std::vector<u8>{}}) {
+    const std::string path = WriteMovieFile("bad.swf", bytes);
+    StreamReader reader;
+    EXPECT_FALSE(reader.OpenStream(std::fopen(path.c_str(), "rb"), true)) << bytes.size();
+  }
+  StreamReader reader;
+  EXPECT_FALSE(reader.OpenStream(nullptr, true));
+}
+
+TEST(SwfCompression, ConvertsBetweenOpenFiles) {
+  const std::vector<u8> plain = SampleMovie();
+  const std::string folder = gbtest::MakeTempFolder("convert");
+  ASSERT_TRUE(gbtest::WriteFile(folder + "plain.swf", plain));
+  {
+    File source(std::fopen((folder + "plain.swf").c_str(), "rb"));
+    File target(std::fopen((folder + "packed.swf").c_str(), "wb"));
+    ASSERT_TRUE(CompressSwfStream(source.get(), target.get()));
+  }
+  EXPECT_EQ(gbtest::ReadFile(folder + "packed.swf"), Compressed(plain));
+  {
+    File source(std::fopen((folder + "packed.swf").c_str(), "rb"));
+    File target(std::fopen((folder + "back.swf").c_str(), "wb"));
+    ASSERT_TRUE(DecompressSwfStream(source.get(), target.get()));
+    File wrong(std::fopen((folder + "plain.swf").c_str(), "rb"));
+    File unused(std::fopen((folder + "unused.swf").c_str(), "wb"));
+    EXPECT_FALSE(DecompressSwfStream(wrong.get(), unused.get()));
+    EXPECT_FALSE(CompressSwfStream(nullptr, unused.get()));
+  }
+  EXPECT_EQ(gbtest::ReadFile(folder + "back.swf"), plain);
+  EXPECT_TRUE(gbtest::ReadFile(folder + "unused.swf").empty());
+
+  // A target that refuses writes fails the conversion.
+  File source(std::fopen((folder + "plain.swf").c_str(), "rb"));
+  File readOnly(std::fopen((folder + "plain.swf").c_str(), "rb"));
+  EXPECT_FALSE(CompressSwfStream(source.get(), readOnly.get()));
+}
