@@ -3,7 +3,10 @@
 #include <zlib.h>
 
 #include <algorithm>
+#include <string>
 #include <cstring>
+
+#include "foundation/path_name.h"
 
 namespace {
 
@@ -27,6 +30,27 @@ SwfByteSink AppendTo(std::vector<u8>& out) {
 }
 
 }  // namespace
+
+namespace {
+
+// The first three bytes of a file; "" when it cannot be opened or is shorter.
+std::string SignatureOf(const CPathName& path) {
+  std::FILE* file = path.OpenStdioFile("rb");
+  if (!file) return "";
+  char start[3];
+  const size_t got = std::fread(start, 1, 3, file);
+  std::fclose(file);
+  return got == 3 ? std::string(start, 3) : "";
+}
+
+}  // namespace
+
+bool IsSwfFile(const CPathName& path) {
+  const std::string signature = SignatureOf(path);
+  return signature == "FWS" || signature == "CWS";
+}
+
+bool IsCompressedSwfFile(const CPathName& path) { return SignatureOf(path) == "CWS"; }
 
 SwfByteSource MemorySwfSource(const u8* bytes, size_t size) {
   size_t offset = 0;

@@ -11,10 +11,16 @@
 
 #include "platform/mac_types.h"
 
+class CPathName;
+
 // Fills buffer with up to capacity bytes; returns how many (0 at the end).
 using SwfByteSource = std::function<size_t(u8* buffer, size_t capacity)>;
 // Takes count bytes of output; false stops the conversion as failed.
 using SwfByteSink = std::function<bool(const u8* bytes, size_t count)>;
+
+// True when the file can be opened and begins "FWS" or "CWS" (only "CWS").
+bool IsSwfFile(const CPathName& path);
+bool IsCompressedSwfFile(const CPathName& path);
 
 // zlib at level 9, fed and drained in 64-byte chunks. True when the stream
 // was completed.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "foundation/path_name.h"
 #include "swf/swf_bit_writer.h"
 #include "swf/swf_compression.h"
 #include "swf/swf_record.h"
@@ -81,6 +82,24 @@ void ReadUpTo(std::FILE* file, std::vector<u8>& out, u64 count) {
 }
 
 }  // namespace
+
+bool CSwfReader::LoadFile(const CPathName& path, bool checkSignature, u32 byteLimit,
+                          bool parseTags) {
+  std::FILE* file = path.OpenStdioFile("rb");
+  if (!file) {
+    Reset();
+    return false;
+  }
+  const bool loaded = LoadFromStdioFile(file, checkSignature, byteLimit, parseTags);
+  std::fclose(file);
+  return loaded;
+}
+
+bool CSwfReader::LoadFileShallow(const CPathName& path) {
+  if (!LoadFile(path, true, 0, false)) return false;
+  ReadTagsFrom(*this, 0, true);
+  return true;
+}
 
 bool CSwfReader::LoadFromStdioFile(std::FILE* file, bool checkSignature, u32 byteLimit,
                                    bool parseTags) {

@@ -18,6 +18,7 @@
 
 #include "swf/swf_header.h"
 
+class CPathName;
 class CSwfBitWriter;
 class CSwfTag;
 
@@ -37,6 +38,14 @@ class CSwfReader {
   virtual void Reset();
   // The writer's bytes (its partial byte flushed), version and length.
   virtual bool LoadFromWriter(CSwfBitWriter& writer);
+  // A movie file, plain or compressed ("CWS", expanded in memory no further
+  // than its announced length; a failed expansion fails the load). Loads the
+  // announced length (or byteLimit when it is not 0) as far as the file
+  // holds it; parses the tags when asked.
+  virtual bool LoadFile(const CPathName& path, bool checkSignature, u32 byteLimit, bool parseTags);
+  // Loads a whole movie file with the shallow factory: only the tags that
+  // movie queries inspect get classes, every other tag stays raw.
+  virtual bool LoadFileShallow(const CPathName& path);
   // A movie in memory: "FWS" with checkSignature, else data that begins at
   // the file-length field. Loads the announced length (or byteLimit when it
   // is not 0) as far as the block holds it. A "CWS" block is not expanded:

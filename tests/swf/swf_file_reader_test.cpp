@@ -4,6 +4,7 @@
 
 #include <memory>
 
+#include "foundation/path_name.h"
 #include "swf/swf_bit_writer.h"
 #include "swf/swf_compression.h"
 #include "swf/swf_record.h"
@@ -15,11 +16,6 @@ using swftest::Bytes;
 using swftest::BuildMovie;
 
 namespace {
-
-class StdioReader : public CSwfReader {
- public:
-  using CSwfReader::LoadFromStdioFile;
-};
 
 class StreamReader : public CSwfFileReader {
  public:
@@ -76,22 +72,35 @@ TEST(SwfFileLoad, PlainAndCompressedFilesLoadTheSameTags) {
 
   for (bool compress : {false, true}) {
     SCOPED_TRACE(compress ? "compressed" : "plain");
-    const std::string path =
+    const CPathName path =
         WriteMovieFile(compress ? "c.swf" : "p.swf", compress ? Compressed(plain) : plain);
-    File file(std::fopen(path.c_str(), "rb"));
-    StdioReader reader;
-    ASSERT_TRUE(reader.LoadFromStdioFile(file.get(), true, 0, true));
+    CSwfReader reader;
+    ASSERT_TRUE(reader.LoadFile(path, true, 0, true));
     EXPECT_EQ(reader.IsCompressed(), compress);
     EXPECT_EQ(reader.GetMovieBytes(), plain);
     EXPECT_EQ(TagsOf(reader.GetTags()), expected);
     reader.DeleteTags(true);
 
     // A byte limit cuts the expanded movie as it cuts a plain one.
-    std::rewind(file.get());
-    ASSERT_TRUE(reader.LoadFromStdioFile(file.get(), true, 100, true));
+    ASSERT_TRUE(reader.LoadFile(path, true, 100, true));
     EXPECT_EQ(reader.GetMovieBytes(), std::vector<u8>(plain.begin(), plain.begin() + 100));
     EXPECT_EQ(reader.GetTags().back()->GetCode(), 0);
     reader.DeleteTags(true);
+
+    // The shallow load reads every tag, up to the End tag.
+    ASSERT_TRUE(reader.LoadFileShallow(path));
+    EXPECT_EQ(reader.IsCompressed(), compress);
+    EXPECT_EQ(TagsOf(reader.GetTags()), expected);
+    reader.DeleteTags(true);
+
+    // Without the signature check the data begins at the length field.
+    if (!compress) {
+      const std::vector<u8> tail(plain.begin() + 4, plain.end());
+      ASSERT_TRUE(reader.LoadFile(WriteMovieFile("tail.bin", tail), false, 0, true));
+      EXPECT_EQ(reader.GetMovieBytes(), tail);
+      EXPECT_EQ(TagsOf(reader.GetTags()), expected);
+      reader.DeleteTags(true);
+    }
   }
 }
 
@@ -119,22 +128,23 @@ TEST(SwfFileLoad, BadFilesFailCleanly) {
       {"plain header cut short", std::vector<u8>(plain.begin(), plain.begin() + 15), false},
   };
   for (const Case& c : cases) {
-    const std::string path = WriteMovieFile("bad.swf", c.bytes);
-    File file(std::fopen(path.c_str(), "rb"));
-    StdioReader reader;
-    EXPECT_FALSE(reader.LoadFromStdioFile(file.get(), true, 0, true)) << c.name;
+    const CPathName path = WriteMovieFile("bad.swf", c.bytes);
+    CSwfReader reader;
+    EXPECT_FALSE(reader.LoadFile(path, true, 0, true)) << c.name;
     EXPECT_EQ(reader.IsCompressed(), c.compressed) << c.name;
     EXPECT_TRUE(reader.GetTags().empty()) << c.name;
     EXPECT_TRUE(reader.GetMovieBytes().empty()) << c.name;
+    EXPECT_FALSE(reader.LoadFileShallow(path)) << c.name;
   }
-  StdioReader reader;
-  EXPECT_FALSE(reader.LoadFromStdioFile(nullptr, true, 0, true));
+  CSwfReader reader;
+  const std::string folder = gbtest::MakeTempFolder("not_movies");
+  EXPECT_FALSE(reader.LoadFile(CPathName(folder + "missing.swf"), true, 0, true));
+  EXPECT_FALSE(reader.LoadFile(CPathName(folder), true, 0, true)) << "a folder";
+  EXPECT_FALSE(reader.LoadFile(CPathName(""), true, 0, true));
 
   // A file shorter than its announced length loads what it holds.
   std::vector<u8> shorter(plain.begin(), plain.begin() + 5000);
-  const std::string path = WriteMovieFile("short.swf", shorter);
-  File file(std::fopen(path.c_str(), "rb"));
-  ASSERT_TRUE(reader.LoadFromStdioFile(file.get(), true, 0, true));
+  ASSERT_TRUE(reader.LoadFile(WriteMovieFile("short.swf", shorter), true, 0, true));
   EXPECT_EQ(reader.GetMovieBytes(), shorter);
   EXPECT_EQ(reader.GetTags().back()->GetCode(), 0);
   reader.DeleteTags(true);
@@ -203,6 +213,32 @@ TEST(SwfFileReader, RefusesWhatIsNotAPlainMovie) {
   }
   StreamReader reader;
   EXPECT_FALSE(reader.OpenStream(nullptr, true));
+}
+
+TEST(SwfCompression, RecognisesMovieFiles) {
+  const std::string folder = gbtest::MakeTempFolder("kinds");
+  struct Case {
+    const char* name;
+    std::vector<u8> bytes;
+    bool movie, compressed;
+  };
+  const Case cases[] = {
+      {"FWS", Bytes({'F', 'W', 'S', 6}), true, false},
+      {"CWS", Bytes({'C', 'W', 'S'}), true, true},
+      {"FWZ", Bytes({'F', 'W', 'Z', 6}), false, false},
+      {"ZWS", Bytes({'Z', 'W', 'S', 13}), false, false},
+      {"FW", Bytes({'F', 'W'}), false, false},
+      {"empty", {}, false, false},
+  };
+  for (const Case& c : cases) {
+    const std::string path = folder + c.name;
+    ASSERT_TRUE(gbtest::WriteFile(path, c.bytes));
+    EXPECT_EQ(IsSwfFile(CPathName(path)), c.movie) << c.name;
+    EXPECT_EQ(IsCompressedSwfFile(CPathName(path)), c.compressed) << c.name;
+  }
+  EXPECT_FALSE(IsSwfFile(CPathName(folder + "missing")));
+  EXPECT_FALSE(IsCompressedSwfFile(CPathName(folder + "missing")));
+  EXPECT_FALSE(IsSwfFile(CPathName(folder)));
 }
 
 TEST(SwfCompression, ConvertsBetweenOpenFiles) {
