@@ -30,6 +30,25 @@ std::vector<u8> WriteAndReadBack(Record& record, Record& out) {
   return bytes;
 }
 
+std::vector<s32> Fields(const CSwfRect& r) { return {r.xMin, r.xMax, r.yMin, r.yMax}; }
+
+std::vector<s32> Fields(const CSwfMatrix& m) {
+  return {m.hasScale,    m.hasRotate,   m.scaleX,     m.scaleY,
+          m.rotateSkew0, m.rotateSkew1, m.translateX, m.translateY};
+}
+
+std::vector<s32> Fields(const CSwfCxform& c) {
+  return {c.hasMultTerms, c.hasAddTerms, c.redMultTerm, c.greenMultTerm, c.blueMultTerm,
+          c.redAddTerm,   c.greenAddTerm, c.blueAddTerm};
+}
+
+std::vector<s32> Fields(const CSwfCxformWithAlpha& c) {
+  std::vector<s32> fields = Fields(static_cast<const CSwfCxform&>(c));
+  fields.push_back(c.alphaMultTerm);
+  fields.push_back(c.alphaAddTerm);
+  return fields;
+}
+
 template <typename Record>
 std::vector<u8> Written(Record& record) {
   CSwfBitWriter writer(8);
@@ -275,10 +294,7 @@ TEST(SwfRecords, RandomRecordsRoundTrip) {
     rect.yMin = field(kField);
     rect.yMax = field(kField);
     WriteAndReadBack(rect, rectBack);
-    EXPECT_EQ(rectBack.xMin, rect.xMin);
-    EXPECT_EQ(rectBack.xMax, rect.xMax);
-    EXPECT_EQ(rectBack.yMin, rect.yMin);
-    EXPECT_EQ(rectBack.yMax, rect.yMax);
+    EXPECT_EQ(Fields(rectBack), Fields(rect));
 
     CSwfMatrix matrix, matrixBack;
     matrix.hasScale = random() % 2;
@@ -287,14 +303,7 @@ TEST(SwfRecords, RandomRecordsRoundTrip) {
     if (matrix.hasRotate) matrix.rotateSkew0 = field(kField), matrix.rotateSkew1 = field(kField);
     if (random() % 3) matrix.translateX = field(kField), matrix.translateY = field(kField);
     WriteAndReadBack(matrix, matrixBack);
-    EXPECT_EQ(matrixBack.hasScale, matrix.hasScale);
-    EXPECT_EQ(matrixBack.hasRotate, matrix.hasRotate);
-    EXPECT_EQ(matrixBack.scaleX, matrix.scaleX);
-    EXPECT_EQ(matrixBack.scaleY, matrix.scaleY);
-    EXPECT_EQ(matrixBack.rotateSkew0, matrix.rotateSkew0);
-    EXPECT_EQ(matrixBack.rotateSkew1, matrix.rotateSkew1);
-    EXPECT_EQ(matrixBack.translateX, matrix.translateX);
-    EXPECT_EQ(matrixBack.translateY, matrix.translateY);
+    EXPECT_EQ(Fields(matrixBack), Fields(matrix));
 
     const s32 kTerm = (1 << 14) - 1;
     CSwfCxformWithAlpha cxform, cxformBack;
@@ -309,22 +318,20 @@ TEST(SwfRecords, RandomRecordsRoundTrip) {
       cxform.alphaAddTerm = field(kTerm);
     }
     WriteAndReadBack(cxform, cxformBack);
-    EXPECT_EQ(cxformBack.redMultTerm, cxform.redMultTerm);
-    EXPECT_EQ(cxformBack.blueMultTerm, cxform.blueMultTerm);
-    EXPECT_EQ(cxformBack.alphaMultTerm, cxform.alphaMultTerm);
-    EXPECT_EQ(cxformBack.greenAddTerm, cxform.greenAddTerm);
-    EXPECT_EQ(cxformBack.alphaAddTerm, cxform.alphaAddTerm);
-    EXPECT_EQ(cxformBack.hasAddTerms, cxform.hasAddTerms);
+    EXPECT_EQ(Fields(cxformBack), Fields(cxform));
 
+    // Read without multiply terms, the plain form holds 256 in each.
     CSwfCxform plain, plainBack;
     plain.hasAddTerms = 1;
     plain.hasMultTerms = random() % 2;
-    plain.SetMultiplyTerms(field(kTerm), field(kTerm), field(kTerm));
+    if (plain.hasMultTerms) {
+      plain.SetMultiplyTerms(field(kTerm), field(kTerm), field(kTerm));
+    } else {
+      plain.SetMultiplyTerms(256, 256, 256);
+    }
     plain.redAddTerm = field(kTerm);
     plain.blueAddTerm = field(kTerm);
     WriteAndReadBack(plain, plainBack);
-    EXPECT_EQ(plainBack.redAddTerm, plain.redAddTerm);
-    EXPECT_EQ(plainBack.blueAddTerm, plain.blueAddTerm);
-    EXPECT_EQ(plainBack.greenMultTerm, plain.hasMultTerms ? plain.greenMultTerm : 256);
+    EXPECT_EQ(Fields(plainBack), Fields(plain));
   }
 }
