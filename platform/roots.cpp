@@ -16,6 +16,7 @@ namespace {
 struct Roots {
   bool loaded = false;
   std::string home, temp, preferences, dataHome, bundle, bundleOverride;
+  std::string systemDomain, localDomain, networkDomain, classicDomain;
 };
 
 Roots& State() {
@@ -62,6 +63,10 @@ void Load(Roots& roots) {
   if (bundle.empty()) bundle = BundleOfExecutable();
   if (bundle.empty()) bundle = GB_BUILD_BUNDLE;
   roots.bundle = WithTrailingSlash(bundle);
+  roots.systemDomain = WithTrailingSlash(FromEnvironment("GLIMMERBOX_SYSTEM_DOMAIN"));
+  roots.localDomain = WithTrailingSlash(FromEnvironment("GLIMMERBOX_LOCAL_DOMAIN"));
+  roots.networkDomain = WithTrailingSlash(FromEnvironment("GLIMMERBOX_NETWORK_DOMAIN"));
+  roots.classicDomain = WithTrailingSlash(FromEnvironment("GLIMMERBOX_CLASSIC_DOMAIN"));
   roots.loaded = true;
 }
 
@@ -82,6 +87,10 @@ const std::string& HomeFolder() { return Loaded().home; }
 const std::string& TemporaryRoot() { return Loaded().temp; }
 const std::string& PreferencesRoot() { return Loaded().preferences; }
 const std::string& DataHomeRoot() { return Loaded().dataHome; }
+const std::string& SystemDomainRoot() { return Loaded().systemDomain; }
+const std::string& LocalDomainRoot() { return Loaded().localDomain; }
+const std::string& NetworkDomainRoot() { return Loaded().networkDomain; }
+const std::string& ClassicDomainRoot() { return Loaded().classicDomain; }
 
 const std::string& ApplicationBundle() {
   Roots& roots = Loaded();

@@ -8,6 +8,10 @@
 //   XDG_DATA_HOME    application support (default ~/.local/share)
 //   GLIMMERBOX_BUNDLE  the application bundle (default: found from the
 //                      executable, else the bundle of the build tree)
+//   GLIMMERBOX_SYSTEM_DOMAIN, GLIMMERBOX_LOCAL_DOMAIN,
+//   GLIMMERBOX_NETWORK_DOMAIN, GLIMMERBOX_CLASSIC_DOMAIN
+//                    the roots of the folder domains other than the user's
+//                    (default: none, the domain has no folders)
 // All paths are host paths (UTF-8); folder paths end in "/".
 #pragma once
 
@@ -20,6 +24,10 @@ const std::string& TemporaryRoot();
 const std::string& PreferencesRoot();
 const std::string& DataHomeRoot();
 const std::string& ApplicationBundle();
+const std::string& SystemDomainRoot();
+const std::string& LocalDomainRoot();
+const std::string& NetworkDomainRoot();
+const std::string& ClassicDomainRoot();
 
 // Re-reads the environment (tests change it).
 void ReloadRoots();
