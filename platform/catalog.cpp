@@ -63,6 +63,7 @@ OSErr GetCatalogInfo(const std::string& hostPath, CatalogInfo* out) {
   if (IsLocked(hostPath)) result.nodeFlags |= kFSNodeLockedMask;
   result.device = makedev(info.stx_dev_major, info.stx_dev_minor);
   result.inode = ino_t(info.stx_ino);
+  if (IsResourceForkOpen(result.device, result.inode)) result.nodeFlags |= kFSNodeResOpenMask;
   result.nodeId = NodeIdOf(hostPath, result.device, result.inode, &result.parentNodeId);
   result.contentModDate = FromTimestamp(info.stx_mtime);
   result.attributeModDate = FromTimestamp(info.stx_ctime);

@@ -1,5 +1,6 @@
 #include "platform/forks.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -39,6 +40,8 @@ struct OpenForkRecord {
   size_t entryCount = 0;   // resource forks: entries of the sidecar
   UInt64 mark = 0;
   std::string sidecar;
+  dev_t device = 0;  // the file the fork belongs to
+  ino_t inode = 0;
 };
 
 struct ForkTable {
@@ -316,6 +319,10 @@ OSErr OpenFork(const std::string& hostPath, ForkKind kind, SInt8 permission, SIn
   OSErr result = kind == ForkKind::data ? OpenDataFork(hostPath, &record)
                                         : OpenResourceFork(hostPath, &record);
   if (result != noErr) return result;
+  if (stat(hostPath.c_str(), &item) == 0) {
+    record.device = item.st_dev;
+    record.inode = item.st_ino;
+  }
   *refNum = Register(std::move(record));
   return noErr;
 }
@@ -428,6 +435,12 @@ OSErr SetForkSize(SInt16 refNum, SInt64 size) {
 }
 
 bool IsForkOpen(SInt16 refNum) { return Find(refNum) != nullptr; }
+
+bool IsResourceForkOpen(dev_t device, ino_t inode) {
+  for (const auto& [refNum, fork] : Table().forks)
+    if (fork.kind == ForkKind::resource && fork.device == device && fork.inode == inode) return true;
+  return false;
+}
 
 UInt64 ResourceForkSize(const std::string& hostPath) {
   struct stat item;
@@ -552,6 +565,65 @@ OSErr CopySidecar(const std::string& from, const std::string& to) {
   if (close(target) != 0 && result == noErr) result = ioErr;
   if (result != noErr) unlink(toSidecar.c_str());
   return result;
+}
+
+OSErr DeleteTree(const std::string& hostPath) {
+  struct stat info;
+  if (lstat(hostPath.c_str(), &info) != 0) return LastError();
+  if (!S_ISDIR(info.st_mode)) {
+    if (OSErr result = SetLocked(hostPath, false); result != noErr && IsLocked(hostPath))
+      return result;
+    return DeleteItem(hostPath);
+  }
+  // Depth first without recursion: a folder is deleted once its listing is
+  // used up. Links are deleted as links, never entered.
+  struct Level {
+    std::string path;
+    std::vector<std::string> names;
+    size_t next = 0;
+  };
+  std::vector<Level> levels;
+  auto enter = [&levels](const std::string& folder) -> OSErr {
+    if (IsLocked(folder)) {
+      if (OSErr result = SetLocked(folder, false); result != noErr) return result;
+    }
+    DIR* listing = opendir(folder.c_str());
+    if (!listing) return LastError();
+    Level level{folder, {}, 0};
+    while (const dirent* entry = readdir(listing)) {
+      std::string name = entry->d_name;
+      if (name != "." && name != "..") level.names.push_back(name);
+    }
+    closedir(listing);
+    std::sort(level.names.begin(), level.names.end());
+    levels.push_back(std::move(level));
+    return noErr;
+  };
+  if (OSErr result = enter(hostPath); result != noErr) return result;
+  while (!levels.empty()) {
+    Level& level = levels.back();
+    if (level.next == level.names.size()) {
+      std::string folder = level.path;
+      levels.pop_back();
+      if (rmdir(folder.c_str()) != 0) return LastError();
+      continue;
+    }
+    std::string item = Join(level.path, level.names[level.next++]);
+    struct stat child;
+    if (lstat(item.c_str(), &child) != 0) {
+      if (errno == ENOENT) continue;  // a sidecar that went with its file
+      return LastError();
+    }
+    if (S_ISDIR(child.st_mode)) {
+      if (OSErr result = enter(item); result != noErr) return result;
+      continue;
+    }
+    if (IsLocked(item)) {
+      if (OSErr result = SetLocked(item, false); result != noErr) return result;
+    }
+    if (OSErr result = DeleteItem(item); result != noErr) return result;
+  }
+  return noErr;
 }
 
 }  // namespace plat

@@ -12,6 +12,8 @@
 // Paths are host (UTF-8) paths.
 #pragma once
 
+#include <sys/types.h>
+
 #include <string>
 
 #include "platform/mac_types.h"
@@ -47,6 +49,8 @@ OSErr GetForkSize(SInt16 refNum, SInt64* size);
 OSErr SetForkSize(SInt16 refNum, SInt64 size);
 // Whether the reference number names an open fork.
 bool IsForkOpen(SInt16 refNum);
+// Whether this process has a resource fork of that file open.
+bool IsResourceForkOpen(dev_t device, ino_t inode);
 
 // Size of a file's resource fork (0 without a sidecar or for a folder).
 UInt64 ResourceForkSize(const std::string& hostPath);
@@ -61,6 +65,10 @@ OSErr RenameItem(const std::string& hostPath, const std::string& newName);
 // taken there, dirNFErr when the destination is not a folder, diffVolErr
 // across volumes, badMovErr for a folder moved into itself.
 OSErr MoveItemToFolder(const std::string& hostPath, const std::string& hostFolder);
+// Deletes an item and, for a folder, everything in it, unlocking locked
+// items on the way; links are deleted, never followed. Stops at the first
+// failure, leaving what it has not reached.
+OSErr DeleteTree(const std::string& hostPath);
 // Gives `to` the resource fork of `from`: copies the sidecar, or removes a
 // stale sidecar of `to` when `from` has none.
 OSErr CopySidecar(const std::string& from, const std::string& to);

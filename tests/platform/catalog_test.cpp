@@ -41,6 +41,10 @@ TEST(Catalog, DescribesFilesFoldersAndLinks) {
   plat::CatalogInfo info;
   ASSERT_EQ(plat::GetCatalogInfo(file, &info), noErr);
   EXPECT_EQ(info.nodeFlags, kFSNodeLockedMask);
+  ASSERT_EQ(plat::OpenFork(file, plat::ForkKind::resource, fsRdPerm, &ref), noErr);
+  ASSERT_EQ(plat::GetCatalogInfo(file, &info), noErr);
+  EXPECT_EQ(info.nodeFlags, kFSNodeLockedMask | kFSNodeResOpenMask);
+  plat::CloseFork(ref);
   EXPECT_TRUE(info.isRegularFile);
   EXPECT_EQ(info.dataLogicalSize, 5u);
   EXPECT_EQ(info.resourceLogicalSize, 3u);

@@ -326,4 +326,31 @@ TEST(Forks, LockedItemsRefuseChanges) {
   EXPECT_EQ(plat::DeleteItem(folder + "g"), noErr);
 }
 
+TEST(Forks, TreeDeletionUnlocksAndNeverFollowsLinks) {
+  std::string outside = gbtest::MakeTempFolder("tree_outside");
+  ASSERT_TRUE(gbtest::WriteFile(outside + "keep", "keep"));
+  std::string tree = gbtest::MakeTempFolder("tree");
+  std::string deep = gbtest::MakeTempFolder("tree/a/b/c");
+  ASSERT_TRUE(gbtest::WriteFile(deep + "locked", "x"));
+  ASSERT_EQ(plat::SetLocked(deep + "locked", true), noErr);
+  ASSERT_EQ(WriteWholeFork(deep + "locked", plat::ForkKind::resource, "r"), fLckdErr);
+  ASSERT_TRUE(gbtest::WriteFile(tree + "a/f", "f"));
+  ASSERT_EQ(WriteWholeFork(tree + "a/f", plat::ForkKind::resource, "rsrc"), noErr);
+  ASSERT_TRUE(gbtest::WriteFile(tree + "a/._orphan", "o"));
+  ASSERT_EQ(plat::SetLocked(tree + "a/b", true), noErr);
+  ASSERT_EQ(symlink(outside.c_str(), (tree + "a/link").c_str()), 0);
+
+  EXPECT_EQ(plat::DeleteItem(tree + "a/b"), fLckdErr);
+  ASSERT_EQ(plat::DeleteTree(tree), noErr);
+  EXPECT_FALSE(gbtest::FileExists(tree));
+  EXPECT_EQ(gbtest::ReadTextFile(outside + "keep"), "keep");
+  EXPECT_EQ(plat::DeleteTree(tree), fnfErr);
+
+  std::string file = outside + "single";
+  ASSERT_TRUE(gbtest::WriteFile(file, "s"));
+  ASSERT_EQ(plat::SetLocked(file, true), noErr);
+  ASSERT_EQ(plat::DeleteTree(file), noErr);
+  EXPECT_FALSE(gbtest::FileExists(file));
+}
+
 }  // namespace
