@@ -15,7 +15,7 @@ namespace {
 
 struct Roots {
   bool loaded = false;
-  std::string home, temp, preferences, dataHome, bundle, bundleOverride;
+  std::string home, temp, preferences, dataHome, bundle, bundleOverride, rootVolume;
   std::string systemDomain, localDomain, networkDomain, classicDomain;
 };
 
@@ -63,6 +63,8 @@ void Load(Roots& roots) {
   if (bundle.empty()) bundle = BundleOfExecutable();
   if (bundle.empty()) bundle = GB_BUILD_BUNDLE;
   roots.bundle = WithTrailingSlash(bundle);
+  roots.rootVolume = FromEnvironment("GLIMMERBOX_ROOT_VOLUME");
+  if (roots.rootVolume.empty()) roots.rootVolume = "Macintosh HD";
   roots.systemDomain = WithTrailingSlash(FromEnvironment("GLIMMERBOX_SYSTEM_DOMAIN"));
   roots.localDomain = WithTrailingSlash(FromEnvironment("GLIMMERBOX_LOCAL_DOMAIN"));
   roots.networkDomain = WithTrailingSlash(FromEnvironment("GLIMMERBOX_NETWORK_DOMAIN"));
@@ -96,6 +98,8 @@ const std::string& ApplicationBundle() {
   Roots& roots = Loaded();
   return roots.bundleOverride.empty() ? roots.bundle : roots.bundleOverride;
 }
+
+const std::string& RootVolumeName() { return Loaded().rootVolume; }
 
 void ReloadRoots() { Load(State()); }
 

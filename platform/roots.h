@@ -8,6 +8,8 @@
 //   XDG_DATA_HOME    application support (default ~/.local/share)
 //   GLIMMERBOX_BUNDLE  the application bundle (default: found from the
 //                      executable, else the bundle of the build tree)
+//   GLIMMERBOX_ROOT_VOLUME  the name of the volume that holds "/"
+//                      (default "Macintosh HD")
 //   GLIMMERBOX_SYSTEM_DOMAIN, GLIMMERBOX_LOCAL_DOMAIN,
 //   GLIMMERBOX_NETWORK_DOMAIN, GLIMMERBOX_CLASSIC_DOMAIN
 //                    the roots of the folder domains other than the user's
@@ -24,6 +26,8 @@ const std::string& TemporaryRoot();
 const std::string& PreferencesRoot();
 const std::string& DataHomeRoot();
 const std::string& ApplicationBundle();
+// The root volume's name (UTF-8): the first component of colon paths to "/".
+const std::string& RootVolumeName();
 const std::string& SystemDomainRoot();
 const std::string& LocalDomainRoot();
 const std::string& NetworkDomainRoot();
