@@ -9,7 +9,7 @@
 #include <cmath>
 
 #include "platform/forks.h"
-#include "platform/host_errno.h"
+#include "platform/file_refs.h"
 
 namespace plat {
 namespace {
@@ -55,7 +55,7 @@ OSErr GetCatalogInfo(const std::string& hostPath, CatalogInfo* out) {
   struct statx info;
   unsigned mask = STATX_BASIC_STATS | STATX_BTIME;
   if (statx(AT_FDCWD, hostPath.c_str(), AT_SYMLINK_NOFOLLOW, mask, &info) != 0)
-    return HostErrorResult(errno);
+    return ErrnoToOSErr(errno);
   CatalogInfo result;
   result.isSymbolicLink = S_ISLNK(info.stx_mode);
   result.isRegularFile = S_ISREG(info.stx_mode);
@@ -110,7 +110,7 @@ OSErr SetCatalogDates(const std::string& hostPath, const UTCDateTime*,
     times[i].tv_nsec = long(nanoseconds);
   }
   if (utimensat(AT_FDCWD, hostPath.c_str(), times, AT_SYMLINK_NOFOLLOW) != 0)
-    return HostErrorResult(errno);
+    return ErrnoToOSErr(errno);
   return noErr;
 }
 

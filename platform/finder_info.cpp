@@ -8,7 +8,7 @@
 #include <cstring>
 #include <vector>
 
-#include "platform/host_errno.h"
+#include "platform/file_refs.h"
 
 namespace plat {
 
@@ -37,7 +37,7 @@ namespace {
 
 OSErr ItemResult(const std::string& hostPath) {
   struct stat info;
-  return lstat(hostPath.c_str(), &info) == 0 ? OSErr(noErr) : HostErrorResult(errno);
+  return lstat(hostPath.c_str(), &info) == 0 ? OSErr(noErr) : ErrnoToOSErr(errno);
 }
 
 // Reads an attribute of any length; false when it is absent or unreadable.
@@ -71,7 +71,7 @@ OSErr ReadFinderInfo(const std::string& hostPath, FinderInfoBytes* out) {
 OSErr WriteFinderInfo(const std::string& hostPath, const FinderInfoBytes& info) {
   if (OSErr result = ItemResult(hostPath); result != noErr) return result;
   if (lsetxattr(hostPath.c_str(), kFinderInfoAttribute, info.bytes, kFinderInfoSize, 0) != 0)
-    return HostErrorResult(errno);
+    return ErrnoToOSErr(errno);
   return noErr;
 }
 
@@ -84,12 +84,12 @@ OSErr SetLocked(const std::string& hostPath, bool locked) {
   if (OSErr result = ItemResult(hostPath); result != noErr) return result;
   if (locked) {
     const UInt8 on = 1;
-    if (lsetxattr(hostPath.c_str(), kLockedAttribute, &on, 1, 0) != 0) return HostErrorResult(errno);
+    if (lsetxattr(hostPath.c_str(), kLockedAttribute, &on, 1, 0) != 0) return ErrnoToOSErr(errno);
     return noErr;
   }
   if (lremovexattr(hostPath.c_str(), kLockedAttribute) != 0 && errno != ENODATA &&
       errno != ENOTSUP)
-    return HostErrorResult(errno);
+    return ErrnoToOSErr(errno);
   return noErr;
 }
 

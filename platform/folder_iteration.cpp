@@ -8,7 +8,7 @@
 #include <cerrno>
 
 #include "platform/forks.h"
-#include "platform/host_errno.h"
+#include "platform/file_refs.h"
 
 namespace plat {
 
@@ -18,10 +18,10 @@ OSErr FolderListing::Open(const std::string& hostFolder) {
   std::string path = hostFolder;
   while (path.size() > 1 && path.back() == '/') path.pop_back();
   int fd = open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-  if (fd < 0) return errno == ELOOP ? OSErr(dirNFErr) : HostErrorResult(errno);
+  if (fd < 0) return errno == ELOOP ? OSErr(dirNFErr) : ErrnoToOSErr(errno);
   DIR* folder = fdopendir(fd);
   if (!folder) {
-    OSErr result = HostErrorResult(errno);
+    OSErr result = ErrnoToOSErr(errno);
     close(fd);
     return result;
   }
@@ -39,7 +39,7 @@ OSErr FolderListing::Open(const std::string& hostFolder) {
     if (name == "." || name == ".." || IsHiddenSidecar(folder_, name)) continue;
     names_.push_back(std::move(name));
   }
-  OSErr result = HostErrorResult(readError);
+  OSErr result = ErrnoToOSErr(readError);
   closedir(folder);
   if (result != noErr) {
     names_.clear();

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "platform/finder_info.h"
-#include "platform/host_errno.h"
+#include "platform/file_refs.h"
 
 namespace plat {
 namespace {
@@ -204,7 +204,7 @@ std::string Join(const std::string& folder, const std::string& name) {
   return folder.empty() || folder.back() == '/' ? folder + name : folder + "/" + name;
 }
 
-OSErr LastError() { return HostErrorResult(errno); }
+OSErr LastError() { return ErrnoToOSErr(errno); }
 
 SInt16 Register(OpenForkRecord record) {
   ForkTable& table = Table();

@@ -89,7 +89,6 @@ enum : OSErr {
   errFSNameTooLong = -1410,
   errFSNoMoreItems = -1417,
   errFSForkExists = -1421,
-  errFSOperationNotSupported = -1426,
   unimpErr = -4,
   gestaltUndefSelectorErr = -5551,
   eventNotHandledErr = -9874,

@@ -5,7 +5,7 @@
 
 #include <cerrno>
 
-#include "platform/host_errno.h"
+#include "platform/file_refs.h"
 #include "platform/roots.h"
 
 namespace plat {
@@ -21,7 +21,7 @@ OSErr MakeFolders(const std::string& folder, mode_t mode) {
       if (!S_ISDIR(info.st_mode)) return dirNFErr;
       continue;
     }
-    if (mkdir(partial.c_str(), mode) != 0 && errno != EEXIST) return HostErrorResult(errno);
+    if (mkdir(partial.c_str(), mode) != 0 && errno != EEXIST) return ErrnoToOSErr(errno);
   }
   return noErr;
 }
@@ -29,7 +29,7 @@ OSErr MakeFolders(const std::string& folder, mode_t mode) {
 OSErr Existing(const std::string& folder, bool create, mode_t mode) {
   struct stat info;
   if (stat(folder.c_str(), &info) == 0) return S_ISDIR(info.st_mode) ? OSErr(noErr) : OSErr(dirNFErr);
-  if (errno != ENOENT) return HostErrorResult(errno);
+  if (errno != ENOENT) return ErrnoToOSErr(errno);
   return create ? MakeFolders(folder, mode) : OSErr(fnfErr);
 }
 
@@ -41,11 +41,11 @@ OSErr TemporaryItems(bool create, std::string* out) {
   std::string path = folder.substr(0, folder.size() - 1);
   struct stat info;
   if (lstat(path.c_str(), &info) != 0) {
-    if (errno != ENOENT) return HostErrorResult(errno);
+    if (errno != ENOENT) return ErrnoToOSErr(errno);
     if (!create) return fnfErr;
     if (OSErr result = MakeFolders(root, 0700); result != noErr) return result;
-    if (mkdir(path.c_str(), 0700) != 0 && errno != EEXIST) return HostErrorResult(errno);
-    if (lstat(path.c_str(), &info) != 0) return HostErrorResult(errno);
+    if (mkdir(path.c_str(), 0700) != 0 && errno != EEXIST) return ErrnoToOSErr(errno);
+    if (lstat(path.c_str(), &info) != 0) return ErrnoToOSErr(errno);
   }
   if (!S_ISDIR(info.st_mode) || info.st_uid != geteuid()) return permErr;
   if ((info.st_mode & 077) != 0 && chmod(path.c_str(), 0700) != 0) return permErr;

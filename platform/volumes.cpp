@@ -6,10 +6,9 @@
 
 #include <cerrno>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 
-#include "platform/host_errno.h"
+#include "platform/file_refs.h"
 #include "platform/roots.h"
 
 namespace plat {
@@ -18,13 +17,6 @@ namespace {
 std::string& MountTable() {
   static std::string path;
   return path;
-}
-
-// The root volume's name. TEMPORARY: a local default until the URL layer's
-// configurable name is merged in.
-std::string RootName() {
-  const char* name = std::getenv("GLIMMERBOX_ROOT_VOLUME");
-  return name && *name ? std::string(name) : std::string("Macintosh HD");
 }
 
 bool IsNetworkFileSystem(const std::string& type) {
@@ -49,7 +41,7 @@ std::vector<VolumeInfo> ListVolumes() {
   std::vector<VolumeInfo> volumes;
   VolumeInfo root;
   struct stat info;
-  root.name = RootName();
+  root.name = RootVolumeName();
   root.mountPoint.assign(1, '/');
   if (stat("/", &info) == 0) root.device = info.st_dev;
   volumes.push_back(root);
@@ -104,7 +96,7 @@ OSErr GetVolumeByRefNum(SInt16 refNum, VolumeInfo* out) {
 
 OSErr GetVolumeOfItem(const std::string& hostPath, VolumeInfo* out) {
   struct stat info;
-  if (lstat(hostPath.c_str(), &info) != 0) return HostErrorResult(errno);
+  if (lstat(hostPath.c_str(), &info) != 0) return ErrnoToOSErr(errno);
   std::vector<VolumeInfo> volumes = ListVolumes();
   const VolumeInfo* match = &volumes[0];
   for (const VolumeInfo& volume : volumes)

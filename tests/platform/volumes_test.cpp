@@ -11,7 +11,7 @@
 namespace {
 
 TEST(Volumes, RootVolumeComesFirstWithItsSizes) {
-  unsetenv("GLIMMERBOX_ROOT_VOLUME");
+  gbtest::SetEnvironment("GLIMMERBOX_ROOT_VOLUME", "");
   plat::VolumeInfo root;
   ASSERT_EQ(plat::GetVolumeByIndex(1, &root), noErr);
   EXPECT_EQ(root.index, 1u);
@@ -35,7 +35,7 @@ TEST(Volumes, RootVolumeComesFirstWithItsSizes) {
   EXPECT_GE(holder.index, 1u);
   EXPECT_EQ(plat::GetVolumeOfItem(gbtest::TestRoot() + "missing", &holder), fnfErr);
 
-  setenv("GLIMMERBOX_ROOT_VOLUME", "Boot Disk", 1);
+  gbtest::SetEnvironment("GLIMMERBOX_ROOT_VOLUME", "Boot Disk");
   ASSERT_EQ(plat::GetVolumeByIndex(1, &root), noErr);
   EXPECT_EQ(root.name, "Boot Disk");
 }
