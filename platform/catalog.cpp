@@ -9,6 +9,7 @@
 #include <cmath>
 
 #include "platform/forks.h"
+#include "platform/host_paths.h"
 #include "platform/file_refs.h"
 
 namespace plat {
@@ -23,17 +24,9 @@ UTCDateTime FromTimestamp(const struct statx_timestamp& stamp) {
   return UnixToUtcDateTime(stamp.tv_sec, stamp.tv_nsec);
 }
 
-std::string ParentOf(const std::string& hostPath) {
-  std::string path = hostPath;
-  while (path.size() > 1 && path.back() == '/') path.pop_back();
-  size_t slash = path.rfind('/');
-  if (slash == std::string::npos) return ".";
-  return slash == 0 ? "/" : path.substr(0, slash);
-}
-
 UInt32 NodeIdOf(const std::string& hostPath, dev_t device, ino_t inode, UInt32* parentId) {
   struct stat parent;
-  std::string parentPath = ParentOf(hostPath);
+  std::string parentPath = HostParentFolder(hostPath);
   bool haveParent = stat(parentPath.c_str(), &parent) == 0;
   bool isRoot = hostPath == "/" || (haveParent && parent.st_dev != device);
   if (parentId) {
@@ -41,7 +34,7 @@ UInt32 NodeIdOf(const std::string& hostPath, dev_t device, ino_t inode, UInt32* 
     if (haveParent && !isRoot) {
       struct stat grandParent;
       bool parentIsRoot = parentPath == "/" ||
-                          (stat(ParentOf(parentPath).c_str(), &grandParent) == 0 &&
+                          (stat(HostParentFolder(parentPath).c_str(), &grandParent) == 0 &&
                            grandParent.st_dev != parent.st_dev);
       *parentId = parentIsRoot ? kRootFolderNodeId : UInt32(parent.st_ino);
     }

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/finder_info.h"
+#include "platform/host_paths.h"
 #include "platform/file_refs.h"
 
 namespace plat {
@@ -187,23 +188,6 @@ bool WriteNewSidecar(int fd) {
   return WriteAll(fd, file, sizeof file, 0);
 }
 
-void SplitPath(const std::string& hostPath, std::string* parent, std::string* name) {
-  size_t end = hostPath.size();
-  while (end > 1 && hostPath[end - 1] == '/') --end;
-  size_t slash = end == 0 ? std::string::npos : hostPath.rfind('/', end - 1);
-  if (slash == std::string::npos) {
-    parent->assign(1, '.');
-    name->assign(hostPath, 0, end);
-  } else {
-    parent->assign(hostPath, 0, slash == 0 ? 1 : slash);
-    name->assign(hostPath, slash + 1, end - slash - 1);
-  }
-}
-
-std::string Join(const std::string& folder, const std::string& name) {
-  return folder.empty() || folder.back() == '/' ? folder + name : folder + "/" + name;
-}
-
 OSErr LastError() { return ErrnoToOSErr(errno); }
 
 SInt16 Register(OpenForkRecord record) {
@@ -294,15 +278,15 @@ bool StoreResourceLength(OpenForkRecord& fork, UInt64 length) {
 std::string SidecarPath(const std::string& hostPath) {
   if (hostPath.empty() || hostPath.back() == '/') return std::string();
   std::string parent, name;
-  SplitPath(hostPath, &parent, &name);
+  SplitHostPath(hostPath, &parent, &name);
   if (name.empty()) return std::string();
-  return Join(parent, "._" + name);
+  return JoinHostPath(parent, "._" + name);
 }
 
 bool IsHiddenSidecar(const std::string& hostFolder, const std::string& name) {
   if (name.size() <= 2 || name.compare(0, 2, "._") != 0) return false;
   struct stat info;
-  return lstat(Join(hostFolder, name.substr(2)).c_str(), &info) == 0;
+  return lstat(JoinHostPath(hostFolder, name.substr(2)).c_str(), &info) == 0;
 }
 
 OSErr OpenFork(const std::string& hostPath, ForkKind kind, SInt8 permission, SInt16* refNum) {
@@ -504,12 +488,12 @@ OSErr RenameItem(const std::string& hostPath, const std::string& newName) {
       newName.find('/') != std::string::npos)
     return bdNamErr;
   std::string parent, name;
-  SplitPath(hostPath, &parent, &name);
+  SplitHostPath(hostPath, &parent, &name);
   struct stat info;
   if (lstat(hostPath.c_str(), &info) != 0) return LastError();
   if (newName == name) return noErr;
   if (OSErr locked = RefuseIfLocked(hostPath); locked != noErr) return locked;
-  return MoveWithSidecar(hostPath, Join(parent, newName));
+  return MoveWithSidecar(hostPath, JoinHostPath(parent, newName));
 }
 
 OSErr MoveItemToFolder(const std::string& hostPath, const std::string& hostFolder) {
@@ -517,13 +501,13 @@ OSErr MoveItemToFolder(const std::string& hostPath, const std::string& hostFolde
   if (lstat(hostPath.c_str(), &item) != 0) return LastError();
   if (stat(hostFolder.c_str(), &folder) != 0 || !S_ISDIR(folder.st_mode)) return dirNFErr;
   std::string parent, name;
-  SplitPath(hostPath, &parent, &name);
+  SplitHostPath(hostPath, &parent, &name);
   if (stat(parent.c_str(), &parentInfo) == 0 && parentInfo.st_dev == folder.st_dev &&
       parentInfo.st_ino == folder.st_ino)
     return noErr;  // already there
   if (OSErr locked = RefuseIfLocked(hostPath); locked != noErr) return locked;
   if (item.st_dev != folder.st_dev) return diffVolErr;
-  return MoveWithSidecar(hostPath, Join(hostFolder, name));
+  return MoveWithSidecar(hostPath, JoinHostPath(hostFolder, name));
 }
 
 OSErr CopySidecar(const std::string& from, const std::string& to) {
@@ -608,7 +592,7 @@ OSErr DeleteTree(const std::string& hostPath) {
       if (rmdir(folder.c_str()) != 0) return LastError();
       continue;
     }
-    std::string item = Join(level.path, level.names[level.next++]);
+    std::string item = JoinHostPath(level.path, level.names[level.next++]);
     struct stat child;
     if (lstat(item.c_str(), &child) != 0) {
       if (errno == ENOENT) continue;  // a sidecar that went with its file

@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "platform/file_refs.h"
+#include "platform/host_paths.h"
 #include "platform/roots.h"
 
 namespace plat {
@@ -24,13 +25,6 @@ bool IsNetworkFileSystem(const std::string& type) {
   for (const char* known : kTypes)
     if (type == known) return true;
   return type.compare(0, 10, "fuse.sshfs") == 0;
-}
-
-std::string LastComponent(const std::string& mountPoint) {
-  std::string path = mountPoint;
-  while (path.size() > 1 && path.back() == '/') path.pop_back();
-  size_t slash = path.rfind('/');
-  return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
 }  // namespace
@@ -63,7 +57,7 @@ std::vector<VolumeInfo> ListVolumes() {
       for (const VolumeInfo& known : volumes) seen = seen || known.device == info.st_dev;
       if (seen) continue;
       VolumeInfo volume;
-      volume.name = LastComponent(mountPoint);
+      volume.name = HostItemName(mountPoint);
       volume.mountPoint = WithTrailingSlash(mountPoint);
       volume.fileSystem = type;
       volume.device = info.st_dev;
