@@ -62,7 +62,7 @@ void ReplaceExtension(std::string& text, size_t start, const char* extension) {
 bool ToHostItemName(const char* name, std::string* host) {
   if (!name) return false;
   std::string text(name);
-  if (text.empty() || text == "." || text == ".." || text.find('/') != std::string::npos) return false;
+  if (!plat::IsSingleName(text)) return false;
   *host = plat::ToHostPath(text);
   return true;
 }

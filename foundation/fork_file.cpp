@@ -132,49 +132,29 @@ OSType CForkFile::GetFileCreator() {
   return ReadFinderBytes(&bytes) ? bytes.FileCreator() : 0;
 }
 
-bool CForkFile::GetCreationDate(CDateTime& date) {
+bool CForkFile::GetCatalogDate(UTCDateTime plat::CatalogInfo::*field, CDateTime& date) {
   FSRef ref;
   plat::CatalogInfo info;
   if (!GetRef(&ref) || (status_ = plat::GetCatalogInfo(ref, &info)) != noErr) return false;
-  date.SetFromUtcDateTime(info.createDate);
+  date.SetFromUtcDateTime(info.*field);
   return true;
+}
+
+bool CForkFile::GetCreationDate(CDateTime& date) {
+  return GetCatalogDate(&plat::CatalogInfo::createDate, date);
 }
 
 bool CForkFile::GetModificationDate(CDateTime& date) {
-  FSRef ref;
-  plat::CatalogInfo info;
-  if (!GetRef(&ref) || (status_ = plat::GetCatalogInfo(ref, &info)) != noErr) return false;
-  date.SetFromUtcDateTime(info.contentModDate);
-  return true;
+  return GetCatalogDate(&plat::CatalogInfo::contentModDate, date);
 }
 
-bool CForkFile::GetFinderFileInfo(CFinderFileInfo* info) {
-  plat::FinderInfoBytes bytes;
-  if (!info || !ReadFinderBytes(&bytes)) return false;
-  info->ReadFrom(bytes);
-  return true;
-}
+bool CForkFile::GetFinderFileInfo(CFinderFileInfo* info) { return ReadInfo(info); }
 
-bool CForkFile::SetFinderFileInfo(const CFinderFileInfo* info) {
-  plat::FinderInfoBytes bytes;
-  if (!info || !ReadFinderBytes(&bytes)) return false;
-  info->WriteMaskedTo(&bytes);
-  return WriteFinderBytes(bytes);
-}
+bool CForkFile::SetFinderFileInfo(const CFinderFileInfo* info) { return WriteInfo(info); }
 
-bool CForkFile::GetFinderFolderInfo(CFinderFolderInfo* info) {
-  plat::FinderInfoBytes bytes;
-  if (!info || !ReadFinderBytes(&bytes)) return false;
-  info->ReadFrom(bytes);
-  return true;
-}
+bool CForkFile::GetFinderFolderInfo(CFinderFolderInfo* info) { return ReadInfo(info); }
 
-bool CForkFile::SetFinderFolderInfo(const CFinderFolderInfo* info) {
-  plat::FinderInfoBytes bytes;
-  if (!info || !ReadFinderBytes(&bytes)) return false;
-  info->WriteMaskedTo(&bytes);
-  return WriteFinderBytes(bytes);
-}
+bool CForkFile::SetFinderFolderInfo(const CFinderFolderInfo* info) { return WriteInfo(info); }
 
 bool CForkFile::SetHasBundleFlag() {
   plat::FinderInfoBytes bytes;

@@ -13,6 +13,7 @@
 #include "foundation/date_time.h"
 #include "foundation/finder_info.h"
 #include "foundation/path_name.h"
+#include "platform/catalog.h"
 #include "platform/cf_url.h"
 #include "platform/file_refs.h"
 
@@ -74,6 +75,23 @@ class CForkFile {
   bool SetUrlFromRef(const FSRef& ref);
   bool ReadFinderBytes(plat::FinderInfoBytes* bytes);
   bool WriteFinderBytes(const plat::FinderInfoBytes& bytes);
+  bool GetCatalogDate(UTCDateTime plat::CatalogInfo::*field, CDateTime& date);
+
+  // A file's or a folder's Finder information, read whole or written by its mask.
+  template <typename Info>
+  bool ReadInfo(Info* info) {
+    plat::FinderInfoBytes bytes;
+    if (!info || !ReadFinderBytes(&bytes)) return false;
+    info->ReadFrom(bytes);
+    return true;
+  }
+  template <typename Info>
+  bool WriteInfo(const Info* info) {
+    plat::FinderInfoBytes bytes;
+    if (!info || !ReadFinderBytes(&bytes)) return false;
+    info->WriteMaskedTo(&bytes);
+    return WriteFinderBytes(bytes);
+  }
 
   OSErr status_ = noErr;
   u16 forkRef_ = 0;

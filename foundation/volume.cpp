@@ -27,20 +27,23 @@ bool CVolume::GetSizesByRefNum(s16 volumeRefNum, u64* totalOut, u64* freeOut) {
   return plat::GetVolumeSizes(volume, totalOut, freeOut) == noErr;
 }
 
-bool CVolume::SetIndex(u32 index) {
-  plat::VolumeInfo volume;
-  if (plat::GetVolumeByIndex(index, &volume) != noErr) return false;
+bool CVolume::Adopt(OSErr found, const plat::VolumeInfo& volume) {
+  if (found != noErr) return false;
   index_ = volume.index;
   name_ = MacRomanName(volume);
   return true;
 }
 
+bool CVolume::SetIndex(u32 index) {
+  plat::VolumeInfo volume;
+  OSErr found = plat::GetVolumeByIndex(index, &volume);
+  return Adopt(found, volume);
+}
+
 bool CVolume::SetFromRefNum(s16 volumeRefNum) {
   plat::VolumeInfo volume;
-  if (plat::GetVolumeByRefNum(volumeRefNum, &volume) != noErr) return false;
-  index_ = volume.index;
-  name_ = MacRomanName(volume);
-  return true;
+  OSErr found = plat::GetVolumeByRefNum(volumeRefNum, &volume);
+  return Adopt(found, volume);
 }
 
 bool CVolume::SetFromName(const char* name) {
@@ -48,9 +51,7 @@ bool CVolume::SetFromName(const char* name) {
   for (const plat::VolumeInfo& volume : plat::ListVolumes()) {
     std::string own = MacRomanName(volume);
     if (!wanted.empty() && (own.empty() || own != wanted)) continue;
-    index_ = volume.index;
-    name_ = own;
-    return true;
+    return Adopt(noErr, volume);
   }
   return false;
 }
@@ -69,20 +70,20 @@ bool CVolume::GetSizesKb(u64* totalOut, u64* freeOut) const {
   return true;
 }
 
-bool CVolume::GetSizesMb(double* totalOut, double* freeOut) const {
+bool CVolume::GetScaledSizes(double kilobytesPerUnit, double* totalOut, double* freeOut) const {
   u64 total = 0, free = 0;
   if (!GetSizesKb(&total, &free)) return false;
-  if (totalOut) *totalOut = double(total) / 1024.0;
-  if (freeOut) *freeOut = double(free) / 1024.0;
+  if (totalOut) *totalOut = double(total) / kilobytesPerUnit;
+  if (freeOut) *freeOut = double(free) / kilobytesPerUnit;
   return true;
 }
 
+bool CVolume::GetSizesMb(double* totalOut, double* freeOut) const {
+  return GetScaledSizes(1024.0, totalOut, freeOut);
+}
+
 bool CVolume::GetSizesGb(double* totalOut, double* freeOut) const {
-  u64 total = 0, free = 0;
-  if (!GetSizesKb(&total, &free)) return false;
-  if (totalOut) *totalOut = double(total) / 1048576.0;
-  if (freeOut) *freeOut = double(free) / 1048576.0;
-  return true;
+  return GetScaledSizes(1048576.0, totalOut, freeOut);
 }
 
 std::string CVolume::GetName() const {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/mac_types.h"
+#include "platform/volumes.h"
 
 class CVolume {
  public:
@@ -31,6 +32,9 @@ class CVolume {
   u32 GetIndex() const { return index_; }
 
  private:
+  bool Adopt(OSErr found, const plat::VolumeInfo& volume);
+  bool GetScaledSizes(double kilobytesPerUnit, double* totalOut, double* freeOut) const;
+
   std::string name_;
   u32 index_ = 0;
 };

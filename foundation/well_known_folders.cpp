@@ -55,29 +55,8 @@ OSErr FindFolder(SInt16 domain, OSType type, CPathName* out) {
   return out->IsEmpty() ? OSErr(bdNamErr) : OSErr(noErr);
 }
 
-// A name that stays inside the folder it is put in.
-bool StaysInside(const char* name) {
-  if (!name || !*name || name[0] == '/') return false;
-  std::string text(name);
-  size_t start = 0;
-  while (start <= text.size()) {
-    size_t end = text.find('/', start);
-    if (end == std::string::npos) end = text.size();
-    if (text.compare(start, end - start, "..") == 0) return false;
-    start = end + 1;
-  }
-  return true;
-}
-
-// One folder level: a name that is neither empty, "." nor "..", without '/'.
-bool IsOneLevel(const char* name) {
-  if (!name) return false;
-  std::string text(name);
-  return !text.empty() && text != "." && text != ".." && text.find('/') == std::string::npos;
-}
-
 bool PutInFolder(CPathName& path, const CPathName& folder, const char* name) {
-  if (folder.IsEmpty() || !StaysInside(name)) return false;
+  if (folder.IsEmpty() || !name || !plat::IsContainedName(name)) return false;
   path.CombineFolderAndName(name, folder);
   return true;
 }
@@ -191,7 +170,7 @@ bool CPathName::SetInWorkFolder(const char* name, bool inAppSubfolder) {
 }
 
 bool CPathName::CreateWorkFolder(const char* subfolderName) {
-  if (!IsOneLevel(subfolderName)) {
+  if (!subfolderName || !plat::IsSingleName(subfolderName)) {
     SetLastPathError(bdNamErr);
     return false;
   }

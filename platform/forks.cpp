@@ -484,9 +484,7 @@ OSErr MoveWithSidecar(const std::string& from, const std::string& to) {
 }  // namespace
 
 OSErr RenameItem(const std::string& hostPath, const std::string& newName) {
-  if (newName.empty() || newName == "." || newName == ".." ||
-      newName.find('/') != std::string::npos)
-    return bdNamErr;
+  if (!IsSingleName(newName)) return bdNamErr;
   std::string parent, name;
   SplitHostPath(hostPath, &parent, &name);
   struct stat info;
