@@ -1,0 +1,49 @@
+// A bitmap with PNG forms: decoding with transparency and a background
+// colour, and writing bitmaps and offscreen worlds as PNG files.
+//
+// Decoded pictures are 24-bit RGB, or 32-bit RGBA when the file has alpha
+// or a transparent colour (the alpha bytes are also kept as an array of their
+// own). A file with a background colour keeps it, and pictures with alpha
+// are composited onto it. Corrupt, truncated or oversized data fails with
+// false; the codec never ends the process and the bitmap keeps its old
+// pixels.
+#pragma once
+
+#include <cstddef>
+
+#include "foundation/bitmap_image.h"
+
+class CPngImage : public CBitmapImage {
+ public:
+  CPngImage();
+  ~CPngImage() override;
+
+  // Frees the pixels, the background colour and the alpha array.
+  void Free() override;
+
+  // `length` bytes of a complete PNG file.
+  bool DecodeFromMemory(const u8* data, size_t length);
+
+  // The picture's values after decoding: colour type (2 RGB, 6 RGBA),
+  // interlace, compression and filter methods, channels (3 or 4).
+  u32 GetColorType() const { return colorType; }
+  u32 GetInterlaceMethod() const { return interlaceMethod; }
+  u32 GetCompressionMethod() const { return compressionMethod; }
+  u32 GetFilterMethod() const { return filterMethod; }
+  u32 GetChannels() const { return channels; }
+  // R, G, B of the file's background colour, or null.
+  const u8* GetBackgroundColor() const { return backgroundColor; }
+  // width x height alpha bytes of a 32-bit picture, or null.
+  const u8* GetAlpha() const { return alpha; }
+
+ private:
+  void FreeExtras();
+
+  u32 colorType;
+  u32 interlaceMethod;
+  u32 compressionMethod;
+  u32 filterMethod;
+  u32 channels;
+  u8* backgroundColor;
+  u8* alpha;
+};
