@@ -251,8 +251,9 @@ bool CBitmapImage::Rotate(double degrees) {
     float dy = float(long(y) - halfHeight);
     for (u32 x = 0; x < width; ++x) {
       float dx = float(long(x) - halfWidth);
-      long nx = long(std::trunc(c * dx - s * dy + 0.5f)) + newWidth / 2;
-      long ny = long(std::trunc(s * dx + c * dy + 0.5f)) + newHeight / 2;
+      // Rounded to the nearest pixel (halves up, also left of and above the centre).
+      long nx = long(std::floor(c * dx - s * dy + 0.5f)) + newWidth / 2;
+      long ny = long(std::floor(s * dx + c * dy + 0.5f)) + newHeight / 2;
       // Rounding pushes one edge of the turned picture just outside it.
       if (nx == newWidth) shiftLeft = true;
       if (ny == newHeight) shiftUp = true;
