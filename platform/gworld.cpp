@@ -1,6 +1,10 @@
 #include "platform/gworld.h"
 
+#include "platform/fonts.h"
+#include "platform/text_encoding.h"
+
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <memory>
 #include <new>
@@ -241,4 +245,79 @@ void GetPortTextState(CGrafPtr port, SInt16* family, SInt16* size, UInt16* face)
   if (family) *family = port->textFont;
   if (size) *size = port->textSize;
   if (face) *face = port->textFace;
+}
+
+namespace {
+
+plat::FontRequest PortFont(const GrafPort& port) {
+  plat::FontRequest request;
+  if (!plat::FontFamilyName(port.textFont, &request.family))
+    plat::FontFamilyName(plat::SystemFontFamily(), &request.family);
+  request.size = port.textSize > 0 ? port.textSize : 12;
+  request.face = port.textFace;
+  return request;
+}
+
+std::vector<UInt32> Characters(const void* text, SInt16 first, SInt16 count) {
+  std::vector<UInt32> characters;
+  if (!text || first < 0 || count <= 0) return characters;
+  const UInt8* bytes = static_cast<const UInt8*>(text) + first;
+  for (SInt16 i = 0; i < count; ++i) characters.push_back(plat::MacRomanToUnicode(bytes[i]));
+  return characters;
+}
+
+UInt8 Blend(UInt8 under, UInt8 over, unsigned coverage) {
+  return UInt8((unsigned(under) * (255 - coverage) + unsigned(over) * coverage + 127) / 255);
+}
+
+// Lays a glyph's coverage over the port's pixels in the foreground colour.
+void PaintGlyph(GrafPort& port, const plat::GlyphImage& glyph, int originX, int originY) {
+  const PixMap& map = port.pixMap;
+  const RGBColor& fore = port.foreColor;
+  const UInt8 red = UInt8(fore.red >> 8), green = UInt8(fore.green >> 8), blue = UInt8(fore.blue >> 8);
+  const UInt8 grey = Grey(fore);
+  for (int row = 0; row < glyph.height; ++row) {
+    int v = originY + glyph.top + row;
+    if (v < map.bounds.top || v >= map.bounds.bottom) continue;
+    UInt8* line = map.baseAddr + size_t(v - map.bounds.top) * size_t(map.rowBytes);
+    for (int column = 0; column < glyph.width; ++column) {
+      int h = originX + glyph.left + column;
+      unsigned coverage = glyph.coverage[size_t(row) * size_t(glyph.width) + size_t(column)];
+      if (coverage == 0 || h < map.bounds.left || h >= map.bounds.right) continue;
+      if (map.pixelSize == 32) {
+        UInt8* pixel = line + size_t(h - map.bounds.left) * 4;
+        pixel[0] = Blend(pixel[0], 0xFF, coverage);
+        pixel[1] = Blend(pixel[1], red, coverage);
+        pixel[2] = Blend(pixel[2], green, coverage);
+        pixel[3] = Blend(pixel[3], blue, coverage);
+      } else {
+        line[h - map.bounds.left] = Blend(line[h - map.bounds.left], grey, coverage);
+      }
+    }
+  }
+}
+
+}  // namespace
+
+void DrawText(const void* text, SInt16 first, SInt16 count) {
+  GrafPort& port = *CurrentPort();
+  std::vector<UInt32> characters = Characters(text, first, count);
+  if (characters.empty()) return;
+  plat::FontRequest font = PortFont(port);
+  double pen = 0;
+  for (UInt32 character : characters) {
+    plat::GlyphImage glyph;
+    double advance = 0;
+    if (!plat::RenderGlyph(font, character, &glyph, &advance)) continue;
+    if (port.hasPixels) PaintGlyph(port, glyph, port.pen.h + int(std::lround(pen)), port.pen.v);
+    pen += advance;
+  }
+  port.pen.h = SInt16(std::clamp(long(port.pen.h) + std::lround(pen), -32768L, 32767L));
+}
+
+SInt16 TextWidth(const void* text, SInt16 first, SInt16 count) {
+  std::vector<UInt32> characters = Characters(text, first, count);
+  if (characters.empty()) return 0;
+  long width = std::lround(plat::MeasureText(PortFont(*CurrentPort()), characters));
+  return SInt16(std::min(width, 32767L));
 }

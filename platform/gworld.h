@@ -94,3 +94,11 @@ void TextFont(SInt16 family);
 void TextSize(SInt16 size);
 void TextFace(UInt16 face);
 void GetPortTextState(CGrafPtr port, SInt16* family, SInt16* size, UInt16* face);
+
+// Draws `count` Mac Roman bytes from text + first with the port's font in
+// the foreground colour, the pen on the baseline, and moves the pen by the
+// text's width. Glyphs are anti-aliased; underline, outline and shadow are
+// not drawn.
+void DrawText(const void* text, SInt16 first, SInt16 count);
+// The width in whole pixels of those bytes in the current port's font.
+SInt16 TextWidth(const void* text, SInt16 first, SInt16 count);
