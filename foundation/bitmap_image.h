@@ -11,6 +11,7 @@
 #pragma once
 
 #include <cstddef>
+#include <vector>
 
 #include "platform/gworld.h"
 #include "platform/mac_types.h"
@@ -23,6 +24,10 @@ constexpr size_t kMaxBitmapBytes = size_t(512) << 20;
 // width x height x bytes per pixel when every factor is in range and the
 // product fits kMaxBitmapBytes; 0 otherwise.
 size_t BitmapBufferSize(u64 width, u64 height, u64 bytesPerPixel);
+
+// Reads a whole picture file (at most kMaxBitmapBytes); false when it cannot
+// be opened or read, or is larger.
+bool ReadImageFile(const CPathName& path, std::vector<u8>* bytes);
 
 class CBitmapImage {
  public:

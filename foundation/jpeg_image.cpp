@@ -4,6 +4,9 @@
 #include <cstdio>
 #include <cstring>
 #include <new>
+#include <vector>
+
+#include "foundation/path_name.h"
 
 #include <jpeglib.h>
 // jpeglib.h needs <cstdio> before it; jerror.h names the message codes.
@@ -103,10 +106,13 @@ struct CompressJob {
   std::FILE* file = nullptr;
 };
 
+bool CanCompress(const CompressJob* job) {
+  return job->rgb && BitmapBufferSize(job->width, job->height, 3) != 0 &&
+         (job->bitsPerPixel == 24 || job->bitsPerPixel == 32);
+}
+
 bool Compress(const CompressJob* job) {
-  if (!job->rgb || job->width == 0 || job->height == 0 || job->width > JPEG_MAX_DIMENSION ||
-      job->height > JPEG_MAX_DIMENSION || (job->bitsPerPixel != 24 && job->bitsPerPixel != 32))
-    return false;
+  if (!CanCompress(job)) return false;
   jpeg_compress_struct info;
   JpegErrors errors;
   InstallErrors(&errors);
@@ -258,6 +264,27 @@ bool CJpegImage::DecodeFromMemory(const u8* data, size_t length) {
   Adopt(job.pixels, job.width * job.height * 3, job.width, job.height, 24);
   compressedLength = 0;
   return true;
+}
+
+bool CJpegImage::LoadFile(const CPathName& path) {
+  std::vector<u8> bytes;
+  return ReadImageFile(path, &bytes) && DecodeFromMemory(bytes.data(), bytes.size());
+}
+
+bool CJpegImage::SaveRgbAsJpegFile(u32 width, u32 height, u16 bitsPerPixel, const u8* rgb,
+                                   const CPathName& path) {
+  CompressJob job;
+  job.width = width;
+  job.height = height;
+  job.bitsPerPixel = bitsPerPixel;
+  job.rgb = rgb;
+  job.quality = int(DefaultQuality());
+  if (!CanCompress(&job)) return false;
+  job.file = path.OpenStdioFile("wb");
+  if (!job.file) return false;
+  bool ok = Compress(&job);
+  ok = std::fclose(job.file) == 0 && ok;
+  return ok;
 }
 
 bool CJpegImage::EncodeRgbToMemory(u32 newWidth, u32 newHeight, u16 newBitsPerPixel,

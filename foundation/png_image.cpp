@@ -6,6 +6,11 @@
 
 #include <png.h>
 
+#include <cstdio>
+#include <vector>
+
+#include "foundation/path_name.h"
+
 namespace {
 
 // Ancillary chunks (text, profiles) above this size are refused.
@@ -127,7 +132,128 @@ bool DecodePng(PngReadJob* job) {
   return true;
 }
 
+
+// One writing run: `height` rows of `width` pixels of the colour type, each
+// produced by `row` into a buffer of the file's row size.
+struct PngWriteJob {
+  std::FILE* file = nullptr;
+  u32 width = 0;
+  u32 height = 0;
+  int colorType = PNG_COLOR_TYPE_RGB;
+  png_color palette[256];
+  int paletteCount = 0;
+  const u8* pixels = nullptr;
+  size_t sourceRowBytes = 0;
+  int sourceBytes = 3;    // bytes per source pixel
+  bool argb = false;      // source pixels are A, R, G, B (an offscreen world)
+  u8* rowBuffer = nullptr;  // new[], the caller's
+};
+
+void FillRow(const PngWriteJob* job, u32 y, u8* out) {
+  const u8* in = job->pixels + size_t(y) * job->sourceRowBytes;
+  if (!job->argb) {
+    std::memcpy(out, in, size_t(job->width) * size_t(job->sourceBytes));
+    return;
+  }
+  for (u32 x = 0; x < job->width; ++x, in += 4, out += 3) {
+    out[0] = in[1];
+    out[1] = in[2];
+    out[2] = in[3];
+  }
+}
+
+bool WritePng(const PngWriteJob* job) {
+  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, PngError, PngWarning);
+  if (!png) return false;
+  png_infop info = png_create_info_struct(png);
+  if (!info) {
+    png_destroy_write_struct(&png, nullptr);
+    return false;
+  }
+  if (setjmp(png_jmpbuf(png))) {
+    png_destroy_write_struct(&png, &info);
+    return false;
+  }
+  png_init_io(png, job->file);
+  png_set_compression_level(png, 9);
+  if (job->paletteCount > 0)
+    png_set_PLTE(png, info, job->palette, job->paletteCount);
+  else
+    png_set_compression_mem_level(png, 9);
+  png_set_IHDR(png, info, job->width, job->height, 8, job->colorType, PNG_INTERLACE_NONE,
+               PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+  png_write_info(png, info);
+  for (u32 y = 0; y < job->height; ++y) {
+    FillRow(job, y, job->rowBuffer);
+    png_write_row(png, job->rowBuffer);
+    if (job->paletteCount > 0) png_write_flush(png);
+  }
+  png_write_end(png, info);
+  png_destroy_write_struct(&png, &info);
+  return true;
+}
+
+// Creates the file and runs the job; the file is closed in every case.
+bool WritePngFile(PngWriteJob* job, const CPathName& path) {
+  size_t rowSize = BitmapBufferSize(job->width, 1, job->colorType == PNG_COLOR_TYPE_RGB_ALPHA ? 4
+                                                   : job->colorType == PNG_COLOR_TYPE_PALETTE ? 1
+                                                                                              : 3);
+  if (rowSize == 0 || job->height == 0 || job->height > kMaxBitmapSide) return false;
+  job->rowBuffer = new (std::nothrow) u8[rowSize];
+  if (!job->rowBuffer) return false;
+  job->file = path.OpenStdioFile("wb");
+  bool ok = job->file && WritePng(job);
+  if (job->file) ok = std::fclose(job->file) == 0 && ok;
+  delete[] job->rowBuffer;
+  job->rowBuffer = nullptr;
+  return ok;
+}
+
 }  // namespace
+
+bool SaveRgbAsPngFile(u32 width, u32 height, u16 bitsPerPixel, const u8* pixels,
+                      const CPathName& path, const u32* palette, int paletteCount) {
+  if (!pixels) return false;
+  PngWriteJob job;
+  job.width = width;
+  job.height = height;
+  job.pixels = pixels;
+  if (palette) {
+    if (bitsPerPixel != 8 || paletteCount < 1 || paletteCount > 256) return false;
+    job.colorType = PNG_COLOR_TYPE_PALETTE;
+    job.paletteCount = paletteCount;
+    for (int i = 0; i < paletteCount; ++i) {
+      job.palette[i].red = png_byte(palette[i] >> 16);
+      job.palette[i].green = png_byte(palette[i] >> 8);
+      job.palette[i].blue = png_byte(palette[i]);
+    }
+    job.sourceBytes = 1;
+  } else if (bitsPerPixel == 24 || bitsPerPixel == 32) {
+    job.colorType = bitsPerPixel == 32 ? PNG_COLOR_TYPE_RGB_ALPHA : PNG_COLOR_TYPE_RGB;
+    job.sourceBytes = bitsPerPixel / 8;
+  } else {
+    return false;
+  }
+  job.sourceRowBytes = size_t(width) * size_t(job.sourceBytes);
+  return WritePngFile(&job, path);
+}
+
+bool SaveGWorldAsPng(GWorldPtr world, const CPathName& path) {
+  PixMapPtr map = GetGWorldPixMap(world);
+  if (!map || map->pixelSize != 32) return false;
+  Rect bounds;
+  GetPortBounds(world, &bounds);
+  PngWriteJob job;
+  job.width = u32(bounds.right - bounds.left);
+  job.height = u32(bounds.bottom - bounds.top);
+  job.argb = true;
+  LockPixels(map);
+  job.pixels = GetPixBaseAddr(map);
+  job.sourceRowBytes = size_t(GetPixRowBytes(map));
+  bool ok = WritePngFile(&job, path);
+  UnlockPixels(map);
+  return ok;
+}
 
 CPngImage::CPngImage()
     : colorType(0),
@@ -188,4 +314,13 @@ bool CPngImage::DecodeFromMemory(const u8* data, size_t length) {
   filterMethod = u32(job.filter);
   channels = u32(job.channels);
   return true;
+}
+
+bool CPngImage::LoadFile(const CPathName& path) {
+  std::vector<u8> bytes;
+  return ReadImageFile(path, &bytes) && DecodeFromMemory(bytes.data(), bytes.size());
+}
+
+bool CPngImage::SaveFile(const CPathName& path) const {
+  return SaveRgbAsPngFile(width, height, bitsPerPixel, pixels, path, nullptr, 0);
 }
