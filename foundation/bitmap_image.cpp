@@ -13,6 +13,24 @@ size_t BitmapBufferSize(u64 width, u64 height, u64 bytesPerPixel) {
   return size <= kMaxBitmapBytes ? size_t(size) : 0;
 }
 
+void BitmapRowToArgb(const u8* in, u8* out, size_t count, u32 bytesPerPixel) {
+  for (size_t i = 0; i < count; ++i, in += bytesPerPixel, out += 4) {
+    out[0] = bytesPerPixel == 4 ? in[3] : 0xFF;
+    out[1] = in[0];
+    out[2] = in[1];
+    out[3] = in[2];
+  }
+}
+
+void ArgbRowToBitmap(const u8* in, u8* out, size_t count, u32 bytesPerPixel) {
+  for (size_t i = 0; i < count; ++i, in += 4, out += bytesPerPixel) {
+    out[0] = in[1];
+    out[1] = in[2];
+    out[2] = in[3];
+    if (bytesPerPixel == 4) out[3] = in[0];
+  }
+}
+
 bool ReadImageFile(const CPathName& path, std::vector<u8>* bytes) {
   std::FILE* file = path.OpenStdioFile("rb");
   if (!file) return false;

@@ -25,6 +25,12 @@ constexpr size_t kMaxBitmapBytes = size_t(512) << 20;
 // product fits kMaxBitmapBytes; 0 otherwise.
 size_t BitmapBufferSize(u64 width, u64 height, u64 bytesPerPixel);
 
+// Row conversions between bitmap pixels (R, G, B or R, G, B, A) and the
+// A, R, G, B pixels of offscreen worlds. `bytesPerPixel` is the bitmap
+// side's: 3 or 4. A 24-bit pixel becomes opaque (A = 255).
+void BitmapRowToArgb(const u8* in, u8* out, size_t count, u32 bytesPerPixel);
+void ArgbRowToBitmap(const u8* in, u8* out, size_t count, u32 bytesPerPixel);
+
 // Reads a whole picture file (at most kMaxBitmapBytes); false when it cannot
 // be opened or read, or is larger.
 bool ReadImageFile(const CPathName& path, std::vector<u8>* bytes);

@@ -114,15 +114,8 @@ bool CBitmapImage::CopyFromGWorld(GWorldPtr world) {
   LockPixels(map);
   const u8* base = GetPixBaseAddr(map);
   size_t rowBytes = size_t(GetPixRowBytes(map));
-  for (u32 y = 0; y < newHeight; ++y) {
-    const u8* in = base + y * rowBytes;
-    u8* out = buffer + size_t(y) * newWidth * 3;
-    for (u32 x = 0; x < newWidth; ++x, in += 4, out += 3) {
-      out[0] = in[1];
-      out[1] = in[2];
-      out[2] = in[3];
-    }
-  }
+  for (u32 y = 0; y < newHeight; ++y)
+    ArgbRowToBitmap(base + y * rowBytes, buffer + size_t(y) * newWidth * 3, newWidth, 3);
   UnlockPixels(map);
   Adopt(buffer, u32(size), newWidth, newHeight, 24);
   return true;
@@ -144,16 +137,10 @@ bool CBitmapImage::DrawToGWorld(GWorldPtr world, int x, int y) const {
   LockPixels(map);
   u8* base = GetPixBaseAddr(map);
   size_t rowBytes = size_t(GetPixRowBytes(map));
-  for (long row = firstRow; row < endRow; ++row) {
-    const u8* in = pixels + (size_t(row) * width + size_t(firstColumn)) * bytes;
-    u8* out = base + size_t(row + y) * rowBytes + size_t(firstColumn + x) * 4;
-    for (long column = firstColumn; column < endColumn; ++column, in += bytes, out += 4) {
-      out[0] = bytes == 4 ? in[3] : 0xFF;
-      out[1] = in[0];
-      out[2] = in[1];
-      out[3] = in[2];
-    }
-  }
+  for (long row = firstRow; row < endRow; ++row)
+    BitmapRowToArgb(pixels + (size_t(row) * width + size_t(firstColumn)) * bytes,
+                    base + size_t(row + y) * rowBytes + size_t(firstColumn + x) * 4,
+                    size_t(endColumn - firstColumn), bytes);
   UnlockPixels(map);
   return true;
 }

@@ -151,15 +151,10 @@ struct PngWriteJob {
 
 void FillRow(const PngWriteJob* job, u32 y, u8* out) {
   const u8* in = job->pixels + size_t(y) * job->sourceRowBytes;
-  if (!job->argb) {
+  if (job->argb)
+    ArgbRowToBitmap(in, out, job->width, 3);
+  else
     std::memcpy(out, in, size_t(job->width) * size_t(job->sourceBytes));
-    return;
-  }
-  for (u32 x = 0; x < job->width; ++x, in += 4, out += 3) {
-    out[0] = in[1];
-    out[1] = in[2];
-    out[2] = in[3];
-  }
 }
 
 bool WritePng(const PngWriteJob* job) {
