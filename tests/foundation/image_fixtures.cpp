@@ -46,9 +46,11 @@ std::vector<uint8_t> MakePng(const PngSpec& spec) {
   if (spec.gamma > 0) png_set_gAMA(png, info, spec.gamma);
   png_write_info(png, info);
   size_t rowBytes = png_get_rowbytes(png, info);
+  // Rows the spec leaves out are zero.
+  std::vector<uint8_t> samples = spec.rows;
+  samples.resize(std::max(samples.size(), rowBytes * spec.height));
   std::vector<png_bytep> rows(spec.height);
-  for (uint32_t y = 0; y < spec.height; ++y)
-    rows[y] = const_cast<png_bytep>(spec.rows.data() + y * rowBytes);
+  for (uint32_t y = 0; y < spec.height; ++y) rows[y] = samples.data() + y * rowBytes;
   png_write_image(png, rows.data());
   png_write_end(png, info);
   png_destroy_write_struct(&png, &info);

@@ -16,7 +16,7 @@ struct PngSpec {
   int colorType = PNG_COLOR_TYPE_RGB;
   int bitDepth = 8;
   // Rows in the file's own sample layout (16-bit samples big-endian, bit
-  // depths below 8 packed), without filter bytes.
+  // depths below 8 packed), without filter bytes; missing rows are zero.
   std::vector<uint8_t> rows;
   std::vector<png_color> palette;
   std::vector<uint8_t> paletteAlpha;        // tRNS of a palette picture
