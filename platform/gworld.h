@@ -38,9 +38,6 @@ enum : SInt32 {
   whiteColor = 30,
 };
 
-// Result of QuickDraw calls that fail for a bad depth or size.
-enum : OSErr { cDepthErr = -157 };
-
 // A world over `bounds` with the given depth: 24 and 32 give 32-bit pixels,
 // 8 gives one byte per pixel; other depths fail with cDepthErr, an empty or
 // oversized rectangle with paramErr, a failed allocation with memFullErr.

@@ -75,6 +75,7 @@ enum : OSErr {
   nilHandleErr = -109,
   dirNFErr = -120,
   badMovErr = -122,
+  cDepthErr = -157,
   resNotFound = -192,
   resFNotFound = -193,
   mapReadErr = -199,
