@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "foundation/file_layer.h"
 #include "foundation/path_name.h"
 
 namespace {
@@ -196,7 +197,9 @@ bool WritePngFile(PngWriteJob* job, const CPathName& path) {
   if (rowSize == 0 || job->height == 0 || job->height > kMaxBitmapSide) return false;
   job->rowBuffer = new (std::nothrow) u8[rowSize];
   if (!job->rowBuffer) return false;
-  job->file = path.OpenStdioFile("wb");
+  // Made afresh (no type or creator), replacing an existing file but never a folder.
+  if (!path.IsFolder() && CreateFileWithTypeCreator(path, nullptr, true))
+    job->file = path.OpenStdioFile("wb");
   bool ok = job->file && WritePng(job);
   if (job->file) ok = std::fclose(job->file) == 0 && ok;
   delete[] job->rowBuffer;

@@ -4,6 +4,8 @@
 #include <memory>
 #include <vector>
 
+#include "foundation/file_layer.h"
+#include "foundation/finder_info.h"
 #include "foundation/jpeg_image.h"
 #include "foundation/path_name.h"
 #include "foundation/png_image.h"
@@ -99,7 +101,9 @@ TEST(ImageFiles, FailuresLeaveFilesAlone) {
   EXPECT_EQ(gbtest::ReadTextFile(folder + "keep.png"), "precious");
   // A folder in the way, a missing folder, a missing file, a file that is no picture.
   gbtest::MakeTempFolder("image-failures/sub.png");
+  ASSERT_TRUE(gbtest::WriteFile(folder + "sub.png/inside", "kept"));
   EXPECT_FALSE(SaveRgbAsPngFile(2, 2, 24, pixels, CPathName(folder + "sub.png"), nullptr, 0));
+  EXPECT_EQ(gbtest::ReadTextFile(folder + "sub.png/inside"), "kept");
   EXPECT_FALSE(CJpegImage::SaveRgbAsJpegFile(2, 2, 24, pixels, CPathName(folder + "no/x.jpg")));
   CPngImage png;
   CJpegImage jpeg;
@@ -108,6 +112,14 @@ TEST(ImageFiles, FailuresLeaveFilesAlone) {
   EXPECT_FALSE(png.LoadFile(keep));
   EXPECT_FALSE(jpeg.LoadFile(keep));
   EXPECT_FALSE(png.LoadFile(CPathName(folder + "sub.png")));
+
+  // A locked file is not replaced.
+  CPathName locked(folder + "locked.png");
+  CFileTypeCreator lockedRecord(FourCC("ogle"), FourCC("PNGf"));
+  lockedRecord.locked = 1;
+  ASSERT_TRUE(CreateFileWithTypeCreator(locked, &lockedRecord, false));
+  EXPECT_FALSE(SaveRgbAsPngFile(2, 2, 24, pixels, locked, nullptr, 0));
+  EXPECT_TRUE(gbtest::ReadFile(folder + "locked.png").empty());
 }
 
 }  // namespace
