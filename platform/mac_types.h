@@ -26,6 +26,9 @@ typedef unsigned char Str31[32];
 typedef const unsigned char* ConstStr255Param;
 typedef unsigned char* StringPtr;
 typedef const unsigned char* ConstStringPtr;
+typedef char* Ptr;
+typedef Ptr* Handle;
+typedef SInt16 ResID;
 
 typedef uint8_t u8;
 typedef int8_t s8;
