@@ -21,6 +21,8 @@ class CThread {
   typedef void* (*EntryFunction)(void* parameter);
 
   CThread() = default;
+  // Waits for the thread. A subclass whose Run uses its own members must
+  // call Dispose in its own destructor.
   virtual ~CThread();
   CThread(const CThread&) = delete;
   CThread& operator=(const CThread&) = delete;
