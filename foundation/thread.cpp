@@ -13,19 +13,19 @@ std::recursive_mutex& CriticalSection() {
 
 CThread::~CThread() { Dispose(); }
 
-bool CThread::Create(const CThreadOptions&) { return Start(nullptr, nullptr); }
+bool CThread::Create(const CThreadOptions& options) { return Start(nullptr, nullptr, options); }
 
 bool CThread::CreateWithFunction(EntryFunction function, void* parameter,
-                                 const CThreadOptions&) {
+                                 const CThreadOptions& options) {
   if (!function) return false;
-  return Start(function, parameter);
+  return Start(function, parameter, options);
 }
 
-bool CThread::Start(EntryFunction function, void* parameter) {
+bool CThread::Start(EntryFunction function, void* parameter, const CThreadOptions& options) {
   if (thread_.joinable()) return false;
   {
     std::lock_guard<std::mutex> lock(stateLock_);
-    stopped_ = false;
+    stopped_ = (options.flags & kNewSuspend) != 0;
   }
   running_ = true;
   try {

@@ -11,9 +11,11 @@
 
 #include "platform/mac_types.h"
 
+enum : u32 { kNewSuspend = 1 };  // the thread starts stopped
+
 struct CThreadOptions {
   u32 stackSize = 0;  // kept for callers; std::thread takes the system's default
-  u32 flags = 0;
+  u32 flags = 0;      // kNewSuspend
 };
 
 class CThread {
@@ -53,7 +55,7 @@ class CThread {
   void WaitWhileStopped();
 
  private:
-  bool Start(EntryFunction function, void* parameter);
+  bool Start(EntryFunction function, void* parameter, const CThreadOptions& options);
   void EntryPoint(EntryFunction function, void* parameter);
 
   std::thread thread_;

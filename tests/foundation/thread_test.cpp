@@ -24,8 +24,9 @@ void* SetFlag(void* parameter) {
 
 TEST(Thread, RunsItsWorkAndWaitsWhileStopped) {
   CountingThread thread;
-  thread.SetStopped();
-  ASSERT_TRUE(thread.Create(CThreadOptions()));
+  CThreadOptions suspended;
+  suspended.flags = kNewSuspend;
+  ASSERT_TRUE(thread.Create(suspended));
   EXPECT_FALSE(thread.Create(CThreadOptions()));  // one at a time
   EXPECT_TRUE(thread.IsStopped());
   EXPECT_EQ(thread.count, 0);
