@@ -30,6 +30,12 @@ typedef char* Ptr;
 typedef Ptr* Handle;
 typedef SInt16 ResID;
 
+// A file name of up to 255 UTF-16 units.
+struct HFSUniStr255 {
+  UInt16 length;
+  UniChar unicode[255];
+};
+
 typedef uint8_t u8;
 typedef int8_t s8;
 typedef uint16_t u16;
