@@ -2,6 +2,9 @@
 
 #include <cstring>
 
+#include "foundation/file_bytes.h"
+#include "foundation/path_name.h"
+
 namespace {
 
 // Sign-extends the low `count` bits of `value` when asked.
@@ -142,6 +145,16 @@ void CFileDataReader::Close() {
   if (stream_.is_open()) stream_.close();
 }
 
+bool CFileDataReader::Open(const CPathName& path) {
+  Close();
+  byteIndex_ = 0;
+  bitPosition_ = 0;
+  dataSize_ = 0;
+  if (!ReadWholeFile(path, bytes_)) return false;
+  dataSize_ = u32(bytes_.size());
+  return true;
+}
+
 void CFileDataReader::SetData(const void* data, size_t n) {
   if (!data || n > 0xFFFFFFFFu) n = 0;
   const u8* bytes = static_cast<const u8*>(data);
@@ -165,6 +178,24 @@ void CStreamDataReader::Close() {
 void CStreamDataReader::SetData(const void* data, size_t n) {
   CFileDataReader::Close();
   CFileDataReader::SetData(data, n);
+}
+
+bool CStreamDataReader::Open(const CPathName& path) {
+  CFileDataReader::Close();
+  bytes_.clear();
+  byteIndex_ = 0;
+  bitPosition_ = 0;
+  dataSize_ = 0;
+  if (!IsRegularFile(path) || !path.OpenFileStream(stream_, std::ios::in | std::ios::binary)) return false;
+  stream_.seekg(0, std::ios::end);
+  const std::streamoff end = stream_.tellg();
+  if (end < 0 || u64(end) > 0xFFFFFFFFu) {
+    stream_.close();
+    return false;
+  }
+  stream_.seekg(0, std::ios::beg);
+  dataSize_ = u32(end);
+  return true;
 }
 
 bool CStreamDataReader::FetchBytes(u32 index, u32 n, u8* out) {

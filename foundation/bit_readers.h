@@ -12,6 +12,8 @@
 
 #include "platform/mac_types.h"
 
+class CPathName;
+
 // A small reader over a byte vector that the caller fills.
 class CMemoryBitReader {
  public:
@@ -59,6 +61,9 @@ class CFileDataReader {
   virtual double ReadDouble();  // IEEE double, least significant byte first
   virtual s8 ReadInt8();
   virtual void Close();
+  // Loads the whole file; false, with no data, when it cannot be opened or
+  // read whole or holds 4 GiB or more.
+  virtual bool Open(const CPathName& path);
   // Reads from a copy of n bytes.
   virtual void SetData(const void* data, size_t n);
 
@@ -86,6 +91,8 @@ class CFileDataReader {
 class CStreamDataReader : public CFileDataReader {
  public:
   void Close() override;
+  // Opens the stream; false when the file cannot be opened or holds 4 GiB or more.
+  bool Open(const CPathName& path) override;
   void SetData(const void* data, size_t n) override;
 
  protected:

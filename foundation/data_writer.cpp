@@ -1,6 +1,11 @@
 #include "foundation/data_writer.h"
 
 #include <cstring>
+#include <cwchar>
+
+#include "foundation/cf_string_holder.h"
+#include "foundation/file_bytes.h"
+#include "platform/text_encoding.h"
 
 namespace {
 
@@ -145,6 +150,23 @@ void CDataWriter::WriteString16(const char* text) {
   if (length > 0xFFFF) length = 0xFFFF;
   WriteUInt16(u16(length));
   if (length > 0) bytes_.insert(bytes_.end(), text, text + length);
+}
+
+void CDataWriter::WriteWideString16(const wchar_t* text) {
+  FlushBits();
+  size_t count = text ? std::wcslen(text) : 0;
+  if (count > 0xFFFF) count = 0xFFFF;
+  WriteUInt16(u16(count));
+  const CFStringEncoding encoding = GetTextEncoding();
+  for (size_t i = 0; i < count; ++i) {
+    u8 encoded[4];
+    const size_t length = plat::EncodeCodePoint(u32(text[i]), encoding, encoded);
+    bytes_.push_back(length == 1 ? encoded[0] : u8('?'));
+  }
+}
+
+bool CDataWriter::SaveToFile(const CPathName& path) const {
+  return WriteWholeFile(path, bytes_.data(), bytes_.size());
 }
 
 void CBigEndianWriter::WriteUInt16(u16 value) { AppendFixedOrder(value, 2, false); }

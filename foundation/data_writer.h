@@ -12,6 +12,8 @@
 
 #include "platform/mac_types.h"
 
+class CPathName;
+
 class CDataWriter {
  public:
   CDataWriter();
@@ -55,6 +57,14 @@ class CDataWriter {
   // A 16-bit length (at most 65535) through WriteUInt16, then that many bytes
   // of the C string raw. Null writes as the empty string.
   void WriteString16(const char* text);
+  // A zero-terminated wide string: its character count (at most 65535)
+  // through WriteUInt16, then exactly that many bytes of its text in the
+  // application-wide encoding; a character the encoding cannot hold in one
+  // byte is written as '?'.
+  void WriteWideString16(const wchar_t* text);
+  // Writes the vector (not a pending partial byte) to a new file, replacing
+  // an existing one; false when the file cannot be made or written.
+  bool SaveToFile(const CPathName& path) const;
 
   u32 GetByteCount() const { return byteCount_; }
   u32 GetBitPosition() const { return bitPosition_; }

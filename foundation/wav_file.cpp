@@ -1,5 +1,8 @@
 #include "foundation/wav_file.h"
 
+#include "foundation/file_bytes.h"
+#include "foundation/path_name.h"
+
 #include <cstring>
 #include <utility>
 
@@ -23,12 +26,23 @@ void Put32(std::vector<u8>& out, u32 v) {
 
 CWaveFile::~CWaveFile() { sampleData_ = nullptr; }
 
-bool CWaveFile::LoadFromMemory(const void* data, size_t n) {
+void CWaveFile::Clear() {
   buffer_.clear();
   sampleData_ = nullptr;
   fileSize_ = dataSize_ = 0;
   channels_ = bitsPerSample_ = 0;
   sampleRate_ = 0;
+}
+
+bool CWaveFile::Load(const CPathName& path) {
+  Clear();
+  if (!ReadWholeFile(path, buffer_)) return false;
+  fileSize_ = u32(buffer_.size());
+  return Parse();
+}
+
+bool CWaveFile::LoadFromMemory(const void* data, size_t n) {
+  Clear();
   if (!data || n > 0xFFFFFFFFu) return false;
   const u8* bytes = static_cast<const u8*>(data);
   buffer_.assign(bytes, bytes + n);
@@ -148,4 +162,11 @@ bool CWaveWriter::BuildImage(const CWaveFormat& format, std::vector<u8>& image) 
   if (pad) out.push_back(0);
   image = std::move(out);
   return true;
+}
+
+bool CWaveWriter::Save(const CPathName& path, const CWaveFormat& format, bool replace) {
+  if (path.IsFolderPath() || path.IsFolder()) return false;
+  if (path.Exists() && (!replace || !IsRegularFile(path))) return false;
+  std::vector<u8> image;
+  return BuildImage(format, image) && WriteWholeFile(path, image.data(), image.size());
 }

@@ -10,6 +10,8 @@
 
 #include "platform/mac_types.h"
 
+class CPathName;
+
 enum : u16 { kWaveFormatPcm = 1, kWaveFormatImaAdpcm = 17 };
 
 struct CWaveFormat {
@@ -32,6 +34,9 @@ class CWaveFile {
   CWaveFile(const CWaveFile&) = delete;
   CWaveFile& operator=(const CWaveFile&) = delete;
 
+  // Reads the whole file; false when it cannot be read or is not a WAVE file
+  // with a sound "fmt " chunk and a "data" chunk.
+  bool Load(const CPathName& path);
   // Takes a copy of a whole file image; false when it is not a WAVE file with
   // a sound "fmt " chunk and a "data" chunk.
   bool LoadFromMemory(const void* data, size_t n);
@@ -44,6 +49,7 @@ class CWaveFile {
   u16 GetBitsPerSample() const { return bitsPerSample_; }
 
  private:
+  void Clear();
   bool Parse();
 
   u32 fileSize_ = 0;
@@ -57,6 +63,9 @@ class CWaveFile {
 
 class CWaveWriter {
  public:
+  // Writes the file; an existing file is replaced only with `replace`, a
+  // folder never. False when the record makes no file or it cannot be written.
+  bool Save(const CPathName& path, const CWaveFormat& format, bool replace);
   // The whole file image for a format record; false for a record that makes
   // no sound file (no channels, no rate, samples missing, sizes past 4 GiB).
   static bool BuildImage(const CWaveFormat& format, std::vector<u8>& image);

@@ -93,6 +93,8 @@ enum : OSErr {
   errFSNameTooLong = -1410,
   errFSNoMoreItems = -1417,
   errFSForkExists = -1421,
+  invalidIconRefErr = -2580,
+  noSuchIconErr = -2582,
   unimpErr = -4,
   eventNotHandledErr = -9874,
 };
