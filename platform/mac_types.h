@@ -77,6 +77,7 @@ enum : OSErr {
   memFullErr = -108,
   nilHandleErr = -109,
   dirNFErr = -120,
+  badMovErr = -122,
   resNotFound = -192,
   resFNotFound = -193,
   addResFailed = -194,
@@ -96,5 +97,6 @@ enum : OSErr {
   invalidIconRefErr = -2580,
   noSuchIconErr = -2582,
   unimpErr = -4,
+  gestaltUndefSelectorErr = -5551,
   eventNotHandledErr = -9874,
 };
