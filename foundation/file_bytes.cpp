@@ -4,6 +4,7 @@
 
 #include <cstdio>
 
+#include "foundation/file_layer.h"
 #include "foundation/path_name.h"
 #include "platform/text_encoding.h"
 
@@ -31,8 +32,9 @@ bool ReadWholeFile(const CPathName& path, std::vector<u8>& bytes, u64 limit) {
   return ok;
 }
 
-bool WriteWholeFile(const CPathName& path, const void* data, size_t n) {
-  if (!data && n > 0) return false;
+bool WriteWholeFile(const CPathName& path, const void* data, size_t n, bool replace) {
+  if ((!data && n > 0) || path.IsFolder()) return false;
+  if (!CreateFileWithTypeCreator(path, nullptr, replace)) return false;
   FILE* file = path.OpenStdioFile("wb");
   if (!file) return false;
   const bool written = n == 0 || std::fwrite(data, 1, n, file) == n;

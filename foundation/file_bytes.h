@@ -17,6 +17,7 @@ bool IsRegularFile(const CPathName& path);
 // read whole. `bytes` is left empty on failure.
 bool ReadWholeFile(const CPathName& path, std::vector<u8>& bytes, u64 limit = 0xFFFFFFFFu);
 
-// Writes n bytes to a new file (mode "wb", replacing an existing file);
-// false when it cannot be opened or written whole.
-bool WriteWholeFile(const CPathName& path, const void* data, size_t n);
+// Creates the file (no type or creator; an existing file is replaced only
+// with `replace`, a folder never) and writes n bytes to it; false when it
+// cannot be created or written whole.
+bool WriteWholeFile(const CPathName& path, const void* data, size_t n, bool replace = true);

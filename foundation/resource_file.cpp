@@ -3,22 +3,17 @@
 #include <memory>
 #include <vector>
 
-#include "foundation/cf_string_holder.h"
-#include "foundation/file_bytes.h"
 #include "foundation/path_name.h"
-#include "platform/bundle.h"
 #include "platform/memory_handles.h"
 #include "platform/resource_manager.h"
+#include "platform/text_encoding.h"
 
 namespace {
 
 // The path of the bundle's "main.rsrc"; empty when the bundle lacks it.
 CPathName MainResourcePath() {
-  CCFString name("main"), type("rsrc");
-  CFURLRef url = CFBundleCopyResourceURL(CFBundleGetMainBundle(), name.GetRef(), type.GetRef(), nullptr);
   CPathName path(nullptr);
-  if (url) path.SetFromUrl(url);
-  CFRelease(url);
+  if (!path.SetToBundleResource("main.rsrc")) path.SetPath(nullptr);
   return path;
 }
 
@@ -42,8 +37,14 @@ CResourceFile::~CResourceFile() { Close(); }
 
 bool CResourceFile::Open(const CPathName& path) {
   Close();
+  const std::string absolute = path.GetAbsolutePath(0);
+  if (absolute.empty()) return false;
+  // The resource fork, or a data fork that holds the map (a ".rsrc" file).
+  const std::string host = plat::ToHostPath(absolute);
   std::vector<u8> image;
-  if (!ReadWholeFile(path, image)) return false;
+  if (plat::ReadForkImage(host, plat::ForkKind::resource, image) != noErr) return false;
+  if (image.empty() && plat::ReadForkImage(host, plat::ForkKind::data, image) != noErr) return false;
+  if (image.empty()) return false;
   const SInt16 previous = CurResFile();
   refNum_ = plat::OpenResourceImage(image, nullptr);
   if (previous >= 0) UseResFile(previous);

@@ -165,8 +165,6 @@ bool CWaveWriter::BuildImage(const CWaveFormat& format, std::vector<u8>& image) 
 }
 
 bool CWaveWriter::Save(const CPathName& path, const CWaveFormat& format, bool replace) {
-  if (path.IsFolderPath() || path.IsFolder()) return false;
-  if (path.Exists() && (!replace || !IsRegularFile(path))) return false;
   std::vector<u8> image;
-  return BuildImage(format, image) && WriteWholeFile(path, image.data(), image.size());
+  return BuildImage(format, image) && WriteWholeFile(path, image.data(), image.size(), replace);
 }

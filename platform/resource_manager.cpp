@@ -1,11 +1,16 @@
 #include "platform/resource_manager.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <map>
 #include <memory>
 #include <string>
 #include <utility>
 
+#include "platform/finder_info.h"
+#include "platform/host_paths.h"
 #include "platform/memory_handles.h"
 #include "platform/resource_map.h"
 
@@ -36,6 +41,10 @@ Manager& State() {
 }
 
 OSErr Fail(OSErr error) { return State().error = error; }
+SInt16 FailOpen(OSErr error) {
+  Fail(error);
+  return -1;
+}
 
 OpenFile* FileOf(SInt16 refNum) {
   for (auto& file : State().chain)
@@ -84,7 +93,6 @@ OpenFile* OwnerFile(Handle handle, Key* keyOut) {
 }
 
 bool Store(OpenFile& file) {
-  if (!file.store) return Fail(wrPermErr), false;
   for (const auto& changed : file.changedHandles) {
     const plat::ResourceEntry* entry = file.map.Find(changed.first.first, changed.first.second);
     auto loaded = file.loaded.find(changed.first);
@@ -95,8 +103,10 @@ bool Store(OpenFile& file) {
   }
   if (!file.changed && file.changedHandles.empty()) return true;
   std::vector<u8> image;
-  if (!file.map.Serialize(image)) return Fail(memFullErr), false;
-  if (!file.store(image)) return Fail(ioErr), false;
+  if (!file.map.Serialize(image) || !file.store(image)) {
+    Fail(ioErr);
+    return false;
+  }
   file.changed = false;
   file.changedHandles.clear();
   return true;
@@ -252,7 +262,85 @@ void WriteResource(Handle resource) {
   if (file->store) Store(*file);
 }
 
+SInt16 FSpOpenResFile(const FSSpec* spec, SInt8 permission) {
+  if (!spec || spec->parent.empty()) return FailOpen(paramErr);
+  const std::string path = plat::JoinHostPath(spec->parent, spec->name);
+  const bool writable = permission == fsWrPerm || permission == fsRdWrPerm;
+  if (writable) {
+    if (OSErr locked = plat::RefuseIfLocked(path)) return FailOpen(locked);
+  }
+  std::vector<u8> image;
+  if (OSErr error = plat::ReadForkImage(path, plat::ForkKind::resource, image)) return FailOpen(error);
+  if (image.empty()) return FailOpen(eofErr);  // no resource fork
+  plat::ResourceStore store;
+  if (writable) {
+    store = [path](const std::vector<u8>& bytes) {
+      return plat::WriteForkImage(path, plat::ForkKind::resource, bytes) == noErr;
+    };
+  }
+  return plat::OpenResourceImage(image, store);
+}
+
+void FSpCreateResFile(const FSSpec* spec, OSType creator, OSType fileType, SInt16) {
+  if (!spec || spec->parent.empty()) {
+    Fail(paramErr);
+    return;
+  }
+  const std::string path = plat::JoinHostPath(spec->parent, spec->name);
+  std::vector<u8> image;
+  OSErr error = plat::ReadForkImage(path, plat::ForkKind::resource, image);
+  if (error == fnfErr) {
+    // A new file with its type and creator.
+    const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    error = fd < 0 || close(fd) != 0 ? OSErr(ioErr) : OSErr(noErr);
+    plat::FinderInfoBytes info;
+    info.SetFileType(fileType);
+    info.SetFileCreator(creator);
+    if (error == noErr) plat::WriteFinderInfo(path, info);  // a volume without attributes keeps the file
+  }
+  if (error != noErr) {
+    Fail(error);
+    return;
+  }
+  if (!image.empty()) {
+    Fail(dupFNErr);
+    return;
+  }
+  std::vector<u8> empty;
+  plat::ResourceMap().Serialize(empty);
+  Fail(plat::WriteForkImage(path, plat::ForkKind::resource, empty));
+}
+
 namespace plat {
+
+OSErr ReadForkImage(const std::string& hostPath, ForkKind kind, std::vector<u8>& image, u64 limit) {
+  image.clear();
+  SInt16 fork = 0;
+  if (OSErr error = OpenFork(hostPath, kind, fsRdPerm, &fork)) return error;
+  SInt64 size = 0;
+  OSErr error = GetForkSize(fork, &size);
+  if (error == noErr && (size < 0 || u64(size) > limit)) error = memFullErr;
+  if (error == noErr) {
+    image.resize(size_t(size));
+    UInt64 actual = 0;
+    error = size == 0 ? OSErr(noErr) : ReadFork(fork, u64(size), image.data(), &actual);
+    if (error == noErr && actual != u64(size)) error = ioErr;
+  }
+  CloseFork(fork);
+  if (error != noErr) image.clear();
+  return error;
+}
+
+OSErr WriteForkImage(const std::string& hostPath, ForkKind kind, const std::vector<u8>& image) {
+  SInt16 fork = 0;
+  if (OSErr error = OpenFork(hostPath, kind, fsRdWrPerm, &fork)) return error;
+  OSErr error = SetForkSize(fork, 0);
+  UInt64 actual = 0;
+  if (error == noErr && !image.empty()) error = WriteFork(fork, image.size(), image.data(), &actual);
+  if (error == noErr && actual != image.size()) error = ioErr;
+  const OSErr closed = CloseFork(fork);
+  return error != noErr ? error : closed;
+}
 
 SInt16 OpenResourceImage(const std::vector<u8>& image, ResourceStore store) {
   Manager& manager = State();

@@ -15,9 +15,20 @@
 #include <functional>
 #include <vector>
 
+#include "platform/file_refs.h"
+#include "platform/forks.h"
 #include "platform/mac_types.h"
 
-enum : SInt8 { fsCurPerm = 0, fsRdPerm = 1, fsWrPerm = 2, fsRdWrPerm = 3 };
+// Opens the resource fork of the spec's file; with fsWrPerm or fsRdWrPerm
+// its changes are stored back into the fork. -1 when it cannot be opened,
+// with ResError() fnfErr for a missing file, eofErr for a file without a
+// resource fork, mapReadErr for a damaged one, fLckdErr for a write-open of
+// a locked file.
+SInt16 FSpOpenResFile(const FSSpec* spec, SInt8 permission);
+// Gives the spec's file an empty resource map, creating the file (with the
+// type and creator) when it is missing; dupFNErr when it has a resource map
+// already.
+void FSpCreateResFile(const FSSpec* spec, OSType creator, OSType fileType, SInt16 scriptTag);
 
 SInt16 CurResFile();
 void UseResFile(SInt16 refNum);
@@ -53,6 +64,12 @@ typedef std::function<bool(const std::vector<u8>& image)> ResourceStore;
 // writable file (empty: read-only). -1, with ResError() mapReadErr, when the
 // image is not a resource fork.
 SInt16 OpenResourceImage(const std::vector<u8>& image, ResourceStore store);
+
+// The whole content of a fork (at most `limit` bytes, else memFullErr).
+OSErr ReadForkImage(const std::string& hostPath, ForkKind kind, std::vector<u8>& image,
+                    u64 limit = u64(1) << 26);
+// Replaces the content of a fork.
+OSErr WriteForkImage(const std::string& hostPath, ForkKind kind, const std::vector<u8>& image);
 
 // The number of resource files open now.
 size_t OpenResourceFileCount();

@@ -7,6 +7,7 @@
 
 #include "foundation/path_name.h"
 #include "foundation/resource_icons.h"
+#include "platform/finder_info.h"
 #include "platform/memory_handles.h"
 #include "platform/resource_manager.h"
 #include "platform/resource_map.h"
@@ -130,6 +131,56 @@ TEST(ResourceIcons, RegisterFromTheBundleByCreator) {
   EXPECT_EQ(icon, nullptr);
   EXPECT_FALSE(plat::IsIconFamilyData({'i', 'c', 'n', 's', 0, 0, 0, 20, 'i', 'c', '0', '7', 0, 0, 0, 40}));
   EXPECT_EQ(plat::RegisterIconFamily(FourCC("GbXx"), FourCC("TEMP"), {1, 2, 3}, &icon), invalidIconRefErr);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(ResourceFork, CreateAddAndReadBackThroughTheSidecar) {
+  const std::string folder = gbtest::MakeTempFolder("forks");
+  ASSERT_TRUE(gbtest::WriteFile(folder + "tool", std::string("data fork bytes")));
+  FSSpec spec{folder.substr(0, folder.size() - 1), "tool"};
+  FSSpec fresh{spec.parent, "fresh"};
+
+  // A file without a resource fork has no resource map to open.
+  EXPECT_EQ(FSpOpenResFile(&spec, fsRdPerm), -1);
+  EXPECT_EQ(ResError(), eofErr);
+  FSpCreateResFile(&spec, FourCC("GbTs"), FourCC("APPL"), 0);
+  ASSERT_EQ(ResError(), noErr);
+  FSpCreateResFile(&spec, FourCC("GbTs"), FourCC("APPL"), 0);
+  EXPECT_EQ(ResError(), dupFNErr);
+  FSpCreateResFile(&fresh, FourCC("GbTs"), FourCC("APPL"), 0);
+  ASSERT_EQ(ResError(), noErr);
+  EXPECT_TRUE(gbtest::FileExists(folder + "fresh"));
+
+  const SInt16 file = FSpOpenResFile(&spec, fsRdWrPerm);
+  ASSERT_GE(file, 0);
+  AddResource(plat::NewHandleFromBytes("\x00\x00\x00\x10", 4), FourCC("SIZE"), -1, nullptr);
+  ASSERT_EQ(ResError(), noErr);
+  CloseResFile(file);
+  ASSERT_EQ(ResError(), noErr);
+  // The data fork is untouched; the resource fork is read first.
+  EXPECT_EQ(gbtest::ReadTextFile(folder + "tool"), "data fork bytes");
+  CResourceFile reader;
+  ASSERT_TRUE(reader.Open(CPathName(folder + "tool")));
+  Handle size = nullptr;
+  ASSERT_TRUE(reader.GetResource(FourCC("SIZE"), -1, &size));
+  EXPECT_EQ(plat::HandleBytes(size), Bytes({0, 0, 0, 0x10}));
+  reader.Close();
+
+  // A locked file opens for reading only.
+  ASSERT_EQ(plat::SetLocked(folder + "tool", true), noErr);
+  EXPECT_EQ(FSpOpenResFile(&spec, fsRdWrPerm), -1);
+  EXPECT_EQ(ResError(), fLckdErr);
+  const SInt16 readOnly = FSpOpenResFile(&spec, fsRdPerm);
+  EXPECT_GE(readOnly, 0);
+  CloseResFile(readOnly);
+  ASSERT_EQ(plat::SetLocked(folder + "tool", false), noErr);
+
+  FSSpec missing{spec.parent, "missing"};
+  EXPECT_EQ(FSpOpenResFile(&missing, fsRdPerm), -1);
+  EXPECT_EQ(ResError(), fnfErr);
 }
 
 }  // namespace
