@@ -5,6 +5,7 @@
 
 #include "foundation/cf_string_holder.h"
 #include "foundation/file_bytes.h"
+#include "foundation/path_name.h"
 #include "platform/text_encoding.h"
 
 namespace {
@@ -167,6 +168,11 @@ void CDataWriter::WriteWideString16(const wchar_t* text) {
 
 bool CDataWriter::SaveToFile(const CPathName& path) const {
   return WriteWholeFile(path, bytes_.data(), bytes_.size());
+}
+
+bool CDataWriter::SaveNextToApplication(const char* name) const {
+  CPathName path(nullptr);
+  return path.SetNextToApplication(name) && SaveToFile(path);
 }
 
 void CBigEndianWriter::WriteUInt16(u16 value) { AppendFixedOrder(value, 2, false); }

@@ -65,6 +65,8 @@ class CDataWriter {
   // Writes the vector (not a pending partial byte) to a new file, replacing
   // an existing one; false when the file cannot be made or written.
   bool SaveToFile(const CPathName& path) const;
+  // The same for the file of that name in the folder holding the application.
+  bool SaveNextToApplication(const char* name) const;
 
   u32 GetByteCount() const { return byteCount_; }
   u32 GetBitPosition() const { return bitPosition_; }
