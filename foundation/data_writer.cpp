@@ -8,21 +8,17 @@
 #include "foundation/path_name.h"
 #include "platform/text_encoding.h"
 
-namespace {
-
-u32 FloatBits(float value) {
+u32 CDataWriter::FloatBits(float value) {
   u32 bits;
   std::memcpy(&bits, &value, sizeof bits);
   return bits;
 }
 
-u64 DoubleBits(double value) {
+u64 CDataWriter::DoubleBits(double value) {
   u64 bits;
   std::memcpy(&bits, &value, sizeof bits);
   return bits;
 }
-
-}  // namespace
 
 CDataWriter::CDataWriter() = default;
 
@@ -174,21 +170,3 @@ bool CDataWriter::SaveNextToApplication(const char* name) const {
   CPathName path(nullptr);
   return path.SetNextToApplication(name) && SaveToFile(path);
 }
-
-void CBigEndianWriter::WriteUInt16(u16 value) { AppendFixedOrder(value, 2, false); }
-void CBigEndianWriter::WriteInt16(s16 value) { AppendFixedOrder(u16(value), 2, false); }
-void CBigEndianWriter::WriteWord(u16 value) { AppendFixedOrder(value, 2, false); }
-void CBigEndianWriter::WriteUInt32(u32 value) { AppendFixedOrder(value, 4, false); }
-void CBigEndianWriter::WriteInt32(s32 value) { AppendFixedOrder(u32(value), 4, false); }
-void CBigEndianWriter::WriteDword(u32 value) { AppendFixedOrder(value, 4, false); }
-void CBigEndianWriter::WriteFloat(float value) { AppendFixedOrder(FloatBits(value), 4, false); }
-void CBigEndianWriter::WriteDouble(double value) { AppendFixedOrder(DoubleBits(value), 8, false); }
-
-void CLittleEndianWriter::WriteUInt16(u16 value) { AppendFixedOrder(value, 2, true); }
-void CLittleEndianWriter::WriteInt16(s16 value) { AppendFixedOrder(u16(value), 2, true); }
-void CLittleEndianWriter::WriteWord(u16 value) { AppendFixedOrder(value, 2, true); }
-void CLittleEndianWriter::WriteUInt32(u32 value) { AppendFixedOrder(value, 4, true); }
-void CLittleEndianWriter::WriteInt32(s32 value) { AppendFixedOrder(u32(value), 4, true); }
-void CLittleEndianWriter::WriteDword(u32 value) { AppendFixedOrder(value, 4, true); }
-void CLittleEndianWriter::WriteFloat(float value) { AppendFixedOrder(FloatBits(value), 4, true); }
-void CLittleEndianWriter::WriteDouble(double value) { AppendFixedOrder(DoubleBits(value), 8, true); }

@@ -82,6 +82,8 @@ class CDataWriter {
   void AppendFixedOrder(u64 value, int size, bool lowFirst);
   void AppendCounted(u64 value, int size);
   void AppendBitsOf(const CDataWriter& other, u64 bitCount);
+  static u32 FloatBits(float value);
+  static u64 DoubleBits(double value);
 
   u32 bitPosition_ = 0;
   u32 byteCount_ = 0;
@@ -89,28 +91,24 @@ class CDataWriter {
   u8 partial_ = 0;
 };
 
-// Two- and four-byte integers, floats and doubles most significant byte first.
-class CBigEndianWriter : public CDataWriter {
+// Two- and four-byte integers, floats and doubles in one fixed byte order,
+// whatever the flag; these writes flush pending bits but leave the byte
+// count alone.
+template <bool LowFirst>
+class CFixedOrderWriter : public CDataWriter {
  public:
-  void WriteUInt16(u16 value) override;
-  void WriteInt16(s16 value) override;
-  void WriteUInt32(u32 value) override;
-  void WriteInt32(s32 value) override;
-  void WriteFloat(float value) override;
-  void WriteDouble(double value) override;
-  void WriteWord(u16 value) override;
-  void WriteDword(u32 value) override;
+  void WriteUInt16(u16 value) override { AppendFixedOrder(value, 2, LowFirst); }
+  void WriteInt16(s16 value) override { AppendFixedOrder(u16(value), 2, LowFirst); }
+  void WriteUInt32(u32 value) override { AppendFixedOrder(value, 4, LowFirst); }
+  void WriteInt32(s32 value) override { AppendFixedOrder(u32(value), 4, LowFirst); }
+  void WriteFloat(float value) override { AppendFixedOrder(FloatBits(value), 4, LowFirst); }
+  void WriteDouble(double value) override { AppendFixedOrder(DoubleBits(value), 8, LowFirst); }
+  void WriteWord(u16 value) override { AppendFixedOrder(value, 2, LowFirst); }
+  void WriteDword(u32 value) override { AppendFixedOrder(value, 4, LowFirst); }
 };
 
-// Two- and four-byte integers, floats and doubles least significant byte first.
-class CLittleEndianWriter : public CDataWriter {
- public:
-  void WriteUInt16(u16 value) override;
-  void WriteInt16(s16 value) override;
-  void WriteUInt32(u32 value) override;
-  void WriteInt32(s32 value) override;
-  void WriteFloat(float value) override;
-  void WriteDouble(double value) override;
-  void WriteWord(u16 value) override;
-  void WriteDword(u32 value) override;
-};
+// Most significant byte first.
+class CBigEndianWriter : public CFixedOrderWriter<false> {};
+
+// Least significant byte first.
+class CLittleEndianWriter : public CFixedOrderWriter<true> {};
