@@ -143,3 +143,33 @@ TEST(ResourceMap, RefusesDuplicateReferences) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(ResourceMap, SurvivesRandomlyDamagedImages) {
+  Bytes good;
+  ASSERT_TRUE(SampleMap().Serialize(good));
+  u32 state = 12345;
+  auto next = [&state] { return state = state * 1103515245u + 12345u, state >> 8; };
+  size_t accepted = 0;
+  for (int round = 0; round < 3000; ++round) {
+    Bytes image = good;
+    const int flips = 1 + int(next() % 4);
+    for (int i = 0; i < flips; ++i) image[next() % image.size()] = u8(next());
+    if (round % 5 == 0) image.resize(next() % image.size());
+    plat::ResourceMap map;
+    if (!map.Parse(image)) {
+      EXPECT_TRUE(map.Entries().empty());
+      continue;
+    }
+    ++accepted;
+    size_t total = 0;
+    for (const plat::ResourceEntry& entry : map.Entries()) total += entry.data.size();
+    EXPECT_LE(total, image.size());
+    Bytes again;
+    EXPECT_TRUE(map.Serialize(again));
+  }
+  EXPECT_GT(accepted, 0u);  // flips in unused bytes leave a sound map
+}
+
+}  // namespace
