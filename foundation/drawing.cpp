@@ -1,6 +1,12 @@
 #include "foundation/drawing.h"
 
 #include <algorithm>
+#include <memory>
+#include <vector>
+
+#include "foundation/quicktime_media.h"
+#include "platform/memory_handles.h"
+#include "platform/resource_manager.h"
 
 namespace {
 
@@ -75,4 +81,21 @@ int DrawTextCentered(const char* text, size_t n, const Rect* rect, u32 flags) {
     DrawText(text, 0, TextCount(n));
   }
   return width;
+}
+
+bool LoadPicture(ResID id, PicHandle* picture) {
+  if (!picture) return false;
+  *picture = GetResource(FourCC("PICT"), id);
+  return *picture != nullptr;
+}
+
+bool DrawPictureAt(PicHandle* picture, int x, int y) {
+  if (!picture || !*picture) return false;
+  std::vector<u8> bytes = plat::HandleBytes(*picture);
+  std::unique_ptr<CBitmapImage> image = DecodePicture(bytes.data(), bytes.size());
+  CGrafPtr port;
+  GetGWorld(&port);
+  Rect bounds;
+  GetPortBounds(port, &bounds);
+  return image && image->DrawToGWorld(port, x - bounds.left, y - bounds.top);
 }

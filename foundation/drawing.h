@@ -19,6 +19,17 @@ bool DisposeOffscreenGWorld(GWorldPtr* world);
 // a missing buffer or world.
 bool PlotPixelsToGWorld(const u8* pixels, int width, int height, int depth, GWorldPtr world);
 
+// A picture of the resource chain: a 'PICT' resource whose bytes are a PNG
+// or JPEG file. The handle belongs to its resource file.
+typedef Handle PicHandle;
+
+// The 'PICT' resource `id` of the current resource chain; false when missing.
+bool LoadPicture(ResID id, PicHandle* picture);
+// Draws the picture at its own size into the current port (32-bit pixels)
+// with its top-left corner at (x, y), clipped to the port; false when it is
+// not a picture or the port has no such pixels.
+bool DrawPictureAt(PicHandle* picture, int x, int y);
+
 // Draws n Mac Roman bytes with the pen at (x, y) on the baseline.
 void DrawTextAt(const char* text, size_t n, int x, int y);
 // The width of the text; with flag bit 0 also draws it horizontally centred

@@ -84,6 +84,27 @@ bool HasQuickTimeFeatures() {
 
 bool GetFsSpecForPath(const CPathName& path, FSSpec* spec) { return spec && path.GetFsSpec(spec); }
 
+std::unique_ptr<CBitmapImage> DecodePicture(const u8* data, size_t length, OSType* codec,
+                                            const char** codecName) {
+  static const u8 pngSignature[8] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
+  if (!data) return nullptr;
+  if (length >= 8 && std::memcmp(data, pngSignature, 8) == 0) {
+    auto png = std::make_unique<CPngImage>();
+    if (!png->DecodeFromMemory(data, length)) return nullptr;
+    if (codec) *codec = FourCC("png ");
+    if (codecName) *codecName = "PNG";
+    return png;
+  }
+  if (length >= 3 && data[0] == 0xFF && data[1] == 0xD8 && data[2] == 0xFF) {
+    auto jpeg = std::make_unique<CJpegImage>();
+    if (!jpeg->DecodeFromMemory(data, length)) return nullptr;
+    if (codec) *codec = FourCC("jpeg");
+    if (codecName) *codecName = "Photo - JPEG";
+    return jpeg;
+  }
+  return nullptr;
+}
+
 bool FormatMovieDuration(s64 duration, s32 timeScale, char* out, size_t capacity) {
   if (!out || capacity == 0) return false;
   double seconds = timeScale > 0 ? double(duration) / double(timeScale) : 0;
@@ -116,26 +137,11 @@ void CQuickTimeMedia::Dispose() {
 bool CQuickTimeMedia::OpenFile(const CPathName& path) {
   Dispose();
   std::vector<u8> bytes;
-  if (!ReadImageFile(path, &bytes)) return false;
-  static const u8 pngSignature[8] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
+  OSType codec = 0;
+  const char* codecName = "";
   std::unique_ptr<CBitmapImage> image;
-  OSType codec;
-  const char* codecName;
-  if (bytes.size() >= 8 && std::memcmp(bytes.data(), pngSignature, 8) == 0) {
-    auto* png = new CPngImage;
-    image.reset(png);
-    if (!png->DecodeFromMemory(bytes.data(), bytes.size())) return false;
-    codec = FourCC("png ");
-    codecName = "PNG";
-  } else if (bytes.size() >= 3 && bytes[0] == 0xFF && bytes[1] == 0xD8 && bytes[2] == 0xFF) {
-    auto* jpeg = new CJpegImage;
-    image.reset(jpeg);
-    if (!jpeg->DecodeFromMemory(bytes.data(), bytes.size())) return false;
-    codec = FourCC("jpeg");
-    codecName = "Photo - JPEG";
-  } else {
-    return false;
-  }
+  if (ReadImageFile(path, &bytes)) image = DecodePicture(bytes.data(), bytes.size(), &codec, &codecName);
+  if (!image) return false;
   std::vector<u8> argb = ArgbOf(*image);
   movie = NewStillPictureMovie(argb.data(), int(image->GetWidth()), int(image->GetHeight()),
                                SInt32(image->GetWidth() * 4), codec, codecName);

@@ -9,6 +9,7 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 
 #include "foundation/bitmap_image.h"
 #include "platform/file_refs.h"
@@ -24,6 +25,12 @@ bool IsQuickTimeInstalled();
 u32 GetQuickTimeVersion();
 bool HasQuickTimeFeatures();
 bool GetFsSpecForPath(const CPathName& path, FSSpec* spec);
+
+// Decodes a PNG or JPEG picture, recognised by its signature, into a new
+// bitmap; null for other data or a damaged picture. The codec and its name
+// go to `codec` and `codecName` when asked.
+std::unique_ptr<CBitmapImage> DecodePicture(const u8* data, size_t length, OSType* codec = nullptr,
+                                            const char** codecName = nullptr);
 
 // The duration as "HH:MM:SS.hh" (hours grow past 99 when they must), the
 // hundredths rounded and carried into the seconds; false when the text does

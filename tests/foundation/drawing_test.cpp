@@ -5,7 +5,12 @@
 #include <cstring>
 #include <vector>
 
+#include "foundation/png_image.h"
+#include "foundation/path_name.h"
 #include "platform/fonts.h"
+#include "platform/resource_manager.h"
+#include "platform/resource_map.h"
+#include "tests/support/test_support.h"
 
 namespace {
 
@@ -132,6 +137,48 @@ TEST(Drawing, CenteredTextIsMeasuredAndDrawnOnlyWhenAsked) {
   EXPECT_NEAR((ink.left + ink.right) / 2.0, 100, 3);
   EXPECT_LE(ink.top, 30);
   EXPECT_GT(ink.bottom, 30);  // g and y reach below the baseline
+}
+
+TEST(Drawing, PicturesComeFromTheResourceChain) {
+  // A 2 x 1 PNG (red, blue) as 'PICT' 300, and a 'PICT' that is no picture.
+  const u8 rgb[] = {255, 0, 0, 0, 0, 255};
+  std::string path = gbtest::MakeTempFolder("pictures") + "two.png";
+  ASSERT_TRUE(SaveRgbAsPngFile(2, 1, 24, rgb, CPathName(path), nullptr, 0));
+  plat::ResourceMap map;
+  plat::ResourceEntry entry;
+  entry.type = FourCC("PICT");
+  entry.id = 300;
+  entry.data = gbtest::ReadFile(path);
+  map.Set(entry);
+  entry.id = 301;
+  entry.data = {1, 2, 3};
+  map.Set(entry);
+  std::vector<u8> image;
+  map.Serialize(image);
+  const SInt16 file = plat::OpenResourceImage(image, nullptr);
+  ASSERT_GE(file, 0);
+
+  PicHandle picture = nullptr;
+  ASSERT_TRUE(LoadPicture(300, &picture));
+  Canvas canvas(4, 3);
+  // Port coordinates: the top-left corner at (1, 2), the blue pixel past the
+  // right edge when drawn at (3, 0).
+  ASSERT_TRUE(DrawPictureAt(&picture, 1, 2));
+  EXPECT_EQ(std::vector<u8>(PixelAt(canvas.world, 1, 2), PixelAt(canvas.world, 1, 2) + 8),
+            (std::vector<u8>{0xFF, 255, 0, 0, 0xFF, 0, 0, 255}));
+  ASSERT_TRUE(DrawPictureAt(&picture, 3, 0));
+  EXPECT_EQ(std::vector<u8>(PixelAt(canvas.world, 3, 0), PixelAt(canvas.world, 3, 0) + 4),
+            (std::vector<u8>{0xFF, 255, 0, 0}));
+  EXPECT_EQ(PixelAt(canvas.world, 2, 0)[3], 0xFF);  // untouched white
+
+  PicHandle broken = nullptr;
+  ASSERT_TRUE(LoadPicture(301, &broken));
+  EXPECT_FALSE(DrawPictureAt(&broken, 0, 0));
+  PicHandle missing = nullptr;
+  EXPECT_FALSE(LoadPicture(302, &missing));
+  EXPECT_EQ(missing, nullptr);
+  EXPECT_FALSE(DrawPictureAt(&missing, 0, 0));
+  CloseResFile(file);
 }
 
 }  // namespace
