@@ -18,6 +18,17 @@ int Round(float value) { return int(value + 0.5f); }
 
 int Channel(u32 color, int index) { return int((color >> (8 * index)) & 0xFF); }
 
+// The red, green and blue differences from one colour to another; returns
+// the largest of their sizes (the number of steps between the colours).
+int ChannelDifferences(u32 from, u32 to, int differences[3]) {
+  int steps = 0;
+  for (int c = 0; c < 3; ++c) {
+    differences[c] = Channel(to, c) - Channel(from, c);
+    steps = std::max(steps, std::abs(differences[c]));
+  }
+  return steps;
+}
+
 u32 MakeColor(int red, int green, int blue) {
   return u32(red & 0xFF) | (u32(green & 0xFF) << 8) | (u32(blue & 0xFF) << 16);
 }
@@ -88,11 +99,7 @@ CGradientStop* CGradient::InsertStopAt(float position) {
       const CGradientStop& from = *stops[after - 1];
       const CGradientStop& to = *stops[after];
       int differences[3];
-      int n = 0;
-      for (int c = 0; c < 3; ++c) {
-        differences[c] = Channel(to.color, c) - Channel(from.color, c);
-        n = std::max(n, std::abs(differences[c]));
-      }
+      int n = ChannelDifferences(from.color, to.color, differences);
       color = from.color;
       if (n > 0) {
         float t = (position - from.position) / (to.position - from.position) * float(n);
@@ -150,11 +157,7 @@ std::vector<u32> CGradient::BuildRamp(int length) const {
     const CGradientStop& to = *stops[i + 1];
     int q = Round(scaled * to.position);
     int differences[3];
-    int n = 0;
-    for (int c = 0; c < 3; ++c) {
-      differences[c] = Channel(to.color, c) - Channel(from.color, c);
-      n = std::max(n, std::abs(differences[c]));
-    }
+    int n = ChannelDifferences(from.color, to.color, differences);
     if (n < 1) {
       fill(p, q, from.color);
     } else {

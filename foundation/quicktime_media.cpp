@@ -183,17 +183,25 @@ GWorldPtr CQuickTimeMedia::RenderFrame(TimeValue time) {
   return world;
 }
 
-u32 CQuickTimeMedia::ReadFrame(TimeValue time, u8* buffer, const Rect* outputRect,
-                               const Rect* sourceRect, PixelForm form) {
+u32 CQuickTimeMedia::FrameBytes(const Rect* area, u32 bytesPerPixel, int* width, int* height) const {
   if (!movie) return 0;
   Rect box;
   GetMovieBox(movie, &box);
-  const Rect& area = outputRect ? *outputRect : box;
-  int width = Width(area), height = Height(area);
-  if (width <= 0 || height <= 0) return 0;
+  const Rect& frame = area ? *area : box;
+  *width = Width(frame);
+  *height = Height(frame);
+  if (*width <= 0 || *height <= 0) return 0;
+  return u32(BitmapBufferSize(u32(*width), u32(*height), bytesPerPixel));
+}
+
+u32 CQuickTimeMedia::ReadFrame(TimeValue time, u8* buffer, const Rect* outputRect,
+                               const Rect* sourceRect, PixelForm form) {
   const u32 bytes = form == PixelForm::kRgb ? 3 : form == PixelForm::kRgba ? 4 : 1;
-  u32 size = u32(BitmapBufferSize(u32(width), u32(height), bytes));
+  int width = 0, height = 0;
+  u32 size = FrameBytes(outputRect, bytes, &width, &height);
   if (!buffer || size == 0) return size;
+  Rect box;
+  GetMovieBox(movie, &box);
 
   GWorldPtr frame = RenderFrame(time);
   if (!frame) return 0;
@@ -238,13 +246,8 @@ u32 CQuickTimeMedia::CopyFrameAlphaToBuffer(TimeValue time, u8* buffer, const Re
 }
 
 u32 CQuickTimeMedia::CopyFrameToArgbBuffer(TimeValue time, u8* buffer, const Rect* rect) {
-  if (!movie) return 0;
-  Rect box;
-  GetMovieBox(movie, &box);
-  const Rect& area = rect ? *rect : box;
-  int width = Width(area), height = Height(area);
-  if (width <= 0 || height <= 0) return 0;
-  u32 size = u32(BitmapBufferSize(u32(width), u32(height), 4));
+  int width = 0, height = 0;
+  u32 size = FrameBytes(rect, 4, &width, &height);
   if (!buffer || size == 0) return size;
   GWorldPtr frame = RenderFrame(time);
   if (!frame) return 0;

@@ -142,6 +142,9 @@ class CQuickTimeMedia {
   // The frame rendered into a new 32-bit world over the movie box moved to
   // the origin (the caller disposes it); null without a movie.
   GWorldPtr RenderFrame(TimeValue time);
+  // The bytes of a frame of the area's size (the movie box's without one),
+  // with its width and height; 0 without a movie or for a bad size.
+  u32 FrameBytes(const Rect* area, u32 bytesPerPixel, int* width, int* height) const;
   enum class PixelForm { kRgb, kRgba, kAlpha };
   u32 ReadFrame(TimeValue time, u8* buffer, const Rect* outputRect, const Rect* sourceRect,
                 PixelForm form);
