@@ -51,7 +51,8 @@ class CBitmapImage {
   // `copy` the pixels are copied, with `pixels` alone the array (new[]) is
   // adopted, without `pixels` the buffer is allocated uninitialised. False
   // for a size out of range, bits per pixel that are not 8 to 32 in whole
-  // bytes, or a failed allocation (the bitmap is then empty).
+  // bytes, or a failed allocation: the bitmap is then empty and an array
+  // offered for adoption stays the caller's.
   bool Create(u32 width, u32 height, u16 bitsPerPixel, u8* pixels, bool copy);
   bool CopyFrom(const CBitmapImage& other);
 
