@@ -1,5 +1,6 @@
 #include "swf/swf_bit_writer.h"
 
+#include "platform/memory_handles.h"
 #include "swf/swf_record.h"
 #include "swf/swf_unknown_tag.h"
 
@@ -70,6 +71,17 @@ void CSwfBitWriter::AppendByteList(const std::list<u8>& bytes) {
 void CSwfBitWriter::AppendString(const std::string& text) {
   FlushBits();
   m_bytes.insert(m_bytes.end(), text.begin(), text.end());
+}
+
+void CSwfBitWriter::AppendHandle(Handle handle) {
+  FlushBits();
+  if (!handle || !*handle) return;
+  const long size = GetHandleSize(handle);
+  if (size < 1) return;
+  HLock(handle);
+  const u8* bytes = reinterpret_cast<const u8*>(*handle);
+  m_bytes.insert(m_bytes.end(), bytes, bytes + size);
+  HUnlock(handle);
 }
 
 void CSwfBitWriter::AppendWriter(CSwfBitWriter& other) {

@@ -43,6 +43,9 @@ class CSwfBitWriter {
   u32 AppendBytes(const u8* bytes, u32 count);
   void AppendByteList(const std::list<u8>& bytes);
   void AppendString(const std::string& text);
+  // The bytes of a memory block; nothing for a null handle, a null block or
+  // an empty one.
+  void AppendHandle(Handle handle);
   // Byte-aligned concatenation: the other writer is flushed first.
   void AppendWriter(CSwfBitWriter& other);
   // Bit-exact concatenation of everything the other writer holds, its
