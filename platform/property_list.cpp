@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/roots.h"
 #include "platform/xml_tree.h"
 
 namespace plat {
@@ -468,6 +469,15 @@ bool WriteFileAtomically(const std::string& hostPath, const std::string& bytes, 
 
 bool WritePropertyListFile(const std::string& hostPath, const PlistValue& value, int* fileError) {
   return WriteFileAtomically(hostPath, SerializePropertyList(value), fileError);
+}
+
+std::string BundleInfoString(const std::string& key) {
+  PlistValue info;
+  int fileError = 0;
+  if (!ReadPropertyListFile(ApplicationBundle() + "Contents/Info.plist", &info, &fileError))
+    return std::string();
+  const PlistValue* value = info.Find(key);
+  return value && value->type() == PlistValue::Type::kString ? value->text() : std::string();
 }
 
 }  // namespace plat

@@ -77,4 +77,8 @@ bool WritePropertyListFile(const std::string& hostPath, const PlistValue& value,
 // Writes bytes to a file atomically, as above.
 bool WriteFileAtomically(const std::string& hostPath, const std::string& bytes, int* fileError);
 
+// A string value of the application bundle's Contents/Info.plist ("" when
+// the file, the key or a string under it is missing).
+std::string BundleInfoString(const std::string& key);
+
 }  // namespace plat

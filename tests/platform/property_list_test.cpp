@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/roots.h"
 #include "tests/support/test_support.h"
 
 namespace {
@@ -148,6 +149,22 @@ TEST(PropertyList, FilesAreWrittenAtomically) {
     closedir(dir);
   }
   EXPECT_EQ(listing.size(), std::string("domain.plist bad.plist sub ").size()) << listing;
+}
+
+TEST(PropertyList, BundleInfoStringsComeFromTheBundlesInfoPlist) {
+  std::string bundle = gbtest::MakeTempFolder("InfoBundle.app");
+  gbtest::MakeTempFolder("InfoBundle.app/Contents");
+  plat::SetApplicationBundle(bundle);
+  EXPECT_EQ(plat::BundleInfoString("CFBundleIdentifier"), "");  // no Info.plist
+  PlistValue info;
+  info.Set("CFBundleIdentifier", PlistValue::String("com.example.test"));
+  info.Set("Number", PlistValue::Integer(3));
+  int error = 0;
+  ASSERT_TRUE(plat::WritePropertyListFile(bundle + "Contents/Info.plist", info, &error));
+  EXPECT_EQ(plat::BundleInfoString("CFBundleIdentifier"), "com.example.test");
+  EXPECT_EQ(plat::BundleInfoString("Number"), "");
+  EXPECT_EQ(plat::BundleInfoString("Missing"), "");
+  plat::SetApplicationBundle("");
 }
 
 }  // namespace
