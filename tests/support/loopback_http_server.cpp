@@ -91,10 +91,7 @@ LoopbackHttpServer::LoopbackHttpServer(Handler handler, int maxRequests, int lif
   if (listener_ >= 0) thread_ = std::thread([=, this] { Serve(maxRequests, lifetimeMs); });
 }
 
-LoopbackHttpServer::~LoopbackHttpServer() {
-  Stop();
-  if (listener_ >= 0) close(listener_);
-}
+LoopbackHttpServer::~LoopbackHttpServer() { Stop(); }
 
 void LoopbackHttpServer::Stop() {
   stopping_ = true;
@@ -122,6 +119,9 @@ void LoopbackHttpServer::Serve(int maxRequests, int lifetimeMs) {
     ServeConnection(fd);
     close(fd);
   }
+  // From now on connections are refused rather than left waiting.
+  close(listener_);
+  listener_ = -1;
 }
 
 void LoopbackHttpServer::ServeConnection(int fd) {

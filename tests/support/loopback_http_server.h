@@ -36,8 +36,8 @@ class LoopbackHttpServer {
  public:
   using Handler = std::function<HttpAnswer(const HttpExchange&)>;
 
-  // Serves at most `maxRequests` requests and stops by itself `lifetimeMs`
-  // after it started.
+  // Serves at most `maxRequests` connections and stops by itself
+  // `lifetimeMs` after it started; then its port refuses connections.
   explicit LoopbackHttpServer(Handler handler, int maxRequests = 16, int lifetimeMs = 30000);
   ~LoopbackHttpServer();
 
