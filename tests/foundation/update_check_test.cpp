@@ -18,9 +18,7 @@ namespace {
 class Network : public testing::Test {
  protected:
   void SetUp() override {
-    for (const char* name : {"http_proxy", "HTTP_PROXY", "https_proxy", "HTTPS_PROXY", "all_proxy",
-                             "ALL_PROXY"})
-      unsetenv(name);
+    gbtest::ClearProxyEnvironment();
     unsetenv("GLIMMERBOX_UPDATE_URL");
   }
   void TearDown() override { unsetenv("GLIMMERBOX_UPDATE_URL"); }

@@ -15,10 +15,7 @@ using Clock = std::chrono::steady_clock;
 class Http : public testing::Test {
  protected:
   void SetUp() override {
-    // The loopback server must be reached directly.
-    for (const char* name : {"http_proxy", "HTTP_PROXY", "https_proxy", "HTTPS_PROXY", "all_proxy",
-                             "ALL_PROXY"})
-      unsetenv(name);
+    gbtest::ClearProxyEnvironment();
   }
 };
 

@@ -180,4 +180,10 @@ uint16_t UnusedLoopbackPort() {
   return port;
 }
 
+void ClearProxyEnvironment() {
+  for (const char* name : {"http_proxy", "HTTP_PROXY", "https_proxy", "HTTPS_PROXY", "all_proxy",
+                           "ALL_PROXY"})
+    unsetenv(name);
+}
+
 }  // namespace gbtest

@@ -67,4 +67,8 @@ class LoopbackHttpServer {
 // A loopback port on which nothing listens (it was free a moment ago).
 uint16_t UnusedLoopbackPort();
 
+// Removes the proxy settings from the environment, so that requests to the
+// loopback server go to it directly.
+void ClearProxyEnvironment();
+
 }  // namespace gbtest
