@@ -78,6 +78,7 @@ enum : OSErr {
   nilHandleErr = -109,
   dirNFErr = -120,
   badMovErr = -122,
+  cDepthErr = -157,
   resNotFound = -192,
   resFNotFound = -193,
   addResFailed = -194,
