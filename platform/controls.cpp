@@ -111,6 +111,7 @@ void Bury(ControlRef control) {
   control->browser.reset();
   control->text.clear();
   control->tabs.clear();
+  control->properties.clear();
   graveyard.emplace_back(control);
 }
 
@@ -496,6 +497,29 @@ OSErr GetControlDataSize(ControlRef control, ControlPartCode part, ControlDataTa
   return GetControlData(control, part, tag, 0, nullptr, outSize);
 }
 
+OSStatus SetControlProperty(ControlRef control, OSType creator, OSType tag, UInt32 size, const void* buffer) {
+  if (!IsLiveControl(control)) return errUnknownControl;
+  if (size && !buffer) return paramErr;
+  auto bytes = static_cast<const UInt8*>(buffer);
+  control->properties[{creator, tag}] = std::vector<UInt8>(bytes, bytes + size);
+  return noErr;
+}
+
+OSStatus GetControlProperty(ControlRef control, OSType creator, OSType tag, UInt32 bufferSize, UInt32* outSize,
+                            void* buffer) {
+  if (!IsLiveControl(control)) return errUnknownControl;
+  auto it = control->properties.find({creator, tag});
+  if (it == control->properties.end()) return errControlPropertyNotFound;
+  if (outSize) *outSize = UInt32(it->second.size());
+  if (buffer) std::memcpy(buffer, it->second.data(), std::min<size_t>(bufferSize, it->second.size()));
+  return noErr;
+}
+
+OSStatus RemoveControlProperty(ControlRef control, OSType creator, OSType tag) {
+  if (!IsLiveControl(control)) return errUnknownControl;
+  return control->properties.erase({creator, tag}) ? noErr : OSStatus(errControlPropertyNotFound);
+}
+
 OSErr SetControlFontStyle(ControlRef control, const ControlFontStyleRec* style) {
   if (!IsLiveControl(control)) return errUnknownControl;
   if (!style) return paramErr;
@@ -526,4 +550,23 @@ OSErr ClearKeyboardFocus(WindowRef window) {
   if (!plat::IsLiveWindow(window)) return errInvalidWindowRef;
   window->focus = nullptr;
   return noErr;
+}
+
+OSStatus CreateProgressBarControl(WindowRef window, const Rect* bounds, SInt32 value, SInt32 minimum, SInt32 maximum,
+                                  Boolean indeterminate, ControlRef* outControl) {
+  if (!bounds) return paramErr;
+  OSStatus status = plat::NewControl(window, ControlKind::kProgressBar, *bounds, "", outControl);
+  if (status != noErr) return status;
+  ControlRef c = *outControl;
+  c->minimum = minimum;
+  c->maximum = maximum;
+  c->value = value;
+  c->indeterminate = indeterminate;
+  plat::Pin(c);
+  return noErr;
+}
+
+OSStatus CreateUserPaneControl(WindowRef window, const Rect* bounds, UInt32, ControlRef* outControl) {
+  if (!bounds) return paramErr;
+  return plat::NewControl(window, ControlKind::kUserPane, *bounds, "", outControl);
 }

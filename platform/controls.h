@@ -8,7 +8,9 @@
 // Like windows, a ControlRef may outlive its control: every call checks it.
 #pragma once
 
+#include <map>
 #include <memory>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -119,6 +121,7 @@ class Control {
   std::vector<ControlTabInfo> tabs;
   ControlFontStyleRec fontStyle;
   int drawCount = 0;
+  std::map<std::pair<OSType, OSType>, std::vector<UInt8>> properties;
   std::unique_ptr<DataBrowser> browser;
   std::shared_ptr<EventTarget> target;
 };
@@ -209,7 +212,17 @@ OSErr GetControlData(ControlRef control, ControlPartCode part, ControlDataTag ta
                      size_t* outActualSize);
 OSErr GetControlDataSize(ControlRef control, ControlPartCode part, ControlDataTag tag, size_t* outSize);
 
+// Properties by creator and tag, as windows have them.
+OSStatus SetControlProperty(ControlRef control, OSType creator, OSType tag, UInt32 size, const void* buffer);
+OSStatus GetControlProperty(ControlRef control, OSType creator, OSType tag, UInt32 bufferSize, UInt32* outSize,
+                            void* buffer);
+OSStatus RemoveControlProperty(ControlRef control, OSType creator, OSType tag);
+
 OSErr SetControlFontStyle(ControlRef control, const ControlFontStyleRec* style);
 OSErr SetKeyboardFocus(WindowRef window, ControlRef control, ControlPartCode part);
 OSErr GetKeyboardFocus(WindowRef window, ControlRef* outControl);
 OSErr ClearKeyboardFocus(WindowRef window);
+
+OSStatus CreateProgressBarControl(WindowRef window, const Rect* bounds, SInt32 value, SInt32 minimum, SInt32 maximum,
+                                  Boolean indeterminate, ControlRef* outControl);
+OSStatus CreateUserPaneControl(WindowRef window, const Rect* bounds, UInt32 features, ControlRef* outControl);

@@ -109,6 +109,7 @@ enum : OSErr {
   eventLoopQuitErr = -9876,
   errControlDoesntSupportFocus = -30582,
   errDataNotSupported = -30583,
+  errControlPropertyNotFound = -5603,
   errUnknownControl = -30584,
   errDataSizeMismatch = -30591,
   errControlIsNotEmbedder = -30590,

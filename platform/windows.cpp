@@ -120,6 +120,18 @@ OSStatus SetWindowTitleText(WindowRef window, const std::string& title) {
 
 std::string WindowTitleText(WindowRef window) { return IsLiveWindow(window) ? window->title : std::string(); }
 
+namespace {
+WindowRef gPort = nullptr;
+}
+
+WindowRef SwapPortWindow(WindowRef window) {
+  WindowRef previous = gPort;
+  gPort = window;
+  return previous;
+}
+
+WindowRef CurrentPortWindow() { return IsLiveWindow(gPort) ? gPort : nullptr; }
+
 void DisposeAllWindows() {
   while (!Windows().empty()) DisposeWindow(Windows().back());
 }

@@ -171,6 +171,11 @@ size_t CreatedWindowCount();
 OSStatus SetWindowTitleText(WindowRef window, const std::string& title);
 std::string WindowTitleText(WindowRef window);
 
+// The drawing port: the window that drawing calls go to (null for none).
+// Returns the previous one, so that a caller can switch and restore it.
+WindowRef SwapPortWindow(WindowRef window);
+WindowRef CurrentPortWindow();
+
 // Disposes every live window (tests start from a clean screen).
 void DisposeAllWindows();
 
