@@ -27,6 +27,12 @@ typedef const unsigned char* ConstStr255Param;
 typedef unsigned char* StringPtr;
 typedef const unsigned char* ConstStringPtr;
 
+// A file name of up to 255 UTF-16 units.
+struct HFSUniStr255 {
+  UInt16 length;
+  UniChar unicode[255];
+};
+
 typedef uint8_t u8;
 typedef int8_t s8;
 typedef uint16_t u16;

@@ -15,7 +15,7 @@ namespace {
 
 struct Roots {
   bool loaded = false;
-  std::string home, temp, preferences, dataHome, bundle, bundleOverride;
+  std::string home, temp, preferences, dataHome, bundle, bundleOverride, rootVolume;
 };
 
 Roots& State() {
@@ -62,6 +62,8 @@ void Load(Roots& roots) {
   if (bundle.empty()) bundle = BundleOfExecutable();
   if (bundle.empty()) bundle = GB_BUILD_BUNDLE;
   roots.bundle = WithTrailingSlash(bundle);
+  roots.rootVolume = FromEnvironment("GLIMMERBOX_ROOT_VOLUME");
+  if (roots.rootVolume.empty()) roots.rootVolume = "Macintosh HD";
   roots.loaded = true;
 }
 
@@ -87,6 +89,8 @@ const std::string& ApplicationBundle() {
   Roots& roots = Loaded();
   return roots.bundleOverride.empty() ? roots.bundle : roots.bundleOverride;
 }
+
+const std::string& RootVolumeName() { return Loaded().rootVolume; }
 
 void ReloadRoots() { Load(State()); }
 

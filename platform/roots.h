@@ -8,6 +8,8 @@
 //   XDG_DATA_HOME    application support (default ~/.local/share)
 //   GLIMMERBOX_BUNDLE  the application bundle (default: found from the
 //                      executable, else the bundle of the build tree)
+//   GLIMMERBOX_ROOT_VOLUME  the name of the volume that holds "/"
+//                      (default "Macintosh HD")
 // All paths are host paths (UTF-8); folder paths end in "/".
 #pragma once
 
@@ -20,6 +22,8 @@ const std::string& TemporaryRoot();
 const std::string& PreferencesRoot();
 const std::string& DataHomeRoot();
 const std::string& ApplicationBundle();
+// The root volume's name (UTF-8): the first component of colon paths to "/".
+const std::string& RootVolumeName();
 
 // Re-reads the environment (tests change it).
 void ReloadRoots();

@@ -8,6 +8,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "platform/bundle.h"
 #include "platform/roots.h"
 
 namespace gbtest {
@@ -64,6 +65,20 @@ std::string SharedFolder() {
   struct stat info;
   if (stat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) return std::string();
   return plat::WithTrailingSlash(folder);
+}
+
+std::string UseTestBundle(const std::string& name, const std::vector<uint8_t>& strings) {
+  std::string bundle = MakeTempFolder(name);
+  std::string stringsFolder = MakeTempFolder(name + "/Contents/Resources/English.lproj");
+  WriteFile(stringsFolder + "Localizable.strings", strings);
+  plat::SetApplicationBundle(bundle);
+  plat::ReloadBundleStrings();
+  return bundle;
+}
+
+void UseBuildBundle() {
+  plat::SetApplicationBundle("");
+  plat::ReloadBundleStrings();
 }
 
 void SetEnvironment(const std::string& name, const std::string& value) {

@@ -29,6 +29,15 @@ bool FileExists(const std::string& path);
 std::string SourceFolder();
 std::string SharedFolder();
 
+// A new application bundle folder under the test root whose
+// English.lproj/Localizable.strings holds `strings`; it becomes the main
+// bundle (plat::SetApplicationBundle) and its string tables are read afresh.
+// Returns the bundle folder (ends in "/").
+std::string UseTestBundle(const std::string& name, const std::vector<uint8_t>& strings);
+
+// Switches back to the build tree's bundle.
+void UseBuildBundle();
+
 // Sets an environment variable and re-reads the process roots.
 void SetEnvironment(const std::string& name, const std::string& value);
 

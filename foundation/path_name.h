@@ -1,0 +1,153 @@
+// CPathName: the one file-name type of the system.
+//
+// A path is one text in the application-wide encoding (Mac Roman). It is in
+// HFS style (':' separators, the first component a volume) when it holds
+// ':' but neither '/' nor "://"; otherwise it is in POSIX style. A path that
+// names a folder ends in its separator ("/", or ":" in HFS style).
+//
+// A relative POSIX path is taken relative to the application bundle folder;
+// an HFS path is always absolute and is converted through the URL layer (a
+// path of an unknown volume names nothing). File-system references and URLs
+// are made from the text on demand.
+//
+// Operations on an existing item fail on a missing one (fnfErr) rather than
+// acting on anything else; callers that create an item ask for
+// GetCreationFsRef, which hands back the folder that will hold it.
+#pragma once
+
+#include <cstddef>
+#include <cstdio>
+#include <fstream>
+#include <string>
+
+#include "platform/cf_string.h"
+#include "platform/cf_url.h"
+#include "platform/file_refs.h"
+
+class CPathName {
+ public:
+  // The current folder (see SetCurrentFolder); empty until one is set.
+  CPathName();
+  CPathName(std::nullptr_t) {}
+  CPathName(const char* text);
+  CPathName(const std::string& text);
+  CPathName(const CPathName& other) = default;
+  CPathName& operator=(const CPathName& other) = default;
+  explicit CPathName(CFStringRef string);
+  explicit CPathName(CFURLRef url);
+  explicit CPathName(const FSRef* ref);
+  explicit CPathName(const FSSpec* spec);
+
+  // Each leaves the path unchanged and returns false when the source is null
+  // or its text has no form in the application-wide encoding.
+  bool SetFromCFString(CFStringRef string);
+  // The URL's POSIX path, plus "/" when the URL names a folder.
+  bool SetFromUrl(CFURLRef url);
+  // The item's path (folders end in "/"); stores the last path error.
+  bool SetFromFsRef(const FSRef* ref);
+  // The path of the spec's name inside its folder (clears the path first).
+  bool SetFromFsSpec(const FSSpec* spec);
+  void SetPath(const char* text);
+  CPathName& Assign(const CPathName& other);
+
+  const char* GetText() const { return path.c_str(); }
+  const std::string& GetString() const { return path; }
+  bool IsEmpty() const { return path.empty(); }
+
+  // Text queries and edits; nothing here touches the disk except GetName.
+  int GetPathStyle() const;
+  // A POSIX path that starts with neither '/' nor '\'.
+  bool IsRelative() const;
+  bool IsFolderPath() const;
+  std::string GetLastComponent() const;
+  std::string GetExtension(bool withDot) const;
+  std::string GetParentFolder(bool addSeparator) const;
+  void GetParentFolder(std::string& out, bool addSeparator) const;
+  // The catalog name of an existing item, else the last component.
+  std::string GetName(bool stripExtension) const;
+  std::string GetNameExtension(bool withDot) const;
+  // Replaces the extension by `extension`, which carries its own dot ("" removes it).
+  void ReplaceExtension(const char* extension);
+  void SetFileName(const char* name);
+  bool CombineFolderAndName(const char* name, const CPathName& folder);
+  // Removes every trailing separator and appends exactly one.
+  void AddTrailingSlash();
+  void RemoveTrailingSeparator();
+  // A new URL of the absolute path; null when there is none. The caller releases it.
+  CFURLRef CopyUrl() const;
+  CFURLRef CreateUrl() const { return CopyUrl(); }
+  // The absolute path in a style (0 POSIX, 1 HFS, 2 Windows); "" when the
+  // path is empty or cannot be converted.
+  std::string GetAbsolutePath(int style) const;
+  void SetFullPath(const CPathName& other);
+  // Case-insensitive comparison of the absolute paths.
+  bool DiffersFrom(const CPathName& other) const;
+  bool IsSameAs(const CPathName& other) const;
+  FILE* OpenStdioFile(const char* mode) const;
+  bool OpenFileStream(std::fstream& stream, std::ios::openmode mode) const;
+
+  // Disk queries.
+  bool Exists() const;
+  bool ItemExists() const { return Exists(); }
+  bool HasFsRef() const { return Exists(); }
+  // True only for an existing folder; stores the last path error.
+  bool IsFolder() const;
+  // The reference of the existing item. When it is missing the result is
+  // false and `error` (when given) tells why: fnfErr for a missing item,
+  // dirNFErr when a folder on the way is missing, nsvErr for an unknown
+  // volume.
+  bool GetFsRef(FSRef* out, OSErr* error = nullptr) const { return Report(FindItem(out), error); }
+  // For callers that create the item: its own reference when it exists
+  // (`exists` true), else the reference of the existing folder that will
+  // hold it (`exists` false).
+  bool GetCreationFsRef(FSRef* out, bool* exists = nullptr, OSErr* error = nullptr) const {
+    return Report(FindCreationFolder(out, exists), error);
+  }
+  bool GetParentFsRef(FSRef* out, OSErr* error = nullptr) const { return Report(FindParent(out), error); }
+  // The item's name in its folder; for a missing item its name in the
+  // existing folder that will hold it.
+  bool GetFsSpec(FSSpec* out, OSErr* error = nullptr) const { return Report(FindSpec(out), error); }
+
+  // Well-known folders (well_known_folders.cpp); folders end in "/".
+  static CPathName GetApplicationBundle();
+
+ private:
+  static bool Report(OSErr result, OSErr* error) {
+    if (error) *error = result;
+    return result == noErr;
+  }
+  OSErr FindItem(FSRef* out) const;
+  OSErr FindCreationFolder(FSRef* out, bool* exists) const;
+  OSErr FindParent(FSRef* out) const;
+  OSErr FindSpec(FSSpec* out) const;
+
+  std::string path;
+};
+
+// The OSErr the path layer stored last.
+s32 GetLastPathError();
+void SetLastPathError(OSErr error);
+
+// The folder that default-constructed paths start from (made absolute, with "/").
+void SetCurrentFolder(const CPathName& folder);
+
+// The style in which absolute paths are written out (0 POSIX by default).
+int GetOutputPathStyle();
+void SetOutputPathStyle(int style);
+
+// Separator rewriters: ':' and '\' to '/'; '/' and '\' to ':'; ':' and '/' to '\'.
+std::string ToPosixSeparators(const char* text);
+std::string ToHfsSeparators(const char* text);
+std::string ToWindowsSeparators(const char* text);
+
+// Replaces the extension of a copy of the path and stores the copy's absolute form.
+void ReplaceExtensionOfAbsolute(CPathName& path, const char* extension);
+
+// The absolute path that `relative` names when read from the folder of
+// `base` (a folder when it exists as one or is written as one, else a file
+// whose folder is meant). It ends in "/" when it names an existing folder or
+// the relative text ends in a separator.
+std::string ResolveRelativePath(const CPathName& relative, const CPathName& base);
+// The text that leads from the folder of `base` to `target`: "./..." inside
+// that folder, "../..." outside it.
+std::string MakeRelativePath(const CPathName& base, const CPathName& target);
