@@ -5,6 +5,7 @@
 
 #include "platform/controls.h"
 #include "platform/menus.h"
+#include "platform/text_encoding.h"
 #include "platform/windows.h"
 
 namespace plat {
@@ -252,8 +253,8 @@ void UiDriver::Print(const AlertSpec& spec, bool sheet, SInt16 answer) const {
   const std::string& pressed = answer == kAlertStdAlertCancelButton  ? spec.cancelText
                                : answer == kAlertStdAlertOtherButton ? spec.otherText
                                                                      : spec.defaultText;
-  std::fprintf(stderr, "%s: %s\n%s\n[%s]\n", sheet ? "sheet" : "alert", spec.title.c_str(), spec.text.c_str(),
-               pressed.c_str());
+  std::fprintf(stderr, "%s: %s\n%s\n[%s]\n", sheet ? "sheet" : "alert", MacRomanToUtf8(spec.title).c_str(),
+               MacRomanToUtf8(spec.text).c_str(), MacRomanToUtf8(pressed).c_str());
 }
 
 void UiDriver::RecordWindow(WindowRef window) {
