@@ -36,7 +36,7 @@ bool ButtonText(ConstStringPtr text, const char* standard, std::string* out) {
 
 void AddButton(WindowRef window, int slot, const std::string& title, UInt32 command, SInt16 number) {
   ControlRef button = nullptr;
-  Rect r = MakeRect(110, 320 - slot * 100, 130, 410 - slot * 100);
+  Rect r = MakeRect(320 - slot * 100, 110, 410 - slot * 100, 130);
   if (NewControl(window, ControlKind::kPushButton, r, title, &button) != noErr) return;
   button->command = command;
   button->id = ControlID{FourCC("alrt"), number};
@@ -63,14 +63,14 @@ OSStatus NewStandardAlert(const AlertSpec& spec, bool sheet, EventTargetRef noti
   if (UiDriver::Get().TakeFailure(sheet ? UiFailure::kCreateSheet : UiFailure::kCreateAlert, &injected))
     return injected;
   WindowRef window = nullptr;
-  Rect bounds = MakeRect(100, 100, 240, 520);
+  Rect bounds = MakeRect(100, 100, 520, 240);
   OSStatus status = CreateNewWindow(sheet ? kSheetWindowClass : kMovableAlertWindowClass,
                                     kWindowStandardHandlerAttribute, &bounds, &window);
   if (status != noErr) return status;
   window->title = spec.title;
   ControlRef text = nullptr;
-  NewControl(window, ControlKind::kStaticText, MakeRect(16, 80, 36, 410), spec.title, &text);
-  NewControl(window, ControlKind::kStaticText, MakeRect(44, 80, 100, 410), spec.text, &text);
+  NewControl(window, ControlKind::kStaticText, MakeRect(80, 16, 410, 36), spec.title, &text);
+  NewControl(window, ControlKind::kStaticText, MakeRect(80, 44, 410, 100), spec.text, &text);
   if (spec.hasDefault) AddButton(window, 0, spec.defaultText, kHICommandOK, kAlertStdAlertOKButton);
   if (spec.hasCancel) AddButton(window, 1, spec.cancelText, kHICommandCancel, kAlertStdAlertCancelButton);
   if (spec.hasOther) AddButton(window, 3, spec.otherText, kHICommandOther, kAlertStdAlertOtherButton);

@@ -22,6 +22,11 @@
 #include "platform/mac_types.h"
 #include "platform/qd_types.h"
 
+inline bool operator==(const Rect& a, const Rect& b) {
+  return a.top == b.top && a.left == b.left && a.bottom == b.bottom && a.right == b.right;
+}
+inline bool operator==(const Point& a, const Point& b) { return a.v == b.v && a.h == b.h; }
+
 namespace plat {
 class Window;
 class Control;

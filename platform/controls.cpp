@@ -233,7 +233,7 @@ OSStatus CreateRootControl(WindowRef window, ControlRef* outControl) {
   if (!plat::IsLiveWindow(window)) return errInvalidWindowRef;
   if (!window->root) {
     const Rect& c = window->content;
-    window->root = new plat::Control(ControlKind::kRoot, window, MakeRect(0, 0, c.bottom - c.top, c.right - c.left));
+    window->root = new plat::Control(ControlKind::kRoot, window, MakeRect(0, 0, c.right - c.left, c.bottom - c.top));
   }
   if (outControl) *outControl = window->root;
   return noErr;
@@ -348,7 +348,7 @@ void SetControlBounds(ControlRef control, const Rect* bounds) {
 void MoveControl(ControlRef control, SInt16 left, SInt16 top) {
   if (!IsLiveControl(control)) return;
   Rect& b = control->bounds;
-  b = MakeRect(top, left, top + (b.bottom - b.top), left + (b.right - b.left));
+  b = MakeRect(left, top, left + (b.right - b.left), top + (b.bottom - b.top));
 }
 
 void SizeControl(ControlRef control, SInt16 width, SInt16 height) {

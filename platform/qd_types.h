@@ -1,17 +1,9 @@
-// QuickDraw geometry and colour records of the host layer.
-//
-// Rectangles and points are in pixels with y growing downwards; a window's
-// content rectangle is in global (screen) coordinates, a control's bounds in
-// its window's local coordinates.
+// QuickDraw's geometry and colour records, as the drawing code uses them.
 #pragma once
 
 #include "platform/mac_types.h"
 
-struct Point {
-  SInt16 v = 0;
-  SInt16 h = 0;
-};
-
+// A rectangle in pixel coordinates; right and bottom are exclusive.
 struct Rect {
   SInt16 top = 0;
   SInt16 left = 0;
@@ -19,23 +11,38 @@ struct Rect {
   SInt16 right = 0;
 };
 
-// 16-bit colour channels (an 8-bit channel times 257).
+struct Point {
+  SInt16 v = 0;
+  SInt16 h = 0;
+};
+
+// 16-bit colour channels: an 8-bit value times 257.
 struct RGBColor {
   UInt16 red = 0;
   UInt16 green = 0;
   UInt16 blue = 0;
 };
 
-inline bool operator==(const Rect& a, const Rect& b) {
-  return a.top == b.top && a.left == b.left && a.bottom == b.bottom && a.right == b.right;
-}
-inline bool operator==(const Point& a, const Point& b) { return a.v == b.v && a.h == b.h; }
+namespace plat {
 
-inline Rect MakeRect(int top, int left, int bottom, int right) {
-  Rect r;
-  r.top = SInt16(top);
-  r.left = SInt16(left);
-  r.bottom = SInt16(bottom);
-  r.right = SInt16(right);
-  return r;
+// QuickDraw text face bits.
+enum FaceBits : UInt16 {
+  kFaceBold = 1,
+  kFaceItalic = 2,
+  kFaceUnderline = 4,
+  kFaceOutline = 8,
+  kFaceShadow = 16,
+  kFaceCondense = 32,
+  kFaceExtend = 64,
+};
+
+}  // namespace plat
+
+inline Rect MakeRect(SInt16 left, SInt16 top, SInt16 right, SInt16 bottom) {
+  Rect rect;
+  rect.left = left;
+  rect.top = top;
+  rect.right = right;
+  rect.bottom = bottom;
+  return rect;
 }

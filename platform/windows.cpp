@@ -68,8 +68,8 @@ void MoveToFront(WindowRef window) {
 
 }  // namespace
 
-Rect MainScreenBounds() { return MakeRect(0, 0, 900, 1440); }
-Rect AvailableScreenBounds() { return MakeRect(22, 0, 900, 1440); }
+Rect MainScreenBounds() { return MakeRect(0, 0, 1440, 900); }
+Rect AvailableScreenBounds() { return MakeRect(0, 22, 1440, 900); }
 
 int TitleBarHeight(WindowClass windowClass) {
   switch (windowClass) {
@@ -357,7 +357,7 @@ OSStatus ConstrainWindowToScreen(WindowRef window, WindowRegionCode, UInt32 opti
   int left = std::clamp<int>(s.left, area.left, std::max<int>(area.left, area.right - width));
   int top = std::clamp<int>(s.top, area.top, std::max<int>(area.top, area.bottom - height));
   int bar = plat::TitleBarHeight(window->windowClass);
-  plat::ChangeBounds(window, MakeRect(top + bar, left, top + height, left + width));
+  plat::ChangeBounds(window, MakeRect(left, top + bar, left + width, top + height));
   if (outStructure && IsLiveWindow(window)) *outStructure = plat::Structure(window);
   return noErr;
 }
@@ -420,7 +420,7 @@ OSStatus ShowSheetWindow(WindowRef sheet, WindowRef parent) {
   // A sheet hangs from the top of its parent's content, centred.
   int width = plat::Width(sheet->content), height = plat::Height(sheet->content);
   int left = parent->content.left + (plat::Width(parent->content) - width) / 2;
-  sheet->content = MakeRect(parent->content.top, left, parent->content.top + height, left + width);
+  sheet->content = MakeRect(left, parent->content.top, left + width, parent->content.top + height);
   plat::MoveToFront(sheet);
   ShowWindow(sheet);
   return noErr;

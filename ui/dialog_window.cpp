@@ -205,7 +205,7 @@ bool CDialogWindow::Create(short left, short top, short width, short height, UIn
   WindowAttributes attributes = kWindowStandardHandlerAttribute;
   if (flags & kDialogCloseBox) attributes |= kWindowCloseBoxAttribute;
   if (flags & kDialogResizable) attributes |= kWindowResizableAttribute;
-  Rect bounds = MakeRect(top, left, top + height, left + width);
+  Rect bounds = MakeRect(left, top, left + width, top + height);
   WindowRef window = nullptr;
   if (CreateNewWindow(windowClass, attributes, &bounds, &window) != noErr || !window) return false;
   window_ = window;

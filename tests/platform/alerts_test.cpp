@@ -88,7 +88,7 @@ TEST_F(Alerts, ClassicAlertTakesPascalButtonTexts) {
 }
 
 TEST_F(Alerts, AShownSheetIsAnsweredWhenTheQueueIsPolled) {
-  Rect r = MakeRect(100, 100, 400, 600);
+  Rect r = MakeRect(100, 100, 600, 400);
   WindowRef parent = nullptr;
   CreateNewWindow(kDocumentWindowClass, kWindowStandardHandlerAttribute, &r, &parent);
   ShowWindow(parent);
@@ -127,13 +127,13 @@ TEST_F(Alerts, ScriptTextIsParsedWholeOrNotAtAll) {
 }
 
 TEST_F(Alerts, ScriptedHitPressesTheControlInTheNamedWindow) {
-  Rect r = MakeRect(100, 100, 400, 600);
+  Rect r = MakeRect(100, 100, 600, 400);
   WindowRef window = nullptr;
   CreateNewWindow(kDocumentWindowClass, kWindowStandardHandlerAttribute, &r, &window);
   window->name = "IDD_PREFS";
   ShowWindow(window);
   ControlRef box = nullptr;
-  plat::NewControl(window, plat::ControlKind::kCheckBox, MakeRect(0, 0, 20, 100), "Check", &box);
+  plat::NewControl(window, plat::ControlKind::kCheckBox, MakeRect(0, 0, 100, 20), "Check", &box);
   ControlID id{FourCC("cUpd"), 2003};
   SetControlID(box, &id);
   std::string error;

@@ -33,7 +33,7 @@ OSStatus ProbeHandler(EventHandlerCallRef call, EventRef event, void* data) {
 const EventTypeSpec kCommandType = {kEventClassCommand, kEventCommandProcess};
 
 WindowRef NewWindow(WindowAttributes attributes = kWindowStandardHandlerAttribute) {
-  Rect r = MakeRect(100, 100, 300, 400);
+  Rect r = MakeRect(100, 100, 400, 300);
   WindowRef window = nullptr;
   EXPECT_EQ(CreateNewWindow(kDocumentWindowClass, attributes, &r, &window), noErr);
   return window;
@@ -53,7 +53,7 @@ TEST_F(CarbonEvents, HandlerChainRunsNewestFirstAndPropagatesUpwards) {
   std::vector<std::string> log;
   WindowRef window = NewWindow();
   ControlRef button = nullptr;
-  ASSERT_EQ(plat::NewControl(window, plat::ControlKind::kPushButton, MakeRect(0, 0, 20, 80), "Go", &button), noErr);
+  ASSERT_EQ(plat::NewControl(window, plat::ControlKind::kPushButton, MakeRect(0, 0, 80, 20), "Go", &button), noErr);
 
   Probe control{&log, "control", eventNotHandledErr};
   Probe older{&log, "older", noErr};

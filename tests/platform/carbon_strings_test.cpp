@@ -9,7 +9,7 @@ namespace {
 class CarbonStrings : public gbtest::HeadlessUiTest {};
 
 TEST_F(CarbonStrings, TitlesAreKeptAsMacRomanAndComeBackWhole) {
-  Rect r = MakeRect(100, 100, 300, 400);
+  Rect r = MakeRect(100, 100, 400, 300);
   WindowRef window = nullptr;
   CreateNewWindow(kDocumentWindowClass, 0, &r, &window);
   CFStringRef title = plat::CreateStringFromUtf8("Caf\xC3\xA9 \xE2\x98\x83");  // a snowman has no Mac Roman form

@@ -15,13 +15,13 @@ class Controls : public gbtest::HeadlessUiTest {
  protected:
   void SetUp() override {
     HeadlessUiTest::SetUp();
-    Rect r = MakeRect(100, 100, 400, 600);
+    Rect r = MakeRect(100, 100, 600, 400);
     ASSERT_EQ(CreateNewWindow(kDocumentWindowClass, kWindowStandardHandlerAttribute, &r, &window_), noErr);
     ShowWindow(window_);
   }
   ControlRef Make(plat::ControlKind kind, const char* title = "") {
     ControlRef c = nullptr;
-    EXPECT_EQ(plat::NewControl(window_, kind, MakeRect(10, 20, 30, 120), title, &c), noErr);
+    EXPECT_EQ(plat::NewControl(window_, kind, MakeRect(20, 10, 120, 30), title, &c), noErr);
     return c;
   }
   WindowRef window_ = nullptr;
@@ -177,7 +177,7 @@ TEST_F(Controls, GeometryAndFocus) {
   SizeControl(edit, 40, 22);
   Rect r;
   GetControlBounds(edit, &r);
-  EXPECT_EQ(r, MakeRect(6, 5, 28, 45));
+  EXPECT_EQ(r, MakeRect(5, 6, 45, 28));
   EXPECT_EQ(SetKeyboardFocus(window_, edit, kControlFocusNextPart), noErr);
   EXPECT_EQ(SetKeyboardFocus(window_, label, kControlFocusNextPart), errControlDoesntSupportFocus);
   ControlRef focus = nullptr;

@@ -34,10 +34,10 @@ class DataBrowserTest : public gbtest::HeadlessUiTest {
     HeadlessUiTest::SetUp();
     gCells.clear();
     gNotes.clear();
-    Rect r = MakeRect(100, 100, 400, 600);
+    Rect r = MakeRect(100, 100, 600, 400);
     CreateNewWindow(kDocumentWindowClass, kWindowStandardHandlerAttribute, &r, &window_);
     ShowWindow(window_);
-    Rect b = MakeRect(0, 0, 200, 300);
+    Rect b = MakeRect(0, 0, 300, 200);
     ASSERT_EQ(CreateDataBrowserControl(window_, &b, kDataBrowserListView, &browser_), noErr);
     DataBrowserCallbacks callbacks;
     InitDataBrowserCallbacks(&callbacks);

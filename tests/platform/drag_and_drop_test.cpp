@@ -42,7 +42,7 @@ OSErr Receive(WindowRef, void* refCon, DragRef drag) {
 }
 
 TEST_F(DragAndDrop, DropRunsTrackingThenReceiveWithEveryFile) {
-  Rect r = MakeRect(100, 100, 400, 600);
+  Rect r = MakeRect(100, 100, 600, 400);
   WindowRef window = nullptr;
   CreateNewWindow(kDocumentWindowClass, 0, &r, &window);
   EXPECT_EQ(plat::DropFiles(window, {"/tmp/a"}, Point{1, 2}), dragNotAcceptedErr);

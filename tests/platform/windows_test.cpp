@@ -31,7 +31,7 @@ WindowRef NewDocument(const Rect& content) {
 }
 
 TEST_F(Windows, BoundsChangesAreAnnouncedBeforeAndAfter) {
-  WindowRef window = NewDocument(MakeRect(100, 50, 300, 450));
+  WindowRef window = NewDocument(MakeRect(50, 100, 450, 300));
   BoundsLog log;
   const EventTypeSpec types[] = {{kEventClassWindow, kEventWindowBoundsChanging},
                                  {kEventClassWindow, kEventWindowBoundsChanged}};
@@ -41,29 +41,29 @@ TEST_F(Windows, BoundsChangesAreAnnouncedBeforeAndAfter) {
   SizeWindow(window, 500, 250, true);
   MoveWindow(window, 60, 120, false);  // no change, no events
   EXPECT_EQ(log.kinds, (std::vector<UInt32>{26, 27, 26, 27}));
-  EXPECT_EQ(log.current[1], MakeRect(120, 60, 320, 460));
-  EXPECT_EQ(log.current[3], MakeRect(120, 60, 370, 560));
+  EXPECT_EQ(log.current[1], MakeRect(60, 120, 460, 320));
+  EXPECT_EQ(log.current[3], MakeRect(60, 120, 560, 370));
 
   Rect structure;
   EXPECT_EQ(GetWindowBounds(window, kWindowStructureRgn, &structure), noErr);
-  EXPECT_EQ(structure, MakeRect(98, 60, 370, 560));  // the title bar lies above the content
-  Rect r = MakeRect(200, 10, 300, 110);
+  EXPECT_EQ(structure, MakeRect(60, 98, 560, 370));  // the title bar lies above the content
+  Rect r = MakeRect(10, 200, 110, 300);
   EXPECT_EQ(SetWindowBounds(window, kWindowStructureRgn, &r), noErr);
   GetWindowBounds(window, kWindowContentRgn, &r);
-  EXPECT_EQ(r, MakeRect(222, 10, 300, 110));
+  EXPECT_EQ(r, MakeRect(10, 222, 110, 300));
   Rect inverted = MakeRect(10, 10, 0, 0);
   EXPECT_EQ(SetWindowBounds(window, kWindowContentRgn, &inverted), paramErr);
 }
 
 TEST_F(Windows, ZoomCentreAndConstrainStayOnTheScreen) {
-  WindowRef window = NewDocument(MakeRect(100, 100, 300, 500));
+  WindowRef window = NewDocument(MakeRect(100, 100, 500, 300));
   EXPECT_FALSE(IsWindowInStandardState(window, nullptr, nullptr));
   ZoomWindow(window, inZoomOut, false);
   EXPECT_TRUE(IsWindowInStandardState(window, nullptr, nullptr));
   ZoomWindow(window, inZoomIn, false);
   Rect r;
   GetWindowBounds(window, kWindowContentRgn, &r);
-  EXPECT_EQ(r, MakeRect(100, 100, 300, 500));
+  EXPECT_EQ(r, MakeRect(100, 100, 500, 300));
 
   RepositionWindow(window, nullptr, kWindowCenterOnMainScreen);
   GetWindowBounds(window, kWindowStructureRgn, &r);
@@ -79,7 +79,7 @@ TEST_F(Windows, ZoomCentreAndConstrainStayOnTheScreen) {
 }
 
 TEST_F(Windows, PropertiesColourTitleAndSheets) {
-  WindowRef window = NewDocument(MakeRect(100, 100, 300, 500));
+  WindowRef window = NewDocument(MakeRect(100, 100, 500, 300));
   void* object = &window;
   EXPECT_EQ(SetWindowProperty(window, FourCC("Oxon"), FourCC("DlgV"), sizeof(object), &object), noErr);
   void* back = nullptr;
@@ -98,7 +98,7 @@ TEST_F(Windows, PropertiesColourTitleAndSheets) {
   plat::SetWindowTitleText(window, "Glimmerbox: Untitled");
   EXPECT_EQ(plat::WindowTitleText(window), "Glimmerbox: Untitled");
 
-  Rect sheetBounds = MakeRect(0, 0, 131, 390);
+  Rect sheetBounds = MakeRect(0, 0, 390, 131);
   WindowRef sheet = nullptr;
   ASSERT_EQ(CreateNewWindow(kSheetWindowClass, 0, &sheetBounds, &sheet), noErr);
   EXPECT_EQ(ShowSheetWindow(window, sheet), paramErr);  // not a sheet
@@ -113,9 +113,9 @@ TEST_F(Windows, PropertiesColourTitleAndSheets) {
 }
 
 TEST_F(Windows, ADisposedWindowIsRefusedEverywhereAndItsAddressIsNotReused) {
-  WindowRef window = NewDocument(MakeRect(100, 100, 300, 500));
+  WindowRef window = NewDocument(MakeRect(100, 100, 500, 300));
   DisposeWindow(window);
-  WindowRef next = NewDocument(MakeRect(100, 100, 300, 500));
+  WindowRef next = NewDocument(MakeRect(100, 100, 500, 300));
   EXPECT_NE(next, window);
   Rect r;
   WindowClass windowClass;
@@ -135,7 +135,7 @@ TEST_F(Windows, ADisposedWindowIsRefusedEverywhereAndItsAddressIsNotReused) {
 }
 
 TEST_F(Windows, FrontWindowSkipsHiddenAndFloatingWindows) {
-  WindowRef a = NewDocument(MakeRect(100, 100, 300, 500));
+  WindowRef a = NewDocument(MakeRect(100, 100, 500, 300));
   Rect r = MakeRect(0, 0, 50, 50);
   WindowRef floating = nullptr;
   CreateNewWindow(kFloatingWindowClass, 0, &r, &floating);

@@ -19,7 +19,7 @@ class ControlBase : public gbtest::HeadlessUiTest {
     owner_.SetUserValue(2003);
   }
   CDialogWindow owner_;
-  Rect bounds_ = MakeRect(10, 20, 30, 120);
+  Rect bounds_ = MakeRect(20, 10, 120, 30);
 };
 
 TEST_F(ControlBase, CreateStampsTheIdsAndASecondCreateFails) {
@@ -87,7 +87,7 @@ TEST_F(ControlBase, GeometrySettersKeepTheOtherCoordinate) {
   EXPECT_EQ(text.GetHeight(), 44);
   Rect r;
   text.GetBounds(&r);
-  EXPECT_EQ(r, MakeRect(70, 50, 114, 60));
+  EXPECT_EQ(r, MakeRect(50, 70, 60, 114));
   int left = 0, top = 0, width = 0, height = 0;
   text.GetPosition(&left, &top);
   text.GetSize(&width, &height);

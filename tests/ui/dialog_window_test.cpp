@@ -93,7 +93,7 @@ TEST_F(DialogWindow, EveryEventReachesItsSlotWithTheStatusOfItsAnswer) {
   Recorder w;
   ASSERT_TRUE(w.Create(100, 100, 300, 200, 0, nullptr));
   EXPECT_EQ(w.calls, (std::vector<std::string>{"init"}));
-  const Rect a = MakeRect(100, 100, 300, 400);
+  const Rect a = MakeRect(100, 100, 400, 300);
   struct Case {
     EventRef (*make)();
     const char* call;
@@ -138,9 +138,9 @@ TEST_F(DialogWindow, ABoundsChangeIsAMoveOrASizeNeverBoth) {
   Recorder w;
   ASSERT_TRUE(w.Create(100, 100, 300, 200, 0, nullptr));
   w.calls.clear();
-  Send(w.GetWindowRef(), Bounds(MakeRect(100, 100, 300, 400), MakeRect(150, 120, 350, 420)));
-  Send(w.GetWindowRef(), Bounds(MakeRect(100, 100, 300, 400), MakeRect(100, 100, 300, 401)));
-  Send(w.GetWindowRef(), Bounds(MakeRect(100, 100, 300, 400), MakeRect(90, 100, 300, 400)));
+  Send(w.GetWindowRef(), Bounds(MakeRect(100, 100, 400, 300), MakeRect(120, 150, 420, 350)));
+  Send(w.GetWindowRef(), Bounds(MakeRect(100, 100, 400, 300), MakeRect(100, 100, 401, 300)));
+  Send(w.GetWindowRef(), Bounds(MakeRect(100, 100, 400, 300), MakeRect(100, 90, 400, 300)));
   EXPECT_EQ(w.calls, (std::vector<std::string>{"move 120,150", "size 301x200", "size 300x210"}));
   // The real window calls go through the same path.
   w.calls.clear();
@@ -155,7 +155,7 @@ TEST_F(DialogWindow, ControlHitsTrackTheLastHitControl) {
   Recorder w;
   ASSERT_TRUE(w.Create(100, 100, 300, 200, kDialogShowAtOnce, nullptr));
   CStaticText first, second;
-  Rect r = MakeRect(0, 0, 20, 100);
+  Rect r = MakeRect(0, 0, 100, 20);
   ASSERT_TRUE(first.Create(&w, FourCC("sOne"), &r, "one"));
   ASSERT_TRUE(second.Create(&w, FourCC("sTwo"), &r, "two"));
   w.calls.clear();
@@ -260,7 +260,7 @@ TEST_F(DialogWindow, ASheetRunsOnItsParent) {
   EXPECT_EQ(sheet.GetWindowRef()->themeBrush, kThemeBrushSheetBackgroundOpaque);
   EXPECT_EQ(plat::CountInstalledHandlers(GetWindowEventTarget(sheet.GetWindowRef())), 1u);
   ControlRef ok = nullptr;
-  plat::NewControl(sheet.GetWindowRef(), plat::ControlKind::kPushButton, MakeRect(90, 300, 110, 380), "OK", &ok);
+  plat::NewControl(sheet.GetWindowRef(), plat::ControlKind::kPushButton, MakeRect(300, 90, 380, 110), "OK", &ok);
   ControlID okId{kHICommandOK, 0};
   SetControlID(ok, &okId);
   WindowRef seenParent = nullptr;
@@ -278,11 +278,11 @@ TEST_F(DialogWindow, NibDialogsAreModalWindowsEvenWithAParent) {
   desc.name = "IDD_TEST";
   desc.windowClass = kMovableModalWindowClass;
   desc.attributes = kWindowStandardHandlerAttribute;
-  desc.bounds = MakeRect(0, 0, 100, 200);
+  desc.bounds = MakeRect(0, 0, 200, 100);
   CNibFile::ControlDesc ok;
   ok.kind = plat::ControlKind::kPushButton;
   ok.id = ControlID{kHICommandOK, 0};
-  ok.bounds = MakeRect(60, 100, 80, 180);
+  ok.bounds = MakeRect(100, 60, 180, 80);
   desc.controls.push_back(ok);
   nib.AddWindow(desc);
 
@@ -308,7 +308,7 @@ TEST_F(DialogWindow, EmbeddedPagesUseTheHostAndNeverDisposeIt) {
   Recorder host;
   ASSERT_TRUE(host.Create(100, 100, 500, 400, kDialogShowAtOnce, nullptr));
   ControlRef pane = nullptr;
-  Rect paneBounds = MakeRect(40, 10, 300, 490);
+  Rect paneBounds = MakeRect(10, 40, 490, 300);
   CreateUserPaneControl(host.GetWindowRef(), &paneBounds, 0, &pane);
   ControlID paneId{0, 1001};
   SetControlID(pane, &paneId);
@@ -323,7 +323,7 @@ TEST_F(DialogWindow, EmbeddedPagesUseTheHostAndNeverDisposeIt) {
     EXPECT_EQ(page.calls, (std::vector<std::string>{"init"}));
 
     CStaticText label;
-    Rect r = MakeRect(5, 5, 25, 105);
+    Rect r = MakeRect(5, 5, 105, 25);
     ASSERT_TRUE(label.Create(&page, FourCC("sNam"), &r, "Name"));
     ControlRef parent = nullptr;
     GetSuperControl(label.GetControlRef(), &parent);

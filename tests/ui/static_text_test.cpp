@@ -20,7 +20,7 @@ class StaticText : public gbtest::HeadlessUiTest {
   std::string Shown() { return plat::ControlText(text_.GetControlRef()); }
   CDialogWindow owner_;
   CStaticText text_;
-  Rect bounds_ = MakeRect(10, 20, 30, 320);
+  Rect bounds_ = MakeRect(20, 10, 320, 30);
 };
 
 TEST_F(StaticText, SettersProduceTheText) {
