@@ -1,11 +1,7 @@
 #include "ui/dialog_window.h"
 
-#include <strings.h>
-
-#include <algorithm>
-#include <vector>
-
 #include "foundation/cf_string_holder.h"
+#include "foundation/path_list.h"
 #include "platform/carbon_strings.h"
 #include "platform/font_panel.h"
 #include "ui/control.h"
@@ -117,7 +113,7 @@ OSErr CDialogWindow::OnDragReceive(DragRef drag) {
   GetDragModifiers(drag, &modifiers, nullptr, nullptr);
   UInt16 count = 0;
   CountDragItems(drag, &count);
-  std::vector<CPathName> files;
+  CPathList files;
   for (UInt16 index = 1; index <= count; ++index) {
     DragItemRef item = 0;
     FlavorFlags flags = 0;
@@ -127,15 +123,12 @@ OSErr CDialogWindow::OnDragReceive(DragRef drag) {
     FSRef ref;
     if (plat::GetDragItemHfsFlavor(drag, item, &flavor) != noErr) continue;
     if (plat::FsRefFromSpec(flavor.fileSpec, &ref) != noErr) continue;
-    files.emplace_back(&ref);
+    files.AddCopy(CPathName(&ref));
   }
-  // By display name, ignoring case, ascending.
-  std::stable_sort(files.begin(), files.end(), [](const CPathName& a, const CPathName& b) {
-    return strcasecmp(a.GetName(false).c_str(), b.GetName(false).c_str()) < 0;
-  });
+  files.SortByName();
   Point point = mouse;
-  for (const CPathName& file : files) {
-    OnDropFile(file, &point);
+  for (int i = 0; i < files.GetCount(); ++i) {
+    OnDropFile(*files.GetAt(i), &point);
     point.h = 32767;
     point.v = 32767;
   }
