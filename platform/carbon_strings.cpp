@@ -83,9 +83,11 @@ OSStatus CreatePushButtonControl(WindowRef window, const Rect* bounds, CFStringR
   return plat::MakeControl(window, ControlKind::kPushButton, bounds, title, outControl);
 }
 
-OSStatus CreateCheckBoxControl(WindowRef window, const Rect* bounds, CFStringRef title, SInt32 initialValue,
-                               Boolean autoToggle, ControlRef* outControl) {
-  OSStatus status = plat::MakeControl(window, ControlKind::kCheckBox, bounds, title, outControl);
+namespace {
+
+OSStatus MakeToggle(WindowRef window, ControlKind kind, const Rect* bounds, CFStringRef title, SInt32 initialValue,
+                    Boolean autoToggle, ControlRef* outControl) {
+  OSStatus status = plat::MakeControl(window, kind, bounds, title, outControl);
   if (status == noErr) {
     (*outControl)->autoToggle = autoToggle;
     SetControl32BitValue(*outControl, initialValue);
@@ -93,14 +95,16 @@ OSStatus CreateCheckBoxControl(WindowRef window, const Rect* bounds, CFStringRef
   return status;
 }
 
+}  // namespace
+
+OSStatus CreateCheckBoxControl(WindowRef window, const Rect* bounds, CFStringRef title, SInt32 initialValue,
+                               Boolean autoToggle, ControlRef* outControl) {
+  return MakeToggle(window, ControlKind::kCheckBox, bounds, title, initialValue, autoToggle, outControl);
+}
+
 OSStatus CreateRadioButtonControl(WindowRef window, const Rect* bounds, CFStringRef title, SInt32 initialValue,
                                   Boolean autoToggle, ControlRef* outControl) {
-  OSStatus status = plat::MakeControl(window, ControlKind::kRadioButton, bounds, title, outControl);
-  if (status == noErr) {
-    (*outControl)->autoToggle = autoToggle;
-    SetControl32BitValue(*outControl, initialValue);
-  }
-  return status;
+  return MakeToggle(window, ControlKind::kRadioButton, bounds, title, initialValue, autoToggle, outControl);
 }
 
 OSStatus CreateBevelButtonControl(WindowRef window, const Rect* bounds, CFStringRef title, ControlRef* outControl) {

@@ -112,6 +112,40 @@ bool ClickBrowserItem(ControlRef browser, DataBrowserItemID item) {
   return true;
 }
 
+namespace {
+
+template <typename T>
+OSStatus SetField(ControlRef browser, T DataBrowser::*field, T value) {
+  DataBrowser* b = BrowserOf(browser);
+  if (!b) return errUnknownControl;
+  b->*field = value;
+  return noErr;
+}
+
+template <typename T>
+OSStatus GetField(ControlRef browser, T DataBrowser::*field, T* out) {
+  DataBrowser* b = BrowserOf(browser);
+  if (!b) return errUnknownControl;
+  if (out) *out = b->*field;
+  return noErr;
+}
+
+// The items a call names: all of them for null, else each one, which must exist.
+OSStatus CollectItems(const DataBrowser* b, UInt32 count, const DataBrowserItemID* items,
+                      std::vector<DataBrowserItemID>* out) {
+  if (!items) {
+    *out = b->items;
+    return noErr;
+  }
+  for (UInt32 i = 0; i < count; ++i) {
+    if (!HasItem(b, items[i])) return errDataBrowserItemNotFound;
+    out->push_back(items[i]);
+  }
+  return noErr;
+}
+
+}  // namespace
+
 }  // namespace plat
 
 using plat::BrowserOf;
@@ -195,14 +229,7 @@ OSStatus RemoveDataBrowserItems(ControlRef browser, DataBrowserItemID container,
   if (!b) return errUnknownControl;
   if (container != kDataBrowserNoItem) return errDataBrowserItemNotFound;
   std::vector<DataBrowserItemID> removing;
-  if (!items) {
-    removing = b->items;
-  } else {
-    for (UInt32 i = 0; i < count; ++i) {
-      if (!plat::HasItem(b, items[i])) return errDataBrowserItemNotFound;
-      removing.push_back(items[i]);
-    }
-  }
+  if (OSStatus status = plat::CollectItems(b, count, items, &removing); status != noErr) return status;
   std::set<DataBrowserItemID> selection = b->selected;
   for (DataBrowserItemID item : removing) selection.erase(item);
   plat::ChangeSelection(browser, selection);
@@ -222,14 +249,7 @@ OSStatus UpdateDataBrowserItems(ControlRef browser, DataBrowserItemID container,
   if (!b) return errUnknownControl;
   if (container != kDataBrowserNoItem) return errDataBrowserItemNotFound;
   std::vector<DataBrowserItemID> updating;
-  if (!items) {
-    updating = b->items;
-  } else {
-    for (UInt32 i = 0; i < count; ++i) {
-      if (!plat::HasItem(b, items[i])) return errDataBrowserItemNotFound;
-      updating.push_back(items[i]);
-    }
-  }
+  if (OSStatus status = plat::CollectItems(b, count, items, &updating); status != noErr) return status;
   ++b->updates;
   for (DataBrowserItemID item : updating) {
     if (!BrowserOf(browser)) break;
@@ -300,43 +320,25 @@ OSStatus GetDataBrowserSelectionAnchor(ControlRef browser, DataBrowserItemID* fi
 }
 
 OSStatus SetDataBrowserSortProperty(ControlRef browser, DataBrowserPropertyID property) {
-  plat::DataBrowser* b = BrowserOf(browser);
-  if (!b) return errUnknownControl;
-  b->sortProperty = property;
-  return noErr;
+  return plat::SetField(browser, &plat::DataBrowser::sortProperty, property);
 }
 
 OSStatus GetDataBrowserSortProperty(ControlRef browser, DataBrowserPropertyID* property) {
-  plat::DataBrowser* b = BrowserOf(browser);
-  if (!b) return errUnknownControl;
-  if (property) *property = b->sortProperty;
-  return noErr;
+  return plat::GetField(browser, &plat::DataBrowser::sortProperty, property);
 }
 
 OSStatus SetDataBrowserSortOrder(ControlRef browser, DataBrowserSortOrder order) {
-  plat::DataBrowser* b = BrowserOf(browser);
-  if (!b) return errUnknownControl;
-  b->sortOrder = order;
-  return noErr;
+  return plat::SetField(browser, &plat::DataBrowser::sortOrder, order);
 }
 
 OSStatus SetDataBrowserSelectionFlags(ControlRef browser, DataBrowserSelectionFlags flags) {
-  plat::DataBrowser* b = BrowserOf(browser);
-  if (!b) return errUnknownControl;
-  b->selectionFlags = flags;
-  return noErr;
+  return plat::SetField(browser, &plat::DataBrowser::selectionFlags, flags);
 }
 
 OSStatus GetDataBrowserSelectionFlags(ControlRef browser, DataBrowserSelectionFlags* flags) {
-  plat::DataBrowser* b = BrowserOf(browser);
-  if (!b) return errUnknownControl;
-  if (flags) *flags = b->selectionFlags;
-  return noErr;
+  return plat::GetField(browser, &plat::DataBrowser::selectionFlags, flags);
 }
 
 OSStatus SetDataBrowserTableViewHiliteStyle(ControlRef browser, DataBrowserTableViewHiliteStyle style) {
-  plat::DataBrowser* b = BrowserOf(browser);
-  if (!b) return errUnknownControl;
-  b->hiliteStyle = style;
-  return noErr;
+  return plat::SetField(browser, &plat::DataBrowser::hiliteStyle, style);
 }

@@ -290,16 +290,7 @@ bool CDialogWindow::Destroy() {
     DisposeEventHandlerUPP(handlerUpp_);
     handlerUpp_ = nullptr;
   }
-  if (dragTrackingUpp_) {
-    RemoveTrackingHandler(dragTrackingUpp_, window_);
-    DisposeDragTrackingHandlerUPP(dragTrackingUpp_);
-    dragTrackingUpp_ = nullptr;
-  }
-  if (dragReceiveUpp_) {
-    RemoveReceiveHandler(dragReceiveUpp_, window_);
-    DisposeDragReceiveHandlerUPP(dragReceiveUpp_);
-    dragReceiveUpp_ = nullptr;
-  }
+  RemoveDragHandlers();
   if (!window_) return false;
   if (embedded_) {
     // The window belongs to the host: only what this object put on it goes.
@@ -331,18 +322,22 @@ bool CDialogWindow::EnableDragAndDrop(bool enable) {
       InstallReceiveHandler(dragReceiveUpp_, window_, this);
     }
   } else {
-    if (dragTrackingUpp_) {
-      RemoveTrackingHandler(dragTrackingUpp_, window_);
-      DisposeDragTrackingHandlerUPP(dragTrackingUpp_);
-      dragTrackingUpp_ = nullptr;
-    }
-    if (dragReceiveUpp_) {
-      RemoveReceiveHandler(dragReceiveUpp_, window_);
-      DisposeDragReceiveHandlerUPP(dragReceiveUpp_);
-      dragReceiveUpp_ = nullptr;
-    }
+    RemoveDragHandlers();
   }
   return true;
+}
+
+void CDialogWindow::RemoveDragHandlers() {
+  if (dragTrackingUpp_) {
+    RemoveTrackingHandler(dragTrackingUpp_, window_);
+    DisposeDragTrackingHandlerUPP(dragTrackingUpp_);
+    dragTrackingUpp_ = nullptr;
+  }
+  if (dragReceiveUpp_) {
+    RemoveReceiveHandler(dragReceiveUpp_, window_);
+    DisposeDragReceiveHandlerUPP(dragReceiveUpp_);
+    dragReceiveUpp_ = nullptr;
+  }
 }
 
 OSErr CDialogWindow::HandleDragTracking(DragTrackingMessage message, WindowRef, void* object, DragRef drag) {

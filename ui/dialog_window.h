@@ -143,6 +143,7 @@ class CDialogWindow {
   static OSErr HandleDragReceive(WindowRef window, void* object, DragRef drag);
   OSStatus Dispatch(EventRef event);
   bool InstallHandler(EventTargetRef target);
+  void RemoveDragHandlers();
   bool Publish();
   bool IsSheet() const;
 

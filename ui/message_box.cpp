@@ -271,29 +271,21 @@ UInt32 ShowMessageBoxById(WindowRef parent, UInt32 flags, UInt32 titleNumber, UI
   return ShowText(parent, flags, title.c_str(), text.c_str());
 }
 
-UInt32 ShowStopBoxById(WindowRef parent, UInt32 titleNumber, UInt32 textNumber, ...) {
-  va_list arguments;
-  va_start(arguments, textNumber);
-  const UInt32 answer = ShowBoxById(parent, kBoxIconStop | kBoxOk, titleNumber, textNumber, true, arguments);
-  va_end(arguments);
-  return answer;
-}
+// The stop box shows "Error" for a title or text it cannot load.
+#define GB_BOX_BY_ID(Name, Flags, ErrorFallback)                                             \
+  UInt32 Name(WindowRef parent, UInt32 titleNumber, UInt32 textNumber, ...) {                \
+    va_list arguments;                                                                       \
+    va_start(arguments, textNumber);                                                         \
+    const UInt32 answer = ShowBoxById(parent, Flags, titleNumber, textNumber, ErrorFallback, \
+                                      arguments);                                            \
+    va_end(arguments);                                                                       \
+    return answer;                                                                           \
+  }
 
-UInt32 ShowCautionBoxById(WindowRef parent, UInt32 titleNumber, UInt32 textNumber, ...) {
-  va_list arguments;
-  va_start(arguments, textNumber);
-  const UInt32 answer = ShowBoxById(parent, kBoxIconCaution | kBoxOk, titleNumber, textNumber, false, arguments);
-  va_end(arguments);
-  return answer;
-}
-
-UInt32 ShowNoteBoxById(WindowRef parent, UInt32 titleNumber, UInt32 textNumber, ...) {
-  va_list arguments;
-  va_start(arguments, textNumber);
-  const UInt32 answer = ShowBoxById(parent, kBoxIconNote | kBoxOk, titleNumber, textNumber, false, arguments);
-  va_end(arguments);
-  return answer;
-}
+GB_BOX_BY_ID(ShowStopBoxById, kBoxIconStop | kBoxOk, true)
+GB_BOX_BY_ID(ShowCautionBoxById, kBoxIconCaution | kBoxOk, false)
+GB_BOX_BY_ID(ShowNoteBoxById, kBoxIconNote | kBoxOk, false)
+#undef GB_BOX_BY_ID
 
 UInt32 ShowMessageSheet(WindowRef parent, UInt32 flags, const char* title, const char* text) {
   if (!parent) parent = FrontNonFloatingWindow();

@@ -79,6 +79,49 @@ void Select(ControlRef control, MenuRef menu, int index) {
 
 OSStatus PassOn(EventHandlerCallRef call, EventRef event, void*) { return CallNextEventHandler(call, event); }
 
+// Removes the hit handler and disposes a menu the object made (the control's
+// 'mhan' is cleared first).
+void ReleaseHandlerAndMenu(ControlRef control, EventHandlerRef* handler, EventHandlerUPP* upp, MenuRef* owned) {
+  if (*handler) RemoveEventHandler(*handler);
+  *handler = nullptr;
+  if (*upp) DisposeEventHandlerUPP(*upp);
+  *upp = nullptr;
+  if (*owned) {
+    MenuRef none = nullptr;
+    SetControlData(control, kControlEntireControl, kControlPopupButtonMenuHandleTag, sizeof(none), &none);
+    DisposeMenu(*owned);
+    *owned = nullptr;
+  }
+}
+
+// Deletes item index + 1, clamped to the items; the range follows (16-bit
+// calls when `narrow`). Returns the item number deleted, 0 when empty.
+int DeleteClamped(ControlRef control, MenuRef menu, int index, bool narrow) {
+  if (Count(menu) == 0) return 0;
+  const int item = Clamp(index + 1, 1, Count(menu));
+  DeleteMenuItem(menu, MenuItemIndex(item));
+  const int count = Count(menu);
+  if (narrow) {
+    SetControlMinimum(control, count > 0 ? 1 : 0);
+    SetControlMaximum(control, SInt16(count));
+  } else {
+    SetControl32BitMinimum(control, count > 0 ? 1 : 0);
+    SetControl32BitMaximum(control, count);
+  }
+  return item;
+}
+
+void RemoveAll(ControlRef control, MenuRef menu, bool narrow) {
+  for (int i = Count(menu); i > 0; --i) DeleteMenuItem(menu, 1);
+  if (narrow) {
+    SetControlMinimum(control, 0);
+    SetControlMaximum(control, 0);
+  } else {
+    SetControl32BitMinimum(control, 0);
+    SetControl32BitMaximum(control, 0);
+  }
+}
+
 }  // namespace
 
 // CPopupButton
@@ -109,16 +152,7 @@ bool CPopupButton::OnAttach() {
 }
 
 bool CPopupButton::Destroy() {
-  if (handler_) RemoveEventHandler(handler_);
-  handler_ = nullptr;
-  if (handlerUpp_) DisposeEventHandlerUPP(handlerUpp_);
-  handlerUpp_ = nullptr;
-  if (ownedMenu_) {
-    MenuRef none = nullptr;
-    SetControlData(control_, kControlEntireControl, kControlPopupButtonMenuHandleTag, sizeof(none), &none);
-    DisposeMenu(ownedMenu_);
-    ownedMenu_ = nullptr;
-  }
+  ReleaseHandlerAndMenu(control_, &handler_, &handlerUpp_, &ownedMenu_);
   return CControl::Destroy();
 }
 
@@ -163,9 +197,7 @@ int CPopupButton::InsertItemByStringID(UInt32 stringNumber, int index) {
 int CPopupButton::DeleteItem(int index) {
   MenuRef menu = MenuOf(control_);
   if (!menu) return -1;
-  if (Count(menu) > 0) DeleteMenuItem(menu, MenuItemIndex(Clamp(index + 1, 1, Count(menu))));
-  SetControl32BitMinimum(control_, Count(menu) > 0 ? 1 : 0);
-  SetControl32BitMaximum(control_, Count(menu));
+  DeleteClamped(control_, menu, index, false);
   return Count(menu);
 }
 
@@ -177,9 +209,7 @@ bool CPopupButton::DeleteLastItem() {
 bool CPopupButton::RemoveAllItems() {
   MenuRef menu = MenuOf(control_);
   if (!menu) return false;
-  for (int i = Count(menu); i > 0; --i) DeleteMenuItem(menu, 1);
-  SetControl32BitMinimum(control_, 0);
-  SetControl32BitMaximum(control_, 0);
+  RemoveAll(control_, menu, false);
   return true;
 }
 
@@ -237,18 +267,14 @@ bool CNibPopupButton::InsertItem(const char* text, int index) {
 bool CNibPopupButton::DeleteItem(int index) {
   MenuRef menu = MenuOf(control_);
   if (!menu) return false;
-  if (Count(menu) > 0) DeleteMenuItem(menu, MenuItemIndex(Clamp(index + 1, 1, Count(menu))));
-  SetControlMinimum(control_, Count(menu) > 0 ? 1 : 0);
-  SetControlMaximum(control_, SInt16(Count(menu)));
+  DeleteClamped(control_, menu, index, true);
   return true;
 }
 
 bool CNibPopupButton::RemoveAllItems() {
   MenuRef menu = MenuOf(control_);
   if (!menu) return false;
-  for (int i = Count(menu); i > 0; --i) DeleteMenuItem(menu, 1);
-  SetControlMinimum(control_, 0);
-  SetControlMaximum(control_, 0);
+  RemoveAll(control_, menu, true);
   return true;
 }
 
@@ -308,16 +334,7 @@ bool CComboBox::InstallHitHandler() {
 }
 
 bool CComboBox::Destroy() {
-  if (handler_) RemoveEventHandler(handler_);
-  handler_ = nullptr;
-  if (handlerUpp_) DisposeEventHandlerUPP(handlerUpp_);
-  handlerUpp_ = nullptr;
-  if (ownedMenu_) {
-    MenuRef none = nullptr;
-    SetControlData(control_, kControlEntireControl, kControlPopupButtonMenuHandleTag, sizeof(none), &none);
-    DisposeMenu(ownedMenu_);
-    ownedMenu_ = nullptr;
-  }
+  ReleaseHandlerAndMenu(control_, &handler_, &handlerUpp_, &ownedMenu_);
   menu_ = nullptr;
   edit_.Destroy();
   return CControl::Destroy();
@@ -376,19 +393,12 @@ int CComboBox::InsertItemByStringID(UInt32 stringNumber, int index) {
 
 int CComboBox::DeleteItem(int index) {
   if (!plat::IsLiveMenu(menu_)) return -1;
-  if (Count(menu_) == 0) return 0;
-  const int item = Clamp(index + 1, 1, Count(menu_));
-  DeleteMenuItem(menu_, MenuItemIndex(item));
-  SetControl32BitMinimum(control_, Count(menu_) > 0 ? 1 : 0);
-  SetControl32BitMaximum(control_, Count(menu_));
-  return item;
+  return DeleteClamped(control_, menu_, index, false);
 }
 
 bool CComboBox::RemoveAllItems() {
   if (!plat::IsLiveMenu(menu_)) return false;
-  for (int i = Count(menu_); i > 0; --i) DeleteMenuItem(menu_, 1);
-  SetControl32BitMinimum(control_, 0);
-  SetControl32BitMaximum(control_, 0);
+  RemoveAll(control_, menu_, false);
   return true;
 }
 
