@@ -57,9 +57,21 @@ void SetAppleEventDispatcher(AppleEventDispatcher dispatcher) { gAppleEventDispa
 
 bool IsLiveTarget(const EventTarget* target) { return target && LiveTargets().count(target) != 0; }
 
+namespace {
+
+// Removed handler records keep their memory, so that a stale EventHandlerRef
+// (of a window disposed before its object removed the handler) names nothing.
+void Bury(const std::shared_ptr<HandlerRecord>& record) {
+  static std::vector<std::shared_ptr<HandlerRecord>> graveyard;
+  record->removed = true;
+  graveyard.push_back(record);
+}
+
+}  // namespace
+
 void EventTarget::Detach() {
   owner_ = nullptr;
-  for (auto& handler : handlers) handler->removed = true;
+  for (auto& handler : handlers) Bury(handler);
   handlers.clear();
 }
 
@@ -311,7 +323,7 @@ OSStatus GetEventParameter(EventRef event, EventParamName name, EventParamType d
   if (desiredType != typeWildCard && desiredType != p->type) return errAECoercionFail;
   if (outActualType) *outActualType = p->type;
   if (outActualSize) *outActualSize = UInt32(p->data.size());
-  if (outData) std::memcpy(outData, p->data.data(), std::min<size_t>(bufferSize, p->data.size()));
+  if (outData && !p->data.empty()) std::memcpy(outData, p->data.data(), std::min<size_t>(bufferSize, p->data.size()));
   return noErr;
 }
 
@@ -354,7 +366,7 @@ OSStatus AddEventTypesToHandler(EventHandlerRef handler, UInt32 typeCount, const
 OSStatus RemoveEventHandler(EventHandlerRef handler) {
   auto record = FindRecord(handler);
   if (!record) return paramErr;
-  record->removed = true;
+  plat::Bury(record);
   auto& list = record->target->handlers;
   list.erase(std::remove(list.begin(), list.end(), record), list.end());
   return noErr;

@@ -511,7 +511,7 @@ OSStatus GetControlProperty(ControlRef control, OSType creator, OSType tag, UInt
   auto it = control->properties.find({creator, tag});
   if (it == control->properties.end()) return errControlPropertyNotFound;
   if (outSize) *outSize = UInt32(it->second.size());
-  if (buffer) std::memcpy(buffer, it->second.data(), std::min<size_t>(bufferSize, it->second.size()));
+  if (buffer && !it->second.empty()) std::memcpy(buffer, it->second.data(), std::min<size_t>(bufferSize, it->second.size()));
   return noErr;
 }
 

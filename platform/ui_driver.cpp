@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <sstream>
 
+#include "platform/apple_events.h"
 #include "platform/controls.h"
 #include "platform/menus.h"
 #include "platform/text_encoding.h"
@@ -139,6 +140,12 @@ void UiDriver::CloseWindow(const std::string& window) {
   steps_.push_back(s);
 }
 
+void UiDriver::OpenDocuments(const std::vector<std::string>& hostPaths) {
+  Step s(Step::Kind::kOpen);
+  s.paths = hostPaths;
+  steps_.push_back(s);
+}
+
 void UiDriver::Do(std::function<void()> step) {
   Step s(Step::Kind::kFunction);
   s.function = std::move(step);
@@ -179,6 +186,12 @@ bool UiDriver::LoadScript(const std::string& text, std::string* error) {
     } else if (t[0] == "close" && t.size() == 2) {
       s.kind = Step::Kind::kClose;
       s.window = t[1];
+      ok = true;
+    } else if (t[0] == "open" && t.size() >= 2) {
+      s.kind = Step::Kind::kOpen;
+      s.paths.push_back(line.substr(line.find("open") + 5));
+      while (!s.paths.back().empty() && (s.paths.back().back() == ' ' || s.paths.back().back() == '\r'))
+        s.paths.back().pop_back();
       ok = true;
     } else if (t[0] == "policy" && t.size() == 2) {
       s.kind = Step::Kind::kPolicy;
@@ -317,6 +330,9 @@ bool UiDriver::RunStep(Step step, WindowRef modalWindow) {
       } else {
         std::fprintf(stderr, "driver: no window %s to close\n", step.window.c_str());
       }
+      break;
+    case Step::Kind::kOpen:
+      if (!PostOpenDocuments(step.paths)) std::fprintf(stderr, "driver: no file to open\n");
       break;
     case Step::Kind::kFunction:
       if (step.function) step.function();

@@ -61,9 +61,11 @@ class UiDriver {
   void Command(UInt32 command);
   void HitControl(OSType signature, SInt32 id = kAnyId, const std::string& window = "");
   void CloseWindow(const std::string& window);
+  // The files (host paths) arrive as an open-documents event.
+  void OpenDocuments(const std::vector<std::string>& hostPaths);
   void Do(std::function<void()> step);
   // One step a line: "answer ok|cancel|other|<n>", "command <code>",
-  // "hit <code> [<id>] [in <window>]", "close <window>",
+  // "hit <code> [<id>] [in <window>]", "close <window>", "open <path>",
   // "policy default|cancel|other"; "#" starts a comment. false (with the
   // line number in *error) on a line it does not understand; nothing is
   // queued then.
@@ -97,13 +99,14 @@ class UiDriver {
 
  private:
   struct Step {
-    enum class Kind { kAnswer, kCommand, kHit, kClose, kFunction, kPolicy };
+    enum class Kind { kAnswer, kCommand, kHit, kClose, kOpen, kFunction, kPolicy };
     explicit Step(Kind kind) : kind(kind) {}
     Kind kind;
     SInt16 button = 0;
     UInt32 code = 0;
     SInt32 id = kAnyId;
     std::string window;
+    std::vector<std::string> paths;
     AnswerPolicy policy = AnswerPolicy::kCancel;
     std::function<void()> function;
   };

@@ -396,7 +396,7 @@ OSStatus GetWindowProperty(WindowRef window, OSType creator, OSType tag, UInt32 
   auto it = window->properties.find({creator, tag});
   if (it == window->properties.end()) return errWindowPropertyNotFound;
   if (outSize) *outSize = UInt32(it->second.size());
-  if (buffer) std::memcpy(buffer, it->second.data(), std::min<size_t>(bufferSize, it->second.size()));
+  if (buffer && !it->second.empty()) std::memcpy(buffer, it->second.data(), std::min<size_t>(bufferSize, it->second.size()));
   return noErr;
 }
 

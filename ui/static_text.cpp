@@ -104,7 +104,7 @@ bool CStaticText::GetText(char* buffer, size_t* size) {
     return false;
   }
   const size_t copied = actual < text.size() ? actual : text.size();
-  std::memcpy(buffer, text.data(), copied);
+  if (copied) std::memcpy(buffer, text.data(), copied);
   buffer[copied] = 0;
   *size = copied;
   return true;
