@@ -41,8 +41,14 @@ constexpr EventParamName kParamAppleEvent = FourCC("aevt");
 
 // Queued Apple events by number; the carrier event holds only the number, so
 // that a carrier dropped from the queue loses nothing that must be freed.
-std::map<UInt32, AppleEvent>& Pending() {
-  static std::map<UInt32, AppleEvent> pending;
+struct PendingEvents : std::map<UInt32, AppleEvent> {
+  ~PendingEvents() {
+    for (auto& entry : *this) AEDisposeDesc(&entry.second);
+  }
+};
+
+PendingEvents& Pending() {
+  static PendingEvents pending;
   return pending;
 }
 UInt32 gNextPending = 1;
