@@ -120,17 +120,12 @@ OSStatus SetWindowTitleText(WindowRef window, const std::string& title) {
 
 std::string WindowTitleText(WindowRef window) { return IsLiveWindow(window) ? window->title : std::string(); }
 
-namespace {
-WindowRef gPort = nullptr;
+WindowRef WindowOfPort(CGrafPtr port) {
+  if (!port) return nullptr;
+  for (WindowRef w : Windows())
+    if (w->port == port) return w;
+  return nullptr;
 }
-
-WindowRef SwapPortWindow(WindowRef window) {
-  WindowRef previous = gPort;
-  gPort = window;
-  return previous;
-}
-
-WindowRef CurrentPortWindow() { return IsLiveWindow(gPort) ? gPort : nullptr; }
 
 void DisposeAllWindows() {
   while (!Windows().empty()) DisposeWindow(Windows().back());
@@ -182,6 +177,13 @@ void DisposeWindow(WindowRef window) {
   window->properties.clear();
   window->trackingHandlers.clear();
   window->receiveHandlers.clear();
+  if (window->port) {
+    CGrafPtr current = nullptr;
+    GetGWorld(&current);
+    if (current == window->port) SetGWorld(nullptr);
+    DisposeGWorld(window->port);
+    window->port = nullptr;
+  }
   plat::Graveyard().emplace_back(window);
 }
 
@@ -446,4 +448,19 @@ void BeginUpdate(WindowRef window) {
 
 void EndUpdate(WindowRef window) {
   if (IsLiveWindow(window)) window->needsUpdate = false;
+}
+
+CGrafPtr GetWindowPort(WindowRef window) {
+  if (!IsLiveWindow(window)) return nullptr;
+  if (!window->port) {
+    const int width = std::max(1, window->content.right - window->content.left);
+    const int height = std::max(1, window->content.bottom - window->content.top);
+    Rect bounds = MakeRect(0, 0, SInt16(width), SInt16(height));
+    if (NewGWorld(&window->port, 32, &bounds) != noErr) window->port = nullptr;
+  }
+  return window->port;
+}
+
+void SetPortWindowPort(WindowRef window) {
+  if (CGrafPtr port = GetWindowPort(window)) SetGWorld(port);
 }

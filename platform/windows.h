@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "platform/carbon_events.h"
+#include "platform/gworld.h"
 
 enum : WindowClass {
   kAlertWindowClass = 1,
@@ -116,6 +117,12 @@ OSStatus GetSheetWindowParent(WindowRef sheet, WindowRef* outParent);
 void BeginUpdate(WindowRef window);
 void EndUpdate(WindowRef window);
 
+// A window's port: 32-bit pixels of its content (window-local coordinates,
+// made when first asked for, at the content size of that moment). Null for a
+// window that is gone.
+CGrafPtr GetWindowPort(WindowRef window);
+void SetPortWindowPort(WindowRef window);
+
 namespace plat {
 
 // The main screen: 1440 x 900 with a 22-pixel menu bar.
@@ -155,6 +162,7 @@ class Window {
   std::vector<DragHandler> trackingHandlers;
   std::vector<DragHandler> receiveHandlers;
   bool automaticDragTracking = false;
+  GWorldPtr port = nullptr;
   std::shared_ptr<EventTarget> target;
 };
 
@@ -171,10 +179,8 @@ size_t CreatedWindowCount();
 OSStatus SetWindowTitleText(WindowRef window, const std::string& title);
 std::string WindowTitleText(WindowRef window);
 
-// The drawing port: the window that drawing calls go to (null for none).
-// Returns the previous one, so that a caller can switch and restore it.
-WindowRef SwapPortWindow(WindowRef window);
-WindowRef CurrentPortWindow();
+// The window whose port this is, null for any other port.
+WindowRef WindowOfPort(CGrafPtr port);
 
 // Disposes every live window (tests start from a clean screen).
 void DisposeAllWindows();

@@ -11,9 +11,11 @@ namespace {
 // Runs `body` with the drawing port switched to the window, then restores it.
 template <typename Body>
 void WithPort(WindowRef window, Body body) {
-  WindowRef saved = plat::SwapPortWindow(window);
+  CGrafPtr saved = nullptr;
+  GetGWorld(&saved);
+  SetPortWindowPort(window);
   body();
-  plat::SwapPortWindow(saved);
+  SetGWorld(saved);
 }
 
 }  // namespace

@@ -152,4 +152,38 @@ TEST_F(Windows, FrontWindowSkipsHiddenAndFloatingWindows) {
   EXPECT_TRUE(IsWindowActive(hidden));
 }
 
+TEST_F(Windows, APortHoldsTheContentPixelsUntilTheWindowGoes) {
+  WindowRef window = NewDocument(MakeRect(100, 100, 140, 130));  // 40 x 30
+  CGrafPtr port = GetWindowPort(window);
+  ASSERT_NE(port, nullptr);
+  EXPECT_EQ(GetWindowPort(window), port);
+  EXPECT_EQ(plat::WindowOfPort(port), window);
+  Rect bounds;
+  GetPortBounds(port, &bounds);
+  EXPECT_EQ(bounds, MakeRect(0, 0, 40, 30));
+
+  GWorldPtr picture = nullptr;
+  Rect source = MakeRect(0, 0, 2, 2);
+  ASSERT_EQ(NewGWorld(&picture, 32, &source), noErr);
+  SetGWorld(picture);
+  RGBColor red{0xFFFF, 0, 0};
+  for (SInt16 v = 0; v < 2; ++v)
+    for (SInt16 h = 0; h < 2; ++h) SetCPixel(h, v, &red);
+  Rect target = MakeRect(10, 10, 12, 12);
+  EXPECT_EQ(CopyBits(GetPortBitMapForCopyBits(picture), GetPortBitMapForCopyBits(port), &source, &target, srcCopy,
+                     nullptr),
+            noErr);
+  PixMapPtr pixels = GetGWorldPixMap(port);
+  const UInt8* pixel = GetPixBaseAddr(pixels) + 10 * GetPixRowBytes(pixels) + 10 * 4;
+  EXPECT_EQ(pixel[1], 0xFF);  // red
+  DisposeGWorld(picture);
+
+  SetPortWindowPort(window);
+  DisposeWindow(window);
+  CGrafPtr current = nullptr;
+  GetGWorld(&current);
+  EXPECT_NE(current, port);
+  EXPECT_EQ(GetWindowPort(window), nullptr);
+}
+
 }  // namespace

@@ -92,7 +92,9 @@ TEST_F(ControlBase, GeometrySettersKeepTheOtherCoordinate) {
   text.GetPosition(&left, &top);
   text.GetSize(&width, &height);
   EXPECT_EQ(left + top + width + height, 50 + 70 + 10 + 44);
-  EXPECT_EQ(plat::CurrentPortWindow(), nullptr);  // the port switch is undone
+  CGrafPtr port = nullptr;
+  GetGWorld(&port);
+  EXPECT_EQ(plat::WindowOfPort(port), nullptr);  // the port switch is undone
   EXPECT_TRUE(text.Move(1, 2));
   EXPECT_EQ(text.GetTop(), 2);
 
