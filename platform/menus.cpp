@@ -119,6 +119,26 @@ void DisposeAllMenus() {
   for (MenuRef menu : std::vector<MenuRef>(LiveMenus().begin(), LiveMenus().end())) DisposeMenu(menu);
 }
 
+namespace {
+
+template <typename T>
+OSStatus SetItemField(MenuRef menu, MenuItemIndex index, T MenuItem::*field, T value) {
+  MenuItem* item = Item(menu, index);
+  if (!item) return errMenuItemNotFound;
+  item->*field = value;
+  return noErr;
+}
+
+template <typename T>
+OSStatus GetItemField(MenuRef menu, MenuItemIndex index, T MenuItem::*field, T* out) {
+  const MenuItem* item = Item(menu, index);
+  if (!item) return errMenuItemNotFound;
+  if (out) *out = item->*field;
+  return noErr;
+}
+
+}  // namespace
+
 }  // namespace plat
 
 using plat::IsLiveMenu;
@@ -182,24 +202,15 @@ void SetMenuItemText(MenuRef menu, MenuItemIndex index, ConstStr255Param text) {
 }
 
 OSStatus SetMenuItemCommandID(MenuRef menu, MenuItemIndex index, MenuCommand command) {
-  plat::MenuItem* item = plat::Item(menu, index);
-  if (!item) return errMenuItemNotFound;
-  item->command = command;
-  return noErr;
+  return plat::SetItemField(menu, index, &plat::MenuItem::command, command);
 }
 
 OSStatus GetMenuItemCommandID(MenuRef menu, MenuItemIndex index, MenuCommand* outCommand) {
-  const plat::MenuItem* item = plat::Item(menu, index);
-  if (!item) return errMenuItemNotFound;
-  if (outCommand) *outCommand = item->command;
-  return noErr;
+  return plat::GetItemField(menu, index, &plat::MenuItem::command, outCommand);
 }
 
 OSStatus SetMenuItemModifiers(MenuRef menu, MenuItemIndex index, UInt8 modifiers) {
-  plat::MenuItem* item = plat::Item(menu, index);
-  if (!item) return errMenuItemNotFound;
-  item->modifiers = modifiers;
-  return noErr;
+  return plat::SetItemField(menu, index, &plat::MenuItem::modifiers, modifiers);
 }
 
 void SetItemCmd(MenuRef menu, MenuItemIndex index, UInt16 key) {
@@ -225,10 +236,7 @@ OSStatus SetMenuItemHierarchicalMenu(MenuRef menu, MenuItemIndex index, MenuRef 
 }
 
 OSStatus GetMenuItemHierarchicalMenu(MenuRef menu, MenuItemIndex index, MenuRef* outSubmenu) {
-  const plat::MenuItem* item = plat::Item(menu, index);
-  if (!item) return errMenuItemNotFound;
-  if (outSubmenu) *outSubmenu = item->submenu;
-  return noErr;
+  return plat::GetItemField(menu, index, &plat::MenuItem::submenu, outSubmenu);
 }
 
 void EnableMenuItem(MenuRef menu, MenuItemIndex index) {
