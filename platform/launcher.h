@@ -5,6 +5,8 @@
 // with a hook that records what would have been started.
 #pragma once
 
+#include <sys/types.h>
+
 #include <functional>
 #include <string>
 #include <vector>
@@ -23,5 +25,23 @@ bool OpenUrl(const std::string& url);
 // empty hook restores real launching.
 using LaunchHook = std::function<bool(const std::vector<std::string>& arguments)>;
 void SetLaunchHook(LaunchHook hook);
+
+// As Launch, and hands back the new process's id (0 when a hook stood in and
+// no process was started).
+bool Launch(const std::vector<std::string>& arguments, pid_t* pid);
+
+// The program that launching an application item runs: the item itself when
+// it is an executable file; for a bundle folder "Name.app" its
+// "Contents/MacOS/Name". False for anything else.
+bool FindApplicationExecutable(const std::string& hostPath, std::string* executable);
+
+// The application item a running process was started from: the bundle
+// folder whose "Contents/MacOS" holds its program, else the program file
+// itself. False when the process is gone or cannot be inspected.
+bool GetProcessApplication(pid_t pid, std::string* hostPath);
+
+// Asks a process to quit (SIGTERM). False for ids that name no single other
+// program (0, negative ids, 1) and when the signal cannot be sent.
+bool TerminateProcess(pid_t pid);
 
 }  // namespace plat
