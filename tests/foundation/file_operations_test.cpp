@@ -1,5 +1,6 @@
 #include "foundation/file_operations.h"
 
+#include <fcntl.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -319,9 +320,14 @@ TEST(FileOperations, TreeDeletionOnReferences) {
   ASSERT_TRUE(gbtest::WriteFile(folder + "single", "s"));
   ASSERT_EQ(plat::SetLocked(folder + "single", true), noErr);
   ASSERT_EQ(plat::MakeFsRef(folder + "single", &file), noErr);
+  // Held open, the deleted file keeps its inode, so that the new file of its
+  // name cannot reuse it (ext4 hands freed inodes out again at once).
+  const int held = open((folder + "single").c_str(), O_RDONLY | O_CLOEXEC);
+  ASSERT_GE(held, 0);
   EXPECT_EQ(DeleteObjectUnlocked(&file), noErr);
   EXPECT_FALSE(gbtest::FileExists(folder + "single"));
   ASSERT_TRUE(gbtest::WriteFile(folder + "single", "another"));
+  close(held);
   EXPECT_EQ(DeleteObjectUnlocked(&file), fnfErr);
   EXPECT_EQ(gbtest::ReadTextFile(folder + "single"), "another");
 }
