@@ -45,10 +45,6 @@ bool CanBeReplaced(const std::string& hostPath) {
 // A file of that path with `tc`'s codes (and flags when `withFlags`): an
 // existing file is replaced only with `replace`, a folder never.
 bool CreateTypedFile(const CPathName& path, const CFileTypeCreator* tc, bool replace, bool withFlags) {
-  FSRef existing;
-  if (path.GetFsRef(&existing)) {
-    if (!replace || plat::GetItemKind(existing.path) == plat::ItemKind::folder) return false;
-  }
   CFileTypeCreator codes = tc ? *tc : CFileTypeCreator();
   if (!withFlags) codes.invisible = codes.locked = 0;
   return CreateFileWithTypeCreator(path, &codes, replace);
