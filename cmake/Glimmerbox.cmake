@@ -11,6 +11,16 @@ if(GLIMMERBOX_SANITIZE)
   add_link_options(${GB_SANITIZE_FLAGS})
 endif()
 
+# Fuzz builds instrument every library for coverage and run them under the
+# sanitizers; the fuzz targets add libFuzzer's main when they link.
+if(GLIMMERBOX_FUZZ)
+  if(NOT CMAKE_CXX_COMPILER_ID MATCHES "Clang")
+    message(FATAL_ERROR "GLIMMERBOX_FUZZ needs clang: configure with CC=clang CXX=clang++")
+  endif()
+  add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+
 # gb_add_library(<name> [DEPENDS <targets...>] [PACKAGES <imported targets...>])
 # Builds every .cpp of the calling folder into one static library.
 function(gb_add_library name)

@@ -44,6 +44,8 @@ typedef uint32_t u32;
 typedef int32_t s32;
 typedef uint64_t u64;
 typedef int64_t s64;
+typedef float f32;
+typedef double f64;
 
 // A four-character code from its text, first character in the high byte:
 // FourCC("TEXT") == 0x54455854.

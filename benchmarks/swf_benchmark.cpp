@@ -1,0 +1,205 @@
+// Throughput of the movie engine on a large movie, beside zlib's own inflate
+// and deflate of the same bytes.
+//
+// The movie (about 32 MB) is made of the tags of the reference movies of
+// SWF version 8 or lower, repeated, when they are at hand (GLIMMERBOX_SHARED
+// or ../shared beside the source folder); otherwise of generated tags of
+// mixed sizes and contents.
+#include <benchmark/benchmark.h>
+#include <dirent.h>
+#include <zlib.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "swf/swf_bit_writer.h"
+#include "swf/swf_compression.h"
+#include "swf/swf_header.h"
+#include "swf/swf_reader.h"
+#include "swf/swf_record.h"
+#include "swf/swf_unknown_tag.h"
+
+namespace {
+
+constexpr size_t kMovieSize = 32u << 20;
+
+std::vector<u8> ReadWholeFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::vector<u8>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// The tags (headers and bodies, End tags left out) of the reference movies.
+std::vector<u8> ReferenceTags() {
+  const char* overridden = std::getenv("GLIMMERBOX_SHARED");
+  const std::string shared = overridden && *overridden ? overridden : GB_SHARED_DIR;
+  std::vector<u8> tags;
+  for (const char* sub : {"avm1", "gnash", "other"}) {
+    const std::string folder = shared + "/corpus/swf/" + sub + "/";
+    DIR* dir = opendir(folder.c_str());
+    if (!dir) continue;
+    while (dirent* entry = readdir(dir)) {
+      const std::string name = entry->d_name;
+      if (name.size() < 5 || name.compare(name.size() - 4, 4, ".swf") != 0) continue;
+      std::vector<u8> file = ReadWholeFile(folder + name);
+      std::vector<u8> plain;
+      if (file.size() < 8 || file[3] > 8) continue;
+      if (file[0] == 'C' && !DecompressSwfBytes(file.data(), file.size(), plain)) continue;
+      if (file[0] == 'F') plain = file;
+      CSwfReader reader;
+      if (!reader.LoadFromMemory(plain.data(), u32(plain.size()), true, 0, true)) continue;
+      CSwfBitWriter writer(reader.GetVersion());
+      for (CSwfTag* tag : reader.GetTags()) {
+        if (tag->GetCode() != 0) tag->Write(writer);
+      }
+      reader.DeleteTags(true);
+      const std::vector<u8>& bytes = writer.GetBytes();
+      tags.insert(tags.end(), bytes.begin(), bytes.end());
+    }
+    closedir(dir);
+  }
+  return tags;
+}
+
+// Tags of 0 to 4000 bytes, half of them compressible.
+std::vector<u8> GeneratedTags() {
+  std::mt19937 random(1);
+  std::vector<u8> tags;
+  while (tags.size() < (4u << 20)) {
+    const u32 length = random() % 4 == 0 ? random() % 4000 : random() % 60;
+    EncodeTagHeader(tags, u16(2 + random() % 60), length, false);
+    const bool text = random() % 2;
+    for (u32 i = 0; i < length; ++i) tags.push_back(u8(text ? 'a' + i % 13 : random()));
+  }
+  return tags;
+}
+
+struct Fixture {
+  std::vector<u8> plain;
+  std::vector<u8> compressed;
+  const char* source;
+
+  Fixture() {
+    std::vector<u8> tags = ReferenceTags();
+    source = tags.empty() ? "generated tags" : "reference-movie tags";
+    if (tags.empty()) tags = GeneratedTags();
+    CSwfHeader header;
+    header.SetParams(0, 0, 11000, 8000, 24.0f, 8);
+    CSwfBitWriter writer(8);
+    header.Write(writer);
+    while (writer.GetByteCount() < kMovieSize) writer.AppendBytes(tags);
+    writer.WriteU16(0);
+    plain = writer.GetBytes();
+    for (int i = 0; i < 4; ++i) plain[4 + i] = u8(plain.size() >> (8 * i));
+    CompressSwfBytes(plain.data(), plain.size(), compressed);
+  }
+};
+
+const Fixture& Movie() {
+  static const Fixture fixture;
+  return fixture;
+}
+
+void Report(benchmark::State& state, size_t bytes) {
+  state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(bytes));
+  state.SetLabel(Movie().source);
+  state.counters["movie_MB"] = double(Movie().plain.size()) / 1e6;
+}
+
+void LoadMovie(benchmark::State& state) {
+  const std::vector<u8>& plain = Movie().plain;
+  for (auto _ : state) {
+    CSwfReader reader;
+    reader.LoadFromMemory(plain.data(), u32(plain.size()), true, 0, true);
+    benchmark::DoNotOptimize(reader.GetTags().size());
+    reader.DeleteTags(true);
+  }
+  Report(state, plain.size());
+}
+
+void WriteMovie(benchmark::State& state) {
+  const std::vector<u8>& plain = Movie().plain;
+  CSwfReader reader;
+  reader.LoadFromMemory(plain.data(), u32(plain.size()), true, 0, true);
+  for (auto _ : state) {
+    CSwfBitWriter writer(reader.GetVersion());
+    reader.WriteMovie(writer);
+    benchmark::DoNotOptimize(writer.GetBytes().data());
+  }
+  reader.DeleteTags(true);
+  Report(state, plain.size());
+}
+
+void LoadAndWriteMovie(benchmark::State& state) {
+  const std::vector<u8>& plain = Movie().plain;
+  for (auto _ : state) {
+    CSwfReader reader;
+    reader.LoadFromMemory(plain.data(), u32(plain.size()), true, 0, true);
+    CSwfBitWriter writer(reader.GetVersion());
+    reader.WriteMovie(writer);
+    benchmark::DoNotOptimize(writer.GetBytes().data());
+    reader.DeleteTags(true);
+  }
+  Report(state, plain.size());
+}
+
+// The engine's expansion of a "CWS" movie (64-byte chunks), against zlib's
+// one-call inflate of the same stream.
+void ExpandMovie(benchmark::State& state) {
+  const std::vector<u8>& compressed = Movie().compressed;
+  for (auto _ : state) {
+    std::vector<u8> out;
+    DecompressSwfBytes(compressed.data(), compressed.size(), out);
+    benchmark::DoNotOptimize(out.data());
+  }
+  Report(state, Movie().plain.size());
+}
+
+void ZlibInflate(benchmark::State& state) {
+  const std::vector<u8>& compressed = Movie().compressed;
+  std::vector<u8> out(Movie().plain.size());
+  for (auto _ : state) {
+    uLongf size = uLongf(out.size());
+    uncompress(out.data(), &size, compressed.data() + 8, uLong(compressed.size() - 8));
+    benchmark::DoNotOptimize(out.data());
+  }
+  Report(state, Movie().plain.size());
+}
+
+// The engine's compression (level 9, 64-byte chunks), against zlib's
+// one-call deflate at level 9 of the same bytes.
+void CompressMovie(benchmark::State& state) {
+  const std::vector<u8>& plain = Movie().plain;
+  for (auto _ : state) {
+    std::vector<u8> out;
+    CompressSwfBytes(plain.data(), plain.size(), out);
+    benchmark::DoNotOptimize(out.data());
+  }
+  Report(state, plain.size());
+}
+
+void ZlibDeflate(benchmark::State& state) {
+  const std::vector<u8>& plain = Movie().plain;
+  std::vector<u8> out(compressBound(uLong(plain.size())));
+  for (auto _ : state) {
+    uLongf size = uLongf(out.size());
+    compress2(out.data(), &size, plain.data() + 8, uLong(plain.size() - 8), 9);
+    benchmark::DoNotOptimize(out.data());
+  }
+  Report(state, plain.size());
+}
+
+}  // namespace
+
+BENCHMARK(LoadMovie)->Unit(benchmark::kMillisecond);
+BENCHMARK(WriteMovie)->Unit(benchmark::kMillisecond);
+BENCHMARK(LoadAndWriteMovie)->Unit(benchmark::kMillisecond);
+BENCHMARK(ExpandMovie)->Unit(benchmark::kMillisecond);
+BENCHMARK(ZlibInflate)->Unit(benchmark::kMillisecond);
+BENCHMARK(CompressMovie)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(ZlibDeflate)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+BENCHMARK_MAIN();

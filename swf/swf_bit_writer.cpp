@@ -1,0 +1,135 @@
+#include "swf/swf_bit_writer.h"
+
+#include "platform/memory_handles.h"
+#include "swf/swf_record.h"
+#include "swf/swf_unknown_tag.h"
+
+CSwfBitWriter::CSwfBitWriter(u8 version) : m_version(version) {}
+
+void CSwfBitWriter::Clear() {
+  m_bytes.clear();
+  m_partial = 0;
+  m_bitPosition = 0;
+}
+
+void CSwfBitWriter::Reserve(u32 n) { m_bytes.reserve(n); }
+
+u32 CSwfBitWriter::GetCapacity() const { return u32(m_bytes.capacity()); }
+
+void CSwfBitWriter::WriteBits(u32 value, u32 count) {
+  for (u32 i = count; i-- > 0;) {
+    if (m_bitPosition == 8) {
+      m_bytes.push_back(m_partial);
+      m_partial = 0;
+      m_bitPosition = 0;
+    }
+    if (i < 32 && ((value >> i) & 1)) m_partial |= u8(0x80 >> m_bitPosition);
+    ++m_bitPosition;
+  }
+}
+
+void CSwfBitWriter::FlushBits() {
+  if (m_bitPosition == 0) return;
+  m_bytes.push_back(m_partial);
+  m_partial = 0;
+  m_bitPosition = 0;
+}
+
+void CSwfBitWriter::WriteU8(u8 value) {
+  FlushBits();
+  m_bytes.push_back(value);
+}
+
+void CSwfBitWriter::WriteU16(u16 value) {
+  FlushBits();
+  m_bytes.push_back(u8(value));
+  m_bytes.push_back(u8(value >> 8));
+}
+
+void CSwfBitWriter::WriteS16(s16 value) { WriteU16(u16(value)); }
+
+void CSwfBitWriter::WriteU32(u32 value) {
+  FlushBits();
+  for (int shift = 0; shift < 32; shift += 8) m_bytes.push_back(u8(value >> shift));
+}
+
+u32 CSwfBitWriter::AppendBytes(const std::vector<u8>& bytes) {
+  return AppendBytes(bytes.data(), u32(bytes.size()));
+}
+
+u32 CSwfBitWriter::AppendBytes(const u8* bytes, u32 count) {
+  FlushBits();
+  if (bytes && count) m_bytes.insert(m_bytes.end(), bytes, bytes + count);
+  return bytes ? count : 0;
+}
+
+void CSwfBitWriter::AppendByteList(const std::list<u8>& bytes) {
+  FlushBits();
+  m_bytes.insert(m_bytes.end(), bytes.begin(), bytes.end());
+}
+
+void CSwfBitWriter::AppendString(const std::string& text) {
+  FlushBits();
+  m_bytes.insert(m_bytes.end(), text.begin(), text.end());
+}
+
+void CSwfBitWriter::AppendHandle(Handle handle) {
+  FlushBits();
+  if (!handle || !*handle) return;
+  const long size = GetHandleSize(handle);
+  if (size < 1) return;
+  HLock(handle);
+  const u8* bytes = reinterpret_cast<const u8*>(*handle);
+  m_bytes.insert(m_bytes.end(), bytes, bytes + size);
+  HUnlock(handle);
+}
+
+void CSwfBitWriter::AppendWriter(CSwfBitWriter& other) {
+  if (&other == this) {
+    FlushBits();
+    std::vector<u8> copy = m_bytes;
+    AppendBytes(copy);
+    return;
+  }
+  AppendBytes(other.GetBytes());
+}
+
+void CSwfBitWriter::AppendBits(CSwfBitWriter& other) {
+  const u32 pending = other.m_bitPosition;
+  other.FlushBits();
+  const std::vector<u8> bytes = other.m_bytes;  // a copy, so that other may be this writer
+  const size_t whole = pending ? bytes.size() - 1 : bytes.size();
+  for (size_t i = 0; i < whole; ++i) WriteBits(bytes[i], 8);
+  if (pending) WriteBits(u32(bytes.back()) >> (8 - pending), pending);
+}
+
+void CSwfBitWriter::AppendBits(CSwfBitWriter& other, u32 bitCount) {
+  other.FlushBits();
+  const std::vector<u8> bytes = other.m_bytes;
+  const u64 available = u64(bytes.size()) * 8;
+  if (bitCount > available) bitCount = u32(available);
+  const u32 whole = bitCount / 8;
+  const u32 rest = bitCount % 8;
+  for (u32 i = 0; i < whole; ++i) WriteBits(bytes[i], 8);
+  if (rest) WriteBits(u32(bytes[whole]) >> (8 - rest), rest);
+}
+
+const std::vector<u8>& CSwfBitWriter::GetBytes() {
+  FlushBits();
+  return m_bytes;
+}
+
+bool CSwfBitWriter::PatchU32(u32 offset, u32 value) {
+  if (u64(offset) + 4 > m_bytes.size()) return false;
+  for (int i = 0; i < 4; ++i) m_bytes[offset + i] = u8(value >> (8 * i));
+  return true;
+}
+
+void CSwfBitWriter::WriteRecord(CSwfRecord* record) {
+  if (record) record->Write(*this);
+}
+
+void CSwfBitWriter::WriteTagHeader(const CSwfTag& tag, u32 length, bool forceLong) {
+  FlushBits();
+  EncodeTagHeader(m_bytes, tag, length, forceLong);
+}

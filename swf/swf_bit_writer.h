@@ -1,0 +1,78 @@
+// The serialisation target of every SWF record, action and tag.
+//
+// Bytes go into a growing vector; bit fields are packed most significant bit
+// first into a partial byte that reaches the vector once it is complete and
+// something more is written, or when it is flushed. The writer carries the
+// SWF version the data is for and the strip-sound flag, which tags consult
+// while they write themselves.
+#pragma once
+
+#include <list>
+#include <string>
+#include <vector>
+
+#include "platform/mac_types.h"
+
+class CSwfRecord;
+class CSwfTag;
+
+class CSwfBitWriter {
+ public:
+  explicit CSwfBitWriter(u8 version);
+
+  void Clear();
+  void Reserve(u32 n);
+  u32 GetCapacity() const;
+
+  u8 GetVersion() const { return m_version; }
+  u8 GetStripSound() const { return m_stripSound; }
+  void SetStripSound(u8 strip) { m_stripSound = strip; }
+
+  // Appends the low `count` bits of value, most significant first (bits above
+  // the 32 of the value are zeros).
+  void WriteBits(u32 value, u32 count);
+  // Pushes pending bits (unused low bits 0) into the bytes.
+  void FlushBits();
+
+  void WriteU8(u8 value);
+  void WriteU16(u16 value);
+  void WriteS16(s16 value);
+  void WriteU32(u32 value);
+
+  u32 AppendBytes(const std::vector<u8>& bytes);
+  u32 AppendBytes(const u8* bytes, u32 count);
+  void AppendByteList(const std::list<u8>& bytes);
+  void AppendString(const std::string& text);
+  // The bytes of a memory block; nothing for a null handle, a null block or
+  // an empty one.
+  void AppendHandle(Handle handle);
+  // Byte-aligned concatenation: the other writer is flushed first.
+  void AppendWriter(CSwfBitWriter& other);
+  // Bit-exact concatenation of everything the other writer holds, its
+  // pending bits included; the other writer is left flushed.
+  void AppendBits(CSwfBitWriter& other);
+  // The first bitCount bits of the other writer (after flushing it).
+  void AppendBits(CSwfBitWriter& other, u32 bitCount);
+
+  // Flushes pending bits and returns the bytes.
+  const std::vector<u8>& GetBytes();
+  // Bytes produced so far; a partial byte counts once it is flushed.
+  u32 GetByteCount() const { return u32(m_bytes.size()); }
+  // Bits written into the partial byte that is not yet in the bytes (0 to 8).
+  u32 GetPendingBits() const { return m_bitPosition; }
+
+  // Overwrites four bytes already written (little-endian); false when they
+  // lie beyond the bytes.
+  bool PatchU32(u32 offset, u32 value);
+
+  void WriteRecord(CSwfRecord* record);
+  // The tag record header: short form for lengths up to 62 unless forceLong.
+  void WriteTagHeader(const CSwfTag& tag, u32 length, bool forceLong);
+
+ private:
+  std::vector<u8> m_bytes;
+  u8 m_partial = 0;
+  u8 m_bitPosition = 0;
+  u8 m_version;
+  u8 m_stripSound = 0;
+};

@@ -1,0 +1,362 @@
+#include "swf/swf_reader.h"
+
+#include <algorithm>
+
+#include "foundation/path_name.h"
+#include "swf/swf_bit_writer.h"
+#include "swf/swf_compression.h"
+#include "swf/swf_record.h"
+
+namespace {
+
+u32 LittleEndian32(const u8* bytes) {
+  return u32(bytes[0]) | (u32(bytes[1]) << 8) | (u32(bytes[2]) << 16) | (u32(bytes[3]) << 24);
+}
+
+}  // namespace
+
+CSwfReader::CSwfReader() = default;
+
+CSwfReader::~CSwfReader() = default;
+
+void CSwfReader::Close() {}
+
+void CSwfReader::Reset() {
+  m_frameCounter = 0;
+  m_tags.clear();
+  m_bytes.clear();
+  UseMovieBytes();
+  m_position = 0;
+  m_header = CSwfHeader();
+  m_bitPosition = 0;
+  m_compressed = 0;
+  m_tagLength = 0;
+  m_floor = 0;
+  m_limit = 0;
+  m_nesting = 0;
+  m_overrun = false;
+}
+
+bool CSwfReader::LoadFromWriter(CSwfBitWriter& writer) {
+  Reset();
+  m_bytes = writer.GetBytes();
+  UseMovieBytes();
+  m_header.SetVersion(writer.GetVersion());
+  m_limit = u32(m_bytes.size());
+  m_tagLength = m_limit;
+  return true;
+}
+
+bool CSwfReader::LoadFromMemory(const u8* bytes, u32 size, bool checkSignature, u32 byteLimit,
+                                bool parseTags) {
+  Reset();
+  if (!bytes) return false;
+  if (checkSignature) {
+    if (size >= 1 && bytes[0] == 'C') {
+      m_compressed = 1;
+      return false;
+    }
+    if (size < 3 || bytes[0] != 'F' || bytes[1] != 'W' || bytes[2] != 'S') return false;
+  }
+  // Signature, version and length, or the length alone.
+  const u32 prefix = checkSignature ? 8 : 4;
+  if (size < prefix) return false;
+  u64 count = byteLimit ? byteLimit : LittleEndian32(bytes + prefix - 4);
+  if (!checkSignature) count = count >= 4 ? count - 4 : 0;
+  count = std::clamp<u64>(count, prefix, size);
+  m_bytes.assign(bytes, bytes + count);
+  return ParseLoadedMovie(checkSignature, parseTags);
+}
+
+namespace {
+
+// Appends bytes of the file to out until it holds `count` or the file ends.
+void ReadUpTo(std::FILE* file, std::vector<u8>& out, u64 count) {
+  u8 buffer[1 << 16];
+  while (out.size() < count) {
+    const size_t want = size_t(std::min<u64>(sizeof buffer, count - out.size()));
+    const size_t got = std::fread(buffer, 1, want, file);
+    out.insert(out.end(), buffer, buffer + got);
+    if (got < want) return;
+  }
+}
+
+}  // namespace
+
+bool CSwfReader::LoadFile(const CPathName& path, bool checkSignature, u32 byteLimit,
+                          bool parseTags) {
+  std::FILE* file = path.OpenStdioFile("rb");
+  if (!file) {
+    Reset();
+    return false;
+  }
+  const bool loaded = LoadFromStdioFile(file, checkSignature, byteLimit, parseTags);
+  std::fclose(file);
+  return loaded;
+}
+
+bool CSwfReader::LoadFileShallow(const CPathName& path) {
+  if (!LoadFile(path, true, 0, false)) return false;
+  ReadTagsFrom(*this, 0, true);
+  return true;
+}
+
+bool CSwfReader::LoadFromStdioFile(std::FILE* file, bool checkSignature, u32 byteLimit,
+                                   bool parseTags) {
+  Reset();
+  if (!file) return false;
+  const u32 prefix = checkSignature ? 8 : 4;
+  ReadUpTo(file, m_bytes, prefix);
+  const bool compressed = checkSignature && !m_bytes.empty() && m_bytes[0] == 'C';
+  if (m_bytes.size() < prefix ||
+      (checkSignature && ((m_bytes[0] != 'F' && !compressed) || m_bytes[1] != 'W' ||
+                          m_bytes[2] != 'S'))) {
+    Reset();
+    m_compressed = compressed;
+    return false;
+  }
+  const u32 announced = LittleEndian32(m_bytes.data() + prefix - 4);
+  u64 count = byteLimit ? byteLimit : announced;
+  if (!checkSignature) count = count >= 4 ? count - 4 : 0;
+  bool loaded = true;
+  if (compressed) {
+    // Expanded in memory, never past the announced length nor what is to be loaded.
+    std::vector<u8> packed;
+    ReadUpTo(file, packed, UINT64_MAX);
+    const u64 plain = std::min<u64>(count, announced);
+    m_bytes[0] = 'F';
+    loaded = InflateSwfBody(MemorySwfSource(packed.data(), packed.size()),
+                            [this](const u8* bytes, size_t n) {
+                              m_bytes.insert(m_bytes.end(), bytes, bytes + n);
+                              return true;
+                            },
+                            plain > prefix ? plain - prefix : 0);
+  } else {
+    ReadUpTo(file, m_bytes, count);
+  }
+  loaded = loaded && ParseLoadedMovie(checkSignature, parseTags);
+  if (!loaded) Reset();
+  m_compressed = compressed;
+  return loaded;
+}
+
+bool CSwfReader::ParseLoadedMovie(bool checkSignature, bool parseTags) {
+  UseMovieBytes();
+  m_position = 0;
+  m_bitPosition = 0;
+  m_floor = 0;
+  m_limit = u32(m_bytes.size());
+  m_overrun = false;
+  if (m_header.Read(*this, checkSignature) == 0 || m_overrun) {
+    Reset();
+    return false;
+  }
+  if (parseTags) ReadAllTags(this, 0);
+  return true;
+}
+
+void CSwfReader::DeleteTags(bool destroy) {
+  if (destroy) {
+    for (CSwfTag* tag : m_tags) delete tag;
+  }
+  m_tags.clear();
+}
+
+void CSwfReader::GetMovieSize(u32& width, u32& height) {
+  width = m_header.GetWidth();
+  height = m_header.GetHeight();
+}
+
+void CSwfReader::Seek(u32 position) {
+  m_position = std::clamp(position, m_floor, m_limit);
+  m_bitPosition = 0;
+}
+
+void CSwfReader::Skip(u32 count) {
+  Seek(u32(std::min<u64>(u64(m_position) + count, m_limit)));
+}
+
+void CSwfReader::AlignByte() {
+  if (m_bitPosition == 0) return;
+  m_bitPosition = 0;
+  if (m_position < m_limit) ++m_position;
+}
+
+bool CSwfReader::Refill(u32, u32) { return false; }
+
+const u8* CSwfReader::Fetch(u32 position, u32 count) {
+  if (position >= m_dataStart && u64(position) + count <= m_dataEnd)
+    return m_data + (position - m_dataStart);
+  if (!Refill(position, count)) return nullptr;
+  return m_data + (position - m_dataStart);
+}
+
+void CSwfReader::UseMovieBytes() {
+  m_data = m_bytes.data();
+  m_dataStart = 0;
+  m_dataEnd = u32(m_bytes.size());
+}
+
+u32 CSwfReader::ReadBits(u16 count, bool isSigned) {
+  u32 value = 0;
+  for (u16 i = 0; i < count; ++i) {
+    if (m_bitPosition == 8) {
+      ++m_position;
+      m_bitPosition = 0;
+    }
+    u32 bit = 0;
+    const u8* byte = m_position < m_limit ? Fetch(m_position, 1) : nullptr;
+    if (byte) {
+      bit = (*byte >> (7 - m_bitPosition)) & 1;
+      ++m_bitPosition;
+    } else {
+      m_overrun = true;
+    }
+    value = (value << 1) | bit;
+  }
+  if (isSigned && count > 0 && count < 32 && ((value >> (count - 1)) & 1)) value |= ~0u << count;
+  return value;
+}
+
+u8 CSwfReader::PeekByte() {
+  const u64 at = u64(m_position) + (m_bitPosition ? 1 : 0);
+  const u8* byte = at < m_limit ? Fetch(u32(at), 1) : nullptr;
+  return byte ? *byte : 0;
+}
+
+const u8* CSwfReader::Take(u32 count) {
+  AlignByte();
+  const u8* bytes = GetRemaining() >= count ? Fetch(m_position, count) : nullptr;
+  if (!bytes) {
+    m_overrun = true;
+    return nullptr;
+  }
+  m_position += count;
+  return bytes;
+}
+
+u8 CSwfReader::ReadU8() {
+  const u8* at = Take(1);
+  return at ? at[0] : 0;
+}
+
+u16 CSwfReader::ReadU16() {
+  const u8* at = Take(2);
+  return at ? u16(at[0] | (at[1] << 8)) : 0;
+}
+
+u32 CSwfReader::ReadU32() {
+  const u8* at = Take(4);
+  return at ? LittleEndian32(at) : 0;
+}
+
+void CSwfReader::ReadString(std::string& out, u32 length) {
+  out.clear();
+  AlignByte();
+  if (length > 0) {
+    std::vector<u8> bytes;
+    ReadBytes(bytes, length);
+    if (!bytes.empty() && bytes.back() == 0) bytes.pop_back();
+    out.assign(bytes.begin(), bytes.end());
+    return;
+  }
+  // Up to the zero byte; a string that runs to the end of the data ends there.
+  while (m_position < m_limit) {
+    const u32 n = std::min(GetRemaining(), kFetchChunk);
+    const u8* bytes = Fetch(m_position, n);
+    if (!bytes) {
+      m_overrun = true;
+      return;
+    }
+    const u8* zero = std::find(bytes, bytes + n, u8(0));
+    out.append(bytes, zero);
+    m_position += u32(zero - bytes);
+    if (zero != bytes + n) {
+      ++m_position;
+      return;
+    }
+  }
+}
+
+u32 CSwfReader::ReadBytes(std::vector<u8>& out, u32 count) {
+  AlignByte();
+  const u32 wanted = std::min(count, GetRemaining());
+  u32 done = 0;
+  while (done < wanted) {
+    const u32 n = std::min(wanted - done, kFetchChunk);
+    const u8* bytes = Fetch(m_position, n);
+    if (!bytes) break;
+    out.insert(out.end(), bytes, bytes + n);
+    m_position += n;
+    done += n;
+  }
+  if (done < count) m_overrun = true;
+  return done;
+}
+
+CSwfReader::Body CSwfReader::BeginBody(u32 length) {
+  AlignByte();
+  const Body saved{m_floor, m_limit, m_tagLength, m_position + std::min(length, GetRemaining())};
+  m_floor = m_position;
+  m_limit = saved.end;
+  return saved;
+}
+
+void CSwfReader::EndBody(const Body& body) {
+  m_floor = body.floor;
+  m_limit = body.limit;
+  m_tagLength = body.tagLength;
+  AlignByte();
+  if (m_position != body.end) Seek(body.end);
+}
+
+CSwfTag* CSwfReader::ReadTagFrom(CSwfReader& source, bool shallow) {
+  source.AlignByte();
+  const u16 word = source.ReadU16();
+  const u16 code = word >> 6;
+  u32 length = word & 63;
+  if (length == 63) length = source.ReadU32();
+  // A body that runs past the data is cut to what there is.
+  length = std::min(length, source.GetRemaining());
+  const Body body = source.BeginBody(length);
+  source.m_tagLength = length;
+  m_tagLength = length;
+  CSwfTag* tag = shallow ? CreateShallowTag(code, length) : CreateTag(code, length);
+  tag->Read(source);
+  source.EndBody(body);
+  return tag;
+}
+
+CSwfTag* CSwfReader::ReadNextTag() { return ReadTagFrom(*this, false); }
+
+void CSwfReader::ReadAllTags(CSwfReader* source, u32 frameLimit) {
+  ReadTagsFrom(source ? *source : *this, frameLimit, false);
+}
+
+void CSwfReader::ReadTagsFrom(CSwfReader& source, u32 frameLimit, bool shallow) {
+  m_tags.clear();
+  if (source.m_nesting >= kMaxTagNesting) {
+    m_tags.push_back(shallow ? CreateShallowTag(0, 0) : CreateTag(0, 0));
+    return;
+  }
+  ++source.m_nesting;
+  u32 frames = 0;
+  for (;;) {
+    CSwfTag* tag = ReadTagFrom(source, shallow);
+    m_tags.push_back(tag);
+    const u16 code = tag->GetCode();
+    if (code == 0) break;
+    if (code == 1 && frameLimit != 0 && ++frames >= frameLimit) break;
+  }
+  --source.m_nesting;
+}
+
+u32 CSwfReader::WriteMovie(CSwfBitWriter& writer) {
+  writer.FlushBits();
+  const u32 start = writer.GetByteCount();
+  m_header.Write(writer);
+  for (CSwfTag* tag : m_tags) writer.WriteRecord(tag);
+  writer.FlushBits();
+  writer.PatchU32(start + 4, writer.GetByteCount() - start);
+  return writer.GetByteCount();
+}

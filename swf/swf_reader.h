@@ -1,0 +1,156 @@
+// The movie reader: holds a movie's bytes, parses its header and reads its
+// tags, and is the source every tag, action and record reads itself from.
+//
+// Every read stays inside a window: the loaded data, and while a tag is read
+// the tag's body. Reads past the window give 0 and do not move; lengths are
+// clamped to what the window holds. So a tag that announces more than its
+// body (or a movie cut short) never pulls bytes of the following tags into
+// an object, and a cut-short movie ends in the End tag that the exhausted
+// data yields.
+//
+// Tags belong to whoever holds them after reading: the reader deletes them
+// only in DeleteTags(true).
+#pragma once
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "swf/swf_header.h"
+
+class CPathName;
+class CSwfBitWriter;
+class CSwfTag;
+
+class CSwfReader {
+ public:
+  // How deep tag reads may nest (sprites read their inner tags through a
+  // nested tag loop); deeper levels read as an End tag alone.
+  static constexpr u16 kMaxTagNesting = 32;
+
+  CSwfReader();
+  virtual ~CSwfReader();
+  CSwfReader(const CSwfReader&) = delete;
+  CSwfReader& operator=(const CSwfReader&) = delete;
+
+  virtual void Close();
+  // Empties the reader: default header, no bytes, no tags (none deleted).
+  virtual void Reset();
+  // The writer's bytes (its partial byte flushed), version and length.
+  virtual bool LoadFromWriter(CSwfBitWriter& writer);
+  // A movie file, plain or compressed ("CWS", expanded in memory no further
+  // than its announced length; a failed expansion fails the load). Loads the
+  // announced length (or byteLimit when it is not 0) as far as the file
+  // holds it; parses the tags when asked.
+  virtual bool LoadFile(const CPathName& path, bool checkSignature, u32 byteLimit, bool parseTags);
+  // Loads a whole movie file with the shallow factory: only the tags that
+  // movie queries inspect get classes, every other tag stays raw.
+  virtual bool LoadFileShallow(const CPathName& path);
+  // A movie in memory: "FWS" with checkSignature, else data that begins at
+  // the file-length field. Loads the announced length (or byteLimit when it
+  // is not 0) as far as the block holds it. A "CWS" block is not expanded:
+  // the compressed flag is set and the result is false.
+  virtual bool LoadFromMemory(const u8* bytes, u32 size, bool checkSignature, u32 byteLimit,
+                              bool parseTags);
+  virtual void DeleteTags(bool destroy);
+  // Frame width and height in twips.
+  virtual void GetMovieSize(u32& width, u32& height);
+
+  virtual void Seek(u32 position);
+  virtual void Skip(u32 count);
+  virtual void AlignByte();
+  // 1 to 32 bits, most significant first; with isSigned sign-extended.
+  virtual u32 ReadBits(u16 count, bool isSigned);
+  // The next whole byte without moving; 0 at the end.
+  virtual u8 PeekByte();
+  virtual u8 ReadU8();
+  virtual u16 ReadU16();
+  virtual u32 ReadU32();
+  // With length > 0: that many bytes, a last zero byte dropped. With length
+  // 0: up to a zero byte, which is consumed and not stored.
+  virtual void ReadString(std::string& out, u32 length);
+  // Appends up to count bytes to out; returns how many there were.
+  virtual u32 ReadBytes(std::vector<u8>& out, u32 count);
+
+  // Reads one tag and returns it without storing it.
+  CSwfTag* ReadNextTag();
+  // Reads tags from source (this reader when null) into this reader's tag
+  // vector, emptied first without deleting, until the End tag or, when
+  // frameLimit is not 0, the ShowFrame that completes frameLimit frames.
+  void ReadAllTags(CSwfReader* source, u32 frameLimit);
+  // A new empty tag object for a code; the caller reads and owns it.
+  CSwfTag* CreateTag(u16 code, u32 length);
+  // The factory of the shallow load: only the tags it inspects get classes.
+  CSwfTag* CreateShallowTag(u16 code, u32 length);
+  // The header and then every tag; the header's length field gets the
+  // length actually written. Returns the writer's byte count.
+  u32 WriteMovie(CSwfBitWriter& writer);
+
+  std::vector<CSwfTag*>& GetTags() { return m_tags; }
+  CSwfHeader& GetHeader() { return m_header; }
+  const std::vector<u8>& GetMovieBytes() const { return m_bytes; }
+  // The SWF version of the data being read (the header's).
+  u8 GetVersion() const { return m_header.GetVersion(); }
+  bool IsCompressed() const { return m_compressed != 0; }
+  u16 GetFrameCounter() const { return m_frameCounter; }
+
+  u32 GetPosition() const { return m_position; }
+  u8 GetBitPosition() const { return m_bitPosition; }
+  // Bytes left before the end of the current window.
+  u32 GetRemaining() const { return m_position < m_limit ? m_limit - m_position : 0; }
+  // The body length of the tag being read.
+  u32 GetTagLength() const { return m_tagLength; }
+  void SetTagLength(u32 length) { m_tagLength = length; }
+  // True once a read has asked for more than the window held.
+  bool HasOverrun() const { return m_overrun; }
+
+  // Bounds reads to the next `length` bytes (as far as the present window
+  // reaches) until EndBody, which restores the window and moves to the end
+  // of the body, however much of it was read. The tag loop reads every tag
+  // body this way; records with a length of their own can do the same.
+  struct Body {
+    u32 floor, limit, tagLength, end;
+  };
+  Body BeginBody(u32 length);
+  void EndBody(const Body& body);
+
+ protected:
+  // LoadFile over an open file at its start (the caller closes it). A "CWS"
+  // movie is expanded in memory no further than its announced length (or
+  // byteLimit); one whose expansion fails does not load.
+  bool LoadFromStdioFile(std::FILE* file, bool checkSignature, u32 byteLimit, bool parseTags);
+  // Takes the loaded bytes as the data, parses the header and, when asked,
+  // the tags. False (and the reader reset) when the header does not fit.
+  bool ParseLoadedMovie(bool checkSignature, bool parseTags);
+  // Where the typed reads find their bytes: a block covering
+  // [m_dataStart, m_dataEnd) of the data. Fetch gives `count` bytes at a
+  // position inside the window (at most kFetchChunk), asking Refill to bring
+  // them in when the block does not cover them; the in-memory reader holds
+  // every byte, the file reader refills a buffer from its stream.
+  static constexpr u32 kFetchChunk = 1u << 16;
+  const u8* Fetch(u32 position, u32 count);
+  virtual bool Refill(u32 position, u32 count);
+  // The block is the movie bytes.
+  void UseMovieBytes();
+  // `count` bytes at the position (after aligning), or null, and moves past them.
+  const u8* Take(u32 count);
+  // Reads one tag from source with this reader's factory.
+  CSwfTag* ReadTagFrom(CSwfReader& source, bool shallow);
+  // The loop of ReadAllTags, also used by the shallow load.
+  void ReadTagsFrom(CSwfReader& source, u32 frameLimit, bool shallow);
+  u16 m_frameCounter = 0;
+  std::vector<CSwfTag*> m_tags;
+  std::vector<u8> m_bytes;
+  u32 m_position = 0;
+  CSwfHeader m_header;
+  u8 m_bitPosition = 0;
+  u8 m_compressed = 0;
+  u32 m_tagLength = 0;
+  u32 m_floor = 0;
+  u32 m_limit = 0;
+  u16 m_nesting = 0;
+  bool m_overrun = false;
+  const u8* m_data = nullptr;
+  u32 m_dataStart = 0;
+  u32 m_dataEnd = 0;
+};

@@ -1,0 +1,42 @@
+#include "swf/swf_unknown_tag.h"
+
+#include "swf/swf_bit_writer.h"
+#include "swf/swf_reader.h"
+
+CSwfUnknownTag::CSwfUnknownTag(u16 code, u32 length) : m_code(code), m_length(length) {}
+
+u32 CSwfUnknownTag::Read(CSwfReader& reader) {
+  m_data.clear();
+  m_length = reader.ReadBytes(m_data, m_length);
+  return m_length;
+}
+
+u32 CSwfUnknownTag::Write(CSwfBitWriter& writer) {
+  const u32 before = writer.GetByteCount();
+  writer.WriteTagHeader(*this, u32(m_data.size()), false);
+  writer.AppendBytes(m_data);
+  return writer.GetByteCount() - before;
+}
+
+void CSwfUnknownTag::Reset() {
+  m_data.clear();
+  m_length = 0;
+}
+
+void CSwfUnknownTag::SetData(const u8* bytes, u32 count) {
+  m_data.assign(bytes, bytes + (bytes ? count : 0));
+  m_length = u32(m_data.size());
+}
+
+void EncodeTagHeader(std::vector<u8>& out, const CSwfTag& tag, u32 length, bool forceLong) {
+  EncodeTagHeader(out, tag.GetCode(), length, forceLong);
+}
+
+void EncodeTagHeader(std::vector<u8>& out, u16 code, u32 length, bool forceLong) {
+  const bool longForm = forceLong || length > 62;
+  const u16 word = u16((code << 6) | (longForm ? 63 : length));
+  out.push_back(u8(word));
+  out.push_back(u8(word >> 8));
+  if (!longForm) return;
+  for (int shift = 0; shift < 32; shift += 8) out.push_back(u8(length >> shift));
+}

@@ -1,0 +1,34 @@
+// The raw tag, which keeps any tag without a class of its own as bytes, and
+// the encoder of SWF tag record headers.
+#pragma once
+
+#include <vector>
+
+#include "swf/swf_record.h"
+
+class CSwfUnknownTag : public CSwfTag {
+ public:
+  CSwfUnknownTag(u16 code, u32 length);
+
+  // Takes the announced length's bytes (as many as the body holds).
+  u32 Read(CSwfReader& reader) override;
+  // The header with the stored code, then the bytes unchanged.
+  u32 Write(CSwfBitWriter& writer) override;
+  void Reset() override;
+  u16 GetCode() const override { return m_code; }
+
+  u32 GetLength() const { return m_length; }
+  const std::vector<u8>& GetData() const { return m_data; }
+  void SetData(const u8* bytes, u32 count);
+
+ private:
+  u16 m_code;
+  u32 m_length;
+  std::vector<u8> m_data;
+};
+
+// Appends the record header of a tag with a body of `length` bytes: one
+// little-endian u16 of code * 64 + length for lengths up to 62, otherwise (or
+// with forceLong) code * 64 + 63 followed by the u32 length.
+void EncodeTagHeader(std::vector<u8>& out, const CSwfTag& tag, u32 length, bool forceLong);
+void EncodeTagHeader(std::vector<u8>& out, u16 code, u32 length, bool forceLong);

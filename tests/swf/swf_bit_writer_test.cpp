@@ -1,0 +1,159 @@
+#include "swf/swf_bit_writer.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/memory_handles.h"
+#include "swf/swf_unknown_tag.h"
+#include "tests/swf/swf_test_movies.h"
+
+using swftest::Bytes;
+
+TEST(SwfBitWriter, PacksBitsMostSignificantFirstAndKeepsAFullByteOpen) {
+  CSwfBitWriter writer(4);
+  writer.WriteBits(5, 3);
+  EXPECT_EQ(writer.GetByteCount(), 0u);
+  writer.FlushBits();
+  EXPECT_EQ(writer.GetBytes(), Bytes({0xA0}));
+
+  // Eight bits fill the partial byte but it stays pending until more comes.
+  CSwfBitWriter full(4);
+  full.WriteBits(0xFF, 8);
+  EXPECT_EQ(full.GetByteCount(), 0u);
+  EXPECT_EQ(full.GetPendingBits(), 8u);
+  full.WriteBits(1, 1);
+  EXPECT_EQ(full.GetByteCount(), 1u);
+  EXPECT_EQ(full.GetBytes(), Bytes({0xFF, 0x80}));
+
+  // Fields cross byte boundaries; bits above 32 are zeros.
+  CSwfBitWriter mixed(4);
+  mixed.WriteBits(0x3, 2);
+  mixed.WriteBits(0x1FF, 9);
+  mixed.WriteBits(0xFFFFFFFF, 34);
+  mixed.WriteBits(0, 0);
+  EXPECT_EQ(mixed.GetBytes(), Bytes({0xFF, 0xE7, 0xFF, 0xFF, 0xFF, 0xF8}));
+}
+
+TEST(SwfBitWriter, ByteWritesFlushPendingBitsAndAreLittleEndian) {
+  CSwfBitWriter writer(6);
+  writer.WriteBits(1, 1);
+  writer.WriteU16(0x1234);
+  writer.WriteS16(-2);
+  writer.WriteU32(0xA1B2C3D4);
+  writer.WriteU8(7);
+  writer.AppendString("ab");
+  writer.AppendByteList({9, 8});
+  EXPECT_EQ(writer.AppendBytes(Bytes({1, 2, 3})), 3u);
+  EXPECT_EQ(writer.GetBytes(), Bytes({0x80, 0x34, 0x12, 0xFE, 0xFF, 0xD4, 0xC3, 0xB2, 0xA1, 7, 'a',
+                                      'b', 9, 8, 1, 2, 3}));
+  EXPECT_EQ(writer.GetByteCount(), 17u);
+  EXPECT_EQ(writer.GetVersion(), 6);
+
+  writer.Clear();
+  EXPECT_EQ(writer.GetByteCount(), 0u);
+  EXPECT_TRUE(writer.GetBytes().empty());
+}
+
+TEST(SwfBitWriter, AppendsOtherWritersBitExactOrAligned) {
+  // A byte 0xFF and three pending bits 101, appended bit-exactly after one bit.
+  auto source = [] {
+    CSwfBitWriter other(4);
+    other.WriteU8(0xFF);
+    other.WriteBits(5, 3);
+    return other;
+  };
+  CSwfBitWriter other = source();
+  CSwfBitWriter empty(4);
+  empty.AppendBits(other);
+  EXPECT_EQ(empty.GetBytes(), Bytes({0xFF, 0xA0}));
+  EXPECT_EQ(other.GetPendingBits(), 0u) << "the source is left flushed";
+  EXPECT_EQ(other.GetByteCount(), 2u);
+
+  CSwfBitWriter shifted(4);
+  shifted.WriteBits(1, 1);
+  CSwfBitWriter second = source();
+  shifted.AppendBits(second);
+  EXPECT_EQ(shifted.GetBytes(), Bytes({0xFF, 0xD0}));
+
+  // The first n bits only.
+  CSwfBitWriter third = source();
+  CSwfBitWriter partial(4);
+  partial.AppendBits(third, 11);
+  EXPECT_EQ(partial.GetPendingBits(), 3u);
+  EXPECT_EQ(partial.GetBytes(), Bytes({0xFF, 0xA0}));
+  CSwfBitWriter clamped(4);
+  clamped.AppendBits(third, 1000);
+  EXPECT_EQ(clamped.GetBytes(), Bytes({0xFF, 0xA0}));
+
+  // Aligned concatenation pads the pending bits of both.
+  CSwfBitWriter fourth = source();
+  CSwfBitWriter aligned(4);
+  aligned.WriteBits(1, 1);
+  aligned.AppendWriter(fourth);
+  EXPECT_EQ(aligned.GetBytes(), Bytes({0x80, 0xFF, 0xA0}));
+}
+
+TEST(SwfBitWriter, TagHeadersTakeTheShortFormUpTo62Bytes) {
+  struct Case {
+    u16 code;
+    u32 length;
+    bool forceLong;
+    std::vector<u8> header;
+  };
+  const Case cases[] = {
+      {9, 3, false, Bytes({0x43, 0x02})},
+      {26, 63, false, Bytes({0xBF, 0x06, 0x3F, 0x00, 0x00, 0x00})},
+      {1, 0, false, Bytes({0x40, 0x00})},
+      {0, 0, false, Bytes({0x00, 0x00})},
+      {2, 62, false, Bytes({0xBE, 0x00})},
+      {2, 62, true, Bytes({0xBF, 0x00, 0x3E, 0x00, 0x00, 0x00})},
+      {12, 0, true, Bytes({0x3F, 0x03, 0x00, 0x00, 0x00, 0x00})},
+      {1023, 0x12345678, false, Bytes({0xFF, 0xFF, 0x78, 0x56, 0x34, 0x12})},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << "code " << c.code << " length " << c.length);
+    CSwfUnknownTag tag(c.code, 0);
+    std::vector<u8> encoded;
+    EncodeTagHeader(encoded, tag, c.length, c.forceLong);
+    EXPECT_EQ(encoded, c.header);
+
+    CSwfBitWriter writer(4);
+    writer.WriteBits(1, 1);
+    writer.WriteTagHeader(tag, c.length, c.forceLong);
+    std::vector<u8> expected = Bytes({0x80});
+    expected.insert(expected.end(), c.header.begin(), c.header.end());
+    EXPECT_EQ(writer.GetBytes(), expected);
+  }
+}
+
+TEST(SwfBitWriter, WritesRecordsAndPatchesOnlyWrittenBytes) {
+  CSwfBitWriter writer(4);
+  writer.WriteRecord(nullptr);
+  EXPECT_EQ(writer.GetByteCount(), 0u);
+
+  CSwfUnknownTag tag(9, 0);
+  const u8 body[] = {1, 2, 3};
+  tag.SetData(body, 3);
+  writer.WriteRecord(&tag);
+  EXPECT_EQ(writer.GetBytes(), Bytes({0x43, 0x02, 1, 2, 3}));
+
+  EXPECT_TRUE(writer.PatchU32(1, 0x0A0B0C0D));
+  EXPECT_EQ(writer.GetBytes(), Bytes({0x43, 0x0D, 0x0C, 0x0B, 0x0A}));
+  EXPECT_FALSE(writer.PatchU32(2, 0));
+  EXPECT_FALSE(writer.PatchU32(0xFFFFFFFE, 0));
+
+  const u8 block[] = {7, 8, 9};
+  Handle handle = plat::NewHandleFromBytes(block, 3);
+  Handle empty = NewHandle(0);
+  writer.WriteBits(1, 1);
+  writer.AppendHandle(handle);
+  writer.AppendHandle(empty);
+  writer.AppendHandle(nullptr);
+  EXPECT_EQ(writer.GetBytes(), Bytes({0x43, 0x0D, 0x0C, 0x0B, 0x0A, 0x80, 7, 8, 9}));
+  DisposeHandle(handle);
+  DisposeHandle(empty);
+
+  writer.Reserve(1000);
+  EXPECT_GE(writer.GetCapacity(), 1000u);
+  writer.SetStripSound(1);
+  EXPECT_EQ(writer.GetStripSound(), 1);
+}

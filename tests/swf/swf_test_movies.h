@@ -1,0 +1,34 @@
+// Small movies for the SWF engine's tests, made byte by byte.
+#pragma once
+
+#include <initializer_list>
+#include <string>
+#include <vector>
+
+#include "platform/mac_types.h"
+
+namespace swftest {
+
+struct RawTag {
+  u16 code;
+  std::vector<u8> body;
+  bool longHeader = false;
+  bool cut = false;  // the body ran past the end of the data
+};
+
+// A plain movie: header (stage 550 x 400 pixels, 12 fps, the given version)
+// and the tags as given; the length field holds the real length.
+std::vector<u8> BuildMovie(const std::vector<RawTag>& tags, u8 version = 6);
+
+// The tags of a movie as (code, body) pairs, read straight from its bytes
+// without the engine; the walk stops after End or at a tag cut short by the
+// end of the data, whose body is what there is.
+std::vector<RawTag> SplitTags(const std::vector<u8>& movie);
+
+// Bytes from a list of small integers.
+std::vector<u8> Bytes(std::initializer_list<int> values);
+
+// The folder of the shared reference movies (ends in "/"); "" when absent.
+std::string CorpusFolder();
+
+}  // namespace swftest
