@@ -110,6 +110,46 @@ class CPathName {
 
   // Well-known folders (well_known_folders.cpp); folders end in "/".
   static CPathName GetApplicationBundle();
+  // Domain index 0 system, 1 local, 3 network, 4 classic, any other the
+  // user's. The folder is made when missing; an empty path when it cannot be
+  // had.
+  static CPathName GetSpecialFolder(OSType type, int domainIndex);
+  static CPathName GetApplicationSupportFolder(int domainIndex);
+  static CPathName GetDocumentsFolder();
+  static CPathName GetDesktopFolder();
+  // The user's temporary-items folder (from system 10.0 on, else the
+  // preferences folder); stores the last path error.
+  static CPathName GetWorkFolder();
+  // The folder holding the application bundle.
+  static CPathName GetApplicationFolder();
+  // The folder holding the bundle's "English.lproj".
+  static CPathName GetResourcesFolder();
+  // A named resource of the main bundle; false when absent.
+  bool SetToBundleResource(const char* name);
+  // `name` in the folder holding the application bundle, or with
+  // useProcessFile the running program's file.
+  bool SetNextToApplication(const char* name, bool useProcessFile = false);
+
+  // Each sets this path to the folder followed by `name` and returns true;
+  // false, the path unchanged, when the folder cannot be had or `name` is
+  // empty, absolute or climbs out of the folder ("..").
+  bool SetInSpecialFolder(const char* name, OSType type, int domainIndex);
+  bool SetInApplicationSupport(const char* name, int domainIndex);
+  bool SetInDocuments(const char* name);
+  bool SetOnDesktop(const char* name);
+  bool SetInFolder(const char* name, const CPathName& folder);
+  bool SetInFolderRef(const char* name, const FSRef* folder);
+  // The work folder, then (when asked) the application's subfolder of it.
+  bool SetInWorkFolder(const char* name, bool inAppSubfolder);
+
+  // The application's subfolder of the work folder: remembers its name and
+  // makes it; true when it exists as a folder afterwards.
+  static bool CreateWorkFolder(const char* subfolderName);
+  // Deletes the subfolder with everything in it; true when it is gone or
+  // never existed (also when no subfolder was named).
+  static bool DeleteWorkFolder();
+  // The absolute parent folder of this path; whether it exists.
+  bool GetParentPath(CPathName& out) const;
 
  private:
   static bool Report(OSErr result, OSErr* error) {

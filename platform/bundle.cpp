@@ -5,6 +5,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "platform/host_paths.h"
 #include "platform/roots.h"
 
 namespace plat {
@@ -158,19 +159,6 @@ const StringTable& TableNamed(const std::u16string& name) {
     ParseStringsFile(ReadWholeFile(path), table);
   }
   return table;
-}
-
-// A name or subfolder that stays inside the resources folder.
-bool IsContainedName(const std::string& name) {
-  if (name.empty() || name[0] == '/') return false;
-  size_t start = 0;
-  while (start <= name.size()) {
-    size_t end = name.find('/', start);
-    if (end == std::string::npos) end = name.size();
-    if (name.compare(start, end - start, "..") == 0) return false;
-    start = end + 1;
-  }
-  return true;
 }
 
 }  // namespace

@@ -67,6 +67,7 @@ enum : OSErr {
   paramErr = -50,
   rfNumErr = -51,
   permErr = -54,
+  wrPermErr = -61,
   nsvErr = -35,
   dskFulErr = -34,
   bdNamErr = -37,
@@ -75,6 +76,7 @@ enum : OSErr {
   memFullErr = -108,
   nilHandleErr = -109,
   dirNFErr = -120,
+  badMovErr = -122,
   resNotFound = -192,
   resFNotFound = -193,
   mapReadErr = -199,
@@ -90,5 +92,6 @@ enum : OSErr {
   errFSNoMoreItems = -1417,
   errFSForkExists = -1421,
   unimpErr = -4,
+  gestaltUndefSelectorErr = -5551,
   eventNotHandledErr = -9874,
 };

@@ -16,6 +16,7 @@ namespace {
 struct Roots {
   bool loaded = false;
   std::string home, temp, preferences, dataHome, bundle, bundleOverride, rootVolume;
+  std::string systemDomain, localDomain, networkDomain, classicDomain;
 };
 
 Roots& State() {
@@ -64,6 +65,10 @@ void Load(Roots& roots) {
   roots.bundle = WithTrailingSlash(bundle);
   roots.rootVolume = FromEnvironment("GLIMMERBOX_ROOT_VOLUME");
   if (roots.rootVolume.empty()) roots.rootVolume = "Macintosh HD";
+  roots.systemDomain = WithTrailingSlash(FromEnvironment("GLIMMERBOX_SYSTEM_DOMAIN"));
+  roots.localDomain = WithTrailingSlash(FromEnvironment("GLIMMERBOX_LOCAL_DOMAIN"));
+  roots.networkDomain = WithTrailingSlash(FromEnvironment("GLIMMERBOX_NETWORK_DOMAIN"));
+  roots.classicDomain = WithTrailingSlash(FromEnvironment("GLIMMERBOX_CLASSIC_DOMAIN"));
   roots.loaded = true;
 }
 
@@ -84,6 +89,10 @@ const std::string& HomeFolder() { return Loaded().home; }
 const std::string& TemporaryRoot() { return Loaded().temp; }
 const std::string& PreferencesRoot() { return Loaded().preferences; }
 const std::string& DataHomeRoot() { return Loaded().dataHome; }
+const std::string& SystemDomainRoot() { return Loaded().systemDomain; }
+const std::string& LocalDomainRoot() { return Loaded().localDomain; }
+const std::string& NetworkDomainRoot() { return Loaded().networkDomain; }
+const std::string& ClassicDomainRoot() { return Loaded().classicDomain; }
 
 const std::string& ApplicationBundle() {
   Roots& roots = Loaded();

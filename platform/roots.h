@@ -10,6 +10,10 @@
 //                      executable, else the bundle of the build tree)
 //   GLIMMERBOX_ROOT_VOLUME  the name of the volume that holds "/"
 //                      (default "Macintosh HD")
+//   GLIMMERBOX_SYSTEM_DOMAIN, GLIMMERBOX_LOCAL_DOMAIN,
+//   GLIMMERBOX_NETWORK_DOMAIN, GLIMMERBOX_CLASSIC_DOMAIN
+//                    the roots of the folder domains other than the user's
+//                    (default: none, the domain has no folders)
 // All paths are host paths (UTF-8); folder paths end in "/".
 #pragma once
 
@@ -24,6 +28,10 @@ const std::string& DataHomeRoot();
 const std::string& ApplicationBundle();
 // The root volume's name (UTF-8): the first component of colon paths to "/".
 const std::string& RootVolumeName();
+const std::string& SystemDomainRoot();
+const std::string& LocalDomainRoot();
+const std::string& NetworkDomainRoot();
+const std::string& ClassicDomainRoot();
 
 // Re-reads the environment (tests change it).
 void ReloadRoots();

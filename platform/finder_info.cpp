@@ -1,0 +1,100 @@
+#include "platform/finder_info.h"
+
+#include <sys/stat.h>
+#include <sys/xattr.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <vector>
+
+#include "platform/file_refs.h"
+
+namespace plat {
+
+const char kFinderInfoAttribute[] = "user.com.apple.FinderInfo";
+const char kLockedAttribute[] = "user.com.glimmerbox.Locked";
+
+UInt16 FinderInfoBytes::Word(size_t offset) const {
+  return UInt16((bytes[offset] << 8) | bytes[offset + 1]);
+}
+
+void FinderInfoBytes::SetWord(size_t offset, UInt16 value) {
+  bytes[offset] = UInt8(value >> 8);
+  bytes[offset + 1] = UInt8(value);
+}
+
+UInt32 FinderInfoBytes::Long(size_t offset) const {
+  return (UInt32(Word(offset)) << 16) | Word(offset + 2);
+}
+
+void FinderInfoBytes::SetLong(size_t offset, UInt32 value) {
+  SetWord(offset, UInt16(value >> 16));
+  SetWord(offset + 2, UInt16(value));
+}
+
+namespace {
+
+OSErr ItemResult(const std::string& hostPath) {
+  struct stat info;
+  return lstat(hostPath.c_str(), &info) == 0 ? OSErr(noErr) : ErrnoToOSErr(errno);
+}
+
+// Reads an attribute of any length; false when it is absent or unreadable.
+bool ReadAttribute(const std::string& hostPath, const char* name, std::vector<UInt8>* value) {
+  for (int attempt = 0; attempt < 4; ++attempt) {
+    ssize_t size = lgetxattr(hostPath.c_str(), name, nullptr, 0);
+    if (size < 0) return false;
+    value->assign(size_t(size), 0);
+    if (size == 0) return true;
+    ssize_t read = lgetxattr(hostPath.c_str(), name, value->data(), value->size());
+    if (read >= 0) {
+      value->resize(size_t(read));
+      return true;
+    }
+    if (errno != ERANGE) return false;  // grew between the two calls: ask again
+  }
+  return false;
+}
+
+}  // namespace
+
+OSErr ReadFinderInfo(const std::string& hostPath, FinderInfoBytes* out) {
+  if (OSErr result = ItemResult(hostPath); result != noErr) return result;
+  *out = FinderInfoBytes();
+  std::vector<UInt8> value;
+  if (ReadAttribute(hostPath, kFinderInfoAttribute, &value))
+    std::memcpy(out->bytes, value.data(), std::min(value.size(), kFinderInfoSize));
+  return noErr;
+}
+
+OSErr WriteFinderInfo(const std::string& hostPath, const FinderInfoBytes& info) {
+  if (OSErr result = ItemResult(hostPath); result != noErr) return result;
+  if (lsetxattr(hostPath.c_str(), kFinderInfoAttribute, info.bytes, kFinderInfoSize, 0) != 0)
+    return ErrnoToOSErr(errno);
+  return noErr;
+}
+
+bool IsLocked(const std::string& hostPath) {
+  std::vector<UInt8> value;
+  return ReadAttribute(hostPath, kLockedAttribute, &value) && !value.empty() && value[0] != 0;
+}
+
+OSErr SetLocked(const std::string& hostPath, bool locked) {
+  if (OSErr result = ItemResult(hostPath); result != noErr) return result;
+  if (locked) {
+    const UInt8 on = 1;
+    if (lsetxattr(hostPath.c_str(), kLockedAttribute, &on, 1, 0) != 0) return ErrnoToOSErr(errno);
+    return noErr;
+  }
+  if (lremovexattr(hostPath.c_str(), kLockedAttribute) != 0 && errno != ENODATA &&
+      errno != ENOTSUP)
+    return ErrnoToOSErr(errno);
+  return noErr;
+}
+
+OSErr RefuseIfLocked(const std::string& hostPath) {
+  return IsLocked(hostPath) ? fLckdErr : noErr;
+}
+
+}  // namespace plat
