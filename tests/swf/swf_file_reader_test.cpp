@@ -57,7 +57,7 @@ std::vector<u8> SampleMovie() {
 std::vector<std::pair<u16, std::vector<u8>>> TagsOf(std::vector<CSwfTag*>& tags) {
   std::vector<std::pair<u16, std::vector<u8>>> result;
   for (CSwfTag* tag : tags)
-    result.emplace_back(tag->GetCode(), static_cast<CSwfUnknownTag*>(tag)->GetData());
+    result.emplace_back(tag->GetCode(), swftest::WrittenBody(tag, 8));
   return result;
 }
 
