@@ -534,7 +534,8 @@ void CSwfActionJump::ResolveSpan(const std::vector<CSwfAction*>& actions, u32 po
     }
   } else if (rest < 0) {
     rest = -rest;
-    for (size_t i = std::min<size_t>(position, actions.size()); i-- > 0 && rest > 0;) {
+    // The branch itself is part of a backward span: the offset counts from its end.
+    for (size_t i = std::min<size_t>(size_t(position) + 1, actions.size()); i-- > 0 && rest > 0;) {
       m_span.push_back(actions[i]);
       rest -= actions[i]->GetEncodedSize();
     }

@@ -77,12 +77,8 @@ bool IsEmptyActionList(const RawTag& tag) {
 // The placement a body decodes to, as text, so that two encodings of the
 // same placement compare equal.
 std::string DecodedPlacement(const RawTag& tag, u8 version) {
-  CSwfReader reader;
-  const std::vector<u8> movie = swftest::BuildMovie({tag, {0, {}}}, version);
-  if (!reader.LoadFromMemory(movie.data(), u32(movie.size()), true, 0, true)) return "";
-  const std::string text = swftest::DescribeTag(reader.GetTags()[0]);
-  reader.DeleteTags(true);
-  return text;
+  const std::unique_ptr<CSwfTag> decoded = swftest::ReadTag(tag, version);
+  return decoded ? swftest::DescribeTag(decoded.get(), version) : "";
 }
 
 // The named rule that explains why a tag was written back with other body

@@ -7,6 +7,7 @@
 #include "swf/swf_bit_writer.h"
 #include "swf/swf_display_tags.h"
 #include "swf/swf_header.h"
+#include "swf/swf_reader.h"
 #include "swf/swf_record.h"
 #include "swf/swf_unknown_tag.h"
 #include "tests/support/test_support.h"
@@ -55,6 +56,17 @@ std::vector<RawTag> SplitTags(const std::vector<u8>& movie) {
     if (tag.code == 0 || tag.cut) break;
   }
   return tags;
+}
+
+std::unique_ptr<CSwfTag> ReadTag(const RawTag& tag, u8 version) {
+  const std::vector<u8> movie = BuildMovie({tag, {0, {}}}, version);
+  CSwfReader reader;
+  if (!reader.LoadFromMemory(movie.data(), u32(movie.size()), true, 0, true)) return nullptr;
+  std::vector<CSwfTag*>& tags = reader.GetTags();
+  std::unique_ptr<CSwfTag> first(tags[0]);
+  for (size_t i = 1; i < tags.size(); ++i) delete tags[i];
+  tags.clear();
+  return first;
 }
 
 std::vector<u8> WrittenBody(CSwfTag* tag, u8 version) {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <initializer_list>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,10 @@ std::vector<u8> BuildMovie(const std::vector<RawTag>& tags, u8 version = 6);
 // without the engine; the walk stops after End or at a tag cut short by the
 // end of the data, whose body is what there is.
 std::vector<RawTag> SplitTags(const std::vector<u8>& movie);
+
+// The tag the engine reads from a movie of the given version that holds
+// only this tag and an End; null when the movie does not load.
+std::unique_ptr<CSwfTag> ReadTag(const RawTag& tag, u8 version = 6);
 
 // The body a tag writes of itself (its header cut off), into a writer of
 // the given version.
