@@ -26,6 +26,9 @@ typedef unsigned char Str31[32];
 typedef const unsigned char* ConstStr255Param;
 typedef unsigned char* StringPtr;
 typedef const unsigned char* ConstStringPtr;
+typedef char* Ptr;
+typedef Ptr* Handle;
+typedef SInt16 ResID;
 
 // A file name of up to 255 UTF-16 units.
 struct HFSUniStr255 {
@@ -77,8 +80,11 @@ enum : OSErr {
   nilHandleErr = -109,
   dirNFErr = -120,
   badMovErr = -122,
+  cDepthErr = -157,
   resNotFound = -192,
   resFNotFound = -193,
+  addResFailed = -194,
+  rmvResFailed = -196,
   mapReadErr = -199,
   notAFileErr = -1302,
   diffVolErr = -1303,
@@ -91,6 +97,8 @@ enum : OSErr {
   errFSNameTooLong = -1410,
   errFSNoMoreItems = -1417,
   errFSForkExists = -1421,
+  invalidIconRefErr = -2580,
+  noSuchIconErr = -2582,
   unimpErr = -4,
   gestaltUndefSelectorErr = -5551,
   eventNotHandledErr = -9874,
