@@ -3,14 +3,76 @@
 #include <sys/types.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <string>
+
+#include "foundation/file_layer.h"
+#include "swf/swf_compression.h"
+
+namespace {
+
+// Creates the temporary expansion of a compressed movie under a name no
+// other reader holds: "_xxswfxx__.bin", else "_xxswfxx__0.bin" and on, in the
+// application's subfolder of the work folder or, when that cannot take it,
+// in the work folder itself. The file is open for writing and reading.
+std::FILE* CreateExpansionFile(CPathName& path) {
+  for (bool inSubfolder : {true, false}) {
+    for (int n = -1; n < 1000; ++n) {
+      const std::string name = n < 0 ? "_xxswfxx__.bin" : "_xxswfxx__" + std::to_string(n) + ".bin";
+      CPathName candidate(nullptr);
+      if (!candidate.SetInWorkFolder(name.c_str(), inSubfolder)) break;
+      if (std::FILE* file = candidate.OpenStdioFile("w+bx")) {
+        path = candidate;
+        return file;
+      }
+      if (errno != EEXIST) break;
+    }
+  }
+  return nullptr;
+}
+
+}  // namespace
 
 CSwfFileReader::CSwfFileReader() = default;
 
 CSwfFileReader::~CSwfFileReader() { CSwfFileReader::Close(); }
 
+bool CSwfFileReader::Open(const CPathName& path, bool checkSignature) {
+  Reset();
+  std::FILE* file = path.OpenStdioFile("rb");
+  if (!file) return false;
+  if (checkSignature && std::fgetc(file) == 'C') {
+    std::fclose(file);
+    return OpenExpanded(path);
+  }
+  std::rewind(file);
+  if (OpenStream(file, checkSignature)) return true;
+  Reset();
+  return false;
+}
+
+bool CSwfFileReader::OpenExpanded(const CPathName& path) {
+  std::FILE* source = path.OpenStdioFile("rb");
+  if (!source) return false;
+  CPathName temporary(nullptr);
+  std::FILE* target = CreateExpansionFile(temporary);
+  const bool expanded = target && DecompressSwfStream(source, target);
+  std::fclose(source);
+  if (target) m_temporary = temporary;
+  if (!expanded || std::fseek(target, 0, SEEK_SET) != 0 || !OpenStream(target, true)) {
+    if (target && !m_file) std::fclose(target);
+    Reset();
+    return false;
+  }
+  m_compressed = 1;
+  return true;
+}
+
 void CSwfFileReader::Close() {
   if (m_file) std::fclose(m_file);
   m_file = nullptr;
+  if (!m_temporary.IsEmpty()) DeletePath(m_temporary);
+  m_temporary = CPathName(nullptr);
   m_buffer.clear();
   m_data = nullptr;
   m_dataStart = m_dataEnd = 0;

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "foundation/path_name.h"
 #include "swf/swf_reader.h"
 
 class CSwfFileReader : public CSwfReader {
@@ -14,6 +15,10 @@ class CSwfFileReader : public CSwfReader {
   // Closes the file and deletes the temporary expansion of a compressed movie.
   ~CSwfFileReader() override;
 
+  // Opens a movie file and parses its header; the reader is then at the
+  // first tag. A compressed movie is expanded into a temporary file of its
+  // own in the work folder, which Close deletes.
+  bool Open(const CPathName& path, bool checkSignature);
   void Close() override;
   void Reset() override;
   void GetMovieSize(u32& width, u32& height) override;
@@ -30,6 +35,8 @@ class CSwfFileReader : public CSwfReader {
   bool Refill(u32 position, u32 count) override;
 
  private:
+  bool OpenExpanded(const CPathName& path);
+
   std::FILE* m_file = nullptr;
   std::vector<u8> m_buffer;
   u32 m_fileLength = 0;
@@ -37,4 +44,5 @@ class CSwfFileReader : public CSwfReader {
   s32 m_xMin = 0, m_xMax = 0, m_yMin = 0, m_yMax = 0;
   u8 m_version = 0;
   u32 m_readLimit = 0;
+  CPathName m_temporary{nullptr};  // the expansion of a compressed movie
 };

@@ -1,5 +1,6 @@
 #include "swf/swf_file_reader.h"
 
+#include <dirent.h>
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -16,11 +17,6 @@ using swftest::Bytes;
 using swftest::BuildMovie;
 
 namespace {
-
-class StreamReader : public CSwfFileReader {
- public:
-  using CSwfFileReader::OpenStream;
-};
 
 struct FileCloser {
   void operator()(std::FILE* file) const {
@@ -59,6 +55,25 @@ std::vector<std::pair<u16, std::vector<u8>>> TagsOf(std::vector<CSwfTag*>& tags)
   for (CSwfTag* tag : tags)
     result.emplace_back(tag->GetCode(), swftest::WrittenBody(tag, 8));
   return result;
+}
+
+// The temporary expansions in the work folder and its subfolders.
+std::vector<std::string> Expansions() {
+  std::vector<std::string> found;
+  const std::string work = CPathName::GetWorkFolder().GetString();
+  std::vector<std::string> folders = {work};
+  for (size_t i = 0; i < folders.size(); ++i) {
+    DIR* dir = opendir(folders[i].c_str());
+    if (!dir) continue;
+    while (dirent* entry = readdir(dir)) {
+      const std::string name = entry->d_name;
+      if (name == "." || name == "..") continue;
+      if (entry->d_type == DT_DIR) folders.push_back(folders[i] + name + "/");
+      if (name.rfind("_xxswfxx", 0) == 0) found.push_back(folders[i] + name);
+    }
+    closedir(dir);
+  }
+  return found;
 }
 
 }  // namespace
@@ -152,9 +167,9 @@ TEST(SwfFileLoad, BadFilesFailCleanly) {
 
 TEST(SwfFileReader, ParsesOnlyTheHeaderAndReadsTagsFromTheStream) {
   const std::vector<u8> plain = SampleMovie();
-  const std::string path = WriteMovieFile("movie.swf", plain);
-  StreamReader reader;
-  ASSERT_TRUE(reader.OpenStream(std::fopen(path.c_str(), "rb"), true));
+  const CPathName path = WriteMovieFile("movie.swf", plain);
+  CSwfFileReader reader;
+  ASSERT_TRUE(reader.Open(path, true));
   EXPECT_TRUE(reader.GetMovieBytes().empty());
   u32 width = 0, height = 0;
   reader.GetMovieSize(width, height);
@@ -202,17 +217,82 @@ TEST(SwfFileReader, ParsesOnlyTheHeaderAndReadsTagsFromTheStream) {
   EXPECT_EQ(reader.ReadU8(), 0) << "a closed reader reads nothing";
 }
 
-TEST(SwfFileReader, RefusesWhatIsNotAPlainMovie) {
+TEST(SwfFileReader, ExpandsACompressedMovieIntoATemporaryFileOfItsOwn) {
   const std::vector<u8> plain = SampleMovie();
+  const CPathName plainPath = WriteMovieFile("plain.swf", plain);
+  const CPathName packedPath = WriteMovieFile("packed.swf", Compressed(plain));
+  ASSERT_TRUE(CPathName::CreateWorkFolder("swf_tests"));
+  ASSERT_TRUE(Expansions().empty());
+
+  CSwfFileReader original;
+  ASSERT_TRUE(original.Open(plainPath, true));
+  EXPECT_FALSE(original.IsCompressed());
+  EXPECT_TRUE(Expansions().empty());
+
+  auto first = std::make_unique<CSwfFileReader>();
+  ASSERT_TRUE(first->Open(packedPath, true));
+  EXPECT_TRUE(first->IsCompressed());
+  u32 width = 0, height = 0, plainWidth = 0, plainHeight = 0;
+  first->GetMovieSize(width, height);
+  original.GetMovieSize(plainWidth, plainHeight);
+  EXPECT_EQ(width, plainWidth);
+  EXPECT_EQ(height, plainHeight);
+  EXPECT_EQ(first->GetFrameRate(), original.GetFrameRate());
+  EXPECT_EQ(first->GetFrameCounter(), original.GetFrameCounter());
+  EXPECT_EQ(first->GetFileLength(), plain.size());
+  EXPECT_EQ(first->GetHeader().GetFrameCount(), original.GetHeader().GetFrameCount());
+  ASSERT_EQ(Expansions().size(), 1u);
+  EXPECT_NE(Expansions()[0].find("/swf_tests/_xxswfxx__.bin"), std::string::npos);
+
+  // A second reader at the same time expands into a file of its own.
+  CSwfFileReader second;
+  ASSERT_TRUE(second.Open(packedPath, true));
+  EXPECT_EQ(Expansions().size(), 2u);
+  CSwfTag* tag = second.ReadNextTag();
+  EXPECT_EQ(tag->GetCode(), 9);
+  EXPECT_EQ(static_cast<CSwfUnknownTag*>(tag)->GetData(), Bytes({0x99, 0x66, 0x33}));
+  delete tag;
+
+  first.reset();
+  EXPECT_EQ(Expansions().size(), 1u) << "destroying a reader deletes its expansion";
+  second.Close();
+  EXPECT_TRUE(Expansions().empty()) << "closing a reader deletes its expansion";
+  ASSERT_TRUE(second.Open(packedPath, true));
+  ASSERT_TRUE(second.Open(plainPath, true));
+  EXPECT_TRUE(Expansions().empty()) << "opening another movie deletes the expansion";
+
+  // Without the application's subfolder the work folder itself takes it.
+  ASSERT_TRUE(CPathName::DeleteWorkFolder());
+  ASSERT_TRUE(second.Open(packedPath, true));
+  EXPECT_EQ(Expansions().size(), 1u);
+  second.Close();
+  EXPECT_TRUE(Expansions().empty());
+}
+
+TEST(SwfFileReader, RefusesWhatIsNotAMovie) {
+  const std::vector<u8> plain = SampleMovie();
+  std::vector<u8> corrupt = Compressed(plain);
+  for (size_t i = 30; i < corrupt.size(); i += 11) corrupt[i] ^= 0xA5;
+  std::vector<u8> cut = Compressed(plain);
+  cut.resize(60);
   for (const std::vector<u8>& bytes :
-       {std::vector<u8>(plain.begin(), plain.begin() + 12), Compressed(plain), Bytes({'F'}),
-        std::vector<u8>{}}) {
-    const std::string path = WriteMovieFile("bad.swf", bytes);
-    StreamReader reader;
-    EXPECT_FALSE(reader.OpenStream(std::fopen(path.c_str(), "rb"), true)) << bytes.size();
+       {std::vector<u8>(plain.begin(), plain.begin() + 12), corrupt, cut, Bytes({'F'}),
+        Bytes({'Z', 'W', 'S', 13, 0, 0, 0, 0, 0}), std::vector<u8>{}}) {
+    CSwfFileReader reader;
+    EXPECT_FALSE(reader.Open(WriteMovieFile("bad.swf", bytes), true)) << bytes.size();
+    EXPECT_TRUE(Expansions().empty()) << "a failed expansion leaves no file behind";
   }
-  StreamReader reader;
-  EXPECT_FALSE(reader.OpenStream(nullptr, true));
+  CSwfFileReader reader;
+  EXPECT_FALSE(reader.Open(CPathName(gbtest::MakeTempFolder("none") + "missing.swf"), true));
+
+  // Without the signature check the data begins at the length field.
+  const std::vector<u8> tail(plain.begin() + 4, plain.end());
+  ASSERT_TRUE(reader.Open(WriteMovieFile("tail.bin", tail), false));
+  EXPECT_EQ(reader.GetFileLength(), plain.size());
+  EXPECT_EQ(reader.GetFileVersion(), 4) << "the default version";
+  CSwfTag* tag = reader.ReadNextTag();
+  EXPECT_EQ(tag->GetCode(), 9);
+  delete tag;
 }
 
 TEST(SwfCompression, RecognisesMovieFiles) {
