@@ -47,6 +47,14 @@ CSwfAction* CreateAction(u8 opcode, bool forInitAction) {
 
 namespace {
 
+// The branch an action is, or null; only Jump and If objects are, and the
+// opcode is looked at first, which spares a type check of every action.
+CSwfActionJump* AsBranch(CSwfAction* action) {
+  const u8 opcode = action->GetOpcode();
+  if (opcode != kActionJump && opcode != kActionIf) return nullptr;
+  return dynamic_cast<CSwfActionJump*>(action);
+}
+
 // The next action of a list body that ends at bodyEnd; null at the end byte
 // or the end of the body. An action of fixed layout reads inside its
 // declared length, and the reader goes on behind it, so that a payload that
@@ -129,8 +137,7 @@ u32 CSwfDoAction::AddAction(CSwfAction* action) {
   const u32 size = action->GetEncodedSize();
   if (!m_rawAdd) {
     if (!m_openBranches.empty()) m_openBranches.back()->GrowOffset(size);
-    if (CSwfActionJump* branch = dynamic_cast<CSwfActionJump*>(action))
-      m_openBranches.push_back(branch);
+    if (CSwfActionJump* branch = AsBranch(action)) m_openBranches.push_back(branch);
   }
   m_actions.push_back(action);
   return size;
@@ -148,7 +155,7 @@ void CSwfDoAction::CloseBranch() {
 
 void CSwfDoAction::ResolveBranches() {
   for (size_t i = 0; i < m_actions.size(); ++i) {
-    CSwfActionJump* branch = dynamic_cast<CSwfActionJump*>(m_actions[i]);
+    CSwfActionJump* branch = AsBranch(m_actions[i]);
     if (!branch) continue;
     // What the branch writes now (its span may have grown or shrunk through
     // edits) is the offset the new span is found from.
@@ -173,12 +180,14 @@ void CSwfDoAction::DeleteActions() {
 
 void CSwfDoAction::ApplyPathPrefix(const char* prefix) {
   for (CSwfAction* action : m_actions) {
-    if (auto* target = dynamic_cast<CSwfActionSetTarget*>(action))
-      target->SetPathPrefix(prefix);
-    else if (auto* push = dynamic_cast<CSwfActionPush*>(action))
-      push->SetPathPrefix(prefix);
-    else if (auto* pool = dynamic_cast<CSwfActionConstantPool*>(action))
-      pool->SetPathPrefix(prefix);
+    const u8 opcode = action->GetOpcode();
+    if (opcode == kActionSetTarget) {
+      if (auto* target = dynamic_cast<CSwfActionSetTarget*>(action)) target->SetPathPrefix(prefix);
+    } else if (opcode == kActionPush) {
+      if (auto* push = dynamic_cast<CSwfActionPush*>(action)) push->SetPathPrefix(prefix);
+    } else if (opcode == kActionConstantPool) {
+      if (auto* pool = dynamic_cast<CSwfActionConstantPool*>(action)) pool->SetPathPrefix(prefix);
+    }
   }
 }
 

@@ -1,6 +1,7 @@
 #include "swf/swf_actions.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "platform/text_encoding.h"
 #include "swf/swf_bit_writer.h"
@@ -30,9 +31,8 @@ std::string Relocated(const std::string& value, const std::string& prefix) {
 }
 
 template <typename Container>
-bool InsertAt(Container& items, const typename Container::value_type& item, u32 position) {
-  items.insert(position < items.size() ? items.begin() + position : items.end(), item);
-  return true;
+void InsertAt(Container& items, typename Container::value_type item, u32 position) {
+  items.insert(position < items.size() ? items.begin() + position : items.end(), std::move(item));
 }
 
 }  // namespace
@@ -307,14 +307,15 @@ CSwfActionPush* CSwfActionPush::FromFloatBits(u32 bits) {
 CSwfActionPush& CSwfActionPush::operator=(const CSwfActionPush& other) {
   if (this == &other) return *this;
   Clear();
+  m_values.reserve(other.m_values.size());
   for (const CSwfPushValue& value : other.m_values) AddValue(value, kAppend);
   m_pathPrefix = other.m_pathPrefix;
   return *this;
 }
 
-u32 CSwfActionPush::AddValue(const CSwfPushValue& value, u32 position) {
-  InsertAt(m_values, value, position);
+u32 CSwfActionPush::AddValue(CSwfPushValue value, u32 position) {
   const u32 size = value.GetSize();
+  InsertAt(m_values, std::move(value), position);
   m_payloadLength += size;
   return size;
 }
@@ -323,7 +324,7 @@ u32 CSwfActionPush::AddString(const std::string& text, u32 position) {
   CSwfPushValue value;
   value.type = CSwfPushValue::kString;
   value.text = text;
-  return AddValue(value, position);
+  return AddValue(std::move(value), position);
 }
 
 u32 CSwfActionPush::AddString(const char* text, u32 position) {
@@ -417,13 +418,18 @@ u32 CSwfActionPush::Read(CSwfReader& reader) {
   Clear();
   const u16 length = reader.ReadU16();
   const u32 end = reader.GetPosition() + length;
+  m_values.reserve(std::min<u32>(length / 2u, 8u));
   s64 remaining = length;
   while (remaining > 0 && reader.GetRemaining() > 0) {
     const u8 type = reader.ReadU8();
     switch (type) {
-      case CSwfPushValue::kString:
-        remaining -= AddString(ReadString(reader));
+      case CSwfPushValue::kString: {
+        CSwfPushValue value;
+        value.type = CSwfPushValue::kString;
+        reader.ReadString(value.text, 0);
+        remaining -= AddValue(std::move(value), kAppend);
         break;
+      }
       case CSwfPushValue::kFloat:
         remaining -= AddFloat(reader.ReadU32());
         break;

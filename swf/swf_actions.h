@@ -258,7 +258,7 @@ class CSwfActionPush : public CSwfAction {
   u32 GetPayloadLength() const { return m_payloadLength; }
 
  private:
-  u32 AddValue(const CSwfPushValue& value, u32 position);
+  u32 AddValue(CSwfPushValue value, u32 position);
 
   std::vector<CSwfPushValue> m_values;
   u32 m_payloadLength = 0;

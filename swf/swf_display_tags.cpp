@@ -295,7 +295,7 @@ void CSwfPlaceObject2::ReadClipActions(CSwfReader& reader) {
 
 u32 CSwfPlaceObject2::Write(CSwfBitWriter& writer) {
   CSwfBitWriter body(writer.GetVersion());
-  const bool writesCharacter = m_hasCharacter || m_characterId != 0;
+  const bool writesCharacter = WritesCharacter();
   body.WriteU8(u8((m_hasClipActions << 7) | (m_hasClipDepth << 6) | (m_hasName << 5) |
                   (m_hasRatio << 4) | (m_cxformAlpha ? 8 : 0) | (m_matrix ? 4 : 0) |
                   (writesCharacter ? 2 : 0) | (m_move ? 1 : 0)));
@@ -310,6 +310,16 @@ u32 CSwfPlaceObject2::Write(CSwfBitWriter& writer) {
   if (m_hasClipDepth) body.WriteU16(m_clipDepth);
   if (m_hasClipActions) WriteClipActions(body, std::max(m_clipActionVersion, writer.GetVersion()));
   return writer.WriteTag(*this, body);
+}
+
+u32 CSwfPlaceObject2::GetClipDepthOffset() {
+  CSwfBitWriter records(4);
+  if (m_matrix) m_matrix->Write(records);
+  records.FlushBits();
+  if (m_cxformAlpha) m_cxformAlpha->Write(records);
+  records.FlushBits();
+  return 3 + (WritesCharacter() ? 2 : 0) + records.GetByteCount() + (m_hasRatio ? 2 : 0) +
+         (m_hasName ? u32(m_name.size() + 1) : 0);
 }
 
 void CSwfPlaceObject2::WriteClipActions(CSwfBitWriter& body, u8 version) const {

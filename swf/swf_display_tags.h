@@ -154,6 +154,9 @@ class CSwfPlaceObject2 : public CSwfPlaceObject {
   // Also deletes the name and the clip actions.
   void Clear() override;
 
+  // Where the clip depth field lies in the written body.
+  u32 GetClipDepthOffset();
+
   // Character id, depth, name, ratio, clip depth, copies of matrix and
   // colour transform, and the six flags; clip actions are not copied.
   void CopyFrom(const CSwfPlaceObject2& other);
@@ -181,6 +184,7 @@ class CSwfPlaceObject2 : public CSwfPlaceObject {
   const std::vector<CSwfClipActionRecord*>& GetClipActions() const { return m_clipActions; }
 
  private:
+  bool WritesCharacter() const { return m_hasCharacter || m_characterId != 0; }
   void ReadClipActions(CSwfReader& reader);
   void WriteClipActions(CSwfBitWriter& body, u8 version) const;
 

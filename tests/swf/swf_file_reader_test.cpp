@@ -9,7 +9,6 @@
 #include "swf/swf_bit_writer.h"
 #include "swf/swf_compression.h"
 #include "swf/swf_record.h"
-#include "swf/swf_unknown_tag.h"
 #include "tests/support/test_support.h"
 #include "tests/swf/swf_test_movies.h"
 
