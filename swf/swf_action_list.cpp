@@ -117,6 +117,7 @@ u32 CSwfDoAction::Write(CSwfBitWriter& writer) { return WriteBody(writer, true);
 u32 CSwfDoAction::WriteBody(CSwfBitWriter& writer, bool withHeader) {
   const bool asTag = withHeader && !m_noHeader;
   if (asTag && m_actions.empty()) return 0;
+  SyncBranchOffsets();
   CSwfBitWriter scratch(4);
   WriteActions(m_actions, scratch);
   if (asTag) return writer.WriteTag(*this, scratch, true);
@@ -153,14 +154,34 @@ void CSwfDoAction::CloseBranch() {
   ResolveBranches();
 }
 
+std::vector<u64> CSwfDoAction::ActionStarts() const {
+  std::vector<u64> starts;
+  starts.reserve(m_actions.size() + 1);
+  u64 position = 0;
+  for (const CSwfAction* action : m_actions) {
+    starts.push_back(position);
+    position += action->GetEncodedSize();
+  }
+  starts.push_back(position);
+  return starts;
+}
+
+void CSwfDoAction::SyncBranchOffsets() {
+  const std::vector<u64> starts = ActionStarts();
+  for (CSwfAction* action : m_actions) {
+    if (CSwfActionJump* branch = AsBranch(action)) branch->SyncOffset(starts);
+  }
+}
+
 void CSwfDoAction::ResolveBranches() {
+  const std::vector<u64> starts = ActionStarts();
   for (size_t i = 0; i < m_actions.size(); ++i) {
     CSwfActionJump* branch = AsBranch(m_actions[i]);
     if (!branch) continue;
-    // What the branch writes now (its span may have grown or shrunk through
-    // edits) is the offset the new span is found from.
-    branch->SyncOffset();
-    branch->ResolveSpan(m_actions, u32(i));
+    // The offset as the present sizes make it is the one the new span is
+    // found from.
+    branch->SyncOffset(starts);
+    branch->ResolveSpan(starts, u32(i));
   }
 }
 
@@ -189,10 +210,12 @@ void CSwfDoAction::ApplyPathPrefix(const char* prefix) {
       if (auto* pool = dynamic_cast<CSwfActionConstantPool*>(action)) pool->SetPathPrefix(prefix);
     }
   }
+  SyncBranchOffsets();
 }
 
 void CSwfDoAction::CopyFrom(const CSwfDoAction& source) {
-  // Writing does not change the source's actions; the list is only walked.
+  // Writing changes nothing in the source but bringing its branch offsets up
+  // to date.
   CSwfBitWriter scratch(4);
   const_cast<CSwfDoAction&>(source).WriteBody(scratch, false);
   m_noHeader = source.m_noHeader;

@@ -72,6 +72,12 @@ class CSwfDoAction : public CSwfTag {
   void SetGotoFrame2Hint(bool hint) { m_gotoFrame2Hint = hint ? 1 : 0; }
 
  private:
+  // The byte position of each action in the body, and of the end byte.
+  std::vector<u64> ActionStarts() const;
+  // Brings every resolved branch's offset up to the present sizes of the
+  // actions it spans.
+  void SyncBranchOffsets();
+
   std::vector<CSwfAction*> m_actions;
   std::vector<CSwfActionJump*> m_openBranches;  // not owned
   u8 m_noHeader = 0;

@@ -511,45 +511,39 @@ u32 CSwfActionJump::Read(CSwfReader& reader) {
 
 u32 CSwfActionJump::Write(CSwfBitWriter& writer) {
   WriteHeader(writer, 2);
-  writer.WriteS16(GetOffset());
+  writer.WriteS16(m_offset);
   return GetEncodedSize();
-}
-
-s16 CSwfActionJump::GetOffset() const {
-  if (!m_spanExact) return m_offset;
-  s64 bytes = 0;
-  for (const CSwfAction* action : m_span) bytes += action->GetEncodedSize();
-  return s16(m_offset > 0 ? bytes : -bytes);
 }
 
 void CSwfActionJump::SetOffset(s16 offsetBytes) {
   m_offset = offsetBytes;
-  m_span.clear();
   m_spanExact = false;
 }
 
 void CSwfActionJump::GrowOffset(u32 bytes) { SetOffset(s16(u16(m_offset) + bytes)); }
 
-void CSwfActionJump::ResolveSpan(const std::vector<CSwfAction*>& actions, u32 position) {
-  m_span.clear();
-  s64 rest = m_offset;
-  if (rest > 0) {
-    for (size_t i = size_t(position) + 1; i < actions.size() && rest > 0; ++i) {
-      m_span.push_back(actions[i]);
-      rest -= actions[i]->GetEncodedSize();
-    }
-  } else if (rest < 0) {
-    rest = -rest;
-    // The branch itself is part of a backward span: the offset counts from its end.
-    for (size_t i = std::min<size_t>(size_t(position) + 1, actions.size()); i-- > 0 && rest > 0;) {
-      m_span.push_back(actions[i]);
-      rest -= actions[i]->GetEncodedSize();
-    }
-  }
-  // Only a span that ends on an action boundary stands for the offset; any
-  // other offset is kept as it is.
-  m_spanExact = m_offset != 0 && rest == 0;
-  if (!m_spanExact) m_span.clear();
+void CSwfActionJump::ResolveSpan(const std::vector<u64>& starts, u32 position) {
+  m_spanExact = false;
+  if (m_offset == 0 || size_t(position) + 1 >= starts.size()) return;
+  // The offset counts from the end of the branch; a backward span includes
+  // the branch itself.
+  const u64 from = starts[position + 1];
+  const s64 target = s64(from) + m_offset;
+  if (target < 0) return;
+  const auto first = m_offset > 0 ? starts.begin() + position + 1 : starts.begin();
+  const auto last = m_offset > 0 ? starts.end() : starts.begin() + position + 1;
+  const auto at = std::lower_bound(first, last, u64(target));
+  if (at == last || *at != u64(target)) return;
+  const u32 index = u32(at - starts.begin());
+  m_spanBegin = m_offset > 0 ? position + 1 : index;
+  m_spanEnd = m_offset > 0 ? index : position + 1;
+  m_spanExact = true;
+}
+
+void CSwfActionJump::SyncOffset(const std::vector<u64>& starts) {
+  if (!m_spanExact || m_spanEnd >= starts.size()) return;
+  const s64 bytes = s64(starts[m_spanEnd] - starts[m_spanBegin]);
+  m_offset = s16(m_offset > 0 ? bytes : -bytes);
 }
 
 // ---- define function ----

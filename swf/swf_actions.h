@@ -266,9 +266,10 @@ class CSwfActionPush : public CSwfAction {
 };
 
 // Jump and If: a signed byte offset from the end of the action. Once
-// resolved against its list, a branch knows the actions it spans and writes
-// its offset from their present sizes, so that edits which change the size
-// of spanned actions (a relocated path) keep the branch on its target.
+// resolved against its list, a branch knows the run of actions it spans, and
+// the list brings the offset up to date from their present sizes when it
+// resolves or writes, so that edits which change the size of spanned actions
+// (a relocated path) keep the branch on its target.
 class CSwfActionJump : public CSwfAction {
  public:
   explicit CSwfActionJump(s16 offsetBytes = 0) : m_offset(offsetBytes) {}
@@ -281,25 +282,26 @@ class CSwfActionJump : public CSwfAction {
   u8 GetOpcode() const override { return kActionJump; }
   u32 GetEncodedSize() const override { return 5; }
 
-  // The offset as written: from the spanned actions when the span covers the
-  // stored offset exactly, else the stored offset.
-  s16 GetOffset() const;
-  // Sets the stored offset; the span is dropped until resolved again.
+  s16 GetOffset() const { return m_offset; }
+  // Sets the offset; the span is dropped until resolved again.
   void SetOffset(s16 offsetBytes);
-  // Adds to the stored offset (an open branch growing over a new action).
+  // Adds to the offset (an open branch growing over a new action).
   void GrowOffset(u32 bytes);
-  // Makes the stored offset the one written (before the list is resolved
-  // anew).
-  void SyncOffset() { m_offset = GetOffset(); }
-  // Finds the actions the offset spans: forward from the action after the
-  // branch at `position`, or backward from the branch itself towards the
-  // start of the list.
-  void ResolveSpan(const std::vector<CSwfAction*>& actions, u32 position);
-  const std::vector<CSwfAction*>& GetSpan() const { return m_span; }
+  // `starts` holds the byte position of each action of the list and, last,
+  // the position of its end. Finds the actions the offset spans: forward
+  // from the action after the branch at `position`, or backward from the
+  // branch itself towards the start of the list. Only an offset that lands
+  // on an action boundary inside the list has a span.
+  void ResolveSpan(const std::vector<u64>& starts, u32 position);
+  // The offset from the present sizes of the spanned actions.
+  void SyncOffset(const std::vector<u64>& starts);
   bool IsSpanExact() const { return m_spanExact; }
+  // The number of actions spanned (0 without a span).
+  u32 GetSpanLength() const { return m_spanExact ? m_spanEnd - m_spanBegin : 0; }
 
  private:
-  std::vector<CSwfAction*> m_span;  // not owned: actions of the same list
+  // The span: the list's actions [m_spanBegin, m_spanEnd).
+  u32 m_spanBegin = 0, m_spanEnd = 0;
   s16 m_offset;
   bool m_spanExact = false;
 };

@@ -439,7 +439,7 @@ TEST(SwfActionList, OpenBranchesGrowOverAddedActions) {
   list.AddAction(new CSwfGenericAction(0x06));
   EXPECT_EQ(Offsets(list), (std::vector<s16>{6})) << "a closed branch stays";
   auto* branch = static_cast<CSwfActionJump*>(list.GetActions()[0]);
-  EXPECT_EQ(branch->GetSpan().size(), 2u);
+  EXPECT_EQ(branch->GetSpanLength(), 2u);
 
   // if / else: If, then-block, Jump, else-block, and both closed.
   CSwfDoAction ifElse;
@@ -495,7 +495,7 @@ TEST(SwfActionList, BranchesStayOnTargetWhenSpannedActionsChangeSize) {
   // An offset that ends inside an action, or past the list, is kept as it is.
   auto odd = Parse(Bytes({0x99, 2, 0, 3, 0, 0x81, 2, 0, 1, 0, 0x99, 2, 0, 0x40, 0, 0}));
   EXPECT_EQ(Offsets(*odd), (std::vector<s16>{3, 64}));
-  EXPECT_TRUE(static_cast<CSwfActionJump*>(odd->GetActions()[0])->GetSpan().empty());
+  EXPECT_FALSE(static_cast<CSwfActionJump*>(odd->GetActions()[0])->IsSpanExact());
 }
 
 TEST(SwfActionList, CopiesAreIndependentAndWriteTheSame) {
@@ -575,4 +575,18 @@ TEST(SwfActionList, RandomBodiesParseToListsThatWriteWhatTheyRead) {
     ASSERT_EQ(Body(*again), written) << "round " << round;
     ASSERT_EQ(Offsets(*again), Offsets(*list)) << "round " << round;
   }
+}
+
+TEST(SwfActionList, ManyLongBranchesResolveWithoutWalkingTheirSpans) {
+  // 100000 Jumps, each over the next 6553 (32765 bytes): the span of each is
+  // found by its position, not by walking and storing the actions it covers.
+  std::vector<u8> body;
+  for (int i = 0; i < 100000; ++i) body.insert(body.end(), {0x99, 2, 0, 0xFD, 0x7F});
+  body.push_back(0);
+  auto list = Parse(body);
+  ASSERT_EQ(list->GetActions().size(), 100000u);
+  auto* first = static_cast<CSwfActionJump*>(list->GetActions()[0]);
+  EXPECT_EQ(first->GetSpanLength(), 6553u);
+  EXPECT_FALSE(static_cast<CSwfActionJump*>(list->GetActions().back())->IsSpanExact());
+  EXPECT_EQ(Body(*list), body);
 }
