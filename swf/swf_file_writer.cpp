@@ -35,29 +35,22 @@ bool IsSoundTag(u16 code) {
 }  // namespace
 
 CSwfFileWriter::CSwfFileWriter(bool forceMinimumStage)
-    : m_forceMinimumStage(forceMinimumStage ? 1 : 0) {}
+    : m_forceMinimumStage(forceMinimumStage ? 1 : 0) {
+  m_stage.SetParams(0, 0, 20, 20, 0.0f, 4);
+}
 
 CSwfFileWriter::~CSwfFileWriter() {
   if (IsOpen()) Close();
 }
 
 void CSwfFileWriter::SetParams(u32 width, u32 height, f32 frameRate, u8 version) {
-  m_xMin = 0;
-  m_yMin = 0;
-  m_xMax = s32(width);
-  m_yMax = s32(height);
-  m_frameRate = frameRate;
-  m_version = version;
+  m_stage.SetParams(width, height, frameRate, 0, version);
 }
 
 void CSwfFileWriter::SetParamsFromHeader(const CSwfHeader& header) {
-  const CSwfRect& frame = header.GetFrameSize();
-  m_xMin = frame.xMin;
-  m_xMax = frame.xMax;
-  m_yMin = frame.yMin;
-  m_yMax = frame.yMax;
-  m_frameRate = header.GetFrameRate();
-  m_version = header.GetVersion();
+  m_stage.SetFrameSize(header.GetFrameSize());
+  m_stage.SetFrameRate(header.GetFrameRate());
+  m_stage.SetVersion(header.GetVersion());
 }
 
 bool CSwfFileWriter::Open(const CPathName& path, bool replace) {
@@ -72,16 +65,17 @@ bool CSwfFileWriter::Open(const CPathName& path, bool replace) {
   if (!CreateFileWithTypeCreator(path, &typeCreator, replace)) return false;
   if (!path.OpenFileStream(m_stream, std::ios::out | std::ios::binary)) return false;
 
-  u32 width = u32(m_xMax) - u32(m_xMin);
-  u32 height = u32(m_yMax) - u32(m_yMin);
+  u32 width = m_stage.GetWidth();
+  u32 height = m_stage.GetHeight();
   if (m_forceMinimumStage && !(width >= kMinimumStageWidth && height >= kMinimumStageHeight)) {
     width = kMinimumStageWidth;
     height = kMinimumStageHeight;
   }
   // Length and frame count are placeholders until Close.
+  const CSwfRect& frame = m_stage.GetFrameSize();
   CSwfHeader header;
-  header.SetParams(m_xMin, m_yMin, s32(u32(m_xMin) + width), s32(u32(m_yMin) + height),
-                   m_frameRate, m_version);
+  header.SetParams(frame.xMin, frame.yMin, s32(u32(frame.xMin) + width),
+                   s32(u32(frame.yMin) + height), m_stage.GetFrameRate(), m_stage.GetVersion());
   header.SetFileLength(32);
   header.SetFrameCount(1);
   CSwfBitWriter bytes(4);
@@ -138,7 +132,7 @@ u32 CSwfFileWriter::WriteTag(CSwfTag* tag, bool keepTag) {
     return drop();
   }
 
-  CSwfBitWriter scratch(m_version);
+  CSwfBitWriter scratch(m_stage.GetVersion());
   scratch.SetStripSound(m_stripSound);
   tag->Write(scratch);
   const std::vector<u8>& bytes = scratch.GetBytes();

@@ -78,9 +78,7 @@ class CSwfFileWriter : public CSignal<u32> {
   std::fstream m_stream;
   CPathName m_path;
   bool m_failed = false;
-  s32 m_xMin = 0, m_xMax = 20, m_yMin = 0, m_yMax = 20;
-  f32 m_frameRate = 0;
-  u8 m_version = 4;
+  CSwfHeader m_stage;  // stage, rate and version of the movie
   u16 m_framesWritten = 0;
   u32 m_headerEnd = 0;
 };

@@ -5,12 +5,7 @@
 #include "swf/swf_display_tags.h"
 
 void CSwfMovieBuilder::SetParams(u32 width, u32 height, f32 frameRate, u8 version) {
-  m_xMin = 0;
-  m_yMin = 0;
-  m_xMax = s32(width);
-  m_yMax = s32(height);
-  m_frameRate = frameRate;
-  m_version = version;
+  m_stage.SetParams(width, height, frameRate, 0, version);
 }
 
 void CSwfMovieBuilder::AddTag(CSwfTag* tag) {
@@ -26,11 +21,8 @@ void CSwfMovieBuilder::DeleteTags() {
 }
 
 u32 CSwfMovieBuilder::BuildMovie(std::vector<u8>& out, CSwfHeader* header) {
-  CSwfHeader made;
-  if (!header) {
-    made.SetParams(m_xMin, m_yMin, m_xMax, m_yMax, m_frameRate, m_version);
-    header = &made;
-  }
+  CSwfHeader made = m_stage;
+  if (!header) header = &made;
   CSwfBitWriter tags(header->GetVersion());
   u16 frames = 0;
   for (CSwfTag* tag : m_tags) {

@@ -36,7 +36,5 @@ class CSwfMovieBuilder {
  private:
   std::vector<CSwfTag*> m_tags;
   u16 m_frameCount = 0;
-  s32 m_xMin = 0, m_xMax = 0, m_yMin = 0, m_yMax = 0;
-  f32 m_frameRate = 12.0f;
-  u8 m_version = 4;
+  CSwfHeader m_stage;  // the stage, rate and version of a movie built without a header
 };
