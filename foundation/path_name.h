@@ -24,6 +24,9 @@
 #include "platform/cf_url.h"
 #include "platform/file_refs.h"
 
+struct CFileTypeCreator;
+struct ProcessSerialNumber;
+
 class CPathName {
  public:
   // The current folder (see SetCurrentFolder); empty until one is set.
@@ -150,6 +153,82 @@ class CPathName {
   static bool DeleteWorkFolder();
   // The absolute parent folder of this path; whether it exists.
   bool GetParentPath(CPathName& out) const;
+
+  // File and folder operations (file_operations.cpp). Each reports success;
+  // where an `error` output is offered it receives the result code. An
+  // operation on an existing item fails on a missing one (fnfErr): it never
+  // acts on the folder that would hold it. A path that changes is re-read
+  // from the item afterwards; a failed operation leaves the path as it was.
+
+  // True when the item is a folder already; otherwise makes one folder level
+  // (its parent must exist). An existing item that is not a folder fails
+  // (dupFNErr). Stores the last path error.
+  bool CreateFolder();
+  // A file with type, creator and flags from `tc` ("????" when null). An
+  // existing file is replaced only with `replace`; a folder never is.
+  bool CreateFile(const CFileTypeCreator* tc, bool replace);
+  // The same, holding an empty resource map in its data fork (the flags of
+  // `tc` are not used).
+  bool CreateResourceFile(const CFileTypeCreator* tc, bool replace);
+  // Makes `aliasPath` an alias file of this item: a symbolic link leading to
+  // it by a relative path, with the alias flag and this item's file type
+  // ('APPL' becomes 'adrp') in its Finder information. An existing file or
+  // link at `aliasPath` is replaced, a folder never.
+  bool CreateAliasFile(const CPathName& aliasPath) const;
+  // The preferred and minimum sizes of the file's 'SIZE' resource -1.
+  bool SetSizeResource(u32 preferred, u32 minimum) const;
+
+  // True when the item is missing or deleted. A folder must be empty; with
+  // `unlinkFolder` a non-empty one is handed to unlink(2), which refuses it
+  // too. Stores the last path error.
+  bool Delete(bool unlinkFolder = false) const;
+  // Deletes the item; with `recursive` a folder with everything in it
+  // (locked items are unlocked, links deleted and never followed). False
+  // for a missing item.
+  bool DeleteRecursive(bool recursive) const;
+
+  // Renames the item in its folder. An item already of that name is
+  // replaced when it is a file, a link or an empty folder (it is restored
+  // when the rename then fails); a folder with contents is never replaced
+  // (fBsyErr). bdNamErr for a name that is not one item's name.
+  bool Rename(const char* newName, OSErr* error = nullptr);
+  // Moves the item into `destination` when that is an existing folder, or
+  // into the folder holding it when it is another existing item; a missing
+  // destination fails (errFSNotAFolder), as does one on another volume
+  // (diffVolErr).
+  bool MoveTo(const CPathName& destination, OSErr* error = nullptr);
+
+  // A free name next to `model`: "name__.ext", then "name__0.ext" up to
+  // "name__999.ext"; false when all are taken.
+  bool MakeUniqueName(const CPathName& model);
+  // Renames `source` to its name followed by "~" and names that backup. An
+  // existing backup fails, or with `replace` is deleted first (a folder only
+  // when empty).
+  bool RenameToBackup(const CPathName& source, bool replace);
+
+  // Copies the item (a file with its forks, or a folder with its tree, with
+  // Finder information, dates, owner and permissions) into the folder
+  // `destinationFolder`, under `newName` when one is given. See
+  // copy_engine.h for what replacing and failures do. The copy's path goes
+  // to `copyOut` when given.
+  bool CopyTo(const CPathName& destinationFolder, const char* newName, bool replace,
+              CPathName* copyOut, OSErr* error = nullptr) const;
+
+  // Programs (through plat::Launch, never a shell). The item opened with the
+  // user's preferred application.
+  bool OpenInFinder() const;
+  // The item opened with an application item (an executable file, or a
+  // bundle "Name.app" running "Contents/MacOS/Name").
+  bool OpenWithApplication(const CPathName& application) const;
+  // Starts this application item; its process goes to `process` (zero when
+  // none was started).
+  bool LaunchApplication(ProcessSerialNumber* process) const;
+  // LaunchApplication, or when that fails the item opened as a document.
+  bool LaunchOrOpen(ProcessSerialNumber* process) const;
+  // Asks the process to quit when it was started from this application item.
+  bool QuitApplicationProcess(const ProcessSerialNumber* process) const;
+  // Opens the file's data fork to read; its reference number goes to `refNum`.
+  bool OpenDataForkForReading(s16* refNum) const;
 
  private:
   static bool Report(OSErr result, OSErr* error) {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/file_refs.h"
+#include "platform/forks.h"
 
 namespace plat {
 
@@ -35,9 +36,11 @@ void FinderInfoBytes::SetLong(size_t offset, UInt32 value) {
 
 namespace {
 
-OSErr ItemResult(const std::string& hostPath) {
+OSErr ItemResult(const std::string& hostPath, bool* isLink = nullptr) {
   struct stat info;
-  return lstat(hostPath.c_str(), &info) == 0 ? OSErr(noErr) : ErrnoToOSErr(errno);
+  if (lstat(hostPath.c_str(), &info) != 0) return ErrnoToOSErr(errno);
+  if (isLink) *isLink = S_ISLNK(info.st_mode);
+  return noErr;
 }
 
 // Reads an attribute of any length; false when it is absent or unreadable.
@@ -60,8 +63,13 @@ bool ReadAttribute(const std::string& hostPath, const char* name, std::vector<UI
 }  // namespace
 
 OSErr ReadFinderInfo(const std::string& hostPath, FinderInfoBytes* out) {
-  if (OSErr result = ItemResult(hostPath); result != noErr) return result;
+  bool isLink = false;
+  if (OSErr result = ItemResult(hostPath, &isLink); result != noErr) return result;
   *out = FinderInfoBytes();
+  if (isLink) {
+    if (!ReadSidecarFinderInfo(hostPath, out->bytes)) *out = FinderInfoBytes();
+    return noErr;
+  }
   std::vector<UInt8> value;
   if (ReadAttribute(hostPath, kFinderInfoAttribute, &value))
     std::memcpy(out->bytes, value.data(), std::min(value.size(), kFinderInfoSize));
@@ -69,7 +77,9 @@ OSErr ReadFinderInfo(const std::string& hostPath, FinderInfoBytes* out) {
 }
 
 OSErr WriteFinderInfo(const std::string& hostPath, const FinderInfoBytes& info) {
-  if (OSErr result = ItemResult(hostPath); result != noErr) return result;
+  bool isLink = false;
+  if (OSErr result = ItemResult(hostPath, &isLink); result != noErr) return result;
+  if (isLink) return WriteSidecarFinderInfo(hostPath, info.bytes);
   if (lsetxattr(hostPath.c_str(), kFinderInfoAttribute, info.bytes, kFinderInfoSize, 0) != 0)
     return ErrnoToOSErr(errno);
   return noErr;

@@ -8,8 +8,10 @@
 //            location v,h(2+2) reserved(2), then 16 bytes.
 // A missing attribute, or a file system without extended attributes, reads
 // as zeros; writing on such a file system fails and leaves the item as it was.
-// The attributes of a symbolic link are those of the link itself (Linux
-// keeps no user attributes on links, so writing them there fails).
+// Linux keeps no user attributes on symbolic links: the Finder information
+// of a link (an alias file) lives in the link's own AppleDouble sidecar
+// "._name" instead (see forks.h), never on its target. A link cannot be
+// locked.
 //
 // The lock flag is the layer's own, kept in the attribute
 // "user.com.glimmerbox.Locked" beside the Finder information (mode bits

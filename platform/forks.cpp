@@ -23,6 +23,7 @@ namespace {
 constexpr UInt32 kAppleDoubleMagic = 0x00051607;
 constexpr UInt32 kAppleDoubleVersion = 0x00020000;
 constexpr UInt32 kResourceForkEntry = 2;
+constexpr UInt32 kFinderInfoEntry = 9;
 constexpr UInt64 kHeaderSize = 26;
 constexpr UInt64 kEntrySize = 12;
 constexpr UInt16 kMaxEntries = 64;
@@ -123,24 +124,36 @@ bool ParseSidecar(int fd, std::vector<Entry>* entries) {
   return true;
 }
 
-// Rewrites a sidecar so that its resource fork is the last entry and may
-// grow; the other entries keep their bytes.
-bool RewriteWithResourceLast(int fd, std::vector<Entry>* entries) {
+// Rewrites a sidecar so that its resource fork (when it has one) is the last
+// entry and may grow; the other entries keep their bytes. An entry `add`
+// that is missing is added with `addLength` zero bytes.
+bool RewriteSidecar(int fd, std::vector<Entry>* entries, UInt32 add, UInt32 addLength) {
   std::vector<Entry> others;
   std::vector<std::vector<UInt8>> data;
   std::vector<UInt8> resource;
+  bool hasResource = false, hasAdded = false;
   for (const Entry& entry : *entries) {
     std::vector<UInt8> bytes(entry.length);
     if (entry.length > 0 && !ReadAll(fd, bytes.data(), entry.length, entry.offset)) return false;
+    if (entry.id == add && bytes.size() < addLength) bytes.resize(addLength, 0);
+    hasAdded |= entry.id == add;
     if (entry.id == kResourceForkEntry) {
+      hasResource = true;
       resource = std::move(bytes);
     } else {
       others.push_back(entry);
       data.push_back(std::move(bytes));
     }
   }
+  if (!hasAdded && add == kResourceForkEntry) {
+    hasResource = true;
+  } else if (!hasAdded) {
+    others.push_back(Entry{add, 0, addLength});
+    data.emplace_back(addLength, 0);
+  }
   std::vector<Entry> layout = others;
-  layout.push_back(Entry{kResourceForkEntry, 0, UInt32(resource.size())});
+  if (hasResource) layout.push_back(Entry{kResourceForkEntry, 0, UInt32(resource.size())});
+  if (layout.size() > kMaxEntries) return false;
   UInt64 offset = kHeaderSize + layout.size() * kEntrySize;
   std::vector<UInt8> file(offset, 0);
   PutBigLong(&file[0], kAppleDoubleMagic);
@@ -172,20 +185,22 @@ bool PrepareForWriting(int fd, std::vector<Entry>* entries, size_t* index) {
     for (const Entry& entry : *entries)
       if (&entry != &*found && entry.offset >= found->offset) last = false;
   }
-  if (!last && !RewriteWithResourceLast(fd, entries)) return false;
+  if (!last && !RewriteSidecar(fd, entries, kResourceForkEntry, 0)) return false;
   found = std::find_if(entries->begin(), entries->end(), isResource);
   *index = size_t(found - entries->begin());
   return true;
 }
 
-bool WriteNewSidecar(int fd) {
-  UInt8 file[kHeaderSize + kEntrySize] = {};
-  PutBigLong(file, kAppleDoubleMagic);
-  PutBigLong(file + 4, kAppleDoubleVersion);
+// A sidecar holding one empty entry of `length` bytes.
+bool WriteNewSidecar(int fd, UInt32 id, UInt32 length) {
+  std::vector<UInt8> file(kHeaderSize + kEntrySize + length, 0);
+  PutBigLong(&file[0], kAppleDoubleMagic);
+  PutBigLong(&file[4], kAppleDoubleVersion);
   file[25] = 1;
-  PutBigLong(file + kHeaderSize, kResourceForkEntry);
-  PutBigLong(file + kHeaderSize + 4, UInt32(sizeof file));
-  return WriteAll(fd, file, sizeof file, 0);
+  PutBigLong(&file[kHeaderSize], id);
+  PutBigLong(&file[kHeaderSize + 4], UInt32(kHeaderSize + kEntrySize));
+  PutBigLong(&file[kHeaderSize + 8], length);
+  return WriteAll(fd, file.data(), file.size(), 0);
 }
 
 OSErr LastError() { return ErrnoToOSErr(errno); }
@@ -231,7 +246,7 @@ OSErr OpenResourceFork(const std::string& hostPath, OpenForkRecord* record) {
     close(fd);
     return ioErr;
   }
-  if (info.st_size == 0 && record->canWrite && !WriteNewSidecar(fd)) {
+  if (info.st_size == 0 && record->canWrite && !WriteNewSidecar(fd, kResourceForkEntry, 0)) {
     close(fd);
     return ioErr;
   }
@@ -442,6 +457,54 @@ UInt64 ResourceForkSize(const std::string& hostPath) {
   return size;
 }
 
+bool ReadSidecarFinderInfo(const std::string& hostPath, UInt8* bytes) {
+  std::string sidecar = SidecarPath(hostPath);
+  int fd = sidecar.empty() ? -1 : open(sidecar.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+  if (fd < 0) return false;
+  std::vector<Entry> entries;
+  bool found = false;
+  struct stat info;
+  if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && ParseSidecar(fd, &entries)) {
+    for (const Entry& entry : entries) {
+      if (entry.id != kFinderInfoEntry) continue;
+      UInt64 length = std::min<UInt64>(entry.length, kFinderInfoSize);
+      std::fill(bytes, bytes + kFinderInfoSize, 0);
+      found = ReadAll(fd, bytes, length, entry.offset);
+      break;
+    }
+  }
+  close(fd);
+  return found;
+}
+
+OSErr WriteSidecarFinderInfo(const std::string& hostPath, const UInt8* bytes) {
+  std::string sidecar = SidecarPath(hostPath);
+  if (sidecar.empty()) return paramErr;
+  bool empty = std::all_of(bytes, bytes + kFinderInfoSize, [](UInt8 b) { return b == 0; });
+  struct stat existing;
+  if (empty && lstat(sidecar.c_str(), &existing) != 0 && errno == ENOENT) return noErr;
+  int fd = open(sidecar.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0644);
+  if (fd < 0) return LastError();
+  OSErr result = ioErr;
+  std::vector<Entry> entries;
+  struct stat info;
+  if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) {
+    bool ready = info.st_size == 0 ? WriteNewSidecar(fd, kFinderInfoEntry, kFinderInfoSize) &&
+                                         ParseSidecar(fd, &entries)
+                                   : ParseSidecar(fd, &entries);
+    auto isFinderInfo = [](const Entry& entry) {
+      return entry.id == kFinderInfoEntry && entry.length >= kFinderInfoSize;
+    };
+    if (ready && std::none_of(entries.begin(), entries.end(), isFinderInfo))
+      ready = RewriteSidecar(fd, &entries, kFinderInfoEntry, kFinderInfoSize);
+    auto found = std::find_if(entries.begin(), entries.end(), isFinderInfo);
+    if (ready && found != entries.end() && WriteAll(fd, bytes, kFinderInfoSize, found->offset))
+      result = noErr;
+  }
+  if (close(fd) != 0 && result == noErr) result = ioErr;
+  return result;
+}
+
 OSErr DeleteItem(const std::string& hostPath) {
   struct stat info;
   if (lstat(hostPath.c_str(), &info) != 0) return LastError();
@@ -549,24 +612,21 @@ OSErr CopySidecar(const std::string& from, const std::string& to) {
   return result;
 }
 
-OSErr DeleteTree(const std::string& hostPath) {
-  struct stat info;
-  if (lstat(hostPath.c_str(), &info) != 0) return LastError();
-  if (!S_ISDIR(info.st_mode)) {
-    if (OSErr result = SetLocked(hostPath, false); result != noErr && IsLocked(hostPath))
-      return result;
-    return DeleteItem(hostPath);
-  }
-  // Depth first without recursion: a folder is deleted once its listing is
-  // used up. Links are deleted as links, never entered.
+namespace {
+
+// Deletes everything inside a folder and, with `removeFolder`, the folder.
+// Depth first without recursion: a folder is deleted once its listing is
+// used up. Links are deleted as links, never entered; locked items are
+// unlocked on the way.
+OSErr DeleteBelow(const std::string& hostFolder, bool removeFolder) {
   struct Level {
     std::string path;
     std::vector<std::string> names;
     size_t next = 0;
   };
   std::vector<Level> levels;
-  auto enter = [&levels](const std::string& folder) -> OSErr {
-    if (IsLocked(folder)) {
+  auto enter = [&levels](const std::string& folder, bool unlock) -> OSErr {
+    if (unlock && IsLocked(folder)) {
       if (OSErr result = SetLocked(folder, false); result != noErr) return result;
     }
     DIR* listing = opendir(folder.c_str());
@@ -581,13 +641,14 @@ OSErr DeleteTree(const std::string& hostPath) {
     levels.push_back(std::move(level));
     return noErr;
   };
-  if (OSErr result = enter(hostPath); result != noErr) return result;
+  // A folder that is kept keeps its lock; its items can be deleted anyway.
+  if (OSErr result = enter(hostFolder, removeFolder); result != noErr) return result;
   while (!levels.empty()) {
     Level& level = levels.back();
     if (level.next == level.names.size()) {
       std::string folder = level.path;
       levels.pop_back();
-      if (rmdir(folder.c_str()) != 0) return LastError();
+      if ((removeFolder || !levels.empty()) && rmdir(folder.c_str()) != 0) return LastError();
       continue;
     }
     std::string item = JoinHostPath(level.path, level.names[level.next++]);
@@ -597,7 +658,7 @@ OSErr DeleteTree(const std::string& hostPath) {
       return LastError();
     }
     if (S_ISDIR(child.st_mode)) {
-      if (OSErr result = enter(item); result != noErr) return result;
+      if (OSErr result = enter(item, true); result != noErr) return result;
       continue;
     }
     if (IsLocked(item)) {
@@ -606,6 +667,26 @@ OSErr DeleteTree(const std::string& hostPath) {
     if (OSErr result = DeleteItem(item); result != noErr) return result;
   }
   return noErr;
+}
+
+}  // namespace
+
+OSErr DeleteTree(const std::string& hostPath) {
+  struct stat info;
+  if (lstat(hostPath.c_str(), &info) != 0) return LastError();
+  if (!S_ISDIR(info.st_mode)) {
+    if (OSErr result = SetLocked(hostPath, false); result != noErr && IsLocked(hostPath))
+      return result;
+    return DeleteItem(hostPath);
+  }
+  return DeleteBelow(hostPath, true);
+}
+
+OSErr DeleteFolderContents(const std::string& hostFolder) {
+  struct stat info;
+  if (lstat(hostFolder.c_str(), &info) != 0) return LastError();
+  if (!S_ISDIR(info.st_mode)) return dirNFErr;
+  return DeleteBelow(hostFolder, false);
 }
 
 }  // namespace plat

@@ -55,6 +55,15 @@ bool IsResourceForkOpen(dev_t device, ino_t inode);
 // Size of a file's resource fork (0 without a sidecar or for a folder).
 UInt64 ResourceForkSize(const std::string& hostPath);
 
+// Finder information kept in an item's sidecar, in its AppleDouble
+// Finder-info entry (32 bytes): the place for items that cannot carry
+// extended attributes, i.e. symbolic links. Reading gives false when the
+// sidecar or the entry is missing or the sidecar is corrupt. Writing keeps
+// the sidecar's other entries; writing zeros where there is no sidecar
+// makes none.
+bool ReadSidecarFinderInfo(const std::string& hostPath, UInt8* bytes);
+OSErr WriteSidecarFinderInfo(const std::string& hostPath, const UInt8* bytes);
+
 // Item operations that carry the sidecar along.
 // Deletes a file or an empty folder (fBsyErr when the folder is not empty).
 OSErr DeleteItem(const std::string& hostPath);
@@ -69,6 +78,9 @@ OSErr MoveItemToFolder(const std::string& hostPath, const std::string& hostFolde
 // items on the way; links are deleted, never followed. Stops at the first
 // failure, leaving what it has not reached.
 OSErr DeleteTree(const std::string& hostPath);
+// Empties a folder the way DeleteTree does, keeping the folder itself;
+// dirNFErr when the item is not a folder.
+OSErr DeleteFolderContents(const std::string& hostFolder);
 // Gives `to` the resource fork of `from`: copies the sidecar, or removes a
 // stale sidecar of `to` when `from` has none.
 OSErr CopySidecar(const std::string& from, const std::string& to);

@@ -88,6 +88,7 @@ enum : OSErr {
   mapReadErr = -199,
   notAFileErr = -1302,
   diffVolErr = -1303,
+  copyLoopErr = -1234,  // a folder copied into itself or into a folder inside it
   errFSBadFSRef = -1401,
   errFSBadForkName = -1402,
   errFSBadBuffer = -1403,

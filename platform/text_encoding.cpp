@@ -224,4 +224,24 @@ bool Utf8ToMacRoman(const std::string& utf8, std::string& out) {
   return EncodeText(units, kCFStringEncodingMacRoman, out);
 }
 
+std::string Utf8ToMacRomanLossy(const std::string& utf8) {
+  std::u16string units;
+  if (!DecodeText(reinterpret_cast<const u8*>(utf8.data()), utf8.size(), kCFStringEncodingUTF8, units))
+    return utf8;
+  std::string out;
+  out.reserve(units.size());
+  for (size_t i = 0; i < units.size(); ++i) {
+    u32 c = units[i];
+    if (c >= 0xD800 && c < 0xDC00 && i + 1 < units.size() && units[i + 1] >= 0xDC00 &&
+        units[i + 1] < 0xE000) {
+      c = 0x10000 + ((c - 0xD800) << 10) + (units[i + 1] - 0xDC00);
+      ++i;
+    }
+    u8 byte = '?';
+    if (!UnicodeToMacRoman(c, &byte)) byte = '?';
+    out += char(byte);
+  }
+  return out;
+}
+
 }  // namespace plat

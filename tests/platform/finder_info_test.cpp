@@ -55,16 +55,18 @@ TEST(FinderInfo, FailuresAreReportedAndLeaveItemsUsable) {
   EXPECT_EQ(plat::ReadFinderInfo(folder + "missing", &info), fnfErr);
   EXPECT_EQ(plat::WriteFinderInfo(folder + "missing", info), fnfErr);
 
-  // Linux keeps no user attributes on symbolic links: writing fails and the
-  // link's target is left alone.
+  // Linux keeps no user attributes on symbolic links: a link's information
+  // goes to its own sidecar, and the link's target is left alone.
   std::string target = folder + "target";
   ASSERT_TRUE(gbtest::WriteFile(target, "x"));
   ASSERT_EQ(symlink("target", (folder + "link").c_str()), 0);
   info.SetFileType(FourCC("TEXT"));
-  EXPECT_NE(plat::WriteFinderInfo(folder + "link", info), noErr);
+  EXPECT_EQ(plat::WriteFinderInfo(folder + "link", info), noErr);
   plat::FinderInfoBytes targetInfo;
   ASSERT_EQ(plat::ReadFinderInfo(target, &targetInfo), noErr);
   EXPECT_EQ(targetInfo.FileType(), 0u);
+  EXPECT_FALSE(gbtest::FileExists(folder + "._target"));
+  EXPECT_NE(plat::SetLocked(folder + "link", true), noErr);
 
   // A file system without user attributes: reads give zeros, writes fail.
   const std::string procFile = "/proc/self/status";

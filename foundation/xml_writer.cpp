@@ -1,0 +1,140 @@
+#include "foundation/xml_writer.h"
+
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+#include "foundation/base64.h"
+#include "foundation/file_layer.h"
+#include "foundation/finder_info.h"
+
+CXmlWriteOptions::CXmlWriteOptions()
+    : type(FourCC("????")),
+      creator(FourCC("????")),
+      scale(1.0f),
+      relativePaths(0),
+      fullDeclaration(0),
+      writeHeader(1) {}
+
+CXmlWriter::CXmlWriter() = default;
+
+CXmlWriter::~CXmlWriter() { Close(); }
+
+bool CXmlWriter::Open(const CPathName& path, const CXmlWriteOptions& options, bool replace) {
+  Close();
+  path_ = path;
+  relativePaths_ = options.relativePaths;
+  fullDeclaration_ = options.fullDeclaration;
+  writeHeader_ = options.writeHeader;
+  CFileTypeCreator typeCreator;
+  typeCreator.type = options.type;
+  typeCreator.creator = options.creator;
+  if (!CreateFileWithTypeCreator(path, &typeCreator, replace)) return false;
+  stream_.clear();
+  if (!path.OpenFileStream(stream_, std::ios::out)) {
+    stream_.clear();
+    return false;
+  }
+  if (writeHeader_)
+    stream_ << (fullDeclaration_ ? "<?xml version=\"1.0\" ?>\n" : "<xml version=\"1.0\">\n");
+  return true;
+}
+
+bool CXmlWriter::Close() {
+  if (!stream_.is_open()) return true;
+  stream_ << (writeHeader_ && !fullDeclaration_ ? "\n</xml>\n" : "\n");
+  stream_.flush();
+  bool written = !stream_.fail();
+  stream_.close();
+  if (stream_.fail()) written = false;
+  // A closed writer's stream stays failed, so later writes write nothing.
+  stream_.setstate(std::ios::failbit);
+  return written;
+}
+
+void CXmlWriter::BeginElement(const char* name, bool empty) {
+  stream_ << "<" << (name ? name : "") << " ";
+  if (empty) stream_ << "/>\n";
+}
+
+void CXmlWriter::WriteText(const char* text) {
+  if (text) stream_ << text;
+}
+
+std::string CXmlWriter::Escape(const char* text) {
+  std::string out;
+  if (!text) return out;
+  for (const char* p = text; *p; ++p) {
+    unsigned char byte = static_cast<unsigned char>(*p);
+    switch (byte) {
+      case '"': out += "&quot;"; break;
+      case '\'': out += "&apos;"; break;
+      case '&': out += "&amp;"; break;
+      case '<': out += "&lt;"; break;
+      case '>': out += "&gt;"; break;
+      case '\n': out += "&#x0a;"; break;
+      case '\r': out += "&#x0d;"; break;
+      default:
+        if (byte >= 0x80) {
+          char reference[8];
+          std::snprintf(reference, sizeof reference, "&#x%02x;", byte);
+          out += reference;
+        } else {
+          out += char(byte);
+        }
+    }
+  }
+  return out;
+}
+
+void CXmlWriter::WriteEscaped(const char* text) { stream_ << Escape(text); }
+
+void CXmlWriter::WriteBool(bool value) { stream_ << (value ? "true" : "false"); }
+
+CXmlWriter& CXmlWriter::WriteUnsigned(unsigned long value) { return Put(value); }
+CXmlWriter& CXmlWriter::operator<<(unsigned long value) { return Put(value); }
+CXmlWriter& CXmlWriter::operator<<(unsigned int value) { return Put(value); }
+CXmlWriter& CXmlWriter::operator<<(unsigned short value) { return Put(static_cast<unsigned long>(value)); }
+CXmlWriter& CXmlWriter::operator<<(long value) { return Put(value); }
+CXmlWriter& CXmlWriter::operator<<(int value) { return Put(value); }
+CXmlWriter& CXmlWriter::operator<<(short value) { return Put(value); }
+CXmlWriter& CXmlWriter::operator<<(long long value) { return Put(value); }
+CXmlWriter& CXmlWriter::operator<<(float value) { return Put(static_cast<double>(value)); }
+CXmlWriter& CXmlWriter::operator<<(double value) { return Put(value); }
+CXmlWriter& CXmlWriter::operator<<(const void* pointer) { return Put(pointer); }
+CXmlWriter& CXmlWriter::operator<<(char value) { return Put(value); }
+CXmlWriter& CXmlWriter::operator<<(unsigned char value) { return Put(static_cast<char>(value)); }
+
+CXmlWriter& CXmlWriter::operator<<(const char* text) {
+  WriteText(text);
+  return *this;
+}
+
+void CXmlWriter::WritePath(const CPathName& path) {
+  std::string text = relativePaths_ ? MakeRelativePath(path_, path)
+                                    : path.GetAbsolutePath(GetOutputPathStyle());
+  WriteEscaped(text.c_str());
+}
+
+CXmlWriter& CXmlWriter::AppendPath(const CPathName& path) {
+  WritePath(path);
+  return *this;
+}
+
+size_t CXmlWriter::WriteBase64(const void* data, size_t n) {
+  std::vector<u8> encoded;
+  if (!EncodeBase64(encoded, data, n)) return 0;
+  for (u8 c : encoded) stream_.put(char(c));
+  return encoded.size();
+}
+
+size_t CXmlWriter::WriteBase64(const char* text) {
+  return text ? WriteBase64(text, std::strlen(text)) : 0;
+}
+
+size_t DecodeBase64Into(const char* text, size_t n, void* out, size_t capacity) {
+  std::vector<u8> decoded;
+  if (!DecodeBase64(decoded, text, n) || decoded.size() > capacity) return 0;
+  if (!decoded.empty()) std::memcpy(out, decoded.data(), decoded.size());
+  return decoded.size();
+}

@@ -1,0 +1,120 @@
+#include "platform/file_ops.h"
+
+#include <dirent.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <vector>
+
+#include "platform/file_refs.h"
+#include "platform/forks.h"
+#include "platform/host_paths.h"
+
+namespace plat {
+namespace {
+
+std::vector<std::string> Components(const std::string& path) {
+  std::vector<std::string> parts;
+  size_t start = 0;
+  while (start < path.size()) {
+    size_t end = path.find('/', start);
+    if (end == std::string::npos) end = path.size();
+    if (end > start) parts.push_back(path.substr(start, end - start));
+    start = end + 1;
+  }
+  return parts;
+}
+
+}  // namespace
+
+ItemKind GetItemKind(const std::string& hostPath) {
+  struct stat info;
+  if (lstat(hostPath.c_str(), &info) != 0) return ItemKind::missing;
+  if (S_ISREG(info.st_mode)) return ItemKind::file;
+  if (S_ISDIR(info.st_mode)) return ItemKind::folder;
+  if (S_ISLNK(info.st_mode)) return ItemKind::link;
+  return ItemKind::special;
+}
+
+bool IsEmptyFolder(const std::string& hostPath) {
+  if (GetItemKind(hostPath) != ItemKind::folder) return false;
+  DIR* folder = opendir(hostPath.c_str());
+  if (!folder) return false;
+  bool empty = true;
+  while (const dirent* entry = readdir(folder)) {
+    std::string name = entry->d_name;
+    if (name != "." && name != "..") {
+      empty = false;
+      break;
+    }
+  }
+  closedir(folder);
+  return empty;
+}
+
+std::string RelativeHostPath(const std::string& fromFolder, const std::string& to) {
+  std::vector<std::string> from = Components(fromFolder), target = Components(to);
+  size_t common = 0;
+  while (common < from.size() && common < target.size() && from[common] == target[common]) ++common;
+  std::string relative;
+  for (size_t i = common; i < from.size(); ++i) relative += "../";
+  for (size_t i = common; i < target.size(); ++i) relative += target[i] + "/";
+  if (relative.empty()) return ".";
+  relative.pop_back();
+  return relative;
+}
+
+OSErr CreateRelativeLink(const std::string& linkPath, const std::string& target) {
+  std::string text = RelativeHostPath(HostParentFolder(linkPath), target);
+  if (symlink(text.c_str(), linkPath.c_str()) != 0) return ErrnoToOSErr(errno);
+  return noErr;
+}
+
+OSErr CopyLinkItem(const std::string& from, const std::string& to) {
+  struct stat info;
+  if (lstat(from.c_str(), &info) != 0) return ErrnoToOSErr(errno);
+  if (!S_ISLNK(info.st_mode)) return paramErr;
+  std::vector<char> text(size_t(info.st_size > 0 ? info.st_size : 255) + 1);
+  for (;;) {
+    ssize_t length = readlink(from.c_str(), text.data(), text.size());
+    if (length < 0) return ErrnoToOSErr(errno);
+    if (size_t(length) < text.size()) {
+      text.resize(size_t(length));
+      break;
+    }
+    if (text.size() > 65536) return ioErr;  // a link text grows without end
+    text.resize(text.size() * 2);
+  }
+  std::string target(text.begin(), text.end());
+  if (symlink(target.c_str(), to.c_str()) != 0) return ErrnoToOSErr(errno);
+  return noErr;
+}
+
+OSErr SetOwnerAndMode(const std::string& hostPath, uid_t user, gid_t group, mode_t mode) {
+  struct stat info;
+  if (lstat(hostPath.c_str(), &info) != 0) return ErrnoToOSErr(errno);
+  mode &= 07777;
+  if ((info.st_uid != user || info.st_gid != group) && lchown(hostPath.c_str(), user, group) != 0) {
+    if (errno != EPERM) return ErrnoToOSErr(errno);
+    // Set-id bits on an item that keeps our own owner would hand our rights out.
+    mode &= ~mode_t(S_ISUID | S_ISGID);
+  }
+  if (S_ISLNK(info.st_mode)) return noErr;
+  if (chmod(hostPath.c_str(), mode) != 0) return ErrnoToOSErr(errno);
+  return noErr;
+}
+
+OSErr SetItemAside(const std::string& hostPath, std::string* asidePath) {
+  std::string folder = HostParentFolder(hostPath);
+  for (int n = -2; n < 1000; ++n) {
+    std::string name = n == -2 ? ".DeleteMe" : n == -1 ? ".DeleteMe__" : ".DeleteMe__" + std::to_string(n);
+    OSErr result = RenameItem(hostPath, name);
+    if (result == dupFNErr) continue;
+    if (result == noErr && asidePath) *asidePath = JoinHostPath(folder, name);
+    return result;
+  }
+  return dupFNErr;
+}
+
+}  // namespace plat

@@ -1,0 +1,45 @@
+// Item operations of the host layer that the file operations and the copy
+// engine build on: kinds of items, symbolic links, owners and modes, and
+// setting an item aside under a free name.
+//
+// Creating, deleting, renaming and moving with the sidecar carried along are
+// in forks.h; these add what those do not cover. Paths are host (UTF-8)
+// paths.
+#pragma once
+
+#include <sys/types.h>
+
+#include <string>
+
+#include "platform/mac_types.h"
+
+namespace plat {
+
+// What an item is, without following a link.
+enum class ItemKind { missing, file, folder, link, special };
+ItemKind GetItemKind(const std::string& hostPath);
+// True for a folder with nothing in it (not even a sidecar).
+bool IsEmptyFolder(const std::string& hostPath);
+
+// The relative path that leads from the folder `fromFolder` to `to`; both
+// are canonical absolute paths ("b", "../c/d", "." for the folder itself).
+std::string RelativeHostPath(const std::string& fromFolder, const std::string& to);
+// Makes a symbolic link at `linkPath` (which must not exist: dupFNErr) that
+// leads to `target` by a path relative to the link's folder. Both are
+// canonical absolute paths.
+OSErr CreateRelativeLink(const std::string& linkPath, const std::string& target);
+// Makes `to` a symbolic link holding the same text as the link `from`.
+OSErr CopyLinkItem(const std::string& from, const std::string& to);
+
+// Gives an item an owner, a group and a mode (the permission bits of
+// `mode`). An owner that this process may not give (EPERM) is passed over,
+// and the set-user and set-group bits are then dropped; a link keeps the
+// mode it has (Linux has none for links).
+OSErr SetOwnerAndMode(const std::string& hostPath, uid_t user, gid_t group, mode_t mode);
+
+// Renames an item, with its sidecar, to a free hidden name in its own folder
+// (".DeleteMe", ".DeleteMe__", ".DeleteMe__0" ...), so that it can be
+// restored or deleted later; the new path goes to `asidePath`.
+OSErr SetItemAside(const std::string& hostPath, std::string* asidePath);
+
+}  // namespace plat

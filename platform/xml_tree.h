@@ -1,0 +1,72 @@
+// A small XML tree parser of the host layer.
+//
+// It reads a whole document into a tree of elements, attributes, text and
+// CDATA sections. Comments, processing instructions, the declaration and a
+// DOCTYPE are skipped; text that is only white space is dropped. Entity and
+// character references are NOT resolved: text and attribute values are handed
+// on as they are written in the file, so that the reader above resolves them
+// exactly once. Line ends are normalised (CR LF and a lone CR become LF), as
+// XML itself does; nothing else is changed, and bytes are not re-encoded.
+//
+// The short root `<xml version="1.0">` that the system's own documents begin
+// with is an ordinary element here. Documents over a size, nesting depth or
+// node count limit are refused, so a hostile file cannot exhaust memory.
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace plat {
+
+enum class XmlNodeKind { kDocument, kElement, kText, kCData };
+
+struct XmlAttribute {
+  std::string name;
+  std::string value;  // as written between the quotes
+};
+
+struct XmlTreeNode {
+  XmlNodeKind kind = XmlNodeKind::kDocument;
+  std::string name;                     // element name ("" for other kinds)
+  std::string text;                     // content of a text or CDATA node
+  std::vector<XmlAttribute> attributes;  // in document order
+  std::vector<std::unique_ptr<XmlTreeNode>> children;
+
+  bool IsElement() const { return kind == XmlNodeKind::kElement; }
+  // The attribute of that name, or null.
+  const XmlAttribute* FindAttribute(std::string_view attributeName) const;
+};
+
+struct XmlParseLimits {
+  size_t maxBytes = size_t(64) << 20;
+  size_t maxDepth = 256;
+  size_t maxNodes = 250000;
+};
+
+struct XmlParseError {
+  int fileError = 0;    // errno of a file that could not be read, 0 otherwise
+  std::string message;  // what went wrong, with the line number for bad markup
+};
+
+// Parses a document held in memory. The result is the document node: its one
+// element child is the root element. Null on failure, with `error` filled
+// when given.
+std::unique_ptr<XmlTreeNode> ParseXmlTree(std::string_view data, XmlParseError* error = nullptr,
+                                          const XmlParseLimits& limits = XmlParseLimits());
+
+// Reads a regular file (host path) and parses it. A missing file, a folder, a
+// device or a file over the size limit is refused without reading it.
+std::unique_ptr<XmlTreeNode> ParseXmlFile(const std::string& hostPath,
+                                          XmlParseError* error = nullptr,
+                                          const XmlParseLimits& limits = XmlParseLimits());
+
+// Reads a whole regular file of at most `maxBytes` bytes. False with errno in
+// `*fileError` (EFBIG when too large, EISDIR or EINVAL for items that are not
+// regular files).
+bool ReadRegularFile(const std::string& hostPath, size_t maxBytes, std::string* out,
+                     int* fileError);
+
+}  // namespace plat

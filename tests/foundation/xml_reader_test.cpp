@@ -1,0 +1,297 @@
+#include "foundation/xml_reader.h"
+
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "foundation/xml_writer.h"
+#include "tests/support/test_support.h"
+
+namespace {
+
+std::string Folder() { return gbtest::MakeTempFolder("xml_reader"); }
+
+// A document loaded from the given text; its root element in `root`.
+class Loaded {
+ public:
+  explicit Loaded(const std::string& text, const std::string& name = "doc.xml") {
+    path_ = Folder() + name;
+    EXPECT_TRUE(gbtest::WriteFile(path_, text));
+    ok_ = document_.Open(CPathName(path_)) && document_.GetRootNode(root);
+  }
+  bool ok() const { return ok_; }
+  // The first child element of the root with that name.
+  CXmlNode Child(const char* name) const {
+    CXmlNodeList list;
+    root.GetChildren(list);
+    for (int i = 0; i < list.GetCount(); ++i) {
+      CXmlNode node;
+      list.GetAt(i, node);
+      if (node.GetNameString() == name) return node;
+    }
+    return CXmlNode();
+  }
+  CXmlNode Attribute(const CXmlNode& element, const char* name) const {
+    CXmlElementInfo info;
+    CXmlNode value;
+    if (element.GetElementInfo(info)) info.FindAttribute(name, value);
+    return value;
+  }
+  CXmlNode root;
+
+ private:
+  std::string path_;
+  CXmlDocument document_;
+  bool ok_ = false;
+};
+
+TEST(XmlReader, EveryByteSurvivesAWriteAndReadInAttributesAndText) {
+  std::string all;
+  for (int i = 1; i < 256; ++i) all += char(i);
+  std::string path = Folder() + "bytes.xml";
+  {
+    CXmlWriter writer;
+    ASSERT_TRUE(writer.Open(CPathName(path), CXmlWriteOptions(), true));
+    writer.WriteText("<e v=\"");
+    writer.WriteEscaped(all.c_str());
+    writer.WriteText("\">");
+    writer.WriteEscaped(all.c_str());
+    writer.WriteText("</e>");
+    ASSERT_TRUE(writer.Close());
+  }
+  CXmlDocument document;
+  ASSERT_TRUE(document.Open(CPathName(path)));
+  CXmlNode root, element, value;
+  ASSERT_TRUE(document.GetRootNode(root));
+  EXPECT_EQ(root.GetNameString(), "xml");
+  ASSERT_TRUE(root.GetFirstChild(element));
+  EXPECT_EQ(element.GetNameString(), "e");
+  EXPECT_EQ(element.GetTextString(), all);
+  CXmlElementInfo info;
+  ASSERT_TRUE(element.GetElementInfo(info));
+  ASSERT_TRUE(info.FindAttribute("v", value));
+  EXPECT_EQ(value.GetTextString(), all);
+}
+
+TEST(XmlReader, UnescapesOncePerPass) {
+  struct Case {
+    const char* text;
+    std::string unescaped;
+  } cases[] = {
+      {"&quot;&apos;&amp;&lt;&gt;", "\"'&<>"},
+      {"&amp;lt;", "&lt;"},
+      {"&#x41;&#xe9;&#xC4;", "A\xE9\xC4"},
+      {"&foo; & &am", "&foo; & &am"},
+      {"a&#x;b", "a"},
+      {"a&#x00;b", "a"},
+      {"&#x41zz;", "A"},
+      {"&#x2022;", "\xA5"},   // bullet: in Mac Roman
+      {"&#x20AC;", "\xDB"},   // euro sign
+      {"&#x4E00;", "?"},      // no Mac Roman form
+      {"&#x100;", "?"},       // never a 0 byte
+      {"&#xFFFFFFFFFFFF;", "?"},
+      {"&#x41", "&#x41"},     // no ';' at all
+      {"&#x000000000000000000000000000041;", "&#x000000000000000000000000000041;"},
+      {"&#x00000000000000000000000000041;", "A"},  // 29 characters before the ';'
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(UnescapeXmlEntities(std::string(c.text)), c.unescaped) << c.text;
+    CStringBuffer buffer(c.text);
+    UnescapeXmlEntities(buffer);
+    EXPECT_EQ(std::string(buffer.GetText()), c.unescaped) << c.text;
+  }
+}
+
+TEST(XmlReader, TextOfElementsAndAttributes) {
+  Loaded doc(
+      "<r>"
+      "<a v=\"a&#x0a;b\" w=\"x\ny\" t=\"&amp;lt;\"/>"
+      "<text>a&#x0a;b</text>"
+      "<mixed><c/>after &amp; <![CDATA[<raw&amp;>]]> end</mixed>"
+      "<empty/>"
+      "<utf8 v=\"caf\xC3\xA9 \xE2\x98\xBA\">\xC3\x84</utf8>"
+      "</r>");
+  ASSERT_TRUE(doc.ok());
+  CXmlNode a = doc.Child("a");
+  // A line feed written as a reference is kept; a literal one is dropped.
+  EXPECT_EQ(doc.Attribute(a, "v").GetTextString(), "a\nb");
+  EXPECT_EQ(doc.Attribute(a, "w").GetTextString(), "xy");
+  EXPECT_EQ(doc.Child("text").GetTextString(), "a\nb");
+  // Only text and CDATA count; CDATA is taken as it stands.
+  EXPECT_EQ(doc.Child("mixed").GetTextString(), "after & <raw&amp;> end");
+
+  CStringBuffer buffer("unchanged");
+  EXPECT_FALSE(doc.Child("empty").GetText(buffer, "default"));
+  EXPECT_STREQ(buffer.GetText(), "unchanged");
+  EXPECT_EQ(doc.Child("empty").GetTextString(), "");
+  CXmlNode none;
+  EXPECT_FALSE(none.GetText(buffer, "default"));
+  EXPECT_STREQ(buffer.GetText(), "default");
+
+  CXmlNode t = doc.Attribute(a, "t");
+  EXPECT_TRUE(t.GetText(buffer));
+  EXPECT_STREQ(buffer.GetText(), "&lt;");
+  EXPECT_TRUE(t.GetTextUnescapedTwice(buffer));
+  EXPECT_STREQ(buffer.GetText(), "<");
+
+  // A hand-written UTF-8 file reads as Mac Roman.
+  CXmlNode utf8 = doc.Child("utf8");
+  EXPECT_EQ(doc.Attribute(utf8, "v").GetTextString(), "caf\x8E ?");
+  EXPECT_EQ(utf8.GetTextString(), "\x80");
+}
+
+TEST(XmlReader, TypedGetters) {
+  Loaded doc("<r l=\"12abc\" h=\"0x1F\" o=\"010\" u=\"0xFFFFFFFF\" d=\"2.5e1\" t=\"TRUE\" one=\"1\" "
+             "neg=\"-3\"/>");
+  ASSERT_TRUE(doc.ok());
+  auto at = [&](const char* name) { return doc.Attribute(doc.root, name); };
+  EXPECT_EQ(at("l").GetLong(-1), 12);
+  EXPECT_EQ(at("h").GetInteger(-1), 31);
+  EXPECT_EQ(at("h").GetLong(-1), 0);
+  EXPECT_EQ(at("o").GetInteger(-1), 8);
+  EXPECT_EQ(at("o").GetLong(-1), 10);
+  EXPECT_EQ(at("u").GetUnsigned(1), 0xFFFFFFFFul);
+  EXPECT_EQ(at("neg").GetLong(0), -3);
+  EXPECT_DOUBLE_EQ(at("d").GetDouble(0), 25.0);
+  EXPECT_TRUE(at("t").GetBool());
+  EXPECT_FALSE(at("one").GetBool(true));
+  CXmlNode missing = at("missing");
+  EXPECT_TRUE(missing.IsEmpty());
+  EXPECT_EQ(missing.GetLong(-1), -1);
+  EXPECT_EQ(missing.GetInteger(-2), -2);
+  EXPECT_EQ(missing.GetUnsigned(3), 3u);
+  EXPECT_EQ(missing.GetDouble(4.5), 4.5);
+  EXPECT_TRUE(missing.GetBool(true));
+  EXPECT_FALSE(missing.GetBool());
+}
+
+TEST(XmlReader, PathsResolveAgainstTheDocument) {
+  std::string folder = Folder();
+  gbtest::MakeTempFolder("xml_reader/sub");
+  std::string up = gbtest::TestRoot();
+  Loaded doc("<r a=\"./m.swf\" b=\"../xml_reader/sub/c.swf\" c=\"sub\" d=\"" + up +
+             "abs.swf\" e=\"m.swf\"/>");
+  ASSERT_TRUE(doc.ok());
+  struct Case {
+    const char* attribute;
+    std::string path;
+  } cases[] = {
+      {"a", folder + "m.swf"},
+      {"b", folder + "sub/c.swf"},
+      {"c", folder + "sub/"},
+      {"d", up + "abs.swf"},
+      {"e", folder + "m.swf"},
+  };
+  for (const Case& c : cases) {
+    CPathName path;
+    ASSERT_TRUE(doc.Attribute(doc.root, c.attribute).GetPath(path)) << c.attribute;
+    EXPECT_EQ(path.GetString(), c.path) << c.attribute;
+  }
+  CPathName untouched("/keep");
+  EXPECT_FALSE(doc.Attribute(doc.root, "missing").GetPath(untouched));
+  EXPECT_EQ(untouched.GetString(), "/keep");
+}
+
+TEST(XmlReader, BinaryValues) {
+  Loaded doc("<r b=\"TWFu\" z=\"YQBi\" e=\"\"/>");
+  ASSERT_TRUE(doc.ok());
+  CXmlNode b = doc.Attribute(doc.root, "b");
+  char out[3] = {};
+  size_t length = 0;
+  EXPECT_TRUE(b.GetBinary(out, sizeof out, &length));
+  EXPECT_EQ(length, 3u);
+  EXPECT_EQ(std::string(out, 3), "Man");
+  char small[2] = {'x', 'x'};
+  EXPECT_FALSE(b.GetBinary(small, sizeof small, &length));
+  EXPECT_EQ(small[0], 'x');
+  std::string text;
+  EXPECT_TRUE(doc.Attribute(doc.root, "z").GetBinaryAsText(text, "d"));
+  EXPECT_EQ(text, "a");  // the 0 byte ends the text
+  CStringBuffer buffer;
+  EXPECT_FALSE(doc.Attribute(doc.root, "missing").GetBinaryAsText(buffer, "d"));
+  EXPECT_STREQ(buffer.GetText(), "d");
+  EXPECT_TRUE(doc.Attribute(doc.root, "e").GetBinaryAsText(buffer, "d"));
+  EXPECT_STREQ(buffer.GetText(), "");
+}
+
+TEST(XmlReader, HandlesAndLists) {
+  Loaded doc("<r k=\"v\">text<a/><b/></r>");
+  ASSERT_TRUE(doc.ok());
+  CXmlNodeList list;
+  ASSERT_TRUE(doc.root.GetChildren(list));
+  ASSERT_EQ(list.GetCount(), 3);
+  CXmlNode node;
+  ASSERT_TRUE(list.GetAt(1, node));
+  EXPECT_EQ(node.GetNameString(), "a");
+  // GetAt fills the node it is given, also one that is already filled.
+  ASSERT_TRUE(list.GetAt(2, node));
+  EXPECT_EQ(node.GetNameString(), "b");
+  EXPECT_FALSE(list.GetAt(3, node));
+  EXPECT_FALSE(list.GetAt(-1, node));
+  EXPECT_EQ(node.GetNameString(), "b");
+  // A text child is no element.
+  CXmlNode text;
+  ASSERT_TRUE(list.GetAt(0, text));
+  CStringBuffer name("x");
+  EXPECT_FALSE(text.GetName(name));
+  EXPECT_EQ(text.GetTextString(), "text");
+
+  // First-child lookups want an empty node.
+  CXmlNode filled = node;
+  EXPECT_FALSE(doc.root.GetFirstChild(filled));
+  EXPECT_EQ(filled.GetNameString(), "b");
+  // An empty handle gives an unchanged list, an attribute value has no name.
+  CXmlNode empty;
+  CXmlNodeList unchanged;
+  EXPECT_TRUE(empty.GetChildren(unchanged));
+  EXPECT_EQ(unchanged.GetCount(), 0);
+  EXPECT_TRUE(empty.GetChildren(list));
+  EXPECT_EQ(list.GetCount(), 3);
+  CXmlNode value = doc.Attribute(doc.root, "k");
+  EXPECT_FALSE(value.GetName(name));
+  CXmlElementInfo info;
+  EXPECT_FALSE(value.GetElementInfo(info));
+  EXPECT_FALSE(value.GetFirstChild(node));
+  EXPECT_TRUE(doc.root.GetElementInfo(info));
+  EXPECT_EQ(info.GetAttributeCount(), 1u);
+  EXPECT_FALSE(node.SetFromTree(nullptr, CPathName("/x")));
+  EXPECT_FALSE(node.SetFromAttributeValue(nullptr, CPathName("/x")));
+  EXPECT_FALSE(node.SetFromNode(empty));
+}
+
+TEST(XmlReader, BadDocumentsFailCleanly) {
+  std::string folder = Folder();
+  std::string good;
+  {
+    CXmlWriter writer;
+    ASSERT_TRUE(writer.Open(CPathName(folder + "good.xml"), CXmlWriteOptions(), true));
+    writer.WriteText("<list a=\"1\">\n<item name=\"x\"/>\n</list>");
+    ASSERT_TRUE(writer.Close());
+    good = gbtest::ReadTextFile(folder + "good.xml");
+  }
+  // Every truncation of a written document fails, up to the last line feed.
+  for (size_t length = 0; length + 1 < good.size(); ++length) {
+    ASSERT_TRUE(gbtest::WriteFile(folder + "cut.xml", good.substr(0, length)));
+    CXmlDocument document;
+    EXPECT_FALSE(document.Open(CPathName(folder + "cut.xml"))) << length;
+    CXmlNode root;
+    EXPECT_FALSE(document.GetRootNode(root));
+  }
+  std::string deep;
+  for (int i = 0; i < 5000; ++i) deep += "<d>";
+  for (int i = 0; i < 5000; ++i) deep += "</d>";
+  for (const std::string& text : {std::string("<a><b></a></b>"), std::string("not xml"), deep}) {
+    ASSERT_TRUE(gbtest::WriteFile(folder + "bad.xml", text));
+    CXmlDocument document;
+    EXPECT_FALSE(document.Open(CPathName(folder + "bad.xml")));
+    document.Release();
+  }
+  CXmlDocument document;
+  EXPECT_FALSE(document.Open(CPathName(folder + "missing.xml")));
+  EXPECT_FALSE(document.Open(CPathName(folder)));
+  EXPECT_FALSE(document.Open(CPathName("")));
+  // A document can be loaded again after a failure.
+  EXPECT_TRUE(document.Open(CPathName(folder + "good.xml")));
+}
+
+}  // namespace
