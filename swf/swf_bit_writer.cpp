@@ -1,5 +1,6 @@
 #include "swf/swf_bit_writer.h"
 
+#include "platform/memory_handles.h"
 #include "swf/swf_record.h"
 #include "swf/swf_unknown_tag.h"
 
@@ -75,6 +76,17 @@ void CSwfBitWriter::AppendString(const std::string& text) {
 void CSwfBitWriter::AppendTerminatedString(const std::string& text) {
   AppendString(text);
   m_bytes.push_back(0);
+}
+
+void CSwfBitWriter::AppendHandle(Handle handle) {
+  FlushBits();
+  if (!handle || !*handle) return;
+  const long size = GetHandleSize(handle);
+  if (size < 1) return;
+  HLock(handle);
+  const u8* bytes = reinterpret_cast<const u8*>(*handle);
+  m_bytes.insert(m_bytes.end(), bytes, bytes + size);
+  HUnlock(handle);
 }
 
 void CSwfBitWriter::AppendWriter(CSwfBitWriter& other) {

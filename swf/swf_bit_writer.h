@@ -45,6 +45,9 @@ class CSwfBitWriter {
   void AppendString(const std::string& text);
   // The string's bytes and a terminating zero byte.
   void AppendTerminatedString(const std::string& text);
+  // The bytes of a memory block; nothing for a null handle, a null block or
+  // an empty one.
+  void AppendHandle(Handle handle);
   // Byte-aligned concatenation: the other writer is flushed first.
   void AppendWriter(CSwfBitWriter& other);
   // Bit-exact concatenation of everything the other writer holds, its

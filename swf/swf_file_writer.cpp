@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "foundation/file_layer.h"
 #include "foundation/finder_info.h"
 #include "platform/memory_handles.h"
 #include "swf/swf_bit_writer.h"
@@ -60,10 +59,9 @@ bool CSwfFileWriter::Open(const CPathName& path, bool replace) {
   m_labels.clear();
   m_depthRecords.clear();
   m_framesWritten = 0;
-  if (path.IsFolder()) return false;
   const CFileTypeCreator typeCreator(kSwfFileCreator, kSwfFileType);
-  if (!CreateFileWithTypeCreator(path, &typeCreator, replace)) return false;
-  if (!path.OpenFileStream(m_stream, std::ios::out | std::ios::binary)) return false;
+  if (!m_path.CreateFile(&typeCreator, replace)) return false;
+  if (!m_path.OpenFileStream(m_stream, std::ios::out | std::ios::binary)) return false;
 
   u32 width = m_stage.GetWidth();
   u32 height = m_stage.GetHeight();

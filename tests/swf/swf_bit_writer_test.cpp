@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/memory_handles.h"
 #include "swf/swf_unknown_tag.h"
 #include "tests/swf/swf_test_movies.h"
 
@@ -139,6 +140,17 @@ TEST(SwfBitWriter, WritesRecordsAndPatchesOnlyWrittenBytes) {
   EXPECT_EQ(writer.GetBytes(), Bytes({0x43, 0x0D, 0x0C, 0x0B, 0x0A}));
   EXPECT_FALSE(writer.PatchU32(2, 0));
   EXPECT_FALSE(writer.PatchU32(0xFFFFFFFE, 0));
+
+  const u8 block[] = {7, 8, 9};
+  Handle handle = plat::NewHandleFromBytes(block, 3);
+  Handle empty = NewHandle(0);
+  writer.WriteBits(1, 1);
+  writer.AppendHandle(handle);
+  writer.AppendHandle(empty);
+  writer.AppendHandle(nullptr);
+  EXPECT_EQ(writer.GetBytes(), Bytes({0x43, 0x0D, 0x0C, 0x0B, 0x0A, 0x80, 7, 8, 9}));
+  DisposeHandle(handle);
+  DisposeHandle(empty);
 
   writer.Reserve(1000);
   EXPECT_GE(writer.GetCapacity(), 1000u);
