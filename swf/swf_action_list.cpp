@@ -167,6 +167,8 @@ std::vector<u64> CSwfDoAction::ActionStarts() const {
 }
 
 void CSwfDoAction::SyncBranchOffsets() {
+  if (std::none_of(m_actions.begin(), m_actions.end(), [](CSwfAction* a) { return AsBranch(a); }))
+    return;
   const std::vector<u64> starts = ActionStarts();
   for (CSwfAction* action : m_actions) {
     if (CSwfActionJump* branch = AsBranch(action)) branch->SyncOffset(starts);

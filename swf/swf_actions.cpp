@@ -405,6 +405,7 @@ bool CSwfActionPush::SetPathPrefix(const wchar_t* prefix) {
 }
 
 u32 CSwfActionPush::GetPrefixBytes() const {
+  if (m_pathPrefix.empty()) return 0;
   u32 bytes = 0;
   for (const CSwfPushValue& value : m_values) {
     if (value.type == CSwfPushValue::kString && IsRelocated(value.text, m_pathPrefix))
