@@ -266,6 +266,7 @@ u32 CSwfPlaceObject2::Read(CSwfReader& reader) {
   m_hasClipDepth = (flags >> 6) & 1;
   m_clipDepth = m_hasClipDepth ? reader.ReadU16() : 0;
   m_hasClipActions = (flags >> 7) & 1;
+  m_allEventFlags = 0;
   if (m_hasClipActions) ReadClipActions(reader);
   reader.AlignByte();
   return reader.GetPosition() - start;

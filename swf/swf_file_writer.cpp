@@ -122,8 +122,8 @@ u32 CSwfFileWriter::WriteTag(CSwfTag* tag, bool keepTag) {
   if (code == kSwfShowFrameCode) {
     Emit(m_framesWritten);
     ++m_framesWritten;
-  } else if (code == kSwfFrameLabelCode) {
-    const std::string& label = static_cast<CSwfFrameLabel*>(tag)->GetLabel();
+  } else if (const auto* frameLabel = dynamic_cast<const CSwfFrameLabel*>(tag)) {
+    const std::string& label = frameLabel->GetLabel();
     if (std::find(m_labels.begin(), m_labels.end(), label) != m_labels.end()) return drop();
     m_labels.push_back(label);
   } else if (m_stripSound && IsSoundTag(code)) {
@@ -136,23 +136,21 @@ u32 CSwfFileWriter::WriteTag(CSwfTag* tag, bool keepTag) {
   const std::vector<u8>& bytes = scratch.GetBytes();
   m_stream.seekp(0, std::ios::end);
   const u32 position = u32(m_stream.tellp());
-  if (!bytes.empty()) RecordDepths(*tag, position, (bytes[0] & 63) == 63 ? 6 : 2);
+  if (!bytes.empty() && (m_recordDepths || m_recordClipDepths))
+    RecordDepths(*tag, position, (bytes[0] & 63) == 63 ? 6 : 2);
   const bool written = Append(bytes.data(), bytes.size());
   if (!keepTag) delete tag;
   return written ? u32(bytes.size()) : 0;
 }
 
-void CSwfFileWriter::RecordDepths(const CSwfTag& tag, u32 tagPosition, u32 headerLength) {
-  const u16 code = tag.GetCode();
-  if (code == kSwfPlaceObject2Code) {
-    auto& place = const_cast<CSwfPlaceObject2&>(static_cast<const CSwfPlaceObject2&>(tag));
-    const u32 body = tagPosition + headerLength;
-    if (m_recordDepths) m_depthRecords.emplace_back(body + 1, place.GetDepth());
-    if (m_recordClipDepths && place.HasClipDepth())
-      m_depthRecords.emplace_back(body + place.GetClipDepthOffset(), place.GetClipDepth());
-  } else if (code == kSwfRemoveObject2Code && m_recordDepths) {
-    m_depthRecords.emplace_back(tagPosition + headerLength,
-                                static_cast<const CSwfRemoveObject2&>(tag).GetDepth());
+void CSwfFileWriter::RecordDepths(CSwfTag& tag, u32 tagPosition, u32 headerLength) {
+  const u32 body = tagPosition + headerLength;
+  if (auto* place = dynamic_cast<CSwfPlaceObject2*>(&tag)) {
+    if (m_recordDepths) m_depthRecords.emplace_back(body + 1, place->GetDepth());
+    if (m_recordClipDepths && place->HasClipDepth())
+      m_depthRecords.emplace_back(body + place->GetClipDepthOffset(), place->GetClipDepth());
+  } else if (auto* removal = dynamic_cast<CSwfRemoveObject2*>(&tag)) {
+    if (m_recordDepths) m_depthRecords.emplace_back(body, removal->GetDepth());
   }
 }
 

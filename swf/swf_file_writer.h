@@ -67,7 +67,7 @@ class CSwfFileWriter : public CSignal<u32> {
   bool Append(const u8* bytes, size_t count);
   bool PatchU16(u32 position, u16 value);
   bool PatchU32(u32 position, u32 value);
-  void RecordDepths(const CSwfTag& tag, u32 tagPosition, u32 headerLength);
+  void RecordDepths(CSwfTag& tag, u32 tagPosition, u32 headerLength);
 
   std::vector<std::string> m_labels;
   std::vector<std::pair<u32, u16>> m_depthRecords;  // file position, depth

@@ -265,6 +265,22 @@ TEST(SwfFileWriter, OptionsStripSoundAndRenumberDepths) {
   reader.DeleteTags(true);
 }
 
+TEST(SwfFileWriter, RawTagsUnderTheCodesOfClassesPassAsTheyAre) {
+  const std::string path = NewPath("rawcodes.swf");
+  CSwfFileWriter writer(false);
+  writer.SetRecordDepths(true);
+  writer.SetRecordClipDepths(true);
+  ASSERT_TRUE(writer.Open(CPathName(path), false));
+  CSwfUnknownTag label(43, 0), place(26, 0), removal(28, 0);
+  label.SetData(Bytes({'a', 0}).data(), 2);
+  place.SetData(Bytes({0x06, 1, 0, 5, 0, 0}).data(), 6);
+  removal.SetData(Bytes({1, 0}).data(), 2);
+  for (CSwfUnknownTag* tag : {&label, &label, &place, &removal}) EXPECT_GT(writer.WriteTag(tag, true), 0u);
+  writer.RenumberDepths(0);
+  writer.Close();
+  EXPECT_EQ(Codes(SplitTags(gbtest::ReadFile(path))), (std::vector<u16>{43, 43, 26, 28}));
+}
+
 TEST(SwfFileWriter, RawBytesFromWritersAndHandles) {
   const std::string path = NewPath("raw.swf");
   CSwfFileWriter writer(false);
