@@ -17,6 +17,12 @@ void CSwfAction::WriteHeader(CSwfBitWriter& writer, u32 payloadLength) const {
   writer.WriteU16(u16(payloadLength));
 }
 
+u32 CSwfAction::WriteBytePayload(CSwfBitWriter& writer, u8 value) const {
+  WriteHeader(writer, 1);
+  writer.WriteU8(value);
+  return 4;
+}
+
 CSwfGenericAction::CSwfGenericAction(u8 opcode, const std::vector<u8>& payload)
     : m_payload(opcode >= 0x80 ? payload : std::vector<u8>()),
       m_opcode(opcode),

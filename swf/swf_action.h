@@ -28,6 +28,8 @@ class CSwfAction : public CSwfRecord {
  protected:
   // The opcode and the u16 payload length.
   void WriteHeader(CSwfBitWriter& writer, u32 payloadLength) const;
+  // The whole action when its payload is one byte; returns 4.
+  u32 WriteBytePayload(CSwfBitWriter& writer, u8 value) const;
 };
 
 // Any opcode kept as its raw payload and written back byte for byte.

@@ -11,6 +11,14 @@ namespace {
 
 u32 ConsumedSince(const CSwfReader& reader, u32 start) { return reader.GetPosition() - start; }
 
+// The payload of an action that holds one byte, after its length word.
+u32 ReadBytePayload(CSwfReader& reader, u8& field) {
+  const u32 start = reader.GetPosition();
+  reader.ReadU16();
+  field = reader.ReadU8();
+  return ConsumedSince(reader, start);
+}
+
 std::string ReadString(CSwfReader& reader) {
   std::string text;
   reader.ReadString(text, 0);
@@ -69,18 +77,9 @@ u32 CSwfActionGetURL::Write(CSwfBitWriter& writer) {
   return GetEncodedSize();
 }
 
-u32 CSwfActionStoreRegister::Read(CSwfReader& reader) {
-  const u32 start = reader.GetPosition();
-  reader.ReadU16();
-  reg = reader.ReadU8();
-  return ConsumedSince(reader, start);
-}
+u32 CSwfActionStoreRegister::Read(CSwfReader& reader) { return ReadBytePayload(reader, reg); }
 
-u32 CSwfActionStoreRegister::Write(CSwfBitWriter& writer) {
-  WriteHeader(writer, 1);
-  writer.WriteU8(reg);
-  return GetEncodedSize();
-}
+u32 CSwfActionStoreRegister::Write(CSwfBitWriter& writer) { return WriteBytePayload(writer, reg); }
 
 u32 CSwfActionWaitForFrame::Read(CSwfReader& reader) {
   const u32 start = reader.GetPosition();
@@ -135,18 +134,9 @@ u32 CSwfActionGoToLabel::Write(CSwfBitWriter& writer) {
   return GetEncodedSize();
 }
 
-u32 CSwfActionWaitForFrame2::Read(CSwfReader& reader) {
-  const u32 start = reader.GetPosition();
-  reader.ReadU16();
-  skipCount = reader.ReadU8();
-  return ConsumedSince(reader, start);
-}
+u32 CSwfActionWaitForFrame2::Read(CSwfReader& reader) { return ReadBytePayload(reader, skipCount); }
 
-u32 CSwfActionWaitForFrame2::Write(CSwfBitWriter& writer) {
-  WriteHeader(writer, 1);
-  writer.WriteU8(skipCount);
-  return GetEncodedSize();
-}
+u32 CSwfActionWaitForFrame2::Write(CSwfBitWriter& writer) { return WriteBytePayload(writer, skipCount); }
 
 u32 CSwfActionWith::Read(CSwfReader& reader) {
   const u32 start = reader.GetPosition();
@@ -169,18 +159,9 @@ u32 CSwfActionWith::Write(CSwfBitWriter& writer) {
   return GetEncodedSize();
 }
 
-u32 CSwfActionGetURL2::Read(CSwfReader& reader) {
-  const u32 start = reader.GetPosition();
-  reader.ReadU16();
-  method = reader.ReadU8();
-  return ConsumedSince(reader, start);
-}
+u32 CSwfActionGetURL2::Read(CSwfReader& reader) { return ReadBytePayload(reader, method); }
 
-u32 CSwfActionGetURL2::Write(CSwfBitWriter& writer) {
-  WriteHeader(writer, 1);
-  writer.WriteU8(method);
-  return GetEncodedSize();
-}
+u32 CSwfActionGetURL2::Write(CSwfBitWriter& writer) { return WriteBytePayload(writer, method); }
 
 u32 CSwfActionGotoFrame2::Read(CSwfReader& reader) {
   const u32 start = reader.GetPosition();
