@@ -6,6 +6,8 @@
 #include <string>
 #include <cstring>
 
+#include "foundation/file_layer.h"
+#include "foundation/finder_info.h"
 #include "foundation/path_name.h"
 
 namespace {
@@ -195,4 +197,77 @@ bool CompressSwfStream(std::FILE* source, std::FILE* target) {
 bool DecompressSwfStream(std::FILE* source, std::FILE* target) {
   return source && target && ConvertSwf(FileSource(source), FileSink(target), 'C') &&
          std::fflush(target) == 0;
+}
+
+namespace {
+
+// Writes `target` (which must not exist) as the conversion of `source`; a
+// failure removes what it wrote.
+bool WriteConvertedFile(const CPathName& source, const CPathName& target, char from) {
+  const CFileTypeCreator movie(FourCC("SWF2"), FourCC("SWFL"));
+  CPathName created(target);
+  if (!created.CreateFile(&movie, false)) return false;
+  std::FILE* in = source.OpenStdioFile("rb");
+  std::FILE* out = OpenStdioFileAtPath(created, "wb");
+  bool converted = in && out && ConvertSwf(FileSource(in), FileSink(out), from);
+  if (in) std::fclose(in);
+  if (out && std::fclose(out) != 0) converted = false;
+  if (!converted) created.Delete();
+  return converted;
+}
+
+bool SameItem(const CPathName& a, const CPathName& b) {
+  FSRef first, second;
+  return a.GetFsRef(&first) && b.GetFsRef(&second) && plat::SameFsRef(first, second);
+}
+
+bool ConvertSwfFile(const CPathName& source, const CPathName& target, bool replace, char from) {
+  if (SignatureOf(source) != (from == 'F' ? "FWS" : "CWS")) return false;
+  if (!target.Exists()) return WriteConvertedFile(source, target, from);
+  // An existing file makes way only for a finished conversion.
+  if (!replace || target.IsFolder() || SameItem(source, target)) return false;
+  CPathName temporary(nullptr);
+  if (!temporary.MakeUniqueName(target) || !WriteConvertedFile(source, temporary, from))
+    return false;
+  if (temporary.Rename(target.GetLastComponent().c_str())) return true;
+  temporary.Delete();
+  return false;
+}
+
+bool ConvertSwfFileInPlace(const CPathName& path, bool keepBackup, char from) {
+  const std::string signature = SignatureOf(path);
+  if (signature == (from == 'F' ? "CWS" : "FWS")) return true;  // already in the form asked for
+  if (signature != (from == 'F' ? "FWS" : "CWS")) return false;
+  const std::string name = path.GetLastComponent();
+  CPathName converted(nullptr);
+  if (keepBackup) {
+    // The movie becomes its own backup; a failed conversion gives it its name back.
+    CPathName backup(nullptr);
+    if (!backup.RenameToBackup(path, true)) return false;
+    if (WriteConvertedFile(backup, path, from)) return true;
+    backup.Rename(name.c_str());
+    return false;
+  }
+  if (!converted.MakeUniqueName(path) || !WriteConvertedFile(path, converted, from)) return false;
+  if (converted.Rename(name.c_str())) return true;
+  converted.Delete();
+  return false;
+}
+
+}  // namespace
+
+bool CompressSwfFile(const CPathName& source, const CPathName& target, bool replace) {
+  return ConvertSwfFile(source, target, replace, 'F');
+}
+
+bool DecompressSwfFile(const CPathName& source, const CPathName& target, bool replace) {
+  return ConvertSwfFile(source, target, replace, 'C');
+}
+
+bool CompressSwfFileInPlace(const CPathName& path, bool keepBackup) {
+  return ConvertSwfFileInPlace(path, keepBackup, 'F');
+}
+
+bool DecompressSwfFileInPlace(const CPathName& path, bool keepBackup) {
+  return ConvertSwfFileInPlace(path, keepBackup, 'C');
 }

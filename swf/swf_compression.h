@@ -22,6 +22,22 @@ using SwfByteSink = std::function<bool(const u8* bytes, size_t count)>;
 bool IsSwfFile(const CPathName& path);
 bool IsCompressedSwfFile(const CPathName& path);
 
+// Writes the compressed form of a plain movie, or the plain form of a
+// compressed one, into a new file of type 'SWFL' and creator 'SWF2'. A
+// source in any other form is refused before anything is written. An
+// existing target is replaced only with `replace`, and then only once the
+// conversion has succeeded; a failed conversion leaves no file behind and
+// the target as it was.
+bool CompressSwfFile(const CPathName& source, const CPathName& target, bool replace);
+bool DecompressSwfFile(const CPathName& source, const CPathName& target, bool replace);
+
+// The same under the movie's own name. True when the movie was converted or
+// already had the form asked for; a failed conversion leaves the movie as it
+// was and removes its temporary file. With keepBackup the movie's former
+// form stays beside it as "<name>~" (an older backup is replaced).
+bool CompressSwfFileInPlace(const CPathName& path, bool keepBackup);
+bool DecompressSwfFileInPlace(const CPathName& path, bool keepBackup);
+
 // zlib at level 9, fed and drained in 64-byte chunks. True when the stream
 // was completed.
 bool DeflateSwfBody(const SwfByteSource& input, const SwfByteSink& output);

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <thread>
@@ -319,9 +320,12 @@ TEST(FileOperations, TreeDeletionOnReferences) {
   ASSERT_TRUE(gbtest::WriteFile(folder + "single", "s"));
   ASSERT_EQ(plat::SetLocked(folder + "single", true), noErr);
   ASSERT_EQ(plat::MakeFsRef(folder + "single", &file), noErr);
+  // The other file is made while the first still holds its inode, which the
+  // file system could otherwise hand straight to the newcomer.
+  ASSERT_TRUE(gbtest::WriteFile(folder + "other", "another"));
   EXPECT_EQ(DeleteObjectUnlocked(&file), noErr);
   EXPECT_FALSE(gbtest::FileExists(folder + "single"));
-  ASSERT_TRUE(gbtest::WriteFile(folder + "single", "another"));
+  ASSERT_EQ(std::rename((folder + "other").c_str(), (folder + "single").c_str()), 0);
   EXPECT_EQ(DeleteObjectUnlocked(&file), fnfErr);
   EXPECT_EQ(gbtest::ReadTextFile(folder + "single"), "another");
 }
