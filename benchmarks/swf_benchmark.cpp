@@ -4,7 +4,9 @@
 // The movie (about 32 MB) is made of the tags of the reference movies of
 // SWF version 8 or lower, repeated, when they are at hand (GLIMMERBOX_SHARED
 // or ../shared beside the source folder); otherwise of generated tags of
-// mixed sizes and contents.
+// mixed sizes and contents. A second movie (about 8 MB) holds only their
+// script and placement tags (or generated scripts), for the action parser
+// and writer.
 #include <benchmark/benchmark.h>
 #include <dirent.h>
 #include <zlib.h>
@@ -16,12 +18,16 @@
 #include <string>
 #include <vector>
 
+#include "swf/swf_action_list.h"
+#include "swf/swf_actions.h"
 #include "swf/swf_bit_writer.h"
 #include "swf/swf_compression.h"
+#include "swf/swf_file_writer.h"
 #include "swf/swf_header.h"
 #include "swf/swf_reader.h"
 #include "swf/swf_record.h"
 #include "swf/swf_unknown_tag.h"
+#include "foundation/file_layer.h"
 
 namespace {
 
@@ -32,8 +38,14 @@ std::vector<u8> ReadWholeFile(const std::string& path) {
   return std::vector<u8>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-// The tags (headers and bodies, End tags left out) of the reference movies.
-std::vector<u8> ReferenceTags() {
+bool AnyTag(u16 code) { return code != 0; }
+
+// The tags that carry scripts and placements: DoAction, DoInitAction and
+// PlaceObject2 (with its clip actions).
+bool ScriptTag(u16 code) { return code == 12 || code == 59 || code == 26; }
+
+// The tags (headers and bodies) of the reference movies that `keep` accepts.
+std::vector<u8> ReferenceTags(bool (*keep)(u16 code)) {
   const char* overridden = std::getenv("GLIMMERBOX_SHARED");
   const std::string shared = overridden && *overridden ? overridden : GB_SHARED_DIR;
   std::vector<u8> tags;
@@ -53,7 +65,7 @@ std::vector<u8> ReferenceTags() {
       if (!reader.LoadFromMemory(plain.data(), u32(plain.size()), true, 0, true)) continue;
       CSwfBitWriter writer(reader.GetVersion());
       for (CSwfTag* tag : reader.GetTags()) {
-        if (tag->GetCode() != 0) tag->Write(writer);
+        if (keep(tag->GetCode())) tag->Write(writer);
       }
       reader.DeleteTags(true);
       const std::vector<u8>& bytes = writer.GetBytes();
@@ -77,23 +89,52 @@ std::vector<u8> GeneratedTags() {
   return tags;
 }
 
+// A plain movie of about `size` bytes made of the given tags, repeated.
+std::vector<u8> RepeatedMovie(const std::vector<u8>& tags, size_t size) {
+  CSwfHeader header;
+  header.SetParams(0, 0, 11000, 8000, 24.0f, 8);
+  CSwfBitWriter writer(8);
+  header.Write(writer);
+  while (writer.GetByteCount() < size) writer.AppendBytes(tags);
+  writer.WriteU16(0);
+  std::vector<u8> plain = writer.GetBytes();
+  for (int i = 0; i < 4; ++i) plain[4 + i] = u8(plain.size() >> (8 * i));
+  return plain;
+}
+
+// DoAction tags of generated scripts: pushes, branches over them, frame
+// jumps and raw actions.
+std::vector<u8> GeneratedScripts() {
+  std::mt19937 random(2);
+  CSwfBitWriter writer(8);
+  for (int i = 0; i < 2000; ++i) {
+    CSwfDoAction list;
+    for (int n = int(random() % 40); n > 0; --n) {
+      list.AddAction(new CSwfActionIf(0));
+      list.AddAction(new CSwfActionPush("/clip/x"));
+      list.AddAction(new CSwfActionGotoFrame(u16(random() % 100)));
+      list.AddAction(new CSwfGenericAction(0x07));
+      list.CloseBranch();
+    }
+    list.Write(writer);
+  }
+  return writer.GetBytes();
+}
+
 struct Fixture {
   std::vector<u8> plain;
   std::vector<u8> compressed;
+  std::vector<u8> scripts;  // script and placement tags only
   const char* source;
 
   Fixture() {
-    std::vector<u8> tags = ReferenceTags();
+    std::vector<u8> tags = ReferenceTags(AnyTag);
+    std::vector<u8> scriptTags = ReferenceTags(ScriptTag);
     source = tags.empty() ? "generated tags" : "reference-movie tags";
     if (tags.empty()) tags = GeneratedTags();
-    CSwfHeader header;
-    header.SetParams(0, 0, 11000, 8000, 24.0f, 8);
-    CSwfBitWriter writer(8);
-    header.Write(writer);
-    while (writer.GetByteCount() < kMovieSize) writer.AppendBytes(tags);
-    writer.WriteU16(0);
-    plain = writer.GetBytes();
-    for (int i = 0; i < 4; ++i) plain[4 + i] = u8(plain.size() >> (8 * i));
+    if (scriptTags.empty()) scriptTags = GeneratedScripts();
+    plain = RepeatedMovie(tags, kMovieSize);
+    scripts = RepeatedMovie(scriptTags, kMovieSize / 4);
     CompressSwfBytes(plain.data(), plain.size(), compressed);
   }
 };
@@ -143,6 +184,68 @@ void LoadAndWriteMovie(benchmark::State& state) {
     benchmark::DoNotOptimize(writer.GetBytes().data());
     reader.DeleteTags(true);
   }
+  Report(state, plain.size());
+}
+
+void LoadScripts(benchmark::State& state) {
+  const std::vector<u8>& scripts = Movie().scripts;
+  for (auto _ : state) {
+    CSwfReader reader;
+    reader.LoadFromMemory(scripts.data(), u32(scripts.size()), true, 0, true);
+    benchmark::DoNotOptimize(reader.GetTags().size());
+    reader.DeleteTags(true);
+  }
+  state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(scripts.size()));
+  state.counters["movie_MB"] = double(scripts.size()) / 1e6;
+}
+
+void WriteScripts(benchmark::State& state) {
+  const std::vector<u8>& scripts = Movie().scripts;
+  CSwfReader reader;
+  reader.LoadFromMemory(scripts.data(), u32(scripts.size()), true, 0, true);
+  for (auto _ : state) {
+    CSwfBitWriter writer(reader.GetVersion());
+    reader.WriteMovie(writer);
+    benchmark::DoNotOptimize(writer.GetBytes().data());
+  }
+  reader.DeleteTags(true);
+  state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(scripts.size()));
+}
+
+// Deep copies of every action list, through their written bodies.
+void CopyScripts(benchmark::State& state) {
+  const std::vector<u8>& scripts = Movie().scripts;
+  CSwfReader reader;
+  reader.LoadFromMemory(scripts.data(), u32(scripts.size()), true, 0, true);
+  for (auto _ : state) {
+    for (CSwfTag* tag : reader.GetTags()) {
+      if (auto* list = dynamic_cast<CSwfDoAction*>(tag)) {
+        CSwfDoAction copy;
+        copy.CopyFrom(*list);
+        benchmark::DoNotOptimize(copy.GetActions().data());
+      }
+    }
+  }
+  reader.DeleteTags(true);
+  state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(scripts.size()));
+}
+
+// The whole large movie written tag by tag into a file of the temporary folder.
+void WriteMovieFile(benchmark::State& state) {
+  const std::vector<u8>& plain = Movie().plain;
+  CSwfReader reader;
+  reader.LoadFromMemory(plain.data(), u32(plain.size()), true, 0, true);
+  const char* folder = std::getenv("TMPDIR");
+  const CPathName path(std::string(folder && *folder ? folder : "/tmp") + "/gb_swf_benchmark.swf");
+  for (auto _ : state) {
+    CSwfFileWriter writer(false);
+    writer.SetParamsFromHeader(reader.GetHeader());
+    writer.Open(path, true);
+    for (CSwfTag* tag : reader.GetTags()) writer.WriteTag(tag, true);
+    benchmark::DoNotOptimize(writer.Close());
+  }
+  DeletePath(path);
+  reader.DeleteTags(true);
   Report(state, plain.size());
 }
 
@@ -197,6 +300,10 @@ void ZlibDeflate(benchmark::State& state) {
 BENCHMARK(LoadMovie)->Unit(benchmark::kMillisecond);
 BENCHMARK(WriteMovie)->Unit(benchmark::kMillisecond);
 BENCHMARK(LoadAndWriteMovie)->Unit(benchmark::kMillisecond);
+BENCHMARK(LoadScripts)->Unit(benchmark::kMillisecond);
+BENCHMARK(WriteScripts)->Unit(benchmark::kMillisecond);
+BENCHMARK(CopyScripts)->Unit(benchmark::kMillisecond);
+BENCHMARK(WriteMovieFile)->Unit(benchmark::kMillisecond);
 BENCHMARK(ExpandMovie)->Unit(benchmark::kMillisecond);
 BENCHMARK(ZlibInflate)->Unit(benchmark::kMillisecond);
 BENCHMARK(CompressMovie)->Unit(benchmark::kMillisecond)->Iterations(3);

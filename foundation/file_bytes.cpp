@@ -33,7 +33,7 @@ bool ReadWholeFile(const CPathName& path, std::vector<u8>& bytes, u64 limit) {
 }
 
 bool WriteWholeFile(const CPathName& path, const void* data, size_t n, bool replace) {
-  if ((!data && n > 0) || path.IsFolder()) return false;
+  if (!data && n > 0) return false;
   if (!CreateFileWithTypeCreator(path, nullptr, replace)) return false;
   FILE* file = path.OpenStdioFile("wb");
   if (!file) return false;

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/file_ops.h"
 #include "platform/folder_iteration.h"
 #include "platform/forks.h"
 #include "platform/host_paths.h"
@@ -237,7 +238,11 @@ bool CreateFileWithTypeCreator(const CPathName& path, const CFileTypeCreator* tc
   const CFileTypeCreator& record = tc ? *tc : defaults;
   if (path.IsEmpty() || path.IsFolderPath()) return false;
   FSRef existing;
-  if (path.GetFsRef(&existing) && (!replace || !DeleteFsRef(&existing))) return false;
+  if (path.GetFsRef(&existing)) {
+    // Only a file or a link makes way for the new file, never a folder.
+    if (!replace || plat::GetItemKind(existing.path) == plat::ItemKind::folder || !DeleteFsRef(&existing))
+      return false;
+  }
   CFURLRef url = path.CreateUrl();
   if (!url) return false;
   plat::CatalogInfo info;

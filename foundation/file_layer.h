@@ -80,8 +80,9 @@ bool SetPascalNameExtension(unsigned char* name, const char* extension);
 void SetPathStringExtension(std::string& path, const char* extension);
 
 // Creates a file with type, creator and flags ("????" and none when `tc` is
-// null). An existing item is replaced only with `replace`; a folder path
-// (ending in a separator) gives false.
+// null). An existing file or link is replaced only with `replace`; an
+// existing folder never is (false, the folder left as it is), and a folder
+// path (ending in a separator) gives false.
 bool CreateFileWithTypeCreator(const CPathName& path, const CFileTypeCreator* tc, bool replace);
 // The same for `name` inside the folder; the new file's path goes to pathOut.
 bool CreateFileInFolder(const char* name, const FSRef* folderRef, CPathName* pathOut,

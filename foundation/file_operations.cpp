@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <climits>
 #include <string>
+#include <vector>
 
 #include "foundation/file_layer.h"
 #include "foundation/finder_info.h"
@@ -16,6 +17,9 @@
 #include "platform/forks.h"
 #include "platform/host_paths.h"
 #include "platform/launcher.h"
+#include "platform/memory_handles.h"
+#include "platform/resource_manager.h"
+#include "platform/resource_map.h"
 #include "platform/system_info.h"
 
 namespace {
@@ -41,47 +45,14 @@ bool CanBeReplaced(const std::string& hostPath) {
 // A file of that path with `tc`'s codes (and flags when `withFlags`): an
 // existing file is replaced only with `replace`, a folder never.
 bool CreateTypedFile(const CPathName& path, const CFileTypeCreator* tc, bool replace, bool withFlags) {
-  FSRef existing;
-  if (path.GetFsRef(&existing)) {
-    if (!replace || plat::GetItemKind(existing.path) == plat::ItemKind::folder) return false;
-  }
   CFileTypeCreator codes = tc ? *tc : CFileTypeCreator();
   if (!withFlags) codes.invisible = codes.locked = 0;
   return CreateFileWithTypeCreator(path, &codes, replace);
 }
 
-// An empty resource map: the 16-byte header (data and map at 256, no data,
-// a 30-byte map), 240 bytes for the system, then the map: a copy of the
-// header, the next-map handle, file reference and attributes, the offsets
-// of the type list (28) and the name list (30), and a type count of -1.
-std::string EmptyResourceMap() {
-  std::string bytes(256 + 30, '\0');
-  auto put32 = [&bytes](size_t at, u32 value) {
-    for (int i = 0; i < 4; ++i) bytes[at + size_t(i)] = char(value >> (24 - 8 * i));
-  };
-  for (size_t base : {size_t(0), size_t(256)}) {
-    put32(base + 0, 256);
-    put32(base + 4, 256);
-    put32(base + 8, 0);
-    put32(base + 12, 30);
-  }
-  bytes[256 + 24] = 0;
-  bytes[256 + 25] = 28;
-  bytes[256 + 26] = 0;
-  bytes[256 + 27] = 30;
-  bytes[256 + 28] = char(0xFF);
-  bytes[256 + 29] = char(0xFF);
-  return bytes;
-}
-
-OSErr WriteDataFork(const std::string& hostPath, const std::string& bytes) {
-  s16 fork = 0;
-  OSErr result = plat::OpenFork(hostPath, plat::ForkKind::data, fsWrPerm, &fork);
-  if (result != noErr) return result;
-  result = plat::WriteFork(fork, bytes.size(), bytes.data(), nullptr);
-  if (result == noErr) result = plat::SetForkSize(fork, s64(bytes.size()));
-  OSErr closed = plat::CloseFork(fork);
-  return result != noErr ? result : closed;
+// Writes a big-endian 32-bit number into a resource's bytes.
+void Put32(u8* at, u32 value) {
+  for (int i = 0; i < 4; ++i) at[i] = u8(value >> (24 - 8 * i));
 }
 
 // The pid of a serial number that names a process; 0 otherwise.
@@ -147,7 +118,10 @@ bool CPathName::CreateFile(const CFileTypeCreator* tc, bool replace) {
 bool CPathName::CreateResourceFile(const CFileTypeCreator* tc, bool replace) {
   if (!CreateTypedFile(*this, tc, replace, false)) return false;
   FSRef ref;
-  if (GetFsRef(&ref) && WriteDataFork(ref.path, EmptyResourceMap()) == noErr) return true;
+  std::vector<u8> emptyMap;
+  if (GetFsRef(&ref) && plat::ResourceMap().Serialize(emptyMap) &&
+      plat::WriteForkImage(ref.path, plat::ForkKind::data, emptyMap) == noErr)
+    return true;
   if (plat::IsValidFsRef(ref)) plat::DeleteItem(ref.path);
   return false;
 }
@@ -185,11 +159,26 @@ bool CPathName::SetSizeResource(u32 preferred, u32 minimum) const {
   return GetFsSpec(&spec) && ::SetSizeResource(&spec, preferred, minimum);
 }
 
-bool SetSizeResource(const FSSpec* spec, u32, u32) {
-  // Resource maps are read but not edited by this system yet: nothing is
-  // changed, and the call answers false.
-  (void)spec;
-  return false;
+bool SetSizeResource(const FSSpec* spec, u32 preferred, u32 minimum) {
+  if (!spec) return false;
+  const SInt16 previous = CurResFile();
+  const SInt16 file = FSpOpenResFile(spec, fsRdWrPerm);
+  if (file < 0) return false;
+  // The flags word comes first, then the preferred and the minimum size; a
+  // resource too short to hold both is left alone.
+  bool changed = false;
+  Handle size = Get1Resource(FourCC("SIZE"), -1);
+  if (size && GetHandleSize(size) >= 10) {
+    u8* bytes = reinterpret_cast<u8*>(*size);
+    Put32(bytes + 2, preferred);
+    Put32(bytes + 6, minimum);
+    ChangedResource(size);
+    changed = ResError() == noErr;
+  }
+  CloseResFile(file);  // stores the changed resource
+  const bool stored = changed && ResError() == noErr;
+  if (previous >= 0) UseResFile(previous);
+  return stored;
 }
 
 // ---------------------------------------------------------------------------

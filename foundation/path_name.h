@@ -175,7 +175,10 @@ class CPathName {
   // ('APPL' becomes 'adrp') in its Finder information. An existing file or
   // link at `aliasPath` is replaced, a folder never.
   bool CreateAliasFile(const CPathName& aliasPath) const;
-  // The preferred and minimum sizes of the file's 'SIZE' resource -1.
+  // Sets the preferred and minimum sizes of the 'SIZE' resource -1 in the
+  // file's resource fork and stores the fork. False, changing nothing, when
+  // the file has no resource fork, the fork holds no such resource (or one
+  // too short for both sizes), or the file is locked.
   bool SetSizeResource(u32 preferred, u32 minimum) const;
 
   // True when the item is missing or deleted. A folder must be empty; with

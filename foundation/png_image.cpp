@@ -198,7 +198,7 @@ bool WritePngFile(PngWriteJob* job, const CPathName& path) {
   job->rowBuffer = new (std::nothrow) u8[rowSize];
   if (!job->rowBuffer) return false;
   // Made afresh (no type or creator), replacing an existing file but never a folder.
-  if (!path.IsFolder() && CreateFileWithTypeCreator(path, nullptr, true))
+  if (CreateFileWithTypeCreator(path, nullptr, true))
     job->file = path.OpenStdioFile("wb");
   bool ok = job->file && WritePng(job);
   if (job->file) ok = std::fclose(job->file) == 0 && ok;

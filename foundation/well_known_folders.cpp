@@ -12,6 +12,7 @@
 #include "platform/bundle.h"
 #include "platform/forks.h"
 #include "platform/host_paths.h"
+#include "platform/roots.h"
 #include "platform/special_folders.h"
 #include "platform/text_encoding.h"
 
@@ -19,7 +20,9 @@ namespace {
 
 struct FolderState {
   std::string workSubfolder;
-  bool applicationFolderKnown = false;
+  // The folder holding the bundle, found once for the bundle location it
+  // was found from (the host's location can be set to another bundle).
+  std::string applicationFolderBundle;
   CPathName applicationFolder{nullptr};
 };
 
@@ -127,9 +130,10 @@ bool CPathName::SetNextToApplication(const char* name, bool useProcessFile) {
   if (useProcessFile) {
     folder = ProcessFolder();
   } else {
-    if (!state.applicationFolderKnown) {
+    const std::string& bundle = plat::ApplicationBundle();
+    if (state.applicationFolder.IsEmpty() || state.applicationFolderBundle != bundle) {
       state.applicationFolder = GetApplicationFolder();
-      state.applicationFolderKnown = !state.applicationFolder.IsEmpty();
+      state.applicationFolderBundle = bundle;
     }
     folder = state.applicationFolder;
   }

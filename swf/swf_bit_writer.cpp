@@ -73,6 +73,11 @@ void CSwfBitWriter::AppendString(const std::string& text) {
   m_bytes.insert(m_bytes.end(), text.begin(), text.end());
 }
 
+void CSwfBitWriter::AppendTerminatedString(const std::string& text) {
+  AppendString(text);
+  m_bytes.push_back(0);
+}
+
 void CSwfBitWriter::AppendHandle(Handle handle) {
   FlushBits();
   if (!handle || !*handle) return;
@@ -132,4 +137,13 @@ void CSwfBitWriter::WriteRecord(CSwfRecord* record) {
 void CSwfBitWriter::WriteTagHeader(const CSwfTag& tag, u32 length, bool forceLong) {
   FlushBits();
   EncodeTagHeader(m_bytes, tag, length, forceLong);
+}
+
+u32 CSwfBitWriter::WriteTag(const CSwfTag& tag, CSwfBitWriter& body, bool forceLong) {
+  FlushBits();
+  const u32 before = GetByteCount();
+  body.FlushBits();
+  WriteTagHeader(tag, body.GetByteCount(), forceLong);
+  AppendWriter(body);
+  return GetByteCount() - before;
 }

@@ -43,6 +43,8 @@ class CSwfBitWriter {
   u32 AppendBytes(const u8* bytes, u32 count);
   void AppendByteList(const std::list<u8>& bytes);
   void AppendString(const std::string& text);
+  // The string's bytes and a terminating zero byte.
+  void AppendTerminatedString(const std::string& text);
   // The bytes of a memory block; nothing for a null handle, a null block or
   // an empty one.
   void AppendHandle(Handle handle);
@@ -68,6 +70,9 @@ class CSwfBitWriter {
   void WriteRecord(CSwfRecord* record);
   // The tag record header: short form for lengths up to 62 unless forceLong.
   void WriteTagHeader(const CSwfTag& tag, u32 length, bool forceLong);
+  // A whole tag whose body has been serialised into `body`: the header with
+  // the body's length, then the body. Returns the bytes this writer grew by.
+  u32 WriteTag(const CSwfTag& tag, CSwfBitWriter& body, bool forceLong = false);
 
  private:
   std::vector<u8> m_bytes;

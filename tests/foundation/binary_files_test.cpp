@@ -106,6 +106,10 @@ TEST(DataWriterFiles, SavesTheVectorAndWritesWideStrings) {
   ASSERT_TRUE(writer.SaveToFile(CPathName(folder + "out.bin")));  // replaces
   EXPECT_EQ(gbtest::ReadFile(folder + "out.bin").size(), 7u);
   EXPECT_FALSE(writer.SaveToFile(CPathName(folder + "no/such/folder/out.bin")));
+  // A folder of that name stays, empty or not.
+  Folder("writer/empty.bin");
+  EXPECT_FALSE(writer.SaveToFile(CPathName(folder + "empty.bin")));
+  EXPECT_TRUE(CPathName(folder + "empty.bin").IsFolder());
 }
 
 TEST(WaveFiles, SaveThenLoadAndKeepExistingFilesUnlessReplacing) {

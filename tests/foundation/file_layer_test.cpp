@@ -8,6 +8,7 @@
 #include <cstring>
 #include <string>
 
+#include "platform/file_ops.h"
 #include "platform/finder_info.h"
 #include "platform/forks.h"
 #include "tests/support/test_support.h"
@@ -59,6 +60,18 @@ TEST(FileLayer, CreatesFilesWithTypeCreatorAndFlags) {
 
   EXPECT_FALSE(CreateFileWithTypeCreator(CPathName(folder + "dir/"), nullptr, true));
   EXPECT_FALSE(gbtest::FileExists(folder + "dir"));
+
+  // A folder is never replaced by a file, however its path is written and
+  // whether or not it holds anything.
+  gbtest::MakeTempFolder("create/empty");
+  gbtest::MakeTempFolder("create/full");
+  ASSERT_TRUE(gbtest::WriteFile(folder + "full/keep", "kept"));
+  for (const char* name : {"empty", "full", "empty/", "full/"}) {
+    EXPECT_FALSE(CreateFileWithTypeCreator(CPathName(folder + name), nullptr, true)) << name;
+    EXPECT_FALSE(CreateFileWithTypeCreator(CPathName(folder + name), nullptr, false)) << name;
+  }
+  EXPECT_TRUE(plat::IsEmptyFolder(folder + "empty"));
+  EXPECT_EQ(gbtest::ReadTextFile(folder + "full/keep"), "kept");
 
   CPathName made(nullptr);
   FSRef folderRef = RefOf(folder);

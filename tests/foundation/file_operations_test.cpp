@@ -1,5 +1,6 @@
 #include "foundation/file_operations.h"
 
+#include <fcntl.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -7,18 +8,21 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "foundation/file_layer.h"
 #include "foundation/finder_info.h"
 #include "foundation/path_name.h"
+#include "foundation/resource_file.h"
 #include "platform/finder_info.h"
 #include "platform/forks.h"
 #include "platform/launcher.h"
+#include "platform/resource_manager.h"
+#include "platform/resource_map.h"
 #include "platform/system_info.h"
 #include "tests/support/test_support.h"
 
@@ -192,9 +196,88 @@ TEST(FileOperations, FilesAndResourceFilesCarryTheirCodes) {
   EXPECT_TRUE(gbtest::FileExists(folder + "empty"));
   EXPECT_FALSE(CPathName(folder + "no/such").CreateFile(nullptr, false));
 
-  // Resource maps cannot be edited here yet: the size call changes nothing.
+  // The map sits in the data fork, where the resource-file reader finds it;
+  // the 'SIZE' call works on resource forks only and changes nothing here.
+  CResourceFile reader;
+  EXPECT_TRUE(reader.Open(resources));
+  reader.Close();
   EXPECT_FALSE(resources.SetSizeResource(1024 * 1024, 512 * 1024));
   EXPECT_EQ(gbtest::ReadFile(folder + "main.rsrc").size(), 286u);
+}
+
+// The resource fork of `path` holding `entries`.
+void WriteResourceFork(const std::string& path, const std::vector<plat::ResourceEntry>& entries) {
+  plat::ResourceMap map;
+  for (const plat::ResourceEntry& entry : entries) ASSERT_TRUE(map.Set(entry));
+  std::vector<u8> image;
+  ASSERT_TRUE(map.Serialize(image));
+  ASSERT_EQ(plat::WriteForkImage(path, plat::ForkKind::resource, image), noErr);
+}
+
+std::vector<u8> ResourceForkImage(const std::string& path) {
+  std::vector<u8> image;
+  EXPECT_EQ(plat::ReadForkImage(path, plat::ForkKind::resource, image), noErr) << path;
+  return image;
+}
+
+plat::ResourceEntry Resource(ResType type, ResID id, std::vector<u8> data) {
+  plat::ResourceEntry entry;
+  entry.type = type;
+  entry.id = id;
+  entry.data = std::move(data);
+  return entry;
+}
+
+TEST(FileOperations, SizeResourceIsRewrittenInTheResourceFork) {
+  std::string folder = gbtest::MakeTempFolder("size");
+  const std::string app = folder + "Saver";
+  ASSERT_TRUE(gbtest::WriteFile(app, "engine"));
+  WriteResourceFork(app, {Resource(FourCC("SIZE"), -1, {0x58, 0x80, 1, 2, 3, 4, 5, 6, 7, 8, 0xAA, 0xBB}),
+                          Resource(FourCC("SIZE"), 0, {9, 9, 9, 9, 9, 9, 9, 9, 9, 9}),
+                          Resource(FourCC("vers"), 1, {1, 2, 3})});
+  ASSERT_TRUE(CPathName(app).SetSizeResource(0x00100000, 0x00080000));
+
+  plat::ResourceMap map;
+  ASSERT_TRUE(map.Parse(ResourceForkImage(app)));
+  ASSERT_EQ(map.Entries().size(), 3u);
+  // Flags and trailing bytes stay; both sizes are big-endian.
+  EXPECT_EQ(map.Find(FourCC("SIZE"), -1)->data,
+            std::vector<u8>({0x58, 0x80, 0, 0x10, 0, 0, 0, 8, 0, 0, 0xAA, 0xBB}));
+  EXPECT_EQ(map.Find(FourCC("SIZE"), 0)->data, std::vector<u8>(10, 9));
+  EXPECT_EQ(map.Find(FourCC("vers"), 1)->data, std::vector<u8>({1, 2, 3}));
+  EXPECT_EQ(gbtest::ReadTextFile(app), "engine");
+  EXPECT_EQ(plat::OpenResourceFileCount(), 0u);
+
+  // Files that cannot take the sizes keep their forks as they were.
+  struct Case {
+    const char* name;
+    std::vector<plat::ResourceEntry> resources;  // none: no resource fork
+    bool locked;
+  } cases[] = {
+      {"no fork", {}, false},
+      {"other ids", {Resource(FourCC("SIZE"), 0, std::vector<u8>(10, 1))}, false},
+      {"short", {Resource(FourCC("SIZE"), -1, {0, 0, 0, 1, 0, 0, 0, 2, 0})}, false},
+      {"locked", {Resource(FourCC("SIZE"), -1, std::vector<u8>(10, 1))}, true},
+  };
+  for (const Case& c : cases) {
+    const std::string path = folder + c.name;
+    ASSERT_TRUE(gbtest::WriteFile(path, "data"));
+    if (!c.resources.empty()) WriteResourceFork(path, c.resources);
+    const std::vector<u8> before = ResourceForkImage(path);
+    if (c.locked) {
+      ASSERT_EQ(plat::SetLocked(path, true), noErr);
+    }
+    EXPECT_FALSE(CPathName(path).SetSizeResource(100, 50)) << c.name;
+    EXPECT_EQ(ResourceForkImage(path), before) << c.name;
+    EXPECT_EQ(gbtest::ReadTextFile(path), "data") << c.name;
+    if (c.locked) {
+      ASSERT_EQ(plat::SetLocked(path, false), noErr);
+    }
+  }
+  EXPECT_FALSE(CPathName(folder + "missing").SetSizeResource(100, 50));
+  EXPECT_FALSE(gbtest::FileExists(folder + "missing"));
+  EXPECT_FALSE(SetSizeResource(nullptr, 100, 50));
+  EXPECT_EQ(plat::OpenResourceFileCount(), 0u);
 }
 
 TEST(FileOperations, AliasFilesAreRelativeLinksWithTheAliasFlag) {
@@ -320,12 +403,14 @@ TEST(FileOperations, TreeDeletionOnReferences) {
   ASSERT_TRUE(gbtest::WriteFile(folder + "single", "s"));
   ASSERT_EQ(plat::SetLocked(folder + "single", true), noErr);
   ASSERT_EQ(plat::MakeFsRef(folder + "single", &file), noErr);
-  // The other file is made while the first still holds its inode, which the
-  // file system could otherwise hand straight to the newcomer.
-  ASSERT_TRUE(gbtest::WriteFile(folder + "other", "another"));
+  // Held open, the deleted file keeps its inode, so that the new file of its
+  // name cannot reuse it (ext4 hands freed inodes out again at once).
+  const int held = open((folder + "single").c_str(), O_RDONLY | O_CLOEXEC);
+  ASSERT_GE(held, 0);
   EXPECT_EQ(DeleteObjectUnlocked(&file), noErr);
   EXPECT_FALSE(gbtest::FileExists(folder + "single"));
-  ASSERT_EQ(std::rename((folder + "other").c_str(), (folder + "single").c_str()), 0);
+  ASSERT_TRUE(gbtest::WriteFile(folder + "single", "another"));
+  close(held);
   EXPECT_EQ(DeleteObjectUnlocked(&file), fnfErr);
   EXPECT_EQ(gbtest::ReadTextFile(folder + "single"), "another");
 }

@@ -104,6 +104,9 @@ TEST(ImageFiles, FailuresLeaveFilesAlone) {
   ASSERT_TRUE(gbtest::WriteFile(folder + "sub.png/inside", "kept"));
   EXPECT_FALSE(SaveRgbAsPngFile(2, 2, 24, pixels, CPathName(folder + "sub.png"), nullptr, 0));
   EXPECT_EQ(gbtest::ReadTextFile(folder + "sub.png/inside"), "kept");
+  gbtest::MakeTempFolder("image-failures/empty.png");
+  EXPECT_FALSE(SaveRgbAsPngFile(2, 2, 24, pixels, CPathName(folder + "empty.png"), nullptr, 0));
+  EXPECT_TRUE(CPathName(folder + "empty.png").IsFolder());
   EXPECT_FALSE(CJpegImage::SaveRgbAsJpegFile(2, 2, 24, pixels, CPathName(folder + "no/x.jpg")));
   CPngImage png;
   CJpegImage jpeg;

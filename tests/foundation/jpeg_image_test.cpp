@@ -22,7 +22,19 @@ std::vector<u8> Encoded(const CJpegImage& image) {
   return std::vector<u8>(image.GetPixels(), image.GetPixels() + image.GetCompressedLength());
 }
 
+// Setting an image's quality sets the process-wide default too: a test that
+// sets one puts the default back when it ends, however it ends.
+class DefaultQualityKeeper {
+ public:
+  DefaultQualityKeeper() : saved_(CJpegImage::GetDefaultQuality()) {}
+  ~DefaultQualityKeeper() { CJpegImage().SetQuality(int(saved_)); }
+
+ private:
+  u32 saved_;
+};
+
 TEST(JpegImage, QualityIsClampedAndBecomesTheDefault) {
+  DefaultQualityKeeper keeper;
   CJpegImage image;
   EXPECT_EQ(image.GetQuality(), 80u);
   EXPECT_EQ(CJpegImage::GetDefaultQuality(), 80u);
@@ -37,10 +49,10 @@ TEST(JpegImage, QualityIsClampedAndBecomesTheDefault) {
   }
   // A new image starts at 80 whatever the default has become.
   EXPECT_EQ(CJpegImage().GetQuality(), 80u);
-  image.SetQuality(80);
 }
 
 TEST(JpegImage, RoundTripsAt24And32Bits) {
+  DefaultQualityKeeper keeper;
   for (u16 bits : {24, 32}) {
     const u32 width = 21, height = 13;
     std::vector<u8> source = gbtest::SmoothPixels(width, height, bits / 8);
@@ -76,6 +88,7 @@ TEST(JpegImage, RoundTripsAt24And32Bits) {
 }
 
 TEST(JpegImage, MemoryDestinationStartsAtTheRawSizeAndGrows) {
+  DefaultQualityKeeper keeper;
   CJpegImage tiny;
   const u8 pixel[3] = {200, 100, 50};
   ASSERT_TRUE(tiny.EncodeRgbToMemory(1, 1, 24, pixel));
@@ -99,7 +112,6 @@ TEST(JpegImage, MemoryDestinationStartsAtTheRawSizeAndGrows) {
   ASSERT_TRUE(decoded.DecodeFromMemory(jpeg.data(), jpeg.size()));
   EXPECT_EQ(decoded.GetWidth(), width);
   EXPECT_EQ(decoded.GetHeight(), 1u);
-  large.SetQuality(80);
 }
 
 TEST(JpegImage, GreyAndCmykPicturesDecodeToRgb) {

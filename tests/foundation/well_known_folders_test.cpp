@@ -8,56 +8,68 @@
 #include "foundation/path_name.h"
 #include "platform/finder_info.h"
 #include "platform/gestalt.h"
+#include "platform/roots.h"
 #include "tests/support/test_support.h"
 
 namespace {
 
-std::string TemporaryItems() {
-  return gbtest::TestRoot() + "tmp/TemporaryItems-" + std::to_string(geteuid()) + "/";
+std::string TemporaryItemsName() { return "TemporaryItems-" + std::to_string(geteuid()); }
+
+// Gives the test a temporary root of its own (the work folder lives in it),
+// so that what the test leaves there, or breaks, meets no other test.
+// Returns the user's temporary-items folder in it.
+std::string UseOwnTemporaryRoot() {
+  static int made = 0;
+  std::string root = gbtest::MakeTempFolder("work-tmp/" + std::to_string(++made));
+  gbtest::SetEnvironment("TMPDIR", root);
+  return root + TemporaryItemsName() + "/";
 }
 
 TEST(WellKnownFolders, WorkFolderHoldsTheApplicationSubfolder) {
-  EXPECT_EQ(CPathName::GetWorkFolder().GetString(), TemporaryItems());
+  const std::string items = UseOwnTemporaryRoot();
+  EXPECT_FALSE(gbtest::FileExists(items));
+  EXPECT_EQ(CPathName::GetWorkFolder().GetString(), items);
   EXPECT_EQ(GetLastPathError(), noErr);
   ASSERT_TRUE(CPathName::CreateWorkFolder("Build"));
-  EXPECT_TRUE(gbtest::FileExists(TemporaryItems() + "Build"));
+  EXPECT_TRUE(gbtest::FileExists(items + "Build"));
   ASSERT_TRUE(CPathName::CreateWorkFolder("Build"));  // already there
 
   CPathName path(nullptr);
   ASSERT_TRUE(path.SetInWorkFolder("a.swf", true));
-  EXPECT_EQ(path.GetString(), TemporaryItems() + "Build/a.swf");
+  EXPECT_EQ(path.GetString(), items + "Build/a.swf");
   ASSERT_TRUE(path.SetInWorkFolder("a.swf", false));
-  EXPECT_EQ(path.GetString(), TemporaryItems() + "a.swf");
+  EXPECT_EQ(path.GetString(), items + "a.swf");
 
   // Names that would leave the folder are refused and change nothing.
   for (const char* hostile : {"../escape", "sub/../../escape", "/etc/passwd", ""}) {
     EXPECT_FALSE(path.SetInWorkFolder(hostile, true)) << hostile;
-    EXPECT_EQ(path.GetString(), TemporaryItems() + "a.swf");
+    EXPECT_EQ(path.GetString(), items + "a.swf");
   }
   for (const char* hostile : {"..", ".", "a/b", ""}) EXPECT_FALSE(CPathName::CreateWorkFolder(hostile));
   ASSERT_TRUE(path.SetInWorkFolder("a.swf", true));  // the subfolder name was kept
-  EXPECT_EQ(path.GetString(), TemporaryItems() + "Build/a.swf");
+  EXPECT_EQ(path.GetString(), items + "Build/a.swf");
 
   // Deleting takes everything, locked items included, and only the subfolder.
-  ASSERT_TRUE(gbtest::WriteFile(TemporaryItems() + "keep", "k"));
-  gbtest::MakeTempFolder("tmp/TemporaryItems-" + std::to_string(geteuid()) + "/Build/deep/er");
-  std::string locked = TemporaryItems() + "Build/deep/locked";
+  ASSERT_TRUE(gbtest::WriteFile(items + "keep", "k"));
+  ASSERT_EQ(mkdir((items + "Build/deep").c_str(), 0755), 0);
+  ASSERT_EQ(mkdir((items + "Build/deep/er").c_str(), 0755), 0);
+  std::string locked = items + "Build/deep/locked";
   ASSERT_TRUE(gbtest::WriteFile(locked, "x"));
   ASSERT_EQ(plat::SetLocked(locked, true), noErr);
   EXPECT_TRUE(CPathName::DeleteWorkFolder());
-  EXPECT_FALSE(gbtest::FileExists(TemporaryItems() + "Build"));
-  EXPECT_TRUE(gbtest::FileExists(TemporaryItems() + "keep"));
+  EXPECT_FALSE(gbtest::FileExists(items + "Build"));
+  EXPECT_TRUE(gbtest::FileExists(items + "keep"));
   EXPECT_TRUE(CPathName::DeleteWorkFolder());
 }
 
 TEST(WellKnownFolders, WorkFolderFailuresAreReported) {
+  const std::string items = UseOwnTemporaryRoot();
   // A file where the work subfolder belongs.
   ASSERT_FALSE(CPathName::GetWorkFolder().IsEmpty());
-  ASSERT_TRUE(gbtest::WriteFile(TemporaryItems() + "Taken", ""));
+  ASSERT_TRUE(gbtest::WriteFile(items + "Taken", ""));
   EXPECT_FALSE(CPathName::CreateWorkFolder("Taken"));
 
   // Someone else's folder planted as the temporary-items folder.
-  std::string items = TemporaryItems();
   ASSERT_EQ(chown(items.c_str(), geteuid() + 1, getegid()), 0);
   EXPECT_TRUE(CPathName::GetWorkFolder().IsEmpty());
   EXPECT_EQ(GetLastPathError(), permErr);
@@ -124,6 +136,14 @@ TEST(WellKnownFolders, BundleAndApplicationFolders) {
   EXPECT_FALSE(unchanged.SetToBundleResource("no such resource"));
   EXPECT_EQ(unchanged.GetString(), "x");
 
+  ASSERT_TRUE(path.SetNextToApplication("debug.log"));
+  EXPECT_EQ(path.GetString(), bundle.GetParentFolder(true) + "debug.log");
+  // The application's folder is found again when the bundle is elsewhere.
+  gbtest::MakeTempFolder("moved/Other.app/Contents/Resources");
+  plat::SetApplicationBundle(gbtest::TestRoot() + "moved/Other.app");
+  ASSERT_TRUE(path.SetNextToApplication("debug.log"));
+  EXPECT_EQ(path.GetString(), gbtest::TestRoot() + "moved/debug.log");
+  plat::SetApplicationBundle("");
   ASSERT_TRUE(path.SetNextToApplication("debug.log"));
   EXPECT_EQ(path.GetString(), bundle.GetParentFolder(true) + "debug.log");
   ASSERT_TRUE(path.SetNextToApplication("debug.log", true));

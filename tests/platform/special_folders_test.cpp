@@ -54,8 +54,12 @@ TEST(SpecialFolders, UserFoldersComeFromTheRoots) {
 }
 
 TEST(SpecialFolders, TemporaryItemsArePrivateToTheUser) {
-  const std::string expected =
-      gbtest::TestRoot() + "tmp/TemporaryItems-" + std::to_string(geteuid()) + "/";
+  // A temporary root of its own: the folder starts missing, and the damage
+  // done to it below stays here.
+  static int runs = 0;
+  const std::string root = gbtest::MakeTempFolder("special-tmp/" + std::to_string(++runs));
+  gbtest::SetEnvironment("TMPDIR", root);
+  const std::string expected = root + "TemporaryItems-" + std::to_string(geteuid()) + "/";
   const std::string path = expected.substr(0, expected.size() - 1);
   OSErr result = noErr;
   EXPECT_EQ(Find(kUserDomain, kTemporaryFolderType, false, &result), "");

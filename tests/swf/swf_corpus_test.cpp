@@ -5,8 +5,11 @@
 #include <algorithm>
 #include <map>
 
+#include "swf/swf_action_list.h"
 #include "swf/swf_bit_writer.h"
 #include "swf/swf_compression.h"
+#include "swf/swf_control_tags.h"
+#include "swf/swf_display_tags.h"
 #include "swf/swf_reader.h"
 #include "swf/swf_record.h"
 #include "tests/support/test_support.h"
@@ -64,6 +67,47 @@ Header ParseHeader(const std::vector<u8>& movie) {
   return header;
 }
 
+
+bool IsActionTag(u16 code) { return code == kSwfDoActionCode || code == kSwfDoInitActionCode; }
+
+bool IsEmptyActionList(const RawTag& tag) {
+  return tag.code == kSwfDoActionCode && (tag.body.empty() || tag.body[0] == 0);
+}
+
+// The placement a body decodes to, as text, so that two encodings of the
+// same placement compare equal.
+std::string DecodedPlacement(const RawTag& tag, u8 version) {
+  const std::unique_ptr<CSwfTag> decoded = swftest::ReadTag(tag, version);
+  return decoded ? swftest::DescribeTag(decoded.get(), version) : "";
+}
+
+// The named rule that explains why a tag was written back with other body
+// bytes than it was read with; null when none does.
+const char* ExplainChange(const RawTag& was, const RawTag& now, u8 version) {
+  std::vector<u8> closed = was.body;
+  closed.push_back(0);
+  switch (was.code) {
+    case kSwfDoActionCode:
+    case kSwfDoInitActionCode:
+      if (now.body == closed) return "an action list without its end byte gains one";
+      return nullptr;
+    case kSwfProtectCode:
+      return now.body.empty() ? "a Protect body is dropped" : nullptr;
+    case kSwfFrameLabelCode:
+      return version >= 6 && now.body == closed ? "a frame label of version 6 gains its anchor byte"
+                                                : nullptr;
+    case kSwfPlaceObjectCode:
+    case kSwfPlaceObject2Code: {
+      const std::string decoded = DecodedPlacement(was, version);
+      if (decoded.empty() || decoded != DecodedPlacement(now, version)) return nullptr;
+      return "a placement's matrix and colour transform take their narrowest widths and "
+             "explicit multiply terms";
+    }
+    default:
+      return nullptr;
+  }
+}
+
 }  // namespace
 
 TEST(SwfCorpus, EveryMovieLoadsAndWritesBackTheSameTags) {
@@ -111,19 +155,37 @@ TEST(SwfCorpus, EveryMovieLoadsAndWritesBackTheSameTags) {
     const std::vector<RawTag> before = SplitTags(plain);
     const std::vector<RawTag> after = SplitTags(written);
     const bool hadEnd = !before.empty() && before.back().code == 0;
-    ASSERT_EQ(after.size(), before.size() + (hadEnd ? 0 : 1));
     if (!hadEnd) {
       ++rules[before.empty() || !before.back().cut
                   ? "a movie without an End tag gains one"
                   : "a tag cut short by the end of the data keeps what there is; an End follows"];
     }
+    size_t j = 0;
     for (size_t i = 0; i < before.size(); ++i) {
-      ASSERT_EQ(after[i].code, before[i].code) << "tag " << i;
-      ASSERT_EQ(after[i].body, before[i].body) << "tag " << i;
-      if (before[i].longHeader == after[i].longHeader) continue;
-      EXPECT_TRUE(before[i].longHeader && before[i].body.size() <= 62) << "tag " << i;
+      const RawTag& was = before[i];
+      if (IsEmptyActionList(was)) {
+        ++rules["a DoAction without actions is left out"];
+        continue;
+      }
+      ASSERT_LT(j, after.size());
+      const RawTag& now = after[j++];
+      ASSERT_EQ(now.code, was.code) << "tag " << i;
+      if (now.body != was.body) {
+        const char* rule = ExplainChange(was, now, plain[3]);
+        ASSERT_NE(rule, nullptr) << "tag " << i << " (code " << was.code << ") changed";
+        ++rules[rule];
+        continue;
+      }
+      if (was.longHeader == now.longHeader) continue;
+      if (IsActionTag(was.code)) {
+        EXPECT_TRUE(now.longHeader) << "tag " << i;
+        ++rules["an action tag takes the long header"];
+        continue;
+      }
+      EXPECT_TRUE(was.longHeader && was.body.size() <= 62) << "tag " << i;
       ++rules["a long header on a body of at most 62 bytes is shortened"];
     }
+    EXPECT_EQ(j + (hadEnd ? 0 : 1), after.size());
 
     const Header original = ParseHeader(plain);
     const Header rewritten = ParseHeader(written);

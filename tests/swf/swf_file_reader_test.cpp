@@ -9,7 +9,6 @@
 #include "swf/swf_bit_writer.h"
 #include "swf/swf_compression.h"
 #include "swf/swf_record.h"
-#include "swf/swf_unknown_tag.h"
 #include "tests/support/test_support.h"
 #include "tests/swf/swf_test_movies.h"
 
@@ -53,7 +52,7 @@ std::vector<u8> SampleMovie() {
 std::vector<std::pair<u16, std::vector<u8>>> TagsOf(std::vector<CSwfTag*>& tags) {
   std::vector<std::pair<u16, std::vector<u8>>> result;
   for (CSwfTag* tag : tags)
-    result.emplace_back(tag->GetCode(), static_cast<CSwfUnknownTag*>(tag)->GetData());
+    result.emplace_back(tag->GetCode(), swftest::WrittenBody(tag, 8));
   return result;
 }
 
@@ -250,7 +249,7 @@ TEST(SwfFileReader, ExpandsACompressedMovieIntoATemporaryFileOfItsOwn) {
   EXPECT_EQ(Expansions().size(), 2u);
   CSwfTag* tag = second.ReadNextTag();
   EXPECT_EQ(tag->GetCode(), 9);
-  EXPECT_EQ(static_cast<CSwfUnknownTag*>(tag)->GetData(), Bytes({0x99, 0x66, 0x33}));
+  EXPECT_EQ(swftest::WrittenBody(tag), Bytes({0x99, 0x66, 0x33}));
   delete tag;
 
   first.reset();

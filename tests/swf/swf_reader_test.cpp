@@ -29,7 +29,7 @@ std::vector<u16> Codes(CSwfReader& reader) {
   return codes;
 }
 
-const std::vector<u8>& Body(CSwfTag* tag) { return static_cast<CSwfUnknownTag*>(tag)->GetData(); }
+std::vector<u8> Body(CSwfTag* tag) { return swftest::WrittenBody(tag); }
 
 std::vector<u8> Rewritten(CSwfReader& reader) {
   CSwfBitWriter writer(reader.GetVersion());
@@ -282,7 +282,7 @@ TEST(SwfReader, ByteAndFrameLimitsStopTheTagLoop) {
 }
 
 TEST(SwfReader, HostileLengthsStayInsideTheData) {
-  const std::vector<u8> base = BuildMovie({{9, Bytes({1, 2, 3})}, {1, {}}, {0, {}}});
+  const std::vector<u8> base = BuildMovie({{25, Bytes({1, 2, 3})}, {1, {}}, {0, {}}});
   const size_t headerSize = base.size() - 9;
   auto withLength = [&](u32 length) {
     std::vector<u8> bytes = base;
@@ -302,14 +302,14 @@ TEST(SwfReader, HostileLengthsStayInsideTheData) {
     std::vector<u32> lengths;
   };
   const Case cases[] = {
-      {"length larger than the file", withLength(0x7FFFFFFF), {9, 1, 0}, {3, 0, 0}},
+      {"length larger than the file", withLength(0x7FFFFFFF), {25, 1, 0}, {3, 0, 0}},
       {"length a little smaller than the file", withLength(u32(base.size() - 2)),
-       {9, 1, 0}, {3, 0, 0}},
-      {"length cutting the first tag", withLength(u32(headerSize + 3)), {9, 0}, {1, 0}},
+       {25, 1, 0}, {3, 0, 0}},
+      {"length cutting the first tag", withLength(u32(headerSize + 3)), {25, 0}, {1, 0}},
       {"tag length 0xFFFFFFF0",
-       movieWithTags(Bytes({0x7F, 0x02, 0xF0, 0xFF, 0xFF, 0xFF, 1, 2, 3, 4, 5})), {9, 0}, {5, 0}},
-      {"long header cut inside its length", movieWithTags(Bytes({0x7F, 0x02, 0x05, 0x00})),
-       {9, 0}, {0, 0}},
+       movieWithTags(Bytes({0x7F, 0x06, 0xF0, 0xFF, 0xFF, 0xFF, 1, 2, 3, 4, 5})), {25, 0}, {5, 0}},
+      {"long header cut inside its length", movieWithTags(Bytes({0x7F, 0x06, 0x05, 0x00})),
+       {25, 0}, {0, 0}},
       {"header cut after one byte", movieWithTags(Bytes({0x43})), {0}, {0}},
       {"no End tag", movieWithTags(Bytes({0x40, 0x00, 0x40, 0x00})), {1, 1, 0}, {0, 0, 0}},
   };
@@ -359,11 +359,11 @@ TEST(SwfReader, HostileLengthsStayInsideTheData) {
 
 TEST(SwfReader, BodiesBoundNestedReadsToTheirLength) {
   // An outer tag body holding inner tags the way a sprite does, whose last
-  // inner tag announces more than the body holds; a SetBackgroundColor follows.
-  std::vector<u8> inner = Bytes({0x43, 0x02, 7, 7, 7});  // code 9, 3 bytes
+  // inner tag announces more than the body holds; a raw tag follows.
+  std::vector<u8> inner = Bytes({0x43, 0x06, 7, 7, 7});  // code 25, 3 bytes
   const std::vector<u8> greedy = Bytes({0xBF, 0x00, 0x00, 0x01, 0x00, 0x00, 0xEE});
   inner.insert(inner.end(), greedy.begin(), greedy.end());
-  std::vector<u8> movie = BuildMovie({{39, inner}, {9, Bytes({1, 2, 3})}, {0, {}}});
+  std::vector<u8> movie = BuildMovie({{39, inner}, {25, Bytes({1, 2, 3})}, {0, {}}});
   CSwfReader reader;
   ASSERT_TRUE(LoadMovie(reader, movie, 0, false));
 
@@ -373,7 +373,7 @@ TEST(SwfReader, BodiesBoundNestedReadsToTheirLength) {
   EXPECT_EQ(reader.GetRemaining(), inner.size());
   CSwfReader nested;
   nested.ReadAllTags(&reader, 0);
-  ASSERT_EQ(Codes(nested), (std::vector<u16>{9, 2, 0}));
+  ASSERT_EQ(Codes(nested), (std::vector<u16>{25, 2, 0}));
   EXPECT_EQ(Body(nested.GetTags()[1]), Bytes({0xEE})) << "cut at the end of the outer body";
   nested.DeleteTags(true);
   EXPECT_EQ(reader.ReadU8(), 0) << "reads give nothing past the body";
@@ -384,7 +384,7 @@ TEST(SwfReader, BodiesBoundNestedReadsToTheirLength) {
 
   // The tag behind it is whole.
   CSwfTag* next = reader.ReadNextTag();
-  EXPECT_EQ(next->GetCode(), 9);
+  EXPECT_EQ(next->GetCode(), 25);
   EXPECT_EQ(Body(next), Bytes({1, 2, 3}));
   delete next;
 

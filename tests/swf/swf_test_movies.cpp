@@ -1,7 +1,14 @@
 #include "tests/swf/swf_test_movies.h"
 
+#include <algorithm>
+#include <cstdio>
+
+#include "swf/swf_action_list.h"
 #include "swf/swf_bit_writer.h"
+#include "swf/swf_display_tags.h"
 #include "swf/swf_header.h"
+#include "swf/swf_reader.h"
+#include "swf/swf_record.h"
 #include "swf/swf_unknown_tag.h"
 #include "tests/support/test_support.h"
 
@@ -49,6 +56,88 @@ std::vector<RawTag> SplitTags(const std::vector<u8>& movie) {
     if (tag.code == 0 || tag.cut) break;
   }
   return tags;
+}
+
+std::unique_ptr<CSwfTag> ReadTag(const RawTag& tag, u8 version) {
+  const std::vector<u8> movie = BuildMovie({tag, {0, {}}}, version);
+  CSwfReader reader;
+  if (!reader.LoadFromMemory(movie.data(), u32(movie.size()), true, 0, true)) return nullptr;
+  std::vector<CSwfTag*>& tags = reader.GetTags();
+  std::unique_ptr<CSwfTag> first(tags[0]);
+  for (size_t i = 1; i < tags.size(); ++i) delete tags[i];
+  tags.clear();
+  return first;
+}
+
+std::vector<u8> WrittenBody(CSwfTag* tag, u8 version) {
+  CSwfBitWriter writer(version);
+  tag->Write(writer);
+  const std::vector<u8>& bytes = writer.GetBytes();
+  if (bytes.size() < 2) return {};
+  const size_t header = (bytes[0] & 63) == 63 ? 6 : 2;
+  return std::vector<u8>(bytes.begin() + long(std::min(header, bytes.size())), bytes.end());
+}
+
+namespace {
+
+template <typename... Values>
+std::string Join(const char* name, Values... values) {
+  std::string text = name;
+  ((text += ' ' + std::to_string(values)), ...);
+  return text + ';';
+}
+
+std::string Hex(const std::vector<u8>& bytes) {
+  std::string text;
+  char digits[4];
+  for (u8 byte : bytes) {
+    std::snprintf(digits, sizeof digits, "%02x", byte);
+    text += digits;
+  }
+  return text;
+}
+
+std::string DescribeMatrix(const CSwfMatrix* m) {
+  if (!m) return "no matrix;";
+  return Join("matrix", m->hasScale, m->scaleX, m->scaleY, m->hasRotate, m->rotateSkew0,
+              m->rotateSkew1, m->translateX, m->translateY);
+}
+
+std::string DescribeCxform(const CSwfCxform* c, const CSwfCxformWithAlpha* alpha) {
+  if (!c) return "no cxform;";
+  std::string text = Join("cxform", c->hasMultTerms, c->hasAddTerms, c->redMultTerm,
+                          c->greenMultTerm, c->blueMultTerm, c->redAddTerm, c->greenAddTerm,
+                          c->blueAddTerm);
+  if (alpha) text += Join("alpha", alpha->alphaMultTerm, alpha->alphaAddTerm);
+  return text;
+}
+
+}  // namespace
+
+std::string DescribeTag(CSwfTag* tag, u8 version) {
+  if (auto* place2 = dynamic_cast<CSwfPlaceObject2*>(tag)) {
+    std::string text = Join("place2", place2->GetDepth(), place2->HasCharacter(),
+                            place2->GetCharacterId(), place2->IsMove(), place2->HasRatio(),
+                            place2->GetRatio(), place2->HasClipDepth(), place2->GetClipDepth(),
+                            place2->HasName());
+    text += "name " + place2->GetName() + ';';
+    text += DescribeMatrix(place2->GetMatrix());
+    text += DescribeCxform(place2->GetColorTransform(), place2->GetColorTransform());
+    text += Join("clip actions", place2->HasClipActions());
+    for (const CSwfClipActionRecord* record : place2->GetClipActions()) {
+      text += Join("event", record->eventFlags, record->keyCode);
+      CSwfBitWriter script(version);
+      if (record->actions) record->actions->WriteBody(script, false);
+      text += Hex(script.GetBytes()) + ';';
+    }
+    return text;
+  }
+  if (auto* place = dynamic_cast<CSwfPlaceObject*>(tag)) {
+    return Join("place", place->GetDepth(), place->GetCharacterId()) +
+           DescribeMatrix(place->GetMatrix()) +
+           DescribeCxform(place->GetColorTransform(), nullptr);
+  }
+  return Join("tag", tag->GetCode()) + Hex(WrittenBody(tag, version));
 }
 
 std::vector<u8> Bytes(std::initializer_list<int> values) {

@@ -2,10 +2,13 @@
 #pragma once
 
 #include <initializer_list>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "platform/mac_types.h"
+
+class CSwfTag;
 
 namespace swftest {
 
@@ -24,6 +27,19 @@ std::vector<u8> BuildMovie(const std::vector<RawTag>& tags, u8 version = 6);
 // without the engine; the walk stops after End or at a tag cut short by the
 // end of the data, whose body is what there is.
 std::vector<RawTag> SplitTags(const std::vector<u8>& movie);
+
+// The tag the engine reads from a movie of the given version that holds
+// only this tag and an End; null when the movie does not load.
+std::unique_ptr<CSwfTag> ReadTag(const RawTag& tag, u8 version = 6);
+
+// The body a tag writes of itself (its header cut off), into a writer of
+// the given version.
+std::vector<u8> WrittenBody(CSwfTag* tag, u8 version = 6);
+
+// What a tag holds, as text: every field of a placement (matrix and colour
+// transforms by value, clip actions by their written scripts); the written
+// body of any other tag.
+std::string DescribeTag(CSwfTag* tag, u8 version = 6);
 
 // Bytes from a list of small integers.
 std::vector<u8> Bytes(std::initializer_list<int> values);

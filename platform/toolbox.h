@@ -1,0 +1,24 @@
+// Toolbox start-up calls, the cursor and the tick count of the headless
+// window system.
+#pragma once
+
+#include "platform/mac_types.h"
+
+typedef UInt32 ThemeCursor;
+enum : ThemeCursor {
+  kThemeArrowCursor = 0,
+  kThemeWatchCursor = 7,
+};
+
+void MoreMasterPointers(UInt32 count);
+void InitCursor();
+OSStatus SetThemeCursor(ThemeCursor cursor);
+OSStatus RegisterAppearanceClient();
+OSStatus UnregisterAppearanceClient();
+// Sixtieths of a second since the process started.
+UInt32 TickCount();
+
+namespace plat {
+ThemeCursor CurrentCursor();
+bool IsAppearanceClient();
+}  // namespace plat

@@ -1,0 +1,155 @@
+#include "swf/swf_control_tags.h"
+
+#include "swf/swf_bit_writer.h"
+#include "swf/swf_reader.h"
+
+u32 CSwfEnd::Write(CSwfBitWriter& writer) {
+  CSwfBitWriter body(writer.GetVersion());
+  return writer.WriteTag(*this, body);
+}
+
+CSwfSetBackgroundColor::CSwfSetBackgroundColor(u32 color)
+    : m_color(u8(color), u8(color >> 8), u8(color >> 16)) {}
+
+u32 CSwfSetBackgroundColor::Read(CSwfReader& reader) { return m_color.Read(reader); }
+
+u32 CSwfSetBackgroundColor::Write(CSwfBitWriter& writer) {
+  CSwfBitWriter body(writer.GetVersion());
+  m_color.Write(body);
+  return writer.WriteTag(*this, body);
+}
+
+u32 CSwfSetBackgroundColor::GetColor() const {
+  return u32(m_color.red) | (u32(m_color.green) << 8) | (u32(m_color.blue) << 16);
+}
+
+u32 CSwfFrameLabel::Read(CSwfReader& reader) {
+  const u32 start = reader.GetPosition();
+  reader.ReadString(m_label, 0);
+  m_anchor = 0;
+  if (reader.GetVersion() >= 6 && reader.GetRemaining() > 0) m_anchor = reader.ReadU8();
+  return reader.GetPosition() - start;
+}
+
+u32 CSwfFrameLabel::Write(CSwfBitWriter& writer) {
+  CSwfBitWriter body(writer.GetVersion());
+  body.AppendTerminatedString(m_label);
+  if (writer.GetVersion() >= 6) body.WriteU8(m_anchor);
+  return writer.WriteTag(*this, body);
+}
+
+u32 CSwfProtect::Write(CSwfBitWriter& writer) {
+  CSwfBitWriter body(writer.GetVersion());
+  return writer.WriteTag(*this, body);
+}
+
+u32 CSwfEnableDebugger::Read(CSwfReader& reader) {
+  const u32 start = reader.GetPosition();
+  reader.ReadString(m_password, 0);
+  return reader.GetPosition() - start;
+}
+
+u32 CSwfEnableDebugger::Write(CSwfBitWriter& writer) {
+  CSwfBitWriter body(writer.GetVersion());
+  body.AppendTerminatedString(m_password);
+  return writer.WriteTag(*this, body);
+}
+
+u32 CSwfEnableDebugger2::Read(CSwfReader& reader) {
+  const u32 start = reader.GetPosition();
+  m_reserved = reader.ReadU16();
+  reader.ReadString(m_password, 0);
+  return reader.GetPosition() - start;
+}
+
+u32 CSwfEnableDebugger2::Write(CSwfBitWriter& writer) {
+  CSwfBitWriter body(writer.GetVersion());
+  body.WriteU16(m_reserved);
+  body.AppendTerminatedString(m_password);
+  return writer.WriteTag(*this, body);
+}
+
+// ---- assets ----
+
+u32 CSwfAssetRecord::Read(CSwfReader& reader) {
+  const u32 start = reader.GetPosition();
+  characterId = reader.ReadU16();
+  reader.ReadString(name, 0);
+  return reader.GetPosition() - start;
+}
+
+u32 CSwfAssetRecord::Write(CSwfBitWriter& writer) const {
+  writer.WriteU16(characterId);
+  writer.AppendTerminatedString(name);
+  return u32(name.size() + 3);
+}
+
+CSwfAssetList::~CSwfAssetList() { CSwfAssetList::Clear(); }
+
+void CSwfAssetList::OffsetIds(u16 idDelta, u16, u16) {
+  for (CSwfAssetRecord* record : m_assets) record->characterId = u16(record->characterId + idDelta);
+}
+
+void CSwfAssetList::Insert(CSwfAssetRecord* record, u32 index) {
+  if (!record) return;
+  m_assets.insert(index < m_assets.size() ? m_assets.begin() + index : m_assets.end(), record);
+}
+
+bool CSwfAssetList::Remove(u32 index) {
+  if (index >= m_assets.size()) return false;
+  delete m_assets[index];
+  m_assets.erase(m_assets.begin() + index);
+  return true;
+}
+
+void CSwfAssetList::Clear() {
+  for (CSwfAssetRecord* record : m_assets) delete record;
+  m_assets.clear();
+}
+
+void CSwfAssetList::ReadAssets(CSwfReader& reader) {
+  const u16 count = reader.ReadU16();
+  for (u16 i = 0; i < count && reader.GetRemaining() > 0; ++i) {
+    CSwfAssetRecord* record = new CSwfAssetRecord;
+    record->Read(reader);
+    m_assets.push_back(record);
+  }
+}
+
+void CSwfAssetList::WriteAssets(CSwfBitWriter& body) const {
+  body.WriteU16(u16(m_assets.size()));
+  for (const CSwfAssetRecord* record : m_assets) record->Write(body);
+}
+
+u32 CSwfExportAssets::Read(CSwfReader& reader) {
+  const u32 start = reader.GetPosition();
+  Clear();
+  ReadAssets(reader);
+  return reader.GetPosition() - start;
+}
+
+u32 CSwfExportAssets::Write(CSwfBitWriter& writer) {
+  CSwfBitWriter body(writer.GetVersion());
+  WriteAssets(body);
+  return writer.WriteTag(*this, body);
+}
+
+u32 CSwfImportAssets::Read(CSwfReader& reader) {
+  const u32 start = reader.GetPosition();
+  Clear();
+  reader.ReadString(m_url, 0);
+  ReadAssets(reader);
+  return reader.GetPosition() - start;
+}
+
+u32 CSwfImportAssets::Write(CSwfBitWriter& writer) {
+  CSwfBitWriter body(writer.GetVersion());
+  body.AppendTerminatedString(m_url);
+  WriteAssets(body);
+  return writer.WriteTag(*this, body);
+}
+
+void CSwfImportAssets::Clear() {
+  CSwfAssetList::Clear();
+  m_url.clear();
+}

@@ -1,0 +1,350 @@
+#include "swf/swf_display_tags.h"
+
+#include <algorithm>
+
+#include "swf/swf_action_list.h"
+#include "swf/swf_bit_writer.h"
+#include "swf/swf_reader.h"
+
+namespace {
+
+// The one depth rule of PlaceObject2 and RemoveObject2: the sum, at most 65535.
+u16 ShiftDepth(u16 depth, u16 delta) { return u16(std::min<u32>(u32(depth) + delta, 65535)); }
+
+bool HasKeyCode(u32 eventFlags, u8 version) {
+  return version >= 6 && (eventFlags & kClipEventKeyPress) != 0;
+}
+
+template <typename Record>
+void DeleteRecord(Record*& record) {
+  delete record;
+  record = nullptr;
+}
+
+template <typename Record>
+Record* CopyRecord(const Record* record) {
+  return record ? new Record(*record) : nullptr;
+}
+
+}  // namespace
+
+u32 CSwfShowFrame::Write(CSwfBitWriter& writer) {
+  CSwfBitWriter body(writer.GetVersion());
+  return writer.WriteTag(*this, body);
+}
+
+u32 CSwfFreeCharacter::Read(CSwfReader& reader) {
+  m_characterId = reader.ReadU16();
+  return 2;
+}
+
+u32 CSwfFreeCharacter::Write(CSwfBitWriter& writer) {
+  CSwfBitWriter body(writer.GetVersion());
+  body.WriteU16(m_characterId);
+  return writer.WriteTag(*this, body);
+}
+
+void CSwfFreeCharacter::OffsetIds(u16 idDelta, u16, u16) {
+  m_characterId = u16(m_characterId + idDelta);
+}
+
+u32 CSwfRemoveObject::Read(CSwfReader& reader) {
+  m_characterId = reader.ReadU16();
+  m_depth = reader.ReadU16();
+  return 4;
+}
+
+u32 CSwfRemoveObject::Write(CSwfBitWriter& writer) {
+  CSwfBitWriter body(writer.GetVersion());
+  body.WriteU16(m_characterId);
+  body.WriteU16(m_depth);
+  return writer.WriteTag(*this, body);
+}
+
+void CSwfRemoveObject::OffsetIds(u16 idDelta, u16 depthDelta, u16) {
+  m_characterId = u16(m_characterId + idDelta);
+  m_depth = u16(m_depth + depthDelta);
+}
+
+u32 CSwfRemoveObject2::Read(CSwfReader& reader) {
+  m_depth = reader.ReadU16();
+  return 2;
+}
+
+u32 CSwfRemoveObject2::Write(CSwfBitWriter& writer) {
+  CSwfBitWriter body(writer.GetVersion());
+  body.WriteU16(m_depth);
+  return writer.WriteTag(*this, body);
+}
+
+void CSwfRemoveObject2::OffsetIds(u16 idDelta, u16 depthDelta, u16) {
+  m_characterId = u16(m_characterId + idDelta);
+  m_depth = ShiftDepth(m_depth, depthDelta);
+}
+
+// ---- PlaceObject ----
+
+CSwfPlaceObject::~CSwfPlaceObject() { CSwfPlaceObject::Clear(); }
+
+void CSwfPlaceObject::Clear() {
+  DeleteRecord(m_matrix);
+  DeleteRecord(m_cxform);
+}
+
+void CSwfPlaceObject::SetMatrix(CSwfMatrix* matrix) {
+  if (matrix == m_matrix) return;
+  delete m_matrix;
+  m_matrix = matrix;
+}
+
+void CSwfPlaceObject::SetColorTransform(CSwfCxform* cxform) {
+  if (cxform == m_cxform) return;
+  delete m_cxform;
+  m_cxform = cxform;
+}
+
+u32 CSwfPlaceObject::Read(CSwfReader& reader) {
+  const u32 start = reader.GetPosition();
+  Clear();
+  SetCharacterId(reader.ReadU16());
+  m_depth = reader.ReadU16();
+  m_matrix = new CSwfMatrix;
+  m_matrix->Read(reader);
+  reader.AlignByte();
+  if (reader.GetRemaining() > 0) {
+    m_cxform = new CSwfCxform;
+    m_cxform->Read(reader);
+    reader.AlignByte();
+  }
+  return reader.GetPosition() - start;
+}
+
+u32 CSwfPlaceObject::Write(CSwfBitWriter& writer) {
+  CSwfBitWriter body(writer.GetVersion());
+  body.WriteU16(m_characterId);
+  body.WriteU16(m_depth);
+  CSwfMatrix identity;
+  (m_matrix ? m_matrix : &identity)->Write(body);
+  body.FlushBits();
+  if (m_cxform) m_cxform->Write(body);
+  return writer.WriteTag(*this, body);
+}
+
+void CSwfPlaceObject::OffsetIds(u16 idDelta, u16 depthDelta, u16) {
+  m_characterId = u16(m_characterId + idDelta);
+  m_depth = u16(m_depth + depthDelta);
+}
+
+// ---- clip actions ----
+
+CSwfClipActionRecord::CSwfClipActionRecord(u32 flags) : eventFlags(flags), actions(new CSwfDoAction) {
+  actions->SetNoHeader(true);
+}
+
+CSwfClipActionRecord::~CSwfClipActionRecord() { delete actions; }
+
+void CSwfClipActionRecord::SetActions(CSwfDoAction* list) {
+  if (list == actions) return;
+  delete actions;
+  actions = list;
+  if (actions) actions->SetNoHeader(true);
+}
+
+void CSwfClipActionRecord::AddAction(CSwfAction* action) {
+  if (!actions) SetActions(new CSwfDoAction);
+  actions->AddAction(action);
+}
+
+void CSwfClipActionRecord::SetBranchTracking(bool on) {
+  if (actions) actions->SetBranchTracking(on, false);
+}
+
+// ---- PlaceObject2 ----
+
+CSwfPlaceObject2::~CSwfPlaceObject2() { CSwfPlaceObject2::Clear(); }
+
+void CSwfPlaceObject2::Clear() {
+  DeleteRecord(m_cxformAlpha);
+  m_name.clear();
+  for (CSwfClipActionRecord* record : m_clipActions) delete record;
+  m_clipActions.clear();
+  CSwfPlaceObject::Clear();
+}
+
+void CSwfPlaceObject2::Reset() {
+  Clear();
+  m_characterId = 0;
+  m_depth = 0;
+  m_ratio = 0;
+  m_clipDepth = 0;
+  m_clipActionVersion = 4;
+  m_allEventFlags = 0;
+  m_hasClipActions = m_hasClipDepth = m_hasName = m_hasRatio = m_hasCharacter = m_move = 0;
+}
+
+void CSwfPlaceObject2::SetCharacterId(u16 id) {
+  m_characterId = id;
+  m_hasCharacter = 1;
+}
+
+void CSwfPlaceObject2::CopyFrom(const CSwfPlaceObject2& other) {
+  if (&other == this) return;
+  m_characterId = other.m_characterId;
+  m_depth = other.m_depth;
+  m_name = other.m_name;
+  m_ratio = other.m_ratio;
+  m_clipDepth = other.m_clipDepth;
+  SetMatrix(CopyRecord(other.m_matrix));
+  SetColorTransform(CopyRecord(other.m_cxformAlpha));
+  m_hasClipActions = other.m_hasClipActions;
+  m_hasClipDepth = other.m_hasClipDepth;
+  m_hasName = other.m_hasName;
+  m_hasRatio = other.m_hasRatio;
+  m_hasCharacter = other.m_hasCharacter;
+  m_move = other.m_move;
+}
+
+void CSwfPlaceObject2::SetColorTransform(CSwfCxformWithAlpha* cxform) {
+  if (cxform == m_cxformAlpha) return;
+  delete m_cxformAlpha;
+  m_cxformAlpha = cxform;
+}
+
+void CSwfPlaceObject2::AddClipAction(CSwfClipActionRecord* record) {
+  if (!record) return;
+  m_clipActions.push_back(record);
+  m_hasClipActions = 1;
+}
+
+void CSwfPlaceObject2::SetName(const std::string& name) {
+  m_name = name;
+  m_hasName = 1;
+}
+
+void CSwfPlaceObject2::SetRatio(u16 ratio) {
+  m_ratio = ratio;
+  m_hasRatio = 1;
+}
+
+void CSwfPlaceObject2::SetClipDepth(u16 clipDepth) {
+  m_clipDepth = clipDepth;
+  m_hasClipDepth = 1;
+}
+
+void CSwfPlaceObject2::OffsetIds(u16 idDelta, u16 depthDelta, u16) {
+  if (m_hasCharacter) m_characterId = u16(m_characterId + idDelta);
+  m_depth = ShiftDepth(m_depth, depthDelta);
+  if (m_hasClipDepth) m_clipDepth = ShiftDepth(m_clipDepth, depthDelta);
+}
+
+u32 CSwfPlaceObject2::Read(CSwfReader& reader) {
+  const u32 start = reader.GetPosition();
+  Clear();
+  const u8 flags = reader.ReadU8();
+  m_depth = reader.ReadU16();
+  m_move = flags & 1;
+  if (flags & 2) {
+    SetCharacterId(reader.ReadU16());
+  } else {
+    m_characterId = 0;
+    m_hasCharacter = 0;
+  }
+  if (flags & 4) {
+    m_matrix = new CSwfMatrix;
+    m_matrix->Read(reader);
+  }
+  reader.AlignByte();
+  if (flags & 8) {
+    m_cxformAlpha = new CSwfCxformWithAlpha;
+    m_cxformAlpha->Read(reader);
+    reader.AlignByte();
+  }
+  m_hasRatio = (flags >> 4) & 1;
+  m_ratio = m_hasRatio ? reader.ReadU16() : 0;
+  m_hasName = (flags >> 5) & 1;
+  if (m_hasName) reader.ReadString(m_name, 0);
+  m_hasClipDepth = (flags >> 6) & 1;
+  m_clipDepth = m_hasClipDepth ? reader.ReadU16() : 0;
+  m_hasClipActions = (flags >> 7) & 1;
+  m_allEventFlags = 0;
+  if (m_hasClipActions) ReadClipActions(reader);
+  reader.AlignByte();
+  return reader.GetPosition() - start;
+}
+
+void CSwfPlaceObject2::ReadClipActions(CSwfReader& reader) {
+  m_clipActionVersion = reader.GetVersion();
+  const bool wide = m_clipActionVersion >= 6;
+  reader.AlignByte();
+  reader.ReadU16();  // reserved
+  m_allEventFlags = wide ? reader.ReadU32() : reader.ReadU16();
+  for (;;) {
+    const u32 eventFlags = wide ? reader.ReadU32() : reader.ReadU16();
+    if (eventFlags == 0) break;
+    CSwfClipActionRecord* record = new CSwfClipActionRecord(eventFlags);
+    record->recordSize = reader.ReadU32();
+    // The record's size bounds its key code and script; the next record
+    // starts behind it whatever the script read.
+    const CSwfReader::Body body = reader.BeginBody(record->recordSize);
+    if (HasKeyCode(eventFlags, m_clipActionVersion)) record->keyCode = reader.ReadU8();
+    reader.SetTagLength(reader.GetRemaining());
+    record->actions->Read(reader);
+    reader.EndBody(body);
+    m_clipActions.push_back(record);
+  }
+}
+
+u32 CSwfPlaceObject2::Write(CSwfBitWriter& writer) {
+  CSwfBitWriter body(writer.GetVersion());
+  const bool writesCharacter = WritesCharacter();
+  body.WriteU8(u8((m_hasClipActions << 7) | (m_hasClipDepth << 6) | (m_hasName << 5) |
+                  (m_hasRatio << 4) | (m_cxformAlpha ? 8 : 0) | (m_matrix ? 4 : 0) |
+                  (writesCharacter ? 2 : 0) | (m_move ? 1 : 0)));
+  body.WriteU16(m_depth);
+  if (writesCharacter) body.WriteU16(m_characterId);
+  if (m_matrix) m_matrix->Write(body);
+  body.FlushBits();
+  if (m_cxformAlpha) m_cxformAlpha->Write(body);
+  body.FlushBits();
+  if (m_hasRatio) body.WriteU16(m_ratio);
+  if (m_hasName) body.AppendTerminatedString(m_name);
+  if (m_hasClipDepth) body.WriteU16(m_clipDepth);
+  if (m_hasClipActions) WriteClipActions(body, std::max(m_clipActionVersion, writer.GetVersion()));
+  return writer.WriteTag(*this, body);
+}
+
+u32 CSwfPlaceObject2::GetClipDepthOffset() {
+  CSwfBitWriter records(4);
+  if (m_matrix) m_matrix->Write(records);
+  records.FlushBits();
+  if (m_cxformAlpha) m_cxformAlpha->Write(records);
+  records.FlushBits();
+  return 3 + (WritesCharacter() ? 2 : 0) + records.GetByteCount() + (m_hasRatio ? 2 : 0) +
+         (m_hasName ? u32(m_name.size() + 1) : 0);
+}
+
+void CSwfPlaceObject2::WriteClipActions(CSwfBitWriter& body, u8 version) const {
+  const bool wide = version >= 6;
+  const u32 mask = wide ? 0xFFFFFFFF : 0xFFFF;
+  auto writeFlags = [&](u32 flags) { wide ? body.WriteU32(flags) : body.WriteU16(u16(flags)); };
+  body.FlushBits();
+  body.WriteU16(0);
+  u32 allFlags = 0;
+  for (const CSwfClipActionRecord* record : m_clipActions) allFlags |= record->eventFlags & mask;
+  writeFlags(allFlags);
+  for (const CSwfClipActionRecord* record : m_clipActions) {
+    // A record whose events the version cannot store would read as the end
+    // marker and hide the records behind it.
+    if ((record->eventFlags & mask) == 0) continue;
+    writeFlags(record->eventFlags);
+    CSwfBitWriter recordBody(version);
+    if (HasKeyCode(record->eventFlags, version)) recordBody.WriteU8(record->keyCode);
+    if (record->actions)
+      record->actions->WriteBody(recordBody, false);
+    else
+      recordBody.WriteU8(0);
+    body.WriteU32(recordBody.GetByteCount());
+    body.AppendWriter(recordBody);
+  }
+  writeFlags(0);
+}

@@ -1,0 +1,84 @@
+// Writing a movie file tag by tag, so that a movie can be assembled from the
+// tags of several sources without holding it in memory.
+//
+// Open writes the header with placeholders; each tag is serialised and
+// written as it arrives (a frame label equal to one written before is left
+// out, sound tags too when asked); Close patches the real file length and
+// frame count into the header. Every frame written is announced to the
+// listeners with its index, counted from 0. Tags handed over belong to the
+// writer, which deletes them once written unless told to keep them.
+#pragma once
+
+#include <fstream>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "foundation/path_name.h"
+#include "foundation/signal.h"
+#include "swf/swf_header.h"
+
+class CSwfBitWriter;
+class CSwfTag;
+
+class CSwfFileWriter : public CSignal<u32> {
+ public:
+  // With forceMinimumStage, a stage smaller than 1280 x 960 pixels in either
+  // direction is written as 1280 x 960.
+  explicit CSwfFileWriter(bool forceMinimumStage);
+  // Closes an open file, patching its header.
+  ~CSwfFileWriter() override;
+
+  // Stage 0, 0 to width, height (twips).
+  void SetParams(u32 width, u32 height, f32 frameRate, u8 version);
+  void SetParamsFromHeader(const CSwfHeader& header);
+  // Creates the file (type 'SWFL', creator 'SWF2'; an existing file is
+  // replaced only with `replace`, a folder never) and writes the header. An
+  // open file is closed first.
+  bool Open(const CPathName& path, bool replace);
+  // Writes one tag; returns the bytes written, 0 for a null tag, a dropped
+  // one, a write that failed or a writer without a file.
+  u32 WriteTag(CSwfTag* tag, bool keepTag);
+  // The writer's bytes as they stand (its partial byte flushed).
+  void WriteBitWriter(CSwfBitWriter& writer);
+  // The bytes of a handle, which is then disposed of; 0, the handle left
+  // alone, when it or its block is null or empty.
+  u32 WriteHandle(Handle handle);
+  // Rewrites the recorded depth fields densely: the smallest depth becomes
+  // base + 1, the next base + 2, and so on.
+  void RenumberDepths(u16 base);
+  // Patches the header and closes the file; returns its length, 0 when a
+  // write failed or no file was open.
+  u32 Close();
+
+  // Options, all off unless set: record the depth fields of PlaceObject2 and
+  // RemoveObject2 (and the clip depths of PlaceObject2) for RenumberDepths;
+  // leave sound tags out.
+  void SetRecordDepths(bool on) { m_recordDepths = on ? 1 : 0; }
+  void SetRecordClipDepths(bool on) { m_recordClipDepths = on ? 1 : 0; }
+  void SetStripSound(bool on) { m_stripSound = on ? 1 : 0; }
+
+  bool IsOpen() const { return m_stream.is_open(); }
+  u16 GetFramesWritten() const { return m_framesWritten; }
+  const CPathName& GetPath() const { return m_path; }
+
+ private:
+  // Writes bytes at the end of the file; false when the stream failed.
+  bool Append(const u8* bytes, size_t count);
+  bool PatchU16(u32 position, u16 value);
+  bool PatchU32(u32 position, u32 value);
+  void RecordDepths(CSwfTag& tag, u32 tagPosition, u32 headerLength);
+
+  std::vector<std::string> m_labels;
+  std::vector<std::pair<u32, u16>> m_depthRecords;  // file position, depth
+  u8 m_recordDepths = 0;
+  u8 m_recordClipDepths = 0;
+  u8 m_stripSound = 0;
+  u8 m_forceMinimumStage;
+  std::fstream m_stream;
+  CPathName m_path;
+  bool m_failed = false;
+  CSwfHeader m_stage;  // stage, rate and version of the movie
+  u16 m_framesWritten = 0;
+  u32 m_headerEnd = 0;
+};

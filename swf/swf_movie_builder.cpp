@@ -1,0 +1,54 @@
+#include "swf/swf_movie_builder.h"
+
+#include "swf/swf_bit_writer.h"
+#include "swf/swf_control_tags.h"
+#include "swf/swf_display_tags.h"
+
+void CSwfMovieBuilder::SetParams(u32 width, u32 height, f32 frameRate, u8 version) {
+  m_stage.SetParams(width, height, frameRate, 0, version);
+}
+
+void CSwfMovieBuilder::AddTag(CSwfTag* tag) {
+  if (!tag) return;
+  m_tags.push_back(tag);
+  if (tag->GetCode() == kSwfShowFrameCode) ++m_frameCount;
+}
+
+void CSwfMovieBuilder::DeleteTags() {
+  for (CSwfTag* tag : m_tags) delete tag;
+  m_tags.clear();
+  m_frameCount = 0;
+}
+
+u32 CSwfMovieBuilder::BuildMovie(std::vector<u8>& out, CSwfHeader* header) {
+  CSwfHeader made = m_stage;
+  if (!header) header = &made;
+  CSwfBitWriter tags(header->GetVersion());
+  u16 frames = 0;
+  for (CSwfTag* tag : m_tags) {
+    tag->Write(tags);
+    if (tag->GetCode() == kSwfShowFrameCode) ++frames;
+  }
+  if (m_tags.empty() || m_tags.back()->GetCode() != kSwfEndCode) {
+    CSwfEnd end;
+    end.Write(tags);
+  }
+  // The header's size does not depend on its length and frame fields.
+  CSwfBitWriter sizing(4);
+  header->Write(sizing);
+  header->SetFrameCount(frames);
+  header->SetFileLength(sizing.GetByteCount() + tags.GetByteCount());
+  CSwfBitWriter movie(4);
+  header->Write(movie);
+  movie.AppendWriter(tags);
+  const std::vector<u8>& bytes = movie.GetBytes();
+  out.insert(out.end(), bytes.begin(), bytes.end());
+  return u32(bytes.size());
+}
+
+u32 CSwfMovieBuilder::WriteMovie(std::ostream& stream, CSwfHeader* header) {
+  std::vector<u8> bytes;
+  BuildMovie(bytes, header);
+  stream.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+  return stream ? u32(bytes.size()) : 0;
+}

@@ -1,0 +1,40 @@
+// A movie held in memory as a tag list and produced as bytes in one go: the
+// in-memory counterpart of the file writer.
+#pragma once
+
+#include <ostream>
+#include <vector>
+
+#include "swf/swf_header.h"
+
+class CSwfTag;
+
+class CSwfMovieBuilder {
+ public:
+  CSwfMovieBuilder() = default;
+  ~CSwfMovieBuilder() { DeleteTags(); }
+  CSwfMovieBuilder(const CSwfMovieBuilder&) = delete;
+  CSwfMovieBuilder& operator=(const CSwfMovieBuilder&) = delete;
+
+  // Stage 0, 0 to width, height (twips).
+  void SetParams(u32 width, u32 height, f32 frameRate, u8 version);
+  // Takes ownership and appends (null is ignored); a ShowFrame adds a frame.
+  void AddTag(CSwfTag* tag);
+  void DeleteTags();
+
+  // Appends the movie to `out`: the header (the given one, which receives the
+  // frame count and length, or one made from the stage, rate and version),
+  // every tag serialised for the header's version, and an End tag when the
+  // list does not end with one. Returns the bytes appended.
+  u32 BuildMovie(std::vector<u8>& out, CSwfHeader* header);
+  // The same into a stream; 0 when the stream fails.
+  u32 WriteMovie(std::ostream& stream, CSwfHeader* header);
+
+  const std::vector<CSwfTag*>& GetTags() const { return m_tags; }
+  u16 GetFrameCount() const { return m_frameCount; }
+
+ private:
+  std::vector<CSwfTag*> m_tags;
+  u16 m_frameCount = 0;
+  CSwfHeader m_stage;  // the stage, rate and version of a movie built without a header
+};

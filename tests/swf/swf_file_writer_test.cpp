@@ -1,0 +1,342 @@
+#include "swf/swf_file_writer.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <sys/stat.h>
+
+#include "foundation/finder_info.h"
+#include "platform/memory_handles.h"
+#include "swf/swf_action_list.h"
+#include "swf/swf_bit_writer.h"
+#include "swf/swf_control_tags.h"
+#include "swf/swf_display_tags.h"
+#include "swf/swf_movie_builder.h"
+#include "swf/swf_reader.h"
+#include "swf/swf_unknown_tag.h"
+#include "tests/support/test_support.h"
+#include "tests/swf/swf_test_movies.h"
+
+using swftest::Bytes;
+using swftest::RawTag;
+using swftest::SplitTags;
+
+namespace {
+
+std::string NewPath(const std::string& name) {
+  static int folders = 0;
+  return gbtest::MakeTempFolder("writer" + std::to_string(++folders)) + name;
+}
+
+u32 LengthField(const std::vector<u8>& movie) {
+  return u32(movie[4]) | (u32(movie[5]) << 8) | (u32(movie[6]) << 16) | (u32(movie[7]) << 24);
+}
+
+CSwfHeader HeaderOf(const std::vector<u8>& movie) {
+  CSwfReader reader;
+  EXPECT_TRUE(reader.LoadFromMemory(movie.data(), u32(movie.size()), true, 0, false));
+  return reader.GetHeader();
+}
+
+std::vector<u16> Codes(const std::vector<RawTag>& tags) {
+  std::vector<u16> codes;
+  for (const RawTag& tag : tags) codes.push_back(tag.code);
+  return codes;
+}
+
+std::vector<u32> g_frames;
+void RecordFrame(u32 frame) { g_frames.push_back(frame); }
+
+}  // namespace
+
+TEST(SwfFileWriter, TheSaversBlankMovie) {
+  const std::string path = NewPath("__saver.swf");
+  CSwfFileWriter writer(false);
+  writer.SetParams(6400, 4800, 12.0f, 6);
+  ASSERT_TRUE(writer.Open(CPathName(path), true));
+  EXPECT_EQ(writer.WriteTag(new CSwfSetBackgroundColor(0, 0, 0), false), 5u);
+  EXPECT_EQ(writer.WriteTag(new CSwfShowFrame, false), 2u);
+  EXPECT_EQ(writer.WriteTag(new CSwfEnd, false), 2u);
+  EXPECT_EQ(writer.Close(), 29u);
+  EXPECT_FALSE(writer.IsOpen());
+  EXPECT_EQ(gbtest::ReadFile(path),
+            Bytes({'F', 'W', 'S', 6, 29, 0, 0, 0,                   // signature, version, length
+                   0x70, 0x00, 0x0C, 0x80, 0x00, 0x00, 0x96, 0x00,  // 0..6400, 0..4800 in 14 bits
+                   0x00, 0x0C, 0x01, 0x00,                          // 12 fps, one frame
+                   0x43, 0x02, 0, 0, 0,                             // black background
+                   0x40, 0x00, 0x00, 0x00}));                       // ShowFrame, End
+
+  FSRef ref;
+  ASSERT_TRUE(CPathName(path).GetFsRef(&ref));
+  OSType creator = 0, type = 0;
+  ASSERT_TRUE(GetFsRefTypeCreator(&ref, &creator, &type));
+  EXPECT_EQ(type, FourCC("SWFL"));
+  EXPECT_EQ(creator, FourCC("SWF2"));
+}
+
+TEST(SwfFileWriter, RepeatedLabelsAreLeftOutAndTheHeaderIsPatchedOnClose) {
+  const std::string path = NewPath("labels.swf");
+  CSwfFileWriter writer(false);
+  writer.SetParams(11000, 8000, 24.0f, 6);
+  ASSERT_TRUE(writer.Open(CPathName(path), false));
+  CSwfFrameLabel kept("a");
+  EXPECT_EQ(writer.WriteTag(new CSwfFrameLabel("a"), false), 5u);
+  writer.WriteTag(new CSwfShowFrame, false);
+  EXPECT_EQ(writer.WriteTag(&kept, true), 0u) << "the same label again";
+  EXPECT_EQ(kept.GetLabel(), "a") << "a kept tag stays the caller's";
+  EXPECT_EQ(writer.WriteTag(new CSwfFrameLabel("A"), false), 5u) << "labels compare byte for byte";
+  writer.WriteTag(new CSwfShowFrame, false);
+  writer.WriteTag(new CSwfEnd, false);
+  EXPECT_EQ(writer.GetFramesWritten(), 2);
+  EXPECT_EQ(writer.WriteTag(nullptr, false), 0u);
+  const u32 length = writer.Close();
+
+  const std::vector<u8> movie = gbtest::ReadFile(path);
+  EXPECT_EQ(length, movie.size());
+  EXPECT_EQ(LengthField(movie), movie.size());
+  const CSwfHeader header = HeaderOf(movie);
+  EXPECT_EQ(header.GetFrameCount(), 2);
+  EXPECT_EQ(header.GetFrameRate(), 24.0f);
+  EXPECT_EQ(header.GetWidth(), 11000u);
+  EXPECT_EQ(Codes(SplitTags(movie)), (std::vector<u16>{43, 1, 43, 1, 0}));
+
+  // A new file starts with no labels seen.
+  ASSERT_TRUE(writer.Open(CPathName(path), true));
+  EXPECT_EQ(writer.WriteTag(&kept, true), 5u);
+  writer.Close();
+}
+
+TEST(SwfFileWriter, AnEmptyMovieHoldsOnlyItsHeader) {
+  const std::string path = NewPath("empty.swf");
+  CSwfFileWriter writer(false);
+  ASSERT_TRUE(writer.Open(CPathName(path), false));
+  const u32 length = writer.Close();
+  const std::vector<u8> movie = gbtest::ReadFile(path);
+  ASSERT_EQ(movie.size(), length);
+  EXPECT_EQ(LengthField(movie), movie.size());
+  EXPECT_EQ(HeaderOf(movie).GetFrameCount(), 0);
+  EXPECT_EQ(HeaderOf(movie).GetWidth(), 20u) << "the default stage";
+  EXPECT_EQ(writer.Close(), 0u) << "nothing left to close";
+}
+
+TEST(SwfFileWriter, TheForcedMinimumStage) {
+  struct Case {
+    bool force;
+    u32 width, height;  // pixels
+    u32 wantWidth, wantHeight;
+  };
+  const Case cases[] = {
+      {true, 320, 1000, 1280, 960},
+      {true, 1280, 960, 1280, 960},
+      {true, 1400, 959, 1280, 960},
+      {true, 1400, 1000, 1400, 1000},
+      {false, 320, 240, 320, 240},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::to_string(c.width) + " x " + std::to_string(c.height));
+    const std::string path = NewPath("stage.swf");
+    CSwfFileWriter writer(c.force);
+    writer.SetParams(c.width * 20, c.height * 20, 12.0f, 6);
+    ASSERT_TRUE(writer.Open(CPathName(path), false));
+    writer.Close();
+    const CSwfHeader header = HeaderOf(gbtest::ReadFile(path));
+    EXPECT_EQ(header.GetWidth(), c.wantWidth * 20);
+    EXPECT_EQ(header.GetHeight(), c.wantHeight * 20);
+  }
+
+  // A stage taken from a header keeps its origin.
+  CSwfHeader source;
+  source.SetParams(-200, 100, 800, 600, 30.0f, 8);
+  const std::string path = NewPath("origin.swf");
+  CSwfFileWriter writer(false);
+  writer.SetParamsFromHeader(source);
+  ASSERT_TRUE(writer.Open(CPathName(path), false));
+  writer.Close();
+  const CSwfHeader header = HeaderOf(gbtest::ReadFile(path));
+  EXPECT_EQ(header.GetFrameSize().xMin, -200);
+  EXPECT_EQ(header.GetFrameSize().yMax, 600);
+  EXPECT_EQ(header.GetVersion(), 8);
+  EXPECT_EQ(header.GetFrameRate(), 30.0f);
+}
+
+TEST(SwfFileWriter, EachFrameIsAnnouncedWithItsIndex) {
+  g_frames.clear();
+  CSwfFileWriter writer(false);
+  CSignalSlot<u32> slot = CSignalSlot<u32>::Plain(RecordFrame);
+  writer.Connect(&slot);
+  ASSERT_TRUE(writer.Open(CPathName(NewPath("frames.swf")), false));
+  for (int i = 0; i < 3; ++i) {
+    writer.WriteTag(new CSwfSetBackgroundColor(u8(i), 0, 0), false);
+    writer.WriteTag(new CSwfShowFrame, false);
+  }
+  writer.Close();
+  EXPECT_EQ(g_frames, (std::vector<u32>{0, 1, 2}));
+}
+
+TEST(SwfFileWriter, FilesAreCreatedOnlyWhereAllowed) {
+  const std::string folder = gbtest::MakeTempFolder("refusals");
+  const std::string existing = folder + "old.swf";
+  ASSERT_TRUE(gbtest::WriteFile(existing, Bytes({1, 2, 3})));
+  CSwfFileWriter writer(false);
+  EXPECT_FALSE(writer.Open(CPathName(existing), false));
+  EXPECT_EQ(gbtest::ReadFile(existing), Bytes({1, 2, 3})) << "nothing stored is lost";
+  EXPECT_FALSE(writer.IsOpen());
+  EXPECT_EQ(writer.WriteTag(new CSwfShowFrame, false), 0u) << "no file: nothing written";
+
+  ASSERT_EQ(mkdir((folder + "sub").c_str(), 0755), 0);
+  EXPECT_FALSE(writer.Open(CPathName(folder + "sub"), true)) << "a folder is never replaced";
+  EXPECT_FALSE(writer.Open(CPathName(folder + "sub/"), true));
+  EXPECT_FALSE(writer.Open(CPathName(folder + "missing/m.swf"), true));
+
+  ASSERT_TRUE(writer.Open(CPathName(existing), true));
+  writer.WriteTag(new CSwfEnd, false);
+  EXPECT_GT(writer.Close(), 3u);
+  EXPECT_EQ(HeaderOf(gbtest::ReadFile(existing)).GetFrameCount(), 0);
+}
+
+TEST(SwfFileWriter, MoviesCopiedFromAReaderReadBackTheSame) {
+  const std::vector<u8> source = swftest::BuildMovie(
+      {{9, Bytes({1, 2, 3})}, {43, Bytes({'x', 0, 1})}, {26, Bytes({0x06, 1, 0, 5, 0, 0})},
+       {12, Bytes({0x07, 0})}, {1, {}}, {28, Bytes({1, 0})}, {1, {}}, {0, {}}},
+      6);
+  CSwfReader reader;
+  ASSERT_TRUE(reader.LoadFromMemory(source.data(), u32(source.size()), true, 0, true));
+  const std::string path = NewPath("copy.swf");
+  {
+    // The destructor closes the file, patching it.
+    CSwfFileWriter writer(false);
+    writer.SetParamsFromHeader(reader.GetHeader());
+    ASSERT_TRUE(writer.Open(CPathName(path), false));
+    for (CSwfTag* tag : reader.GetTags()) writer.WriteTag(tag, true);
+  }
+  const std::vector<u8> copy = gbtest::ReadFile(path);
+  EXPECT_EQ(LengthField(copy), copy.size());
+  EXPECT_EQ(HeaderOf(copy).GetFrameCount(), 2);
+  CSwfBitWriter rewritten(6);
+  reader.WriteMovie(rewritten);
+  const std::vector<RawTag> copied = SplitTags(copy);
+  const std::vector<RawTag> expected = SplitTags(rewritten.GetBytes());
+  ASSERT_EQ(Codes(copied), Codes(expected));
+  for (size_t i = 0; i < copied.size(); ++i) EXPECT_EQ(copied[i].body, expected[i].body) << i;
+  reader.DeleteTags(true);
+}
+
+TEST(SwfFileWriter, OptionsStripSoundAndRenumberDepths) {
+  const std::string path = NewPath("options.swf");
+  CSwfFileWriter writer(false);
+  writer.SetStripSound(true);
+  writer.SetRecordDepths(true);
+  writer.SetRecordClipDepths(true);
+  ASSERT_TRUE(writer.Open(CPathName(path), false));
+  for (u16 code : {14, 15, 17, 18, 19, 45}) {
+    auto* sound = new CSwfUnknownTag(code, 0);
+    EXPECT_EQ(writer.WriteTag(sound, false), 0u) << "code " << code;
+  }
+  auto place = [](u16 depth, u16 clipDepth) {
+    auto* tag = new CSwfPlaceObject2;
+    tag->SetDepth(depth);
+    tag->SetCharacterId(1);
+    tag->SetMatrix(new CSwfMatrix);
+    tag->SetName("n");
+    if (clipDepth) tag->SetClipDepth(clipDepth);
+    return tag;
+  };
+  writer.WriteTag(place(300, 500), false);
+  writer.WriteTag(place(40, 0), false);
+  writer.WriteTag(new CSwfRemoveObject2(300), false);
+  writer.WriteTag(new CSwfShowFrame, false);
+  writer.RenumberDepths(10);
+  writer.WriteTag(new CSwfEnd, false);
+  writer.Close();
+
+  CSwfReader reader;
+  ASSERT_TRUE(reader.LoadFile(CPathName(path), true, 0, true));
+  const std::vector<CSwfTag*>& tags = reader.GetTags();
+  ASSERT_EQ(tags.size(), 5u) << "no sound tag is left";
+  auto* first = dynamic_cast<CSwfPlaceObject2*>(tags[0]);
+  auto* second = dynamic_cast<CSwfPlaceObject2*>(tags[1]);
+  auto* removal = dynamic_cast<CSwfRemoveObject2*>(tags[2]);
+  ASSERT_TRUE(first && second && removal);
+  EXPECT_EQ(first->GetDepth(), 12);
+  EXPECT_EQ(first->GetClipDepth(), 13);
+  EXPECT_EQ(first->GetName(), "n");
+  EXPECT_EQ(second->GetDepth(), 11);
+  EXPECT_EQ(removal->GetDepth(), 12);
+  reader.DeleteTags(true);
+}
+
+TEST(SwfFileWriter, RawTagsUnderTheCodesOfClassesPassAsTheyAre) {
+  const std::string path = NewPath("rawcodes.swf");
+  CSwfFileWriter writer(false);
+  writer.SetRecordDepths(true);
+  writer.SetRecordClipDepths(true);
+  ASSERT_TRUE(writer.Open(CPathName(path), false));
+  CSwfUnknownTag label(43, 0), place(26, 0), removal(28, 0);
+  label.SetData(Bytes({'a', 0}).data(), 2);
+  place.SetData(Bytes({0x06, 1, 0, 5, 0, 0}).data(), 6);
+  removal.SetData(Bytes({1, 0}).data(), 2);
+  for (CSwfUnknownTag* tag : {&label, &label, &place, &removal}) EXPECT_GT(writer.WriteTag(tag, true), 0u);
+  writer.RenumberDepths(0);
+  writer.Close();
+  EXPECT_EQ(Codes(SplitTags(gbtest::ReadFile(path))), (std::vector<u16>{43, 43, 26, 28}));
+}
+
+TEST(SwfFileWriter, RawBytesFromWritersAndHandles) {
+  const std::string path = NewPath("raw.swf");
+  CSwfFileWriter writer(false);
+  ASSERT_TRUE(writer.Open(CPathName(path), false));
+  CSwfBitWriter bits(6);
+  bits.WriteU16(0x0040);  // a ShowFrame
+  bits.WriteBits(0, 3);
+  writer.WriteBitWriter(bits);
+  Handle handle = plat::NewHandleFromBytes("\x00\x00", 2);
+  EXPECT_EQ(writer.WriteHandle(handle), 2u);
+  EXPECT_EQ(writer.WriteHandle(nullptr), 0u);
+  Handle empty = NewHandle(0);
+  EXPECT_EQ(writer.WriteHandle(empty), 0u);
+  EXPECT_EQ(GetHandleSize(empty), 0) << "an empty handle is left alone";
+  DisposeHandle(empty);
+  writer.Close();
+  const std::vector<u8> movie = gbtest::ReadFile(path);
+  EXPECT_EQ(std::vector<u8>(movie.end() - 5, movie.end()), Bytes({0x40, 0x00, 0x00, 0x00, 0x00}));
+}
+
+TEST(SwfMovieBuilder, BuildsTheMovieForTheHeadersVersion) {
+  CSwfMovieBuilder builder;
+  builder.SetParams(6400, 4800, 12.0f, 6);
+  builder.AddTag(new CSwfFrameLabel("go"));
+  builder.AddTag(new CSwfShowFrame);
+  builder.AddTag(nullptr);
+  EXPECT_EQ(builder.GetFrameCount(), 1);
+
+  std::vector<u8> movie = Bytes({0xAA});
+  const u32 size = builder.BuildMovie(movie, nullptr);
+  ASSERT_EQ(movie.size(), size + 1) << "appended";
+  movie.erase(movie.begin());
+  EXPECT_EQ(LengthField(movie), movie.size());
+  const std::vector<RawTag> tags = SplitTags(movie);
+  EXPECT_EQ(Codes(tags), (std::vector<u16>{43, 1, 0})) << "an End tag is added";
+  EXPECT_EQ(tags[0].body, Bytes({'g', 'o', 0, 0})) << "a version 6 label has its anchor byte";
+  EXPECT_EQ(HeaderOf(movie).GetFrameCount(), 1);
+  EXPECT_EQ(movie.size(), 30u) << "header 20, label 6, ShowFrame and End";
+
+  // A given header takes the frame count and length; its version decides.
+  builder.AddTag(new CSwfShowFrame);
+  builder.AddTag(new CSwfEnd);
+  CSwfHeader header;
+  header.SetParams(0, 0, 2000, 2000, 25.0f, 5);
+  std::ostringstream stream;
+  const u32 written = builder.WriteMovie(stream, &header);
+  const std::string text = stream.str();
+  const std::vector<u8> fromStream(text.begin(), text.end());
+  EXPECT_EQ(written, fromStream.size());
+  EXPECT_EQ(header.GetFrameCount(), 2);
+  EXPECT_EQ(header.GetFileLength(), fromStream.size());
+  const std::vector<RawTag> five = SplitTags(fromStream);
+  EXPECT_EQ(Codes(five), (std::vector<u16>{43, 1, 1, 0})) << "no second End";
+  EXPECT_EQ(five[0].body, Bytes({'g', 'o', 0}));
+
+  builder.DeleteTags();
+  EXPECT_TRUE(builder.GetTags().empty());
+  EXPECT_EQ(builder.GetFrameCount(), 0);
+}

@@ -1,0 +1,81 @@
+#include "ui/buttons.h"
+
+#include <cstring>
+
+#include "foundation/cf_string_holder.h"
+#include "platform/carbon_strings.h"
+#include "ui/dialog_window.h"
+
+namespace {
+
+// Steps (2) to (6) of a creation: the title as a CFString, the create call,
+// the status kept on failure, then FinishCreate.
+template <typename Make>
+bool CreateWith(CControl* self, CDialogWindow* owner, UInt32 id, const Rect* bounds, const char* title,
+                OSStatus* status, ControlRef* control, Make make) {
+  if (!owner || !bounds) return false;
+  CFStringRef text = CreateCFStringFromCString(title ? title : "");
+  OSStatus result = make(owner->GetWindowRef(), bounds, text, control);
+  if (text) CFRelease(text);
+  if (result != noErr) {
+    *status = result;
+    *control = nullptr;
+    return false;
+  }
+  return self->FinishCreate(owner, id);
+}
+
+}  // namespace
+
+bool CPushButton::Create(CDialogWindow* owner, UInt32 id, const Rect* bounds, const char* title) {
+  if (!CControl::Create(owner, id, bounds, title)) return false;
+  return CreateWith(this, owner, id, bounds, title, &status_, &control_, CreatePushButtonControl);
+}
+
+int CPushButton::GetClassConstant1() { return 17; }
+
+bool CCheckBox::Create(CDialogWindow* owner, UInt32 id, const Rect* bounds, const char* title) {
+  if (!CControl::Create(owner, id, bounds, title)) return false;
+  return CreateWith(this, owner, id, bounds, title, &status_, &control_,
+                    [](WindowRef w, const Rect* b, CFStringRef t, ControlRef* c) {
+                      return CreateCheckBoxControl(w, b, t, 0, true, c);
+                    });
+}
+
+bool CCheckBox::SetCheck(bool checked, bool redraw) {
+  if (!plat::IsLiveControl(control_)) return false;
+  SetControl32BitValue(control_, checked ? 1 : 0);
+  if (redraw) Draw1Control(control_);
+  return true;
+}
+
+bool CCheckBox::GetCheck() { return GetControl32BitValue(control_) != 0; }
+
+bool CEditText::Create(CDialogWindow* owner, UInt32 id, const Rect* bounds, const char* text) {
+  if (!CControl::Create(owner, id, bounds, text)) return false;
+  return CreateWith(this, owner, id, bounds, text, &status_, &control_,
+                    [](WindowRef w, const Rect* b, CFStringRef t, ControlRef* c) {
+                      return CreateEditUnicodeTextControl(w, b, t, false, nullptr, c);
+                    });
+}
+
+int CEditText::GetClassConstant1() { return 16; }
+
+bool CEditText::SetText(const char* text, bool redraw) {
+  if (!text) text = "";
+  if (SetControlData(control_, kControlEntireControl, kControlEditTextTextTag, std::strlen(text), text) != noErr)
+    return false;
+  if (redraw) Draw1Control(control_);
+  return true;
+}
+
+bool CEditText::GetText(char* buffer, size_t size) {
+  if (!buffer || size == 0) return false;
+  size_t actual = 0;
+  if (GetControlData(control_, kControlEntireControl, kControlEditTextTextTag, size - 1, buffer, &actual) != noErr) {
+    buffer[0] = 0;
+    return false;
+  }
+  buffer[actual < size - 1 ? actual : size - 1] = 0;
+  return true;
+}

@@ -1,0 +1,30 @@
+// Push buttons, check boxes and edit texts, as far as the application's
+// dialogs use them.
+#pragma once
+
+#include <cstddef>
+
+#include "ui/control.h"
+
+class CPushButton : public CControl {
+ public:
+  bool Create(CDialogWindow* owner, UInt32 id, const Rect* bounds, const char* title) override;
+  int GetClassConstant1() override;
+};
+
+class CCheckBox : public CPushButton {
+ public:
+  bool Create(CDialogWindow* owner, UInt32 id, const Rect* bounds, const char* title) override;
+  bool SetCheck(bool checked, bool redraw);
+  bool GetCheck();
+};
+
+class CEditText : public CControl {
+ public:
+  bool Create(CDialogWindow* owner, UInt32 id, const Rect* bounds, const char* text) override;
+  int GetClassConstant1() override;
+
+  bool SetText(const char* text, bool redraw);
+  // At most size - 1 bytes and a terminator; false when there is no room.
+  bool GetText(char* buffer, size_t size);
+};

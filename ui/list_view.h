@@ -1,0 +1,109 @@
+// CListView: the framework's multi-column text list over a list-view data
+// browser. The control keeps no cell data; this class holds the cells and
+// hands them out through the browser's callbacks. Rows and columns are
+// 0-based here; row i is the browser item i + 1, column j the browser
+// property j + 1, and every row holds one cell per column.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "foundation/signal.h"
+#include "platform/data_browser.h"
+#include "ui/control.h"
+
+// A column as the caller describes it.
+struct CListColumn {
+  enum : UInt32 { kHasTitle = 16, kHasWidth = 32 };
+  UInt32 flags = 0;
+  UInt32 reserved = 0;
+  UInt16 width = 0;
+  const char* title = nullptr;   // shown as it stands
+  UInt32 titleStringNumber = 0;  // the localized title when `title` is null
+};
+
+// One cell as the caller reads or writes it.
+struct CListItem {
+  enum : UInt32 { kText = 1, kValue = 16 };
+  UInt32 flags = 0;
+  int row = 0;
+  int column = 0;
+  char* text = nullptr;    // the text to set, or the buffer GetItem fills
+  size_t textSize = 256;   // capacity of that buffer, terminator included
+  SInt32 value = 0;
+};
+
+class CListView : public CControl {
+ public:
+  CListView() = default;
+  ~CListView() override;
+
+  bool Create(CDialogWindow* owner, UInt32 id, const Rect* bounds);
+  bool OnAttach() override;
+
+  int InsertColumn(int index, const CListColumn& column);
+  int AddColumn(const CListColumn& column, bool store);
+  bool DeleteColumn(int index);
+  bool RebuildColumns();
+  int GetColumnCount() const { return int(columns_.size()); }
+
+  int InsertRow(const CListItem& item);
+  bool DeleteRow(int row);
+  bool DeleteAllRows();
+  bool GetItem(CListItem* item) const;
+  bool SetItem(const CListItem& item);
+  bool SetCellText(int row, int column, const char* text);
+  bool SetCellValue(int row, int column, SInt32 value);
+  bool SwapRows(int a, int b);
+  int GetRowCount() const;
+  int GetSelectedRow() const;
+  // The number of selected rows; at most `capacity` of them are written to `out`.
+  int GetSelectedRows(int* out, int capacity) const;
+  bool SetRowSelected(int row, bool selected);
+  bool ClearSelection();
+  bool SetSortProperty(DataBrowserPropertyID property);
+  bool SetSelectionMode(bool single);
+  bool UpdateAllRows();
+
+  // Emitted when a row is selected, with its first cell (null when missing).
+  CSignal<CListItem*>& SelectionSignal() { return selectionSignal_; }
+
+ private:
+  struct StoredColumn {
+    UInt32 flags;
+    UInt32 reserved;
+    UInt16 width;
+    int index;
+    std::string title;
+  };
+  struct Cell {
+    bool hasText = false;
+    std::string text;
+    SInt32 value = 0;
+  };
+  struct Row {
+    DataBrowserItemID item = 0;
+    std::vector<Cell> cells;
+  };
+
+  static OSStatus ItemData(ControlRef browser, DataBrowserItemID item, DataBrowserPropertyID property,
+                           DataBrowserItemDataRef data, Boolean setValue);
+  static Boolean Compare(ControlRef browser, DataBrowserItemID a, DataBrowserItemID b,
+                         DataBrowserPropertyID property);
+  static void Notify(ControlRef browser, DataBrowserItemID item, DataBrowserItemNotification message);
+  static CListView* FromBrowser(ControlRef browser);
+
+  const Cell* CellOf(DataBrowserItemID item, DataBrowserPropertyID property) const;
+  Cell* CellAt(int row, int column);
+  bool AddTableColumn(const StoredColumn& column, DataBrowserPropertyID property);
+  void Renumber();
+  bool UpdateItem(int row);
+
+  std::vector<StoredColumn> columns_;
+  std::vector<Row> rows_;
+  CSignal<CListItem*> selectionSignal_;
+  DataBrowserItemDataUPP itemDataUpp_ = nullptr;
+  DataBrowserItemNotificationUPP notificationUpp_ = nullptr;
+  DataBrowserItemCompareUPP compareUpp_ = nullptr;
+};
