@@ -2,9 +2,7 @@
 
 #include <sys/stat.h>
 
-#include <fstream>
-#include <iterator>
-
+#include "platform/file_ops.h"
 #include "platform/host_paths.h"
 #include "platform/roots.h"
 
@@ -21,10 +19,13 @@ StringTables& Tables() {
   return tables;
 }
 
-std::vector<u8> ReadWholeFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return {};
-  return std::vector<u8>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+// A string table larger than this is taken for damage and not read.
+constexpr size_t kMaxStringsFileBytes = size_t(16) << 20;
+
+std::vector<u8> ReadStringsFile(const std::string& path) {
+  std::vector<u8> bytes;
+  ReadRegularFile(path, kMaxStringsFileBytes, &bytes, nullptr);
+  return bytes;
 }
 
 bool IsSpace(char16_t c) { return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r' || c == u'\f' || c == u'\v'; }
@@ -156,7 +157,7 @@ const StringTable& TableNamed(const std::u16string& name) {
   if (EncodeText(name, kCFStringEncodingUTF8, fileName) && fileName.find('/') == std::string::npos &&
       fileName != "..") {
     std::string path = folder + "Contents/Resources/English.lproj/" + fileName + ".strings";
-    ParseStringsFile(ReadWholeFile(path), table);
+    ParseStringsFile(ReadStringsFile(path), table);
   }
   return table;
 }

@@ -11,6 +11,7 @@
 #include <cstring>
 
 #include "platform/base64.h"
+#include "platform/file_ops.h"
 #include "platform/roots.h"
 #include "platform/xml_tree.h"
 
