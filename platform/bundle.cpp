@@ -154,8 +154,7 @@ const StringTable& TableNamed(const std::u16string& name) {
   if (found != cache.tables.end()) return found->second;
   StringTable& table = cache.tables[name];
   std::string fileName;
-  if (EncodeText(name, kCFStringEncodingUTF8, fileName) && fileName.find('/') == std::string::npos &&
-      fileName != "..") {
+  if (EncodeText(name, kCFStringEncodingUTF8, fileName) && IsSingleName(fileName)) {
     std::string path = folder + "Contents/Resources/English.lproj/" + fileName + ".strings";
     ParseStringsFile(ReadStringsFile(path), table);
   }
@@ -199,7 +198,7 @@ CFURLRef CFBundleCopyResourceURL(CFBundleRef bundle, CFStringRef name, CFStringR
       !plat::StringToUtf8(subfolder, folder))
     return nullptr;
   if (!extension.empty()) fileName += extension[0] == '.' ? extension : "." + extension;
-  if (fileName.find('/') != std::string::npos || !plat::IsContainedName(fileName)) return nullptr;
+  if (!plat::IsSingleName(fileName)) return nullptr;
   if (!folder.empty() && !plat::IsContainedName(folder)) return nullptr;
   if (!folder.empty() && folder.back() != '/') folder += '/';
   const std::string resources = bundle->Folder() + "Contents/Resources/";
