@@ -7,6 +7,7 @@
 
 #include <algorithm>
 
+#include "foundation/finder_info.h"
 #include "foundation/path_name.h"
 #include "platform/forks.h"
 #include "tests/support/test_support.h"
@@ -111,6 +112,67 @@ std::vector<std::pair<std::string, Bytes>> TreeContents(const std::string& folde
   std::vector<std::pair<std::string, Bytes>> out;
   Collect(folder, "", out);
   return out;
+}
+
+bool SetFileInfo(const std::string& path, uint32_t type, uint32_t creator, uint16_t flags) {
+  FSRef ref;
+  CFinderFileInfo info;
+  info.fieldMask = CFinderFileInfo::kType | CFinderFileInfo::kCreator | CFinderFileInfo::kFinderFlags;
+  info.fileType = type;
+  info.fileCreator = creator;
+  info.finderFlags = flags;
+  return plat::MakeFsRef(path, &ref) == noErr && SetFsRefFinderInfo(&ref, &info);
+}
+
+bool GetFileInfo(const std::string& path, uint32_t* type, uint32_t* creator, uint16_t* flags) {
+  FSRef ref;
+  CFinderFileInfo info;
+  if (plat::MakeFsRef(path, &ref) != noErr || !GetFsRefFinderInfo(&ref, &info)) return false;
+  *type = info.fileType;
+  *creator = info.fileCreator;
+  *flags = info.finderFlags;
+  return true;
+}
+
+bool SetFolderFlags(const std::string& path, uint16_t flags) {
+  FSRef ref;
+  plat::FinderInfoBytes bytes;
+  if (plat::MakeFsRef(path, &ref) != noErr || ReadFsRefFinderBytes(&ref, &bytes) != noErr) return false;
+  CFinderFolderInfo info;
+  info.fieldMask = CFinderFolderInfo::kFinderFlags;
+  info.finderFlags = flags;
+  info.WriteMaskedTo(&bytes);
+  return WriteFsRefFinderBytes(&ref, bytes) == noErr;
+}
+
+uint16_t GetFolderFlags(const std::string& path) {
+  FSRef ref;
+  plat::FinderInfoBytes bytes;
+  if (plat::MakeFsRef(path, &ref) != noErr || ReadFsRefFinderBytes(&ref, &bytes) != noErr) return 0xFFFF;
+  CFinderFolderInfo info;
+  info.ReadFrom(bytes);
+  return info.finderFlags;
+}
+
+bool WriteResourceFork(const std::string& path, const Bytes& bytes) {
+  SInt16 fork = 0;
+  if (plat::OpenFork(path, plat::ForkKind::resource, fsWrPerm, &fork) != noErr) return false;
+  UInt64 actual = 0;
+  bool ok = plat::WriteFork(fork, bytes.size(), bytes.data(), &actual) == noErr && actual == bytes.size();
+  return plat::CloseFork(fork) == noErr && ok;
+}
+
+Bytes ReadResourceFork(const std::string& path) {
+  SInt16 fork = 0;
+  if (plat::OpenFork(path, plat::ForkKind::resource, fsRdPerm, &fork) != noErr) return Bytes();
+  SInt64 size = 0;
+  plat::GetForkSize(fork, &size);
+  Bytes bytes(size_t(size > 0 ? size : 0));
+  UInt64 actual = 0;
+  if (!bytes.empty()) plat::ReadFork(fork, bytes.size(), bytes.data(), &actual);
+  plat::CloseFork(fork);
+  bytes.resize(size_t(actual));
+  return bytes;
 }
 
 }  // namespace gbtest

@@ -42,4 +42,12 @@ std::string FreshWorkSubfolder();
 // Every file below a folder, relative path to contents (links as "->target").
 std::vector<std::pair<std::string, Bytes>> TreeContents(const std::string& folder);
 
+// Finder information and resource forks of test files (host paths).
+bool SetFileInfo(const std::string& path, uint32_t type, uint32_t creator, uint16_t flags);
+bool GetFileInfo(const std::string& path, uint32_t* type, uint32_t* creator, uint16_t* flags);
+bool SetFolderFlags(const std::string& path, uint16_t flags);
+uint16_t GetFolderFlags(const std::string& path);
+bool WriteResourceFork(const std::string& path, const Bytes& bytes);
+Bytes ReadResourceFork(const std::string& path);
+
 }  // namespace gbtest
