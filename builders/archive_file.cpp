@@ -130,6 +130,10 @@ u32 CArchiveFileWriter::WriteSizeAndType(u32 type, u32 size) {
   return 8;
 }
 
+u32 CArchiveFileWriter::EndRecord(u32 type, u32 fieldBytes) {
+  return WriteSizeAndType(type, fieldBytes) ? fieldBytes + 8 : 0;
+}
+
 bool CArchiveFileWriter::ClaimName(const std::string& name, const CPathName& source) {
   if (HasFailed()) return false;
   if (!IsValidArchiveName(name)) {
@@ -166,6 +170,33 @@ bool CArchiveFileReader::Open(const CPathName& path) {
   file_ = IsRegularFile(path) ? path.OpenStdioFile("rb") : nullptr;
   if (!file_) error_ = kArchiveCannotOpen;
   return file_ != nullptr;
+}
+
+bool CArchiveFileReader::BeginWalk() {
+  Clear();
+  unpacked_.clear();
+  error_ = kArchiveNoError;
+  return SeekToTrailer();
+}
+
+bool CArchiveFileReader::ReadRecordEnd(u32& type, u32& size) {
+  return ReadWordBackward(type) && ReadWordBackward(size);
+}
+
+void CArchiveFileReader::CheckRecordSize(u64 fieldsEnd, u64 fieldBytes) {
+  if (error_ == kArchiveNoError && fieldsEnd - position_ != fieldBytes) error_ = kArchiveDamaged;
+}
+
+bool CArchiveFileReader::FinishWalk() {
+  const bool good = error_ == kArchiveNoError;
+  if (!good) {
+    // A failed walk leaves nothing of itself behind: the files first, then
+    // the folders that held them.
+    for (auto it = unpacked_.rbegin(); it != unpacked_.rend(); ++it) it->Delete();
+    Clear();
+  }
+  unpacked_.clear();
+  return good;
 }
 
 void CArchiveFileReader::CloseFile() {
@@ -229,17 +260,18 @@ bool CArchiveFileReader::ReadByteBackward(u8& value) {
   return true;
 }
 
-bool CArchiveFileReader::ReadBlobBackward(std::vector<u8>& bytes) {
-  bytes.clear();
+template <typename Bytes>
+bool CArchiveFileReader::ReadCountedBackward(Bytes& out, u64 maxLength) {
+  out.clear();
   u32 length = 0;
   if (!ReadWordBackward(length)) return false;
-  if (length > position_) {
+  if (length > maxLength || length > position_) {
     SetError(kArchiveDamaged);
     return false;
   }
-  bytes.resize(length);
-  if (!ReadAt(position_ - length, bytes.data(), length)) {
-    bytes.clear();
+  out.resize(length);
+  if (!ReadAt(position_ - length, out.data(), length)) {
+    out.clear();
     SetError(kArchiveDamaged);
     return false;
   }
@@ -247,22 +279,10 @@ bool CArchiveFileReader::ReadBlobBackward(std::vector<u8>& bytes) {
   return true;
 }
 
+bool CArchiveFileReader::ReadBlobBackward(std::vector<u8>& bytes) { return ReadCountedBackward(bytes, position_); }
+
 bool CArchiveFileReader::ReadStringBackward(std::string& text) {
-  text.clear();
-  u32 length = 0;
-  if (!ReadWordBackward(length)) return false;
-  if (length > kMaxArchiveNameLength || length > position_) {
-    SetError(kArchiveDamaged);
-    return false;
-  }
-  text.resize(length);
-  if (!ReadAt(position_ - length, text.data(), length)) {
-    text.clear();
-    SetError(kArchiveDamaged);
-    return false;
-  }
-  position_ -= length;
-  return true;
+  return ReadCountedBackward(text, kMaxArchiveNameLength);
 }
 
 bool CArchiveFileReader::ReadNameBackward(std::string& name) {

@@ -20,6 +20,7 @@
 #include <cstddef>
 #include <cstdio>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -89,6 +90,9 @@ class CArchiveFileWriter {
   u32 WriteByte(u8 value);
   // Size then type: the two closing words of a record.
   u32 WriteSizeAndType(u32 type, u32 size);
+  // Closes a record whose fields took `fieldBytes`: the bytes of the whole
+  // record, 0 when the words cannot be written.
+  u32 EndRecord(u32 type, u32 fieldBytes);
 
   // Names of records: a record that a reader unpacks under `name` claims it
   // in the current folder scope (ignoring ASCII case, as the engines' file
@@ -111,7 +115,7 @@ class CArchiveFileWriter {
 class CArchiveFileReader {
  public:
   CArchiveFileReader() = default;
-  ~CArchiveFileReader();
+  virtual ~CArchiveFileReader();
   CArchiveFileReader(const CArchiveFileReader&) = delete;
   CArchiveFileReader& operator=(const CArchiveFileReader&) = delete;
 
@@ -119,6 +123,14 @@ class CArchiveFileReader {
   // is not a file that opens for reading.
   bool Open(const CPathName& path);
   void CloseFile();
+  // Closes the file, then forgets the records read; true.
+  bool Close() {
+    CloseFile();
+    Clear();
+    return true;
+  }
+  // Destroys the items read.
+  virtual void Clear() {}
   bool IsOpen() const { return file_ != nullptr; }
 
   u32 GetError() const { return error_; }
@@ -147,12 +159,40 @@ class CArchiveFileReader {
   // A string that must be a valid record name.
   bool ReadNameBackward(std::string& name);
 
+  // The position of a record in the file (the end of its fields) and the
+  // item read from it.
+  template <typename Item>
+  struct Entry {
+    u64 position;
+    std::unique_ptr<Item> item;
+  };
+
+  // Reads the closing words of the next record; the position is then the
+  // end of its fields.
+  bool ReadRecordEnd(u32& type, u32& size);
+  // A record read from `fieldsEnd` must have taken exactly `fieldBytes`
+  // (kArchiveDamaged otherwise).
+  void CheckRecordSize(u64 fieldsEnd, u64 fieldBytes);
+
+  // Remembers a file or folder that a walk made.
+  void NoteUnpacked(const CPathName& path) { unpacked_.push_back(path); }
+
+ protected:
+  // Starts a walk from the trailer with nothing read.
+  bool BeginWalk();
+  // Ends a walk: true when it met no error; otherwise what it unpacked is
+  // deleted again and nothing is kept.
+  bool FinishWalk();
+
  private:
   bool ReadAt(u64 offset, void* out, size_t length);
+  template <typename Bytes>
+  bool ReadCountedBackward(Bytes& out, u64 maxLength);
 
   FILE* file_ = nullptr;
   u64 position_ = 0;
   u32 error_ = kArchiveNoError;
+  std::vector<CPathName> unpacked_;
 };
 
 // Little-endian words of the archives and of the installer settings file.

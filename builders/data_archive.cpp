@@ -39,8 +39,7 @@ CPathName ArchiveUnpackFolder() {
 
 u32 CDataArchiveItem::Finish(CDataArchiveWriter& writer, u32 fieldBytes) {
   size = fieldBytes;
-  if (writer.WriteSizeAndType(type, size) == 0) return 0;
-  return fieldBytes + 8;
+  return writer.EndRecord(type, size);
 }
 
 u32 CDataArchiveItem::Write(CDataArchiveWriter& writer) {
@@ -202,8 +201,9 @@ u32 CDataArchiveFolderItem::ReadNested(CDataArchiveReader& reader, int depth) {
   for (;;) {
     u32 entryType = 0;
     u32 entrySize = 0;
-    if (!reader.ReadWordBackward(entryType) || !reader.ReadWordBackward(entrySize)) return 0;
+    if (!reader.ReadRecordEnd(entryType, entrySize)) return 0;
     const u64 fieldsEnd = reader.GetPosition();
+    u64 expected = entrySize;
     if (entryType == kEndMarker) {
       if (entrySize != 0) break;
       return payload;
@@ -216,12 +216,12 @@ u32 CDataArchiveFolderItem::ReadNested(CDataArchiveReader& reader, int depth) {
       CDataArchiveFolderItem nested;
       nested.SetParentFolder(path);
       payload += nested.ReadNested(reader, depth + 1);
-      entrySize += 8;  // the nested folder's leading end marker
+      expected += 8;  // the nested folder's leading end marker
     } else {
       break;
     }
+    reader.CheckRecordSize(fieldsEnd, expected);
     if (reader.GetError() != kArchiveNoError) return 0;
-    if (fieldsEnd - reader.GetPosition() != entrySize) break;
   }
   reader.SetError(kArchiveDamaged);
   return 0;
@@ -237,17 +237,13 @@ u32 CDataArchiveWriter::Add(CDataArchiveItem* item, bool deleteItem) {
   return written;
 }
 
-CDataArchiveReader::~CDataArchiveReader() { Close(); }
-
 bool CDataArchiveReader::Load() {
-  Clear();
-  ClearError();
-  if (!SeekToTrailer()) return false;
+  if (!BeginWalk()) return false;
   bool ended = false;
   while (!ended && GetError() == kArchiveNoError) {
     u32 type = 0;
     u32 size = 0;
-    if (!ReadWordBackward(type) || !ReadWordBackward(size)) break;
+    if (!ReadRecordEnd(type, size)) break;
     const u64 fieldsEnd = GetPosition();
     u64 expected = size;
     switch (type) {
@@ -281,18 +277,9 @@ bool CDataArchiveReader::Load() {
         ended = true;
         continue;
     }
-    if (GetError() == kArchiveNoError && fieldsEnd - GetPosition() != expected) SetError(kArchiveDamaged);
+    CheckRecordSize(fieldsEnd, expected);
   }
-  if (GetError() == kArchiveNoError) {
-    unpacked_.clear();
-    return true;
-  }
-  // A damaged archive leaves nothing of itself behind: the files first, then
-  // the folders that held them.
-  for (auto it = unpacked_.rbegin(); it != unpacked_.rend(); ++it) it->Delete();
-  unpacked_.clear();
-  Clear();
-  return false;
+  return FinishWalk();
 }
 
 bool CDataArchiveReader::GetSettingsPath(CPathName& path) const {
@@ -310,10 +297,4 @@ void CDataArchiveReader::Clear() {
   namedFiles_.clear();
   buffers_.clear();
   settings_.reset();
-}
-
-bool CDataArchiveReader::Close() {
-  CloseFile();
-  Clear();
-  return true;
 }

@@ -144,14 +144,6 @@ class CDataArchiveWriter : public CArchiveFileWriter {
 
 class CDataArchiveReader : public CArchiveFileReader {
  public:
-  template <typename Item>
-  struct Entry {
-    u64 position;  // the end of the record's fields
-    std::unique_ptr<Item> item;
-  };
-
-  ~CDataArchiveReader();
-
   // Walks the records from the trailer backwards and unpacks them, until an
   // end marker or a type it does not know. False with kArchiveNoTrailer when
   // the trailer is missing, kArchiveDamaged when a record does not hold
@@ -164,18 +156,12 @@ class CDataArchiveReader : public CArchiveFileReader {
   const std::vector<Entry<CDataArchiveBufferItem>>& GetBuffers() const { return buffers_; }
   // Deletes the files of the named-file and buffer records read.
   void DeleteUnpackedFiles();
-  void Clear();
-  bool Close();
-
-  // Remembers a file or folder this load made, so that a damaged archive
-  // leaves nothing behind.
-  void NoteUnpacked(const CPathName& path) { unpacked_.push_back(path); }
+  void Clear() override;
 
  private:
   std::vector<Entry<CDataArchiveNamedFileItem>> namedFiles_;
   std::vector<Entry<CDataArchiveBufferItem>> buffers_;
   std::unique_ptr<Entry<CDataArchiveSettingsItem>> settings_;
-  std::vector<CPathName> unpacked_;
 };
 
 // The application's work subfolder, where records unpack by default.

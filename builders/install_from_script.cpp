@@ -54,6 +54,13 @@ bool FindItemFolder(u32 domain, u32 location, CPathName& folder) {
   return !folder.IsEmpty();
 }
 
+// The path of an item named `name` in the target folder, and its host form.
+bool PlaceInTarget(const std::string& name, const CPathName& target, CPathName& path, std::string& host) {
+  if (!IsInstallableName(name) || !path.SetInFolder(name.c_str(), target)) return false;
+  host = HostPathOf(path);
+  return true;
+}
+
 // A data file among the bundle's resources, read whole and inflated when asked.
 bool LoadDataFile(const std::string& name, bool inflate, std::vector<u8>& bytes) {
   CPathName path(nullptr);
@@ -129,8 +136,8 @@ bool CInstallItem::Install(const CPathName&) {
 
 bool CInstallFolder::Install(const CPathName& target) {
   CPathName path(nullptr);
-  if (!IsInstallableName(name) || !path.SetInFolder(name.c_str(), target)) return false;
-  const std::string host = HostPathOf(path);
+  std::string host;
+  if (!PlaceInTarget(name, target, path, host)) return false;
   const plat::ItemKind existing = plat::GetItemKind(host);
   if (replace == kNever && existing != plat::ItemKind::missing) {
     // Only a real folder takes the children in place of a new one.
@@ -159,8 +166,8 @@ bool CInstallFolder::Install(const CPathName& target) {
 
 bool CInstallFile::Install(const CPathName& target) {
   CPathName path(nullptr);
-  if (!IsInstallableName(name) || !path.SetInFolder(name.c_str(), target)) return false;
-  const std::string host = HostPathOf(path);
+  std::string host;
+  if (!PlaceInTarget(name, target, path, host)) return false;
   if (replace == kNever && plat::GetItemKind(host) != plat::ItemKind::missing) {
     CallHook(*this);
     return true;

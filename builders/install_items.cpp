@@ -107,29 +107,22 @@ void CInstallItem::AddChild(CInstallItem* item) {
   if (item) children.emplace_back(item);
 }
 
-CInstallFolder* CInstallItem::FindFolderByName(const char* text) const {
+template <typename Entry>
+Entry* CInstallItem::FindByName(u32 entryKind, const char* text) const {
   if (!text) return nullptr;
   for (const auto& child : children) {
-    if (child->kind == kFolder) {
-      auto* folder = static_cast<CInstallFolder*>(child.get());
-      if (folder->GetName() == text) return folder;
-    }
-    if (CInstallFolder* found = child->FindFolderByName(text)) return found;
+    if (child->kind == entryKind && static_cast<Entry*>(child.get())->GetName() == text)
+      return static_cast<Entry*>(child.get());
+    if (Entry* found = child->FindByName<Entry>(entryKind, text)) return found;
   }
   return nullptr;
 }
 
-CInstallFile* CInstallItem::FindFileByName(const char* text) const {
-  if (!text) return nullptr;
-  for (const auto& child : children) {
-    if (child->kind == kFile) {
-      auto* file = static_cast<CInstallFile*>(child.get());
-      if (file->GetName() == text) return file;
-    }
-    if (CInstallFile* found = child->FindFileByName(text)) return found;
-  }
-  return nullptr;
+CInstallFolder* CInstallItem::FindFolderByName(const char* text) const {
+  return FindByName<CInstallFolder>(kFolder, text);
 }
+
+CInstallFile* CInstallItem::FindFileByName(const char* text) const { return FindByName<CInstallFile>(kFile, text); }
 
 int CInstallItem::CountItems() const {
   int count = 0;

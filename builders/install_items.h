@@ -83,6 +83,8 @@ class CInstallItem {
   // "install_folder", parsed; other elements are passed over.
   bool ParseChildren(const CXmlNode& element);
   void WriteChildrenXml(CXmlWriter& writer) const;
+  template <typename Entry>
+  Entry* FindByName(u32 entryKind, const char* text) const;
 
   std::vector<std::unique_ptr<CInstallItem>> children;
   u32 kind;

@@ -118,8 +118,7 @@ void ConvertLineEndsToCrLf(std::vector<u8>& text) {
 
 u32 CInstallerArchiveItem::Finish(CInstallerArchiveWriter& writer, u32 fieldBytes) {
   size = fieldBytes;
-  if (writer.WriteSizeAndType(type, size) == 0) return 0;
-  return fieldBytes + 8;
+  return writer.EndRecord(type, size);
 }
 
 u32 CInstallerArchiveItem::Write(CInstallerArchiveWriter& writer) {
@@ -233,21 +232,17 @@ u32 CInstallerArchiveWriter::Add(CInstallerArchiveItem* item, bool deleteItem) {
   return written;
 }
 
-CInstallerArchiveReader::~CInstallerArchiveReader() { Close(); }
-
 bool CInstallerArchiveReader::Load() { return Run(Walk::all); }
 bool CInstallerArchiveReader::LoadTexts() { return Run(Walk::texts); }
 bool CInstallerArchiveReader::LoadWithoutFiles() { return Run(Walk::withoutFiles); }
 
 bool CInstallerArchiveReader::Run(Walk walk) {
-  Clear();
-  ClearError();
-  if (!SeekToTrailer()) return false;
+  if (!BeginWalk()) return false;
   bool ended = false;
   while (!ended && GetError() == kArchiveNoError) {
     u32 type = 0;
     u32 size = 0;
-    if (!ReadWordBackward(type) || !ReadWordBackward(size)) break;
+    if (!ReadRecordEnd(type, size)) break;
     const u64 fieldsEnd = GetPosition();
     const bool known = type == CInstallerArchiveItem::kScript || type == CInstallerArchiveItem::kFile ||
                        (type >= CInstallerArchiveItem::kReadMe && type <= CInstallerArchiveItem::kPicture);
@@ -302,16 +297,9 @@ bool CInstallerArchiveReader::Run(Walk walk) {
         break;
       }
     }
-    if (GetError() == kArchiveNoError && fieldsEnd - GetPosition() != size) SetError(kArchiveDamaged);
+    CheckRecordSize(fieldsEnd, size);
   }
-  if (GetError() == kArchiveNoError) {
-    unpacked_.clear();
-    return true;
-  }
-  for (auto it = unpacked_.rbegin(); it != unpacked_.rend(); ++it) it->Delete();
-  unpacked_.clear();
-  Clear();
-  return false;
+  return FinishWalk();
 }
 
 bool CInstallerArchiveReader::GetScriptPath(CPathName& path) const {
@@ -330,10 +318,4 @@ void CInstallerArchiveReader::Clear() {
   readMe_.reset();
   license_.reset();
   picture_.reset();
-}
-
-bool CInstallerArchiveReader::Close() {
-  CloseFile();
-  Clear();
-  return true;
 }

@@ -161,14 +161,6 @@ class CInstallerArchiveWriter : public CArchiveFileWriter {
 
 class CInstallerArchiveReader : public CArchiveFileReader {
  public:
-  template <typename Item>
-  struct Entry {
-    u64 position;  // the end of the record's fields
-    std::unique_ptr<Item> item;
-  };
-
-  ~CInstallerArchiveReader();
-
   // Every record down to an end marker (or a type it does not know): the
   // script, ReadMe, licence and picture are kept (the last of each), the
   // files listed, the settings unpacked.
@@ -186,10 +178,7 @@ class CInstallerArchiveReader : public CArchiveFileReader {
   const CInstallerPictureItem* GetPicture() const { return picture_ ? picture_->item.get() : nullptr; }
   // Deletes the files of the file records read.
   void DeleteUnpackedFiles();
-  void Clear();
-  bool Close();
-
-  void NoteUnpacked(const CPathName& path) { unpacked_.push_back(path); }
+  void Clear() override;
 
  private:
   enum class Walk { all, texts, withoutFiles };
@@ -200,5 +189,4 @@ class CInstallerArchiveReader : public CArchiveFileReader {
   std::unique_ptr<Entry<CInstallerFileItem>> readMe_;
   std::unique_ptr<Entry<CInstallerFileItem>> license_;
   std::unique_ptr<Entry<CInstallerPictureItem>> picture_;
-  std::vector<CPathName> unpacked_;
 };
