@@ -1,0 +1,279 @@
+#include "builders/data_list.h"
+
+#include <vector>
+
+#include "builders/model_attributes.h"
+#include "builders/project_change_count.h"
+#include "foundation/file_layer.h"
+#include "foundation/string_buffer.h"
+#include "foundation/xml_reader.h"
+#include "foundation/xml_writer.h"
+
+namespace {
+
+// Messages of the output-name check.
+enum {
+  kUnusableOutputNameMessage = 3010,
+  kOutputNameTooLongMessage = 3011,
+  kSharedOutputPathMessage = 3012,
+  kNoOutputFolderMessage = 3013,
+};
+
+// The longest name of one item that the file system takes, in host bytes.
+constexpr size_t kMaxHostNameLength = 255;
+
+// The localized message with "%s" replaced by `name`.
+bool Refuse(int messageNumber, const std::string& name, CStringBuffer* message) {
+  if (message) {
+    std::string text = CStringBuffer(messageNumber).GetText();
+    const size_t at = text.find("%s");
+    if (at != std::string::npos) text.replace(at, 2, name);
+    message->SetText(text.c_str());
+  }
+  return false;
+}
+
+}  // namespace
+
+CDataList::CDataList() : list_name("flash_projector_datalist") {
+  root_item = new CSwfItem(nullptr);
+  current_data = nullptr;
+  CDataList::Reset();
+}
+
+CDataList::~CDataList() { delete root_item; }
+
+void CDataList::ReplaceRootItem(CSwfItem* item) {
+  delete root_item;
+  root_item = item;
+  current_data = nullptr;
+}
+
+void CDataList::Reset() {
+  root_item->Reset();
+  root_item->SetWindowName("MainWindow");
+  root_item->SetWindowIsVisible(true);
+  current_data = nullptr;
+  output_mac_appicon_path = CPathName(nullptr);
+  output_win_appicon_path = CPathName(nullptr);
+  output_linux_appicon_path = CPathName(nullptr);
+  output_mac_appicon = output_macppc = output_macintel = output_macuniversal = false;
+  output_win_appicon = output_win = false;
+  output_linux_appicon = output_linux = false;
+  output_folder = CPathName::GetDesktopFolder();
+  output_default_filenames = true;
+  screen_saver_name = "Untitled";
+  SetDefaultOutputNames();
+  hide_mouse_cursor = false;
+}
+
+void CDataList::SetDefaultOutputNames() {
+  const std::string name =
+      output_default_filenames && !screen_saver_name.empty() ? screen_saver_name : "Untitled";
+  output_macppc_filename = name + "PPC.app";
+  output_macintel_filename = name + "Intel.app";
+  output_macuniversal_filename = name + ".app";
+  output_win_filename = name + ".exe";
+  output_linux_filename = name + "rh";
+}
+
+bool CDataList::ReadRuntimeAttributes(const CXmlNode&) { return true; }
+
+void CDataList::WriteRuntimeAttributes(CXmlWriter&) {}
+
+// ---------------------------------------------------------------------------
+// Setters
+
+bool CDataList::SetOutputFolder(const CPathName& folder) {
+  return StoreCounted(output_folder, folder);
+}
+
+bool CDataList::SetMacAppIconPath(const CPathName& path) {
+  StoreCounted(output_mac_appicon_path, path);
+  return true;
+}
+
+bool CDataList::SetWinAppIconPath(const CPathName& path) {
+  StoreCounted(output_win_appicon_path, path);
+  return true;
+}
+
+bool CDataList::SetLinuxAppIconPath(const CPathName& path) {
+  StoreCounted(output_linux_appicon_path, path);
+  return true;
+}
+
+void CDataList::SetMacPpcFileName(const char* name) { StoreCounted(output_macppc_filename, name); }
+void CDataList::SetMacIntelFileName(const char* name) { StoreCounted(output_macintel_filename, name); }
+void CDataList::SetMacUniversalFileName(const char* name) { StoreCounted(output_macuniversal_filename, name); }
+void CDataList::SetWinFileName(const char* name) { StoreCounted(output_win_filename, name); }
+void CDataList::SetLinuxFileName(const char* name) { StoreCounted(output_linux_filename, name); }
+void CDataList::SetOutputMacUniversal(bool build) { StoreCounted(output_macuniversal, build); }
+void CDataList::SetOutputWin(bool build) { StoreCounted(output_win, build); }
+void CDataList::SetHideMouseCursor(bool hide) { StoreCounted(hide_mouse_cursor, hide); }
+
+void CDataList::SetName(const char* name) {
+  const std::string text = name ? name : "";
+  if (text != screen_saver_name) screen_saver_name = text;
+  if (output_default_filenames) SetDefaultOutputNames();
+}
+
+// ---------------------------------------------------------------------------
+// Output paths and their check
+
+bool CDataList::OutputPathOf(const std::string& name, CPathName& path) const {
+  if (output_folder.IsEmpty() || !path.SetInFolder(name.c_str(), output_folder)) {
+    path = CPathName(nullptr);
+    return false;
+  }
+  return true;
+}
+
+bool CDataList::GetMacPpcOutputPath(CPathName& path) const { return OutputPathOf(output_macppc_filename, path); }
+bool CDataList::GetMacIntelOutputPath(CPathName& path) const { return OutputPathOf(output_macintel_filename, path); }
+bool CDataList::GetMacUniversalOutputPath(CPathName& path) const {
+  return OutputPathOf(output_macuniversal_filename, path);
+}
+bool CDataList::GetWinOutputPath(CPathName& path) const { return OutputPathOf(output_win_filename, path); }
+bool CDataList::GetLinuxOutputPath(CPathName& path) const { return OutputPathOf(output_linux_filename, path); }
+
+bool CDataList::ValidateOutputs(const std::vector<const std::string*>& names,
+                                CStringBuffer* message) const {
+  std::vector<CPathName> paths;
+  for (const std::string* output : names) {
+    const std::string& name = *output;
+    std::string host;
+    // An empty name would make the output the output folder itself.
+    if (name.find('\0') != std::string::npos || !ToHostItemName(name.c_str(), &host))
+      return Refuse(kUnusableOutputNameMessage, name, message);
+    if (host.size() > kMaxHostNameLength) return Refuse(kOutputNameTooLongMessage, name, message);
+    CPathName path(nullptr);
+    if (!OutputPathOf(name, path)) return Refuse(kNoOutputFolderMessage, name, message);
+    for (const CPathName& other : paths)
+      if (other.IsSameAs(path)) return Refuse(kSharedOutputPathMessage, name, message);
+    paths.push_back(path);
+  }
+  return true;
+}
+
+bool CDataList::ValidateOutputNames(CStringBuffer* message) const {
+  // The outputs of a projector build.
+  std::vector<const std::string*> names;
+  if (output_macppc) names.push_back(&output_macppc_filename);
+  if (output_macintel) names.push_back(&output_macintel_filename);
+  if (output_macuniversal) names.push_back(&output_macuniversal_filename);
+  if (output_win) names.push_back(&output_win_filename);
+  return ValidateOutputs(names, message);
+}
+
+// ---------------------------------------------------------------------------
+// Current data and sub-items
+
+bool CDataList::SetCurrentDataIndex(int index) {
+  if (index == 0) {
+    current_data = root_item;
+    return true;
+  }
+  if (index >= 1 && index <= root_item->GetSubItemCount()) {
+    current_data = root_item->GetSubItem(index - 1);
+    return true;
+  }
+  current_data = nullptr;
+  return false;
+}
+
+int CDataList::GetCurrentDataIndex(const CSwfItem* item) const {
+  if (!item) return -1;
+  if (item == root_item) return 0;
+  for (int i = 0; i < root_item->GetSubItemCount(); ++i)
+    if (root_item->GetSubItem(i) == item) return i + 1;
+  return -1;
+}
+
+bool CDataList::DeleteAllSubItems() {
+  root_item->DeleteSubItems();
+  current_data = nullptr;
+  return true;
+}
+
+bool CDataList::RemoveSubItem(CSwfItem* item) {
+  if (!item || item == root_item) return false;
+  if (root_item->DeleteSubItem(item)) current_data = nullptr;
+  return true;
+}
+
+// ---------------------------------------------------------------------------
+// The project file's element
+
+void CDataList::WriteAttributes(CXmlWriter& writer) {
+  WriteSignedAttribute(writer, "current_data", GetCurrentDataIndex(current_data));
+  WritePathAttribute(writer, "output_folder", output_folder);
+  WriteBoolAttribute(writer, "output_macppc", output_macppc);
+  WriteTextAttribute(writer, "output_macppc_filename", output_macppc_filename);
+  WriteBoolAttribute(writer, "output_macintel", output_macintel);
+  WriteTextAttribute(writer, "output_macintel_filename", output_macintel_filename);
+  WriteBoolAttribute(writer, "output_macuniversal", output_macuniversal);
+  WriteTextAttribute(writer, "output_macuniversal_filename", output_macuniversal_filename);
+  WriteBoolAttribute(writer, "output_mac_appicon", output_mac_appicon);
+  WritePathAttribute(writer, "output_mac_appicon_path", output_mac_appicon_path);
+  WriteBoolAttribute(writer, "output_win", output_win);
+  WriteTextAttribute(writer, "output_win_filename", output_win_filename);
+  WriteBoolAttribute(writer, "output_win_appicon", output_win_appicon);
+  WritePathAttribute(writer, "output_win_appicon_path", output_win_appicon_path);
+  WriteBoolAttribute(writer, "output_linux", output_linux);
+  WriteTextAttribute(writer, "output_linux_filename", output_linux_filename);
+  WriteBoolAttribute(writer, "output_linux_appicon", output_linux_appicon);
+  WritePathAttribute(writer, "output_linux_appicon_path", output_linux_appicon_path);
+  WriteBoolAttribute(writer, "output_default_filenames", output_default_filenames);
+}
+
+void CDataList::ReadAttributes(const CXmlNode& element) {
+  const CAttributeReader in(element);
+  CPathName path(nullptr);
+  // A relative folder is taken from the folder of the project file.
+  in.ReadPath("output_folder", output_folder);
+  in.ReadBool("output_macppc", output_macppc);
+  in.ReadText("output_macppc_filename", output_macppc_filename);
+  in.ReadBool("output_macintel", output_macintel);
+  in.ReadText("output_macintel_filename", output_macintel_filename);
+  in.ReadBool("output_macuniversal", output_macuniversal);
+  in.ReadText("output_macuniversal_filename", output_macuniversal_filename);
+  in.ReadBool("output_mac_appicon", output_mac_appicon);
+  if (in.ReadPath("output_mac_appicon_path", path)) output_mac_appicon_path = AbsolutePathOf(path);
+  in.ReadBool("output_win", output_win);
+  in.ReadText("output_win_filename", output_win_filename);
+  in.ReadBool("output_win_appicon", output_win_appicon);
+  if (in.ReadPath("output_win_appicon_path", path)) output_win_appicon_path = AbsolutePathOf(path);
+  in.ReadBool("output_linux", output_linux);
+  in.ReadText("output_linux_filename", output_linux_filename);
+  in.ReadBool("output_linux_appicon", output_linux_appicon);
+  if (in.ReadPath("output_linux_appicon_path", path)) output_linux_appicon_path = AbsolutePathOf(path);
+  in.ReadBool("output_default_filenames", output_default_filenames);
+}
+
+bool CDataList::WriteXml(CXmlWriter& writer) {
+  writer.WriteText("<");
+  writer.WriteText(list_name.c_str());
+  WriteAttributes(writer);
+  writer.WriteText(" >\n");
+  root_item->WriteProjectorElement(writer);
+  writer.WriteText("</");
+  writer.WriteText(list_name.c_str());
+  writer.WriteText(">\n");
+  return true;
+}
+
+bool CDataList::ReadXml(const CXmlNode& element) {
+  Reset();
+  const bool read = ForEachChildNamed(element, "flash_projector", [this](const CXmlNode& child) {
+    return root_item->ReadProjectorElement(child);
+  });
+  if (!read) {
+    Reset();
+    return false;
+  }
+  ReadAttributes(element);
+  s32 index = -1;
+  if (CAttributeReader(element).ReadSigned("current_data", index)) SetCurrentDataIndex(index);
+  return true;
+}

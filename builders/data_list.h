@@ -1,0 +1,174 @@
+// CDataList: the project: which outputs to build, under which file names,
+// into which folder, and the movie item with its settings.
+//
+// The application's pages edit it through setters that count real changes
+// in the project change counter; the project file stores it as one XML
+// element; the build driver reads it. The screen-saver form CSaverDataList
+// (saver_data_list.h) derives from it; the base list alone is a projector
+// project, element "flash_projector_datalist".
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "builders/swf_item.h"
+#include "foundation/path_name.h"
+#include "platform/mac_types.h"
+
+class CStringBuffer;
+class CXmlNode;
+class CXmlWriter;
+
+// Status of the last settings-document read (ReadSettingsFile).
+enum : s32 {
+  kSettingsReadDone = 0,  // read completely, or not yet tried
+  kSettingsReadNotLoaded = 1,
+  kSettingsReadNoRoot = 2,
+  kSettingsReadNoChildren = 3,
+  kSettingsReadWindowRejected = 8,
+};
+
+class CDataList {
+ public:
+  CDataList();
+  virtual ~CDataList();
+
+  CDataList(const CDataList&) = delete;
+  CDataList& operator=(const CDataList&) = delete;
+
+  // The defaults of a new project (counts the change of the window made
+  // visible).
+  virtual void Reset();
+  // Derives the output file names from the project name; nothing counted.
+  virtual void SetDefaultOutputNames();
+  // The attributes of the settings document's `windows` element.
+  virtual bool ReadRuntimeAttributes(const CXmlNode& element);
+  virtual void WriteRuntimeAttributes(CXmlWriter& writer);
+  // The attributes of the list's element in the project file; reading
+  // stores without counting.
+  virtual void ReadAttributes(const CXmlNode& element);
+  virtual void WriteAttributes(CXmlWriter& writer);
+  // Checks, before a build deletes or writes anything, that every output
+  // the build would write has a usable file name inside the output folder
+  // and that no two of them share a path. False with a message for the
+  // user (when `message` is given) at the first problem.
+  virtual bool ValidateOutputNames(CStringBuffer* message) const;
+
+  // Setters that count a change when the value changes.
+  bool SetOutputFolder(const CPathName& folder);  // true when it changed
+  bool SetMacAppIconPath(const CPathName& path);  // each returns true
+  bool SetWinAppIconPath(const CPathName& path);
+  bool SetLinuxAppIconPath(const CPathName& path);
+  void SetMacPpcFileName(const char* name);
+  void SetMacIntelFileName(const char* name);
+  void SetMacUniversalFileName(const char* name);
+  void SetWinFileName(const char* name);
+  void SetLinuxFileName(const char* name);
+  void SetOutputMacUniversal(bool build);
+  void SetOutputWin(bool build);
+  void SetHideMouseCursor(bool hide);
+  // Plain stores, not counted: the build command sets them from its
+  // replace prompts before every build.
+  void SetOverwriteMacPpc(bool overwrite) { overwrite_macppc = overwrite; }
+  void SetOverwriteMacIntel(bool overwrite) { overwrite_macintel = overwrite; }
+  void SetOverwriteMacUniversal(bool overwrite) { overwrite_macuniversal = overwrite; }
+  void SetOverwriteWin(bool overwrite) { overwrite_win = overwrite; }
+  void SetOverwriteLinux(bool overwrite) { overwrite_linux = overwrite; }
+  // Stores a different name without counting; then, while default names
+  // are on, derives the output file names afresh.
+  void SetName(const char* name);
+
+  // Each sets `path` to the output's file name inside the output folder.
+  // False, and `path` emptied, when there is no output folder or the name
+  // is not one item's name.
+  bool GetMacPpcOutputPath(CPathName& path) const;
+  bool GetMacIntelOutputPath(CPathName& path) const;
+  bool GetMacUniversalOutputPath(CPathName& path) const;
+  bool GetWinOutputPath(CPathName& path) const;
+  bool GetLinuxOutputPath(CPathName& path) const;
+
+  // The item being edited: 0 the root item, 1..n the root's sub-items.
+  // Any other index selects nothing and gives false.
+  bool SetCurrentDataIndex(int index);
+  // 0 for the root item, its 1-based position among the root's sub-items,
+  // -1 when it is neither.
+  int GetCurrentDataIndex(const CSwfItem* item) const;
+  bool DeleteAllSubItems();
+  // False for null or the root item. A sub-item of the root is deleted and
+  // nothing is selected any more; an item that is none changes nothing.
+  bool RemoveSubItem(CSwfItem* item);
+
+  // The list's element with its movie item.
+  bool WriteXml(CXmlWriter& writer);
+  // Resets the list, then reads the element. False, the list reset, when
+  // the element is refused (sub-items nested too deeply).
+  bool ReadXml(const CXmlNode& element);
+
+  // The players' settings document (settings_document.cpp): false when the
+  // file cannot be created or written whole.
+  bool WriteSettingsFile(const CPathName& path);
+  // Reads a settings document into the root item; the outcome is kept as
+  // the read status.
+  bool ReadSettingsFile(const CPathName& path);
+
+  CSwfItem* GetRootItem() const { return root_item; }
+  CSwfItem* GetCurrentData() const { return current_data; }
+  const CPathName& GetOutputFolder() const { return output_folder; }
+  const CPathName& GetMacAppIconPath() const { return output_mac_appicon_path; }
+  const CPathName& GetWinAppIconPath() const { return output_win_appicon_path; }
+  const CPathName& GetLinuxAppIconPath() const { return output_linux_appicon_path; }
+  const std::string& GetMacPpcFileName() const { return output_macppc_filename; }
+  const std::string& GetMacIntelFileName() const { return output_macintel_filename; }
+  const std::string& GetMacUniversalFileName() const { return output_macuniversal_filename; }
+  const std::string& GetWinFileName() const { return output_win_filename; }
+  const std::string& GetLinuxFileName() const { return output_linux_filename; }
+  bool GetOutputMacAppIcon() const { return output_mac_appicon; }
+  bool GetOutputMacPpc() const { return output_macppc; }
+  bool GetOutputMacIntel() const { return output_macintel; }
+  bool GetOutputMacUniversal() const { return output_macuniversal; }
+  bool GetOutputWinAppIcon() const { return output_win_appicon; }
+  bool GetOutputWin() const { return output_win; }
+  bool GetOutputLinuxAppIcon() const { return output_linux_appicon; }
+  bool GetOutputLinux() const { return output_linux; }
+  bool GetOverwriteMacPpc() const { return overwrite_macppc; }
+  bool GetOverwriteMacIntel() const { return overwrite_macintel; }
+  bool GetOverwriteMacUniversal() const { return overwrite_macuniversal; }
+  bool GetOverwriteWin() const { return overwrite_win; }
+  bool GetOverwriteLinux() const { return overwrite_linux; }
+  bool GetOutputDefaultFileNames() const { return output_default_filenames; }
+  const std::string& GetName() const { return screen_saver_name; }
+  bool GetHideMouseCursor() const { return hide_mouse_cursor; }
+  s32 GetReadStatus() const { return read_status; }
+  const std::string& GetListName() const { return list_name; }
+
+ protected:
+  // The checks of ValidateOutputNames over the file names of the outputs a
+  // build writes.
+  bool ValidateOutputs(const std::vector<const std::string*>& names, CStringBuffer* message) const;
+  // `name` inside the output folder; false, `path` emptied, when it cannot be had.
+  bool OutputPathOf(const std::string& name, CPathName& path) const;
+  // Replaces the root item (the derived list's own item kind).
+  void ReplaceRootItem(CSwfItem* item);
+
+  CSwfItem* root_item = nullptr;
+  CSwfItem* current_data = nullptr;
+  CPathName output_folder{nullptr};
+  CPathName output_mac_appicon_path{nullptr};
+  std::string output_macppc_filename, output_macintel_filename, output_macuniversal_filename;
+  bool output_mac_appicon = false, output_macppc = false, output_macintel = false,
+       output_macuniversal = false;
+  bool overwrite_macppc = false, overwrite_macintel = false, overwrite_macuniversal = false;
+  CPathName output_win_appicon_path{nullptr};
+  std::string output_win_filename;
+  bool output_win_appicon = false, output_win = false;
+  bool overwrite_win = false;
+  CPathName output_linux_appicon_path{nullptr};
+  std::string output_linux_filename;
+  bool output_linux_appicon = false, output_linux = false;
+  bool overwrite_linux = false;
+  bool output_default_filenames = false;
+  std::string screen_saver_name;
+  bool hide_mouse_cursor = false;
+  s32 read_status = kSettingsReadDone;
+  std::string list_name;
+};

@@ -1,0 +1,142 @@
+#include "builders/model_attributes.h"
+
+#include <cstdlib>
+#include <limits>
+
+const char* WordOf(WordTable words, s32 value) {
+  if (value < 0 || size_t(value) >= words.size()) return "";
+  return words[size_t(value)];
+}
+
+bool FindWord(WordTable words, const std::string& word, s32& value) {
+  for (size_t i = 0; i < words.size(); ++i) {
+    if (word == words[i]) {
+      value = s32(i);
+      return true;
+    }
+  }
+  return false;
+}
+
+void WriteRawAttribute(CXmlWriter& writer, const char* name, const char* value) {
+  writer.WriteText(" ");
+  writer.WriteText(name);
+  writer.WriteText("=\"");
+  writer.WriteText(value);
+  writer.WriteText("\"");
+}
+
+void WriteTextAttribute(CXmlWriter& writer, const char* name, const std::string& value) {
+  WriteRawAttribute(writer, name, CXmlWriter::Escape(value.c_str()).c_str());
+}
+
+void WritePathAttribute(CXmlWriter& writer, const char* name, const CPathName& path) {
+  writer.WriteText(" ");
+  writer.WriteText(name);
+  writer.WriteText("=\"");
+  writer.WritePath(path);
+  writer.WriteText("\"");
+}
+
+void WriteBoolAttribute(CXmlWriter& writer, const char* name, bool value) {
+  WriteRawAttribute(writer, name, value ? "true" : "false");
+}
+
+void WriteSignedAttribute(CXmlWriter& writer, const char* name, s32 value) {
+  WriteRawAttribute(writer, name, std::to_string(value).c_str());
+}
+
+void WriteUnsignedAttribute(CXmlWriter& writer, const char* name, u32 value) {
+  WriteRawAttribute(writer, name, std::to_string(value).c_str());
+}
+
+void WriteWordAttribute(CXmlWriter& writer, const char* name, WordTable words, s32 value) {
+  WriteRawAttribute(writer, name, WordOf(words, value));
+}
+
+CPathName AbsolutePathOf(const CPathName& path) {
+  CPathName absolute(nullptr);
+  if (!path.IsEmpty()) absolute.SetFullPath(path);
+  return absolute;
+}
+
+bool ForEachChildNamed(const CXmlNode& node, const char* name,
+                       const std::function<bool(const CXmlNode&)>& visit) {
+  CXmlNodeList children;
+  node.GetChildren(children);
+  for (int i = 0; i < children.GetCount(); ++i) {
+    CXmlNode child;
+    if (children.GetAt(i, child) && child.GetNameString() == name && !visit(child)) return false;
+  }
+  return true;
+}
+
+// ---------------------------------------------------------------------------
+
+CAttributeReader::CAttributeReader(const CXmlNode& element) { element.GetElementInfo(info_); }
+
+bool CAttributeReader::Find(const char* name, CXmlNode& value) const {
+  return info_.FindAttribute(name, value);
+}
+
+bool CAttributeReader::Has(const char* name) const {
+  CXmlNode value;
+  return Find(name, value);
+}
+
+bool CAttributeReader::ReadText(const char* name, std::string& value) const {
+  CXmlNode node;
+  if (!Find(name, node)) return false;
+  value = node.GetTextString();
+  return true;
+}
+
+bool CAttributeReader::ReadBool(const char* name, bool& value) const {
+  CXmlNode node;
+  if (!Find(name, node)) return false;
+  value = node.GetBool(false);
+  return true;
+}
+
+bool CAttributeReader::ReadSigned(const char* name, s32& value) const {
+  CXmlNode node;
+  if (!Find(name, node)) return false;
+  const long long number = std::strtoll(node.GetTextString().c_str(), nullptr, 10);
+  if (number < std::numeric_limits<s32>::min())
+    value = std::numeric_limits<s32>::min();
+  else if (number > std::numeric_limits<s32>::max())
+    value = std::numeric_limits<s32>::max();
+  else
+    value = s32(number);
+  return true;
+}
+
+bool CAttributeReader::ReadUnsigned(const char* name, u32& value) const {
+  CXmlNode node;
+  if (!Find(name, node)) return false;
+  const long long number = std::strtoll(node.GetTextString().c_str(), nullptr, 10);
+  if (number < 0)
+    value = 0;
+  else if (number > std::numeric_limits<u32>::max())
+    value = std::numeric_limits<u32>::max();
+  else
+    value = u32(number);
+  return true;
+}
+
+bool CAttributeReader::ReadWord(const char* name, WordTable words, s32& value) const {
+  std::string word;
+  if (!ReadText(name, word)) return false;
+  FindWord(words, word, value);
+  return true;
+}
+
+bool CAttributeReader::ReadPath(const char* name, CPathName& path) const {
+  CXmlNode node;
+  if (!Find(name, node)) return false;
+  if (node.GetTextString().empty()) {
+    path = CPathName(nullptr);
+    return true;
+  }
+  return node.GetPath(path);
+}

@@ -1,0 +1,85 @@
+// Attribute helpers shared by the project file's elements and the players'
+// settings document.
+//
+// Every attribute is written as a blank, its name, an equals sign and the
+// value in double quotes. Enumerations are stored as words: a value outside
+// its table is written empty, and a word that matches no entry exactly
+// (letter case included) leaves the field as it was.
+#pragma once
+
+#include <functional>
+#include <span>
+#include <string>
+
+#include "foundation/path_name.h"
+#include "foundation/xml_reader.h"
+#include "foundation/xml_writer.h"
+#include "platform/mac_types.h"
+
+// The words of an enumeration, indexed by value.
+using WordTable = std::span<const char* const>;
+
+// The word of `value`; "" outside the table.
+const char* WordOf(WordTable words, s32 value);
+// The value of a word; false when none matches exactly.
+bool FindWord(WordTable words, const std::string& word, s32& value);
+
+// The value as it stands (already markup-safe: numbers and words).
+void WriteRawAttribute(CXmlWriter& writer, const char* name, const char* value);
+void WriteTextAttribute(CXmlWriter& writer, const char* name, const std::string& value);
+// In the path form of the XML writer (absolute, in the output path style).
+void WritePathAttribute(CXmlWriter& writer, const char* name, const CPathName& path);
+void WriteBoolAttribute(CXmlWriter& writer, const char* name, bool value);
+void WriteSignedAttribute(CXmlWriter& writer, const char* name, s32 value);
+void WriteUnsignedAttribute(CXmlWriter& writer, const char* name, u32 value);
+void WriteWordAttribute(CXmlWriter& writer, const char* name, WordTable words, s32 value);
+
+// The absolute form of a path (an empty one stays empty).
+CPathName AbsolutePathOf(const CPathName& path);
+
+// Calls `visit` for each child element of `node` named `name`, in order,
+// until one call returns false; the result is false then.
+bool ForEachChildNamed(const CXmlNode& node, const char* name,
+                       const std::function<bool(const CXmlNode&)>& visit);
+
+// Reads the attributes of one element. Each getter leaves its output alone
+// and returns false when the attribute is absent.
+class CAttributeReader {
+ public:
+  explicit CAttributeReader(const CXmlNode& element);
+
+  // Whether the element has any attribute at all.
+  bool IsEmpty() const { return info_.GetAttributeCount() == 0; }
+  bool Has(const char* name) const;
+
+  bool ReadText(const char* name, std::string& value) const;
+  // True only for "true", in any letter case.
+  bool ReadBool(const char* name, bool& value) const;
+  // Decimal; text that is no number reads as 0, numbers beyond the 32-bit
+  // range are held at its ends.
+  bool ReadSigned(const char* name, s32& value) const;
+  bool ReadUnsigned(const char* name, u32& value) const;
+  // A word that matches no entry leaves `value` unchanged (and returns true:
+  // the attribute was there).
+  bool ReadWord(const char* name, WordTable words, s32& value) const;
+  // An empty text gives an empty path; a relative one is taken from the
+  // folder of the document that holds the element.
+  bool ReadPath(const char* name, CPathName& path) const;
+
+ private:
+  bool Find(const char* name, CXmlNode& value) const;
+
+  CXmlElementInfo info_;
+};
+
+// The words of the movie item's and the lists' enumerations.
+inline constexpr const char* kWindowTypeWords[] = {"standard", "mask", "transparent"};
+inline constexpr const char* kWindowStyleWords[] = {"normal", "modal", "tool", "noborder"};
+inline constexpr const char* kWindowSizeWords[] = {"custom", "swf_size", "screen_percent"};
+inline constexpr const char* kWindowPositionWords[] = {"custom", "center"};
+inline constexpr const char* kMouseActionWords[] = {"drag", "flash", "ignore", "custom_menu"};
+inline constexpr const char* kFlashQualityWords[] = {"low",    "auto_low", "auto_high",
+                                                     "medium", "high",     "best"};
+inline constexpr const char* kFlashScaleWords[] = {"show_all", "no_border", "exact_fit"};
+inline constexpr const char* kInstallerTypeWords[] = {"standard", "quiet"};
+inline constexpr const char* kDoAfterInstallWords[] = {"do_nothing", "open_saver_panel"};

@@ -1,0 +1,116 @@
+// CSaverDataList: the project of this application: the data list with the
+// screen saver's name, the installer outputs and their options, and what
+// ends the running screen saver. Its element is "flash_saver_datalist" and
+// its root item a CSaverSwfItem.
+#pragma once
+
+#include <string>
+
+#include "builders/data_list.h"
+#include "builders/swf_item.h"
+
+// Values of the installer enumerations.
+enum : s32 {
+  kInstallerTypeStandard = 0,
+  kInstallerTypeQuiet = 1,
+
+  kDoAfterInstallNothing = 0,
+  kDoAfterInstallOpenSaverPanel = 1,
+};
+
+class CSaverSwfItem : public CSwfItem {
+ public:
+  CSaverSwfItem() : CSwfItem(nullptr) {}
+  bool SetSwfFile(const CPathName& path) override;
+};
+
+class CSaverDataList : public CDataList {
+ public:
+  CSaverDataList();
+  ~CSaverDataList() override;
+
+  void Reset() override;
+  // Always derives every output name from the saver's name (even an empty one).
+  void SetDefaultOutputNames() override;
+  bool ReadRuntimeAttributes(const CXmlNode& element) override;
+  void WriteRuntimeAttributes(CXmlWriter& writer) override;
+  void ReadAttributes(const CXmlNode& element) override;
+  void WriteAttributes(CXmlWriter& writer) override;
+  // Over the four outputs a screen-saver build writes: the Mac saver and
+  // its installer, the Windows saver and its installer.
+  bool ValidateOutputNames(CStringBuffer* message) const override;
+
+  // Setters; every one counts a change when the value changes.
+  void SetOutputMacUniversalInstaller(bool build);
+  void SetOutputWinInstaller(bool build);
+  // Unlike the base list's overwrite flags these two count.
+  void SetOverwriteMacUniversalInstaller(bool overwrite);
+  void SetOverwriteWinInstaller(bool overwrite);
+  void SetInstallerHasCustomPic(bool has);
+  void SetInstallerHasReadMe(bool has);
+  void SetInstallerHasLicense(bool has);
+  // Each returns true when the path changed.
+  bool SetInstallerCustomPic(const CPathName& path);
+  bool SetInstallerReadMe(const CPathName& path);
+  bool SetInstallerLicense(const CPathName& path);
+  void SetExitOnMouseMove(bool exit);
+  void SetExitOnMouseClick(bool exit);
+  void SetExitOnKeyPress(bool exit);
+  void SetInstallerType(s32 type);
+  void SetDoAfterInstall(s32 action);
+  void SetMacPpcInstallerFileName(const char* name);
+  void SetMacIntelInstallerFileName(const char* name);
+  void SetMacUniversalInstallerFileName(const char* name);
+  void SetWinInstallerFileName(const char* name);
+  void SetLinuxInstallerFileName(const char* name);
+
+  // Each sets `path` to the installer's file name inside the output folder
+  // (false, `path` emptied, when that cannot be had).
+  bool GetMacPpcInstallerOutputPath(CPathName& path) const;
+  bool GetMacIntelInstallerOutputPath(CPathName& path) const;
+  bool GetMacUniversalInstallerOutputPath(CPathName& path) const;
+  bool GetWinInstallerOutputPath(CPathName& path) const;
+  bool GetLinuxInstallerOutputPath(CPathName& path) const;
+
+  bool GetOutputMacPpcInstaller() const { return output_macppc_installer; }
+  bool GetOutputMacIntelInstaller() const { return output_macintel_installer; }
+  bool GetOutputMacUniversalInstaller() const { return output_macuniversal_installer; }
+  bool GetOutputWinInstaller() const { return output_win_installer; }
+  bool GetOutputLinuxInstaller() const { return output_linux_installer; }
+  const std::string& GetMacPpcInstallerFileName() const { return output_macppc_installer_filename; }
+  const std::string& GetMacIntelInstallerFileName() const { return output_macintel_installer_filename; }
+  const std::string& GetMacUniversalInstallerFileName() const { return output_macuniversal_installer_filename; }
+  const std::string& GetWinInstallerFileName() const { return output_win_installer_filename; }
+  const std::string& GetLinuxInstallerFileName() const { return output_linux_installer_filename; }
+  bool GetOverwriteMacUniversalInstaller() const { return overwrite_macuniversal_installer; }
+  bool GetOverwriteWinInstaller() const { return overwrite_win_installer; }
+  s32 GetInstallerType() const { return installer_type; }
+  s32 GetDoAfterInstall() const { return do_after_install; }
+  const CPathName& GetInstallerCustomPic() const { return installer_custom_pic; }
+  const CPathName& GetInstallerReadMe() const { return installer_readme; }
+  const CPathName& GetInstallerLicense() const { return installer_license; }
+  bool GetInstallerHasCustomPic() const { return installer_has_custom_pic; }
+  bool GetInstallerHasReadMe() const { return installer_has_readme; }
+  bool GetInstallerHasLicense() const { return installer_has_license; }
+  bool GetExitOnMouseMove() const { return exit_on_mouse_move; }
+  bool GetExitOnMouseClick() const { return exit_on_mouse_click; }
+  bool GetExitOnKeyPress() const { return exit_on_key_press; }
+
+ private:
+  bool output_macppc_installer = false, output_macintel_installer = false,
+       output_macuniversal_installer = false;
+  std::string output_macppc_installer_filename, output_macintel_installer_filename,
+      output_macuniversal_installer_filename;
+  bool overwrite_macuniversal_installer = false;
+  bool output_win_installer = false;
+  std::string output_win_installer_filename;
+  bool overwrite_win_installer = false;
+  bool output_linux_installer = false;
+  std::string output_linux_installer_filename;
+  s32 installer_type = kInstallerTypeStandard;
+  s32 do_after_install = kDoAfterInstallNothing;
+  CPathName installer_custom_pic{nullptr};
+  CPathName installer_readme{nullptr}, installer_license{nullptr};
+  bool installer_has_custom_pic = false, installer_has_readme = false, installer_has_license = false;
+  bool exit_on_mouse_move = false, exit_on_mouse_click = false, exit_on_key_press = false;
+};
