@@ -61,6 +61,8 @@ const char* UsualName(OSType type) {
     case kPreferencesFolderType:
     case kSystemPreferencesFolderType: return "Preferences/";
     case kTemporaryFolderType: return "Temporary Items/";
+    case kApplicationsFolderType: return "Applications/";
+    case kDomainLibraryFolderType: return "Library/";
     default: return nullptr;
   }
 }

@@ -5,6 +5,8 @@
 //   'docs' Documents          $HOME/Documents/
 //   'asup' Application Support  the data home (XDG_DATA_HOME, ~/.local/share)
 //   'pref', 'sprf' Preferences  the preferences folder (XDG_CONFIG_HOME, ~/.config)
+//   'apps' Applications       $HOME/Applications/
+//   'dlib' Library            $HOME/Library/ (the domain's Library folder)
 //   'temp' temporary items    a folder of this user's own under TMPDIR,
 //                             "TemporaryItems-<uid>", mode 0700; refused
 //                             (permErr) when it is a symbolic link, not a
@@ -34,6 +36,8 @@ enum : OSType {
   kPreferencesFolderType = FourCC("pref"),
   kSystemPreferencesFolderType = FourCC("sprf"),
   kTemporaryFolderType = FourCC("temp"),
+  kApplicationsFolderType = FourCC("apps"),
+  kDomainLibraryFolderType = FourCC("dlib"),
 };
 
 namespace plat {

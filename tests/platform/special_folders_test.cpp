@@ -28,6 +28,8 @@ TEST(SpecialFolders, UserFoldersComeFromTheRoots) {
       {kApplicationSupportFolderType, root + "data/"},
       {kPreferencesFolderType, root + "config/"},
       {kSystemPreferencesFolderType, root + "config/"},
+      {kApplicationsFolderType, root + "home/Applications/"},
+      {kDomainLibraryFolderType, root + "home/Library/"},
   };
   for (const Case& c : cases) {
     OSErr result = noErr;

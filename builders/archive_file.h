@@ -1,0 +1,205 @@
+// The record layout shared by the packed data archives: the writer that
+// appends fields and records to a host file, and the reader that walks them
+// back from the end.
+//
+// An archive is host bytes of any content, then records, then the trailer
+// FF EE 'O' 'x'. A record is its fields, then a word with the number of
+// bytes of those fields, then a word with the record's type. Fields are
+// blobs (the bytes, then their count), strings (the characters without a
+// terminator, then their count, at most 255) and 32-bit words; the installer
+// family also has single bytes. Words are little-endian, as on the x86
+// machines that read them.
+//
+// The writer checks every write. The first failure is kept (with the paths
+// it concerns) and ends the archive: later writes write nothing and Close
+// leaves the trailer off, so that no reader takes a half-written archive
+// for a whole one. The reader bounds every count and length by what lies
+// before it in the file and reports damage as kArchiveDamaged.
+#pragma once
+
+#include <cstddef>
+#include <cstdio>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "foundation/path_name.h"
+#include "platform/mac_types.h"
+
+// Error numbers of the archive readers.
+enum : u32 {
+  kArchiveNoError = 0,
+  kArchiveMissing = 100,       // the file does not exist
+  kArchiveCannotOpen = 101,    // the file cannot be opened
+  kArchiveNoTrailer = 102,     // the file does not end in the trailer
+  kArchiveDamaged = 103,       // a count, length, name or record does not hold together
+  kArchiveCannotUnpack = 104,  // an unpacked file or folder cannot be written
+};
+
+// Names of records are at most this long.
+constexpr size_t kMaxArchiveNameLength = 255;
+// Folder records nest at most this deep.
+constexpr int kMaxArchiveFolderDepth = 64;
+
+// A name that a record may carry: not empty, ".", "..", at most 255 bytes,
+// without '/', '\' or NUL.
+bool IsValidArchiveName(const std::string& name);
+
+// The first failure of a writer: a result code and the paths it concerns.
+// dupFNErr: two sources land on one name (`path` the new one, `otherPath`
+// the one added first); bdNamErr: a name that no record may carry;
+// fnfErr or ioErr: a source that cannot be read (`path`); memFullErr: data
+// that cannot be compressed or is too large; any other code: writing the
+// archive failed.
+struct CArchiveWriteFailure {
+  OSErr error = noErr;
+  CPathName path{nullptr};
+  CPathName otherPath{nullptr};
+};
+
+class CArchiveFileWriter {
+ public:
+  CArchiveFileWriter() = default;
+  ~CArchiveFileWriter();
+  CArchiveFileWriter(const CArchiveFileWriter&) = delete;
+  CArchiveFileWriter& operator=(const CArchiveFileWriter&) = delete;
+
+  // Opens the file for appending ("ab"); the host bytes are already in it,
+  // or it is new. An open archive is closed first.
+  bool Open(const CPathName& path);
+  // Writes the trailer and closes the file. True when nothing was open, or
+  // when every write and the trailer succeeded; a failed archive gets no
+  // trailer.
+  bool Close();
+  bool IsOpen() const { return file_ != nullptr; }
+
+  bool HasFailed() const { return failure_.error != noErr; }
+  const CArchiveWriteFailure& GetFailure() const { return failure_; }
+  // Keeps the first failure; the archive takes no more writes.
+  void Fail(OSErr error, const CPathName& path = CPathName(nullptr),
+            const CPathName& otherPath = CPathName(nullptr));
+
+  // Field writers: each returns the bytes written, 0 when the archive has
+  // failed or fails now.
+  u32 WriteFileBlob(const CPathName& path);
+  u32 WriteBlob(const void* data, size_t length);
+  // A string of 256 bytes or more is refused (bdNamErr).
+  u32 WriteString(const char* text);
+  u32 WriteWord(u32 value);
+  u32 WriteByte(u8 value);
+  // Size then type: the two closing words of a record.
+  u32 WriteSizeAndType(u32 type, u32 size);
+  // Closes a record whose fields took `fieldBytes`: the bytes of the whole
+  // record, 0 when the words cannot be written.
+  u32 EndRecord(u32 type, u32 fieldBytes);
+
+  // Names of records: a record that a reader unpacks under `name` claims it
+  // in the current folder scope (ignoring ASCII case, as the engines' file
+  // systems do). False, with the failure set, for a name that no record may
+  // carry or one already claimed by another source.
+  bool ClaimName(const std::string& name, const CPathName& source);
+  // Folder records open a scope of their own for their entries.
+  void EnterFolderScope();
+  void LeaveFolderScope();
+
+ private:
+  bool WriteBytes(const void* data, size_t length);
+
+  FILE* file_ = nullptr;
+  CPathName path_{nullptr};
+  CArchiveWriteFailure failure_;
+  std::vector<std::map<std::string, CPathName>> scopes_{1};
+};
+
+class CArchiveFileReader {
+ public:
+  CArchiveFileReader() = default;
+  virtual ~CArchiveFileReader();
+  CArchiveFileReader(const CArchiveFileReader&) = delete;
+  CArchiveFileReader& operator=(const CArchiveFileReader&) = delete;
+
+  // kArchiveMissing when the path names nothing, kArchiveCannotOpen when it
+  // is not a file that opens for reading.
+  bool Open(const CPathName& path);
+  void CloseFile();
+  // Closes the file, then forgets the records read; true.
+  bool Close() {
+    CloseFile();
+    Clear();
+    return true;
+  }
+  // Destroys the items read.
+  virtual void Clear() {}
+  bool IsOpen() const { return file_ != nullptr; }
+
+  u32 GetError() const { return error_; }
+  void SetError(u32 error) {
+    if (error_ == kArchiveNoError) error_ = error;
+  }
+  void ClearError() { error_ = kArchiveNoError; }
+
+  // Moves to the end of the file and reads the trailer backwards; false with
+  // kArchiveNoTrailer when it is not there.
+  bool SeekToTrailer();
+
+  // The position of the stream: everything before it is still unread.
+  u64 GetPosition() const { return position_; }
+  // Moves back over `count` bytes; false (kArchiveDamaged) when fewer lie before.
+  bool StepBack(u64 count);
+
+  // Backward field readers: each reads the field that ends at the position
+  // and leaves the stream at its first byte. False, with kArchiveDamaged,
+  // when the field does not fit before the position (or, for a string, is
+  // longer than 255 bytes).
+  bool ReadWordBackward(u32& value);
+  bool ReadByteBackward(u8& value);
+  bool ReadBlobBackward(std::vector<u8>& bytes);
+  bool ReadStringBackward(std::string& text);
+  // A string that must be a valid record name.
+  bool ReadNameBackward(std::string& name);
+
+  // The position of a record in the file (the end of its fields) and the
+  // item read from it.
+  template <typename Item>
+  struct Entry {
+    u64 position;
+    std::unique_ptr<Item> item;
+  };
+
+  // Reads the closing words of the next record; the position is then the
+  // end of its fields.
+  bool ReadRecordEnd(u32& type, u32& size);
+  // A record read from `fieldsEnd` must have taken exactly `fieldBytes`
+  // (kArchiveDamaged otherwise).
+  void CheckRecordSize(u64 fieldsEnd, u64 fieldBytes);
+
+  // Remembers a file or folder that a walk made.
+  void NoteUnpacked(const CPathName& path) { unpacked_.push_back(path); }
+
+ protected:
+  // Starts a walk from the trailer with nothing read.
+  bool BeginWalk();
+  // Ends a walk: true when it met no error; otherwise what it unpacked is
+  // deleted again and nothing is kept.
+  bool FinishWalk();
+
+ private:
+  bool ReadAt(u64 offset, void* out, size_t length);
+  template <typename Bytes>
+  bool ReadCountedBackward(Bytes& out, u64 maxLength);
+
+  FILE* file_ = nullptr;
+  u64 position_ = 0;
+  u32 error_ = kArchiveNoError;
+  std::vector<CPathName> unpacked_;
+};
+
+// Little-endian words of the archives and of the installer settings file.
+void PutArchiveWord(u8* out, u32 value);
+u32 GetArchiveWord(const u8* in);
+
+// Writes the bytes to a new file at `path` (an existing file or link is
+// replaced, a folder never); false when it cannot be created or written
+// whole, and nothing of it is left then.
+bool WriteUnpackedFile(const CPathName& path, const std::vector<u8>& bytes);

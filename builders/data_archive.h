@@ -1,0 +1,168 @@
+// The packed data archive of the savers and projectors: the settings
+// document and the movie files appended to a player engine, which finds
+// them at the end of its own file.
+//
+// Record types (layout in archive_file.h):
+//   0  end marker: no fields; every archive begins with one, which is where
+//      a backward walk stops
+//   1  settings: blob of the whole settings file
+//   5  named file: blob of the whole file, string with its name
+//   7  buffer: blob of the memory buffer, string with its name, tag word
+//   8  folder: an end-marker record, the folder's entries as nested
+//      records (named files, and subfolders as nested folder records), and
+//      a string with its name; the size word counts the entries (nested
+//      records whole) and the name field, not the leading end marker
+// Type 4 is a second kind of named file that nothing here writes; the
+// reader stops at it, as at every type it does not know.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "builders/archive_file.h"
+#include "foundation/path_name.h"
+
+class CDataArchiveWriter;
+class CDataArchiveReader;
+
+class CDataArchiveItem {
+ public:
+  enum : u32 { kEndMarker = 0, kSettings = 1, kNamedFile2 = 4, kNamedFile = 5, kBuffer = 7, kFolder = 8 };
+
+  explicit CDataArchiveItem(u32 itemType = kEndMarker) : type(itemType) {}
+  virtual ~CDataArchiveItem() = default;
+
+  // Writes the record; returns the bytes written for it (fields and the two
+  // closing words), 0 when the writer failed. The end marker writes only its
+  // two closing words and returns 0.
+  virtual u32 Write(CDataArchiveWriter& writer);
+  // Reads the record's fields backwards from the reader's position and
+  // unpacks what they hold; returns the payload bytes read. False through
+  // the reader's error.
+  virtual u32 Read(CDataArchiveReader& reader);
+
+  u32 GetType() const { return type; }
+  u32 GetSize() const { return size; }
+
+ protected:
+  // Stores the size of the fields and writes the two closing words.
+  u32 Finish(CDataArchiveWriter& writer, u32 fieldBytes);
+
+  u32 type;
+  u32 size = 0;
+};
+
+class CDataArchiveSettingsItem : public CDataArchiveItem {
+ public:
+  CDataArchiveSettingsItem() : CDataArchiveItem(kSettings) {}
+  void SetPath(const CPathName& source) { path = source; }
+  const CPathName& GetPath() const { return path; }
+
+  u32 Write(CDataArchiveWriter& writer) override;
+  // Unpacks into "fp.dat" in the application's work subfolder.
+  u32 Read(CDataArchiveReader& reader) override;
+
+ private:
+  CPathName path{nullptr};
+};
+
+class CDataArchiveNamedFileItem : public CDataArchiveItem {
+ public:
+  // Unpacks into the application's work subfolder unless told otherwise.
+  CDataArchiveNamedFileItem();
+  void SetPath(const CPathName& source) { path = source; }
+  void SetBaseFolder(const CPathName& folder) { baseFolder = folder; }
+  const CPathName& GetPath() const { return path; }
+  const std::string& GetName() const { return name; }
+
+  // The name is the source's name with its extension.
+  u32 Write(CDataArchiveWriter& writer) override;
+  // Unpacks into the base folder under the record's name.
+  u32 Read(CDataArchiveReader& reader) override;
+
+ private:
+  CPathName path{nullptr};
+  std::string name;
+  CPathName baseFolder{nullptr};
+};
+
+class CDataArchiveBufferItem : public CDataArchiveItem {
+ public:
+  CDataArchiveBufferItem() : CDataArchiveItem(kBuffer) {}
+  void SetTag(u32 value) { tag = value; }
+  void SetData(std::vector<u8> bytes) { data = std::move(bytes); }
+  void SetData(const void* bytes, size_t length);
+  void SetName(const char* text) { name = text ? text : ""; }
+  void SetPath(const CPathName& unpacked) { path = unpacked; }
+  u32 GetTag() const { return tag; }
+  const std::vector<u8>& GetData() const { return data; }
+  const std::string& GetName() const { return name; }
+  const CPathName& GetPath() const { return path; }
+
+  u32 Write(CDataArchiveWriter& writer) override;
+  // Keeps the bytes, and unpacks them into the work subfolder only when no
+  // file of that name is there yet.
+  u32 Read(CDataArchiveReader& reader) override;
+
+ private:
+  u32 tag = 0;
+  std::vector<u8> data;
+  CPathName path{nullptr};
+  std::string name;
+};
+
+class CDataArchiveFolderItem : public CDataArchiveItem {
+ public:
+  CDataArchiveFolderItem() : CDataArchiveItem(kFolder) {}
+  void SetPath(const CPathName& folder) { path = folder; }
+  // The folder a reader unpacks this folder into (default: the work subfolder).
+  void SetParentFolder(const CPathName& folder) { parentFolder = folder; }
+  const CPathName& GetPath() const { return path; }
+
+  // Writes the folder's tree; a source inside it that cannot be read, or two
+  // entries of one name, fail the archive.
+  u32 Write(CDataArchiveWriter& writer) override;
+  // Makes the folder in its parent folder and unpacks the entries into it.
+  u32 Read(CDataArchiveReader& reader) override;
+
+ private:
+  u32 WriteEntries(CDataArchiveWriter& writer, const CPathName& folder, int depth);
+  u32 ReadNested(CDataArchiveReader& reader, int depth);
+
+  CPathName path{nullptr};
+  CPathName parentFolder{nullptr};
+  std::string name;
+};
+
+class CDataArchiveWriter : public CArchiveFileWriter {
+ public:
+  // Writes the item's record; destroys the item with `deleteItem`. 0 for a
+  // null item.
+  u32 Add(CDataArchiveItem* item, bool deleteItem);
+};
+
+class CDataArchiveReader : public CArchiveFileReader {
+ public:
+  // Walks the records from the trailer backwards and unpacks them, until an
+  // end marker or a type it does not know. False with kArchiveNoTrailer when
+  // the trailer is missing, kArchiveDamaged when a record does not hold
+  // together (the files it unpacked are deleted again), kArchiveCannotUnpack
+  // when an unpacked file cannot be written.
+  bool Load();
+  // The unpacked settings file when a settings record was read.
+  bool GetSettingsPath(CPathName& path) const;
+  const std::vector<Entry<CDataArchiveNamedFileItem>>& GetNamedFiles() const { return namedFiles_; }
+  const std::vector<Entry<CDataArchiveBufferItem>>& GetBuffers() const { return buffers_; }
+  // Deletes the files of the named-file and buffer records read.
+  void DeleteUnpackedFiles();
+  void Clear() override;
+
+ private:
+  std::vector<Entry<CDataArchiveNamedFileItem>> namedFiles_;
+  std::vector<Entry<CDataArchiveBufferItem>> buffers_;
+  std::unique_ptr<Entry<CDataArchiveSettingsItem>> settings_;
+};
+
+// The application's work subfolder, where records unpack by default.
+CPathName ArchiveUnpackFolder();
