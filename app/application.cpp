@@ -14,6 +14,7 @@
 #include "foundation/quicktime_media.h"
 #include "foundation/system_queries.h"
 #include "foundation/update_check.h"
+#include "platform/menus.h"
 #include "platform/quicktime.h"
 #include "platform/toolbox.h"
 #include "ui/help.h"
@@ -240,6 +241,9 @@ bool RunApplication() {
 
   if (application) application->SetMainWindow(nullptr);
   mainWindow.reset();
+  // The menus of the run go with it: the menu bar's and those the layouts
+  // made for their pop-up buttons.
+  plat::DisposeAllMenus();
   ExitMovies();
   ReleaseNib();
   return true;

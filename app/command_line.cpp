@@ -9,6 +9,7 @@
 #include "app/main_window.h"
 #include "app/session.h"
 #include "platform/apple_events.h"
+#include "platform/menus.h"
 #include "platform/text_encoding.h"
 #include "platform/ui_driver.h"
 #include "ui/file_dialog.h"
@@ -150,22 +151,32 @@ int RunCommandLine(int argc, char** argv) {
       if (!plat::PostOpenDocuments({host})) NoteCommandOutcome(kCommandOpen, false);
     });
   }
-  if (line.build) driver.Command(kCommandBuild);
+  // The build runs on the project that was opened; without one it is not run.
+  const UInt32 opened = host.empty() ? 0 : movie ? kStartFromMovie : kCommandOpen;
+  if (line.build) {
+    driver.Do([opened] {
+      if (opened && !Succeeded(opened)) return;
+      if (!plat::ChooseMenuCommand(kCommandBuild)) {
+        HICommand build;
+        build.commandID = kCommandBuild;
+        ProcessHICommand(&build);
+      }
+    });
+  }
 
   SetStaticTextListener(&PrintStatusText);
   ApplicationMain();
   SetStaticTextListener(nullptr);
 
-  bool succeeded = !StartupStopped();
-  if (!StartupStopped()) {
-    if (!host.empty() && !Succeeded(movie ? kStartFromMovie : kCommandOpen)) {
-      std::fprintf(stderr, "glimmerbox: %s: the project was not opened\n", line.file.c_str());
-      succeeded = false;
-    }
-    if (line.build && !Succeeded(kCommandBuild)) {
-      std::fprintf(stderr, "glimmerbox: the build did not complete\n");
-      succeeded = false;
-    }
+  if (StartupStopped()) return 1;
+  if (opened && !Succeeded(opened)) {
+    std::fprintf(stderr, "glimmerbox: %s: the project was not opened%s\n", line.file.c_str(),
+                 line.build ? ", so nothing was built" : "");
+    return 1;
   }
-  return succeeded ? 0 : 1;
+  if (line.build && !Succeeded(kCommandBuild)) {
+    std::fprintf(stderr, "glimmerbox: the build did not complete\n");
+    return 1;
+  }
+  return 0;
 }

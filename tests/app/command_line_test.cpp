@@ -49,11 +49,14 @@ TEST(CommandLine, TheExitStatusSaysWhetherEveryStepSucceeded) {
     std::vector<std::string> arguments;
     int status;
     const char* said;  // on standard error
+    const char* notSaid = nullptr;
   } cases[] = {
       {{"--frobnicate"}, 2, "usage: glimmerbox [--build] [FILE]"},
       {{demo + "Missing.gmx"}, 1, "Missing.gmx: no such file"},
       {{demo + "Text.gmx"}, 1, "Text.gmx\" cannot be opened"},
       {{demo + "Other.gmx"}, 1, "Other.gmx\" is not a Glimmerbox project."},
+      {{"--build", demo + "Other.gmx"}, 1, "Other.gmx: the project was not opened, so nothing was built",
+       "No output is selected"},
       {{demo + "Demo.gmx"}, 0, ""},
       // A movie starts a new project, which nobody saves; and it selects no output.
       {{demo + "Demo.swf"}, 0, "The new project was not saved."},
@@ -66,6 +69,9 @@ TEST(CommandLine, TheExitStatusSaysWhetherEveryStepSucceeded) {
     const apptest::ProgramRun run = apptest::RunProgram(c.arguments, root);
     EXPECT_EQ(run.status, c.status) << n << "\n" << run.err;
     EXPECT_NE(run.err.find(c.said), std::string::npos) << n << "\n" << run.err;
+    if (c.notSaid) {
+      EXPECT_EQ(run.err.find(c.notSaid), std::string::npos) << n << "\n" << run.err;
+    }
   }
 }
 
