@@ -96,11 +96,7 @@ bool WriteInfoPlistFile(const CPathName& path, const std::vector<CInfoPlistEntry
   // Only a file is replaced, never a folder of that name.
   if (path.IsFolder()) return false;
   const CFileTypeCreator textFile(FourCC("    "), FourCC("TEXT"));
-  if (!CPathName(path).CreateFile(&textFile, true)) return false;
-  std::FILE* file = path.OpenStdioFile("wb");
-  if (!file) return false;
-  const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
-  return std::fclose(file) == 0 && written;
+  return CPathName(path).CreateFile(&textFile, true) && OverwriteFileContents(path, text.data(), text.size());
 }
 
 // ---------------------------------------------------------------------------
@@ -196,10 +192,7 @@ bool CSaverBuilder::CopyAndPatchEngine(const CPathName& macos, int architecture)
     MakeUniqueSaverName(dataList ? dataList->GetName().c_str() : "");
   PatchEnginePlaceholders(bytes, uniqueSaverName);
   // Written back into the copy, which keeps its permissions and Finder information.
-  std::FILE* file = copy.OpenStdioFile("wb");
-  if (!file) return Report(kCannotWriteMessage, Shown(copy));
-  const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-  if (std::fclose(file) != 0 || !written) return Report(kCannotWriteMessage, Shown(copy));
+  if (!OverwriteFileContents(copy, bytes.data(), bytes.size())) return Report(kCannotWriteMessage, Shown(copy));
   return true;
 }
 

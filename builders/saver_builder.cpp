@@ -1,5 +1,6 @@
 #include "builders/saver_builder.h"
 
+#include "builders/archive_file.h"
 #include "builders/build_messages.h"
 #include "builders/saver_data_list.h"
 #include "builders/swf_item.h"
@@ -7,19 +8,6 @@
 #include "ui/static_text.h"
 
 const char kBundleIdentifierPrefix[] = "com.orrinvale.";
-
-namespace {
-
-// ASCII letters folded to lower case: the Mac and Windows file systems the
-// outputs land on do not tell "A.swf" from "a.swf".
-std::string FoldCase(const std::string& name) {
-  std::string folded = name;
-  for (char& c : folded)
-    if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
-  return folded;
-}
-
-}  // namespace
 
 CSaverBuilder::CSaverBuilder() = default;
 CSaverBuilder::~CSaverBuilder() = default;
@@ -123,11 +111,11 @@ bool CSaverBuilder::CollectMovieFiles(CSwfItem* item, bool withSubItems, const s
     for (const CNamedSource& file : files) listed = listed || file.path.IsSameAs(path);
     if (listed) continue;
     const std::string name = path.GetName(false);
-    const std::string folded = FoldCase(name);
+    const std::string folded = FoldNameCase(name);
     const std::vector<CNamedSource>* taken[] = {&reserved, &files};
     for (const std::vector<CNamedSource>* names : taken)
       for (const CNamedSource& other : *names)
-        if (FoldCase(other.name) == folded) return Report(kNameTakenMessage, name, Shown(other.path), Shown(path));
+        if (FoldNameCase(other.name) == folded) return Report(kNameTakenMessage, name, Shown(other.path), Shown(path));
     files.push_back({name, path});
   }
   return true;

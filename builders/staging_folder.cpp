@@ -88,6 +88,13 @@ void CPendingFile::Discard() {
 // ---------------------------------------------------------------------------
 // Putting bundles in place
 
+bool OverwriteFileContents(const CPathName& path, const void* data, size_t length) {
+  std::FILE* file = path.OpenStdioFile("wb");
+  if (!file) return false;
+  const bool written = length == 0 || std::fwrite(data, 1, length, file) == length;
+  return std::fclose(file) == 0 && written;
+}
+
 std::string OutputItemName(const CPathName& output) { return output.GetLastComponent(); }
 
 bool GetOutputFolder(const CPathName& output, CPathName& folder) {

@@ -10,6 +10,9 @@
 // copy succeeded.
 #pragma once
 
+#include <cstddef>
+#include <string>
+
 #include "foundation/path_name.h"
 #include "platform/mac_types.h"
 
@@ -66,6 +69,11 @@ class CPendingFile {
 // after a good copy and kept after a failed one. False with the copy's
 // result in `error`.
 bool PlaceBuiltItem(const CPathName& built, const CPathName& output, OSErr* error = nullptr);
+
+// Writes the bytes over the contents of the file at `path` (made when
+// missing), which keeps its permissions and Finder information; false when
+// it cannot be opened or written whole.
+bool OverwriteFileContents(const CPathName& path, const void* data, size_t length);
 
 // The output's name: its last component without a trailing separator.
 std::string OutputItemName(const CPathName& output);

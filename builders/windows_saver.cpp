@@ -1,7 +1,5 @@
 // The Windows screen-saver step of CSaverBuilder: the Windows engine with
 // a packed data archive behind it.
-#include <cstdio>
-
 #include "builders/build_messages.h"
 #include "builders/data_archive.h"
 #include "builders/saver_builder.h"
@@ -22,13 +20,6 @@ CPathName Child(const CPathName& folder, const char* name) {
   CPathName path(nullptr);
   path.SetInFolder(name, folder);
   return path;
-}
-
-bool WriteBytes(const CPathName& path, const std::vector<u8>& bytes) {
-  std::FILE* file = path.OpenStdioFile("wb");
-  if (!file) return false;
-  const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-  return std::fclose(file) == 0 && written;
 }
 
 }  // namespace
@@ -63,7 +54,7 @@ bool CSaverBuilder::BuildScr(const CPathName& output, CSaverDataList* list, bool
   if (!pending.Begin(output)) return Report(kCannotWriteMessage, Shown(output));
   std::vector<u8> engineBytes;
   if (!ReadWholeFile(engine, engineBytes)) return Report(kCannotReadMessage, Shown(engine));
-  if (!WriteBytes(pending.GetPath(), engineBytes)) return Report(kCannotWriteMessage, Shown(output));
+  if (!OverwriteFileContents(pending.GetPath(), engineBytes.data(), engineBytes.size())) return Report(kCannotWriteMessage, Shown(output));
 
   CDataArchiveWriter writer;
   if (!writer.Open(pending.GetPath())) return Report(kCannotWriteMessage, Shown(output));
