@@ -185,8 +185,13 @@ TEST_F(BundledTemplates, TheToolBuildsAProjectFile) {
     writer.WriteText("</glimmerbox>\n");
     ASSERT_TRUE(writer.Close());
   }
-  const std::string tool = "tools/gb_build_project";
-  ASSERT_EQ(access(tool.c_str(), X_OK), 0) << "run from the build folder";
+  // The tool lies in the build tree beside the tests' folder.
+  char self[4096];
+  const ssize_t length = readlink("/proc/self/exe", self, sizeof self - 1);
+  ASSERT_GT(length, 0);
+  std::string tool(self, size_t(length));
+  tool = tool.substr(0, tool.rfind('/')) + "/../tools/gb_build_project";
+  ASSERT_EQ(access(tool.c_str(), X_OK), 0) << tool;
   char* argv[] = {const_cast<char*>(tool.c_str()), const_cast<char*>(project.c_str()), nullptr};
   pid_t child = 0;
   ASSERT_EQ(posix_spawn(&child, tool.c_str(), nullptr, nullptr, argv, environ), 0);

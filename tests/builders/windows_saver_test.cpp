@@ -185,6 +185,14 @@ TEST_F(WindowsSaver, AnExistingOutputIsKeptWhenAskedAndAFolderNeverReplaced) {
   }
 }
 
+TEST_F(WindowsSaver, FoldersNamedAsItsTemporaryFilesAreLeftAlone) {
+  // Empty folders where a careless build would write its temporary files.
+  for (const char* name : {"__saver.swf", "ssc0.dat"}) ASSERT_EQ(mkdir((workFolder + name).c_str(), 0755), 0);
+  ASSERT_TRUE(Build()) << LastStatus();
+  EXPECT_EQ(FolderEntries(workFolder), (std::vector<std::string>{"__saver.swf/", "ssc0.dat/"}));
+  EXPECT_EQ(Records().size(), 4u);
+}
+
 TEST_F(WindowsSaver, DamagedCopiesFailToLoadCleanly) {
   AddExtra(AddFile("notes.txt", "notes"));
   ASSERT_TRUE(Build()) << LastStatus();
