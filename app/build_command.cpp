@@ -1,9 +1,12 @@
 // The Build command of the main window.
 #include <cstdio>
+#include <string>
 
 #include "app/app_preferences.h"
 #include "app/main_window.h"
 #include "app/session.h"
+#include "builders/build_folders.h"
+#include "builders/saver_builder.h"
 #include "platform/text_encoding.h"
 #include "ui/message_box.h"
 #include "ui/replace_dialog.h"
@@ -98,13 +101,26 @@ bool CMainWindow::PrepareBuild() {
 bool CMainWindow::Build() {
   if (!PrepareBuild()) return false;
   CWaitCursor wait;
-  const bool built = RunBuilder();
+  std::string reason;
+  const bool built = RunBuilder(&reason);
   if (built)
     ShowNoteBoxById(GetWindowRef(), kBuildTitle, kBuildDoneText);
   else
-    ShowStopBoxById(GetWindowRef(), kErrorTitle, kBuildFailedText);
+    ShowStopBoxById(GetWindowRef(), kErrorTitle, kBuildFailedText, reason.c_str());
   status_.Clear(true);
   return built;
 }
 
-bool CMainWindow::RunBuilder() { return false; }
+bool CMainWindow::RunBuilder(std::string* reason) {
+  // The templates ship in the bundle's resources.
+  CPathName templates(nullptr);
+  templates.SetToBundleResource("ss_data");
+  CBuildFolders folders;
+  folders.SetBaseFolder(templates);
+  CSaverBuilder builder;
+  builder.SetBuildFolders(folders);
+  const bool built = builder.Build(list_.get(), &status_);
+  // The status line is cleared after the build: the message keeps its last text.
+  if (!built && !builder.GetStatusLog().empty()) *reason = builder.GetStatusLog().back();
+  return built;
+}

@@ -114,7 +114,8 @@ class CMainWindow : public CDialogWindow {
   bool ShowAbout();
   bool RunPreferences();
   bool SaveWithDialog(const char* defaultName);
-  bool RunBuilder();
+  // The builder over the list; false with the builder's last word in *reason.
+  bool RunBuilder(std::string* reason);
   CTabPage* Page(int index);
 
   CToolBar toolBar_;
