@@ -564,4 +564,31 @@ TEST_F(BuildPrompts, OnlyTheFourOutputsOfThisApplicationCount) {
   EXPECT_NE(AlertTexts()[0].find("No output is selected"), std::string::npos);
 }
 
+TEST_F(BuildPrompts, ABuildSaysHowItEnded) {
+  // The savers alone.
+  ASSERT_TRUE(Edit([](CSaverDataList& list) {
+    list.SetOutputMacUniversalInstaller(false);
+    list.SetOutputWinInstaller(false);
+  }));
+  Driver().ClearShown();
+  ASSERT_TRUE(Command(kCommandBuild));
+  EXPECT_EQ(AlertTexts(), (std::vector<std::string>{"Build: All the selected outputs were built."}));
+  EXPECT_TRUE(gbtest::FileExists(folder_ + "output/Demo.saver/Contents/Info.plist"));
+  EXPECT_TRUE(gbtest::FileExists(folder_ + "output/Demo.scr"));
+  EXPECT_EQ(plat::ControlText(Window().GetStatusText().GetControlRef()), "");
+  ASSERT_FALSE(CommandOutcomes().empty());
+  EXPECT_TRUE(CommandOutcomes().back().succeeded);
+
+  // A movie that went missing fails the build, which says why.
+  std::remove((folder_ + "Demo.swf").c_str());
+  Driver().ClearShown();
+  Script("hit rpAl\n");
+  ASSERT_TRUE(Command(kCommandBuild));
+  ASSERT_EQ(AlertTexts().size(), 1u);
+  EXPECT_EQ(AlertTexts()[0], "Error: The build failed: The file \"" + folder_ + "Demo.swf\" cannot be found.");
+  EXPECT_FALSE(CommandOutcomes().back().succeeded);
+  // The outputs that were there are kept.
+  EXPECT_TRUE(gbtest::FileExists(folder_ + "output/Demo.scr"));
+}
+
 }  // namespace
