@@ -11,10 +11,16 @@
 namespace {
 
 // Preferences keys.
-constexpr const char* kKeyLeft = "main_window_x";
-constexpr const char* kKeyTop = "main_window_y";
-constexpr const char* kKeyWidth = "main_window_width";
-constexpr const char* kKeyHeight = "main_window_height";
+struct WindowKey {
+  const char* name;
+  SInt32 CAppPreferences::*field;
+};
+constexpr WindowKey kWindowKeys[] = {
+    {"main_window_x", &CAppPreferences::left},
+    {"main_window_y", &CAppPreferences::top},
+    {"main_window_width", &CAppPreferences::width},
+    {"main_window_height", &CAppPreferences::height},
+};
 constexpr const char* kKeyProjectCommand = "project_command";
 constexpr const char* kKeyRecentProjects = "recent_projects";
 constexpr const char* kKeyRecentMovies = "recent_swfs";
@@ -63,10 +69,7 @@ void CAppPreferences::SetDefaults() {
 bool CAppPreferences::Load() {
   CPreferences store;
   if (!store.Open(kAppPreferencesDomain, CPreferences::kScopeCurrentUserAnyHost)) return false;
-  store.GetInt(kKeyLeft, left);
-  store.GetInt(kKeyTop, top);
-  store.GetInt(kKeyWidth, width);
-  store.GetInt(kKeyHeight, height);
+  for (const WindowKey& key : kWindowKeys) store.GetInt(key.name, this->*key.field);
   char word[64];
   if (store.GetString(kKeyProjectCommand, word, sizeof(word))) {
     for (SInt32 value = 0; value < 3; ++value)
@@ -83,10 +86,7 @@ bool CAppPreferences::Load() {
 bool CAppPreferences::Save() {
   CPreferences store;
   if (!store.Open(kAppPreferencesDomain, CPreferences::kScopeCurrentUserAnyHost)) return false;
-  store.SetInt(kKeyLeft, left);
-  store.SetInt(kKeyTop, top);
-  store.SetInt(kKeyWidth, width);
-  store.SetInt(kKeyHeight, height);
+  for (const WindowKey& key : kWindowKeys) store.SetInt(key.name, this->*key.field);
   recentProjects.SaveToPreferences(store, kKeyRecentProjects);
   recentMovies.SaveToPreferences(store, kKeyRecentMovies);
   store.SetBool(kKeyFullPath, displayFullSettingsPath);

@@ -346,12 +346,8 @@ void CMainWindow::RunProjectSelector() {
   Hide();
   CAppPreferences& preferences = AppPreferences();
   CProjectSelectorDialog selector(preferences);
-  CApplication* application = GetApplication();
-  if (application) application->SetModalDialog(&selector);
-  const SInt32 result = selector.DoModal(GetApplicationNib(), "IDD_PROJECT_SELECTOR", GetWindowRef(),
-                                         CProjectSelectorDialog::kUserValue);
-  if (application) application->SetModalDialog(nullptr);
-  if (result == SInt32(kHICommandOK)) {
+  if (RunModalDialog(selector, "IDD_PROJECT_SELECTOR", CProjectSelectorDialog::kUserValue) ==
+      SInt32(kHICommandOK)) {
     switch (preferences.projectCommand) {
       case kProjectCommandNewFromMovie:
         StartFromMovie();
@@ -460,6 +456,15 @@ bool CMainWindow::RunCommand(UInt32 command) {
   }
 }
 
+SInt32 CMainWindow::RunModalDialog(CDialogWindow& dialog, const char* layout, SInt32 userValue) {
+  // While it is up the dialog receives the commands of the menus.
+  CApplication* application = GetApplication();
+  if (application) application->SetModalDialog(&dialog);
+  const SInt32 result = dialog.DoModal(GetApplicationNib(), layout, GetWindowRef(), userValue);
+  if (application) application->SetModalDialog(nullptr);
+  return result;
+}
+
 bool CMainWindow::ShowWebPage() {
   char address[256];
   if (!GetLocalizedCString(kWebPageAddress, address, sizeof(address)) || !plat::OpenUrl(address)) {
@@ -472,19 +477,14 @@ bool CMainWindow::ShowWebPage() {
 bool CMainWindow::ShowAbout() {
   CAboutDialog about;
   about.GetParameters().textTop = 20;
-  about.DoModal(GetApplicationNib(), "IDD_ABOUT", GetWindowRef(), 0);
+  RunModalDialog(about, "IDD_ABOUT", 0);
   return true;
 }
 
 bool CMainWindow::RunPreferences() {
   CAppPreferences& preferences = AppPreferences();
   CPreferencesDialog dialog(preferences);
-  CApplication* application = GetApplication();
-  if (application) application->SetModalDialog(&dialog);
-  const SInt32 result =
-      dialog.DoModal(GetApplicationNib(), "IDD_PREFS", GetWindowRef(), CPreferencesDialog::kUserValue);
-  if (application) application->SetModalDialog(nullptr);
-  if (result != SInt32(kHICommandOK)) return false;
+  if (RunModalDialog(dialog, "IDD_PREFS", CPreferencesDialog::kUserValue) != SInt32(kHICommandOK)) return false;
   recentProjects_.SetMaxCount(preferences.recentProjects.GetMaximum(), true);
   recentMovies_.SetMaxCount(preferences.recentMovies.GetMaximum(), true);
   // The title follows the full-path switch at once.

@@ -110,6 +110,8 @@ class CMainWindow : public CDialogWindow {
   bool RunCommand(UInt32 command);
   bool OpenRecentProject(UInt32 command);
   bool TakeRecentMovie(UInt32 command);
+  // Runs the dialog of the layout modally; its result.
+  SInt32 RunModalDialog(CDialogWindow& dialog, const char* layout, SInt32 userValue);
   bool ShowWebPage();
   bool ShowAbout();
   bool RunPreferences();

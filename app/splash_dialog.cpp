@@ -63,13 +63,21 @@ bool DrawVersionPicture(const std::vector<u8>& png, int major, int minor, int le
 }
 
 // ---------------------------------------------------------------------------
-// Splash
+// The picture windows
 
-CSplashDialog::CSplashDialog() = default;
-
-CSplashDialog::~CSplashDialog() {
+CPictureDialog::~CPictureDialog() {
   Destroy();
   DisposeOffscreenGWorld(&world_);
+}
+
+bool CPictureDialog::OnPaint() {
+  PaintPicture(GetWindowRef(), world_);
+  return true;
+}
+
+bool CPictureDialog::DrawPicture(const std::vector<u8>& png, int major, int minor, int left, int top) {
+  DisposeOffscreenGWorld(&world_);
+  return DrawVersionPicture(png, major, minor, left, top, &world_);
 }
 
 bool CSplashDialog::OnInit() {
@@ -79,14 +87,8 @@ bool CSplashDialog::OnInit() {
     ReadWholeFile(CPathName(parameters_.picturePath), png, kMaxPictureBytes);
   else
     png = LoadBundlePicture(128);
-  DisposeOffscreenGWorld(&world_);
-  return DrawVersionPicture(png, parameters_.versionMajor, parameters_.versionMinor, parameters_.textLeft,
-                            parameters_.textTop, &world_);
-}
-
-bool CSplashDialog::OnPaint() {
-  PaintPicture(GetWindowRef(), world_);
-  return true;
+  return DrawPicture(png, parameters_.versionMajor, parameters_.versionMinor, parameters_.textLeft,
+                     parameters_.textTop);
 }
 
 void CSplashDialog::SetStatus(const char* text) {
@@ -102,27 +104,11 @@ void CSplashDialog::SetStatus(const char* text) {
   SetGWorld(saved);
 }
 
-// ---------------------------------------------------------------------------
-// About
-
-CAboutDialog::CAboutDialog() = default;
-
-CAboutDialog::~CAboutDialog() {
-  Destroy();
-  DisposeOffscreenGWorld(&world_);
-}
-
 bool CAboutDialog::OnInit() {
   CenterOnMainScreen(nullptr);
-  DisposeOffscreenGWorld(&world_);
-  DrawVersionPicture(LoadBundlePicture(parameters_.pictureResource), parameters_.versionMajor,
-                     parameters_.versionMinor, parameters_.textLeft, parameters_.textTop, &world_);
+  DrawPicture(LoadBundlePicture(parameters_.pictureResource), parameters_.versionMajor, parameters_.versionMinor,
+              parameters_.textLeft, parameters_.textTop);
   OnPaint();
-  return true;
-}
-
-bool CAboutDialog::OnPaint() {
-  PaintPicture(GetWindowRef(), world_);
   return true;
 }
 

@@ -31,37 +31,40 @@ bool DrawVersionPicture(const std::vector<u8>& png, int major, int minor, int le
 // The picture 'GfXX' `number` of the bundle's "main.rsrc"; empty when missing.
 std::vector<u8> LoadBundlePicture(SInt16 number);
 
-class CSplashDialog : public CDialogWindow {
+// A window that shows one drawn picture.
+class CPictureDialog : public CDialogWindow {
  public:
-  CSplashDialog();
-  ~CSplashDialog() override;
+  ~CPictureDialog() override;
+  // Copies the picture into the window.
+  bool OnPaint() override;
+  GWorldPtr GetPicture() const { return world_; }
 
+ protected:
+  // Draws the picture anew (see DrawVersionPicture); false when it cannot be.
+  bool DrawPicture(const std::vector<u8>& png, int major, int minor, int left, int top);
+
+  GWorldPtr world_ = nullptr;
+};
+
+class CSplashDialog : public CPictureDialog {
+ public:
   CSplashParameters& GetParameters() { return parameters_; }
   // Centred, with the picture drawn; false when the picture is missing or
   // cannot be decoded (the window then stays blank).
   bool OnInit() override;
-  bool OnPaint() override;
   // Draws a status text at the text position over the picture.
   void SetStatus(const char* text);
-  GWorldPtr GetPicture() const { return world_; }
 
  private:
   CSplashParameters parameters_;
-  GWorldPtr world_ = nullptr;
 };
 
-class CAboutDialog : public CDialogWindow {
+class CAboutDialog : public CPictureDialog {
  public:
-  CAboutDialog();
-  ~CAboutDialog() override;
-
   CAboutParameters& GetParameters() { return parameters_; }
   bool OnInit() override;
-  bool OnPaint() override;
   bool OnCommand(UInt32 command, EventRef* event) override;
-  GWorldPtr GetPicture() const { return world_; }
 
  private:
   CAboutParameters parameters_;
-  GWorldPtr world_ = nullptr;
 };

@@ -89,6 +89,24 @@ CPathName CTabPage::PathOf(CEditText& edit) {
   return text.empty() ? CPathName(nullptr) : CPathName(text);
 }
 
+void CTabPage::AttachSwitches() {
+  for (CSwitch& entry : switches_) AttachControl(entry.signature, &entry.box);
+}
+
+void CTabPage::ReloadSwitches() {
+  for (CSwitch& entry : switches_) entry.box.SetCheck((List().*entry.get)(), true);
+}
+
+bool CTabPage::OnSwitch(UInt32 command) {
+  for (CSwitch& entry : switches_) {
+    if (entry.signature != command) continue;
+    const bool on = entry.box.GetCheck();
+    Edit([&](CSaverDataList& list) { (list.*entry.set)(on); });
+    return true;
+  }
+  return false;
+}
+
 bool CTabPage::ChooseFile(OSType type, CPathName& chosen) {
   CFileDialog dialog(CFileDialog::kOpenFile);
   if (type) dialog.AddTypeFilter(type, "");
@@ -99,20 +117,25 @@ bool CTabPage::ChooseFile(OSType type, CPathName& chosen) {
 // ---------------------------------------------------------------------------
 // Settings
 
-CSettingsPage::CSettingsPage(CMainWindow& main) : CTabPage(main, 1000) {}
+CSettingsPage::CSettingsPage(CMainWindow& main) : CTabPage(main, 1000) {
+  switches_ = {
+      {kExitOnMoveBox, &CSaverDataList::GetExitOnMouseMove, &CSaverDataList::SetExitOnMouseMove, {}},
+      {kExitOnClickBox, &CSaverDataList::GetExitOnMouseClick, &CSaverDataList::SetExitOnMouseClick, {}},
+      {kExitOnKeyBox, &CSaverDataList::GetExitOnKeyPress, &CSaverDataList::SetExitOnKeyPress, {}},
+      {kHideCursorBox, &CSaverDataList::GetHideMouseCursor, &CSaverDataList::SetHideMouseCursor, {}},
+  };
+}
 
 bool CSettingsPage::OnInit() {
   AttachControl(kMovieEdit, &movie_);
   AttachControl(kMovieButton, &chooseMovie_);
   AttachControl(kQualityPopup, &quality_);
-  AttachControl(kExitOnMoveBox, &exitOnMove_);
-  AttachControl(kExitOnClickBox, &exitOnClick_);
-  AttachControl(kExitOnKeyBox, &exitOnKey_);
-  AttachControl(kHideCursorBox, &hideCursor_);
+  AttachSwitches();
   return true;
 }
 
 bool CSettingsPage::OnCommand(UInt32 command, EventRef*) {
+  if (OnSwitch(command)) return true;
   switch (command) {
     case kMovieButton:
       ChooseMovie(false);
@@ -123,18 +146,6 @@ bool CSettingsPage::OnCommand(UInt32 command, EventRef*) {
         Edit([&](CSaverDataList& list) { list.GetRootItem()->SetFlashQuality(kQualityOfItem[item]); });
       return true;
     }
-    case kExitOnMoveBox:
-      Edit([&](CSaverDataList& list) { list.SetExitOnMouseMove(exitOnMove_.GetCheck()); });
-      return true;
-    case kExitOnClickBox:
-      Edit([&](CSaverDataList& list) { list.SetExitOnMouseClick(exitOnClick_.GetCheck()); });
-      return true;
-    case kExitOnKeyBox:
-      Edit([&](CSaverDataList& list) { list.SetExitOnKeyPress(exitOnKey_.GetCheck()); });
-      return true;
-    case kHideCursorBox:
-      Edit([&](CSaverDataList& list) { list.SetHideMouseCursor(hideCursor_.GetCheck()); });
-      return true;
     default:
       return false;
   }
@@ -156,10 +167,7 @@ void CSettingsPage::Reload() {
   CSaverSwfItem* item = static_cast<CSaverSwfItem*>(List().GetRootItem());
   ShowPath(movie_, item->GetSwfFile());
   quality_.SetSelection(ItemOfQuality(item->GetFlashQuality()));
-  exitOnMove_.SetCheck(List().GetExitOnMouseMove(), true);
-  exitOnClick_.SetCheck(List().GetExitOnMouseClick(), true);
-  exitOnKey_.SetCheck(List().GetExitOnKeyPress(), true);
-  hideCursor_.SetCheck(List().GetHideMouseCursor(), true);
+  ReloadSwitches();
 }
 
 bool CSettingsPage::ChooseMovie(bool nameProject) {
@@ -316,44 +324,33 @@ void CInstallerPage::Reload() {
 // ---------------------------------------------------------------------------
 // Output
 
-COutputPage::COutputPage(CMainWindow& main) : CTabPage(main, 1003) {}
+COutputPage::COutputPage(CMainWindow& main) : CTabPage(main, 1003) {
+  switches_ = {
+      {kMacSaverBox, &CSaverDataList::GetOutputMacUniversal, &CSaverDataList::SetOutputMacUniversal, {}},
+      {kMacInstallerBox, &CSaverDataList::GetOutputMacUniversalInstaller,
+       &CSaverDataList::SetOutputMacUniversalInstaller, {}},
+      {kWinSaverBox, &CSaverDataList::GetOutputWin, &CSaverDataList::SetOutputWin, {}},
+      {kWinInstallerBox, &CSaverDataList::GetOutputWinInstaller, &CSaverDataList::SetOutputWinInstaller, {}},
+  };
+}
 
 bool COutputPage::OnInit() {
   AttachControl(kFolderEdit, &folder_);
   AttachControl(kFolderButton, &chooseFolder_);
-  AttachControl(kMacSaverBox, &macSaver_);
-  AttachControl(kMacInstallerBox, &macInstaller_);
-  AttachControl(kWinSaverBox, &winSaver_);
-  AttachControl(kWinInstallerBox, &winInstaller_);
+  AttachSwitches();
   return true;
 }
 
 bool COutputPage::OnCommand(UInt32 command, EventRef*) {
-  switch (command) {
-    case kFolderButton: {
-      CFileDialog dialog(CFileDialog::kChooseFolder);
-      CPathName chosen(nullptr);
-      if (dialog.Run(main_.GetWindowRef(), chosen)) {
-        ShowPath(folder_, chosen);
-        ValidateAndStore(false);
-      }
-      return true;
-    }
-    case kMacSaverBox:
-      Edit([&](CSaverDataList& list) { list.SetOutputMacUniversal(macSaver_.GetCheck()); });
-      return true;
-    case kMacInstallerBox:
-      Edit([&](CSaverDataList& list) { list.SetOutputMacUniversalInstaller(macInstaller_.GetCheck()); });
-      return true;
-    case kWinSaverBox:
-      Edit([&](CSaverDataList& list) { list.SetOutputWin(winSaver_.GetCheck()); });
-      return true;
-    case kWinInstallerBox:
-      Edit([&](CSaverDataList& list) { list.SetOutputWinInstaller(winInstaller_.GetCheck()); });
-      return true;
-    default:
-      return false;
+  if (OnSwitch(command)) return true;
+  if (command != kFolderButton) return false;
+  CFileDialog dialog(CFileDialog::kChooseFolder);
+  CPathName chosen(nullptr);
+  if (dialog.Run(main_.GetWindowRef(), chosen)) {
+    ShowPath(folder_, chosen);
+    ValidateAndStore(false);
   }
+  return true;
 }
 
 bool COutputPage::ValidateAndStore(bool) {
@@ -367,8 +364,5 @@ bool COutputPage::ValidateAndStore(bool) {
 void COutputPage::Reload() {
   const CSaverDataList& list = List();
   ShowPath(folder_, list.GetOutputFolder());
-  macSaver_.SetCheck(list.GetOutputMacUniversal(), true);
-  macInstaller_.SetCheck(list.GetOutputMacUniversalInstaller(), true);
-  winSaver_.SetCheck(list.GetOutputWin(), true);
-  winInstaller_.SetCheck(list.GetOutputWinInstaller(), true);
+  ReloadSwitches();
 }

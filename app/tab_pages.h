@@ -10,6 +10,7 @@
 #pragma once
 
 #include <functional>
+#include <vector>
 
 #include "foundation/path_name.h"
 #include "ui/buttons.h"
@@ -35,6 +36,19 @@ class CTabPage : public CDialogWindow {
   SInt32 GetPane() const { return pane_; }
 
  protected:
+  // A check box that switches one value of the list: a click changes the
+  // project at once (one edit), a reload shows the value.
+  struct CSwitch {
+    UInt32 signature;
+    bool (CSaverDataList::*get)() const;
+    void (CSaverDataList::*set)(bool);
+    CCheckBox box;
+  };
+  void AttachSwitches();
+  void ReloadSwitches();
+  // True when the command was a switch's (and the edit was made).
+  bool OnSwitch(UInt32 command);
+
   CSaverDataList& List();
   bool Edit(const std::function<void(CSaverDataList&)>& change);
   // The text of an edit control.
@@ -46,6 +60,7 @@ class CTabPage : public CDialogWindow {
 
   CMainWindow& main_;
   SInt32 pane_;
+  std::vector<CSwitch> switches_;
 };
 
 class CSettingsPage : public CTabPage {
@@ -66,7 +81,6 @@ class CSettingsPage : public CTabPage {
   CEditText movie_;
   CPushButton chooseMovie_;
   CNibPopupButton quality_;
-  CCheckBox exitOnMove_, exitOnClick_, exitOnKey_, hideCursor_;
 };
 
 class CPropertiesPage : public CTabPage {
@@ -109,5 +123,4 @@ class COutputPage : public CTabPage {
  private:
   CEditText folder_;
   CPushButton chooseFolder_;
-  CCheckBox macSaver_, macInstaller_, winSaver_, winInstaller_;
 };
