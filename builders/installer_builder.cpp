@@ -12,6 +12,7 @@ CInstallerBuilder::~CInstallerBuilder() { Clear(); }
 void CInstallerBuilder::Clear() {
   ResetInstallDataFileCounter();
   items.clear();
+  hasPictureBitmap = hasReadMeFile = hasLicenseFile = false;
   settings.steps = 0;
   settings.min_os_version = 0;
   settings.silent = 0;
@@ -43,16 +44,15 @@ int CInstallerBuilder::CountItems() const {
 
 bool CInstallerBuilder::WriteInstallFiles(const CPathName& folder) {
   outputFolder = folder;
-  failedPath = CPathName(nullptr);
+  failure = noErr;
+  failedPath = otherFailedPath = CPathName(nullptr);
   // The data files come first: a fork that does not compress is stored raw,
   // and the script written afterwards says so.
+  CPathName failed(nullptr);
   for (const auto& item : items)
-    if (!item->WriteDataFiles(folder, &failedPath)) return false;
+    if (!item->WriteDataFiles(folder, &failed)) return Fail(ioErr, failed);
   CPathName script(nullptr);
-  if (!script.SetInFolder("installer.dat", folder) || !WriteScript(script)) {
-    failedPath = script;
-    return false;
-  }
+  if (!script.SetInFolder("installer.dat", folder) || !WriteScript(script)) return Fail(ioErr, script);
   return true;
 }
 

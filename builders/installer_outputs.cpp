@@ -1,0 +1,266 @@
+// The two forms of an installer, the bundle and the single file, with the
+// installer's picture and settings file.
+#include <string>
+#include <vector>
+
+#include "builders/archive_file.h"
+#include "builders/installer_archive.h"
+#include "builders/installer_builder.h"
+#include "builders/staging_folder.h"
+#include "foundation/drawing.h"
+#include "foundation/file_bytes.h"
+#include "foundation/folder_iterator.h"
+#include "foundation/png_image.h"
+#include "foundation/quicktime_media.h"
+
+namespace {
+
+// A picture file drawn scaled into a world of the installer picture's size.
+class CRenderedPicture {
+ public:
+  CRenderedPicture() = default;
+  ~CRenderedPicture() { DisposeOffscreenGWorld(&world_); }
+  CRenderedPicture(const CRenderedPicture&) = delete;
+  CRenderedPicture& operator=(const CRenderedPicture&) = delete;
+
+  // False when the path is empty or names no picture that opens.
+  bool Render(const CPathName& path) {
+    if (path.IsEmpty()) return false;
+    CQuickTimeMedia media;
+    if (!media.OpenFile(path)) return false;
+    const int width = int(CInstallerBuilder::kPictureWidth), height = int(CInstallerBuilder::kPictureHeight);
+    if (!NewOffscreenGWorld(&world_, width, height, 32)) return false;
+    Rect box;
+    box.right = SInt16(width);
+    box.bottom = SInt16(height);
+    return media.DrawFrameToGWorld(world_, &box);
+  }
+  GWorldPtr GetWorld() const { return world_; }
+
+ private:
+  GWorldPtr world_ = nullptr;
+};
+
+// A folder `name` made inside `parent` (its path ends in "/").
+bool MakeFolderIn(const char* name, const CPathName& parent, CPathName& folder) {
+  if (!folder.SetInFolder(name, parent) || !folder.CreateFolder()) return false;
+  folder.AddTrailingSlash();
+  return true;
+}
+
+// The item's name and the folder that holds it; false when the folder is missing.
+bool SplitDestination(const CPathName& destination, std::string& name, CPathName& parent) {
+  CPathName item = destination;
+  item.RemoveTrailingSeparator();
+  name = item.GetName(false);
+  return !name.empty() && item.GetParentPath(parent);
+}
+
+}  // namespace
+
+bool CInstallerBuilder::Fail(OSErr error, const CPathName& path, const CPathName& otherPath) {
+  if (failure == noErr) {
+    failure = error == noErr ? OSErr(ioErr) : error;
+    failedPath = path;
+    otherFailedPath = otherPath;
+  }
+  return false;
+}
+
+bool CInstallerBuilder::Build(const CPathName& destination, const CInstallerTemplate* buildTemplate, int kind) {
+  installerTemplate = buildTemplate;
+  failure = noErr;
+  failedPath = otherFailedPath = CPathName(nullptr);
+  if (!buildTemplate) return false;
+  if (kind == kBundleForm) return BuildBundle(destination);
+  if (kind == kSingleFileForm) return BuildSingleFile(destination);
+  return false;
+}
+
+// ---------------------------------------------------------------------------
+// The bundle form
+
+bool CInstallerBuilder::BuildBundle(const CPathName& destination) {
+  std::string name;
+  CPathName parent(nullptr);
+  if (!SplitDestination(destination, name, parent)) return Fail(dirNFErr, destination);
+  CStagingFolder staging;
+  CPathName bundle(nullptr);
+  CPathName contents(nullptr);
+  if (!staging.Create() || !MakeFolderIn(name.c_str(), staging.GetPath(), bundle) ||
+      !MakeFolderIn("Contents", bundle, contents))
+    return Fail(ioErr, destination);
+  if (!BuildContents(contents, kUniversal)) return Fail(ioErr, contents);
+  // The finished bundle replaces what is at the destination; a copy that
+  // fails puts the old one back.
+  bundle.RemoveTrailingSeparator();
+  OSErr error = noErr;
+  if (!bundle.CopyTo(parent, name.c_str(), true, nullptr, &error)) return Fail(error, destination);
+  return true;
+}
+
+bool CInstallerBuilder::BuildContents(const CPathName& contents, int arch) {
+  CPathName macos(nullptr);
+  CPathName resources(nullptr);
+  if (!WriteInfoPlist(contents) || !WritePkgInfo(contents)) return false;
+  if (!MakeFolderIn("MacOS", contents, macos)) return Fail(ioErr, contents);
+  if (!PutExecutable(macos, arch)) return false;
+  if (!MakeFolderIn("Resources", contents, resources)) return Fail(ioErr, contents);
+  return FillResources(resources, arch);
+}
+
+bool CInstallerBuilder::PutExecutable(const CPathName&, int) { return true; }
+bool CInstallerBuilder::WriteInfoPlist(const CPathName&) { return true; }
+bool CInstallerBuilder::WritePkgInfo(const CPathName&) { return true; }
+
+bool CInstallerBuilder::FillResources(const CPathName& resources, int) {
+  if (!installerTemplate) return true;
+  return CopyTemplateLocalizations(installerTemplate->macFolder, resources) &&
+         CopyTemplateItem(installerTemplate->macFolder, "installer.icns", resources);
+}
+
+bool CInstallerBuilder::CopyTemplateItem(const CPathName& templateFolder, const char* name, const CPathName& folder) {
+  CPathName source(nullptr);
+  if (templateFolder.IsEmpty() || !source.SetInFolder(name, templateFolder) || !source.Exists()) return true;
+  OSErr error = noErr;
+  return source.CopyTo(folder, nullptr, true, nullptr, &error) || Fail(error, source);
+}
+
+bool CInstallerBuilder::CopyTemplateLocalizations(const CPathName& templateFolder, const CPathName& folder) {
+  if (templateFolder.IsEmpty()) return true;
+  // Listed first: the folder iteration is one for the whole process.
+  std::vector<CPathName> localizations;
+  CPathName entry(nullptr);
+  bool isFolder = false;
+  for (bool more = GetFirstFolderItem(templateFolder, entry, &isFolder, "*"); more;
+       more = GetNextFolderItem(entry, &isFolder)) {
+    CPathName item = entry;
+    item.RemoveTrailingSeparator();
+    if (item.GetNameExtension(false) == "lproj") localizations.push_back(item);
+  }
+  EndFolderIteration();
+  for (const CPathName& item : localizations) {
+    OSErr error = noErr;
+    if (!item.CopyTo(folder, nullptr, true, nullptr, &error)) return Fail(error, item);
+  }
+  return true;
+}
+
+// ---------------------------------------------------------------------------
+// The single-file form
+
+bool CInstallerBuilder::BuildSingleFile(const CPathName& destination) {
+  std::string name;
+  CPathName parent(nullptr);
+  if (!SplitDestination(destination, name, parent)) return Fail(dirNFErr, destination);
+  CPathName stub(nullptr);
+  std::vector<u8> stubBytes;
+  if (!stub.SetInFolder("ssin.dat", installerTemplate->windowsFolder) || !ReadWholeFile(stub, stubBytes))
+    return Fail(stub.Exists() ? OSErr(ioErr) : OSErr(fnfErr), stub);
+  CStagingFolder staging;
+  CPathName file(nullptr);
+  if (!staging.Create() || !staging.PathOf(name.c_str(), file)) return Fail(ioErr, destination);
+  if (!WriteWholeFile(file, stubBytes.data(), stubBytes.size(), true)) return Fail(ioErr, file);
+  CInstallerArchiveWriter writer;
+  const bool written = writer.Open(file) && WriteArchive(writer, staging);
+  if (!writer.Close() || !written) {
+    const CArchiveWriteFailure& archive = writer.GetFailure();
+    return writer.HasFailed() ? Fail(archive.error, archive.path, archive.otherPath) : Fail(ioErr, file);
+  }
+  OSErr error = noErr;
+  if (!file.CopyTo(parent, name.c_str(), true, nullptr, &error)) return Fail(error, destination);
+  return true;
+}
+
+bool CInstallerBuilder::WriteArchive(CInstallerArchiveWriter& writer, const CStagingFolder& staging) {
+  writer.Add(new CInstallerArchiveItem(), true);
+  for (const auto& item : items)
+    if (!item->AddToArchive(writer)) return false;
+  // The script goes in with the steps as they were set; every single-file
+  // installer then shows the two standard steps.
+  CPathName script(nullptr);
+  if (!staging.PathOf("installer.dat", script) || !WriteScript(script)) return Fail(ioErr, script);
+  auto* scriptItem = new CInstallerScriptItem();
+  scriptItem->SetPath(script);
+  writer.Add(scriptItem, true);
+  settings.steps |= CInstallerSettings::kStandardSteps;
+  AddPictureRecord(writer);
+  if ((settings.steps & CInstallerSettings::kReadMeStep) && !AddTextRecord(writer, true, settings.readMePath))
+    return false;
+  if ((settings.steps & CInstallerSettings::kLicenseStep) && !AddTextRecord(writer, false, settings.licensePath))
+    return false;
+  CPathName values(nullptr);
+  if (!staging.PathOf("icd0.dat", values) || !WriteSettingsFile(settings, values)) return Fail(ioErr, values);
+  auto* settingsItem = new CInstallerSettingsItem();
+  settingsItem->SetPath(values);
+  writer.Add(settingsItem, true);
+  return !writer.HasFailed();
+}
+
+bool CInstallerBuilder::AddTextRecord(CInstallerArchiveWriter& writer, bool isReadMe, const CPathName& path) {
+  // A text that is not there is left out, as the bundle form leaves it out.
+  if (path.IsEmpty() || !IsRegularFile(path)) return true;
+  CInstallerFileItem* item = isReadMe ? static_cast<CInstallerFileItem*>(new CInstallerReadMeItem())
+                                      : static_cast<CInstallerFileItem*>(new CInstallerLicenseItem());
+  item->SetPath(path);
+  return writer.Add(item, true) != 0;
+}
+
+// ---------------------------------------------------------------------------
+// Picture and settings file
+
+bool CInstallerBuilder::WriteSplash(const CPathName& folder) {
+  CRenderedPicture picture;
+  if (!picture.Render(settings.picturePath)) return false;
+  CPathName splash(nullptr);
+  if (!splash.SetInFolder("splash.png", folder) || !SaveGWorldAsPng(picture.GetWorld(), splash))
+    return Fail(ioErr, splash);
+  return true;
+}
+
+bool CInstallerBuilder::AddPictureRecord(CInstallerArchiveWriter& writer) {
+  CRenderedPicture picture;
+  CBitmapImage bitmap;
+  if (!picture.Render(settings.picturePath) || !bitmap.CopyFromGWorld(picture.GetWorld())) return false;
+  auto* item = new CInstallerPictureItem();
+  if (!item->SetImage(bitmap)) {
+    delete item;
+    writer.Fail(memFullErr, settings.picturePath);
+    return false;
+  }
+  return writer.Add(item, true) != 0;
+}
+
+bool CInstallerBuilder::AddPictureBitmapRecord(CInstallerArchiveWriter& writer) {
+  if (!hasPictureBitmap) return false;
+  auto* item = new CInstallerPictureItem();
+  if (!item->SetImage(pictureBitmap)) {
+    delete item;
+    writer.Fail(memFullErr);
+    return false;
+  }
+  return writer.Add(item, true) != 0;
+}
+
+void CInstallerBuilder::SetPictureBitmap(const CBitmapImage& bitmap, bool has) {
+  hasPictureBitmap = has && pictureBitmap.CopyFrom(bitmap);
+}
+
+void CInstallerBuilder::SetReadMeFile(const CPathName& path, bool has) {
+  readMeFile = path;
+  hasReadMeFile = has;
+}
+
+void CInstallerBuilder::SetLicenseFile(const CPathName& path, bool has) {
+  licenseFile = path;
+  hasLicenseFile = has;
+}
+
+bool CInstallerBuilder::WriteSettingsFile(const CInstallerSettings& values, const CPathName& path) const {
+  u8 bytes[16];
+  PutArchiveWord(bytes, values.steps);
+  PutArchiveWord(bytes + 4, u32(values.min_os_version));
+  PutArchiveWord(bytes + 8, values.silent);
+  PutArchiveWord(bytes + 12, values.run_end_script);
+  return WriteWholeFile(path, bytes, sizeof bytes, true);
+}
