@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "foundation/file_bytes.h"
+#include "platform/byte_order.h"
 #include "platform/file_refs.h"
 #include "platform/text_encoding.h"
 
@@ -27,13 +28,9 @@ bool IsValidArchiveName(const std::string& name) {
   return name.find_first_of(std::string("/\\\0", 3)) == std::string::npos;
 }
 
-void PutArchiveWord(u8* out, u32 value) {
-  for (int i = 0; i < 4; ++i) out[i] = u8(value >> (8 * i));
-}
+void PutArchiveWord(u8* out, u32 value) { plat::PutLittle32(out, value); }
 
-u32 GetArchiveWord(const u8* in) {
-  return u32(in[0]) | (u32(in[1]) << 8) | (u32(in[2]) << 16) | (u32(in[3]) << 24);
-}
+u32 GetArchiveWord(const u8* in) { return plat::GetLittle32(in); }
 
 bool WriteUnpackedFile(const CPathName& path, const std::vector<u8>& bytes) {
   if (WriteWholeFile(path, bytes.data(), bytes.size(), true)) return true;

@@ -1,9 +1,9 @@
 #include "foundation/bitmap_image.h"
 
-#include <cstdio>
 #include <cstring>
 #include <new>
 
+#include "foundation/file_bytes.h"
 #include "foundation/path_name.h"
 
 size_t BitmapBufferSize(u64 width, u64 height, u64 bytesPerPixel) {
@@ -32,17 +32,7 @@ void ArgbRowToBitmap(const u8* in, u8* out, size_t count, u32 bytesPerPixel) {
 }
 
 bool ReadImageFile(const CPathName& path, std::vector<u8>* bytes) {
-  std::FILE* file = path.OpenStdioFile("rb");
-  if (!file) return false;
-  bool ok = std::fseek(file, 0, SEEK_END) == 0;
-  long length = ok ? std::ftell(file) : -1;
-  ok = length >= 0 && size_t(length) <= kMaxBitmapBytes && std::fseek(file, 0, SEEK_SET) == 0;
-  if (ok) {
-    bytes->resize(size_t(length));
-    ok = length == 0 || std::fread(bytes->data(), 1, bytes->size(), file) == bytes->size();
-  }
-  std::fclose(file);
-  return ok;
+  return ReadWholeFile(path, *bytes, kMaxBitmapBytes);
 }
 
 CBitmapImage::CBitmapImage() : byteSize(0), width(0), height(0), bitsPerPixel(0), pixels(nullptr) {}

@@ -2,10 +2,12 @@
 
 #include <sys/stat.h>
 
+#include <cstdint>
 #include <cstdio>
 
 #include "foundation/file_layer.h"
 #include "foundation/path_name.h"
+#include "platform/file_ops.h"
 #include "platform/text_encoding.h"
 
 bool IsRegularFile(const CPathName& path) {
@@ -16,20 +18,10 @@ bool IsRegularFile(const CPathName& path) {
 
 bool ReadWholeFile(const CPathName& path, std::vector<u8>& bytes, u64 limit) {
   bytes.clear();
-  if (!IsRegularFile(path)) return false;
-  FILE* file = path.OpenStdioFile("rb");
-  if (!file) return false;
-  bool ok = std::fseek(file, 0, SEEK_END) == 0;
-  const long size = ok ? std::ftell(file) : -1;
-  ok = size >= 0 && u64(size) <= limit && std::fseek(file, 0, SEEK_SET) == 0;
-  if (ok) {
-    bytes.resize(size_t(size));
-    ok = size == 0 || std::fread(bytes.data(), 1, bytes.size(), file) == bytes.size();
-    // A file that grew while it was read is taken as it was measured.
-  }
-  std::fclose(file);
-  if (!ok) bytes.clear();
-  return ok;
+  const std::string absolute = path.GetAbsolutePath(0);
+  if (absolute.empty()) return false;
+  const size_t maxBytes = limit < u64(SIZE_MAX) ? size_t(limit) : SIZE_MAX;
+  return plat::ReadRegularFile(plat::ToHostPath(absolute), maxBytes, &bytes, nullptr);
 }
 
 bool WriteWholeFile(const CPathName& path, const void* data, size_t n, bool replace) {

@@ -13,8 +13,8 @@ class CPathName;
 bool IsRegularFile(const CPathName& path);
 
 // Reads the whole regular file (no folder, device or pipe) into `bytes`;
-// false when it cannot be opened, is larger than `limit` bytes or cannot be
-// read whole. `bytes` is left empty on failure.
+// false when it cannot be opened or read, or is larger than `limit` bytes.
+// `bytes` is left empty on failure.
 bool ReadWholeFile(const CPathName& path, std::vector<u8>& bytes, u64 limit = 0xFFFFFFFFu);
 
 // Creates the file (no type or creator; an existing file is replaced only

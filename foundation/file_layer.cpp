@@ -97,7 +97,7 @@ bool CreateFileAtUrl(FSRef* refOut, CFURLRef url, u32 whichInfo, const plat::Cat
   std::string parentPath, name;
   plat::SplitHostPath(url->Path(), &parentPath, &name);
   FSRef parent;
-  if (name.empty() || name == "." || name == "..") return false;
+  if (!plat::IsSingleName(name)) return false;
   if ((result = plat::MakeFsRef(parentPath, &parent)) != noErr) {
     if (result == fnfErr) result = dirNFErr;  // the folder to hold it is missing
     return false;

@@ -11,6 +11,7 @@
 
 #include "foundation/file_layer.h"
 #include "foundation/finder_info.h"
+#include "platform/byte_order.h"
 #include "platform/catalog.h"
 #include "platform/file_ops.h"
 #include "platform/finder_info.h"
@@ -48,11 +49,6 @@ bool CreateTypedFile(const CPathName& path, const CFileTypeCreator* tc, bool rep
   CFileTypeCreator codes = tc ? *tc : CFileTypeCreator();
   if (!withFlags) codes.invisible = codes.locked = 0;
   return CreateFileWithTypeCreator(path, &codes, replace);
-}
-
-// Writes a big-endian 32-bit number into a resource's bytes.
-void Put32(u8* at, u32 value) {
-  for (int i = 0; i < 4; ++i) at[i] = u8(value >> (24 - 8 * i));
 }
 
 // The pid of a serial number that names a process; 0 otherwise.
@@ -170,8 +166,8 @@ bool SetSizeResource(const FSSpec* spec, u32 preferred, u32 minimum) {
   Handle size = Get1Resource(FourCC("SIZE"), -1);
   if (size && GetHandleSize(size) >= 10) {
     u8* bytes = reinterpret_cast<u8*>(*size);
-    Put32(bytes + 2, preferred);
-    Put32(bytes + 6, minimum);
+    plat::PutBig32(bytes + 2, preferred);
+    plat::PutBig32(bytes + 6, minimum);
     ChangedResource(size);
     changed = ResError() == noErr;
   }

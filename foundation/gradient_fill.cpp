@@ -69,6 +69,15 @@ void CGradient::SortStops() {
                    [](const CGradientStop* a, const CGradientStop* b) { return a->position < b->position; });
 }
 
+CGradientStop* CGradient::AddStop(float position, u32 color) {
+  auto* stop = new CGradientStop;
+  stop->position = position;
+  stop->color = color;
+  stops.push_back(stop);
+  SortStops();
+  return stop;
+}
+
 CGradientStop* CGradient::SetStop(float position, u32 color) {
   position = ClampPosition(position);
   for (CGradientStop* stop : stops) {
@@ -77,12 +86,7 @@ CGradientStop* CGradient::SetStop(float position, u32 color) {
       return stop;
     }
   }
-  auto* stop = new CGradientStop;
-  stop->position = position;
-  stop->color = color;
-  stops.push_back(stop);
-  SortStops();
-  return stop;
+  return AddStop(position, color);
 }
 
 CGradientStop* CGradient::InsertStopAt(float position) {
@@ -110,12 +114,7 @@ CGradientStop* CGradient::InsertStopAt(float position) {
       }
     }
   }
-  auto* stop = new CGradientStop;
-  stop->position = position;
-  stop->color = color;
-  stops.push_back(stop);
-  SortStops();
-  return stop;
+  return AddStop(position, color);
 }
 
 CGradientStop* CGradient::RemoveStop(CGradientStop* stop) {

@@ -65,6 +65,8 @@ class CGradient {
   std::vector<u32> BuildRamp(int length) const;
 
  private:
+  // A new stop, kept in order of position.
+  CGradientStop* AddStop(float position, u32 color);
   // The renderers with the part of `rect` that may be written.
   void Radial(u8* base, s32 rowBytes, const Rect& rect, const Rect& clip, int ox, int oy,
               float scale) const;

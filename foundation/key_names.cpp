@@ -34,6 +34,14 @@ constexpr char kUsLayout[128] = {
 
 }  // namespace
 
+u32 GetKeyCodeParameter(EventRef event) {
+  UInt32 code = 0;
+  UInt32 size = 0;
+  if (GetEventParameter(event, kEventParamKeyCode, typeUInt32, nullptr, sizeof code, &size, &code) != noErr)
+    return 0;
+  return size == sizeof code ? code : 0;
+}
+
 bool GetKeyName(u32 keyCode, char* out, size_t capacity) {
   if (!out || capacity == 0) return false;
   const char* name = nullptr;

@@ -319,6 +319,11 @@ bool CQuickTimeMedia::DrawToGWorld(GWorldPtr world, const Rect* box, GWorldPtr m
   return true;
 }
 
+bool CQuickTimeMedia::DrawToWindow(WindowRef window, const Rect* box) {
+  CGrafPtr port = GetWindowPort(window);
+  return port && DrawToGWorld(port, box, nullptr);
+}
+
 bool CQuickTimeMedia::Start(bool rewind) {
   if (!movie) return false;
   if (rewind) GoToBeginningOfMovie(movie);

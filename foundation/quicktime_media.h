@@ -16,6 +16,7 @@
 #include "platform/gworld.h"
 #include "platform/mac_types.h"
 #include "platform/quicktime.h"
+#include "platform/windows.h"
 
 class CPathName;
 
@@ -117,6 +118,11 @@ class CQuickTimeMedia {
   // pixel is pure opaque white (0xFFFFFFFF) and 255 elsewhere.
   bool DrawToGWorld(GWorldPtr world, const Rect* box, GWorldPtr mask);
   bool DrawFrameToGWorld(GWorldPtr world, const Rect* box) { return DrawToGWorld(world, box, nullptr); }
+  // Draws the frame into the window's port at the box (window-local; the
+  // movie box without one), clipped to the port. The movie box, the movie's
+  // port and the current port are as they were afterwards. False without a
+  // movie or for a window that is gone.
+  bool DrawToWindow(WindowRef window, const Rect* box);
 
   bool Start(bool rewind);
   bool IsDone() const;

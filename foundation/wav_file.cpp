@@ -2,25 +2,18 @@
 
 #include "foundation/file_bytes.h"
 #include "foundation/path_name.h"
+#include "platform/byte_order.h"
 
 #include <cstring>
 #include <utility>
 
 namespace {
 
-u16 Get16(const u8* p) { return u16(p[0] | p[1] << 8); }
-u32 Get32(const u8* p) { return u32(p[0]) | u32(p[1]) << 8 | u32(p[2]) << 16 | u32(p[3]) << 24; }
+u16 Get16(const u8* p) { return u16(plat::GetLittle16(p)); }
+u32 Get32(const u8* p) { return plat::GetLittle32(p); }
 bool Is(const u8* p, const char* id) { return std::memcmp(p, id, 4) == 0; }
 
 void Put(std::vector<u8>& out, const char* id) { out.insert(out.end(), id, id + 4); }
-void Put16(std::vector<u8>& out, u32 v) {
-  out.push_back(u8(v));
-  out.push_back(u8(v >> 8));
-}
-void Put32(std::vector<u8>& out, u32 v) {
-  Put16(out, v);
-  Put16(out, v >> 16);
-}
 
 }  // namespace
 
@@ -137,27 +130,27 @@ bool CWaveWriter::BuildImage(const CWaveFormat& format, std::vector<u8>& image) 
   std::vector<u8> out;
   out.reserve(size_t(riffSize) + 8);
   Put(out, "RIFF");
-  Put32(out, u32(riffSize));
+  plat::AppendLittle32(out, u32(riffSize));
   Put(out, "WAVE");
   Put(out, "fmt ");
-  Put32(out, adpcm ? 20 : 16);
-  Put16(out, record.formatTag);
-  Put16(out, record.channels);
-  Put32(out, record.sampleRate);
-  Put32(out, record.byteRate);
-  Put16(out, record.blockAlign);
-  Put16(out, record.bitsPerSample);
+  plat::AppendLittle32(out, adpcm ? 20 : 16);
+  plat::AppendLittle16(out, record.formatTag);
+  plat::AppendLittle16(out, record.channels);
+  plat::AppendLittle32(out, record.sampleRate);
+  plat::AppendLittle32(out, record.byteRate);
+  plat::AppendLittle16(out, record.blockAlign);
+  plat::AppendLittle16(out, record.bitsPerSample);
   if (adpcm) {
-    Put16(out, 2);
-    Put16(out, samplesPerBlock);
+    plat::AppendLittle16(out, 2);
+    plat::AppendLittle16(out, samplesPerBlock);
   }
   if (fact) {
     Put(out, "fact");
-    Put32(out, 4);
-    Put32(out, record.sampleCount);
+    plat::AppendLittle32(out, 4);
+    plat::AppendLittle32(out, record.sampleCount);
   }
   Put(out, "data");
-  Put32(out, record.dataSize);
+  plat::AppendLittle32(out, record.dataSize);
   if (record.dataSize > 0) out.insert(out.end(), record.sampleData, record.sampleData + record.dataSize);
   if (pad) out.push_back(0);
   image = std::move(out);

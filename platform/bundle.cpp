@@ -2,9 +2,7 @@
 
 #include <sys/stat.h>
 
-#include <fstream>
-#include <iterator>
-
+#include "platform/file_ops.h"
 #include "platform/host_paths.h"
 #include "platform/roots.h"
 
@@ -21,10 +19,13 @@ StringTables& Tables() {
   return tables;
 }
 
-std::vector<u8> ReadWholeFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return {};
-  return std::vector<u8>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+// A string table larger than this is taken for damage and not read.
+constexpr size_t kMaxStringsFileBytes = size_t(16) << 20;
+
+std::vector<u8> ReadStringsFile(const std::string& path) {
+  std::vector<u8> bytes;
+  ReadRegularFile(path, kMaxStringsFileBytes, &bytes, nullptr);
+  return bytes;
 }
 
 bool IsSpace(char16_t c) { return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r' || c == u'\f' || c == u'\v'; }
@@ -153,10 +154,9 @@ const StringTable& TableNamed(const std::u16string& name) {
   if (found != cache.tables.end()) return found->second;
   StringTable& table = cache.tables[name];
   std::string fileName;
-  if (EncodeText(name, kCFStringEncodingUTF8, fileName) && fileName.find('/') == std::string::npos &&
-      fileName != "..") {
+  if (EncodeText(name, kCFStringEncodingUTF8, fileName) && IsSingleName(fileName)) {
     std::string path = folder + "Contents/Resources/English.lproj/" + fileName + ".strings";
-    ParseStringsFile(ReadWholeFile(path), table);
+    ParseStringsFile(ReadStringsFile(path), table);
   }
   return table;
 }
@@ -198,7 +198,7 @@ CFURLRef CFBundleCopyResourceURL(CFBundleRef bundle, CFStringRef name, CFStringR
       !plat::StringToUtf8(subfolder, folder))
     return nullptr;
   if (!extension.empty()) fileName += extension[0] == '.' ? extension : "." + extension;
-  if (fileName.find('/') != std::string::npos || !plat::IsContainedName(fileName)) return nullptr;
+  if (!plat::IsSingleName(fileName)) return nullptr;
   if (!folder.empty() && !plat::IsContainedName(folder)) return nullptr;
   if (!folder.empty() && folder.back() != '/') folder += '/';
   const std::string resources = bundle->Folder() + "Contents/Resources/";

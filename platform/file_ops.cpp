@@ -1,6 +1,7 @@
 #include "platform/file_ops.h"
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -24,6 +25,44 @@ std::vector<std::string> Components(const std::string& path) {
     start = end + 1;
   }
   return parts;
+}
+
+template <typename Bytes>
+bool ReadRegularFileInto(const std::string& hostPath, size_t maxBytes, Bytes* out, int* fileError) {
+  int error = 0;
+  // Non-blocking, so that a FIFO in place of the file cannot stall the open.
+  int fd = open(hostPath.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  struct stat info;
+  if (fd < 0) {
+    error = errno;
+  } else if (fstat(fd, &info) != 0) {
+    error = errno;
+  } else if (S_ISDIR(info.st_mode)) {
+    error = EISDIR;
+  } else if (!S_ISREG(info.st_mode)) {
+    error = EINVAL;
+  } else if (uint64_t(info.st_size) > maxBytes) {
+    error = EFBIG;
+  } else {
+    Bytes bytes;
+    bytes.resize(size_t(info.st_size));
+    size_t done = 0;
+    while (done < bytes.size()) {
+      ssize_t n = read(fd, bytes.data() + done, bytes.size() - done);
+      if (n < 0 && errno == EINTR) continue;
+      if (n < 0) {
+        error = errno;
+        break;
+      }
+      if (n == 0) break;  // the file shrank while being read
+      done += size_t(n);
+    }
+    bytes.resize(done);
+    if (!error) out->swap(bytes);
+  }
+  if (fd >= 0) close(fd);
+  if (fileError) *fileError = error;
+  return error == 0;
 }
 
 }  // namespace
@@ -51,6 +90,15 @@ bool IsEmptyFolder(const std::string& hostPath) {
   }
   closedir(folder);
   return empty;
+}
+
+bool ReadRegularFile(const std::string& hostPath, size_t maxBytes, std::string* out, int* fileError) {
+  return ReadRegularFileInto(hostPath, maxBytes, out, fileError);
+}
+
+bool ReadRegularFile(const std::string& hostPath, size_t maxBytes, std::vector<UInt8>* out,
+                     int* fileError) {
+  return ReadRegularFileInto(hostPath, maxBytes, out, fileError);
 }
 
 std::string RelativeHostPath(const std::string& fromFolder, const std::string& to) {

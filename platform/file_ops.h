@@ -9,7 +9,9 @@
 
 #include <sys/types.h>
 
+#include <cstddef>
 #include <string>
+#include <vector>
 
 #include "platform/mac_types.h"
 
@@ -20,6 +22,15 @@ enum class ItemKind { missing, file, folder, link, special };
 ItemKind GetItemKind(const std::string& hostPath);
 // True for a folder with nothing in it (not even a sidecar).
 bool IsEmptyFolder(const std::string& hostPath);
+
+// Reads a whole regular file of at most `maxBytes` bytes into `out` (left as
+// it was on failure); a file that shrinks while it is read is taken as far as
+// it goes. False with errno in `*fileError` (EFBIG when too large, EISDIR or
+// EINVAL for items that are not regular files). The open does not block, so
+// a pipe in place of the file cannot stall it.
+bool ReadRegularFile(const std::string& hostPath, size_t maxBytes, std::string* out, int* fileError);
+bool ReadRegularFile(const std::string& hostPath, size_t maxBytes, std::vector<UInt8>* out,
+                     int* fileError);
 
 // The relative path that leads from the folder `fromFolder` to `to`; both
 // are canonical absolute paths ("b", "../c/d", "." for the folder itself).

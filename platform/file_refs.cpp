@@ -6,6 +6,8 @@
 #include <climits>
 #include <cstdlib>
 
+#include "platform/host_paths.h"
+
 namespace plat {
 namespace {
 
@@ -73,9 +75,7 @@ OSErr MakeFsSpec(const FSRef& parent, const std::string& name, FSSpec* out) {
   *out = FSSpec();
   if (!IsValidFsRef(parent)) return paramErr;
   // A name is one component: no separator, no NUL, not a walk up or sideways.
-  if (name.empty() || name == "." || name == ".." || name.find('/') != std::string::npos ||
-      name.find('\0') != std::string::npos)
-    return bdNamErr;
+  if (!IsSingleName(name)) return bdNamErr;
   struct stat info;
   if (stat(parent.path.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) return dirNFErr;
   out->parent = parent.path;

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/byte_order.h"
 #include "platform/file_refs.h"
 #include "platform/forks.h"
 
@@ -16,23 +17,13 @@ namespace plat {
 const char kFinderInfoAttribute[] = "user.com.apple.FinderInfo";
 const char kLockedAttribute[] = "user.com.glimmerbox.Locked";
 
-UInt16 FinderInfoBytes::Word(size_t offset) const {
-  return UInt16((bytes[offset] << 8) | bytes[offset + 1]);
-}
+UInt16 FinderInfoBytes::Word(size_t offset) const { return UInt16(GetBig16(&bytes[offset])); }
 
-void FinderInfoBytes::SetWord(size_t offset, UInt16 value) {
-  bytes[offset] = UInt8(value >> 8);
-  bytes[offset + 1] = UInt8(value);
-}
+void FinderInfoBytes::SetWord(size_t offset, UInt16 value) { PutBig16(&bytes[offset], value); }
 
-UInt32 FinderInfoBytes::Long(size_t offset) const {
-  return (UInt32(Word(offset)) << 16) | Word(offset + 2);
-}
+UInt32 FinderInfoBytes::Long(size_t offset) const { return GetBig32(&bytes[offset]); }
 
-void FinderInfoBytes::SetLong(size_t offset, UInt32 value) {
-  SetWord(offset, UInt16(value >> 16));
-  SetWord(offset + 2, UInt16(value));
-}
+void FinderInfoBytes::SetLong(size_t offset, UInt32 value) { PutBig32(&bytes[offset], value); }
 
 namespace {
 

@@ -11,6 +11,7 @@
 #include <map>
 #include <vector>
 
+#include "platform/byte_order.h"
 #include "platform/finder_info.h"
 #include "platform/host_paths.h"
 #include "platform/file_refs.h"
@@ -61,17 +62,6 @@ OpenForkRecord* Find(SInt16 refNum) {
   return found == Table().forks.end() ? nullptr : &found->second;
 }
 
-UInt32 BigLong(const UInt8* p) {
-  return (UInt32(p[0]) << 24) | (UInt32(p[1]) << 16) | (UInt32(p[2]) << 8) | p[3];
-}
-
-void PutBigLong(UInt8* p, UInt32 value) {
-  p[0] = UInt8(value >> 24);
-  p[1] = UInt8(value >> 16);
-  p[2] = UInt8(value >> 8);
-  p[3] = UInt8(value);
-}
-
 bool ReadAll(int fd, void* buffer, UInt64 count, UInt64 offset) {
   UInt8* bytes = static_cast<UInt8*>(buffer);
   while (count > 0) {
@@ -106,18 +96,18 @@ bool ParseSidecar(int fd, std::vector<Entry>* entries) {
   UInt64 size = UInt64(info.st_size);
   UInt8 header[kHeaderSize];
   if (size < kHeaderSize || !ReadAll(fd, header, kHeaderSize, 0)) return false;
-  UInt32 version = BigLong(header + 4);
-  if (BigLong(header) != kAppleDoubleMagic || (version != kAppleDoubleVersion && version != 0x00010000))
+  UInt32 version = GetBig32(header + 4);
+  if (GetBig32(header) != kAppleDoubleMagic || (version != kAppleDoubleVersion && version != 0x00010000))
     return false;
-  UInt16 count = UInt16((header[24] << 8) | header[25]);
+  UInt16 count = UInt16(GetBig16(header + 24));
   UInt64 tableEnd = kHeaderSize + UInt64(count) * kEntrySize;
   if (count > kMaxEntries || tableEnd > size) return false;
   std::vector<UInt8> table(count * kEntrySize);
   if (count > 0 && !ReadAll(fd, table.data(), table.size(), kHeaderSize)) return false;
   entries->clear();
   for (UInt16 i = 0; i < count; ++i) {
-    Entry entry{BigLong(&table[i * kEntrySize]), BigLong(&table[i * kEntrySize + 4]),
-                BigLong(&table[i * kEntrySize + 8])};
+    Entry entry{GetBig32(&table[i * kEntrySize]), GetBig32(&table[i * kEntrySize + 4]),
+                GetBig32(&table[i * kEntrySize + 8])};
     if (entry.offset < tableEnd || UInt64(entry.offset) + entry.length > size) return false;
     entries->push_back(entry);
   }
@@ -156,17 +146,16 @@ bool RewriteSidecar(int fd, std::vector<Entry>* entries, UInt32 add, UInt32 addL
   if (layout.size() > kMaxEntries) return false;
   UInt64 offset = kHeaderSize + layout.size() * kEntrySize;
   std::vector<UInt8> file(offset, 0);
-  PutBigLong(&file[0], kAppleDoubleMagic);
-  PutBigLong(&file[4], kAppleDoubleVersion);
-  file[24] = UInt8(layout.size() >> 8);
-  file[25] = UInt8(layout.size());
+  PutBig32(&file[0], kAppleDoubleMagic);
+  PutBig32(&file[4], kAppleDoubleVersion);
+  PutBig16(&file[24], UInt32(layout.size()));
   for (size_t i = 0; i < layout.size(); ++i) {
     const std::vector<UInt8>& bytes = i < others.size() ? data[i] : resource;
     layout[i].offset = UInt32(offset);
     layout[i].length = UInt32(bytes.size());
-    PutBigLong(&file[kHeaderSize + i * kEntrySize], layout[i].id);
-    PutBigLong(&file[kHeaderSize + i * kEntrySize + 4], layout[i].offset);
-    PutBigLong(&file[kHeaderSize + i * kEntrySize + 8], layout[i].length);
+    PutBig32(&file[kHeaderSize + i * kEntrySize], layout[i].id);
+    PutBig32(&file[kHeaderSize + i * kEntrySize + 4], layout[i].offset);
+    PutBig32(&file[kHeaderSize + i * kEntrySize + 8], layout[i].length);
     file.insert(file.end(), bytes.begin(), bytes.end());
     offset += bytes.size();
   }
@@ -194,12 +183,12 @@ bool PrepareForWriting(int fd, std::vector<Entry>* entries, size_t* index) {
 // A sidecar holding one empty entry of `length` bytes.
 bool WriteNewSidecar(int fd, UInt32 id, UInt32 length) {
   std::vector<UInt8> file(kHeaderSize + kEntrySize + length, 0);
-  PutBigLong(&file[0], kAppleDoubleMagic);
-  PutBigLong(&file[4], kAppleDoubleVersion);
+  PutBig32(&file[0], kAppleDoubleMagic);
+  PutBig32(&file[4], kAppleDoubleVersion);
   file[25] = 1;
-  PutBigLong(&file[kHeaderSize], id);
-  PutBigLong(&file[kHeaderSize + 4], UInt32(kHeaderSize + kEntrySize));
-  PutBigLong(&file[kHeaderSize + 8], length);
+  PutBig32(&file[kHeaderSize], id);
+  PutBig32(&file[kHeaderSize + 4], UInt32(kHeaderSize + kEntrySize));
+  PutBig32(&file[kHeaderSize + 8], length);
   return WriteAll(fd, file.data(), file.size(), 0);
 }
 
@@ -282,7 +271,7 @@ UInt64 ForkLength(const OpenForkRecord& fork) {
 
 bool StoreResourceLength(OpenForkRecord& fork, UInt64 length) {
   UInt8 word[4];
-  PutBigLong(word, UInt32(length));
+  PutBig32(word, UInt32(length));
   if (!WriteAll(fork.fd, word, 4, fork.lengthField)) return false;
   fork.length = length;
   return true;

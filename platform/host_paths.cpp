@@ -32,7 +32,8 @@ std::string JoinHostPath(const std::string& folder, const std::string& name) {
 }
 
 bool IsSingleName(const std::string& name) {
-  return !name.empty() && name != "." && name != ".." && name.find('/') == std::string::npos;
+  return !name.empty() && name != "." && name != ".." &&
+         name.find_first_of(std::string("/\0", 2)) == std::string::npos;
 }
 
 bool IsContainedName(const std::string& name) {

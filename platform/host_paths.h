@@ -13,7 +13,7 @@ std::string HostItemName(const std::string& path);
 // folder + "/" + name, without doubling a '/' at the end of the folder.
 std::string JoinHostPath(const std::string& folder, const std::string& name);
 
-// A name of one item: not empty, ".", ".." nor holding '/'.
+// A name of one item: not empty, ".", ".." nor holding '/' or a zero byte.
 bool IsSingleName(const std::string& name);
 // A relative name or path that stays inside the folder it is put in: not
 // empty, not starting with '/', without a ".." component.

@@ -4,6 +4,8 @@
 #include <memory>
 #include <utility>
 
+#include "platform/byte_order.h"
+
 struct OpaqueIconRef {
   std::vector<u8> data;
 };
@@ -17,8 +19,6 @@ std::map<Key, std::unique_ptr<OpaqueIconRef>>& Registry() {
   return registry;
 }
 
-u32 Big32(const u8* p) { return u32(p[0]) << 24 | u32(p[1]) << 16 | u32(p[2]) << 8 | p[3]; }
-
 }  // namespace
 
 OSErr UnregisterIconRef(OSType creator, OSType iconType) {
@@ -28,12 +28,12 @@ OSErr UnregisterIconRef(OSType creator, OSType iconType) {
 namespace plat {
 
 bool IsIconFamilyData(const std::vector<u8>& data) {
-  if (data.size() < 8 || Big32(data.data()) != FourCC("icns") || Big32(data.data() + 4) != data.size())
+  if (data.size() < 8 || GetBig32(data.data()) != FourCC("icns") || GetBig32(data.data() + 4) != data.size())
     return false;
   size_t at = 8;
   while (at < data.size()) {
     if (data.size() - at < 8) return false;
-    const u32 length = Big32(data.data() + at + 4);
+    const u32 length = GetBig32(data.data() + at + 4);
     if (length < 8 || length > data.size() - at) return false;
     at += length;
   }

@@ -57,6 +57,15 @@ bool FindInBar(MenuRef menu, MenuCommand command, MenuRef* outMenu, MenuItemInde
   return false;
 }
 
+MenuItem NewItem(const std::string& text, MenuItemAttributes attributes, MenuCommand command) {
+  MenuItem item;
+  item.text = text;
+  item.command = command;
+  item.attributes = attributes;
+  item.enabled = !(attributes & kMenuItemAttrDisabled);
+  return item;
+}
+
 }  // namespace
 
 bool IsLiveMenu(MenuRef menu) { return menu && LiveMenus().count(menu) != 0; }
@@ -65,12 +74,7 @@ const std::vector<MenuRef>& MenuBar() { return Bar(); }
 OSStatus AppendMenuItemTextString(MenuRef menu, const std::string& text, MenuItemAttributes attributes,
                                   MenuCommand command, MenuItemIndex* outIndex) {
   if (!IsLiveMenu(menu)) return errInvalidMenuRef;
-  MenuItem item;
-  item.text = text;
-  item.command = command;
-  item.attributes = attributes;
-  item.enabled = !(attributes & kMenuItemAttrDisabled);
-  menu->items.push_back(item);
+  menu->items.push_back(NewItem(text, attributes, command));
   if (outIndex) *outIndex = MenuItemIndex(menu->items.size());
   return noErr;
 }
@@ -78,13 +82,8 @@ OSStatus AppendMenuItemTextString(MenuRef menu, const std::string& text, MenuIte
 OSStatus InsertMenuItemTextString(MenuRef menu, const std::string& text, MenuItemIndex afterItem,
                                   MenuItemAttributes attributes, MenuCommand command) {
   if (!IsLiveMenu(menu)) return errInvalidMenuRef;
-  MenuItem item;
-  item.text = text;
-  item.command = command;
-  item.attributes = attributes;
-  item.enabled = !(attributes & kMenuItemAttrDisabled);
   size_t at = std::min<size_t>(afterItem, menu->items.size());
-  menu->items.insert(menu->items.begin() + long(at), item);
+  menu->items.insert(menu->items.begin() + long(at), NewItem(text, attributes, command));
   return noErr;
 }
 

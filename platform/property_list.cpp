@@ -10,6 +10,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/base64.h"
+#include "platform/file_ops.h"
 #include "platform/roots.h"
 #include "platform/xml_tree.h"
 
@@ -95,54 +97,6 @@ bool PlistValue::operator==(const PlistValue& other) const {
 }
 
 namespace {
-
-const char kBase64Alphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-
-std::string EncodeData(const std::vector<uint8_t>& bytes) {
-  std::string out;
-  for (size_t i = 0; i < bytes.size(); i += 3) {
-    uint32_t group = uint32_t(bytes[i]) << 16;
-    if (i + 1 < bytes.size()) group |= uint32_t(bytes[i + 1]) << 8;
-    if (i + 2 < bytes.size()) group |= bytes[i + 2];
-    out += kBase64Alphabet[(group >> 18) & 63];
-    out += kBase64Alphabet[(group >> 12) & 63];
-    out += i + 1 < bytes.size() ? kBase64Alphabet[(group >> 6) & 63] : '=';
-    out += i + 2 < bytes.size() ? kBase64Alphabet[group & 63] : '=';
-  }
-  return out;
-}
-
-// Base64 with white space between the characters, as property lists hold it.
-bool DecodeData(const std::string& text, std::vector<uint8_t>* out) {
-  std::vector<uint8_t> bytes;
-  uint32_t group = 0;
-  int count = 0, padding = 0;
-  for (char c : text) {
-    if (c == ' ' || c == '\t' || c == '\n' || c == '\r') continue;
-    if (c == '=') {
-      ++padding;
-      continue;
-    }
-    const char* at = c ? std::strchr(kBase64Alphabet, c) : nullptr;
-    if (!at || padding) return false;
-    group = (group << 6) | uint32_t(at - kBase64Alphabet);
-    if (++count == 4) {
-      bytes.push_back(uint8_t(group >> 16));
-      bytes.push_back(uint8_t(group >> 8));
-      bytes.push_back(uint8_t(group));
-      group = 0;
-      count = 0;
-    }
-  }
-  if (count == 1 || padding > 2) return false;
-  if (count == 2) bytes.push_back(uint8_t(group >> 4));
-  if (count == 3) {
-    bytes.push_back(uint8_t(group >> 10));
-    bytes.push_back(uint8_t(group >> 2));
-  }
-  out->swap(bytes);
-  return true;
-}
 
 void AppendUtf8(uint32_t code, std::string* out) {
   if (code < 0x80) {
@@ -287,7 +241,7 @@ bool ParseValue(const XmlTreeNode& node, PlistValue* out, std::string* message) 
   }
   if (name == "data") {
     std::vector<uint8_t> bytes;
-    if (!DecodeData(content, &bytes)) {
+    if (!DecodeBase64(content.data(), content.size(), &bytes)) {
       *message = "bad base64 in <data>";
       return false;
     }
@@ -369,7 +323,7 @@ void SerializeValue(const PlistValue& value, int depth, std::string* out) {
       *out += "<date>" + EscapeText(value.text()) + "</date>\n";
       break;
     case PlistValue::Type::kData:
-      *out += "<data>" + EncodeData(value.data()) + "</data>\n";
+      *out += "<data>" + EncodeBase64(value.data().data(), value.data().size()) + "</data>\n";
       break;
     case PlistValue::Type::kArray:
       if (value.items().empty()) {

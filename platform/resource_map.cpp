@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <utility>
 
+#include "platform/byte_order.h"
+
 namespace plat {
 namespace {
 
@@ -13,26 +15,6 @@ constexpr size_t kTypeEntrySize = 8;
 constexpr size_t kReferenceSize = 12;
 constexpr u32 kMaxDataOffset = 0xFFFFFF;
 constexpr u16 kNoName = 0xFFFF;
-
-u32 Get16(const u8* p) { return u32(p[0]) << 8 | p[1]; }
-u32 Get24(const u8* p) { return u32(p[0]) << 16 | u32(p[1]) << 8 | p[2]; }
-u32 Get32(const u8* p) { return u32(p[0]) << 24 | u32(p[1]) << 16 | u32(p[2]) << 8 | p[3]; }
-
-void Put16(std::vector<u8>& out, u32 v) {
-  out.push_back(u8(v >> 8));
-  out.push_back(u8(v));
-}
-void Put24(std::vector<u8>& out, u32 v) {
-  out.push_back(u8(v >> 16));
-  Put16(out, v);
-}
-void Put32(std::vector<u8>& out, u32 v) {
-  Put16(out, v >> 16);
-  Put16(out, v);
-}
-void Set32(std::vector<u8>& out, size_t at, u32 v) {
-  for (int i = 0; i < 4; ++i) out[at + i] = u8(v >> (24 - 8 * i));
-}
 
 // True when [offset, offset + length) lies inside [0, limit).
 bool Inside(u64 offset, u64 length, u64 limit) { return offset <= limit && length <= limit - offset; }
@@ -47,16 +29,16 @@ bool ResourceMap::Parse(const u8* image, size_t size) {
   Clear();
   if (size == 0) return true;
   if (!image || size < kHeaderSize) return false;
-  const u32 dataOffset = Get32(image), mapOffset = Get32(image + 4);
-  const u32 dataLength = Get32(image + 8), mapLength = Get32(image + 12);
+  const u32 dataOffset = GetBig32(image), mapOffset = GetBig32(image + 4);
+  const u32 dataLength = GetBig32(image + 8), mapLength = GetBig32(image + 12);
   if (!Inside(dataOffset, dataLength, size) || !Inside(mapOffset, mapLength, size)) return false;
   if (mapLength < kMapHeaderSize + 2) return false;
   const u8* map = image + mapOffset;
   const u8* data = image + dataOffset;
-  const u32 typeListOffset = Get16(map + 24), nameListOffset = Get16(map + 26);
+  const u32 typeListOffset = GetBig16(map + 24), nameListOffset = GetBig16(map + 26);
   if (!Inside(typeListOffset, 2, mapLength) || nameListOffset > mapLength) return false;
   const u8* typeList = map + typeListOffset;
-  const u32 typeCount = (Get16(typeList) + 1) & 0xFFFF;  // 0xFFFF stands for no types
+  const u32 typeCount = (GetBig16(typeList) + 1) & 0xFFFF;  // 0xFFFF stands for no types
   if (!Inside(u64(typeListOffset) + 2, u64(typeCount) * kTypeEntrySize, mapLength)) return false;
 
   struct Block {
@@ -67,26 +49,26 @@ bool ResourceMap::Parse(const u8* image, size_t size) {
   std::vector<Block> blocks;
   for (u32 t = 0; t < typeCount; ++t) {
     const u8* typeEntry = typeList + 2 + t * kTypeEntrySize;
-    const ResType type = Get32(typeEntry);
-    const u32 count = Get16(typeEntry + 4) + 1;
-    const u64 referenceOffset = u64(typeListOffset) + Get16(typeEntry + 6);
+    const ResType type = GetBig32(typeEntry);
+    const u32 count = GetBig16(typeEntry + 4) + 1;
+    const u64 referenceOffset = u64(typeListOffset) + GetBig16(typeEntry + 6);
     if (!Inside(referenceOffset, u64(count) * kReferenceSize, mapLength)) return false;
     for (u32 r = 0; r < count; ++r) {
       const u8* reference = map + referenceOffset + r * kReferenceSize;
       ResourceEntry entry;
       entry.type = type;
-      entry.id = ResID(Get16(reference));
+      entry.id = ResID(GetBig16(reference));
       entry.attributes = reference[4];
-      const u32 nameOffset = Get16(reference + 2);
+      const u32 nameOffset = GetBig16(reference + 2);
       if (nameOffset != kNoName) {
         const u64 at = u64(nameListOffset) + nameOffset;
         if (!Inside(at, 1, mapLength) || !Inside(at + 1, map[at], mapLength)) return false;
         entry.named = true;
         entry.name.assign(reinterpret_cast<const char*>(map + at + 1), map[at]);
       }
-      const u32 at = Get24(reference + 5);
+      const u32 at = GetBig24(reference + 5);
       if (!Inside(at, 4, dataLength)) return false;
-      const u32 length = Get32(data + at);
+      const u32 length = GetBig32(data + at);
       if (!Inside(u64(at) + 4, length, dataLength)) return false;
       blocks.push_back({at, length, entries.size()});
       entries.push_back(std::move(entry));
@@ -104,7 +86,7 @@ bool ResourceMap::Parse(const u8* image, size_t size) {
     if (entries[i - 1].type == entries[i].type && entries[i - 1].id == entries[i].id) return false;
   }
   entries_ = std::move(entries);
-  attributes_ = u16(Get16(map + 22));
+  attributes_ = u16(GetBig16(map + 22));
   return true;
 }
 
@@ -117,7 +99,7 @@ bool ResourceMap::Serialize(std::vector<u8>& image) const {
     const size_t at = out.size() - kDataStart;
     if (at > kMaxDataOffset || entry.data.size() > 0xFFFFFFFFu - 4) return false;
     offsets.push_back(u32(at));
-    Put32(out, u32(entry.data.size()));
+    AppendBig32(out, u32(entry.data.size()));
     out.insert(out.end(), entry.data.begin(), entry.data.end());
   }
   const u64 dataLength = out.size() - kDataStart;
@@ -140,30 +122,30 @@ bool ResourceMap::Serialize(std::vector<u8>& image) const {
   map[23] = u8(attributes_);
   map[24] = 0;
   map[25] = u8(kMapHeaderSize);
-  Put16(map, u32(types.size()) - 1);  // 0xFFFF for an empty map
+  AppendBig16(map, u32(types.size()) - 1);  // 0xFFFF for an empty map
   size_t referenceOffset = 2 + types.size() * kTypeEntrySize;
   for (const auto& type : types) {
     if (referenceOffset > 0xFFFF) return false;
-    Put32(map, entries_[type.first].type);
-    Put16(map, u32(type.second) - 1);
-    Put16(map, u32(referenceOffset));
+    AppendBig32(map, entries_[type.first].type);
+    AppendBig16(map, u32(type.second) - 1);
+    AppendBig16(map, u32(referenceOffset));
     referenceOffset += type.second * kReferenceSize;
   }
   std::vector<u8> names;
   for (size_t i = 0; i < entries_.size(); ++i) {
     const ResourceEntry& entry = entries_[i];
-    Put16(map, u16(entry.id));
+    AppendBig16(map, u16(entry.id));
     if (entry.named) {
       if (names.size() >= kNoName || entry.name.size() > 255) return false;
-      Put16(map, u32(names.size()));
+      AppendBig16(map, u32(names.size()));
       names.push_back(u8(entry.name.size()));
       names.insert(names.end(), entry.name.begin(), entry.name.end());
     } else {
-      Put16(map, kNoName);
+      AppendBig16(map, kNoName);
     }
     map.push_back(entry.attributes);
-    Put24(map, offsets[i]);
-    Put32(map, 0);
+    AppendBig24(map, offsets[i]);
+    AppendBig32(map, 0);
   }
   if (map.size() > 0xFFFF) return false;
   map[26] = u8(map.size() >> 8);
@@ -171,10 +153,10 @@ bool ResourceMap::Serialize(std::vector<u8>& image) const {
   map.insert(map.end(), names.begin(), names.end());
   out.insert(out.end(), map.begin(), map.end());
 
-  Set32(out, 0, u32(kDataStart));
-  Set32(out, 4, u32(mapStart));
-  Set32(out, 8, u32(dataLength));
-  Set32(out, 12, u32(map.size()));
+  PutBig32(&out[0], u32(kDataStart));
+  PutBig32(&out[4], u32(mapStart));
+  PutBig32(&out[8], u32(dataLength));
+  PutBig32(&out[12], u32(map.size()));
   std::copy(out.begin(), out.begin() + kHeaderSize, out.begin() + mapStart);  // the header's copy
   image = std::move(out);
   return true;

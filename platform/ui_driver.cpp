@@ -4,6 +4,7 @@
 #include <sstream>
 
 #include "platform/apple_events.h"
+#include "platform/byte_order.h"
 #include "platform/controls.h"
 #include "platform/menus.h"
 #include "platform/text_encoding.h"
@@ -27,7 +28,8 @@ bool HasButton(const AlertSpec& spec, SInt16 button) {
 }
 
 std::string CodeText(UInt32 code) {
-  char text[5] = {char(code >> 24), char(code >> 16), char(code >> 8), char(code), 0};
+  char text[5] = {};
+  PutBig32(reinterpret_cast<UInt8*>(text), code);
   for (char c : std::string(text, 4))
     if (c < 32 || c > 126) return std::to_string(code);
   return std::string("'") + text + "'";
@@ -49,8 +51,7 @@ bool ParseCode(const std::string& token, UInt32* out) {
   }
   if (text.empty() || text.size() > 4) return false;
   text.resize(4, ' ');
-  *out = (UInt32(UInt8(text[0])) << 24) | (UInt32(UInt8(text[1])) << 16) | (UInt32(UInt8(text[2])) << 8) |
-         UInt32(UInt8(text[3]));
+  *out = GetBig32(text.data());
   return true;
 }
 

@@ -1,11 +1,8 @@
 #include "platform/xml_tree.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstring>
+
+#include "platform/file_ops.h"
 
 namespace plat {
 
@@ -285,44 +282,6 @@ std::unique_ptr<XmlTreeNode> ParseXmlTree(std::string_view data, XmlParseError* 
   std::string text = NormaliseLineEnds(data);
   Parser parser(text, limits);
   return parser.Run(&result.message);
-}
-
-bool ReadRegularFile(const std::string& hostPath, size_t maxBytes, std::string* out,
-                     int* fileError) {
-  int error = 0;
-  // Non-blocking, so that a FIFO in place of the file cannot stall the open.
-  int fd = open(hostPath.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  struct stat info;
-  if (fd < 0) {
-    error = errno;
-  } else if (fstat(fd, &info) != 0) {
-    error = errno;
-  } else if (S_ISDIR(info.st_mode)) {
-    error = EISDIR;
-  } else if (!S_ISREG(info.st_mode)) {
-    error = EINVAL;
-  } else if (uint64_t(info.st_size) > maxBytes) {
-    error = EFBIG;
-  } else {
-    std::string bytes;
-    bytes.resize(size_t(info.st_size));
-    size_t done = 0;
-    while (done < bytes.size()) {
-      ssize_t n = read(fd, bytes.data() + done, bytes.size() - done);
-      if (n < 0 && errno == EINTR) continue;
-      if (n < 0) {
-        error = errno;
-        break;
-      }
-      if (n == 0) break;  // the file shrank while being read
-      done += size_t(n);
-    }
-    bytes.resize(done);
-    if (!error) out->swap(bytes);
-  }
-  if (fd >= 0) close(fd);
-  if (fileError) *fileError = error;
-  return error == 0;
 }
 
 std::unique_ptr<XmlTreeNode> ParseXmlFile(const std::string& hostPath, XmlParseError* error,

@@ -63,10 +63,4 @@ std::unique_ptr<XmlTreeNode> ParseXmlFile(const std::string& hostPath,
                                           XmlParseError* error = nullptr,
                                           const XmlParseLimits& limits = XmlParseLimits());
 
-// Reads a whole regular file of at most `maxBytes` bytes. False with errno in
-// `*fileError` (EFBIG when too large, EISDIR or EINVAL for items that are not
-// regular files).
-bool ReadRegularFile(const std::string& hostPath, size_t maxBytes, std::string* out,
-                     int* fileError);
-
 }  // namespace plat

@@ -9,6 +9,7 @@
 #include "foundation/file_layer.h"
 #include "foundation/finder_info.h"
 #include "foundation/path_name.h"
+#include "platform/byte_order.h"
 
 namespace {
 
@@ -20,9 +21,7 @@ bool HasSignature(const u8* movie, size_t size, char first) {
   return movie && size >= kPrefix && movie[0] == u8(first) && movie[1] == 'W' && movie[2] == 'S';
 }
 
-u32 PlainLength(const u8* movie) {
-  return u32(movie[4]) | (u32(movie[5]) << 8) | (u32(movie[6]) << 16) | (u32(movie[7]) << 24);
-}
+u32 PlainLength(const u8* movie) { return plat::GetLittle32(movie + 4); }
 
 SwfByteSink AppendTo(std::vector<u8>& out) {
   return [&out](const u8* bytes, size_t count) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "foundation/finder_info.h"
+#include "platform/byte_order.h"
 #include "platform/memory_handles.h"
 #include "swf/swf_bit_writer.h"
 #include "swf/swf_control_tags.h"
@@ -96,7 +97,8 @@ bool CSwfFileWriter::Append(const u8* bytes, size_t count) {
 }
 
 bool CSwfFileWriter::PatchU16(u32 position, u16 value) {
-  const u8 bytes[2] = {u8(value), u8(value >> 8)};
+  u8 bytes[2];
+  plat::PutLittle16(bytes, value);
   m_stream.seekp(position);
   m_stream.write(reinterpret_cast<const char*>(bytes), 2);
   if (!m_stream) m_failed = true;
@@ -104,7 +106,8 @@ bool CSwfFileWriter::PatchU16(u32 position, u16 value) {
 }
 
 bool CSwfFileWriter::PatchU32(u32 position, u32 value) {
-  const u8 bytes[4] = {u8(value), u8(value >> 8), u8(value >> 16), u8(value >> 24)};
+  u8 bytes[4];
+  plat::PutLittle32(bytes, value);
   m_stream.seekp(position);
   m_stream.write(reinterpret_cast<const char*>(bytes), 4);
   if (!m_stream) m_failed = true;

@@ -3,17 +3,10 @@
 #include <algorithm>
 
 #include "foundation/path_name.h"
+#include "platform/byte_order.h"
 #include "swf/swf_bit_writer.h"
 #include "swf/swf_compression.h"
 #include "swf/swf_record.h"
-
-namespace {
-
-u32 LittleEndian32(const u8* bytes) {
-  return u32(bytes[0]) | (u32(bytes[1]) << 8) | (u32(bytes[2]) << 16) | (u32(bytes[3]) << 24);
-}
-
-}  // namespace
 
 CSwfReader::CSwfReader() = default;
 
@@ -61,7 +54,7 @@ bool CSwfReader::LoadFromMemory(const u8* bytes, u32 size, bool checkSignature, 
   // Signature, version and length, or the length alone.
   const u32 prefix = checkSignature ? 8 : 4;
   if (size < prefix) return false;
-  u64 count = byteLimit ? byteLimit : LittleEndian32(bytes + prefix - 4);
+  u64 count = byteLimit ? byteLimit : plat::GetLittle32(bytes + prefix - 4);
   if (!checkSignature) count = count >= 4 ? count - 4 : 0;
   count = std::clamp<u64>(count, prefix, size);
   m_bytes.assign(bytes, bytes + count);
@@ -115,7 +108,7 @@ bool CSwfReader::LoadFromStdioFile(std::FILE* file, bool checkSignature, u32 byt
     m_compressed = compressed;
     return false;
   }
-  const u32 announced = LittleEndian32(m_bytes.data() + prefix - 4);
+  const u32 announced = plat::GetLittle32(m_bytes.data() + prefix - 4);
   u64 count = byteLimit ? byteLimit : announced;
   if (!checkSignature) count = count >= 4 ? count - 4 : 0;
   bool loaded = true;
@@ -247,7 +240,7 @@ u16 CSwfReader::ReadU16() {
 
 u32 CSwfReader::ReadU32() {
   const u8* at = Take(4);
-  return at ? LittleEndian32(at) : 0;
+  return at ? plat::GetLittle32(at) : 0;
 }
 
 void CSwfReader::ReadString(std::string& out, u32 length) {

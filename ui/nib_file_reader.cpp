@@ -6,6 +6,7 @@
 #include "foundation/cf_string_holder.h"
 #include "foundation/string_buffer.h"
 #include "foundation/xml_reader.h"
+#include "platform/byte_order.h"
 #include "platform/carbon_strings.h"
 #include "ui/nib_file.h"
 
@@ -66,8 +67,7 @@ bool ParseCode(const std::string& text, UInt32* out) {
     return true;
   }
   if (text.size() != 4) return false;
-  *out = (UInt32(UInt8(text[0])) << 24) | (UInt32(UInt8(text[1])) << 16) | (UInt32(UInt8(text[2])) << 8) |
-         UInt32(UInt8(text[3]));
+  *out = plat::GetBig32(text.data());
   return true;
 }
 

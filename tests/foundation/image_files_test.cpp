@@ -1,4 +1,6 @@
 // The file forms of the JPEG and PNG codecs.
+#include <sys/stat.h>
+
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -115,6 +117,10 @@ TEST(ImageFiles, FailuresLeaveFilesAlone) {
   EXPECT_FALSE(png.LoadFile(keep));
   EXPECT_FALSE(jpeg.LoadFile(keep));
   EXPECT_FALSE(png.LoadFile(CPathName(folder + "sub.png")));
+  // A pipe named like a picture is refused at once rather than waited on.
+  ASSERT_EQ(mkfifo((folder + "pipe.png").c_str(), 0600), 0);
+  EXPECT_FALSE(png.LoadFile(CPathName(folder + "pipe.png")));
+  EXPECT_FALSE(jpeg.LoadFile(CPathName(folder + "pipe.png")));
 
   // A locked file is not replaced.
   CPathName locked(folder + "locked.png");

@@ -149,6 +149,63 @@ TEST(QuickTimeMedia, FramesScaleIntoRectanglesAndBoxes) {
   EXPECT_EQ(scaled[(3 * 6 + 0) * 3], 255);  // red in the bottom-left corner
 }
 
+TEST(QuickTimeMedia, DrawsIntoAWindowsPortClippedToIt) {
+  CQuickTimeMedia media;
+  ASSERT_TRUE(media.OpenFile(WritePng("window.png", kPicture, 3, 2)));
+  Rect content = MakeRect(100, 100, 104, 103);  // 4 x 3 pixels
+  WindowRef window = nullptr;
+  ASSERT_EQ(CreateNewWindow(kDocumentWindowClass, kWindowNoAttributes, &content, &window), noErr);
+  CGrafPtr port = GetWindowPort(window);
+  PixMapPtr map = GetGWorldPixMap(port);
+  ASSERT_NE(map, nullptr);
+  auto pixel = [&](int x, int y) {
+    const u8* at = GetPixBaseAddr(map) + size_t(y) * size_t(GetPixRowBytes(map)) + size_t(x) * 4;
+    return std::vector<u8>(at, at + 4);
+  };
+  const std::vector<u8> untouched = {0, 0, 0, 0};
+
+  // Window-local at (2, 1): only the frame's top-left 2 x 2 fits.
+  GWorldPtr other = nullptr;
+  Rect otherBounds = MakeRect(0, 0, 1, 1);
+  ASSERT_EQ(NewGWorld(&other, 32, &otherBounds), noErr);
+  SetGWorld(other);
+  Rect box = MakeRect(2, 1, 5, 3);
+  ASSERT_TRUE(media.DrawToWindow(window, &box));
+  EXPECT_EQ(pixel(2, 1), (std::vector<u8>{255, 255, 255, 255}));  // opaque white
+  EXPECT_EQ(pixel(3, 1), (std::vector<u8>{255, 254, 255, 255}));  // off-white
+  EXPECT_EQ(pixel(2, 2), (std::vector<u8>{255, 255, 0, 0}));      // red
+  EXPECT_EQ(pixel(3, 2), (std::vector<u8>{255, 0, 255, 0}));      // green
+  for (int y = 0; y < 3; ++y)
+    for (int x = 0; x < 2; ++x) EXPECT_EQ(pixel(x, y), untouched) << x << "," << y;
+  EXPECT_EQ(pixel(2, 0), untouched);
+  // The current port, the movie box and the movie's port are as they were.
+  CGrafPtr current = nullptr;
+  GetGWorld(&current);
+  EXPECT_EQ(current, other);
+  int width = 0, height = 0;
+  media.GetNaturalSize(&width, &height);
+  EXPECT_EQ(width, 3);
+  EXPECT_EQ(height, 2);
+  World world(3, 2, 32);
+  ASSERT_TRUE(media.DrawFrameToGWorld(world.world, nullptr));
+  EXPECT_EQ(world.at(0, 1)[1], 255);  // the movie still draws where it is told
+  EXPECT_EQ(pixel(0, 1), untouched);
+
+  // Without a box the frame lands at the movie box, the window's top-left.
+  ASSERT_TRUE(media.DrawToWindow(window, nullptr));
+  EXPECT_EQ(pixel(0, 1), (std::vector<u8>{255, 255, 0, 0}));
+
+  SetGWorld(nullptr);
+  DisposeGWorld(other);
+  DisposeWindow(window);
+  EXPECT_FALSE(media.DrawToWindow(window, nullptr));
+  CQuickTimeMedia empty;
+  WindowRef live = nullptr;
+  ASSERT_EQ(CreateNewWindow(kDocumentWindowClass, kWindowNoAttributes, &content, &live), noErr);
+  EXPECT_FALSE(empty.DrawToWindow(live, nullptr));
+  DisposeWindow(live);
+}
+
 TEST(QuickTimeMedia, FrameImagesAreCropped) {
   CQuickTimeMedia media;
   ASSERT_TRUE(media.OpenFile(WritePng("crop.png", kPicture, 3, 2)));

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <string>
+#include <vector>
 
 #include "foundation/key_names.h"
 #include "foundation/small_services.h"
@@ -31,6 +32,31 @@ TEST(KeyNames, CutsTheNameToTheCapacity) {
   EXPECT_FALSE(GetKeyName(0, one, 1));
   EXPECT_EQ(one[0], 0);
   EXPECT_FALSE(GetKeyName(0, nullptr, 0));
+}
+
+TEST(KeyNames, ReadsTheKeyCodeOfAKeyboardEvent) {
+  struct Case {
+    const char* name;
+    EventParamName parameter;
+    EventParamType type;
+    std::vector<u8> data;
+    u32 expected;
+  };
+  const u32 f1 = 122;
+  const std::vector<u8> f1Bytes(reinterpret_cast<const u8*>(&f1), reinterpret_cast<const u8*>(&f1) + 4);
+  const Case cases[] = {
+      {"a key code", kEventParamKeyCode, typeUInt32, f1Bytes, 122},
+      {"no key code", kEventParamKeyModifiers, typeUInt32, f1Bytes, 0},
+      {"another type", kEventParamKeyCode, typeSInt16, {122, 0}, 0},
+      {"too short", kEventParamKeyCode, typeUInt32, {122, 0}, 0},
+  };
+  for (const Case& c : cases) {
+    EventRef event = plat::NewEvent(kEventClassKeyboard, kEventRawKeyDown);
+    ASSERT_EQ(SetEventParameter(event, c.parameter, c.type, UInt32(c.data.size()), c.data.data()), noErr);
+    EXPECT_EQ(GetKeyCodeParameter(event), c.expected) << c.name;
+    ReleaseEvent(event);
+  }
+  EXPECT_EQ(GetKeyCodeParameter(nullptr), 0u);
 }
 
 TEST(SmallServices, PointLineDistanceIsSignedAndSafeForEqualPoints) {

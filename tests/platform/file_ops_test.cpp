@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <string>
 #include <vector>
 
@@ -92,6 +93,35 @@ TEST(FileOps, ItemKindsAndEmptyFolders) {
   EXPECT_FALSE(plat::IsEmptyFolder(folder + "full"));
   EXPECT_FALSE(plat::IsEmptyFolder(folder + "link"));  // never through a link
   EXPECT_FALSE(plat::IsEmptyFolder(folder + "file"));
+}
+
+TEST(FileOps, ReadsWholeRegularFilesOnly) {
+  const std::string folder = gbtest::MakeTempFolder("whole-files");
+  ASSERT_TRUE(gbtest::WriteFile(folder + "five", "abcde"));
+  ASSERT_TRUE(gbtest::WriteFile(folder + "empty", ""));
+  ASSERT_EQ(mkfifo((folder + "fifo").c_str(), 0600), 0);
+  ASSERT_EQ(symlink("five", (folder + "link").c_str()), 0);
+  struct Case {
+    const char* name;
+    size_t limit;
+    int error;
+    const char* bytes;
+  };
+  const Case cases[] = {
+      {"five", 5, 0, "abcde"},   {"link", 5, 0, "abcde"},  {"empty", 0, 0, ""},
+      {"five", 4, EFBIG, "old"}, {"fifo", 5, EINVAL, "old"}, {"", 5, EISDIR, "old"},
+      {"missing", 5, ENOENT, "old"},
+  };
+  for (const Case& c : cases) {
+    std::string text = "old";
+    std::vector<UInt8> bytes = {'o', 'l', 'd'};
+    int error = -1;
+    EXPECT_EQ(plat::ReadRegularFile(folder + c.name, c.limit, &text, &error), c.error == 0) << c.name;
+    EXPECT_EQ(error, c.error) << c.name;
+    EXPECT_EQ(text, c.bytes) << c.name;
+    EXPECT_EQ(plat::ReadRegularFile(folder + c.name, c.limit, &bytes, nullptr), c.error == 0) << c.name;
+    EXPECT_EQ(std::string(bytes.begin(), bytes.end()), c.bytes) << c.name;
+  }
 }
 
 TEST(FileOps, ItemsSetAsideTakeTheNextFreeNameWithTheirSidecar) {

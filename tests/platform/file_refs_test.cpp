@@ -64,7 +64,8 @@ TEST(FileRefs, SpecsNameOneItemInAnExistingFolder) {
   ASSERT_EQ(plat::FsRefFromSpec(spec, &ref), noErr);
   EXPECT_TRUE(plat::SameFsRef(ref, file));
 
-  for (const char* hostile : {"", ".", "..", "a/b", "../../etc"})
+  for (const std::string& hostile : {std::string(), std::string("."), std::string(".."), std::string("a/b"),
+                                     std::string("../../etc"), std::string("a\0/b", 4)})
     EXPECT_EQ(plat::MakeFsSpec(parent, hostile, &spec), bdNamErr) << hostile;
   EXPECT_EQ(plat::MakeFsSpec(file, "x", &spec), dirNFErr);
 }
