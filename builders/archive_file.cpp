@@ -14,14 +14,14 @@ namespace {
 
 const u8 kTrailer[4] = {0xFF, 0xEE, 'O', 'x'};
 
-std::string FoldCase(const std::string& name) {
+}  // namespace
+
+std::string FoldNameCase(const std::string& name) {
   std::string folded = name;
   for (char& c : folded)
     if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
   return folded;
 }
-
-}  // namespace
 
 bool IsValidArchiveName(const std::string& name) {
   if (name.empty() || name == "." || name == ".." || name.size() > kMaxArchiveNameLength) return false;
@@ -138,7 +138,7 @@ bool CArchiveFileWriter::ClaimName(const std::string& name, const CPathName& sou
     return false;
   }
   auto& scope = scopes_.back();
-  auto [entry, added] = scope.emplace(FoldCase(name), source);
+  auto [entry, added] = scope.emplace(FoldNameCase(name), source);
   if (!added) {
     Fail(dupFNErr, source, entry->second);
     return false;

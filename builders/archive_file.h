@@ -42,6 +42,10 @@ constexpr size_t kMaxArchiveNameLength = 255;
 // Folder records nest at most this deep.
 constexpr int kMaxArchiveFolderDepth = 64;
 
+// A name as the file systems of the engines compare it: ASCII letters in
+// lower case, so that "A.swf" and "a.swf" are one name.
+std::string FoldNameCase(const std::string& name);
+
 // A name that a record may carry: not empty, ".", "..", at most 255 bytes,
 // without '/', '\' or NUL.
 bool IsValidArchiveName(const std::string& name);

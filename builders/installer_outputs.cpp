@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "builders/archive_file.h"
+#include "builders/finder_refresh.h"
 #include "builders/installer_archive.h"
 #include "builders/installer_builder.h"
 #include "builders/staging_folder.h"
@@ -48,14 +49,6 @@ bool MakeFolderIn(const char* name, const CPathName& parent, CPathName& folder) 
   return true;
 }
 
-// The item's name and the folder that holds it; false when the folder is missing.
-bool SplitDestination(const CPathName& destination, std::string& name, CPathName& parent) {
-  CPathName item = destination;
-  item.RemoveTrailingSeparator();
-  name = item.GetName(false);
-  return !name.empty() && item.GetParentPath(parent);
-}
-
 }  // namespace
 
 bool CInstallerBuilder::Fail(OSErr error, const CPathName& path, const CPathName& otherPath) {
@@ -81,21 +74,21 @@ bool CInstallerBuilder::Build(const CPathName& destination, const CInstallerTemp
 // The bundle form
 
 bool CInstallerBuilder::BuildBundle(const CPathName& destination) {
-  std::string name;
+  const std::string name = OutputItemName(destination);
   CPathName parent(nullptr);
-  if (!SplitDestination(destination, name, parent)) return Fail(dirNFErr, destination);
+  if (!::GetOutputFolder(destination, parent)) return Fail(dirNFErr, destination);
   CStagingFolder staging;
   CPathName bundle(nullptr);
   CPathName contents(nullptr);
-  if (!staging.Create() || !MakeFolderIn(name.c_str(), staging.GetPath(), bundle) ||
+  if (!staging.Create() || !staging.GetItem(name.c_str(), bundle) || !bundle.CreateFolder() ||
       !MakeFolderIn("Contents", bundle, contents))
     return Fail(ioErr, destination);
   if (!BuildContents(contents, kUniversal)) return Fail(ioErr, contents);
   // The finished bundle replaces what is at the destination; a copy that
   // fails puts the old one back.
-  bundle.RemoveTrailingSeparator();
   OSErr error = noErr;
-  if (!bundle.CopyTo(parent, name.c_str(), true, nullptr, &error)) return Fail(error, destination);
+  if (!PlaceBuiltItem(bundle, destination, &error)) return Fail(error, destination);
+  RefreshFinderWindows(destination, true);
   return true;
 }
 
@@ -150,25 +143,32 @@ bool CInstallerBuilder::CopyTemplateLocalizations(const CPathName& templateFolde
 // The single-file form
 
 bool CInstallerBuilder::BuildSingleFile(const CPathName& destination) {
-  std::string name;
-  CPathName parent(nullptr);
-  if (!SplitDestination(destination, name, parent)) return Fail(dirNFErr, destination);
+  // A single-file installer never takes the place of a folder.
+  if (destination.IsFolder()) return Fail(fBsyErr, destination);
   CPathName stub(nullptr);
   std::vector<u8> stubBytes;
   if (!stub.SetInFolder("ssin.dat", installerTemplate->windowsFolder) || !ReadWholeFile(stub, stubBytes))
     return Fail(stub.Exists() ? OSErr(ioErr) : OSErr(fnfErr), stub);
+  CPathName parent(nullptr);
+  if (!::GetOutputFolder(destination, parent)) return Fail(dirNFErr, destination);
+  // Written under a temporary name beside the destination, renamed over it when complete.
+  CPendingFile pending;
   CStagingFolder staging;
-  CPathName file(nullptr);
-  if (!staging.Create() || !staging.PathOf(name.c_str(), file)) return Fail(ioErr, destination);
-  if (!WriteWholeFile(file, stubBytes.data(), stubBytes.size(), true)) return Fail(ioErr, file);
+  if (!pending.Begin(destination) ||
+      !OverwriteFileContents(pending.GetPath(), stubBytes.data(), stubBytes.size()))
+    return Fail(ioErr, destination);
+  if (!staging.Create()) return Fail(ioErr, destination);
   CInstallerArchiveWriter writer;
-  const bool written = writer.Open(file) && WriteArchive(writer, staging);
+  const bool written = writer.Open(pending.GetPath()) && WriteArchive(writer, staging);
   if (!writer.Close() || !written) {
     const CArchiveWriteFailure& archive = writer.GetFailure();
-    return writer.HasFailed() ? Fail(archive.error, archive.path, archive.otherPath) : Fail(ioErr, file);
+    if (!writer.HasFailed()) return Fail(ioErr, destination);
+    // A failure of the archive file itself is the destination's.
+    const bool ownFile = archive.path.IsEmpty() || archive.path.IsSameAs(pending.GetPath());
+    return Fail(archive.error, ownFile ? destination : archive.path, archive.otherPath);
   }
   OSErr error = noErr;
-  if (!file.CopyTo(parent, name.c_str(), true, nullptr, &error)) return Fail(error, destination);
+  if (!pending.Commit(&error)) return Fail(error, destination);
   return true;
 }
 
@@ -179,7 +179,7 @@ bool CInstallerBuilder::WriteArchive(CInstallerArchiveWriter& writer, const CSta
   // The script goes in with the steps as they were set; every single-file
   // installer then shows the two standard steps.
   CPathName script(nullptr);
-  if (!staging.PathOf("installer.dat", script) || !WriteScript(script)) return Fail(ioErr, script);
+  if (!staging.GetItem("installer.dat", script) || !WriteScript(script)) return Fail(ioErr, script);
   auto* scriptItem = new CInstallerScriptItem();
   scriptItem->SetPath(script);
   writer.Add(scriptItem, true);
@@ -190,7 +190,7 @@ bool CInstallerBuilder::WriteArchive(CInstallerArchiveWriter& writer, const CSta
   if ((settings.steps & CInstallerSettings::kLicenseStep) && !AddTextRecord(writer, false, settings.licensePath))
     return false;
   CPathName values(nullptr);
-  if (!staging.PathOf("icd0.dat", values) || !WriteSettingsFile(settings, values)) return Fail(ioErr, values);
+  if (!staging.GetItem("icd0.dat", values) || !WriteSettingsFile(settings, values)) return Fail(ioErr, values);
   auto* settingsItem = new CInstallerSettingsItem();
   settingsItem->SetPath(values);
   writer.Add(settingsItem, true);

@@ -11,6 +11,7 @@
 #include "builders/install_items.h"
 #include "builders/installer_archive.h"
 #include "foundation/png_image.h"
+#include "platform/forks.h"
 #include "platform/text_encoding.h"
 #include "tests/builders/archive_test_support.h"
 #include "tests/support/test_support.h"
@@ -88,6 +89,8 @@ class InstallerBuild : public testing::Test {
     output_ = gbtest::MakeTempFolder("installer_build/" + std::to_string(runs) + "/out");
     saver_ = base_ + "Aquarium.scr";
     ASSERT_TRUE(gbtest::WriteFile(saver_, std::string(5000, 's')));
+    // The application's work subfolder, as the application makes it at start.
+    unpack_ = gbtest::FreshWorkSubfolder();
     workBefore_ = gbtest::TreeContents(WorkFolder());
   }
 
@@ -103,6 +106,7 @@ class InstallerBuild : public testing::Test {
   std::string base_;
   std::string output_;
   std::string saver_;
+  std::string unpack_;
   CInstallerTemplate template_;
   Tree workBefore_;
 };
@@ -168,7 +172,7 @@ TEST_F(InstallerBuild, ASingleFileInstallerCarriesFilesPictureAndTextsInOrder) {
     EXPECT_EQ(gbtest::WordAt(settings, 12), 1u) << c.what;
 
     // Read back: the saver, the texts with CR LF line ends and the picture.
-    const std::string unpack = gbtest::FreshWorkSubfolder();
+    const std::string& unpack = unpack_;
     CInstallerArchiveReader reader;
     ASSERT_TRUE(reader.Open(CPathName(setup)));
     ASSERT_TRUE(reader.Load()) << reader.GetError();
@@ -193,7 +197,7 @@ TEST_F(InstallerBuild, ASingleFileInstallerCarriesFilesPictureAndTextsInOrder) {
     EXPECT_EQ(picture.GetBitsPerPixel(), 24);
     ExpectQuadrants(picture.GetPixels(), picture.GetWidth(), picture.GetHeight());
     reader.Close();
-    ASSERT_TRUE(CPathName::DeleteWorkFolder());
+    ASSERT_EQ(plat::DeleteFolderContents(unpack), noErr);
   }
 }
 

@@ -1,0 +1,137 @@
+// CSaverBuilder: one build run of the outputs a screen-saver project
+// selects, in this order, stopping at the first failure: the Mac `.saver`
+// bundle, the Mac installer, the Windows `.scr`, the Windows installer.
+// Only the universal Mac outputs and the Windows outputs are built; the
+// list's PPC, Intel and Linux output flags are stored but not acted on.
+//
+// Every output is built aside and put in place only once it is complete:
+// an existing output is replaced (when its overwrite flag says so) only
+// after the new one has been made, so a failed build never loses it. An
+// existing output whose overwrite flag is false is left alone and counts
+// as built.
+//
+// The builder writes what it is doing, what it had to leave out and why it
+// failed into the status text it is given (which may be null); every text
+// also goes into the status log of the run.
+//
+// The steps live in their own files: the Mac bundle in
+// mac_saver_bundle.cpp, the Windows screen saver in windows_saver.cpp.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "builders/build_folders.h"
+#include "foundation/path_name.h"
+#include "platform/mac_types.h"
+
+class CDataArchiveWriter;
+class CSaverDataList;
+class CStaticText;
+class CSwfItem;
+
+class CSaverBuilder {
+ public:
+  CSaverBuilder();
+  ~CSaverBuilder();
+  CSaverBuilder(const CSaverBuilder&) = delete;
+  CSaverBuilder& operator=(const CSaverBuilder&) = delete;
+
+  // Copies the template folders in; true.
+  bool SetBuildFolders(const CBuildFolders& buildFolders);
+
+  // Checks the list's output names, then builds each selected output with
+  // its overwrite flag. True when every selected output was built or kept;
+  // false at the first failure (the status text says why). Nothing is
+  // deleted or written when the output names are refused.
+  bool Build(CSaverDataList* list, CStaticText* status);
+
+  // --- The Mac screen-saver bundle (mac_saver_bundle.cpp) ---------------
+  // Builds the bundle at `output`: in a staging folder, then copied into
+  // the output folder. False when the movie or an extra file is missing,
+  // two files would share one name in the bundle's resources, or the
+  // engine, Info.plist, blank movie or settings document cannot be written.
+  bool BuildSaverBundle(const CPathName& output, CSaverDataList* list, bool overwrite);
+  // The 24-character name of the bundle: the first 16 bytes of `name`
+  // (bytes that would break the property list or the engine's class name
+  // become 'X', a shorter name is filled up with 'O'), then the CRC-32 of
+  // the whole name as eight upper-case hexadecimal digits.
+  void MakeUniqueSaverName(const char* name);
+  // Info.plist, MacOS with the patched engine, Resources.
+  bool BuildContents(const CPathName& contents, int architecture);
+  bool WriteSaverInfoPlist(const CPathName& contents);
+  // Copies the engine "fssx" of the architecture into `macos` and replaces
+  // every placeholder in it by the unique saver name.
+  bool CopyAndPatchEngine(const CPathName& macos, int architecture);
+  // The language folders, the player plug-in, the movie files, the blank
+  // movie "__saver.swf" and the settings document "ssc0.dat". A missing
+  // plug-in or language folder is reported and left out.
+  bool FillSaverResources(const CPathName& resources, int architecture);
+  bool CopyFlashPlayerPlugin(const CPathName& resources, int architecture);
+  // The item's movie, its extra files and those of its sub-items, each
+  // under its own name (a file listed twice is copied once).
+  bool CopyMovieFiles(CSwfItem* item, const CPathName& folder);
+  // The blank movie: 320 x 240 pixels, 12 frames per second, version 6, a
+  // black background, one frame and an End tag.
+  bool WriteSaverMovie(const CPathName& path);
+
+  // --- The Windows screen saver (windows_saver.cpp) ----------------------
+  // The Windows engine followed by a packed data archive: an end marker,
+  // the movie, the root item's extra files, "__saver.swf" and the settings
+  // document. Written under a temporary name beside the output and renamed
+  // over it when complete.
+  bool BuildScr(const CPathName& output, CSaverDataList* list, bool overwrite);
+  bool AddMovieFilesToArchive(CDataArchiveWriter& writer);
+  bool AddSaverMovieToArchive(CDataArchiveWriter& writer);
+  bool AddSettingsToArchive(CDataArchiveWriter& writer);
+
+  // --- The installers (saver_installers.cpp) -----------------------------
+  bool BuildMacInstaller(CSaverDataList* list, bool overwrite);
+  bool BuildWinInstaller(CSaverDataList* list, bool overwrite);
+
+  const CBuildFolders& GetBuildFolders() const { return folders; }
+  const std::string& GetUniqueSaverName() const { return uniqueSaverName; }
+  // Every status text of the run, in the order written.
+  const std::vector<std::string>& GetStatusLog() const { return statusLog; }
+
+ protected:
+  // A file that goes into an output under `name`.
+  struct CNamedSource {
+    std::string name;
+    CPathName path;
+  };
+
+  // Writes the localized text `messageNumber`, formatted with the three
+  // texts, into the status text and the log; returns false so that a
+  // failing step can end with it.
+  bool Report(int messageNumber, const std::string& a = std::string(), const std::string& b = std::string(),
+              const std::string& c = std::string());
+  // Reports and remembers a text that the final status repeats (something
+  // left out, an output kept).
+  void Note(int messageNumber, const std::string& a = std::string(), const std::string& b = std::string());
+  // The path as the user knows it, for messages.
+  static std::string Shown(const CPathName& path);
+
+  // The files of `item` that go into an output: its movie (required for the
+  // root item), its extra files and, with `withSubItems`, those of every
+  // sub-item; a source listed twice is taken once. False, reported, when a
+  // file is missing or two sources, or a source and one of `reserved`,
+  // would land on one name.
+  bool CollectMovieFiles(CSwfItem* item, bool withSubItems, const std::vector<CNamedSource>& reserved,
+                         std::vector<CNamedSource>& files);
+  // The names that the bundle's Resources folder takes besides the movie
+  // files: the language folders and the plug-in of the template, the blank
+  // movie and the settings document.
+  void GetReservedResourceNames(const CPathName& resources, int architecture, std::vector<CNamedSource>& reserved,
+                                std::vector<CPathName>* languageFolders);
+
+  CBuildFolders folders;
+  CSaverDataList* dataList = nullptr;
+  CStaticText* statusText = nullptr;
+  std::string uniqueSaverName;
+  std::vector<std::string> statusLog;
+  std::vector<std::string> notes;
+};
+
+// The reverse-domain prefix of the bundle identifiers the builders write.
+extern const char kBundleIdentifierPrefix[];

@@ -1,0 +1,73 @@
+// The fixture of the screen-saver build tests: a template tree of the
+// test's own (engines, plug-in, language folders), a project with a movie
+// in a project folder, an output folder, and a fresh work subfolder whose
+// contents show what a build left behind.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "builders/build_folders.h"
+#include "builders/saver_builder.h"
+#include "builders/saver_data_list.h"
+#include "platform/mac_types.h"
+
+namespace savertest {
+
+// What the template tree holds.
+struct Templates {
+  bool macEngine = true;
+  bool winEngine = true;
+  bool plugin = true;
+  std::vector<std::string> languages{"English.lproj", "German.lproj"};
+};
+
+// A small Mac engine: its class name "OxSS" + placeholder once.
+std::vector<u8> MacEngineBytes();
+// A small Windows engine.
+std::vector<u8> WinEngineBytes();
+
+// Writes a file, making the folders on its way (host path).
+bool PutFile(const std::string& path, const std::string& contents);
+
+// Names of the items of a folder (host path), sorted; folders end in "/".
+std::vector<std::string> FolderEntries(const std::string& folder);
+
+class SaverProjectTest : public ::testing::Test {
+ public:
+  void SetUp() override { Fresh(); }
+  // Starts afresh: new folders, templates and work subfolder, the project
+  // reset to its movie and both saver outputs.
+  void Fresh();
+
+  // Lays the template tree out afresh under templatesBase ("ss_data/").
+  void MakeTemplates(const Templates& templates);
+  // A file in the project folder (sub-folders made as needed); returns its host path.
+  std::string AddFile(const std::string& relative, const std::string& contents);
+  // Adds an extra file to the root item (or to `item`).
+  void AddExtra(const std::string& hostPath, CSwfItem* item = nullptr);
+  // Selects the outputs and their overwrite flags.
+  void SelectOutputs(bool mac, bool win, bool overwrite = true);
+  // Runs one build with the test's templates.
+  bool Build(CStaticText* status = nullptr);
+
+  std::string MacOutput() const { return outputFolder + "Aquarium.saver"; }
+  std::string WinOutput() const { return outputFolder + "Aquarium.scr"; }
+  // The last status text of the build ("" when none).
+  std::string LastStatus() const;
+  // Whether some status text of the build holds `text`.
+  bool StatusMentions(const std::string& text) const;
+
+  std::string templatesBase;  // ".../ss_data/"
+  std::string projectFolder;
+  std::string outputFolder;
+  std::string workFolder;  // the application's work subfolder
+  std::string moviePath;
+  CSaverDataList list;
+  CBuildFolders folders;
+  CSaverBuilder builder;
+};
+
+}  // namespace savertest

@@ -1,0 +1,124 @@
+// Makes the stand-ins of the template tree "ss_data" that the screen-saver
+// builders copy and patch. The real player engines, plug-in and installer
+// stubs are separate programs; these small files stand in for them so that
+// every build can be made and checked here.
+//
+//   gb_make_templates <ss_data folder>
+//
+// ss/u/fssx                 Mac engine stand-in (a shell script): it holds
+//                           the 24-byte name placeholder at an aligned and
+//                           at unaligned offsets, and runs of 'X' that are
+//                           no placeholder and must stay as they are
+// ss/u/Flash Player.plugin/ player plug-in stand-in (a small bundle tree)
+// ss/u/English.lproj/, ss/u/French.lproj/   language folders
+// ss/u/README               a file that is no language folder
+// ss/w/ssdt.dat             Windows engine stand-in
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const char kPlaceholder[] = "XXXXXXXXXXXXXXXXZZZZZZZZ";
+
+bool WriteText(const fs::path& path, const std::string& text, bool executable = false) {
+  std::error_code error;
+  fs::create_directories(path.parent_path(), error);
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out << text;
+  out.close();
+  if (!out) {
+    std::fprintf(stderr, "gb_make_templates: cannot write %s\n", path.c_str());
+    return false;
+  }
+  if (executable) chmod(path.c_str(), 0755);
+  return true;
+}
+
+// Appends `line` so that the text `marker` inside it starts at an offset
+// whose remainder by 4 is `remainder`, padding the line's start with blanks.
+void AppendAt(std::string& text, const std::string& lead, const std::string& marker, size_t remainder,
+              const std::string& tail) {
+  std::string line = lead;
+  while ((text.size() + line.size()) % 4 != remainder) line += ' ';
+  text += line + marker + tail + "\n";
+}
+
+std::string EngineText() {
+  std::string text =
+      "#!/bin/sh\n"
+      "# Glimmerbox stand-in for the Mac screen-saver engine \"fssx\".\n"
+      "# The real engine is a separate program that goes in its place; the\n"
+      "# builder only copies it and writes the saver's unique name over each\n"
+      "# placeholder below.\n"
+      "echo \"stand-in screen-saver engine\"\n"
+      "exit 0\n";
+  // The principal class name, as the engine stores it: "OxSS" + placeholder.
+  AppendAt(text, "# class OxSS", kPlaceholder, 0, "");
+  AppendAt(text, "# bundle id ", kPlaceholder, 1, " (unaligned)");
+  AppendAt(text, "# name ", kPlaceholder, 3, " (unaligned)");
+  // Runs of 'X' that are no placeholder.
+  AppendAt(text, "# decoy ", std::string(17, 'X') + "ZZZZZZZZ", 0, "");
+  AppendAt(text, "# decoy ", std::string(15, 'X') + "ZZZZZZZZ", 2, "");
+  AppendAt(text, "# decoy ", std::string(16, 'X') + "ZZZZZZZY", 0, "");
+  AppendAt(text, "# decoy ", std::string(120, 'X') + kPlaceholder, 0, "");
+  AppendAt(text, "# decoy ", std::string(40, 'X'), 0, "");
+  return text;
+}
+
+std::string PluginInfoPlist() {
+  return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+         "<plist version=\"1.0\">\n"
+         "<dict>\n"
+         "\t<key>CFBundleExecutable</key>\n"
+         "\t<string>Flash Player</string>\n"
+         "\t<key>CFBundlePackageType</key>\n"
+         "\t<string>BNDL</string>\n"
+         "</dict>\n"
+         "</plist>\n";
+}
+
+std::string WindowsEngine() {
+  std::string text = "MZ";
+  text += std::string(58, '\0');
+  text += "Glimmerbox stand-in for the Windows screen-saver engine \"ssdt.dat\".\r\n";
+  text += "The real engine goes in its place; it reads the data archive at the end of its own file.\r\n";
+  text += std::string(64, '\0');
+  return text;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: gb_make_templates <ss_data folder>\n");
+    return 2;
+  }
+  const fs::path base(argv[1]);
+  const fs::path engines = base / "ss";
+  std::error_code error;
+  fs::remove_all(engines, error);
+
+  const fs::path u = engines / "u";
+  const fs::path plugin = u / "Flash Player.plugin" / "Contents";
+  bool good = WriteText(u / "fssx", EngineText(), true);
+  good = WriteText(plugin / "Info.plist", PluginInfoPlist()) && good;
+  good = WriteText(plugin / "MacOS" / "Flash Player", "#!/bin/sh\n# Stand-in for the player plug-in.\nexit 0\n", true) &&
+         good;
+  good = WriteText(plugin / "Resources" / "English.lproj" / "InfoPlist.strings",
+                   "CFBundleName = \"Flash Player\";\n") &&
+         good;
+  good = WriteText(u / "English.lproj" / "Localizable.strings", "\"saver\" = \"Screen saver\";\n") && good;
+  good = WriteText(u / "French.lproj" / "Localizable.strings", "\"saver\" = \"Economiseur d'ecran\";\n") && good;
+  good = WriteText(u / "README",
+                   "Stand-ins of the Mac screen-saver templates. Put the real engine \"fssx\",\n"
+                   "the player plug-in and the language folders here in their place.\n") &&
+         good;
+  good = WriteText(engines / "w" / "ssdt.dat", WindowsEngine()) && good;
+  return good ? 0 : 1;
+}
