@@ -49,10 +49,16 @@ bool CInstallerBuilder::WriteInstallFiles(const CPathName& folder) {
   // The data files come first: a fork that does not compress is stored raw,
   // and the script written afterwards says so.
   CPathName failed(nullptr);
-  for (const auto& item : items)
-    if (!item->WriteDataFiles(folder, &failed)) return Fail(ioErr, failed);
+  CPathName into = folder;
+  into.RemoveTrailingSeparator();
+  for (const auto& item : items) {
+    if (item->WriteDataFiles(folder, &failed)) continue;
+    // What failed is a data file being written, or a source being read.
+    const bool writing = CPathName(failed.GetParentFolder(false)).IsSameAs(into);
+    return Fail(writing ? OSErr(wrPermErr) : failed.Exists() ? OSErr(ioErr) : OSErr(fnfErr), failed);
+  }
   CPathName script(nullptr);
-  if (!script.SetInFolder("installer.dat", folder) || !WriteScript(script)) return Fail(ioErr, script);
+  if (!script.SetInFolder("installer.dat", folder) || !WriteScript(script)) return Fail(wrPermErr, script);
   return true;
 }
 

@@ -83,7 +83,7 @@ class CInstallerBuilder {
   // Builds the installer at `destination` in the form `kind` from the
   // template, replacing what is there once the new installer is complete.
   // False for another form, no template, or at the first step that fails
-  // (GetFailedPath names what failed); what was at the destination is then
+  // (GetFailure says why); what was at the destination is then
   // left as it was, and nothing of the build is left behind.
   bool Build(const CPathName& destination, const CInstallerTemplate* installerTemplate, int kind);
 
@@ -129,7 +129,7 @@ class CInstallerBuilder {
   // script "installer.dat" beside them, so that the script describes the
   // data files as they were written. False at the first fork that cannot
   // be read or file that cannot be written (no script is written then;
-  // GetFailedPath names the file).
+  // GetFailure says why).
   bool WriteInstallFiles(const CPathName& folder);
   // Writes the install script (created, replacing); false when it cannot be
   // written whole.
@@ -164,23 +164,47 @@ class CInstallerBuilder {
 
   // The folder that received the script and data files last.
   const CPathName& GetOutputFolder() const { return outputFolder; }
-  // The file that made WriteInstallFiles or Build fail, and what went wrong
-  // with it (a result code; for two files of one name the other is
-  // GetOtherFailedPath).
+
+  // Why WriteInstallFiles or Build failed, by the result code:
+  //   fnfErr     GetFailedPath is a source that is missing
+  //   ioErr      ... a source that cannot be read
+  //   memFullErr ... a source too large to compress
+  //   dupFNErr   two sources of one name: GetFailedPath and GetOtherFailedPath
+  //   bdNamErr   ... a source whose name cannot be stored
+  //   wrPermErr  the installer cannot be written (GetFailedPath is what was
+  //              being written)
+  //   fBsyErr    the destination is a folder, which a single file never replaces
+  //   dirNFErr   the destination's folder is missing
+  //   any other  a copy failed: of GetFailedPath into the installer, or, when
+  //              that is the destination, of the finished installer into place
+  OSErr GetFailure() const { return failure; }
   const CPathName& GetFailedPath() const { return failedPath; }
   const CPathName& GetOtherFailedPath() const { return otherFailedPath; }
-  OSErr GetFailure() const { return failure; }
+
+  // What the last build left out because it was not there: template items
+  // (a template folder without localisations is named itself), a picture
+  // that does not open, texts that are missing.
+  enum LeftOutKind { kTemplateItemLeftOut, kPictureLeftOut, kTextLeftOut };
+  struct CLeftOut {
+    LeftOutKind kind;
+    CPathName path;
+  };
+  const std::vector<CLeftOut>& GetLeftOut() const { return leftOut; }
   const CInstallerTemplate* GetTemplate() const { return installerTemplate; }
 
  protected:
   // Keeps the first failure of a build; returns false.
   bool Fail(OSErr error, const CPathName& path, const CPathName& otherPath = CPathName(nullptr));
-  // Copies `name` from the template folder into the folder. True when it is
-  // copied or missing from the template (the build goes on without it);
+  // Copies `source` into the folder, under `newName` when one is given. A
+  // source that is not there is noted as left out and passed over (true);
   // false when it is there and cannot be copied.
-  bool CopyTemplateItem(const CPathName& templateFolder, const char* name, const CPathName& folder);
+  bool CopyIfPresent(const CPathName& source, const CPathName& folder, const char* newName, LeftOutKind kind);
+  // CopyIfPresent of the item `name` of a template folder.
+  bool CopyTemplateItem(const CPathName& templateFolder, const char* name, const CPathName& folder,
+                        const char* newName = nullptr);
   // Copies every localisation folder ("*.lproj") of the template folder.
   bool CopyTemplateLocalizations(const CPathName& templateFolder, const CPathName& folder);
+  void NoteLeftOut(LeftOutKind kind, const CPathName& path) { leftOut.push_back({kind, path}); }
 
   ProgressCallback progressCallback = nullptr;
   u32 progressUserWord = 0;
@@ -197,6 +221,7 @@ class CInstallerBuilder {
   CPathName failedPath{nullptr};
   CPathName otherFailedPath{nullptr};
   OSErr failure = noErr;
+  std::vector<CLeftOut> leftOut;
 
  private:
   bool BuildBundle(const CPathName& destination);

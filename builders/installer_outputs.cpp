@@ -64,6 +64,7 @@ bool CInstallerBuilder::Build(const CPathName& destination, const CInstallerTemp
   installerTemplate = buildTemplate;
   failure = noErr;
   failedPath = otherFailedPath = CPathName(nullptr);
+  leftOut.clear();
   if (!buildTemplate) return false;
   if (kind == kBundleForm) return BuildBundle(destination);
   if (kind == kSingleFileForm) return BuildSingleFile(destination);
@@ -82,8 +83,8 @@ bool CInstallerBuilder::BuildBundle(const CPathName& destination) {
   CPathName contents(nullptr);
   if (!staging.Create() || !staging.GetItem(name.c_str(), bundle) || !bundle.CreateFolder() ||
       !MakeFolderIn("Contents", bundle, contents))
-    return Fail(ioErr, destination);
-  if (!BuildContents(contents, kUniversal)) return Fail(ioErr, contents);
+    return Fail(wrPermErr, bundle);
+  if (!BuildContents(contents, kUniversal)) return Fail(wrPermErr, contents);
   // The finished bundle replaces what is at the destination; a copy that
   // fails puts the old one back.
   OSErr error = noErr;
@@ -96,9 +97,9 @@ bool CInstallerBuilder::BuildContents(const CPathName& contents, int arch) {
   CPathName macos(nullptr);
   CPathName resources(nullptr);
   if (!WriteInfoPlist(contents) || !WritePkgInfo(contents)) return false;
-  if (!MakeFolderIn("MacOS", contents, macos)) return Fail(ioErr, contents);
+  if (!MakeFolderIn("MacOS", contents, macos)) return Fail(wrPermErr, contents);
   if (!PutExecutable(macos, arch)) return false;
-  if (!MakeFolderIn("Resources", contents, resources)) return Fail(ioErr, contents);
+  if (!MakeFolderIn("Resources", contents, resources)) return Fail(wrPermErr, contents);
   return FillResources(resources, arch);
 }
 
@@ -112,15 +113,24 @@ bool CInstallerBuilder::FillResources(const CPathName& resources, int) {
          CopyTemplateItem(installerTemplate->macFolder, "installer.icns", resources);
 }
 
-bool CInstallerBuilder::CopyTemplateItem(const CPathName& templateFolder, const char* name, const CPathName& folder) {
-  CPathName source(nullptr);
-  if (templateFolder.IsEmpty() || !source.SetInFolder(name, templateFolder) || !source.Exists()) return true;
+bool CInstallerBuilder::CopyIfPresent(const CPathName& source, const CPathName& folder, const char* newName,
+                                      LeftOutKind kind) {
+  if (source.IsEmpty() || !source.Exists()) {
+    NoteLeftOut(kind, source);
+    return true;
+  }
   OSErr error = noErr;
-  return source.CopyTo(folder, nullptr, true, nullptr, &error) || Fail(error, source);
+  return source.CopyTo(folder, newName, true, nullptr, &error) || Fail(error, source);
+}
+
+bool CInstallerBuilder::CopyTemplateItem(const CPathName& templateFolder, const char* name, const CPathName& folder,
+                                         const char* newName) {
+  CPathName source(nullptr);
+  source.SetInFolder(name, templateFolder);
+  return CopyIfPresent(source, folder, newName, kTemplateItemLeftOut);
 }
 
 bool CInstallerBuilder::CopyTemplateLocalizations(const CPathName& templateFolder, const CPathName& folder) {
-  if (templateFolder.IsEmpty()) return true;
   // Listed first: the folder iteration is one for the whole process.
   std::vector<CPathName> localizations;
   CPathName entry(nullptr);
@@ -132,6 +142,7 @@ bool CInstallerBuilder::CopyTemplateLocalizations(const CPathName& templateFolde
     if (item.GetNameExtension(false) == "lproj") localizations.push_back(item);
   }
   EndFolderIteration();
+  if (localizations.empty()) NoteLeftOut(kTemplateItemLeftOut, CPathName(templateFolder.GetString() + "*.lproj"));
   for (const CPathName& item : localizations) {
     OSErr error = noErr;
     if (!item.CopyTo(folder, nullptr, true, nullptr, &error)) return Fail(error, item);
@@ -156,16 +167,16 @@ bool CInstallerBuilder::BuildSingleFile(const CPathName& destination) {
   CStagingFolder staging;
   if (!pending.Begin(destination) ||
       !OverwriteFileContents(pending.GetPath(), stubBytes.data(), stubBytes.size()))
-    return Fail(ioErr, destination);
-  if (!staging.Create()) return Fail(ioErr, destination);
+    return Fail(wrPermErr, destination);
+  if (!staging.Create()) return Fail(wrPermErr, destination);
   CInstallerArchiveWriter writer;
   const bool written = writer.Open(pending.GetPath()) && WriteArchive(writer, staging);
   if (!writer.Close() || !written) {
     const CArchiveWriteFailure& archive = writer.GetFailure();
-    if (!writer.HasFailed()) return Fail(ioErr, destination);
+    if (!writer.HasFailed()) return Fail(wrPermErr, destination);
     // A failure of the archive file itself is the destination's.
-    const bool ownFile = archive.path.IsEmpty() || archive.path.IsSameAs(pending.GetPath());
-    return Fail(archive.error, ownFile ? destination : archive.path, archive.otherPath);
+    if (archive.path.IsEmpty() || archive.path.IsSameAs(pending.GetPath())) return Fail(wrPermErr, destination);
+    return Fail(archive.error, archive.path, archive.otherPath);
   }
   OSErr error = noErr;
   if (!pending.Commit(&error)) return Fail(error, destination);
@@ -179,7 +190,7 @@ bool CInstallerBuilder::WriteArchive(CInstallerArchiveWriter& writer, const CSta
   // The script goes in with the steps as they were set; every single-file
   // installer then shows the two standard steps.
   CPathName script(nullptr);
-  if (!staging.GetItem("installer.dat", script) || !WriteScript(script)) return Fail(ioErr, script);
+  if (!staging.GetItem("installer.dat", script) || !WriteScript(script)) return Fail(wrPermErr, script);
   auto* scriptItem = new CInstallerScriptItem();
   scriptItem->SetPath(script);
   writer.Add(scriptItem, true);
@@ -190,7 +201,7 @@ bool CInstallerBuilder::WriteArchive(CInstallerArchiveWriter& writer, const CSta
   if ((settings.steps & CInstallerSettings::kLicenseStep) && !AddTextRecord(writer, false, settings.licensePath))
     return false;
   CPathName values(nullptr);
-  if (!staging.GetItem("icd0.dat", values) || !WriteSettingsFile(settings, values)) return Fail(ioErr, values);
+  if (!staging.GetItem("icd0.dat", values) || !WriteSettingsFile(settings, values)) return Fail(wrPermErr, values);
   auto* settingsItem = new CInstallerSettingsItem();
   settingsItem->SetPath(values);
   writer.Add(settingsItem, true);
@@ -199,7 +210,10 @@ bool CInstallerBuilder::WriteArchive(CInstallerArchiveWriter& writer, const CSta
 
 bool CInstallerBuilder::AddTextRecord(CInstallerArchiveWriter& writer, bool isReadMe, const CPathName& path) {
   // A text that is not there is left out, as the bundle form leaves it out.
-  if (path.IsEmpty() || !IsRegularFile(path)) return true;
+  if (path.IsEmpty() || !IsRegularFile(path)) {
+    NoteLeftOut(kTextLeftOut, path);
+    return true;
+  }
   CInstallerFileItem* item = isReadMe ? static_cast<CInstallerFileItem*>(new CInstallerReadMeItem())
                                       : static_cast<CInstallerFileItem*>(new CInstallerLicenseItem());
   item->SetPath(path);
@@ -211,17 +225,23 @@ bool CInstallerBuilder::AddTextRecord(CInstallerArchiveWriter& writer, bool isRe
 
 bool CInstallerBuilder::WriteSplash(const CPathName& folder) {
   CRenderedPicture picture;
-  if (!picture.Render(settings.picturePath)) return false;
+  if (!picture.Render(settings.picturePath)) {
+    if (!settings.picturePath.IsEmpty()) NoteLeftOut(kPictureLeftOut, settings.picturePath);
+    return false;
+  }
   CPathName splash(nullptr);
   if (!splash.SetInFolder("splash.png", folder) || !SaveGWorldAsPng(picture.GetWorld(), splash))
-    return Fail(ioErr, splash);
+    return Fail(wrPermErr, splash);
   return true;
 }
 
 bool CInstallerBuilder::AddPictureRecord(CInstallerArchiveWriter& writer) {
   CRenderedPicture picture;
   CBitmapImage bitmap;
-  if (!picture.Render(settings.picturePath) || !bitmap.CopyFromGWorld(picture.GetWorld())) return false;
+  if (!picture.Render(settings.picturePath) || !bitmap.CopyFromGWorld(picture.GetWorld())) {
+    if (!settings.picturePath.IsEmpty()) NoteLeftOut(kPictureLeftOut, settings.picturePath);
+    return false;
+  }
   auto* item = new CInstallerPictureItem();
   if (!item->SetImage(bitmap)) {
     delete item;

@@ -65,17 +65,11 @@ bool CSaverBuilder::BuildScr(const CPathName& output, CSaverDataList* list, bool
   if (!added || !closed) {
     if (!writer.HasFailed()) return false;  // the step that failed has said why
     const CArchiveWriteFailure& failure = writer.GetFailure();
+    // A failure of the archive file itself is the output's.
     const bool ownFile = failure.path.IsEmpty() || failure.path.IsSameAs(pending.GetPath());
-    switch (failure.error) {
-      case dupFNErr:
-        return Report(kNameTakenMessage, failure.path.GetName(false), Shown(failure.otherPath), Shown(failure.path));
-      case bdNamErr:
-        return Report(kBadNameMessage, Shown(ownFile ? output : failure.path));
-      case fnfErr:
-        return Report(kFileMissingMessage, Shown(failure.path));
-      default:
-        return ownFile ? Report(kCannotWriteMessage, Shown(output)) : Report(kCannotReadMessage, Shown(failure.path));
-    }
+    OSErr error = failure.error;
+    if (ownFile && error != dupFNErr && error != bdNamErr && error != fnfErr) error = wrPermErr;
+    return ReportWriteFailure(error, ownFile ? output : failure.path, failure.otherPath, output, kNameTakenMessage);
   }
   OSErr error = noErr;
   if (!pending.Commit(&error))
