@@ -42,13 +42,6 @@ class CRenderedPicture {
   GWorldPtr world_ = nullptr;
 };
 
-// A folder `name` made inside `parent` (its path ends in "/").
-bool MakeFolderIn(const char* name, const CPathName& parent, CPathName& folder) {
-  if (!folder.SetInFolder(name, parent) || !folder.CreateFolder()) return false;
-  folder.AddTrailingSlash();
-  return true;
-}
-
 }  // namespace
 
 bool CInstallerBuilder::Fail(OSErr error, const CPathName& path, const CPathName& otherPath) {
@@ -80,10 +73,10 @@ bool CInstallerBuilder::BuildBundle(const CPathName& destination) {
   if (!::GetOutputFolder(destination, parent)) return Fail(dirNFErr, destination);
   CStagingFolder staging;
   CPathName bundle(nullptr);
-  CPathName contents(nullptr);
-  if (!staging.Create() || !staging.GetItem(name.c_str(), bundle) || !bundle.CreateFolder() ||
-      !MakeFolderIn("Contents", bundle, contents))
+  if (!staging.Create() || !staging.GetItem(name.c_str(), bundle) || !bundle.CreateFolder())
     return Fail(wrPermErr, bundle);
+  const CPathName contents = MakeSubFolder(bundle, "Contents");
+  if (contents.IsEmpty()) return Fail(wrPermErr, bundle);
   if (!BuildContents(contents, kUniversal)) return Fail(wrPermErr, contents);
   // The finished bundle replaces what is at the destination; a copy that
   // fails puts the old one back.
@@ -94,12 +87,12 @@ bool CInstallerBuilder::BuildBundle(const CPathName& destination) {
 }
 
 bool CInstallerBuilder::BuildContents(const CPathName& contents, int arch) {
-  CPathName macos(nullptr);
-  CPathName resources(nullptr);
   if (!WriteInfoPlist(contents) || !WritePkgInfo(contents)) return false;
-  if (!MakeFolderIn("MacOS", contents, macos)) return Fail(wrPermErr, contents);
+  const CPathName macos = MakeSubFolder(contents, "MacOS");
+  if (macos.IsEmpty()) return Fail(wrPermErr, contents);
   if (!PutExecutable(macos, arch)) return false;
-  if (!MakeFolderIn("Resources", contents, resources)) return Fail(wrPermErr, contents);
+  const CPathName resources = MakeSubFolder(contents, "Resources");
+  if (resources.IsEmpty()) return Fail(wrPermErr, contents);
   return FillResources(resources, arch);
 }
 

@@ -9,16 +9,6 @@
 #include "foundation/file_bytes.h"
 #include "foundation/finder_info.h"
 
-namespace {
-
-CPathName Child(const CPathName& folder, const char* name) {
-  CPathName path(nullptr);
-  path.SetInFolder(name, folder);
-  return path;
-}
-
-}  // namespace
-
 void CSaverInstallerBuilder::SetFromProject(const CSaverDataList& list) {
   CInstallerSettings& values = GetSettings();
   values.readMePath = values.licensePath = values.picturePath = CPathName(nullptr);
@@ -42,7 +32,7 @@ void CSaverInstallerBuilder::SetFromProject(const CSaverDataList& list) {
 }
 
 bool CSaverInstallerBuilder::PutExecutable(const CPathName& macos, int) {
-  const CPathName executable = Child(installerTemplate->macFolder, "Installer");
+  const CPathName executable = ChildPath(installerTemplate->macFolder, "Installer");
   if (!IsRegularFile(executable)) return Fail(fnfErr, executable);
   OSErr error = noErr;
   return executable.CopyTo(macos, nullptr, true, nullptr, &error) || Fail(error, executable);
@@ -63,14 +53,14 @@ bool CSaverInstallerBuilder::FillResources(const CPathName& resources, int arch)
   if ((settings.steps & CInstallerSettings::kLicenseStep) &&
       !CopyIfPresent(settings.licensePath, resources, "License.txt", kTextLeftOut))
     return false;
-  const CPathName values = Child(resources, "icd0.dat");
+  const CPathName values = ChildPath(resources, "icd0.dat");
   if (!WriteSettingsFile(settings, values)) return Fail(wrPermErr, values);
   return WriteInstallFiles(resources);
 }
 
 bool CSaverInstallerBuilder::WriteInfoPlist(const CPathName& contents) {
   const std::string prefix = kBundleIdentifierPrefix;
-  const CPathName path = Child(contents, "Info.plist");
+  const CPathName path = ChildPath(contents, "Info.plist");
   return WriteInfoPlistFile(path, {{"CFBundleDevelopmentRegion", "English"},
                                    {"CFBundleExecutable", "Installer"},
                                    {"CFBundleIconFile", "installer.icns"},
@@ -84,7 +74,7 @@ bool CSaverInstallerBuilder::WriteInfoPlist(const CPathName& contents) {
 }
 
 bool CSaverInstallerBuilder::WritePkgInfo(const CPathName& contents) {
-  CPathName path = Child(contents, "PkgInfo");
+  CPathName path = ChildPath(contents, "PkgInfo");
   const CFileTypeCreator textFile(FourCC("    "), FourCC("TEXT"));
   return (path.CreateFile(&textFile, true) && OverwriteFileContents(path, "APPLOxmk", 8)) ||
          Fail(wrPermErr, path);

@@ -10,17 +10,6 @@
 #include "builders/staging_folder.h"
 #include "foundation/file_bytes.h"
 
-namespace {
-
-// The template a step cannot do without.
-CPathName TemplateFile(const CPathName& folder, const char* name) {
-  CPathName path(nullptr);
-  path.SetInFolder(name, folder);
-  return path;
-}
-
-}  // namespace
-
 bool CSaverBuilder::BuildMacInstaller(CSaverDataList* list, bool overwrite) {
   CPathName output(nullptr);
   if (list) list->GetMacUniversalInstallerOutputPath(output);
@@ -51,8 +40,8 @@ bool CSaverBuilder::BuildInstaller(CSaverDataList* list, bool overwrite, const C
   installerTemplate.macFolder = folders.GetFolder(CBuildFolders::kMacInstallerFolder);
   installerTemplate.windowsFolder = folders.GetFolder(CBuildFolders::kWinInstallerFolder);
   if (!mac) installerTemplate.codeText = "SSIN";
-  const CPathName stub = mac ? TemplateFile(installerTemplate.macFolder, "Installer")
-                             : TemplateFile(installerTemplate.windowsFolder, "ssin.dat");
+  const CPathName stub = mac ? ChildPath(installerTemplate.macFolder, "Installer")
+                             : ChildPath(installerTemplate.windowsFolder, "ssin.dat");
   if (!IsRegularFile(stub)) return Report(kTemplateMissingMessage, Shown(stub));
 
   // The screen saver, built afresh in a staging folder that goes with the step.

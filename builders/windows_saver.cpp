@@ -16,12 +16,6 @@ const char kSettingsName[] = "ssc0.dat";
 // The name under which readers of the archive unpack the settings.
 const char kUnpackedSettingsName[] = "fp.dat";
 
-CPathName Child(const CPathName& folder, const char* name) {
-  CPathName path(nullptr);
-  path.SetInFolder(name, folder);
-  return path;
-}
-
 }  // namespace
 
 bool CSaverBuilder::BuildScr(const CPathName& output, CSaverDataList* list, bool overwrite) {
@@ -38,7 +32,7 @@ bool CSaverBuilder::BuildScr(const CPathName& output, CSaverDataList* list, bool
   }
   CPathName engineFolder(nullptr);
   engineFolder.SetInFolder(kEngineFolderName, folders.GetFolder(CBuildFolders::kWinEngineFolder));
-  const CPathName engine = Child(engineFolder, kEngineName);
+  const CPathName engine = ChildPath(engineFolder, kEngineName);
   if (!IsRegularFile(engine)) return Report(kTemplateMissingMessage, Shown(engine));
 
   // What the archive would hold is checked before anything is written.

@@ -155,11 +155,7 @@ TEST_F(SaverInstallers, TheMacInstallerIsABundleAroundAFreshSaver) {
   EXPECT_EQ(gbtest::ReadTextFile(contents + "PkgInfo"), "APPLOxmk");
   const std::string plist = gbtest::ReadTextFile(contents + "Info.plist");
   EXPECT_EQ(plist,
-            "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-            "<!DOCTYPE plist PUBLIC \"-//Apple Computer//DTD PLIST 1.0//EN\" "
-            "\"http://www.apple.com/DTDs/PropertyList-1.0.dtd\">\n"
-            "<plist version=\"1.0\">\n"
-            "<dict>\n"
+            std::string(savertest::kInfoPlistHead) +
             "\t<key>CFBundleDevelopmentRegion</key>\n\t<string>English</string>\n"
             "\t<key>CFBundleExecutable</key>\n\t<string>Installer</string>\n"
             "\t<key>CFBundleIconFile</key>\n\t<string>installer.icns</string>\n"

@@ -49,6 +49,13 @@ std::vector<u8> WinEngineBytes() {
   return std::vector<u8>(engine.begin(), engine.end());
 }
 
+const char kInfoPlistHead[] =
+    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+    "<!DOCTYPE plist PUBLIC \"-//Apple Computer//DTD PLIST 1.0//EN\" "
+    "\"http://www.apple.com/DTDs/PropertyList-1.0.dtd\">\n"
+    "<plist version=\"1.0\">\n"
+    "<dict>\n";
+
 std::vector<u8> InstallerBytes() {
   const std::string text = "#!/bin/sh\necho installer\n";
   return std::vector<u8>(text.begin(), text.end());

@@ -27,6 +27,9 @@ struct Templates {
   bool installers = true;
 };
 
+// The lines of a bundle's Info.plist before its keys.
+extern const char kInfoPlistHead[];
+
 // The installer stand-ins of the test's templates.
 std::vector<u8> InstallerBytes();
 std::vector<u8> InstallerStubBytes();
