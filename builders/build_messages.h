@@ -20,6 +20,12 @@ enum : int {
   kBadNameMessage = 3035,
   kNoWorkFolderMessage = 3036,
   kCannotPlaceMessage = 3037,
-  kInstallerNotBuiltMessage = 3038,
   kNoProjectMessage = 3039,
+  kBuildingMacInstallerMessage = 3040,
+  kBuildingWinInstallerMessage = 3041,
+  kInstallerNameTakenMessage = 3042,
+  kCannotCopyIntoMessage = 3043,
+  kInstallerItemLeftOutMessage = 3044,
+  kPictureLeftOutMessage = 3045,
+  kTextLeftOutMessage = 3046,
 };

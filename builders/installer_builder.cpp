@@ -12,6 +12,7 @@ CInstallerBuilder::~CInstallerBuilder() { Clear(); }
 void CInstallerBuilder::Clear() {
   ResetInstallDataFileCounter();
   items.clear();
+  hasPictureBitmap = hasReadMeFile = hasLicenseFile = false;
   settings.steps = 0;
   settings.min_os_version = 0;
   settings.silent = 0;
@@ -43,16 +44,21 @@ int CInstallerBuilder::CountItems() const {
 
 bool CInstallerBuilder::WriteInstallFiles(const CPathName& folder) {
   outputFolder = folder;
-  failedPath = CPathName(nullptr);
+  failure = noErr;
+  failedPath = otherFailedPath = CPathName(nullptr);
   // The data files come first: a fork that does not compress is stored raw,
   // and the script written afterwards says so.
-  for (const auto& item : items)
-    if (!item->WriteDataFiles(folder, &failedPath)) return false;
-  CPathName script(nullptr);
-  if (!script.SetInFolder("installer.dat", folder) || !WriteScript(script)) {
-    failedPath = script;
-    return false;
+  CPathName failed(nullptr);
+  CPathName into = folder;
+  into.RemoveTrailingSeparator();
+  for (const auto& item : items) {
+    if (item->WriteDataFiles(folder, &failed)) continue;
+    // What failed is a data file being written, or a source being read.
+    const bool writing = CPathName(failed.GetParentFolder(false)).IsSameAs(into);
+    return Fail(writing ? OSErr(wrPermErr) : failed.Exists() ? OSErr(ioErr) : OSErr(fnfErr), failed);
   }
+  CPathName script(nullptr);
+  if (!script.SetInFolder("installer.dat", folder) || !WriteScript(script)) return Fail(wrPermErr, script);
   return true;
 }
 

@@ -32,20 +32,6 @@ const char kSettingsName[] = "ssc0.dat";
 // How far back from an all-'X' word the start of a placeholder is looked for.
 constexpr size_t kPlaceholderSearchBack = 100;
 
-CPathName Child(const CPathName& folder, const char* name) {
-  CPathName path(nullptr);
-  path.SetInFolder(name, folder);
-  return path;
-}
-
-// A sub-folder made in `folder`; empty when it cannot be made.
-CPathName MakeSubFolder(const CPathName& folder, const char* name) {
-  CPathName path = Child(folder, name);
-  if (path.IsEmpty() || !path.CreateFolder()) return CPathName(nullptr);
-  path.AddTrailingSlash();
-  return path;
-}
-
 // The item a link leads to, so that a movie picked through a link goes into
 // the bundle as the file itself; any other path as it is.
 CPathName FollowLinks(const CPathName& path) {
@@ -156,12 +142,12 @@ void CSaverBuilder::MakeUniqueSaverName(const char* name) {
 }
 
 bool CSaverBuilder::BuildContents(const CPathName& contents, int architecture) {
-  if (!WriteSaverInfoPlist(contents)) return Report(kCannotWriteMessage, Shown(Child(contents, "Info.plist")));
+  if (!WriteSaverInfoPlist(contents)) return Report(kCannotWriteMessage, Shown(ChildPath(contents, "Info.plist")));
   CPathName macos = MakeSubFolder(contents, "MacOS");
-  if (macos.IsEmpty()) return Report(kCannotWriteMessage, Shown(Child(contents, "MacOS")));
+  if (macos.IsEmpty()) return Report(kCannotWriteMessage, Shown(ChildPath(contents, "MacOS")));
   if (!CopyAndPatchEngine(macos, architecture)) return false;
   CPathName resources = MakeSubFolder(contents, "Resources");
-  if (resources.IsEmpty()) return Report(kCannotWriteMessage, Shown(Child(contents, "Resources")));
+  if (resources.IsEmpty()) return Report(kCannotWriteMessage, Shown(ChildPath(contents, "Resources")));
   return FillSaverResources(resources, architecture);
 }
 
@@ -169,7 +155,7 @@ bool CSaverBuilder::WriteSaverInfoPlist(const CPathName& contents) {
   if (uniqueSaverName.size() != kUniqueSaverNameLength)
     MakeUniqueSaverName(dataList ? dataList->GetName().c_str() : "");
   const std::string prefix = kBundleIdentifierPrefix;
-  return WriteInfoPlistFile(Child(contents, "Info.plist"),
+  return WriteInfoPlistFile(ChildPath(contents, "Info.plist"),
                             {{"CFBundleDevelopmentRegion", "English"},
                              {"CFBundleExecutable", kEngineName},
                              {"CFBundleIdentifier", prefix + "screensaver." + uniqueSaverName},
@@ -181,7 +167,7 @@ bool CSaverBuilder::WriteSaverInfoPlist(const CPathName& contents) {
 }
 
 bool CSaverBuilder::CopyAndPatchEngine(const CPathName& macos, int architecture) {
-  const CPathName engine = Child(folders.GetMacEngineFolder(architecture), kEngineName);
+  const CPathName engine = ChildPath(folders.GetMacEngineFolder(architecture), kEngineName);
   if (!IsRegularFile(engine)) return Report(kTemplateMissingMessage, Shown(engine));
   CPathName copy(nullptr);
   if (!engine.CopyTo(macos, nullptr, true, &copy)) return Report(kCannotCopyMessage, Shown(engine));
@@ -212,9 +198,9 @@ void CSaverBuilder::GetReservedResourceNames(const CPathName& resources, int arc
     if (languageFolders) languageFolders->push_back(language);
   }
   EndFolderIteration();
-  reserved.push_back({kPluginName, Child(engineFolder, kPluginName)});
-  reserved.push_back({kBlankMovieName, Child(resources, kBlankMovieName)});
-  reserved.push_back({kSettingsName, Child(resources, kSettingsName)});
+  reserved.push_back({kPluginName, ChildPath(engineFolder, kPluginName)});
+  reserved.push_back({kBlankMovieName, ChildPath(resources, kBlankMovieName)});
+  reserved.push_back({kSettingsName, ChildPath(resources, kSettingsName)});
 }
 
 bool CSaverBuilder::FillSaverResources(const CPathName& resources, int architecture) {
@@ -232,15 +218,15 @@ bool CSaverBuilder::FillSaverResources(const CPathName& resources, int architect
     if (!FollowLinks(file.path).CopyTo(resources, file.name.c_str(), false, nullptr))
       return Report(kCannotCopyMessage, Shown(file.path));
 
-  const CPathName blankMovie = Child(resources, kBlankMovieName);
+  const CPathName blankMovie = ChildPath(resources, kBlankMovieName);
   if (!WriteSaverMovie(blankMovie)) return Report(kCannotWriteMessage, Shown(blankMovie));
-  const CPathName settings = Child(resources, kSettingsName);
+  const CPathName settings = ChildPath(resources, kSettingsName);
   if (!dataList->WriteSettingsFile(settings)) return Report(kCannotWriteMessage, Shown(settings));
   return true;
 }
 
 bool CSaverBuilder::CopyFlashPlayerPlugin(const CPathName& resources, int architecture) {
-  const CPathName plugin = Child(folders.GetMacEngineFolder(architecture), kPluginName);
+  const CPathName plugin = ChildPath(folders.GetMacEngineFolder(architecture), kPluginName);
   if (!plugin.Exists()) {
     Note(kPluginMissingMessage, Shown(plugin));
     return true;

@@ -1,5 +1,7 @@
 #include "builders/saver_builder.h"
 
+#include <algorithm>
+
 #include "builders/archive_file.h"
 #include "builders/build_messages.h"
 #include "builders/saver_data_list.h"
@@ -71,7 +73,8 @@ bool CSaverBuilder::Report(int messageNumber, const std::string& a, const std::s
 
 void CSaverBuilder::Note(int messageNumber, const std::string& a, const std::string& b) {
   Report(messageNumber, a, b);
-  notes.push_back(statusLog.back());
+  // An installer builds its saver again: what that leaves out is said once.
+  if (std::find(notes.begin(), notes.end(), statusLog.back()) == notes.end()) notes.push_back(statusLog.back());
 }
 
 std::string CSaverBuilder::Shown(const CPathName& path) {

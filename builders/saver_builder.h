@@ -86,6 +86,16 @@ class CSaverBuilder {
   bool AddSettingsToArchive(CDataArchiveWriter& writer);
 
   // --- The installers (saver_installers.cpp) -----------------------------
+  // Each builds a fresh copy of its screen saver in a staging folder and
+  // wraps it into an installer that installs it into the user's
+  // screen-saver folder: the Mac installer an application bundle at
+  // GetMacUniversalInstallerOutputPath, the Windows installer the
+  // installer stub followed by an installer data archive at
+  // GetWinInstallerOutputPath. An existing installer is kept when
+  // `overwrite` is false (the saver is not built then), else replaced once
+  // the new one is complete. What the installer leaves out (a missing
+  // template item, a picture that does not open, a ReadMe or licence that
+  // is not there) is noted in the status.
   bool BuildMacInstaller(CSaverDataList* list, bool overwrite);
   bool BuildWinInstaller(CSaverDataList* list, bool overwrite);
 
@@ -111,6 +121,14 @@ class CSaverBuilder {
   void Note(int messageNumber, const std::string& a = std::string(), const std::string& b = std::string());
   // The path as the user knows it, for messages.
   static std::string Shown(const CPathName& path);
+  // Reports why `output` could not be made, from the result code of its
+  // archive or installer build (the codes of CInstallerBuilder::GetFailure)
+  // and the paths it concerns; `nameTakenMessage` is the text for two
+  // files of one name. Returns false.
+  bool ReportWriteFailure(OSErr error, const CPathName& path, const CPathName& otherPath, const CPathName& output,
+                          int nameTakenMessage);
+  // The installer step of either form (CInstallerBuilder::kBundleForm or kSingleFileForm).
+  bool BuildInstaller(CSaverDataList* list, bool overwrite, const CPathName& output, int form);
 
   // The files of `item` that go into an output: its movie (required for the
   // root item), its extra files and, with `withSubItems`, those of every

@@ -1,16 +1,92 @@
-// The installer steps of CSaverBuilder. Installers are not built yet: a
-// build that selects one fails there with a status text that says so,
-// rather than reporting an output it did not make.
+// The installer steps of CSaverBuilder: a fresh copy of the screen saver,
+// built in a staging folder of the step's own, wrapped into an installer
+// (the Mac one an application bundle, the Windows one a single file behind
+// the installer stub) that installs it into the user's screen-saver folder.
 #include "builders/build_messages.h"
+#include "builders/install_items.h"
 #include "builders/saver_builder.h"
 #include "builders/saver_data_list.h"
+#include "builders/saver_installer_builder.h"
+#include "builders/staging_folder.h"
+#include "foundation/file_bytes.h"
 
-bool CSaverBuilder::BuildMacInstaller(CSaverDataList* list, bool) {
-  if (!list) return Report(kNoProjectMessage);
-  return Report(kInstallerNotBuiltMessage, list->GetMacUniversalInstallerFileName());
+bool CSaverBuilder::BuildMacInstaller(CSaverDataList* list, bool overwrite) {
+  CPathName output(nullptr);
+  if (list) list->GetMacUniversalInstallerOutputPath(output);
+  return BuildInstaller(list, overwrite, output, CInstallerBuilder::kBundleForm);
 }
 
-bool CSaverBuilder::BuildWinInstaller(CSaverDataList* list, bool) {
+bool CSaverBuilder::BuildWinInstaller(CSaverDataList* list, bool overwrite) {
+  CPathName output(nullptr);
+  if (list) list->GetWinInstallerOutputPath(output);
+  return BuildInstaller(list, overwrite, output, CInstallerBuilder::kSingleFileForm);
+}
+
+bool CSaverBuilder::BuildInstaller(CSaverDataList* list, bool overwrite, const CPathName& output, int form) {
+  dataList = list;
   if (!list) return Report(kNoProjectMessage);
-  return Report(kInstallerNotBuiltMessage, list->GetWinInstallerFileName());
+  const bool mac = form == CInstallerBuilder::kBundleForm;
+  Report(mac ? kBuildingMacInstallerMessage : kBuildingWinInstallerMessage, OutputItemName(output));
+  // An existing installer is kept when asked: the saver inside it is not
+  // built then, as nothing would take it.
+  if (output.Exists()) {
+    if (!overwrite) {
+      Note(kOutputKeptMessage, Shown(output));
+      return true;
+    }
+    if (!mac && output.IsFolder()) return Report(kFolderNotReplacedMessage, Shown(output));
+  }
+  CInstallerTemplate installerTemplate;
+  installerTemplate.macFolder = folders.GetFolder(CBuildFolders::kMacInstallerFolder);
+  installerTemplate.windowsFolder = folders.GetFolder(CBuildFolders::kWinInstallerFolder);
+  if (!mac) installerTemplate.codeText = "SSIN";
+  const CPathName stub = mac ? ChildPath(installerTemplate.macFolder, "Installer")
+                             : ChildPath(installerTemplate.windowsFolder, "ssin.dat");
+  if (!IsRegularFile(stub)) return Report(kTemplateMissingMessage, Shown(stub));
+
+  // The screen saver, built afresh in a staging folder that goes with the step.
+  CStagingFolder staging;
+  CPathName saver(nullptr);
+  const std::string saverName = mac ? list->GetMacUniversalFileName() : list->GetWinFileName();
+  if (!staging.Create() || !staging.GetItem(saverName.c_str(), saver)) return Report(kNoWorkFolderMessage);
+  if (!(mac ? BuildSaverBundle(saver, list, true) : BuildScr(saver, list, true))) return false;
+
+  CSaverInstallerBuilder installer;
+  installer.SetFromProject(*list);
+  CInstallItem* item = AddInstallItem(installer, CInstallItem::kScreenSaver, CInstallItem::kCurrentUser);
+  AddInstallTree(installer, saver, item);
+  const bool built = installer.Build(output, &installerTemplate, form);
+  for (const CInstallerBuilder::CLeftOut& missing : installer.GetLeftOut())
+    Note(missing.kind == CInstallerBuilder::kPictureLeftOut  ? kPictureLeftOutMessage
+         : missing.kind == CInstallerBuilder::kTextLeftOut   ? kTextLeftOutMessage
+                                                             : kInstallerItemLeftOutMessage,
+         Shown(missing.path));
+  if (built) return true;
+  return ReportWriteFailure(installer.GetFailure(), installer.GetFailedPath(), installer.GetOtherFailedPath(), output,
+                            kInstallerNameTakenMessage);
+}
+
+bool CSaverBuilder::ReportWriteFailure(OSErr error, const CPathName& path, const CPathName& otherPath,
+                                       const CPathName& output, int nameTakenMessage) {
+  switch (error) {
+    case dupFNErr:
+      return Report(nameTakenMessage, path.GetName(false), Shown(otherPath), Shown(path));
+    case bdNamErr:
+      return Report(kBadNameMessage, Shown(path.IsEmpty() ? output : path));
+    case fnfErr:
+      return Report(kFileMissingMessage, Shown(path));
+    case fBsyErr:
+      return Report(kFolderNotReplacedMessage, Shown(output));
+    case dirNFErr:
+      return Report(kNoOutputFolderMessage, Shown(output));
+    case ioErr:
+    case memFullErr:
+      return Report(kCannotReadMessage, Shown(path));
+    case wrPermErr:
+      return Report(kCannotWriteMessage, Shown(output));
+    default:
+      // A copy that failed: of the finished output into place, or of a file into the output.
+      if (path.IsSameAs(output)) return Report(kCannotPlaceMessage, Shown(output));
+      return Report(kCannotCopyIntoMessage, Shown(path), OutputItemName(output));
+  }
 }

@@ -95,6 +95,19 @@ bool OverwriteFileContents(const CPathName& path, const void* data, size_t lengt
   return std::fclose(file) == 0 && written;
 }
 
+CPathName ChildPath(const CPathName& folder, const char* name) {
+  CPathName path(nullptr);
+  path.SetInFolder(name, folder);
+  return path;
+}
+
+CPathName MakeSubFolder(const CPathName& folder, const char* name) {
+  CPathName path = ChildPath(folder, name);
+  if (path.IsEmpty() || !path.CreateFolder()) return CPathName(nullptr);
+  path.AddTrailingSlash();
+  return path;
+}
+
 std::string OutputItemName(const CPathName& output) { return output.GetLastComponent(); }
 
 bool GetOutputFolder(const CPathName& output, CPathName& folder) {

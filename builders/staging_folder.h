@@ -75,6 +75,12 @@ bool PlaceBuiltItem(const CPathName& built, const CPathName& output, OSErr* erro
 // it cannot be opened or written whole.
 bool OverwriteFileContents(const CPathName& path, const void* data, size_t length);
 
+// `name` inside `folder`; empty when it is not one item's name.
+CPathName ChildPath(const CPathName& folder, const char* name);
+// A folder `name` made inside `folder` (its path ends in "/"); empty when it
+// cannot be made.
+CPathName MakeSubFolder(const CPathName& folder, const char* name);
+
 // The output's name: its last component without a trailing separator.
 std::string OutputItemName(const CPathName& output);
 // The folder that holds the output; false when it is not an existing folder.

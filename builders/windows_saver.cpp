@@ -16,12 +16,6 @@ const char kSettingsName[] = "ssc0.dat";
 // The name under which readers of the archive unpack the settings.
 const char kUnpackedSettingsName[] = "fp.dat";
 
-CPathName Child(const CPathName& folder, const char* name) {
-  CPathName path(nullptr);
-  path.SetInFolder(name, folder);
-  return path;
-}
-
 }  // namespace
 
 bool CSaverBuilder::BuildScr(const CPathName& output, CSaverDataList* list, bool overwrite) {
@@ -38,7 +32,7 @@ bool CSaverBuilder::BuildScr(const CPathName& output, CSaverDataList* list, bool
   }
   CPathName engineFolder(nullptr);
   engineFolder.SetInFolder(kEngineFolderName, folders.GetFolder(CBuildFolders::kWinEngineFolder));
-  const CPathName engine = Child(engineFolder, kEngineName);
+  const CPathName engine = ChildPath(engineFolder, kEngineName);
   if (!IsRegularFile(engine)) return Report(kTemplateMissingMessage, Shown(engine));
 
   // What the archive would hold is checked before anything is written.
@@ -65,17 +59,11 @@ bool CSaverBuilder::BuildScr(const CPathName& output, CSaverDataList* list, bool
   if (!added || !closed) {
     if (!writer.HasFailed()) return false;  // the step that failed has said why
     const CArchiveWriteFailure& failure = writer.GetFailure();
+    // A failure of the archive file itself is the output's.
     const bool ownFile = failure.path.IsEmpty() || failure.path.IsSameAs(pending.GetPath());
-    switch (failure.error) {
-      case dupFNErr:
-        return Report(kNameTakenMessage, failure.path.GetName(false), Shown(failure.otherPath), Shown(failure.path));
-      case bdNamErr:
-        return Report(kBadNameMessage, Shown(ownFile ? output : failure.path));
-      case fnfErr:
-        return Report(kFileMissingMessage, Shown(failure.path));
-      default:
-        return ownFile ? Report(kCannotWriteMessage, Shown(output)) : Report(kCannotReadMessage, Shown(failure.path));
-    }
+    OSErr error = failure.error;
+    if (ownFile && error != dupFNErr && error != bdNamErr && error != fnfErr) error = wrPermErr;
+    return ReportWriteFailure(error, ownFile ? output : failure.path, failure.otherPath, output, kNameTakenMessage);
   }
   OSErr error = noErr;
   if (!pending.Commit(&error))

@@ -48,7 +48,7 @@ class CPathName {
   bool SetFromUrl(CFURLRef url);
   // The item's path (folders end in "/"); stores the last path error.
   bool SetFromFsRef(const FSRef* ref);
-  // The path of the spec's name inside its folder (clears the path first).
+  // The path of the FSSpec's name inside its folder (clears the path first).
   bool SetFromFsSpec(const FSSpec* spec);
   void SetPath(const char* text);
   CPathName& Assign(const CPathName& other);

@@ -37,7 +37,7 @@ bool IsValidFsRef(const FSRef& ref);
 bool SameFsRef(const FSRef& a, const FSRef& b);
 void ClearFsRef(FSRef* ref);
 
-// The spec of `name` inside the folder `parent`; dirNFErr when parent is not a folder.
+// The FSSpec of `name` inside the folder `parent`; dirNFErr when parent is not a folder.
 OSErr MakeFsSpec(const FSRef& parent, const std::string& name, FSSpec* out);
 // The reference of an existing spec's item (fnfErr when it does not exist).
 OSErr FsRefFromSpec(const FSSpec& spec, FSRef* out);

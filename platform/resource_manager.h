@@ -19,13 +19,13 @@
 #include "platform/forks.h"
 #include "platform/mac_types.h"
 
-// Opens the resource fork of the spec's file; with fsWrPerm or fsRdWrPerm
+// Opens the resource fork of the FSSpec's file; with fsWrPerm or fsRdWrPerm
 // its changes are stored back into the fork. -1 when it cannot be opened,
 // with ResError() fnfErr for a missing file, eofErr for a file without a
 // resource fork, mapReadErr for a damaged one, fLckdErr for a write-open of
 // a locked file.
 SInt16 FSpOpenResFile(const FSSpec* spec, SInt8 permission);
-// Gives the spec's file an empty resource map, creating the file (with the
+// Gives the FSSpec's file an empty resource map, creating the file (with the
 // type and creator) when it is missing; dupFNErr when it has a resource map
 // already.
 void FSpCreateResFile(const FSSpec* spec, OSType creator, OSType fileType, SInt16 scriptTag);

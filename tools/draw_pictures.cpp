@@ -1,5 +1,7 @@
-// Draws the bundle's pictures: the splash picture "splash.png" and the
-// application icon "app.icns" (one 128 x 128 PNG member), into a folder.
+// Draws the bundle's pictures: the splash picture "splash.png" (420 x 260),
+// the application icon "app.icns" (one 128 x 128 PNG member) and the
+// installers' default picture "installer_splash.png" (300 x 200), into a
+// folder.
 //
 //   gb_draw_pictures <output folder>
 #include <png.h>
@@ -60,25 +62,28 @@ struct Random {
   }
 };
 
-Canvas DrawSplash() {
+// The night sky of the splash pictures, laid out for 420 x 260 and scaled
+// to the canvas.
+Canvas DrawSplash(int width, int height) {
   const Color top{0.05f, 0.07f, 0.20f, 1}, bottom{0.27f, 0.14f, 0.43f, 1};
-  Canvas canvas(420, 260, top);
+  const float sx = width / 420.0f, sy = height / 260.0f;
+  Canvas canvas(width, height, top);
   for (int y = 0; y < canvas.height; ++y)
     for (int x = 0; x < canvas.width; ++x) {
       Color& pixel = canvas.At(x, y);
       pixel = Mix(top, bottom, float(y) / float(canvas.height - 1));
-      const float dx = (x - 300.0f) / 160.0f, dy = (y - 70.0f) / 110.0f;
+      const float dx = (x - 300.0f * sx) / (160.0f * sx), dy = (y - 70.0f * sy) / (110.0f * sy);
       AddLight(pixel, {0.30f, 0.25f, 0.45f, 1}, 0.6f * std::exp(-(dx * dx + dy * dy)));
     }
   Random random{20061};
   for (int i = 0; i < 60; ++i) {
-    const float x = random.Next() * canvas.width, y = random.Next() * 170.0f;
+    const float x = random.Next() * canvas.width, y = random.Next() * 170.0f * sy;
     const float size = 0.6f + random.Next() * random.Next() * 3.2f;
     Sparkle(canvas, x, y, size, {0.9f, 0.85f, 1.0f, 1});
   }
-  Sparkle(canvas, 300, 70, 7, {1.0f, 0.95f, 0.8f, 1});
+  Sparkle(canvas, 300 * sx, 70 * sy, 7, {1.0f, 0.95f, 0.8f, 1});
   // A calm band at the foot for the version and notice lines.
-  for (int y = 190; y < canvas.height; ++y)
+  for (int y = int(190 * sy); y < canvas.height; ++y)
     for (int x = 0; x < canvas.width; ++x) canvas.At(x, y) = Mix(canvas.At(x, y), {0.03f, 0.03f, 0.08f, 1}, 0.55f);
   return canvas;
 }
@@ -166,8 +171,9 @@ int main(int argc, char** argv) {
     return 2;
   }
   const std::string folder = std::string(argv[1]) + "/";
-  std::vector<uint8_t> splash, icon;
-  if (!EncodePng(DrawSplash(), false, splash) || !EncodePng(DrawIcon(), true, icon)) {
+  std::vector<uint8_t> splash, icon, installerSplash;
+  if (!EncodePng(DrawSplash(420, 260), false, splash) || !EncodePng(DrawIcon(), true, icon) ||
+      !EncodePng(DrawSplash(300, 200), false, installerSplash)) {
     std::fprintf(stderr, "%s: could not encode the pictures\n", argv[0]);
     return 1;
   }
@@ -177,7 +183,8 @@ int main(int argc, char** argv) {
   family.insert(family.end(), {'i', 'c', '0', '7'});
   PutBig32(family, uint32_t(8 + icon.size()));
   family.insert(family.end(), icon.begin(), icon.end());
-  if (!WriteFile(folder + "splash.png", splash) || !WriteFile(folder + "app.icns", family)) {
+  if (!WriteFile(folder + "splash.png", splash) || !WriteFile(folder + "app.icns", family) ||
+      !WriteFile(folder + "installer_splash.png", installerSplash)) {
     std::fprintf(stderr, "%s: could not write into %s\n", argv[0], folder.c_str());
     return 1;
   }

@@ -3,7 +3,10 @@
 // stubs are separate programs; these small files stand in for them so that
 // every build can be made and checked here.
 //
-//   gb_make_templates <ss_data folder>
+//   gb_make_templates <ss_data folder> <pictures folder>
+//
+// The pictures folder holds what tools/draw_pictures.cpp drew: the
+// installers' default picture and the icon family.
 //
 // ss/u/fssx                 Mac engine stand-in (a shell script): it holds
 //                           the 24-byte name placeholder at an aligned and
@@ -13,6 +16,12 @@
 // ss/u/English.lproj/, ss/u/French.lproj/   language folders
 // ss/u/README               a file that is no language folder
 // ss/w/ssdt.dat             Windows engine stand-in
+// ssin/u/Installer          Mac installer executable stand-in (a shell script)
+// ssin/u/installer.icns     its icon (the application's icon family)
+// ssin/u/splash.png         the installer's default picture, 300 x 200
+// ssin/u/English.lproj/     its language folder
+// ssin/w/ssin.dat           Windows single-file installer stub stand-in
+// ssin/l/                   the Linux installer stub folder, empty (no build reads it)
 #include <sys/stat.h>
 
 #include <cstdio>
@@ -83,26 +92,48 @@ std::string PluginInfoPlist() {
          "</plist>\n";
 }
 
-std::string WindowsEngine() {
+// A Windows program stand-in: the "MZ" mark, then what it stands for.
+std::string WindowsProgram(const std::string& what) {
   std::string text = "MZ";
   text += std::string(58, '\0');
-  text += "Glimmerbox stand-in for the Windows screen-saver engine \"ssdt.dat\".\r\n";
-  text += "The real engine goes in its place; it reads the data archive at the end of its own file.\r\n";
+  text += "Glimmerbox stand-in for " + what + ".\r\n";
+  text += "The real program goes in its place; it reads the data archive at the end of its own file.\r\n";
   text += std::string(64, '\0');
   return text;
+}
+
+std::string InstallerText() {
+  return "#!/bin/sh\n"
+         "# Glimmerbox stand-in for the Mac installer executable \"Installer\".\n"
+         "# The real installer is a separate program that goes in its place; it\n"
+         "# reads \"installer.dat\", \"icd0.dat\" and the data files among its\n"
+         "# bundle's resources and installs the screen saver.\n"
+         "echo \"stand-in installer\"\n"
+         "exit 0\n";
+}
+
+bool CopyPicture(const fs::path& from, const fs::path& to) {
+  std::error_code error;
+  fs::create_directories(to.parent_path(), error);
+  if (fs::copy_file(from, to, fs::copy_options::overwrite_existing, error)) return true;
+  std::fprintf(stderr, "gb_make_templates: cannot copy %s to %s\n", from.c_str(), to.c_str());
+  return false;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: gb_make_templates <ss_data folder>\n");
+  if (argc != 3) {
+    std::fprintf(stderr, "usage: gb_make_templates <ss_data folder> <pictures folder>\n");
     return 2;
   }
   const fs::path base(argv[1]);
+  const fs::path pictures(argv[2]);
   const fs::path engines = base / "ss";
+  const fs::path installers = base / "ssin";
   std::error_code error;
   fs::remove_all(engines, error);
+  fs::remove_all(installers, error);
 
   const fs::path u = engines / "u";
   const fs::path plugin = u / "Flash Player.plugin" / "Contents";
@@ -119,6 +150,19 @@ int main(int argc, char** argv) {
                    "Stand-ins of the Mac screen-saver templates. Put the real engine \"fssx\",\n"
                    "the player plug-in and the language folders here in their place.\n") &&
          good;
-  good = WriteText(engines / "w" / "ssdt.dat", WindowsEngine()) && good;
+  good = WriteText(engines / "w" / "ssdt.dat", WindowsProgram("the Windows screen-saver engine \"ssdt.dat\"")) && good;
+
+  const fs::path mac = installers / "u";
+  good = WriteText(mac / "Installer", InstallerText(), true) && good;
+  good = CopyPicture(pictures / "app.icns", mac / "installer.icns") && good;
+  good = CopyPicture(pictures / "installer_splash.png", mac / "splash.png") && good;
+  good = WriteText(mac / "English.lproj" / "Localizable.strings",
+                   "\"install\" = \"Install the screen saver\";\n") &&
+         good;
+  good = WriteText(installers / "w" / "ssin.dat",
+                   WindowsProgram("the Windows single-file installer stub \"ssin.dat\"")) &&
+         good;
+  fs::create_directories(installers / "l", error);
+  good = !error && good;
   return good ? 0 : 1;
 }

@@ -106,12 +106,7 @@ TEST_F(MacSaverBundle, InfoPlistLineByLineAndAsAPropertyList) {
   builder.MakeUniqueSaverName("Aquarium");
   ASSERT_TRUE(builder.WriteSaverInfoPlist(CPathName(contents)));
   const std::string text = gbtest::ReadTextFile(contents + "Info.plist");
-  const std::string expected =
-      "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-      "<!DOCTYPE plist PUBLIC \"-//Apple Computer//DTD PLIST 1.0//EN\" "
-      "\"http://www.apple.com/DTDs/PropertyList-1.0.dtd\">\n"
-      "<plist version=\"1.0\">\n"
-      "<dict>\n"
+  const std::string expected = std::string(savertest::kInfoPlistHead) +
       "\t<key>CFBundleDevelopmentRegion</key>\n\t<string>English</string>\n"
       "\t<key>CFBundleExecutable</key>\n\t<string>fssx</string>\n"
       "\t<key>CFBundleIdentifier</key>\n\t<string>com.orrinvale.screensaver." + kName + "</string>\n"

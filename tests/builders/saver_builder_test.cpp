@@ -80,12 +80,16 @@ TEST_F(SaverBuild, AKeptOutputCountsAsBuiltAndTheNextStepRuns) {
 }
 
 TEST_F(SaverBuild, AFailingInstallerStepEndsTheBuildBeforeTheWindowsOutputs) {
+  savertest::Templates withoutInstallers;
+  withoutInstallers.installers = false;
+  MakeTemplates(withoutInstallers);
   list.SetMacUniversalInstallerFileName("Aquarium Installer.app");
   list.SetOutputMacUniversalInstaller(true);
   EXPECT_FALSE(Build());
   EXPECT_TRUE(gbtest::FileExists(MacOutput() + "/Contents/Info.plist"));
+  EXPECT_FALSE(gbtest::FileExists(outputFolder + "Aquarium Installer.app"));
   EXPECT_FALSE(gbtest::FileExists(WinOutput()));
-  EXPECT_NE(LastStatus().find("Aquarium Installer.app"), std::string::npos) << LastStatus();
+  EXPECT_NE(LastStatus().find("ssin/u/Installer"), std::string::npos) << LastStatus();
 }
 
 class SaverBuildStatus : public SaverBuild {
@@ -176,6 +180,11 @@ TEST_F(BundledTemplates, AProjectBuildsBothSaversAndLeavesNothingInTheWorkFolder
 }
 
 TEST_F(BundledTemplates, TheToolBuildsAProjectFile) {
+  // All four outputs: both savers and both installers.
+  list.SetMacUniversalInstallerFileName("Install_Aquarium.app");
+  list.SetWinInstallerFileName("Install_Aquarium.exe");
+  list.SetOutputMacUniversalInstaller(true);
+  list.SetOutputWinInstaller(true);
   const std::string project = projectFolder + "Aquarium.gmx";
   {
     CXmlWriter writer;
@@ -199,7 +208,11 @@ TEST_F(BundledTemplates, TheToolBuildsAProjectFile) {
   ASSERT_EQ(waitpid(child, &status, 0), child);
   ASSERT_TRUE(WIFEXITED(status));
   EXPECT_EQ(WEXITSTATUS(status), 0);
-  EXPECT_EQ(FolderEntries(outputFolder), (std::vector<std::string>{"Aquarium.saver/", "Aquarium.scr"}));
+  EXPECT_EQ(FolderEntries(outputFolder), (std::vector<std::string>{"Aquarium.saver/", "Aquarium.scr",
+                                                                    "Install_Aquarium.app/", "Install_Aquarium.exe"}));
+  EXPECT_EQ(FolderEntries(outputFolder + "Install_Aquarium.app/Contents/MacOS"), std::vector<std::string>{"Installer"});
+  // The tool's work subfolder is left empty.
+  EXPECT_TRUE(FolderEntries(CPathName(CPathName(workFolder).GetParentFolder(true)).GetString() + "_glimmerbox2").empty());
 }
 
 }  // namespace

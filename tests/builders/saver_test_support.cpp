@@ -49,6 +49,25 @@ std::vector<u8> WinEngineBytes() {
   return std::vector<u8>(engine.begin(), engine.end());
 }
 
+const char kInfoPlistHead[] =
+    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+    "<!DOCTYPE plist PUBLIC \"-//Apple Computer//DTD PLIST 1.0//EN\" "
+    "\"http://www.apple.com/DTDs/PropertyList-1.0.dtd\">\n"
+    "<plist version=\"1.0\">\n"
+    "<dict>\n";
+
+std::vector<u8> InstallerBytes() {
+  const std::string text = "#!/bin/sh\necho installer\n";
+  return std::vector<u8>(text.begin(), text.end());
+}
+
+std::vector<u8> InstallerStubBytes() {
+  std::string stub = "MZ";
+  const char body[] = "\0\x01 installer stub \xFF\xEE";
+  stub.append(body, sizeof body - 1);
+  return std::vector<u8>(stub.begin(), stub.end());
+}
+
 std::vector<std::string> FolderEntries(const std::string& folder) {
   std::vector<std::string> names;
   DIR* dir = opendir(folder.c_str());
@@ -104,6 +123,16 @@ void SaverProjectTest::MakeTemplates(const Templates& templates) {
   for (const std::string& language : templates.languages) Put(u + language + "/Localizable.strings", language);
   Put(u + "notes.txt", "not a language folder");
   if (templates.winEngine) Put(templatesBase + "ss/w/ssdt.dat", WinEngineBytes());
+  if (templates.installers) {
+    const std::string mac = templatesBase + "ssin/u/";
+    Put(mac + "Installer", InstallerBytes());
+    chmod((mac + "Installer").c_str(), 0755);
+    Put(mac + "installer.icns", "icns");
+    Put(mac + "splash.png", "default picture");
+    Put(mac + "English.lproj/Localizable.strings", "installer strings");
+    Put(mac + "notes.txt", "not a language folder");
+    Put(templatesBase + "ssin/w/ssin.dat", InstallerStubBytes());
+  }
   folders.SetBaseFolder(CPathName(templatesBase));
 }
 

@@ -22,7 +22,17 @@ struct Templates {
   bool winEngine = true;
   bool plugin = true;
   std::vector<std::string> languages{"English.lproj", "German.lproj"};
+  // ssin/u with the installer executable, icon, default picture and one
+  // language folder; ssin/w with the single-file stub.
+  bool installers = true;
 };
+
+// The lines of a bundle's Info.plist before its keys.
+extern const char kInfoPlistHead[];
+
+// The installer stand-ins of the test's templates.
+std::vector<u8> InstallerBytes();
+std::vector<u8> InstallerStubBytes();
 
 // A small Mac engine: its class name "OxSS" + placeholder once.
 std::vector<u8> MacEngineBytes();

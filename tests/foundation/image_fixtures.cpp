@@ -46,7 +46,7 @@ std::vector<uint8_t> MakePng(const PngSpec& spec) {
   if (spec.gamma > 0) png_set_gAMA(png, info, spec.gamma);
   png_write_info(png, info);
   size_t rowBytes = png_get_rowbytes(png, info);
-  // Rows the spec leaves out are zero.
+  // Rows the fixture leaves out are zero.
   std::vector<uint8_t> samples = spec.rows;
   samples.resize(std::max(samples.size(), rowBytes * spec.height));
   std::vector<png_bytep> rows(spec.height);
