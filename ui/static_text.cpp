@@ -12,6 +12,8 @@
 
 namespace {
 
+StaticTextListener gListener = nullptr;
+
 ControlFontStyleRec StaticTextStyle() {
   ControlFontStyleRec style;
   style.flags = kControlUseSizeMask;
@@ -48,8 +50,11 @@ bool CStaticText::SetText(const char* text, bool redraw) {
   if (SetControlData(control_, kControlEntireControl, kControlStaticTextTextTag, std::strlen(text), text) != noErr)
     return false;
   if (redraw) Draw1Control(control_);
+  if (gListener) gListener(control_, text);
   return true;
 }
+
+void SetStaticTextListener(StaticTextListener listener) { gListener = listener; }
 
 bool CStaticText::Clear(bool redraw) {
   if (SetControlData(control_, kControlEntireControl, kControlStaticTextTextTag, 0, "") != noErr) return false;

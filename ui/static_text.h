@@ -28,6 +28,12 @@ class CStaticText : public CControl {
   bool GetText(char* buffer, size_t* size);
 };
 
+// Called with every text that SetText gives a static text control (null:
+// nobody listens). The command line prints the status texts of a build
+// this way.
+typedef void (*StaticTextListener)(ControlRef control, const char* text);
+void SetStaticTextListener(StaticTextListener listener);
+
 // A static text made from left, top, width and height, with no wrapper.
 OSStatus CreateStaticTextControlAt(WindowRef window, short left, short top, short width, short height,
                                    const char* text, ControlRef* outControl);
