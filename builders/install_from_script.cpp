@@ -19,7 +19,7 @@
 #include "platform/file_ops.h"
 #include "platform/forks.h"
 #include "platform/host_paths.h"
-#include "platform/special_folders.h"
+#include "platform/folder_domains.h"
 #include "platform/text_encoding.h"
 
 namespace {

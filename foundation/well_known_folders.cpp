@@ -13,7 +13,7 @@
 #include "platform/forks.h"
 #include "platform/host_paths.h"
 #include "platform/roots.h"
-#include "platform/special_folders.h"
+#include "platform/folder_domains.h"
 #include "platform/text_encoding.h"
 
 namespace {

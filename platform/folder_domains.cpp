@@ -1,4 +1,4 @@
-#include "platform/special_folders.h"
+#include "platform/folder_domains.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
