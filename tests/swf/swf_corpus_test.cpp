@@ -72,8 +72,10 @@ Header ParseHeader(const std::vector<u8>& movie) {
 
 bool IsActionTag(u16 code) { return code == kSwfDoActionCode || code == kSwfDoInitActionCode; }
 
+// A DoAction without actions and without bytes behind its end byte.
 bool IsEmptyActionList(const RawTag& tag) {
-  return tag.code == kSwfDoActionCode && (tag.body.empty() || tag.body[0] == 0);
+  return tag.code == kSwfDoActionCode &&
+         (tag.body.empty() || (tag.body[0] == 0 && tag.body.size() == 1));
 }
 
 // The placement a body decodes to, as text, so that two encodings of the
