@@ -11,10 +11,11 @@ std::unique_ptr<Record> CopyRecord(const std::unique_ptr<Record>& record) {
   return record ? std::make_unique<Record>(*record) : nullptr;
 }
 
-// Bytes of one filter behind its id byte, as far as they follow from the
-// id and the counts at its start; 0 for an id no filter has.
-u32 FilterBytes(u8 id, CSwfReader& reader, std::vector<u8>& out) {
-  auto take = [&](u32 n) { return reader.ReadBytes(out, n); };
+// Appends the bytes of one filter behind its id byte, as far as they follow
+// from the id and the counts at its start; false for an id no filter has
+// and for a filter the body cuts short.
+bool ReadFilter(u8 id, CSwfReader& reader, std::vector<u8>& out) {
+  auto take = [&](u32 n) { return reader.ReadBytes(out, n) == n; };
   switch (id) {
     case 0:  // drop shadow
       return take(23);
@@ -26,34 +27,36 @@ u32 FilterBytes(u8 id, CSwfReader& reader, std::vector<u8>& out) {
       return take(27);
     case 4:    // gradient glow
     case 7: {  // gradient bevel
-      const size_t at = out.size();
-      if (take(1) == 0) return 0;
-      const u32 colours = out[at];
-      return 1 + take(5 * colours + 19);
+      if (!take(1)) return false;
+      const u32 colours = out.back();
+      return take(5 * colours + 19);
     }
     case 5: {  // convolution
-      const size_t at = out.size();
-      if (take(2) < 2) return 0;
-      const u32 cells = u32(out[at]) * out[at + 1];
-      return 2 + take(13 + 4 * cells);
+      if (!take(2)) return false;
+      const u32 cells = u32(out[out.size() - 2]) * out.back();
+      return take(13 + 4 * cells);
     }
     case 6:  // colour matrix
       return take(80);
     default:
-      return 0;
+      return false;
   }
 }
 
-// A filter list as stored: its count byte and the filters. A filter of an
-// unknown kind ends the list there, since its length is unknown.
+// A filter list as stored: its count byte and the filters. Only whole
+// filters are kept and counted: a filter of an unknown kind, whose length
+// is unknown, or one the body cuts short ends the list.
 void ReadFilterList(CSwfReader& reader, std::vector<u8>& out) {
-  out.clear();
+  out.assign(1, 0);
   const u8 count = reader.ReadU8();
-  out.push_back(count);
   for (u32 i = 0; i < count && reader.GetRemaining() > 0; ++i) {
-    const u8 id = reader.ReadU8();
-    out.push_back(id);
-    if (FilterBytes(id, reader, out) == 0) break;
+    const size_t start = out.size();
+    out.push_back(reader.ReadU8());
+    if (!ReadFilter(out.back(), reader, out)) {
+      out.resize(start);
+      break;
+    }
+    ++out[0];
   }
 }
 

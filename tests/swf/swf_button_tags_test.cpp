@@ -181,6 +181,33 @@ TEST(SwfButtonTags, FiltersAndBlendModesOfVersion8AreKept) {
   EXPECT_EQ(As<CSwfDefineButton2>(seven)->GetRecords()[0]->flags, 0x33);
 }
 
+TEST(SwfButtonTags, FilterListsKeepOnlyWholeFilters) {
+  // A blur, then a glow the body cuts short; a filter of no known kind.
+  const std::vector<u8> blur = Bytes({1, 0, 0, 5, 0, 0, 0, 5, 0, 0x01});
+  struct Case {
+    const char* name;
+    std::vector<u8> filters;
+    std::vector<u8> kept;
+  } cases[] = {
+      {"a filter cut short", Concat(Concat(Bytes({2}), blur), Bytes({2, 0xFF, 0, 0})),
+       Concat(Bytes({1}), blur)},
+      {"an unknown filter", Bytes({2, 9, 1, 2, 3}), Bytes({0})},
+      {"more filters announced than held", Concat(Bytes({200}), blur), Concat(Bytes({1}), blur)},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::vector<u8> body =
+        Concat(Bytes({1, 0, 0, 0, 0, 0x10, 1, 0, 1, 0, 0x00, 0x00}), c.filters);
+    auto read = ReadTag({34, body}, 8);
+    auto* button = As<CSwfDefineButton2>(read);
+    ASSERT_FALSE(button->GetRecords().empty());
+    EXPECT_EQ(button->GetRecords()[0]->filterList, c.kept);
+    // What is written reads back to itself.
+    const std::vector<u8> written = WrittenBody(button, 8);
+    EXPECT_EQ(WrittenBody(ReadTag({34, written}, 8).get(), 8), written);
+  }
+}
+
 TEST(SwfButtonTags, RenumberingAndTheCompanionTags) {
   CSwfDefineButton button;
   button.SetCharacterId(3);
