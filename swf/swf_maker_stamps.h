@@ -32,8 +32,7 @@ class CSwfMakerStamp : public CSwfTag {
   // The longest string a stamp can store (its length is one byte).
   static constexpr size_t kMaxStringLength = 255;
 
-  CSwfMakerStamp(u16 firstValue, u16 secondValue)
-      : CSwfMakerStamp(firstValue, secondValue, "Orrinvale") {}
+  CSwfMakerStamp(u16 first, u16 second) : CSwfMakerStamp(first, second, "Orrinvale") {}
 
   // Three length-prefixed strings, of which the third is kept as the
   // product's name, then word1, firstValue, word2 and secondValue.
