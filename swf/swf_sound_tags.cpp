@@ -1,6 +1,5 @@
 #include "swf/swf_sound_tags.h"
 
-#include <algorithm>
 
 #include "platform/byte_order.h"
 #include "swf/swf_bit_writer.h"

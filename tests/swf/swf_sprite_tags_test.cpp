@@ -192,6 +192,19 @@ TEST(SwfSprite, CopiesAndRetargetedScripts) {
   EXPECT_EQ(WrittenBody(actions, 6), Bytes({0x8B, 8, 0, '/', 'c', 'l', 'i', 'p', '/', 'a', 0, 0x00}));
 }
 
+TEST(SwfTagFactory, EveryTimelineTagHasItsClass) {
+  CSwfReader reader;
+  for (u16 code : {7, 14, 15, 17, 18, 19, 23, 34, 39, 45, 60, 61}) {
+    std::unique_ptr<CSwfTag> tag(reader.CreateTag(code, 0));
+    EXPECT_EQ(tag->GetCode(), code);
+    EXPECT_EQ(dynamic_cast<CSwfUnknownTag*>(tag.get()), nullptr) << code;
+  }
+  std::unique_ptr<CSwfTag> sprite(reader.CreateTag(39, 0));
+  EXPECT_EQ(sprite->GetCharacterId(), 1);
+  std::unique_ptr<CSwfTag> shallow(reader.CreateShallowTag(39, 0));
+  EXPECT_NE(dynamic_cast<CSwfUnknownTag*>(shallow.get()), nullptr) << "the shallow load keeps it raw";
+}
+
 // Sprites made to hurt the reader: each loads, keeps the tags behind it,
 // and rewrites to a movie that reads back to itself.
 TEST(SwfSprite, HostileSpritesStayInsideTheirBodies) {
