@@ -26,9 +26,6 @@ const char kSettingsName[] = "ssc0.dat";
 const char kInstallerName[] = "Installer";
 const char kInstallerIcon[] = "installer.icns";
 
-// The Finder flag of a bundle folder.
-constexpr u16 kHasBundleFlag = 0x2000;
-
 }  // namespace
 
 // The installer of the first-generation saver: the installer builder's
