@@ -13,9 +13,6 @@
 
 namespace {
 
-// The longest name of one item that the file system takes, in host bytes.
-constexpr size_t kMaxHostNameLength = 255;
-
 bool Refuse(COutputFileProblem& problem, int message, const std::string& a, const std::string& b = std::string(),
             const std::string& c = std::string()) {
   problem = {message, a, b, c};
@@ -42,7 +39,7 @@ bool IsMovieFile(const CPathName& path) { return IsRegularFile(path) && IsSwfFil
 bool IsOutputItemName(const std::string& name) {
   std::string host;
   return name.find('\0') == std::string::npos && ToHostItemName(name.c_str(), &host) &&
-         host.size() <= kMaxHostNameLength;
+         host.size() <= kMaxOutputNameLength;
 }
 
 bool CollectNamedFiles(const std::vector<CPathName>& sources, const std::vector<CNamedSource>& reserved,

@@ -4,6 +4,7 @@
 // build with a reason rather than leave a half-made output.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -51,6 +52,9 @@ bool IsMovieFile(const CPathName& path);
 
 // The path as the user knows it, for messages.
 std::string ShownPath(const CPathName& path);
+
+// The longest name of one item that the file system takes, in host bytes.
+constexpr size_t kMaxOutputNameLength = 255;
 
 // Whether `name` can be the name of one item in a folder: not empty, "." or
 // "..", without '/', and within the file system's length.

@@ -25,9 +25,6 @@ const char kElementName[] = "screen_saver";
 // How deep below the root the element is looked for.
 constexpr int kMaxSearchDepth = 64;
 
-// The longest name of one item that the file system takes, in host bytes.
-constexpr size_t kMaxHostNameLength = 255;
-
 SaverEngineSettings DefaultSettings() {
   SaverEngineSettings settings{};
   settings.flashQuality = kFlashQualityHigh;
@@ -222,7 +219,7 @@ bool CSaverProject::ValidateOutputNames(CStringBuffer* message) const {
     int refusal = 0;
     if (fileName.find('\0') != std::string::npos || !ToHostItemName(fileName.c_str(), &host))
       refusal = kBadOutputNameMessage;
-    else if (host.size() > kMaxHostNameLength)
+    else if (host.size() > kMaxOutputNameLength)
       refusal = kOutputNameTooLongMessage;
     else if (outputFolder.IsEmpty())
       refusal = kNoFolderForOutputMessage;
