@@ -139,7 +139,9 @@ bool CArchiveFileWriter::ClaimName(const std::string& name, const CPathName& sou
   }
   auto& scope = scopes_.back();
   auto [entry, added] = scope.emplace(FoldNameCase(name), source);
-  if (!added) {
+  // One source may give several records of its name (the same picture
+  // packed for two windows); another source may not.
+  if (!added && (source.IsEmpty() || !entry->second.IsSameAs(source))) {
     Fail(dupFNErr, source, entry->second);
     return false;
   }

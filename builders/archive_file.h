@@ -101,7 +101,8 @@ class CArchiveFileWriter {
   // Names of records: a record that a reader unpacks under `name` claims it
   // in the current folder scope (ignoring ASCII case, as the engines' file
   // systems do). False, with the failure set, for a name that no record may
-  // carry or one already claimed by another source.
+  // carry or one already claimed by another source (a source of its own
+  // may claim its name again).
   bool ClaimName(const std::string& name, const CPathName& source);
   // Folder records open a scope of their own for their entries.
   void EnterFolderScope();

@@ -28,4 +28,16 @@ enum : int {
   kInstallerItemLeftOutMessage = 3044,
   kPictureLeftOutMessage = 3045,
   kTextLeftOutMessage = 3046,
+  // The output file name messages of the project check.
+  kBadOutputNameMessage = 3010,
+  kOutputNameTooLongMessage = 3011,
+  kNoFolderForOutputMessage = 3013,
+  // The first-generation saver and the projector.
+  kNotAMovieMessage = 3060,
+  kOutputExistsMessage = 3061,
+  kProjectorNameTakenMessage = 3062,
+  kPictureNotOpenedMessage = 3063,
+  kIconLeftOutMessage = 3064,
+  kMaskLeftOutMessage = 3065,
+  kMaskNotMadeMessage = 3066,
 };

@@ -1,9 +1,7 @@
 // The Mac screen-saver bundle step of CSaverBuilder.
 #include "builders/mac_saver_bundle.h"
 
-#include <climits>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 
 #include "builders/build_messages.h"
@@ -32,16 +30,6 @@ const char kSettingsName[] = "ssc0.dat";
 // How far back from an all-'X' word the start of a placeholder is looked for.
 constexpr size_t kPlaceholderSearchBack = 100;
 
-// The item a link leads to, so that a movie picked through a link goes into
-// the bundle as the file itself; any other path as it is.
-CPathName FollowLinks(const CPathName& path) {
-  const std::string host = plat::ToHostPath(path.GetAbsolutePath(0));
-  char resolved[PATH_MAX];
-  std::string target;
-  if (host.empty() || !realpath(host.c_str(), resolved) || !plat::FromHostPath(resolved, target)) return path;
-  return CPathName(target);
-}
-
 }  // namespace
 
 size_t PatchEnginePlaceholders(std::vector<u8>& bytes, const std::string& name) {
@@ -66,16 +54,63 @@ size_t PatchEnginePlaceholders(std::vector<u8>& bytes, const std::string& name) 
   return replaced;
 }
 
-bool WriteInfoPlistFile(const CPathName& path, const std::vector<CInfoPlistEntry>& entries) {
-  std::string text =
-      "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-      "<!DOCTYPE plist PUBLIC \"-//Apple Computer//DTD PLIST 1.0//EN\" "
-      "\"http://www.apple.com/DTDs/PropertyList-1.0.dtd\">\n"
-      "<plist version=\"1.0\">\n"
-      "<dict>\n";
+std::string UniqueSaverNameOf(const char* name) {
+  if (!name) name = "";
+  const size_t length = std::strlen(name);
+  std::string unique(name, length < 16 ? length : 16);
+  for (char& c : unique) {
+    const u8 byte = u8(c);
+    // Bytes that would break the property list or the engine's class name.
+    if (byte == '"' || byte == '\'' || byte == '&' || byte == '<' || byte == '>' || byte < 0x20 || byte == 0x7F ||
+        byte >= 0x80)
+      c = 'X';
+  }
+  unique.resize(16, 'O');
+  u32 crc = 0;
+  ComputeStringCrc32(name, crc);
+  char digits[9];
+  std::snprintf(digits, sizeof digits, "%08X", unsigned(crc));
+  return unique + digits;
+}
+
+namespace {
+
+// A value of the property list: UTF-8 (as its declaration says) with the
+// markup characters escaped; control bytes that XML cannot carry become '?'.
+std::string PlistText(const std::string& macRoman) {
+  std::string text;
+  for (char c : plat::MacRomanToUtf8(macRoman)) {
+    switch (c) {
+      case '&': text += "&amp;"; break;
+      case '<': text += "&lt;"; break;
+      case '>': text += "&gt;"; break;
+      case '"': text += "&quot;"; break;
+      case '\'': text += "&apos;"; break;
+      default:
+        text += (u8(c) < 0x20 && c != '\t') || c == 0x7F ? '?' : c;
+    }
+  }
+  return text;
+}
+
+}  // namespace
+
+bool WriteInfoPlistFile(const CPathName& path, const std::vector<CInfoPlistEntry>& entries, InfoPlistForm form) {
+  std::string text = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
+  if (form == InfoPlistForm::kVersion09) {
+    text +=
+        "<!DOCTYPE plist SYSTEM \"file://localhost/System/Library/DTDs/PropertyList.dtd\">\n"
+        "<plist version=\"0.9\">\n";
+  } else {
+    text +=
+        "<!DOCTYPE plist PUBLIC \"-//Apple Computer//DTD PLIST 1.0//EN\" "
+        "\"http://www.apple.com/DTDs/PropertyList-1.0.dtd\">\n"
+        "<plist version=\"1.0\">\n";
+  }
+  text += "<dict>\n";
   for (const CInfoPlistEntry& entry : entries) {
     text += std::string("\t<key>") + entry.key + "</key>\n";
-    text += entry.raw ? "\t" + entry.value + "\n" : "\t<string>" + entry.value + "</string>\n";
+    text += entry.raw ? "\t" + entry.value + "\n" : "\t<string>" + PlistText(entry.value) + "</string>\n";
   }
   text += "</dict>\n</plist>\n";
 
@@ -122,24 +157,7 @@ bool CSaverBuilder::BuildSaverBundle(const CPathName& output, CSaverDataList* li
   return true;
 }
 
-void CSaverBuilder::MakeUniqueSaverName(const char* name) {
-  if (!name) name = "";
-  const size_t length = std::strlen(name);
-  std::string unique(name, length < 16 ? length : 16);
-  for (char& c : unique) {
-    const u8 byte = u8(c);
-    // Bytes that would break the property list or the engine's class name.
-    if (byte == '"' || byte == '\'' || byte == '&' || byte == '<' || byte == '>' || byte < 0x20 || byte == 0x7F ||
-        byte >= 0x80)
-      c = 'X';
-  }
-  unique.resize(16, 'O');
-  u32 crc = 0;
-  ComputeStringCrc32(name, crc);
-  char digits[9];
-  std::snprintf(digits, sizeof digits, "%08X", unsigned(crc));
-  uniqueSaverName = unique + digits;
-}
+void CSaverBuilder::MakeUniqueSaverName(const char* name) { uniqueSaverName = UniqueSaverNameOf(name); }
 
 bool CSaverBuilder::BuildContents(const CPathName& contents, int architecture) {
   if (!WriteSaverInfoPlist(contents)) return Report(kCannotWriteMessage, Shown(ChildPath(contents, "Info.plist")));

@@ -23,6 +23,12 @@
 extern const char kSaverEnginePlaceholder[];
 constexpr size_t kUniqueSaverNameLength = 24;
 
+// The 24-character unique name of a saver: the first 16 bytes of `name`
+// (bytes that would break a property list or the engine's class name
+// become 'X', a shorter name is filled up with 'O'), then the CRC-32 of the
+// whole name as eight upper-case hexadecimal digits.
+std::string UniqueSaverNameOf(const char* name);
+
 // Replaces every placeholder in the engine's bytes by `name` (24
 // characters; any other length changes nothing). The bytes are walked
 // word by word; a run of 'X' is a placeholder only when it starts after a
@@ -31,7 +37,8 @@ constexpr size_t kUniqueSaverNameLength = 24;
 // how many were replaced.
 size_t PatchEnginePlaceholders(std::vector<u8>& bytes, const std::string& name);
 
-// One key of a bundle's Info.plist: its value as a string element, or with
+// One key of a bundle's Info.plist: its value as a string element (Mac
+// Roman text, written as UTF-8 with the markup characters escaped), or with
 // `raw` written as it stands (such as "<true/>").
 struct CInfoPlistEntry {
   const char* key;
@@ -39,9 +46,15 @@ struct CInfoPlistEntry {
   bool raw = false;
 };
 
+// The forms of a property list: the published DTD 1.0 with
+// <plist version="1.0">, or the older form whose DOCTYPE names the
+// system's own "PropertyList.dtd" with <plist version="0.9">.
+enum class InfoPlistForm { kVersion10, kVersion09 };
+
 // Writes the property list (file type 'TEXT', creator four blanks,
-// replacing a file but never a folder): the XML declaration, the DOCTYPE,
-// <plist version="1.0">, <dict>, a key and a value line (each after one
+// replacing a file but never a folder): the XML declaration, the DOCTYPE
+// and <plist> of the form, <dict>, a key and a value line (each after one
 // tab) per entry, </dict>, </plist>; every line ends in a line feed. False
 // when it cannot be created or written whole.
-bool WriteInfoPlistFile(const CPathName& path, const std::vector<CInfoPlistEntry>& entries);
+bool WriteInfoPlistFile(const CPathName& path, const std::vector<CInfoPlistEntry>& entries,
+                        InfoPlistForm form = InfoPlistForm::kVersion10);

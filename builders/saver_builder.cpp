@@ -4,6 +4,8 @@
 
 #include "builders/archive_file.h"
 #include "builders/build_messages.h"
+#include "builders/build_status.h"
+#include "builders/output_files.h"
 #include "builders/saver_data_list.h"
 #include "builders/swf_item.h"
 #include "foundation/string_buffer.h"
@@ -63,11 +65,8 @@ bool CSaverBuilder::Build(CSaverDataList* list, CStaticText* status) {
 // Status texts
 
 bool CSaverBuilder::Report(int messageNumber, const std::string& a, const std::string& b, const std::string& c) {
-  CStringBuffer format(messageNumber);
-  CStringBuffer text;
-  if (!text.Format(format.GetText(), a.c_str(), b.c_str(), c.c_str())) text.SetText(format.GetText());
-  statusLog.emplace_back(text.GetText());
-  if (statusText) statusText->SetText(text.GetText(), true);
+  statusLog.push_back(FormatBuildMessage(messageNumber, a, b, c));
+  if (statusText) statusText->SetText(statusLog.back().c_str(), true);
   return false;
 }
 
@@ -77,49 +76,14 @@ void CSaverBuilder::Note(int messageNumber, const std::string& a, const std::str
   if (std::find(notes.begin(), notes.end(), statusLog.back()) == notes.end()) notes.push_back(statusLog.back());
 }
 
-std::string CSaverBuilder::Shown(const CPathName& path) {
-  std::string absolute = path.GetAbsolutePath(0);
-  return absolute.empty() ? path.GetString() : absolute;
-}
+std::string CSaverBuilder::Shown(const CPathName& path) { return ShownPath(path); }
 
 // ---------------------------------------------------------------------------
 // The files that go into an output
 
 bool CSaverBuilder::CollectMovieFiles(CSwfItem* item, bool withSubItems, const std::vector<CNamedSource>& reserved,
                                       std::vector<CNamedSource>& files) {
-  files.clear();
-  // A screen saver needs its root item's movie; a sub-item may have none.
-  if (!item || (!item->GetParent() && item->GetSwfFile().IsEmpty())) return Report(kNoMovieMessage);
-
-  // Depth first from a work list: the item's movie, its extra files, then
-  // its sub-items in order.
-  std::vector<CPathName> sources;
-  std::vector<const CSwfItem*> pending{item};
-  while (!pending.empty()) {
-    const CSwfItem* current = pending.back();
-    pending.pop_back();
-    if (!current->GetSwfFile().IsEmpty()) sources.push_back(current->GetSwfFile());
-    const CPathList& more = current->GetMoreFiles();
-    for (int i = 0; i < more.GetCount(); ++i) sources.push_back(*more.GetAt(i));
-    if (withSubItems)
-      for (int i = current->GetSubItemCount() - 1; i >= 0; --i) pending.push_back(current->GetSubItem(i));
-  }
-
-  for (const CPathName& source : sources) {
-    CPathName path(source.GetAbsolutePath(0));
-    if (path.IsEmpty()) path = source;
-    path.RemoveTrailingSeparator();
-    if (!path.Exists()) return Report(kFileMissingMessage, Shown(source));
-    bool listed = false;
-    for (const CNamedSource& file : files) listed = listed || file.path.IsSameAs(path);
-    if (listed) continue;
-    const std::string name = path.GetName(false);
-    const std::string folded = FoldNameCase(name);
-    const std::vector<CNamedSource>* taken[] = {&reserved, &files};
-    for (const std::vector<CNamedSource>* names : taken)
-      for (const CNamedSource& other : *names)
-        if (FoldNameCase(other.name) == folded) return Report(kNameTakenMessage, name, Shown(other.path), Shown(path));
-    files.push_back({name, path});
-  }
-  return true;
+  COutputFileProblem problem;
+  if (CollectItemFiles(item, withSubItems, false, reserved, kNameTakenMessage, files, problem)) return true;
+  return Report(problem.message, problem.a, problem.b, problem.c);
 }

@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "builders/build_folders.h"
+#include "builders/output_files.h"
 #include "foundation/path_name.h"
 #include "platform/mac_types.h"
 
@@ -105,11 +106,7 @@ class CSaverBuilder {
   const std::vector<std::string>& GetStatusLog() const { return statusLog; }
 
  protected:
-  // A file that goes into an output under `name`.
-  struct CNamedSource {
-    std::string name;
-    CPathName path;
-  };
+  using CNamedSource = ::CNamedSource;
 
   // Writes the localized text `messageNumber`, formatted with the three
   // texts, into the status text and the log; returns false so that a

@@ -15,6 +15,8 @@
 // ss/u/Flash Player.plugin/ player plug-in stand-in (a small bundle tree)
 // ss/u/English.lproj/, ss/u/French.lproj/   language folders
 // ss/u/README               a file that is no language folder
+// ss/u/fprx/                the player plug-in stand-in of a first-generation
+//                           saver that is not universal
 // ss/w/ssdt.dat             Windows engine stand-in
 // ssin/u/Installer          Mac installer executable stand-in (a shell script)
 // ssin/u/installer.icns     its icon (the application's icon family)
@@ -22,6 +24,12 @@
 // ssin/u/English.lproj/     its language folder
 // ssin/w/ssin.dat           Windows single-file installer stub stand-in
 // ssin/l/                   the Linux installer stub folder, empty (no build reads it)
+// fp/English.lproj/         the projector's language folder
+// fp/Flash Player.plugin/   its player plug-in stand-in
+// fp/app.icns               its standard icon (the application's icon family)
+// fp/p/, fp/i/, fp/u/DurivUzuzevuvo   the Mac projector player stand-ins of the
+//                           PowerPC, Intel and universal projectors (shell scripts)
+// fp/w/fpx.dat              the Windows projector player stand-in
 #include <sys/stat.h>
 
 #include <cstdio>
@@ -102,6 +110,27 @@ std::string WindowsProgram(const std::string& what) {
   return text;
 }
 
+std::string ProjectorPlayerText(const std::string& architecture) {
+  return "#!/bin/sh\n"
+         "# Glimmerbox stand-in for the " + architecture + " Mac projector player.\n"
+         "# The real player is a separate program that goes in its place; it\n"
+         "# plays the movies that \"fp.dat\" among its bundle's resources names.\n"
+         "echo \"stand-in projector player\"\n"
+         "exit 0\n";
+}
+
+// A player plug-in stand-in (a small bundle tree) under `plugin`.
+bool WritePlugin(const fs::path& plugin) {
+  const fs::path contents = plugin / "Contents";
+  bool good = WriteText(contents / "Info.plist", PluginInfoPlist());
+  good = WriteText(contents / "MacOS" / "Flash Player", "#!/bin/sh\n# Stand-in for the player plug-in.\nexit 0\n",
+                   true) &&
+         good;
+  return WriteText(contents / "Resources" / "English.lproj" / "InfoPlist.strings",
+                   "CFBundleName = \"Flash Player\";\n") &&
+         good;
+}
+
 std::string InstallerText() {
   return "#!/bin/sh\n"
          "# Glimmerbox stand-in for the Mac installer executable \"Installer\".\n"
@@ -131,19 +160,16 @@ int main(int argc, char** argv) {
   const fs::path pictures(argv[2]);
   const fs::path engines = base / "ss";
   const fs::path installers = base / "ssin";
+  const fs::path projector = base / "fp";
   std::error_code error;
   fs::remove_all(engines, error);
   fs::remove_all(installers, error);
+  fs::remove_all(projector, error);
 
   const fs::path u = engines / "u";
-  const fs::path plugin = u / "Flash Player.plugin" / "Contents";
   bool good = WriteText(u / "fssx", EngineText(), true);
-  good = WriteText(plugin / "Info.plist", PluginInfoPlist()) && good;
-  good = WriteText(plugin / "MacOS" / "Flash Player", "#!/bin/sh\n# Stand-in for the player plug-in.\nexit 0\n", true) &&
-         good;
-  good = WriteText(plugin / "Resources" / "English.lproj" / "InfoPlist.strings",
-                   "CFBundleName = \"Flash Player\";\n") &&
-         good;
+  good = WritePlugin(u / "Flash Player.plugin") && good;
+  good = WritePlugin(u / "fprx") && good;
   good = WriteText(u / "English.lproj" / "Localizable.strings", "\"saver\" = \"Screen saver\";\n") && good;
   good = WriteText(u / "French.lproj" / "Localizable.strings", "\"saver\" = \"Economiseur d'ecran\";\n") && good;
   good = WriteText(u / "README",
@@ -164,5 +190,17 @@ int main(int argc, char** argv) {
          good;
   fs::create_directories(installers / "l", error);
   good = !error && good;
+
+  good = WriteText(projector / "English.lproj" / "Localizable.strings", "\"projector\" = \"Projector\";\n") && good;
+  good = WritePlugin(projector / "Flash Player.plugin") && good;
+  good = CopyPicture(pictures / "app.icns", projector / "app.icns") && good;
+  const struct {
+    const char* folder;
+    const char* architecture;
+  } players[] = {{"p", "PowerPC"}, {"i", "Intel"}, {"u", "universal"}};
+  for (const auto& player : players)
+    good = WriteText(projector / player.folder / "DurivUzuzevuvo", ProjectorPlayerText(player.architecture), true) &&
+           good;
+  good = WriteText(projector / "w" / "fpx.dat", WindowsProgram("the Windows projector player \"fpx.dat\"")) && good;
   return good ? 0 : 1;
 }

@@ -1,0 +1,43 @@
+// The status texts of a build: what each step is doing, what was left out,
+// and why the build failed. Each text goes into the status text the caller
+// gave (which may be null) and into the log of the run, which tools print.
+#pragma once
+
+#include <string>
+#include <vector>
+
+class CStaticText;
+
+// The localized text `messageNumber` with its "%s" filled in order by the
+// three texts.
+std::string FormatBuildMessage(int messageNumber, const std::string& a = std::string(),
+                               const std::string& b = std::string(), const std::string& c = std::string());
+
+class CBuildStatus {
+ public:
+  // Starts a run: texts go to `sink` (null: only into the log), the log is
+  // emptied.
+  void Begin(CStaticText* sink);
+
+  // A progress text as it stands.
+  void Say(const std::string& text);
+  // The localized text of a step that was left out or an output that was
+  // kept; the build goes on.
+  void Note(int messageNumber, const std::string& a = std::string(), const std::string& b = std::string());
+  // The localized reason of a failure; returns false so that a failing step
+  // can end with it. Only the first reason of a run is said.
+  bool Fail(int messageNumber, const std::string& a = std::string(), const std::string& b = std::string(),
+            const std::string& c = std::string());
+
+  // A reason already written out (such as the refusal of an output name).
+  bool FailWithText(const std::string& text);
+
+  bool HasFailed() const { return failed; }
+  CStaticText* GetSink() const { return sink; }
+  const std::vector<std::string>& GetLog() const { return log; }
+
+ private:
+  CStaticText* sink = nullptr;
+  std::vector<std::string> log;
+  bool failed = false;
+};

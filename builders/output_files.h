@@ -1,0 +1,61 @@
+// The files that go into an output under their own names: the movies and
+// extra files of a project, checked before anything is written, so that a
+// missing file, a file that is no movie or two files of one name stop the
+// build with a reason rather than leave a half-made output.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "foundation/path_name.h"
+
+class CSwfItem;
+
+// A file that goes into an output under `name`.
+struct CNamedSource {
+  std::string name;
+  CPathName path{nullptr};
+};
+
+// Why a collection was refused: a status message (build_messages.h) and
+// the texts it names.
+struct COutputFileProblem {
+  int message = 0;
+  std::string a, b, c;
+};
+
+// Adds the sources to `files` under their own names (the name with its
+// extension, as the output will hold them); a source listed twice, or
+// already in `files`, is taken once. False with the problem, and `files`
+// as far as it got, when a source is missing, or when two sources, or a
+// source and one of `reserved`, would land on one name (ignoring ASCII
+// case, as the players' file systems do); `nameTakenMessage` is the text
+// for that.
+bool CollectNamedFiles(const std::vector<CPathName>& sources, const std::vector<CNamedSource>& reserved,
+                       int nameTakenMessage, std::vector<CNamedSource>& files, COutputFileProblem& problem);
+
+// The files of `item`: its movie (required for an item without a parent),
+// its extra files and, with `withSubItems`, those of every sub-item, depth
+// first. With `checkMovies` every movie must be a movie file. `files` is
+// emptied first.
+bool CollectItemFiles(const CSwfItem* item, bool withSubItems, bool checkMovies,
+                      const std::vector<CNamedSource>& reserved, int nameTakenMessage,
+                      std::vector<CNamedSource>& files, COutputFileProblem& problem);
+
+// The item a link leads to, so that a file picked through a link goes into
+// an output as the file itself; any other path as it is.
+CPathName FollowLinks(const CPathName& path);
+
+// A regular file that begins as a plain or compressed movie does.
+bool IsMovieFile(const CPathName& path);
+
+// The path as the user knows it, for messages.
+std::string ShownPath(const CPathName& path);
+
+// The longest name of one item that the file system takes, in host bytes.
+constexpr size_t kMaxOutputNameLength = 255;
+
+// Whether `name` can be the name of one item in a folder: not empty, "." or
+// "..", without '/', and within the file system's length.
+bool IsOutputItemName(const std::string& name);

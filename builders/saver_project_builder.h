@@ -1,0 +1,102 @@
+// CSaverProjectBuilder: the first-generation build of a CSaverProject
+// (saver_project.h): a Mac `.saver` bundle made from the engine templates
+// in the project's engine folder, and an installer application that
+// installs such a saver into the user's screen-saver folder, made from the
+// templates in its installer folder. The current build driver
+// (saver_builder.h) took its place; no command of the application starts it.
+//
+// The saver bundle (U = the project's unique name):
+//   Contents/Info.plist
+//   Contents/MacOS/fssx                 the engine, every placeholder replaced by U
+//   Contents/Resources/English.lproj
+//   Contents/Resources/Flash Player.plugin   ("fprx" for a saver that is not universal)
+//   Contents/Resources/ssaver.swf       the movie, in its plain form
+//   Contents/Resources/<extra files>
+//   Contents/Resources/ssc0.dat         the 140-byte engine settings
+// The installer bundle:
+//   Installer                           an alias of Contents/MacOS/Installer
+//   Contents/Info.plist, Contents/PkgInfo ("APPLOxmk")
+//   Contents/MacOS/Installer
+//   Contents/Resources/<lang>.lproj, main.rsrc (when the template has one),
+//     splash.png (the custom picture), installer.icns, ReadMe.txt,
+//     License.txt, icd0.dat, installer.dat and its data files
+//
+// Each step writes a short progress text ("Creating screen saver" ...
+// "Completed Installer") into the request's status text; a failure ends the
+// build with the reason. Every output is built in a staging folder and put
+// in place only when complete: a failed build leaves nothing behind, and an
+// output that was there stays as it was unless the new one replaces it.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "builders/build_status.h"
+#include "builders/output_files.h"
+#include "foundation/path_name.h"
+#include "platform/mac_types.h"
+
+class CSaverProject;
+class CSaverProjectInstaller;
+class CStaticText;
+
+class CSaverProjectBuilder {
+ public:
+  struct BuildRequest {
+    // Replace an output that exists; without it the build is refused.
+    bool overwrite = false;
+    // Receives the progress texts (null: none are shown).
+    CStaticText* progress = nullptr;
+  };
+
+  explicit CSaverProjectBuilder(CSaverProject& saverProject);
+  ~CSaverProjectBuilder();
+  CSaverProjectBuilder(const CSaverProjectBuilder&) = delete;
+  CSaverProjectBuilder& operator=(const CSaverProjectBuilder&) = delete;
+
+  // Builds the saver bundle at `saverPath`. False, with the reason said,
+  // when the output exists and may not be replaced, the movie is missing or
+  // no movie, an extra file would take a name the bundle holds already
+  // ("ssaver.swf", "ssc0.dat", the templates' names or another extra file's),
+  // a template is missing, or a step cannot be written.
+  [[nodiscard]] bool BuildSaver(const CPathName& saverPath, const BuildRequest& request);
+  // Builds a saver afresh in a staging folder and the installer bundle at
+  // `installerPath` (given the extension ".app" when it has another).
+  [[nodiscard]] bool BuildInstaller(const CPathName& installerPath, const BuildRequest& request);
+
+  // The steps; each reports its failure.
+  bool WriteSaverInfoPlist(const CPathName& contents);
+  bool PatchEngine(const CPathName& macosFolder);
+  bool FillSaverResources(const CPathName& resources);
+  // The movie as "ssaver.swf" in its plain form; its checksum, masked, goes
+  // into the engine settings.
+  bool PutMovie(const CPathName& resources);
+  bool WriteInstallerInfoPlist(const CPathName& contents);
+  bool WritePkgInfo(const CPathName& contents);
+  bool PutInstallerExecutable(const CPathName& macosFolder);
+  bool FillInstallerResources(const CPathName& resources);
+  // "splash.png": the custom picture drawn scaled into 300 x 200; true
+  // without a custom picture, false when it does not open.
+  bool WriteSplashPicture(const CPathName& resources);
+  // Makes `aliasFile` an alias of `target` (file type 'APPL' becomes
+  // 'adrp'); on failure nothing is left at `aliasFile`. noErr on success.
+  OSErr MakeAliasFile(const CPathName& target, const CPathName& aliasFile);
+
+  // Every text of the last build, in order.
+  const std::vector<std::string>& GetStatusLog() const { return progress.GetLog(); }
+
+ private:
+  bool BuildSaverBundle(const CPathName& saverPath, bool overwrite);
+  // The template item `name` of a folder; false, reported, when missing.
+  bool FindTemplate(const CPathName& folder, const char* name, CPathName& item);
+  // The extra files with their names in the bundle's Resources, checked.
+  bool CollectExtraFiles(const CPathName& resources, std::vector<CNamedSource>& files);
+  // The movie, checked.
+  bool CheckMovie();
+  bool CopyInto(const CPathName& source, const CPathName& folder, const char* newName = nullptr);
+
+  CSaverProject& project;
+  CBuildStatus progress;
+  CSaverProjectInstaller* installer = nullptr;
+  CPathName installerApp{nullptr};
+};

@@ -1,0 +1,102 @@
+#include "tests/authoring/compound_test_support.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/text_encoding.h"
+
+namespace cfbtest {
+
+namespace {
+
+std::string PathOf(const CCompoundEntry* entry) {
+  std::string path;
+  for (; entry && entry->GetType() != ECompoundEntryType::kRoot; entry = entry->GetParent()) {
+    std::string name;
+    plat::EncodeText(entry->GetName(), kCFStringEncodingUTF8, name);
+    path = path.empty() ? name : name + "/" + path;
+  }
+  return path;
+}
+
+}  // namespace
+
+std::vector<uint8_t> Pattern(size_t n, uint32_t seed) {
+  std::vector<uint8_t> bytes(n);
+  uint32_t state = seed * 2654435761u + 12345u;
+  for (size_t i = 0; i < n; ++i) {
+    state = state * 1103515245u + 12345u;
+    bytes[i] = uint8_t(state >> 16);
+  }
+  return bytes;
+}
+
+CCompoundStream* AddStream(CCompoundDocument& document, CCompoundStorage* parent, const char* name, size_t size,
+                           uint32_t seed) {
+  CCompoundStream* stream = document.CreateStream(parent, name);
+  EXPECT_NE(stream, nullptr) << name;
+  if (stream) stream->GetOutput().WriteVector(Pattern(size, seed));
+  return stream;
+}
+
+const std::vector<DocumentCase>& DocumentCases() {
+  static const std::vector<DocumentCase> cases = {
+      {"AllSmall",
+       [](CCompoundDocument& document) {
+         AddStream(document, nullptr, "Contents", 1000, 1);
+         AddStream(document, nullptr, "Page 1", 64, 2);
+         AddStream(document, nullptr, "Empty", 0, 3);
+         AddStream(document, nullptr, "x", 1, 4);
+       }},
+      {"NoSmallStreams",
+       [](CCompoundDocument& document) {
+         AddStream(document, nullptr, "Media", 5000, 5);
+         AddStream(document, nullptr, "Pictures", 4096, 6);
+       }},
+      {"CutoffSizes",
+       [](CCompoundDocument& document) {
+         AddStream(document, nullptr, "Below", 4095, 7);
+         AddStream(document, nullptr, "At", 4096, 8);
+         AddStream(document, nullptr, "Above", 4097, 9);
+       }},
+      {"NestedStorages",
+       [](CCompoundDocument& document) {
+         CCompoundStorage* pages = document.CreateStorage(nullptr, "Pages");
+         CCompoundStorage* first = document.CreateStorage(pages, "Page 1");
+         EXPECT_NE(document.CreateStorage(pages, "Unused"), nullptr);
+         AddStream(document, first, "Layer", 300, 10);
+         AddStream(document, first, "Symbols", 9000, 11);
+         AddStream(document, pages, "Index", 20, 12);
+         AddStream(document, nullptr, "Contents", 100, 13);
+       }},
+      {"ManyEntries",
+       [](CCompoundDocument& document) {
+         CCompoundStorage* folder = document.CreateStorage(nullptr, "Library");
+         for (int i = 0; i < 45; ++i) {
+           const std::string name = (i % 3 == 0 ? "Symbol " : i % 3 == 1 ? "b" : "MEDIA_") + std::to_string(i * 7);
+           AddStream(document, i % 2 ? folder : nullptr, name.c_str(), size_t(i) * 97, uint32_t(100 + i));
+         }
+       }},
+      {"DifatSector",
+       [](CCompoundDocument& document) {
+         // 110 x 128 sectors of data need more FAT sectors than the header lists.
+         AddStream(document, nullptr, "Big", 110 * 128 * 512 + 3, 20);
+         AddStream(document, nullptr, "Small", 10, 21);
+       }},
+  };
+  return cases;
+}
+
+std::map<std::string, std::vector<uint8_t>> ExpectedStreams(const CCompoundDocument& document) {
+  std::map<std::string, std::vector<uint8_t>> streams;
+  for (const CCompoundStream* stream : document.GetStreams()) streams[PathOf(stream)] = stream->GetBytes();
+  return streams;
+}
+
+std::vector<std::string> ExpectedStorages(const CCompoundDocument& document) {
+  std::vector<std::string> storages;
+  for (const CCompoundEntry* entry : document.GetEntries())
+    if (entry->GetType() == ECompoundEntryType::kStorage) storages.push_back(PathOf(entry));
+  return storages;
+}
+
+}  // namespace cfbtest

@@ -1,0 +1,96 @@
+// gb_build_legacy: a first-generation saver project and a projector project
+// built from one project file with the bundle's own templates.
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "builders/data_list.h"
+#include "builders/saver_project.h"
+#include "foundation/xml_writer.h"
+#include "tests/builders/model_fixtures.h"
+#include "tests/builders/saver_test_support.h"
+#include "tests/support/test_support.h"
+
+extern char** environ;
+
+namespace {
+
+using savertest::FolderEntries;
+
+// Runs the tool (beside the test programs in the build tree) on the file,
+// with the saver output folder when one is given; its exit status, -1 when
+// it did not exit.
+int RunTool(const std::string& project, const std::string& saverOutput = std::string()) {
+  char self[4096];
+  const ssize_t length = readlink("/proc/self/exe", self, sizeof self - 1);
+  if (length <= 0) return -1;
+  std::string tool(self, size_t(length));
+  tool = tool.substr(0, tool.rfind('/')) + "/../tools/gb_build_legacy";
+  if (access(tool.c_str(), X_OK) != 0) {
+    ADD_FAILURE() << "no tool at " << tool;
+    return -1;
+  }
+  char* argv[] = {const_cast<char*>(tool.c_str()), const_cast<char*>(project.c_str()),
+                  saverOutput.empty() ? nullptr : const_cast<char*>(saverOutput.c_str()), nullptr};
+  pid_t child = 0;
+  if (posix_spawn(&child, tool.c_str(), nullptr, nullptr, argv, environ) != 0) return -1;
+  int status = 0;
+  if (waitpid(child, &status, 0) != child || !WIFEXITED(status)) return -1;
+  return WEXITSTATUS(status);
+}
+
+TEST(LegacyBuildTool, BuildsTheSaverItsInstallerAndTheProjectorsOfAProjectFile) {
+  const std::string folder = gbtest::MakeTempFolder("legacy-tool");
+  const std::string output = gbtest::MakeTempFolder("legacy-tool-output");
+  const std::string movie = modeltest::WriteMovie(folder + "fish.swf", {.compressed = true});
+  ASSERT_TRUE(gbtest::WriteFile(folder + "notes.txt", "notes"));
+
+  CSaverProject saver;
+  ASSERT_TRUE(saver.SetMovie(CPathName(movie)));
+  saver.AddMoreFile(CPathName(folder + "notes.txt"));
+  saver.SetName("Aquarium");
+  CDataList projector;
+  const std::string list = "<flash_projector_datalist output_folder=\"" + output +
+                           "\" output_macintel=\"true\" output_macintel_filename=\"Reef Intel.app\" "
+                           "output_macuniversal=\"true\" output_macuniversal_filename=\"Reef.app\" "
+                           "output_win=\"true\" output_win_filename=\"Reef.exe\" >\n<flash_projector swf=\"" +
+                           movie + "\">\n</flash_projector>\n</flash_projector_datalist>\n";
+  ASSERT_TRUE(modeltest::ReadListXml(projector, list, folder));
+
+  const std::string project = folder + "legacy.xml";
+  {
+    CXmlWriter writer;
+    ASSERT_TRUE(writer.Open(CPathName(project), CXmlWriteOptions(), true));
+    ASSERT_TRUE(saver.WriteXml(writer));
+    ASSERT_TRUE(projector.WriteXml(writer));
+    ASSERT_TRUE(writer.Close());
+  }
+  // The saver's project names no output folder: the tool is given one.
+  EXPECT_EQ(RunTool(project, output), 0);
+  EXPECT_EQ(FolderEntries(output), (std::vector<std::string>{"Aquarium.saver/", "InstallAquarium.app/",
+                                                              "Reef Intel.app/", "Reef.app/", "Reef.exe"}));
+  EXPECT_EQ(FolderEntries(output + "Aquarium.saver/Contents/Resources"),
+            (std::vector<std::string>{"English.lproj/", "Flash Player.plugin/", "notes.txt", "ssaver.swf",
+                                      "ssc0.dat"}));
+  EXPECT_NE(gbtest::ReadTextFile(output + "Reef Intel.app/Contents/MacOS/DurivUzuzevuvo").find("Intel"),
+            std::string::npos);
+  EXPECT_EQ(FolderEntries(output + "InstallAquarium.app/Contents/MacOS"), std::vector<std::string>{"Installer"});
+  // The tool's work subfolder is left empty.
+  CPathName probe(nullptr);
+  ASSERT_TRUE(probe.SetInWorkFolder("_glimmerbox2", false));
+  EXPECT_TRUE(FolderEntries(probe.GetAbsolutePath(0)).empty());
+
+  // A file without a project, and a project that fails.
+  ASSERT_TRUE(gbtest::WriteFile(folder + "empty.xml", "<xml version=\"1.0\">\n</xml>\n"));
+  EXPECT_EQ(RunTool(folder + "empty.xml"), 2);
+  EXPECT_EQ(RunTool(project, folder + "missing"), 2);
+  unlink(movie.c_str());
+  EXPECT_EQ(RunTool(project, output), 1);
+}
+
+}  // namespace

@@ -1,0 +1,321 @@
+// The projector builder: Mac projector bundles of each architecture and
+// the Windows projector with its archive.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "builders/data_archive.h"
+#include "builders/data_list.h"
+#include "builders/projector_builder.h"
+#include "builders/saver_builder.h"
+#include "foundation/png_image.h"
+#include "platform/text_encoding.h"
+#include "tests/builders/archive_test_support.h"
+#include "tests/builders/model_fixtures.h"
+#include "tests/builders/saver_test_support.h"
+#include "tests/support/test_support.h"
+
+namespace {
+
+using gbtest::ArchiveRecord;
+using gbtest::Bytes;
+using gbtest::WordAt;
+using savertest::FolderEntries;
+using savertest::PutFile;
+
+// A picture from text rows: '#' black, '.' white.
+void WritePicture(const std::string& path, const std::vector<std::string>& rows) {
+  const u32 width = u32(rows[0].size()), height = u32(rows.size());
+  Bytes pixels;
+  for (const std::string& row : rows)
+    for (char c : row) pixels.insert(pixels.end(), 3, c == '#' ? 0 : 255);
+  ASSERT_TRUE(SaveRgbAsPngFile(width, height, 24, pixels.data(), CPathName(path), nullptr, 0));
+}
+
+// The output names of the tests' projects.
+const char kOutputNames[] =
+    "output_macppc_filename=\"Reef PPC.app\" output_macintel_filename=\"Reef Intel.app\" "
+    "output_macuniversal_filename=\"Reef.app\" output_win_filename=\"Reef.exe\"";
+
+class ProjectorBuild : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    static int runs = 0;
+    const std::string run = std::to_string(++runs);
+    ASSERT_TRUE(CPathName::CreateWorkFolder(("projector-" + run).c_str()));
+    CPathName probe(nullptr);
+    probe.SetInWorkFolder("x", true);
+    workFolder = probe.GetParentFolder(true);
+
+    templates = gbtest::MakeTempFolder("fp-templates-" + run) + "fp/";
+    Put(templates + "English.lproj/Localizable.strings", "strings");
+    Put(templates + "Flash Player.plugin/Contents/Info.plist", "plug-in");
+    Put(templates + "app.icns", "standard icon");
+    for (const char* arch : {"p", "i", "u"}) Put(templates + arch + "/DurivUzuzevuvo", std::string("player ") + arch);
+    Put(templates + "w/fpx.dat", "MZ windows player");
+    builder.SetTemplateFolder(CPathName(templates));
+
+    projectFolder = gbtest::MakeTempFolder("fp-project-" + run);
+    outputFolder = gbtest::MakeTempFolder("fp-output-" + run);
+    moviePath = modeltest::WriteMovie(projectFolder + "fish.swf");
+    modeltest::WriteMovie(projectFolder + "crab.swf", {.padding = 10});
+    Put(projectFolder + "notes.txt", "notes");
+    Put(projectFolder + "Sounds/wave.wav", "wave");
+    ASSERT_NO_FATAL_FAILURE(WritePicture(projectFolder + "shape.png", {"##..", "##..", "...."}));
+  }
+
+  static void Put(const std::string& path, const std::string& contents) { ASSERT_TRUE(PutFile(path, contents)) << path; }
+
+  // Reads the projector project: `attributes` of the list, the root item's
+  // extra attributes and children.
+  void ReadProject(const std::string& attributes, const std::string& rootAttributes = std::string(),
+                   const std::string& children = std::string()) {
+    const std::string text = "<flash_projector_datalist output_folder=\"" + outputFolder + "\" " + kOutputNames + " " +
+                             attributes + " >\n<flash_projector swf=\"" + moviePath + "\" " + rootAttributes + ">\n" +
+                             children + "</flash_projector>\n</flash_projector_datalist>\n";
+    ASSERT_TRUE(modeltest::ReadListXml(list, text, projectFolder));
+  }
+  // The usual project: a masked root window with an extra file and folder,
+  // and a sub-item with a movie of its own.
+  void ReadUsualProject(const std::string& attributes) {
+    ReadProject(attributes, "window_type=\"mask\" window_mask=\"" + projectFolder + "shape.png\"",
+                "<more_files>\n<path src=\"" + projectFolder + "notes.txt\" />\n<path src=\"" + projectFolder +
+                    "Sounds/\" />\n</more_files>\n<sub_data>\n<flash_projector swf=\"" + projectFolder +
+                    "crab.swf\" />\n</sub_data>\n");
+  }
+
+  bool Build() {
+    const bool built = builder.Build(list, 0);
+    log = builder.GetStatusLog();
+    return built;
+  }
+  std::string LastText() const { return log.empty() ? std::string() : log.back(); }
+  std::string Resources(const std::string& app) const { return outputFolder + app + "/Contents/Resources/"; }
+
+  std::string templates, projectFolder, outputFolder, workFolder, moviePath;
+  CDataList list;
+  CProjectorBuilder builder;
+  std::vector<std::string> log;
+};
+
+std::string PlistOf(const std::string& name, const std::string& icon) {
+  return std::string(savertest::kInfoPlistHead) +
+         "\t<key>CFBundleDevelopmentRegion</key>\n\t<string>English</string>\n"
+         "\t<key>CFBundleExecutable</key>\n\t<string>DurivUzuzevuvo</string>\n"
+         "\t<key>CFBundleName</key>\n\t<string>" +
+         name +
+         "</string>\n"
+         "\t<key>CFBundleIdentifier</key>\n\t<string>com.orrinvale.Hullpack.flash</string>\n"
+         "\t<key>CFBundleInfoDictionaryVersion</key>\n\t<string>6.0</string>\n"
+         "\t<key>CFBundlePackageType</key>\n\t<string>APPL</string>\n"
+         "\t<key>CFBundleSignature</key>\n\t<string>Oxfp</string>\n"
+         "\t<key>CFBundleVersion</key>\n\t<string>1.0</string>\n"
+         "\t<key>CFBundleIconFile</key>\n\t<string>" +
+         icon + "</string>\n</dict>\n</plist>\n";
+}
+
+TEST_F(ProjectorBuild, AUniversalProjectorHoldsEveryItemsFilesAndTheMasks) {
+  ReadUsualProject("output_macuniversal=\"true\"");
+  ASSERT_TRUE(Build()) << LastText();
+  EXPECT_EQ(log, std::vector<std::string>{"Building Mac Universal Binary"});
+  EXPECT_EQ(FolderEntries(outputFolder), std::vector<std::string>{"Reef.app/"});
+  const std::string app = outputFolder + "Reef.app/Contents/";
+  EXPECT_EQ(FolderEntries(app), (std::vector<std::string>{"Info.plist", "MacOS/", "PkgInfo", "Resources/"}));
+  EXPECT_EQ(gbtest::ReadTextFile(app + "Info.plist"), PlistOf("Reef", "app.icns"));
+  EXPECT_EQ(gbtest::ReadTextFile(app + "PkgInfo"), "APPLOxfp");
+  EXPECT_EQ(gbtest::ReadTextFile(app + "MacOS/DurivUzuzevuvo"), "player u");
+  EXPECT_EQ(FolderEntries(Resources("Reef.app")),
+            (std::vector<std::string>{"English.lproj/", "Flash Player.plugin/", "Sounds/", "_mask_/", "app.icns",
+                                      "crab.swf", "fish.swf", "fp.dat", "notes.txt"}));
+  EXPECT_EQ(gbtest::ReadTextFile(Resources("Reef.app") + "Sounds/wave.wav"), "wave");
+  EXPECT_EQ(FolderEntries(Resources("Reef.app") + "_mask_"), std::vector<std::string>{"shape.png"});
+  // The settings document finds its movies beside it and passes their checks.
+  CDataList back;
+  EXPECT_TRUE(back.ReadSettingsFile(CPathName(Resources("Reef.app") + "fp.dat")));
+  EXPECT_EQ(back.GetRootItem()->GetSubItemCount(), 1);
+  EXPECT_TRUE(FolderEntries(workFolder).empty());
+}
+
+TEST_F(ProjectorBuild, EachArchitectureGetsItsPlayer) {
+  ReadProject("output_macppc=\"true\" output_macintel=\"true\" output_macuniversal=\"true\"");
+  ASSERT_TRUE(Build()) << LastText();
+  EXPECT_EQ(log,
+            (std::vector<std::string>{"Building Mac PPC", "Building Mac Intel", "Building Mac Universal Binary"}));
+  const struct {
+    const char* app;
+    const char* name;
+    const char* player;
+  } outputs[] = {{"Reef PPC.app", "Reef PPC", "player p"},
+                 {"Reef Intel.app", "Reef Intel", "player i"},
+                 {"Reef.app", "Reef", "player u"}};
+  for (const auto& output : outputs) {
+    const std::string contents = outputFolder + output.app + "/Contents/";
+    EXPECT_EQ(gbtest::ReadTextFile(contents + "MacOS/DurivUzuzevuvo"), output.player);
+    EXPECT_EQ(gbtest::ReadTextFile(contents + "Info.plist"), PlistOf(output.name, "app.icns"));
+  }
+}
+
+TEST_F(ProjectorBuild, TheProjectsOwnIconIsUsedWhenItIsThere) {
+  Put(projectFolder + "Reef & Co.icns", "own icon");
+  ReadProject("output_macuniversal=\"true\" output_mac_appicon=\"true\" output_mac_appicon_path=\"" + projectFolder +
+              "Reef &amp; Co.icns\"");
+  list.SetMacUniversalFileName("Caf\x8E & Co.app");
+  ASSERT_TRUE(Build()) << LastText();
+  // Names are escaped and written as UTF-8.
+  const std::string app = "Caf\x8E & Co.app";
+  const std::string contents = outputFolder + app + "/Contents/";
+  EXPECT_EQ(gbtest::ReadTextFile(plat::ToHostPath(contents + "Info.plist")),
+            PlistOf("Caf\xC3\xA9 &amp; Co", "Reef &amp; Co.icns"));
+  const std::vector<std::string> resources = FolderEntries(plat::ToHostPath(contents + "Resources/"));
+  EXPECT_NE(std::find(resources.begin(), resources.end(), "Reef & Co.icns"), resources.end());
+  EXPECT_EQ(std::find(resources.begin(), resources.end(), "app.icns"), resources.end());
+
+  // An icon that is not there: the standard one, in the list and the bundle.
+  unlink((projectFolder + "Reef & Co.icns").c_str());
+  list.SetOverwriteMacUniversal(true);
+  ASSERT_TRUE(Build()) << LastText();
+  EXPECT_NE(log[1].find("Reef & Co.icns"), std::string::npos) << log[1];
+  EXPECT_EQ(gbtest::ReadTextFile(plat::ToHostPath(contents + "Info.plist")), PlistOf("Caf\xC3\xA9 &amp; Co", "app.icns"));
+  EXPECT_EQ(gbtest::ReadTextFile(plat::ToHostPath(contents + "Resources/app.icns")), "standard icon");
+}
+
+TEST_F(ProjectorBuild, TheWindowsProjectorCarriesMasksFilesAndSettings) {
+  ReadUsualProject("output_win=\"true\"");
+  // The sub-item is shaped by the same picture; its picture is not checked
+  // against the window type.
+  CSwfItem* sub = list.GetRootItem()->GetSubItem(0);
+  ASSERT_TRUE(sub->SetWindowMaskPath(CPathName(projectFolder + "shape.png")));
+  ASSERT_TRUE(Build()) << LastText();
+  EXPECT_TRUE(log.empty()) << LastText();
+
+  const Bytes file = gbtest::ReadFile(outputFolder + "Reef.exe");
+  const std::string player = "MZ windows player";
+  ASSERT_GT(file.size(), player.size());
+  EXPECT_EQ(std::string(file.begin(), file.begin() + long(player.size())), player);
+  std::vector<ArchiveRecord> records;
+  ASSERT_TRUE(gbtest::WalkArchive(file, records));
+  std::reverse(records.begin(), records.end());
+  std::vector<u32> types;
+  for (const ArchiveRecord& record : records) types.push_back(record.type);
+  // End marker, two shapes, fish, notes, Sounds, crab, settings.
+  EXPECT_EQ(types, (std::vector<u32>{0, 7, 7, 5, 5, 8, 5, 1}));
+  EXPECT_EQ(records[1].fieldsStart, player.size() + 8);
+
+  CDataArchiveReader reader;
+  ASSERT_TRUE(reader.Open(CPathName(outputFolder + "Reef.exe")));
+  ASSERT_TRUE(reader.Load()) << reader.GetError();
+  // The shape: one rectangle (0, 0, 2, 2) in its region data block.
+  const std::vector<u32> shape = {32, 1, 1, 16, 0, 0, 2, 2, 0, 0, 2, 2};
+  ASSERT_EQ(reader.GetBuffers().size(), 2u);
+  std::vector<u32> tags;
+  for (const auto& entry : reader.GetBuffers()) {
+    const CDataArchiveBufferItem& buffer = *entry.item;
+    tags.push_back(buffer.GetTag());
+    EXPECT_EQ(buffer.GetName(), "shape.png");
+    ASSERT_EQ(buffer.GetData().size(), shape.size() * 4);
+    for (size_t i = 0; i < shape.size(); ++i) EXPECT_EQ(WordAt(buffer.GetData(), i * 4), shape[i]) << i;
+  }
+  std::sort(tags.begin(), tags.end());
+  EXPECT_EQ(tags, (std::vector<u32>{0, 1}));
+  std::vector<std::string> names;
+  for (const auto& entry : reader.GetNamedFiles()) names.push_back(entry.item->GetName());
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{"crab.swf", "fish.swf", "notes.txt"}));
+  CPathName settings(nullptr);
+  ASSERT_TRUE(reader.GetSettingsPath(settings));
+  EXPECT_NE(gbtest::ReadTextFile(settings.GetAbsolutePath(0)).find("swf=\"crab.swf\""), std::string::npos);
+  EXPECT_EQ(gbtest::ReadTextFile(workFolder + "Sounds/wave.wav"), "wave");
+  reader.DeleteUnpackedFiles();
+  reader.Close();
+}
+
+TEST_F(ProjectorBuild, APictureThatDoesNotOpenGivesNoMask) {
+  Put(projectFolder + "broken.png", "not a picture");
+  ReadProject("output_macuniversal=\"true\" output_win=\"true\"",
+              "window_type=\"mask\" window_mask=\"" + projectFolder + "broken.png\"");
+  ASSERT_TRUE(Build()) << LastText();
+  EXPECT_TRUE(FolderEntries(Resources("Reef.app") + "_mask_").empty());
+  std::vector<ArchiveRecord> records;
+  ASSERT_TRUE(gbtest::WalkArchive(gbtest::ReadFile(outputFolder + "Reef.exe"), records));
+  for (const ArchiveRecord& record : records) EXPECT_NE(record.type, 7u);
+  // Said once for each output.
+  EXPECT_EQ(std::count_if(log.begin(), log.end(),
+                          [](const std::string& text) { return text.find("broken.png") != std::string::npos; }),
+            2);
+}
+
+TEST_F(ProjectorBuild, ExistingOutputsAreKeptUnlessReplacingIsAsked) {
+  ReadProject("output_macuniversal=\"true\" output_win=\"true\"");
+  Put(outputFolder + "Reef.app/old", "old");
+  Put(outputFolder + "Reef.exe", "old exe");
+  ASSERT_TRUE(Build()) << LastText();
+  EXPECT_EQ(FolderEntries(outputFolder + "Reef.app"), std::vector<std::string>{"old"});
+  EXPECT_EQ(gbtest::ReadTextFile(outputFolder + "Reef.exe"), "old exe");
+  EXPECT_EQ(log.size(), 3u);  // building, kept, kept
+
+  list.SetOverwriteMacUniversal(true);
+  list.SetOverwriteWin(true);
+  ASSERT_TRUE(Build()) << LastText();
+  EXPECT_EQ(FolderEntries(outputFolder + "Reef.app"), std::vector<std::string>{"Contents/"});
+  EXPECT_NE(gbtest::ReadTextFile(outputFolder + "Reef.exe"), "old exe");
+
+  // A folder where the Windows projector goes is never replaced.
+  unlink((outputFolder + "Reef.exe").c_str());
+  Put(outputFolder + "Reef.exe/inside", "x");
+  EXPECT_FALSE(Build());
+  EXPECT_EQ(FolderEntries(outputFolder + "Reef.exe"), std::vector<std::string>{"inside"});
+}
+
+TEST_F(ProjectorBuild, HostileProjectsFailCleanly) {
+  Put(projectFolder + "other/notes.txt", "other notes");
+  Put(projectFolder + "fp.dat", "x");
+  const std::string later = projectFolder + "later.swf";
+  // What becomes of the movie after the project was read.
+  enum Change { kKept, kDeleted, kNoMovie };
+  const struct {
+    const char* what;
+    std::string movie;
+    Change change;
+    std::string children;
+    std::string reason;
+  } cases[] = {
+      {"missing movie", later, kDeleted, "", "later.swf"},
+      {"no movie", "", kKept, "", "no movie"},
+      {"not a movie", later, kNoMovie, "", "is not a Flash movie"},
+      {"two files of one name", moviePath, kKept,
+       "<more_files>\n<path src=\"" + projectFolder + "notes.txt\" />\n<path src=\"" + projectFolder +
+           "other/notes.txt\" />\n</more_files>\n",
+       "notes.txt"},
+      {"a file on the settings' name", moviePath, kKept,
+       "<more_files>\n<path src=\"" + projectFolder + "fp.dat\" />\n</more_files>\n", "fp.dat"},
+      {"a name that leaves the folder", moviePath, kKept, "", "../Reef.app"},
+  };
+  const std::string parent = CPathName(CPathName(outputFolder).GetParentFolder(true)).GetString();
+  const std::vector<std::string> around = FolderEntries(parent);
+  Put(outputFolder + "Reef.exe", "old exe");
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    modeltest::WriteMovie(later);
+    const std::string text = "<flash_projector_datalist output_folder=\"" + outputFolder + "\" " + kOutputNames +
+                             " output_macuniversal=\"true\" output_win=\"true\" >\n<flash_projector swf=\"" +
+                             c.movie + "\">\n" + c.children + "</flash_projector>\n</flash_projector_datalist>\n";
+    ASSERT_TRUE(modeltest::ReadListXml(list, text, projectFolder));
+    if (c.reason == "../Reef.app") list.SetMacUniversalFileName("../Reef.app");
+    if (c.change == kDeleted) unlink(later.c_str());
+    if (c.change == kNoMovie) Put(later, "plain text");
+    list.SetOverwriteWin(true);
+    EXPECT_FALSE(Build());
+    EXPECT_NE(LastText().find(c.reason), std::string::npos) << LastText();
+    EXPECT_EQ(FolderEntries(outputFolder), std::vector<std::string>{"Reef.exe"});
+    EXPECT_EQ(gbtest::ReadTextFile(outputFolder + "Reef.exe"), "old exe");
+    EXPECT_EQ(FolderEntries(parent), around);
+    EXPECT_TRUE(FolderEntries(workFolder).empty());
+  }
+}
+
+}  // namespace
