@@ -87,10 +87,19 @@ u32 BodyEnd(const CSwfReader& reader) {
   return reader.GetPosition() + std::min(reader.GetTagLength(), reader.GetRemaining());
 }
 
-// The actions and the end byte.
-void WriteActions(const std::vector<CSwfAction*>& actions, CSwfBitWriter& writer) {
+// The actions, the end byte and the tail behind it.
+void WriteActions(const std::vector<CSwfAction*>& actions, const std::vector<u8>& tail,
+                  CSwfBitWriter& writer) {
   for (CSwfAction* action : actions) action->Write(writer);
   writer.WriteU8(kActionEnd);
+  writer.AppendBytes(tail);
+}
+
+// What is left of a list body behind its end byte.
+void ReadTail(CSwfReader& reader, u32 bodyEnd, std::vector<u8>& tail) {
+  tail.clear();
+  const u32 position = reader.GetPosition();
+  if (position < bodyEnd) reader.ReadBytes(tail, bodyEnd - position);
 }
 
 }  // namespace
@@ -107,6 +116,7 @@ u32 CSwfDoAction::Read(CSwfReader& reader) {
   const u32 bodyEnd = BodyEnd(reader);
   while (CSwfAction* action = ReadNextAction(reader, bodyEnd, false, m_gotoFrame2Hint != 0))
     AddAction(action);
+  ReadTail(reader, bodyEnd, m_tail);
   m_rawAdd = savedRawAdd;
   ResolveBranches();
   return reader.GetPosition() - start;
@@ -116,10 +126,10 @@ u32 CSwfDoAction::Write(CSwfBitWriter& writer) { return WriteBody(writer, true);
 
 u32 CSwfDoAction::WriteBody(CSwfBitWriter& writer, bool withHeader) {
   const bool asTag = withHeader && !m_noHeader;
-  if (asTag && m_actions.empty()) return 0;
+  if (asTag && m_actions.empty() && m_tail.empty()) return 0;
   SyncBranchOffsets();
   CSwfBitWriter scratch(4);
-  WriteActions(m_actions, scratch);
+  WriteActions(m_actions, m_tail, scratch);
   if (asTag) return writer.WriteTag(*this, scratch, true);
   writer.FlushBits();
   const u32 before = writer.GetByteCount();
@@ -199,6 +209,7 @@ void CSwfDoAction::DeleteActions() {
   m_openBranches.clear();
   for (CSwfAction* action : m_actions) delete action;
   m_actions.clear();
+  m_tail.clear();
 }
 
 void CSwfDoAction::ApplyPathPrefix(const char* prefix) {
@@ -237,13 +248,14 @@ u32 CSwfDoInitAction::Read(CSwfReader& reader) {
   const u32 bodyEnd = BodyEnd(reader);
   m_spriteId = reader.ReadU16();
   while (CSwfAction* action = ReadNextAction(reader, bodyEnd, true, true)) AddAction(action);
+  ReadTail(reader, bodyEnd, m_tail);
   return reader.GetPosition() - start;
 }
 
 u32 CSwfDoInitAction::Write(CSwfBitWriter& writer) {
   CSwfBitWriter scratch(4);
   scratch.WriteU16(m_spriteId);
-  WriteActions(m_actions, scratch);
+  WriteActions(m_actions, m_tail, scratch);
   return writer.WriteTag(*this, scratch, true);
 }
 
@@ -261,4 +273,5 @@ void CSwfDoInitAction::AddAction(CSwfAction* action) {
 void CSwfDoInitAction::DeleteActions() {
   for (CSwfAction* action : m_actions) delete action;
   m_actions.clear();
+  m_tail.clear();
 }

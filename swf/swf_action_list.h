@@ -2,9 +2,11 @@
 // conditions and clip actions, and the DoInitAction tag of a sprite.
 //
 // A list body is a run of actions closed by a 0 byte. Reading stops at that
-// byte or at the end of the body, whichever comes first. A DoAction tag
-// without actions is left out of the output; a list embedded in another
-// record always writes its end byte.
+// byte or at the end of the body, whichever comes first; bytes of the body
+// behind the end byte are kept as the list's tail and written back behind
+// it (a branch may jump there). A DoAction tag without actions or tail is
+// left out of the output; a list embedded in another record always writes
+// its end byte.
 //
 // Building a script: add an If (or Jump) with offset 0, add the actions it
 // skips (the last open branch grows over each one), then CloseBranch. For
@@ -67,6 +69,9 @@ class CSwfDoAction : public CSwfTag {
   void CopyFrom(const CSwfDoAction& source);
 
   const std::vector<CSwfAction*>& GetActions() const { return m_actions; }
+  // The bytes of the body behind the end byte, as read.
+  const std::vector<u8>& GetTail() const { return m_tail; }
+  void SetTail(const std::vector<u8>& tail) { m_tail = tail; }
   void SetNoHeader(bool noHeader) { m_noHeader = noHeader ? 1 : 0; }
   bool GetNoHeader() const { return m_noHeader != 0; }
   void SetGotoFrame2Hint(bool hint) { m_gotoFrame2Hint = hint ? 1 : 0; }
@@ -79,6 +84,7 @@ class CSwfDoAction : public CSwfTag {
   void SyncBranchOffsets();
 
   std::vector<CSwfAction*> m_actions;
+  std::vector<u8> m_tail;
   std::vector<CSwfActionJump*> m_openBranches;  // not owned
   u8 m_noHeader = 0;
   u8 m_rawAdd = 0;
@@ -92,7 +98,8 @@ class CSwfDoInitAction : public CSwfTag {
   CSwfDoInitAction(const CSwfDoInitAction&) = delete;
   CSwfDoInitAction& operator=(const CSwfDoInitAction&) = delete;
 
-  // The sprite id, then the actions as they stand (no branch bookkeeping).
+  // The sprite id, then the actions as they stand (no branch bookkeeping)
+  // and the tail behind the end byte.
   u32 Read(CSwfReader& reader) override;
   // Always written, with the long header, even without actions.
   u32 Write(CSwfBitWriter& writer) override;
@@ -105,10 +112,12 @@ class CSwfDoInitAction : public CSwfTag {
   void DeleteActions();
 
   const std::vector<CSwfAction*>& GetActions() const { return m_actions; }
+  const std::vector<u8>& GetTail() const { return m_tail; }
   u16 GetSpriteId() const { return m_spriteId; }
   void SetSpriteId(u16 id) { m_spriteId = id; }
 
  private:
   std::vector<CSwfAction*> m_actions;
+  std::vector<u8> m_tail;
   u16 m_spriteId = 0;
 };

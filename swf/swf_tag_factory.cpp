@@ -5,10 +5,14 @@
 // with one case in CreateTag (and, when the shallow load inspects it, in
 // CreateShallowTag).
 #include "swf/swf_action_list.h"
+#include "swf/swf_button_tags.h"
 #include "swf/swf_control_tags.h"
 #include "swf/swf_display_tags.h"
 #include "swf/swf_reader.h"
+#include "swf/swf_sound_tags.h"
+#include "swf/swf_sprite_tags.h"
 #include "swf/swf_unknown_tag.h"
+#include "swf/swf_video_tags.h"
 
 CSwfTag* CSwfReader::CreateTag(u16 code, u32 length) {
   if (code == kSwfShowFrameCode) ++m_frameCounter;
@@ -45,6 +49,30 @@ CSwfTag* CSwfReader::CreateTag(u16 code, u32 length) {
       return new CSwfDoInitAction;
     case kSwfEnableDebugger2Code:
       return new CSwfEnableDebugger2;
+    case kSwfDefineButtonCode:
+      return new CSwfDefineButton;
+    case kSwfDefineSoundCode:
+      return new CSwfDefineSound;
+    case kSwfStartSoundCode:
+      return new CSwfStartSound;
+    case kSwfDefineButtonSoundCode:
+      return new CSwfDefineButtonSound;
+    case kSwfSoundStreamHeadCode:
+      return new CSwfSoundStreamHead;
+    case kSwfSoundStreamBlockCode:
+      return new CSwfSoundStreamBlock;
+    case kSwfDefineButtonCxformCode:
+      return new CSwfDefineButtonCxform;
+    case kSwfDefineButton2Code:
+      return new CSwfDefineButton2;
+    case kSwfDefineSpriteCode:
+      return new CSwfDefineSprite(1, 0);
+    case kSwfSoundStreamHead2Code:
+      return new CSwfSoundStreamHead2;
+    case kSwfDefineVideoStreamCode:
+      return new CSwfDefineVideoStream;
+    case kSwfVideoFrameCode:
+      return new CSwfVideoFrame(length);
     default:
       return new CSwfUnknownTag(code, length);
   }

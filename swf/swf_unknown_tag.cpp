@@ -1,5 +1,6 @@
 #include "swf/swf_unknown_tag.h"
 
+#include "platform/byte_order.h"
 #include "swf/swf_bit_writer.h"
 #include "swf/swf_reader.h"
 
@@ -26,6 +27,23 @@ void CSwfUnknownTag::Reset() {
 void CSwfUnknownTag::SetData(const u8* bytes, u32 count) {
   m_data.assign(bytes, bytes + (bytes ? count : 0));
   m_length = u32(m_data.size());
+}
+
+bool WriteWithNewId(const u8* bytes, u32 length, u16 id, CSwfBitWriter& writer) {
+  if (!bytes || length < 2) return false;
+  u64 header = 2;
+  u64 body = bytes[0] & 63;
+  if (body == 63) {
+    if (length < 6) return false;
+    header = 6;
+    body = plat::GetLittle32(bytes + 2);
+  }
+  if (body < 2 || header + body != length) return false;
+  std::vector<u8> copy(bytes, bytes + length);
+  copy[header] = u8(id);
+  copy[header + 1] = u8(id >> 8);
+  writer.AppendBytes(copy);
+  return true;
 }
 
 void EncodeTagHeader(std::vector<u8>& out, const CSwfTag& tag, u32 length, bool forceLong) {

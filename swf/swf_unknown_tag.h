@@ -1,5 +1,6 @@
-// The raw tag, which keeps any tag without a class of its own as bytes, and
-// the encoder of SWF tag record headers.
+// The raw tag, which keeps any tag without a class of its own as bytes, the
+// copier of a stored tag under a new id, and the encoder of SWF tag record
+// headers.
 #pragma once
 
 #include <vector>
@@ -26,6 +27,12 @@ class CSwfUnknownTag : public CSwfTag {
   u32 m_length;
   std::vector<u8> m_data;
 };
+
+// Copies a whole stored tag (header and body, `length` bytes) into the
+// writer, with the u16 at the start of its body (a defining tag's character
+// id) replaced by `id`. False, nothing written, when the bytes do not hold
+// a tag of that length with such a u16.
+[[nodiscard]] bool WriteWithNewId(const u8* bytes, u32 length, u16 id, CSwfBitWriter& writer);
 
 // Appends the record header of a tag with a body of `length` bytes: one
 // little-endian u16 of code * 64 + length for lengths up to 62, otherwise (or

@@ -413,6 +413,8 @@ TEST(SwfActionList, EmptyListsAndTheStopOnlyScript) {
 TEST(SwfActionList, ParsingStopsAtTheEndByteOrTheEndOfTheBody) {
   auto ended = Parse(Bytes({0x06, 0x00, 0x07, 0x07}));
   EXPECT_EQ(ended->GetActions().size(), 1u) << "bytes behind the end byte are not actions";
+  EXPECT_EQ(ended->GetTail(), Bytes({0x07, 0x07}));
+  EXPECT_EQ(Body(*ended), Bytes({0x06, 0x00, 0x07, 0x07})) << "but they are written back";
   auto open = Parse(Bytes({0x06, 0x07}));
   EXPECT_EQ(open->GetActions().size(), 2u);
   EXPECT_EQ(Body(*open), Bytes({0x06, 0x07, 0x00})) << "written with its end byte";
@@ -427,6 +429,29 @@ TEST(SwfActionList, ParsingStopsAtTheEndByteOrTheEndOfTheBody) {
   EXPECT_EQ(list.Read(reader), 2u);
   EXPECT_EQ(list.GetActions().size(), 2u);
   EXPECT_EQ(reader.ReadU8(), 0x04);
+}
+
+TEST(SwfActionList, BytesBehindTheEndByteStayWhereBranchesFindThem) {
+  // A Jump over the end byte lands in code that only a branch reaches.
+  const std::vector<u8> script = Bytes({0x99, 2, 0, 1, 0, 0x00, 0x07, 0x00});
+  auto list = Parse(script);
+  ASSERT_EQ(list->GetActions().size(), 1u);
+  EXPECT_EQ(list->GetTail(), Bytes({0x07, 0x00}));
+  EXPECT_EQ(Body(*list), script);
+  CSwfDoAction copy;
+  copy.CopyFrom(*list);
+  EXPECT_EQ(Body(copy), script);
+
+  // A DoAction tag of an end byte and a tail is kept; the tail goes with
+  // the actions when they are deleted.
+  auto tailOnly = Parse(Bytes({0x00, 0x07}));
+  EXPECT_EQ(Written(*tailOnly), Bytes({0x3F, 0x03, 0x02, 0x00, 0x00, 0x00, 0x00, 0x07}));
+  tailOnly->DeleteActions();
+  EXPECT_TRUE(Written(*tailOnly).empty());
+
+  auto init = Parse<CSwfDoInitAction>(Bytes({0x05, 0x00, 0x07, 0x00, 0x06}));
+  EXPECT_EQ(init->GetTail(), Bytes({0x06}));
+  EXPECT_EQ(Written(*init), Bytes({0xFF, 0x0E, 5, 0, 0, 0, 0x05, 0x00, 0x07, 0x00, 0x06}));
 }
 
 TEST(SwfActionList, OpenBranchesGrowOverAddedActions) {

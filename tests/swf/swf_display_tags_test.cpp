@@ -162,7 +162,8 @@ TEST(SwfDisplayTags, ClipActionsTakeTheLayoutOfTheirVersion) {
 
 TEST(SwfDisplayTags, TheRecordSizeBoundsEachClipScript) {
   // Version 6: a script without its end byte inside a size of 1, then a
-  // script padded to a size of 5; the records behind each are read whole.
+  // script with three bytes behind its end byte in a size of 5; the records
+  // behind each are read whole.
   const std::vector<u8> body = Concat(Concat(Bytes({0x86}), kPlacementHead), Bytes({
       0, 0, 0x03, 0, 0, 0,
       0x01, 0, 0, 0, 1, 0, 0, 0, 0x07,
@@ -180,12 +181,15 @@ TEST(SwfDisplayTags, TheRecordSizeBoundsEachClipScript) {
   ASSERT_EQ(second->actions->GetActions().size(), 1u);
   EXPECT_EQ(second->actions->GetActions()[0]->GetOpcode(), 0x06);
 
-  // Written back, each script is closed and its size is what it holds.
+  EXPECT_EQ(second->actions->GetTail(), Bytes({0xEE, 0xEE, 0xEE}));
+
+  // Written back, each script is closed, keeps the bytes behind its end
+  // byte, and its size is what it holds.
   const std::vector<u8> written = WrittenBody(place, 6);
   EXPECT_EQ(written, Concat(Concat(Bytes({0x86}), kPlacementHead), Bytes({
       0, 0, 0x03, 0, 0, 0,
       0x01, 0, 0, 0, 2, 0, 0, 0, 0x07, 0,
-      0x02, 0, 0, 0, 2, 0, 0, 0, 0x06, 0,
+      0x02, 0, 0, 0, 5, 0, 0, 0, 0x06, 0, 0xEE, 0xEE, 0xEE,
       0, 0, 0, 0,
   })));
 

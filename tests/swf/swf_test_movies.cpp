@@ -5,6 +5,7 @@
 
 #include "swf/swf_action_list.h"
 #include "swf/swf_bit_writer.h"
+#include "swf/swf_button_tags.h"
 #include "swf/swf_display_tags.h"
 #include "swf/swf_header.h"
 #include "swf/swf_reader.h"
@@ -30,10 +31,14 @@ std::vector<u8> BuildMovie(const std::vector<RawTag>& tags, u8 version) {
 }
 
 std::vector<RawTag> SplitTags(const std::vector<u8>& movie) {
-  std::vector<RawTag> tags;
-  if (movie.size() < 9) return tags;
+  if (movie.size() < 9) return {};
   const u32 bits = movie[8] >> 3;
-  size_t at = 8 + (5 + 4 * bits + 7) / 8 + 4;
+  return SplitTagList(movie, 8 + (5 + 4 * bits + 7) / 8 + 4);
+}
+
+std::vector<RawTag> SplitTagList(const std::vector<u8>& movie, size_t at, size_t* end) {
+  std::vector<RawTag> tags;
+  if (end) *end = at;
   while (at + 2 <= movie.size()) {
     const u16 word = u16(movie[at] | (movie[at + 1] << 8));
     at += 2;
@@ -52,6 +57,7 @@ std::vector<RawTag> SplitTags(const std::vector<u8>& movie) {
     }
     tag.body.assign(movie.begin() + long(at), movie.begin() + long(at + length));
     at += length;
+    if (end) *end = at;
     tags.push_back(tag);
     if (tag.code == 0 || tag.cut) break;
   }
@@ -131,6 +137,30 @@ std::string DescribeTag(CSwfTag* tag, u8 version) {
       text += Hex(script.GetBytes()) + ';';
     }
     return text;
+  }
+  if (auto* button = dynamic_cast<CSwfDefineButton*>(tag)) {
+    auto* button2 = dynamic_cast<CSwfDefineButton2*>(tag);
+    std::string text = Join("button", button->GetCode(), button->GetCharacterId(),
+                            button2 ? button2->GetFlags() : 0);
+    for (const auto& record : button->GetRecords()) {
+      text += Join("record", record->flags, record->characterId, record->depth);
+      text += DescribeMatrix(record->matrix.get());
+      text += DescribeCxform(record->colorTransform.get(), record->colorTransform.get());
+      text += "filters " + Hex(record->filterList) + ';';
+      text += Join("blend", record->blendMode ? *record->blendMode + 1 : 0);
+    }
+    for (size_t i = 0; i < button->GetActionLists().size(); ++i) {
+      const bool conditioned = button2 && i < button2->GetConditions().size();
+      text += Join("script", conditioned ? button2->GetConditions()[i] : 0);
+      CSwfBitWriter script(version);
+      button->GetActionLists()[i]->WriteBody(script, false);
+      text += Hex(script.GetBytes()) + ';';
+    }
+    return text;
+  }
+  if (auto* cxform = dynamic_cast<CSwfDefineButtonCxform*>(tag)) {
+    return Join("button cxform", cxform->GetCharacterId()) +
+           DescribeCxform(cxform->GetColorTransform(), nullptr);
   }
   if (auto* place = dynamic_cast<CSwfPlaceObject*>(tag)) {
     return Join("place", place->GetDepth(), place->GetCharacterId()) +

@@ -27,6 +27,9 @@ std::vector<u8> BuildMovie(const std::vector<RawTag>& tags, u8 version = 6);
 // without the engine; the walk stops after End or at a tag cut short by the
 // end of the data, whose body is what there is.
 std::vector<RawTag> SplitTags(const std::vector<u8>& movie);
+// The same for a tag list that starts at `start` (a sprite's inner tags);
+// `end`, when given, receives where the walk stopped.
+std::vector<RawTag> SplitTagList(const std::vector<u8>& bytes, size_t start, size_t* end = nullptr);
 
 // The tag the engine reads from a movie of the given version that holds
 // only this tag and an End; null when the movie does not load.
@@ -36,9 +39,9 @@ std::unique_ptr<CSwfTag> ReadTag(const RawTag& tag, u8 version = 6);
 // the given version.
 std::vector<u8> WrittenBody(CSwfTag* tag, u8 version = 6);
 
-// What a tag holds, as text: every field of a placement (matrix and colour
-// transforms by value, clip actions by their written scripts); the written
-// body of any other tag.
+// What a tag holds, as text: every field of a placement or a button
+// (matrices and colour transforms by value, scripts as written) and of a
+// button's colour transform; the written body of any other tag.
 std::string DescribeTag(CSwfTag* tag, u8 version = 6);
 
 // Bytes from a list of small integers.
