@@ -8,6 +8,7 @@
 #include "swf/swf_control_tags.h"
 #include "swf/swf_display_tags.h"
 #include "swf/swf_reader.h"
+#include "swf/swf_shape_tags.h"
 #include "swf/swf_unknown_tag.h"
 
 CSwfTag* CSwfReader::CreateTag(u16 code, u32 length) {
@@ -45,6 +46,12 @@ CSwfTag* CSwfReader::CreateTag(u16 code, u32 length) {
       return new CSwfDoInitAction;
     case kSwfEnableDebugger2Code:
       return new CSwfEnableDebugger2;
+    case kSwfDefineShapeCode:
+      return new CSwfDefineShape;
+    case kSwfDefineShape2Code:
+      return new CSwfDefineShape2;
+    case kSwfDefineShape3Code:
+      return new CSwfDefineShape3;
     default:
       return new CSwfUnknownTag(code, length);
   }

@@ -14,6 +14,8 @@
 #include "swf/swf_reader.h"
 #include "swf/swf_record.h"
 #include "tests/support/test_support.h"
+#include "swf/swf_shape_tags.h"
+#include "tests/swf/swf_graphics_test_support.h"
 #include "tests/swf/swf_independent_reader.h"
 #include "tests/swf/swf_test_movies.h"
 
@@ -83,6 +85,15 @@ std::string DecodedPlacement(const RawTag& tag, u8 version) {
   return decoded ? swftest::DescribeTag(decoded.get(), version) : "";
 }
 
+// Whether two bodies of a shape or morph-shape tag decode to the same values.
+bool SameGraphicsValues(const RawTag& was, const RawTag& now, u8 version) {
+  const std::unique_ptr<CSwfTag> before = swftest::ReadTag(was, version);
+  const std::unique_ptr<CSwfTag> after = swftest::ReadTag(now, version);
+  if (!before || !after) return false;
+  const std::string described = swftest::DescribeGraphicsTag(before.get());
+  return !described.empty() && described == swftest::DescribeGraphicsTag(after.get());
+}
+
 // The named rule that explains why a tag was written back with other body
 // bytes than it was read with; null when none does.
 const char* ExplainChange(const RawTag& was, const RawTag& now, u8 version) {
@@ -105,6 +116,12 @@ const char* ExplainChange(const RawTag& was, const RawTag& now, u8 version) {
       return "a placement's matrix and colour transform take their narrowest widths and "
              "explicit multiply terms";
     }
+    case kSwfDefineShapeCode:
+    case kSwfDefineShape2Code:
+    case kSwfDefineShape3Code:
+      return SameGraphicsValues(was, now, version)
+                 ? "a shape's bit fields take the widths of the bit-count rule"
+                 : nullptr;
     default:
       return nullptr;
   }

@@ -1,6 +1,9 @@
 #include "tests/swf/swf_graphics_test_support.h"
 
-#include "swf/swf_shape.h"
+#include "platform/resource_map.h"
+#include "swf/swf_header.h"
+#include "swf/swf_shape_tags.h"
+#include "tests/support/test_support.h"
 
 namespace swftest {
 
@@ -133,6 +136,52 @@ std::vector<std::string> ShapePoints(const CSwfShape& shape) {
     }
   }
   return points;
+}
+
+namespace {
+
+std::string DescribeRect(const CSwfRect* rect) {
+  if (!rect) return "no rect;";
+  return Join("rect", rect->xMin, rect->xMax, rect->yMin, rect->yMax);
+}
+
+}  // namespace
+
+std::string DescribeGraphicsTag(CSwfTag* tag) {
+  if (auto* shape = dynamic_cast<CSwfDefineShape*>(tag)) {
+    std::string text = Join("shape", shape->GetCode(), shape->GetCharacterId());
+    text += DescribeRect(shape->GetBounds());
+    return text + (shape->GetShape() ? DescribeShape(*shape->GetShape()) : "no shape;");
+  }
+  return "";
+}
+
+std::vector<u8> MovieOfTags(const std::vector<CSwfTag*>& tags, u8 version) {
+  CSwfHeader header;
+  header.SetParams(0, 0, 11000, 8000, 12.0f, version);
+  CSwfBitWriter writer(version);
+  header.Write(writer);
+  for (CSwfTag* tag : tags) tag->Write(writer);
+  writer.WriteU16(0);
+  std::vector<u8> movie = writer.GetBytes();
+  for (int i = 0; i < 4; ++i) movie[4 + i] = u8(movie.size() >> (8 * i));
+  return movie;
+}
+
+void UseBundleWithMovieResources(const std::string& name,
+                                 const std::vector<std::pair<s16, std::vector<u8>>>& resources) {
+  const std::string bundle = gbtest::UseTestBundle(name, {});
+  plat::ResourceMap map;
+  for (const auto& [id, bytes] : resources) {
+    plat::ResourceEntry entry;
+    entry.type = FourCC("xDAS");
+    entry.id = id;
+    entry.data = bytes;
+    map.Set(entry);
+  }
+  std::vector<u8> image;
+  map.Serialize(image);
+  gbtest::WriteFile(bundle + "Contents/Resources/main.rsrc", image);
 }
 
 }  // namespace swftest
