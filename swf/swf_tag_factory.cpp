@@ -7,6 +7,7 @@
 #include "swf/swf_action_list.h"
 #include "swf/swf_control_tags.h"
 #include "swf/swf_display_tags.h"
+#include "swf/swf_morph_shape.h"
 #include "swf/swf_reader.h"
 #include "swf/swf_shape_tags.h"
 #include "swf/swf_unknown_tag.h"
@@ -52,6 +53,8 @@ CSwfTag* CSwfReader::CreateTag(u16 code, u32 length) {
       return new CSwfDefineShape2;
     case kSwfDefineShape3Code:
       return new CSwfDefineShape3;
+    case kSwfDefineMorphShapeCode:
+      return new CSwfDefineMorphShape;
     default:
       return new CSwfUnknownTag(code, length);
   }

@@ -14,6 +14,7 @@
 #include "swf/swf_reader.h"
 #include "swf/swf_record.h"
 #include "tests/support/test_support.h"
+#include "swf/swf_morph_shape.h"
 #include "swf/swf_shape_tags.h"
 #include "tests/swf/swf_graphics_test_support.h"
 #include "tests/swf/swf_independent_reader.h"
@@ -121,6 +122,10 @@ const char* ExplainChange(const RawTag& was, const RawTag& now, u8 version) {
     case kSwfDefineShape3Code:
       return SameGraphicsValues(was, now, version)
                  ? "a shape's bit fields take the widths of the bit-count rule"
+                 : nullptr;
+    case kSwfDefineMorphShapeCode:
+      return SameGraphicsValues(was, now, version)
+                 ? "a morph shape's bit fields take the widths of the bit-count rule"
                  : nullptr;
     default:
       return nullptr;

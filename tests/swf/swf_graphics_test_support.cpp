@@ -2,6 +2,7 @@
 
 #include "platform/resource_map.h"
 #include "swf/swf_header.h"
+#include "swf/swf_morph_shape.h"
 #include "swf/swf_shape_tags.h"
 #include "tests/support/test_support.h"
 
@@ -152,6 +153,30 @@ std::string DescribeGraphicsTag(CSwfTag* tag) {
     std::string text = Join("shape", shape->GetCode(), shape->GetCharacterId());
     text += DescribeRect(shape->GetBounds());
     return text + (shape->GetShape() ? DescribeShape(*shape->GetShape()) : "no shape;");
+  }
+  if (auto* morph = dynamic_cast<CSwfDefineMorphShape*>(tag)) {
+    std::string text = Join("morph", morph->GetCharacterId());
+    text += DescribeRect(morph->GetStartBounds()) + DescribeRect(morph->GetEndBounds());
+    if (const CSwfMorphFillStyleArray* fills = morph->GetFillStyles()) {
+      for (const auto& fill : fills->styles) {
+        text += Join("fill", fill->type) + DescribeColor(fill->startColor.get()) +
+                DescribeColor(fill->endColor.get()) + DescribeMatrix(fill->startMatrix.get()) +
+                DescribeMatrix(fill->endMatrix.get());
+        if (IsSwfBitmapFill(fill->type)) text += Join("bitmap", fill->bitmapId);
+        if (fill->gradient) {
+          for (const auto& stop : fill->gradient->GetRecords())
+            text += Join("stops", stop->startRatio, stop->endRatio) +
+                    DescribeColor(stop->startColor.get()) + DescribeColor(stop->endColor.get());
+        }
+      }
+    }
+    if (const CSwfMorphLineStyleArray* lines = morph->GetLineStyles()) {
+      for (const auto& line : lines->styles)
+        text += Join("line", line->startWidth, line->endWidth) +
+                DescribeColor(line->startColor.get()) + DescribeColor(line->endColor.get());
+    }
+    text += "start:" + (morph->GetStartEdges() ? DescribeShape(*morph->GetStartEdges()) : "none;");
+    return text + "end:" + (morph->GetEndEdges() ? DescribeShape(*morph->GetEndEdges()) : "none;");
   }
   return "";
 }
