@@ -5,6 +5,7 @@
 // with one case in CreateTag (and, when the shallow load inspects it, in
 // CreateShallowTag).
 #include "swf/swf_action_list.h"
+#include "swf/swf_bitmap_tags.h"
 #include "swf/swf_control_tags.h"
 #include "swf/swf_display_tags.h"
 #include "swf/swf_morph_shape.h"
@@ -55,6 +56,21 @@ CSwfTag* CSwfReader::CreateTag(u16 code, u32 length) {
       return new CSwfDefineShape3;
     case kSwfDefineMorphShapeCode:
       return new CSwfDefineMorphShape;
+    case kSwfDefineBitsCode:
+      return new CSwfDefineBits(length);
+    case kSwfJPEGTablesCode:
+      return new CSwfJPEGTables(length);
+    case kSwfDefineBitsLosslessCode:
+      return new CSwfDefineBitsLossless(5);
+    case kSwfDefineBitsJPEG2Code: {
+      auto* jpeg = new CSwfDefineBitsJPEG2;
+      jpeg->SetTagLength(length);
+      return jpeg;
+    }
+    case kSwfDefineBitsJPEG3Code:
+      return new CSwfDefineBitsJPEG3;
+    case kSwfDefineBitsLossless2Code:
+      return new CSwfDefineBitsLossless2(5);
     default:
       return new CSwfUnknownTag(code, length);
   }
