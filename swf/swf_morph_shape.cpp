@@ -303,7 +303,8 @@ bool CSwfDefineMorphShape::CanWrite() const {
 }
 
 u32 CSwfDefineMorphShape::Write(CSwfBitWriter& writer) {
-  if (!CanWrite()) return 0;
+  if ((m_fillStyles && !m_fillStyles->CanWrite()) || (m_lineStyles && !m_lineStyles->CanWrite()))
+    return 0;
   CSwfBitWriter body(writer.GetVersion());
   body.WriteU16(m_characterId);
   CSwfRect empty;
@@ -318,14 +319,14 @@ u32 CSwfDefineMorphShape::Write(CSwfBitWriter& writer) {
   CSwfShape noEdges(1);
   CSwfShape& startEdges = m_startEdges ? *m_startEdges : noEdges;
   startEdges.alpha = 1;
-  startEdges.Write(startPart);
+  if (startEdges.Write(startPart) == 0) return 0;  // refused: a value fits no field
   startPart.FlushBits();
 
   body.WriteU32(startPart.GetByteCount());
   body.AppendWriter(startPart);
   CSwfShape& endEdges = m_endEdges ? *m_endEdges : noEdges;
   endEdges.alpha = 1;
-  endEdges.Write(body);
+  if (endEdges.Write(body) == 0) return 0;
   body.FlushBits();
   return writer.WriteTag(*this, body);
 }

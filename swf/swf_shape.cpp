@@ -436,22 +436,37 @@ void CSwfShape::AddCurve(s32 controlX, s32 controlY, s32 anchorX, s32 anchorY) {
   AddCurvePieces(*this, {0, 0}, control, anchor, atX, atY);
 }
 
-bool CSwfShape::RecordsCanWrite() const {
+bool CSwfShape::PlanRuns(u32 firstFillBits, u32 firstLineBits, std::vector<Run>& runs) const {
+  // The index widths of each run of records: a run ends with a record that
+  // brings new styles (its own indices still belong to the run before).
+  runs.clear();
+  Run run{std::min(firstFillBits, kSwfMaxStyleIndexBits), std::min(firstLineBits, kSwfMaxStyleIndexBits)};
   for (const auto& record : records) {
-    if (record->GetType() == kSwfEndShapeRecord) break;
+    const u8 type = record->GetType();
+    if (type == kSwfEndShapeRecord) break;
     if (!record->CanWrite()) return false;
-    if (record->GetType() == kSwfStyleChangeRecord) {
-      const auto& change = static_cast<const CSwfStyleChangeRecord&>(*record);
-      if ((change.flags & kSwfStateNewStyles) &&
-          (!ArrayFits(change.fillStyles, extendedStyleCounts) ||
-           !ArrayFits(change.lineStyles, extendedStyleCounts)))
+    if (type != kSwfStyleChangeRecord) continue;
+    const auto& change = static_cast<const CSwfStyleChangeRecord&>(*record);
+    if (change.flags & kSwfStateFillStyle0) run.fill = std::max(run.fill, IndexWidth(change.fillStyle0));
+    if (change.flags & kSwfStateFillStyle1) run.fill = std::max(run.fill, IndexWidth(change.fillStyle1));
+    if (change.flags & kSwfStateLineStyle) run.line = std::max(run.line, IndexWidth(change.lineStyle));
+    if (change.flags & kSwfStateNewStyles) {
+      if (!ArrayFits(change.fillStyles, extendedStyleCounts) ||
+          !ArrayFits(change.lineStyles, extendedStyleCounts))
         return false;
+      runs.push_back(run);
+      run = {CountWidth(change.fillStyles, extendedStyleCounts),
+             CountWidth(change.lineStyles, extendedStyleCounts)};
     }
   }
+  runs.push_back(run);
   return true;
 }
 
-bool CSwfShape::CanWrite() const { return RecordsCanWrite(); }
+bool CSwfShape::CanWrite() const {
+  std::vector<Run> runs;
+  return PlanRuns(0, 0, runs);
+}
 
 u32 CSwfShape::Read(CSwfReader& reader) {
   const u32 start = reader.GetPosition();
@@ -488,45 +503,23 @@ u32 CSwfShape::Read(CSwfReader& reader) {
 }
 
 u32 CSwfShape::Write(CSwfBitWriter& writer) {
-  if (!CanWrite()) return 0;
-  u8 fill = fillBits, line = lineBits;
-  return WriteRecords(writer, fill, line);
+  std::vector<Run> runs;
+  if (!PlanRuns(fillBits, lineBits, runs)) return 0;
+  return WriteRecords(writer, runs);
 }
 
-u32 CSwfShape::WriteRecords(CSwfBitWriter& writer, u8& firstFillBits, u8& firstLineBits) {
+u32 CSwfShape::WriteRecords(CSwfBitWriter& writer, const std::vector<Run>& runs) {
   const u32 before = writer.GetByteCount();
-  // The index widths of each run of records: a run ends with a record that
-  // brings new styles (its own indices still belong to the run before).
-  struct Run {
-    u32 fill, line;
-  };
-  std::vector<Run> runs;
-  Run run{std::min<u32>(firstFillBits, kSwfMaxStyleIndexBits),
-          std::min<u32>(firstLineBits, kSwfMaxStyleIndexBits)};
-  for (const auto& record : records) {
-    if (record->GetType() == kSwfEndShapeRecord) break;
-    if (record->GetType() != kSwfStyleChangeRecord) continue;
-    const auto& change = static_cast<const CSwfStyleChangeRecord&>(*record);
-    if (change.flags & kSwfStateFillStyle0) run.fill = std::max(run.fill, IndexWidth(change.fillStyle0));
-    if (change.flags & kSwfStateFillStyle1) run.fill = std::max(run.fill, IndexWidth(change.fillStyle1));
-    if (change.flags & kSwfStateLineStyle) run.line = std::max(run.line, IndexWidth(change.lineStyle));
-    if (change.flags & kSwfStateNewStyles) {
-      runs.push_back(run);
-      run = {CountWidth(change.fillStyles, extendedStyleCounts),
-             CountWidth(change.lineStyles, extendedStyleCounts)};
-    }
-  }
-  runs.push_back(run);
-
   size_t at = 0;
-  firstFillBits = currentFillBits = u8(runs[0].fill);
-  firstLineBits = currentLineBits = u8(runs[0].line);
+  currentFillBits = u8(runs[0].fill);
+  currentLineBits = u8(runs[0].line);
   writer.WriteBits(runs[0].fill, 4);
   writer.WriteBits(runs[0].line, 4);
   for (const auto& record : records) {
-    if (record->GetType() == kSwfEndShapeRecord) break;
+    const u8 type = record->GetType();
+    if (type == kSwfEndShapeRecord) break;
     record->alpha = alpha;
-    if (record->GetType() != kSwfStyleChangeRecord) {
+    if (type != kSwfStyleChangeRecord) {
       record->Write(writer);
       continue;
     }
@@ -567,7 +560,7 @@ void CSwfShapeWithStyle::Clear() {
 
 bool CSwfShapeWithStyle::CanWrite() const {
   return ArrayFits(fillStyles, extendedStyleCounts) && ArrayFits(lineStyles, extendedStyleCounts) &&
-         RecordsCanWrite();
+         CSwfShape::CanWrite();
 }
 
 void CSwfShapeWithStyle::OffsetBitmapIds(u16 delta) {
@@ -588,21 +581,28 @@ u32 CSwfShapeWithStyle::Read(CSwfReader& reader) {
 }
 
 u32 CSwfShapeWithStyle::Write(CSwfBitWriter& writer) {
-  if (!CanWrite()) return 0;
+  if (!ArrayFits(fillStyles, extendedStyleCounts) || !ArrayFits(lineStyles, extendedStyleCounts))
+    return 0;
+  // The first run's widths are at least those of the counts.
+  std::vector<Run> runs;
+  if (!PlanRuns(CountWidth(fillStyles, extendedStyleCounts),
+                CountWidth(lineStyles, extendedStyleCounts), runs))
+    return 0;
   writer.FlushBits();
   const u32 before = writer.GetByteCount();
   auto writeArray = [&](auto& array) {
     if (!array) {
       writer.WriteU8(0);
-      return 0u;
+      return;
     }
     array->alpha = alpha;
     array->extendedCount = extendedStyleCounts;
     array->Write(writer);
-    return CountWidth(array, extendedStyleCounts);
   };
-  fillBits = u8(writeArray(fillStyles));
-  lineBits = u8(writeArray(lineStyles));
-  WriteRecords(writer, fillBits, lineBits);
+  writeArray(fillStyles);
+  writeArray(lineStyles);
+  fillBits = u8(runs[0].fill);
+  lineBits = u8(runs[0].line);
+  WriteRecords(writer, runs);
   return writer.GetByteCount() - before;
 }

@@ -215,11 +215,16 @@ class CSwfShape : public CSwfRecord {
   u8 currentFillBits = 0, currentLineBits = 0;
 
  protected:
-  // The 4-bit index widths of the first run of records (at least the
-  // widths given, which become those written), then the records.
-  u32 WriteRecords(CSwfBitWriter& writer, u8& firstFillBits, u8& firstLineBits);
-  // The records without the parts the caller checks itself.
-  bool RecordsCanWrite() const;
+  // The index widths of a run of records (from the start or from a record
+  // that brings new styles up to the next such record).
+  struct Run {
+    u32 fill, line;
+  };
+  // The widths of every run, the first at least those given; false when a
+  // value of the records fits no field.
+  bool PlanRuns(u32 firstFillBits, u32 firstLineBits, std::vector<Run>& runs) const;
+  // The 4-bit widths of the first run, then the records and an end record.
+  u32 WriteRecords(CSwfBitWriter& writer, const std::vector<Run>& runs);
 
  private:
   void AddLinePieces(s32 dx, s32 dy, u8 kind);

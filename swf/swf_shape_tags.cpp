@@ -31,7 +31,6 @@ u32 CSwfDefineShape::Read(CSwfReader& reader) {
 }
 
 u32 CSwfDefineShape::Write(CSwfBitWriter& writer) {
-  if (!CanWrite()) return 0;
   CSwfBitWriter body(writer.GetVersion());
   body.WriteU16(m_characterId);
   CSwfRect empty;
@@ -40,7 +39,7 @@ u32 CSwfDefineShape::Write(CSwfBitWriter& writer) {
   CSwfShapeWithStyle& shape = m_shape ? *m_shape : none;
   shape.alpha = GetCode() == kSwfDefineShape3Code ? 1 : 0;
   shape.extendedStyleCounts = GetCode() != kSwfDefineShapeCode;
-  shape.Write(body);
+  if (shape.Write(body) == 0) return 0;  // refused: a value fits no field
   body.FlushBits();
   return writer.WriteTag(*this, body);
 }

@@ -223,6 +223,14 @@ TEST(SwfMorphShape, OffsetIdsShiftsTheIdAndEveryBitmapFill) {
   EXPECT_EQ(fills[0]->bitmapId, 0) << "solid fills have no bitmap";
   EXPECT_EQ(inner->bitmapId, 107);
 
+  // An edge that fits no field: the tag refuses to write rather than wrap it.
+  morph->GetEndEdges()->records.insert(morph->GetEndEdges()->records.begin() + 1,
+                                       std::make_unique<CSwfStraightEdgeRecord>(70000, 0));
+  EXPECT_FALSE(morph->CanWrite());
+  CSwfBitWriter writer(8);
+  EXPECT_EQ(morph->Write(writer), 0u);
+  EXPECT_TRUE(writer.GetBytes().empty());
+
   morph->Reset();
   EXPECT_EQ(morph->GetCharacterId(), 0);
   EXPECT_EQ(morph->GetFillStyles(), nullptr);
