@@ -206,6 +206,15 @@ TEST(SwfDefineShape, FiguresBuiltInCodeDecodeToTheirPointsInAnIndependentReader)
   // A rectangle at the origin without styles still starts with its move.
   EXPECT_EQ(IndependentPoints(values, 5),
             std::vector<std::string>({"0,0", "10,0", "10,10", "0,10", "0,0"}));
+
+  // Our own reader follows every figure to the same points.
+  for (size_t i = 0; i < shapes.size(); ++i) {
+    SCOPED_TRACE(i);
+    const std::unique_ptr<CSwfTag> read = ReadTag({shapes[i]->GetCode(), WrittenBody(shapes[i])});
+    auto* back = dynamic_cast<CSwfDefineShape*>(read.get());
+    ASSERT_NE(back, nullptr);
+    EXPECT_EQ(ShapePoints(*back->GetShape()), IndependentPoints(values, int(i)));
+  }
 }
 
 TEST(SwfDefineShape, OffsetIdsShiftsTheIdAndTheBitmapFills) {
