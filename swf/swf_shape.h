@@ -211,7 +211,8 @@ class CSwfShape : public CSwfRecord {
   // Whether style counts of new styles may use the escape for 255 and more
   // (DefineShape2 and later, morph shapes).
   u8 extendedStyleCounts = 1;
-  // The widths in force for the next style-change record while reading.
+  // The widths in force for the next style-change record, while reading
+  // and while writing.
   u8 currentFillBits = 0, currentLineBits = 0;
 
  protected:
@@ -240,7 +241,8 @@ class CSwfShapeWithStyle : public CSwfShape {
   // The two arrays (with this shape's alpha), then the shape.
   u32 Read(CSwfReader& reader) override;
   // The arrays (a missing one as the byte 0), the widths their counts need
-  // (stored as fillBits and lineBits), then the records.
+  // (raised where an index of the first run needs more; stored as fillBits
+  // and lineBits), then the records. Nothing when CanWrite is false.
   u32 Write(CSwfBitWriter& writer) override;
   // Also deletes the arrays.
   void Clear() override;
