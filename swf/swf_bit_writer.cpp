@@ -17,14 +17,21 @@ void CSwfBitWriter::Reserve(u32 n) { m_bytes.reserve(n); }
 u32 CSwfBitWriter::GetCapacity() const { return u32(m_bytes.capacity()); }
 
 void CSwfBitWriter::WriteBits(u32 value, u32 count) {
-  for (u32 i = count; i-- > 0;) {
+  // As many bits at a time as the partial byte has room for; a full partial
+  // byte stays pending until the next bit.
+  while (count > 0) {
     if (m_bitPosition == 8) {
       m_bytes.push_back(m_partial);
       m_partial = 0;
       m_bitPosition = 0;
     }
-    if (i < 32 && ((value >> i) & 1)) m_partial |= u8(0x80 >> m_bitPosition);
-    ++m_bitPosition;
+    const u32 room = 8u - m_bitPosition;
+    const u32 take = count < room ? count : room;
+    const u32 shift = count - take;  // bits above the 32 of the value are zeros
+    const u32 chunk = shift >= 32 ? 0 : (value >> shift) & ((1u << take) - 1);
+    m_partial = u8(m_partial | (chunk << (room - take)));
+    m_bitPosition = u8(m_bitPosition + take);
+    count -= take;
   }
 }
 

@@ -191,21 +191,25 @@ void CSwfReader::UseMovieBytes() {
 }
 
 u32 CSwfReader::ReadBits(u16 count, bool isSigned) {
+  // Whole runs of the current byte at a time; bits past the window are 0.
   u32 value = 0;
-  for (u16 i = 0; i < count; ++i) {
+  u32 left = count;
+  while (left > 0) {
     if (m_bitPosition == 8) {
       ++m_position;
       m_bitPosition = 0;
     }
-    u32 bit = 0;
     const u8* byte = m_position < m_limit ? Fetch(m_position, 1) : nullptr;
-    if (byte) {
-      bit = (*byte >> (7 - m_bitPosition)) & 1;
-      ++m_bitPosition;
-    } else {
+    if (!byte) {
       m_overrun = true;
+      value = left >= 32 ? 0 : value << left;
+      break;
     }
-    value = (value << 1) | bit;
+    const u32 available = 8u - m_bitPosition;
+    const u32 take = left < available ? left : available;
+    value = (value << take) | ((u32(*byte) >> (available - take)) & ((1u << take) - 1));
+    m_bitPosition = u8(m_bitPosition + take);
+    left -= take;
   }
   if (isSigned && count > 0 && count < 32 && ((value >> (count - 1)) & 1)) value |= ~0u << count;
   return value;

@@ -6,11 +6,14 @@
 // CreateShallowTag).
 #include "swf/swf_action_list.h"
 #include "swf/swf_button_tags.h"
+#include "swf/swf_bitmap_tags.h"
 #include "swf/swf_control_tags.h"
 #include "swf/swf_display_tags.h"
+#include "swf/swf_morph_shape.h"
 #include "swf/swf_reader.h"
 #include "swf/swf_sound_tags.h"
 #include "swf/swf_sprite_tags.h"
+#include "swf/swf_shape_tags.h"
 #include "swf/swf_unknown_tag.h"
 #include "swf/swf_video_tags.h"
 
@@ -73,6 +76,29 @@ CSwfTag* CSwfReader::CreateTag(u16 code, u32 length) {
       return new CSwfDefineVideoStream;
     case kSwfVideoFrameCode:
       return new CSwfVideoFrame(length);
+    case kSwfDefineShapeCode:
+      return new CSwfDefineShape;
+    case kSwfDefineShape2Code:
+      return new CSwfDefineShape2;
+    case kSwfDefineShape3Code:
+      return new CSwfDefineShape3;
+    case kSwfDefineMorphShapeCode:
+      return new CSwfDefineMorphShape;
+    case kSwfDefineBitsCode:
+      return new CSwfDefineBits(length);
+    case kSwfJPEGTablesCode:
+      return new CSwfJPEGTables(length);
+    case kSwfDefineBitsLosslessCode:
+      return new CSwfDefineBitsLossless(5);
+    case kSwfDefineBitsJPEG2Code: {
+      auto* jpeg = new CSwfDefineBitsJPEG2;
+      jpeg->SetTagLength(length);
+      return jpeg;
+    }
+    case kSwfDefineBitsJPEG3Code:
+      return new CSwfDefineBitsJPEG3;
+    case kSwfDefineBitsLossless2Code:
+      return new CSwfDefineBitsLossless2(5);
     default:
       return new CSwfUnknownTag(code, length);
   }

@@ -41,7 +41,7 @@ std::vector<u8> Compressed(const std::vector<u8>& plain) {
 std::vector<u8> SampleMovie() {
   std::vector<swftest::RawTag> tags = {{9, Bytes({0x99, 0x66, 0x33})}};
   for (int frame = 0; frame < 5; ++frame) {
-    tags.push_back({2, std::vector<u8>(size_t(40000 + frame), u8(frame))});
+    tags.push_back({25, std::vector<u8>(size_t(40000 + frame), u8(frame))});
     tags.push_back({43, Bytes({'f', u8('0' + frame), 0})});
     tags.push_back({1, {}});
   }

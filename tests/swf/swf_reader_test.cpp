@@ -238,7 +238,7 @@ TEST(SwfReader, RawTagsComeBackByteForByteUnderTheShortestHeader) {
 TEST(SwfReader, ByteAndFrameLimitsStopTheTagLoop) {
   std::vector<RawTag> tags;
   for (int frame = 0; frame < 10; ++frame) {
-    tags.push_back({2, std::vector<u8>(8, u8(frame))});
+    tags.push_back({25, std::vector<u8>(8, u8(frame))});
     tags.push_back({1, {}});
   }
   tags.push_back({0, {}});
@@ -250,8 +250,8 @@ TEST(SwfReader, ByteAndFrameLimitsStopTheTagLoop) {
   // Six whole frames (93 bytes), then a tag cut to its first five bytes and
   // the End tag the exhausted data gives.
   std::vector<u16> expected;
-  for (int frame = 0; frame < 6; ++frame) expected.insert(expected.end(), {2, 1});
-  expected.insert(expected.end(), {2, 0});
+  for (int frame = 0; frame < 6; ++frame) expected.insert(expected.end(), {25, 1});
+  expected.insert(expected.end(), {25, 0});
   EXPECT_EQ(Codes(reader), expected);
   EXPECT_EQ(Body(reader.GetTags()[12]), std::vector<u8>(5, 6));
   EXPECT_EQ(reader.GetFrameCounter(), 6);
@@ -260,10 +260,10 @@ TEST(SwfReader, ByteAndFrameLimitsStopTheTagLoop) {
   ASSERT_TRUE(LoadMovie(reader, movie, 0, false));
   EXPECT_TRUE(reader.GetTags().empty());
   reader.ReadAllTags(nullptr, 1);
-  EXPECT_EQ(Codes(reader), (std::vector<u16>{2, 1}));
+  EXPECT_EQ(Codes(reader), (std::vector<u16>{25, 1}));
   reader.DeleteTags(true);
   reader.ReadAllTags(&reader, 2);
-  EXPECT_EQ(Codes(reader), (std::vector<u16>{2, 1, 2, 1})) << "goes on where it stopped";
+  EXPECT_EQ(Codes(reader), (std::vector<u16>{25, 1, 25, 1})) << "goes on where it stopped";
   reader.DeleteTags(true);
 
   // A second reader counts the frames of what it reads from the first.
@@ -276,7 +276,7 @@ TEST(SwfReader, ByteAndFrameLimitsStopTheTagLoop) {
 
   ASSERT_TRUE(LoadMovie(reader, movie, 0, false));
   CSwfTag* first = reader.ReadNextTag();
-  EXPECT_EQ(first->GetCode(), 2);
+  EXPECT_EQ(first->GetCode(), 25);
   EXPECT_TRUE(reader.GetTags().empty()) << "ReadNextTag does not store the tag";
   delete first;
 }
@@ -361,7 +361,7 @@ TEST(SwfReader, BodiesBoundNestedReadsToTheirLength) {
   // An outer tag body holding inner tags the way a sprite does, whose last
   // inner tag announces more than the body holds; a raw tag follows.
   std::vector<u8> inner = Bytes({0x43, 0x06, 7, 7, 7});  // code 25, 3 bytes
-  const std::vector<u8> greedy = Bytes({0xBF, 0x00, 0x00, 0x01, 0x00, 0x00, 0xEE});
+  const std::vector<u8> greedy = Bytes({0x7F, 0x06, 0x00, 0x01, 0x00, 0x00, 0xEE});
   inner.insert(inner.end(), greedy.begin(), greedy.end());
   std::vector<u8> movie = BuildMovie({{39, inner}, {25, Bytes({1, 2, 3})}, {0, {}}});
   CSwfReader reader;
@@ -373,7 +373,7 @@ TEST(SwfReader, BodiesBoundNestedReadsToTheirLength) {
   EXPECT_EQ(reader.GetRemaining(), inner.size());
   CSwfReader nested;
   nested.ReadAllTags(&reader, 0);
-  ASSERT_EQ(Codes(nested), (std::vector<u16>{25, 2, 0}));
+  ASSERT_EQ(Codes(nested), (std::vector<u16>{25, 25, 0}));
   EXPECT_EQ(Body(nested.GetTags()[1]), Bytes({0xEE})) << "cut at the end of the outer body";
   nested.DeleteTags(true);
   EXPECT_EQ(reader.ReadU8(), 0) << "reads give nothing past the body";
