@@ -7,7 +7,9 @@
 #include "swf/swf_action_list.h"
 #include "swf/swf_control_tags.h"
 #include "swf/swf_display_tags.h"
+#include "swf/swf_font_tags.h"
 #include "swf/swf_reader.h"
+#include "swf/swf_text_tags.h"
 #include "swf/swf_unknown_tag.h"
 
 CSwfTag* CSwfReader::CreateTag(u16 code, u32 length) {
@@ -45,6 +47,16 @@ CSwfTag* CSwfReader::CreateTag(u16 code, u32 length) {
       return new CSwfDoInitAction;
     case kSwfEnableDebugger2Code:
       return new CSwfEnableDebugger2;
+    case kSwfDefineTextCode:
+      return new CSwfDefineText;
+    case kSwfDefineText2Code:
+      return new CSwfDefineText2;
+    case kSwfDefineEditTextCode:
+      return new CSwfDefineEditText;
+    case kSwfDefineFontInfoCode:
+      return new CSwfDefineFontInfo;
+    case kSwfDefineFontInfo2Code:
+      return new CSwfDefineFontInfo2;
     default:
       return new CSwfUnknownTag(code, length);
   }

@@ -11,9 +11,11 @@
 #include "swf/swf_compression.h"
 #include "swf/swf_control_tags.h"
 #include "swf/swf_display_tags.h"
+#include "swf/swf_text_tags.h"
 #include "swf/swf_reader.h"
 #include "swf/swf_record.h"
 #include "tests/support/test_support.h"
+#include "tests/swf/swf_font_text_values.h"
 #include "tests/swf/swf_independent_reader.h"
 #include "tests/swf/swf_test_movies.h"
 
@@ -83,6 +85,19 @@ std::string DecodedPlacement(const RawTag& tag, u8 version) {
   return decoded ? swftest::DescribeTag(decoded.get(), version) : "";
 }
 
+// Both bodies read to the same font or text.
+bool SameFontOrText(const RawTag& was, const RawTag& now, u8 version) {
+  const std::string decoded = swftest::DecodedFontOrText(was.code, was.body, version);
+  return !decoded.empty() && decoded == swftest::DecodedFontOrText(now.code, now.body, version);
+}
+
+// An edit text whose flags name a font but no layout block.
+bool EditTextLacksLayout(const std::vector<u8>& body) {
+  if (body.size() < 3) return false;
+  const size_t flags = 2 + (5 + 4 * (body[2] >> 3) + 7) / 8;
+  return flags + 1 < body.size() && (body[flags] & 0x01) && !(body[flags + 1] & 0x20);
+}
+
 // The named rule that explains why a tag was written back with other body
 // bytes than it was read with; null when none does.
 const char* ExplainChange(const RawTag& was, const RawTag& now, u8 version) {
@@ -105,6 +120,15 @@ const char* ExplainChange(const RawTag& was, const RawTag& now, u8 version) {
       return "a placement's matrix and colour transform take their narrowest widths and "
              "explicit multiply terms";
     }
+    case kSwfDefineTextCode:
+    case kSwfDefineText2Code:
+      return SameFontOrText(was, now, version)
+                 ? "a static text's rectangle, matrix and glyph widths follow the bit-count rule"
+                 : nullptr;
+    case kSwfDefineEditTextCode:
+      if (!SameFontOrText(was, now, version)) return nullptr;
+      return EditTextLacksLayout(was.body) ? "an edit text with a font gains its layout block, holding the defaults"
+                                           : "an edit text's rectangle follows the bit-count rule";
     default:
       return nullptr;
   }

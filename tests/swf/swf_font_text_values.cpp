@@ -1,0 +1,78 @@
+#include "tests/swf/swf_font_text_values.h"
+
+#include <memory>
+
+#include "swf/swf_font_tags.h"
+#include "swf/swf_text_tags.h"
+#include "tests/swf/swf_test_movies.h"
+
+namespace swftest {
+
+namespace {
+
+template <typename... Values>
+std::string Join(const char* name, Values... values) {
+  std::string text = name;
+  ((text += ' ' + std::to_string(values)), ...);
+  return text + ';';
+}
+
+std::string DescribeRect(const CSwfRect* r) {
+  return r ? Join("rect", r->xMin, r->xMax, r->yMin, r->yMax) : "no rect;";
+}
+
+std::string DescribeMatrix(const CSwfMatrix* m) {
+  if (!m) return "no matrix;";
+  return Join("matrix", m->hasScale ? m->scaleX : 65536, m->hasScale ? m->scaleY : 65536,
+              m->hasRotate ? m->rotateSkew0 : 0, m->hasRotate ? m->rotateSkew1 : 0, m->translateX,
+              m->translateY);
+}
+
+std::string DescribeColor(const CSwfRgb* color) {
+  if (!color) return "no colour;";
+  const auto* rgba = dynamic_cast<const CSwfRgba*>(color);
+  return Join("colour", color->red, color->green, color->blue, rgba ? rgba->alpha : 255);
+}
+
+std::string DescribeText(const CSwfDefineText& text) {
+  std::string out = Join("text", text.GetCode(), text.GetCharacterId());
+  out += DescribeRect(text.GetBounds()) + DescribeMatrix(text.GetMatrix());
+  for (const auto& record : text.GetRecords()) {
+    if (const auto* style = dynamic_cast<const CSwfTextStyleRecord*>(record.get())) {
+      const u8 flags = style->GetFlags();
+      out += Join("style", flags & 0x7C, style->GetFontId(), style->GetTextHeight(),
+                  (flags & kTextStyleHasXOffset) || style->GetXOffset(), style->GetXOffset(),
+                  (flags & kTextStyleHasYOffset) || style->GetYOffset(), style->GetYOffset());
+      out += DescribeColor(style->GetColor());
+    } else {
+      const auto& glyphs = static_cast<const CSwfTextGlyphRecord&>(*record);
+      out += Join("glyphs", glyphs.GetEntries().size());
+      for (const CSwfGlyphEntry& entry : glyphs.GetEntries()) out += Join("", entry.glyphIndex, entry.advance);
+    }
+  }
+  return out;
+}
+
+std::string DescribeEditText(const CSwfDefineEditText& edit) {
+  std::string out = Join("edit text", edit.GetCharacterId(), edit.GetFlags(), edit.GetFontId(),
+                         edit.GetFontHeight(), edit.GetMaxLength(), edit.GetAlign(),
+                         edit.GetLeftMargin(), edit.GetRightMargin(), edit.GetIndent(), edit.GetLeading());
+  out += DescribeRect(edit.GetBounds()) + DescribeColor(edit.GetColor());
+  return out + "class " + edit.GetFontClass() + ";variable " + edit.GetVariableName() + ";text " +
+         edit.GetInitialText() + ';';
+}
+
+}  // namespace
+
+std::string DescribeFontOrText(CSwfTag* tag) {
+  if (auto* text = dynamic_cast<CSwfDefineText*>(tag)) return DescribeText(*text);
+  if (auto* edit = dynamic_cast<CSwfDefineEditText*>(tag)) return DescribeEditText(*edit);
+  return "";
+}
+
+std::string DecodedFontOrText(u16 code, const std::vector<u8>& body, u8 version) {
+  const std::unique_ptr<CSwfTag> tag = ReadTag({code, body}, version);
+  return tag ? DescribeFontOrText(tag.get()) : "";
+}
+
+}  // namespace swftest
