@@ -53,6 +53,10 @@ CSwfTag* CSwfReader::CreateTag(u16 code, u32 length) {
       return new CSwfDefineText2;
     case kSwfDefineEditTextCode:
       return new CSwfDefineEditText;
+    case kSwfDefineFontCode:
+      return new CSwfDefineFont;
+    case kSwfDefineFont2Code:
+      return new CSwfDefineFont2;
     case kSwfDefineFontInfoCode:
       return new CSwfDefineFontInfo;
     case kSwfDefineFontInfo2Code:

@@ -11,6 +11,7 @@
 #include "swf/swf_compression.h"
 #include "swf/swf_control_tags.h"
 #include "swf/swf_display_tags.h"
+#include "swf/swf_font_tags.h"
 #include "swf/swf_text_tags.h"
 #include "swf/swf_reader.h"
 #include "swf/swf_record.h"
@@ -125,6 +126,11 @@ const char* ExplainChange(const RawTag& was, const RawTag& now, u8 version) {
       return SameFontOrText(was, now, version)
                  ? "a static text's rectangle, matrix and glyph widths follow the bit-count rule"
                  : nullptr;
+    case kSwfDefineFont2Code:
+      if (!SameFontOrText(was, now, version)) return nullptr;
+      return version >= 6 && was.body.size() > 2 && !(was.body[2] & kFont2WideCodes)
+                 ? "a font of version 6 or later with 8-bit codes gets 16-bit codes, converted from Mac Roman"
+                 : nullptr;
     case kSwfDefineEditTextCode:
       if (!SameFontOrText(was, now, version)) return nullptr;
       return EditTextLacksLayout(was.body) ? "an edit text with a font gains its layout block, holding the defaults"
@@ -143,6 +149,7 @@ bool ChangesValues(const std::string& rule) {
       "a Protect body is dropped",
       "a frame label of version 6 gains its anchor byte",
       "a movie without an End tag gains one",
+      "a font of version 6 or later with 8-bit codes gets 16-bit codes, converted from Mac Roman",
       "a tag cut short by the end of the data keeps what there is; an End follows",
   };
   for (const char* known : kRules)

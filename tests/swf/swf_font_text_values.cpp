@@ -2,7 +2,9 @@
 
 #include <memory>
 
+#include "swf/swf_bit_writer.h"
 #include "swf/swf_font_tags.h"
+#include "swf/swf_shape.h"
 #include "swf/swf_text_tags.h"
 #include "tests/swf/swf_test_movies.h"
 
@@ -62,9 +64,37 @@ std::string DescribeEditText(const CSwfDefineEditText& edit) {
          edit.GetInitialText() + ';';
 }
 
+std::string DescribeFont2(const CSwfDefineFont2& font, u8 version) {
+  const u8 flags = u8(font.GetWrittenFlags(version) & ~kFont2WideOffsets);
+  const bool wide = flags & kFont2WideCodes;
+  auto written = [wide](u16 code, bool readWide) -> u16 {
+    if (!wide) return u8(code);
+    return readWide ? code : FontCodeToUnicode(u8(code));
+  };
+  std::string out = Join("font2", font.GetCharacterId(), flags, font.GetLanguageCode());
+  out += "name " + font.GetName() + ';';
+  for (const auto& glyph : font.GetGlyphs()) {
+    CSwfBitWriter bytes(version);
+    glyph->Write(bytes);
+    out += Join("glyph", bytes.GetBytes().size());
+    for (u8 byte : bytes.GetBytes()) out += std::to_string(byte) + ',';
+  }
+  for (u16 code : font.GetCodeTable()) out += Join("code", written(code, font.HasWideCodeTable()));
+  if (!(flags & kFont2HasLayout)) return out;
+  out += Join("layout", font.GetAscent(), font.GetDescent(), font.GetLeading());
+  for (s16 advance : font.GetAdvances()) out += Join("advance", advance);
+  for (const auto& bounds : font.GetGlyphBounds()) out += DescribeRect(bounds.get());
+  for (const auto& pair : font.GetKerning()) {
+    out += Join("kerning", written(pair->code1, pair->wideCodes), written(pair->code2, pair->wideCodes),
+                pair->adjustment);
+  }
+  return out;
+}
+
 }  // namespace
 
-std::string DescribeFontOrText(CSwfTag* tag) {
+std::string DescribeFontOrText(CSwfTag* tag, u8 version) {
+  if (auto* font = dynamic_cast<CSwfDefineFont2*>(tag)) return DescribeFont2(*font, version);
   if (auto* text = dynamic_cast<CSwfDefineText*>(tag)) return DescribeText(*text);
   if (auto* edit = dynamic_cast<CSwfDefineEditText*>(tag)) return DescribeEditText(*edit);
   return "";
@@ -72,7 +102,7 @@ std::string DescribeFontOrText(CSwfTag* tag) {
 
 std::string DecodedFontOrText(u16 code, const std::vector<u8>& body, u8 version) {
   const std::unique_ptr<CSwfTag> tag = ReadTag({code, body}, version);
-  return tag ? DescribeFontOrText(tag.get()) : "";
+  return tag ? DescribeFontOrText(tag.get(), version) : "";
 }
 
 }  // namespace swftest

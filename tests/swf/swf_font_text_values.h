@@ -12,8 +12,10 @@ class CSwfTag;
 
 namespace swftest {
 
-// Every value of a font or text tag as text; "" for another tag.
-std::string DescribeFontOrText(CSwfTag* tag);
+// Every value of a font or text tag as text; "" for another tag. A font is
+// described as a writer of the given version writes it: its flags, and its
+// codes in the width written (single-byte codes written wide as Unicode).
+std::string DescribeFontOrText(CSwfTag* tag, u8 version);
 
 // The same for a tag body, read by the engine at the given version; "" when
 // it does not read as a font or text tag.
