@@ -14,6 +14,9 @@
 #include "swf/swf_sound_tags.h"
 #include "swf/swf_sprite_tags.h"
 #include "swf/swf_shape_tags.h"
+#include "swf/swf_font_tags.h"
+#include "swf/swf_reader.h"
+#include "swf/swf_text_tags.h"
 #include "swf/swf_unknown_tag.h"
 #include "swf/swf_video_tags.h"
 
@@ -99,6 +102,20 @@ CSwfTag* CSwfReader::CreateTag(u16 code, u32 length) {
       return new CSwfDefineBitsJPEG3;
     case kSwfDefineBitsLossless2Code:
       return new CSwfDefineBitsLossless2(5);
+    case kSwfDefineTextCode:
+      return new CSwfDefineText;
+    case kSwfDefineText2Code:
+      return new CSwfDefineText2;
+    case kSwfDefineEditTextCode:
+      return new CSwfDefineEditText;
+    case kSwfDefineFontCode:
+      return new CSwfDefineFont;
+    case kSwfDefineFont2Code:
+      return new CSwfDefineFont2;
+    case kSwfDefineFontInfoCode:
+      return new CSwfDefineFontInfo;
+    case kSwfDefineFontInfo2Code:
+      return new CSwfDefineFontInfo2;
     default:
       return new CSwfUnknownTag(code, length);
   }

@@ -13,6 +13,8 @@
 #include "swf/swf_compression.h"
 #include "swf/swf_control_tags.h"
 #include "swf/swf_display_tags.h"
+#include "swf/swf_font_tags.h"
+#include "swf/swf_text_tags.h"
 #include "swf/swf_reader.h"
 #include "swf/swf_record.h"
 #include "swf/swf_sprite_tags.h"
@@ -20,6 +22,7 @@
 #include "swf/swf_morph_shape.h"
 #include "swf/swf_shape_tags.h"
 #include "tests/swf/swf_graphics_test_support.h"
+#include "tests/swf/swf_font_text_values.h"
 #include "tests/swf/swf_independent_reader.h"
 #include "tests/swf/swf_test_movies.h"
 
@@ -100,6 +103,19 @@ bool SameGraphicsValues(const RawTag& was, const RawTag& now, u8 version) {
   return !described.empty() && described == swftest::DescribeGraphicsTag(after.get());
 }
 
+// Both bodies read to the same font or text.
+bool SameFontOrText(const RawTag& was, const RawTag& now, u8 version) {
+  const std::string decoded = swftest::DecodedFontOrText(was.code, was.body, version);
+  return !decoded.empty() && decoded == swftest::DecodedFontOrText(now.code, now.body, version);
+}
+
+// An edit text whose flags name a font but no layout block.
+bool EditTextLacksLayout(const std::vector<u8>& body) {
+  if (body.size() < 3) return false;
+  const size_t flags = 2 + (5 + 4 * (body[2] >> 3) + 7) / 8;
+  return flags + 1 < body.size() && (body[flags] & 0x01) && !(body[flags + 1] & 0x20);
+}
+
 // The named rule that explains why a tag was written back with other body
 // bytes than it was read with; null when none does.
 const char* ExplainChange(const RawTag& was, const RawTag& now, u8 version) {
@@ -147,6 +163,20 @@ const char* ExplainChange(const RawTag& was, const RawTag& now, u8 version) {
       return SameGraphicsValues(was, now, version)
                  ? "a morph shape's bit fields take the widths of the bit-count rule"
                  : nullptr;
+    case kSwfDefineTextCode:
+    case kSwfDefineText2Code:
+      return SameFontOrText(was, now, version)
+                 ? "a static text's rectangle, matrix and glyph widths follow the bit-count rule"
+                 : nullptr;
+    case kSwfDefineFont2Code:
+      if (!SameFontOrText(was, now, version)) return nullptr;
+      return version >= 6 && was.body.size() > 2 && !(was.body[2] & kFont2WideCodes)
+                 ? "a font of version 6 or later with 8-bit codes gets 16-bit codes, converted from Mac Roman"
+                 : nullptr;
+    case kSwfDefineEditTextCode:
+      if (!SameFontOrText(was, now, version)) return nullptr;
+      return EditTextLacksLayout(was.body) ? "an edit text with a font gains its layout block, holding the defaults"
+                                           : "an edit text's rectangle follows the bit-count rule";
     default:
       return nullptr;
   }
@@ -224,6 +254,7 @@ bool ChangesValues(const std::string& rule) {
       "a Protect body is dropped",
       "a frame label of version 6 gains its anchor byte",
       "a movie without an End tag gains one",
+      "a font of version 6 or later with 8-bit codes gets 16-bit codes, converted from Mac Roman",
       "a tag cut short by the end of the data keeps what there is; an End follows",
   };
   for (const char* known : kRules)

@@ -1,0 +1,417 @@
+#include "swf/swf_font_tags.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "platform/text_encoding.h"
+#include "swf/swf_bit_writer.h"
+#include "swf/swf_reader.h"
+#include "swf/swf_shape.h"
+#include "tests/swf/swf_independent_reader.h"
+#include "tests/swf/swf_test_movies.h"
+
+using swftest::Bytes;
+using swftest::ReadTag;
+using swftest::WrittenBody;
+
+namespace {
+
+template <typename Tag>
+Tag* As(const std::unique_ptr<CSwfTag>& tag) {
+  Tag* typed = dynamic_cast<Tag*>(tag.get());
+  EXPECT_NE(typed, nullptr);
+  return typed;
+}
+
+std::vector<u8> Concat(std::initializer_list<std::vector<u8>> parts) {
+  std::vector<u8> out;
+  for (const auto& part : parts) out.insert(out.end(), part.begin(), part.end());
+  return out;
+}
+
+// An outline without edges (written as kEmptyGlyph below).
+CSwfShape* EmptyGlyph() {
+  auto* glyph = new CSwfShape(1);
+  glyph->SetBits(1, 0);
+  return glyph;
+}
+
+// An outline that writes `size` bytes (an even number, at least 2): the
+// widths, edges along x of two bytes each, the end record.
+CSwfShape* GlyphOfBytes(u32 size) {
+  CSwfShape* glyph = EmptyGlyph();
+  for (u32 i = 0; i < (size - 2) / 2; ++i) glyph->AddLineX(i % 2 ? 100 : -100);
+  return glyph;
+}
+
+// A body read, written, read again and written again gives the first write.
+void ExpectStableRewrite(u16 code, const std::vector<u8>& body, u8 version) {
+  auto first = ReadTag({code, body}, version);
+  ASSERT_NE(first, nullptr);
+  const std::vector<u8> written = WrittenBody(first.get(), version);
+  auto second = ReadTag({code, written}, version);
+  ASSERT_NE(second, nullptr);
+  EXPECT_EQ(WrittenBody(second.get(), version), written);
+}
+
+}  // namespace
+
+TEST(SwfFontTags, SingleByteCodesBecomeTheirMacRomanCharacters) {
+  // The encoding layer's table and a few characters known by heart.
+  for (int byte = 0x80; byte <= 0xFF; ++byte) EXPECT_EQ(FontCodeToUnicode(u8(byte)), plat::MacRomanToUnicode(u8(byte)));
+  const std::pair<u8, u16> known[] = {{'A', 0x41},    {0x80, 0x00C4}, {0x8E, 0x00E9}, {0xA5, 0x2022},
+                                      {0xDB, 0x20AC}, {0xE9, 0x00C8}, {0xF0, 0xF8FF}, {0xFF, 0x02C7}};
+  for (const auto& [byte, unicode] : known) EXPECT_EQ(FontCodeToUnicode(byte), unicode) << int(byte);
+  EXPECT_EQ(FontCodeToUnicode(0), 0);
+}
+
+TEST(SwfFontTags, FontInfoReadsAndWritesItsCodes) {
+  struct Case {
+    const char* name;
+    u16 code;
+    std::vector<u8> body;
+    std::vector<u16> codes;
+  };
+  const Case cases[] = {
+      {"8-bit codes", 13, Bytes({3, 0, 5, 'A', 'r', 'i', 'a', 'l', 0x08, 'A', 0xE9}), {'A', 0xE9}},
+      {"wide codes", 13, Bytes({3, 0, 1, 'V', 0x01, 0x41, 0, 0x2D, 0x4E}), {'A', 0x4E2D}},
+      {"an empty name", 13, Bytes({3, 0, 0, 0x00}), {}},
+      {"a name with its zero byte", 13, Bytes({3, 0, 2, 'V', 0, 0x00, 'x'}), {'x'}},
+      {"a language code", 62, Bytes({3, 0, 1, 'V', 0x01, 2, 0x41, 0}), {'A'}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    auto read = ReadTag({c.code, c.body});
+    auto* info = As<CSwfDefineFontInfo>(read);
+    EXPECT_EQ(info->GetFontId(), 3);
+    EXPECT_EQ(info->GetCodes(), c.codes);
+    EXPECT_EQ(WrittenBody(info), c.body);
+  }
+  auto info2 = ReadTag({62, Bytes({3, 0, 1, 'V', 0x01, 2})});
+  EXPECT_EQ(As<CSwfDefineFontInfo2>(info2)->GetLanguageCode(), 2);
+
+  // The factory's default, and one built by code.
+  auto empty = ReadTag({13, {}});
+  EXPECT_EQ(As<CSwfDefineFontInfo>(empty)->GetFontId(), 0);
+  CSwfDefineFontInfo standard;
+  EXPECT_EQ(standard.GetFontId(), 1);
+  EXPECT_EQ(standard.GetName(), "Times New Roman");
+  CSwfDefineFontInfo2 built(7, "Arial", "ab", kFontInfoBold);
+  built.SetLanguageCode(1);
+  EXPECT_EQ(WrittenBody(&built), Bytes({7, 0, 5, 'A', 'r', 'i', 'a', 'l', 0x02, 1, 'a', 'b'}));
+  built.SetCodes("");
+  EXPECT_EQ(built.GetCodes().size(), 2u) << "an empty string leaves the codes";
+  built.SetCodes("xyz");
+  EXPECT_EQ(built.GetCodes(), (std::vector<u16>{'x', 'y', 'z'}));
+  built.OffsetIds(10, 0);
+  EXPECT_EQ(built.GetFontId(), 17);
+}
+
+TEST(SwfFontTags, NamesFitTheirLengthByte) {
+  CSwfDefineFontInfo info(12, "Arial", "", 0);
+  ASSERT_TRUE(info.SetAppendIdToName(true));
+  EXPECT_EQ(WrittenBody(&info), Bytes({12, 0, 7, 'A', 'r', 'i', 'a', 'l', '1', '2', 0}));
+
+  const std::string longest(255, 'n');
+  const std::string tooLong(256, 'n');
+  CSwfDefineFontInfo named;
+  EXPECT_FALSE(named.SetName(tooLong));
+  EXPECT_EQ(named.GetName(), "Times New Roman") << "a refused name changes nothing";
+  EXPECT_FALSE(named.Set(2, tooLong, "a", 0));
+  EXPECT_EQ(named.GetFontId(), 1);
+  ASSERT_TRUE(named.SetName(longest));
+  EXPECT_EQ(WrittenBody(&named)[2], 255);
+  EXPECT_FALSE(named.SetAppendIdToName(true)) << "an id would push the name past 255 bytes";
+  CSwfDefineFontInfo fromLong(2, tooLong, "", 0);
+  EXPECT_EQ(fromLong.GetName(), "");
+
+  CSwfDefineFontInfo appended(65535, std::string(250, 'n'), "", 0);
+  ASSERT_TRUE(appended.SetAppendIdToName(true));
+  EXPECT_FALSE(appended.SetName(std::string(251, 'n')));
+  EXPECT_EQ(WrittenBody(&appended)[2], 255);
+}
+
+TEST(SwfFontTags, HostileFontInfoBodiesStayWithinTheBody) {
+  // A name longer than the body, wide codes with an odd byte left over.
+  for (const std::vector<u8>& body : {Bytes({3, 0, 200, 'a'}), Bytes({3, 0, 0, 0x01, 1, 2, 3})}) {
+    auto first = ReadTag({13, body});
+    const std::vector<u8> written = WrittenBody(first.get());
+    EXPECT_LE(written.size(), body.size() + 1);
+    auto second = ReadTag({13, written});
+    EXPECT_EQ(WrittenBody(second.get()), written);
+  }
+}
+
+namespace {
+
+// An outline without edges: one fill bit, no line bits, the end record.
+const std::vector<u8> kEmptyGlyph = Bytes({0x10, 0x00});
+
+struct Kerning {
+  u16 code1, code2;
+  s16 adjustment;
+};
+
+// A DefineFont2 body (id 1, name "F") with one empty outline a code, 2-byte
+// offsets, codes in the width its flags name, and with has layout the
+// metrics 900, 200, 10, advances of 100 + i, empty bounds and the kerning.
+std::vector<u8> Font2Body(u8 flags, const std::vector<u16>& codes, const std::vector<Kerning>& kerning = {}) {
+  const bool wide = flags & kFont2WideCodes;
+  std::vector<u8> body = Bytes({1, 0, flags, 0, 1, 'F'});
+  const size_t n = codes.size();
+  auto u16le = [&body](u32 value) {
+    body.push_back(u8(value));
+    body.push_back(u8(value >> 8));
+  };
+  u16le(u32(n));
+  for (size_t i = 0; i <= n; ++i) u16le(u32(2 * (n + 1) + 2 * i));
+  for (size_t i = 0; i < n; ++i) body.insert(body.end(), kEmptyGlyph.begin(), kEmptyGlyph.end());
+  for (u16 code : codes) {
+    if (wide)
+      u16le(code);
+    else
+      body.push_back(u8(code));
+  }
+  if (flags & kFont2HasLayout) {
+    u16le(900);
+    u16le(200);
+    u16le(10);
+    for (size_t i = 0; i < n; ++i) u16le(u32(100 + i));
+    for (size_t i = 0; i < n; ++i) body.insert(body.end(), {0x08, 0x00});
+    u16le(u32(kerning.size()));
+    for (const Kerning& pair : kerning) {
+      if (wide) {
+        u16le(pair.code1);
+        u16le(pair.code2);
+      } else {
+        body.push_back(u8(pair.code1));
+        body.push_back(u8(pair.code2));
+      }
+      u16le(u16(pair.adjustment));
+    }
+  }
+  return body;
+}
+
+std::vector<Kerning> KerningOf(const CSwfDefineFont2& font) {
+  std::vector<Kerning> pairs;
+  for (const auto& record : font.GetKerning()) pairs.push_back({record->code1, record->code2, record->adjustment});
+  return pairs;
+}
+
+bool operator==(const Kerning& a, const Kerning& b) {
+  return a.code1 == b.code1 && a.code2 == b.code2 && a.adjustment == b.adjustment;
+}
+
+}  // namespace
+
+TEST(SwfFontTags, CodeTablesAndKerningAfterARewrite) {
+  struct Case {
+    const char* name;
+    u8 version;
+    u8 flags;
+    std::vector<u16> codes;
+    std::vector<Kerning> kerning;
+    u8 writtenFlags;
+    std::vector<u16> writtenCodes;
+    std::vector<Kerning> writtenKerning;
+  };
+  const Case cases[] = {
+      {"version 6, wide codes stay as they are", 6, 0x84, {'A', 0xE9, 0x4E2D}, {{0xE9, 0x4E2D, -20}},
+       0x84, {'A', 0xE9, 0x4E2D}, {{0xE9, 0x4E2D, -20}}},
+      {"version 6, 8-bit codes become Unicode", 6, 0x90 | 0x40, {'A', 0x8E, 0xE9}, {{0x8E, 0xE9, -20}},
+       0x84, {'A', 0xE9, 0xC8}, {{0xE9, 0xC8, -20}}},
+      {"version 5, 8-bit codes stay single bytes", 5, 0x90, {'A', 0x8E, 0xE9}, {{0x8E, 0xE9, -20}},
+       0x90, {'A', 0x8E, 0xE9}, {{0x8E, 0xE9, -20}}},
+      {"version 5, wide codes stay as they are", 5, 0x84, {'A', 0x4E2D}, {{'A', 0x4E2D, 7}},
+       0x84, {'A', 0x4E2D}, {{'A', 0x4E2D, 7}}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::vector<u8> body = Font2Body(c.flags, c.codes, c.kerning);
+    auto read = ReadTag({48, body}, c.version);
+    ASSERT_EQ(As<CSwfDefineFont2>(read)->GetCodeTable(), c.codes);
+    const std::vector<u8> written = WrittenBody(read.get(), c.version);
+    EXPECT_EQ(written, Font2Body(c.writtenFlags, c.writtenCodes, c.writtenKerning));
+    auto again = ReadTag({48, written}, c.version);
+    auto* font = As<CSwfDefineFont2>(again);
+    EXPECT_EQ(font->GetFlags(), c.writtenFlags);
+    EXPECT_EQ(font->GetCodeTable(), c.writtenCodes);
+    EXPECT_EQ(KerningOf(*font), c.writtenKerning);
+    EXPECT_EQ(WrittenBody(font, c.version), written) << "a second rewrite changes nothing";
+  }
+}
+
+TEST(SwfFontTags, FontsBuiltByCodeDecodeInAnIndependentReader) {
+  // The independent reader takes kerning codes as 16 bits in every font, so
+  // the single-byte form (version 5) goes without kerning.
+  for (u8 version : {u8(5), u8(6)}) {
+    SCOPED_TRACE(int(version));
+    CSwfDefineFont2 font("Arial", 12, kFont2HasLayout | kFont2Ansi);
+    ASSERT_TRUE(font.SetAppendIdToName(true));
+    font.SetMetrics(905, 212, 33);
+    ASSERT_TRUE(font.AddGlyph(EmptyGlyph(), 'A', 700, nullptr));
+    ASSERT_TRUE(font.AddGlyph(EmptyGlyph(), 0x8E, 650, nullptr));
+    if (version >= 6) {
+      ASSERT_TRUE(font.AddKerning(new CSwfKerningRecord('A', 0x8E, -45)));
+    }
+    const std::vector<u8> body = WrittenBody(&font, version);
+    EXPECT_EQ(body[4], 7) << "the name with its id: Arial12";
+    const auto values = swftest::IndependentValues(swftest::BuildMovie({{48, body}, {0, {}}}, version));
+    ASSERT_FALSE(values.empty()) << swftest::IndependentReaderProblem();
+    ASSERT_EQ(values.at("tags.0.type"), "12") << "the reader decodes the font";
+    EXPECT_EQ(values.at("tags.0.id"), "12");
+    EXPECT_EQ(values.at("tags.0.fontName"), "Arial12");
+    EXPECT_EQ(values.at("tags.0.glyphs.length"), "2");
+    EXPECT_EQ(values.at("tags.0.codeUnits.0"), "65");
+    // é: Mac Roman 0x8E, Unicode 0xE9.
+    EXPECT_EQ(values.at("tags.0.codeUnits.1"), version >= 6 ? "233" : "142");
+    EXPECT_EQ(values.at("tags.0.isAnsi"), version >= 6 ? "false" : "true");
+    EXPECT_EQ(values.at("tags.0.layout.ascent"), "905");
+    EXPECT_EQ(values.at("tags.0.layout.advances.1"), "650");
+    if (version < 6) continue;
+    EXPECT_EQ(values.at("tags.0.layout.kerning.length"), "1");
+    EXPECT_EQ(values.at("tags.0.layout.kerning.0.left"), "65");
+    EXPECT_EQ(values.at("tags.0.layout.kerning.0.right"), "233");
+    EXPECT_EQ(values.at("tags.0.layout.kerning.0.adjustment"), "-45");
+  }
+}
+
+TEST(SwfFontTags, FontTablesFollowTheGlyphs) {
+  // Without has layout nothing follows the codes, whatever the tables hold.
+  CSwfDefineFont2 plain("F", 1, 0);
+  ASSERT_TRUE(plain.AddGlyph(EmptyGlyph(), 'a', 500, nullptr));
+  ASSERT_TRUE(plain.AddKerning(new CSwfKerningRecord('a', 'a', 1)));
+  plain.SetMetrics(1, 2, 3);
+  EXPECT_EQ(WrittenBody(&plain, 5), Concat({Bytes({1, 0, 0x00, 0, 1, 'F', 1, 0, 4, 0, 6, 0}), kEmptyGlyph, Bytes({'a'})}));
+
+  // A font without glyphs: as it came when its body ended after the count,
+  // else with its code-table offset.
+  for (const std::vector<u8>& body : {Bytes({1, 0, 0x00, 0, 0, 0, 0}), Bytes({1, 0, 0x00, 0, 0, 0, 0, 2, 0})}) {
+    auto read = ReadTag({48, body}, 5);
+    EXPECT_EQ(WrittenBody(read.get(), 5), body);
+  }
+  CSwfDefineFont2 empty;
+  EXPECT_EQ(empty.GetCharacterId(), 1);
+  EXPECT_EQ(empty.GetFlags(), kFont2Ansi);
+  EXPECT_EQ(WrittenBody(&empty, 5), Bytes({1, 0, kFont2Ansi, 0, 0, 0, 0, 2, 0}));
+
+  // Names: an empty one is its length byte alone; a long one is refused.
+  CSwfDefineFont2 named(std::string(256, 'n'), 3, 0);
+  EXPECT_EQ(named.GetName(), "");
+  EXPECT_FALSE(named.SetName(std::string(256, 'n')));
+  ASSERT_TRUE(named.SetName(std::string(251, 'n')));
+  EXPECT_FALSE(named.SetAppendIdToName(true));
+  named.OffsetIds(4, 0);
+  EXPECT_EQ(named.GetCharacterId(), 7);
+}
+
+TEST(SwfFontTags, OffsetsWidenWhenTheCodeTableLiesBeyondSixteenBits) {
+  // Glyphs of 65530 bytes: every glyph offset fits 16 bits, the code-table
+  // offset does not.
+  struct Case {
+    const char* name;
+    u32 glyphBytes;
+    bool wide;
+  };
+  for (const Case& c : {Case{"glyphs and table within 16 bits", 65000, false},
+                        Case{"the code-table offset past 16 bits", 65530, true},
+                        Case{"glyphs of 65536 bytes", 65536, true}}) {
+    SCOPED_TRACE(c.name);
+    CSwfDefineFont2 font("F", 1, kFont2WideOffsets);
+    ASSERT_TRUE(font.AddGlyph(GlyphOfBytes(c.glyphBytes - 2), 'a', 0, nullptr));
+    ASSERT_TRUE(font.AddGlyph(EmptyGlyph(), 'b', 0, nullptr));
+    const std::vector<u8> body = WrittenBody(&font, 5);
+    EXPECT_EQ((body[2] & kFont2WideOffsets) != 0, c.wide);
+    const size_t width = c.wide ? 4 : 2;
+    const size_t table = 8;
+    auto offset = [&](size_t i) {
+      u32 value = 0;
+      for (size_t b = 0; b < width; ++b) value |= u32(body[table + i * width + b]) << (8 * b);
+      return value;
+    };
+    EXPECT_EQ(offset(0), 3 * width);
+    EXPECT_EQ(offset(1), 3 * width + c.glyphBytes - 2);
+    EXPECT_EQ(offset(2), 3 * width + c.glyphBytes);
+    EXPECT_EQ(body.size(), table + 3 * width + c.glyphBytes + 2);
+    auto read = ReadTag({48, body}, 5);
+    EXPECT_EQ(As<CSwfDefineFont2>(read)->GetCodeTable(), (std::vector<u16>{'a', 'b'}));
+  }
+}
+
+TEST(SwfFontTags, DefineFontRecomputesItsOffsets) {
+  // Two empty outlines: offsets 4 and 6.
+  const std::vector<u8> body = Concat({Bytes({5, 0, 4, 0, 6, 0}), kEmptyGlyph, kEmptyGlyph});
+  auto read = ReadTag({10, body});
+  auto* font = As<CSwfDefineFont>(read);
+  EXPECT_EQ(font->GetGlyphs().size(), 2u);
+  EXPECT_EQ(WrittenBody(font), body);
+
+  struct Case {
+    const char* name;
+    std::vector<u8> body;
+    std::vector<u8> written;
+  };
+  const Case cases[] = {
+      {"no glyphs", Bytes({5, 0}), Bytes({5, 0})},
+      {"a first offset of 0", Bytes({5, 0, 0, 0}), Bytes({5, 0})},
+      {"a first offset of 1", Bytes({5, 0, 1, 0, 0x10, 0}), Bytes({5, 0})},
+      {"a wrong second offset", Concat({Bytes({5, 0, 4, 0, 9, 0}), kEmptyGlyph, kEmptyGlyph}), body},
+      {"a table longer than the body", Bytes({5, 0, 0xFE, 0xFF, 6, 0}), {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    auto tag = ReadTag({10, c.body});
+    if (!c.written.empty()) {
+      EXPECT_EQ(WrittenBody(tag.get()), c.written);
+    }
+    ExpectStableRewrite(10, c.body, 6);
+  }
+
+  CSwfDefineFont built;
+  std::vector<std::unique_ptr<CSwfShape>> glyphs;
+  glyphs.emplace_back(EmptyGlyph());
+  ASSERT_TRUE(built.Set({0}, std::move(glyphs), 9, true));
+  EXPECT_EQ(built.GetOffsets(), (std::vector<u32>{2}));
+  EXPECT_EQ(WrittenBody(&built), Concat({Bytes({9, 0, 2, 0}), kEmptyGlyph}));
+  built.OffsetIds(1, 0);
+  EXPECT_EQ(built.GetCharacterId(), 10);
+  std::vector<std::unique_ptr<CSwfShape>> large;
+  large.emplace_back(GlyphOfBytes(65600));
+  large.emplace_back(EmptyGlyph());
+  EXPECT_FALSE(built.Set({}, std::move(large), 9, false)) << "the second glyph starts past 16 bits";
+  EXPECT_EQ(built.GetGlyphs().size(), 1u);
+}
+
+TEST(SwfFontTags, HostileFontBodiesAreBounded) {
+  struct Case {
+    const char* name;
+    std::vector<u8> body;
+    size_t glyphs;  // at most
+  };
+  std::vector<u8> cutInCodes = Font2Body(0x84, {'a', 'b', 'c'});
+  cutInCodes.resize(cutInCodes.size() - 3);
+  std::vector<u8> cutInLayout = Font2Body(0x84 | 0x80, {'a', 'b'}, {{'a', 'b', 3}});
+  cutInLayout.resize(cutInLayout.size() - 7);
+  std::vector<u8> manyKerning = Font2Body(0x84 | 0x80, {'a'}, {{'a', 'a', 3}});
+  manyKerning[manyKerning.size() - 7] = 0xFF;
+  manyKerning[manyKerning.size() - 8] = 0xFF;
+  const Case cases[] = {
+      {"a glyph count larger than the body", Bytes({1, 0, 0x00, 0, 0, 0xFF, 0xFF, 4, 0}), 1},
+      {"wide offsets past the body", Bytes({1, 0, 0x08, 0, 0, 3, 0, 0xFF, 0xFF, 0xFF, 0x7F, 1, 2, 3, 4}), 2},
+      {"a name longer than the body", Bytes({1, 0, 0x00, 0, 200, 'F'}), 0},
+      {"a table cut in its codes", cutInCodes, 3},
+      {"a table cut in its layout", cutInLayout, 2},
+      {"a kerning count larger than the body", manyKerning, 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    auto read = ReadTag({48, c.body}, 6);
+    auto* font = As<CSwfDefineFont2>(read);
+    EXPECT_LE(font->GetGlyphs().size(), c.glyphs);
+    EXPECT_LE(font->GetKerning().size(), 1u);
+    ExpectStableRewrite(48, c.body, 6);
+  }
+}
