@@ -63,8 +63,9 @@ class CSwfBitWriter {
   // Bits written into the partial byte that is not yet in the bytes (0 to 8).
   u32 GetPendingBits() const { return m_bitPosition; }
 
-  // Overwrites four bytes already written (little-endian); false when they
-  // lie beyond the bytes.
+  // Overwrites two or four bytes already written (little-endian); false
+  // when they lie beyond the bytes.
+  bool PatchU16(u32 offset, u16 value);
   bool PatchU32(u32 offset, u32 value);
 
   void WriteRecord(CSwfRecord* record);
@@ -73,6 +74,14 @@ class CSwfBitWriter {
   // A whole tag whose body has been serialised into `body`: the header with
   // the body's length, then the body. Returns the bytes this writer grew by.
   u32 WriteTag(const CSwfTag& tag, CSwfBitWriter& body, bool forceLong = false);
+  // The same without a scratch writer, the body written straight into this
+  // one: BeginTag leaves room for a long header and returns a mark; EndTag
+  // (after the body) writes the header for the bytes written since, in the
+  // short form when the length allows (the body moves up), and returns the
+  // bytes the whole tag took. The body sees this writer's version and
+  // strip-sound flag.
+  u32 BeginTag();
+  u32 EndTag(const CSwfTag& tag, u32 mark, bool forceLong = false);
 
  private:
   std::vector<u8> m_bytes;

@@ -1,5 +1,7 @@
 #include "swf/swf_reader.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 
 #include "foundation/path_name.h"
@@ -63,13 +65,23 @@ bool CSwfReader::LoadFromMemory(const u8* bytes, u32 size, bool checkSignature, 
 
 namespace {
 
-// Appends bytes of the file to out until it holds `count` or the file ends.
+// Appends bytes of the file to out until it holds `count` or the file ends,
+// reading straight into out: at once what the file says it still holds,
+// then in pieces for whatever more there turns out to be.
 void ReadUpTo(std::FILE* file, std::vector<u8>& out, u64 count) {
-  u8 buffer[1 << 16];
+  constexpr size_t kPiece = 1 << 16;
+  u64 expected = kPiece;
+  struct stat info;
+  const long at = std::ftell(file);
+  if (fstat(fileno(file), &info) == 0 && S_ISREG(info.st_mode) && at >= 0 && info.st_size > at)
+    expected = u64(info.st_size - at);
   while (out.size() < count) {
-    const size_t want = size_t(std::min<u64>(sizeof buffer, count - out.size()));
-    const size_t got = std::fread(buffer, 1, want, file);
-    out.insert(out.end(), buffer, buffer + got);
+    const size_t had = out.size();
+    const size_t want = size_t(std::min<u64>(std::max<u64>(expected, kPiece), count - had));
+    out.resize(had + want);
+    const size_t got = std::fread(out.data() + had, 1, want, file);
+    out.resize(had + got);
+    expected = 0;
     if (got < want) return;
   }
 }
@@ -83,6 +95,8 @@ bool CSwfReader::LoadFile(const CPathName& path, bool checkSignature, u32 byteLi
     Reset();
     return false;
   }
+  // The movie is read in large pieces straight into memory: no buffer.
+  std::setvbuf(file, nullptr, _IONBF, 0);
   const bool loaded = LoadFromStdioFile(file, checkSignature, byteLimit, parseTags);
   std::fclose(file);
   return loaded;
@@ -118,12 +132,7 @@ bool CSwfReader::LoadFromStdioFile(std::FILE* file, bool checkSignature, u32 byt
     ReadUpTo(file, packed, UINT64_MAX);
     const u64 plain = std::min<u64>(count, announced);
     m_bytes[0] = 'F';
-    loaded = InflateSwfBody(MemorySwfSource(packed.data(), packed.size()),
-                            [this](const u8* bytes, size_t n) {
-                              m_bytes.insert(m_bytes.end(), bytes, bytes + n);
-                              return true;
-                            },
-                            plain > prefix ? plain - prefix : 0);
+    loaded = InflateSwfBytes(packed.data(), packed.size(), m_bytes, plain > prefix ? plain - prefix : 0);
   } else {
     ReadUpTo(file, m_bytes, count);
   }
@@ -192,20 +201,24 @@ void CSwfReader::UseMovieBytes() {
 
 u32 CSwfReader::ReadBits(u16 count, bool isSigned) {
   u32 value = 0;
-  for (u16 i = 0; i < count; ++i) {
+  // As many bits at a time as the current byte holds; past the end of the
+  // window the missing bits are zeros.
+  for (u32 left = count; left > 0;) {
     if (m_bitPosition == 8) {
       ++m_position;
       m_bitPosition = 0;
     }
-    u32 bit = 0;
     const u8* byte = m_position < m_limit ? Fetch(m_position, 1) : nullptr;
-    if (byte) {
-      bit = (*byte >> (7 - m_bitPosition)) & 1;
-      ++m_bitPosition;
-    } else {
+    if (!byte) {
       m_overrun = true;
+      value = left >= 32 ? 0 : value << left;
+      break;
     }
-    value = (value << 1) | bit;
+    const u32 take = std::min<u32>(left, 8u - m_bitPosition);
+    const u32 bits = (u32(*byte) >> (8u - m_bitPosition - take)) & ((1u << take) - 1);
+    value = (value << take) | bits;
+    m_bitPosition = u8(m_bitPosition + take);
+    left -= take;
   }
   if (isSigned && count > 0 && count < 32 && ((value >> (count - 1)) & 1)) value |= ~0u << count;
   return value;
@@ -287,6 +300,11 @@ u32 CSwfReader::ReadBytes(std::vector<u8>& out, u32 count) {
   return done;
 }
 
+const u8* CSwfReader::PeekBytes(u32 count) {
+  if (m_bitPosition != 0 || count > kFetchChunk || GetRemaining() < count) return nullptr;
+  return Fetch(m_position, count);
+}
+
 CSwfReader::Body CSwfReader::BeginBody(u32 length) {
   AlignByte();
   const Body saved{m_floor, m_limit, m_tagLength, m_position + std::min(length, GetRemaining())};
@@ -347,6 +365,10 @@ void CSwfReader::ReadTagsFrom(CSwfReader& source, u32 frameLimit, bool shallow) 
 u32 CSwfReader::WriteMovie(CSwfBitWriter& writer) {
   writer.FlushBits();
   const u32 start = writer.GetByteCount();
+  // A movie written back is about as long as it was read (a little longer
+  // when short tag headers become long ones).
+  const u64 expected = u64(start) + m_bytes.size() + m_bytes.size() / 16 + 64;
+  if (writer.GetCapacity() < expected) writer.Reserve(u32(std::min<u64>(expected, 0xFFFFFFFFu)));
   m_header.Write(writer);
   for (CSwfTag* tag : m_tags) writer.WriteRecord(tag);
   writer.FlushBits();
