@@ -4,11 +4,13 @@
 //
 // The baseline runs in the same process run: the independent SWF parser
 // (swf-parser under Node, installed by scripts/setup) parsing the same
-// files, timed on parsing alone with the files already in memory. Each
-// line of ours carries the parser's best time for one pass over the set
-// ("parser_ms"), our best ("best_ms") and how many times faster ours is
-// ("x_parser", best against best, which a machine busy with other work
-// disturbs least). A movie the parser refuses is left out of both sides.
+// files, timed on parsing alone with the files already in memory (ours
+// reads each file as well). It runs before our load and again after our
+// load+write. Each line of ours carries the parser's best time for one
+// pass over the set ("parser_ms"), our best ("best_ms") and how many times
+// faster ours is ("x_parser", best against best, which a machine busy with
+// other work disturbs least). A movie the parser refuses is left out of
+// both sides.
 //
 // Memory: "heap_x_max" is the largest ratio, over the movies of a set, of
 // the heap a loaded movie holds (reader, tags and the written copy) to the
@@ -141,6 +143,12 @@ void RunEngine(benchmark::State& state, MovieSet& set, bool write) {
   state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(set.bytes));
   state.counters["movies"] = double(paths.size());
   state.counters["best_ms"] = bestMs;
+  if (write && set.parserMs > 0) {
+    // The parser once more, now that ours has run: its better pass of the
+    // two counts, so that a busy spell during one run weighs on neither side.
+    const gbbench::ParserTiming again = gbbench::TimeIndependentParser(set.paths, 2.0);
+    if (again.bestMilliseconds > 0) set.parserMs = std::min(set.parserMs, again.bestMilliseconds);
+  }
   if (set.parserMs > 0 && bestMs > 0) {
     state.counters["parser_ms"] = set.parserMs;
     state.counters["x_parser"] = set.parserMs / bestMs;

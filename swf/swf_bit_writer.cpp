@@ -36,31 +36,6 @@ void CSwfBitWriter::WriteBits(u32 value, u32 count) {
   }
 }
 
-void CSwfBitWriter::FlushBits() {
-  if (m_bitPosition == 0) return;
-  m_bytes.push_back(m_partial);
-  m_partial = 0;
-  m_bitPosition = 0;
-}
-
-void CSwfBitWriter::WriteU8(u8 value) {
-  FlushBits();
-  m_bytes.push_back(value);
-}
-
-void CSwfBitWriter::WriteU16(u16 value) {
-  FlushBits();
-  m_bytes.push_back(u8(value));
-  m_bytes.push_back(u8(value >> 8));
-}
-
-void CSwfBitWriter::WriteS16(s16 value) { WriteU16(u16(value)); }
-
-void CSwfBitWriter::WriteU32(u32 value) {
-  FlushBits();
-  for (int shift = 0; shift < 32; shift += 8) m_bytes.push_back(u8(value >> shift));
-}
-
 u32 CSwfBitWriter::AppendBytes(const std::vector<u8>& bytes) {
   return AppendBytes(bytes.data(), u32(bytes.size()));
 }

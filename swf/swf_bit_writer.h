@@ -32,12 +32,29 @@ class CSwfBitWriter {
   // the 32 of the value are zeros).
   void WriteBits(u32 value, u32 count);
   // Pushes pending bits (unused low bits 0) into the bytes.
-  void FlushBits();
+  void FlushBits() {
+    if (m_bitPosition == 0) return;
+    m_bytes.push_back(m_partial);
+    m_partial = 0;
+    m_bitPosition = 0;
+  }
 
-  void WriteU8(u8 value);
-  void WriteU16(u16 value);
-  void WriteS16(s16 value);
-  void WriteU32(u32 value);
+  // Scripts are written a byte or a word at a time: these stay inline.
+  void WriteU8(u8 value) {
+    FlushBits();
+    m_bytes.push_back(value);
+  }
+  void WriteU16(u16 value) {
+    FlushBits();
+    const u8 bytes[2] = {u8(value), u8(value >> 8)};
+    m_bytes.insert(m_bytes.end(), bytes, bytes + 2);
+  }
+  void WriteS16(s16 value) { WriteU16(u16(value)); }
+  void WriteU32(u32 value) {
+    FlushBits();
+    const u8 bytes[4] = {u8(value), u8(value >> 8), u8(value >> 16), u8(value >> 24)};
+    m_bytes.insert(m_bytes.end(), bytes, bytes + 4);
+  }
 
   u32 AppendBytes(const std::vector<u8>& bytes);
   u32 AppendBytes(const u8* bytes, u32 count);

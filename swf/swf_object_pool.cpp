@@ -51,15 +51,17 @@ struct FreeStack {
   std::size_t capacity = 0;
 
   void Push(void* object) {
-    if (count == capacity) {
-      const std::size_t grown = capacity ? capacity * 2 : 256;
-      void** larger = static_cast<void**>(::operator new(grown * sizeof(void*)));
-      for (std::size_t i = 0; i < count; ++i) larger[i] = items[i];
-      ::operator delete(items);
-      items = larger;
-      capacity = grown;
-    }
+    if (count == capacity) Grow();
     items[count++] = object;
+  }
+
+  __attribute__((noinline)) void Grow() {
+    const std::size_t grown = capacity ? capacity * 2 : 256;
+    void** larger = static_cast<void**>(::operator new(grown * sizeof(void*)));
+    for (std::size_t i = 0; i < count; ++i) larger[i] = items[i];
+    ::operator delete(items);
+    items = larger;
+    capacity = grown;
   }
 };
 
@@ -75,7 +77,8 @@ thread_local ThreadCache cache;
 
 std::size_t ClassOf(std::size_t size) { return size == 0 ? 0 : (size - 1) / kGranule; }
 
-void* Carve(std::size_t bytes) {
+// The slow path, kept out of line so that taking a free object stays short.
+__attribute__((noinline)) void* Carve(std::size_t bytes) {
   if (cache.left < bytes) {
     char* block = static_cast<char*>(::operator new(kBlockSize));
     BlockChain& chain = Blocks();

@@ -65,16 +65,17 @@ bool CSwfReader::LoadFromMemory(const u8* bytes, u32 size, bool checkSignature, 
 
 namespace {
 
-// Appends bytes of the file to out until it holds `count` or the file ends,
-// reading straight into out: at once what the file says it still holds,
-// then in pieces for whatever more there turns out to be.
-void ReadUpTo(std::FILE* file, std::vector<u8>& out, u64 count) {
-  constexpr size_t kPiece = 1 << 16;
-  u64 expected = kPiece;
+// The size of an open regular file; 0 when it has none.
+u64 FileSize(std::FILE* file) {
   struct stat info;
-  const long at = std::ftell(file);
-  if (fstat(fileno(file), &info) == 0 && S_ISREG(info.st_mode) && at >= 0 && info.st_size > at)
-    expected = u64(info.st_size - at);
+  return fstat(fileno(file), &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0 ? u64(info.st_size) : 0;
+}
+
+// Appends bytes of the file to out until it holds `count` or the file ends,
+// reading straight into out: at once the `expected` bytes the file is
+// thought to hold still, then in pieces for whatever more there is.
+void ReadUpTo(std::FILE* file, std::vector<u8>& out, u64 count, u64 expected = 0) {
+  constexpr size_t kPiece = 1 << 16;
   while (out.size() < count) {
     const size_t had = out.size();
     const size_t want = size_t(std::min<u64>(std::max<u64>(expected, kPiece), count - had));
@@ -113,6 +114,9 @@ bool CSwfReader::LoadFromStdioFile(std::FILE* file, bool checkSignature, u32 byt
   Reset();
   if (!file) return false;
   const u32 prefix = checkSignature ? 8 : 4;
+  // The file is read from its start: what is left after the prefix is its size less the prefix.
+  const u64 size = FileSize(file);
+  const u64 rest = size > prefix ? size - prefix : 0;
   ReadUpTo(file, m_bytes, prefix);
   const bool compressed = checkSignature && !m_bytes.empty() && m_bytes[0] == 'C';
   if (m_bytes.size() < prefix ||
@@ -129,12 +133,12 @@ bool CSwfReader::LoadFromStdioFile(std::FILE* file, bool checkSignature, u32 byt
   if (compressed) {
     // Expanded in memory, never past the announced length nor what is to be loaded.
     std::vector<u8> packed;
-    ReadUpTo(file, packed, UINT64_MAX);
+    ReadUpTo(file, packed, UINT64_MAX, rest);
     const u64 plain = std::min<u64>(count, announced);
     m_bytes[0] = 'F';
     loaded = InflateSwfBytes(packed.data(), packed.size(), m_bytes, plain > prefix ? plain - prefix : 0);
   } else {
-    ReadUpTo(file, m_bytes, count);
+    ReadUpTo(file, m_bytes, count, rest);
   }
   loaded = loaded && ParseLoadedMovie(checkSignature, parseTags);
   if (!loaded) Reset();
@@ -200,6 +204,26 @@ void CSwfReader::UseMovieBytes() {
 }
 
 u32 CSwfReader::ReadBits(u16 count, bool isSigned) {
+  if (count == 0) return 0;
+  // The usual field: at most 32 bits, all of them in the window and in the
+  // block at hand, taken from the bytes that hold them at once.
+  const u32 skip = m_bitPosition == 8 ? 1 : 0;
+  const u32 first = m_bitPosition & 7;
+  const u64 start = u64(m_position) + skip;
+  const u32 spanned = (first + count + 7) / 8;
+  if (count <= 32 && start + spanned <= m_limit && start >= m_dataStart && start + spanned <= m_dataEnd) {
+    const u8* at = m_data + (start - m_dataStart);
+    u64 held = 0;
+    for (u32 i = 0; i < spanned; ++i) held = (held << 8) | at[i];
+    u32 value = u32((held >> (spanned * 8 - first - count)) & (count == 32 ? 0xFFFFFFFFu : (1u << count) - 1));
+    // The reader stays on the byte that holds the last bit read (a byte
+    // read whole leaves the bit position at 8).
+    const u64 end = start * 8 + first + count;
+    m_position = u32((end - 1) / 8);
+    m_bitPosition = u8(end - u64(m_position) * 8);
+    if (isSigned && count < 32 && ((value >> (count - 1)) & 1)) value |= ~0u << count;
+    return value;
+  }
   u32 value = 0;
   // As many bits at a time as the current byte holds; past the end of the
   // window the missing bits are zeros.
