@@ -40,16 +40,16 @@ bool CompressBuffer(const void* data, size_t size, std::vector<u8>& out) {
   static const u8 kNothing = 0;
   const Bytef* source = size > 0 ? static_cast<const Bytef*>(data) : &kNothing;
   if (size > 0xFFFFFFFFu) return false;
-  size_t capacity = size / 2 + 12;
-  for (int attempt = 0; attempt < 3; ++attempt, capacity *= 2) {
-    out.resize(capacity);
-    uLongf length = uLongf(capacity);
-    lastCompressResult = compress(out.data(), &length, source, uLong(size));
-    if (lastCompressResult == Z_OK) {
-      out.resize(length);
-      return true;
-    }
-    if (lastCompressResult != Z_BUF_ERROR) break;
+  // Room for the worst case, so that the one call succeeds: zlib's stream
+  // does not depend on the room it is given, and the buffers the format
+  // names (half the size, doubled at most twice) all fit in this one.
+  const uLong capacity = compressBound(uLong(size));
+  out.resize(capacity);
+  uLongf length = capacity;
+  lastCompressResult = compress(out.data(), &length, source, uLong(size));
+  if (lastCompressResult == Z_OK) {
+    out.resize(length);
+    return true;
   }
   out.clear();
   return false;

@@ -24,9 +24,10 @@
 // Inflated data is never larger than this, whatever the data claims.
 constexpr size_t kMaxUncompressedBytes = size_t(1) << 30;
 
-// zlib's compress() at the default level into `out`: a buffer of
-// size / 2 + 12 bytes, doubled when zlib finds it too small, at most twice.
-// False, `out` empty, when it still does not fit or zlib fails.
+// zlib's compress() at the default level into `out`, in one call into room
+// for the worst case (compressBound): the stream a buffer of size / 2 + 12
+// bytes, doubled when too small at most twice, would hold, which always
+// fits in that. False, `out` empty, when zlib fails.
 bool CompressBuffer(const void* data, size_t size, std::vector<u8>& out);
 // The result zlib gave the last CompressBuffer.
 int GetLastCompressResult();

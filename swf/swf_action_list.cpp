@@ -61,9 +61,10 @@ CSwfActionJump* AsBranch(CSwfAction* action) {
 // says more or less than the class reads never shifts the actions after it.
 // Push keeps a value that runs past its declared length (it moves back
 // itself), and GotoFrame2 may take a pad byte behind it.
-CSwfAction* ReadNextAction(CSwfReader& reader, u32 bodyEnd, bool forInitAction, bool hint) {
+CSwfAction* ReadNextAction(CSwfReader& reader, u32 bodyEnd, bool forInitAction, bool hint, u8* read = nullptr) {
   if (reader.GetPosition() >= bodyEnd) return nullptr;
   const u8 opcode = reader.ReadU8();
+  if (read) *read = opcode;
   if (opcode == kActionEnd) return nullptr;
   CSwfAction* action = CreateAction(opcode, forInitAction);
   if (opcode == kActionGotoFrame2) {
@@ -80,6 +81,28 @@ CSwfAction* ReadNextAction(CSwfReader& reader, u32 bodyEnd, bool forInitAction, 
     reader.EndBody(body);
   }
   return action;
+}
+
+// About how many actions the bytes of a list body hold (opcodes below 0x80
+// are one byte, the others three and their payload), so that the list is
+// allocated once.
+u32 CountActions(const u8* body, u32 length) {
+  u32 count = 0;
+  for (u32 at = 0; at < length && body[at] != kActionEnd; ++count)
+    at += body[at] < 0x80 || length - at < 3 ? 1 : 3u + (body[at + 1] | (body[at + 2] << 8));
+  return count;
+}
+
+// Reserves room for the actions of the body ahead of the reader.
+void ReserveActions(CSwfReader& reader, u32 bodyEnd, std::vector<CSwfAction*>& actions) {
+  constexpr u32 kLooked = 1u << 16;
+  const u32 length = bodyEnd > reader.GetPosition() ? bodyEnd - reader.GetPosition() : 0;
+  const u32 looked = std::min(length, kLooked);
+  const u8* body = looked ? reader.PeekBytes(looked) : nullptr;
+  if (!body) return;
+  // A longer body is taken to go on as its start does.
+  const u64 count = u64(CountActions(body, looked)) * length / looked;
+  actions.reserve(actions.size() + size_t(count));
 }
 
 // Where a list body that starts at the reader's position ends.
@@ -102,6 +125,25 @@ void ReadTail(CSwfReader& reader, u32 bodyEnd, std::vector<u8>& tail) {
   if (position < bodyEnd) reader.ReadBytes(tail, bodyEnd - position);
 }
 
+// Where each action of a list starts and which of them are branches, found
+// while the list is read or written (a buffer of the thread's, so that long
+// scripts do not take fresh memory for it each time).
+struct ListLayout {
+  std::vector<u64> starts;
+  std::vector<u32> branches;
+
+  void Clear(size_t actions) {
+    starts.clear();
+    branches.clear();
+    starts.reserve(actions + 1);
+  }
+};
+
+ListLayout& Layout() {
+  thread_local ListLayout layout;
+  return layout;
+}
+
 }  // namespace
 
 // ---- DoAction ----
@@ -110,15 +152,35 @@ CSwfDoAction::~CSwfDoAction() { DeleteActions(); }
 
 u32 CSwfDoAction::Read(CSwfReader& reader) {
   reader.AlignByte();
-  const u8 savedRawAdd = m_rawAdd;
-  m_rawAdd = 1;
   const u32 start = reader.GetPosition();
   const u32 bodyEnd = BodyEnd(reader);
-  while (CSwfAction* action = ReadNextAction(reader, bodyEnd, false, m_gotoFrame2Hint != 0))
-    AddAction(action);
+  // The actions are kept as read (no open branch grows over them); the
+  // branches among them are resolved once the list is whole.
+  const bool appending = !m_actions.empty();
+  ReserveActions(reader, bodyEnd, m_actions);
+  ListLayout& layout = Layout();
+  layout.Clear(m_actions.capacity());
+  u64 position = 0;
+  u8 opcode = 0;
+  while (CSwfAction* action = ReadNextAction(reader, bodyEnd, false, m_gotoFrame2Hint != 0, &opcode)) {
+    if (opcode == kActionJump || opcode == kActionIf) layout.branches.push_back(u32(m_actions.size()));
+    m_actions.push_back(action);
+    // Sizes are taken while each action is at hand.
+    layout.starts.push_back(position);
+    position += action->GetEncodedSize();
+  }
+  layout.starts.push_back(position);
   ReadTail(reader, bodyEnd, m_tail);
-  m_rawAdd = savedRawAdd;
-  ResolveBranches();
+  if (appending) {
+    ResolveBranches();
+  } else {
+    // What ResolveBranches does, with the starts found above.
+    for (u32 index : layout.branches) {
+      auto* branch = static_cast<CSwfActionJump*>(m_actions[index]);
+      branch->SyncOffset(layout.starts);
+      branch->ResolveSpan(layout.starts, index);
+    }
+  }
   return reader.GetPosition() - start;
 }
 
@@ -127,13 +189,34 @@ u32 CSwfDoAction::Write(CSwfBitWriter& writer) { return WriteBody(writer, true);
 u32 CSwfDoAction::WriteBody(CSwfBitWriter& writer, bool withHeader) {
   const bool asTag = withHeader && !m_noHeader;
   if (asTag && m_actions.empty() && m_tail.empty()) return 0;
-  SyncBranchOffsets();
-  CSwfBitWriter scratch(4);
-  WriteActions(m_actions, m_tail, scratch);
-  if (asTag) return writer.WriteTag(*this, scratch, true);
   writer.FlushBits();
   const u32 before = writer.GetByteCount();
-  writer.AppendWriter(scratch);
+  const u32 mark = asTag ? writer.BeginTag() : 0;
+  // The actions go out in one pass that notes where each starts (every
+  // action writes as many bytes as its encoded size); the branch offsets
+  // are then brought up to the present sizes, as SyncBranchOffsets does,
+  // and patched into what was written.
+  const u32 body = writer.GetByteCount();
+  ListLayout& layout = Layout();
+  layout.Clear(m_actions.size());
+  for (size_t i = 0; i < m_actions.size(); ++i) {
+    CSwfAction* action = m_actions[i];
+    layout.starts.push_back(writer.GetByteCount() - body);
+    if (AsBranch(action)) layout.branches.push_back(u32(i));
+    action->Write(writer);
+  }
+  layout.starts.push_back(writer.GetByteCount() - body);
+  writer.WriteU8(kActionEnd);
+  writer.AppendBytes(m_tail);
+  for (u32 index : layout.branches) {
+    auto* branch = static_cast<CSwfActionJump*>(m_actions[index]);
+    const s16 written = branch->GetOffset();
+    branch->SyncOffset(layout.starts);
+    // The offset follows the opcode and the length word.
+    if (branch->GetOffset() != written)
+      writer.PatchU16(u32(body + layout.starts[index] + 3), u16(branch->GetOffset()));
+  }
+  if (asTag) return writer.EndTag(*this, mark, true);
   return writer.GetByteCount() - before;
 }
 
@@ -164,8 +247,11 @@ void CSwfDoAction::CloseBranch() {
   ResolveBranches();
 }
 
-std::vector<u64> CSwfDoAction::ActionStarts() const {
-  std::vector<u64> starts;
+const std::vector<u64>& CSwfDoAction::ActionStarts() const {
+  // One buffer serves every list: long scripts would otherwise take fresh
+  // pages for it on every read and write.
+  thread_local std::vector<u64> starts;
+  starts.clear();
   starts.reserve(m_actions.size() + 1);
   u64 position = 0;
   for (const CSwfAction* action : m_actions) {
@@ -176,17 +262,20 @@ std::vector<u64> CSwfDoAction::ActionStarts() const {
   return starts;
 }
 
+bool CSwfDoAction::HasBranches() const {
+  return std::any_of(m_actions.begin(), m_actions.end(), [](CSwfAction* a) { return AsBranch(a); });
+}
+
 void CSwfDoAction::SyncBranchOffsets() {
-  if (std::none_of(m_actions.begin(), m_actions.end(), [](CSwfAction* a) { return AsBranch(a); }))
-    return;
-  const std::vector<u64> starts = ActionStarts();
+  if (!HasBranches()) return;
+  const std::vector<u64>& starts = ActionStarts();
   for (CSwfAction* action : m_actions) {
     if (CSwfActionJump* branch = AsBranch(action)) branch->SyncOffset(starts);
   }
 }
 
 void CSwfDoAction::ResolveBranches() {
-  const std::vector<u64> starts = ActionStarts();
+  const std::vector<u64>& starts = ActionStarts();
   for (size_t i = 0; i < m_actions.size(); ++i) {
     CSwfActionJump* branch = AsBranch(m_actions[i]);
     if (!branch) continue;
@@ -247,16 +336,17 @@ u32 CSwfDoInitAction::Read(CSwfReader& reader) {
   const u32 start = reader.GetPosition();
   const u32 bodyEnd = BodyEnd(reader);
   m_spriteId = reader.ReadU16();
+  ReserveActions(reader, bodyEnd, m_actions);
   while (CSwfAction* action = ReadNextAction(reader, bodyEnd, true, true)) AddAction(action);
   ReadTail(reader, bodyEnd, m_tail);
   return reader.GetPosition() - start;
 }
 
 u32 CSwfDoInitAction::Write(CSwfBitWriter& writer) {
-  CSwfBitWriter scratch(4);
-  scratch.WriteU16(m_spriteId);
-  WriteActions(m_actions, m_tail, scratch);
-  return writer.WriteTag(*this, scratch, true);
+  const u32 mark = writer.BeginTag();
+  writer.WriteU16(m_spriteId);
+  WriteActions(m_actions, m_tail, writer);
+  return writer.EndTag(*this, mark, true);
 }
 
 void CSwfDoInitAction::Reset() {

@@ -77,8 +77,11 @@ class CSwfDoAction : public CSwfTag {
   void SetGotoFrame2Hint(bool hint) { m_gotoFrame2Hint = hint ? 1 : 0; }
 
  private:
-  // The byte position of each action in the body, and of the end byte.
-  std::vector<u64> ActionStarts() const;
+  // The byte position of each action in the body, and of the end byte, in
+  // a buffer of the thread's that the next call fills anew.
+  const std::vector<u64>& ActionStarts() const;
+  // Whether a Jump or If is among the actions.
+  bool HasBranches() const;
   // Brings every resolved branch's offset up to the present sizes of the
   // actions it spans.
   void SyncBranchOffsets();

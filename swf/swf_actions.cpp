@@ -1,6 +1,7 @@
 #include "swf/swf_actions.h"
 
 #include <algorithm>
+#include <cstring>
 #include <utility>
 
 #include "platform/text_encoding.h"
@@ -36,6 +37,20 @@ std::string Relocated(const std::string& value, const std::string& prefix) {
   if (!IsRelocated(value, prefix)) return value;
   if (value[0] == '/') return '/' + prefix.substr(1) + value;
   return value + '.' + prefix.substr(1);
+}
+
+// The length of Relocated(value, prefix), without making it.
+u32 RelocatedSize(const std::string& value, const std::string& prefix) {
+  return u32(value.size() + (IsRelocated(value, prefix) ? prefix.size() : 0));
+}
+
+// Relocated(value, prefix) and its 0 byte; a value that stays as it is
+// goes out without a copy.
+void WriteRelocated(CSwfBitWriter& writer, const std::string& value, const std::string& prefix) {
+  if (IsRelocated(value, prefix))
+    writer.AppendTerminatedString(Relocated(value, prefix));
+  else
+    writer.AppendTerminatedString(value);
 }
 
 template <typename Container>
@@ -205,17 +220,17 @@ u32 CSwfActionConstantPool::Read(CSwfReader& reader) {
 
 u32 CSwfActionConstantPool::GetEncodedSize() const {
   u32 size = 5;
-  for (const std::string& text : strings) size += u32(Relocated(text, pathPrefix).size() + 1);
+  for (const std::string& text : strings) size += RelocatedSize(text, pathPrefix) + 1;
   return size;
 }
 
 u32 CSwfActionConstantPool::Write(CSwfBitWriter& writer) {
-  CSwfBitWriter scratch(4);
-  for (const std::string& text : strings) scratch.AppendTerminatedString(Relocated(text, pathPrefix));
-  WriteHeader(writer, scratch.GetByteCount() + 2);
+  // The payload: the count and the strings.
+  const u32 size = GetEncodedSize();
+  WriteHeader(writer, size - 3);
   writer.WriteU16(u16(strings.size()));
-  writer.AppendWriter(scratch);
-  return GetEncodedSize();
+  for (const std::string& text : strings) WriteRelocated(writer, text, pathPrefix);
+  return size;
 }
 
 void CSwfActionConstantPool::InsertString(const std::string& text, u32 position) {
@@ -395,12 +410,112 @@ u32 CSwfActionPush::GetPrefixBytes() const {
   return bytes;
 }
 
+namespace {
+
+// How many values a Push payload holds, when it is whole: the value list
+// is then allocated once, at its size.
+u32 CountPushValues(const u8* payload, u32 length) {
+  u32 count = 0;
+  for (u32 at = 0; at < length; ++count) {
+    switch (payload[at++]) {
+      case CSwfPushValue::kString: {
+        const void* zero = std::memchr(payload + at, 0, length - at);
+        at = zero ? u32(static_cast<const u8*>(zero) - payload) + 1 : length;
+        break;
+      }
+      case CSwfPushValue::kFloat:
+      case CSwfPushValue::kInteger:
+        at += 4;
+        break;
+      case CSwfPushValue::kDouble:
+        at += 8;
+        break;
+      case CSwfPushValue::kRegister:
+      case CSwfPushValue::kBoolean:
+      case CSwfPushValue::kConstant8:
+        at += 1;
+        break;
+      case CSwfPushValue::kConstant16:
+        at += 2;
+        break;
+      default:
+        break;
+    }
+  }
+  return count;
+}
+
+}  // namespace
+
+bool CSwfActionPush::ReadPayload(const u8* payload, u32 length) {
+  m_values.reserve(CountPushValues(payload, length));
+  auto word = [payload](u32 at) { return u32(payload[at] | (payload[at + 1] << 8)); };
+  auto quad = [&word](u32 at) { return word(at) | (word(at + 2) << 16); };
+  static constexpr u8 kDataBytes[] = {0, 4, 0, 0, 1, 1, 8, 4, 1, 2};
+  for (u32 at = 0; at < length;) {
+    const u8 type = payload[at++];
+    if (type == CSwfPushValue::kString) {
+      const void* zero = std::memchr(payload + at, 0, length - at);
+      if (!zero) return false;
+      const u32 size = u32(static_cast<const u8*>(zero) - (payload + at));
+      CSwfPushValue value;
+      value.type = CSwfPushValue::kString;
+      value.text.assign(reinterpret_cast<const char*>(payload + at), size);
+      AddValue(std::move(value), kAppend);
+      at += size + 1;
+      continue;
+    }
+    const u32 data = type < sizeof kDataBytes ? kDataBytes[type] : 0;
+    if (length - at < data) return false;
+    switch (type) {
+      case CSwfPushValue::kFloat:
+        AddFloat(quad(at));
+        break;
+      case CSwfPushValue::kUndefined:
+        AddUndefined();
+        break;
+      case CSwfPushValue::kRegister:
+        AddRegister(payload[at]);
+        break;
+      case CSwfPushValue::kBoolean:
+        AddBoolean(payload[at]);
+        break;
+      case CSwfPushValue::kDouble:
+        // The high 32-bit word first, each word little-endian.
+        AddValue(MakeValue(CSwfPushValue::kDouble, (u64(quad(at)) << 32) | quad(at + 4)), kAppend);
+        break;
+      case CSwfPushValue::kInteger:
+        AddInteger(quad(at));
+        break;
+      case CSwfPushValue::kConstant8:
+        AddConstant8(payload[at]);
+        break;
+      case CSwfPushValue::kConstant16:
+        AddConstant16(u16(word(at)));
+        break;
+      default:
+        AddNull();
+        break;
+    }
+    at += data;
+  }
+  return true;
+}
+
 u32 CSwfActionPush::Read(CSwfReader& reader) {
   const u32 start = reader.GetPosition();
   Clear();
   const u16 length = reader.ReadU16();
   const u32 end = reader.GetPosition() + length;
-  m_values.reserve(std::min<u32>(length / 2u, 8u));
+  // The usual payload lies whole in the body and is read in place; one with
+  // a value that runs past its end is read value by value below.
+  if (const u8* payload = reader.PeekBytes(length)) {
+    if (ReadPayload(payload, length)) {
+      reader.Skip(length);
+      return ConsumedSince(reader, start);
+    }
+    Clear();
+  }
   s64 remaining = length;
   while (remaining > 0 && reader.GetRemaining() > 0) {
     const u8 type = reader.ReadU8();
@@ -457,7 +572,7 @@ u32 CSwfActionPush::Write(CSwfBitWriter& writer) {
     writer.WriteU8(value.type);
     switch (value.type) {
       case CSwfPushValue::kString:
-        writer.AppendTerminatedString(Relocated(value.text, m_pathPrefix));
+        WriteRelocated(writer, value.text, m_pathPrefix);
         break;
       case CSwfPushValue::kFloat:
       case CSwfPushValue::kInteger:

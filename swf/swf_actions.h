@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "swf/swf_action.h"
+#include "swf/swf_object_pool.h"
 
 enum : u8 {
   kActionEnd = 0x00,
@@ -204,6 +205,9 @@ struct CSwfPushValue {
   u32 GetSize() const;
 };
 
+// The values of a Push, in the engine's object pool.
+using CSwfPushValueList = std::vector<CSwfPushValue, CSwfPoolAllocator<CSwfPushValue>>;
+
 class CSwfActionPush : public CSwfAction {
  public:
   static constexpr u32 kAppend = 0xFFFFFFFF;
@@ -254,13 +258,16 @@ class CSwfActionPush : public CSwfAction {
   // with "/" or equals "_root".
   u32 GetPrefixBytes() const;
 
-  const std::vector<CSwfPushValue>& GetValues() const { return m_values; }
+  const CSwfPushValueList& GetValues() const { return m_values; }
   u32 GetPayloadLength() const { return m_payloadLength; }
 
  private:
   u32 AddValue(CSwfPushValue value, u32 position);
+  // Reads the values of a payload held whole in memory; false, leaving a
+  // part read, when a value runs past the payload's end.
+  bool ReadPayload(const u8* payload, u32 length);
 
-  std::vector<CSwfPushValue> m_values;
+  CSwfPushValueList m_values;
   u32 m_payloadLength = 0;
   std::string m_pathPrefix;
 };

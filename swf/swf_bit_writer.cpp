@@ -1,5 +1,8 @@
 #include "swf/swf_bit_writer.h"
 
+#include <algorithm>
+#include <cstring>
+
 #include "platform/memory_handles.h"
 #include "swf/swf_record.h"
 #include "swf/swf_unknown_tag.h"
@@ -17,47 +20,20 @@ void CSwfBitWriter::Reserve(u32 n) { m_bytes.reserve(n); }
 u32 CSwfBitWriter::GetCapacity() const { return u32(m_bytes.capacity()); }
 
 void CSwfBitWriter::WriteBits(u32 value, u32 count) {
-  // As many bits at a time as the partial byte has room for; a full partial
-  // byte stays pending until the next bit.
-  while (count > 0) {
+  // As many bits at a time as the partial byte has room for.
+  for (u32 left = count; left > 0;) {
     if (m_bitPosition == 8) {
       m_bytes.push_back(m_partial);
       m_partial = 0;
       m_bitPosition = 0;
     }
-    const u32 room = 8u - m_bitPosition;
-    const u32 take = count < room ? count : room;
-    const u32 shift = count - take;  // bits above the 32 of the value are zeros
-    const u32 chunk = shift >= 32 ? 0 : (value >> shift) & ((1u << take) - 1);
-    m_partial = u8(m_partial | (chunk << (room - take)));
+    const u32 take = std::min<u32>(left, 8u - m_bitPosition);
+    const u32 shift = left - take;  // the lowest of the bits taken
+    const u32 bits = shift >= 32 ? 0 : (value >> shift) & ((1u << take) - 1);
+    m_partial = u8(m_partial | (bits << (8u - m_bitPosition - take)));
     m_bitPosition = u8(m_bitPosition + take);
-    count -= take;
+    left -= take;
   }
-}
-
-void CSwfBitWriter::FlushBits() {
-  if (m_bitPosition == 0) return;
-  m_bytes.push_back(m_partial);
-  m_partial = 0;
-  m_bitPosition = 0;
-}
-
-void CSwfBitWriter::WriteU8(u8 value) {
-  FlushBits();
-  m_bytes.push_back(value);
-}
-
-void CSwfBitWriter::WriteU16(u16 value) {
-  FlushBits();
-  m_bytes.push_back(u8(value));
-  m_bytes.push_back(u8(value >> 8));
-}
-
-void CSwfBitWriter::WriteS16(s16 value) { WriteU16(u16(value)); }
-
-void CSwfBitWriter::WriteU32(u32 value) {
-  FlushBits();
-  for (int shift = 0; shift < 32; shift += 8) m_bytes.push_back(u8(value >> shift));
 }
 
 u32 CSwfBitWriter::AppendBytes(const std::vector<u8>& bytes) {
@@ -131,6 +107,13 @@ const std::vector<u8>& CSwfBitWriter::GetBytes() {
   return m_bytes;
 }
 
+bool CSwfBitWriter::PatchU16(u32 offset, u16 value) {
+  if (u64(offset) + 2 > m_bytes.size()) return false;
+  m_bytes[offset] = u8(value);
+  m_bytes[offset + 1] = u8(value >> 8);
+  return true;
+}
+
 bool CSwfBitWriter::PatchU32(u32 offset, u32 value) {
   if (u64(offset) + 4 > m_bytes.size()) return false;
   for (int i = 0; i < 4; ++i) m_bytes[offset + i] = u8(value >> (8 * i));
@@ -153,4 +136,29 @@ u32 CSwfBitWriter::WriteTag(const CSwfTag& tag, CSwfBitWriter& body, bool forceL
   WriteTagHeader(tag, body.GetByteCount(), forceLong);
   AppendWriter(body);
   return GetByteCount() - before;
+}
+
+namespace {
+
+constexpr u32 kLongHeader = 6;
+constexpr u32 kShortHeader = 2;
+
+}  // namespace
+
+u32 CSwfBitWriter::BeginTag() {
+  FlushBits();
+  const u32 mark = GetByteCount();
+  m_bytes.resize(m_bytes.size() + kLongHeader);
+  return mark;
+}
+
+u32 CSwfBitWriter::EndTag(const CSwfTag& tag, u32 mark, bool forceLong) {
+  FlushBits();
+  const u32 length = GetByteCount() - mark - kLongHeader;
+  u8* at = m_bytes.data() + mark;
+  if (EncodeTagHeader(at, tag.GetCode(), length, forceLong) == kShortHeader) {
+    std::memmove(at + kShortHeader, at + kLongHeader, length);
+    m_bytes.resize(m_bytes.size() - (kLongHeader - kShortHeader));
+  }
+  return GetByteCount() - mark;
 }

@@ -32,12 +32,29 @@ class CSwfBitWriter {
   // the 32 of the value are zeros).
   void WriteBits(u32 value, u32 count);
   // Pushes pending bits (unused low bits 0) into the bytes.
-  void FlushBits();
+  void FlushBits() {
+    if (m_bitPosition == 0) return;
+    m_bytes.push_back(m_partial);
+    m_partial = 0;
+    m_bitPosition = 0;
+  }
 
-  void WriteU8(u8 value);
-  void WriteU16(u16 value);
-  void WriteS16(s16 value);
-  void WriteU32(u32 value);
+  // Scripts are written a byte or a word at a time: these stay inline.
+  void WriteU8(u8 value) {
+    FlushBits();
+    m_bytes.push_back(value);
+  }
+  void WriteU16(u16 value) {
+    FlushBits();
+    const u8 bytes[2] = {u8(value), u8(value >> 8)};
+    m_bytes.insert(m_bytes.end(), bytes, bytes + 2);
+  }
+  void WriteS16(s16 value) { WriteU16(u16(value)); }
+  void WriteU32(u32 value) {
+    FlushBits();
+    const u8 bytes[4] = {u8(value), u8(value >> 8), u8(value >> 16), u8(value >> 24)};
+    m_bytes.insert(m_bytes.end(), bytes, bytes + 4);
+  }
 
   u32 AppendBytes(const std::vector<u8>& bytes);
   u32 AppendBytes(const u8* bytes, u32 count);
@@ -63,8 +80,9 @@ class CSwfBitWriter {
   // Bits written into the partial byte that is not yet in the bytes (0 to 8).
   u32 GetPendingBits() const { return m_bitPosition; }
 
-  // Overwrites four bytes already written (little-endian); false when they
-  // lie beyond the bytes.
+  // Overwrites two or four bytes already written (little-endian); false
+  // when they lie beyond the bytes.
+  bool PatchU16(u32 offset, u16 value);
   bool PatchU32(u32 offset, u32 value);
 
   void WriteRecord(CSwfRecord* record);
@@ -73,6 +91,14 @@ class CSwfBitWriter {
   // A whole tag whose body has been serialised into `body`: the header with
   // the body's length, then the body. Returns the bytes this writer grew by.
   u32 WriteTag(const CSwfTag& tag, CSwfBitWriter& body, bool forceLong = false);
+  // The same without a scratch writer, the body written straight into this
+  // one: BeginTag leaves room for a long header and returns a mark; EndTag
+  // (after the body) writes the header for the bytes written since, in the
+  // short form when the length allows (the body moves up), and returns the
+  // bytes the whole tag took. The body sees this writer's version and
+  // strip-sound flag.
+  u32 BeginTag();
+  u32 EndTag(const CSwfTag& tag, u32 mark, bool forceLong = false);
 
  private:
   std::vector<u8> m_bytes;

@@ -13,8 +13,11 @@
 
 namespace {
 
-// The chunk size of both directions.
+// The chunk size of compression. Expansion takes the input in large pieces
+// and lets zlib fill large buffers: its fast loop runs only when it has
+// room, and the bytes it gives do not depend on how they are fed.
 constexpr size_t kChunk = 64;
+constexpr size_t kInflateChunk = 64 * 1024;
 constexpr size_t kPrefix = 8;  // signature, version, plain length
 
 bool HasSignature(const u8* movie, size_t size, char first) {
@@ -101,24 +104,24 @@ bool DeflateSwfBody(const SwfByteSource& input, const SwfByteSink& output) {
 bool InflateSwfBody(const SwfByteSource& input, const SwfByteSink& output, u64 outputLimit) {
   z_stream stream{};
   if (inflateInit(&stream) != Z_OK) return false;
-  u8 in[kChunk];
-  u8 out[kChunk];
+  std::vector<u8> in(kInflateChunk);
+  std::vector<u8> out(kInflateChunk);
   u64 produced = 0;
   bool ok = false;
   bool done = outputLimit == 0;
   ok = done;
   while (!done) {
-    const size_t n = input(in, kChunk);
+    const size_t n = input(in.data(), in.size());
     if (n == 0) break;  // the input ended before the stream did
-    stream.next_in = in;
+    stream.next_in = in.data();
     stream.avail_in = uInt(n);
     do {
-      const size_t room = size_t(std::min<u64>(kChunk, outputLimit - produced));
-      stream.next_out = out;
+      const size_t room = size_t(std::min<u64>(out.size(), outputLimit - produced));
+      stream.next_out = out.data();
       stream.avail_out = uInt(room);
       const int result = inflate(&stream, Z_SYNC_FLUSH);
       const size_t got = room - stream.avail_out;
-      if (got && !output(out, got)) {
+      if (got && !output(out.data(), got)) {
         done = true;
         break;
       }
@@ -134,6 +137,48 @@ bool InflateSwfBody(const SwfByteSource& input, const SwfByteSink& output, u64 o
     } while (stream.avail_out == 0);
   }
   inflateEnd(&stream);
+  return ok;
+}
+
+bool InflateSwfBytes(const u8* packed, size_t size, std::vector<u8>& out, u64 outputLimit) {
+  if (outputLimit == 0) return true;
+  z_stream stream{};
+  if (inflateInit(&stream) != Z_OK) return false;
+  const size_t base = out.size();
+  // Room for what comes: a guess from the packed size, doubled while more
+  // comes, never past the limit; zlib expands straight into it.
+  u64 room = std::min<u64>(outputLimit, u64(size) * 8 + kInflateChunk);
+  u64 produced = 0;
+  size_t fed = 0;
+  bool ok = false;
+  for (;;) {
+    out.resize(size_t(base + room));
+    stream.next_out = out.data() + base + produced;
+    stream.avail_out = uInt(std::min<u64>(room - produced, 0x40000000u));
+    if (stream.avail_in == 0 && fed < size) {
+      stream.next_in = const_cast<Bytef*>(packed + fed);
+      stream.avail_in = uInt(std::min<size_t>(size - fed, 0x40000000u));
+      fed += stream.avail_in;
+    }
+    const uInt inputBefore = stream.avail_in;
+    const int result = inflate(&stream, Z_SYNC_FLUSH);
+    const u64 before = produced;
+    produced = u64(stream.next_out - (out.data() + base));
+    if (result == Z_STREAM_END || produced >= outputLimit) {
+      ok = true;
+      break;
+    }
+    if (result != Z_OK && result != Z_BUF_ERROR) break;
+    if (stream.avail_out == 0) {
+      if (produced == room) room = std::min<u64>(outputLimit, room * 2);
+      continue;
+    }
+    // zlib stopped with room left: it wants input, and there is none (or
+    // it could do nothing with what it had).
+    if ((stream.avail_in == 0 && fed == size) || (produced == before && stream.avail_in == inputBefore)) break;
+  }
+  inflateEnd(&stream);
+  out.resize(size_t(base + produced));
   return ok;
 }
 
@@ -181,9 +226,12 @@ bool CompressSwfBytes(const u8* movie, size_t size, std::vector<u8>& out) {
 bool DecompressSwfBytes(const u8* movie, size_t size, std::vector<u8>& out) {
   out.clear();
   if (!HasSignature(movie, size, 'C')) return false;
-  // The announced length bounds the output; the input bounds a sane reserve.
-  out.reserve(size_t(std::min<u64>(u64(PlainLength(movie)), u64(size) * 8 + kPrefix)));
-  if (ConvertSwf(MemorySwfSource(movie, size), AppendTo(out), 'C')) return true;
+  // The start in its plain form, then the body expanded in place, no
+  // further than the announced length.
+  out.assign(movie, movie + kPrefix);
+  out[0] = 'F';
+  const u32 length = PlainLength(movie);
+  if (InflateSwfBytes(movie + kPrefix, size - kPrefix, out, length > kPrefix ? length - kPrefix : 0)) return true;
   out.clear();
   return false;
 }

@@ -41,10 +41,14 @@ bool DecompressSwfFileInPlace(const CPathName& path, bool keepBackup);
 // zlib at level 9, fed and drained in 64-byte chunks. True when the stream
 // was completed.
 bool DeflateSwfBody(const SwfByteSource& input, const SwfByteSink& output);
-// Expands a zlib stream in 64-byte chunks until its end, or until
-// outputLimit bytes have come out (the rest is never expanded). False for
-// corrupt data and for input that ends before the stream does.
+// Expands a zlib stream until its end, or until outputLimit bytes have come
+// out (the rest is never expanded). False for corrupt data and for input
+// that ends before the stream does.
 bool InflateSwfBody(const SwfByteSource& input, const SwfByteSink& output, u64 outputLimit);
+// The same over a stream held in memory, appending to `out`, which grows
+// with what comes out (never past outputLimit bytes more); what came out
+// before a failure stays appended.
+bool InflateSwfBytes(const u8* packed, size_t size, std::vector<u8>& out, u64 outputLimit);
 
 // Whole movies in memory. Compressing needs an "FWS" movie, expanding a
 // "CWS" one, which is expanded no further than its announced length; any

@@ -4,8 +4,8 @@
 #include "swf/swf_reader.h"
 
 u32 CSwfEnd::Write(CSwfBitWriter& writer) {
-  CSwfBitWriter body(writer.GetVersion());
-  return writer.WriteTag(*this, body);
+  const u32 mark = writer.BeginTag();
+  return writer.EndTag(*this, mark);
 }
 
 CSwfSetBackgroundColor::CSwfSetBackgroundColor(u32 color)
@@ -14,9 +14,9 @@ CSwfSetBackgroundColor::CSwfSetBackgroundColor(u32 color)
 u32 CSwfSetBackgroundColor::Read(CSwfReader& reader) { return m_color.Read(reader); }
 
 u32 CSwfSetBackgroundColor::Write(CSwfBitWriter& writer) {
-  CSwfBitWriter body(writer.GetVersion());
-  m_color.Write(body);
-  return writer.WriteTag(*this, body);
+  const u32 mark = writer.BeginTag();
+  m_color.Write(writer);
+  return writer.EndTag(*this, mark);
 }
 
 u32 CSwfSetBackgroundColor::GetColor() const {
@@ -32,15 +32,15 @@ u32 CSwfFrameLabel::Read(CSwfReader& reader) {
 }
 
 u32 CSwfFrameLabel::Write(CSwfBitWriter& writer) {
-  CSwfBitWriter body(writer.GetVersion());
-  body.AppendTerminatedString(m_label);
-  if (writer.GetVersion() >= 6) body.WriteU8(m_anchor);
-  return writer.WriteTag(*this, body);
+  const u32 mark = writer.BeginTag();
+  writer.AppendTerminatedString(m_label);
+  if (writer.GetVersion() >= 6) writer.WriteU8(m_anchor);
+  return writer.EndTag(*this, mark);
 }
 
 u32 CSwfProtect::Write(CSwfBitWriter& writer) {
-  CSwfBitWriter body(writer.GetVersion());
-  return writer.WriteTag(*this, body);
+  const u32 mark = writer.BeginTag();
+  return writer.EndTag(*this, mark);
 }
 
 u32 CSwfEnableDebugger::Read(CSwfReader& reader) {
@@ -50,9 +50,9 @@ u32 CSwfEnableDebugger::Read(CSwfReader& reader) {
 }
 
 u32 CSwfEnableDebugger::Write(CSwfBitWriter& writer) {
-  CSwfBitWriter body(writer.GetVersion());
-  body.AppendTerminatedString(m_password);
-  return writer.WriteTag(*this, body);
+  const u32 mark = writer.BeginTag();
+  writer.AppendTerminatedString(m_password);
+  return writer.EndTag(*this, mark);
 }
 
 u32 CSwfEnableDebugger2::Read(CSwfReader& reader) {
@@ -63,10 +63,10 @@ u32 CSwfEnableDebugger2::Read(CSwfReader& reader) {
 }
 
 u32 CSwfEnableDebugger2::Write(CSwfBitWriter& writer) {
-  CSwfBitWriter body(writer.GetVersion());
-  body.WriteU16(m_reserved);
-  body.AppendTerminatedString(m_password);
-  return writer.WriteTag(*this, body);
+  const u32 mark = writer.BeginTag();
+  writer.WriteU16(m_reserved);
+  writer.AppendTerminatedString(m_password);
+  return writer.EndTag(*this, mark);
 }
 
 // ---- assets ----
@@ -129,9 +129,9 @@ u32 CSwfExportAssets::Read(CSwfReader& reader) {
 }
 
 u32 CSwfExportAssets::Write(CSwfBitWriter& writer) {
-  CSwfBitWriter body(writer.GetVersion());
-  WriteAssets(body);
-  return writer.WriteTag(*this, body);
+  const u32 mark = writer.BeginTag();
+  WriteAssets(writer);
+  return writer.EndTag(*this, mark);
 }
 
 u32 CSwfImportAssets::Read(CSwfReader& reader) {
@@ -143,10 +143,10 @@ u32 CSwfImportAssets::Read(CSwfReader& reader) {
 }
 
 u32 CSwfImportAssets::Write(CSwfBitWriter& writer) {
-  CSwfBitWriter body(writer.GetVersion());
-  body.AppendTerminatedString(m_url);
-  WriteAssets(body);
-  return writer.WriteTag(*this, body);
+  const u32 mark = writer.BeginTag();
+  writer.AppendTerminatedString(m_url);
+  WriteAssets(writer);
+  return writer.EndTag(*this, mark);
 }
 
 void CSwfImportAssets::Clear() {

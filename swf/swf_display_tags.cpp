@@ -29,8 +29,8 @@ Record* CopyRecord(const Record* record) {
 }  // namespace
 
 u32 CSwfShowFrame::Write(CSwfBitWriter& writer) {
-  CSwfBitWriter body(writer.GetVersion());
-  return writer.WriteTag(*this, body);
+  const u32 mark = writer.BeginTag();
+  return writer.EndTag(*this, mark);
 }
 
 u32 CSwfFreeCharacter::Read(CSwfReader& reader) {
@@ -39,9 +39,9 @@ u32 CSwfFreeCharacter::Read(CSwfReader& reader) {
 }
 
 u32 CSwfFreeCharacter::Write(CSwfBitWriter& writer) {
-  CSwfBitWriter body(writer.GetVersion());
-  body.WriteU16(m_characterId);
-  return writer.WriteTag(*this, body);
+  const u32 mark = writer.BeginTag();
+  writer.WriteU16(m_characterId);
+  return writer.EndTag(*this, mark);
 }
 
 void CSwfFreeCharacter::OffsetIds(u16 idDelta, u16, u16) {
@@ -55,10 +55,10 @@ u32 CSwfRemoveObject::Read(CSwfReader& reader) {
 }
 
 u32 CSwfRemoveObject::Write(CSwfBitWriter& writer) {
-  CSwfBitWriter body(writer.GetVersion());
-  body.WriteU16(m_characterId);
-  body.WriteU16(m_depth);
-  return writer.WriteTag(*this, body);
+  const u32 mark = writer.BeginTag();
+  writer.WriteU16(m_characterId);
+  writer.WriteU16(m_depth);
+  return writer.EndTag(*this, mark);
 }
 
 void CSwfRemoveObject::OffsetIds(u16 idDelta, u16 depthDelta, u16) {
@@ -72,9 +72,9 @@ u32 CSwfRemoveObject2::Read(CSwfReader& reader) {
 }
 
 u32 CSwfRemoveObject2::Write(CSwfBitWriter& writer) {
-  CSwfBitWriter body(writer.GetVersion());
-  body.WriteU16(m_depth);
-  return writer.WriteTag(*this, body);
+  const u32 mark = writer.BeginTag();
+  writer.WriteU16(m_depth);
+  return writer.EndTag(*this, mark);
 }
 
 void CSwfRemoveObject2::OffsetIds(u16 idDelta, u16 depthDelta, u16) {
@@ -120,14 +120,14 @@ u32 CSwfPlaceObject::Read(CSwfReader& reader) {
 }
 
 u32 CSwfPlaceObject::Write(CSwfBitWriter& writer) {
-  CSwfBitWriter body(writer.GetVersion());
-  body.WriteU16(m_characterId);
-  body.WriteU16(m_depth);
+  const u32 mark = writer.BeginTag();
+  writer.WriteU16(m_characterId);
+  writer.WriteU16(m_depth);
   CSwfMatrix identity;
-  (m_matrix ? m_matrix : &identity)->Write(body);
-  body.FlushBits();
-  if (m_cxform) m_cxform->Write(body);
-  return writer.WriteTag(*this, body);
+  (m_matrix ? m_matrix : &identity)->Write(writer);
+  writer.FlushBits();
+  if (m_cxform) m_cxform->Write(writer);
+  return writer.EndTag(*this, mark);
 }
 
 void CSwfPlaceObject::OffsetIds(u16 idDelta, u16 depthDelta, u16) {
@@ -295,22 +295,22 @@ void CSwfPlaceObject2::ReadClipActions(CSwfReader& reader) {
 }
 
 u32 CSwfPlaceObject2::Write(CSwfBitWriter& writer) {
-  CSwfBitWriter body(writer.GetVersion());
+  const u32 mark = writer.BeginTag();
   const bool writesCharacter = WritesCharacter();
-  body.WriteU8(u8((m_hasClipActions << 7) | (m_hasClipDepth << 6) | (m_hasName << 5) |
-                  (m_hasRatio << 4) | (m_cxformAlpha ? 8 : 0) | (m_matrix ? 4 : 0) |
-                  (writesCharacter ? 2 : 0) | (m_move ? 1 : 0)));
-  body.WriteU16(m_depth);
-  if (writesCharacter) body.WriteU16(m_characterId);
-  if (m_matrix) m_matrix->Write(body);
-  body.FlushBits();
-  if (m_cxformAlpha) m_cxformAlpha->Write(body);
-  body.FlushBits();
-  if (m_hasRatio) body.WriteU16(m_ratio);
-  if (m_hasName) body.AppendTerminatedString(m_name);
-  if (m_hasClipDepth) body.WriteU16(m_clipDepth);
-  if (m_hasClipActions) WriteClipActions(body, std::max(m_clipActionVersion, writer.GetVersion()));
-  return writer.WriteTag(*this, body);
+  writer.WriteU8(u8((m_hasClipActions << 7) | (m_hasClipDepth << 6) | (m_hasName << 5) |
+                    (m_hasRatio << 4) | (m_cxformAlpha ? 8 : 0) | (m_matrix ? 4 : 0) |
+                    (writesCharacter ? 2 : 0) | (m_move ? 1 : 0)));
+  writer.WriteU16(m_depth);
+  if (writesCharacter) writer.WriteU16(m_characterId);
+  if (m_matrix) m_matrix->Write(writer);
+  writer.FlushBits();
+  if (m_cxformAlpha) m_cxformAlpha->Write(writer);
+  writer.FlushBits();
+  if (m_hasRatio) writer.WriteU16(m_ratio);
+  if (m_hasName) writer.AppendTerminatedString(m_name);
+  if (m_hasClipDepth) writer.WriteU16(m_clipDepth);
+  if (m_hasClipActions) WriteClipActions(writer, std::max(m_clipActionVersion, writer.GetVersion()));
+  return writer.EndTag(*this, mark);
 }
 
 u32 CSwfPlaceObject2::GetClipDepthOffset() {

@@ -1,5 +1,7 @@
 #include "swf/swf_reader.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 
 #include "foundation/path_name.h"
@@ -63,13 +65,24 @@ bool CSwfReader::LoadFromMemory(const u8* bytes, u32 size, bool checkSignature, 
 
 namespace {
 
-// Appends bytes of the file to out until it holds `count` or the file ends.
-void ReadUpTo(std::FILE* file, std::vector<u8>& out, u64 count) {
-  u8 buffer[1 << 16];
+// The size of an open regular file; 0 when it has none.
+u64 FileSize(std::FILE* file) {
+  struct stat info;
+  return fstat(fileno(file), &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0 ? u64(info.st_size) : 0;
+}
+
+// Appends bytes of the file to out until it holds `count` or the file ends,
+// reading straight into out: at once the `expected` bytes the file is
+// thought to hold still, then in pieces for whatever more there is.
+void ReadUpTo(std::FILE* file, std::vector<u8>& out, u64 count, u64 expected = 0) {
+  constexpr size_t kPiece = 1 << 16;
   while (out.size() < count) {
-    const size_t want = size_t(std::min<u64>(sizeof buffer, count - out.size()));
-    const size_t got = std::fread(buffer, 1, want, file);
-    out.insert(out.end(), buffer, buffer + got);
+    const size_t had = out.size();
+    const size_t want = size_t(std::min<u64>(std::max<u64>(expected, kPiece), count - had));
+    out.resize(had + want);
+    const size_t got = std::fread(out.data() + had, 1, want, file);
+    out.resize(had + got);
+    expected = 0;
     if (got < want) return;
   }
 }
@@ -83,6 +96,8 @@ bool CSwfReader::LoadFile(const CPathName& path, bool checkSignature, u32 byteLi
     Reset();
     return false;
   }
+  // The movie is read in large pieces straight into memory: no buffer.
+  std::setvbuf(file, nullptr, _IONBF, 0);
   const bool loaded = LoadFromStdioFile(file, checkSignature, byteLimit, parseTags);
   std::fclose(file);
   return loaded;
@@ -99,6 +114,9 @@ bool CSwfReader::LoadFromStdioFile(std::FILE* file, bool checkSignature, u32 byt
   Reset();
   if (!file) return false;
   const u32 prefix = checkSignature ? 8 : 4;
+  // The file is read from its start: what is left after the prefix is its size less the prefix.
+  const u64 size = FileSize(file);
+  const u64 rest = size > prefix ? size - prefix : 0;
   ReadUpTo(file, m_bytes, prefix);
   const bool compressed = checkSignature && !m_bytes.empty() && m_bytes[0] == 'C';
   if (m_bytes.size() < prefix ||
@@ -115,17 +133,12 @@ bool CSwfReader::LoadFromStdioFile(std::FILE* file, bool checkSignature, u32 byt
   if (compressed) {
     // Expanded in memory, never past the announced length nor what is to be loaded.
     std::vector<u8> packed;
-    ReadUpTo(file, packed, UINT64_MAX);
+    ReadUpTo(file, packed, UINT64_MAX, rest);
     const u64 plain = std::min<u64>(count, announced);
     m_bytes[0] = 'F';
-    loaded = InflateSwfBody(MemorySwfSource(packed.data(), packed.size()),
-                            [this](const u8* bytes, size_t n) {
-                              m_bytes.insert(m_bytes.end(), bytes, bytes + n);
-                              return true;
-                            },
-                            plain > prefix ? plain - prefix : 0);
+    loaded = InflateSwfBytes(packed.data(), packed.size(), m_bytes, plain > prefix ? plain - prefix : 0);
   } else {
-    ReadUpTo(file, m_bytes, count);
+    ReadUpTo(file, m_bytes, count, rest);
   }
   loaded = loaded && ParseLoadedMovie(checkSignature, parseTags);
   if (!loaded) Reset();
@@ -191,10 +204,30 @@ void CSwfReader::UseMovieBytes() {
 }
 
 u32 CSwfReader::ReadBits(u16 count, bool isSigned) {
-  // Whole runs of the current byte at a time; bits past the window are 0.
+  if (count == 0) return 0;
+  // The usual field: at most 32 bits, all of them in the window and in the
+  // block at hand, taken from the bytes that hold them at once.
+  const u32 skip = m_bitPosition == 8 ? 1 : 0;
+  const u32 first = m_bitPosition & 7;
+  const u64 start = u64(m_position) + skip;
+  const u32 spanned = (first + count + 7) / 8;
+  if (count <= 32 && start + spanned <= m_limit && start >= m_dataStart && start + spanned <= m_dataEnd) {
+    const u8* at = m_data + (start - m_dataStart);
+    u64 held = 0;
+    for (u32 i = 0; i < spanned; ++i) held = (held << 8) | at[i];
+    u32 value = u32((held >> (spanned * 8 - first - count)) & (count == 32 ? 0xFFFFFFFFu : (1u << count) - 1));
+    // The reader stays on the byte that holds the last bit read (a byte
+    // read whole leaves the bit position at 8).
+    const u64 end = start * 8 + first + count;
+    m_position = u32((end - 1) / 8);
+    m_bitPosition = u8(end - u64(m_position) * 8);
+    if (isSigned && count < 32 && ((value >> (count - 1)) & 1)) value |= ~0u << count;
+    return value;
+  }
   u32 value = 0;
-  u32 left = count;
-  while (left > 0) {
+  // As many bits at a time as the current byte holds; past the end of the
+  // window the missing bits are zeros.
+  for (u32 left = count; left > 0;) {
     if (m_bitPosition == 8) {
       ++m_position;
       m_bitPosition = 0;
@@ -205,9 +238,9 @@ u32 CSwfReader::ReadBits(u16 count, bool isSigned) {
       value = left >= 32 ? 0 : value << left;
       break;
     }
-    const u32 available = 8u - m_bitPosition;
-    const u32 take = left < available ? left : available;
-    value = (value << take) | ((u32(*byte) >> (available - take)) & ((1u << take) - 1));
+    const u32 take = std::min<u32>(left, 8u - m_bitPosition);
+    const u32 bits = (u32(*byte) >> (8u - m_bitPosition - take)) & ((1u << take) - 1);
+    value = (value << take) | bits;
     m_bitPosition = u8(m_bitPosition + take);
     left -= take;
   }
@@ -291,6 +324,11 @@ u32 CSwfReader::ReadBytes(std::vector<u8>& out, u32 count) {
   return done;
 }
 
+const u8* CSwfReader::PeekBytes(u32 count) {
+  if (m_bitPosition != 0 || count > kFetchChunk || GetRemaining() < count) return nullptr;
+  return Fetch(m_position, count);
+}
+
 CSwfReader::Body CSwfReader::BeginBody(u32 length) {
   AlignByte();
   const Body saved{m_floor, m_limit, m_tagLength, m_position + std::min(length, GetRemaining())};
@@ -351,6 +389,10 @@ void CSwfReader::ReadTagsFrom(CSwfReader& source, u32 frameLimit, bool shallow) 
 u32 CSwfReader::WriteMovie(CSwfBitWriter& writer) {
   writer.FlushBits();
   const u32 start = writer.GetByteCount();
+  // A movie written back is about as long as it was read (a little longer
+  // when short tag headers become long ones).
+  const u64 expected = u64(start) + m_bytes.size() + m_bytes.size() / 16 + 64;
+  if (writer.GetCapacity() < expected) writer.Reserve(u32(std::min<u64>(expected, 0xFFFFFFFFu)));
   m_header.Write(writer);
   for (CSwfTag* tag : m_tags) writer.WriteRecord(tag);
   writer.FlushBits();

@@ -71,6 +71,10 @@ class CSwfReader {
   virtual void ReadString(std::string& out, u32 length);
   // Appends up to count bytes to out; returns how many there were.
   virtual u32 ReadBytes(std::vector<u8>& out, u32 count);
+  // The next `count` bytes (at most kFetchChunk) without moving, when the
+  // reader is at a byte boundary and the window holds them all; else null.
+  // Valid until the next read.
+  const u8* PeekBytes(u32 count);
 
   // Reads one tag and returns it without storing it.
   CSwfTag* ReadNextTag();

@@ -1,5 +1,11 @@
 #include "swf/swf_record.h"
 
+#include "swf/swf_object_pool.h"
+
+void* CSwfRecord::operator new(std::size_t size) { return AllocateSwfObject(size); }
+
+void CSwfRecord::operator delete(void* object, std::size_t size) { FreeSwfObject(object, size); }
+
 u32 CSwfRecord::Read(CSwfReader&) { return 0; }
 
 u32 CSwfRecord::Write(CSwfBitWriter&) { return 0; }

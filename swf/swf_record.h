@@ -8,6 +8,8 @@
 // tags behind it.
 #pragma once
 
+#include <cstddef>
+
 #include "platform/mac_types.h"
 
 class CSwfReader;
@@ -16,6 +18,11 @@ class CSwfBitWriter;
 class CSwfRecord {
  public:
   virtual ~CSwfRecord() = default;
+  // Records, tags and actions live in the engine's object pool
+  // (swf_object_pool.h); delete finds the size of the object's own class
+  // through the virtual destructor.
+  static void* operator new(std::size_t size);
+  static void operator delete(void* object, std::size_t size);
   // Reads the object from the reader's position; returns the bytes consumed.
   virtual u32 Read(CSwfReader& reader);
   // Serialises the object; returns the bytes written.

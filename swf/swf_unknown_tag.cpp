@@ -51,10 +51,16 @@ void EncodeTagHeader(std::vector<u8>& out, const CSwfTag& tag, u32 length, bool 
 }
 
 void EncodeTagHeader(std::vector<u8>& out, u16 code, u32 length, bool forceLong) {
+  u8 header[6];
+  out.insert(out.end(), header, header + EncodeTagHeader(header, code, length, forceLong));
+}
+
+u32 EncodeTagHeader(u8* out, u16 code, u32 length, bool forceLong) {
   const bool longForm = forceLong || length > 62;
   const u16 word = u16((code << 6) | (longForm ? 63 : length));
-  out.push_back(u8(word));
-  out.push_back(u8(word >> 8));
-  if (!longForm) return;
-  for (int shift = 0; shift < 32; shift += 8) out.push_back(u8(length >> shift));
+  out[0] = u8(word);
+  out[1] = u8(word >> 8);
+  if (!longForm) return 2;
+  for (int i = 0; i < 4; ++i) out[2 + i] = u8(length >> (8 * i));
+  return 6;
 }

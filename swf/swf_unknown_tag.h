@@ -39,3 +39,5 @@ class CSwfUnknownTag : public CSwfTag {
 // with forceLong) code * 64 + 63 followed by the u32 length.
 void EncodeTagHeader(std::vector<u8>& out, const CSwfTag& tag, u32 length, bool forceLong);
 void EncodeTagHeader(std::vector<u8>& out, u16 code, u32 length, bool forceLong);
+// The same into `out`, which has room for 6 bytes; returns 2 or 6.
+u32 EncodeTagHeader(u8* out, u16 code, u32 length, bool forceLong);

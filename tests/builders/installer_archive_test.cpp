@@ -33,6 +33,47 @@ TEST(InstallerBuffers, CompressIsZlibsAndInflatesBack) {
   }
 }
 
+// The stream the installers' buffers held before they were sized for the
+// worst case: zlib's compress() into size / 2 + 12 bytes, doubled when it
+// does not fit, at most twice.
+bool CompressIntoDoublingBuffer(const Bytes& data, Bytes& out) {
+  static const u8 kNothing = 0;
+  size_t capacity = data.size() / 2 + 12;
+  for (int attempt = 0; attempt < 3; ++attempt, capacity *= 2) {
+    out.resize(capacity);
+    uLongf length = uLongf(capacity);
+    const int result = compress(out.data(), &length, data.empty() ? &kNothing : data.data(), uLong(data.size()));
+    if (result == Z_OK) {
+      out.resize(length);
+      return true;
+    }
+    if (result != Z_BUF_ERROR) break;
+  }
+  out.clear();
+  return false;
+}
+
+TEST(InstallerBuffers, CompressInOneCallGivesTheStreamOfTheDoublingBuffers) {
+  // Data that packs to less than half, to between half and all of it (the
+  // second buffer), and to more than all of it (the third), at sizes around
+  // zlib's own block and window sizes.
+  u32 seed = 99;
+  auto next = [&seed] { return (seed = seed * 1103515245u + 12345u) >> 16; };
+  for (const size_t size : {size_t(0), size_t(1), size_t(11), size_t(100), size_t(4096), size_t(32768),
+                            size_t(65537), size_t(300000)}) {
+    for (const int incompressible : {0, 50, 80, 100}) {
+      SCOPED_TRACE(testing::Message() << size << " bytes, " << incompressible << "% noise");
+      Bytes data(size);
+      for (size_t i = 0; i < size; ++i) data[i] = int(next() % 100) < incompressible ? u8(next()) : u8('a' + i % 5);
+      Bytes before;
+      ASSERT_TRUE(CompressIntoDoublingBuffer(data, before));
+      Bytes now;
+      ASSERT_TRUE(CompressBuffer(data.data(), data.size(), now));
+      EXPECT_EQ(now, before);
+    }
+  }
+}
+
 TEST(InstallerBuffers, InflatingGrowsAsFarAsTheDataNeedsAndNoFurther) {
   // Ratios far above 64:1 are common for real files (blank pictures, padding).
   const Bytes zeros(16 << 20, 0);

@@ -2,6 +2,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <functional>
 #include <string>
 #include <vector>
@@ -12,6 +13,7 @@
 #include "builders/installer_builder.h"
 #include "builders/saver_builder.h"
 #include "builders/settings_document.h"
+#include "foundation/crc32.h"
 #include "foundation/png_image.h"
 #include "platform/property_list.h"
 #include "platform/roots.h"
@@ -493,3 +495,87 @@ TEST_F(BundledInstallers, TheMacInstallersScriptInstallsTheSaverAsBuilt) {
 }
 
 }  // namespace
+
+namespace {
+
+// Every file below the folder as "path size crc" lines, in name order.
+std::string Listing(const std::string& folder) {
+  std::string listing;
+  for (const auto& [path, bytes] : gbtest::TreeContents(folder)) {
+    u32 crc = 0;
+    ComputeCrc32(bytes.data(), bytes.size(), crc);
+    char line[32];
+    std::snprintf(line, sizeof line, " %zu %08X\n", bytes.size(), unsigned(crc));
+    listing += path + line;
+  }
+  return listing;
+}
+
+}  // namespace
+
+TEST_F(SaverInstallers, AllFourOutputsHoldTheBytesTheyHeldBeforeTheBuildWasTuned) {
+  // A movie that packs well, an extra file that does not pack at all (zlib
+  // needs more room for it than its own size) and the texts: the listing
+  // below was taken from a build of this project before the installers'
+  // buffers were sized for the worst case and the engine wrote tags in
+  // place. It holds for the Debian zlib the project builds with.
+  modeltest::MovieSpec spec;
+  spec.padding = 200000;
+  ASSERT_TRUE(list.GetRootItem()->SetSwfFile(CPathName(modeltest::WriteMovie(projectFolder + "fish.swf", spec))));
+  Bytes noise(120000);
+  u32 seed = 4321;
+  for (u8& byte : noise) byte = u8((seed = seed * 1103515245u + 12345u) >> 24);
+  AddExtra(AddFile("noise.bin", std::string(noise.begin(), noise.end())));
+  UseTexts();
+  SelectOutputs(true, true);
+  SelectInstallers(true, true);
+  ASSERT_TRUE(BuildSeeded(11)) << LastStatus();
+  EXPECT_EQ(Listing(outputFolder),
+      "Aquarium.saver/ 0 00000000\n"
+      "Aquarium.saver/Contents/ 0 00000000\n"
+      "Aquarium.saver/Contents/Info.plist 713 6983B627\n"
+      "Aquarium.saver/Contents/MacOS/ 0 00000000\n"
+      "Aquarium.saver/Contents/MacOS/fssx 59 8F673936\n"
+      "Aquarium.saver/Contents/Resources/ 0 00000000\n"
+      "Aquarium.saver/Contents/Resources/English.lproj/ 0 00000000\n"
+      "Aquarium.saver/Contents/Resources/English.lproj/Localizable.strings 13 A4EB02E1\n"
+      "Aquarium.saver/Contents/Resources/Flash Player.plugin/ 0 00000000\n"
+      "Aquarium.saver/Contents/Resources/Flash Player.plugin/Contents/ 0 00000000\n"
+      "Aquarium.saver/Contents/Resources/Flash Player.plugin/Contents/Info.plist 9 299F9091\n"
+      "Aquarium.saver/Contents/Resources/Flash Player.plugin/Contents/MacOS/ 0 00000000\n"
+      "Aquarium.saver/Contents/Resources/Flash Player.plugin/Contents/MacOS/Flash Player 7 B7512973\n"
+      "Aquarium.saver/Contents/Resources/German.lproj/ 0 00000000\n"
+      "Aquarium.saver/Contents/Resources/German.lproj/Localizable.strings 12 94D91B27\n"
+      "Aquarium.saver/Contents/Resources/__saver.swf 29 70C01553\n"
+      "Aquarium.saver/Contents/Resources/fish.swf 200029 7CB29C10\n"
+      "Aquarium.saver/Contents/Resources/noise.bin 120000 2B5EE8DC\n"
+      "Aquarium.saver/Contents/Resources/ssc0.dat 960 ACFD1CBC\n"
+      "Aquarium.scr 321142 C23BCD54\n"
+      "Install_Aquarium.app/ 0 00000000\n"
+      "Install_Aquarium.app/Contents/ 0 00000000\n"
+      "Install_Aquarium.app/Contents/Info.plist 734 D6FA0E30\n"
+      "Install_Aquarium.app/Contents/MacOS/ 0 00000000\n"
+      "Install_Aquarium.app/Contents/MacOS/Installer 25 148B5657\n"
+      "Install_Aquarium.app/Contents/PkgInfo 8 A1EB95AB\n"
+      "Install_Aquarium.app/Contents/Resources/ 0 00000000\n"
+      "Install_Aquarium.app/Contents/Resources/English.lproj/ 0 00000000\n"
+      "Install_Aquarium.app/Contents/Resources/English.lproj/Localizable.strings 17 BB7500DE\n"
+      "Install_Aquarium.app/Contents/Resources/License.txt 9 E65DCE9B\n"
+      "Install_Aquarium.app/Contents/Resources/ReadMe.txt 23 C321CF8F\n"
+      "Install_Aquarium.app/Contents/Resources/data1.dat 345 70350142\n"
+      "Install_Aquarium.app/Contents/Resources/data10.dat 427 CDB4EFBA\n"
+      "Install_Aquarium.app/Contents/Resources/data2.dat 61 DB18001E\n"
+      "Install_Aquarium.app/Contents/Resources/data3.dat 21 FF730CA1\n"
+      "Install_Aquarium.app/Contents/Resources/data4.dat 17 B664A8DD\n"
+      "Install_Aquarium.app/Contents/Resources/data5.dat 15 757C8141\n"
+      "Install_Aquarium.app/Contents/Resources/data6.dat 20 412AFEB5\n"
+      "Install_Aquarium.app/Contents/Resources/data7.dat 34 CEC98C78\n"
+      "Install_Aquarium.app/Contents/Resources/data8.dat 1156 C5A5BE75\n"
+      "Install_Aquarium.app/Contents/Resources/data9.dat 120046 145DF8D2\n"
+      "Install_Aquarium.app/Contents/Resources/icd0.dat 16 3ED7C853\n"
+      "Install_Aquarium.app/Contents/Resources/installer.dat 1939 0F72BE62\n"
+      "Install_Aquarium.app/Contents/Resources/installer.icns 4 1F897443\n"
+      "Install_Aquarium.app/Contents/Resources/splash.png 15 912E9DF0\n"
+      "Install_Aquarium.exe 122879 FDA48EAB\n")
+      << "the outputs differ from what the build wrote before";
+}

@@ -204,4 +204,86 @@ TEST(SwfBitWriter, BitFieldsOfEveryWidthReadBackBitForBit) {
   reader.AlignByte();
   EXPECT_EQ(reader.ReadBits(12, false), 0u);
   EXPECT_TRUE(reader.HasOverrun());
+
+namespace {
+
+// The writer's bit packing done one bit at a time, as the layout describes
+// it: the standard the writer's faster packing is held to.
+struct BitByBitWriter {
+  std::vector<u8> bytes;
+  u8 partial = 0;
+  u32 position = 0;
+
+  void WriteBits(u32 value, u32 count) {
+    for (u32 i = count; i-- > 0;) {
+      if (position == 8) {
+        bytes.push_back(partial);
+        partial = 0;
+        position = 0;
+      }
+      if (i < 32 && ((value >> i) & 1)) partial |= u8(0x80 >> position);
+      ++position;
+    }
+  }
+  void WriteU8(u8 value) {
+    if (position) bytes.push_back(partial);
+    partial = 0;
+    position = 0;
+    bytes.push_back(value);
+  }
+};
+
+}  // namespace
+
+TEST(SwfBitWriter, PacksFieldsOfAnyWidthAsBitByBitPackingDoes) {
+  std::mt19937 random(11);
+  for (int round = 0; round < 500; ++round) {
+    CSwfBitWriter writer(6);
+    BitByBitWriter reference;
+    for (int step = 0; step < 40; ++step) {
+      if (random() % 6 == 0) {
+        const u8 byte = u8(random());
+        writer.WriteU8(byte);
+        reference.WriteU8(byte);
+        continue;
+      }
+      const u32 count = random() % 5 == 0 ? random() % 40 : random() % 12;
+      const u32 value = u32(random());
+      writer.WriteBits(value, count);
+      reference.WriteBits(value, count);
+      ASSERT_EQ(writer.GetPendingBits(), reference.position) << "round " << round;
+      ASSERT_EQ(writer.GetByteCount(), reference.bytes.size()) << "round " << round;
+    }
+    reference.WriteU8(0);
+    writer.WriteU8(0);
+    ASSERT_EQ(writer.GetBytes(), reference.bytes) << "round " << round;
+  }
+}
+
+TEST(SwfBitWriter, TagsWrittenInPlaceMatchTagsWrittenThroughAScratchWriter) {
+  // Bodies around the short form's limit, with and without the long form
+  // forced, after pending bits of what came before.
+  for (const u32 length : {0u, 1u, 61u, 62u, 63u, 64u, 1000u}) {
+    for (const bool forceLong : {false, true}) {
+      SCOPED_TRACE(testing::Message() << "length " << length << (forceLong ? " long" : ""));
+      CSwfUnknownTag tag(26, 0);
+      std::vector<u8> body(length);
+      for (u32 i = 0; i < length; ++i) body[i] = u8(i * 7);
+
+      CSwfBitWriter scratchWay(6);
+      scratchWay.WriteBits(5, 3);
+      CSwfBitWriter scratch(6);
+      scratch.AppendBytes(body);
+      scratch.WriteBits(1, 1);
+      const u32 grew = scratchWay.WriteTag(tag, scratch, forceLong);
+
+      CSwfBitWriter inPlace(6);
+      inPlace.WriteBits(5, 3);
+      const u32 mark = inPlace.BeginTag();
+      inPlace.AppendBytes(body);
+      inPlace.WriteBits(1, 1);
+      EXPECT_EQ(inPlace.EndTag(tag, mark, forceLong), grew);
+      EXPECT_EQ(inPlace.GetBytes(), scratchWay.GetBytes());
+    }
+  }
 }

@@ -3,9 +3,12 @@
 #include <gtest/gtest.h>
 #include <zlib.h>
 
+#include <algorithm>
 #include <random>
 
 #include "tests/swf/swf_test_movies.h"
+
+using swftest::Bytes;
 
 namespace {
 
@@ -136,4 +139,40 @@ TEST(SwfCompression, CorruptOrCutStreamsFail) {
   auto refuse = [](const u8*, size_t) { return false; };
   EXPECT_FALSE(InflateSwfBody(MemorySwfSource(good.data() + 8, good.size() - 8), refuse, 100000));
   EXPECT_FALSE(DeflateSwfBody(MemorySwfSource(body.data(), body.size()), refuse));
+}
+
+TEST(SwfCompression, ExpansionInMemoryGivesWhatTheStreamGives) {
+  // Bodies that expand a little and a lot, expanded whole and cut at every
+  // kind of limit: in place into a vector and through the byte sink alike.
+  std::mt19937 random(3);
+  for (const size_t size : {size_t(0), size_t(1), size_t(5000), size_t(300000)}) {
+    std::vector<u8> body(size);
+    for (size_t i = 0; i < size; ++i) body[i] = i % 3 ? u8('a' + i % 7) : u8(random());
+    const std::vector<u8> movie = CompressedMovie(body, u32(size + 8));
+    for (const u64 limit : {u64(0), u64(1), u64(size / 2), u64(size), u64(size + 100), u64(0xFFFFFFFF)}) {
+      SCOPED_TRACE(testing::Message() << "size " << size << " limit " << limit);
+      std::vector<u8> streamed;
+      const bool streamOk = InflateSwfBody(MemorySwfSource(movie.data() + 8, movie.size() - 8),
+                                           [&streamed](const u8* bytes, size_t n) {
+                                             streamed.insert(streamed.end(), bytes, bytes + n);
+                                             return true;
+                                           },
+                                           limit);
+      std::vector<u8> inPlace = Bytes({1, 2});
+      EXPECT_EQ(InflateSwfBytes(movie.data() + 8, movie.size() - 8, inPlace, limit), streamOk);
+      streamed.insert(streamed.begin(), {1, 2});
+      EXPECT_EQ(inPlace, streamed);
+      EXPECT_LE(inPlace.size(), 2 + std::min<u64>(limit, size));
+    }
+  }
+  // Cut or corrupt input fails in place as it does streamed.
+  std::vector<u8> body(100000);
+  for (u8& byte : body) byte = u8(random() % 4);
+  const std::vector<u8> movie = CompressedMovie(body, 100008);
+  std::vector<u8> out;
+  EXPECT_FALSE(InflateSwfBytes(movie.data() + 8, (movie.size() - 8) / 2, out, 100000));
+  std::vector<u8> corrupt(movie.begin() + 8, movie.end());
+  corrupt[0] ^= 0xFF;
+  out.clear();
+  EXPECT_FALSE(InflateSwfBytes(corrupt.data(), corrupt.size(), out, 100000));
 }

@@ -1,0 +1,45 @@
+// Memory for the movie engine's objects.
+//
+// A movie is read into one heap object per tag, record and action, and
+// scripts hold hundreds of thousands of actions of a few dozen bytes each;
+// the general heap spends more time on them than the reading itself. Every
+// record, tag and action (CSwfRecord) therefore takes its memory from here:
+// objects of up to kLargestPooledObject bytes come from free lists of
+// 16-byte size classes, carved from 64 KB blocks, and go back to them when
+// deleted, to serve the next object of their size. Blocks are kept for the
+// life of the process (the next movie reuses them); larger objects use the
+// general heap.
+//
+// Each thread has free lists of its own, so no lock is taken but to add a
+// block. Builds with AddressSanitizer use the general heap for every object,
+// so that the sanitizer sees each one.
+#pragma once
+
+#include <cstddef>
+
+constexpr std::size_t kLargestPooledObject = 256;
+
+// Memory for an object of `size` bytes, aligned as new aligns it; never null
+// (like new, it ends the process when there is no memory).
+void* AllocateSwfObject(std::size_t size);
+// Takes back what AllocateSwfObject gave for the same size.
+void FreeSwfObject(void* object, std::size_t size);
+
+// The blocks taken so far (for tests; 0 when the pool is bypassed).
+std::size_t CountSwfObjectBlocks();
+
+// A standard allocator over the same pool, for the small arrays that the
+// engine's objects hold (the values of a Push).
+template <typename T>
+struct CSwfPoolAllocator {
+  using value_type = T;
+
+  CSwfPoolAllocator() = default;
+  template <typename U>
+  CSwfPoolAllocator(const CSwfPoolAllocator<U>&) {}
+
+  T* allocate(std::size_t count) { return static_cast<T*>(AllocateSwfObject(count * sizeof(T))); }
+  void deallocate(T* items, std::size_t count) { FreeSwfObject(items, count * sizeof(T)); }
+
+  friend bool operator==(const CSwfPoolAllocator&, const CSwfPoolAllocator&) { return true; }
+};
