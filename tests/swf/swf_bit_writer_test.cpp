@@ -204,6 +204,7 @@ TEST(SwfBitWriter, BitFieldsOfEveryWidthReadBackBitForBit) {
   reader.AlignByte();
   EXPECT_EQ(reader.ReadBits(12, false), 0u);
   EXPECT_TRUE(reader.HasOverrun());
+}
 
 namespace {
 
