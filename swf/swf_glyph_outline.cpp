@@ -93,20 +93,22 @@ void CGlyphOutline::BeginContour() {
   contourStart = true;
 }
 
-void CGlyphOutline::AddLine(const plat::PathPoint& p1, const plat::PathPoint& p2) {
-  if (contourStart) {
+void CGlyphOutline::StartSegment(const plat::PathPoint& p1) {
+  // A segment with no open contour to continue starts one.
+  if (contourStart || !current || current->empty()) {
     contourStart = false;
     AddPoint(Truncated(p1.x), Truncated(p1.y), true);
   }
+}
+
+void CGlyphOutline::AddLine(const plat::PathPoint& p1, const plat::PathPoint& p2) {
+  StartSegment(p1);
   AddPoint(Truncated(p2.x), Truncated(p2.y), true);
 }
 
 void CGlyphOutline::AddCurve(const plat::PathPoint& p1, const plat::PathPoint& control,
                              const plat::PathPoint& p2) {
-  if (contourStart) {
-    contourStart = false;
-    AddPoint(Truncated(p1.x), Truncated(p1.y), true);
-  }
+  StartSegment(p1);
   const CGlyphPoint from = current->back();
   AddPoint(Truncated(control.x), Truncated(control.y), false);
   AddPoint(Truncated(p2.x), Truncated(p2.y), true);
@@ -115,7 +117,7 @@ void CGlyphOutline::AddCurve(const plat::PathPoint& p1, const plat::PathPoint& c
 }
 
 void CGlyphOutline::EndContour() {
-  if (current) contours.push_back(std::move(*current));
+  if (current && !current->empty()) contours.push_back(std::move(*current));
   current.reset();
 }
 

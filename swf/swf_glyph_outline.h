@@ -88,6 +88,8 @@ class CGlyphOutline : public plat::QuadraticPathSink {
 
  private:
   void ClearOutline();
+  // Adds a segment's start point when it opens a contour.
+  void StartSegment(const plat::PathPoint& p1);
   void Widen(s32 x, s32 y);
   // Widens the bounds to the furthest reach of the curve from the stored
   // point `from` through `control` to `to`.

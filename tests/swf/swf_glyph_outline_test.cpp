@@ -81,10 +81,15 @@ TEST_F(BoxGlyphs, OutlinePointsAreTruncatedWithYNegated) {
   // Path coordinates are truncated toward zero, each way.
   CGlyphOutline built;
   built.BeginContour();
+  built.BeginContour();  // an empty contour is no contour
   built.AddLine({-1.7f, 2.9f}, {3.99f, -0.5f});
   built.AddCurve({3.99f, -0.5f}, {-8.5f, 1e9f}, {2.5f, -3.5f});
   built.EndContour();
-  ASSERT_EQ(built.GetContours().size(), 1u);
+  // A segment after a closed contour starts a new one with its start point.
+  built.AddCurve({0, 0}, {5, 5}, {10, 0});
+  built.EndContour();
+  ASSERT_EQ(built.GetContours().size(), 2u);
+  EXPECT_EQ(built.GetContours()[1].size(), 3u);
   points.clear();
   for (const CGlyphPoint& p : built.GetContours()[0])
     points.push_back(std::to_string(p.x) + "," + std::to_string(p.y) + (p.onCurve ? "" : "*"));
