@@ -351,6 +351,15 @@ void CSwfDefineEditText::SetInitialText(const std::string& text) {
 
 void CSwfDefineEditText::SetVariableName(const std::string& name) { m_variableName = UpToZero(name); }
 
+void CSwfDefineEditText::SetLayout(u8 align, u16 leftMargin, u16 rightMargin, u16 indent, u16 leading) {
+  m_align = align;
+  m_leftMargin = leftMargin;
+  m_rightMargin = rightMargin;
+  m_indent = indent;
+  m_leading = leading;
+  m_flags |= kEditTextHasLayout;
+}
+
 void CSwfDefineEditText::OffsetIds(u16 idDelta, u16, u16) {
   m_characterId = u16(m_characterId + idDelta);
   if (m_fontId != 0) m_fontId = u16(m_fontId + idDelta);

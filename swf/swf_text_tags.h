@@ -234,6 +234,8 @@ class CSwfDefineEditText : public CSwfCharacterTag {
   // Also sets has text; a text stops at its first zero byte.
   void SetInitialText(const std::string& text);
   void SetVariableName(const std::string& name);
+  // The layout fields; also sets has layout.
+  void SetLayout(u8 align, u16 leftMargin, u16 rightMargin, u16 indent, u16 leading);
 
   u16 GetFlags() const { return m_flags; }
   void SetFlags(u16 flags) { m_flags = flags; }
