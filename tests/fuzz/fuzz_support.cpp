@@ -94,7 +94,6 @@ void SetUpSandbox() {
   ::setenv("GLIMMERBOX_CLASSIC_DOMAIN", (Root() + "classic").c_str(), 1);
   plat::ReloadRoots();
   plat::ReloadBundleStrings();
-  if (::chdir((Root() + "work").c_str()) != 0) std::perror("gbfuzz: chdir");
   std::atexit(RemoveSandbox);
 }
 
@@ -112,7 +111,6 @@ std::string SandboxFolder(const std::string& name) {
 void ResetSandbox() {
   for (const std::string& name : Entries(Root())) RemoveTree(Root() + name);
   MakeFolders();
-  if (::chdir((Root() + "work").c_str()) != 0) std::perror("gbfuzz: chdir");
 }
 
 void CheckSandbox() {
@@ -141,6 +139,11 @@ bool WriteHostFile(const std::string& path, const std::string& text) {
 std::vector<uint8_t> ReadHostFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+bool FileExists(const std::string& path) {
+  struct stat info;
+  return ::lstat(path.c_str(), &info) == 0;
 }
 
 std::string SharedFolder() {

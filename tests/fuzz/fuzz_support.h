@@ -4,10 +4,11 @@
 //
 // Before the first input the process gets a sandbox of its own: HOME,
 // TMPDIR, the XDG folders, the other folder domains and the application
-// bundle all lie in "<sandbox>/root/", and the current folder is
-// "<sandbox>/root/work/". Whatever a reader unpacks, installs or writes
-// must stay in there; CheckSandbox makes a finding of anything written
-// beside those folders.
+// bundle all lie in "<sandbox>/root/", and "<sandbox>/root/work/" is the
+// targets' own. Whatever a reader unpacks, installs or writes must stay in
+// there; CheckSandbox makes a finding of anything written beside those
+// folders. (The current folder stays as it is: libFuzzer finds the inputs
+// named on its command line from there.)
 //
 // Seeds: a target registers a function that makes its seed inputs with our
 // own writers (FUZZ_SEEDS below). Run with GLIMMERBOX_FUZZ_SEEDS=<folder>,
@@ -45,6 +46,7 @@ inline void Check(bool condition, const char* what) {
 bool WriteHostFile(const std::string& path, const void* data, size_t size);
 bool WriteHostFile(const std::string& path, const std::string& text);
 std::vector<uint8_t> ReadHostFile(const std::string& path);
+bool FileExists(const std::string& path);
 
 // The shared reference data beside the project ("" when absent; ends in "/").
 std::string SharedFolder();
