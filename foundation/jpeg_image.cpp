@@ -25,12 +25,13 @@ u32& DefaultQuality() {
 }
 
 // The codec's error manager: errors jump back to the caller's setjmp point
-// instead of ending the process; messages are not printed; a premature end
-// of the data is remembered, so that a truncated picture counts as failed.
+// instead of ending the process; messages are not printed. A premature end
+// of the data is an error too: a truncated picture fails at once, rather
+// than after the codec has filled the rest of its frame (which a few
+// hundred bytes can make as large as the memory limit) with grey.
 struct JpegErrors {
   jpeg_error_mgr manager;
   std::jmp_buf jump;
-  bool truncated = false;
 };
 
 [[noreturn]] void ErrorExit(j_common_ptr info) {
@@ -40,7 +41,7 @@ struct JpegErrors {
 void EmitMessage(j_common_ptr info, int level) {
   if (level >= 0) return;
   info->err->num_warnings++;
-  if (info->err->msg_code == JWRN_JPEG_EOF) reinterpret_cast<JpegErrors*>(info->err)->truncated = true;
+  if (info->err->msg_code == JWRN_JPEG_EOF) info->err->error_exit(info);
 }
 
 void OutputMessage(j_common_ptr) {}
@@ -232,9 +233,8 @@ bool Decompress(DecodeJob* job) {
     if (cmyk) CmykRowToRgb(row, out, job->width, info.saw_Adobe_marker);
   }
   jpeg_finish_decompress(&info);
-  bool truncated = errors.truncated;
   jpeg_destroy_decompress(&info);
-  return !truncated;
+  return true;
 }
 
 }  // namespace
