@@ -201,8 +201,8 @@ TEST(JpegImage, DamagedDataFailsAndKeepsThePicture) {
 }
 
 // A picture of a few hundred bytes whose frame claims 12000 x 12000 pixels
-// and whose data then ends was decoded to its last row of grey (432 MB,
-// seconds) before it failed.
+// and whose data then ends was given its 432 MB bitmap and decoded to its
+// last row of grey (seconds) before it failed.
 TEST(JpegImage, ATruncatedPictureFailsAtOnceWhateverItsFrame) {
   std::vector<u8> source = gbtest::SmoothPixels(32, 32, 3);
   std::vector<u8> cut = gbtest::MakeJpeg(32, 32, 3, JCS_RGB, source);
