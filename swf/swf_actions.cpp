@@ -418,27 +418,8 @@ bool CSwfActionPush::ReadValue(CSwfReader& reader) {
     AddValue(std::move(value), kAppend);
     return true;
   }
-  u32 dataBytes = 0;
-  switch (type) {
-    case CSwfPushValue::kFloat:
-    case CSwfPushValue::kInteger:
-      dataBytes = 4;
-      break;
-    case CSwfPushValue::kRegister:
-    case CSwfPushValue::kBoolean:
-    case CSwfPushValue::kConstant8:
-      dataBytes = 1;
-      break;
-    case CSwfPushValue::kDouble:
-      dataBytes = 8;
-      break;
-    case CSwfPushValue::kConstant16:
-      dataBytes = 2;
-      break;
-    default:
-      break;
-  }
-  if (reader.GetRemaining() < dataBytes) return false;
+  // The data of every other type has a fixed size.
+  if (reader.GetRemaining() < MakeValue(type, 0).GetSize() - 1) return false;
   switch (type) {
     case CSwfPushValue::kFloat:
       AddFloat(reader.ReadU32());
