@@ -155,7 +155,7 @@ u32 CDataArchiveFolderItem::WriteEntries(CDataArchiveWriter& writer, const CPath
 
   if (writer.WriteSizeAndType(kEndMarker, 0) == 0) return 0;
   writer.EnterFolderScope();
-  u32 entries = 0;
+  u64 entries = 0;
   for (const CPathName& subfolder : subfolders) {
     CDataArchiveFolderItem nested;
     nested.path = subfolder;
@@ -173,8 +173,15 @@ u32 CDataArchiveFolderItem::WriteEntries(CDataArchiveWriter& writer, const CPath
   }
   writer.LeaveFolderScope();
   if (writer.HasFailed()) return 0;
+  // The size word counts the entries and the name, and the record's whole
+  // length (returned) the words around them: a folder holding more than
+  // they can count is refused rather than written with a size that wraps.
+  if (entries > 0xFFFFFFFFu - 16 - 4 - kMaxArchiveNameLength) {
+    writer.Fail(memFullErr, folder);
+    return 0;
+  }
   u32 text = writer.WriteString(name.c_str());
-  if (text == 0 || !Finish(writer, entries + text)) return 0;
+  if (text == 0 || !Finish(writer, u32(entries) + text)) return 0;
   // Every byte of the record, the leading end marker with it.
   return size + 16;
 }

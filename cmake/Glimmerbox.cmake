@@ -12,12 +12,14 @@ if(GLIMMERBOX_SANITIZE)
 endif()
 
 # Fuzz builds instrument every library for coverage and run them under the
-# sanitizers; the fuzz targets add libFuzzer's main when they link.
+# sanitizers, which stop at their first finding; the fuzz targets add
+# libFuzzer's main when they link.
 if(GLIMMERBOX_FUZZ)
   if(NOT CMAKE_CXX_COMPILER_ID MATCHES "Clang")
     message(FATAL_ERROR "GLIMMERBOX_FUZZ needs clang: configure with CC=clang CXX=clang++")
   endif()
-  add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer)
+  add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all
+                      -fno-omit-frame-pointer)
   add_link_options(-fsanitize=address,undefined)
 endif()
 

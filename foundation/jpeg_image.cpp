@@ -25,12 +25,13 @@ u32& DefaultQuality() {
 }
 
 // The codec's error manager: errors jump back to the caller's setjmp point
-// instead of ending the process; messages are not printed; a premature end
-// of the data is remembered, so that a truncated picture counts as failed.
+// instead of ending the process; messages are not printed. A premature end
+// of the data is an error too: a truncated picture fails at once, rather
+// than after the codec has filled the rest of its frame (which a few
+// hundred bytes can make as large as the memory limit) with grey.
 struct JpegErrors {
   jpeg_error_mgr manager;
   std::jmp_buf jump;
-  bool truncated = false;
 };
 
 [[noreturn]] void ErrorExit(j_common_ptr info) {
@@ -40,7 +41,7 @@ struct JpegErrors {
 void EmitMessage(j_common_ptr info, int level) {
   if (level >= 0) return;
   info->err->num_warnings++;
-  if (info->err->msg_code == JWRN_JPEG_EOF) reinterpret_cast<JpegErrors*>(info->err)->truncated = true;
+  if (info->err->msg_code == JWRN_JPEG_EOF) info->err->error_exit(info);
 }
 
 void OutputMessage(j_common_ptr) {}
@@ -217,24 +218,29 @@ bool Decompress(DecodeJob* job) {
   if (info.output_components != (cmyk ? 4 : 3) ||
       BitmapBufferSize(info.output_width, info.output_height, 3) != size)
     ERREXIT(&info, JERR_CONVERSION_NOTIMPL);
+  // The first row is decoded before the picture's buffer is made, so that
+  // a picture whose data ends at once costs no more than one row, however
+  // large its frame claims to be.
+  JSAMPARRAY scratch = (*info.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&info), JPOOL_IMAGE,
+                                                 info.output_width * (cmyk ? 4 : 3), 1);
+  if (jpeg_read_scanlines(&info, scratch, 1) != 1) ERREXIT(&info, JERR_INPUT_EOF);
   job->pixels = new (std::nothrow) u8[size];
   if (!job->pixels) ERREXIT(&info, JERR_OUT_OF_MEMORY);
   job->width = info.output_width;
   job->height = info.output_height;
-  JSAMPARRAY cmykRow =
-      cmyk ? (*info.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&info), JPOOL_IMAGE,
-                                       info.output_width * 4, 1)
-           : nullptr;
+  if (cmyk)
+    CmykRowToRgb(scratch[0], job->pixels, job->width, info.saw_Adobe_marker);
+  else
+    std::memcpy(job->pixels, scratch[0], size_t(job->width) * 3);
   while (info.output_scanline < info.output_height) {
     u8* out = job->pixels + size_t(info.output_scanline) * job->width * 3;
-    JSAMPROW row = cmyk ? cmykRow[0] : out;
+    JSAMPROW row = cmyk ? scratch[0] : out;
     if (jpeg_read_scanlines(&info, &row, 1) != 1) ERREXIT(&info, JERR_INPUT_EOF);
     if (cmyk) CmykRowToRgb(row, out, job->width, info.saw_Adobe_marker);
   }
   jpeg_finish_decompress(&info);
-  bool truncated = errors.truncated;
   jpeg_destroy_decompress(&info);
-  return !truncated;
+  return true;
 }
 
 }  // namespace

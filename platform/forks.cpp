@@ -123,6 +123,9 @@ bool RewriteSidecar(int fd, std::vector<Entry>* entries, UInt32 add, UInt32 addL
   std::vector<UInt8> resource;
   bool hasResource = false, hasAdded = false;
   for (const Entry& entry : *entries) {
+    // The first resource entry is the fork, as readers find it; a second
+    // one is dropped, so that it cannot take the fork's place.
+    if (entry.id == kResourceForkEntry && hasResource) continue;
     std::vector<UInt8> bytes(entry.length);
     if (entry.length > 0 && !ReadAll(fd, bytes.data(), entry.length, entry.offset)) return false;
     if (entry.id == add && bytes.size() < addLength) bytes.resize(addLength, 0);
@@ -165,14 +168,17 @@ bool RewriteSidecar(int fd, std::vector<Entry>* entries, UInt32 add, UInt32 addL
   return true;
 }
 
-// The resource entry of a sidecar opened for writing, made the last entry.
+// The resource entry of a sidecar opened for writing, made the last entry:
+// one that may grow and shrink without touching the bytes of any other
+// entry, so every other entry must end before it starts (entries of a
+// foreign sidecar may overlap).
 bool PrepareForWriting(int fd, std::vector<Entry>* entries, size_t* index) {
   auto isResource = [](const Entry& entry) { return entry.id == kResourceForkEntry; };
   auto found = std::find_if(entries->begin(), entries->end(), isResource);
   bool last = found != entries->end();
   if (last) {
     for (const Entry& entry : *entries)
-      if (&entry != &*found && entry.offset >= found->offset) last = false;
+      if (&entry != &*found && UInt64(entry.offset) + entry.length > found->offset) last = false;
   }
   if (!last && !RewriteSidecar(fd, entries, kResourceForkEntry, 0)) return false;
   found = std::find_if(entries->begin(), entries->end(), isResource);

@@ -1,5 +1,7 @@
 #include "swf/swf_action.h"
 
+#include <algorithm>
+
 #include "swf/swf_bit_writer.h"
 #include "swf/swf_reader.h"
 
@@ -26,7 +28,7 @@ u32 CSwfAction::WriteBytePayload(CSwfBitWriter& writer, u8 value) const {
 CSwfGenericAction::CSwfGenericAction(u8 opcode, const std::vector<u8>& payload)
     : m_payload(opcode >= 0x80 ? payload : std::vector<u8>()),
       m_opcode(opcode),
-      m_length(u16(m_payload.size())) {}
+      m_length(u16(std::min<size_t>(m_payload.size(), kMaxPayloadLength))) {}
 
 u32 CSwfGenericAction::Read(CSwfReader& reader) {
   m_payload.clear();
@@ -40,6 +42,7 @@ u32 CSwfGenericAction::Read(CSwfReader& reader) {
 
 u32 CSwfGenericAction::Write(CSwfBitWriter& writer) {
   if (m_opcode < 0x80) return CSwfAction::Write(writer);
+  if (m_payload.size() > kMaxPayloadLength) return 0;
   WriteHeader(writer, u32(m_payload.size()));
   writer.AppendBytes(m_payload);
   return GetEncodedSize();
@@ -48,5 +51,6 @@ u32 CSwfGenericAction::Write(CSwfBitWriter& writer) {
 // From what Write emits, so that branch offsets over a generic action hold
 // even when the payload was cut short by the end of its body.
 u32 CSwfGenericAction::GetEncodedSize() const {
-  return m_opcode < 0x80 ? 1 : u32(m_payload.size()) + 3;
+  if (m_opcode < 0x80) return 1;
+  return m_payload.size() > kMaxPayloadLength ? 0 : u32(m_payload.size()) + 3;
 }

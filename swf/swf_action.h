@@ -5,6 +5,11 @@
 // length and the payload. Lists read the opcode and hand the rest to the
 // action's Read. The encoded size is the number of bytes Write emits: branch
 // offsets are computed from it.
+//
+// A payload that its u16 length cannot announce is never written with a
+// length that wraps: such an action writes nothing and its encoded size is
+// 0, so a list leaves it out and the branches around it stay on their
+// targets. (Push splits its values over several actions instead.)
 #pragma once
 
 #include <vector>
@@ -13,6 +18,9 @@
 
 class CSwfAction : public CSwfRecord {
  public:
+  // The most payload bytes the u16 length of an action can announce.
+  static constexpr u32 kMaxPayloadLength = 0xFFFF;
+
   // Nothing: the opcode byte has already been consumed by the list.
   u32 Read(CSwfReader& reader) override;
   // The opcode byte; returns 1.
@@ -26,7 +34,12 @@ class CSwfAction : public CSwfRecord {
   virtual u32 GetEncodedSize() const { return 1; }
 
  protected:
-  // The opcode and the u16 payload length.
+  // The encoded size of an action from 0x80 on with that payload: 3 + the
+  // payload, or 0 when the length word cannot hold it.
+  static u32 EncodedSizeFor(u32 payloadLength) {
+    return payloadLength > kMaxPayloadLength ? 0 : payloadLength + 3;
+  }
+  // The opcode and the u16 payload length (which the caller has checked).
   void WriteHeader(CSwfBitWriter& writer, u32 payloadLength) const;
   // The whole action when its payload is one byte; returns 4.
   u32 WriteBytePayload(CSwfBitWriter& writer, u8 value) const;
@@ -40,6 +53,7 @@ class CSwfGenericAction : public CSwfAction {
 
   // From 0x80 on: the u16 length and that many bytes (as many as there are).
   u32 Read(CSwfReader& reader) override;
+  // Writes nothing for a payload longer than a length word can announce.
   u32 Write(CSwfBitWriter& writer) override;
   u8 GetOpcode() const override { return m_opcode; }
   u32 GetEncodedSize() const override;

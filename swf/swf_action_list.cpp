@@ -59,8 +59,8 @@ CSwfActionJump* AsBranch(CSwfAction* action) {
 // or the end of the body. An action of fixed layout reads inside its
 // declared length, and the reader goes on behind it, so that a payload that
 // says more or less than the class reads never shifts the actions after it.
-// Push keeps a value that runs past its declared length (it moves back
-// itself), and GotoFrame2 may take a pad byte behind it.
+// Push bounds its values by its declared length itself, and GotoFrame2 may
+// take a pad byte behind it.
 CSwfAction* ReadNextAction(CSwfReader& reader, u32 bodyEnd, bool forInitAction, bool hint, u8* read = nullptr) {
   if (reader.GetPosition() >= bodyEnd) return nullptr;
   const u8 opcode = reader.ReadU8();

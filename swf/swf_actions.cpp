@@ -86,6 +86,7 @@ u32 CSwfActionGetURL::Read(CSwfReader& reader) {
 }
 
 u32 CSwfActionGetURL::Write(CSwfBitWriter& writer) {
+  if (GetEncodedSize() == 0) return 0;
   WriteHeader(writer, u32(url.size() + target.size() + 2));
   writer.AppendTerminatedString(url);
   writer.AppendTerminatedString(target);
@@ -123,6 +124,7 @@ u32 CSwfActionSetTarget::Read(CSwfReader& reader) {
 }
 
 u32 CSwfActionSetTarget::Write(CSwfBitWriter& writer) {
+  if (GetEncodedSize() == 0) return 0;
   WriteHeader(writer, u32(pathPrefix.size() + target.size() + 1));
   writer.AppendString(pathPrefix);
   writer.AppendTerminatedString(target);
@@ -144,6 +146,7 @@ u32 CSwfActionGoToLabel::Read(CSwfReader& reader) {
 }
 
 u32 CSwfActionGoToLabel::Write(CSwfBitWriter& writer) {
+  if (GetEncodedSize() == 0) return 0;
   WriteHeader(writer, u32(label.size() + 1));
   writer.AppendTerminatedString(label);
   return GetEncodedSize();
@@ -163,6 +166,7 @@ u32 CSwfActionWith::Read(CSwfReader& reader) {
 }
 
 u32 CSwfActionWith::Write(CSwfBitWriter& writer) {
+  if (GetEncodedSize() == 0) return 0;
   if (name.empty()) {
     WriteHeader(writer, 2);
     writer.WriteU16(blockSize);
@@ -219,14 +223,17 @@ u32 CSwfActionConstantPool::Read(CSwfReader& reader) {
 }
 
 u32 CSwfActionConstantPool::GetEncodedSize() const {
-  u32 size = 5;
-  for (const std::string& text : strings) size += RelocatedSize(text, pathPrefix) + 1;
-  return size;
+  u64 length = 2;
+  for (const std::string& text : strings) length += RelocatedSize(text, pathPrefix) + 1;
+  return EncodedSizeFor(u32(std::min<u64>(length, kMaxPayloadLength + 1)));
 }
 
+// A pool cannot be split (a second pool replaces the first), so one that
+// its length cannot announce is not written at all.
 u32 CSwfActionConstantPool::Write(CSwfBitWriter& writer) {
-  // The payload: the count and the strings.
   const u32 size = GetEncodedSize();
+  if (size == 0) return 0;
+  // The payload: the count and the strings.
   WriteHeader(writer, size - 3);
   writer.WriteU16(u16(strings.size()));
   for (const std::string& text : strings) WriteRelocated(writer, text, pathPrefix);
@@ -305,12 +312,15 @@ CSwfActionPush& CSwfActionPush::operator=(const CSwfActionPush& other) {
   Clear();
   m_values.reserve(other.m_values.size());
   for (const CSwfPushValue& value : other.m_values) AddValue(value, kAppend);
+  m_tail = other.m_tail;
+  m_payloadLength += u32(m_tail.size());
   m_pathPrefix = other.m_pathPrefix;
   return *this;
 }
 
 u32 CSwfActionPush::AddValue(CSwfPushValue value, u32 position) {
   const u32 size = value.GetSize();
+  if (size > kMaxPayloadLength) return 0;
   InsertAt(m_values, std::move(value), position);
   m_payloadLength += size;
   return size;
@@ -379,6 +389,7 @@ u32 CSwfActionPush::AddConstant16(u16 index, u32 position) {
 
 void CSwfActionPush::Clear() {
   m_values.clear();
+  m_tail.clear();
   m_payloadLength = 0;
   m_pathPrefix.clear();
 }
@@ -502,13 +513,63 @@ bool CSwfActionPush::ReadPayload(const u8* payload, u32 length) {
   return true;
 }
 
+bool CSwfActionPush::ReadValue(CSwfReader& reader) {
+  const u8 type = reader.ReadU8();
+  if (type == CSwfPushValue::kString) {
+    CSwfPushValue value;
+    value.type = CSwfPushValue::kString;
+    const u32 at = reader.GetPosition();
+    reader.ReadString(value.text, 0);
+    // Without its 0 byte the string ran into the declared end.
+    if (reader.GetPosition() - at == value.text.size()) return false;
+    AddValue(std::move(value), kAppend);
+    return true;
+  }
+  // The data of every other type has a fixed size.
+  if (reader.GetRemaining() < MakeValue(type, 0).GetSize() - 1) return false;
+  switch (type) {
+    case CSwfPushValue::kFloat:
+      AddFloat(reader.ReadU32());
+      break;
+    case CSwfPushValue::kUndefined:
+      AddUndefined();
+      break;
+    case CSwfPushValue::kRegister:
+      AddRegister(reader.ReadU8());
+      break;
+    case CSwfPushValue::kBoolean:
+      AddBoolean(reader.ReadU8());
+      break;
+    case CSwfPushValue::kDouble: {
+      // The high 32-bit word first, each word little-endian.
+      const u64 high = reader.ReadU32();
+      const u64 low = reader.ReadU32();
+      AddValue(MakeValue(CSwfPushValue::kDouble, (high << 32) | low), kAppend);
+      break;
+    }
+    case CSwfPushValue::kInteger:
+      AddInteger(reader.ReadU32());
+      break;
+    case CSwfPushValue::kConstant8:
+      AddConstant8(reader.ReadU8());
+      break;
+    case CSwfPushValue::kConstant16:
+      AddConstant16(reader.ReadU16());
+      break;
+    default:
+      AddNull();
+      break;
+  }
+  return true;
+}
+
 u32 CSwfActionPush::Read(CSwfReader& reader) {
   const u32 start = reader.GetPosition();
   Clear();
   const u16 length = reader.ReadU16();
-  const u32 end = reader.GetPosition() + length;
   // The usual payload lies whole in the body and is read in place; one with
-  // a value that runs past its end is read value by value below.
+  // a value that runs past its end is read value by value below, inside the
+  // declared length, and the next action starts behind it.
   if (const u8* payload = reader.PeekBytes(length)) {
     if (ReadPayload(payload, length)) {
       reader.Skip(length);
@@ -516,84 +577,83 @@ u32 CSwfActionPush::Read(CSwfReader& reader) {
     }
     Clear();
   }
-  s64 remaining = length;
-  while (remaining > 0 && reader.GetRemaining() > 0) {
-    const u8 type = reader.ReadU8();
-    switch (type) {
-      case CSwfPushValue::kString: {
-        CSwfPushValue value;
-        value.type = CSwfPushValue::kString;
-        reader.ReadString(value.text, 0);
-        remaining -= AddValue(std::move(value), kAppend);
-        break;
-      }
-      case CSwfPushValue::kFloat:
-        remaining -= AddFloat(reader.ReadU32());
-        break;
-      case CSwfPushValue::kUndefined:
-        remaining -= AddUndefined();
-        break;
-      case CSwfPushValue::kRegister:
-        remaining -= AddRegister(reader.ReadU8());
-        break;
-      case CSwfPushValue::kBoolean:
-        remaining -= AddBoolean(reader.ReadU8());
-        break;
-      case CSwfPushValue::kDouble: {
-        // The high 32-bit word first, each word little-endian.
-        const u64 high = reader.ReadU32();
-        const u64 low = reader.ReadU32();
-        remaining -= AddValue(MakeValue(CSwfPushValue::kDouble, (high << 32) | low), kAppend);
-        break;
-      }
-      case CSwfPushValue::kInteger:
-        remaining -= AddInteger(reader.ReadU32());
-        break;
-      case CSwfPushValue::kConstant8:
-        remaining -= AddConstant8(reader.ReadU8());
-        break;
-      case CSwfPushValue::kConstant16:
-        remaining -= AddConstant16(reader.ReadU16());
-        break;
-      default:
-        remaining -= AddNull();
-        break;
-    }
+  const CSwfReader::Body body = reader.BeginBody(length);
+  while (reader.GetRemaining() > 0) {
+    const u32 at = reader.GetPosition();
+    if (ReadValue(reader)) continue;
+    reader.Seek(at);
+    reader.ReadBytes(m_tail, reader.GetRemaining());
+    m_payloadLength += u32(m_tail.size());
   }
-  // A value that ran past the declared payload is kept as read; the next
-  // action starts where the declared payload ends.
-  if (reader.GetPosition() > end) reader.Seek(end);
+  reader.EndBody(body);
   return ConsumedSince(reader, start);
 }
 
+u32 CSwfActionPush::GetWrittenSize(const CSwfPushValue& value) const {
+  const u32 size = value.GetSize();
+  if (value.type != CSwfPushValue::kString || !IsRelocated(value.text, m_pathPrefix)) return size;
+  return u32(std::min<u64>(u64(size) + m_pathPrefix.size(), kMaxPayloadLength + 1));
+}
+
+std::vector<u32> CSwfActionPush::GetPayloadRuns() const {
+  std::vector<u32> runs(1, 0);
+  auto place = [&runs](u32 size) {
+    if (size > kMaxPayloadLength) return;  // no Push can hold it
+    if (runs.back() + size > kMaxPayloadLength) runs.push_back(0);
+    runs.back() += size;
+  };
+  for (const CSwfPushValue& value : m_values) place(GetWrittenSize(value));
+  place(u32(m_tail.size()));
+  return runs;
+}
+
+u32 CSwfActionPush::GetEncodedSize() const {
+  const u64 payload = u64(m_payloadLength) + GetPrefixBytes();
+  if (payload <= kMaxPayloadLength) return u32(payload) + 3;
+  u32 size = 0;
+  for (u32 run : GetPayloadRuns()) size += run + 3;
+  return size;
+}
+
 u32 CSwfActionPush::Write(CSwfBitWriter& writer) {
-  WriteHeader(writer, m_payloadLength + GetPrefixBytes());
-  for (const CSwfPushValue& value : m_values) {
-    writer.WriteU8(value.type);
-    switch (value.type) {
-      case CSwfPushValue::kString:
-        WriteRelocated(writer, value.text, m_pathPrefix);
-        break;
-      case CSwfPushValue::kFloat:
-      case CSwfPushValue::kInteger:
-        writer.WriteU32(u32(value.bits));
-        break;
-      case CSwfPushValue::kRegister:
-      case CSwfPushValue::kBoolean:
-      case CSwfPushValue::kConstant8:
-        writer.WriteU8(u8(value.bits));
-        break;
-      case CSwfPushValue::kDouble:
-        writer.WriteU32(u32(value.bits >> 32));
-        writer.WriteU32(u32(value.bits));
-        break;
-      case CSwfPushValue::kConstant16:
-        writer.WriteU16(u16(value.bits));
-        break;
-      default:
-        break;
+  size_t next = 0;
+  for (u32 run : GetPayloadRuns()) {
+    WriteHeader(writer, run);
+    u32 filled = 0;
+    for (; next < m_values.size(); ++next) {
+      const CSwfPushValue& value = m_values[next];
+      const u32 size = GetWrittenSize(value);
+      if (size > kMaxPayloadLength) continue;
+      if (filled + size > run) break;
+      filled += size;
+      writer.WriteU8(value.type);
+      switch (value.type) {
+        case CSwfPushValue::kString:
+          WriteRelocated(writer, value.text, m_pathPrefix);
+          break;
+        case CSwfPushValue::kFloat:
+        case CSwfPushValue::kInteger:
+          writer.WriteU32(u32(value.bits));
+          break;
+        case CSwfPushValue::kRegister:
+        case CSwfPushValue::kBoolean:
+        case CSwfPushValue::kConstant8:
+          writer.WriteU8(u8(value.bits));
+          break;
+        case CSwfPushValue::kDouble:
+          writer.WriteU32(u32(value.bits >> 32));
+          writer.WriteU32(u32(value.bits));
+          break;
+        case CSwfPushValue::kConstant16:
+          writer.WriteU16(u16(value.bits));
+          break;
+        default:
+          break;
+      }
     }
   }
+  // The tail ends the last Push, where it was read.
+  writer.AppendBytes(m_tail);
   return GetEncodedSize();
 }
 
@@ -646,9 +706,9 @@ void CSwfActionJump::SyncOffset(const std::vector<u64>& starts) {
 // ---- define function ----
 
 u32 CSwfActionDefineFunction::GetEncodedSize() const {
-  u32 length = u32(name.size() + 1 + 2 + 2);
-  for (const std::string& param : params) length += u32(param.size() + 1);
-  return length + 3;
+  u64 length = name.size() + 1 + 2 + 2;
+  for (const std::string& param : params) length += param.size() + 1;
+  return EncodedSizeFor(u32(std::min<u64>(length, kMaxPayloadLength + 1)));
 }
 
 u32 CSwfActionDefineFunction::Read(CSwfReader& reader) {
@@ -663,6 +723,7 @@ u32 CSwfActionDefineFunction::Read(CSwfReader& reader) {
 }
 
 u32 CSwfActionDefineFunction::Write(CSwfBitWriter& writer) {
+  if (GetEncodedSize() == 0) return 0;
   WriteHeader(writer, GetEncodedSize() - 3);
   writer.AppendTerminatedString(name);
   writer.WriteU16(u16(params.size()));

@@ -65,7 +65,7 @@ class CSwfActionGetURL : public CSwfAction {
   u32 Read(CSwfReader& reader) override;
   u32 Write(CSwfBitWriter& writer) override;
   u8 GetOpcode() const override { return kActionGetURL; }
-  u32 GetEncodedSize() const override { return u32(url.size() + target.size() + 5); }
+  u32 GetEncodedSize() const override { return EncodedSizeFor(u32(url.size() + target.size() + 2)); }
 
   std::string url;
   std::string target;
@@ -137,7 +137,9 @@ class CSwfActionSetTarget : public CSwfAction {
   u32 Read(CSwfReader& reader) override;
   u32 Write(CSwfBitWriter& writer) override;
   u8 GetOpcode() const override { return kActionSetTarget; }
-  u32 GetEncodedSize() const override { return u32(pathPrefix.size() + target.size() + 4); }
+  u32 GetEncodedSize() const override {
+    return EncodedSizeFor(u32(pathPrefix.size() + target.size() + 1));
+  }
   // Kept only for an absolute target (one beginning with "/"); otherwise
   // the stored prefix is emptied.
   void SetPathPrefix(const char* prefix);
@@ -153,7 +155,7 @@ class CSwfActionGoToLabel : public CSwfAction {
   u32 Read(CSwfReader& reader) override;
   u32 Write(CSwfBitWriter& writer) override;
   u8 GetOpcode() const override { return kActionGoToLabel; }
-  u32 GetEncodedSize() const override { return u32(label.size() + 4); }
+  u32 GetEncodedSize() const override { return EncodedSizeFor(u32(label.size() + 1)); }
 
   std::string label;
 };
@@ -177,7 +179,7 @@ class CSwfActionWith : public CSwfAction {
   u32 Read(CSwfReader& reader) override;
   u32 Write(CSwfBitWriter& writer) override;
   u8 GetOpcode() const override { return kActionWith; }
-  u32 GetEncodedSize() const override { return name.empty() ? 5 : u32(name.size() + 6); }
+  u32 GetEncodedSize() const override { return name.empty() ? 5 : EncodedSizeFor(u32(name.size() + 3)); }
 
   u16 blockSize = 0;
   std::string name;
@@ -226,15 +228,21 @@ class CSwfActionPush : public CSwfAction {
   CSwfActionPush(const CSwfActionPush& other) { *this = other; }
   CSwfActionPush& operator=(const CSwfActionPush& other);
 
-  // Values while the declared length lasts; a value that runs past it is
-  // kept as read and the reader moves back to the declared end. Types 2 and
+  // Values while the declared length lasts, every read inside it. A value
+  // that the declared length cuts short is kept as its raw bytes (the tail)
+  // and written back as it was, so the Push keeps its length. Types 2 and
   // above 9 are held as null without data.
   u32 Read(CSwfReader& reader) override;
+  // One Push; or, when the values take more than a length word can announce,
+  // several in a row, each holding as many values as fit (pushing them one
+  // Push after the other is the same). A value that no Push can hold (a
+  // string grown by the path prefix) is left out.
   u32 Write(CSwfBitWriter& writer) override;
   u8 GetOpcode() const override { return kActionPush; }
-  u32 GetEncodedSize() const override { return m_payloadLength + GetPrefixBytes() + 3; }
+  u32 GetEncodedSize() const override;
 
-  // Each inserts before `position` (or appends) and returns the value's size.
+  // Each inserts before `position` (or appends) and returns the value's
+  // size; a string too long for any Push is refused (0, nothing added).
   u32 AddString(const std::string& text, u32 position = kAppend);
   u32 AddString(const char* text, u32 position = kAppend);
   u32 AddFloat(u32 bits, u32 position = kAppend);
@@ -259,6 +267,10 @@ class CSwfActionPush : public CSwfAction {
   u32 GetPrefixBytes() const;
 
   const CSwfPushValueList& GetValues() const { return m_values; }
+  // The bytes of a value cut short by the declared length of a Push that
+  // was read, after the whole values.
+  const std::vector<u8>& GetTail() const { return m_tail; }
+  // The values' sizes and the tail's, without the prefix.
   u32 GetPayloadLength() const { return m_payloadLength; }
 
  private:
@@ -266,8 +278,16 @@ class CSwfActionPush : public CSwfAction {
   // Reads the values of a payload held whole in memory; false, leaving a
   // part read, when a value runs past the payload's end.
   bool ReadPayload(const u8* payload, u32 length);
+  // Reads one value; false, with nothing added, when the declared length
+  // ends before it does.
+  bool ReadValue(CSwfReader& reader);
+  // The bytes a value takes as written, the prefix included.
+  u32 GetWrittenSize(const CSwfPushValue& value) const;
+  // The payload lengths of the Pushes this one is written as (see Write).
+  std::vector<u32> GetPayloadRuns() const;
 
   CSwfPushValueList m_values;
+  std::vector<u8> m_tail;
   u32 m_payloadLength = 0;
   std::string m_pathPrefix;
 };

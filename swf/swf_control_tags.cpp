@@ -1,5 +1,7 @@
 #include "swf/swf_control_tags.h"
 
+#include <algorithm>
+
 #include "swf/swf_bit_writer.h"
 #include "swf/swf_reader.h"
 
@@ -116,9 +118,20 @@ void CSwfAssetList::ReadAssets(CSwfReader& reader) {
   }
 }
 
-void CSwfAssetList::WriteAssets(CSwfBitWriter& body) const {
-  body.WriteU16(u16(m_assets.size()));
-  for (const CSwfAssetRecord* record : m_assets) record->Write(body);
+u32 CSwfAssetList::WriteAssetTags(CSwfBitWriter& writer, const std::string* url) const {
+  constexpr size_t kMaxRecords = 0xFFFF;
+  u32 written = 0;
+  size_t next = 0;
+  do {
+    CSwfBitWriter body(writer.GetVersion());
+    if (url) body.AppendTerminatedString(*url);
+    const size_t count = std::min(m_assets.size() - next, kMaxRecords);
+    body.WriteU16(u16(count));
+    for (size_t i = next; i < next + count; ++i) m_assets[i]->Write(body);
+    next += count;
+    written += writer.WriteTag(*this, body);
+  } while (next < m_assets.size());
+  return written;
 }
 
 u32 CSwfExportAssets::Read(CSwfReader& reader) {
@@ -128,11 +141,7 @@ u32 CSwfExportAssets::Read(CSwfReader& reader) {
   return reader.GetPosition() - start;
 }
 
-u32 CSwfExportAssets::Write(CSwfBitWriter& writer) {
-  const u32 mark = writer.BeginTag();
-  WriteAssets(writer);
-  return writer.EndTag(*this, mark);
-}
+u32 CSwfExportAssets::Write(CSwfBitWriter& writer) { return WriteAssetTags(writer, nullptr); }
 
 u32 CSwfImportAssets::Read(CSwfReader& reader) {
   const u32 start = reader.GetPosition();
@@ -142,12 +151,7 @@ u32 CSwfImportAssets::Read(CSwfReader& reader) {
   return reader.GetPosition() - start;
 }
 
-u32 CSwfImportAssets::Write(CSwfBitWriter& writer) {
-  const u32 mark = writer.BeginTag();
-  writer.AppendTerminatedString(m_url);
-  WriteAssets(writer);
-  return writer.EndTag(*this, mark);
-}
+u32 CSwfImportAssets::Write(CSwfBitWriter& writer) { return WriteAssetTags(writer, &m_url); }
 
 void CSwfImportAssets::Clear() {
   CSwfAssetList::Clear();

@@ -144,7 +144,11 @@ class CSwfAssetList : public CSwfTag {
  protected:
   // The u16 count and that many records (no more than the body holds).
   void ReadAssets(CSwfReader& reader);
-  void WriteAssets(CSwfBitWriter& body) const;
+  // Every record in tags of this list's code, each body led by the URL when
+  // one is given: one tag, or, past the 65535 records a u16 count can hold,
+  // as many as the records need (the format allows several). Returns the
+  // bytes written.
+  u32 WriteAssetTags(CSwfBitWriter& writer, const std::string* url) const;
 
   std::vector<CSwfAssetRecord*> m_assets;
 };

@@ -4,6 +4,7 @@
 
 #include <jpeglib.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <random>
 #include <vector>
@@ -197,6 +198,30 @@ TEST(JpegImage, DamagedDataFailsAndKeepsThePicture) {
         << c.name;
   }
   EXPECT_FALSE(image.DecodeFromMemory(nullptr, 100));
+}
+
+// A picture of a few hundred bytes whose frame claims 12000 x 12000 pixels
+// and whose data then ends was given its 432 MB bitmap and decoded to its
+// last row of grey (seconds) before it failed.
+TEST(JpegImage, ATruncatedPictureFailsAtOnceWhateverItsFrame) {
+  std::vector<u8> source = gbtest::SmoothPixels(32, 32, 3);
+  std::vector<u8> cut = gbtest::MakeJpeg(32, 32, 3, JCS_RGB, source);
+  for (size_t i = 0; i + 9 < cut.size(); ++i)
+    if (cut[i] == 0xFF && cut[i + 1] == 0xC0) {
+      cut[i + 5] = cut[i + 7] = 12000 >> 8;
+      cut[i + 6] = cut[i + 8] = 12000 & 0xFF;
+      break;
+    }
+  for (size_t i = 0; i + 1 < cut.size(); ++i)
+    if (cut[i] == 0xFF && cut[i + 1] == 0xDA) {
+      cut.resize(i + 40);  // the scan's header and a few bytes of its data
+      break;
+    }
+  CJpegImage image;
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_FALSE(image.DecodeFromMemory(cut.data(), cut.size()));
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
+  EXPECT_EQ(image.GetPixels(), nullptr);
 }
 
 }  // namespace

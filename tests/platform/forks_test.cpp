@@ -198,6 +198,37 @@ TEST(Forks, ForeignSidecarsKeepTheirOtherEntries) {
   EXPECT_EQ(plat::ResourceForkSize(file), 0u);
 }
 
+// Found by the sidecar fuzz target: a foreign sidecar whose Finder
+// information overlapped the bytes after the resource fork lost it (and
+// became unreadable) when the fork was written, since the fork was grown
+// and cut in place over them.
+TEST(Forks, WritingTheResourceForkKeepsEntriesThatOverlapIt) {
+  std::string folder = gbtest::MakeTempFolder("overlap");
+  std::string file = folder + "f";
+  ASSERT_TRUE(gbtest::WriteFile(file, ""));
+  std::string finderEntry(32, 'F');
+  // The Finder information runs over the resource fork, which comes last.
+  std::vector<UInt8> sidecar = AppleDouble({{9, finderEntry}, {2, "ab"}});
+  PutLong(sidecar, 30, 26 + 2 * 12 + 16);
+  PutLong(sidecar, 34, 32);
+  sidecar.resize(26 + 2 * 12 + 16 + 32, 'F');
+  ASSERT_TRUE(gbtest::WriteFile(folder + "._f", sidecar));
+  UInt8 before[32];
+  ASSERT_TRUE(plat::ReadSidecarFinderInfo(file, before));
+  const std::string fork = ReadWholeFork(file, plat::ForkKind::resource);
+
+  ASSERT_EQ(WriteWholeFork(file, plat::ForkKind::resource, fork + "more"), noErr);
+  EXPECT_EQ(ReadWholeFork(file, plat::ForkKind::resource), fork + "more");
+  UInt8 after[32];
+  ASSERT_TRUE(plat::ReadSidecarFinderInfo(file, after));
+  EXPECT_EQ(std::string(after, after + 32), std::string(before, before + 32));
+
+  // A second resource entry never takes the first one's place.
+  ASSERT_TRUE(gbtest::WriteFile(folder + "._f", AppleDouble({{2, "first"}, {9, finderEntry}, {2, "second"}})));
+  ASSERT_EQ(WriteWholeFork(file, plat::ForkKind::resource, ""), noErr);
+  EXPECT_EQ(ReadWholeFork(file, plat::ForkKind::resource), "first");
+}
+
 TEST(Forks, CorruptSidecarsFailCleanly) {
   std::string folder = gbtest::MakeTempFolder("corrupt");
   std::string file = folder + "f";

@@ -223,14 +223,16 @@ TEST(SwfActions, PushReadsOddPayloadsWithoutLosingTheNextAction) {
     u8 nextOpcode;            // the action after it
   };
   const Case cases[] = {
-      // The declared 2 bytes end inside the string: it is read to its 0 byte,
-      // and the reader goes back to the declared end.
+      // The declared 2 bytes end inside the string: nothing is read past
+      // them, and the cut value is written back as it was.
       {"a string longer than the declared length", Bytes({0x96, 2, 0, 0, 'a', 0x06, 0}),
-       Bytes({0x96, 4, 0, 0, 'a', 0x06, 0}), 0x06},
+       Bytes({0x96, 2, 0, 0, 'a'}), 0x06},
       {"type 12 is a null without data", Bytes({0x96, 2, 0, 12, 3, 0x06, 0}),
        Bytes({0x96, 2, 0, 2, 3}), 0x06},
       {"a double cut by the declared length", Bytes({0x96, 3, 0, 6, 1, 2, 0x06, 0}),
-       Bytes({0x96, 9, 0, 6, 1, 2, 0x06, 0, 0, 0, 0, 0}), 0x06},
+       Bytes({0x96, 3, 0, 6, 1, 2}), 0x06},
+      {"whole values before the cut one", Bytes({0x96, 5, 0, 5, 1, 7, 1, 2, 0x06, 0}),
+       Bytes({0x96, 5, 0, 5, 1, 7, 1, 2}), 0x06},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -239,7 +241,83 @@ TEST(SwfActions, PushReadsOddPayloadsWithoutLosingTheNextAction) {
     EXPECT_EQ(Written(*list->GetActions()[0]), c.written);
     EXPECT_EQ(list->GetActions()[0]->GetEncodedSize(), c.written.size());
     EXPECT_EQ(list->GetActions()[1]->GetOpcode(), c.nextOpcode);
+    auto again = Parse(Concat(c.written, {0}));
+    ASSERT_EQ(again->GetActions().size(), 1u);
+    EXPECT_EQ(Written(*again->GetActions()[0]), c.written) << "read back the same";
   }
+}
+
+// Found by the movie reader's fuzz target: a Push declaring 0xFFFF bytes
+// whose last value ran past them was kept with the bytes behind it, and its
+// length word wrapped when it was written (65539 bytes under a length of 3).
+TEST(SwfActions, APushOfTheLongestLengthWhoseLastValueRunsPastItRewritesToItself) {
+  std::vector<u8> body = Bytes({0x96, 0xFF, 0xFF, 5, 1, 0});  // a boolean, then a string...
+  body.insert(body.end(), 0xFFFF - 3, 'a');                  // ...cut by the declared end
+  body.insert(body.end(), {'b', 0x07, 0});                    // read before as its rest
+  const std::vector<u8> movie = swftest::BuildMovie({{12, body, true}, {0, {}}});
+
+  CSwfReader reader;
+  ASSERT_TRUE(reader.LoadFromMemory(movie.data(), u32(movie.size()), true, 0, true));
+  ASSERT_EQ(reader.GetTags().size(), 2u);
+  auto* list = dynamic_cast<CSwfDoAction*>(reader.GetTags()[0]);
+  ASSERT_NE(list, nullptr);
+  ASSERT_EQ(list->GetActions().size(), 3u) << "the Push, then 'b' and Stop behind its declared end";
+  auto* push = static_cast<CSwfActionPush*>(list->GetActions()[0]);
+  EXPECT_EQ(push->GetValues().size(), 1u);
+  EXPECT_EQ(push->GetTail().size(), 0xFFFFu - 2);
+  EXPECT_EQ(push->GetEncodedSize(), 0xFFFFu + 3);
+
+  CSwfBitWriter writer(reader.GetVersion());
+  reader.WriteMovie(writer);
+  reader.DeleteTags(true);
+  EXPECT_EQ(writer.GetBytes(), movie);
+}
+
+TEST(SwfActions, PayloadsALengthWordCannotHoldAreSplitOrLeftOut) {
+  // A Push of more than 0xFFFF bytes becomes several, each value whole.
+  CSwfActionPush push;
+  EXPECT_EQ(push.AddString(std::string(40000, 'x')), 40002u);
+  EXPECT_EQ(push.AddInteger(7), 5u);
+  EXPECT_EQ(push.AddString(std::string(30000, 'y')), 30002u);
+  EXPECT_EQ(push.AddString(std::string(0xFFFF, 'z')), 0u) << "no Push holds it";
+  EXPECT_EQ(push.GetValues().size(), 3u);
+  const std::vector<u8> split = Written(push);
+  EXPECT_EQ(split.size(), push.GetEncodedSize());
+  auto list = Parse(Concat(split, {0}));
+  ASSERT_EQ(list->GetActions().size(), 2u);
+  auto* first = static_cast<CSwfActionPush*>(list->GetActions()[0]);
+  auto* second = static_cast<CSwfActionPush*>(list->GetActions()[1]);
+  ASSERT_EQ(first->GetValues().size(), 2u);
+  EXPECT_EQ(first->GetValues()[1].bits, 7u);
+  ASSERT_EQ(second->GetValues().size(), 1u);
+  EXPECT_EQ(second->GetValues()[0].text, std::string(30000, 'y'));
+
+  // A string that the path prefix grows past any Push is left out.
+  CSwfActionPush grown;
+  grown.AddString("/" + std::string(0xFFFF - 3, 'p'));
+  grown.AddBoolean(1);
+  grown.SetPathPrefix("/clip");
+  EXPECT_EQ(Written(grown), Bytes({0x96, 2, 0, 5, 1}));
+  EXPECT_EQ(grown.GetEncodedSize(), 5u);
+
+  // Actions that cannot be split write nothing, and a branch over them
+  // counts nothing for them.
+  CSwfDoAction script;
+  script.AddAction(new CSwfActionIf(0));
+  script.AddAction(new CSwfActionGetURL(std::string(0xFFFF, 'u'), ""));
+  script.AddAction(new CSwfActionGoToLabel(std::string(0xFFFF, 'l')));
+  script.AddAction(new CSwfActionSetTarget(std::string(0xFFFF, 't')));
+  script.AddAction(new CSwfActionWith(std::string(0xFFFD, 'w')));
+  script.AddAction(new CSwfActionDefineFunction(std::string(0xFFFB, 'f')));
+  auto* pool = new CSwfActionConstantPool;
+  for (int i = 0; i < 0x8000; ++i) pool->InsertString("c");
+  script.AddAction(pool);
+  script.AddAction(new CSwfGenericAction(0xC0, std::vector<u8>(0x10000, 1)));
+  script.AddAction(new CSwfGenericAction(0x07));
+  script.CloseBranch();
+  for (size_t i = 1; i + 1 < script.GetActions().size(); ++i)
+    EXPECT_EQ(script.GetActions()[i]->GetEncodedSize(), 0u) << i;
+  EXPECT_EQ(Body(script), Bytes({0x9D, 2, 0, 1, 0, 0x07, 0}));
 }
 
 TEST(SwfActions, PathPrefixRelocatesAbsolutePaths) {

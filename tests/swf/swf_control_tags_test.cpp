@@ -157,6 +157,28 @@ TEST(SwfControlTags, ExportAndImportRecords) {
   EXPECT_EQ(writer.GetBytes(), Bytes({1, 0, 'a', 'b', 'c', 0}));
 }
 
+TEST(SwfControlTags, AssetListsPastACountWordAreWrittenAsSeveralTags) {
+  CSwfImportAssets imports("lib.swf");
+  for (u32 i = 0; i < 0xFFFF + 10; ++i) imports.Insert(new CSwfAssetRecord(u16(i), "n"), 0xFFFFFFFF);
+  CSwfBitWriter writer(6);
+  const u32 written = imports.Write(writer);
+  EXPECT_EQ(written, writer.GetByteCount());
+  CSwfReader reader;
+  ASSERT_TRUE(reader.LoadFromWriter(writer));
+  std::vector<size_t> counts;
+  std::unique_ptr<CSwfTag> first(reader.ReadNextTag());
+  std::unique_ptr<CSwfTag> second(reader.ReadNextTag());
+  for (CSwfTag* tag : {first.get(), second.get()}) {
+    auto* list = dynamic_cast<CSwfImportAssets*>(tag);
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(list->GetUrl(), "lib.swf");
+    counts.push_back(list->GetAssets().size());
+  }
+  EXPECT_EQ(static_cast<CSwfImportAssets*>(second.get())->GetAssets()[9]->characterId, 0xFFFF + 9 - 0x10000);
+  EXPECT_EQ(counts, (std::vector<size_t>{0xFFFF, 10}));
+  EXPECT_EQ(reader.GetRemaining(), 0u);
+}
+
 TEST(SwfControlTags, TheShallowLoadGivesClassesToColourAndLabelsOnly) {
   const std::vector<u8> movie = swftest::BuildMovie(
       {{9, Bytes({1, 2, 3})}, {43, Bytes({'f', 0})}, {12, Bytes({7, 0})}, {1, {}}, {0, {}}});
