@@ -1,6 +1,6 @@
 # Shared build rules of the project.
 
-set(GB_WARNINGS -Wall -Wextra)
+set(GB_WARNINGS -Wall -Wextra -Wshadow)
 if(GLIMMERBOX_WERROR)
   list(APPEND GB_WARNINGS -Werror)
 endif()

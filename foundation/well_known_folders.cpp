@@ -158,9 +158,9 @@ bool CPathName::SetInFolder(const char* name, const CPathName& folder) {
 }
 
 bool CPathName::SetInFolderRef(const char* name, const FSRef* folder) {
-  CPathName path(nullptr);
-  if (!folder || !path.SetFromFsRef(folder)) return false;
-  return PutInFolder(*this, path, name);
+  CPathName folderPath(nullptr);
+  if (!folder || !folderPath.SetFromFsRef(folder)) return false;
+  return PutInFolder(*this, folderPath, name);
 }
 
 bool CPathName::SetInWorkFolder(const char* name, bool inAppSubfolder) {

@@ -91,8 +91,8 @@ bool ControlKindFromName(const std::string& name, ControlKind* out) {
   return false;
 }
 
-Control::Control(ControlKind kind, WindowRef window, const Rect& bounds)
-    : kind(kind), window(window), bounds(bounds), target(MakeTarget(EventTarget::Kind::kControl, this)) {
+Control::Control(ControlKind controlKind, WindowRef owner, const Rect& frame)
+    : kind(controlKind), window(owner), bounds(frame), target(MakeTarget(EventTarget::Kind::kControl, this)) {
   LiveControls().insert(this);
   if (kind == ControlKind::kDataBrowser) browser = std::make_unique<DataBrowser>();
 }

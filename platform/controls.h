@@ -92,7 +92,7 @@ class DataBrowser;
 
 class Control {
  public:
-  Control(ControlKind kind, WindowRef window, const Rect& bounds);
+  Control(ControlKind controlKind, WindowRef owner, const Rect& frame);
   ~Control();
 
   bool IsEmbedder() const;

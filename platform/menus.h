@@ -84,7 +84,7 @@ struct MenuItem {
 
 class Menu {
  public:
-  Menu(MenuID id, const std::string& title) : id(id), title(title) {}
+  Menu(MenuID menuId, const std::string& menuTitle) : id(menuId), title(menuTitle) {}
   MenuID id;
   std::string title;
   bool enabled = true;

@@ -100,7 +100,7 @@ class UiDriver {
  private:
   struct Step {
     enum class Kind { kAnswer, kCommand, kHit, kClose, kOpen, kFunction, kPolicy };
-    explicit Step(Kind kind) : kind(kind) {}
+    explicit Step(Kind stepKind) : kind(stepKind) {}
     Kind kind;
     SInt16 button = 0;
     UInt32 code = 0;

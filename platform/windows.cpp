@@ -85,11 +85,11 @@ int TitleBarHeight(WindowClass windowClass) {
   }
 }
 
-Window::Window(WindowClass windowClass, WindowAttributes attributes, const Rect& content)
-    : windowClass(windowClass),
-      attributes(attributes),
-      content(content),
-      userState(content),
+Window::Window(WindowClass kind, WindowAttributes flags, const Rect& bounds)
+    : windowClass(kind),
+      attributes(flags),
+      content(bounds),
+      userState(bounds),
       target(MakeTarget(EventTarget::Kind::kWindow, this)) {}
 
 Window::~Window() { target->Detach(); }

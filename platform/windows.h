@@ -133,7 +133,7 @@ int TitleBarHeight(WindowClass windowClass);
 
 class Window {
  public:
-  Window(WindowClass windowClass, WindowAttributes attributes, const Rect& content);
+  Window(WindowClass kind, WindowAttributes flags, const Rect& bounds);
   ~Window();
 
   WindowClass windowClass;

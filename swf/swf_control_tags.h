@@ -109,7 +109,8 @@ class CSwfEnableDebugger2 : public CSwfEnableDebugger {
 // One exported or imported character: its id and name.
 class CSwfAssetRecord {
  public:
-  CSwfAssetRecord(u16 id = 0, const char* name = nullptr) : characterId(id), name(name ? name : "") {}
+  CSwfAssetRecord(u16 id = 0, const char* assetName = nullptr)
+      : characterId(id), name(assetName ? assetName : "") {}
 
   // The u16 id and the zero-terminated name.
   u32 Read(CSwfReader& reader);

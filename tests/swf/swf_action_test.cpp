@@ -69,9 +69,9 @@ TEST(SwfActions, EachClassReadsAndWritesItsOwnLayout) {
     return with;
   };
   auto pool = [] {
-    auto pool = std::make_shared<CSwfActionConstantPool>("a");
-    pool->InsertString("bc");
-    return pool;
+    auto made = std::make_shared<CSwfActionConstantPool>("a");
+    made->InsertString("bc");
+    return made;
   };
   auto gotoWithBias = [] {
     auto go = std::make_shared<CSwfActionGotoFrame2>(3);
@@ -353,7 +353,7 @@ TEST(SwfActions, PathPrefixRelocatesAbsolutePaths) {
   EXPECT_EQ(Written(empty), Bytes({0x8B, 1, 0, 0}));
 
   CSwfActionConstantPool pool;
-  for (const char* text : {"_root", "/a", "b"}) pool.InsertString(text);
+  for (const char* entry : {"_root", "/a", "b"}) pool.InsertString(entry);
   pool.SetPathPrefix("/m");
   const std::vector<u8> written = Written(pool);
   EXPECT_EQ(written, Concat(Bytes({0x88, 17, 0, 3, 0}),

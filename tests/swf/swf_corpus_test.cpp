@@ -343,8 +343,8 @@ TEST(SwfCorpus, EveryMovieLoadsAndWritesBackTheSameTags) {
 
     bool changed = false;
     for (const auto& [rule, count] : rules) {
-      const auto before = rulesBefore.find(rule);
-      if (ChangesValues(rule) && (before == rulesBefore.end() || before->second != count))
+      const auto earlier = rulesBefore.find(rule);
+      if (ChangesValues(rule) && (earlier == rulesBefore.end() || earlier->second != count))
         changed = true;
     }
     valuesChanged.push_back(changed);
