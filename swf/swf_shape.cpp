@@ -372,11 +372,13 @@ void CSwfShape::CopyRecords(const CSwfShape& other) {
   }
 }
 
-void CSwfShape::AddRecord(CSwfShapeRecord* record) {
+void CSwfShape::AddRecord(CSwfShapeRecord* record) { AddRecord(std::unique_ptr<CSwfShapeRecord>(record)); }
+
+void CSwfShape::AddRecord(std::unique_ptr<CSwfShapeRecord> record) {
   if (!record) return;
   record->alpha = alpha;
-  if (auto* change = dynamic_cast<CSwfStyleChangeRecord*>(record)) change->shape = this;
-  records.emplace_back(record);
+  if (auto* change = dynamic_cast<CSwfStyleChangeRecord*>(record.get())) change->shape = this;
+  records.push_back(std::move(record));
 }
 
 void CSwfShape::AddLinePieces(s32 dx, s32 dy, u8 kind) {
@@ -387,7 +389,7 @@ void CSwfShape::AddLinePieces(s32 dx, s32 dy, u8 kind) {
     // The end of piece i, rounded to the nearest twip; the last is the end itself.
     const s64 x = s64(std::llround(double(dx) * double(i) / double(pieces)));
     const s64 y = s64(std::llround(double(dy) * double(i) / double(pieces)));
-    AddRecord(new CSwfStraightEdgeRecord(s32(x - lastX), s32(y - lastY), kind));
+    AddRecord(std::make_unique<CSwfStraightEdgeRecord>(s32(x - lastX), s32(y - lastY), kind));
     lastX = x;
     lastY = y;
   }
@@ -415,7 +417,7 @@ void AddCurvePieces(CSwfShape& shape, Point p0, Point c, Point a, s64& atX, s64&
     const s64 cx = std::llround(c.x), cy = std::llround(c.y);
     const s64 ax = std::llround(a.x), ay = std::llround(a.y);
     shape.AddRecord(
-        new CSwfCurvedEdgeRecord(s32(cx - atX), s32(cy - atY), s32(ax - cx), s32(ay - cy)));
+        std::make_unique<CSwfCurvedEdgeRecord>(s32(cx - atX), s32(cy - atY), s32(ax - cx), s32(ay - cy)));
     atX = ax;
     atY = ay;
     return;

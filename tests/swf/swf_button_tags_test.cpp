@@ -217,7 +217,7 @@ TEST(SwfButtonTags, RenumberingAndTheCompanionTags) {
   EXPECT_EQ(button.GetCharacterId(), 13);
   EXPECT_EQ(button.GetRecords()[0]->characterId, 14);
   EXPECT_EQ(button.GetRecords()[0]->depth, 7);
-  auto* gotoFrame = dynamic_cast<CSwfActionGotoFrame*>(button.GetActionLists()[0]->GetActions()[0]);
+  auto* gotoFrame = dynamic_cast<CSwfActionGotoFrame*>(button.GetActionLists()[0]->GetActions()[0].get());
   ASSERT_NE(gotoFrame, nullptr);
   EXPECT_EQ(gotoFrame->frame, 7) << "frames stay without a frame delta";
   button.OffsetIds(0, 0, 3);

@@ -69,7 +69,7 @@ Header ParseHeader(const std::vector<u8>& movie) {
   CSwfReader reader;
   CSwfBitWriter writer(4);
   writer.AppendBytes(movie);
-  reader.LoadFromWriter(writer);
+  EXPECT_TRUE(reader.LoadFromWriter(writer));
   reader.Skip(3);
   header.version = reader.ReadU8();
   header.length = reader.ReadU32();

@@ -173,8 +173,8 @@ TEST(SwfDisplayTags, TheRecordSizeBoundsEachClipScript) {
   auto read = ReadTag({26, body}, 6);
   auto* place = As<CSwfPlaceObject2>(read);
   ASSERT_EQ(place->GetClipActions().size(), 2u);
-  const CSwfClipActionRecord* first = place->GetClipActions()[0];
-  const CSwfClipActionRecord* second = place->GetClipActions()[1];
+  const CSwfClipActionRecord* first = place->GetClipActions()[0].get();
+  const CSwfClipActionRecord* second = place->GetClipActions()[1].get();
   EXPECT_EQ(first->recordSize, 1u);
   ASSERT_EQ(first->actions->GetActions().size(), 1u);
   EXPECT_EQ(second->eventFlags, 2u);

@@ -103,7 +103,7 @@ TEST(SwfFileWriter, RepeatedLabelsAreLeftOutAndTheHeaderIsPatchedOnClose) {
   // A new file starts with no labels seen.
   ASSERT_TRUE(writer.Open(CPathName(path), true));
   EXPECT_EQ(writer.WriteTag(&kept, true), 5u);
-  writer.Close();
+  EXPECT_NE(writer.Close(), 0u);
 }
 
 TEST(SwfFileWriter, AnEmptyMovieHoldsOnlyItsHeader) {
@@ -138,7 +138,7 @@ TEST(SwfFileWriter, TheForcedMinimumStage) {
     CSwfFileWriter writer(c.force);
     writer.SetParams(c.width * 20, c.height * 20, 12.0f, 6);
     ASSERT_TRUE(writer.Open(CPathName(path), false));
-    writer.Close();
+    EXPECT_NE(writer.Close(), 0u);
     const CSwfHeader header = HeaderOf(gbtest::ReadFile(path));
     EXPECT_EQ(header.GetWidth(), c.wantWidth * 20);
     EXPECT_EQ(header.GetHeight(), c.wantHeight * 20);
@@ -151,7 +151,7 @@ TEST(SwfFileWriter, TheForcedMinimumStage) {
   CSwfFileWriter writer(false);
   writer.SetParamsFromHeader(source);
   ASSERT_TRUE(writer.Open(CPathName(path), false));
-  writer.Close();
+  EXPECT_NE(writer.Close(), 0u);
   const CSwfHeader header = HeaderOf(gbtest::ReadFile(path));
   EXPECT_EQ(header.GetFrameSize().xMin, -200);
   EXPECT_EQ(header.GetFrameSize().yMax, 600);
@@ -169,7 +169,7 @@ TEST(SwfFileWriter, EachFrameIsAnnouncedWithItsIndex) {
     writer.WriteTag(new CSwfSetBackgroundColor(u8(i), 0, 0), false);
     writer.WriteTag(new CSwfShowFrame, false);
   }
-  writer.Close();
+  EXPECT_NE(writer.Close(), 0u);
   EXPECT_EQ(g_frames, (std::vector<u32>{0, 1, 2}));
 }
 
@@ -247,7 +247,7 @@ TEST(SwfFileWriter, OptionsStripSoundAndRenumberDepths) {
   writer.WriteTag(new CSwfShowFrame, false);
   writer.RenumberDepths(10);
   writer.WriteTag(new CSwfEnd, false);
-  writer.Close();
+  EXPECT_NE(writer.Close(), 0u);
 
   CSwfReader reader;
   ASSERT_TRUE(reader.LoadFile(CPathName(path), true, 0, true));
@@ -277,7 +277,7 @@ TEST(SwfFileWriter, RawTagsUnderTheCodesOfClassesPassAsTheyAre) {
   removal.SetData(Bytes({1, 0}).data(), 2);
   for (CSwfUnknownTag* tag : {&label, &label, &place, &removal}) EXPECT_GT(writer.WriteTag(tag, true), 0u);
   writer.RenumberDepths(0);
-  writer.Close();
+  EXPECT_NE(writer.Close(), 0u);
   EXPECT_EQ(Codes(SplitTags(gbtest::ReadFile(path))), (std::vector<u16>{43, 43, 26, 28}));
 }
 
@@ -296,7 +296,7 @@ TEST(SwfFileWriter, RawBytesFromWritersAndHandles) {
   EXPECT_EQ(writer.WriteHandle(empty), 0u);
   EXPECT_EQ(GetHandleSize(empty), 0) << "an empty handle is left alone";
   DisposeHandle(empty);
-  writer.Close();
+  EXPECT_NE(writer.Close(), 0u);
   const std::vector<u8> movie = gbtest::ReadFile(path);
   EXPECT_EQ(std::vector<u8>(movie.end() - 5, movie.end()), Bytes({0x40, 0x00, 0x00, 0x00, 0x00}));
 }

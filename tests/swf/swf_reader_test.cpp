@@ -17,7 +17,7 @@ namespace {
 void LoadBytes(CSwfReader& reader, const std::vector<u8>& bytes) {
   CSwfBitWriter writer(6);
   writer.AppendBytes(bytes);
-  reader.LoadFromWriter(writer);
+  ASSERT_TRUE(reader.LoadFromWriter(writer));
 }
 
 bool LoadMovie(CSwfReader& reader, const std::vector<u8>& movie, u32 byteLimit = 0,

@@ -130,7 +130,7 @@ std::string DescribeTag(CSwfTag* tag, u8 version) {
     text += DescribeMatrix(place2->GetMatrix());
     text += DescribeCxform(place2->GetColorTransform(), place2->GetColorTransform());
     text += Join("clip actions", place2->HasClipActions());
-    for (const CSwfClipActionRecord* record : place2->GetClipActions()) {
+    for (const auto& record : place2->GetClipActions()) {
       text += Join("event", record->eventFlags, record->keyCode);
       CSwfBitWriter script(version);
       if (record->actions) record->actions->WriteBody(script, false);
