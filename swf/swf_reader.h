@@ -9,7 +9,7 @@
 // data yields.
 //
 // Tags belong to whoever holds them after reading: the reader deletes them
-// only in DeleteTags(true).
+// only in DeleteTags(true), and TakeTags hands them over as owned objects.
 #pragma once
 
 #include <cstdio>

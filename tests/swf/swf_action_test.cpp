@@ -620,6 +620,9 @@ TEST(SwfActionList, CopiesAreIndependentAndWriteTheSame) {
   copy.OffsetIds(0, 0, 10);
   EXPECT_EQ(static_cast<CSwfActionGotoFrame*>(copy.GetActions()[3].get())->frame, 14);
   EXPECT_EQ(static_cast<CSwfActionGotoFrame*>(source->GetActions()[3].get())->frame, 4);
+  const std::vector<u8> copied = Written(copy);
+  source.reset();
+  EXPECT_EQ(Written(copy), copied) << "the copy outlives its source";
 
   // The copy takes the no-header and branch-tracking settings.
   CSwfDoAction embedded;

@@ -99,6 +99,8 @@ TEST(SwfDisplayTags, PlaceObject2FieldsInTheirOrder) {
   std::vector<u8> copied = Concat(expected, Bytes({0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
   copied[0] |= 0x80;
   EXPECT_EQ(WrittenBody(&copy), copied) << "has-clip-actions is copied with the other flags";
+  place.reset();
+  EXPECT_EQ(WrittenBody(&copy), copied) << "the copy outlives its source";
   copy.Reset();
   EXPECT_EQ(WrittenBody(&copy), Bytes({0, 0, 0}));
   EXPECT_EQ(copy.GetMatrix(), nullptr);

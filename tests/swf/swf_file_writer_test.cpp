@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 
-#include <sstream>
+#include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+
+#include <sstream>
 
 #include "foundation/finder_info.h"
 #include "platform/memory_handles.h"
@@ -288,7 +291,7 @@ TEST(SwfFileWriter, RawBytesFromWritersAndHandles) {
   CSwfBitWriter bits(6);
   bits.WriteU16(0x0040);  // a ShowFrame
   bits.WriteBits(0, 3);
-  writer.WriteBitWriter(bits);
+  EXPECT_EQ(writer.WriteBitWriter(bits), 3u);
   Handle handle = plat::NewHandleFromBytes("\x00\x00", 2);
   EXPECT_EQ(writer.WriteHandle(handle), 2u);
   EXPECT_EQ(writer.WriteHandle(nullptr), 0u);
@@ -299,6 +302,52 @@ TEST(SwfFileWriter, RawBytesFromWritersAndHandles) {
   EXPECT_NE(writer.Close(), 0u);
   const std::vector<u8> movie = gbtest::ReadFile(path);
   EXPECT_EQ(std::vector<u8>(movie.end() - 5, movie.end()), Bytes({0x40, 0x00, 0x00, 0x00, 0x00}));
+}
+
+TEST(SwfFileWriter, AMovieThatCannotBeFinishedIsNotLeftBehind) {
+  // A file-size limit makes the writes fail the way a full disk does.
+  signal(SIGXFSZ, SIG_IGN);
+  rlimit saved;
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+  rlimit small = saved;
+  small.rlim_cur = 4096;
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+  auto tooLong = [] {
+    auto tag = std::make_unique<CSwfUnknownTag>(999, 8000);
+    tag->SetData(std::vector<u8>(8000, 0x55).data(), 8000);
+    return tag;
+  };
+  const std::string closed = NewPath("closed.swf");
+  const std::string dropped = NewPath("dropped.swf");
+  const std::string reopened = NewPath("reopened.swf");
+  const std::string next = NewPath("next.swf");
+  u32 closedLength = 1, written = 1;
+  bool opened = true;
+  {
+    CSwfFileWriter writer(false);
+    opened = writer.Open(CPathName(closed), false) && opened;
+    written = writer.WriteTag(tooLong().release(), false);
+    closedLength = writer.Close();  // the caller decides what becomes of it
+
+    opened = writer.Open(CPathName(dropped), false) && opened;
+    writer.WriteTag(tooLong().release(), false);
+  }  // destroyed open
+  {
+    CSwfFileWriter writer(false);
+    opened = writer.Open(CPathName(reopened), false) && opened;
+    writer.WriteTag(tooLong().release(), false);
+    opened = writer.Open(CPathName(next), false) && opened;
+    EXPECT_NE(writer.Close(), 0u);
+  }
+  setrlimit(RLIMIT_FSIZE, &saved);
+  signal(SIGXFSZ, SIG_DFL);
+  EXPECT_TRUE(opened);
+  EXPECT_EQ(written, 0u);
+  EXPECT_EQ(closedLength, 0u);
+  EXPECT_TRUE(CPathName(closed).Exists());
+  EXPECT_FALSE(CPathName(dropped).Exists()) << "closed by the destructor";
+  EXPECT_FALSE(CPathName(reopened).Exists()) << "closed by the next Open";
+  EXPECT_TRUE(CPathName(next).Exists());
 }
 
 TEST(SwfMovieBuilder, BuildsTheMovieForTheHeadersVersion) {
