@@ -6,39 +6,51 @@
 #include "swf/swf_bit_writer.h"
 #include "swf/swf_reader.h"
 
+namespace {
+
+// A new action of the class, default-initialised as the class's
+// constructor leaves it: scripts hold hundreds of thousands of actions, and
+// value-initialising would clear each one before its constructor runs.
+template <typename Action>
+std::unique_ptr<CSwfAction> NewAction() {
+  return std::make_unique_for_overwrite<Action>();
+}
+
+}  // namespace
+
 std::unique_ptr<CSwfAction> CreateAction(u8 opcode, bool forInitAction) {
   switch (opcode) {
     case kActionSetVariable:
-      return std::make_unique<CSwfActionSetVariable>();
+      return NewAction<CSwfActionSetVariable>();
     case kActionGotoFrame:
-      return std::make_unique<CSwfActionGotoFrame>();
+      return NewAction<CSwfActionGotoFrame>();
     case kActionGetURL:
-      return std::make_unique<CSwfActionGetURL>();
+      return NewAction<CSwfActionGetURL>();
     case kActionStoreRegister:
-      return std::make_unique<CSwfActionStoreRegister>();
+      return NewAction<CSwfActionStoreRegister>();
     case kActionConstantPool:
-      return std::make_unique<CSwfActionConstantPool>();
+      return NewAction<CSwfActionConstantPool>();
     case kActionWaitForFrame:
-      return std::make_unique<CSwfActionWaitForFrame>();
+      return NewAction<CSwfActionWaitForFrame>();
     case kActionSetTarget:
-      return std::make_unique<CSwfActionSetTarget>();
+      return NewAction<CSwfActionSetTarget>();
     case kActionGoToLabel:
-      return std::make_unique<CSwfActionGoToLabel>();
+      return NewAction<CSwfActionGoToLabel>();
     case kActionWaitForFrame2:
-      return std::make_unique<CSwfActionWaitForFrame2>();
+      return NewAction<CSwfActionWaitForFrame2>();
     case kActionWith:
-      return std::make_unique<CSwfActionWith>();
+      return NewAction<CSwfActionWith>();
     case kActionPush:
       if (forInitAction) break;
-      return std::make_unique<CSwfActionPush>();
+      return NewAction<CSwfActionPush>();
     case kActionJump:
-      return std::make_unique<CSwfActionJump>();
+      return NewAction<CSwfActionJump>();
     case kActionGetURL2:
-      return std::make_unique<CSwfActionGetURL2>();
+      return NewAction<CSwfActionGetURL2>();
     case kActionIf:
-      return std::make_unique<CSwfActionIf>();
+      return NewAction<CSwfActionIf>();
     case kActionGotoFrame2:
-      return std::make_unique<CSwfActionGotoFrame2>();
+      return NewAction<CSwfActionGotoFrame2>();
     default:
       break;
   }
@@ -55,21 +67,22 @@ CSwfActionJump* AsBranch(CSwfAction* action) {
   return dynamic_cast<CSwfActionJump*>(action);
 }
 
-// The next action of a list body that ends at bodyEnd; null at the end byte
-// or the end of the body. An action of fixed layout reads inside its
-// declared length, and the reader goes on behind it, so that a payload that
-// says more or less than the class reads never shifts the actions after it.
-// Push bounds its values by its declared length itself, and GotoFrame2 may
-// take a pad byte behind it.
-std::unique_ptr<CSwfAction> ReadNextAction(CSwfReader& reader, u32 bodyEnd, bool forInitAction, bool hint,
-                                           u8* read = nullptr) {
+// Reads the next action of a list body that ends at bodyEnd and appends it
+// to the list; returns it, or null at the end byte or the end of the body.
+// An action of fixed layout reads inside its declared length, and the reader
+// goes on behind it, so that a payload that says more or less than the class
+// reads never shifts the actions after it. Push bounds its values by its
+// declared length itself, and GotoFrame2 may take a pad byte behind it.
+CSwfAction* ReadNextAction(CSwfReader& reader, u32 bodyEnd, bool forInitAction, bool hint,
+                           CSwfActionList& actions, u8* read = nullptr) {
   if (reader.GetPosition() >= bodyEnd) return nullptr;
   const u8 opcode = reader.ReadU8();
   if (read) *read = opcode;
   if (opcode == kActionEnd) return nullptr;
-  std::unique_ptr<CSwfAction> action = CreateAction(opcode, forInitAction);
+  // The list owns the action from the start.
+  CSwfAction* action = actions.emplace_back(CreateAction(opcode, forInitAction)).get();
   if (opcode == kActionGotoFrame2) {
-    if (hint) static_cast<CSwfActionGotoFrame2*>(action.get())->SetBodyEnd(bodyEnd);
+    if (hint) static_cast<CSwfActionGotoFrame2*>(action)->SetBodyEnd(bodyEnd);
     action->Read(reader);
   } else if (opcode < 0x80 || opcode == kActionPush) {
     action->Read(reader);
@@ -162,13 +175,12 @@ u32 CSwfDoAction::Read(CSwfReader& reader) {
   layout.Clear(m_actions.capacity());
   u64 position = 0;
   u8 opcode = 0;
-  while (std::unique_ptr<CSwfAction> action =
-             ReadNextAction(reader, bodyEnd, false, m_gotoFrame2Hint != 0, &opcode)) {
-    if (opcode == kActionJump || opcode == kActionIf) layout.branches.push_back(u32(m_actions.size()));
+  const bool hint = m_gotoFrame2Hint != 0;
+  while (CSwfAction* action = ReadNextAction(reader, bodyEnd, false, hint, m_actions, &opcode)) {
+    if (opcode == kActionJump || opcode == kActionIf) layout.branches.push_back(u32(m_actions.size() - 1));
     // Sizes are taken while each action is at hand.
     layout.starts.push_back(position);
     position += action->GetEncodedSize();
-    m_actions.push_back(std::move(action));
   }
   layout.starts.push_back(position);
   ReadTail(reader, bodyEnd, m_tail);
@@ -342,8 +354,8 @@ u32 CSwfDoInitAction::Read(CSwfReader& reader) {
   const u32 bodyEnd = BodyEnd(reader);
   m_spriteId = reader.ReadU16();
   ReserveActions(reader, bodyEnd, m_actions);
-  while (std::unique_ptr<CSwfAction> action = ReadNextAction(reader, bodyEnd, true, true))
-    m_actions.push_back(std::move(action));
+  // Each action read goes into the list.
+  while (ReadNextAction(reader, bodyEnd, true, true, m_actions)) continue;
   ReadTail(reader, bodyEnd, m_tail);
   return reader.GetPosition() - start;
 }
