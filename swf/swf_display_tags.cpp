@@ -15,11 +15,6 @@ bool HasKeyCode(u32 eventFlags, u8 version) {
   return version >= 6 && (eventFlags & kClipEventKeyPress) != 0;
 }
 
-template <typename Record>
-std::unique_ptr<Record> CopyRecord(const std::unique_ptr<Record>& record) {
-  return record ? std::make_unique<Record>(*record) : nullptr;
-}
-
 }  // namespace
 
 u32 CSwfShowFrame::Write(CSwfBitWriter& writer) {
@@ -186,8 +181,8 @@ void CSwfPlaceObject2::CopyFrom(const CSwfPlaceObject2& other) {
   m_name = other.m_name;
   m_ratio = other.m_ratio;
   m_clipDepth = other.m_clipDepth;
-  m_matrix = CopyRecord(other.m_matrix);
-  m_cxformAlpha = CopyRecord(other.m_cxformAlpha);
+  m_matrix = CopySwfRecord(other.m_matrix);
+  m_cxformAlpha = CopySwfRecord(other.m_cxformAlpha);
   m_hasClipActions = other.m_hasClipActions;
   m_hasClipDepth = other.m_hasClipDepth;
   m_hasName = other.m_hasName;

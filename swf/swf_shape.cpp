@@ -59,11 +59,6 @@ u32 CountWidth(const std::unique_ptr<Array>& array, u8 extended) {
   return IndexWidth(u32(std::min(array->styles.size(), limit)));
 }
 
-template <typename Array>
-std::unique_ptr<Array> CopyArray(const std::unique_ptr<Array>& array) {
-  return array ? std::make_unique<Array>(*array) : nullptr;
-}
-
 }  // namespace
 
 // ---- style change ----
@@ -89,8 +84,8 @@ CSwfStyleChangeRecord::CSwfStyleChangeRecord(const CSwfStyleChangeRecord& other)
       newFillBits(other.newFillBits),
       newLineBits(other.newLineBits),
       shape(other.shape),
-      fillStyles(CopyArray(other.fillStyles)),
-      lineStyles(CopyArray(other.lineStyles)),
+      fillStyles(CopySwfRecord(other.fillStyles)),
+      lineStyles(CopySwfRecord(other.lineStyles)),
       flags(other.flags) {}
 
 std::unique_ptr<CSwfShapeRecord> CSwfStyleChangeRecord::Clone() const {
@@ -552,7 +547,7 @@ void CSwfShape::OffsetBitmapIds(u16 delta) {
 // ---- shape with style ----
 
 CSwfShapeWithStyle::CSwfShapeWithStyle(const CSwfShapeWithStyle& other)
-    : CSwfShape(other), fillStyles(CopyArray(other.fillStyles)), lineStyles(CopyArray(other.lineStyles)) {}
+    : CSwfShape(other), fillStyles(CopySwfRecord(other.fillStyles)), lineStyles(CopySwfRecord(other.lineStyles)) {}
 
 void CSwfShapeWithStyle::Clear() {
   CSwfShape::Clear();
