@@ -11,13 +11,9 @@
 #include "tests/swf/swf_test_movies.h"
 
 using swftest::Bytes;
+using swftest::Concat;
 
 namespace {
-
-std::vector<u8> Concat(std::vector<u8> a, const std::vector<u8>& b) {
-  a.insert(a.end(), b.begin(), b.end());
-  return a;
-}
 
 // Parses a list body (its length is the whole of `body`).
 template <typename List = CSwfDoAction>

@@ -11,6 +11,7 @@
 #include "tests/support/test_support.h"
 #include "tests/swf/swf_test_movies.h"
 
+using swftest::As;
 using swftest::Bytes;
 using swftest::ReadTag;
 using swftest::WrittenBody;
@@ -21,13 +22,6 @@ std::vector<u8> Written(CSwfTag& tag, u8 version = 6) {
   CSwfBitWriter writer(version);
   tag.Write(writer);
   return writer.GetBytes();
-}
-
-template <typename Tag>
-Tag* As(const std::unique_ptr<CSwfTag>& tag) {
-  Tag* typed = dynamic_cast<Tag*>(tag.get());
-  EXPECT_NE(typed, nullptr);
-  return typed;
 }
 
 }  // namespace

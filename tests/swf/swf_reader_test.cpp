@@ -9,8 +9,8 @@
 #include "swf/swf_unknown_tag.h"
 #include "tests/swf/swf_test_movies.h"
 
-using swftest::Bytes;
 using swftest::BuildMovie;
+using swftest::Bytes;
 using swftest::RawTag;
 
 namespace {
