@@ -148,7 +148,8 @@ struct Fixture {
     if (scriptTags.empty()) scriptTags = GeneratedScripts();
     plain = RepeatedMovie(tags, kMovieSize);
     scripts = RepeatedMovie(scriptTags, kMovieSize / 4);
-    CompressSwfBytes(plain.data(), plain.size(), compressed);
+    // Left empty when the movie does not compress; the expansions then skip.
+    if (!CompressSwfBytes(plain.data(), plain.size(), compressed)) compressed.clear();
   }
 };
 
@@ -167,7 +168,10 @@ void LoadMovie(benchmark::State& state) {
   const std::vector<u8>& plain = Movie().plain;
   for (auto _ : state) {
     CSwfReader reader;
-    reader.LoadFromMemory(plain.data(), u32(plain.size()), true, 0, true);
+    if (!reader.LoadFromMemory(plain.data(), u32(plain.size()), true, 0, true)) {
+      state.SkipWithError("the movie does not load");
+      break;
+    }
     benchmark::DoNotOptimize(reader.GetTags().size());
     reader.DeleteTags(true);
   }
@@ -177,7 +181,8 @@ void LoadMovie(benchmark::State& state) {
 void WriteMovie(benchmark::State& state) {
   const std::vector<u8>& plain = Movie().plain;
   CSwfReader reader;
-  reader.LoadFromMemory(plain.data(), u32(plain.size()), true, 0, true);
+  if (!reader.LoadFromMemory(plain.data(), u32(plain.size()), true, 0, true))
+    state.SkipWithError("the movie does not load");
   for (auto _ : state) {
     CSwfBitWriter writer(reader.GetVersion());
     reader.WriteMovie(writer);
@@ -191,7 +196,10 @@ void LoadAndWriteMovie(benchmark::State& state) {
   const std::vector<u8>& plain = Movie().plain;
   for (auto _ : state) {
     CSwfReader reader;
-    reader.LoadFromMemory(plain.data(), u32(plain.size()), true, 0, true);
+    if (!reader.LoadFromMemory(plain.data(), u32(plain.size()), true, 0, true)) {
+      state.SkipWithError("the movie does not load");
+      break;
+    }
     CSwfBitWriter writer(reader.GetVersion());
     reader.WriteMovie(writer);
     benchmark::DoNotOptimize(writer.GetBytes().data());
@@ -204,7 +212,10 @@ void LoadScripts(benchmark::State& state) {
   const std::vector<u8>& scripts = Movie().scripts;
   for (auto _ : state) {
     CSwfReader reader;
-    reader.LoadFromMemory(scripts.data(), u32(scripts.size()), true, 0, true);
+    if (!reader.LoadFromMemory(scripts.data(), u32(scripts.size()), true, 0, true)) {
+      state.SkipWithError("the movie does not load");
+      break;
+    }
     benchmark::DoNotOptimize(reader.GetTags().size());
     reader.DeleteTags(true);
   }
@@ -215,7 +226,8 @@ void LoadScripts(benchmark::State& state) {
 void WriteScripts(benchmark::State& state) {
   const std::vector<u8>& scripts = Movie().scripts;
   CSwfReader reader;
-  reader.LoadFromMemory(scripts.data(), u32(scripts.size()), true, 0, true);
+  if (!reader.LoadFromMemory(scripts.data(), u32(scripts.size()), true, 0, true))
+    state.SkipWithError("the movie does not load");
   for (auto _ : state) {
     CSwfBitWriter writer(reader.GetVersion());
     reader.WriteMovie(writer);
@@ -229,7 +241,8 @@ void WriteScripts(benchmark::State& state) {
 void CopyScripts(benchmark::State& state) {
   const std::vector<u8>& scripts = Movie().scripts;
   CSwfReader reader;
-  reader.LoadFromMemory(scripts.data(), u32(scripts.size()), true, 0, true);
+  if (!reader.LoadFromMemory(scripts.data(), u32(scripts.size()), true, 0, true))
+    state.SkipWithError("the movie does not load");
   for (auto _ : state) {
     for (CSwfTag* tag : reader.GetTags()) {
       if (auto* list = dynamic_cast<CSwfDoAction*>(tag)) {
@@ -247,13 +260,17 @@ void CopyScripts(benchmark::State& state) {
 void WriteMovieFile(benchmark::State& state) {
   const std::vector<u8>& plain = Movie().plain;
   CSwfReader reader;
-  reader.LoadFromMemory(plain.data(), u32(plain.size()), true, 0, true);
+  if (!reader.LoadFromMemory(plain.data(), u32(plain.size()), true, 0, true))
+    state.SkipWithError("the movie does not load");
   const char* folder = std::getenv("TMPDIR");
   const CPathName path(std::string(folder && *folder ? folder : "/tmp") + "/gb_swf_benchmark.swf");
   for (auto _ : state) {
     CSwfFileWriter writer(false);
     writer.SetParamsFromHeader(reader.GetHeader());
-    writer.Open(path, true);
+    if (!writer.Open(path, true)) {
+      state.SkipWithError("the movie file cannot be created");
+      break;
+    }
     for (CSwfTag* tag : reader.GetTags()) writer.WriteTag(tag, true);
     benchmark::DoNotOptimize(writer.Close());
   }
@@ -299,11 +316,12 @@ struct Pair {
 void ExpandMovie(benchmark::State& state) {
   const std::vector<u8>& compressed = Movie().compressed;
   const size_t plainSize = Movie().plain.size();
+  bool expanded = true;
   Pair().Run(
       state,
       [&] {
         std::vector<u8> out;
-        DecompressSwfBytes(compressed.data(), compressed.size(), out);
+        expanded = DecompressSwfBytes(compressed.data(), compressed.size(), out) && expanded;
         benchmark::DoNotOptimize(out.data());
       },
       [&] {
@@ -312,6 +330,7 @@ void ExpandMovie(benchmark::State& state) {
         uncompress(out.data(), &size, compressed.data() + 8, uLong(compressed.size() - 8));
         benchmark::DoNotOptimize(out.data());
       });
+  if (!expanded) state.SkipWithError("the expansion failed");
   Report(state, plainSize);
 }
 
@@ -349,11 +368,12 @@ void ExpandMovieFile(benchmark::State& state) {
 // one-call compress2() at level 9 of the same bytes.
 void CompressMovie(benchmark::State& state) {
   const std::vector<u8>& plain = Movie().plain;
+  bool compressed = true;
   Pair().Run(
       state,
       [&] {
         std::vector<u8> out;
-        CompressSwfBytes(plain.data(), plain.size(), out);
+        compressed = CompressSwfBytes(plain.data(), plain.size(), out) && compressed;
         benchmark::DoNotOptimize(out.data());
       },
       [&] {
@@ -362,6 +382,7 @@ void CompressMovie(benchmark::State& state) {
         compress2(out.data(), &size, plain.data() + 8, uLong(plain.size() - 8), 9);
         benchmark::DoNotOptimize(out.data());
       });
+  if (!compressed) state.SkipWithError("the compression failed");
   Report(state, plain.size());
 }
 

@@ -33,7 +33,7 @@ constexpr size_t kMovieSize = 16u << 20;
 // A reader whose tag loop keeps every tag raw, as the shallow load does.
 class CRawReader : public CSwfReader {
  public:
-  bool LoadRaw(const std::vector<u8>& movie) {
+  [[nodiscard]] bool LoadRaw(const std::vector<u8>& movie) {
     if (!LoadFromMemory(movie.data(), u32(movie.size()), true, 0, false)) return false;
     ReadTagsFrom(*this, 0, true);
     return true;
@@ -207,7 +207,10 @@ void LoadShapes(benchmark::State& state) {
   size_t tags = 0;
   for (auto _ : state) {
     CSwfReader reader;
-    reader.LoadFromMemory(movie->data(), u32(movie->size()), true, 0, true);
+    if (!reader.LoadFromMemory(movie->data(), u32(movie->size()), true, 0, true)) {
+      state.SkipWithError("the movie does not load");
+      break;
+    }
     tags = reader.GetTags().size();
     reader.DeleteTags(true);
   }
@@ -220,7 +223,10 @@ void LoadRaw(benchmark::State& state) {
   size_t tags = 0;
   for (auto _ : state) {
     CRawReader reader;
-    reader.LoadRaw(*movie);
+    if (!reader.LoadRaw(*movie)) {
+      state.SkipWithError("the movie does not load");
+      break;
+    }
     tags = reader.GetTags().size();
     reader.DeleteTags(true);
   }
@@ -232,11 +238,13 @@ void Write(benchmark::State& state) {
   const std::vector<u8>* movie = Pick(state);
   if (!movie) return;
   Reader reader;
+  bool loaded = false;
   if constexpr (kRaw) {
-    reader.LoadRaw(*movie);
+    loaded = reader.LoadRaw(*movie);
   } else {
-    reader.LoadFromMemory(movie->data(), u32(movie->size()), true, 0, true);
+    loaded = reader.LoadFromMemory(movie->data(), u32(movie->size()), true, 0, true);
   }
+  if (!loaded) state.SkipWithError("the movie does not load");
   for (auto _ : state) {
     CSwfBitWriter writer(reader.GetVersion());
     reader.WriteMovie(writer);
@@ -254,7 +262,10 @@ void LoadAndWriteShapes(benchmark::State& state) {
   if (!movie) return;
   for (auto _ : state) {
     CSwfReader reader;
-    reader.LoadFromMemory(movie->data(), u32(movie->size()), true, 0, true);
+    if (!reader.LoadFromMemory(movie->data(), u32(movie->size()), true, 0, true)) {
+      state.SkipWithError("the movie does not load");
+      break;
+    }
     CSwfBitWriter writer(reader.GetVersion());
     reader.WriteMovie(writer);
     benchmark::DoNotOptimize(writer.GetBytes().data());

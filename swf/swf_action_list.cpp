@@ -6,43 +6,55 @@
 #include "swf/swf_bit_writer.h"
 #include "swf/swf_reader.h"
 
-CSwfAction* CreateAction(u8 opcode, bool forInitAction) {
+namespace {
+
+// A new action of the class, default-initialised as the class's
+// constructor leaves it: scripts hold hundreds of thousands of actions, and
+// value-initialising would clear each one before its constructor runs.
+template <typename Action>
+std::unique_ptr<CSwfAction> NewAction() {
+  return std::make_unique_for_overwrite<Action>();
+}
+
+}  // namespace
+
+std::unique_ptr<CSwfAction> CreateAction(u8 opcode, bool forInitAction) {
   switch (opcode) {
     case kActionSetVariable:
-      return new CSwfActionSetVariable;
+      return NewAction<CSwfActionSetVariable>();
     case kActionGotoFrame:
-      return new CSwfActionGotoFrame;
+      return NewAction<CSwfActionGotoFrame>();
     case kActionGetURL:
-      return new CSwfActionGetURL;
+      return NewAction<CSwfActionGetURL>();
     case kActionStoreRegister:
-      return new CSwfActionStoreRegister;
+      return NewAction<CSwfActionStoreRegister>();
     case kActionConstantPool:
-      return new CSwfActionConstantPool;
+      return NewAction<CSwfActionConstantPool>();
     case kActionWaitForFrame:
-      return new CSwfActionWaitForFrame;
+      return NewAction<CSwfActionWaitForFrame>();
     case kActionSetTarget:
-      return new CSwfActionSetTarget;
+      return NewAction<CSwfActionSetTarget>();
     case kActionGoToLabel:
-      return new CSwfActionGoToLabel;
+      return NewAction<CSwfActionGoToLabel>();
     case kActionWaitForFrame2:
-      return new CSwfActionWaitForFrame2;
+      return NewAction<CSwfActionWaitForFrame2>();
     case kActionWith:
-      return new CSwfActionWith;
+      return NewAction<CSwfActionWith>();
     case kActionPush:
       if (forInitAction) break;
-      return new CSwfActionPush;
+      return NewAction<CSwfActionPush>();
     case kActionJump:
-      return new CSwfActionJump;
+      return NewAction<CSwfActionJump>();
     case kActionGetURL2:
-      return new CSwfActionGetURL2;
+      return NewAction<CSwfActionGetURL2>();
     case kActionIf:
-      return new CSwfActionIf;
+      return NewAction<CSwfActionIf>();
     case kActionGotoFrame2:
-      return new CSwfActionGotoFrame2;
+      return NewAction<CSwfActionGotoFrame2>();
     default:
       break;
   }
-  return new CSwfGenericAction(opcode);
+  return std::make_unique<CSwfGenericAction>(opcode);
 }
 
 namespace {
@@ -55,18 +67,20 @@ CSwfActionJump* AsBranch(CSwfAction* action) {
   return dynamic_cast<CSwfActionJump*>(action);
 }
 
-// The next action of a list body that ends at bodyEnd; null at the end byte
-// or the end of the body. An action of fixed layout reads inside its
-// declared length, and the reader goes on behind it, so that a payload that
-// says more or less than the class reads never shifts the actions after it.
-// Push bounds its values by its declared length itself, and GotoFrame2 may
-// take a pad byte behind it.
-CSwfAction* ReadNextAction(CSwfReader& reader, u32 bodyEnd, bool forInitAction, bool hint, u8* read = nullptr) {
+// Reads the next action of a list body that ends at bodyEnd and appends it
+// to the list; returns it, or null at the end byte or the end of the body.
+// An action of fixed layout reads inside its declared length, and the reader
+// goes on behind it, so that a payload that says more or less than the class
+// reads never shifts the actions after it. Push bounds its values by its
+// declared length itself, and GotoFrame2 may take a pad byte behind it.
+CSwfAction* ReadNextAction(CSwfReader& reader, u32 bodyEnd, bool forInitAction, bool hint,
+                           CSwfActionList& actions, u8* read = nullptr) {
   if (reader.GetPosition() >= bodyEnd) return nullptr;
   const u8 opcode = reader.ReadU8();
   if (read) *read = opcode;
   if (opcode == kActionEnd) return nullptr;
-  CSwfAction* action = CreateAction(opcode, forInitAction);
+  // The list owns the action from the start.
+  CSwfAction* action = actions.emplace_back(CreateAction(opcode, forInitAction)).get();
   if (opcode == kActionGotoFrame2) {
     if (hint) static_cast<CSwfActionGotoFrame2*>(action)->SetBodyEnd(bodyEnd);
     action->Read(reader);
@@ -94,7 +108,7 @@ u32 CountActions(const u8* body, u32 length) {
 }
 
 // Reserves room for the actions of the body ahead of the reader.
-void ReserveActions(CSwfReader& reader, u32 bodyEnd, std::vector<CSwfAction*>& actions) {
+void ReserveActions(CSwfReader& reader, u32 bodyEnd, CSwfActionList& actions) {
   constexpr u32 kLooked = 1u << 16;
   const u32 length = bodyEnd > reader.GetPosition() ? bodyEnd - reader.GetPosition() : 0;
   const u32 looked = std::min(length, kLooked);
@@ -111,9 +125,8 @@ u32 BodyEnd(const CSwfReader& reader) {
 }
 
 // The actions, the end byte and the tail behind it.
-void WriteActions(const std::vector<CSwfAction*>& actions, const std::vector<u8>& tail,
-                  CSwfBitWriter& writer) {
-  for (CSwfAction* action : actions) action->Write(writer);
+void WriteActions(const CSwfActionList& actions, const std::vector<u8>& tail, CSwfBitWriter& writer) {
+  for (const auto& action : actions) action->Write(writer);
   writer.WriteU8(kActionEnd);
   writer.AppendBytes(tail);
 }
@@ -148,7 +161,7 @@ ListLayout& Layout() {
 
 // ---- DoAction ----
 
-CSwfDoAction::~CSwfDoAction() { DeleteActions(); }
+CSwfDoAction::~CSwfDoAction() = default;
 
 u32 CSwfDoAction::Read(CSwfReader& reader) {
   reader.AlignByte();
@@ -162,9 +175,9 @@ u32 CSwfDoAction::Read(CSwfReader& reader) {
   layout.Clear(m_actions.capacity());
   u64 position = 0;
   u8 opcode = 0;
-  while (CSwfAction* action = ReadNextAction(reader, bodyEnd, false, m_gotoFrame2Hint != 0, &opcode)) {
-    if (opcode == kActionJump || opcode == kActionIf) layout.branches.push_back(u32(m_actions.size()));
-    m_actions.push_back(action);
+  const bool hint = m_gotoFrame2Hint != 0;
+  while (CSwfAction* action = ReadNextAction(reader, bodyEnd, false, hint, m_actions, &opcode)) {
+    if (opcode == kActionJump || opcode == kActionIf) layout.branches.push_back(u32(m_actions.size() - 1));
     // Sizes are taken while each action is at hand.
     layout.starts.push_back(position);
     position += action->GetEncodedSize();
@@ -176,7 +189,7 @@ u32 CSwfDoAction::Read(CSwfReader& reader) {
   } else {
     // What ResolveBranches does, with the starts found above.
     for (u32 index : layout.branches) {
-      auto* branch = static_cast<CSwfActionJump*>(m_actions[index]);
+      auto* branch = static_cast<CSwfActionJump*>(m_actions[index].get());
       branch->SyncOffset(layout.starts);
       branch->ResolveSpan(layout.starts, index);
     }
@@ -200,7 +213,7 @@ u32 CSwfDoAction::WriteBody(CSwfBitWriter& writer, bool withHeader) {
   ListLayout& layout = Layout();
   layout.Clear(m_actions.size());
   for (size_t i = 0; i < m_actions.size(); ++i) {
-    CSwfAction* action = m_actions[i];
+    CSwfAction* action = m_actions[i].get();
     layout.starts.push_back(writer.GetByteCount() - body);
     if (AsBranch(action)) layout.branches.push_back(u32(i));
     action->Write(writer);
@@ -208,32 +221,37 @@ u32 CSwfDoAction::WriteBody(CSwfBitWriter& writer, bool withHeader) {
   layout.starts.push_back(writer.GetByteCount() - body);
   writer.WriteU8(kActionEnd);
   writer.AppendBytes(m_tail);
+  bool patched = true;
   for (u32 index : layout.branches) {
-    auto* branch = static_cast<CSwfActionJump*>(m_actions[index]);
+    auto* branch = static_cast<CSwfActionJump*>(m_actions[index].get());
     const s16 written = branch->GetOffset();
     branch->SyncOffset(layout.starts);
     // The offset follows the opcode and the length word.
     if (branch->GetOffset() != written)
-      writer.PatchU16(u32(body + layout.starts[index] + 3), u16(branch->GetOffset()));
+      patched = writer.PatchU16(u32(body + layout.starts[index] + 3), u16(branch->GetOffset())) && patched;
   }
-  if (asTag) return writer.EndTag(*this, mark, true);
-  return writer.GetByteCount() - before;
+  const u32 count = asTag ? writer.EndTag(*this, mark, true) : writer.GetByteCount() - before;
+  // A branch that could not be patched is off its target: the list is not
+  // counted as written.
+  return patched ? count : 0;
 }
 
 void CSwfDoAction::Reset() { DeleteActions(); }
 
 void CSwfDoAction::OffsetIds(u16 idDelta, u16 depthDelta, u16 frameDelta) {
-  for (CSwfAction* action : m_actions) action->ShiftFrames(idDelta, depthDelta, frameDelta);
+  for (const auto& action : m_actions) action->ShiftFrames(idDelta, depthDelta, frameDelta);
 }
 
-u32 CSwfDoAction::AddAction(CSwfAction* action) {
+u32 CSwfDoAction::AddAction(CSwfAction* action) { return AddAction(std::unique_ptr<CSwfAction>(action)); }
+
+u32 CSwfDoAction::AddAction(std::unique_ptr<CSwfAction> action) {
   if (!action) return 0;
   const u32 size = action->GetEncodedSize();
   if (!m_rawAdd) {
     if (!m_openBranches.empty()) m_openBranches.back()->GrowOffset(size);
-    if (CSwfActionJump* branch = AsBranch(action)) m_openBranches.push_back(branch);
+    if (CSwfActionJump* branch = AsBranch(action.get())) m_openBranches.push_back(branch);
   }
-  m_actions.push_back(action);
+  m_actions.push_back(std::move(action));
   return size;
 }
 
@@ -254,7 +272,7 @@ const std::vector<u64>& CSwfDoAction::ActionStarts() const {
   starts.clear();
   starts.reserve(m_actions.size() + 1);
   u64 position = 0;
-  for (const CSwfAction* action : m_actions) {
+  for (const auto& action : m_actions) {
     starts.push_back(position);
     position += action->GetEncodedSize();
   }
@@ -263,21 +281,22 @@ const std::vector<u64>& CSwfDoAction::ActionStarts() const {
 }
 
 bool CSwfDoAction::HasBranches() const {
-  return std::any_of(m_actions.begin(), m_actions.end(), [](CSwfAction* a) { return AsBranch(a); });
+  return std::any_of(m_actions.begin(), m_actions.end(),
+                     [](const std::unique_ptr<CSwfAction>& a) { return AsBranch(a.get()) != nullptr; });
 }
 
 void CSwfDoAction::SyncBranchOffsets() {
   if (!HasBranches()) return;
   const std::vector<u64>& starts = ActionStarts();
-  for (CSwfAction* action : m_actions) {
-    if (CSwfActionJump* branch = AsBranch(action)) branch->SyncOffset(starts);
+  for (const auto& action : m_actions) {
+    if (CSwfActionJump* branch = AsBranch(action.get())) branch->SyncOffset(starts);
   }
 }
 
 void CSwfDoAction::ResolveBranches() {
   const std::vector<u64>& starts = ActionStarts();
   for (size_t i = 0; i < m_actions.size(); ++i) {
-    CSwfActionJump* branch = AsBranch(m_actions[i]);
+    CSwfActionJump* branch = AsBranch(m_actions[i].get());
     if (!branch) continue;
     // The offset as the present sizes make it is the one the new span is
     // found from.
@@ -289,27 +308,26 @@ void CSwfDoAction::ResolveBranches() {
 void CSwfDoAction::SetActions(const std::vector<CSwfAction*>& actions) {
   DeleteActions();
   for (CSwfAction* action : actions) {
-    if (action) m_actions.push_back(action);
+    if (action) m_actions.emplace_back(action);
   }
   ResolveBranches();
 }
 
 void CSwfDoAction::DeleteActions() {
   m_openBranches.clear();
-  for (CSwfAction* action : m_actions) delete action;
   m_actions.clear();
   m_tail.clear();
 }
 
 void CSwfDoAction::ApplyPathPrefix(const char* prefix) {
-  for (CSwfAction* action : m_actions) {
+  for (const auto& action : m_actions) {
     const u8 opcode = action->GetOpcode();
     if (opcode == kActionSetTarget) {
-      if (auto* target = dynamic_cast<CSwfActionSetTarget*>(action)) target->SetPathPrefix(prefix);
+      if (auto* target = dynamic_cast<CSwfActionSetTarget*>(action.get())) target->SetPathPrefix(prefix);
     } else if (opcode == kActionPush) {
-      if (auto* push = dynamic_cast<CSwfActionPush*>(action)) push->SetPathPrefix(prefix);
+      if (auto* push = dynamic_cast<CSwfActionPush*>(action.get())) push->SetPathPrefix(prefix);
     } else if (opcode == kActionConstantPool) {
-      if (auto* pool = dynamic_cast<CSwfActionConstantPool*>(action)) pool->SetPathPrefix(prefix);
+      if (auto* pool = dynamic_cast<CSwfActionConstantPool*>(action.get())) pool->SetPathPrefix(prefix);
     }
   }
   SyncBranchOffsets();
@@ -323,13 +341,12 @@ void CSwfDoAction::CopyFrom(const CSwfDoAction& source) {
   m_noHeader = source.m_noHeader;
   m_rawAdd = source.m_rawAdd;
   CSwfReader reader;
-  reader.LoadFromWriter(scratch);
-  Read(reader);
+  if (reader.LoadFromWriter(scratch)) Read(reader);
 }
 
 // ---- DoInitAction ----
 
-CSwfDoInitAction::~CSwfDoInitAction() { DeleteActions(); }
+CSwfDoInitAction::~CSwfDoInitAction() = default;
 
 u32 CSwfDoInitAction::Read(CSwfReader& reader) {
   reader.AlignByte();
@@ -337,7 +354,8 @@ u32 CSwfDoInitAction::Read(CSwfReader& reader) {
   const u32 bodyEnd = BodyEnd(reader);
   m_spriteId = reader.ReadU16();
   ReserveActions(reader, bodyEnd, m_actions);
-  while (CSwfAction* action = ReadNextAction(reader, bodyEnd, true, true)) AddAction(action);
+  // Each action read goes into the list.
+  while (ReadNextAction(reader, bodyEnd, true, true, m_actions)) continue;
   ReadTail(reader, bodyEnd, m_tail);
   return reader.GetPosition() - start;
 }
@@ -356,12 +374,13 @@ void CSwfDoInitAction::Reset() {
 
 void CSwfDoInitAction::OffsetIds(u16 idDelta, u16, u16) { m_spriteId = u16(m_spriteId + idDelta); }
 
-void CSwfDoInitAction::AddAction(CSwfAction* action) {
-  if (action) m_actions.push_back(action);
+void CSwfDoInitAction::AddAction(CSwfAction* action) { AddAction(std::unique_ptr<CSwfAction>(action)); }
+
+void CSwfDoInitAction::AddAction(std::unique_ptr<CSwfAction> action) {
+  if (action) m_actions.push_back(std::move(action));
 }
 
 void CSwfDoInitAction::DeleteActions() {
-  for (CSwfAction* action : m_actions) delete action;
   m_actions.clear();
   m_tail.clear();
 }

@@ -13,6 +13,7 @@
 // if/else: If, then-block, Jump, else-block, CloseBranch, CloseBranch.
 #pragma once
 
+#include <memory>
 #include <vector>
 
 #include "swf/swf_action.h"
@@ -24,7 +25,10 @@ enum : u16 { kSwfDoActionCode = 12, kSwfDoInitActionCode = 59 };
 // A new action object for an opcode read from a list body: one of the action
 // classes, or a generic action that keeps the payload raw. Init-action
 // lists keep Push as raw bytes.
-CSwfAction* CreateAction(u8 opcode, bool forInitAction);
+[[nodiscard]] std::unique_ptr<CSwfAction> CreateAction(u8 opcode, bool forInitAction);
+
+// The actions of a list, in order; they belong to the list.
+using CSwfActionList = std::vector<std::unique_ptr<CSwfAction>>;
 
 class CSwfDoAction : public CSwfTag {
  public:
@@ -46,8 +50,9 @@ class CSwfDoAction : public CSwfTag {
 
   // Takes ownership and appends; with branch tracking on, the last open
   // branch grows by the action's size and a new Jump or If becomes the last
-  // open branch. Returns the action's encoded size.
+  // open branch. Returns the action's encoded size (0 for a null action).
   u32 AddAction(CSwfAction* action);
+  u32 AddAction(std::unique_ptr<CSwfAction> action);
   // With `on` false, added actions leave the open branches alone; with
   // forgetOpen the open branches are forgotten.
   void SetBranchTracking(bool on, bool forgetOpen);
@@ -55,7 +60,8 @@ class CSwfDoAction : public CSwfTag {
   void CloseBranch();
   // Resolves every Jump and If of the list against the actions around it.
   void ResolveBranches();
-  // Deletes the present actions, takes the given ones and resolves branches.
+  // Deletes the present actions, takes the given ones (null ones are
+  // skipped) and resolves branches.
   void SetActions(const std::vector<CSwfAction*>& actions);
   void DeleteActions();
   // Relocates absolute target paths of SetTarget, Push and ConstantPool
@@ -68,7 +74,7 @@ class CSwfDoAction : public CSwfTag {
   // and takes its no-header and branch-tracking settings.
   void CopyFrom(const CSwfDoAction& source);
 
-  const std::vector<CSwfAction*>& GetActions() const { return m_actions; }
+  const CSwfActionList& GetActions() const { return m_actions; }
   // The bytes of the body behind the end byte, as read.
   const std::vector<u8>& GetTail() const { return m_tail; }
   void SetTail(const std::vector<u8>& tail) { m_tail = tail; }
@@ -86,9 +92,9 @@ class CSwfDoAction : public CSwfTag {
   // actions it spans.
   void SyncBranchOffsets();
 
-  std::vector<CSwfAction*> m_actions;
+  CSwfActionList m_actions;
   std::vector<u8> m_tail;
-  std::vector<CSwfActionJump*> m_openBranches;  // not owned
+  std::vector<CSwfActionJump*> m_openBranches;  // actions of m_actions
   u8 m_noHeader = 0;
   u8 m_rawAdd = 0;
   u8 m_gotoFrame2Hint = 1;
@@ -111,16 +117,18 @@ class CSwfDoInitAction : public CSwfTag {
   // Shifts the sprite id; the actions stay as they are.
   void OffsetIds(u16 idDelta, u16 depthDelta, u16 frameDelta = 0) override;
 
+  // Takes ownership and appends (a null action is ignored).
   void AddAction(CSwfAction* action);
+  void AddAction(std::unique_ptr<CSwfAction> action);
   void DeleteActions();
 
-  const std::vector<CSwfAction*>& GetActions() const { return m_actions; }
+  const CSwfActionList& GetActions() const { return m_actions; }
   const std::vector<u8>& GetTail() const { return m_tail; }
   u16 GetSpriteId() const { return m_spriteId; }
   void SetSpriteId(u16 id) { m_spriteId = id; }
 
  private:
-  std::vector<CSwfAction*> m_actions;
+  CSwfActionList m_actions;
   std::vector<u8> m_tail;
   u16 m_spriteId = 0;
 };

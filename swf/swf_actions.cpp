@@ -301,8 +301,8 @@ CSwfActionPush::CSwfActionPush(u16 value, u8 type) {
   if (type == CSwfPushValue::kConstant16) AddConstant16(value);
 }
 
-CSwfActionPush* CSwfActionPush::FromFloatBits(u32 bits) {
-  CSwfActionPush* push = new CSwfActionPush;
+std::unique_ptr<CSwfActionPush> CSwfActionPush::FromFloatBits(u32 bits) {
+  auto push = std::make_unique<CSwfActionPush>();
   push->AddFloat(bits);
   return push;
 }

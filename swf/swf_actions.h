@@ -10,6 +10,7 @@
 // "_root" as "_root.clip".
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -106,7 +107,7 @@ class CSwfActionConstantPool : public CSwfAction {
   // The string at index; past the end (or negative) the last one; "" for an
   // empty pool.
   std::string GetString(int index) const;
-  bool RemoveString(int index);
+  [[nodiscard]] bool RemoveString(int index);
   u32 GetCount() const { return u32(strings.size()); }
   // Empties the pool and the prefix.
   void Clear();
@@ -224,7 +225,7 @@ class CSwfActionPush : public CSwfAction {
   // nothing for any other type.
   CSwfActionPush(u16 value, u8 type);
   // A float given by its raw bits.
-  static CSwfActionPush* FromFloatBits(u32 bits);
+  [[nodiscard]] static std::unique_ptr<CSwfActionPush> FromFloatBits(u32 bits);
   CSwfActionPush(const CSwfActionPush& other) { *this = other; }
   CSwfActionPush& operator=(const CSwfActionPush& other);
 
@@ -260,7 +261,7 @@ class CSwfActionPush : public CSwfAction {
   void SetPathPrefix(const char* prefix);
   // The same from a wide string; false (and nothing changed) when a
   // character has no form in the application's encoding.
-  bool SetPathPrefix(const wchar_t* prefix);
+  [[nodiscard]] bool SetPathPrefix(const wchar_t* prefix);
   const std::string& GetPathPrefix() const { return m_pathPrefix; }
   // The bytes the prefix adds: its length for each string value that begins
   // with "/" or equals "_root".
@@ -277,10 +278,10 @@ class CSwfActionPush : public CSwfAction {
   u32 AddValue(CSwfPushValue value, u32 position);
   // Reads the values of a payload held whole in memory; false, leaving a
   // part read, when a value runs past the payload's end.
-  bool ReadPayload(const u8* payload, u32 length);
+  [[nodiscard]] bool ReadPayload(const u8* payload, u32 length);
   // Reads one value; false, with nothing added, when the declared length
   // ends before it does.
-  bool ReadValue(CSwfReader& reader);
+  [[nodiscard]] bool ReadValue(CSwfReader& reader);
   // The bytes a value takes as written, the prefix included.
   u32 GetWrittenSize(const CSwfPushValue& value) const;
   // The payload lengths of the Pushes this one is written as (see Write).
@@ -363,8 +364,8 @@ class CSwfActionDefineFunction : public CSwfAction {
   u32 GetEncodedSize() const override;
 
   void SetName(const std::string& text) { name = text; }
-  bool SetParam(u32 index, const std::string& text);
-  bool RemoveParam(u32 index);
+  [[nodiscard]] bool SetParam(u32 index, const std::string& text);
+  [[nodiscard]] bool RemoveParam(u32 index);
   void Clear();
 
   std::string name;

@@ -82,8 +82,8 @@ class CSwfBitWriter {
 
   // Overwrites two or four bytes already written (little-endian); false
   // when they lie beyond the bytes.
-  bool PatchU16(u32 offset, u16 value);
-  bool PatchU32(u32 offset, u32 value);
+  [[nodiscard]] bool PatchU16(u32 offset, u16 value);
+  [[nodiscard]] bool PatchU32(u32 offset, u32 value);
 
   void WriteRecord(CSwfRecord* record);
   // The tag record header: short form for lengths up to 62 unless forceLong.

@@ -112,10 +112,8 @@ CSwfDefineBitsJPEG2::CSwfDefineBitsJPEG2(u16 id, const std::vector<u8>& bytes) {
   m_jpegData = bytes;
 }
 
-CSwfDefineBitsJPEG2::CSwfDefineBitsJPEG2(const CSwfDefineBitsJPEG2& other) : CSwfCharacterTag() {
-  m_characterId = other.m_characterId;
-  m_jpegData = other.m_jpegData;
-}
+CSwfDefineBitsJPEG2::CSwfDefineBitsJPEG2(const CSwfDefineBitsJPEG2& other)
+    : CSwfCharacterTag(other), m_jpegData(other.m_jpegData) {}
 
 u32 CSwfDefineBitsJPEG2::Read(CSwfReader& reader) {
   const u32 start = reader.GetPosition();
@@ -239,11 +237,12 @@ void CSwfDefineBitsLossless::SetData(const u8* bytes, u32 count) {
 // ---- resources ----
 
 CSwfDefineBitsLossless* LoadLosslessBitmapResource(ResID id) {
-  return static_cast<CSwfDefineBitsLossless*>(TakeTagFromResourceMovie(
-      FourCC("xDAS"), id, {kSwfDefineBitsLosslessCode, kSwfDefineBitsLossless2Code}));
+  std::unique_ptr<CSwfTag> bitmap =
+      TakeTagFromResourceMovie(FourCC("xDAS"), id, {kSwfDefineBitsLosslessCode, kSwfDefineBitsLossless2Code});
+  return static_cast<CSwfDefineBitsLossless*>(bitmap.release());
 }
 
 CSwfDefineBitsJPEG3* LoadJpeg3BitmapResource(ResID id) {
-  return static_cast<CSwfDefineBitsJPEG3*>(
-      TakeTagFromResourceMovie(FourCC("xDAS"), id, {kSwfDefineBitsJPEG3Code}));
+  std::unique_ptr<CSwfTag> bitmap = TakeTagFromResourceMovie(FourCC("xDAS"), id, {kSwfDefineBitsJPEG3Code});
+  return static_cast<CSwfDefineBitsJPEG3*>(bitmap.release());
 }

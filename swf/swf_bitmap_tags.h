@@ -161,5 +161,5 @@ class CSwfDefineBitsLossless2 : public CSwfDefineBitsLossless {
 // The first DefineBitsLossless or DefineBitsLossless2 tag, and the first
 // DefineBitsJPEG3 tag, of the movie held by the bundle resource 'xDAS'
 // `id` (the caller owns it); null when there is none.
-CSwfDefineBitsLossless* LoadLosslessBitmapResource(ResID id);
-CSwfDefineBitsJPEG3* LoadJpeg3BitmapResource(ResID id);
+[[nodiscard]] CSwfDefineBitsLossless* LoadLosslessBitmapResource(ResID id);
+[[nodiscard]] CSwfDefineBitsJPEG3* LoadJpeg3BitmapResource(ResID id);

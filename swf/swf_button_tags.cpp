@@ -6,11 +6,6 @@
 
 namespace {
 
-template <typename Record>
-std::unique_ptr<Record> CopyRecord(const std::unique_ptr<Record>& record) {
-  return record ? std::make_unique<Record>(*record) : nullptr;
-}
-
 // Appends the bytes of one filter behind its id byte, as far as they follow
 // from the id and the counts at its start; false for an id no filter has
 // and for a filter the body cuts short.
@@ -80,8 +75,8 @@ CSwfButtonRecord::CSwfButtonRecord(const CSwfButtonRecord& other)
     : flags(other.flags),
       characterId(other.characterId),
       depth(other.depth),
-      matrix(CopyRecord(other.matrix)),
-      colorTransform(CopyRecord(other.colorTransform)),
+      matrix(CopySwfRecord(other.matrix)),
+      colorTransform(CopySwfRecord(other.colorTransform)),
       filterList(other.filterList),
       blendMode(other.blendMode) {}
 

@@ -57,7 +57,7 @@ class CSwfButtonRecord {
 // withColorTransform (DefineButton2) the colour transform, and in movies of
 // version 8 and later the filter list and blend mode the flags announce.
 // The caller owns the record.
-CSwfButtonRecord* ReadButtonRecord(CSwfReader& reader, u8 flags, bool withColorTransform);
+[[nodiscard]] CSwfButtonRecord* ReadButtonRecord(CSwfReader& reader, u8 flags, bool withColorTransform);
 
 class CSwfDefineButton : public CSwfCharacterTag {
  public:

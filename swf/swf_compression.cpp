@@ -17,7 +17,7 @@ namespace {
 // and lets zlib fill large buffers: its fast loop runs only when it has
 // room, and the bytes it gives do not depend on how they are fed.
 constexpr size_t kChunk = 64;
-constexpr size_t kInflateChunk = 64 * 1024;
+constexpr size_t kInflateChunk = size_t(64) * 1024;
 constexpr size_t kPrefix = 8;  // signature, version, plain length
 
 bool HasSignature(const u8* movie, size_t size, char first) {
@@ -186,7 +186,7 @@ namespace {
 
 // Reads the 8-byte start of a movie in the form `from` ('F' or 'C'), writes
 // it in the other form and converts the rest.
-bool ConvertSwf(const SwfByteSource& input, const SwfByteSink& output, char from) {
+[[nodiscard]] bool ConvertSwf(const SwfByteSource& input, const SwfByteSink& output, char from) {
   u8 start[kPrefix];
   size_t got = 0;
   while (got < kPrefix) {
@@ -250,7 +250,7 @@ namespace {
 
 // Writes `target` (which must not exist) as the conversion of `source`; a
 // failure removes what it wrote.
-bool WriteConvertedFile(const CPathName& source, const CPathName& target, char from) {
+[[nodiscard]] bool WriteConvertedFile(const CPathName& source, const CPathName& target, char from) {
   const CFileTypeCreator movie(FourCC("SWF2"), FourCC("SWFL"));
   CPathName created(target);
   if (!created.CreateFile(&movie, false)) return false;
@@ -268,7 +268,7 @@ bool SameItem(const CPathName& a, const CPathName& b) {
   return a.GetFsRef(&first) && b.GetFsRef(&second) && plat::SameFsRef(first, second);
 }
 
-bool ConvertSwfFile(const CPathName& source, const CPathName& target, bool replace, char from) {
+[[nodiscard]] bool ConvertSwfFile(const CPathName& source, const CPathName& target, bool replace, char from) {
   if (SignatureOf(source) != (from == 'F' ? "FWS" : "CWS")) return false;
   if (!target.Exists()) return WriteConvertedFile(source, target, from);
   // An existing file makes way only for a finished conversion.
@@ -281,7 +281,7 @@ bool ConvertSwfFile(const CPathName& source, const CPathName& target, bool repla
   return false;
 }
 
-bool ConvertSwfFileInPlace(const CPathName& path, bool keepBackup, char from) {
+[[nodiscard]] bool ConvertSwfFileInPlace(const CPathName& path, bool keepBackup, char from) {
   const std::string signature = SignatureOf(path);
   if (signature == (from == 'F' ? "CWS" : "FWS")) return true;  // already in the form asked for
   if (signature != (from == 'F' ? "FWS" : "CWS")) return false;

@@ -1,6 +1,8 @@
 #include "swf/swf_control_tags.h"
 
 #include <algorithm>
+#include <memory>
+#include <utility>
 
 #include "swf/swf_bit_writer.h"
 #include "swf/swf_reader.h"
@@ -86,36 +88,31 @@ u32 CSwfAssetRecord::Write(CSwfBitWriter& writer) const {
   return u32(name.size() + 3);
 }
 
-CSwfAssetList::~CSwfAssetList() { CSwfAssetList::Clear(); }
-
 void CSwfAssetList::OffsetIds(u16 idDelta, u16, u16) {
-  for (CSwfAssetRecord* record : m_assets) record->characterId = u16(record->characterId + idDelta);
+  for (CSwfAssetRecord& record : m_assets) record.characterId = u16(record.characterId + idDelta);
 }
 
 void CSwfAssetList::Insert(CSwfAssetRecord* record, u32 index) {
   if (!record) return;
-  m_assets.insert(index < m_assets.size() ? m_assets.begin() + index : m_assets.end(), record);
+  const std::unique_ptr<CSwfAssetRecord> owned(record);
+  Insert(std::move(*owned), index);
+}
+
+void CSwfAssetList::Insert(CSwfAssetRecord record, u32 index) {
+  m_assets.insert(index < m_assets.size() ? m_assets.begin() + index : m_assets.end(), std::move(record));
 }
 
 bool CSwfAssetList::Remove(u32 index) {
   if (index >= m_assets.size()) return false;
-  delete m_assets[index];
   m_assets.erase(m_assets.begin() + index);
   return true;
 }
 
-void CSwfAssetList::Clear() {
-  for (CSwfAssetRecord* record : m_assets) delete record;
-  m_assets.clear();
-}
+void CSwfAssetList::Clear() { m_assets.clear(); }
 
 void CSwfAssetList::ReadAssets(CSwfReader& reader) {
   const u16 count = reader.ReadU16();
-  for (u16 i = 0; i < count && reader.GetRemaining() > 0; ++i) {
-    CSwfAssetRecord* record = new CSwfAssetRecord;
-    record->Read(reader);
-    m_assets.push_back(record);
-  }
+  for (u16 i = 0; i < count && reader.GetRemaining() > 0; ++i) m_assets.emplace_back().Read(reader);
 }
 
 u32 CSwfAssetList::WriteAssetTags(CSwfBitWriter& writer, const std::string* url) const {
@@ -127,7 +124,7 @@ u32 CSwfAssetList::WriteAssetTags(CSwfBitWriter& writer, const std::string* url)
     if (url) body.AppendTerminatedString(*url);
     const size_t count = std::min(m_assets.size() - next, kMaxRecords);
     body.WriteU16(u16(count));
-    for (size_t i = next; i < next + count; ++i) m_assets[i]->Write(body);
+    for (size_t i = next; i < next + count; ++i) m_assets[i].Write(body);
     next += count;
     written += writer.WriteTag(*this, body);
   } while (next < m_assets.size());

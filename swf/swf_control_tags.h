@@ -125,22 +125,20 @@ class CSwfAssetRecord {
 class CSwfAssetList : public CSwfTag {
  public:
   CSwfAssetList() = default;
-  ~CSwfAssetList() override;
-  CSwfAssetList(const CSwfAssetList&) = delete;
-  CSwfAssetList& operator=(const CSwfAssetList&) = delete;
 
   void Reset() override { Clear(); }
   // Adds idDelta to every record's character id.
   void OffsetIds(u16 idDelta, u16 depthDelta, u16 frameDelta = 0) override;
 
-  // Takes ownership; inserts before `index`, or appends when it is at or
-  // past the end.
+  // Takes ownership (the record is kept by value); inserts before `index`,
+  // or appends when it is at or past the end.
   void Insert(CSwfAssetRecord* record, u32 index);
+  void Insert(CSwfAssetRecord record, u32 index);
   // Deletes the record; false when the index is out of range.
-  bool Remove(u32 index);
+  [[nodiscard]] bool Remove(u32 index);
   virtual void Clear();
 
-  const std::vector<CSwfAssetRecord*>& GetAssets() const { return m_assets; }
+  const std::vector<CSwfAssetRecord>& GetAssets() const { return m_assets; }
 
  protected:
   // The u16 count and that many records (no more than the body holds).
@@ -151,7 +149,7 @@ class CSwfAssetList : public CSwfTag {
   // bytes written.
   u32 WriteAssetTags(CSwfBitWriter& writer, const std::string* url) const;
 
-  std::vector<CSwfAssetRecord*> m_assets;
+  std::vector<CSwfAssetRecord> m_assets;
 };
 
 class CSwfExportAssets : public CSwfAssetList {

@@ -15,17 +15,6 @@ bool HasKeyCode(u32 eventFlags, u8 version) {
   return version >= 6 && (eventFlags & kClipEventKeyPress) != 0;
 }
 
-template <typename Record>
-void DeleteRecord(Record*& record) {
-  delete record;
-  record = nullptr;
-}
-
-template <typename Record>
-Record* CopyRecord(const Record* record) {
-  return record ? new Record(*record) : nullptr;
-}
-
 }  // namespace
 
 u32 CSwfShowFrame::Write(CSwfBitWriter& writer) {
@@ -87,20 +76,16 @@ void CSwfRemoveObject2::OffsetIds(u16 idDelta, u16 depthDelta, u16) {
 CSwfPlaceObject::~CSwfPlaceObject() { CSwfPlaceObject::Clear(); }
 
 void CSwfPlaceObject::Clear() {
-  DeleteRecord(m_matrix);
-  DeleteRecord(m_cxform);
+  m_matrix.reset();
+  m_cxform.reset();
 }
 
 void CSwfPlaceObject::SetMatrix(CSwfMatrix* matrix) {
-  if (matrix == m_matrix) return;
-  delete m_matrix;
-  m_matrix = matrix;
+  if (matrix != m_matrix.get()) m_matrix.reset(matrix);
 }
 
 void CSwfPlaceObject::SetColorTransform(CSwfCxform* cxform) {
-  if (cxform == m_cxform) return;
-  delete m_cxform;
-  m_cxform = cxform;
+  if (cxform != m_cxform.get()) m_cxform.reset(cxform);
 }
 
 u32 CSwfPlaceObject::Read(CSwfReader& reader) {
@@ -108,11 +93,11 @@ u32 CSwfPlaceObject::Read(CSwfReader& reader) {
   Clear();
   SetCharacterId(reader.ReadU16());
   m_depth = reader.ReadU16();
-  m_matrix = new CSwfMatrix;
+  m_matrix = std::make_unique<CSwfMatrix>();
   m_matrix->Read(reader);
   reader.AlignByte();
   if (reader.GetRemaining() > 0) {
-    m_cxform = new CSwfCxform;
+    m_cxform = std::make_unique<CSwfCxform>();
     m_cxform->Read(reader);
     reader.AlignByte();
   }
@@ -124,7 +109,7 @@ u32 CSwfPlaceObject::Write(CSwfBitWriter& writer) {
   writer.WriteU16(m_characterId);
   writer.WriteU16(m_depth);
   CSwfMatrix identity;
-  (m_matrix ? m_matrix : &identity)->Write(writer);
+  (m_matrix ? m_matrix.get() : &identity)->Write(writer);
   writer.FlushBits();
   if (m_cxform) m_cxform->Write(writer);
   return writer.EndTag(*this, mark);
@@ -137,21 +122,24 @@ void CSwfPlaceObject::OffsetIds(u16 idDelta, u16 depthDelta, u16) {
 
 // ---- clip actions ----
 
-CSwfClipActionRecord::CSwfClipActionRecord(u32 flags) : eventFlags(flags), actions(new CSwfDoAction) {
+CSwfClipActionRecord::CSwfClipActionRecord(u32 flags)
+    : eventFlags(flags), actions(std::make_unique<CSwfDoAction>()) {
   actions->SetNoHeader(true);
 }
 
-CSwfClipActionRecord::~CSwfClipActionRecord() { delete actions; }
+CSwfClipActionRecord::~CSwfClipActionRecord() = default;
 
 void CSwfClipActionRecord::SetActions(CSwfDoAction* list) {
-  if (list == actions) return;
-  delete actions;
-  actions = list;
+  if (list == actions.get()) return;
+  actions.reset(list);
   if (actions) actions->SetNoHeader(true);
 }
 
 void CSwfClipActionRecord::AddAction(CSwfAction* action) {
-  if (!actions) SetActions(new CSwfDoAction);
+  if (!actions) {
+    actions = std::make_unique<CSwfDoAction>();
+    actions->SetNoHeader(true);
+  }
   actions->AddAction(action);
 }
 
@@ -164,9 +152,8 @@ void CSwfClipActionRecord::SetBranchTracking(bool on) {
 CSwfPlaceObject2::~CSwfPlaceObject2() { CSwfPlaceObject2::Clear(); }
 
 void CSwfPlaceObject2::Clear() {
-  DeleteRecord(m_cxformAlpha);
+  m_cxformAlpha.reset();
   m_name.clear();
-  for (CSwfClipActionRecord* record : m_clipActions) delete record;
   m_clipActions.clear();
   CSwfPlaceObject::Clear();
 }
@@ -194,8 +181,8 @@ void CSwfPlaceObject2::CopyFrom(const CSwfPlaceObject2& other) {
   m_name = other.m_name;
   m_ratio = other.m_ratio;
   m_clipDepth = other.m_clipDepth;
-  SetMatrix(CopyRecord(other.m_matrix));
-  SetColorTransform(CopyRecord(other.m_cxformAlpha));
+  m_matrix = CopySwfRecord(other.m_matrix);
+  m_cxformAlpha = CopySwfRecord(other.m_cxformAlpha);
   m_hasClipActions = other.m_hasClipActions;
   m_hasClipDepth = other.m_hasClipDepth;
   m_hasName = other.m_hasName;
@@ -205,14 +192,12 @@ void CSwfPlaceObject2::CopyFrom(const CSwfPlaceObject2& other) {
 }
 
 void CSwfPlaceObject2::SetColorTransform(CSwfCxformWithAlpha* cxform) {
-  if (cxform == m_cxformAlpha) return;
-  delete m_cxformAlpha;
-  m_cxformAlpha = cxform;
+  if (cxform != m_cxformAlpha.get()) m_cxformAlpha.reset(cxform);
 }
 
 void CSwfPlaceObject2::AddClipAction(CSwfClipActionRecord* record) {
   if (!record) return;
-  m_clipActions.push_back(record);
+  m_clipActions.emplace_back(record);
   m_hasClipActions = 1;
 }
 
@@ -250,12 +235,12 @@ u32 CSwfPlaceObject2::Read(CSwfReader& reader) {
     m_hasCharacter = 0;
   }
   if (flags & 4) {
-    m_matrix = new CSwfMatrix;
+    m_matrix = std::make_unique<CSwfMatrix>();
     m_matrix->Read(reader);
   }
   reader.AlignByte();
   if (flags & 8) {
-    m_cxformAlpha = new CSwfCxformWithAlpha;
+    m_cxformAlpha = std::make_unique<CSwfCxformWithAlpha>();
     m_cxformAlpha->Read(reader);
     reader.AlignByte();
   }
@@ -281,7 +266,7 @@ void CSwfPlaceObject2::ReadClipActions(CSwfReader& reader) {
   for (;;) {
     const u32 eventFlags = wide ? reader.ReadU32() : reader.ReadU16();
     if (eventFlags == 0) break;
-    CSwfClipActionRecord* record = new CSwfClipActionRecord(eventFlags);
+    auto record = std::make_unique<CSwfClipActionRecord>(eventFlags);
     record->recordSize = reader.ReadU32();
     // The record's size bounds its key code and script; the next record
     // starts behind it whatever the script read.
@@ -290,7 +275,7 @@ void CSwfPlaceObject2::ReadClipActions(CSwfReader& reader) {
     reader.SetTagLength(reader.GetRemaining());
     record->actions->Read(reader);
     reader.EndBody(body);
-    m_clipActions.push_back(record);
+    m_clipActions.push_back(std::move(record));
   }
 }
 
@@ -330,9 +315,9 @@ void CSwfPlaceObject2::WriteClipActions(CSwfBitWriter& body, u8 version) const {
   body.FlushBits();
   body.WriteU16(0);
   u32 allFlags = 0;
-  for (const CSwfClipActionRecord* record : m_clipActions) allFlags |= record->eventFlags & mask;
+  for (const auto& record : m_clipActions) allFlags |= record->eventFlags & mask;
   writeFlags(allFlags);
-  for (const CSwfClipActionRecord* record : m_clipActions) {
+  for (const auto& record : m_clipActions) {
     // A record whose events the version cannot store would read as the end
     // marker and hide the records behind it.
     if ((record->eventFlags & mask) == 0) continue;

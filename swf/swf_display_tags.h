@@ -7,6 +7,7 @@
 // at 65535, so that a removal still names the depth of its placement.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -99,16 +100,16 @@ class CSwfPlaceObject : public CSwfTag {
   // Each takes ownership, deleting the previous object.
   void SetMatrix(CSwfMatrix* matrix);
   void SetColorTransform(CSwfCxform* cxform);
-  CSwfMatrix* GetMatrix() const { return m_matrix; }
-  CSwfCxform* GetColorTransform() const { return m_cxform; }
+  CSwfMatrix* GetMatrix() const { return m_matrix.get(); }
+  CSwfCxform* GetColorTransform() const { return m_cxform.get(); }
   u16 GetDepth() const { return m_depth; }
   void SetDepth(u16 depth) { m_depth = depth; }
 
  protected:
   u16 m_characterId = 0;
   u16 m_depth = 0;
-  CSwfMatrix* m_matrix = nullptr;
-  CSwfCxform* m_cxform = nullptr;
+  std::unique_ptr<CSwfMatrix> m_matrix;
+  std::unique_ptr<CSwfCxform> m_cxform;
 };
 
 // One clip action: the events it answers, the key of a key-press event and
@@ -121,16 +122,16 @@ class CSwfClipActionRecord {
   CSwfClipActionRecord& operator=(const CSwfClipActionRecord&) = delete;
 
   // Takes ownership, deleting the previous list.
-  void SetActions(CSwfDoAction* actions);
+  void SetActions(CSwfDoAction* list);
   // Creates the list when missing, then appends.
   void AddAction(CSwfAction* action);
   void SetBranchTracking(bool on);
-  CSwfDoAction* GetActions() const { return actions; }
+  CSwfDoAction* GetActions() const { return actions.get(); }
 
   u32 eventFlags;
   u32 recordSize = 0;  // as read
   u8 keyCode = 0;
-  CSwfDoAction* actions;
+  std::unique_ptr<CSwfDoAction> actions;
 };
 
 class CSwfPlaceObject2 : public CSwfPlaceObject {
@@ -162,7 +163,7 @@ class CSwfPlaceObject2 : public CSwfPlaceObject {
   void CopyFrom(const CSwfPlaceObject2& other);
 
   void SetColorTransform(CSwfCxformWithAlpha* cxform);
-  CSwfCxformWithAlpha* GetColorTransform() const { return m_cxformAlpha; }
+  CSwfCxformWithAlpha* GetColorTransform() const { return m_cxformAlpha.get(); }
   // Takes ownership and sets has-clip-actions (a null record is ignored).
   void AddClipAction(CSwfClipActionRecord* record);
   void SetName(const std::string& name);
@@ -181,7 +182,7 @@ class CSwfPlaceObject2 : public CSwfPlaceObject {
   bool IsMove() const { return m_move != 0; }
   u32 GetAllEventFlags() const { return m_allEventFlags; }
   u8 GetClipActionVersion() const { return m_clipActionVersion; }
-  const std::vector<CSwfClipActionRecord*>& GetClipActions() const { return m_clipActions; }
+  const std::vector<std::unique_ptr<CSwfClipActionRecord>>& GetClipActions() const { return m_clipActions; }
 
  private:
   bool WritesCharacter() const { return m_hasCharacter || m_characterId != 0; }
@@ -191,10 +192,10 @@ class CSwfPlaceObject2 : public CSwfPlaceObject {
   u16 m_ratio = 0;
   std::string m_name;
   u16 m_clipDepth = 0;
-  CSwfCxformWithAlpha* m_cxformAlpha = nullptr;
+  std::unique_ptr<CSwfCxformWithAlpha> m_cxformAlpha;
   u8 m_hasClipActions = 0, m_hasClipDepth = 0, m_hasName = 0, m_hasRatio = 0;
   u8 m_hasCharacter = 0, m_move = 0;
   u32 m_allEventFlags = 0;
-  std::vector<CSwfClipActionRecord*> m_clipActions;
+  std::vector<std::unique_ptr<CSwfClipActionRecord>> m_clipActions;
   u8 m_clipActionVersion = 4;
 };

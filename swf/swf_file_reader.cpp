@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <string>
+#include <utility>
 
 #include "foundation/file_layer.h"
 #include "swf/swf_compression.h"
@@ -15,13 +16,13 @@ namespace {
 // other reader holds: "_xxswfxx__.bin", else "_xxswfxx__0.bin" and on, in the
 // application's subfolder of the work folder or, when that cannot take it,
 // in the work folder itself. The file is open for writing and reading.
-std::FILE* CreateExpansionFile(CPathName& path) {
+CSwfStdioFile CreateExpansionFile(CPathName& path) {
   for (bool inSubfolder : {true, false}) {
     for (int n = -1; n < 1000; ++n) {
       const std::string name = n < 0 ? "_xxswfxx__.bin" : "_xxswfxx__" + std::to_string(n) + ".bin";
       CPathName candidate(nullptr);
       if (!candidate.SetInWorkFolder(name.c_str(), inSubfolder)) break;
-      if (std::FILE* file = candidate.OpenStdioFile("w+bx")) {
+      if (CSwfStdioFile file{candidate.OpenStdioFile("w+bx")}) {
         path = candidate;
         return file;
       }
@@ -39,28 +40,29 @@ CSwfFileReader::~CSwfFileReader() { CSwfFileReader::Close(); }
 
 bool CSwfFileReader::Open(const CPathName& path, bool checkSignature) {
   Reset();
-  std::FILE* file = path.OpenStdioFile("rb");
+  CSwfStdioFile file{path.OpenStdioFile("rb")};
   if (!file) return false;
-  if (checkSignature && std::fgetc(file) == 'C') {
-    std::fclose(file);
+  if (checkSignature && std::fgetc(file.get()) == 'C') {
+    file.reset();
     return OpenExpanded(path);
   }
-  std::rewind(file);
-  if (OpenStream(file, checkSignature)) return true;
+  std::rewind(file.get());
+  if (OpenStream(std::move(file), checkSignature)) return true;
   Reset();
   return false;
 }
 
 bool CSwfFileReader::OpenExpanded(const CPathName& path) {
-  std::FILE* source = path.OpenStdioFile("rb");
+  CSwfStdioFile source{path.OpenStdioFile("rb")};
   if (!source) return false;
   CPathName temporary(nullptr);
-  std::FILE* target = CreateExpansionFile(temporary);
-  const bool expanded = target && DecompressSwfStream(source, target);
-  std::fclose(source);
+  CSwfStdioFile target = CreateExpansionFile(temporary);
+  const bool expanded = target && DecompressSwfStream(source.get(), target.get());
+  source.reset();
   if (target) m_temporary = temporary;
-  if (!expanded || std::fseek(target, 0, SEEK_SET) != 0 || !OpenStream(target, true)) {
-    if (target && !m_file) std::fclose(target);
+  if (!expanded || std::fseek(target.get(), 0, SEEK_SET) != 0 || !OpenStream(std::move(target), true)) {
+    // Closes the expansion, whoever holds it by now, and deletes it.
+    target.reset();
     Reset();
     return false;
   }
@@ -69,8 +71,7 @@ bool CSwfFileReader::OpenExpanded(const CPathName& path) {
 }
 
 void CSwfFileReader::Close() {
-  if (m_file) std::fclose(m_file);
-  m_file = nullptr;
+  m_file.reset();
   if (!m_temporary.IsEmpty()) DeletePath(m_temporary);
   m_temporary = CPathName(nullptr);
   m_buffer.clear();
@@ -93,11 +94,11 @@ void CSwfFileReader::GetMovieSize(u32& width, u32& height) {
   height = u32(m_yMax) - u32(m_yMin);
 }
 
-bool CSwfFileReader::OpenStream(std::FILE* file, bool checkSignature) {
+bool CSwfFileReader::OpenStream(CSwfStdioFile file, bool checkSignature) {
   if (!file) return false;
-  m_file = file;
-  if (fseeko(file, 0, SEEK_END) != 0) return false;
-  const off_t size = ftello(file);
+  m_file = std::move(file);
+  if (fseeko(m_file.get(), 0, SEEK_END) != 0) return false;
+  const off_t size = ftello(m_file.get());
   if (size < 0) return false;
   m_readLimit = u32(std::min<off_t>(size, 0xFFFFFFFF));
   m_limit = m_readLimit;
@@ -119,9 +120,9 @@ bool CSwfFileReader::OpenStream(std::FILE* file, bool checkSignature) {
 bool CSwfFileReader::Refill(u32 position, u32 count) {
   if (!m_file || count > kFetchChunk || position >= m_readLimit) return false;
   const size_t want = std::min<size_t>(kFetchChunk, m_readLimit - position);
-  if (fseeko(m_file, off_t(position), SEEK_SET) != 0) return false;
+  if (fseeko(m_file.get(), off_t(position), SEEK_SET) != 0) return false;
   m_buffer.resize(kFetchChunk);
-  const size_t got = std::fread(m_buffer.data(), 1, want, m_file);
+  const size_t got = std::fread(m_buffer.data(), 1, want, m_file.get());
   m_data = m_buffer.data();
   m_dataStart = position;
   m_dataEnd = position + u32(got);

@@ -4,10 +4,17 @@
 #pragma once
 
 #include <cstdio>
+#include <memory>
 #include <vector>
 
 #include "foundation/path_name.h"
 #include "swf/swf_reader.h"
+
+// An open stdio file, closed when it goes.
+struct CSwfStdioFileCloser {
+  void operator()(std::FILE* file) const { std::fclose(file); }
+};
+using CSwfStdioFile = std::unique_ptr<std::FILE, CSwfStdioFileCloser>;
 
 class CSwfFileReader : public CSwfReader {
  public:
@@ -18,7 +25,7 @@ class CSwfFileReader : public CSwfReader {
   // Opens a movie file and parses its header; the reader is then at the
   // first tag. A compressed movie is expanded into a temporary file of its
   // own in the work folder, which Close deletes.
-  bool Open(const CPathName& path, bool checkSignature);
+  [[nodiscard]] bool Open(const CPathName& path, bool checkSignature);
   void Close() override;
   void Reset() override;
   void GetMovieSize(u32& width, u32& height) override;
@@ -31,13 +38,13 @@ class CSwfFileReader : public CSwfReader {
  protected:
   // Takes over an open file (closed by Close) and parses the header at its
   // start; the reader is then at the first tag.
-  bool OpenStream(std::FILE* file, bool checkSignature);
-  bool Refill(u32 position, u32 count) override;
+  [[nodiscard]] bool OpenStream(CSwfStdioFile file, bool checkSignature);
+  [[nodiscard]] bool Refill(u32 position, u32 count) override;
 
  private:
-  bool OpenExpanded(const CPathName& path);
+  [[nodiscard]] bool OpenExpanded(const CPathName& path);
 
-  std::FILE* m_file = nullptr;
+  CSwfStdioFile m_file;
   std::vector<u8> m_buffer;
   u32 m_fileLength = 0;
   f32 m_frameRate = 0;

@@ -1,6 +1,7 @@
 #include "swf/swf_file_writer.h"
 
 #include <algorithm>
+#include <memory>
 
 #include "foundation/finder_info.h"
 #include "platform/byte_order.h"
@@ -39,8 +40,11 @@ CSwfFileWriter::CSwfFileWriter(bool forceMinimumStage)
   m_stage.SetParams(0, 0, 20, 20, 0.0f, 4);
 }
 
-CSwfFileWriter::~CSwfFileWriter() {
-  if (IsOpen()) Close();
+CSwfFileWriter::~CSwfFileWriter() { CloseLeftOpen(); }
+
+void CSwfFileWriter::CloseLeftOpen() {
+  // A movie whose header could not be completed is not left behind.
+  if (IsOpen() && Close() == 0) m_path.Delete();
 }
 
 void CSwfFileWriter::SetParams(u32 width, u32 height, f32 frameRate, u8 version) {
@@ -54,7 +58,7 @@ void CSwfFileWriter::SetParamsFromHeader(const CSwfHeader& header) {
 }
 
 bool CSwfFileWriter::Open(const CPathName& path, bool replace) {
-  if (IsOpen()) Close();
+  CloseLeftOpen();
   m_path = path;
   m_failed = false;
   m_labels.clear();
@@ -116,21 +120,19 @@ bool CSwfFileWriter::PatchU32(u32 position, u32 value) {
 
 u32 CSwfFileWriter::WriteTag(CSwfTag* tag, bool keepTag) {
   if (!tag) return 0;
-  auto drop = [&] {
-    if (!keepTag) delete tag;
-    return 0u;
-  };
-  if (!IsOpen() || m_failed) return drop();
+  // A tag not kept is the writer's from here on, written or dropped.
+  const std::unique_ptr<CSwfTag> owned(keepTag ? nullptr : tag);
+  if (!IsOpen() || m_failed) return 0;
   const u16 code = tag->GetCode();
   if (code == kSwfShowFrameCode) {
     Emit(m_framesWritten);
     ++m_framesWritten;
   } else if (const auto* frameLabel = dynamic_cast<const CSwfFrameLabel*>(tag)) {
     const std::string& label = frameLabel->GetLabel();
-    if (std::find(m_labels.begin(), m_labels.end(), label) != m_labels.end()) return drop();
+    if (std::find(m_labels.begin(), m_labels.end(), label) != m_labels.end()) return 0;
     m_labels.push_back(label);
   } else if (m_stripSound && IsSoundTag(code)) {
-    return drop();
+    return 0;
   }
 
   CSwfBitWriter scratch(m_stage.GetVersion());
@@ -141,9 +143,7 @@ u32 CSwfFileWriter::WriteTag(CSwfTag* tag, bool keepTag) {
   const u32 position = u32(m_stream.tellp());
   if (!bytes.empty() && (m_recordDepths || m_recordClipDepths))
     RecordDepths(*tag, position, (bytes[0] & 63) == 63 ? 6 : 2);
-  const bool written = Append(bytes.data(), bytes.size());
-  if (!keepTag) delete tag;
-  return written ? u32(bytes.size()) : 0;
+  return Append(bytes.data(), bytes.size()) ? u32(bytes.size()) : 0;
 }
 
 void CSwfFileWriter::RecordDepths(CSwfTag& tag, u32 tagPosition, u32 headerLength) {
@@ -157,9 +157,9 @@ void CSwfFileWriter::RecordDepths(CSwfTag& tag, u32 tagPosition, u32 headerLengt
   }
 }
 
-void CSwfFileWriter::WriteBitWriter(CSwfBitWriter& writer) {
+u32 CSwfFileWriter::WriteBitWriter(CSwfBitWriter& writer) {
   const std::vector<u8>& bytes = writer.GetBytes();
-  Append(bytes.data(), bytes.size());
+  return Append(bytes.data(), bytes.size()) ? u32(bytes.size()) : 0;
 }
 
 u32 CSwfFileWriter::WriteHandle(Handle handle) {
@@ -181,7 +181,8 @@ void CSwfFileWriter::RenumberDepths(u16 base) {
   depths.erase(std::unique(depths.begin(), depths.end()), depths.end());
   for (const auto& [position, depth] : m_depthRecords) {
     const size_t rank = size_t(std::lower_bound(depths.begin(), depths.end(), depth) - depths.begin());
-    PatchU16(position, u16(rank + 1 + base));
+    // A failed write ends the renumbering; Close reports it.
+    if (!PatchU16(position, u16(rank + 1 + base))) return;
   }
   m_stream.seekp(0, std::ios::end);
 }
@@ -191,12 +192,9 @@ u32 CSwfFileWriter::Close() {
   if (!IsOpen()) return 0;
   m_stream.seekp(0, std::ios::end);
   const u32 length = u32(m_stream.tellp());
-  if (!m_failed) {
-    PatchU32(4, length);
-    PatchU16(m_headerEnd - 2, m_framesWritten);
-  }
+  const bool patched = !m_failed && PatchU32(4, length) && PatchU16(m_headerEnd - 2, m_framesWritten);
   m_stream.close();
   if (m_stream.fail()) m_failed = true;
   m_stream.clear();
-  return m_failed ? 0 : length;
+  return patched && !m_failed ? length : 0;
 }

@@ -26,7 +26,7 @@ class CSwfFileWriter : public CSignal<u32> {
   // With forceMinimumStage, a stage smaller than 1280 x 960 pixels in either
   // direction is written as 1280 x 960.
   explicit CSwfFileWriter(bool forceMinimumStage);
-  // Closes an open file, patching its header.
+  // Closes an open file, patching its header (see CloseLeftOpen).
   ~CSwfFileWriter() override;
 
   // Stage 0, 0 to width, height (twips).
@@ -34,13 +34,14 @@ class CSwfFileWriter : public CSignal<u32> {
   void SetParamsFromHeader(const CSwfHeader& header);
   // Creates the file (type 'SWFL', creator 'SWF2'; an existing file is
   // replaced only with `replace`, a folder never) and writes the header. An
-  // open file is closed first.
-  bool Open(const CPathName& path, bool replace);
+  // open file is closed first (see CloseLeftOpen).
+  [[nodiscard]] bool Open(const CPathName& path, bool replace);
   // Writes one tag; returns the bytes written, 0 for a null tag, a dropped
   // one, a write that failed or a writer without a file.
   u32 WriteTag(CSwfTag* tag, bool keepTag);
-  // The writer's bytes as they stand (its partial byte flushed).
-  void WriteBitWriter(CSwfBitWriter& writer);
+  // The writer's bytes as they stand (its partial byte flushed); returns
+  // how many, 0 when the write failed or no file is open.
+  u32 WriteBitWriter(CSwfBitWriter& writer);
   // The bytes of a handle, which is then disposed of; 0, the handle left
   // alone, when it or its block is null or empty.
   u32 WriteHandle(Handle handle);
@@ -49,7 +50,7 @@ class CSwfFileWriter : public CSignal<u32> {
   void RenumberDepths(u16 base);
   // Patches the header and closes the file; returns its length, 0 when a
   // write failed or no file was open.
-  u32 Close();
+  [[nodiscard]] u32 Close();
 
   // Options, all off unless set: record the depth fields of PlaceObject2 and
   // RemoveObject2 (and the clip depths of PlaceObject2) for RenumberDepths;
@@ -63,10 +64,13 @@ class CSwfFileWriter : public CSignal<u32> {
   const CPathName& GetPath() const { return m_path; }
 
  private:
+  // Closes a movie still open; one whose header could not be completed is
+  // deleted.
+  void CloseLeftOpen();
   // Writes bytes at the end of the file; false when the stream failed.
-  bool Append(const u8* bytes, size_t count);
-  bool PatchU16(u32 position, u16 value);
-  bool PatchU32(u32 position, u32 value);
+  [[nodiscard]] bool Append(const u8* bytes, size_t count);
+  [[nodiscard]] bool PatchU16(u32 position, u16 value);
+  [[nodiscard]] bool PatchU32(u32 position, u32 value);
   void RecordDepths(CSwfTag& tag, u32 tagPosition, u32 headerLength);
 
   std::vector<std::string> m_labels;

@@ -17,7 +17,7 @@ namespace {
 
 // Takes `count` ids from *nextId, the first into *first; false, nothing
 // taken, when they would pass 65535.
-bool TakeIds(u16* nextId, u16 count, u16* first) {
+[[nodiscard]] bool TakeIds(u16* nextId, u16 count, u16* first) {
   if (!nextId || u32(*nextId) + count > 0xFFFF) return false;
   *first = u16(*nextId + 1);
   *nextId = u16(*nextId + count);
@@ -26,37 +26,38 @@ bool TakeIds(u16* nextId, u16 count, u16* first) {
 
 bool FitsS16(s64 value) { return value >= -32768 && value <= 32767; }
 
-CSwfRgba* OpaqueColor(u32 color) {
-  return new CSwfRgba(u8(color), u8(color >> 8), u8(color >> 16), 255);
+std::unique_ptr<CSwfRgba> OpaqueColor(u32 color) {
+  return std::make_unique<CSwfRgba>(u8(color), u8(color >> 8), u8(color >> 16), 255);
 }
 
-CSwfMatrix* Translation(s32 x, s32 y) {
+std::unique_ptr<CSwfMatrix> Translation(s32 x, s32 y) {
   auto matrix = std::make_unique<CSwfMatrix>();
   matrix->translateX = x;
   matrix->translateY = y;
-  return matrix.release();
+  return matrix;
 }
 
-CSwfRect* Bounds(s32 xMin, s32 yMin, s32 xMax, s32 yMax) {
+std::unique_ptr<CSwfRect> Bounds(s32 xMin, s32 yMin, s32 xMax, s32 yMax) {
   auto rect = std::make_unique<CSwfRect>();
   rect->Set(xMin, yMin, xMax, yMax, false);
-  return rect.release();
+  return rect;
 }
 
 // A static text of one glyph: one style record and one glyph record.
-std::unique_ptr<CSwfDefineText2> OneGlyphText(u16 id, CSwfRect* bounds, u16 fontId, u32 color,
-                                              s16 yOffset, u16 height, int glyphIndex) {
-  auto text = std::make_unique<CSwfDefineText2>(id, bounds, new CSwfMatrix, 0, 0);
+std::unique_ptr<CSwfDefineText2> OneGlyphText(u16 id, std::unique_ptr<CSwfRect> bounds, u16 fontId,
+                                              u32 color, s16 yOffset, u16 height, int glyphIndex) {
+  auto identity = std::make_unique<CSwfMatrix>();
+  auto text = std::make_unique<CSwfDefineText2>(id, bounds.release(), identity.release(), 0, 0);
   auto style = std::make_unique<CSwfTextStyleRecord>();
   style->SetFontId(fontId);
-  style->SetColor(OpaqueColor(color));
+  style->SetColor(OpaqueColor(color).release());
   style->SetXOffset(0);
   style->SetYOffset(yOffset);
   style->SetTextHeight(height);
-  text->AddRecord(style.release());
+  text->AddRecord(std::move(style));
   auto glyphs = std::make_unique<CSwfTextGlyphRecord>();
   glyphs->AddEntry(u32(glyphIndex), 0);
-  text->AddRecord(glyphs.release());
+  text->AddRecord(std::move(glyphs));
   return text;
 }
 
@@ -66,13 +67,14 @@ std::unique_ptr<CSwfDefineSprite> PlacingSprite(u16 id, u16 character, s32 x, s3
   auto place = std::make_unique<CSwfPlaceObject2>();
   place->SetCharacterId(character);
   place->SetDepth(1);
-  place->SetMatrix(Translation(x, y));
+  place->SetMatrix(Translation(x, y).release());
+  // A tag the sprite takes is the sprite's; one it refuses stays here.
   if (!sprite->AddTag(place.get())) return nullptr;
-  place.release();
+  static_cast<void>(place.release());
   if (showFrame) {
     auto frame = std::make_unique<CSwfShowFrame>();
     if (!sprite->AddTag(frame.get())) return nullptr;
-    frame.release();
+    static_cast<void>(frame.release());
   }
   return sprite;
 }
@@ -270,7 +272,7 @@ u16 CFontCollection::BuildLetterSprite(char c, s32 size, CFontRecord& record, CS
   font.SetSize(size);
   const double advance = std::trunc(font.GetCharAdvanceEm(c) / (1024.0 / h));
   const s64 yOffset = s64(font.GetAscent()) * 20;
-  if (!FitsS16(advance * 2) || !FitsS16(yOffset)) return 0;
+  if (!FitsS16(s64(advance * 2)) || !FitsS16(yOffset)) return 0;
   const s32 adv = s32(advance);
 
   u16 textId = 0;
@@ -310,15 +312,15 @@ u16 CFontCollection::GetSizeSprite(const CFontStyle& style, CSwfFileWriter& writ
   CFont font(*record);
   font.SetSize(size);
   const double width = std::trunc(font.GetCharAdvanceEm('W') / (1024.0 / h));
-  if (!FitsS16(width * 2)) return 0;
+  if (!FitsS16(s64(width * 2))) return 0;
   const s32 w = s32(width);
 
   u16 textId = 0;
   if (!TakeIds(nextId, 2, &textId)) return 0;
   const u16 spriteId = u16(textId + 1);
   auto text = std::make_unique<CSwfDefineEditText>();
-  text->Set(textId, OpaqueColor(record->color), "dummyletter");
-  text->SetBounds(Bounds(-2 * w, -h, 2 * w, h));
+  text->Set(textId, OpaqueColor(record->color).release(), "dummyletter");
+  text->SetBounds(Bounds(-2 * w, -h, 2 * w, h).release());
   text->SetFont(record->fontId, u16(h));
   text->SetInitialText("W");
   text->SetLayout(2, 0, 0, 0, 0);

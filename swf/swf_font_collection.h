@@ -83,6 +83,7 @@ class CFontCollection {
   // Adds the characters to the font that matches the style (size compared
   // unless bit 0 of options is set; the last call's options rule every
   // later lookup), or adds a new font. A null chars adds no characters.
+  // Always true.
   bool AddFont(const CFontStyle& style, const char* chars, u32 options);
   // Merges the fonts that differ only in size or colour, sorts and
   // de-duplicates their characters, gives each merged font the next id
@@ -136,11 +137,11 @@ class CFontCollection {
   bool IsWritten(const CFontRecord* record) const;
 
  private:
-  CFontRecord* FindFont(const CFontStyle& style) const;
-  CFontRecord* FindFontByNameAndFace(const CFontStyle& style) const;
+  [[nodiscard]] CFontRecord* FindFont(const CFontStyle& style) const;
+  [[nodiscard]] CFontRecord* FindFontByNameAndFace(const CFontStyle& style) const;
   // Steps of EmitFontTag after the lookup: writes the record's font when
   // this movie does not have it yet; false when the write failed.
-  bool EnsureFontWritten(CFontRecord& record, CSwfFileWriter& writer);
+  [[nodiscard]] bool EnsureFontWritten(CFontRecord& record, CSwfFileWriter& writer);
 
   std::vector<std::unique_ptr<CFontRecord>> fonts;
   std::map<const CFontRecord*, bool> written;

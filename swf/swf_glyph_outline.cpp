@@ -282,7 +282,7 @@ CSwfDefineFont2* BuildDefineFont2(CSwfShapeRecordList& scratch, const CFont& fon
       // font that is full takes no more.
       auto empty = std::make_unique<CSwfShape>(1);
       empty->SetBits(1, 0);
-      if (!tag->AddGlyph(empty.release(), u8(c), advance, new CSwfRect)) return nullptr;
+      if (!tag->AddGlyph(empty.release(), u8(c), advance, nullptr)) return nullptr;  // bounds 0, 0, 0, 0
     }
   }
 

@@ -121,14 +121,14 @@ class CGlyphOutline : public plat::QuadraticPathSink {
 // italic flags. `scratch` is working space for the glyphs' records. A
 // character no font has gets an empty glyph. The caller owns the tag; null
 // when chars is null or holds more characters than a font can.
-CSwfDefineFont2* BuildDefineFont2(CSwfShapeRecordList& scratch, const CFont& font, const char* chars,
-                                  u16 fontId, bool appendIdToName);
+[[nodiscard]] CSwfDefineFont2* BuildDefineFont2(CSwfShapeRecordList& scratch, const CFont& font,
+                                                const char* chars, u16 fontId, bool appendIdToName);
 
 // The older DefineFont with id fontId and one glyph per byte of `chars`,
 // with its offset table. The caller owns the tag; null when chars is null or
 // the glyphs do not fit the table's 16-bit offsets.
-CSwfDefineFont* BuildDefineFont(CSwfShapeRecordList& scratch, const CFont& font, const char* chars,
-                                u16 fontId);
+[[nodiscard]] CSwfDefineFont* BuildDefineFont(CSwfShapeRecordList& scratch, const CFont& font,
+                                              const char* chars, u16 fontId);
 
 // One edge record from (x1, y1) to (x2, y2) in SWF coordinates: vertical
 // when dx is 0 (even when dy is 0 too), horizontal when only dy is 0, else
@@ -139,4 +139,4 @@ void AddStraightEdge(CSwfShapeRecordList& records, s32 x1, s32 y1, s32 x2, s32 y
 void AddCurvedEdge(CSwfShapeRecordList& records, s32 x1, s32 y1, s32 cx, s32 cy, s32 ax, s32 ay);
 
 // A new, empty DefineShape with that id; the caller owns it.
-CSwfDefineShape* CreateDefineShape(u16 id);
+[[nodiscard]] CSwfDefineShape* CreateDefineShape(u16 id);

@@ -114,6 +114,6 @@ bool CSwfGradient::AddRecord(CSwfGradRecord* record) {
 
 void CSwfGradient::SetBlackToWhite() {
   Clear();
-  m_records.push_back(std::make_unique<CSwfGradRecord>(0, new CSwfRgb(0, 0, 0), 0));
-  m_records.push_back(std::make_unique<CSwfGradRecord>(255, new CSwfRgb(255, 255, 255), 0));
+  m_records.push_back(std::make_unique<CSwfGradRecord>(0, u32(0x000000), 0));
+  m_records.push_back(std::make_unique<CSwfGradRecord>(255, u32(0xFFFFFF), 0));
 }

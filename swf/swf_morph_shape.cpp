@@ -56,8 +56,8 @@ void AddSide(CSwfShape& shape, s32 length, bool alongX, u32 pieces) {
   for (u32 i = 1; i <= pieces; ++i) {
     const s64 at = std::llround(double(length) * double(i) / double(pieces));
     const s32 delta = s32(at - last);
-    shape.AddRecord(alongX ? new CSwfStraightEdgeRecord(delta, 0, kSwfHorizontalLine)
-                           : new CSwfStraightEdgeRecord(0, delta, kSwfVerticalLine));
+    shape.AddRecord(alongX ? std::make_unique<CSwfStraightEdgeRecord>(delta, 0, kSwfHorizontalLine)
+                           : std::make_unique<CSwfStraightEdgeRecord>(0, delta, kSwfVerticalLine));
     last = at;
   }
 }
@@ -373,25 +373,25 @@ void CSwfDefineMorphShape::SetLineStyles(CSwfMorphLineStyleArray* styles) {
 
 void CSwfDefineMorphShape::BuildRectangle(const Rectangle& figure, bool isStart,
                                           const u32 (&pieces)[4]) {
-  auto* edges = new CSwfShape(1);
+  auto edges = std::make_unique<CSwfShape>(1);
   edges->SetFillBits(1);
   edges->SetLineBits(1);
-  auto* move = new CSwfStyleChangeRecord(figure.x, figure.y, edges);
+  auto move = std::make_unique<CSwfStyleChangeRecord>(figure.x, figure.y, edges.get());
   if (figure.fill) move->SetFillStyle(1, 1);
   if (figure.line) move->SetLineStyle(1);
   move->SetFlags(u8(kSwfStateMoveTo | (figure.fill ? kSwfStateFillStyle1 : 0) |
                     (figure.line ? kSwfStateLineStyle : 0)));
-  edges->AddRecord(move);
+  edges->AddRecord(std::move(move));
   AddSide(*edges, figure.width, true, pieces[0]);
   AddSide(*edges, figure.height, false, pieces[1]);
   AddSide(*edges, Clamped(-s64(figure.width)), true, pieces[2]);
   AddSide(*edges, Clamped(-s64(figure.height)), false, pieces[3]);
-  edges->AddRecord(new CSwfEndShapeRecord);
+  edges->AddRecord(std::make_unique<CSwfEndShapeRecord>());
   if (isStart) {
-    SetStartEdges(edges);
+    m_startEdges = std::move(edges);
     m_startRectangle = figure;
   } else {
-    SetEndEdges(edges);
+    m_endEdges = std::move(edges);
     m_endRectangle = figure;
   }
 }
@@ -401,17 +401,17 @@ void CSwfDefineMorphShape::SetRectangle(s32 x, s32 y, s32 width, s32 height,
                                         bool isStart) {
   std::unique_ptr<CSwfMorphFillStyle> fillStyle(fill);
   std::unique_ptr<CSwfMorphLineStyle> lineStyle(line);
-  auto* bounds = new CSwfRect;
+  auto bounds = std::make_unique<CSwfRect>();
   bounds->Set(x, y, Clamped(s64(x) + width), Clamped(s64(y) + height), false);
   const Rectangle figure{x, y, width, height, fill != nullptr, line != nullptr};
   if (isStart) {
-    SetStartBounds(bounds);
+    m_startBounds = std::move(bounds);
     if (!m_fillStyles) m_fillStyles = std::make_unique<CSwfMorphFillStyleArray>();
     if (!m_lineStyles) m_lineStyles = std::make_unique<CSwfMorphLineStyleArray>();
     if (fillStyle) m_fillStyles->Add(fillStyle.release());
     if (lineStyle) m_lineStyles->Add(lineStyle.release());
   } else {
-    SetEndBounds(bounds);
+    m_endBounds = std::move(bounds);
   }
   // Each side in as many pieces as the longer of its two states needs.
   const std::optional<Rectangle> other = isStart ? m_endRectangle : m_startRectangle;

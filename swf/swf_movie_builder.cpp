@@ -8,16 +8,26 @@ void CSwfMovieBuilder::SetParams(u32 width, u32 height, f32 frameRate, u8 versio
   m_stage.SetParams(width, height, frameRate, 0, version);
 }
 
+CSwfMovieBuilder::CSwfMovieBuilder() = default;
+
+CSwfMovieBuilder::~CSwfMovieBuilder() = default;
+
 void CSwfMovieBuilder::AddTag(CSwfTag* tag) {
   if (!tag) return;
-  m_tags.push_back(tag);
+  m_tags.emplace_back(tag);
   if (tag->GetCode() == kSwfShowFrameCode) ++m_frameCount;
 }
 
 void CSwfMovieBuilder::DeleteTags() {
-  for (CSwfTag* tag : m_tags) delete tag;
   m_tags.clear();
   m_frameCount = 0;
+}
+
+std::vector<CSwfTag*> CSwfMovieBuilder::GetTags() const {
+  std::vector<CSwfTag*> tags;
+  tags.reserve(m_tags.size());
+  for (const auto& tag : m_tags) tags.push_back(tag.get());
+  return tags;
 }
 
 u32 CSwfMovieBuilder::BuildMovie(std::vector<u8>& out, CSwfHeader* header) {
@@ -25,7 +35,7 @@ u32 CSwfMovieBuilder::BuildMovie(std::vector<u8>& out, CSwfHeader* header) {
   if (!header) header = &made;
   CSwfBitWriter tags(header->GetVersion());
   u16 frames = 0;
-  for (CSwfTag* tag : m_tags) {
+  for (const auto& tag : m_tags) {
     tag->Write(tags);
     if (tag->GetCode() == kSwfShowFrameCode) ++frames;
   }

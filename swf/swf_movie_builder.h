@@ -2,6 +2,7 @@
 // in-memory counterpart of the file writer.
 #pragma once
 
+#include <memory>
 #include <ostream>
 #include <vector>
 
@@ -11,8 +12,8 @@ class CSwfTag;
 
 class CSwfMovieBuilder {
  public:
-  CSwfMovieBuilder() = default;
-  ~CSwfMovieBuilder() { DeleteTags(); }
+  CSwfMovieBuilder();
+  ~CSwfMovieBuilder();
   CSwfMovieBuilder(const CSwfMovieBuilder&) = delete;
   CSwfMovieBuilder& operator=(const CSwfMovieBuilder&) = delete;
 
@@ -30,11 +31,12 @@ class CSwfMovieBuilder {
   // The same into a stream; 0 when the stream fails.
   u32 WriteMovie(std::ostream& stream, CSwfHeader* header);
 
-  const std::vector<CSwfTag*>& GetTags() const { return m_tags; }
+  // The tags in order, for the tag-list queries; they belong to the builder.
+  std::vector<CSwfTag*> GetTags() const;
   u16 GetFrameCount() const { return m_frameCount; }
 
  private:
-  std::vector<CSwfTag*> m_tags;
+  std::vector<std::unique_ptr<CSwfTag>> m_tags;
   u16 m_frameCount = 0;
   CSwfHeader m_stage;  // the stage, rate and version of a movie built without a header
 };

@@ -27,25 +27,23 @@ namespace {
 // movie file; `first`, when given, goes before them.
 using TagFilter = std::function<bool(const CSwfTag&)>;
 
-bool WriteMovieFile(const CPathName& source, const CPathName& target, CSwfTag* first,
-                    const TagFilter& keep) {
+[[nodiscard]] bool WriteMovieFile(const CPathName& source, const CPathName& target, CSwfTag* first,
+                                  const TagFilter& keep) {
   CSwfReader reader;
   if (!reader.LoadFile(source, true, 0, true)) return false;
+  const std::vector<std::unique_ptr<CSwfTag>> tags = reader.TakeTags();
   CSwfFileWriter writer(false);
   writer.SetParamsFromHeader(reader.GetHeader());
-  bool written = writer.Open(target, false);
-  if (written) {
-    if (first) writer.WriteTag(first, true);
-    for (CSwfTag* tag : reader.GetTags()) {
-      if (keep(*tag)) writer.WriteTag(tag, true);
-    }
-    written = writer.Close() != 0;
-    // A movie that could not be written whole is not left behind.
-    if (!written) target.Delete();
-  }
   reader.Close();
-  reader.DeleteTags(true);
-  return written;
+  if (!writer.Open(target, false)) return false;
+  if (first) writer.WriteTag(first, true);
+  for (const auto& tag : tags) {
+    if (keep(*tag)) writer.WriteTag(tag.get(), true);
+  }
+  if (writer.Close() != 0) return true;
+  // A movie that could not be written whole is not left behind.
+  target.Delete();
+  return false;
 }
 
 bool IsNotProtect(const CSwfTag& tag) { return tag.GetCode() != kSwfProtectCode; }
@@ -54,7 +52,7 @@ bool AnyTag(const CSwfTag&) { return true; }
 using MovieOperation = bool (*)(const CPathName& source, const CPathName& target);
 
 // Runs an operation from a movie onto its own name (see the header).
-bool RunInPlace(const CPathName& path, bool keepBackup, MovieOperation operation) {
+[[nodiscard]] bool RunInPlace(const CPathName& path, bool keepBackup, MovieOperation operation) {
   if (!path.Exists() || path.IsFolder()) return false;
   const std::string name = path.GetLastComponent();
   if (keepBackup) {
@@ -260,23 +258,21 @@ bool LoadAlertMovie(std::vector<CSwfTag*>& tags, CSwfDoAction** alertAction, u16
   HUnlock(resource);
   ReleaseMainResource(&resource);
   if (!loaded) return false;
-  for (CSwfTag* tag : reader.GetTags()) {
-    const u16 code = tag->GetCode();
-    if (code == kSwfEndCode || code == kSwfShowFrameCode || code == kSwfSetBackgroundColorCode) {
-      std::unique_ptr<CSwfTag> discarded(tag);
-      continue;
-    }
+  for (std::unique_ptr<CSwfTag>& owned : reader.TakeTags()) {
+    const u16 code = owned->GetCode();
+    // These go with the movie's own timeline; the rest belong to the caller.
+    if (code == kSwfEndCode || code == kSwfShowFrameCode || code == kSwfSetBackgroundColorCode) continue;
+    CSwfTag* tag = owned.release();
     tags.push_back(tag);
     if (code != kSwfDoActionCode || !alertAction) continue;
     auto* actions = dynamic_cast<CSwfDoAction*>(tag);
     if (!actions || actions->GetActions().size() != 2) continue;
-    auto* push = dynamic_cast<CSwfActionPush*>(actions->GetActions()[0]);
+    auto* push = dynamic_cast<CSwfActionPush*>(actions->GetActions()[0].get());
     if (push && push->GetValues().size() == 1 &&
         push->GetValues()[0].type == CSwfPushValue::kString &&
         push->GetValues()[0].text == kSwfAlertText)
       *alertAction = actions;
   }
-  reader.GetTags().clear();
   if (maxCharacterId) {
     u16 depth = 0;
     GetMaxIds(tags, *maxCharacterId, depth);

@@ -50,8 +50,8 @@ u32 GetMovieBackgroundColor(const CPathName& path);
 // stays beside it as "<name>~" (an older backup is replaced); without it
 // the new movie is written beside the file and then takes its name. A
 // failure leaves the movie as it was.
-bool RemoveProtectInPlace(const CPathName& path, bool keepBackup);
-bool AddProtectInPlace(const CPathName& path, bool keepBackup);
+[[nodiscard]] bool RemoveProtectInPlace(const CPathName& path, bool keepBackup);
+[[nodiscard]] bool AddProtectInPlace(const CPathName& path, bool keepBackup);
 
 // ---- tag lists ----
 
@@ -59,23 +59,25 @@ bool AddProtectInPlace(const CPathName& path, bool keepBackup);
 void OffsetTagIds(const std::vector<CSwfTag*>& tags, u16 idDelta, u16 depthDelta);
 // The first tag of a character-defining code whose character id is `id`;
 // a sprite is checked itself and then searched. Null when none.
-CSwfTag* FindCharacterTag(u16 id, const std::vector<CSwfTag*>& tags);
+[[nodiscard]] CSwfTag* FindCharacterTag(u16 id, const std::vector<CSwfTag*>& tags);
 // The first PlaceObject2 whose name begins with `name`; with searchSprites
 // the tags of sprites are searched too. Null when none.
-CSwfPlaceObject2* FindPlacementByNamePrefix(const char* name, const std::vector<CSwfTag*>& tags,
-                                            bool searchSprites);
+[[nodiscard]] CSwfPlaceObject2* FindPlacementByNamePrefix(const char* name,
+                                                          const std::vector<CSwfTag*>& tags,
+                                                          bool searchSprites);
 // The first PlaceObject2 named `name`, searching sprites too.
-CSwfPlaceObject2* FindPlacementByName(const char* name, const std::vector<CSwfTag*>& tags);
+[[nodiscard]] CSwfPlaceObject2* FindPlacementByName(const char* name, const std::vector<CSwfTag*>& tags);
 // The same without searching sprites.
-CSwfPlaceObject2* FindPlaceObject2ByName(const char* name, const std::vector<CSwfTag*>& tags);
+[[nodiscard]] CSwfPlaceObject2* FindPlaceObject2ByName(const char* name, const std::vector<CSwfTag*>& tags);
 // The first DefineSprite of the list with the id (sprites not searched).
-CSwfTag* FindSpriteById(u16 id, const std::vector<CSwfTag*>& tags);
+[[nodiscard]] CSwfTag* FindSpriteById(u16 id, const std::vector<CSwfTag*>& tags);
 // The first SetBackgroundColor tag, or null.
-CSwfSetBackgroundColor* FindBackgroundColorTag(const std::vector<CSwfTag*>& tags);
+[[nodiscard]] CSwfSetBackgroundColor* FindBackgroundColorTag(const std::vector<CSwfTag*>& tags);
 // From the character's own place in the list on, the first PlaceObject or
 // PlaceObject2 that places it; null when none, and when the character is
 // not in the list.
-CSwfPlaceObject* FindFirstPlacement(CSwfCharacterTag* character, const std::vector<CSwfTag*>& tags);
+[[nodiscard]] CSwfPlaceObject* FindFirstPlacement(CSwfCharacterTag* character,
+                                                  const std::vector<CSwfTag*>& tags);
 // The highest character id (of defining tags, sprites, placements and the
 // sprites of init actions) and the highest depth of a PlaceObject2 (65535
 // aside); both start from 0. Sprites are not searched.

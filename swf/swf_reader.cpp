@@ -163,9 +163,17 @@ bool CSwfReader::ParseLoadedMovie(bool checkSignature, bool parseTags) {
 
 void CSwfReader::DeleteTags(bool destroy) {
   if (destroy) {
-    for (CSwfTag* tag : m_tags) delete tag;
+    const std::vector<std::unique_ptr<CSwfTag>> deleted = TakeTags();
   }
   m_tags.clear();
+}
+
+std::vector<std::unique_ptr<CSwfTag>> CSwfReader::TakeTags() {
+  std::vector<std::unique_ptr<CSwfTag>> tags;
+  tags.reserve(m_tags.size());
+  for (CSwfTag* tag : m_tags) tags.emplace_back(tag);
+  m_tags.clear();
+  return tags;
 }
 
 void CSwfReader::GetMovieSize(u32& width, u32& height) {
@@ -345,7 +353,7 @@ void CSwfReader::EndBody(const Body& body) {
   if (m_position != body.end) Seek(body.end);
 }
 
-CSwfTag* CSwfReader::ReadTagFrom(CSwfReader& source, bool shallow) {
+std::unique_ptr<CSwfTag> CSwfReader::ReadTagFrom(CSwfReader& source, bool shallow) {
   source.AlignByte();
   const u16 word = source.ReadU16();
   const u16 code = word >> 6;
@@ -356,13 +364,13 @@ CSwfTag* CSwfReader::ReadTagFrom(CSwfReader& source, bool shallow) {
   const Body body = source.BeginBody(length);
   source.m_tagLength = length;
   m_tagLength = length;
-  CSwfTag* tag = shallow ? CreateShallowTag(code, length) : CreateTag(code, length);
+  std::unique_ptr<CSwfTag> tag(shallow ? CreateShallowTag(code, length) : CreateTag(code, length));
   tag->Read(source);
   source.EndBody(body);
   return tag;
 }
 
-CSwfTag* CSwfReader::ReadNextTag() { return ReadTagFrom(*this, false); }
+CSwfTag* CSwfReader::ReadNextTag() { return ReadTagFrom(*this, false).release(); }
 
 void CSwfReader::ReadAllTags(CSwfReader* source, u32 frameLimit) {
   ReadTagsFrom(source ? *source : *this, frameLimit, false);
@@ -377,9 +385,9 @@ void CSwfReader::ReadTagsFrom(CSwfReader& source, u32 frameLimit, bool shallow) 
   ++source.m_nesting;
   u32 frames = 0;
   for (;;) {
-    CSwfTag* tag = ReadTagFrom(source, shallow);
-    m_tags.push_back(tag);
+    std::unique_ptr<CSwfTag> tag = ReadTagFrom(source, shallow);
     const u16 code = tag->GetCode();
+    m_tags.push_back(tag.release());
     if (code == 0) break;
     if (code == 1 && frameLimit != 0 && ++frames >= frameLimit) break;
   }
@@ -396,6 +404,6 @@ u32 CSwfReader::WriteMovie(CSwfBitWriter& writer) {
   m_header.Write(writer);
   for (CSwfTag* tag : m_tags) writer.WriteRecord(tag);
   writer.FlushBits();
-  writer.PatchU32(start + 4, writer.GetByteCount() - start);
+  if (!writer.PatchU32(start + 4, writer.GetByteCount() - start)) return 0;
   return writer.GetByteCount();
 }

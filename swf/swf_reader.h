@@ -9,10 +9,11 @@
 // data yields.
 //
 // Tags belong to whoever holds them after reading: the reader deletes them
-// only in DeleteTags(true).
+// only in DeleteTags(true), and TakeTags hands them over as owned objects.
 #pragma once
 
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -37,21 +38,22 @@ class CSwfReader {
   // Empties the reader: default header, no bytes, no tags (none deleted).
   virtual void Reset();
   // The writer's bytes (its partial byte flushed), version and length.
-  virtual bool LoadFromWriter(CSwfBitWriter& writer);
+  [[nodiscard]] virtual bool LoadFromWriter(CSwfBitWriter& writer);
   // A movie file, plain or compressed ("CWS", expanded in memory no further
   // than its announced length; a failed expansion fails the load). Loads the
   // announced length (or byteLimit when it is not 0) as far as the file
   // holds it; parses the tags when asked.
-  virtual bool LoadFile(const CPathName& path, bool checkSignature, u32 byteLimit, bool parseTags);
+  [[nodiscard]] virtual bool LoadFile(const CPathName& path, bool checkSignature, u32 byteLimit,
+                                      bool parseTags);
   // Loads a whole movie file with the shallow factory: only the tags that
   // movie queries inspect get classes, every other tag stays raw.
-  virtual bool LoadFileShallow(const CPathName& path);
+  [[nodiscard]] virtual bool LoadFileShallow(const CPathName& path);
   // A movie in memory: "FWS" with checkSignature, else data that begins at
   // the file-length field. Loads the announced length (or byteLimit when it
   // is not 0) as far as the block holds it. A "CWS" block is not expanded:
   // the compressed flag is set and the result is false.
-  virtual bool LoadFromMemory(const u8* bytes, u32 size, bool checkSignature, u32 byteLimit,
-                              bool parseTags);
+  [[nodiscard]] virtual bool LoadFromMemory(const u8* bytes, u32 size, bool checkSignature,
+                                            u32 byteLimit, bool parseTags);
   virtual void DeleteTags(bool destroy);
   // Frame width and height in twips.
   virtual void GetMovieSize(u32& width, u32& height);
@@ -74,23 +76,27 @@ class CSwfReader {
   // The next `count` bytes (at most kFetchChunk) without moving, when the
   // reader is at a byte boundary and the window holds them all; else null.
   // Valid until the next read.
-  const u8* PeekBytes(u32 count);
+  [[nodiscard]] const u8* PeekBytes(u32 count);
 
   // Reads one tag and returns it without storing it.
-  CSwfTag* ReadNextTag();
+  [[nodiscard]] CSwfTag* ReadNextTag();
   // Reads tags from source (this reader when null) into this reader's tag
   // vector, emptied first without deleting, until the End tag or, when
   // frameLimit is not 0, the ShowFrame that completes frameLimit frames.
   void ReadAllTags(CSwfReader* source, u32 frameLimit);
   // A new empty tag object for a code; the caller reads and owns it.
-  CSwfTag* CreateTag(u16 code, u32 length);
+  [[nodiscard]] CSwfTag* CreateTag(u16 code, u32 length);
   // The factory of the shallow load: only the tags it inspects get classes.
-  CSwfTag* CreateShallowTag(u16 code, u32 length);
+  [[nodiscard]] CSwfTag* CreateShallowTag(u16 code, u32 length);
   // The header and then every tag; the header's length field gets the
-  // length actually written. Returns the writer's byte count.
+  // length actually written. Returns the writer's byte count, 0 when the
+  // length field could not be set.
   u32 WriteMovie(CSwfBitWriter& writer);
 
+  // The tags read; they belong to whoever holds them (see DeleteTags).
   std::vector<CSwfTag*>& GetTags() { return m_tags; }
+  // Hands the tags read over to the caller, leaving the list empty.
+  [[nodiscard]] std::vector<std::unique_ptr<CSwfTag>> TakeTags();
   CSwfHeader& GetHeader() { return m_header; }
   const std::vector<u8>& GetMovieBytes() const { return m_bytes; }
   // The SWF version of the data being read (the header's).
@@ -122,24 +128,24 @@ class CSwfReader {
   // LoadFile over an open file at its start (the caller closes it). A "CWS"
   // movie is expanded in memory no further than its announced length (or
   // byteLimit); one whose expansion fails does not load.
-  bool LoadFromStdioFile(std::FILE* file, bool checkSignature, u32 byteLimit, bool parseTags);
+  [[nodiscard]] bool LoadFromStdioFile(std::FILE* file, bool checkSignature, u32 byteLimit, bool parseTags);
   // Takes the loaded bytes as the data, parses the header and, when asked,
   // the tags. False (and the reader reset) when the header does not fit.
-  bool ParseLoadedMovie(bool checkSignature, bool parseTags);
+  [[nodiscard]] bool ParseLoadedMovie(bool checkSignature, bool parseTags);
   // Where the typed reads find their bytes: a block covering
   // [m_dataStart, m_dataEnd) of the data. Fetch gives `count` bytes at a
   // position inside the window (at most kFetchChunk), asking Refill to bring
   // them in when the block does not cover them; the in-memory reader holds
   // every byte, the file reader refills a buffer from its stream.
   static constexpr u32 kFetchChunk = 1u << 16;
-  const u8* Fetch(u32 position, u32 count);
-  virtual bool Refill(u32 position, u32 count);
+  [[nodiscard]] const u8* Fetch(u32 position, u32 count);
+  [[nodiscard]] virtual bool Refill(u32 position, u32 count);
   // The block is the movie bytes.
   void UseMovieBytes();
   // `count` bytes at the position (after aligning), or null, and moves past them.
-  const u8* Take(u32 count);
+  [[nodiscard]] const u8* Take(u32 count);
   // Reads one tag from source with this reader's factory.
-  CSwfTag* ReadTagFrom(CSwfReader& source, bool shallow);
+  [[nodiscard]] std::unique_ptr<CSwfTag> ReadTagFrom(CSwfReader& source, bool shallow);
   // The loop of ReadAllTags, also used by the shallow load.
   void ReadTagsFrom(CSwfReader& source, u32 frameLimit, bool shallow);
   u16 m_frameCounter = 0;

@@ -9,6 +9,7 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 
 #include "platform/mac_types.h"
 
@@ -55,3 +56,11 @@ class CSwfCharacterTag : public CSwfTag {
  protected:
   u16 m_characterId = 0;
 };
+
+// A copy of a record held by pointer, null for none. The copy is of the
+// pointer's own type (a derived record held through its base would lose
+// its own part): holders of such records clone them instead.
+template <typename Record>
+std::unique_ptr<Record> CopySwfRecord(const std::unique_ptr<Record>& record) {
+  return record ? std::make_unique<Record>(*record) : nullptr;
+}

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <initializer_list>
+#include <memory>
 
 #include "swf/swf_bit_writer.h"
 #include "swf/swf_reader.h"
@@ -183,7 +184,7 @@ u32 CSwfMatrix::Write(CSwfBitWriter& writer) {
 
 CSwfMatrix* CreateSwfMatrix(s32 translateX, s32 translateY, double scaleX, double scaleY,
                             double rotateX, double rotateY) {
-  CSwfMatrix* matrix = new CSwfMatrix;
+  auto matrix = std::make_unique<CSwfMatrix>();
   double sx = scaleX;
   double sy = scaleY;
   if (rotateX != 0.0 || rotateY != 0.0) {
@@ -202,7 +203,7 @@ CSwfMatrix* CreateSwfMatrix(s32 translateX, s32 translateY, double scaleX, doubl
   }
   matrix->translateX = translateX;
   matrix->translateY = translateY;
-  return matrix;
+  return matrix.release();
 }
 
 // Colour transforms

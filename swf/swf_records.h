@@ -76,8 +76,8 @@ class CSwfMatrix : public CSwfRecord {
 
 // A new matrix (the caller owns it) from a translation, scale factors and
 // rotation angles in degrees.
-CSwfMatrix* CreateSwfMatrix(s32 translateX, s32 translateY, double scaleX, double scaleY,
-                            double rotateX, double rotateY);
+[[nodiscard]] CSwfMatrix* CreateSwfMatrix(s32 translateX, s32 translateY, double scaleX,
+                                          double scaleY, double rotateX, double rotateY);
 
 class CSwfCxform : public CSwfRecord {
  public:

@@ -8,7 +8,8 @@
 #include "swf/swf_reader.h"
 #include "swf/swf_record.h"
 
-CSwfTag* TakeTagFromResourceMovie(ResType type, ResID id, std::initializer_list<u16> codes) {
+std::unique_ptr<CSwfTag> TakeTagFromResourceMovie(ResType type, ResID id,
+                                                  std::initializer_list<u16> codes) {
   Handle resource = nullptr;
   long size = 0;
   if (!LoadMainResource(type, id, &resource, &size)) return nullptr;
@@ -25,15 +26,9 @@ CSwfTag* TakeTagFromResourceMovie(ResType type, ResID id, std::initializer_list<
   if (movie.size() > 0xFFFFFFFFu ||
       !reader.LoadFromMemory(movie.data(), u32(movie.size()), true, 0, true))
     return nullptr;
-  CSwfTag* found = nullptr;
-  std::vector<CSwfTag*>& tags = reader.GetTags();
-  for (auto at = tags.begin(); at != tags.end(); ++at) {
-    if (std::find(codes.begin(), codes.end(), (*at)->GetCode()) != codes.end()) {
-      found = *at;
-      tags.erase(at);
-      break;
-    }
+  std::vector<std::unique_ptr<CSwfTag>> tags = reader.TakeTags();
+  for (std::unique_ptr<CSwfTag>& tag : tags) {
+    if (std::find(codes.begin(), codes.end(), tag->GetCode()) != codes.end()) return std::move(tag);
   }
-  reader.DeleteTags(true);
-  return found;
+  return nullptr;
 }

@@ -3,13 +3,14 @@
 #pragma once
 
 #include <initializer_list>
+#include <memory>
 
 #include "platform/mac_types.h"
 
 class CSwfTag;
 
 // The first tag of one of the codes in the movie held by the bundle
-// resource of that type and id; the caller owns it. The movie's other tags
-// are deleted. Null when the resource is missing, is no movie, or holds no
-// such tag.
-CSwfTag* TakeTagFromResourceMovie(ResType type, ResID id, std::initializer_list<u16> codes);
+// resource of that type and id. The movie's other tags are deleted. Null
+// when the resource is missing, is no movie, or holds no such tag.
+[[nodiscard]] std::unique_ptr<CSwfTag> TakeTagFromResourceMovie(ResType type, ResID id,
+                                                                std::initializer_list<u16> codes);

@@ -59,11 +59,6 @@ u32 CountWidth(const std::unique_ptr<Array>& array, u8 extended) {
   return IndexWidth(u32(std::min(array->styles.size(), limit)));
 }
 
-template <typename Array>
-std::unique_ptr<Array> CopyArray(const std::unique_ptr<Array>& array) {
-  return array ? std::make_unique<Array>(*array) : nullptr;
-}
-
 }  // namespace
 
 // ---- style change ----
@@ -89,8 +84,8 @@ CSwfStyleChangeRecord::CSwfStyleChangeRecord(const CSwfStyleChangeRecord& other)
       newFillBits(other.newFillBits),
       newLineBits(other.newLineBits),
       shape(other.shape),
-      fillStyles(CopyArray(other.fillStyles)),
-      lineStyles(CopyArray(other.lineStyles)),
+      fillStyles(CopySwfRecord(other.fillStyles)),
+      lineStyles(CopySwfRecord(other.lineStyles)),
       flags(other.flags) {}
 
 std::unique_ptr<CSwfShapeRecord> CSwfStyleChangeRecord::Clone() const {
@@ -372,11 +367,13 @@ void CSwfShape::CopyRecords(const CSwfShape& other) {
   }
 }
 
-void CSwfShape::AddRecord(CSwfShapeRecord* record) {
+void CSwfShape::AddRecord(CSwfShapeRecord* record) { AddRecord(std::unique_ptr<CSwfShapeRecord>(record)); }
+
+void CSwfShape::AddRecord(std::unique_ptr<CSwfShapeRecord> record) {
   if (!record) return;
   record->alpha = alpha;
-  if (auto* change = dynamic_cast<CSwfStyleChangeRecord*>(record)) change->shape = this;
-  records.emplace_back(record);
+  if (auto* change = dynamic_cast<CSwfStyleChangeRecord*>(record.get())) change->shape = this;
+  records.push_back(std::move(record));
 }
 
 void CSwfShape::AddLinePieces(s32 dx, s32 dy, u8 kind) {
@@ -387,7 +384,7 @@ void CSwfShape::AddLinePieces(s32 dx, s32 dy, u8 kind) {
     // The end of piece i, rounded to the nearest twip; the last is the end itself.
     const s64 x = s64(std::llround(double(dx) * double(i) / double(pieces)));
     const s64 y = s64(std::llround(double(dy) * double(i) / double(pieces)));
-    AddRecord(new CSwfStraightEdgeRecord(s32(x - lastX), s32(y - lastY), kind));
+    AddRecord(std::make_unique<CSwfStraightEdgeRecord>(s32(x - lastX), s32(y - lastY), kind));
     lastX = x;
     lastY = y;
   }
@@ -415,7 +412,7 @@ void AddCurvePieces(CSwfShape& shape, Point p0, Point c, Point a, s64& atX, s64&
     const s64 cx = std::llround(c.x), cy = std::llround(c.y);
     const s64 ax = std::llround(a.x), ay = std::llround(a.y);
     shape.AddRecord(
-        new CSwfCurvedEdgeRecord(s32(cx - atX), s32(cy - atY), s32(ax - cx), s32(ay - cy)));
+        std::make_unique<CSwfCurvedEdgeRecord>(s32(cx - atX), s32(cy - atY), s32(ax - cx), s32(ay - cy)));
     atX = ax;
     atY = ay;
     return;
@@ -550,7 +547,7 @@ void CSwfShape::OffsetBitmapIds(u16 delta) {
 // ---- shape with style ----
 
 CSwfShapeWithStyle::CSwfShapeWithStyle(const CSwfShapeWithStyle& other)
-    : CSwfShape(other), fillStyles(CopyArray(other.fillStyles)), lineStyles(CopyArray(other.lineStyles)) {}
+    : CSwfShape(other), fillStyles(CopySwfRecord(other.fillStyles)), lineStyles(CopySwfRecord(other.lineStyles)) {}
 
 void CSwfShapeWithStyle::Clear() {
   CSwfShape::Clear();

@@ -194,8 +194,9 @@ class CSwfShape : public CSwfRecord {
   virtual void OffsetBitmapIds(u16 delta);
 
   // Takes ownership and appends; style-change records are bound to this
-  // shape and every record takes its alpha.
+  // shape and every record takes its alpha. A null record is ignored.
   void AddRecord(CSwfShapeRecord* record);
+  void AddRecord(std::unique_ptr<CSwfShapeRecord> record);
   // Edges from the current point; each is split into several edges when a
   // delta exceeds what an edge can hold, ending on the same point.
   void AddCurve(s32 controlX, s32 controlY, s32 anchorX, s32 anchorY);
@@ -223,7 +224,7 @@ class CSwfShape : public CSwfRecord {
   };
   // The widths of every run, the first at least those given; false when a
   // value of the records fits no field.
-  bool PlanRuns(u32 firstFillBits, u32 firstLineBits, std::vector<Run>& runs) const;
+  [[nodiscard]] bool PlanRuns(u32 firstFillBits, u32 firstLineBits, std::vector<Run>& runs) const;
   // The 4-bit widths of the first run, then the records and an end record.
   u32 WriteRecords(CSwfBitWriter& writer, const std::vector<Run>& runs);
 

@@ -1,6 +1,8 @@
 #include "swf/swf_shape_tags.h"
 
 #include <algorithm>
+#include <memory>
+#include <utility>
 
 #include "swf/swf_bit_writer.h"
 #include "swf/swf_reader.h"
@@ -10,8 +12,8 @@ namespace {
 
 s32 Clamped(s64 value) { return s32(std::clamp<s64>(value, INT32_MIN, INT32_MAX)); }
 
-CSwfRect* NewBounds(s64 xMin, s64 yMin, s64 xMax, s64 yMax) {
-  auto* bounds = new CSwfRect;
+std::unique_ptr<CSwfRect> NewBounds(s64 xMin, s64 yMin, s64 xMax, s64 yMax) {
+  auto bounds = std::make_unique<CSwfRect>();
   bounds->Set(Clamped(xMin), Clamped(yMin), Clamped(xMax), Clamped(yMax), false);
   return bounds;
 }
@@ -76,57 +78,57 @@ void CSwfDefineShape::SetBounds(CSwfRect* bounds) {
 
 CSwfShapeWithStyle* CSwfDefineShape::NewFigure(CSwfFillStyle* fill, CSwfLineStyle* line) {
   const u8 alpha = GetCode() == kSwfDefineShape3Code ? 1 : 0;
-  auto* shape = new CSwfShapeWithStyle(alpha);
+  m_shape = std::make_unique<CSwfShapeWithStyle>(alpha);
+  CSwfShapeWithStyle* shape = m_shape.get();
   shape->extendedStyleCounts = GetCode() != kSwfDefineShapeCode;
   shape->fillStyles = std::make_unique<CSwfFillStyleArray>(alpha);
   shape->lineStyles = std::make_unique<CSwfLineStyleArray>(alpha);
   if (fill) shape->fillStyles->Add(fill);
   if (line) shape->lineStyles->Add(line);
   shape->SetBits(15, 15);
-  SetShape(shape);
   return shape;
 }
 
 void CSwfDefineShape::SetRectangle(s32 x, s32 y, s32 width, s32 height, CSwfFillStyle* fill,
                                    CSwfLineStyle* line) {
-  SetBounds(NewBounds(x, y, s64(x) + width, s64(y) + height));
+  m_bounds = NewBounds(x, y, s64(x) + width, s64(y) + height);
   CSwfShapeWithStyle* shape = NewFigure(fill, line);
-  auto* start = new CSwfStyleChangeRecord(x, y, shape);
+  auto start = std::make_unique<CSwfStyleChangeRecord>(x, y, shape);
   start->SetFillStyle(fill ? 1 : 0, 1);
   start->SetLineStyle(line ? 1 : 0);
   start->UpdateFlags();
   start->flags |= kSwfStateMoveTo;  // the pen starts at (x, y) even when that is the origin
-  shape->AddRecord(start);
+  shape->AddRecord(std::move(start));
   shape->AddLineX(width);
   shape->AddLineY(height);
   shape->AddLineX(Clamped(-s64(width)));
   shape->AddLineY(Clamped(-s64(height)));
-  shape->AddRecord(new CSwfEndShapeRecord);
+  shape->AddRecord(std::make_unique<CSwfEndShapeRecord>());
 }
 
 void CSwfDefineShape::SetCircle(s32 radius, CSwfFillStyle* fill, CSwfLineStyle* line) {
   const s32 r = std::max(radius, -INT32_MAX);
-  SetBounds(NewBounds(-s64(r), -s64(r), r, r));
+  m_bounds = NewBounds(-s64(r), -s64(r), r, r);
   CSwfShapeWithStyle* shape = NewFigure(fill, line);
-  auto* start = new CSwfStyleChangeRecord(0, r, shape);
+  auto start = std::make_unique<CSwfStyleChangeRecord>(0, r, shape);
   start->SetFillStyle(fill ? 1 : 0, 1);
   start->SetLineStyle(line ? 1 : 0);
   start->UpdateFlags();
   start->flags |= kSwfStateMoveTo;
-  shape->AddRecord(start);
+  shape->AddRecord(std::move(start));
   shape->AddCurve(-r, 0, 0, -r);
   shape->AddCurve(0, -r, r, 0);
   shape->AddCurve(r, 0, 0, r);
   shape->AddCurve(0, r, -r, 0);
-  shape->AddRecord(new CSwfEndShapeRecord);
+  shape->AddRecord(std::make_unique<CSwfEndShapeRecord>());
 }
 
 void CSwfDefineShape::SetLine(s32 width, s32 height, CSwfFillStyle* fill, CSwfLineStyle* line) {
   const s64 halfX = width < 1 ? 40 : width;
   const s64 halfY = height <= 0 ? 40 : height;
-  SetBounds(NewBounds(-halfX, -halfY, halfX, halfY));
+  m_bounds = NewBounds(-halfX, -halfY, halfX, halfY);
   CSwfShapeWithStyle* shape = NewFigure(fill, line);
-  auto* start = new CSwfStyleChangeRecord(Clamped(-s64(width >> 1)), 0, shape);
+  auto start = std::make_unique<CSwfStyleChangeRecord>(Clamped(-s64(width >> 1)), 0, shape);
   if (fill) {
     start->SetFillStyle(1, 0);
     start->SetFillStyle(1, 1);
@@ -134,7 +136,7 @@ void CSwfDefineShape::SetLine(s32 width, s32 height, CSwfFillStyle* fill, CSwfLi
   start->SetLineStyle(line ? 1 : 0);
   start->UpdateFlags();
   start->flags |= kSwfStateMoveTo;
-  shape->AddRecord(start);
+  shape->AddRecord(std::move(start));
   if (width != 0 && height != 0) {
     shape->AddLine(width, height);
   } else if (height == 0) {
@@ -142,11 +144,11 @@ void CSwfDefineShape::SetLine(s32 width, s32 height, CSwfFillStyle* fill, CSwfLi
   } else {
     shape->AddLineY(height);
   }
-  shape->AddRecord(new CSwfEndShapeRecord);
+  shape->AddRecord(std::make_unique<CSwfEndShapeRecord>());
 }
 
 CSwfDefineShape* LoadShapeFromResource(ResID id) {
-  CSwfTag* tag = TakeTagFromResourceMovie(
+  std::unique_ptr<CSwfTag> shape = TakeTagFromResourceMovie(
       FourCC("xDAS"), id, {kSwfDefineShapeCode, kSwfDefineShape2Code, kSwfDefineShape3Code});
-  return static_cast<CSwfDefineShape*>(tag);
+  return static_cast<CSwfDefineShape*>(shape.release());
 }

@@ -52,7 +52,8 @@ class CSwfDefineShape : public CSwfCharacterTag {
   bool CanWrite() const { return !m_shape || m_shape->CanWrite(); }
 
  private:
-  // A new shape of this tag's colour form with the two styles as its arrays.
+  // Replaces the shape with a new one of this tag's colour form, the two
+  // styles as its arrays; returns it (it belongs to the tag).
   CSwfShapeWithStyle* NewFigure(CSwfFillStyle* fill, CSwfLineStyle* line);
 
   std::unique_ptr<CSwfShapeWithStyle> m_shape;
@@ -71,4 +72,4 @@ class CSwfDefineShape3 : public CSwfDefineShape2 {
 
 // The first DefineShape, DefineShape2 or DefineShape3 tag of the movie held
 // by the bundle resource 'xDAS' `id` (the caller owns it), or null.
-CSwfDefineShape* LoadShapeFromResource(ResID id);
+[[nodiscard]] CSwfDefineShape* LoadShapeFromResource(ResID id);

@@ -60,7 +60,7 @@ class CSwfSoundInfo {
 
   // Appends a zeroed point (and sets the envelope flag); null, nothing
   // added, when the record holds as many points as it can count.
-  CSwfSoundEnvelope* AddEnvelopePoint();
+  [[nodiscard]] CSwfSoundEnvelope* AddEnvelopePoint();
   void ClearEnvelope() { m_envelope.clear(); }
   size_t GetEnvelopeSize() const { return m_envelope.size(); }
   const CSwfSoundEnvelope& GetEnvelopePoint(size_t index) const { return *m_envelope[index]; }
@@ -120,7 +120,7 @@ class CSwfStartSound : public CSwfCharacterTag {
   // The id of the sound it starts grows.
   void OffsetIds(u16 idDelta, u16 depthDelta, u16 frameDelta = 0) override;
 
-  CSwfSoundEnvelope* AddEnvelopePoint() { return info.AddEnvelopePoint(); }
+  [[nodiscard]] CSwfSoundEnvelope* AddEnvelopePoint() { return info.AddEnvelopePoint(); }
 
   CSwfSoundInfo info;
 };

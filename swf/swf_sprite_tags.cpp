@@ -77,10 +77,7 @@ u32 CSwfDefineSprite::Read(CSwfReader& reader) {
   m_frameCount = reader.ReadU16();
   CSwfReader nested;
   nested.ReadAllTags(&reader, 0);
-  std::vector<CSwfTag*>& read = nested.GetTags();
-  m_tags.reserve(read.size());
-  for (CSwfTag* tag : read) m_tags.emplace_back(tag);
-  read.clear();
+  m_tags = nested.TakeTags();
   NoteDepths();
   return reader.GetPosition() - start;
 }
@@ -187,7 +184,8 @@ bool CSwfDefineSprite::InsertTag(CSwfTag* tag, u16 frame, bool atStart) {
 
 void CSwfDefineSprite::DeleteTags(bool deleteObjects) {
   if (!deleteObjects) {
-    for (auto& tag : m_tags) (void)tag.release();
+    // The tags belong to whoever holds them (the list is handed over).
+    for (auto& tag : m_tags) static_cast<void>(tag.release());
   }
   m_tags.clear();
   m_frameCount = 0;
@@ -212,9 +210,9 @@ void CSwfDefineSprite::Assign(const CSwfDefineSprite& other) {
   }
   CSwfBitWriter copy(version);
   const_cast<CSwfDefineSprite&>(other).WriteBody(copy, false);
-  DeleteTags(true);
   CSwfReader reader;
-  reader.LoadFromWriter(copy);
+  if (!reader.LoadFromWriter(copy)) return;  // the sprite stays as it was
+  DeleteTags(true);
   Read(reader);
 }
 

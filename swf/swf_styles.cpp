@@ -5,15 +5,6 @@
 #include "swf/swf_bit_writer.h"
 #include "swf/swf_reader.h"
 
-namespace {
-
-template <typename Record>
-std::unique_ptr<Record> CopyOf(const std::unique_ptr<Record>& record) {
-  return record ? std::make_unique<Record>(*record) : nullptr;
-}
-
-}  // namespace
-
 // ---- fill style ----
 
 CSwfFillStyle::CSwfFillStyle(u8 alphaColors, u32 solidColor) : alpha(alphaColors) {
@@ -28,8 +19,8 @@ CSwfFillStyle& CSwfFillStyle::operator=(const CSwfFillStyle& other) {
   alpha = other.alpha;
   type = other.type;
   color = other.color ? CopySwfColor(other.color.get(), alpha != 0) : nullptr;
-  gradient = CopyOf(other.gradient);
-  matrix = CopyOf(other.matrix);
+  gradient = CopySwfRecord(other.gradient);
+  matrix = CopySwfRecord(other.matrix);
   bitmapId = other.bitmapId;
   return *this;
 }

@@ -77,8 +77,8 @@ s32 HeightInTwips(const CFont& font) {
   return size > 0 && size * 20 <= 0xFFFF ? s32(size * 20) : 0;
 }
 
-CSwfRgba* OpaqueColor(u32 color) {
-  return new CSwfRgba(u8(color), u8(color >> 8), u8(color >> 16), 255);
+std::unique_ptr<CSwfRgba> OpaqueColor(u32 color) {
+  return std::make_unique<CSwfRgba>(u8(color), u8(color >> 8), u8(color >> 16), 255);
 }
 
 }  // namespace
@@ -175,7 +175,8 @@ CSwfDefineText2* CSwfTextBlock::BuildTextTags(CFontCollection& fonts, CSwfFileWr
 
   auto bounds20 = std::make_unique<CSwfRect>();
   bounds20->Set(0, 0, s32(width * 20), s32(height * 20), false);
-  auto tag = std::make_unique<CSwfDefineText2>(id, bounds20.release(), new CSwfMatrix, 0, 0);
+  auto identity = std::make_unique<CSwfMatrix>();
+  auto tag = std::make_unique<CSwfDefineText2>(id, bounds20.release(), identity.release(), 0, 0);
 
   // The first baseline.
   s64 y = size;
@@ -207,7 +208,7 @@ CSwfDefineText2* CSwfTextBlock::BuildTextTags(CFontCollection& fonts, CSwfFileWr
     if (currentFont != fontId) {
       // Only the first record carries the font, colour and height.
       record->SetFontId(fontId);
-      record->SetColor(OpaqueColor(color));
+      record->SetColor(OpaqueColor(color).release());
       record->SetTextHeight(u16(sizeTw));
       currentFont = fontId;
     }
@@ -233,7 +234,7 @@ CSwfDefineText2* CSwfTextBlock::BuildTextTags(CFontCollection& fonts, CSwfFileWr
     if (!FitsS16(x * 20) || !FitsS16(y * 20)) return nullptr;
     record->SetXOffset(s16(x * 20));
     record->SetYOffset(s16(y * 20));
-    tag->AddRecord(record.release());
+    tag->AddRecord(std::move(record));
 
     // One glyph record a line; a line of more glyphs than one record counts
     // goes on in further records behind style records that change nothing.
@@ -246,13 +247,13 @@ CSwfDefineText2* CSwfTextBlock::BuildTextTags(CFontCollection& fonts, CSwfFileWr
       const int index = fonts.GetCharIndex(c, style);
       if (index < 0 || !FitsTwips(advance)) return nullptr;
       if (glyphs->GetEntries().size() == CSwfTextGlyphRecord::kMaxEntries) {
-        tag->AddRecord(glyphs.release());
-        tag->AddRecord(new CSwfTextStyleRecord());
+        tag->AddRecord(std::move(glyphs));
+        tag->AddRecord(std::make_unique<CSwfTextStyleRecord>());
         glyphs = std::make_unique<CSwfTextGlyphRecord>();
       }
       glyphs->AddEntry(u32(index), s32(advance));
     }
-    tag->AddRecord(glyphs.release());
+    tag->AddRecord(std::move(glyphs));
 
     // The line's own break moved to the next line; each further break
     // skips an empty one.
@@ -326,7 +327,7 @@ CSwfDefineEditText* CSwfTextBlock::BuildEditTextTag(CFontCollection& fonts, CSwf
   if (fonts.EmitFontTag(style, writer) != fontId) return nullptr;
 
   auto tag = std::make_unique<CSwfDefineEditText>();
-  tag->Set(0, OpaqueColor(color), "");
+  tag->Set(0, OpaqueColor(color).release(), "");
   tag->SetInitialText(text);
   tag->SetFont(fontId, u16(sizeTw));
   tag->SetReadOnly(true);

@@ -79,11 +79,11 @@ class CSwfTextBlock {
   // know the block's font and colour or a character of the text, the size
   // is not a usable height, an id is not left, or a position falls outside
   // the signed 16-bit twips range.
-  CSwfDefineText2* BuildTextTags(CFontCollection& fonts, CSwfFileWriter& writer, u16* nextId);
+  [[nodiscard]] CSwfDefineText2* BuildTextTags(CFontCollection& fonts, CSwfFileWriter& writer, u16* nextId);
   // An edit text of the block's text (id 0: the caller gives it one); the
   // caller owns it. Null, and nothing written, when the collection does not
   // know the font and colour or the size is not a usable height.
-  CSwfDefineEditText* BuildEditTextTag(CFontCollection& fonts, CSwfFileWriter& writer);
+  [[nodiscard]] CSwfDefineEditText* BuildEditTextTag(CFontCollection& fonts, CSwfFileWriter& writer);
 
   const std::vector<CTextLine>& GetLines() const { return lines; }
   const std::string& GetText() const { return text; }

@@ -182,8 +182,10 @@ void CSwfDefineText::SetMinimumBits(u8 glyphBits, u8 advanceBits) {
   m_minAdvanceBits = advanceBits;
 }
 
-void CSwfDefineText::AddRecord(CSwfTextRecord* record) {
-  if (record) m_records.emplace_back(record);
+void CSwfDefineText::AddRecord(CSwfTextRecord* record) { AddRecord(std::unique_ptr<CSwfTextRecord>(record)); }
+
+void CSwfDefineText::AddRecord(std::unique_ptr<CSwfTextRecord> record) {
+  if (record) m_records.push_back(std::move(record));
 }
 
 void CSwfDefineText::OffsetIds(u16 idDelta, u16, u16) {

@@ -151,6 +151,7 @@ class CSwfDefineText : public CSwfCharacterTag {
 
   // Takes ownership; a null record is ignored.
   void AddRecord(CSwfTextRecord* record);
+  void AddRecord(std::unique_ptr<CSwfTextRecord> record);
   const std::vector<std::unique_ptr<CSwfTextRecord>>& GetRecords() const { return m_records; }
   const CSwfRect* GetBounds() const { return m_bounds.get(); }
   const CSwfMatrix* GetMatrix() const { return m_matrix.get(); }

@@ -26,7 +26,7 @@ std::vector<u8> MovieBytes(const MovieSpec& spec) {
     for (u32 i = 0; i < spec.padding; ++i) writer.WriteU8(u8(i * 7 + 1));
   }
   writer.WriteU16(0);
-  writer.PatchU32(4, writer.GetByteCount());
+  EXPECT_TRUE(writer.PatchU32(4, writer.GetByteCount()));
   std::vector<u8> bytes = writer.GetBytes();
   if (!spec.compressed) return bytes;
   std::vector<u8> compressed;

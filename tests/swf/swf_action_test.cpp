@@ -11,13 +11,9 @@
 #include "tests/swf/swf_test_movies.h"
 
 using swftest::Bytes;
+using swftest::Concat;
 
 namespace {
-
-std::vector<u8> Concat(std::vector<u8> a, const std::vector<u8>& b) {
-  a.insert(a.end(), b.begin(), b.end());
-  return a;
-}
 
 // Parses a list body (its length is the whole of `body`).
 template <typename List = CSwfDoAction>
@@ -25,7 +21,7 @@ std::unique_ptr<List> Parse(const std::vector<u8>& body, u8 version = 6) {
   CSwfBitWriter writer(version);
   writer.AppendBytes(body);
   CSwfReader reader;
-  reader.LoadFromWriter(writer);
+  EXPECT_TRUE(reader.LoadFromWriter(writer));
   auto list = std::make_unique<List>();
   const u32 consumed = list->Read(reader);
   EXPECT_EQ(consumed, reader.GetPosition());
@@ -48,8 +44,8 @@ std::vector<u8> Written(Record& record) {
 
 std::vector<s16> Offsets(const CSwfDoAction& list) {
   std::vector<s16> offsets;
-  for (CSwfAction* action : list.GetActions()) {
-    if (auto* branch = dynamic_cast<CSwfActionJump*>(action)) offsets.push_back(branch->GetOffset());
+  for (const auto& action : list.GetActions()) {
+    if (auto* branch = dynamic_cast<CSwfActionJump*>(action.get())) offsets.push_back(branch->GetOffset());
   }
   return offsets;
 }
@@ -132,7 +128,7 @@ TEST(SwfActions, EachClassReadsAndWritesItsOwnLayout) {
     SCOPED_TRACE(c.name);
     auto list = Parse(Concat(c.bytes, {0}));
     ASSERT_EQ(list->GetActions().size(), 1u);
-    CSwfAction* action = list->GetActions()[0];
+    CSwfAction* action = list->GetActions()[0].get();
     EXPECT_EQ(typeid(*action), c.type);
     EXPECT_EQ(action->GetOpcode(), c.bytes[0]);
     EXPECT_EQ(Written(*action), c.bytes);
@@ -149,8 +145,8 @@ TEST(SwfActions, PayloadsThatSayMoreOrLessThanTheirClassReadKeepTheListInStep) {
   // declared 3 bytes, then a Stop: each action reads inside its own length.
   auto list = Parse(Bytes({0x81, 4, 0, 7, 0, 0xEE, 0xEE, 0x83, 3, 0, 'a', 0, 'b', 0x07, 0}));
   ASSERT_EQ(list->GetActions().size(), 3u);
-  EXPECT_EQ(static_cast<CSwfActionGotoFrame*>(list->GetActions()[0])->frame, 7);
-  auto* url = static_cast<CSwfActionGetURL*>(list->GetActions()[1]);
+  EXPECT_EQ(static_cast<CSwfActionGotoFrame*>(list->GetActions()[0].get())->frame, 7);
+  auto* url = static_cast<CSwfActionGetURL*>(list->GetActions()[1].get());
   EXPECT_EQ(url->url, "a");
   EXPECT_EQ(url->target, "b") << "cut at the declared end";
   EXPECT_EQ(list->GetActions()[2]->GetOpcode(), 0x07);
@@ -193,7 +189,7 @@ TEST(SwfActions, PushValuesOfEveryType) {
   auto list = Parse(Concat(bytes, {0}));
   ASSERT_EQ(list->GetActions().size(), 1u);
   EXPECT_EQ(Written(*list->GetActions()[0]), bytes);
-  const auto& values = static_cast<CSwfActionPush*>(list->GetActions()[0])->GetValues();
+  const auto& values = static_cast<CSwfActionPush*>(list->GetActions()[0].get())->GetValues();
   ASSERT_EQ(values.size(), 11u);
   EXPECT_EQ(values[7].type, CSwfPushValue::kDouble);
   EXPECT_EQ(values[7].bits, 0x3FF0000000000000u);
@@ -262,7 +258,7 @@ TEST(SwfActions, APushOfTheLongestLengthWhoseLastValueRunsPastItRewritesToItself
   auto* list = dynamic_cast<CSwfDoAction*>(reader.GetTags()[0]);
   ASSERT_NE(list, nullptr);
   ASSERT_EQ(list->GetActions().size(), 3u) << "the Push, then 'b' and Stop behind its declared end";
-  auto* push = static_cast<CSwfActionPush*>(list->GetActions()[0]);
+  auto* push = static_cast<CSwfActionPush*>(list->GetActions()[0].get());
   EXPECT_EQ(push->GetValues().size(), 1u);
   EXPECT_EQ(push->GetTail().size(), 0xFFFFu - 2);
   EXPECT_EQ(push->GetEncodedSize(), 0xFFFFu + 3);
@@ -285,8 +281,8 @@ TEST(SwfActions, PayloadsALengthWordCannotHoldAreSplitOrLeftOut) {
   EXPECT_EQ(split.size(), push.GetEncodedSize());
   auto list = Parse(Concat(split, {0}));
   ASSERT_EQ(list->GetActions().size(), 2u);
-  auto* first = static_cast<CSwfActionPush*>(list->GetActions()[0]);
-  auto* second = static_cast<CSwfActionPush*>(list->GetActions()[1]);
+  auto* first = static_cast<CSwfActionPush*>(list->GetActions()[0].get());
+  auto* second = static_cast<CSwfActionPush*>(list->GetActions()[1].get());
   ASSERT_EQ(first->GetValues().size(), 2u);
   EXPECT_EQ(first->GetValues()[1].bits, 7u);
   ASSERT_EQ(second->GetValues().size(), 1u);
@@ -386,7 +382,7 @@ TEST(SwfActions, ConstantPoolEdits) {
   // The count word is not trusted: the declared length tells.
   auto list = Parse(Bytes({0x88, 6, 0, 9, 0, 'x', 0, 'y', 0, 0}));
   ASSERT_EQ(list->GetActions().size(), 1u);
-  EXPECT_EQ(static_cast<CSwfActionConstantPool*>(list->GetActions()[0])->strings,
+  EXPECT_EQ(static_cast<CSwfActionConstantPool*>(list->GetActions()[0].get())->strings,
             (std::vector<std::string>{"x", "y"}));
 }
 
@@ -419,7 +415,7 @@ TEST(SwfActions, GotoFrame2PadBytes) {
   CSwfBitWriter writer(6);
   writer.AppendBytes(Bytes({0x9F, 1, 0, 1, 0, 0x07, 0}));
   CSwfReader reader;
-  reader.LoadFromWriter(writer);
+  ASSERT_TRUE(reader.LoadFromWriter(writer));
   CSwfDoAction list;
   list.SetGotoFrame2Hint(false);
   list.Read(reader);
@@ -435,7 +431,7 @@ TEST(SwfActions, FunctionDefinitionsAndWithBlocks) {
   CSwfBitWriter raw(6);
   raw.AppendBytes(Bytes({7 + 5, 0, 'f', 0, 2, 0, 'a', 0, 'b', 'c', 0, 0x10, 0}));
   CSwfReader reader;
-  reader.LoadFromWriter(raw);
+  ASSERT_TRUE(reader.LoadFromWriter(raw));
   function.Read(reader);
   EXPECT_EQ(function.name, "f");
   EXPECT_EQ(function.params, (std::vector<std::string>{"a", "bc"}));
@@ -501,7 +497,7 @@ TEST(SwfActionList, ParsingStopsAtTheEndByteOrTheEndOfTheBody) {
   CSwfBitWriter writer(6);
   writer.AppendBytes(Bytes({0x06, 0x07, 0x04, 0x05}));
   CSwfReader reader;
-  reader.LoadFromWriter(writer);
+  ASSERT_TRUE(reader.LoadFromWriter(writer));
   reader.SetTagLength(2);
   CSwfDoAction list;
   EXPECT_EQ(list.Read(reader), 2u);
@@ -541,7 +537,7 @@ TEST(SwfActionList, OpenBranchesGrowOverAddedActions) {
   list.CloseBranch();
   list.AddAction(new CSwfGenericAction(0x06));
   EXPECT_EQ(Offsets(list), (std::vector<s16>{6})) << "a closed branch stays";
-  auto* branch = static_cast<CSwfActionJump*>(list.GetActions()[0]);
+  auto* branch = static_cast<CSwfActionJump*>(list.GetActions()[0].get());
   EXPECT_EQ(branch->GetSpanLength(), 2u);
 
   // if / else: If, then-block, Jump, else-block, and both closed.
@@ -598,7 +594,7 @@ TEST(SwfActionList, BranchesStayOnTargetWhenSpannedActionsChangeSize) {
   // An offset that ends inside an action, or past the list, is kept as it is.
   auto odd = Parse(Bytes({0x99, 2, 0, 3, 0, 0x81, 2, 0, 1, 0, 0x99, 2, 0, 0x40, 0, 0}));
   EXPECT_EQ(Offsets(*odd), (std::vector<s16>{3, 64}));
-  EXPECT_FALSE(static_cast<CSwfActionJump*>(odd->GetActions()[0])->IsSpanExact());
+  EXPECT_FALSE(static_cast<CSwfActionJump*>(odd->GetActions()[0].get())->IsSpanExact());
 }
 
 TEST(SwfActionList, CopiesAreIndependentAndWriteTheSame) {
@@ -618,8 +614,11 @@ TEST(SwfActionList, CopiesAreIndependentAndWriteTheSame) {
     EXPECT_NE(copy.GetActions()[i], source->GetActions()[i]);
 
   copy.OffsetIds(0, 0, 10);
-  EXPECT_EQ(static_cast<CSwfActionGotoFrame*>(copy.GetActions()[3])->frame, 14);
-  EXPECT_EQ(static_cast<CSwfActionGotoFrame*>(source->GetActions()[3])->frame, 4);
+  EXPECT_EQ(static_cast<CSwfActionGotoFrame*>(copy.GetActions()[3].get())->frame, 14);
+  EXPECT_EQ(static_cast<CSwfActionGotoFrame*>(source->GetActions()[3].get())->frame, 4);
+  const std::vector<u8> copied = Written(copy);
+  source.reset();
+  EXPECT_EQ(Written(copy), copied) << "the copy outlives its source";
 
   // The copy takes the no-header and branch-tracking settings.
   CSwfDoAction embedded;
@@ -639,8 +638,8 @@ TEST(SwfActionList, FramesShiftAndInitActionsKeepPushRaw) {
   list.AddAction(new CSwfActionWaitForFrame(1, 2));
   list.AddAction(new CSwfActionGotoFrame2(0));
   list.OffsetIds(5, 5, 2);
-  EXPECT_EQ(static_cast<CSwfActionGotoFrame*>(list.GetActions()[0])->frame, 1) << "16-bit";
-  EXPECT_EQ(static_cast<CSwfActionWaitForFrame*>(list.GetActions()[1])->frame, 3);
+  EXPECT_EQ(static_cast<CSwfActionGotoFrame*>(list.GetActions()[0].get())->frame, 1) << "16-bit";
+  EXPECT_EQ(static_cast<CSwfActionWaitForFrame*>(list.GetActions()[1].get())->frame, 3);
 
   // A Push of odd value types inside an init action comes back as it was.
   const std::vector<u8> body =
@@ -671,7 +670,7 @@ TEST(SwfActionList, RandomBodiesParseToListsThatWriteWhatTheyRead) {
     for (size_t i = 0; i < length; ++i)
       body.push_back(random() % 3 == 0 ? opcodes[random() % std::size(opcodes)] : u8(random() % 12));
     auto list = Parse(body);
-    for (CSwfAction* action : list->GetActions())
+    for (const auto& action : list->GetActions())
       ASSERT_EQ(Written(*action).size(), action->GetEncodedSize()) << "round " << round;
     const std::vector<u8> written = Body(*list);
     auto again = Parse(written);
@@ -688,8 +687,8 @@ TEST(SwfActionList, ManyLongBranchesResolveWithoutWalkingTheirSpans) {
   body.push_back(0);
   auto list = Parse(body);
   ASSERT_EQ(list->GetActions().size(), 100000u);
-  auto* first = static_cast<CSwfActionJump*>(list->GetActions()[0]);
+  auto* first = static_cast<CSwfActionJump*>(list->GetActions()[0].get());
   EXPECT_EQ(first->GetSpanLength(), 6553u);
-  EXPECT_FALSE(static_cast<CSwfActionJump*>(list->GetActions().back())->IsSpanExact());
+  EXPECT_FALSE(static_cast<CSwfActionJump*>(list->GetActions().back().get())->IsSpanExact());
   EXPECT_EQ(Body(*list), body);
 }

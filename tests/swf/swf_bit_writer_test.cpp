@@ -185,7 +185,7 @@ TEST(SwfBitWriter, BitFieldsOfEveryWidthReadBackBitForBit) {
   CSwfReader reader;
   CSwfBitWriter copy(8);
   copy.AppendBytes(bytes);
-  reader.LoadFromWriter(copy);
+  ASSERT_TRUE(reader.LoadFromWriter(copy));
   for (const auto& [value, count] : fields) {
     if (count > 32) {
       reader.ReadBits(u16(count - 32), false);

@@ -31,7 +31,7 @@ std::vector<u8> WrittenTag(CSwfTag& tag) {
 void LoadBytes(CSwfReader& reader, const std::vector<u8>& bytes) {
   CSwfBitWriter writer(8);
   writer.AppendBytes(bytes);
-  reader.LoadFromWriter(writer);
+  ASSERT_TRUE(reader.LoadFromWriter(writer));
 }
 
 }  // namespace

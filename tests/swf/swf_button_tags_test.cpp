@@ -11,24 +11,14 @@
 #include "tests/swf/swf_independent_reader.h"
 #include "tests/swf/swf_test_movies.h"
 
+using swftest::As;
 using swftest::BuildMovie;
 using swftest::Bytes;
+using swftest::Concat;
 using swftest::ReadTag;
 using swftest::WrittenBody;
 
 namespace {
-
-std::vector<u8> Concat(std::vector<u8> a, const std::vector<u8>& b) {
-  a.insert(a.end(), b.begin(), b.end());
-  return a;
-}
-
-template <typename Tag>
-Tag* As(const std::unique_ptr<CSwfTag>& tag) {
-  Tag* typed = dynamic_cast<Tag*>(tag.get());
-  EXPECT_NE(typed, nullptr);
-  return typed;
-}
 
 CSwfButtonRecord* Record(u8 flags, u16 id, u16 depth) {
   auto* record = new CSwfButtonRecord;
@@ -217,7 +207,7 @@ TEST(SwfButtonTags, RenumberingAndTheCompanionTags) {
   EXPECT_EQ(button.GetCharacterId(), 13);
   EXPECT_EQ(button.GetRecords()[0]->characterId, 14);
   EXPECT_EQ(button.GetRecords()[0]->depth, 7);
-  auto* gotoFrame = dynamic_cast<CSwfActionGotoFrame*>(button.GetActionLists()[0]->GetActions()[0]);
+  auto* gotoFrame = dynamic_cast<CSwfActionGotoFrame*>(button.GetActionLists()[0]->GetActions()[0].get());
   ASSERT_NE(gotoFrame, nullptr);
   EXPECT_EQ(gotoFrame->frame, 7) << "frames stay without a frame delta";
   button.OffsetIds(0, 0, 3);

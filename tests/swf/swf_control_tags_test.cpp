@@ -11,6 +11,7 @@
 #include "tests/support/test_support.h"
 #include "tests/swf/swf_test_movies.h"
 
+using swftest::As;
 using swftest::Bytes;
 using swftest::ReadTag;
 using swftest::WrittenBody;
@@ -21,13 +22,6 @@ std::vector<u8> Written(CSwfTag& tag, u8 version = 6) {
   CSwfBitWriter writer(version);
   tag.Write(writer);
   return writer.GetBytes();
-}
-
-template <typename Tag>
-Tag* As(const std::unique_ptr<CSwfTag>& tag) {
-  Tag* typed = dynamic_cast<Tag*>(tag.get());
-  EXPECT_NE(typed, nullptr);
-  return typed;
 }
 
 }  // namespace
@@ -116,24 +110,24 @@ TEST(SwfControlTags, ExportAndImportRecords) {
   auto read = ReadTag({56, exports});
   auto* list = As<CSwfExportAssets>(read);
   ASSERT_EQ(list->GetAssets().size(), 2u);
-  EXPECT_EQ(list->GetAssets()[1]->characterId, 0x10);
-  EXPECT_EQ(list->GetAssets()[1]->name, "bc");
+  EXPECT_EQ(list->GetAssets()[1].characterId, 0x10);
+  EXPECT_EQ(list->GetAssets()[1].name, "bc");
   EXPECT_EQ(WrittenBody(list), exports);
 
   list->Insert(new CSwfAssetRecord(7, "first"), 0);
   list->Insert(new CSwfAssetRecord(8, "last"), 99);
   list->Insert(nullptr, 0);
   ASSERT_EQ(list->GetAssets().size(), 4u);
-  EXPECT_EQ(list->GetAssets()[0]->name, "first");
-  EXPECT_EQ(list->GetAssets()[3]->name, "last");
+  EXPECT_EQ(list->GetAssets()[0].name, "first");
+  EXPECT_EQ(list->GetAssets()[3].name, "last");
   list->OffsetIds(0xFFFF, 3);
-  EXPECT_EQ(list->GetAssets()[0]->characterId, 6) << "16-bit arithmetic";
-  EXPECT_EQ(list->GetAssets()[1]->characterId, 4);
+  EXPECT_EQ(list->GetAssets()[0].characterId, 6) << "16-bit arithmetic";
+  EXPECT_EQ(list->GetAssets()[1].characterId, 4);
   list->Insert(new CSwfAssetRecord(9, nullptr), 1);
   EXPECT_FALSE(list->Remove(5)) << "a list of 5 has no index 5";
   EXPECT_EQ(list->GetAssets().size(), 5u);
   EXPECT_TRUE(list->Remove(1));
-  EXPECT_EQ(list->GetAssets()[1]->name, "a");
+  EXPECT_EQ(list->GetAssets()[1].name, "a");
   list->Reset();
   EXPECT_TRUE(list->GetAssets().empty());
 
@@ -174,7 +168,7 @@ TEST(SwfControlTags, AssetListsPastACountWordAreWrittenAsSeveralTags) {
     EXPECT_EQ(list->GetUrl(), "lib.swf");
     counts.push_back(list->GetAssets().size());
   }
-  EXPECT_EQ(static_cast<CSwfImportAssets*>(second.get())->GetAssets()[9]->characterId, 0xFFFF + 9 - 0x10000);
+  EXPECT_EQ(static_cast<CSwfImportAssets*>(second.get())->GetAssets()[9].characterId, 0xFFFF + 9 - 0x10000);
   EXPECT_EQ(counts, (std::vector<size_t>{0xFFFF, 10}));
   EXPECT_EQ(reader.GetRemaining(), 0u);
 }

@@ -31,25 +31,6 @@ using swftest::SplitTags;
 
 namespace {
 
-std::vector<std::string> CorpusMovies() {
-  std::vector<std::string> movies;
-  const std::string folder = swftest::CorpusFolder();
-  if (folder.empty()) return movies;
-  for (const char* sub : {"unit", "avm1", "gnash", "other"}) {
-    const std::string path = folder + sub + "/";
-    DIR* dir = opendir(path.c_str());
-    if (!dir) continue;
-    while (dirent* entry = readdir(dir)) {
-      const std::string name = entry->d_name;
-      if (name.size() > 4 && name.compare(name.size() - 4, 4, ".swf") == 0)
-        movies.push_back(path + name);
-    }
-    closedir(dir);
-  }
-  std::sort(movies.begin(), movies.end());
-  return movies;
-}
-
 // The plain form of a movie file: as it is, or expanded from "CWS".
 bool PlainBytes(const std::vector<u8>& file, std::vector<u8>& plain) {
   if (file.size() >= 3 && file[0] == 'C') return DecompressSwfBytes(file.data(), file.size(), plain);
@@ -69,7 +50,7 @@ Header ParseHeader(const std::vector<u8>& movie) {
   CSwfReader reader;
   CSwfBitWriter writer(4);
   writer.AppendBytes(movie);
-  reader.LoadFromWriter(writer);
+  EXPECT_TRUE(reader.LoadFromWriter(writer));
   reader.Skip(3);
   header.version = reader.ReadU8();
   header.length = reader.ReadU32();
@@ -265,7 +246,7 @@ bool ChangesValues(const std::string& rule) {
 }  // namespace
 
 TEST(SwfCorpus, EveryMovieLoadsAndWritesBackTheSameTags) {
-  const std::vector<std::string> movies = CorpusMovies();
+  const std::vector<std::string> movies = swftest::CorpusMovies();
   if (movies.empty()) GTEST_SKIP() << "the reference movies are absent";
 
   // How often each intended difference between a movie and its rewrite occurs.

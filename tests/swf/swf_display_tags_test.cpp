@@ -11,24 +11,14 @@
 #include "swf/swf_reader.h"
 #include "tests/swf/swf_test_movies.h"
 
+using swftest::As;
 using swftest::Bytes;
+using swftest::Concat;
 using swftest::DescribeTag;
 using swftest::ReadTag;
 using swftest::WrittenBody;
 
 namespace {
-
-std::vector<u8> Concat(std::vector<u8> a, const std::vector<u8>& b) {
-  a.insert(a.end(), b.begin(), b.end());
-  return a;
-}
-
-template <typename Tag>
-Tag* As(const std::unique_ptr<CSwfTag>& tag) {
-  Tag* typed = dynamic_cast<Tag*>(tag.get());
-  EXPECT_NE(typed, nullptr);
-  return typed;
-}
 
 CSwfClipActionRecord* Record(u32 flags, u8 opcode, u8 key = 0) {
   auto* record = new CSwfClipActionRecord(flags);
@@ -99,6 +89,8 @@ TEST(SwfDisplayTags, PlaceObject2FieldsInTheirOrder) {
   std::vector<u8> copied = Concat(expected, Bytes({0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
   copied[0] |= 0x80;
   EXPECT_EQ(WrittenBody(&copy), copied) << "has-clip-actions is copied with the other flags";
+  place.reset();
+  EXPECT_EQ(WrittenBody(&copy), copied) << "the copy outlives its source";
   copy.Reset();
   EXPECT_EQ(WrittenBody(&copy), Bytes({0, 0, 0}));
   EXPECT_EQ(copy.GetMatrix(), nullptr);
@@ -173,8 +165,8 @@ TEST(SwfDisplayTags, TheRecordSizeBoundsEachClipScript) {
   auto read = ReadTag({26, body}, 6);
   auto* place = As<CSwfPlaceObject2>(read);
   ASSERT_EQ(place->GetClipActions().size(), 2u);
-  const CSwfClipActionRecord* first = place->GetClipActions()[0];
-  const CSwfClipActionRecord* second = place->GetClipActions()[1];
+  const CSwfClipActionRecord* first = place->GetClipActions()[0].get();
+  const CSwfClipActionRecord* second = place->GetClipActions()[1].get();
   EXPECT_EQ(first->recordSize, 1u);
   ASSERT_EQ(first->actions->GetActions().size(), 1u);
   EXPECT_EQ(second->eventFlags, 2u);

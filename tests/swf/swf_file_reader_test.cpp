@@ -12,8 +12,8 @@
 #include "tests/support/test_support.h"
 #include "tests/swf/swf_test_movies.h"
 
-using swftest::Bytes;
 using swftest::BuildMovie;
+using swftest::Bytes;
 
 namespace {
 

@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 
-#include <sstream>
+#include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+
+#include <sstream>
 
 #include "foundation/finder_info.h"
 #include "platform/memory_handles.h"
@@ -103,7 +106,7 @@ TEST(SwfFileWriter, RepeatedLabelsAreLeftOutAndTheHeaderIsPatchedOnClose) {
   // A new file starts with no labels seen.
   ASSERT_TRUE(writer.Open(CPathName(path), true));
   EXPECT_EQ(writer.WriteTag(&kept, true), 5u);
-  writer.Close();
+  EXPECT_NE(writer.Close(), 0u);
 }
 
 TEST(SwfFileWriter, AnEmptyMovieHoldsOnlyItsHeader) {
@@ -138,7 +141,7 @@ TEST(SwfFileWriter, TheForcedMinimumStage) {
     CSwfFileWriter writer(c.force);
     writer.SetParams(c.width * 20, c.height * 20, 12.0f, 6);
     ASSERT_TRUE(writer.Open(CPathName(path), false));
-    writer.Close();
+    EXPECT_NE(writer.Close(), 0u);
     const CSwfHeader header = HeaderOf(gbtest::ReadFile(path));
     EXPECT_EQ(header.GetWidth(), c.wantWidth * 20);
     EXPECT_EQ(header.GetHeight(), c.wantHeight * 20);
@@ -151,7 +154,7 @@ TEST(SwfFileWriter, TheForcedMinimumStage) {
   CSwfFileWriter writer(false);
   writer.SetParamsFromHeader(source);
   ASSERT_TRUE(writer.Open(CPathName(path), false));
-  writer.Close();
+  EXPECT_NE(writer.Close(), 0u);
   const CSwfHeader header = HeaderOf(gbtest::ReadFile(path));
   EXPECT_EQ(header.GetFrameSize().xMin, -200);
   EXPECT_EQ(header.GetFrameSize().yMax, 600);
@@ -169,7 +172,7 @@ TEST(SwfFileWriter, EachFrameIsAnnouncedWithItsIndex) {
     writer.WriteTag(new CSwfSetBackgroundColor(u8(i), 0, 0), false);
     writer.WriteTag(new CSwfShowFrame, false);
   }
-  writer.Close();
+  EXPECT_NE(writer.Close(), 0u);
   EXPECT_EQ(g_frames, (std::vector<u32>{0, 1, 2}));
 }
 
@@ -247,7 +250,7 @@ TEST(SwfFileWriter, OptionsStripSoundAndRenumberDepths) {
   writer.WriteTag(new CSwfShowFrame, false);
   writer.RenumberDepths(10);
   writer.WriteTag(new CSwfEnd, false);
-  writer.Close();
+  EXPECT_NE(writer.Close(), 0u);
 
   CSwfReader reader;
   ASSERT_TRUE(reader.LoadFile(CPathName(path), true, 0, true));
@@ -277,7 +280,7 @@ TEST(SwfFileWriter, RawTagsUnderTheCodesOfClassesPassAsTheyAre) {
   removal.SetData(Bytes({1, 0}).data(), 2);
   for (CSwfUnknownTag* tag : {&label, &label, &place, &removal}) EXPECT_GT(writer.WriteTag(tag, true), 0u);
   writer.RenumberDepths(0);
-  writer.Close();
+  EXPECT_NE(writer.Close(), 0u);
   EXPECT_EQ(Codes(SplitTags(gbtest::ReadFile(path))), (std::vector<u16>{43, 43, 26, 28}));
 }
 
@@ -288,7 +291,7 @@ TEST(SwfFileWriter, RawBytesFromWritersAndHandles) {
   CSwfBitWriter bits(6);
   bits.WriteU16(0x0040);  // a ShowFrame
   bits.WriteBits(0, 3);
-  writer.WriteBitWriter(bits);
+  EXPECT_EQ(writer.WriteBitWriter(bits), 3u);
   Handle handle = plat::NewHandleFromBytes("\x00\x00", 2);
   EXPECT_EQ(writer.WriteHandle(handle), 2u);
   EXPECT_EQ(writer.WriteHandle(nullptr), 0u);
@@ -296,9 +299,55 @@ TEST(SwfFileWriter, RawBytesFromWritersAndHandles) {
   EXPECT_EQ(writer.WriteHandle(empty), 0u);
   EXPECT_EQ(GetHandleSize(empty), 0) << "an empty handle is left alone";
   DisposeHandle(empty);
-  writer.Close();
+  EXPECT_NE(writer.Close(), 0u);
   const std::vector<u8> movie = gbtest::ReadFile(path);
   EXPECT_EQ(std::vector<u8>(movie.end() - 5, movie.end()), Bytes({0x40, 0x00, 0x00, 0x00, 0x00}));
+}
+
+TEST(SwfFileWriter, AMovieThatCannotBeFinishedIsNotLeftBehind) {
+  // A file-size limit makes the writes fail the way a full disk does.
+  signal(SIGXFSZ, SIG_IGN);
+  rlimit saved;
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+  rlimit small = saved;
+  small.rlim_cur = 4096;
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+  auto tooLong = [] {
+    auto tag = std::make_unique<CSwfUnknownTag>(999, 8000);
+    tag->SetData(std::vector<u8>(8000, 0x55).data(), 8000);
+    return tag;
+  };
+  const std::string closed = NewPath("closed.swf");
+  const std::string dropped = NewPath("dropped.swf");
+  const std::string reopened = NewPath("reopened.swf");
+  const std::string next = NewPath("next.swf");
+  u32 closedLength = 1, written = 1;
+  bool opened = true;
+  {
+    CSwfFileWriter writer(false);
+    opened = writer.Open(CPathName(closed), false) && opened;
+    written = writer.WriteTag(tooLong().release(), false);
+    closedLength = writer.Close();  // the caller decides what becomes of it
+
+    opened = writer.Open(CPathName(dropped), false) && opened;
+    writer.WriteTag(tooLong().release(), false);
+  }  // destroyed open
+  {
+    CSwfFileWriter writer(false);
+    opened = writer.Open(CPathName(reopened), false) && opened;
+    writer.WriteTag(tooLong().release(), false);
+    opened = writer.Open(CPathName(next), false) && opened;
+    EXPECT_NE(writer.Close(), 0u);
+  }
+  setrlimit(RLIMIT_FSIZE, &saved);
+  signal(SIGXFSZ, SIG_DFL);
+  EXPECT_TRUE(opened);
+  EXPECT_EQ(written, 0u);
+  EXPECT_EQ(closedLength, 0u);
+  EXPECT_TRUE(CPathName(closed).Exists());
+  EXPECT_FALSE(CPathName(dropped).Exists()) << "closed by the destructor";
+  EXPECT_FALSE(CPathName(reopened).Exists()) << "closed by the next Open";
+  EXPECT_TRUE(CPathName(next).Exists());
 }
 
 TEST(SwfMovieBuilder, BuildsTheMovieForTheHeadersVersion) {

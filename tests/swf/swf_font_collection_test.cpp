@@ -36,7 +36,9 @@ struct Movie {
     EXPECT_TRUE(writer.Open(CPathName(path), true));
   }
   std::vector<u16> Codes() {
-    if (writer.IsOpen()) writer.Close();
+    if (writer.IsOpen()) {
+      EXPECT_NE(writer.Close(), 0u);
+    }
     std::vector<u16> codes;
     for (const swftest::RawTag& tag : swftest::SplitTags(gbtest::ReadFile(path))) codes.push_back(tag.code);
     return codes;

@@ -12,24 +12,13 @@
 #include "tests/swf/swf_independent_reader.h"
 #include "tests/swf/swf_test_movies.h"
 
+using swftest::As;
 using swftest::Bytes;
+using swftest::Concat;
 using swftest::ReadTag;
 using swftest::WrittenBody;
 
 namespace {
-
-template <typename Tag>
-Tag* As(const std::unique_ptr<CSwfTag>& tag) {
-  Tag* typed = dynamic_cast<Tag*>(tag.get());
-  EXPECT_NE(typed, nullptr);
-  return typed;
-}
-
-std::vector<u8> Concat(std::initializer_list<std::vector<u8>> parts) {
-  std::vector<u8> out;
-  for (const auto& part : parts) out.insert(out.end(), part.begin(), part.end());
-  return out;
-}
 
 // An outline without edges (written as kEmptyGlyph below).
 CSwfShape* EmptyGlyph() {

@@ -12,13 +12,6 @@ namespace swftest {
 
 namespace {
 
-template <typename... Values>
-std::string Join(const char* name, Values... values) {
-  std::string text = name;
-  ((text += ' ' + std::to_string(values)), ...);
-  return text + ';';
-}
-
 std::string DescribeRect(const CSwfRect* r) {
   return r ? Join("rect", r->xMin, r->xMax, r->yMin, r->yMax) : "no rect;";
 }

@@ -5,17 +5,11 @@
 #include "swf/swf_morph_shape.h"
 #include "swf/swf_shape_tags.h"
 #include "tests/support/test_support.h"
+#include "tests/swf/swf_test_movies.h"
 
 namespace swftest {
 
 namespace {
-
-template <typename... Values>
-std::string Join(const char* name, Values... values) {
-  std::string text = name;
-  ((text += ' ' + std::to_string(values)), ...);
-  return text + ';';
-}
 
 std::string DescribeColor(const CSwfRgb* color) {
   if (!color) return "no color;";

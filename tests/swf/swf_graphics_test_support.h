@@ -1,6 +1,8 @@
 // Helpers of the tests of gradients, styles, shapes, morph shapes and bitmaps.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <string>
 #include <utility>
 #include <vector>
@@ -32,7 +34,7 @@ u32 ReadFrom(const std::vector<u8>& bytes, Record& record, bool* overran = nullp
   CSwfBitWriter writer(8);
   writer.AppendBytes(bytes);
   CSwfReader reader;
-  reader.LoadFromWriter(writer);
+  EXPECT_TRUE(reader.LoadFromWriter(writer));
   record.Read(reader);
   if (overran) *overran = reader.HasOverrun();
   return reader.GetPosition() + (reader.GetBitPosition() ? 1 : 0);

@@ -77,7 +77,7 @@ TEST(SwfMakerStamps, ReadingKeepsOnlyTheProductAndTheFactoryKeepsStampsRaw) {
   CSwfBitWriter source(6);
   source.AppendBytes(body);
   CSwfReader reader;
-  reader.LoadFromWriter(source);
+  ASSERT_TRUE(reader.LoadFromWriter(source));
   CSwfStampReelcast stamp(0, 0);
   EXPECT_EQ(stamp.Read(reader), body.size());
   EXPECT_EQ(stamp.GetProductName(), "Reelcast");

@@ -256,31 +256,8 @@ TEST(SwfMovieOperations, TheAlertMovieOfTheBundle) {
   gbtest::UseBuildBundle();
 }
 
-namespace {
-
-std::vector<std::string> CorpusMovies() {
-  std::vector<std::string> movies;
-  const std::string folder = swftest::CorpusFolder();
-  if (folder.empty()) return movies;
-  for (const char* sub : {"unit", "avm1", "gnash", "other"}) {
-    const std::string path = folder + sub + "/";
-    DIR* dir = opendir(path.c_str());
-    if (!dir) continue;
-    while (dirent* entry = readdir(dir)) {
-      const std::string name = entry->d_name;
-      if (name.size() > 4 && name.compare(name.size() - 4, 4, ".swf") == 0)
-        movies.push_back(path + name);
-    }
-    closedir(dir);
-  }
-  std::sort(movies.begin(), movies.end());
-  return movies;
-}
-
-}  // namespace
-
 TEST(SwfMovieOperations, CorpusMoviesKeepEveryOtherTag) {
-  const std::vector<std::string> movies = CorpusMovies();
+  const std::vector<std::string> movies = swftest::CorpusMovies();
   if (movies.empty()) GTEST_SKIP() << "the reference movies are absent";
   const std::string folder = gbtest::MakeTempFolder("operations_corpus");
   std::vector<std::pair<std::string, std::string>> pairs;

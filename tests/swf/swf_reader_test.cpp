@@ -2,14 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <random>
 
 #include "swf/swf_bit_writer.h"
 #include "swf/swf_unknown_tag.h"
 #include "tests/swf/swf_test_movies.h"
 
-using swftest::Bytes;
 using swftest::BuildMovie;
+using swftest::Bytes;
 using swftest::RawTag;
 
 namespace {
@@ -17,7 +18,7 @@ namespace {
 void LoadBytes(CSwfReader& reader, const std::vector<u8>& bytes) {
   CSwfBitWriter writer(6);
   writer.AppendBytes(bytes);
-  reader.LoadFromWriter(writer);
+  ASSERT_TRUE(reader.LoadFromWriter(writer));
 }
 
 bool LoadMovie(CSwfReader& reader, const std::vector<u8>& movie, u32 byteLimit = 0,
@@ -234,6 +235,24 @@ TEST(SwfReader, RawTagsComeBackByteForByteUnderTheShortestHeader) {
   }
   EXPECT_EQ(written.size(), movie.size() - 4);
   EXPECT_EQ(written[4] | (written[5] << 8), int(written.size())) << "the length is the new one";
+  reader.DeleteTags(true);
+}
+
+TEST(SwfReader, TakenTagsBelongToTheCaller) {
+  const std::vector<u8> movie = BuildMovie({{9, Bytes({1, 2, 3})}, {1, {}}, {0, {}}});
+  CSwfReader reader;
+  ASSERT_TRUE(LoadMovie(reader, movie));
+  std::vector<std::unique_ptr<CSwfTag>> tags = reader.TakeTags();
+  EXPECT_TRUE(reader.GetTags().empty());
+  reader.DeleteTags(true);  // nothing of the caller's is deleted
+  ASSERT_EQ(tags.size(), 3u);
+  EXPECT_EQ(Body(tags[0].get()), Bytes({1, 2, 3}));
+  EXPECT_EQ(tags[2]->GetCode(), 0);
+
+  // A reader loaded again starts a list of its own.
+  ASSERT_TRUE(LoadMovie(reader, movie));
+  EXPECT_EQ(Codes(reader), (std::vector<u16>{9, 1, 0}));
+  EXPECT_NE(reader.GetTags()[0], tags[0].get());
   reader.DeleteTags(true);
 }
 

@@ -22,7 +22,7 @@ std::vector<u8> WriteAndReadBack(Record& record, Record& out) {
   writer.FlushBits();
   std::vector<u8> bytes = writer.GetBytes();
   CSwfReader reader;
-  reader.LoadFromWriter(writer);
+  EXPECT_TRUE(reader.LoadFromWriter(writer));
   out.Read(reader);
   EXPECT_FALSE(reader.HasOverrun());
   reader.AlignByte();
@@ -234,7 +234,7 @@ TEST(SwfRecords, ColourTransformsReadAbsentMultiplyTermsAs256) {
   writer.WriteBits(0b10001001, 8);
   writer.WriteBits(0b1100, 4);
   CSwfReader reader;
-  reader.LoadFromWriter(writer);
+  ASSERT_TRUE(reader.LoadFromWriter(writer));
   CSwfCxform plain;
   EXPECT_EQ(plain.Read(reader), 2u);
   EXPECT_EQ(plain.redMultTerm, 256);
@@ -245,7 +245,7 @@ TEST(SwfRecords, ColourTransformsReadAbsentMultiplyTermsAs256) {
   CSwfBitWriter alphaWriter(4);
   alphaWriter.WriteBits(0b10001001, 8);
   alphaWriter.WriteBits(0b11000100, 8);
-  reader.LoadFromWriter(alphaWriter);
+  ASSERT_TRUE(reader.LoadFromWriter(alphaWriter));
   CSwfCxformWithAlpha alpha;
   alpha.Read(reader);
   EXPECT_TRUE(alpha.hasMultTerms);
@@ -260,7 +260,7 @@ TEST(SwfRecords, ColoursReadAndWriteTheirBytes) {
   CSwfBitWriter writer(4);
   writer.AppendBytes(bytes);
   CSwfReader reader;
-  reader.LoadFromWriter(writer);
+  ASSERT_TRUE(reader.LoadFromWriter(writer));
   CSwfRgba rgba;
   EXPECT_EQ(rgba.Read(reader), 4u);
   EXPECT_EQ(Written(rgba), bytes);

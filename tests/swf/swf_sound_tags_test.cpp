@@ -10,21 +10,11 @@
 #include "tests/swf/swf_independent_reader.h"
 #include "tests/swf/swf_test_movies.h"
 
+using swftest::As;
 using swftest::BuildMovie;
 using swftest::Bytes;
 using swftest::ReadTag;
 using swftest::WrittenBody;
-
-namespace {
-
-template <typename Tag>
-Tag* As(const std::unique_ptr<CSwfTag>& tag) {
-  Tag* typed = dynamic_cast<Tag*>(tag.get());
-  EXPECT_NE(typed, nullptr);
-  return typed;
-}
-
-}  // namespace
 
 TEST(SwfSoundTags, EventSoundsKeepTheirDataAndTakeItFromStoredTags) {
   const std::vector<u8> body = Bytes({2, 0, 0x0E, 10, 0, 0, 0, 0xFF, 0x7F, 0x00, 0x80});

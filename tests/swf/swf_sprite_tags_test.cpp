@@ -187,7 +187,7 @@ TEST(SwfSprite, CopiesAndRetargetedScripts) {
   copy.RetargetActions("/clip");
   auto* actions = dynamic_cast<CSwfDoAction*>(copy.GetTags()[2]);
   ASSERT_NE(actions, nullptr);
-  auto* target = dynamic_cast<CSwfActionSetTarget*>(actions->GetActions()[0]);
+  auto* target = dynamic_cast<CSwfActionSetTarget*>(actions->GetActions()[0].get());
   ASSERT_NE(target, nullptr);
   EXPECT_EQ(WrittenBody(actions, 6), Bytes({0x8B, 8, 0, '/', 'c', 'l', 'i', 'p', '/', 'a', 0, 0x00}));
 }

@@ -1,5 +1,7 @@
 #include "tests/swf/swf_test_movies.h"
 
+#include <dirent.h>
+
 #include <algorithm>
 #include <cstdio>
 
@@ -86,13 +88,6 @@ std::vector<u8> WrittenBody(CSwfTag* tag, u8 version) {
 
 namespace {
 
-template <typename... Values>
-std::string Join(const char* name, Values... values) {
-  std::string text = name;
-  ((text += ' ' + std::to_string(values)), ...);
-  return text + ';';
-}
-
 std::string Hex(const std::vector<u8>& bytes) {
   std::string text;
   char digits[4];
@@ -130,7 +125,7 @@ std::string DescribeTag(CSwfTag* tag, u8 version) {
     text += DescribeMatrix(place2->GetMatrix());
     text += DescribeCxform(place2->GetColorTransform(), place2->GetColorTransform());
     text += Join("clip actions", place2->HasClipActions());
-    for (const CSwfClipActionRecord* record : place2->GetClipActions()) {
+    for (const auto& record : place2->GetClipActions()) {
       text += Join("event", record->eventFlags, record->keyCode);
       CSwfBitWriter script(version);
       if (record->actions) record->actions->WriteBody(script, false);
@@ -176,11 +171,37 @@ std::vector<u8> Bytes(std::initializer_list<int> values) {
   return bytes;
 }
 
+std::vector<u8> Concat(std::initializer_list<std::vector<u8>> parts) {
+  std::vector<u8> out;
+  for (const std::vector<u8>& part : parts) out.insert(out.end(), part.begin(), part.end());
+  return out;
+}
+
 std::string CorpusFolder() {
   const std::string shared = gbtest::SharedFolder();
   if (shared.empty()) return "";
   const std::string folder = shared + (shared.back() == '/' ? "" : "/") + "corpus/swf/";
   return gbtest::FileExists(folder + "README.md") ? folder : "";
+}
+
+
+std::vector<std::string> CorpusMovies() {
+  std::vector<std::string> movies;
+  const std::string folder = CorpusFolder();
+  if (folder.empty()) return movies;
+  for (const char* sub : {"unit", "avm1", "gnash", "other"}) {
+    const std::string path = folder + sub + "/";
+    DIR* dir = opendir(path.c_str());
+    if (!dir) continue;
+    while (dirent* entry = readdir(dir)) {
+      const std::string name = entry->d_name;
+      if (name.size() > 4 && name.compare(name.size() - 4, 4, ".swf") == 0)
+        movies.push_back(path + name);
+    }
+    closedir(dir);
+  }
+  std::sort(movies.begin(), movies.end());
+  return movies;
 }
 
 }  // namespace swftest

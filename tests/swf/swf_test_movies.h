@@ -6,7 +6,10 @@
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include "platform/mac_types.h"
+#include "swf/swf_record.h"
 
 class CSwfTag;
 
@@ -47,7 +50,32 @@ std::string DescribeTag(CSwfTag* tag, u8 version = 6);
 // Bytes from a list of small integers.
 std::vector<u8> Bytes(std::initializer_list<int> values);
 
+// The bytes of the parts, one after another.
+std::vector<u8> Concat(std::initializer_list<std::vector<u8>> parts);
+inline std::vector<u8> Concat(std::vector<u8> a, const std::vector<u8>& b) {
+  a.insert(a.end(), b.begin(), b.end());
+  return a;
+}
+
+// The tag as its class; a failed expectation (and null) when it is not one.
+template <typename Tag>
+Tag* As(const std::unique_ptr<CSwfTag>& tag) {
+  Tag* typed = dynamic_cast<Tag*>(tag.get());
+  EXPECT_NE(typed, nullptr);
+  return typed;
+}
+
 // The folder of the shared reference movies (ends in "/"); "" when absent.
 std::string CorpusFolder();
+// Every reference movie, sorted by path; none when the folder is absent.
+std::vector<std::string> CorpusMovies();
+
+// "name v1 v2 ...;": a record's fields as text, for comparing values.
+template <typename... Values>
+std::string Join(const char* name, Values... values) {
+  std::string text = name;
+  ((text += ' ' + std::to_string(values)), ...);
+  return text + ';';
+}
 
 }  // namespace swftest

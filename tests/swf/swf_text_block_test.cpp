@@ -77,7 +77,7 @@ struct TextBlocks : swftest::BoxFonts {
 
   // The codes of the tags written so far (the movie is closed).
   std::vector<u16> WrittenCodes() {
-    writer->Close();
+    EXPECT_NE(writer->Close(), 0u);
     std::vector<u16> codes;
     for (const swftest::RawTag& tag : swftest::SplitTags(gbtest::ReadFile(path))) codes.push_back(tag.code);
     return codes;

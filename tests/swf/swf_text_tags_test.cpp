@@ -11,18 +11,12 @@
 #include "tests/swf/swf_independent_reader.h"
 #include "tests/swf/swf_test_movies.h"
 
+using swftest::As;
 using swftest::Bytes;
 using swftest::ReadTag;
 using swftest::WrittenBody;
 
 namespace {
-
-template <typename Tag>
-Tag* As(const std::unique_ptr<CSwfTag>& tag) {
-  Tag* typed = dynamic_cast<Tag*>(tag.get());
-  EXPECT_NE(typed, nullptr);
-  return typed;
-}
 
 // The body of a static text: id 1, an empty rectangle, the identity matrix,
 // the widths, then the record bytes as given (the end byte included).

@@ -9,19 +9,13 @@
 #include "tests/swf/swf_independent_reader.h"
 #include "tests/swf/swf_test_movies.h"
 
+using swftest::As;
 using swftest::BuildMovie;
 using swftest::Bytes;
 using swftest::ReadTag;
 using swftest::WrittenBody;
 
 namespace {
-
-template <typename Tag>
-Tag* As(const std::unique_ptr<CSwfTag>& tag) {
-  Tag* typed = dynamic_cast<Tag*>(tag.get());
-  EXPECT_NE(typed, nullptr);
-  return typed;
-}
 
 // The picture header of a Sorenson H.263 frame: start code, version 0,
 // temporal reference 0, the picture size (with its width and height when
