@@ -617,7 +617,7 @@ u32 CSwfActionPush::GetEncodedSize() const {
 
 u32 CSwfActionPush::Write(CSwfBitWriter& writer) {
   size_t next = 0;
-  for (u32 run : GetPayloadRuns()) {
+  auto writeRun = [&](u32 run) {
     WriteHeader(writer, run);
     u32 filled = 0;
     for (; next < m_values.size(); ++next) {
@@ -651,6 +651,13 @@ u32 CSwfActionPush::Write(CSwfBitWriter& writer) {
           break;
       }
     }
+  };
+  // The usual Push fits one action; only a longer one is split into runs.
+  const u64 payload = u64(m_payloadLength) + GetPrefixBytes();
+  if (payload <= kMaxPayloadLength) {
+    writeRun(u32(payload));
+  } else {
+    for (u32 run : GetPayloadRuns()) writeRun(run);
   }
   // The tail ends the last Push, where it was read.
   writer.AppendBytes(m_tail);
