@@ -429,7 +429,7 @@ u32 CSwfDefineFont2::Write(CSwfBitWriter& writer) {
     body.WriteS16(m_ascent);
     body.WriteS16(m_descent);
     body.WriteS16(m_leading);
-    for (size_t i = 0; i < count; ++i) body.WriteS16(i < m_advances.size() ? m_advances[i] : 0);
+    for (size_t i = 0; i < count; ++i) body.WriteS16(i < m_advances.size() ? m_advances[i] : s16(0));
     for (size_t i = 0; i < count; ++i) {
       CSwfRect empty;
       CSwfRect* bounds = i < m_glyphBounds.size() && m_glyphBounds[i] ? m_glyphBounds[i].get() : &empty;

@@ -23,7 +23,7 @@ namespace {
 
 constexpr std::size_t kGranule = 16;
 constexpr std::size_t kClasses = kLargestPooledObject / kGranule;
-constexpr std::size_t kBlockSize = 64 * 1024;
+constexpr std::size_t kBlockSize = std::size_t(64) * 1024;
 
 struct BlockLink {
   BlockLink* next;

@@ -647,7 +647,8 @@ TEST(SwfActionList, FramesShiftAndInitActionsKeepPushRaw) {
   auto init = Parse<CSwfDoInitAction>(body);
   EXPECT_EQ(init->GetSpriteId(), 7);
   ASSERT_EQ(init->GetActions().size(), 3u);
-  EXPECT_EQ(typeid(*init->GetActions()[0]), typeid(CSwfGenericAction));
+  const CSwfAction& first = *init->GetActions()[0];
+  EXPECT_EQ(typeid(first), typeid(CSwfGenericAction));
   CSwfBitWriter writer(6);
   init->Write(writer);
   EXPECT_EQ(writer.GetBytes(), Concat(Bytes({0xFF, 0x0E, u8(body.size()), 0, 0, 0}), body));

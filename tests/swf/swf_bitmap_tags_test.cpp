@@ -169,7 +169,7 @@ TEST(SwfBitmapTags, TheJpeg3AlphaOffsetIsTheJpegByteCountWritten) {
   // A reader that is not ours finds a real JPEG image where the offset
   // says, and the alpha data behind it.
   ASSERT_EQ(swftest::IndependentReaderProblem(), "");
-  const std::vector<u8> rgb(4 * 3 * 3, 0x80);
+  const std::vector<u8> rgb(size_t(4) * 3 * 3, 0x80);
   CJpegImage encoder;
   ASSERT_TRUE(encoder.EncodeRgbToMemory(4, 3, 24, rgb.data()));
   const u8* encoded = encoder.GetPixels();

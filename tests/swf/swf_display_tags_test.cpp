@@ -149,7 +149,7 @@ TEST(SwfDisplayTags, ClipActionsTakeTheLayoutOfTheirVersion) {
   auto again = ReadTag({26, widened}, 6);
   EXPECT_EQ(As<CSwfPlaceObject2>(again)->GetClipActions().size(), 2u);
   EXPECT_EQ(As<CSwfPlaceObject2>(again)->GetAllEventFlags(), 0x09u);
-  EXPECT_EQ(widened.size(), five.size() + 2 + 2 * 2 + 2);
+  EXPECT_EQ(widened.size(), five.size() + 2 + size_t(2) * 2 + 2);
 }
 
 TEST(SwfDisplayTags, TheRecordSizeBoundsEachClipScript) {

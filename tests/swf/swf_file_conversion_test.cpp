@@ -12,6 +12,7 @@ namespace {
 
 std::vector<u8> PlainMovie() {
   std::vector<swftest::RawTag> tags;
+  tags.reserve(301);
   for (int i = 0; i < 300; ++i) tags.push_back({2, std::vector<u8>(size_t(i % 97), u8(i))});
   tags.push_back({0, {}});
   return swftest::BuildMovie(tags, 7);

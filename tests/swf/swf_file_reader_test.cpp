@@ -25,7 +25,7 @@ struct FileCloser {
 using File = std::unique_ptr<std::FILE, FileCloser>;
 
 std::string WriteMovieFile(const std::string& name, const std::vector<u8>& bytes) {
-  const std::string path = gbtest::MakeTempFolder("movies_" + name) + name;
+  std::string path = gbtest::MakeTempFolder("movies_" + name) + name;
   EXPECT_TRUE(gbtest::WriteFile(path, bytes));
   return path;
 }
@@ -51,6 +51,7 @@ std::vector<u8> SampleMovie() {
 
 std::vector<std::pair<u16, std::vector<u8>>> TagsOf(std::vector<CSwfTag*>& tags) {
   std::vector<std::pair<u16, std::vector<u8>>> result;
+  result.reserve(tags.size());
   for (CSwfTag* tag : tags)
     result.emplace_back(tag->GetCode(), swftest::WrittenBody(tag, 8));
   return result;

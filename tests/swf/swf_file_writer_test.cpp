@@ -21,6 +21,7 @@
 #include "tests/swf/swf_test_movies.h"
 
 using swftest::Bytes;
+using swftest::Codes;
 using swftest::RawTag;
 using swftest::SplitTags;
 
@@ -39,12 +40,6 @@ CSwfHeader HeaderOf(const std::vector<u8>& movie) {
   CSwfReader reader;
   EXPECT_TRUE(reader.LoadFromMemory(movie.data(), u32(movie.size()), true, 0, false));
   return reader.GetHeader();
-}
-
-std::vector<u16> Codes(const std::vector<RawTag>& tags) {
-  std::vector<u16> codes;
-  for (const RawTag& tag : tags) codes.push_back(tag.code);
-  return codes;
 }
 
 std::vector<u32> g_frames;

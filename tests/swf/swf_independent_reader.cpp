@@ -24,7 +24,7 @@ std::string FindNode() {
   std::string folder;
   while (std::getline(folders, folder, ':')) {
     if (folder.empty()) continue;
-    const std::string candidate = folder + "/node";
+    std::string candidate = folder + "/node";
     if (access(candidate.c_str(), X_OK) == 0) return candidate;
   }
   return "";
@@ -79,7 +79,7 @@ std::string IndependentReaderProblem() {
 std::vector<std::string> CompareWithIndependentReader(
     const std::vector<std::pair<std::string, std::string>>& pairs) {
   std::string list;
-  for (const auto& [original, rewritten] : pairs) list += original + "\t" + rewritten + "\n";
+  for (const auto& [original, rewritten] : pairs) list.append(original).append("\t").append(rewritten).append("\n");
   const std::string listPath = gbtest::MakeTempFolder("independent_list") + "pairs.txt";
   if (!gbtest::WriteFile(listPath, list)) return {};
   bool ok = false;

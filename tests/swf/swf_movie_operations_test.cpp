@@ -25,27 +25,16 @@
 
 using swftest::BuildMovie;
 using swftest::Bytes;
+using swftest::Codes;
 using swftest::RawTag;
 using swftest::SplitTags;
 
 namespace {
 
 std::string WriteMovie(const std::string& name, const std::vector<u8>& bytes) {
-  const std::string path = gbtest::MakeTempFolder("operations_" + name) + name;
+  std::string path = gbtest::MakeTempFolder("operations_" + name) + name;
   EXPECT_TRUE(gbtest::WriteFile(path, bytes));
   return path;
-}
-
-std::vector<u16> Codes(const std::vector<RawTag>& tags) {
-  std::vector<u16> codes;
-  for (const RawTag& tag : tags) codes.push_back(tag.code);
-  return codes;
-}
-
-std::vector<u16> Codes(const std::vector<CSwfTag*>& tags) {
-  std::vector<u16> codes;
-  for (CSwfTag* tag : tags) codes.push_back(tag->GetCode());
-  return codes;
 }
 
 // A movie of version 6 with a protection password, a label used twice,

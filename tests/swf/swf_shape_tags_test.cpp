@@ -270,5 +270,5 @@ TEST(SwfDefineShape, LoadsTheFirstShapeOfABundleResourceMovie) {
   EXPECT_EQ(loaded->GetCode(), kSwfDefineShape2Code);
   EXPECT_EQ(loaded->GetCharacterId(), 21);
   EXPECT_EQ(WrittenBody(loaded.get()), WrittenBody(&first));
-  for (ResID id : {129, 130, 131}) EXPECT_EQ(LoadShapeFromResource(id), nullptr) << id;
+  for (ResID id : {ResID(129), ResID(130), ResID(131)}) EXPECT_EQ(LoadShapeFromResource(id), nullptr) << id;
 }

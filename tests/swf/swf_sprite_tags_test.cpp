@@ -17,6 +17,7 @@
 
 using swftest::BuildMovie;
 using swftest::Bytes;
+using swftest::Codes;
 using swftest::RawTag;
 using swftest::ReadTag;
 using swftest::WrittenBody;
@@ -37,12 +38,6 @@ CSwfDefineSprite* AsSprite(const std::unique_ptr<CSwfTag>& tag) {
   auto* sprite = dynamic_cast<CSwfDefineSprite*>(tag.get());
   EXPECT_NE(sprite, nullptr);
   return sprite;
-}
-
-std::vector<u16> Codes(const std::vector<CSwfTag*>& tags) {
-  std::vector<u16> codes;
-  for (CSwfTag* tag : tags) codes.push_back(tag->GetCode());
-  return codes;
 }
 
 // A placement of character `id` at `depth` (PlaceObject2, identity matrix).

@@ -185,6 +185,20 @@ std::string CorpusFolder() {
 }
 
 
+std::vector<u16> Codes(const std::vector<RawTag>& tags) {
+  std::vector<u16> codes;
+  codes.reserve(tags.size());
+  for (const RawTag& tag : tags) codes.push_back(tag.code);
+  return codes;
+}
+
+std::vector<u16> Codes(const std::vector<CSwfTag*>& tags) {
+  std::vector<u16> codes;
+  codes.reserve(tags.size());
+  for (const CSwfTag* tag : tags) codes.push_back(tag->GetCode());
+  return codes;
+}
+
 std::vector<std::string> CorpusMovies() {
   std::vector<std::string> movies;
   const std::string folder = CorpusFolder();

@@ -47,6 +47,10 @@ std::vector<u8> WrittenBody(CSwfTag* tag, u8 version = 6);
 // button's colour transform; the written body of any other tag.
 std::string DescribeTag(CSwfTag* tag, u8 version = 6);
 
+// The codes of the tags, in order.
+std::vector<u16> Codes(const std::vector<RawTag>& tags);
+std::vector<u16> Codes(const std::vector<CSwfTag*>& tags);
+
 // Bytes from a list of small integers.
 std::vector<u8> Bytes(std::initializer_list<int> values);
 

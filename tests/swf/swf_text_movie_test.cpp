@@ -18,6 +18,7 @@
 #include "swf/swf_text_block.h"
 #include "swf/swf_text_tags.h"
 #include "tests/support/test_support.h"
+#include "tests/swf/swf_test_movies.h"
 #include "tests/swf/swf_font_text_values.h"
 #include "tests/swf/swf_glyph_raster.h"
 #include "tests/swf/swf_independent_reader.h"
@@ -136,8 +137,7 @@ TEST(SwfTextMovie, ACaptionReadsBackThroughOurReaderAsItWasBuilt) {
   CSwfReader reader;
   ASSERT_TRUE(reader.LoadFile(CPathName(movie.path), true, 0, true));
   std::vector<CSwfTag*>& tags = reader.GetTags();
-  std::vector<u16> codes;
-  for (CSwfTag* tag : tags) codes.push_back(tag->GetCode());
+  const std::vector<u16> codes = swftest::Codes(tags);
   EXPECT_EQ(codes, (std::vector<u16>{kSwfDefineFont2Code, kSwfDefineText2Code, kSwfPlaceObject2Code,
                                      kSwfShowFrameCode, kSwfEndCode}));
   ASSERT_EQ(codes.size(), 5u);
