@@ -25,7 +25,7 @@ class CRenderedPicture {
   CRenderedPicture& operator=(const CRenderedPicture&) = delete;
 
   // False when the path is empty or names no picture that opens.
-  bool Render(const CPathName& path) {
+  [[nodiscard]] bool Render(const CPathName& path) {
     if (path.IsEmpty()) return false;
     CQuickTimeMedia media;
     if (!media.OpenFile(path)) return false;
@@ -118,8 +118,8 @@ bool CInstallerBuilder::CopyIfPresent(const CPathName& source, const CPathName& 
 
 bool CInstallerBuilder::CopyTemplateItem(const CPathName& templateFolder, const char* name, const CPathName& folder,
                                          const char* newName) {
-  CPathName source(nullptr);
-  source.SetInFolder(name, templateFolder);
+  // A name that cannot be put in the folder is left out as a missing item.
+  const CPathName source = ChildPath(templateFolder, name);
   return CopyIfPresent(source, folder, newName, kTemplateItemLeftOut);
 }
 

@@ -239,12 +239,11 @@ bool CSwfItem::ReadProjectorElementAt(const CXmlNode& node, int depth) {
   ReadWindowAttributes(in);
   if (in.ReadPath("window_mask", path)) window_mask = AbsolutePathOf(path);
 
-  ForEachChildNamed(node, "more_files", [&](const CXmlNode& list) {
+  VisitChildrenNamed(node, "more_files", [&](const CXmlNode& list) {
     more_files.DeleteAll();
-    return ForEachChildNamed(list, "path", [&](const CXmlNode& entry) {
+    VisitChildrenNamed(list, "path", [&](const CXmlNode& entry) {
       // An entry without a file names nothing to pack and is passed over.
       if (CAttributeReader(entry).ReadPath("src", path) && !path.IsEmpty()) more_files.AddCopy(path);
-      return true;
     });
   });
   return ForEachChildNamed(node, "sub_data", [&](const CXmlNode& list) {
