@@ -286,7 +286,9 @@ bool CInstallerPage::OnCommand(UInt32 command, EventRef*) {
   CPathName chosen(nullptr);
   if (ChooseFile(0, chosen)) {
     ShowPath(*edit, chosen);
-    ValidateAndStore(false);
+    // Stored at once; what the page refuses is refused again, with its
+    // reason, when the project is saved or built.
+    static_cast<void>(ValidateAndStore(false));
   }
   return true;
 }
@@ -354,7 +356,8 @@ bool COutputPage::OnCommand(UInt32 command, EventRef*) {
   CPathName chosen(nullptr);
   if (dialog.Run(main_.GetWindowRef(), chosen)) {
     ShowPath(folder_, chosen);
-    ValidateAndStore(false);
+    // Stored at once; the page takes every folder.
+    static_cast<void>(ValidateAndStore(false));
   }
   return true;
 }

@@ -188,7 +188,9 @@ bool CInstallerBuilder::WriteArchive(CInstallerArchiveWriter& writer, const CSta
   scriptItem->SetPath(script);
   writer.Add(scriptItem, true);
   settings.steps |= CInstallerSettings::kStandardSteps;
-  AddPictureRecord(writer);
+  // A picture that cannot be drawn is left out and noted; a failure of the
+  // writer itself comes out at its Close.
+  static_cast<void>(AddPictureRecord(writer));
   if ((settings.steps & CInstallerSettings::kReadMeStep) && !AddTextRecord(writer, true, settings.readMePath))
     return false;
   if ((settings.steps & CInstallerSettings::kLicenseStep) && !AddTextRecord(writer, false, settings.licensePath))

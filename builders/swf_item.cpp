@@ -235,7 +235,9 @@ bool CSwfItem::ReadProjectorElement(const CXmlNode& node) { return ReadProjector
 bool CSwfItem::ReadProjectorElementAt(const CXmlNode& node, int depth) {
   const CAttributeReader in(node);
   CPathName path(nullptr);
-  if (in.ReadPath("swf", path) && !path.IsEmpty()) SetSwfFile(AbsolutePathOf(path));
+  // A movie that cannot be read leaves the item without one; the rest of the
+  // element still reads.
+  if (in.ReadPath("swf", path) && !path.IsEmpty()) static_cast<void>(SetSwfFile(AbsolutePathOf(path)));
   ReadWindowAttributes(in);
   if (in.ReadPath("window_mask", path)) window_mask = AbsolutePathOf(path);
 

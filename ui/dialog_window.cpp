@@ -368,7 +368,9 @@ OSErr CDialogWindow::HandleDragTracking(DragTrackingMessage message, WindowRef, 
 }
 
 OSErr CDialogWindow::HandleDragReceive(WindowRef, void* object, DragRef drag) {
-  static_cast<CDialogWindow*>(object)->OnDragReceive(drag);
+  // The drop is taken either way: a window that could not read it has
+  // nothing to give back to the dragging application.
+  static_cast<void>(static_cast<CDialogWindow*>(object)->OnDragReceive(drag));
   return noErr;
 }
 
