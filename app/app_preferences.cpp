@@ -86,16 +86,18 @@ bool CAppPreferences::Load() {
 bool CAppPreferences::Save() {
   CPreferences store;
   if (!store.Open(kAppPreferencesDomain, CPreferences::kScopeCurrentUserAnyHost)) return false;
-  for (const WindowKey& key : kWindowKeys) store.SetInt(key.name, this->*key.field);
-  recentProjects.SaveToPreferences(store, kKeyRecentProjects);
-  recentMovies.SaveToPreferences(store, kKeyRecentMovies);
-  store.SetBool(kKeyFullPath, displayFullSettingsPath);
+  bool stored = true;
+  for (const WindowKey& key : kWindowKeys) stored = store.SetInt(key.name, this->*key.field) && stored;
+  stored = recentProjects.SaveToPreferences(store, kKeyRecentProjects) && stored;
+  stored = recentMovies.SaveToPreferences(store, kKeyRecentMovies) && stored;
+  stored = store.SetBool(kKeyFullPath, displayFullSettingsPath) && stored;
   if (projectCommand >= 0 && projectCommand <= 2)
-    store.SetString(kKeyProjectCommand, kProjectCommandWords[projectCommand]);
-  store.SetBool(kKeyCheckUpdates, checkSoftwareUpdates);
-  store.SetBool(kKeyAlwaysOverwrite, alwaysOverwrite);
-  // Closing writes the store; a store that could not be written is no success.
-  return store.Close();
+    stored = store.SetString(kKeyProjectCommand, kProjectCommandWords[projectCommand]) && stored;
+  stored = store.SetBool(kKeyCheckUpdates, checkSoftwareUpdates) && stored;
+  stored = store.SetBool(kKeyAlwaysOverwrite, alwaysOverwrite) && stored;
+  // Closing writes the store; a store that could not be written is no
+  // success. What could be stored is written even when a value was refused.
+  return store.Close() && stored;
 }
 
 void RunUpdateCheckWithReport(WindowRef parent) {
@@ -114,14 +116,15 @@ CPreferencesDialog::CPreferencesDialog(CAppPreferences& preferences) : preferenc
 CPreferencesDialog::~CPreferencesDialog() = default;
 
 bool CPreferencesDialog::OnInit() {
-  AttachControl(kUpdateSwitch, &updateCheck_);
-  AttachControl(kCheckNowButton, &checkNow_);
-  AttachControl(kOverwriteSwitch, &alwaysOverwrite_);
-  AttachControl(kFullPathSwitch, &fullPath_);
-  ShowUpdateSwitch();
-  alwaysOverwrite_.SetCheck(preferences_->alwaysOverwrite, true);
-  fullPath_.SetCheck(preferences_->displayFullSettingsPath, true);
-  return true;
+  // A box that is missing keeps its setting as it is (OK stores only the
+  // boxes that are there).
+  bool ready = AttachControl(kUpdateSwitch, &updateCheck_) && ShowUpdateSwitch();
+  ready = AttachControl(kCheckNowButton, &checkNow_) && ready;
+  ready = AttachControl(kOverwriteSwitch, &alwaysOverwrite_) &&
+          alwaysOverwrite_.SetCheck(preferences_->alwaysOverwrite, true) && ready;
+  ready = AttachControl(kFullPathSwitch, &fullPath_) &&
+          fullPath_.SetCheck(preferences_->displayFullSettingsPath, true) && ready;
+  return ready;
 }
 
 bool CPreferencesDialog::OnCommand(UInt32 command, EventRef*) {
@@ -143,7 +146,7 @@ bool CPreferencesDialog::OnCommand(UInt32 command, EventRef*) {
   return false;
 }
 
-void CPreferencesDialog::ShowUpdateSwitch() { updateCheck_.SetCheck(preferences_->checkSoftwareUpdates, true); }
+bool CPreferencesDialog::ShowUpdateSwitch() { return updateCheck_.SetCheck(preferences_->checkSoftwareUpdates, true); }
 
 bool CPreferencesDialog::StoreUpdateSwitch() {
   if (updateCheck_.GetControlRef()) preferences_->checkSoftwareUpdates = updateCheck_.GetCheck();

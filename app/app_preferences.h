@@ -30,9 +30,9 @@ class CAppPreferences {
   void SetDefaults();
 
   // False, every field as it was, when the store cannot be opened.
-  bool Load();
-  // False when the store cannot be opened or written.
-  bool Save();
+  [[nodiscard]] bool Load();
+  // False when the store cannot be opened or a value cannot be written.
+  [[nodiscard]] bool Save();
 
   SInt32 left, top, width, height;
   SInt32 projectCommand;
@@ -65,8 +65,9 @@ class CPreferencesDialog : public CDialogWindow {
   bool OnInit() override;
   bool OnCommand(UInt32 command, EventRef* event) override;
 
-  // The check box from the field (redrawn), and the field from the check box.
-  void ShowUpdateSwitch();
+  // The check box from the field (redrawn; false when the box refuses it),
+  // and the field from the check box (its new value).
+  [[nodiscard]] bool ShowUpdateSwitch();
   bool StoreUpdateSwitch();
 
  private:

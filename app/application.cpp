@@ -83,14 +83,15 @@ CApplication::~CApplication() {
 
 bool CApplication::Init() {
   MoreMasterPointers(100);
-  RegisterAppearanceClient();
+  // The appearance is the look of the controls alone; they work without it.
+  static_cast<void>(RegisterAppearanceClient());
   InitCursor();
   std::srand(unsigned(TickCount()));
   if (!initialised_) {
     initialised_ = true;
-    InstallHandlers();
+    handlersReady_ = InstallHandlers();
   }
-  return true;
+  return handlersReady_;
 }
 
 bool CApplication::InstallHandlers() {
@@ -114,10 +115,12 @@ bool CApplication::InstallHandlers() {
 }
 
 void CApplication::RemoveHandlers() {
-  if (handler_) RemoveEventHandler(handler_);
+  // What is let go here goes whatever the calls say: a handler that never
+  // got installed has nothing left to remove.
+  if (handler_) static_cast<void>(RemoveEventHandler(handler_));
   if (upp_) DisposeEventHandlerUPP(upp_);
   if (openDocumentsUpp_) {
-    AERemoveEventHandler(kCoreEventClass, kAEOpenDocuments, openDocumentsUpp_, false);
+    static_cast<void>(AERemoveEventHandler(kCoreEventClass, kAEOpenDocuments, openDocumentsUpp_, false));
     DisposeAEEventHandlerUPP(openDocumentsUpp_);
   }
   handler_ = nullptr;
@@ -195,7 +198,8 @@ bool InitialiseApplication() {
   if (system < kMinimumSystem) return Stop(kSystemTooOldText);
   if (system < kFirstMacOsX && GetCarbonVersion() <= kMinimumCarbonExclusive) return Stop(kCarbonTooOldText);
   DeleteUndoFiles();
-  AppPreferences().Load();
+  // Preferences that cannot be read leave the defaults.
+  static_cast<void>(AppPreferences().Load());
   return true;
 }
 
@@ -203,7 +207,9 @@ bool RunApplication() {
   CWaitCursor wait;
   if (!GetApplicationNib()) return Stop(kNoLayoutsText);
   CSplashDialog splash;
-  splash.CreateFromNib(gNib, "IDD_SPLASH", nullptr, 0);
+  // A splash window without its picture, or without a window at all, is
+  // only less to look at: start-up goes on.
+  static_cast<void>(splash.CreateFromNib(gNib, "IDD_SPLASH", nullptr, 0));
   if (splash.GetWindowRef()) {
     splash.Show();
     splash.OnPaint();
@@ -217,7 +223,12 @@ bool RunApplication() {
     return Stop(kQuickTimeTooOldText);
   }
   CCFString menuBar("MenuBar");
-  SetMenuBarFromNib(gNib, menuBar.GetRef());
+  if (SetMenuBarFromNib(gNib, menuBar.GetRef()) != noErr) {
+    splash.Destroy();
+    ExitMovies();
+    ReleaseNib();
+    return Stop(kNoLayoutsText);
+  }
   if (!RegisterHelpDocument(kHelpDocumentName)) ShowStopBoxById(nullptr, kErrorTitle, kNoHelpText);
   if (AppPreferences().checkSoftwareUpdates) {
     CUpdateCheck check;
@@ -251,7 +262,9 @@ bool RunApplication() {
 
 void ExitApplication() {
   CAppPreferences& preferences = AppPreferences();
-  preferences.Save();
+  // Preferences that cannot be written are the run's last word, with
+  // nobody left to hear it: the next run starts from those it can read.
+  static_cast<void>(preferences.Save());
   preferences.recentProjects.Clear();
   preferences.recentMovies.Clear();
   DeleteUndoFiles();
@@ -259,10 +272,11 @@ void ExitApplication() {
 
 int ApplicationMain() {
   if (!gApplication) gApplication = new CApplication();
-  gApplication->Init();
+  const bool ready = gApplication->Init();
   const CAppCallbacks& callbacks = GetAppCallbacks();
-  if (callbacks.initialise && callbacks.initialise() && callbacks.run) callbacks.run();
-  UnregisterAppearanceClient();
+  if (ready && callbacks.initialise && callbacks.initialise() && callbacks.run) callbacks.run();
+  // The look of the controls goes with the run, whatever the call says.
+  static_cast<void>(UnregisterAppearanceClient());
   // A stopped start-up ends the process where it stops: nothing is saved.
   if (!StartupStopped() && callbacks.exit) callbacks.exit();
   delete gApplication;

@@ -21,27 +21,30 @@ class CApplication {
   CApplication(const CApplication&) = delete;
   CApplication& operator=(const CApplication&) = delete;
 
-  virtual bool InstallHandlers();
+  [[nodiscard]] virtual bool InstallHandlers();
   virtual void RemoveHandlers();
   virtual bool OnCommand(UInt32 command, EventRef* event);
   virtual bool OnQuit();
 
   // The toolbox set-up of start-up; installs the handlers on the first call.
-  bool Init();
+  // False when they could not be installed: the application then hears no
+  // command and does not run.
+  [[nodiscard]] bool Init();
   // Stores the main window and clears the modal dialog.
   void SetMainWindow(CMainWindow* window);
   CMainWindow* GetMainWindow() const { return mainWindow_; }
   // The modal dialog that receives the commands while it is up (null: none).
   void SetModalDialog(CDialogWindow* dialog) { modalDialog_ = dialog; }
   CDialogWindow* GetModalDialog() const { return modalDialog_; }
-  bool HandlersInstalled() const { return handlersInstalled_; }
+  [[nodiscard]] bool HandlersInstalled() const { return handlersInstalled_; }
 
  private:
-  static OSStatus HandleEvent(EventHandlerCallRef call, EventRef event, void* self);
-  static OSErr HandleOpenDocuments(const AppleEvent* event, AppleEvent* reply, SRefCon self);
+  [[nodiscard]] static OSStatus HandleEvent(EventHandlerCallRef call, EventRef event, void* self);
+  [[nodiscard]] static OSErr HandleOpenDocuments(const AppleEvent* event, AppleEvent* reply, SRefCon self);
 
   bool handlersInstalled_ = false;
   bool initialised_ = false;
+  bool handlersReady_ = false;  // InstallHandlers succeeded
   CDialogWindow* modalDialog_ = nullptr;
   CMainWindow* mainWindow_ = nullptr;
   EventHandlerUPP upp_ = nullptr;
@@ -61,8 +64,8 @@ struct CAppCallbacks {
 const CAppCallbacks& GetAppCallbacks();
 
 // The three start-up steps.
-bool InitialiseApplication();
-bool RunApplication();
+[[nodiscard]] bool InitialiseApplication();
+[[nodiscard]] bool RunApplication();
 void ExitApplication();
 
 // The whole run: toolbox set-up, initialise, run, exit; the application

@@ -107,14 +107,17 @@ bool CMainWindow::Build() {
     ShowNoteBoxById(GetWindowRef(), kBuildTitle, kBuildDoneText);
   else
     ShowStopBoxById(GetWindowRef(), kErrorTitle, kBuildFailedText, reason.c_str());
-  status_.Clear(true);
+  // A status text that cannot be cleared keeps the build's last word, which
+  // the message has said already.
+  static_cast<void>(status_.Clear(true));
   return built;
 }
 
 bool CMainWindow::RunBuilder(std::string* reason) {
   // The templates ship in the bundle's resources.
+  // Without the folder every template is missing, and the build says so.
   CPathName templates(nullptr);
-  templates.SetToBundleResource("ss_data");
+  if (!templates.SetToBundleResource("ss_data")) templates = CPathName(nullptr);
   CBuildFolders folders;
   folders.SetBaseFolder(templates);
   CSaverBuilder builder;

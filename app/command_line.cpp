@@ -31,7 +31,7 @@ std::string Lowercase(std::string text) {
   return text;
 }
 
-bool IsMovieName(const std::string& path) {
+[[nodiscard]] bool IsMovieName(const std::string& path) {
   const size_t slash = path.rfind('/');
   const size_t dot = path.rfind('.');
   return dot != std::string::npos && (slash == std::string::npos || dot > slash) &&
@@ -63,12 +63,12 @@ void CancelModalDialog() {
   cancel.commandID = kHICommandCancel;
   EventRef event = plat::NewEvent(kEventClassCommand, kEventCommandProcess);
   plat::SetParam(event, kEventParamDirectObject, typeHICommand, cancel);
-  SendEventToEventTarget(event, GetWindowEventTarget(window));
+  plat::SendNotification(event, GetWindowEventTarget(window));
   ReleaseEvent(event);
 }
 
 // Whether the step with this outcome code ran and succeeded.
-bool Succeeded(UInt32 command) {
+[[nodiscard]] bool Succeeded(UInt32 command) {
   bool ran = false;
   for (const CCommandOutcome& outcome : CommandOutcomes()) {
     if (outcome.command != command) continue;
@@ -159,7 +159,9 @@ int RunCommandLine(int argc, char** argv) {
       if (!plat::ChooseMenuCommand(kCommandBuild)) {
         HICommand build;
         build.commandID = kCommandBuild;
-        ProcessHICommand(&build);
+        // A build command that nothing takes leaves no outcome: the run then
+        // ends as a failed build.
+        static_cast<void>(ProcessHICommand(&build));
       }
     });
   }

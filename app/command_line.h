@@ -21,8 +21,8 @@ struct CCommandLine {
 };
 
 // False, with a message, for arguments that are not understood.
-bool ParseCommandLine(const std::vector<std::string>& arguments, CCommandLine* out, std::string* error);
+[[nodiscard]] bool ParseCommandLine(const std::vector<std::string>& arguments, CCommandLine* out, std::string* error);
 
 // The whole run; returns the exit status (2 for a command line that is not
 // understood).
-int RunCommandLine(int argc, char** argv);
+[[nodiscard]] int RunCommandLine(int argc, char** argv);

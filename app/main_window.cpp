@@ -87,7 +87,9 @@ CTabPage* CMainWindow::Page(int index) {
 }
 
 bool CMainWindow::OnInit() {
-  if (GetSystemVersion() < 0x1000) SetThemeWindowBackground(GetWindowRef(), kThemeBrushDocumentWindowBackground, false);
+  // A window in the standard background still works.
+  if (GetSystemVersion() < 0x1000)
+    static_cast<void>(SetThemeWindowBackground(GetWindowRef(), kThemeBrushDocumentWindowBackground, false));
   SetDocumentTitle(nullptr);
 
   if (toolBar_.Init(this, kToolBarSignature)) {
@@ -97,39 +99,44 @@ bool CMainWindow::OnInit() {
     toolBar_.AddIcon(1002, FourCC("iSav"));
     toolBar_.AddIcon(1003, FourCC("iExs"));
     toolBar_.AddIcon(1005, FourCC("iHlp"));
-    toolBar_.AddItem(kCommandNew, 0, "");
-    toolBar_.AddItem(kCommandOpen, 1, "");
-    toolBar_.AddItem(kCommandSave, 2, "");
+    // Every command of the tool bar is in the menus too: a button that
+    // cannot be made is left out, as the whole bar is when it cannot be.
+    auto add = [this](UInt32 command, int icon) { static_cast<void>(toolBar_.AddItem(command, icon, "")); };
+    add(kCommandNew, 0);
+    add(kCommandOpen, 1);
+    add(kCommandSave, 2);
     toolBar_.AddSeparator();
-    toolBar_.AddItem(kCommandBuild, 3, "");
+    add(kCommandBuild, 3);
     toolBar_.AddSeparator();
-    toolBar_.AddItem(kCommandHelp, 4, "");
+    add(kCommandHelp, 4);
   }
-  AttachControl(kTabsSignature, &tabs_);
-  for (int i = 0; i < 4; ++i) Page(i)->Embed();
+  // The tab pages, the status text and the menus are the window: without
+  // any of them the window is not made.
+  bool ready = AttachControl(kTabsSignature, &tabs_);
+  for (int i = 0; i < 4; ++i) ready = Page(i)->Embed() && ready;
   const UInt32 titles[4] = {kSettingsTabTitle, kPropertiesTabTitle, kInstallerTabTitle, kOutputTabTitle};
-  for (int i = 0; i < 4; ++i) tabs_.SetPane(i, Page(i)->GetPane(), titles[i]);
-  tabs_.SelectTab(0);
-  AttachControl(kStatusSignature, &status_);
-  status_.Clear(true);
+  for (int i = 0; i < 4; ++i) ready = tabs_.SetPane(i, Page(i)->GetPane(), titles[i]) && ready;
+  ready = tabs_.SelectTab(0) && ready;
+  ready = AttachControl(kStatusSignature, &status_) && status_.Clear(true) && ready;
   ReloadPages();
 
-  editMenu_.Attach(kEditMenu);
+  ready = editMenu_.Attach(kEditMenu) && ready;
   CAppPreferences& preferences = AppPreferences();
   MenuRef fileMenu = GetMenuHandle(kFileMenu);
-  if (recentProjects_.AttachSubmenu(fileMenu, 6, kRecentProjectsMenu, kFirstRecentProjectCommand))
-    recentMovies_.AttachSubmenu(fileMenu, 7, kRecentMoviesMenu, kFirstRecentMovieCommand);
+  ready = recentProjects_.AttachSubmenu(fileMenu, 6, kRecentProjectsMenu, kFirstRecentProjectCommand) &&
+          recentMovies_.AttachSubmenu(fileMenu, 7, kRecentMoviesMenu, kFirstRecentMovieCommand) && ready;
   recentProjects_.SetList(preferences.recentProjects);
   recentProjects_.RebuildMenu();
   recentMovies_.SetList(preferences.recentMovies);
   recentMovies_.RebuildMenu();
 
-  saverWorkPath_.SetInWorkFolder("ssu_tmp", true);
-  installerWorkPath_.SetInWorkFolder("ssin_tmp", true);
+  // Without a work folder (start-up has said so) these name nothing.
+  if (!saverWorkPath_.SetInWorkFolder("ssu_tmp", true)) saverWorkPath_ = CPathName(nullptr);
+  if (!installerWorkPath_.SetInWorkFolder("ssin_tmp", true)) installerWorkPath_ = CPathName(nullptr);
 
   NewDocument();
   Move(short(preferences.left), short(preferences.top));
-  return true;
+  return ready;
 }
 
 bool CMainWindow::OnClose() {
@@ -163,7 +170,8 @@ void CMainWindow::ReloadPages() {
 
 void CMainWindow::SetDocumentTitle(const char* name) {
   const std::string title = std::string("Glimmerbox: ") + (name && *name ? name : kUntitledName);
-  SetTitle(title.c_str());
+  // A title the window does not take leaves the one it shows.
+  static_cast<void>(SetTitle(title.c_str()));
 }
 
 void CMainWindow::SetCurrentProject(const CPathName& path) {
@@ -193,7 +201,8 @@ bool CMainWindow::SavePrompt() {
     return true;
   }
   BringToFront();
-  Activate();
+  // An inactive window still gets its prompt.
+  static_cast<void>(Activate());
   const UInt32 answer = ShowMessageBoxById(GetWindowRef(), kSavePromptFlags, kSavePromptTitle, kSavePromptText);
   if (answer == kAnswerOk) return Save();
   if (answer == kAnswerCancel) return false;
@@ -206,7 +215,7 @@ void CMainWindow::NewDocument() {
   SetDocumentTitle(nullptr);
   undo_.Clear();
   UpdateUndoMenu();
-  tabs_.SelectTab(0);
+  ShowTab(0);
   // The pages must show the new project, or the next store would put the
   // old project's values into it.
   ReloadPages();
@@ -290,13 +299,16 @@ bool CMainWindow::WriteProject(const CPathName& path) {
 bool CMainWindow::Quit() {
   if (!SavePrompt()) return false;
   CAppPreferences& preferences = AppPreferences();
+  // A window whose bounds cannot be read leaves the stored ones as they are.
   int left = 0, top = 0, width = 0, height = 0;
-  GetPosition(&left, &top);
-  GetSize(&width, &height);
-  preferences.left = left;
-  preferences.top = top;
-  preferences.width = width;
-  preferences.height = height;
+  if (GetPosition(&left, &top)) {
+    preferences.left = left;
+    preferences.top = top;
+  }
+  if (GetSize(&width, &height)) {
+    preferences.width = width;
+    preferences.height = height;
+  }
   recentProjects_.GetList(preferences.recentProjects);
   recentMovies_.GetList(preferences.recentMovies);
   QuitApplicationEventLoop();
@@ -335,8 +347,14 @@ void CMainWindow::Redo() {
 }
 
 void CMainWindow::UpdateUndoMenu() {
-  editMenu_.EnableCommand(kCommandUndo, undo_.CanUndo());
-  editMenu_.EnableCommand(kCommandRedo, undo_.CanRedo());
+  // Without the Edit menu (the window is not made then) there is nothing to update.
+  if (!editMenu_.EnableCommand(kCommandUndo, undo_.CanUndo())) return;
+  static_cast<void>(editMenu_.EnableCommand(kCommandRedo, undo_.CanRedo()));
+}
+
+void CMainWindow::ShowTab(int index) {
+  // A tab that cannot be shown leaves the page that is up.
+  static_cast<void>(tabs_.SelectTab(index));
 }
 
 // ---------------------------------------------------------------------------
@@ -350,14 +368,16 @@ void CMainWindow::RunProjectSelector() {
       SInt32(kHICommandOK)) {
     switch (preferences.projectCommand) {
       case kProjectCommandNewFromMovie:
-        StartFromMovie();
+        // No movie taken: the user cancelled, or was told why it was refused.
+        static_cast<void>(StartFromMovie());
         break;
       case kProjectCommandNew:
         ReloadPages();
         break;
       case kProjectCommandOpen:
         Show();
-        OpenDialog();
+        // Nothing opened: the user cancelled, or was told why it did not open.
+        static_cast<void>(OpenDialog());
         break;
       default:
         break;
@@ -401,28 +421,31 @@ bool CMainWindow::TakeRecentMovie(UInt32 command) {
 bool CMainWindow::RunCommand(UInt32 command) {
   switch (command) {
     case kCommandWebPage:
-      ShowWebPage();
+      // A page that does not open has been reported to the user.
+      static_cast<void>(ShowWebPage());
       return true;
     case kCommandAbout:
       ShowAbout();
       return true;
     case kCommandHelp:
-      ShowHelp(nullptr, nullptr);
+      // A missing document was reported at start-up; one that does not open
+      // (no viewer) leaves the window as it is.
+      static_cast<void>(ShowHelp(nullptr, nullptr));
       return true;
     case kCommandBuild:
       NoteCommandOutcome(kCommandBuild, Build());
       return true;
     case kCommandSettingsTab:
-      tabs_.SelectTab(0);
+      ShowTab(0);
       return true;
     case kCommandPropertiesTab:
-      tabs_.SelectTab(1);
+      ShowTab(1);
       return true;
     case kCommandInstallerTab:
-      tabs_.SelectTab(2);
+      ShowTab(2);
       return true;
     case kCommandOutputTab:
-      tabs_.SelectTab(3);
+      ShowTab(3);
       return true;
     case kCommandNew:
       if (SavePrompt()) {

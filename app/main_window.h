@@ -54,7 +54,7 @@ class CMainWindow : public CDialogWindow {
   bool OnReserved29(const CPathName* path) override;
 
   // The pages' stores, in page order; the first refusal ends it.
-  bool ValidateAndStore(bool saving);
+  [[nodiscard]] bool ValidateAndStore(bool saving);
   void ReloadPages();
   // The title "Glimmerbox: <name>", "Untitled" when there is no name.
   void SetDocumentTitle(const char* name);
@@ -65,29 +65,31 @@ class CMainWindow : public CDialogWindow {
   // Asks whether to save a project that differs from its file; false when
   // the user cancels or the save fails. Without a user (the command line)
   // nothing is saved and the user is told so.
-  bool SavePrompt();
+  [[nodiscard]] bool SavePrompt();
   void NewDocument();
-  bool OpenFile(const CPathName& path);
-  bool OpenDialog();
-  bool Save();
-  bool SaveAs();
+  [[nodiscard]] bool OpenFile(const CPathName& path);
+  [[nodiscard]] bool OpenDialog();
+  [[nodiscard]] bool Save();
+  [[nodiscard]] bool SaveAs();
   // Writes the project file and makes it the project's file.
-  bool WriteProject(const CPathName& path);
+  [[nodiscard]] bool WriteProject(const CPathName& path);
   bool Quit();
   void Undo();
   void Redo();
   void UpdateUndoMenu();
+  // Brings the tab page forward (0 to 3).
+  void ShowTab(int index);
   // The project selector: how to start a project.
   void RunProjectSelector();
   // A new project from a movie chosen with the movie chooser; false when no
   // movie was taken.
-  bool StartFromMovie();
+  [[nodiscard]] bool StartFromMovie();
 
   // The Build command: the pages stored, the outputs checked and asked
   // about, then built. True when the outputs were built.
-  bool Build();
+  [[nodiscard]] bool Build();
   // Steps before the builder runs: false when the command ends there.
-  bool PrepareBuild();
+  [[nodiscard]] bool PrepareBuild();
 
   // One undoable edit: `change` applied to the list between a snapshot
   // before and one after; a change that changes nothing makes no step.
@@ -107,17 +109,17 @@ class CMainWindow : public CDialogWindow {
   CToolBar& GetToolBar() { return toolBar_; }
 
  private:
-  bool RunCommand(UInt32 command);
-  bool OpenRecentProject(UInt32 command);
+  [[nodiscard]] bool RunCommand(UInt32 command);
+  [[nodiscard]] bool OpenRecentProject(UInt32 command);
   bool TakeRecentMovie(UInt32 command);
   // Runs the dialog of the layout modally; its result.
   SInt32 RunModalDialog(CDialogWindow& dialog, const char* layout, SInt32 userValue);
-  bool ShowWebPage();
+  [[nodiscard]] bool ShowWebPage();
   bool ShowAbout();
   bool RunPreferences();
-  bool SaveWithDialog(const char* defaultName);
+  [[nodiscard]] bool SaveWithDialog(const char* defaultName);
   // The builder over the list; false with the builder's last word in *reason.
-  bool RunBuilder(std::string* reason);
+  [[nodiscard]] bool RunBuilder(std::string* reason);
   CTabPage* Page(int index);
 
   CToolBar toolBar_;

@@ -28,11 +28,11 @@ enum : int {
 // there untouched. kProjectFileCannotCreate when no file can be made there
 // (or `path` is a folder), kProjectFileWriteFailed when the writing or the
 // final rename failed.
-int WriteProjectFile(CSaverDataList& list, const CPathName& path);
+[[nodiscard]] int WriteProjectFile(CSaverDataList& list, const CPathName& path);
 
 // Reads a project into `list` (a list of its own, so that a refused file
 // changes nothing of the project in use). kProjectFileCannotOpen when the
 // file cannot be read or parsed, kProjectFileNotAProject when it holds no
 // `glimmerbox` root with a `flash_saver_datalist` element, or that element
 // is refused; the last list element of the file wins.
-int ReadProjectFile(const CPathName& path, CSaverDataList& list);
+[[nodiscard]] int ReadProjectFile(const CPathName& path, CSaverDataList& list);

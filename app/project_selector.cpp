@@ -9,14 +9,15 @@ constexpr UInt32 kChoiceGroup = FourCC("rPrj");
 CProjectSelectorDialog::CProjectSelectorDialog(CAppPreferences& preferences) : preferences_(&preferences) {}
 
 bool CProjectSelectorDialog::OnInit() {
-  CenterOnMainScreen(nullptr);
+  // A dialog that cannot be centred opens where its layout puts it.
+  static_cast<void>(CenterOnMainScreen(nullptr));
   if (AttachControl(kChoiceGroup, &choice_)) {
     const SInt32 command = preferences_->projectCommand;
     if (command >= kProjectCommandNewFromMovie && command <= kProjectCommandOpen) {
       SetControl32BitValue(choice_.GetControlRef(), command + 1);
       // The radio buttons show the group's choice.
       UInt16 count = 0;
-      CountSubControls(choice_.GetControlRef(), &count);
+      if (CountSubControls(choice_.GetControlRef(), &count) != noErr) count = 0;
       for (UInt16 i = 1; i <= count; ++i) {
         ControlRef button = nullptr;
         if (GetIndexedSubControl(choice_.GetControlRef(), i, &button) == noErr)

@@ -15,14 +15,14 @@ struct CCommandOutcome {
 // Without a user (the command line) questions that only a user can answer
 // are settled by the application's own rules.
 void SetHeadless(bool headless);
-bool IsHeadless();
+[[nodiscard]] bool IsHeadless();
 
 void NoteCommandOutcome(UInt32 command, bool succeeded);
 const std::vector<CCommandOutcome>& CommandOutcomes();
 
 // Start-up found the system unfit and ended the application.
 void NoteStartupStopped();
-bool StartupStopped();
+[[nodiscard]] bool StartupStopped();
 
 // Back to a fresh run (no outcomes, not stopped, a user present).
 void ResetSession();

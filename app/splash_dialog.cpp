@@ -26,8 +26,9 @@ void PaintPicture(WindowRef window, GWorldPtr world) {
   GetPortBounds(port, &destination);
   destination.right = short(destination.left + (source.right - source.left));
   destination.bottom = short(destination.top + (source.bottom - source.top));
-  CopyBits(GetPortBitMapForCopyBits(world), GetPortBitMapForCopyBits(port), &source, &destination, srcCopy,
-           nullptr);
+  // A picture that cannot be copied leaves the window as it was.
+  static_cast<void>(CopyBits(GetPortBitMapForCopyBits(world), GetPortBitMapForCopyBits(port), &source,
+                             &destination, srcCopy, nullptr));
 }
 
 }  // namespace
@@ -47,7 +48,10 @@ bool DrawVersionPicture(const std::vector<u8>& png, int major, int minor, int le
   CPngImage picture;
   if (png.empty() || !picture.DecodeFromMemory(png.data(), png.size())) return false;
   if (!NewOffscreenGWorld(world, int(picture.GetWidth()), int(picture.GetHeight()), 32)) return false;
-  picture.DrawToGWorld(*world, 0, 0);
+  if (!picture.DrawToGWorld(*world, 0, 0)) {
+    DisposeOffscreenGWorld(world);
+    return false;
+  }
   CGrafPtr saved = nullptr;
   GetGWorld(&saved);
   SetGWorld(*world);
@@ -81,11 +85,13 @@ bool CPictureDialog::DrawPicture(const std::vector<u8>& png, int major, int mino
 }
 
 bool CSplashDialog::OnInit() {
-  CenterOnMainScreen(nullptr);
+  // A window that cannot be centred opens where its layout puts it.
+  static_cast<void>(CenterOnMainScreen(nullptr));
   std::vector<u8> png;
-  if (!parameters_.picturePath.empty())
-    ReadWholeFile(CPathName(parameters_.picturePath), png, kMaxPictureBytes);
-  else
+  // A picture that cannot be read draws nothing, and the result says so.
+  if (!parameters_.picturePath.empty()) {
+    if (!ReadWholeFile(CPathName(parameters_.picturePath), png, kMaxPictureBytes)) png.clear();
+  } else
     png = LoadBundlePicture(128);
   return DrawPicture(png, parameters_.versionMajor, parameters_.versionMinor, parameters_.textLeft,
                      parameters_.textTop);
@@ -105,9 +111,11 @@ void CSplashDialog::SetStatus(const char* text) {
 }
 
 bool CAboutDialog::OnInit() {
-  CenterOnMainScreen(nullptr);
-  DrawPicture(LoadBundlePicture(parameters_.pictureResource), parameters_.versionMajor, parameters_.versionMinor,
-              parameters_.textLeft, parameters_.textTop);
+  // A box that cannot be centred opens where its layout puts it, and one
+  // without its picture still has its buttons.
+  static_cast<void>(CenterOnMainScreen(nullptr));
+  static_cast<void>(DrawPicture(LoadBundlePicture(parameters_.pictureResource), parameters_.versionMajor,
+                                parameters_.versionMinor, parameters_.textLeft, parameters_.textTop));
   OnPaint();
   return true;
 }

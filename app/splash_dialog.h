@@ -27,7 +27,7 @@ struct CAboutParameters {
 // Draws the PNG picture into a new 32-bit offscreen world of its size with
 // "Version <major>.<minor, three digits>" at (left, top) and the two notice
 // lines below it. False, *world null, when the picture cannot be decoded.
-bool DrawVersionPicture(const std::vector<u8>& png, int major, int minor, int left, int top, GWorldPtr* world);
+[[nodiscard]] bool DrawVersionPicture(const std::vector<u8>& png, int major, int minor, int left, int top, GWorldPtr* world);
 // The picture 'GfXX' `number` of the bundle's "main.rsrc"; empty when missing.
 std::vector<u8> LoadBundlePicture(SInt16 number);
 
@@ -41,7 +41,7 @@ class CPictureDialog : public CDialogWindow {
 
  protected:
   // Draws the picture anew (see DrawVersionPicture); false when it cannot be.
-  bool DrawPicture(const std::vector<u8>& png, int major, int minor, int left, int top);
+  [[nodiscard]] bool DrawPicture(const std::vector<u8>& png, int major, int minor, int left, int top);
 
   GWorldPtr world_ = nullptr;
 };

@@ -61,7 +61,9 @@ int ItemOfQuality(s32 quality) {
   }
 }
 
-void ShowPath(CEditText& edit, const CPathName& path) { edit.SetText(path.GetText(), true); }
+// A control refuses a value only when it is not there, and then nothing is
+// read back from it either: the project keeps its own values.
+void ShowPath(CEditText& edit, const CPathName& path) { static_cast<void>(edit.SetText(path.GetText(), true)); }
 
 // The file the installer page shows: none while the file is switched off.
 CPathName ShownFile(bool has, const CPathName& path) { return has ? path : CPathName(nullptr); }
@@ -89,12 +91,15 @@ CPathName CTabPage::PathOf(CEditText& edit) {
   return text.empty() ? CPathName(nullptr) : CPathName(text);
 }
 
-void CTabPage::AttachSwitches() {
-  for (CSwitch& entry : switches_) AttachControl(entry.signature, &entry.box);
+bool CTabPage::AttachSwitches() {
+  bool attached = true;
+  for (CSwitch& entry : switches_) attached = AttachControl(entry.signature, &entry.box) && attached;
+  return attached;
 }
 
 void CTabPage::ReloadSwitches() {
-  for (CSwitch& entry : switches_) entry.box.SetCheck((List().*entry.get)(), true);
+  // A box refuses its state only when it is not there (see ShowPath).
+  for (CSwitch& entry : switches_) static_cast<void>(entry.box.SetCheck((List().*entry.get)(), true));
 }
 
 bool CTabPage::OnSwitch(UInt32 command) {
@@ -127,11 +132,10 @@ CSettingsPage::CSettingsPage(CMainWindow& main) : CTabPage(main, 1000) {
 }
 
 bool CSettingsPage::OnInit() {
-  AttachControl(kMovieEdit, &movie_);
-  AttachControl(kMovieButton, &chooseMovie_);
-  AttachControl(kQualityPopup, &quality_);
-  AttachSwitches();
-  return true;
+  bool attached = AttachControl(kMovieEdit, &movie_);
+  attached = AttachControl(kMovieButton, &chooseMovie_) && attached;
+  attached = AttachControl(kQualityPopup, &quality_) && attached;
+  return AttachSwitches() && attached;
 }
 
 bool CSettingsPage::OnCommand(UInt32 command, EventRef*) {
@@ -166,7 +170,8 @@ bool CSettingsPage::ValidateAndStore(bool saving) {
 void CSettingsPage::Reload() {
   CSaverSwfItem* item = static_cast<CSaverSwfItem*>(List().GetRootItem());
   ShowPath(movie_, item->GetSwfFile());
-  quality_.SetSelection(ItemOfQuality(item->GetFlashQuality()));
+  // A pop-up refuses its choice only when it is not there (see ShowPath).
+  static_cast<void>(quality_.SetSelection(ItemOfQuality(item->GetFlashQuality())));
   ReloadSwitches();
 }
 
@@ -198,17 +203,17 @@ bool CSettingsPage::SetMovie(const CPathName& path, bool nameProject) {
 CPropertiesPage::CPropertiesPage(CMainWindow& main) : CTabPage(main, 1001) {}
 
 bool CPropertiesPage::OnInit() {
-  AttachControl(kNameEdit, &name_);
+  bool attached = AttachControl(kNameEdit, &name_);
   if (AttachControl(kFileList, &files_)) {
     CListColumn column;
     column.flags = CListColumn::kHasWidth;
     column.width = 370;
-    files_.AddColumn(column, true);
-    files_.SetSelectionMode(true);
+    attached = files_.AddColumn(column, true) >= 0 && files_.SetSelectionMode(true) && attached;
+  } else {
+    attached = false;
   }
-  AttachControl(kAddFileButton, &add_);
-  AttachControl(kRemoveFileButton, &remove_);
-  return true;
+  attached = AttachControl(kAddFileButton, &add_) && attached;
+  return AttachControl(kRemoveFileButton, &remove_) && attached;
 }
 
 bool CPropertiesPage::OnCommand(UInt32 command, EventRef*) {
@@ -223,7 +228,8 @@ bool CPropertiesPage::OnCommand(UInt32 command, EventRef*) {
   if (command == kRemoveFileButton) {
     const int row = files_.GetSelectedRow();
     if (row >= 0) {
-      Edit([&](CSaverDataList& list) { list.GetRootItem()->RemoveMoreFile(row); });
+      // A row the list no longer has removes nothing, and the edit makes no step.
+      Edit([&](CSaverDataList& list) { static_cast<void>(list.GetRootItem()->RemoveMoreFile(row)); });
       Reload();
     }
     return true;
@@ -242,8 +248,10 @@ bool CPropertiesPage::ValidateAndStore(bool) {
 }
 
 void CPropertiesPage::Reload() {
-  name_.SetText(List().GetName().c_str(), true);
-  files_.DeleteAllRows();
+  // Controls refuse values only when they are not there (see ShowPath); a
+  // list that cannot be emptied is not filled again.
+  static_cast<void>(name_.SetText(List().GetName().c_str(), true));
+  if (!files_.DeleteAllRows()) return;
   const CPathList& more = List().GetRootItem()->GetMoreFiles();
   for (int i = 0; i < more.GetCount(); ++i) {
     std::string text = more.GetAt(i)->GetString();
@@ -261,13 +269,12 @@ void CPropertiesPage::Reload() {
 CInstallerPage::CInstallerPage(CMainWindow& main) : CTabPage(main, 1002) {}
 
 bool CInstallerPage::OnInit() {
-  AttachControl(kReadMeEdit, &readMe_);
-  AttachControl(kReadMeButton, &chooseReadMe_);
-  AttachControl(kLicenceEdit, &licence_);
-  AttachControl(kLicenceButton, &chooseLicence_);
-  AttachControl(kPictureEdit, &picture_);
-  AttachControl(kPictureButton, &choosePicture_);
-  return true;
+  bool attached = AttachControl(kReadMeEdit, &readMe_);
+  attached = AttachControl(kReadMeButton, &chooseReadMe_) && attached;
+  attached = AttachControl(kLicenceEdit, &licence_) && attached;
+  attached = AttachControl(kLicenceButton, &chooseLicence_) && attached;
+  attached = AttachControl(kPictureEdit, &picture_) && attached;
+  return AttachControl(kPictureButton, &choosePicture_) && attached;
 }
 
 bool CInstallerPage::OnCommand(UInt32 command, EventRef*) {
@@ -279,7 +286,9 @@ bool CInstallerPage::OnCommand(UInt32 command, EventRef*) {
   CPathName chosen(nullptr);
   if (ChooseFile(0, chosen)) {
     ShowPath(*edit, chosen);
-    ValidateAndStore(false);
+    // Stored at once; what the page refuses is refused again, with its
+    // reason, when the project is saved or built.
+    static_cast<void>(ValidateAndStore(false));
   }
   return true;
 }
@@ -335,10 +344,9 @@ COutputPage::COutputPage(CMainWindow& main) : CTabPage(main, 1003) {
 }
 
 bool COutputPage::OnInit() {
-  AttachControl(kFolderEdit, &folder_);
-  AttachControl(kFolderButton, &chooseFolder_);
-  AttachSwitches();
-  return true;
+  bool attached = AttachControl(kFolderEdit, &folder_);
+  attached = AttachControl(kFolderButton, &chooseFolder_) && attached;
+  return AttachSwitches() && attached;
 }
 
 bool COutputPage::OnCommand(UInt32 command, EventRef*) {
@@ -348,7 +356,8 @@ bool COutputPage::OnCommand(UInt32 command, EventRef*) {
   CPathName chosen(nullptr);
   if (dialog.Run(main_.GetWindowRef(), chosen)) {
     ShowPath(folder_, chosen);
-    ValidateAndStore(false);
+    // Stored at once; the page takes every folder.
+    static_cast<void>(ValidateAndStore(false));
   }
   return true;
 }

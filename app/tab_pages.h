@@ -26,10 +26,10 @@ class CTabPage : public CDialogWindow {
   CTabPage(CMainWindow& main, SInt32 pane);
 
   // Embeds the page in its pane of the main window.
-  bool Embed();
+  [[nodiscard]] bool Embed();
   // Stores what the controls hold that the list does not hold yet (one
   // edit); false, with a message, when a value cannot be used.
-  virtual bool ValidateAndStore(bool saving) = 0;
+  [[nodiscard]] virtual bool ValidateAndStore(bool saving) = 0;
   // The controls from the list.
   virtual void Reload() = 0;
 
@@ -44,7 +44,8 @@ class CTabPage : public CDialogWindow {
     void (CSaverDataList::*set)(bool);
     CCheckBox box;
   };
-  void AttachSwitches();
+  // False when a box of the page's switches is missing.
+  [[nodiscard]] bool AttachSwitches();
   void ReloadSwitches();
   // True when the command was a switch's (and the edit was made).
   bool OnSwitch(UInt32 command);
@@ -56,7 +57,7 @@ class CTabPage : public CDialogWindow {
   // The path an edit control holds, as the list keeps it (empty for no text).
   static CPathName PathOf(CEditText& edit);
   // Asks for a file to open; false when none was chosen.
-  bool ChooseFile(OSType type, CPathName& chosen);
+  [[nodiscard]] bool ChooseFile(OSType type, CPathName& chosen);
 
   CMainWindow& main_;
   SInt32 pane_;
@@ -68,7 +69,7 @@ class CSettingsPage : public CTabPage {
   explicit CSettingsPage(CMainWindow& main);
   bool OnInit() override;
   bool OnCommand(UInt32 command, EventRef* event) override;
-  bool ValidateAndStore(bool saving) override;
+  [[nodiscard]] bool ValidateAndStore(bool saving) override;
   void Reload() override;
 
   // The movie chooser: asks for a movie and takes it; with `nameProject`
@@ -88,7 +89,7 @@ class CPropertiesPage : public CTabPage {
   explicit CPropertiesPage(CMainWindow& main);
   bool OnInit() override;
   bool OnCommand(UInt32 command, EventRef* event) override;
-  bool ValidateAndStore(bool saving) override;
+  [[nodiscard]] bool ValidateAndStore(bool saving) override;
   void Reload() override;
 
   CListView& GetFileList() { return files_; }
@@ -104,7 +105,7 @@ class CInstallerPage : public CTabPage {
   explicit CInstallerPage(CMainWindow& main);
   bool OnInit() override;
   bool OnCommand(UInt32 command, EventRef* event) override;
-  bool ValidateAndStore(bool saving) override;
+  [[nodiscard]] bool ValidateAndStore(bool saving) override;
   void Reload() override;
 
  private:
@@ -117,7 +118,7 @@ class COutputPage : public CTabPage {
   explicit COutputPage(CMainWindow& main);
   bool OnInit() override;
   bool OnCommand(UInt32 command, EventRef* event) override;
-  bool ValidateAndStore(bool saving) override;
+  [[nodiscard]] bool ValidateAndStore(bool saving) override;
   void Reload() override;
 
  private:

@@ -41,8 +41,8 @@ bool ReadDataListSnapshot(CDataList& list, const CPathName& path) {
   CXmlDocument document;
   if (path.IsEmpty() || !document.Open(path)) return false;
   CXmlNode root;
-  if (document.GetRootNode(root) && root.GetNameString() == list.GetListName()) list.ReadXml(root);
-  return true;
+  if (!document.GetRootNode(root) || root.GetNameString() != list.GetListName()) return true;
+  return list.ReadXml(root);
 }
 
 void DeleteUndoFiles() {
@@ -73,8 +73,10 @@ CUndoSnapshot::~CUndoSnapshot() {
 
 bool CUndoSnapshot::SaveBefore() { return WriteDataListSnapshot(*list_, before_); }
 bool CUndoSnapshot::SaveAfter() { return WriteDataListSnapshot(*list_, after_); }
-void CUndoSnapshot::Undo() { ReadDataListSnapshot(*list_, before_); }
-void CUndoSnapshot::Redo() { ReadDataListSnapshot(*list_, after_); }
+// The snapshots are this run's own files, written whole; one that cannot be
+// read (gone, or changed by someone else) leaves nothing to go back to.
+void CUndoSnapshot::Undo() { static_cast<void>(ReadDataListSnapshot(*list_, before_)); }
+void CUndoSnapshot::Redo() { static_cast<void>(ReadDataListSnapshot(*list_, after_)); }
 
 void CUndoStack::Add(std::unique_ptr<CUndoCommand> entry) {
   if (!entry) return;

@@ -34,8 +34,8 @@ class CUndoSnapshot : public CUndoCommand {
 
   // Write the list as it is now; false when the file could not be written
   // whole.
-  bool SaveBefore();
-  bool SaveAfter();
+  [[nodiscard]] bool SaveBefore();
+  [[nodiscard]] bool SaveAfter();
   // Read the list back from the file; nothing happens when it cannot be read.
   void Undo() override;
   void Redo() override;
@@ -54,10 +54,10 @@ class CUndoSnapshot : public CUndoCommand {
 CPathName MakeSnapshotPath(const char* prefix);
 // Writes the list element alone into a file, replacing it; false when the
 // file cannot be created or written whole.
-bool WriteDataListSnapshot(CDataList& list, const CPathName& path);
+[[nodiscard]] bool WriteDataListSnapshot(CDataList& list, const CPathName& path);
 // Reads each top-level "flash_saver_datalist" element of the file into the
-// list; false when the file does not parse.
-bool ReadDataListSnapshot(CDataList& list, const CPathName& path);
+// list; false when the file does not parse or the list refuses the element.
+[[nodiscard]] bool ReadDataListSnapshot(CDataList& list, const CPathName& path);
 // Deletes every file of the work folder whose name starts with "_undo" or
 // "_redo".
 void DeleteUndoFiles();
@@ -70,8 +70,8 @@ class CUndoStack {
   CUndoStack(const CUndoStack&) = delete;
   CUndoStack& operator=(const CUndoStack&) = delete;
 
-  bool CanUndo() const { return index_ >= 1; }
-  bool CanRedo() const { return index_ >= 0 && index_ < int(entries_.size()); }
+  [[nodiscard]] bool CanUndo() const { return index_ >= 1; }
+  [[nodiscard]] bool CanRedo() const { return index_ >= 0 && index_ < int(entries_.size()); }
 
   // Adds a step after the current one: the steps that were undone are
   // dropped, the oldest steps beyond the limit deleted.
@@ -88,7 +88,7 @@ class CUndoStack {
   void MarkModified();
   // Whether the project matches its file: true at the step that was saved,
   // false after any step away from it.
-  bool IsSaved() const { return saved_ >= 0 && saved_ == index_; }
+  [[nodiscard]] bool IsSaved() const { return saved_ >= 0 && saved_ == index_; }
 
   int GetCount() const { return int(entries_.size()); }
   int GetIndex() const { return index_; }

@@ -22,7 +22,7 @@ class CInputStream : public CRootObject {
   virtual s64 Available() const { return 0; }
   virtual void Close() {}
   virtual void Mark() {}
-  virtual bool MarkSupported() const { return false; }
+  [[nodiscard]] virtual bool MarkSupported() const { return false; }
   virtual u8 ReadByte() { return 0; }
   virtual s64 ReadRange(std::vector<u8>& dest, size_t offset, size_t n);
   virtual void Reset() {}
@@ -42,7 +42,7 @@ class CByteArrayInputStream : public CInputStream {
   void Close() override {}
   void Mark() override { mark_ = pos_; }
   // Mark and Reset work all the same.
-  bool MarkSupported() const override { return false; }
+  [[nodiscard]] bool MarkSupported() const override { return false; }
   // The byte at pos, and pos moves on; 0 (pos unchanged) at or past the end.
   u8 ReadByte() override;
   // -1 when nothing is left; else copies what is left, at most n bytes and
@@ -130,7 +130,7 @@ class CFileOutputStream : public COutputStream {
   CFileOutputStream(const CFileOutputStream&) = delete;
   CFileOutputStream& operator=(const CFileOutputStream&) = delete;
 
-  bool IsOpen() const { return file_.is_open(); }
+  [[nodiscard]] bool IsOpen() const { return file_.is_open(); }
   // Writes go to `target` from now on (null: they fail).
   void SetTarget(std::ostream* target) { stream_ = target; }
   // Flushes the target and closes the own file.

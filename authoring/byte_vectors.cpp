@@ -4,7 +4,7 @@
 
 namespace {
 
-bool RangeInside(size_t size, size_t offset, size_t n) { return offset <= size && n <= size - offset; }
+[[nodiscard]] bool RangeInside(size_t size, size_t offset, size_t n) { return offset <= size && n <= size - offset; }
 
 }  // namespace
 

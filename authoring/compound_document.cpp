@@ -8,7 +8,7 @@
 namespace {
 
 template <class T>
-T* AddToPool(CObjectList& pool, std::unique_ptr<T> object) {
+[[nodiscard]] T* AddToPool(CObjectList& pool, std::unique_ptr<T> object) {
   T* raw = object.get();
   return pool.Add(object.release()) ? raw : nullptr;
 }

@@ -48,7 +48,7 @@ class CCompoundDocument {
   const std::vector<CCompoundEntry*>& GetEntries() const { return entries_; }
 
  private:
-  CCompoundStorage* MakeRoot();
+  [[nodiscard]] CCompoundStorage* MakeRoot();
   [[nodiscard]] bool AcceptChild(CCompoundStorage*& parent, const char* name, std::u16string& unicodeName) const;
   void PrepareDirectory();
 

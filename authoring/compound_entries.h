@@ -73,7 +73,7 @@ class CCompoundStorage : public CCompoundEntry {
   // The children in the order in which they were made (not owned).
   const std::vector<CCompoundEntry*>& GetChildren() const { return children_; }
   // The child of this name, compared as the directory compares names.
-  CCompoundEntry* FindChild(const std::u16string& name) const;
+  [[nodiscard]] CCompoundEntry* FindChild(const std::u16string& name) const;
   void AddChild(CCompoundEntry* entry) { children_.push_back(entry); }
 
   // Links the children into a balanced red-black tree (their sibling links

@@ -11,7 +11,7 @@ constexpr u8 kSignature[8] = {0xD0, 0xCF, 0x11, 0xE0, 0xA1, 0xB1, 0x1A, 0xE1};
 u64 CeilDiv(u64 value, u64 divisor) { return (value + divisor - 1) / divisor; }
 
 // Sector and mini sector numbers stop below the special values.
-bool FitsSectorNumbers(u64 count) { return count <= u64(kMaxRegularSector) + 1; }
+[[nodiscard]] bool FitsSectorNumbers(u64 count) { return count <= u64(kMaxRegularSector) + 1; }
 
 }  // namespace
 

@@ -80,7 +80,7 @@ struct CSectorPlan {
 };
 
 // A stream shorter than 4096 bytes goes into the mini stream.
-inline bool IsSmallStream(u64 size) { return size < kMiniStreamCutoff; }
+[[nodiscard]] inline bool IsSmallStream(u64 size) { return size < kMiniStreamCutoff; }
 
 // Plans a file of `entryCount` directory entries (the root counted) and
 // streams of the given sizes. False when it cannot be written: a stream of

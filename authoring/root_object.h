@@ -21,9 +21,9 @@ class CRootObject {
   CRootObject& operator=(const CRootObject&) = default;
 
   // A new plain root object (id 0, second word 1), whatever this one is.
-  virtual std::unique_ptr<CRootObject> Clone() const;
+  [[nodiscard]] virtual std::unique_ptr<CRootObject> Clone() const;
   // True when both ids are equal; the classes are not compared.
-  virtual bool Equals(const CRootObject& other) const { return id == other.id; }
+  [[nodiscard]] virtual bool Equals(const CRootObject& other) const { return id == other.id; }
   virtual u32 HashCode() const { return 0; }
   // Empty unless a class has a text form.
   virtual std::string ToString() const { return std::string(); }

@@ -108,7 +108,8 @@ std::string MakeScratchFolder(const std::string& name) {
 }
 
 void RemoveScratchFolders() {
-  for (const std::string& folder : ScratchFolders()) CPathName(folder).DeleteRecursive(true);
+  // At exit nobody is left to tell of a folder that stays.
+  for (const std::string& folder : ScratchFolders()) static_cast<void>(CPathName(folder).DeleteRecursive(true));
   ScratchFolders().clear();
 }
 

@@ -49,23 +49,22 @@ struct Project {
 
 bool Put(const std::string& path, const std::string& text) {
   const std::string folder = path.substr(0, path.rfind('/') + 1);
-  CPathName(folder).CreateFolder();
-  return gbbench::WriteFileBytes(path, std::vector<u8>(text.begin(), text.end()));
+  return CPathName(folder).CreateFolder() && gbbench::WriteFileBytes(path, std::vector<u8>(text.begin(), text.end()));
 }
 
 bool MakeFolders(const std::string& base, const std::vector<std::string>& relatives) {
-  CPathName(base).CreateFolder();
+  bool made = CPathName(base).CreateFolder();
   for (const std::string& relative : relatives) {
     std::string path = base;
     for (size_t at = 0; at < relative.size();) {
       const size_t slash = relative.find('/', at);
       if (slash == std::string::npos) break;
       path = base + relative.substr(0, slash + 1);
-      CPathName(path).CreateFolder();
+      made = CPathName(path).CreateFolder() && made;
       at = slash + 1;
     }
   }
-  return true;
+  return made;
 }
 
 void SetUp(Project& made) {
@@ -73,7 +72,8 @@ void SetUp(Project& made) {
     made.root = gbbench::MakeScratchFolder("build");
     if (made.root.empty()) return;
     // The user's folders, all inside the scratch folder.
-    for (const char* name : {"home/", "tmp/", "config/", "data/"}) CPathName(made.root + name).CreateFolder();
+    bool ok = true;
+    for (const char* name : {"home/", "tmp/", "config/", "data/"}) ok = CPathName(made.root + name).CreateFolder() && ok;
     setenv("HOME", (made.root + "home").c_str(), 1);
     setenv("TMPDIR", (made.root + "tmp").c_str(), 1);
     setenv("XDG_CONFIG_HOME", (made.root + "config").c_str(), 1);
@@ -81,11 +81,12 @@ void SetUp(Project& made) {
     plat::ReloadRoots();
 
     made.templates = made.root + "ss_data/";
-    MakeFolders(made.templates, {"ss/u/English.lproj/", "ss/u/Flash Player.plugin/Contents/", "ss/w/",
-                                 "ssin/u/English.lproj/", "ssin/w/", "ssin/l/"});
+    ok = MakeFolders(made.templates, {"ss/u/English.lproj/", "ss/u/Flash Player.plugin/Contents/", "ss/w/",
+                                      "ssin/u/English.lproj/", "ssin/w/", "ssin/l/"}) &&
+         ok;
     const std::string engine = std::string("\x7F" "ENGINE..class OxSSXXXXXXXXXXXXXXXXZZZZZZZZ") +
                                std::string(200000, 'e');
-    bool ok = Put(made.templates + "ss/u/fssx", engine) &&
+    ok = ok && Put(made.templates + "ss/u/fssx", engine) &&
               Put(made.templates + "ss/u/English.lproj/Localizable.strings", "strings") &&
               Put(made.templates + "ss/u/Flash Player.plugin/Contents/Info.plist", "<plist/>") &&
               Put(made.templates + "ss/w/ssdt.dat", "MZ" + std::string(300000, 'w')) &&
@@ -103,12 +104,10 @@ void SetUp(Project& made) {
     tags.insert(tags.end(), media.begin(), media.end());
     made.movieBytes = gbbench::RepeatedMovie(tags, kMovieSize);
     made.movie = made.root + "project/Aquarium.swf";
-    CPathName(made.root + "project/").CreateFolder();
-    ok = ok && gbbench::WriteFileBytes(made.movie, made.movieBytes);
+    ok = ok && CPathName(made.root + "project/").CreateFolder() && gbbench::WriteFileBytes(made.movie, made.movieBytes);
     made.output = made.root + "output/";
     made.copies = made.root + "copies/";
-    CPathName(made.output).CreateFolder();
-    CPathName(made.copies).CreateFolder();
+    ok = ok && CPathName(made.output).CreateFolder() && CPathName(made.copies).CreateFolder();
 
     CSaverDataList& list = made.list;
     list.Reset();

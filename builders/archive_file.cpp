@@ -43,10 +43,15 @@ bool WriteUnpackedFile(const CPathName& path, const std::vector<u8>& bytes) {
 // ---------------------------------------------------------------------------
 // Writer
 
-CArchiveFileWriter::~CArchiveFileWriter() { Close(); }
+CArchiveFileWriter::~CArchiveFileWriter() {
+  // An archive its owner did not close: a failure has nobody to go to here.
+  static_cast<void>(Close());
+}
 
 bool CArchiveFileWriter::Open(const CPathName& path) {
-  Close();
+  // An archive still open is finished first; whether it was whole was its
+  // owner's to ask with Close.
+  static_cast<void>(Close());
   failure_ = CArchiveWriteFailure();
   scopes_.assign(1, {});
   path_ = path;
@@ -57,8 +62,9 @@ bool CArchiveFileWriter::Open(const CPathName& path) {
 
 bool CArchiveFileWriter::Close() {
   if (!file_) return !HasFailed();
-  if (!HasFailed()) WriteBytes(kTrailer, sizeof kTrailer);
-  if (std::fflush(file_) != 0 && !HasFailed()) Fail(ioErr, path_);
+  // The trailer goes on only when everything before it was written; a
+  // failure on the way is kept as the archive's.
+  if (!HasFailed() && WriteBytes(kTrailer, sizeof kTrailer) && std::fflush(file_) != 0) Fail(ioErr, path_);
   if (std::fclose(file_) != 0 && !HasFailed()) Fail(ioErr, path_);
   file_ = nullptr;
   return !HasFailed();

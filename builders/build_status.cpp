@@ -18,7 +18,9 @@ void CBuildStatus::Begin(CStaticText* statusText) {
 
 void CBuildStatus::Say(const std::string& text) {
   log.push_back(text);
-  if (sink) sink->SetText(text.c_str(), true);
+  // The text is in the log either way; a status text that refuses it only
+  // shows the one before.
+  if (sink) static_cast<void>(sink->SetText(text.c_str(), true));
 }
 
 void CBuildStatus::Note(int messageNumber, const std::string& a, const std::string& b) {

@@ -32,7 +32,7 @@ class CBuildStatus {
   // A reason already written out (such as the refusal of an output name).
   bool FailWithText(const std::string& text);
 
-  bool HasFailed() const { return failed; }
+  [[nodiscard]] bool HasFailed() const { return failed; }
   CStaticText* GetSink() const { return sink; }
   const std::vector<std::string>& GetLog() const { return log; }
 

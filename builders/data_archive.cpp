@@ -37,19 +37,6 @@ CPathName ArchiveUnpackFolder() {
 // ---------------------------------------------------------------------------
 // Items
 
-u32 CDataArchiveItem::Finish(CDataArchiveWriter& writer, u32 fieldBytes) {
-  size = fieldBytes;
-  return writer.EndRecord(type, size);
-}
-
-u32 CDataArchiveItem::Write(CDataArchiveWriter& writer) {
-  size = 0;
-  writer.WriteSizeAndType(type, 0);
-  return 0;
-}
-
-u32 CDataArchiveItem::Read(CDataArchiveReader&) { return 0; }
-
 u32 CDataArchiveSettingsItem::Write(CDataArchiveWriter& writer) {
   // The settings unpack as "fp.dat": no other record may take that name.
   if (!writer.ClaimName("fp.dat", path)) return 0;
@@ -237,56 +224,43 @@ u32 CDataArchiveFolderItem::ReadNested(CDataArchiveReader& reader, int depth) {
 // ---------------------------------------------------------------------------
 // Writer and reader
 
-u32 CDataArchiveWriter::Add(CDataArchiveItem* item, bool deleteItem) {
-  if (!item) return 0;
-  u32 written = item->Write(*this);
-  if (deleteItem) delete item;
-  return written;
+namespace {
+
+// The item a table row made, as the class the row made it of.
+template <typename Item>
+std::unique_ptr<Item> As(std::unique_ptr<CDataArchiveItem> item) {
+  return std::unique_ptr<Item>(static_cast<Item*>(item.release()));
+}
+
+}  // namespace
+
+void CDataArchiveReader::KeepSettings(CDataArchiveReader& reader, u64 position,
+                                      std::unique_ptr<CDataArchiveItem> item) {
+  // A later settings record replaces the one kept.
+  reader.settings_ = std::make_unique<Entry<CDataArchiveSettingsItem>>(
+      Entry<CDataArchiveSettingsItem>{position, As<CDataArchiveSettingsItem>(std::move(item))});
+}
+
+void CDataArchiveReader::KeepNamedFile(CDataArchiveReader& reader, u64 position,
+                                       std::unique_ptr<CDataArchiveItem> item) {
+  reader.namedFiles_.push_back({position, As<CDataArchiveNamedFileItem>(std::move(item))});
+}
+
+void CDataArchiveReader::KeepBuffer(CDataArchiveReader& reader, u64 position, std::unique_ptr<CDataArchiveItem> item) {
+  reader.buffers_.push_back({position, As<CDataArchiveBufferItem>(std::move(item))});
 }
 
 bool CDataArchiveReader::Load() {
-  if (!BeginWalk()) return false;
-  bool ended = false;
-  while (!ended && GetError() == kArchiveNoError) {
-    u32 type = 0;
-    u32 size = 0;
-    if (!ReadRecordEnd(type, size)) break;
-    const u64 fieldsEnd = GetPosition();
-    u64 expected = size;
-    switch (type) {
-      case CDataArchiveItem::kSettings: {
-        auto entry = std::make_unique<Entry<CDataArchiveSettingsItem>>();
-        entry->position = fieldsEnd;
-        entry->item = std::make_unique<CDataArchiveSettingsItem>();
-        entry->item->Read(*this);
-        settings_ = std::move(entry);
-        break;
-      }
-      case CDataArchiveItem::kNamedFile: {
-        auto item = std::make_unique<CDataArchiveNamedFileItem>();
-        item->Read(*this);
-        namedFiles_.push_back({fieldsEnd, std::move(item)});
-        break;
-      }
-      case CDataArchiveItem::kBuffer: {
-        auto item = std::make_unique<CDataArchiveBufferItem>();
-        item->Read(*this);
-        buffers_.push_back({fieldsEnd, std::move(item)});
-        break;
-      }
-      case CDataArchiveItem::kFolder: {
-        CDataArchiveFolderItem folder;
-        folder.Read(*this);
-        expected += 8;
-        break;
-      }
-      default:
-        ended = true;
-        continue;
-    }
-    CheckRecordSize(fieldsEnd, expected);
-  }
-  return FinishWalk();
+  using Kind = RecordKind<CDataArchiveReader, CDataArchiveItem>;
+  // Every other type (the end marker, the second kind of named file) ends
+  // the walk. A folder record's leading end marker is not in its size word.
+  static const Kind kinds[] = {
+      {CDataArchiveItem::kSettings, MakeArchiveItem<CDataArchiveItem, CDataArchiveSettingsItem>, KeepSettings, 0},
+      {CDataArchiveItem::kNamedFile, MakeArchiveItem<CDataArchiveItem, CDataArchiveNamedFileItem>, KeepNamedFile, 0},
+      {CDataArchiveItem::kBuffer, MakeArchiveItem<CDataArchiveItem, CDataArchiveBufferItem>, KeepBuffer, 0},
+      {CDataArchiveItem::kFolder, MakeArchiveItem<CDataArchiveItem, CDataArchiveFolderItem>, nullptr, 8},
+  };
+  return WalkRecords(kinds, false);
 }
 
 bool CDataArchiveReader::GetSettingsPath(CPathName& path) const {

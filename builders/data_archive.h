@@ -26,31 +26,13 @@
 class CDataArchiveWriter;
 class CDataArchiveReader;
 
-class CDataArchiveItem {
+// The base of this family's items (Write, Read and the size in
+// archive_file.h); on its own the end marker.
+class CDataArchiveItem : public CArchiveItem<CDataArchiveWriter, CDataArchiveReader> {
  public:
   enum : u32 { kEndMarker = 0, kSettings = 1, kNamedFile2 = 4, kNamedFile = 5, kBuffer = 7, kFolder = 8 };
 
-  explicit CDataArchiveItem(u32 itemType = kEndMarker) : type(itemType) {}
-  virtual ~CDataArchiveItem() = default;
-
-  // Writes the record; returns the bytes written for it (fields and the two
-  // closing words), 0 when the writer failed. The end marker writes only its
-  // two closing words and returns 0.
-  virtual u32 Write(CDataArchiveWriter& writer);
-  // Reads the record's fields backwards from the reader's position and
-  // unpacks what they hold; returns the payload bytes read. False through
-  // the reader's error.
-  virtual u32 Read(CDataArchiveReader& reader);
-
-  u32 GetType() const { return type; }
-  u32 GetSize() const { return size; }
-
- protected:
-  // Stores the size of the fields and writes the two closing words.
-  u32 Finish(CDataArchiveWriter& writer, u32 fieldBytes);
-
-  u32 type;
-  u32 size = 0;
+  explicit CDataArchiveItem(u32 itemType = kEndMarker) : CArchiveItem(itemType) {}
 };
 
 class CDataArchiveSettingsItem : public CDataArchiveItem {
@@ -135,12 +117,8 @@ class CDataArchiveFolderItem : public CDataArchiveItem {
   std::string name;
 };
 
-class CDataArchiveWriter : public CArchiveFileWriter {
- public:
-  // Writes the item's record; destroys the item with `deleteItem`. 0 for a
-  // null item.
-  u32 Add(CDataArchiveItem* item, bool deleteItem);
-};
+// Add(item, deleteItem) writes an item's record (archive_file.h).
+class CDataArchiveWriter : public CArchiveItemWriter<CDataArchiveWriter, CDataArchiveItem> {};
 
 class CDataArchiveReader : public CArchiveFileReader {
  public:
@@ -149,9 +127,9 @@ class CDataArchiveReader : public CArchiveFileReader {
   // the trailer is missing, kArchiveDamaged when a record does not hold
   // together (the files it unpacked are deleted again), kArchiveCannotUnpack
   // when an unpacked file cannot be written.
-  bool Load();
+  [[nodiscard]] bool Load();
   // The unpacked settings file when a settings record was read.
-  bool GetSettingsPath(CPathName& path) const;
+  [[nodiscard]] bool GetSettingsPath(CPathName& path) const;
   const std::vector<Entry<CDataArchiveNamedFileItem>>& GetNamedFiles() const { return namedFiles_; }
   const std::vector<Entry<CDataArchiveBufferItem>>& GetBuffers() const { return buffers_; }
   // Deletes the files of the named-file and buffer records read.
@@ -159,6 +137,10 @@ class CDataArchiveReader : public CArchiveFileReader {
   void Clear() override;
 
  private:
+  static void KeepSettings(CDataArchiveReader& reader, u64 position, std::unique_ptr<CDataArchiveItem> item);
+  static void KeepNamedFile(CDataArchiveReader& reader, u64 position, std::unique_ptr<CDataArchiveItem> item);
+  static void KeepBuffer(CDataArchiveReader& reader, u64 position, std::unique_ptr<CDataArchiveItem> item);
+
   std::vector<Entry<CDataArchiveNamedFileItem>> namedFiles_;
   std::vector<Entry<CDataArchiveBufferItem>> buffers_;
   std::unique_ptr<Entry<CDataArchiveSettingsItem>> settings_;

@@ -274,6 +274,7 @@ bool CDataList::ReadXml(const CXmlNode& element) {
   }
   ReadAttributes(element);
   s32 index = -1;
-  if (CAttributeReader(element).ReadSigned("current_data", index)) SetCurrentDataIndex(index);
+  // An index that names no item selects none, as in a fresh list.
+  if (CAttributeReader(element).ReadSigned("current_data", index)) static_cast<void>(SetCurrentDataIndex(index));
   return true;
 }

@@ -42,7 +42,7 @@ class CDataList {
   // Derives the output file names from the project name; nothing counted.
   virtual void SetDefaultOutputNames();
   // The attributes of the settings document's `windows` element.
-  virtual bool ReadRuntimeAttributes(const CXmlNode& element);
+  [[nodiscard]] virtual bool ReadRuntimeAttributes(const CXmlNode& element);
   virtual void WriteRuntimeAttributes(CXmlWriter& writer);
   // The attributes of the list's element in the project file; reading
   // stores without counting.
@@ -52,7 +52,7 @@ class CDataList {
   // the build would write has a usable file name inside the output folder
   // and that no two of them share a path. False with a message for the
   // user (when `message` is given) at the first problem.
-  virtual bool ValidateOutputNames(CStringBuffer* message) const;
+  [[nodiscard]] virtual bool ValidateOutputNames(CStringBuffer* message) const;
 
   // Setters that count a change when the value changes.
   bool SetOutputFolder(const CPathName& folder);  // true when it changed
@@ -81,35 +81,35 @@ class CDataList {
   // Each sets `path` to the output's file name inside the output folder.
   // False, and `path` emptied, when there is no output folder or the name
   // is not one item's name.
-  bool GetMacPpcOutputPath(CPathName& path) const;
-  bool GetMacIntelOutputPath(CPathName& path) const;
-  bool GetMacUniversalOutputPath(CPathName& path) const;
-  bool GetWinOutputPath(CPathName& path) const;
-  bool GetLinuxOutputPath(CPathName& path) const;
+  [[nodiscard]] bool GetMacPpcOutputPath(CPathName& path) const;
+  [[nodiscard]] bool GetMacIntelOutputPath(CPathName& path) const;
+  [[nodiscard]] bool GetMacUniversalOutputPath(CPathName& path) const;
+  [[nodiscard]] bool GetWinOutputPath(CPathName& path) const;
+  [[nodiscard]] bool GetLinuxOutputPath(CPathName& path) const;
 
   // The item being edited: 0 the root item, 1..n the root's sub-items.
   // Any other index selects nothing and gives false.
-  bool SetCurrentDataIndex(int index);
+  [[nodiscard]] bool SetCurrentDataIndex(int index);
   // 0 for the root item, its 1-based position among the root's sub-items,
   // -1 when it is neither.
   int GetCurrentDataIndex(const CSwfItem* item) const;
-  bool DeleteAllSubItems();
+  [[nodiscard]] bool DeleteAllSubItems();
   // False for null or the root item. A sub-item of the root is deleted and
   // nothing is selected any more; an item that is none changes nothing.
-  bool RemoveSubItem(CSwfItem* item);
+  [[nodiscard]] bool RemoveSubItem(CSwfItem* item);
 
   // The list's element with its movie item.
   bool WriteXml(CXmlWriter& writer);
   // Resets the list, then reads the element. False, the list reset, when
   // the element is refused (sub-items nested too deeply).
-  bool ReadXml(const CXmlNode& element);
+  [[nodiscard]] bool ReadXml(const CXmlNode& element);
 
   // The players' settings document (settings_document.cpp): false when the
   // file cannot be created or written whole.
-  bool WriteSettingsFile(const CPathName& path);
+  [[nodiscard]] bool WriteSettingsFile(const CPathName& path);
   // Reads a settings document into the root item; the outcome is kept as
   // the read status.
-  bool ReadSettingsFile(const CPathName& path);
+  [[nodiscard]] bool ReadSettingsFile(const CPathName& path);
 
   CSwfItem* GetRootItem() const { return root_item; }
   CSwfItem* GetCurrentData() const { return current_data; }
@@ -122,31 +122,31 @@ class CDataList {
   const std::string& GetMacUniversalFileName() const { return output_macuniversal_filename; }
   const std::string& GetWinFileName() const { return output_win_filename; }
   const std::string& GetLinuxFileName() const { return output_linux_filename; }
-  bool GetOutputMacAppIcon() const { return output_mac_appicon; }
-  bool GetOutputMacPpc() const { return output_macppc; }
-  bool GetOutputMacIntel() const { return output_macintel; }
-  bool GetOutputMacUniversal() const { return output_macuniversal; }
-  bool GetOutputWinAppIcon() const { return output_win_appicon; }
-  bool GetOutputWin() const { return output_win; }
-  bool GetOutputLinuxAppIcon() const { return output_linux_appicon; }
-  bool GetOutputLinux() const { return output_linux; }
-  bool GetOverwriteMacPpc() const { return overwrite_macppc; }
-  bool GetOverwriteMacIntel() const { return overwrite_macintel; }
-  bool GetOverwriteMacUniversal() const { return overwrite_macuniversal; }
-  bool GetOverwriteWin() const { return overwrite_win; }
-  bool GetOverwriteLinux() const { return overwrite_linux; }
-  bool GetOutputDefaultFileNames() const { return output_default_filenames; }
+  [[nodiscard]] bool GetOutputMacAppIcon() const { return output_mac_appicon; }
+  [[nodiscard]] bool GetOutputMacPpc() const { return output_macppc; }
+  [[nodiscard]] bool GetOutputMacIntel() const { return output_macintel; }
+  [[nodiscard]] bool GetOutputMacUniversal() const { return output_macuniversal; }
+  [[nodiscard]] bool GetOutputWinAppIcon() const { return output_win_appicon; }
+  [[nodiscard]] bool GetOutputWin() const { return output_win; }
+  [[nodiscard]] bool GetOutputLinuxAppIcon() const { return output_linux_appicon; }
+  [[nodiscard]] bool GetOutputLinux() const { return output_linux; }
+  [[nodiscard]] bool GetOverwriteMacPpc() const { return overwrite_macppc; }
+  [[nodiscard]] bool GetOverwriteMacIntel() const { return overwrite_macintel; }
+  [[nodiscard]] bool GetOverwriteMacUniversal() const { return overwrite_macuniversal; }
+  [[nodiscard]] bool GetOverwriteWin() const { return overwrite_win; }
+  [[nodiscard]] bool GetOverwriteLinux() const { return overwrite_linux; }
+  [[nodiscard]] bool GetOutputDefaultFileNames() const { return output_default_filenames; }
   const std::string& GetName() const { return screen_saver_name; }
-  bool GetHideMouseCursor() const { return hide_mouse_cursor; }
+  [[nodiscard]] bool GetHideMouseCursor() const { return hide_mouse_cursor; }
   s32 GetReadStatus() const { return read_status; }
   const std::string& GetListName() const { return list_name; }
 
  protected:
   // The checks of ValidateOutputNames over the file names of the outputs a
   // build writes.
-  bool ValidateOutputs(const std::vector<const std::string*>& names, CStringBuffer* message) const;
+  [[nodiscard]] bool ValidateOutputs(const std::vector<const std::string*>& names, CStringBuffer* message) const;
   // `name` inside the output folder; false, `path` emptied, when it cannot be had.
-  bool OutputPathOf(const std::string& name, CPathName& path) const;
+  [[nodiscard]] bool OutputPathOf(const std::string& name, CPathName& path) const;
   // Replaces the root item (the derived list's own item kind).
   void ReplaceRootItem(CSwfItem* item);
 

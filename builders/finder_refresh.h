@@ -23,17 +23,17 @@ class CAppleScript {
 
   // False: there is no scripting component to compile with (the error is
   // then unimpErr).
-  bool Compile(const char* text);
+  [[nodiscard]] bool Compile(const char* text);
   // Reads the file whole and compiles it; false when it cannot be read
   // (fnfErr) or compiled.
-  bool CompileFile(const CPathName& path);
+  [[nodiscard]] bool CompileFile(const CPathName& path);
   // False without a compiled script.
-  bool Execute();
+  [[nodiscard]] bool Execute();
   // Releases what is held; true.
   bool Dispose();
 
   // Why the last call failed (noErr after a success).
-  OSErr GetError() const { return error; }
+  [[nodiscard]] OSErr GetError() const { return error; }
 
  private:
   bool compiled = false;

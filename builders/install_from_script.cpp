@@ -41,7 +41,7 @@ std::string HostPathOf(const CPathName& path) { return plat::ToHostPath(path.Get
 // desktop; the other locations name no folder. The user's own folders are
 // made when missing; other domains have folders only where their root is
 // configured.
-bool FindItemFolder(u32 domain, u32 location, CPathName& folder) {
+[[nodiscard]] bool FindItemFolder(u32 domain, u32 location, CPathName& folder) {
   OSType type = 0;
   switch (location) {
     case CInstallItem::kApplication: type = kApplicationsFolderType; break;
@@ -55,14 +55,14 @@ bool FindItemFolder(u32 domain, u32 location, CPathName& folder) {
 }
 
 // The path of an item named `name` in the target folder, and its host form.
-bool PlaceInTarget(const std::string& name, const CPathName& target, CPathName& path, std::string& host) {
+[[nodiscard]] bool PlaceInTarget(const std::string& name, const CPathName& target, CPathName& path, std::string& host) {
   if (!IsInstallableName(name) || !path.SetInFolder(name.c_str(), target)) return false;
   host = HostPathOf(path);
   return true;
 }
 
 // A data file among the bundle's resources, read whole and inflated when asked.
-bool LoadDataFile(const std::string& name, bool inflate, std::vector<u8>& bytes) {
+[[nodiscard]] bool LoadDataFile(const std::string& name, bool inflate, std::vector<u8>& bytes) {
   CPathName path(nullptr);
   if (!IsInstallableName(name) || !path.SetToBundleResource(name.c_str()) || !ReadWholeFile(path, bytes))
     return false;
@@ -79,15 +79,17 @@ class CReplacedItem {
   explicit CReplacedItem(const std::string& hostPath) : path_(hostPath) {}
   ~CReplacedItem() {
     if (!begun_ || committed_) return;
-    // The replacement failed: whatever was made goes, the old item comes back.
-    if (plat::GetItemKind(path_) != plat::ItemKind::missing) plat::DeleteTree(path_);
-    if (!aside_.empty()) plat::RenameItem(aside_, plat::HostItemName(path_));
+    // The replacement failed: whatever was made goes, the old item comes
+    // back. What cannot be undone stays as it is (the old item under its
+    // aside name, never deleted): a destructor has nobody to tell.
+    if (plat::GetItemKind(path_) != plat::ItemKind::missing && plat::DeleteTree(path_) != noErr) return;
+    if (!aside_.empty()) static_cast<void>(plat::RenameItem(aside_, plat::HostItemName(path_)));
   }
   CReplacedItem(const CReplacedItem&) = delete;
   CReplacedItem& operator=(const CReplacedItem&) = delete;
 
   // Moves the item out of the way (true when there was none).
-  bool SetAside() {
+  [[nodiscard]] bool SetAside() {
     if (plat::GetItemKind(path_) != plat::ItemKind::missing && plat::SetItemAside(path_, &aside_) != noErr)
       return false;
     begun_ = true;
@@ -95,7 +97,9 @@ class CReplacedItem {
   }
   // The replacement is complete: the old item is deleted.
   void Commit() {
-    if (!aside_.empty()) plat::DeleteTree(aside_);
+    // The replacement is in place either way; an old item that cannot be
+    // deleted stays under its aside name.
+    if (!aside_.empty()) static_cast<void>(plat::DeleteTree(aside_));
     committed_ = true;
   }
 

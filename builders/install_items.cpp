@@ -39,7 +39,7 @@ void ParseToken(const CXmlNode& element, const char* attribute, const char* cons
     if (text == tokens[i]) value = u32(i);
 }
 
-bool FindAttribute(const CXmlNode& element, const char* attribute, CXmlNode& node) {
+[[nodiscard]] bool FindAttribute(const CXmlNode& element, const char* attribute, CXmlNode& node) {
   CXmlElementInfo info;
   return element.GetElementInfo(info) && info.FindAttribute(attribute, node);
 }
@@ -60,7 +60,7 @@ void ParseNumber(const CXmlNode& element, const char* attribute, Number& value) 
 std::string HostPathOf(const CPathName& path) { return plat::ToHostPath(path.GetAbsolutePath(0)); }
 
 // The whole resource fork of a file; false when it cannot be read whole.
-bool ReadResourceFork(const CPathName& path, std::vector<u8>& bytes) {
+[[nodiscard]] bool ReadResourceFork(const CPathName& path, std::vector<u8>& bytes) {
   bytes.clear();
   SInt16 fork = 0;
   if (plat::OpenFork(HostPathOf(path), plat::ForkKind::resource, fsRdPerm, &fork) != noErr) return false;
@@ -71,7 +71,8 @@ bool ReadResourceFork(const CPathName& path, std::vector<u8>& bytes) {
     UInt64 actual = 0;
     ok = size == 0 || (plat::ReadFork(fork, u64(size), bytes.data(), &actual) == noErr && actual == u64(size));
   }
-  plat::CloseFork(fork);
+  // Closing a fork that was only read loses nothing.
+  static_cast<void>(plat::CloseFork(fork));
   if (!ok) bytes.clear();
   return ok;
 }
@@ -187,7 +188,7 @@ namespace {
 
 // Puts a new file or folder below the parent, or into a new install item
 // with the default values; returns the parent-side item.
-CInstallItem* Place(CInstallerBuilder& builder, CInstallItem* entry, CInstallItem* parent) {
+[[nodiscard]] CInstallItem* Place(CInstallerBuilder& builder, CInstallItem* entry, CInstallItem* parent) {
   if (parent) {
     parent->AddChild(entry);
     return entry;
@@ -205,13 +206,15 @@ CInstallItem* AddInstallTree(CInstallerBuilder& builder, const CPathName& path, 
 
 CInstallItem* AddInstallFile(CInstallerBuilder& builder, const CPathName& path, CInstallItem* parent) {
   auto* file = new CInstallFile();
-  file->SetFromFile(path);
+  // A file that cannot be read is kept: writing its data fails later and names it.
+  static_cast<void>(file->SetFromFile(path));
   return Place(builder, file, parent);
 }
 
 CInstallItem* AddInstallFolder(CInstallerBuilder& builder, const CPathName& path, CInstallItem* parent) {
   auto* folder = new CInstallFolder();
-  folder->SetFromFolder(path);
+  // A folder whose Finder information cannot be read is installed without its flags.
+  static_cast<void>(folder->SetFromFolder(path));
   CInstallItem* placed = Place(builder, folder, parent);
   // The folder iteration is one for the whole process: list first, then add
   // (which lists the subfolders in turn).

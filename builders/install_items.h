@@ -45,27 +45,27 @@ class CInstallItem {
   // install item finds its own folder from domain and location). False at
   // the first thing that cannot be installed; a folder or file that was
   // being replaced is then put back as it was.
-  virtual bool Install(const CPathName& target);
+  [[nodiscard]] virtual bool Install(const CPathName& target);
   // Writes the data files of every file below into the folder. False when a
   // fork cannot be read or a data file cannot be written; the source's path
   // goes to `failedPath` (when given).
-  virtual bool WriteDataFiles(const CPathName& folder, CPathName* failedPath = nullptr);
+  [[nodiscard]] virtual bool WriteDataFiles(const CPathName& folder, CPathName* failedPath = nullptr);
   // Adds a compressed file record for every file below; false when the
   // archive failed (its failure names the file).
-  virtual bool AddToArchive(CInstallerArchiveWriter& writer);
+  [[nodiscard]] virtual bool AddToArchive(CInstallerArchiveWriter& writer);
   // Reads the element's attributes and children. False for a name that
   // cannot be installed (see IsInstallableName), anywhere below.
-  virtual bool ParseXml(const CXmlNode& element);
+  [[nodiscard]] virtual bool ParseXml(const CXmlNode& element);
   virtual void WriteXml(CXmlWriter& writer) const;
 
   // Install on each child in order; false at the first that fails.
-  bool InstallChildren(const CPathName& folder);
+  [[nodiscard]] bool InstallChildren(const CPathName& folder);
   // Takes ownership.
   void AddChild(CInstallItem* item);
   const std::vector<std::unique_ptr<CInstallItem>>& GetChildren() const { return children; }
   // Depth first, in order: the first folder or file of exactly that name.
-  CInstallFolder* FindFolderByName(const char* name) const;
-  CInstallFile* FindFileByName(const char* name) const;
+  [[nodiscard]] CInstallFolder* FindFolderByName(const char* name) const;
+  [[nodiscard]] CInstallFile* FindFileByName(const char* name) const;
   // The number of items below this one, at every depth.
   int CountItems() const;
 
@@ -81,10 +81,10 @@ class CInstallItem {
   explicit CInstallItem(u32 itemKind) : kind(itemKind) {}
   // Appends a file for each "install_file" child and a folder for each
   // "install_folder", parsed; other elements are passed over.
-  bool ParseChildren(const CXmlNode& element);
+  [[nodiscard]] bool ParseChildren(const CXmlNode& element);
   void WriteChildrenXml(CXmlWriter& writer) const;
   template <typename Entry>
-  Entry* FindByName(u32 entryKind, const char* text) const;
+  [[nodiscard]] Entry* FindByName(u32 entryKind, const char* text) const;
 
   std::vector<std::unique_ptr<CInstallItem>> children;
   u32 kind;
@@ -98,10 +98,10 @@ class CInstallFolder : public CInstallItem {
   CInstallFolder() : CInstallItem(kFolder) {}
 
   // Name and Finder flags of an existing folder.
-  bool SetFromFolder(const CPathName& path);
+  [[nodiscard]] bool SetFromFolder(const CPathName& path);
 
-  bool Install(const CPathName& target) override;
-  bool ParseXml(const CXmlNode& element) override;
+  [[nodiscard]] bool Install(const CPathName& target) override;
+  [[nodiscard]] bool ParseXml(const CXmlNode& element) override;
   void WriteXml(CXmlWriter& writer) const override;
 
   const std::string& GetName() const { return name; }
@@ -122,15 +122,15 @@ class CInstallFile : public CInstallItem {
   // forks it has (a fork longer than 0 bytes), and a data-file name for
   // each. False when the item is not a file that can be read (it is then
   // kept, and writing its data fails, naming it).
-  bool SetFromFile(const CPathName& path);
+  [[nodiscard]] bool SetFromFile(const CPathName& path);
   // Writes the compressed bytes to the data-fork file name in the folder;
   // false when they do not compress or the file cannot be written.
-  bool WriteCompressedFile(const CPathName& folder, const void* data, size_t size);
+  [[nodiscard]] bool WriteCompressedFile(const CPathName& folder, const void* data, size_t size);
 
-  bool Install(const CPathName& target) override;
-  bool WriteDataFiles(const CPathName& folder, CPathName* failedPath = nullptr) override;
-  bool AddToArchive(CInstallerArchiveWriter& writer) override;
-  bool ParseXml(const CXmlNode& element) override;
+  [[nodiscard]] bool Install(const CPathName& target) override;
+  [[nodiscard]] bool WriteDataFiles(const CPathName& folder, CPathName* failedPath = nullptr) override;
+  [[nodiscard]] bool AddToArchive(CInstallerArchiveWriter& writer) override;
+  [[nodiscard]] bool ParseXml(const CXmlNode& element) override;
   void WriteXml(CXmlWriter& writer) const override;
 
   const std::string& GetName() const { return name; }
@@ -138,11 +138,11 @@ class CInstallFile : public CInstallItem {
   OSType GetFileType() const { return fileType; }
   OSType GetCreator() const { return creator; }
   u16 GetFinderFlags() const { return finderFlags; }
-  bool HasDataFork() const { return hasDataFork; }
-  bool HasResourceFork() const { return hasResourceFork; }
+  [[nodiscard]] bool HasDataFork() const { return hasDataFork; }
+  [[nodiscard]] bool HasResourceFork() const { return hasResourceFork; }
   const std::string& GetDataForkFileName() const { return dataForkFileName; }
   const std::string& GetResourceForkFileName() const { return resourceForkFileName; }
-  bool IsCompressed() const { return compressed; }
+  [[nodiscard]] bool IsCompressed() const { return compressed; }
 
   void SetName(const char* text) { name = text ? text : ""; }
   void SetTypeAndCreator(OSType type, OSType creatorCode) {
@@ -156,7 +156,7 @@ class CInstallFile : public CInstallItem {
   void SetCompressed(bool on) { compressed = on; }
 
  private:
-  bool InstallForks(const CPathName& path, const std::vector<u8>* data, const std::vector<u8>* resource) const;
+  [[nodiscard]] bool InstallForks(const CPathName& path, const std::vector<u8>* data, const std::vector<u8>* resource) const;
 
   OSType fileType = 0;
   OSType creator = 0;
@@ -173,7 +173,7 @@ class CInstallFile : public CInstallItem {
 
 // A name that installing accepts for an item or a data file: not empty,
 // ".", "..", and without '/', '\' or NUL.
-bool IsInstallableName(const std::string& name);
+[[nodiscard]] bool IsInstallableName(const std::string& name);
 
 // The next data-file name ("data1.dat" after a reset), and the reset.
 std::string NextInstallDataFileName();

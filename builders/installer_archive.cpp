@@ -18,7 +18,7 @@ CPathName UnpackPath(const std::string& name) {
 
 // Unpacks the bytes under `name` in the work subfolder; false with the
 // reader's error set when they cannot be written.
-bool Unpack(CInstallerArchiveReader& reader, const std::string& name, const std::vector<u8>& bytes,
+[[nodiscard]] bool Unpack(CInstallerArchiveReader& reader, const std::string& name, const std::vector<u8>& bytes,
             CPathName& path) {
   path = UnpackPath(name);
   if (path.IsEmpty() || !WriteUnpackedFile(path, bytes)) {
@@ -116,19 +116,6 @@ void ConvertLineEndsToCrLf(std::vector<u8>& text) {
 // ---------------------------------------------------------------------------
 // Items
 
-u32 CInstallerArchiveItem::Finish(CInstallerArchiveWriter& writer, u32 fieldBytes) {
-  size = fieldBytes;
-  return writer.EndRecord(type, size);
-}
-
-u32 CInstallerArchiveItem::Write(CInstallerArchiveWriter& writer) {
-  size = 0;
-  writer.WriteSizeAndType(type, 0);
-  return 0;
-}
-
-u32 CInstallerArchiveItem::Read(CInstallerArchiveReader&) { return 0; }
-
 u32 CInstallerScriptItem::Write(CInstallerArchiveWriter& writer) {
   if (!writer.ClaimName(name, path)) return 0;
   u32 blob = writer.WriteFileBlob(path);
@@ -225,81 +212,85 @@ u32 CInstallerPictureItem::Read(CInstallerArchiveReader& reader) {
 // ---------------------------------------------------------------------------
 // Writer and reader
 
-u32 CInstallerArchiveWriter::Add(CInstallerArchiveItem* item, bool deleteItem) {
-  if (!item) return 0;
-  u32 written = item->Write(*this);
-  if (deleteItem) delete item;
-  return written;
+namespace {
+
+// The item a table row made, as the class the row made it of.
+template <typename Item>
+std::unique_ptr<CArchiveFileReader::Entry<Item>> EntryOf(u64 position, std::unique_ptr<CInstallerArchiveItem> item) {
+  return std::make_unique<CArchiveFileReader::Entry<Item>>(
+      CArchiveFileReader::Entry<Item>{position, std::unique_ptr<Item>(static_cast<Item*>(item.release()))});
 }
 
-bool CInstallerArchiveReader::Load() { return Run(Walk::all); }
-bool CInstallerArchiveReader::LoadTexts() { return Run(Walk::texts); }
-bool CInstallerArchiveReader::LoadWithoutFiles() { return Run(Walk::withoutFiles); }
+template <typename Made>
+std::unique_ptr<CInstallerArchiveItem> Make() {
+  return MakeArchiveItem<CInstallerArchiveItem, Made>();
+}
 
-bool CInstallerArchiveReader::Run(Walk walk) {
-  if (!BeginWalk()) return false;
-  bool ended = false;
-  while (!ended && GetError() == kArchiveNoError) {
-    u32 type = 0;
-    u32 size = 0;
-    if (!ReadRecordEnd(type, size)) break;
-    const u64 fieldsEnd = GetPosition();
-    const bool known = type == CInstallerArchiveItem::kScript || type == CInstallerArchiveItem::kFile ||
-                       (type >= CInstallerArchiveItem::kReadMe && type <= CInstallerArchiveItem::kPicture);
-    const bool text = type == CInstallerArchiveItem::kReadMe || type == CInstallerArchiveItem::kLicense ||
-                      type == CInstallerArchiveItem::kSettings;
-    if (!known || (walk == Walk::texts && !text)) {
-      // The walk ends at the first byte of this record's fields.
-      if (walk != Walk::all && size <= GetPosition()) StepBack(size);
-      ended = true;
-      continue;
-    }
-    if (type == CInstallerArchiveItem::kFile && walk == Walk::withoutFiles) {
-      StepBack(size);
-      continue;
-    }
-    switch (type) {
-      case CInstallerArchiveItem::kScript: {
-        auto item = std::make_unique<CInstallerScriptItem>();
-        item->Read(*this);
-        script_.reset(new Entry<CInstallerScriptItem>{fieldsEnd, std::move(item)});
-        break;
-      }
-      case CInstallerArchiveItem::kFile: {
-        auto item = std::make_unique<CInstallerFileItem>();
-        item->Read(*this);
-        files_.push_back({fieldsEnd, std::move(item)});
-        break;
-      }
-      case CInstallerArchiveItem::kReadMe:
-      case CInstallerArchiveItem::kLicense: {
-        std::unique_ptr<CInstallerFileItem> item;
-        if (type == CInstallerArchiveItem::kReadMe)
-          item = std::make_unique<CInstallerReadMeItem>();
-        else
-          item = std::make_unique<CInstallerLicenseItem>();
-        item->Read(*this);
-        if (walk != Walk::texts) {
-          auto& slot = type == CInstallerArchiveItem::kReadMe ? readMe_ : license_;
-          slot.reset(new Entry<CInstallerFileItem>{fieldsEnd, std::move(item)});
-        }
-        break;
-      }
-      case CInstallerArchiveItem::kSettings: {
-        CInstallerSettingsItem item;
-        item.Read(*this);
-        break;
-      }
-      case CInstallerArchiveItem::kPicture: {
-        auto item = std::make_unique<CInstallerPictureItem>();
-        item->Read(*this);
-        picture_.reset(new Entry<CInstallerPictureItem>{fieldsEnd, std::move(item)});
-        break;
-      }
-    }
-    CheckRecordSize(fieldsEnd, size);
-  }
-  return FinishWalk();
+}  // namespace
+
+// The last record of each single kind is kept.
+void CInstallerArchiveReader::KeepScript(CInstallerArchiveReader& reader, u64 position,
+                                         std::unique_ptr<CInstallerArchiveItem> item) {
+  reader.script_ = EntryOf<CInstallerScriptItem>(position, std::move(item));
+}
+
+void CInstallerArchiveReader::KeepFile(CInstallerArchiveReader& reader, u64 position,
+                                       std::unique_ptr<CInstallerArchiveItem> item) {
+  reader.files_.push_back(std::move(*EntryOf<CInstallerFileItem>(position, std::move(item))));
+}
+
+void CInstallerArchiveReader::KeepReadMe(CInstallerArchiveReader& reader, u64 position,
+                                         std::unique_ptr<CInstallerArchiveItem> item) {
+  reader.readMe_ = EntryOf<CInstallerFileItem>(position, std::move(item));
+}
+
+void CInstallerArchiveReader::KeepLicense(CInstallerArchiveReader& reader, u64 position,
+                                          std::unique_ptr<CInstallerArchiveItem> item) {
+  reader.license_ = EntryOf<CInstallerFileItem>(position, std::move(item));
+}
+
+void CInstallerArchiveReader::KeepPicture(CInstallerArchiveReader& reader, u64 position,
+                                          std::unique_ptr<CInstallerArchiveItem> item) {
+  reader.picture_ = EntryOf<CInstallerPictureItem>(position, std::move(item));
+}
+
+bool CInstallerArchiveReader::Load() {
+  // Every record down to an end marker or a type of no row; the settings
+  // are unpacked, not kept.
+  static const Kind kinds[] = {
+      {CInstallerArchiveItem::kScript, Make<CInstallerScriptItem>, KeepScript, 0},
+      {CInstallerArchiveItem::kFile, Make<CInstallerFileItem>, KeepFile, 0},
+      {CInstallerArchiveItem::kReadMe, Make<CInstallerReadMeItem>, KeepReadMe, 0},
+      {CInstallerArchiveItem::kLicense, Make<CInstallerLicenseItem>, KeepLicense, 0},
+      {CInstallerArchiveItem::kSettings, Make<CInstallerSettingsItem>, nullptr, 0},
+      {CInstallerArchiveItem::kPicture, Make<CInstallerPictureItem>, KeepPicture, 0},
+  };
+  return WalkRecords(kinds, false);
+}
+
+bool CInstallerArchiveReader::LoadTexts() {
+  // The texts are unpacked, not kept; the walk ends at the first byte of
+  // the first record of another kind.
+  static const Kind kinds[] = {
+      {CInstallerArchiveItem::kReadMe, Make<CInstallerReadMeItem>, nullptr, 0},
+      {CInstallerArchiveItem::kLicense, Make<CInstallerLicenseItem>, nullptr, 0},
+      {CInstallerArchiveItem::kSettings, Make<CInstallerSettingsItem>, nullptr, 0},
+  };
+  return WalkRecords(kinds, true);
+}
+
+bool CInstallerArchiveReader::LoadWithoutFiles() {
+  // As Load, but file records are stepped over unread; the walk ends at the
+  // first byte of the first record of no row.
+  static const Kind kinds[] = {
+      {CInstallerArchiveItem::kScript, Make<CInstallerScriptItem>, KeepScript, 0},
+      {CInstallerArchiveItem::kFile, nullptr, nullptr, 0},
+      {CInstallerArchiveItem::kReadMe, Make<CInstallerReadMeItem>, KeepReadMe, 0},
+      {CInstallerArchiveItem::kLicense, Make<CInstallerLicenseItem>, KeepLicense, 0},
+      {CInstallerArchiveItem::kSettings, Make<CInstallerSettingsItem>, nullptr, 0},
+      {CInstallerArchiveItem::kPicture, Make<CInstallerPictureItem>, KeepPicture, 0},
+  };
+  return WalkRecords(kinds, true);
 }
 
 bool CInstallerArchiveReader::GetScriptPath(CPathName& path) const {

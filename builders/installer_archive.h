@@ -28,13 +28,13 @@ constexpr size_t kMaxUncompressedBytes = size_t(1) << 30;
 // for the worst case (compressBound): the stream a buffer of size / 2 + 12
 // bytes, doubled when too small at most twice, would hold, which always
 // fits in that. False, `out` empty, when zlib fails.
-bool CompressBuffer(const void* data, size_t size, std::vector<u8>& out);
+[[nodiscard]] bool CompressBuffer(const void* data, size_t size, std::vector<u8>& out);
 // The result zlib gave the last CompressBuffer.
 int GetLastCompressResult();
 // Inflates one whole zlib stream into `out`, growing the buffer as the data
 // comes (it starts at eight times the input). False, `out` empty, for data
 // that is not one whole stream, or that would inflate past `limit` bytes.
-bool UncompressBuffer(const void* data, size_t size, std::vector<u8>& out,
+[[nodiscard]] bool UncompressBuffer(const void* data, size_t size, std::vector<u8>& out,
                       size_t limit = kMaxUncompressedBytes);
 // CR LF, a lone CR and a lone LF each become CR LF; other bytes stay.
 void ConvertLineEndsToCrLf(std::vector<u8>& text);
@@ -42,28 +42,13 @@ void ConvertLineEndsToCrLf(std::vector<u8>& text);
 class CInstallerArchiveWriter;
 class CInstallerArchiveReader;
 
-class CInstallerArchiveItem {
+// The base of this family's items (Write, Read and the size in
+// archive_file.h); on its own the end marker.
+class CInstallerArchiveItem : public CArchiveItem<CInstallerArchiveWriter, CInstallerArchiveReader> {
  public:
   enum : u32 { kEndMarker = 0, kScript = 1, kFile = 2, kReadMe = 4, kLicense = 5, kSettings = 6, kPicture = 7 };
 
-  explicit CInstallerArchiveItem(u32 itemType = kEndMarker) : type(itemType) {}
-  virtual ~CInstallerArchiveItem() = default;
-
-  // The bytes written for the record (the end marker returns 0); 0 when
-  // the writer failed.
-  virtual u32 Write(CInstallerArchiveWriter& writer);
-  // Reads the fields backwards and unpacks them; failures through the
-  // reader's error.
-  virtual u32 Read(CInstallerArchiveReader& reader);
-
-  u32 GetType() const { return type; }
-  u32 GetSize() const { return size; }
-
- protected:
-  u32 Finish(CInstallerArchiveWriter& writer, u32 fieldBytes);
-
-  u32 type;
-  u32 size = 0;
+  explicit CInstallerArchiveItem(u32 itemType = kEndMarker) : CArchiveItem(itemType) {}
 };
 
 // The install script: unpacks as "installer.dat" in the work subfolder.
@@ -98,7 +83,7 @@ class CInstallerFileItem : public CInstallerArchiveItem {
   void SetCompressed(bool on) { compressed = on ? 1 : 0; }
   const CPathName& GetPath() const { return path; }
   const std::string& GetName() const { return name; }
-  bool IsCompressed() const { return compressed != 0; }
+  [[nodiscard]] bool IsCompressed() const { return compressed != 0; }
 
   // Stores the source's bytes under its name; a source that cannot be read
   // or compressed fails the archive.
@@ -144,7 +129,7 @@ class CInstallerLicenseItem : public CInstallerFileItem {
 class CInstallerPictureItem : public CInstallerArchiveItem {
  public:
   CInstallerPictureItem() : CInstallerArchiveItem(kPicture) {}
-  bool SetImage(const CBitmapImage& bitmap) { return image.CopyFrom(bitmap); }
+  [[nodiscard]] bool SetImage(const CBitmapImage& bitmap) { return image.CopyFrom(bitmap); }
   const CBitmapImage& GetImage() const { return image; }
 
   u32 Write(CInstallerArchiveWriter& writer) override;
@@ -155,24 +140,22 @@ class CInstallerPictureItem : public CInstallerArchiveItem {
   CBitmapImage image;
 };
 
-class CInstallerArchiveWriter : public CArchiveFileWriter {
- public:
-  u32 Add(CInstallerArchiveItem* item, bool deleteItem);
-};
+// Add(item, deleteItem) writes an item's record (archive_file.h).
+class CInstallerArchiveWriter : public CArchiveItemWriter<CInstallerArchiveWriter, CInstallerArchiveItem> {};
 
 class CInstallerArchiveReader : public CArchiveFileReader {
  public:
   // Every record down to an end marker (or a type it does not know): the
   // script, ReadMe, licence and picture are kept (the last of each), the
   // files listed, the settings unpacked.
-  bool Load();
+  [[nodiscard]] bool Load();
   // Only the ReadMe, licence and settings records, from the end down to the
   // first record of another type.
-  bool LoadTexts();
+  [[nodiscard]] bool LoadTexts();
   // Everything but the files, whose records are stepped over unread.
-  bool LoadWithoutFiles();
+  [[nodiscard]] bool LoadWithoutFiles();
 
-  bool GetScriptPath(CPathName& path) const;
+  [[nodiscard]] bool GetScriptPath(CPathName& path) const;
   const std::vector<Entry<CInstallerFileItem>>& GetFiles() const { return files_; }
   const CInstallerFileItem* GetReadMe() const { return readMe_ ? readMe_->item.get() : nullptr; }
   const CInstallerFileItem* GetLicense() const { return license_ ? license_->item.get() : nullptr; }
@@ -182,8 +165,12 @@ class CInstallerArchiveReader : public CArchiveFileReader {
   void Clear() override;
 
  private:
-  enum class Walk { all, texts, withoutFiles };
-  bool Run(Walk walk);
+  using Kind = RecordKind<CInstallerArchiveReader, CInstallerArchiveItem>;
+  static void KeepScript(CInstallerArchiveReader& reader, u64 position, std::unique_ptr<CInstallerArchiveItem> item);
+  static void KeepFile(CInstallerArchiveReader& reader, u64 position, std::unique_ptr<CInstallerArchiveItem> item);
+  static void KeepReadMe(CInstallerArchiveReader& reader, u64 position, std::unique_ptr<CInstallerArchiveItem> item);
+  static void KeepLicense(CInstallerArchiveReader& reader, u64 position, std::unique_ptr<CInstallerArchiveItem> item);
+  static void KeepPicture(CInstallerArchiveReader& reader, u64 position, std::unique_ptr<CInstallerArchiveItem> item);
 
   std::vector<Entry<CInstallerFileItem>> files_;
   std::unique_ptr<Entry<CInstallerScriptItem>> script_;

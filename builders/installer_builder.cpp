@@ -85,7 +85,7 @@ bool CInstallerBuilder::LoadScript() {
 namespace {
 
 // The element itself when it is named `name`, else its first child of that name.
-bool FindElement(const CXmlNode& root, const char* name, CXmlNode& found) {
+[[nodiscard]] bool FindElement(const CXmlNode& root, const char* name, CXmlNode& found) {
   if (root.GetNameString() == name) return found.SetFromNode(root);
   CXmlNodeList list;
   root.GetChildren(list);
@@ -105,7 +105,7 @@ bool CInstallerBuilder::LoadScriptFile(const CPathName& path) {
   CXmlNode installer;
   if (!document.Open(path) || !document.GetRootNode(root) || !FindElement(root, "installer", installer)) return false;
   CXmlElementInfo info;
-  installer.GetElementInfo(info);
+  if (!installer.GetElementInfo(info)) return false;
   auto number = [&info](const char* name, long current) {
     CXmlNode value;
     return info.FindAttribute(name, value) ? value.GetInteger(current) : current;

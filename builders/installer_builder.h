@@ -47,7 +47,7 @@ struct CInstallerSettings {
   CPathName picturePath{nullptr};
 
   // The installer settings file "icd0.dat" among the bundle's resources.
-  static bool GetBundleFileName(CPathName& path);
+  [[nodiscard]] static bool GetBundleFileName(CPathName& path);
 };
 
 // Where an installer's templates are: the Mac installer's folder (the
@@ -85,32 +85,32 @@ class CInstallerBuilder {
   // False for another form, no template, or at the first step that fails
   // (GetFailure says why); what was at the destination is then
   // left as it was, and nothing of the build is left behind.
-  bool Build(const CPathName& destination, const CInstallerTemplate* installerTemplate, int kind);
+  [[nodiscard]] bool Build(const CPathName& destination, const CInstallerTemplate* installerTemplate, int kind);
 
   // The steps of the bundle form. BuildContents runs the others in order:
   // WriteInfoPlist, WritePkgInfo, PutExecutable into a new "MacOS",
   // FillResources into a new "Resources"; false at the first that fails.
-  virtual bool BuildContents(const CPathName& contents, int arch);
+  [[nodiscard]] virtual bool BuildContents(const CPathName& contents, int arch);
   // The base puts no executable and writes no property lists: true.
-  virtual bool PutExecutable(const CPathName& macos, int arch);
+  [[nodiscard]] virtual bool PutExecutable(const CPathName& macos, int arch);
   // Copies the localisation folders ("*.lproj") and "installer.icns" of the
   // Mac template folder (those missing are passed over); false when one
   // that is there cannot be copied.
-  virtual bool FillResources(const CPathName& resources, int arch);
-  virtual bool WriteInfoPlist(const CPathName& contents);
-  virtual bool WritePkgInfo(const CPathName& contents);
+  [[nodiscard]] virtual bool FillResources(const CPathName& resources, int arch);
+  [[nodiscard]] virtual bool WriteInfoPlist(const CPathName& contents);
+  [[nodiscard]] virtual bool WritePkgInfo(const CPathName& contents);
   // The settings' picture scaled to 300 x 200 and saved as "splash.png" in
   // the folder; false when there is no picture that opens, or the file
   // cannot be written.
-  virtual bool WriteSplash(const CPathName& folder);
+  [[nodiscard]] virtual bool WriteSplash(const CPathName& folder);
   // The same picture as a 24-bit picture record; false when there is none
   // (the writer's failure says whether writing it failed).
-  virtual bool AddPictureRecord(CInstallerArchiveWriter& writer);
+  [[nodiscard]] virtual bool AddPictureRecord(CInstallerArchiveWriter& writer);
 
   // The 16 bytes of "icd0.dat": steps, min_os_version, silent and
   // run_end_script as little-endian words. False when the file cannot be
   // written whole.
-  bool WriteSettingsFile(const CInstallerSettings& values, const CPathName& path) const;
+  [[nodiscard]] bool WriteSettingsFile(const CInstallerSettings& values, const CPathName& path) const;
 
   // A picture, ReadMe and licence given directly (none of the builds here
   // uses them): each is stored with the flag that says it is there.
@@ -118,7 +118,7 @@ class CInstallerBuilder {
   void SetReadMeFile(const CPathName& path, bool has);
   void SetLicenseFile(const CPathName& path, bool has);
   // A picture record of the stored bitmap when its flag is set; false otherwise.
-  bool AddPictureBitmapRecord(CInstallerArchiveWriter& writer);
+  [[nodiscard]] bool AddPictureBitmapRecord(CInstallerArchiveWriter& writer);
 
   // Restarts the data-file names, destroys the items, clears the flags of
   // the picture, ReadMe and licence given directly and sets the four
@@ -130,23 +130,23 @@ class CInstallerBuilder {
   // data files as they were written. False at the first fork that cannot
   // be read or file that cannot be written (no script is written then;
   // GetFailure says why).
-  bool WriteInstallFiles(const CPathName& folder);
+  [[nodiscard]] bool WriteInstallFiles(const CPathName& folder);
   // Writes the install script (created, replacing); false when it cannot be
   // written whole.
-  bool WriteScript(const CPathName& path) const;
+  [[nodiscard]] bool WriteScript(const CPathName& path) const;
 
   // Reads the install script from the bundle's resources ("installer.dat").
-  bool LoadScript();
+  [[nodiscard]] bool LoadScript();
   // Reads an install script: the settings and the install items of the first
   // element "installer". False, with nothing loaded, when the file cannot be
   // read or parsed, has no such element, or names an item or data file with
   // a name that cannot be installed.
-  bool LoadScriptFile(const CPathName& path);
+  [[nodiscard]] bool LoadScriptFile(const CPathName& path);
   // Loads the script and installs every item in order, the data files read
   // from the bundle's resources; the progress callback hears of the start
   // and the end. False when the script does not load, or at the first item
   // that fails.
-  bool Install();
+  [[nodiscard]] bool Install();
   void SetProgressCallback(ProgressCallback callback, u32 userWord) {
     progressCallback = callback;
     progressUserWord = userWord;
@@ -156,9 +156,9 @@ class CInstallerBuilder {
   const CInstallerSettings& GetSettings() const { return settings; }
   const std::vector<std::unique_ptr<CInstallItem>>& GetItems() const { return items; }
   // Takes ownership; returns the item.
-  CInstallItem* AppendItem(CInstallItem* item);
-  CInstallFolder* FindFolderByName(const char* name) const;
-  CInstallFile* FindFileByName(const char* name) const;
+  [[nodiscard]] CInstallItem* AppendItem(CInstallItem* item);
+  [[nodiscard]] CInstallFolder* FindFolderByName(const char* name) const;
+  [[nodiscard]] CInstallFile* FindFileByName(const char* name) const;
   // The sum of CountItems over the top-level items (which are not counted).
   int CountItems() const;
 
@@ -177,7 +177,7 @@ class CInstallerBuilder {
   //   dirNFErr   the destination's folder is missing
   //   any other  a copy failed: of GetFailedPath into the installer, or, when
   //              that is the destination, of the finished installer into place
-  OSErr GetFailure() const { return failure; }
+  [[nodiscard]] OSErr GetFailure() const { return failure; }
   const CPathName& GetFailedPath() const { return failedPath; }
   const CPathName& GetOtherFailedPath() const { return otherFailedPath; }
 
@@ -198,12 +198,12 @@ class CInstallerBuilder {
   // Copies `source` into the folder, under `newName` when one is given. A
   // source that is not there is noted as left out and passed over (true);
   // false when it is there and cannot be copied.
-  bool CopyIfPresent(const CPathName& source, const CPathName& folder, const char* newName, LeftOutKind kind);
+  [[nodiscard]] bool CopyIfPresent(const CPathName& source, const CPathName& folder, const char* newName, LeftOutKind kind);
   // CopyIfPresent of the item `name` of a template folder.
-  bool CopyTemplateItem(const CPathName& templateFolder, const char* name, const CPathName& folder,
+  [[nodiscard]] bool CopyTemplateItem(const CPathName& templateFolder, const char* name, const CPathName& folder,
                         const char* newName = nullptr);
   // Copies every localisation folder ("*.lproj") of the template folder.
-  bool CopyTemplateLocalizations(const CPathName& templateFolder, const CPathName& folder);
+  [[nodiscard]] bool CopyTemplateLocalizations(const CPathName& templateFolder, const CPathName& folder);
   void NoteLeftOut(LeftOutKind kind, const CPathName& path) { leftOut.push_back({kind, path}); }
 
   ProgressCallback progressCallback = nullptr;
@@ -224,10 +224,10 @@ class CInstallerBuilder {
   std::vector<CLeftOut> leftOut;
 
  private:
-  bool BuildBundle(const CPathName& destination);
-  bool BuildSingleFile(const CPathName& destination);
+  [[nodiscard]] bool BuildBundle(const CPathName& destination);
+  [[nodiscard]] bool BuildSingleFile(const CPathName& destination);
   // Adds the records of the single-file form after the stub's bytes.
-  bool WriteArchive(CInstallerArchiveWriter& writer, const CStagingFolder& staging);
+  [[nodiscard]] bool WriteArchive(CInstallerArchiveWriter& writer, const CStagingFolder& staging);
   // Adds a ReadMe or licence record for a text file that exists.
-  bool AddTextRecord(CInstallerArchiveWriter& writer, bool isReadMe, const CPathName& path);
+  [[nodiscard]] bool AddTextRecord(CInstallerArchiveWriter& writer, bool isReadMe, const CPathName& path);
 };

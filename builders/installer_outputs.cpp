@@ -25,7 +25,7 @@ class CRenderedPicture {
   CRenderedPicture& operator=(const CRenderedPicture&) = delete;
 
   // False when the path is empty or names no picture that opens.
-  bool Render(const CPathName& path) {
+  [[nodiscard]] bool Render(const CPathName& path) {
     if (path.IsEmpty()) return false;
     CQuickTimeMedia media;
     if (!media.OpenFile(path)) return false;
@@ -118,8 +118,8 @@ bool CInstallerBuilder::CopyIfPresent(const CPathName& source, const CPathName& 
 
 bool CInstallerBuilder::CopyTemplateItem(const CPathName& templateFolder, const char* name, const CPathName& folder,
                                          const char* newName) {
-  CPathName source(nullptr);
-  source.SetInFolder(name, templateFolder);
+  // A name that cannot be put in the folder is left out as a missing item.
+  const CPathName source = ChildPath(templateFolder, name);
   return CopyIfPresent(source, folder, newName, kTemplateItemLeftOut);
 }
 
@@ -188,7 +188,9 @@ bool CInstallerBuilder::WriteArchive(CInstallerArchiveWriter& writer, const CSta
   scriptItem->SetPath(script);
   writer.Add(scriptItem, true);
   settings.steps |= CInstallerSettings::kStandardSteps;
-  AddPictureRecord(writer);
+  // A picture that cannot be drawn is left out and noted; a failure of the
+  // writer itself comes out at its Close.
+  static_cast<void>(AddPictureRecord(writer));
   if ((settings.steps & CInstallerSettings::kReadMeStep) && !AddTextRecord(writer, true, settings.readMePath))
     return false;
   if ((settings.steps & CInstallerSettings::kLicenseStep) && !AddTextRecord(writer, false, settings.licensePath))

@@ -56,5 +56,5 @@ enum class InfoPlistForm { kVersion10, kVersion09 };
 // and <plist> of the form, <dict>, a key and a value line (each after one
 // tab) per entry, </dict>, </plist>; every line ends in a line feed. False
 // when it cannot be created or written whole.
-bool WriteInfoPlistFile(const CPathName& path, const std::vector<CInfoPlistEntry>& entries,
+[[nodiscard]] bool WriteInfoPlistFile(const CPathName& path, const std::vector<CInfoPlistEntry>& entries,
                         InfoPlistForm form = InfoPlistForm::kVersion10);

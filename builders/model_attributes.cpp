@@ -71,9 +71,21 @@ bool ForEachChildNamed(const CXmlNode& node, const char* name,
   return true;
 }
 
+void VisitChildrenNamed(const CXmlNode& node, const char* name, const std::function<void(const CXmlNode&)>& visit) {
+  CXmlNodeList children;
+  node.GetChildren(children);
+  for (int i = 0; i < children.GetCount(); ++i) {
+    CXmlNode child;
+    if (children.GetAt(i, child) && child.GetNameString() == name) visit(child);
+  }
+}
+
 // ---------------------------------------------------------------------------
 
-CAttributeReader::CAttributeReader(const CXmlNode& element) { element.GetElementInfo(info_); }
+CAttributeReader::CAttributeReader(const CXmlNode& element) {
+  // A node that is no element has no attributes: every getter then finds none.
+  static_cast<void>(element.GetElementInfo(info_));
+}
 
 bool CAttributeReader::Find(const char* name, CXmlNode& value) const {
   return info_.FindAttribute(name, value);
@@ -127,7 +139,8 @@ bool CAttributeReader::ReadUnsigned(const char* name, u32& value) const {
 bool CAttributeReader::ReadWord(const char* name, WordTable words, s32& value) const {
   std::string word;
   if (!ReadText(name, word)) return false;
-  FindWord(words, word, value);
+  // A word of no entry leaves the value as it was; the attribute was there.
+  static_cast<void>(FindWord(words, word, value));
   return true;
 }
 

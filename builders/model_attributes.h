@@ -22,7 +22,7 @@ using WordTable = std::span<const char* const>;
 // The word of `value`; "" outside the table.
 const char* WordOf(WordTable words, s32 value);
 // The value of a word; false when none matches exactly.
-bool FindWord(WordTable words, const std::string& word, s32& value);
+[[nodiscard]] bool FindWord(WordTable words, const std::string& word, s32& value);
 
 // The value as it stands (already markup-safe: numbers and words).
 void WriteRawAttribute(CXmlWriter& writer, const char* name, const char* value);
@@ -39,8 +39,10 @@ CPathName AbsolutePathOf(const CPathName& path);
 
 // Calls `visit` for each child element of `node` named `name`, in order,
 // until one call returns false; the result is false then.
-bool ForEachChildNamed(const CXmlNode& node, const char* name,
-                       const std::function<bool(const CXmlNode&)>& visit);
+[[nodiscard]] bool ForEachChildNamed(const CXmlNode& node, const char* name,
+                                     const std::function<bool(const CXmlNode&)>& visit);
+// Calls `visit` for every child element of `node` named `name`, in order.
+void VisitChildrenNamed(const CXmlNode& node, const char* name, const std::function<void(const CXmlNode&)>& visit);
 
 // Reads the attributes of one element. Each getter leaves its output alone
 // and returns false when the attribute is absent.
@@ -49,8 +51,8 @@ class CAttributeReader {
   explicit CAttributeReader(const CXmlNode& element);
 
   // Whether the element has any attribute at all.
-  bool IsEmpty() const { return info_.GetAttributeCount() == 0; }
-  bool Has(const char* name) const;
+  [[nodiscard]] bool IsEmpty() const { return info_.GetAttributeCount() == 0; }
+  [[nodiscard]] bool Has(const char* name) const;
 
   bool ReadText(const char* name, std::string& value) const;
   // True only for "true", in any letter case.
@@ -67,7 +69,7 @@ class CAttributeReader {
   bool ReadPath(const char* name, CPathName& path) const;
 
  private:
-  bool Find(const char* name, CXmlNode& value) const;
+  [[nodiscard]] bool Find(const char* name, CXmlNode& value) const;
 
   CXmlElementInfo info_;
 };

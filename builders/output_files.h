@@ -32,14 +32,14 @@ struct COutputFileProblem {
 // source and one of `reserved`, would land on one name (ignoring ASCII
 // case, as the players' file systems do); `nameTakenMessage` is the text
 // for that.
-bool CollectNamedFiles(const std::vector<CPathName>& sources, const std::vector<CNamedSource>& reserved,
+[[nodiscard]] bool CollectNamedFiles(const std::vector<CPathName>& sources, const std::vector<CNamedSource>& reserved,
                        int nameTakenMessage, std::vector<CNamedSource>& files, COutputFileProblem& problem);
 
 // The files of `item`: its movie (required for an item without a parent),
 // its extra files and, with `withSubItems`, those of every sub-item, depth
 // first. With `checkMovies` every movie must be a movie file. `files` is
 // emptied first.
-bool CollectItemFiles(const CSwfItem* item, bool withSubItems, bool checkMovies,
+[[nodiscard]] bool CollectItemFiles(const CSwfItem* item, bool withSubItems, bool checkMovies,
                       const std::vector<CNamedSource>& reserved, int nameTakenMessage,
                       std::vector<CNamedSource>& files, COutputFileProblem& problem);
 
@@ -48,7 +48,7 @@ bool CollectItemFiles(const CSwfItem* item, bool withSubItems, bool checkMovies,
 CPathName FollowLinks(const CPathName& path);
 
 // A regular file that begins as a plain or compressed movie does.
-bool IsMovieFile(const CPathName& path);
+[[nodiscard]] bool IsMovieFile(const CPathName& path);
 
 // The path as the user knows it, for messages.
 std::string ShownPath(const CPathName& path);
@@ -58,4 +58,4 @@ constexpr size_t kMaxOutputNameLength = 255;
 
 // Whether `name` can be the name of one item in a folder: not empty, "." or
 // "..", without '/', and within the file system's length.
-bool IsOutputItemName(const std::string& name);
+[[nodiscard]] bool IsOutputItemName(const std::string& name);

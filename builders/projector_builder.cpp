@@ -41,7 +41,7 @@ const char* ArchitectureFolder(int arch) {
 }
 
 // A picture file that opens (only regular files are tried).
-bool PictureOpens(const CPathName& path, CQuickTimeMedia& media) {
+[[nodiscard]] bool PictureOpens(const CPathName& path, CQuickTimeMedia& media) {
   return !path.IsEmpty() && IsRegularFile(path) && media.OpenFile(path);
 }
 
@@ -205,7 +205,8 @@ bool CProjectorBuilder::BuildMacProjector(CDataList& list, int arch, bool overwr
   if (contents.IsEmpty()) return progress.Fail(kCannotWriteMessage, ShownPath(output));
   if (!FillProjectorContents(contents, arch)) return false;
   if (!PlaceBuiltItem(bundle, output)) return progress.Fail(kCannotPlaceMessage, ShownPath(output));
-  TouchModificationDate(output, true);
+  // The projector is in place; a date that cannot be set changes nothing of it.
+  static_cast<void>(TouchModificationDate(output, true));
   return true;
 }
 
@@ -332,7 +333,7 @@ bool CProjectorBuilder::CopyMaskPictures(const CSwfItem* item, const CPathName& 
 namespace {
 
 // The reason an archive failed, from the writer's failure.
-bool ReportArchiveFailure(CBuildStatus& progress, const CArchiveWriteFailure& failure, const CPathName& archive,
+[[nodiscard]] bool ReportArchiveFailure(CBuildStatus& progress, const CArchiveWriteFailure& failure, const CPathName& archive,
                           const CPathName& output) {
   const bool ownFile = failure.path.IsEmpty() || failure.path.IsSameAs(archive);
   switch (ownFile ? OSErr(wrPermErr) : failure.error) {

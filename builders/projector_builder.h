@@ -67,27 +67,27 @@ class CProjectorBuilder {
   [[nodiscard]] bool BuildWindowsProjector(CDataList& list, bool overwrite);
 
   // The steps of a Mac projector; each reports its failure.
-  bool FillProjectorContents(const CPathName& contents, int arch);
-  bool WriteProjectorInfoPlist(const CPathName& contents, int arch);
-  bool WriteProjectorPkgInfo(const CPathName& contents);
-  bool PutPlayer(const CPathName& macos, int arch);
-  bool FillProjectorResources(const CPathName& resources);
+  [[nodiscard]] bool FillProjectorContents(const CPathName& contents, int arch);
+  [[nodiscard]] bool WriteProjectorInfoPlist(const CPathName& contents, int arch);
+  [[nodiscard]] bool WriteProjectorPkgInfo(const CPathName& contents);
+  [[nodiscard]] bool PutPlayer(const CPathName& macos, int arch);
+  [[nodiscard]] bool FillProjectorResources(const CPathName& resources);
   // The item's movie and extra files, then those of its sub-items.
-  bool CopyItemFiles(const CSwfItem* item, const CPathName& folder);
+  [[nodiscard]] bool CopyItemFiles(const CSwfItem* item, const CPathName& folder);
   // The window pictures of the item and its direct sub-items whose windows
   // are masked and whose pictures open.
-  bool CopyMaskPictures(const CSwfItem* item, const CPathName& folder);
+  [[nodiscard]] bool CopyMaskPictures(const CSwfItem* item, const CPathName& folder);
 
   // The records of a Windows projector; each reports its failure.
   // The window shape of the item's picture (whatever its window type),
   // tagged `index`; an item without a picture that opens adds nothing.
-  bool AddItemMasks(const CSwfItem* item, u32 index, CDataArchiveWriter& archive);
-  bool AddItemFiles(const CSwfItem* item, CDataArchiveWriter& archive);
-  bool AddProjectorSettings(CDataArchiveWriter& archive);
+  [[nodiscard]] bool AddItemMasks(const CSwfItem* item, u32 index, CDataArchiveWriter& archive);
+  [[nodiscard]] bool AddItemFiles(const CSwfItem* item, CDataArchiveWriter& archive);
+  [[nodiscard]] bool AddProjectorSettings(CDataArchiveWriter& archive);
 
   // Sets the item's modification date to now (`flush` has nothing to do
   // here); true when it could be set.
-  static bool TouchModificationDate(const CPathName& path, bool flush);
+  [[nodiscard]] static bool TouchModificationDate(const CPathName& path, bool flush);
   // Tells the Finder that the folder changed: nothing to do here; true.
   static bool NotifyFolderChanged(const CPathName& folder);
 
@@ -96,17 +96,17 @@ class CProjectorBuilder {
 
  private:
   // The output path of an architecture; false, reported, when it has none.
-  bool GetMacOutputPath(int arch, CPathName& path);
+  [[nodiscard]] bool GetMacOutputPath(int arch, CPathName& path);
   // The file name and path of the icon the bundle gets: the project's own
   // when it is asked for and there, else the template's "app.icns".
-  bool UseOwnIcon();
+  [[nodiscard]] bool UseOwnIcon();
   std::string IconFileName();
   // The movie files of the root item with the names the bundle's Resources
   // or the archive already hold, checked.
-  bool CollectFiles(const CSwfItem* item, const std::vector<CNamedSource>& reserved,
+  [[nodiscard]] bool CollectFiles(const CSwfItem* item, const std::vector<CNamedSource>& reserved,
                     std::vector<CNamedSource>& files);
   // The template item `name`; false, reported, when it is missing.
-  bool FindTemplate(const char* name, CPathName& item, const CPathName& folder = CPathName(nullptr));
+  [[nodiscard]] bool FindTemplate(const char* name, CPathName& item, const CPathName& folder = CPathName(nullptr));
 
   CPathName templateFolder{nullptr};
   CDataList* dataList = nullptr;

@@ -139,11 +139,11 @@ RegionRect BoundsOf(const Rects& rects) {
   return bounds;
 }
 
-bool Contains(const RegionRect& outer, const RegionRect& inner) {
+[[nodiscard]] bool Contains(const RegionRect& outer, const RegionRect& inner) {
   return outer.x1 <= inner.x1 && outer.y1 <= inner.y1 && outer.x2 >= inner.x2 && outer.y2 >= inner.y2;
 }
 
-bool Overlaps(const RegionRect& a, const RegionRect& b) {
+[[nodiscard]] bool Overlaps(const RegionRect& a, const RegionRect& b) {
   return a.x1 < b.x2 && b.x1 < a.x2 && a.y1 < b.y2 && b.y1 < a.y2;
 }
 

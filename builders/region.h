@@ -32,7 +32,7 @@ struct CRegion {
   RegionRect extents;
 
   u32 GetCount() const { return u32(rects.size()); }
-  bool IsEmpty() const { return rects.empty(); }
+  [[nodiscard]] bool IsEmpty() const { return rects.empty(); }
 };
 
 // Modes of CombineRgn and its results.
@@ -43,7 +43,7 @@ enum : int { kRgnError = 0, kNullRegion = 1, kComplexRegion = 2 };
 constexpr u32 kRegionDataHeaderSize = 32;
 
 // A region holding one rectangle (or none when it has no area).
-std::unique_ptr<CRegion> CreateRectRgn(s32 left, s32 top, s32 right, s32 bottom);
+[[nodiscard]] std::unique_ptr<CRegion> CreateRectRgn(s32 left, s32 top, s32 right, s32 bottom);
 // Orders each pair of edges; a rectangle without area empties the region,
 // any other becomes its one rectangle and its extents. False only for a
 // null region.
@@ -64,4 +64,4 @@ void SubtractRegion(CRegion& destination, const CRegion& a, const CRegion& b);
 void XorRegion(CRegion& destination, const CRegion& a, const CRegion& b);
 void CopyRegion(CRegion& destination, const CRegion& source);
 // An empty region with room for `capacity` rectangles.
-std::unique_ptr<CRegion> CreateRegion(u32 capacity);
+[[nodiscard]] std::unique_ptr<CRegion> CreateRegion(u32 capacity);

@@ -31,20 +31,20 @@ bool CSaverBuilder::Build(CSaverDataList* list, CStaticText* status) {
   // Every output name is checked before anything is deleted or written.
   CStringBuffer refusal;
   if (!list->ValidateOutputNames(&refusal)) {
-    statusLog.emplace_back(refusal.GetText());
-    if (statusText) statusText->SetText(refusal.GetText(), true);
+    Show(refusal.GetText());
     return false;
   }
 
   CPathName output(nullptr);
   if (list->GetOutputMacUniversal()) {
-    list->GetMacUniversalOutputPath(output);
+    if (!list->GetMacUniversalOutputPath(output))
+      return Report(kNoFolderForOutputMessage, list->GetMacUniversalFileName());
     if (!BuildSaverBundle(output, list, list->GetOverwriteMacUniversal())) return false;
   }
   if (list->GetOutputMacUniversalInstaller() && !BuildMacInstaller(list, list->GetOverwriteMacUniversalInstaller()))
     return false;
   if (list->GetOutputWin()) {
-    list->GetWinOutputPath(output);
+    if (!list->GetWinOutputPath(output)) return Report(kNoFolderForOutputMessage, list->GetWinFileName());
     if (!BuildScr(output, list, list->GetOverwriteWin())) return false;
   }
   if (list->GetOutputWinInstaller() && !BuildWinInstaller(list, list->GetOverwriteWinInstaller())) return false;
@@ -56,8 +56,7 @@ bool CSaverBuilder::Build(CSaverDataList* list, CStaticText* status) {
     Report(kBuildDoneMessage);
     return true;
   }
-  statusLog.push_back(summary);
-  if (statusText) statusText->SetText(summary.c_str(), true);
+  Show(summary);
   return true;
 }
 
@@ -65,9 +64,15 @@ bool CSaverBuilder::Build(CSaverDataList* list, CStaticText* status) {
 // Status texts
 
 bool CSaverBuilder::Report(int messageNumber, const std::string& a, const std::string& b, const std::string& c) {
-  statusLog.push_back(FormatBuildMessage(messageNumber, a, b, c));
-  if (statusText) statusText->SetText(statusLog.back().c_str(), true);
+  Show(FormatBuildMessage(messageNumber, a, b, c));
   return false;
+}
+
+void CSaverBuilder::Show(const std::string& text) {
+  statusLog.push_back(text);
+  // The text is in the log either way; a status text that refuses it only
+  // shows the one before.
+  if (statusText) static_cast<void>(statusText->SetText(text.c_str(), true));
 }
 
 void CSaverBuilder::Note(int messageNumber, const std::string& a, const std::string& b) {

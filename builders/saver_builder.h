@@ -45,46 +45,46 @@ class CSaverBuilder {
   // its overwrite flag. True when every selected output was built or kept;
   // false at the first failure (the status text says why). Nothing is
   // deleted or written when the output names are refused.
-  bool Build(CSaverDataList* list, CStaticText* status);
+  [[nodiscard]] bool Build(CSaverDataList* list, CStaticText* status);
 
   // --- The Mac screen-saver bundle (mac_saver_bundle.cpp) ---------------
   // Builds the bundle at `output`: in a staging folder, then copied into
   // the output folder. False when the movie or an extra file is missing,
   // two files would share one name in the bundle's resources, or the
   // engine, Info.plist, blank movie or settings document cannot be written.
-  bool BuildSaverBundle(const CPathName& output, CSaverDataList* list, bool overwrite);
+  [[nodiscard]] bool BuildSaverBundle(const CPathName& output, CSaverDataList* list, bool overwrite);
   // The 24-character name of the bundle: the first 16 bytes of `name`
   // (bytes that would break the property list or the engine's class name
   // become 'X', a shorter name is filled up with 'O'), then the CRC-32 of
   // the whole name as eight upper-case hexadecimal digits.
   void MakeUniqueSaverName(const char* name);
   // Info.plist, MacOS with the patched engine, Resources.
-  bool BuildContents(const CPathName& contents, int architecture);
-  bool WriteSaverInfoPlist(const CPathName& contents);
+  [[nodiscard]] bool BuildContents(const CPathName& contents, int architecture);
+  [[nodiscard]] bool WriteSaverInfoPlist(const CPathName& contents);
   // Copies the engine "fssx" of the architecture into `macos` and replaces
   // every placeholder in it by the unique saver name.
-  bool CopyAndPatchEngine(const CPathName& macos, int architecture);
+  [[nodiscard]] bool CopyAndPatchEngine(const CPathName& macos, int architecture);
   // The language folders, the player plug-in, the movie files, the blank
   // movie "__saver.swf" and the settings document "ssc0.dat". A missing
   // plug-in or language folder is reported and left out.
-  bool FillSaverResources(const CPathName& resources, int architecture);
-  bool CopyFlashPlayerPlugin(const CPathName& resources, int architecture);
+  [[nodiscard]] bool FillSaverResources(const CPathName& resources, int architecture);
+  [[nodiscard]] bool CopyFlashPlayerPlugin(const CPathName& resources, int architecture);
   // The item's movie, its extra files and those of its sub-items, each
   // under its own name (a file listed twice is copied once).
-  bool CopyMovieFiles(CSwfItem* item, const CPathName& folder);
+  [[nodiscard]] bool CopyMovieFiles(CSwfItem* item, const CPathName& folder);
   // The blank movie: 320 x 240 pixels, 12 frames per second, version 6, a
   // black background, one frame and an End tag.
-  bool WriteSaverMovie(const CPathName& path);
+  [[nodiscard]] bool WriteSaverMovie(const CPathName& path);
 
   // --- The Windows screen saver (windows_saver.cpp) ----------------------
   // The Windows engine followed by a packed data archive: an end marker,
   // the movie, the root item's extra files, "__saver.swf" and the settings
   // document. Written under a temporary name beside the output and renamed
   // over it when complete.
-  bool BuildScr(const CPathName& output, CSaverDataList* list, bool overwrite);
-  bool AddMovieFilesToArchive(CDataArchiveWriter& writer);
-  bool AddSaverMovieToArchive(CDataArchiveWriter& writer);
-  bool AddSettingsToArchive(CDataArchiveWriter& writer);
+  [[nodiscard]] bool BuildScr(const CPathName& output, CSaverDataList* list, bool overwrite);
+  [[nodiscard]] bool AddMovieFilesToArchive(CDataArchiveWriter& writer);
+  [[nodiscard]] bool AddSaverMovieToArchive(CDataArchiveWriter& writer);
+  [[nodiscard]] bool AddSettingsToArchive(CDataArchiveWriter& writer);
 
   // --- The installers (saver_installers.cpp) -----------------------------
   // Each builds a fresh copy of its screen saver in a staging folder and
@@ -97,8 +97,8 @@ class CSaverBuilder {
   // the new one is complete. What the installer leaves out (a missing
   // template item, a picture that does not open, a ReadMe or licence that
   // is not there) is noted in the status.
-  bool BuildMacInstaller(CSaverDataList* list, bool overwrite);
-  bool BuildWinInstaller(CSaverDataList* list, bool overwrite);
+  [[nodiscard]] bool BuildMacInstaller(CSaverDataList* list, bool overwrite);
+  [[nodiscard]] bool BuildWinInstaller(CSaverDataList* list, bool overwrite);
 
   const CBuildFolders& GetBuildFolders() const { return folders; }
   const std::string& GetUniqueSaverName() const { return uniqueSaverName; }
@@ -108,6 +108,8 @@ class CSaverBuilder {
  protected:
   using CNamedSource = ::CNamedSource;
 
+  // A status text as it stands, into the log and the status text.
+  void Show(const std::string& text);
   // Writes the localized text `messageNumber`, formatted with the three
   // texts, into the status text and the log; returns false so that a
   // failing step can end with it.
@@ -125,14 +127,14 @@ class CSaverBuilder {
   bool ReportWriteFailure(OSErr error, const CPathName& path, const CPathName& otherPath, const CPathName& output,
                           int nameTakenMessage);
   // The installer step of either form (CInstallerBuilder::kBundleForm or kSingleFileForm).
-  bool BuildInstaller(CSaverDataList* list, bool overwrite, const CPathName& output, int form);
+  [[nodiscard]] bool BuildInstaller(CSaverDataList* list, bool overwrite, const CPathName& output, int form);
 
   // The files of `item` that go into an output: its movie (required for the
   // root item), its extra files and, with `withSubItems`, those of every
   // sub-item; a source listed twice is taken once. False, reported, when a
   // file is missing or two sources, or a source and one of `reserved`,
   // would land on one name.
-  bool CollectMovieFiles(CSwfItem* item, bool withSubItems, const std::vector<CNamedSource>& reserved,
+  [[nodiscard]] bool CollectMovieFiles(CSwfItem* item, bool withSubItems, const std::vector<CNamedSource>& reserved,
                          std::vector<CNamedSource>& files);
   // The names that the bundle's Resources folder takes besides the movie
   // files: the language folders and the plug-in of the template, the blank

@@ -21,7 +21,7 @@ enum : s32 {
 class CSaverSwfItem : public CSwfItem {
  public:
   CSaverSwfItem() : CSwfItem(nullptr) {}
-  bool SetSwfFile(const CPathName& path) override;
+  [[nodiscard]] bool SetSwfFile(const CPathName& path) override;
 };
 
 class CSaverDataList : public CDataList {
@@ -32,13 +32,13 @@ class CSaverDataList : public CDataList {
   void Reset() override;
   // Always derives every output name from the saver's name (even an empty one).
   void SetDefaultOutputNames() override;
-  bool ReadRuntimeAttributes(const CXmlNode& element) override;
+  [[nodiscard]] bool ReadRuntimeAttributes(const CXmlNode& element) override;
   void WriteRuntimeAttributes(CXmlWriter& writer) override;
   void ReadAttributes(const CXmlNode& element) override;
   void WriteAttributes(CXmlWriter& writer) override;
   // Over the four outputs a screen-saver build writes: the Mac saver and
   // its installer, the Windows saver and its installer.
-  bool ValidateOutputNames(CStringBuffer* message) const override;
+  [[nodiscard]] bool ValidateOutputNames(CStringBuffer* message) const override;
 
   // Setters; every one counts a change when the value changes.
   void SetOutputMacUniversalInstaller(bool build);
@@ -66,35 +66,35 @@ class CSaverDataList : public CDataList {
 
   // Each sets `path` to the installer's file name inside the output folder
   // (false, `path` emptied, when that cannot be had).
-  bool GetMacPpcInstallerOutputPath(CPathName& path) const;
-  bool GetMacIntelInstallerOutputPath(CPathName& path) const;
-  bool GetMacUniversalInstallerOutputPath(CPathName& path) const;
-  bool GetWinInstallerOutputPath(CPathName& path) const;
-  bool GetLinuxInstallerOutputPath(CPathName& path) const;
+  [[nodiscard]] bool GetMacPpcInstallerOutputPath(CPathName& path) const;
+  [[nodiscard]] bool GetMacIntelInstallerOutputPath(CPathName& path) const;
+  [[nodiscard]] bool GetMacUniversalInstallerOutputPath(CPathName& path) const;
+  [[nodiscard]] bool GetWinInstallerOutputPath(CPathName& path) const;
+  [[nodiscard]] bool GetLinuxInstallerOutputPath(CPathName& path) const;
 
-  bool GetOutputMacPpcInstaller() const { return output_macppc_installer; }
-  bool GetOutputMacIntelInstaller() const { return output_macintel_installer; }
-  bool GetOutputMacUniversalInstaller() const { return output_macuniversal_installer; }
-  bool GetOutputWinInstaller() const { return output_win_installer; }
-  bool GetOutputLinuxInstaller() const { return output_linux_installer; }
+  [[nodiscard]] bool GetOutputMacPpcInstaller() const { return output_macppc_installer; }
+  [[nodiscard]] bool GetOutputMacIntelInstaller() const { return output_macintel_installer; }
+  [[nodiscard]] bool GetOutputMacUniversalInstaller() const { return output_macuniversal_installer; }
+  [[nodiscard]] bool GetOutputWinInstaller() const { return output_win_installer; }
+  [[nodiscard]] bool GetOutputLinuxInstaller() const { return output_linux_installer; }
   const std::string& GetMacPpcInstallerFileName() const { return output_macppc_installer_filename; }
   const std::string& GetMacIntelInstallerFileName() const { return output_macintel_installer_filename; }
   const std::string& GetMacUniversalInstallerFileName() const { return output_macuniversal_installer_filename; }
   const std::string& GetWinInstallerFileName() const { return output_win_installer_filename; }
   const std::string& GetLinuxInstallerFileName() const { return output_linux_installer_filename; }
-  bool GetOverwriteMacUniversalInstaller() const { return overwrite_macuniversal_installer; }
-  bool GetOverwriteWinInstaller() const { return overwrite_win_installer; }
+  [[nodiscard]] bool GetOverwriteMacUniversalInstaller() const { return overwrite_macuniversal_installer; }
+  [[nodiscard]] bool GetOverwriteWinInstaller() const { return overwrite_win_installer; }
   s32 GetInstallerType() const { return installer_type; }
   s32 GetDoAfterInstall() const { return do_after_install; }
   const CPathName& GetInstallerCustomPic() const { return installer_custom_pic; }
   const CPathName& GetInstallerReadMe() const { return installer_readme; }
   const CPathName& GetInstallerLicense() const { return installer_license; }
-  bool GetInstallerHasCustomPic() const { return installer_has_custom_pic; }
-  bool GetInstallerHasReadMe() const { return installer_has_readme; }
-  bool GetInstallerHasLicense() const { return installer_has_license; }
-  bool GetExitOnMouseMove() const { return exit_on_mouse_move; }
-  bool GetExitOnMouseClick() const { return exit_on_mouse_click; }
-  bool GetExitOnKeyPress() const { return exit_on_key_press; }
+  [[nodiscard]] bool GetInstallerHasCustomPic() const { return installer_has_custom_pic; }
+  [[nodiscard]] bool GetInstallerHasReadMe() const { return installer_has_readme; }
+  [[nodiscard]] bool GetInstallerHasLicense() const { return installer_has_license; }
+  [[nodiscard]] bool GetExitOnMouseMove() const { return exit_on_mouse_move; }
+  [[nodiscard]] bool GetExitOnMouseClick() const { return exit_on_mouse_click; }
+  [[nodiscard]] bool GetExitOnKeyPress() const { return exit_on_key_press; }
 
  private:
   bool output_macppc_installer = false, output_macintel_installer = false,

@@ -26,11 +26,11 @@ class CSaverInstallerBuilder : public CInstallerBuilder {
 
   // Copies the template's "Installer" into the folder; false when it is
   // missing (fnfErr) or cannot be copied.
-  bool PutExecutable(const CPathName& macos, int arch) override;
+  [[nodiscard]] bool PutExecutable(const CPathName& macos, int arch) override;
   // The resources above, in that order; false at the first that cannot be
   // written (what is missing from the template or the project is left out).
-  bool FillResources(const CPathName& resources, int arch) override;
-  bool WriteInfoPlist(const CPathName& contents) override;
+  [[nodiscard]] bool FillResources(const CPathName& resources, int arch) override;
+  [[nodiscard]] bool WriteInfoPlist(const CPathName& contents) override;
   // The eight bytes "APPLOxmk", no line end (type 'TEXT', creator four blanks).
-  bool WritePkgInfo(const CPathName& contents) override;
+  [[nodiscard]] bool WritePkgInfo(const CPathName& contents) override;
 };

@@ -12,13 +12,15 @@
 
 bool CSaverBuilder::BuildMacInstaller(CSaverDataList* list, bool overwrite) {
   CPathName output(nullptr);
-  if (list) list->GetMacUniversalInstallerOutputPath(output);
+  if (list && !list->GetMacUniversalInstallerOutputPath(output))
+    return Report(kNoFolderForOutputMessage, list->GetMacUniversalInstallerFileName());
   return BuildInstaller(list, overwrite, output, CInstallerBuilder::kBundleForm);
 }
 
 bool CSaverBuilder::BuildWinInstaller(CSaverDataList* list, bool overwrite) {
   CPathName output(nullptr);
-  if (list) list->GetWinInstallerOutputPath(output);
+  if (list && !list->GetWinInstallerOutputPath(output))
+    return Report(kNoFolderForOutputMessage, list->GetWinInstallerFileName());
   return BuildInstaller(list, overwrite, output, CInstallerBuilder::kSingleFileForm);
 }
 

@@ -39,7 +39,7 @@ SaverEngineSettings DefaultSettings() {
 
 // The first element named "screen_saver": the node itself or one below it,
 // depth first in document order.
-bool FindProjectElement(const CXmlNode& root, CXmlNode& found) {
+[[nodiscard]] bool FindProjectElement(const CXmlNode& root, CXmlNode& found) {
   struct Pending {
     CXmlNode node;
     int depth;
@@ -327,20 +327,16 @@ bool CSaverProject::ReadElement(const CXmlNode& element, bool secondForm) {
     if (in.ReadPath("installer_license_src", path)) installerLicenseSrc = AbsolutePathOf(path);
     in.ReadBool("universal_binary", universalBinary);
   }
-  ForEachChildNamed(element, "more_files", [this](const CXmlNode& list) {
-    ReadMoreFiles(list);
-    return true;
-  });
+  VisitChildrenNamed(element, "more_files", [this](const CXmlNode& list) { ReadMoreFiles(list); });
   return true;
 }
 
 void CSaverProject::ReadMoreFiles(const CXmlNode& list) {
   moreFiles.DeleteAll();
-  ForEachChildNamed(list, "path", [this](const CXmlNode& entry) {
+  VisitChildrenNamed(list, "path", [this](const CXmlNode& entry) {
     CPathName path(nullptr);
     // An entry without a file names nothing to copy and is passed over.
     if (CAttributeReader(entry).ReadPath("src", path) && !path.IsEmpty()) moreFiles.AddCopy(path);
-    return true;
   });
 }
 

@@ -97,8 +97,8 @@ class CSaverProject {
   // Appends the absolute form of the path; always counts.
   void AddMoreFile(const CPathName& path);
   // `entry` is one of the list's own paths; false when it is not.
-  bool RemoveMoreFile(CPathName* entry);
-  bool RemoveMoreFileAt(int index);
+  [[nodiscard]] bool RemoveMoreFile(CPathName* entry);
+  [[nodiscard]] bool RemoveMoreFileAt(int index);
   void ClearMoreFiles();
   // Stores without counting.
   void SetOutputFolder(const CPathName& folder) { outputFolder = folder; }
@@ -123,24 +123,24 @@ class CSaverProject {
   // prefix + name + suffix + ".app" / ".exe". False, `path` emptied, when
   // there is no output folder or the file name cannot be one item's name
   // (empty, ".", "..", holding '/', or too long).
-  bool GetSaverPath(CPathName& path) const;
-  bool GetWindowsSaverPath(CPathName& path) const;
-  bool GetInstallerAppPath(CPathName& path) const;
-  bool GetInstallerExePath(CPathName& path) const;
+  [[nodiscard]] bool GetSaverPath(CPathName& path) const;
+  [[nodiscard]] bool GetWindowsSaverPath(CPathName& path) const;
+  [[nodiscard]] bool GetInstallerAppPath(CPathName& path) const;
+  [[nodiscard]] bool GetInstallerExePath(CPathName& path) const;
   // Whether the four output names can be used; false with a message for
   // the user (when `message` is given).
-  bool ValidateOutputNames(CStringBuffer* message) const;
+  [[nodiscard]] bool ValidateOutputNames(CStringBuffer* message) const;
 
   // The first form, a whole file; false when it cannot be written whole.
-  bool WriteXmlFile(const CPathName& file);
+  [[nodiscard]] bool WriteXmlFile(const CPathName& file);
   // The second form, one element into an open writer.
-  bool WriteXml(CXmlWriter& writer);
+  [[nodiscard]] bool WriteXml(CXmlWriter& writer);
   // The first element "screen_saver" of the file (the root element or one
   // below it), first form; false when the file cannot be parsed or holds
   // none.
-  bool ReadXmlFile(const CPathName& file);
+  [[nodiscard]] bool ReadXmlFile(const CPathName& file);
   // The element in the second form.
-  bool ReadXml(const CXmlNode& element);
+  [[nodiscard]] bool ReadXml(const CXmlNode& element);
   // Empties the extra files and adds the "src" of every child "path".
   void ReadMoreFiles(const CXmlNode& list);
 
@@ -159,16 +159,16 @@ class CSaverProject {
   const std::string& GetUniqueName() const { return uniqueName; }
   const std::string& GetInstallerPrefix() const { return installerPrefix; }
   const std::string& GetInstallerSuffix() const { return installerSuffix; }
-  bool GetInstallerCustomPic() const { return installerCustomPic; }
-  bool GetInstallerIntro() const { return installerIntro; }
-  bool GetInstallerReadme() const { return installerReadme; }
-  bool GetInstallerLicense() const { return installerLicense; }
+  [[nodiscard]] bool GetInstallerCustomPic() const { return installerCustomPic; }
+  [[nodiscard]] bool GetInstallerIntro() const { return installerIntro; }
+  [[nodiscard]] bool GetInstallerReadme() const { return installerReadme; }
+  [[nodiscard]] bool GetInstallerLicense() const { return installerLicense; }
   const CPathName& GetInstallerCustomPicSrc() const { return installerCustomPicSrc; }
   const CPathName& GetInstallerIntroSrc() const { return installerIntroSrc; }
   const CPathName& GetInstallerReadmeSrc() const { return installerReadmeSrc; }
   const CPathName& GetInstallerLicenseSrc() const { return installerLicenseSrc; }
   const CPathName& GetOutputFolder() const { return outputFolder; }
-  bool GetUniversalBinary() const { return universalBinary; }
+  [[nodiscard]] bool GetUniversalBinary() const { return universalBinary; }
   u32 GetChangeCount() const { return changeCount; }
 
  private:
@@ -176,8 +176,8 @@ class CSaverProject {
   // from the quality to the cursor flag.
   void WriteNameAttributes(CXmlWriter& writer) const;
   void WriteSettingsAttributes(CXmlWriter& writer) const;
-  bool ReadElement(const CXmlNode& element, bool secondForm);
-  bool OutputPath(const std::string& fileName, CPathName& path) const;
+  [[nodiscard]] bool ReadElement(const CXmlNode& element, bool secondForm);
+  [[nodiscard]] bool OutputPath(const std::string& fileName, CPathName& path) const;
   // Stores a path that differs (absolute forms, ignoring case), counting it.
   void StorePath(CPathName& field, const CPathName& path);
   void StoreText(std::string& field, const char* text);

@@ -34,22 +34,22 @@ class CSaverProjectInstaller : public CInstallerBuilder {
  public:
   explicit CSaverProjectInstaller(CSaverProjectBuilder& projectBuilder) : owner(projectBuilder) {}
 
-  bool BuildContents(const CPathName& contents, int arch) override {
+  [[nodiscard]] bool BuildContents(const CPathName& contents, int arch) override {
     // The bundle folder carries the Finder's bundle flag.
     CForkFile bundle;
     const CPathName folder(contents.GetParentFolder(true));
     if (!bundle.SetPath(folder) || !bundle.SetHasBundleFlag()) return Fail(wrPermErr, folder);
     return CInstallerBuilder::BuildContents(contents, arch);
   }
-  bool WriteInfoPlist(const CPathName& contents) override { return owner.WriteInstallerInfoPlist(contents); }
-  bool WritePkgInfo(const CPathName& contents) override { return owner.WritePkgInfo(contents); }
-  bool PutExecutable(const CPathName& macos, int) override { return owner.PutInstallerExecutable(macos); }
-  bool FillResources(const CPathName& resources, int) override { return owner.FillInstallerResources(resources); }
+  [[nodiscard]] bool WriteInfoPlist(const CPathName& contents) override { return owner.WriteInstallerInfoPlist(contents); }
+  [[nodiscard]] bool WritePkgInfo(const CPathName& contents) override { return owner.WritePkgInfo(contents); }
+  [[nodiscard]] bool PutExecutable(const CPathName& macos, int) override { return owner.PutInstallerExecutable(macos); }
+  [[nodiscard]] bool FillResources(const CPathName& resources, int) override { return owner.FillInstallerResources(resources); }
 
-  bool CopyLocalizations(const CPathName& resources) {
+  [[nodiscard]] bool CopyLocalizations(const CPathName& resources) {
     return CopyTemplateLocalizations(installerTemplate->macFolder, resources);
   }
-  bool HasFailure() const { return failure != noErr; }
+  [[nodiscard]] bool HasFailure() const { return failure != noErr; }
 
  private:
   CSaverProjectBuilder& owner;
@@ -256,7 +256,9 @@ bool CSaverProjectBuilder::BuildInstaller(const CPathName& installerPath, const 
     }
   }
   progress.Say("Cleaning up...");
-  staging.Remove();
+  // The installer is complete; a staging folder that cannot be removed only
+  // leaves clutter in the work folder.
+  static_cast<void>(staging.Remove());
   progress.Say("Completed Installer");
   return true;
 }

@@ -65,35 +65,35 @@ class CSaverProjectBuilder {
   [[nodiscard]] bool BuildInstaller(const CPathName& installerPath, const BuildRequest& request);
 
   // The steps; each reports its failure.
-  bool WriteSaverInfoPlist(const CPathName& contents);
-  bool PatchEngine(const CPathName& macosFolder);
-  bool FillSaverResources(const CPathName& resources);
+  [[nodiscard]] bool WriteSaverInfoPlist(const CPathName& contents);
+  [[nodiscard]] bool PatchEngine(const CPathName& macosFolder);
+  [[nodiscard]] bool FillSaverResources(const CPathName& resources);
   // The movie as "ssaver.swf" in its plain form; its checksum, masked, goes
   // into the engine settings.
-  bool PutMovie(const CPathName& resources);
-  bool WriteInstallerInfoPlist(const CPathName& contents);
-  bool WritePkgInfo(const CPathName& contents);
-  bool PutInstallerExecutable(const CPathName& macosFolder);
-  bool FillInstallerResources(const CPathName& resources);
+  [[nodiscard]] bool PutMovie(const CPathName& resources);
+  [[nodiscard]] bool WriteInstallerInfoPlist(const CPathName& contents);
+  [[nodiscard]] bool WritePkgInfo(const CPathName& contents);
+  [[nodiscard]] bool PutInstallerExecutable(const CPathName& macosFolder);
+  [[nodiscard]] bool FillInstallerResources(const CPathName& resources);
   // "splash.png": the custom picture drawn scaled into 300 x 200; true
   // without a custom picture, false when it does not open.
-  bool WriteSplashPicture(const CPathName& resources);
+  [[nodiscard]] bool WriteSplashPicture(const CPathName& resources);
   // Makes `aliasFile` an alias of `target` (file type 'APPL' becomes
   // 'adrp'); on failure nothing is left at `aliasFile`. noErr on success.
-  OSErr MakeAliasFile(const CPathName& target, const CPathName& aliasFile);
+  [[nodiscard]] OSErr MakeAliasFile(const CPathName& target, const CPathName& aliasFile);
 
   // Every text of the last build, in order.
   const std::vector<std::string>& GetStatusLog() const { return progress.GetLog(); }
 
  private:
-  bool BuildSaverBundle(const CPathName& saverPath, bool overwrite);
+  [[nodiscard]] bool BuildSaverBundle(const CPathName& saverPath, bool overwrite);
   // The template item `name` of a folder; false, reported, when missing.
-  bool FindTemplate(const CPathName& folder, const char* name, CPathName& item);
+  [[nodiscard]] bool FindTemplate(const CPathName& folder, const char* name, CPathName& item);
   // The extra files with their names in the bundle's Resources, checked.
-  bool CollectExtraFiles(const CPathName& resources, std::vector<CNamedSource>& files);
+  [[nodiscard]] bool CollectExtraFiles(const CPathName& resources, std::vector<CNamedSource>& files);
   // The movie, checked.
-  bool CheckMovie();
-  bool CopyInto(const CPathName& source, const CPathName& folder, const char* newName = nullptr);
+  [[nodiscard]] bool CheckMovie();
+  [[nodiscard]] bool CopyInto(const CPathName& source, const CPathName& folder, const char* newName = nullptr);
 
   CSaverProject& project;
   CBuildStatus progress;

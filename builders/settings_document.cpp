@@ -41,14 +41,14 @@ SettingsReadState& ReadState() {
 
 // A name that stays inside the folder it is looked up in: one item's name
 // with no separator of any platform the players run on.
-bool IsPlainItemName(const std::string& name) {
+[[nodiscard]] bool IsPlainItemName(const std::string& name) {
   return !name.empty() && name != "." && name != ".." &&
          name.find_first_of(std::string("/\\:\0", 4)) == std::string::npos;
 }
 
 // Resolves a name of the document into `path`: an empty name is no file;
 // false for a name that is no plain name or a folder that is not there.
-bool ResolveDocumentName(const std::string& name, const CPathName& folder, CPathName& path) {
+[[nodiscard]] bool ResolveDocumentName(const std::string& name, const CPathName& folder, CPathName& path) {
   if (name.empty()) {
     path = CPathName(nullptr);
     return true;
@@ -118,8 +118,9 @@ bool CSwfItem::WriteWindowElement(CXmlWriter& writer) {
   check_words[1] = NextSettingsRandomWord();
   const u32 filler1 = NextSettingsRandomWord();
   const u32 filler2 = NextSettingsRandomWord();
+  // A movie that cannot be read is checked over a stamp of 0 and 0.
   u32 crc = 0, size = 0;
-  if (!swf.IsEmpty()) GetSwfFileStamp(swf, &crc, &size);
+  if (!swf.IsEmpty() && !GetSwfFileStamp(swf, &crc, &size)) crc = size = 0;
   WriteUnsignedAttribute(writer, "d1", check_words[0]);
   WriteUnsignedAttribute(writer, "d2", check_words[1]);
   WriteSignedAttribute(writer, "d3", s32(filler1));
@@ -196,8 +197,9 @@ bool CSwfItem::ReadWindowElementAt(const CXmlNode& node, int depth) {
     }
     ReadWindowAttributes(in);
 
+    // A movie that cannot be read is checked over a stamp of 0 and 0.
     u32 crc = 0, size = 0;
-    if (!swf.IsEmpty()) GetSwfFileStamp(swf, &crc, &size);
+    if (!swf.IsEmpty() && !GetSwfFileStamp(swf, &crc, &size)) crc = size = 0;
     s32 word = 0;
     if (in.ReadSigned("d1", word)) check_words[0] = u32(word);
     if (in.ReadSigned("d2", word)) check_words[1] = u32(word);

@@ -15,7 +15,9 @@ constexpr int kMaxNameAttempts = 1000;
 // Staging folder
 
 bool CStagingFolder::Create() {
-  Remove();
+  // A folder of an earlier Create that cannot be removed stays in the work
+  // folder; the new one takes another name.
+  static_cast<void>(Remove());
   CPathName probe(nullptr);
   if (!probe.SetInWorkFolder("_build", true)) return false;
   // The application makes its work subfolder at start; a build run without
@@ -97,7 +99,7 @@ bool OverwriteFileContents(const CPathName& path, const void* data, size_t lengt
 
 CPathName ChildPath(const CPathName& folder, const char* name) {
   CPathName path(nullptr);
-  path.SetInFolder(name, folder);
+  if (!path.SetInFolder(name, folder)) return CPathName(nullptr);
   return path;
 }
 

@@ -19,20 +19,21 @@
 class CStagingFolder {
  public:
   CStagingFolder() = default;
-  ~CStagingFolder() { Remove(); }
+  // What cannot be removed stays in the work folder: a destructor has nobody to tell.
+  ~CStagingFolder() { static_cast<void>(Remove()); }
   CStagingFolder(const CStagingFolder&) = delete;
   CStagingFolder& operator=(const CStagingFolder&) = delete;
 
   // Makes a new empty folder "_build<n>" in the work subfolder (which is
   // made when missing). False when no such folder can be made.
-  bool Create();
+  [[nodiscard]] bool Create();
   // Deletes the folder with its contents; true when none is left.
-  bool Remove();
+  [[nodiscard]] bool Remove();
 
   // The folder (ends in "/"); empty before Create.
   const CPathName& GetFolder() const { return folder; }
   // `name` inside the folder; false when the name is not one item's name.
-  bool GetItem(const char* name, CPathName& item) const;
+  [[nodiscard]] bool GetItem(const char* name, CPathName& item) const;
 
  private:
   CPathName folder{nullptr};
@@ -47,11 +48,11 @@ class CPendingFile {
 
   // Creates an empty hidden file (type and creator '????') in the folder of
   // `output`. False when the folder is missing or no file can be made there.
-  bool Begin(const CPathName& output);
+  [[nodiscard]] bool Begin(const CPathName& output);
   // Renames the file over the output. A folder at the output is never
   // replaced (fBsyErr); an existing file or link is, and comes back when
   // the rename fails. False, the file kept for Discard, on failure.
-  bool Commit(OSErr* error = nullptr);
+  [[nodiscard]] bool Commit(OSErr* error = nullptr);
   // Deletes the file unless it was committed.
   void Discard();
 
@@ -68,12 +69,12 @@ class CPendingFile {
 // output's name. An existing output is set aside during the copy, deleted
 // after a good copy and kept after a failed one. False with the copy's
 // result in `error`.
-bool PlaceBuiltItem(const CPathName& built, const CPathName& output, OSErr* error = nullptr);
+[[nodiscard]] bool PlaceBuiltItem(const CPathName& built, const CPathName& output, OSErr* error = nullptr);
 
 // Writes the bytes over the contents of the file at `path` (made when
 // missing), which keeps its permissions and Finder information; false when
 // it cannot be opened or written whole.
-bool OverwriteFileContents(const CPathName& path, const void* data, size_t length);
+[[nodiscard]] bool OverwriteFileContents(const CPathName& path, const void* data, size_t length);
 
 // `name` inside `folder`; empty when it is not one item's name.
 CPathName ChildPath(const CPathName& folder, const char* name);
@@ -84,4 +85,4 @@ CPathName MakeSubFolder(const CPathName& folder, const char* name);
 // The output's name: its last component without a trailing separator.
 std::string OutputItemName(const CPathName& output);
 // The folder that holds the output; false when it is not an existing folder.
-bool GetOutputFolder(const CPathName& output, CPathName& folder);
+[[nodiscard]] bool GetOutputFolder(const CPathName& output, CPathName& folder);

@@ -235,16 +235,17 @@ bool CSwfItem::ReadProjectorElement(const CXmlNode& node) { return ReadProjector
 bool CSwfItem::ReadProjectorElementAt(const CXmlNode& node, int depth) {
   const CAttributeReader in(node);
   CPathName path(nullptr);
-  if (in.ReadPath("swf", path) && !path.IsEmpty()) SetSwfFile(AbsolutePathOf(path));
+  // A movie that cannot be read leaves the item without one; the rest of the
+  // element still reads.
+  if (in.ReadPath("swf", path) && !path.IsEmpty()) static_cast<void>(SetSwfFile(AbsolutePathOf(path)));
   ReadWindowAttributes(in);
   if (in.ReadPath("window_mask", path)) window_mask = AbsolutePathOf(path);
 
-  ForEachChildNamed(node, "more_files", [&](const CXmlNode& list) {
+  VisitChildrenNamed(node, "more_files", [&](const CXmlNode& list) {
     more_files.DeleteAll();
-    return ForEachChildNamed(list, "path", [&](const CXmlNode& entry) {
+    VisitChildrenNamed(list, "path", [&](const CXmlNode& entry) {
       // An entry without a file names nothing to pack and is passed over.
       if (CAttributeReader(entry).ReadPath("src", path) && !path.IsEmpty()) more_files.AddCopy(path);
-      return true;
     });
   });
   return ForEachChildNamed(node, "sub_data", [&](const CXmlNode& list) {

@@ -70,7 +70,7 @@ class CSwfItem {
   // Takes the movie and its frame size from the file's header (plain or
   // compressed), then applies the window size mode again. False, nothing
   // changed, when the file is no movie that can be opened.
-  virtual bool SetSwfFile(const CPathName& path);
+  [[nodiscard]] virtual bool SetSwfFile(const CPathName& path);
 
   // The defaults of a new item; sub-items are deleted. Counts nothing.
   void Reset();
@@ -93,35 +93,35 @@ class CSwfItem {
   // Extra files. Adding always counts one change; removing counts one when
   // an entry was removed; clearing counts one when the list was not empty.
   bool AddMoreFile(const CPathName& path);
-  bool RemoveMoreFile(int index);
+  [[nodiscard]] bool RemoveMoreFile(int index);
   // `entry` is one of the list's own path objects (matched by identity).
-  bool RemoveMoreFileEntry(CPathName* entry);
+  [[nodiscard]] bool RemoveMoreFileEntry(CPathName* entry);
   bool ClearMoreFiles();
 
   // A new reset item whose parent is this one, appended and returned.
-  CSwfItem* AddSubItem();
+  [[nodiscard]] CSwfItem* AddSubItem();
   void DeleteSubItems();
   // Removes and deletes the sub-item; false when it is not one of them.
-  bool DeleteSubItem(CSwfItem* item);
+  [[nodiscard]] bool DeleteSubItem(CSwfItem* item);
 
   // The project file's `flash_projector` element, sub-items included.
   bool WriteProjectorElement(CXmlWriter& writer) const;
   // Reads an element as written above into this item (fields not in the
   // element keep their values). False when sub-items nest deeper than
   // kMaxSubItemNesting; what was read up to there stays.
-  bool ReadProjectorElement(const CXmlNode& node);
+  [[nodiscard]] bool ReadProjectorElement(const CXmlNode& node);
 
   // The players' settings document (settings_document.cpp).
   // One `window` element with the movie check; draws fresh check words.
   bool WriteWindowElement(CXmlWriter& writer);
   // False when the element is rejected: a movie name that is not one plain
   // name, or a movie that fails the check.
-  bool ReadWindowElement(const CXmlNode& node);
+  [[nodiscard]] bool ReadWindowElement(const CXmlNode& node);
   // The `window` children of a `sub_data` element as new sub-items.
-  bool ReadWindowSubData(const CXmlNode& node);
+  [[nodiscard]] bool ReadWindowSubData(const CXmlNode& node);
   // The CRC-32 of the file's first (up to) 1024 bytes and its size; false,
   // outputs untouched, when it is not a regular file that can be opened.
-  static bool GetSwfFileStamp(const CPathName& path, u32* crc, u32* size);
+  [[nodiscard]] static bool GetSwfFileStamp(const CPathName& path, u32* crc, u32* size);
 
   const CPathName& GetSwfFile() const { return swf; }
   const CPathList& GetMoreFiles() const { return more_files; }
@@ -138,22 +138,22 @@ class CSwfItem {
   s32 GetWindowStyle() const { return window_style; }
   s32 GetWindowSizeMode() const { return window_size; }
   s32 GetWindowPosition() const { return window_position; }
-  bool GetWindowHasMinimize() const { return window_has_minimize; }
-  bool GetWindowHasMaximize() const { return window_has_maximize; }
-  bool GetWindowHasClose() const { return window_has_close; }
-  bool GetWindowIsResizable() const { return window_is_resizable; }
-  bool GetWindowIsVisible() const { return window_is_visible; }
-  bool GetWindowHasMenu() const { return window_has_menu; }
-  bool GetWindowFullscreen() const { return window_fullscreen; }
+  [[nodiscard]] bool GetWindowHasMinimize() const { return window_has_minimize; }
+  [[nodiscard]] bool GetWindowHasMaximize() const { return window_has_maximize; }
+  [[nodiscard]] bool GetWindowHasClose() const { return window_has_close; }
+  [[nodiscard]] bool GetWindowIsResizable() const { return window_is_resizable; }
+  [[nodiscard]] bool GetWindowIsVisible() const { return window_is_visible; }
+  [[nodiscard]] bool GetWindowHasMenu() const { return window_has_menu; }
+  [[nodiscard]] bool GetWindowFullscreen() const { return window_fullscreen; }
   s32 GetRightMouseAction() const { return right_mouse_action; }
   s32 GetLeftMouseAction() const { return left_mouse_action; }
-  bool GetExitOnEscape() const { return exit_on_escape; }
-  bool GetUseFlashBgColor() const { return use_flash_bgcolor; }
+  [[nodiscard]] bool GetExitOnEscape() const { return exit_on_escape; }
+  [[nodiscard]] bool GetUseFlashBgColor() const { return use_flash_bgcolor; }
   u32 GetFlashBgColor() const { return flash_bgcolor; }
   s32 GetFlashQuality() const { return flash_quality; }
   s32 GetFlashScale() const { return flash_scale; }
-  bool GetFlashShowMenu() const { return flash_show_menu; }
-  bool GetFlashLoopMovie() const { return flash_loop_movie; }
+  [[nodiscard]] bool GetFlashShowMenu() const { return flash_show_menu; }
+  [[nodiscard]] bool GetFlashLoopMovie() const { return flash_loop_movie; }
   // The movie's frame size in pixels.
   s32 GetMovieWidth() const { return movie_width; }
   s32 GetMovieHeight() const { return movie_height; }
@@ -166,9 +166,9 @@ class CSwfItem {
   u32 GetCheckWord(int index) const { return check_words[index & 1]; }
 
  private:
-  bool ReadProjectorElementAt(const CXmlNode& node, int depth);
-  bool ReadWindowElementAt(const CXmlNode& node, int depth);
-  bool ReadWindowSubDataAt(const CXmlNode& node, int depth);
+  [[nodiscard]] bool ReadProjectorElementAt(const CXmlNode& node, int depth);
+  [[nodiscard]] bool ReadWindowElementAt(const CXmlNode& node, int depth);
+  [[nodiscard]] bool ReadWindowSubDataAt(const CXmlNode& node, int depth);
   // The attributes both elements share, from `window_style` to
   // `flash_loop_movie`.
   void WriteWindowAttributes(CXmlWriter& writer) const;

@@ -30,8 +30,7 @@ bool CSaverBuilder::BuildScr(const CPathName& output, CSaverDataList* list, bool
     // A single-file output never takes the place of a folder.
     if (output.IsFolder()) return Report(kFolderNotReplacedMessage, Shown(output));
   }
-  CPathName engineFolder(nullptr);
-  engineFolder.SetInFolder(kEngineFolderName, folders.GetFolder(CBuildFolders::kWinEngineFolder));
+  const CPathName engineFolder = ChildPath(folders.GetFolder(CBuildFolders::kWinEngineFolder), kEngineFolderName);
   const CPathName engine = ChildPath(engineFolder, kEngineName);
   if (!IsRegularFile(engine)) return Report(kTemplateMissingMessage, Shown(engine));
 

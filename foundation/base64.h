@@ -15,18 +15,18 @@ class CPathName;
 
 // Empties `out` and appends the text of n bytes, without line breaks or a
 // terminating zero; false for null data (with n > 0).
-bool EncodeBase64(std::vector<u8>& out, const void* data, size_t n);
+[[nodiscard]] bool EncodeBase64(std::vector<u8>& out, const void* data, size_t n);
 // Empties `out` and appends the bytes that n characters of text decode to;
 // false for null text or text that is not base64.
-bool DecodeBase64(std::vector<u8>& out, const char* text, size_t n);
+[[nodiscard]] bool DecodeBase64(std::vector<u8>& out, const char* text, size_t n);
 
 // The same over the whole content of a file; false when it cannot be read.
-bool EncodeBase64FromFile(std::vector<u8>& out, const CPathName& path);
-bool DecodeBase64FromFile(std::vector<u8>& out, const CPathName& path);
+[[nodiscard]] bool EncodeBase64FromFile(std::vector<u8>& out, const CPathName& path);
+[[nodiscard]] bool DecodeBase64FromFile(std::vector<u8>& out, const CPathName& path);
 
 // File to file. The encoder ends each line of lineLength / 4 groups (one group
 // when lineLength is under 4) and the last line with "\r\n"; an empty file
 // gives an empty file. The decoder writes nothing when the source is not
 // base64. False when a file cannot be read or written.
-bool EncodeBase64File(const CPathName& source, const CPathName& destination, size_t lineLength);
-bool DecodeBase64File(const CPathName& source, const CPathName& destination);
+[[nodiscard]] bool EncodeBase64File(const CPathName& source, const CPathName& destination, size_t lineLength);
+[[nodiscard]] bool DecodeBase64File(const CPathName& source, const CPathName& destination);

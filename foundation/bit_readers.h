@@ -63,7 +63,7 @@ class CFileDataReader {
   virtual void Close();
   // Loads the whole file; false, with no data, when it cannot be opened or
   // read whole or holds 4 GiB or more.
-  virtual bool Open(const CPathName& path);
+  [[nodiscard]] virtual bool Open(const CPathName& path);
   // Reads from a copy of n bytes.
   virtual void SetData(const void* data, size_t n);
 
@@ -74,10 +74,10 @@ class CFileDataReader {
  protected:
   // Copies `n` bytes at `index` of the source into `out`; false when they are
   // not all there.
-  virtual bool FetchBytes(u32 index, u32 n, u8* out);
+  [[nodiscard]] virtual bool FetchBytes(u32 index, u32 n, u8* out);
   // Aligns, then reads n little-endian bytes; false (cursor unmoved) when they
   // do not fit.
-  bool ReadLittleEndian(u32 n, u64& value);
+  [[nodiscard]] bool ReadLittleEndian(u32 n, u64& value);
 
   std::vector<u8> bytes_;
   std::fstream stream_;
@@ -92,9 +92,9 @@ class CStreamDataReader : public CFileDataReader {
  public:
   void Close() override;
   // Opens the stream; false when the file cannot be opened or holds 4 GiB or more.
-  bool Open(const CPathName& path) override;
+  [[nodiscard]] bool Open(const CPathName& path) override;
   void SetData(const void* data, size_t n) override;
 
  protected:
-  bool FetchBytes(u32 index, u32 n, u8* out) override;
+  [[nodiscard]] bool FetchBytes(u32 index, u32 n, u8* out) override;
 };

@@ -33,7 +33,7 @@ void ArgbRowToBitmap(const u8* in, u8* out, size_t count, u32 bytesPerPixel);
 
 // Reads a whole picture file (at most kMaxBitmapBytes); false when it cannot
 // be opened or read, or is larger.
-bool ReadImageFile(const CPathName& path, std::vector<u8>* bytes);
+[[nodiscard]] bool ReadImageFile(const CPathName& path, std::vector<u8>* bytes);
 
 class CBitmapImage {
  public:
@@ -45,7 +45,7 @@ class CBitmapImage {
   // Frees the pixels; the byte size becomes 0.
   virtual void Free();
   // Loads a picture file; a plain bitmap has no file form.
-  virtual bool Load(const CPathName& path);
+  [[nodiscard]] virtual bool Load(const CPathName& path);
 
   // Frees the old pixels and takes the new dimensions. With `pixels` and
   // `copy` the pixels are copied, with `pixels` alone the array (new[]) is
@@ -53,8 +53,8 @@ class CBitmapImage {
   // for a size out of range, bits per pixel that are not 8 to 32 in whole
   // bytes, or a failed allocation: the bitmap is then empty and an array
   // offered for adoption stays the caller's.
-  bool Create(u32 width, u32 height, u16 bitsPerPixel, u8* pixels, bool copy);
-  bool CopyFrom(const CBitmapImage& other);
+  [[nodiscard]] bool Create(u32 width, u32 height, u16 bitsPerPixel, u8* pixels, bool copy);
+  [[nodiscard]] bool CopyFrom(const CBitmapImage& other);
 
   u32 GetByteSize() const { return byteSize; }
   u32 GetWidth() const { return width; }
@@ -67,30 +67,30 @@ class CBitmapImage {
   // Transfers between the bitmap and an offscreen world of 32-bit pixels.
   // CopyFromGWorld makes this a 24-bit copy of the world's port; false when
   // the world has no 32-bit pixel map.
-  bool CopyFromGWorld(GWorldPtr world);
+  [[nodiscard]] bool CopyFromGWorld(GWorldPtr world);
   // Copies the bitmap into the world with its top-left pixel at (x, y), in
   // pixels from the port's top-left corner, clipped at every edge; 24-bit
   // pixels become opaque. False when the world has no 32-bit pixel map or the
   // bitmap is not 24 or 32 bits per pixel.
-  bool DrawToGWorld(GWorldPtr world, int x, int y) const;
-  static OSErr CopyPortBits(CGrafPtr sourcePort, const Rect& sourceRect, CGrafPtr destinationPort,
+  [[nodiscard]] bool DrawToGWorld(GWorldPtr world, int x, int y) const;
+  [[nodiscard]] static OSErr CopyPortBits(CGrafPtr sourcePort, const Rect& sourceRect, CGrafPtr destinationPort,
                             const Rect& destinationRect);
 
   // Sets the dimensions and grows the buffer when it is too small; the
   // contents are undefined afterwards. False when the size is out of range.
-  bool Reserve(u32 width, u32 height);
+  [[nodiscard]] bool Reserve(u32 width, u32 height);
   void FlipTopToBottom();
   void MirrorLeftToRight();
   // 90 or -270 turns clockwise, 180 or -180 half a turn, 270 or -90
   // counter-clockwise, 0 does nothing. False, leaving the bitmap as it was,
   // for other angles or a bitmap that is not 24 or 32 bits per pixel.
-  bool RotateQuarterTurns(int degrees);
+  [[nodiscard]] bool RotateQuarterTurns(int degrees);
   // Rotation by any angle about the centre, nearest pixel; pixels that no
   // source pixel reaches are zero (transparent black).
-  bool Rotate(double degrees);
+  [[nodiscard]] bool Rotate(double degrees);
   // Filtered resampling to the new size. True when done or when the size is
   // unchanged; false for a size of 0 or out of range, or an empty bitmap.
-  bool Scale(u32 newWidth, u32 newHeight);
+  [[nodiscard]] bool Scale(u32 newWidth, u32 newHeight);
 
  protected:
   // Replaces the pixel array and its dimensions (the array is adopted).

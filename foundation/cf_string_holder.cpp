@@ -9,12 +9,12 @@
 
 namespace {
 
-CFStringRef CreateFromPascal(ConstStr255Param text) {
+[[nodiscard]] CFStringRef CreateFromPascal(ConstStr255Param text) {
   return text ? CFStringCreateWithPascalString(kCFAllocatorDefault, text, GetTextEncoding()) : nullptr;
 }
 
 // The bytes of a string in an encoding; false when a character has no form in it.
-bool EncodeWhole(CFStringRef string, CFStringEncoding encoding, std::string& out) {
+[[nodiscard]] bool EncodeWhole(CFStringRef string, CFStringEncoding encoding, std::string& out) {
   CFIndex length = CFStringGetLength(string);
   CFIndex needed = 0;
   if (CFStringGetBytes(string, CFRangeMake(0, length), encoding, 0, false, nullptr, 0, &needed) != length)
@@ -27,7 +27,7 @@ bool EncodeWhole(CFStringRef string, CFStringEncoding encoding, std::string& out
 }
 
 // The key of localized string `id`: its decimal number.
-CFStringRef CreateNumberKey(UInt32 id) {
+[[nodiscard]] CFStringRef CreateNumberKey(UInt32 id) {
   char number[16];
   std::snprintf(number, sizeof number, "%d", int(id));
   return CFStringCreateWithCString(kCFAllocatorDefault, number, kCFStringEncodingMacRoman);
@@ -78,7 +78,10 @@ CCFString::CCFString(const wchar_t* text) : held(CreateCFStringFromWString(text)
 
 CCFString::CCFString(ConstStr255Param pascalText) : held(CreateFromPascal(pascalText)) {}
 
-CCFString::CCFString(UInt32 id) { LoadLocalizedString(id); }
+CCFString::CCFString(UInt32 id) {
+  // A number the table does not hold leaves the holder empty.
+  if (!LoadLocalizedString(id)) Release();
+}
 
 CCFString::~CCFString() { Release(); }
 

@@ -32,19 +32,19 @@ class CCFString {
   CFStringRef GetRef() const { return held; }
 
   void Release();
-  bool SetCString(const char* text);
-  bool SetWString(const wchar_t* text);
-  bool SetHfsUniStr255(const HFSUniStr255& name);
+  [[nodiscard]] bool SetCString(const char* text);
+  [[nodiscard]] bool SetWString(const wchar_t* text);
+  [[nodiscard]] bool SetHfsUniStr255(const HFSUniStr255& name);
 
   // Number of UTF-16 units.
   CFIndex GetLength() const;
-  bool IsEmpty() const;
+  [[nodiscard]] bool IsEmpty() const;
 
-  bool GetCString(char* buffer, size_t size) const;
-  bool GetCString(char* buffer, size_t size, CFStringEncoding encoding) const;
-  bool GetPascalString(Str255 out) const;
+  [[nodiscard]] bool GetCString(char* buffer, size_t size) const;
+  [[nodiscard]] bool GetCString(char* buffer, size_t size, CFStringEncoding encoding) const;
+  [[nodiscard]] bool GetPascalString(Str255 out) const;
   // At most 255 units; true when at least one unit was copied.
-  bool GetHfsUniStr255(HFSUniStr255* name) const;
+  [[nodiscard]] bool GetHfsUniStr255(HFSUniStr255* name) const;
 
   // The text as bytes in the application-wide or the given encoding; "" when
   // the holder is empty or a character has no form in the encoding.
@@ -55,12 +55,12 @@ class CCFString {
   // Each UTF-16 unit widened to one wide character.
   std::wstring ToWString() const;
   // length + 1 units ending in 0, freed by the caller with delete[]; null for an empty holder.
-  UniChar* CopyUniChars() const;
+  [[nodiscard]] UniChar* CopyUniChars() const;
   // At most size - 1 units and a 0 unit; true when the whole text fit.
-  bool GetCharacters(UniChar* buffer, size_t size) const;
+  [[nodiscard]] bool GetCharacters(UniChar* buffer, size_t size) const;
 
   // Holds localized string `id`; false (holder empty) when the table lacks it.
-  bool LoadLocalizedString(UInt32 id);
+  [[nodiscard]] bool LoadLocalizedString(UInt32 id);
 
  private:
   CFStringRef held = nullptr;
@@ -71,13 +71,13 @@ CFStringEncoding GetTextEncoding();
 
 // Localized string `id` of the main bundle, or its number as text when the
 // table lacks it; the caller releases it.
-CFStringRef CopyLocalizedStringOrKey(UInt32 id);
+[[nodiscard]] CFStringRef CopyLocalizedStringOrKey(UInt32 id);
 
 // New CFStrings the caller releases; null on failure or for a null text.
-CFStringRef CreateCFStringFromCString(const char* text);
-CFStringRef CreateCFStringFromWString(const wchar_t* text);
+[[nodiscard]] CFStringRef CreateCFStringFromCString(const char* text);
+[[nodiscard]] CFStringRef CreateCFStringFromWString(const wchar_t* text);
 
 // False for a null string or when the text does not fit `size` bytes.
-bool CopyCFStringToCString(CFStringRef string, char* buffer, size_t size);
+[[nodiscard]] bool CopyCFStringToCString(CFStringRef string, char* buffer, size_t size);
 // Copies min(max, length) units widened, then a 0 (the buffer holds max + 1).
-bool CopyCFStringToWString(CFStringRef string, wchar_t* buffer, size_t max);
+[[nodiscard]] bool CopyCFStringToWString(CFStringRef string, wchar_t* buffer, size_t max);

@@ -27,7 +27,7 @@ namespace {
 constexpr OSType kBusyFileType = FourCC("bzy ");
 constexpr u16 kHasBeenInitedFlag = 0x0100;
 
-bool IsZero(const plat::FinderInfoBytes& info) {
+[[nodiscard]] bool IsZero(const plat::FinderInfoBytes& info) {
   return std::all_of(std::begin(info.bytes), std::end(info.bytes), [](u8 b) { return b == 0; });
 }
 
@@ -46,13 +46,13 @@ FSRef RefOf(const std::string& hostPath, const plat::CatalogInfo& info) {
   return ref;
 }
 
-bool SameItem(const struct stat& a, dev_t device, ino_t inode) {
+[[nodiscard]] bool SameItem(const struct stat& a, dev_t device, ino_t inode) {
   return a.st_dev == device && a.st_ino == inode;
 }
 
 // Whether the item (device, inode) is `hostPath` or one of the folders
 // above it, up to the root.
-bool IsAtOrAbove(dev_t device, ino_t inode, std::string hostPath) {
+[[nodiscard]] bool IsAtOrAbove(dev_t device, ino_t inode, std::string hostPath) {
   for (;;) {
     struct stat info;
     if (lstat(hostPath.c_str(), &info) == 0 && SameItem(info, device, inode)) return true;
@@ -63,7 +63,7 @@ bool IsAtOrAbove(dev_t device, ino_t inode, std::string hostPath) {
 
 // Dates, owner, group, permissions and the lock of the source, put on a
 // finished copy (the lock last: it refuses further changes).
-OSErr FinishCopy(const std::string& hostPath, const plat::CatalogInfo& source) {
+[[nodiscard]] OSErr FinishCopy(const std::string& hostPath, const plat::CatalogInfo& source) {
   OSErr result = plat::SetOwnerAndMode(hostPath, source.user, source.group, source.mode);
   if (result == noErr)
     result = plat::SetCatalogDates(hostPath, nullptr, &source.contentModDate, &source.accessDate);
@@ -72,19 +72,23 @@ OSErr FinishCopy(const std::string& hostPath, const plat::CatalogInfo& source) {
   return result;
 }
 
-OSErr CopyLink(const FSRef& source, const plat::CatalogInfo& info, const std::string& hostPath,
+// Removes what a failed copy step made. The step's own failure is the one
+// reported: a leftover that cannot be removed tells the caller nothing more.
+void RemoveFailedCopy(const std::string& hostPath) { static_cast<void>(plat::DeleteTree(hostPath)); }
+
+[[nodiscard]] OSErr CopyLink(const FSRef& source, const plat::CatalogInfo& info, const std::string& hostPath,
                CopyParameters& parameters) {
   OSErr result = plat::CopyLinkItem(source.path, hostPath);
   if (result != noErr) return result;
   plat::FinderInfoBytes finder = CopiedFinderInfo(info);
   if (!IsZero(finder)) result = plat::WriteFinderInfo(hostPath, finder);
   if (result == noErr && !parameters.dropFolder) result = FinishCopy(hostPath, info);
-  if (result != noErr) plat::DeleteItem(hostPath);
+  if (result != noErr) RemoveFailedCopy(hostPath);
   return result;
 }
 
 // The file copy step: a file, or a link, named `name` in the folder.
-OSErr CopyFileItem(const FSRef& source, const plat::CatalogInfo& info, const std::string& folder,
+[[nodiscard]] OSErr CopyFileItem(const FSRef& source, const plat::CatalogInfo& info, const std::string& folder,
                    const std::string& name, CopyParameters& parameters, FSRef* newRef) {
   std::string hostPath = plat::JoinHostPath(folder, name);
   OSErr result = noErr;
@@ -117,7 +121,7 @@ OSErr CopyFileItem(const FSRef& source, const plat::CatalogInfo& info, const std
       if (marked) result = plat::WriteFinderInfo(hostPath, finder);
       if (result == noErr) result = FinishCopy(hostPath, info);
     }
-    if (result != noErr) plat::DeleteTree(hostPath);
+    if (result != noErr) RemoveFailedCopy(hostPath);
   }
   if (result == noErr && newRef) result = plat::MakeFsRef(hostPath, newRef);
   return result;
@@ -130,7 +134,7 @@ struct WorkEntry {
 
 // A folder copied after the loop test: the walk of its tree, then the
 // folders' own dates and permissions, deepest first.
-OSErr CopyFolder(const FSRef& source, const plat::CatalogInfo& info, const FSRef& folder,
+[[nodiscard]] OSErr CopyFolder(const FSRef& source, const plat::CatalogInfo& info, const FSRef& folder,
                  const std::string& name, CopyParameters& parameters, FSRef* top) {
   OSErr result = CreateFolderCopy(&source, &folder, info, name, parameters, top);
   if (result != noErr) return result;
@@ -171,12 +175,12 @@ OSErr CopyFolder(const FSRef& source, const plat::CatalogInfo& info, const FSRef
     for (auto made = folders.rbegin(); made != folders.rend() && result == noErr; ++made)
       result = FinishCopy(made->first, made->second);
   }
-  if (result != noErr) plat::DeleteTree(top->path);
+  if (result != noErr) RemoveFailedCopy(top->path);
   return result;
 }
 
 // The copy's name in host form: the new name when one is given, else the source's.
-OSErr CopyName(const FSRef& source, const HFSUniStr255* newName, std::string* name) {
+[[nodiscard]] OSErr CopyName(const FSRef& source, const HFSUniStr255* newName, std::string* name) {
   if (newName && newName->length > 0) {
     if (newName->length > 255) return errFSNameTooLong;
     std::u16string units(reinterpret_cast<const char16_t*>(newName->unicode), newName->length);
@@ -246,7 +250,8 @@ OSErr CopyAllForks(const FSRef* source, const FSRef* destination, CopyParameters
     OSErr result = plat::OpenFork(source->path, fork.kind, fsRdPerm, &from);
     if (result != noErr) return result;
     result = CopyForkContents(from, fork.destination, parameters, fork.size);
-    plat::CloseFork(from);
+    // Closing a fork that was only read loses nothing: its bytes are in.
+    static_cast<void>(plat::CloseFork(from));
     return result;
   };
   auto closeDestination = [](Fork& fork, OSErr result) {
@@ -292,7 +297,7 @@ OSErr CreateFolderCopy(const FSRef* source, const FSRef* destinationFolder, cons
   if (result == noErr) result = plat::MakeFsRef(hostPath, &made);
   if (result == noErr) result = CopyAllForks(source, &made, parameters);
   if (result != noErr) {
-    plat::DeleteTree(hostPath);
+    RemoveFailedCopy(hostPath);
     return result;
   }
   if (newRef) *newRef = made;
@@ -348,7 +353,9 @@ OSErr CopyObject(const FSRef* source, const FSRef* destinationFolder, bool repla
       result = plat::MakeFsRef(aside, &setAside);
       if (result == noErr) result = DeleteObjectUnlocked(&setAside);
     } else {
-      plat::RenameItem(aside, name);
+      // The copy's own failure is the one reported; an item set aside that
+      // cannot be put back stays under its aside name, never deleted.
+      static_cast<void>(plat::RenameItem(aside, name));
     }
   }
   if (result == noErr && newRef) *newRef = copy;
@@ -378,6 +385,7 @@ bool CPathName::CopyTo(const CPathName& destinationFolder, const char* newName, 
   FSRef copy;
   result = CopyObject(&source, &folder, replace, named ? &name : nullptr, &copy);
   if (result != noErr) return false;
-  if (copyOut) copyOut->SetFromFsRef(&copy);
+  // The copy is made; a path that cannot be held leaves the caller's empty.
+  if (copyOut && !copyOut->SetFromFsRef(&copy)) *copyOut = CPathName(nullptr);
   return true;
 }

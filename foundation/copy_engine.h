@@ -63,7 +63,7 @@ struct CopyVolumeGrade {
 u32 CopyBufferSize(const CopyVolumeGrade& source, const CopyVolumeGrade* destination = nullptr);
 
 // A drop folder's permissions: others may write and search, not read.
-bool IsDropFolderMode(mode_t mode);
+[[nodiscard]] bool IsDropFolderMode(mode_t mode);
 
 // What every step of one CopyObject call shares.
 struct CopyParameters {
@@ -78,19 +78,19 @@ struct CopyParameters {
 // Copies `source` into `destinationFolder` (a folder, or a link to one)
 // under `newName` (null or empty: the source's own name). The copy's
 // reference goes to `newRef` on success.
-OSErr CopyObject(const FSRef* source, const FSRef* destinationFolder, bool replace,
+[[nodiscard]] OSErr CopyObject(const FSRef* source, const FSRef* destinationFolder, bool replace,
                  const HFSUniStr255* newName, FSRef* newRef);
 
 // Creates the copy of one folder (without its contents) named `name` in the
 // destination folder, with the source's Finder information and its
 // permissions plus the owner's full access.
-OSErr CreateFolderCopy(const FSRef* source, const FSRef* destinationFolder, const plat::CatalogInfo& info,
+[[nodiscard]] OSErr CreateFolderCopy(const FSRef* source, const FSRef* destinationFolder, const plat::CatalogInfo& info,
                        const std::string& name, CopyParameters& parameters, FSRef* newRef);
 // Copies the data and resource forks of a file into another file (empty
 // forks are not opened). Folders have no forks here: noErr.
-OSErr CopyAllForks(const FSRef* source, const FSRef* destination, CopyParameters& parameters);
+[[nodiscard]] OSErr CopyAllForks(const FSRef* source, const FSRef* destination, CopyParameters& parameters);
 // Copies `length` bytes from the mark of an open fork to the mark of
 // another in chunks of the buffer's size, each written with its exact
 // length; a source that ends early gives eofErr. The destination fork ends
 // up exactly `length` bytes past where it started.
-OSErr CopyForkContents(s16 sourceFork, s16 destinationFork, CopyParameters& parameters, u64 length);
+[[nodiscard]] OSErr CopyForkContents(s16 sourceFork, s16 destinationFork, CopyParameters& parameters, u64 length);

@@ -64,9 +64,9 @@ class CDataWriter {
   void WriteWideString16(const wchar_t* text);
   // Writes the vector (not a pending partial byte) to a new file, replacing
   // an existing one; false when the file cannot be made or written.
-  bool SaveToFile(const CPathName& path) const;
+  [[nodiscard]] bool SaveToFile(const CPathName& path) const;
   // The same for the file of that name in the folder holding the application.
-  bool SaveNextToApplication(const char* name) const;
+  [[nodiscard]] bool SaveNextToApplication(const char* name) const;
 
   u32 GetByteCount() const { return byteCount_; }
   u32 GetBitPosition() const { return bitPosition_; }

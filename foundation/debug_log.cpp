@@ -15,7 +15,7 @@ CPathName& LogPath() {
 }
 
 // Formats into 256 bytes (longer messages are cut); false when the format fails.
-bool Format(char (&buffer)[256], const char* format, va_list arguments) {
+[[nodiscard]] bool Format(char (&buffer)[256], const char* format, va_list arguments) {
   return format && std::vsnprintf(buffer, sizeof buffer, format, arguments) >= 0;
 }
 

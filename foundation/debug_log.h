@@ -8,7 +8,7 @@ void DebugPrintf(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
 // Makes the file of that name in the folder holding the application the log
 // file, created empty (replacing one there); false when it cannot be made.
-bool SetDebugLogFile(const char* name);
+[[nodiscard]] bool SetDebugLogFile(const char* name);
 
 // Appends "sourceFile: line: N; message" and a line end to the log file;
 // nothing when no log file is set or it cannot be opened.

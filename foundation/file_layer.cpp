@@ -16,22 +16,22 @@
 
 namespace {
 
-bool IsFolderRef(const FSRef* ref) {
+[[nodiscard]] bool IsFolderRef(const FSRef* ref) {
   plat::CatalogInfo info;
   return CheckFsRef(ref, &info) == noErr && (info.nodeFlags & kFSNodeIsDirectoryMask);
 }
 
-bool IsWriteMode(const char* mode) {
+[[nodiscard]] bool IsWriteMode(const char* mode) {
   return std::strpbrk(mode, "wa+") != nullptr;
 }
 
-bool IsWriteMode(std::ios::openmode mode) {
+[[nodiscard]] bool IsWriteMode(std::ios::openmode mode) {
   return (mode & (std::ios::out | std::ios::app | std::ios::trunc)) != 0;
 }
 
 // Only regular files (also through a link) open as files: a folder or a
 // FIFO would give a stream that fails or blocks.
-bool OpensAsFile(const FSRef* ref, bool writing) {
+[[nodiscard]] bool OpensAsFile(const FSRef* ref, bool writing) {
   if (CheckFsRef(ref) != noErr) return false;
   struct stat info;
   if (stat(ref->path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return false;
@@ -39,7 +39,7 @@ bool OpensAsFile(const FSRef* ref, bool writing) {
 }
 
 template <typename Stream>
-bool OpenStream(const FSRef* ref, Stream& stream, std::ios::openmode mode) {
+[[nodiscard]] bool OpenStream(const FSRef* ref, Stream& stream, std::ios::openmode mode) {
   if (!OpensAsFile(ref, IsWriteMode(mode))) return false;
   stream.open(ref->path, mode);
   return stream.is_open();

@@ -32,39 +32,39 @@ enum : OSErr { kUrlPartMissingErr = -4960 };
 
 // The host form of a Mac Roman name of one item; false for "", ".", ".."
 // and names holding '/'.
-bool ToHostItemName(const char* name, std::string* host);
+[[nodiscard]] bool ToHostItemName(const char* name, std::string* host);
 
-bool DeleteFsRef(const FSRef* ref);
+[[nodiscard]] bool DeleteFsRef(const FSRef* ref);
 // Moves into the folder, keeping the name.
-bool MoveFsRef(const FSRef* ref, const FSRef* folderRef);
-bool RenameFsRef(const FSRef* ref, const char* name);
-bool RenameFileAtPath(const CPathName& path, const char* name);
+[[nodiscard]] bool MoveFsRef(const FSRef* ref, const FSRef* folderRef);
+[[nodiscard]] bool RenameFsRef(const FSRef* ref, const char* name);
+[[nodiscard]] bool RenameFileAtPath(const CPathName& path, const char* name);
 
 // Creates the file named by the URL's last component in the URL's folder;
 // with kFSCatInfoFinderInfo the Finder information of `info` is stored, with
 // kFSCatInfoNodeFlags its lock. A file that cannot take its information is
 // removed again. dupFNErr when the name exists. `status` (may be null)
 // receives the result code.
-bool CreateFileAtUrl(FSRef* refOut, CFURLRef url, u32 whichInfo, const plat::CatalogInfo* info,
+[[nodiscard]] bool CreateFileAtUrl(FSRef* refOut, CFURLRef url, u32 whichInfo, const plat::CatalogInfo* info,
                      OSErr* status = nullptr);
 // The reference of the existing item the URL names.
-bool GetFsRefForUrl(FSRef* refOut, CFURLRef url, OSErr* status = nullptr);
-bool GetFsRefForPathString(const CPathName& path, FSRef* refOut);
-bool GetFsRefOfExistingPath(const CPathName& path, FSRef* refOut);
+[[nodiscard]] bool GetFsRefForUrl(FSRef* refOut, CFURLRef url, OSErr* status = nullptr);
+[[nodiscard]] bool GetFsRefForPathString(const CPathName& path, FSRef* refOut);
+[[nodiscard]] bool GetFsRefOfExistingPath(const CPathName& path, FSRef* refOut);
 
 // stdio files and streams of existing items; null or false on failure, also
 // for a write mode on a locked item.
-FILE* OpenStdioFileForFsRef(const FSRef* ref, const char* mode);
-FILE* OpenStdioFileAtPath(const CPathName& path, const char* mode);
-bool OpenInputFileStream(const FSRef* ref, std::ifstream& stream, std::ios::openmode mode);
-bool OpenOutputFileStream(const FSRef* ref, std::ofstream& stream, std::ios::openmode mode);
-bool OpenFileStreamForFsRef(const FSRef* ref, std::fstream& stream, std::ios::openmode mode);
-bool OpenFileStreamAtPath(const CPathName& path, std::fstream& stream, std::ios::openmode mode);
+[[nodiscard]] FILE* OpenStdioFileForFsRef(const FSRef* ref, const char* mode);
+[[nodiscard]] FILE* OpenStdioFileAtPath(const CPathName& path, const char* mode);
+[[nodiscard]] bool OpenInputFileStream(const FSRef* ref, std::ifstream& stream, std::ios::openmode mode);
+[[nodiscard]] bool OpenOutputFileStream(const FSRef* ref, std::ofstream& stream, std::ios::openmode mode);
+[[nodiscard]] bool OpenFileStreamForFsRef(const FSRef* ref, std::fstream& stream, std::ios::openmode mode);
+[[nodiscard]] bool OpenFileStreamAtPath(const CPathName& path, std::fstream& stream, std::ios::openmode mode);
 
 // Moves the path's existing item into the folder; a missing item moves
 // nothing and gives false.
-bool MovePathToFolderRef(const CPathName& path, const FSRef* folderRef);
-bool MovePathToFolder(const CPathName& path, const FSRef* folderRef);
+[[nodiscard]] bool MovePathToFolderRef(const CPathName& path, const FSRef* folderRef);
+[[nodiscard]] bool MovePathToFolder(const CPathName& path, const FSRef* folderRef);
 // Deletes the path's existing item (a folder only when empty).
 bool DeletePath(const CPathName& path);
 
@@ -76,22 +76,22 @@ std::string GetFsRefPathString(const FSRef* ref, bool asFolder);
 // name is replaced ("" cuts it with its dot); a name without a '.' gets "."
 // and the extension. A path's folders are never touched. The Pascal form
 // fails, leaving the name as it was, when the result exceeds 255 bytes.
-bool SetPascalNameExtension(unsigned char* name, const char* extension);
+[[nodiscard]] bool SetPascalNameExtension(unsigned char* name, const char* extension);
 void SetPathStringExtension(std::string& path, const char* extension);
 
 // Creates a file with type, creator and flags ("????" and none when `tc` is
 // null). An existing file or link is replaced only with `replace`; an
 // existing folder never is (false, the folder left as it is), and a folder
 // path (ending in a separator) gives false.
-bool CreateFileWithTypeCreator(const CPathName& path, const CFileTypeCreator* tc, bool replace);
+[[nodiscard]] bool CreateFileWithTypeCreator(const CPathName& path, const CFileTypeCreator* tc, bool replace);
 // The same for `name` inside the folder; the new file's path goes to pathOut.
-bool CreateFileInFolder(const char* name, const FSRef* folderRef, CPathName* pathOut,
+[[nodiscard]] bool CreateFileInFolder(const char* name, const FSRef* folderRef, CPathName* pathOut,
                         const CFileTypeCreator* tc, bool replace);
 // Creates a folder. An existing folder of that name counts as success and
 // its reference is handed back; an existing file of that name is a failure.
-bool CreateFolderInFsRef(const char* name, const FSRef* folderRef, FSRef* newRefOut);
-bool CreateFolderAtPath(const char* name, const CPathName& folderPath, FSRef* newRefOut);
-bool CreateFolderInParent(const CPathName& path, FSRef* newRefOut);
+[[nodiscard]] bool CreateFolderInFsRef(const char* name, const FSRef* folderRef, FSRef* newRefOut);
+[[nodiscard]] bool CreateFolderAtPath(const char* name, const CPathName& folderPath, FSRef* newRefOut);
+[[nodiscard]] bool CreateFolderInParent(const CPathName& path, FSRef* newRefOut);
 
 // The sum of the data-fork sizes of every file below the folder (links
 // count as themselves, they are never followed; resource forks are not
@@ -100,4 +100,4 @@ u64 GetFolderTreeSize(const FSRef* folderRef);
 
 // The POSIX path of the existing item that an HFS full path names
 // ("Macintosh HD:Users:a"); pathOut is left alone on failure.
-bool GetPathFromFullHfsPath(const char* hfsPath, CPathName* pathOut);
+[[nodiscard]] bool GetPathFromFullHfsPath(const char* hfsPath, CPathName* pathOut);

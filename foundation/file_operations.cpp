@@ -26,10 +26,10 @@
 namespace {
 
 // A path that names nothing (the item, or a folder on its way, is missing).
-bool IsMissing(OSErr error) { return error == fnfErr || error == dirNFErr; }
+[[nodiscard]] bool IsMissing(OSErr error) { return error == fnfErr || error == dirNFErr; }
 
 // Re-reads a path from the item now at `hostPath`.
-OSErr Reread(CPathName& path, const std::string& hostPath) {
+[[nodiscard]] OSErr Reread(CPathName& path, const std::string& hostPath) {
   FSRef ref;
   OSErr result = plat::MakeFsRef(hostPath, &ref);
   if (result == noErr && !path.SetFromFsRef(&ref)) result = bdNamErr;
@@ -38,14 +38,14 @@ OSErr Reread(CPathName& path, const std::string& hostPath) {
 
 // Whether an existing item can make way for another of its name: files,
 // links and empty folders can; a folder with contents cannot.
-bool CanBeReplaced(const std::string& hostPath) {
+[[nodiscard]] bool CanBeReplaced(const std::string& hostPath) {
   plat::ItemKind kind = plat::GetItemKind(hostPath);
   return kind != plat::ItemKind::folder || plat::IsEmptyFolder(hostPath);
 }
 
 // A file of that path with `tc`'s codes (and flags when `withFlags`): an
 // existing file is replaced only with `replace`, a folder never.
-bool CreateTypedFile(const CPathName& path, const CFileTypeCreator* tc, bool replace, bool withFlags) {
+[[nodiscard]] bool CreateTypedFile(const CPathName& path, const CFileTypeCreator* tc, bool replace, bool withFlags) {
   CFileTypeCreator codes = tc ? *tc : CFileTypeCreator();
   if (!withFlags) codes.invisible = codes.locked = 0;
   return CreateFileWithTypeCreator(path, &codes, replace);
@@ -118,7 +118,8 @@ bool CPathName::CreateResourceFile(const CFileTypeCreator* tc, bool replace) {
   if (GetFsRef(&ref) && plat::ResourceMap().Serialize(emptyMap) &&
       plat::WriteForkImage(ref.path, plat::ForkKind::data, emptyMap) == noErr)
     return true;
-  if (plat::IsValidFsRef(ref)) plat::DeleteItem(ref.path);
+  // The file without its map is no resource file: it goes again, as far as it can.
+  if (plat::IsValidFsRef(ref)) static_cast<void>(plat::DeleteItem(ref.path));
   return false;
 }
 
@@ -146,7 +147,8 @@ bool CPathName::CreateAliasFile(const CPathName& aliasPath) const {
   alias.SetFileFlags(plat::kIsAliasFlag);
   if (plat::CreateRelativeLink(link, item.path) != noErr) return false;
   if (plat::WriteFinderInfo(link, alias) == noErr) return true;
-  plat::DeleteItem(link);
+  // A link without its alias flag is no alias file: it goes again, as far as it can.
+  static_cast<void>(plat::DeleteItem(link));
   return false;
 }
 
@@ -222,7 +224,9 @@ bool CPathName::Rename(const char* newName, OSErr* error) {
     if ((result = plat::SetItemAside(target, &aside)) != noErr) return Report(result, error);
     result = plat::RenameItem(ref.path, name);
     if (result != noErr) {
-      plat::RenameItem(aside, name);
+      // The rename's failure is the one reported; an item that cannot come
+      // back stays under its aside name, never deleted.
+      static_cast<void>(plat::RenameItem(aside, name));
       return Report(result, error);
     }
     result = plat::DeleteItem(aside);

@@ -15,12 +15,12 @@
 
 // Deletes a folder with everything in it; dirNFErr when the item is not a
 // folder (nothing is deleted then).
-OSErr DeleteFolderTree(const FSRef* folder);
+[[nodiscard]] OSErr DeleteFolderTree(const FSRef* folder);
 // Deletes a file, a link or a folder with everything in it; paramErr for a
 // null reference.
-OSErr DeleteObjectUnlocked(const FSRef* item);
+[[nodiscard]] OSErr DeleteObjectUnlocked(const FSRef* item);
 // Deletes everything inside a folder and keeps the folder.
-OSErr DeleteFolderContents(const FSRef* folder);
+[[nodiscard]] OSErr DeleteFolderContents(const FSRef* folder);
 
 // The 'SIZE' resource -1 of the file a spec names (see CPathName::SetSizeResource).
-bool SetSizeResource(const FSSpec* spec, u32 preferred, u32 minimum);
+[[nodiscard]] bool SetSizeResource(const FSSpec* spec, u32 preferred, u32 minimum);

@@ -15,7 +15,7 @@ class CFileStream : public std::fstream {
 
   // Opens the stream on the path and records the stream word; true when
   // open. An item that exists but is not a regular file is refused.
-  bool Open(const CPathName& path, std::ios::openmode mode);
+  [[nodiscard]] bool Open(const CPathName& path, std::ios::openmode mode);
   // The current put position.
   s64 GetSize();
   u32 GetStreamWord() const { return streamWord_; }

@@ -62,7 +62,7 @@ void CFinderFolderInfo::WriteMaskedTo(plat::FinderInfoBytes* bytes) const {
 namespace {
 
 template <typename Change>
-bool ChangeFinderBytes(const FSRef* ref, Change change) {
+[[nodiscard]] bool ChangeFinderBytes(const FSRef* ref, Change change) {
   plat::FinderInfoBytes bytes;
   if (ReadFsRefFinderBytes(ref, &bytes) != noErr) return false;
   change(&bytes);

@@ -64,26 +64,26 @@ enum : u16 {
 };
 
 // Fills every field of `info` (its mask is left as it is).
-bool GetFsRefFinderInfo(const FSRef* ref, CFinderFileInfo* info);
-bool GetFsRefTypeCreator(const FSRef* ref, OSType* creatorOut, OSType* typeOut);
-bool SetFsRefInvisible(const FSRef* ref, bool on);
-bool SetFsRefTypeCreator(const FSRef* ref, OSType creator, OSType type);
+[[nodiscard]] bool GetFsRefFinderInfo(const FSRef* ref, CFinderFileInfo* info);
+[[nodiscard]] bool GetFsRefTypeCreator(const FSRef* ref, OSType* creatorOut, OSType* typeOut);
+[[nodiscard]] bool SetFsRefInvisible(const FSRef* ref, bool on);
+[[nodiscard]] bool SetFsRefTypeCreator(const FSRef* ref, OSType creator, OSType type);
 // Replaces the masked fields.
-bool SetFsRefFinderInfo(const FSRef* ref, const CFinderFileInfo* info);
-bool SetFsRefLocked(const FSRef* ref, bool on);
+[[nodiscard]] bool SetFsRefFinderInfo(const FSRef* ref, const CFinderFileInfo* info);
+[[nodiscard]] bool SetFsRefLocked(const FSRef* ref, bool on);
 // Stores the node id and, when asked, whether a resource fork of the item is
 // open; reports nothing (both are left alone when the item cannot be read).
 void GetFsRefNodeId(const FSRef* ref, u32* nodeIdOut, bool* resourceOpenOut);
 // The item's {folder, name}.
-bool GetFsRefSpec(const FSRef* ref, FSSpec* specOut);
+[[nodiscard]] bool GetFsRefSpec(const FSRef* ref, FSSpec* specOut);
 // As GetFsRefSpec, except that a volume's root folder gives the empty spec.
-bool GetFsSpecForFsRef(const FSRef* ref, FSSpec* specOut);
+[[nodiscard]] bool GetFsSpecForFsRef(const FSRef* ref, FSSpec* specOut);
 
 // noErr when the reference still names the item it was made for (whose
 // catalog information goes to `info` when given).
-OSErr CheckFsRef(const FSRef* ref, plat::CatalogInfo* info = nullptr);
+[[nodiscard]] OSErr CheckFsRef(const FSRef* ref, plat::CatalogInfo* info = nullptr);
 
 // Reads or writes the raw Finder information of a reference's item after
 // checking that the reference still names it.
-OSErr ReadFsRefFinderBytes(const FSRef* ref, plat::FinderInfoBytes* bytes);
-OSErr WriteFsRefFinderBytes(const FSRef* ref, const plat::FinderInfoBytes& bytes);
+[[nodiscard]] OSErr ReadFsRefFinderBytes(const FSRef* ref, plat::FinderInfoBytes* bytes);
+[[nodiscard]] OSErr WriteFsRefFinderBytes(const FSRef* ref, const plat::FinderInfoBytes& bytes);

@@ -22,13 +22,13 @@ IterationState& State() {
   return state;
 }
 
-bool IsHostFolder(const std::string& hostPath) {
+[[nodiscard]] bool IsHostFolder(const std::string& hostPath) {
   struct stat info;
   return lstat(hostPath.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
 // The next item of the listing that still exists and has a Mac Roman name.
-bool NextItem(plat::FolderListing& listing, CPathName& item, bool* isFolder) {
+[[nodiscard]] bool NextItem(plat::FolderListing& listing, CPathName& item, bool* isFolder) {
   std::string name;
   while (listing.Next(&name) == noErr) {
     FSRef ref;

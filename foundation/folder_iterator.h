@@ -12,13 +12,13 @@
 // Starts a new iteration of `folder`, ending any earlier one, and gives its
 // first item. `pattern` is kept but does not filter. False when the folder
 // cannot be read or is empty.
-bool GetFirstFolderItem(const CPathName& folder, CPathName& item, bool* isFolder, const char* pattern);
+[[nodiscard]] bool GetFirstFolderItem(const CPathName& folder, CPathName& item, bool* isFolder, const char* pattern);
 // The next item; false at the end or without an iteration.
-bool GetNextFolderItem(CPathName& item, bool* isFolder);
+[[nodiscard]] bool GetNextFolderItem(CPathName& item, bool* isFolder);
 // Ends the iteration; true (also when none was running).
 bool EndFolderIteration();
 
 // Depth first, in name order: the first file (any item but a folder) below
 // `folder` whose name equals `name` ignoring case. Leaves the process-wide
 // iteration alone.
-bool FindItemInFolderTree(const char* name, const CPathName& folder, CPathName& found);
+[[nodiscard]] bool FindItemInFolderTree(const char* name, const CPathName& folder, CPathName& found);

@@ -25,7 +25,7 @@ struct OutlineMetrics {
   int boundsRight = 0;
 };
 
-bool GetOutlineMetrics(const plat::FontRequest& request, char c, OutlineMetrics* out) {
+[[nodiscard]] bool GetOutlineMetrics(const plat::FontRequest& request, char c, OutlineMetrics* out) {
   plat::CharMetrics metrics;
   if (!plat::CurrentFontSource().OutlineMetrics(request, CharacterOf(c), &metrics)) return false;
   out->advance = ToFixed(metrics.advance);
@@ -155,7 +155,8 @@ namespace {
 
 plat::FontRequest RequestOf(const CFont& font) {
   plat::FontRequest request;
-  plat::FontFamilyName(SInt16(font.GetFamilyId()), &request.family);
+  // A family the table does not hold draws in the font layer's default face.
+  if (!plat::FontFamilyName(SInt16(font.GetFamilyId()), &request.family)) request.family.clear();
   request.size = font.GetSize();
   request.face = font.GetFace();
   return request;

@@ -25,9 +25,9 @@ class CFont {
   // Copies family, size, face and name.
   void Assign(const CFont& other);
   // The same; true only when the family, the size or the face changed.
-  bool Update(const CFont& other);
+  [[nodiscard]] bool Update(const CFont& other);
   // Equal family and face bits (the size is not compared).
-  bool IsSameFace(const CFont& other) const;
+  [[nodiscard]] bool IsSameFace(const CFont& other) const;
 
   // Takes the family by number, with its name ("" for a number the font
   // table does not hold).
@@ -35,10 +35,10 @@ class CFont {
   // Takes the family of that (Mac Roman) name, compared ignoring case, and
   // the family's own spelling of it; false, changing nothing, when no such
   // family exists.
-  bool SetFamilyByName(const char* name);
+  [[nodiscard]] bool SetFamilyByName(const char* name);
   // Size from record[0] and face bits from record[4], then the family by
   // name; the result is SetFamilyByName's.
-  bool SetFromRecord(const char* name, const s32* record);
+  [[nodiscard]] bool SetFromRecord(const char* name, const s32* record);
 
   const char* GetName() const { return familyName; }
   s32 GetFamilyId() const { return family; }
@@ -46,9 +46,9 @@ class CFont {
   void SetSize(s32 points);
   u16 GetFace() const { return face; }
   void SetFace(u16 bits);
-  bool IsBold() const { return (face & plat::kFaceBold) != 0; }
+  [[nodiscard]] bool IsBold() const { return (face & plat::kFaceBold) != 0; }
   void SetBold(bool on);
-  bool IsItalic() const { return (face & plat::kFaceItalic) != 0; }
+  [[nodiscard]] bool IsItalic() const { return (face & plat::kFaceItalic) != 0; }
   void SetItalic(bool on);
   // "Bold Italic", "Condense Extend", ... or "Regular".
   std::string GetStyleName() const;
@@ -93,8 +93,8 @@ class CFont {
 // Converts a family name from the host (UTF-8) into Mac Roman text of 1 to
 // 254 bytes in `out` (room for 256 bytes); false, leaving `out` as it was,
 // when the name is empty, too long or has no Mac Roman form.
-bool TransliterateFontName(const std::string& utf8Name, char* out);
+[[nodiscard]] bool TransliterateFontName(const std::string& utf8Name, char* out);
 
 // Whether the font controls may open the system font panel: set at start-up
 // and never cleared.
-bool UseFontPanel();
+[[nodiscard]] bool UseFontPanel();

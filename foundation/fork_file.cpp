@@ -8,7 +8,8 @@
 CForkFile::CForkFile() = default;
 
 CForkFile::~CForkFile() {
-  if (forkRef_ != 0) plat::CloseFork(SInt16(forkRef_));
+  // A fork its owner left open is closed here, where a failure has nobody to go to.
+  if (forkRef_ != 0) static_cast<void>(plat::CloseFork(SInt16(forkRef_)));
   CFRelease(url_);
 }
 
@@ -30,6 +31,11 @@ bool CForkFile::SetUrlFromRef(const FSRef& ref) {
   return true;
 }
 
+void CForkFile::ForgetLocation() {
+  CFRelease(url_);
+  url_ = nullptr;
+}
+
 bool CForkFile::Create() { return CreateFileAtUrl(nullptr, url_, kFSCatInfoNone, nullptr, &status_); }
 
 bool CForkFile::OpenFork(bool resource, int permission) {
@@ -45,7 +51,9 @@ bool CForkFile::OpenFork(bool resource, int permission) {
   }
   FSRef ref;
   if (!GetRef(&ref)) return false;
-  if (forkRef_ != 0) CloseFork();
+  // A fork still open is closed first; how that went is overwritten by the
+  // status of the fork opened now.
+  if (forkRef_ != 0) static_cast<void>(CloseFork());
   SInt16 refNum = 0;
   status_ = plat::OpenFork(ref.path, resource ? plat::ForkKind::resource : plat::ForkKind::data, access,
                            &refNum);
@@ -104,7 +112,8 @@ s64 CForkFile::GetDataForkSize() {
   status_ = plat::OpenFork(ref.path, plat::ForkKind::data, fsRdPerm, &refNum);
   if (status_ != noErr) return 0;
   status_ = plat::GetForkSize(refNum, &size);
-  plat::CloseFork(refNum);
+  // Closing a fork that was only opened to ask its size loses nothing.
+  static_cast<void>(plat::CloseFork(refNum));
   return status_ == noErr ? size : 0;
 }
 
@@ -172,8 +181,9 @@ bool CForkFile::MoveToFolder(const FSRef* folderRef) {
   if (status_ == noErr) status_ = plat::MoveItemToFolder(ref.path, folderRef->path);
   if (status_ != noErr) return false;
   FSRef moved;
-  if (plat::MakeFsRef(plat::JoinHostPath(folderRef->path, plat::HostItemName(ref.path)), &moved) == noErr)
-    SetUrlFromRef(moved);
+  if (plat::MakeFsRef(plat::JoinHostPath(folderRef->path, plat::HostItemName(ref.path)), &moved) != noErr ||
+      !SetUrlFromRef(moved))
+    ForgetLocation();
   return true;
 }
 
@@ -201,8 +211,9 @@ bool CForkFile::Rename(const char* name) {
   status_ = plat::RenameItem(ref.path, host);
   if (status_ != noErr) return false;
   FSRef renamed;
-  if (plat::MakeFsRef(plat::JoinHostPath(plat::HostParentFolder(ref.path), host), &renamed) == noErr)
-    SetUrlFromRef(renamed);
+  if (plat::MakeFsRef(plat::JoinHostPath(plat::HostParentFolder(ref.path), host), &renamed) != noErr ||
+      !SetUrlFromRef(renamed))
+    ForgetLocation();
   return true;
 }
 

@@ -31,62 +31,65 @@ class CForkFile {
 
   bool SetPath(const CPathName& path);
   // Creates the file (no catalog information).
-  bool Create();
+  [[nodiscard]] bool Create();
   // An open fork is closed first.
-  bool OpenDataFork(int permission);
-  bool OpenResourceFork(int permission);
-  bool CloseFork();
+  [[nodiscard]] bool OpenDataFork(int permission);
+  [[nodiscard]] bool OpenResourceFork(int permission);
+  [[nodiscard]] bool CloseFork();
   // The bytes actually moved at the mark.
   size_t ReadFork(void* buffer, size_t count);
   size_t WriteFork(const void* buffer, size_t count);
-  bool SetForkPosition(s32 offset, int origin);
+  [[nodiscard]] bool SetForkPosition(s32 offset, int origin);
   s64 GetForkPosition();
   // The data fork's size, also while the resource fork is open.
   s64 GetDataForkSize();
 
   OSType GetFileType();     // 0 on error
   OSType GetFileCreator();  // 0 on error
-  bool GetCreationDate(CDateTime& date);
-  bool GetModificationDate(CDateTime& date);
+  [[nodiscard]] bool GetCreationDate(CDateTime& date);
+  [[nodiscard]] bool GetModificationDate(CDateTime& date);
   // False, `info` unchanged, when the information cannot be read.
-  bool GetFinderFileInfo(CFinderFileInfo* info);
-  bool SetFinderFileInfo(const CFinderFileInfo* info);
-  bool GetFinderFolderInfo(CFinderFolderInfo* info);
-  bool SetFinderFolderInfo(const CFinderFolderInfo* info);
+  [[nodiscard]] bool GetFinderFileInfo(CFinderFileInfo* info);
+  [[nodiscard]] bool SetFinderFileInfo(const CFinderFileInfo* info);
+  [[nodiscard]] bool GetFinderFolderInfo(CFinderFolderInfo* info);
+  [[nodiscard]] bool SetFinderFolderInfo(const CFinderFolderInfo* info);
   // Sets Finder flag 0x2000; false when the information cannot be read.
-  bool SetHasBundleFlag();
+  [[nodiscard]] bool SetHasBundleFlag();
 
   // Moves the item into the folder; the location follows it.
-  bool MoveToFolder(const FSRef* folderRef);
-  bool MoveToFolderUrl(CFURLRef folderUrl);
-  bool Delete();
+  [[nodiscard]] bool MoveToFolder(const FSRef* folderRef);
+  [[nodiscard]] bool MoveToFolderUrl(CFURLRef folderUrl);
+  [[nodiscard]] bool Delete();
   // Renames the item; the location follows it.
-  bool Rename(const char* name);
-  FILE* OpenStdioFile(const char* mode);
-  bool OpenFileStream(std::fstream& stream, std::ios::openmode mode);
+  [[nodiscard]] bool Rename(const char* name);
+  [[nodiscard]] FILE* OpenStdioFile(const char* mode);
+  [[nodiscard]] bool OpenFileStream(std::fstream& stream, std::ios::openmode mode);
 
-  OSErr GetLastStatus() const { return status_; }
-  bool IsForkOpen() const { return forkRef_ != 0; }
+  [[nodiscard]] OSErr GetLastStatus() const { return status_; }
+  [[nodiscard]] bool IsForkOpen() const { return forkRef_ != 0; }
   CFURLRef GetUrl() const { return url_; }
 
  private:
-  bool GetRef(FSRef* ref);
-  bool OpenFork(bool resource, int permission);
-  bool SetUrlFromRef(const FSRef& ref);
-  bool ReadFinderBytes(plat::FinderInfoBytes* bytes);
-  bool WriteFinderBytes(const plat::FinderInfoBytes& bytes);
-  bool GetCatalogDate(UTCDateTime plat::CatalogInfo::*field, CDateTime& date);
+  [[nodiscard]] bool GetRef(FSRef* ref);
+  [[nodiscard]] bool OpenFork(bool resource, int permission);
+  [[nodiscard]] bool SetUrlFromRef(const FSRef& ref);
+  // After a move or rename whose new place cannot be named: the object then
+  // names nothing, rather than whatever comes to the old place.
+  void ForgetLocation();
+  [[nodiscard]] bool ReadFinderBytes(plat::FinderInfoBytes* bytes);
+  [[nodiscard]] bool WriteFinderBytes(const plat::FinderInfoBytes& bytes);
+  [[nodiscard]] bool GetCatalogDate(UTCDateTime plat::CatalogInfo::*field, CDateTime& date);
 
   // A file's or a folder's Finder information, read whole or written by its mask.
   template <typename Info>
-  bool ReadInfo(Info* info) {
+  [[nodiscard]] bool ReadInfo(Info* info) {
     plat::FinderInfoBytes bytes;
     if (!info || !ReadFinderBytes(&bytes)) return false;
     info->ReadFrom(bytes);
     return true;
   }
   template <typename Info>
-  bool WriteInfo(const Info* info) {
+  [[nodiscard]] bool WriteInfo(const Info* info) {
     plat::FinderInfoBytes bytes;
     if (!info || !ReadFinderBytes(&bytes)) return false;
     info->WriteMaskedTo(&bytes);

@@ -43,7 +43,7 @@ class CGradient {
 
   size_t GetStopCount() const { return stops.size(); }
   CGradientStop* GetStop(size_t index) const { return index < stops.size() ? stops[index] : nullptr; }
-  bool IsLinear() const { return linear != 0; }
+  [[nodiscard]] bool IsLinear() const { return linear != 0; }
   void SetLinear(bool on) { linear = on ? 1 : 0; }
 
   // Renders into `rect` of a buffer whose pixel (x, y) is at
@@ -52,7 +52,7 @@ class CGradient {
   void FillBuffer(u8* base, s32 rowBytes, const Rect& rect, bool forceLinear) const;
   // The same into a 32-bit offscreen world (rect in port coordinates);
   // pixels outside the world are not touched. False without such a world.
-  bool FillGWorld(GWorldPtr world, const Rect& rect, bool forceLinear) const;
+  [[nodiscard]] bool FillGWorld(GWorldPtr world, const Rect& rect, bool forceLinear) const;
 
   // A ramp of (width x scale) entries by distance from (left + ox, top + oy).
   void RenderRadial(u8* base, s32 rowBytes, const Rect& rect, int ox, int oy, float scale) const;

@@ -10,7 +10,7 @@ namespace {
 
 // URLs are ASCII without spaces or control characters; anything else is
 // refused rather than sent in some guessed encoding.
-bool IsUrlText(const std::string& url) {
+[[nodiscard]] bool IsUrlText(const std::string& url) {
   if (url.empty()) return false;
   for (char c : url) {
     unsigned char byte = static_cast<unsigned char>(c);
@@ -73,7 +73,9 @@ bool CHttpRequest::Get() { return Perform(false); }
 bool CHttpRequest::Post() { return Perform(true) && !response_.empty(); }
 
 bool CHttpRequest::PostAsync() {
-  Perform(true);
+  // The reply, or its absence, lands in the response; the request itself
+  // reports false, as nothing is left running.
+  static_cast<void>(Perform(true));
   return false;
 }
 

@@ -31,9 +31,9 @@ class CHttpRequest {
   // Synchronous: GET or POST by the method. Asynchronous: POST only; the
   // host has no run loop to deliver a reply later, so the request is made at
   // once, its reply lands in the response, and the result is false.
-  bool Send(bool synchronous);
-  bool Get();
-  bool Post();
+  [[nodiscard]] bool Send(bool synchronous);
+  [[nodiscard]] bool Get();
+  [[nodiscard]] bool Post();
   bool PostAsync();
 
   // The received bytes (not 0-terminated) and their count.
@@ -53,10 +53,10 @@ class CHttpRequest {
   const std::vector<std::pair<std::string, std::string>>& GetHeaders() const { return headers_; }
 
   // Opens the URL in the user's browser.
-  bool OpenInBrowser();
+  [[nodiscard]] bool OpenInBrowser();
 
  private:
-  bool Perform(bool post);
+  [[nodiscard]] bool Perform(bool post);
 
   std::string url_;
   std::vector<UInt8> response_;
@@ -67,4 +67,4 @@ class CHttpRequest {
 };
 
 // True when a GET of the URL succeeds with some bytes.
-bool UrlHasContent(const char* url);
+[[nodiscard]] bool UrlHasContent(const char* url);

@@ -107,12 +107,12 @@ struct CompressJob {
   std::FILE* file = nullptr;
 };
 
-bool CanCompress(const CompressJob* job) {
+[[nodiscard]] bool CanCompress(const CompressJob* job) {
   return job->rgb && BitmapBufferSize(job->width, job->height, 3) != 0 &&
          (job->bitsPerPixel == 24 || job->bitsPerPixel == 32);
 }
 
-bool Compress(const CompressJob* job) {
+[[nodiscard]] bool Compress(const CompressJob* job) {
   if (!CanCompress(job)) return false;
   jpeg_compress_struct info;
   JpegErrors errors;
@@ -180,7 +180,7 @@ void CmykRowToRgb(const u8* in, u8* out, u32 width, bool inverted) {
   }
 }
 
-bool Decompress(DecodeJob* job) {
+[[nodiscard]] bool Decompress(DecodeJob* job) {
   if (!job->data || job->length < 2) return false;
   jpeg_decompress_struct info;
   JpegErrors errors;

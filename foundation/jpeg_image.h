@@ -16,7 +16,7 @@ class CJpegImage : public CBitmapImage {
 
   // Frees the buffer (pixels or compressed bytes).
   void Free() override;
-  bool Load(const CPathName& path) override { return LoadFile(path); }
+  [[nodiscard]] bool Load(const CPathName& path) override { return LoadFile(path); }
 
   // Clamps to 0..100 and also makes it the process-wide default quality.
   void SetQuality(int quality);
@@ -24,20 +24,20 @@ class CJpegImage : public CBitmapImage {
   // The process-wide default quality, used by SaveRgbAsJpegFile (initially 80).
   static u32 GetDefaultQuality();
 
-  bool LoadFile(const CPathName& path);
-  bool DecodeFromMemory(const u8* data, size_t length);
+  [[nodiscard]] bool LoadFile(const CPathName& path);
+  [[nodiscard]] bool DecodeFromMemory(const u8* data, size_t length);
 
   // Compresses rows of 24-bit RGB or 32-bit RGBA pixels (alpha dropped) with
   // this object's quality. Afterwards the buffer holds the JPEG bytes:
   // GetPixels() and GetCompressedLength() of them; the byte size is the
   // buffer's, which starts at width x height x 3 + 1024 and grows as needed.
-  bool EncodeRgbToMemory(u32 width, u32 height, u16 bitsPerPixel, const u8* rgb);
+  [[nodiscard]] bool EncodeRgbToMemory(u32 width, u32 height, u16 bitsPerPixel, const u8* rgb);
   u32 GetCompressedLength() const { return compressedLength; }
 
   // Writes 24-bit RGB or 32-bit RGBA rows (alpha dropped) as a JPEG file
   // with the default quality, replacing an existing file; false when the
   // input is bad (no file is touched then) or the file cannot be written.
-  static bool SaveRgbAsJpegFile(u32 width, u32 height, u16 bitsPerPixel, const u8* rgb,
+  [[nodiscard]] static bool SaveRgbAsJpegFile(u32 width, u32 height, u16 bitsPerPixel, const u8* rgb,
                                 const CPathName& path);
 
  private:

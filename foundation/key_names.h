@@ -15,4 +15,4 @@ u32 GetKeyCodeParameter(EventRef event);
 // zero): a fixed name for the special keys ("Return", "F1", "Left Arrow" ...),
 // else the character the key gives on a US layout ("" for a code that gives
 // none). False when capacity is 0 or the name had to be cut to fit.
-bool GetKeyName(u32 keyCode, char* out, size_t capacity);
+[[nodiscard]] bool GetKeyName(u32 keyCode, char* out, size_t capacity);

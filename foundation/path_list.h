@@ -16,9 +16,9 @@ class CPathList {
   // Appends a new path holding the absolute form of `path`; returns it.
   CPathName* AddCopy(const CPathName& path);
   // Deletes the entry; false when the list does not hold it.
-  bool Remove(CPathName* path);
+  [[nodiscard]] bool Remove(CPathName* path);
   // False, nothing changed, for an index outside 0..count-1.
-  bool RemoveAt(int index);
+  [[nodiscard]] bool RemoveAt(int index);
   void DeleteAll();
   // By GetName(false), ignoring case; equal names keep their order.
   void SortByName();

@@ -23,14 +23,14 @@ PathState& State() {
   return state;
 }
 
-bool IsHfsText(const std::string& text) {
+[[nodiscard]] bool IsHfsText(const std::string& text) {
   return !text.empty() && text.find("://") == std::string::npos && text.find(':') != std::string::npos &&
          text.find('/') == std::string::npos;
 }
 
 char SeparatorOf(const std::string& text) { return IsHfsText(text) ? ':' : '/'; }
 
-bool EndsWith(const std::string& text, char c) { return !text.empty() && text.back() == c; }
+[[nodiscard]] bool EndsWith(const std::string& text, char c) { return !text.empty() && text.back() == c; }
 
 // The text without its trailing separators.
 std::string StripTrailing(const std::string& text, char separator) {
@@ -47,7 +47,7 @@ CFURLRef UrlOfText(const std::string& text, CFURLPathStyle style, bool directory
 }
 
 // The URL's path in a style as Mac Roman text; false when it has no such form.
-bool TextOfUrl(CFURLRef url, CFURLPathStyle style, std::string& text) {
+[[nodiscard]] bool TextOfUrl(CFURLRef url, CFURLPathStyle style, std::string& text) {
   CCFString string(CFURLCopyFileSystemPath(url, style));
   if (!string.GetRef()) return false;
   std::string converted = string.ToStdString();
@@ -56,7 +56,7 @@ bool TextOfUrl(CFURLRef url, CFURLPathStyle style, std::string& text) {
   return true;
 }
 
-bool IsHostFolder(const std::string& hostPath) {
+[[nodiscard]] bool IsHostFolder(const std::string& hostPath) {
   struct stat info;
   return stat(hostPath.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
@@ -96,13 +96,22 @@ CPathName::CPathName(const char* text) : path(text ? text : "") {}
 
 CPathName::CPathName(const std::string& text) : path(text) {}
 
-CPathName::CPathName(CFStringRef string) { SetFromCFString(string); }
+// Each of these is an empty path when its source cannot be held.
+CPathName::CPathName(CFStringRef string) {
+  if (!SetFromCFString(string)) path.clear();
+}
 
-CPathName::CPathName(CFURLRef url) { SetFromUrl(url); }
+CPathName::CPathName(CFURLRef url) {
+  if (!SetFromUrl(url)) path.clear();
+}
 
-CPathName::CPathName(const FSRef* ref) { SetFromFsRef(ref); }
+CPathName::CPathName(const FSRef* ref) {
+  if (!SetFromFsRef(ref)) path.clear();
+}
 
-CPathName::CPathName(const FSSpec* spec) { SetFromFsSpec(spec); }
+CPathName::CPathName(const FSSpec* spec) {
+  if (!SetFromFsSpec(spec)) path.clear();
+}
 
 bool CPathName::SetFromCFString(CFStringRef string) {
   if (!string) return false;

@@ -43,25 +43,25 @@ class CPathName {
 
   // Each leaves the path unchanged and returns false when the source is null
   // or its text has no form in the application-wide encoding.
-  bool SetFromCFString(CFStringRef string);
+  [[nodiscard]] bool SetFromCFString(CFStringRef string);
   // The URL's POSIX path, plus "/" when the URL names a folder.
-  bool SetFromUrl(CFURLRef url);
+  [[nodiscard]] bool SetFromUrl(CFURLRef url);
   // The item's path (folders end in "/"); stores the last path error.
-  bool SetFromFsRef(const FSRef* ref);
+  [[nodiscard]] bool SetFromFsRef(const FSRef* ref);
   // The path of the FSSpec's name inside its folder (clears the path first).
-  bool SetFromFsSpec(const FSSpec* spec);
+  [[nodiscard]] bool SetFromFsSpec(const FSSpec* spec);
   void SetPath(const char* text);
   CPathName& Assign(const CPathName& other);
 
   const char* GetText() const { return path.c_str(); }
   const std::string& GetString() const { return path; }
-  bool IsEmpty() const { return path.empty(); }
+  [[nodiscard]] bool IsEmpty() const { return path.empty(); }
 
   // Text queries and edits; nothing here touches the disk except GetName.
   int GetPathStyle() const;
   // A POSIX path that starts with neither '/' nor '\'.
-  bool IsRelative() const;
-  bool IsFolderPath() const;
+  [[nodiscard]] bool IsRelative() const;
+  [[nodiscard]] bool IsFolderPath() const;
   std::string GetLastComponent() const;
   std::string GetExtension(bool withDot) const;
   std::string GetParentFolder(bool addSeparator) const;
@@ -77,39 +77,39 @@ class CPathName {
   void AddTrailingSlash();
   void RemoveTrailingSeparator();
   // A new URL of the absolute path; null when there is none. The caller releases it.
-  CFURLRef CopyUrl() const;
-  CFURLRef CreateUrl() const { return CopyUrl(); }
+  [[nodiscard]] CFURLRef CopyUrl() const;
+  [[nodiscard]] CFURLRef CreateUrl() const { return CopyUrl(); }
   // The absolute path in a style (0 POSIX, 1 HFS, 2 Windows); "" when the
   // path is empty or cannot be converted.
   std::string GetAbsolutePath(int style) const;
   void SetFullPath(const CPathName& other);
   // Case-insensitive comparison of the absolute paths.
-  bool DiffersFrom(const CPathName& other) const;
-  bool IsSameAs(const CPathName& other) const;
-  FILE* OpenStdioFile(const char* mode) const;
-  bool OpenFileStream(std::fstream& stream, std::ios::openmode mode) const;
+  [[nodiscard]] bool DiffersFrom(const CPathName& other) const;
+  [[nodiscard]] bool IsSameAs(const CPathName& other) const;
+  [[nodiscard]] FILE* OpenStdioFile(const char* mode) const;
+  [[nodiscard]] bool OpenFileStream(std::fstream& stream, std::ios::openmode mode) const;
 
   // Disk queries.
-  bool Exists() const;
-  bool ItemExists() const { return Exists(); }
-  bool HasFsRef() const { return Exists(); }
+  [[nodiscard]] bool Exists() const;
+  [[nodiscard]] bool ItemExists() const { return Exists(); }
+  [[nodiscard]] bool HasFsRef() const { return Exists(); }
   // True only for an existing folder; stores the last path error.
-  bool IsFolder() const;
+  [[nodiscard]] bool IsFolder() const;
   // The reference of the existing item. When it is missing the result is
   // false and `error` (when given) tells why: fnfErr for a missing item,
   // dirNFErr when a folder on the way is missing, nsvErr for an unknown
   // volume.
-  bool GetFsRef(FSRef* out, OSErr* error = nullptr) const { return Report(FindItem(out), error); }
+  [[nodiscard]] bool GetFsRef(FSRef* out, OSErr* error = nullptr) const { return Report(FindItem(out), error); }
   // For callers that create the item: its own reference when it exists
   // (`exists` true), else the reference of the existing folder that will
   // hold it (`exists` false).
-  bool GetCreationFsRef(FSRef* out, bool* exists = nullptr, OSErr* error = nullptr) const {
+  [[nodiscard]] bool GetCreationFsRef(FSRef* out, bool* exists = nullptr, OSErr* error = nullptr) const {
     return Report(FindCreationFolder(out, exists), error);
   }
-  bool GetParentFsRef(FSRef* out, OSErr* error = nullptr) const { return Report(FindParent(out), error); }
+  [[nodiscard]] bool GetParentFsRef(FSRef* out, OSErr* error = nullptr) const { return Report(FindParent(out), error); }
   // The item's name in its folder; for a missing item its name in the
   // existing folder that will hold it.
-  bool GetFsSpec(FSSpec* out, OSErr* error = nullptr) const { return Report(FindSpec(out), error); }
+  [[nodiscard]] bool GetFsSpec(FSSpec* out, OSErr* error = nullptr) const { return Report(FindSpec(out), error); }
 
   // Well-known folders (well_known_folders.cpp); folders end in "/".
   static CPathName GetApplicationBundle();
@@ -128,31 +128,31 @@ class CPathName {
   // The folder holding the bundle's "English.lproj".
   static CPathName GetResourcesFolder();
   // A named resource of the main bundle; false when absent.
-  bool SetToBundleResource(const char* name);
+  [[nodiscard]] bool SetToBundleResource(const char* name);
   // `name` in the folder holding the application bundle, or with
   // useProcessFile the running program's file.
-  bool SetNextToApplication(const char* name, bool useProcessFile = false);
+  [[nodiscard]] bool SetNextToApplication(const char* name, bool useProcessFile = false);
 
   // Each sets this path to the folder followed by `name` and returns true;
   // false, the path unchanged, when the folder cannot be had or `name` is
   // empty, absolute or climbs out of the folder ("..").
-  bool SetInSpecialFolder(const char* name, OSType type, int domainIndex);
-  bool SetInApplicationSupport(const char* name, int domainIndex);
-  bool SetInDocuments(const char* name);
-  bool SetOnDesktop(const char* name);
-  bool SetInFolder(const char* name, const CPathName& folder);
-  bool SetInFolderRef(const char* name, const FSRef* folder);
+  [[nodiscard]] bool SetInSpecialFolder(const char* name, OSType type, int domainIndex);
+  [[nodiscard]] bool SetInApplicationSupport(const char* name, int domainIndex);
+  [[nodiscard]] bool SetInDocuments(const char* name);
+  [[nodiscard]] bool SetOnDesktop(const char* name);
+  [[nodiscard]] bool SetInFolder(const char* name, const CPathName& folder);
+  [[nodiscard]] bool SetInFolderRef(const char* name, const FSRef* folder);
   // The work folder, then (when asked) the application's subfolder of it.
-  bool SetInWorkFolder(const char* name, bool inAppSubfolder);
+  [[nodiscard]] bool SetInWorkFolder(const char* name, bool inAppSubfolder);
 
   // The application's subfolder of the work folder: remembers its name and
   // makes it; true when it exists as a folder afterwards.
-  static bool CreateWorkFolder(const char* subfolderName);
+  [[nodiscard]] static bool CreateWorkFolder(const char* subfolderName);
   // Deletes the subfolder with everything in it; true when it is gone or
   // never existed (also when no subfolder was named).
-  static bool DeleteWorkFolder();
+  [[nodiscard]] static bool DeleteWorkFolder();
   // The absolute parent folder of this path; whether it exists.
-  bool GetParentPath(CPathName& out) const;
+  [[nodiscard]] bool GetParentPath(CPathName& out) const;
 
   // File and folder operations (file_operations.cpp). Each reports success;
   // where an `error` output is offered it receives the result code. An
@@ -163,23 +163,23 @@ class CPathName {
   // True when the item is a folder already; otherwise makes one folder level
   // (its parent must exist). An existing item that is not a folder fails
   // (dupFNErr). Stores the last path error.
-  bool CreateFolder();
+  [[nodiscard]] bool CreateFolder();
   // A file with type, creator and flags from `tc` ("????" when null). An
   // existing file is replaced only with `replace`; a folder never is.
-  bool CreateFile(const CFileTypeCreator* tc, bool replace);
+  [[nodiscard]] bool CreateFile(const CFileTypeCreator* tc, bool replace);
   // The same, holding an empty resource map in its data fork (the flags of
   // `tc` are not used).
-  bool CreateResourceFile(const CFileTypeCreator* tc, bool replace);
+  [[nodiscard]] bool CreateResourceFile(const CFileTypeCreator* tc, bool replace);
   // Makes `aliasPath` an alias file of this item: a symbolic link leading to
   // it by a relative path, with the alias flag and this item's file type
   // ('APPL' becomes 'adrp') in its Finder information. An existing file or
   // link at `aliasPath` is replaced, a folder never.
-  bool CreateAliasFile(const CPathName& aliasPath) const;
+  [[nodiscard]] bool CreateAliasFile(const CPathName& aliasPath) const;
   // Sets the preferred and minimum sizes of the 'SIZE' resource -1 in the
   // file's resource fork and stores the fork. False, changing nothing, when
   // the file has no resource fork, the fork holds no such resource (or one
   // too short for both sizes), or the file is locked.
-  bool SetSizeResource(u32 preferred, u32 minimum) const;
+  [[nodiscard]] bool SetSizeResource(u32 preferred, u32 minimum) const;
 
   // True when the item is missing or deleted. A folder must be empty; with
   // `unlinkFolder` a non-empty one is handed to unlink(2), which refuses it
@@ -188,7 +188,7 @@ class CPathName {
   // Deletes the item; with `recursive` a folder with everything in it
   // (locked items are unlocked, links deleted and never followed). False
   // for a missing item.
-  bool DeleteRecursive(bool recursive) const;
+  [[nodiscard]] bool DeleteRecursive(bool recursive) const;
 
   // Renames the item in its folder. An item already of that name is
   // replaced when it is a file, a link or an empty folder (it is restored
@@ -199,49 +199,49 @@ class CPathName {
   // into the folder holding it when it is another existing item; a missing
   // destination fails (errFSNotAFolder), as does one on another volume
   // (diffVolErr).
-  bool MoveTo(const CPathName& destination, OSErr* error = nullptr);
+  [[nodiscard]] bool MoveTo(const CPathName& destination, OSErr* error = nullptr);
 
   // A free name next to `model`: "name__.ext", then "name__0.ext" up to
   // "name__999.ext"; false when all are taken.
-  bool MakeUniqueName(const CPathName& model);
+  [[nodiscard]] bool MakeUniqueName(const CPathName& model);
   // Renames `source` to its name followed by "~" and names that backup. An
   // existing backup fails, or with `replace` is deleted first (a folder only
   // when empty).
-  bool RenameToBackup(const CPathName& source, bool replace);
+  [[nodiscard]] bool RenameToBackup(const CPathName& source, bool replace);
 
   // Copies the item (a file with its forks, or a folder with its tree, with
   // Finder information, dates, owner and permissions) into the folder
   // `destinationFolder`, under `newName` when one is given. See
   // copy_engine.h for what replacing and failures do. The copy's path goes
   // to `copyOut` when given.
-  bool CopyTo(const CPathName& destinationFolder, const char* newName, bool replace,
+  [[nodiscard]] bool CopyTo(const CPathName& destinationFolder, const char* newName, bool replace,
               CPathName* copyOut, OSErr* error = nullptr) const;
 
   // Programs (through plat::Launch, never a shell). The item opened with the
   // user's preferred application.
-  bool OpenInFinder() const;
+  [[nodiscard]] bool OpenInFinder() const;
   // The item opened with an application item (an executable file, or a
   // bundle "Name.app" running "Contents/MacOS/Name").
-  bool OpenWithApplication(const CPathName& application) const;
+  [[nodiscard]] bool OpenWithApplication(const CPathName& application) const;
   // Starts this application item; its process goes to `process` (zero when
   // none was started).
-  bool LaunchApplication(ProcessSerialNumber* process) const;
+  [[nodiscard]] bool LaunchApplication(ProcessSerialNumber* process) const;
   // LaunchApplication, or when that fails the item opened as a document.
-  bool LaunchOrOpen(ProcessSerialNumber* process) const;
+  [[nodiscard]] bool LaunchOrOpen(ProcessSerialNumber* process) const;
   // Asks the process to quit when it was started from this application item.
-  bool QuitApplicationProcess(const ProcessSerialNumber* process) const;
+  [[nodiscard]] bool QuitApplicationProcess(const ProcessSerialNumber* process) const;
   // Opens the file's data fork to read; its reference number goes to `refNum`.
-  bool OpenDataForkForReading(s16* refNum) const;
+  [[nodiscard]] bool OpenDataForkForReading(s16* refNum) const;
 
  private:
-  static bool Report(OSErr result, OSErr* error) {
+  [[nodiscard]] static bool Report(OSErr result, OSErr* error) {
     if (error) *error = result;
     return result == noErr;
   }
-  OSErr FindItem(FSRef* out) const;
-  OSErr FindCreationFolder(FSRef* out, bool* exists) const;
-  OSErr FindParent(FSRef* out) const;
-  OSErr FindSpec(FSSpec* out) const;
+  [[nodiscard]] OSErr FindItem(FSRef* out) const;
+  [[nodiscard]] OSErr FindCreationFolder(FSRef* out, bool* exists) const;
+  [[nodiscard]] OSErr FindParent(FSRef* out) const;
+  [[nodiscard]] OSErr FindSpec(FSSpec* out) const;
 
   std::string path;
 };

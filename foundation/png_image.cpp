@@ -71,7 +71,7 @@ void KeepBackground(PngReadJob* job, const png_color_16& color, int bitDepth, in
   }
 }
 
-bool DecodePng(PngReadJob* job) {
+[[nodiscard]] bool DecodePng(PngReadJob* job) {
   if (!job->data || job->length < 8 || png_sig_cmp(job->data, 0, 8) != 0) return false;
   png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, job, PngError, PngWarning);
   if (!png) return false;
@@ -158,7 +158,7 @@ void FillRow(const PngWriteJob* job, u32 y, u8* out) {
     std::memcpy(out, in, size_t(job->width) * size_t(job->sourceBytes));
 }
 
-bool WritePng(const PngWriteJob* job) {
+[[nodiscard]] bool WritePng(const PngWriteJob* job) {
   png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, PngError, PngWarning);
   if (!png) return false;
   png_infop info = png_create_info_struct(png);
@@ -190,7 +190,7 @@ bool WritePng(const PngWriteJob* job) {
 }
 
 // Creates the file and runs the job; the file is closed in every case.
-bool WritePngFile(PngWriteJob* job, const CPathName& path) {
+[[nodiscard]] bool WritePngFile(PngWriteJob* job, const CPathName& path) {
   size_t rowSize = BitmapBufferSize(job->width, 1, job->colorType == PNG_COLOR_TYPE_RGB_ALPHA ? 4
                                                    : job->colorType == PNG_COLOR_TYPE_PALETTE ? 1
                                                                                               : 3);

@@ -20,13 +20,13 @@ class CPngImage : public CBitmapImage {
 
   // Frees the pixels, the background colour and the alpha array.
   void Free() override;
-  bool Load(const CPathName& path) override { return LoadFile(path); }
+  [[nodiscard]] bool Load(const CPathName& path) override { return LoadFile(path); }
 
-  bool LoadFile(const CPathName& path);
+  [[nodiscard]] bool LoadFile(const CPathName& path);
   // `length` bytes of a complete PNG file.
-  bool DecodeFromMemory(const u8* data, size_t length);
+  [[nodiscard]] bool DecodeFromMemory(const u8* data, size_t length);
   // Writes this bitmap with SaveRgbAsPngFile, without a palette.
-  bool SaveFile(const CPathName& path) const;
+  [[nodiscard]] bool SaveFile(const CPathName& path) const;
 
   // The picture's values after decoding: colour type (2 RGB, 6 RGBA),
   // interlace, compression and filter methods, channels (3 or 4).
@@ -56,8 +56,8 @@ class CPngImage : public CBitmapImage {
 // pixels as RGBA, or with a palette (entries 0x00RRGGBB, 1 to 256 of them)
 // 8-bit pixels as palette indices. Compression level 9. False for other
 // input (no file is touched then) or when the file cannot be written.
-bool SaveRgbAsPngFile(u32 width, u32 height, u16 bitsPerPixel, const u8* pixels,
+[[nodiscard]] bool SaveRgbAsPngFile(u32 width, u32 height, u16 bitsPerPixel, const u8* pixels,
                       const CPathName& path, const u32* palette, int paletteCount);
 
 // Writes the port of a 32-bit offscreen world as an RGB PNG file.
-bool SaveGWorldAsPng(GWorldPtr world, const CPathName& path);
+[[nodiscard]] bool SaveGWorldAsPng(GWorldPtr world, const CPathName& path);

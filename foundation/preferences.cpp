@@ -18,7 +18,7 @@ namespace {
 using plat::PlistValue;
 
 // Creates the folder and the folders above it (mode 0700 for new ones).
-bool MakeFolders(const std::string& folder) {
+[[nodiscard]] bool MakeFolders(const std::string& folder) {
   std::string partial;
   for (size_t i = 0; i < folder.size(); ++i) {
     partial += folder[i];
@@ -43,7 +43,7 @@ std::string CurrentApplicationDomain() {
 }
 
 // A domain must be a plain file name: no folders, nothing hidden.
-bool IsUsableDomain(const std::string& domain) {
+[[nodiscard]] bool IsUsableDomain(const std::string& domain) {
   return !domain.empty() && domain.size() < 200 && domain.find('/') == std::string::npos &&
          domain[0] != '.';
 }
@@ -57,7 +57,7 @@ std::string HostName() {
   return host;
 }
 
-bool ReadsAsInt32(const PlistValue& value, SInt32* out) {
+[[nodiscard]] bool ReadsAsInt32(const PlistValue& value, SInt32* out) {
   if (value.type() == PlistValue::Type::kInteger) {
     if (value.integer() < INT32_MIN || value.integer() > INT32_MAX) return false;
     *out = SInt32(value.integer());
@@ -72,7 +72,7 @@ bool ReadsAsInt32(const PlistValue& value, SInt32* out) {
   return false;
 }
 
-bool ReadsAsDouble(const PlistValue& value, double* out) {
+[[nodiscard]] bool ReadsAsDouble(const PlistValue& value, double* out) {
   if (value.type() == PlistValue::Type::kReal) {
     *out = value.real();
     return true;
@@ -88,12 +88,18 @@ bool ReadsAsDouble(const PlistValue& value, double* out) {
 
 CPreferences::CPreferences() = default;
 
-CPreferences::~CPreferences() { Close(); }
+CPreferences::~CPreferences() {
+  // Pending changes are written; a failure stays as the last error, which
+  // nobody reads any more once the store is gone.
+  static_cast<void>(Close());
+}
 
 bool CPreferences::Open(const char* applicationId, int scope) {
   if (scope != kScopeAnyUserCurrentHost && scope != kScopeCurrentUserAnyHost) return false;
   if (open_) {
-    Close();  // writes what is pending; a clean store simply lets go
+    // Writes what is pending (a failure is kept as the last error); a clean
+    // store simply lets go.
+    static_cast<void>(Close());
     open_ = false;
   }
   std::string domain = applicationId ? plat::MacRomanToUtf8(applicationId) : CurrentApplicationDomain();

@@ -53,51 +53,51 @@ class CPreferences {
   // Opens the domain (null: the application's own) in a scope and reads
   // what is stored. False for an unknown scope, a domain name that cannot be
   // a file name, or a store file that cannot be read.
-  bool Open(const char* applicationId, int scope);
+  [[nodiscard]] bool Open(const char* applicationId, int scope);
   // Writes the pending changes and closes the store; only a store with
   // changes is closed (error 603 when the writing fails, and the store is
   // closed all the same). False in every other case.
-  bool Close();
-  bool IsOpen() const { return open_; }
+  [[nodiscard]] bool Close();
+  [[nodiscard]] bool IsOpen() const { return open_; }
 
   SInt32 GetLastError() const { return lastError_; }
 
-  bool HasKey(const char* key) const;
-  bool RemoveKey(const char* key);
+  [[nodiscard]] bool HasKey(const char* key) const;
+  [[nodiscard]] bool RemoveKey(const char* key);
 
   bool GetBool(const char* key, bool& value) const;
-  bool SetBool(const char* key, bool value);
+  [[nodiscard]] bool SetBool(const char* key, bool value);
   // SetInt and SetLong store the same 32-bit integer; GetInt and GetLong
   // read it (false when the stored value is not such an integer).
   bool GetInt(const char* key, SInt32& value) const;
   bool GetLong(const char* key, SInt32& value) const;
-  bool SetInt(const char* key, SInt32 value);
-  bool SetLong(const char* key, SInt32 value);
-  bool GetFloat(const char* key, float& value) const;
-  bool SetFloat(const char* key, float value);
-  bool GetDouble(const char* key, double& value) const;
-  bool SetDouble(const char* key, double value);
+  [[nodiscard]] bool SetInt(const char* key, SInt32 value);
+  [[nodiscard]] bool SetLong(const char* key, SInt32 value);
+  [[nodiscard]] bool GetFloat(const char* key, float& value) const;
+  [[nodiscard]] bool SetFloat(const char* key, float value);
+  [[nodiscard]] bool GetDouble(const char* key, double& value) const;
+  [[nodiscard]] bool SetDouble(const char* key, double value);
   // Copies at most size - 1 bytes and a terminating 0; true once the value
   // exists, also when it had to be cut.
   bool GetString(const char* key, char* buffer, size_t size) const;
-  bool SetString(const char* key, const char* value);
+  [[nodiscard]] bool SetString(const char* key, const char* value);
   // The stored bytes when they fit in `maxSize`: their count; else 0.
   size_t GetData(const char* key, void* buffer, size_t maxSize) const;
-  bool SetData(const char* key, const void* bytes, size_t n);
+  [[nodiscard]] bool SetData(const char* key, const void* bytes, size_t n);
   // All stored bytes into `bytes`; returns their count.
   size_t GetDataUnbounded(const char* key, std::vector<UInt8>& bytes) const;
   // A file reference is stored as its path text; reading it back succeeds
   // when the item still exists.
-  bool GetFsRef(const char* key, FSRef& ref) const;
-  bool SetFsRef(const char* key, const FSRef& ref);
+  [[nodiscard]] bool GetFsRef(const char* key, FSRef& ref) const;
+  [[nodiscard]] bool SetFsRef(const char* key, const FSRef& ref);
 
   // The host path of the file that holds the domain (empty while closed).
   const std::string& GetStorePath() const { return storePath_; }
 
  private:
-  const plat::PlistValue* Find(const char* key) const;
-  bool Store(const char* key, SInt32 keyError, const plat::PlistValue& value);
-  bool Synchronize();
+  [[nodiscard]] const plat::PlistValue* Find(const char* key) const;
+  [[nodiscard]] bool Store(const char* key, SInt32 keyError, const plat::PlistValue& value);
+  [[nodiscard]] bool Synchronize();
 
   SInt32 lastError_ = 0;
   bool open_ = false;

@@ -21,7 +21,7 @@ int Height(const Rect& r) { return int(r.bottom) - int(r.top); }
 
 Rect AtOrigin(const Rect& r) { return MakeRect(0, 0, SInt16(Width(r)), SInt16(Height(r))); }
 
-bool CopyName(const char* name, char* out, size_t capacity) {
+[[nodiscard]] bool CopyName(const char* name, char* out, size_t capacity) {
   if (!out || capacity == 0) return false;
   std::snprintf(out, capacity, "%s", name);
   return std::strlen(name) < capacity;
@@ -213,8 +213,12 @@ u32 CQuickTimeMedia::ReadFrame(TimeValue time, u8* buffer, const Rect* outputRec
       DisposeGWorld(frame);
       return 0;
     }
-    CopyBits(GetPortBitMapForCopyBits(frame), GetPortBitMapForCopyBits(scaled),
-             sourceRect ? sourceRect : &frameBounds, &scaledBounds, srcCopy, nullptr);
+    if (CopyBits(GetPortBitMapForCopyBits(frame), GetPortBitMapForCopyBits(scaled),
+                 sourceRect ? sourceRect : &frameBounds, &scaledBounds, srcCopy, nullptr) != noErr) {
+      DisposeGWorld(scaled);
+      DisposeGWorld(frame);
+      return 0;
+    }
   }
   PixMapPtr map = GetGWorldPixMap(scaled ? scaled : frame);
   LockPixels(map);
@@ -359,14 +363,16 @@ bool CQuickTimeMedia::GetSoundDescription(void*) const { return false; }
 
 bool CQuickTimeMedia::GetVideoCodecName(char* out, size_t capacity) const {
   if (!movie) {
-    CopyName("N/A", out, capacity);
+    // The stand-in text goes out as far as it fits; the result says there is no name.
+    static_cast<void>(CopyName("N/A", out, capacity));
     return false;
   }
   return CopyName(GetStillPictureCodecName(movie).c_str(), out, capacity);
 }
 
 bool CQuickTimeMedia::GetSoundCompressionName(char* out, size_t capacity) const {
-  CopyName("N/A", out, capacity);
+  // The stand-in text goes out as far as it fits; the result says there is no name.
+  static_cast<void>(CopyName("N/A", out, capacity));
   return false;
 }
 

@@ -22,21 +22,21 @@ class CPathName;
 
 // Whether QuickTime is present and its version, from Gestalt 'qtim' (the
 // packed version in the high 16 bits, 0 when absent); 'qtrs' for the features.
-bool IsQuickTimeInstalled();
+[[nodiscard]] bool IsQuickTimeInstalled();
 u32 GetQuickTimeVersion();
-bool HasQuickTimeFeatures();
-bool GetFsSpecForPath(const CPathName& path, FSSpec* spec);
+[[nodiscard]] bool HasQuickTimeFeatures();
+[[nodiscard]] bool GetFsSpecForPath(const CPathName& path, FSSpec* spec);
 
 // Decodes a PNG or JPEG picture, recognised by its signature, into a new
 // bitmap; null for other data or a damaged picture. The codec and its name
 // go to `codec` and `codecName` when asked.
-std::unique_ptr<CBitmapImage> DecodePicture(const u8* data, size_t length, OSType* codec = nullptr,
+[[nodiscard]] std::unique_ptr<CBitmapImage> DecodePicture(const u8* data, size_t length, OSType* codec = nullptr,
                                             const char** codecName = nullptr);
 
 // The duration as "HH:MM:SS.hh" (hours grow past 99 when they must), the
 // hundredths rounded and carried into the seconds; false when the text does
 // not fit `capacity` bytes.
-bool FormatMovieDuration(s64 duration, s32 timeScale, char* out, size_t capacity);
+[[nodiscard]] bool FormatMovieDuration(s64 duration, s32 timeScale, char* out, size_t capacity);
 
 // Told of the progress of a sound export; sets *cancel to stop it.
 class CProgressTarget {
@@ -88,10 +88,10 @@ class CQuickTimeMedia {
 
   // Opens a PNG or JPEG file as a one-frame movie; false (and no movie) for
   // anything else, a damaged picture or a missing file.
-  bool OpenFile(const CPathName& path);
+  [[nodiscard]] bool OpenFile(const CPathName& path);
   // Movies from the bundle's resources are not supported.
-  bool OpenFromResource(int unused, const char* extension);
-  bool HasMovie() const { return movie != nullptr; }
+  [[nodiscard]] bool OpenFromResource(int unused, const char* extension);
+  [[nodiscard]] bool HasMovie() const { return movie != nullptr; }
   void Dispose();
 
   void GetNaturalSize(int* width, int* height) const;
@@ -112,42 +112,42 @@ class CQuickTimeMedia {
   // the crop rectangle of the frame (the whole frame without one), 32 bits
   // R, G, B, A or 24 bits R, G, B. False without a movie or for a crop
   // outside the frame.
-  bool GetFrameImage(TimeValue time, CBitmapImage* bitmap, const Rect* cropRect, int bitsPerPixel);
+  [[nodiscard]] bool GetFrameImage(TimeValue time, CBitmapImage* bitmap, const Rect* cropRect, int bitsPerPixel);
   // Draws the frame into the world at the box (the movie box without one);
   // with a mask world (8 bits) each mask byte becomes 0 where the world's
   // pixel is pure opaque white (0xFFFFFFFF) and 255 elsewhere.
-  bool DrawToGWorld(GWorldPtr world, const Rect* box, GWorldPtr mask);
-  bool DrawFrameToGWorld(GWorldPtr world, const Rect* box) { return DrawToGWorld(world, box, nullptr); }
+  [[nodiscard]] bool DrawToGWorld(GWorldPtr world, const Rect* box, GWorldPtr mask);
+  [[nodiscard]] bool DrawFrameToGWorld(GWorldPtr world, const Rect* box) { return DrawToGWorld(world, box, nullptr); }
   // Draws the frame into the window's port at the box (window-local; the
   // movie box without one), clipped to the port. The movie box, the movie's
   // port and the current port are as they were afterwards. False without a
   // movie or for a window that is gone.
-  bool DrawToWindow(WindowRef window, const Rect* box);
+  [[nodiscard]] bool DrawToWindow(WindowRef window, const Rect* box);
 
-  bool Start(bool rewind);
-  bool IsDone() const;
+  [[nodiscard]] bool Start(bool rewind);
+  [[nodiscard]] bool IsDone() const;
   TimeValue GetTime() const;
 
-  bool HasVideo() const { return movie != nullptr; }
-  bool HasSound() const { return false; }
-  bool GetImageDescription(ImageDescription* out) const;
-  bool GetSoundDescription(void* out) const;
+  [[nodiscard]] bool HasVideo() const { return movie != nullptr; }
+  [[nodiscard]] bool HasSound() const { return false; }
+  [[nodiscard]] bool GetImageDescription(ImageDescription* out) const;
+  [[nodiscard]] bool GetSoundDescription(void* out) const;
   // The codec or compression name, "N/A" when unknown (then false).
-  bool GetVideoCodecName(char* out, size_t capacity) const;
-  bool GetSoundCompressionName(char* out, size_t capacity) const;
+  [[nodiscard]] bool GetVideoCodecName(char* out, size_t capacity) const;
+  [[nodiscard]] bool GetSoundCompressionName(char* out, size_t capacity) const;
   double GetVideoFrameRate() const { return 0; }
-  bool FormatDuration(char* out, size_t capacity) const;
+  [[nodiscard]] bool FormatDuration(char* out, size_t capacity) const;
 
   // Sound export is not supported: false, or null, and nothing is written.
-  bool SetupSoundExporter(const CSoundFormatRequest& request);
-  bool ExportSound(const CPathName& path, OSType subType, u32 durationMs, CProgressTarget* target);
-  u8* ExportSoundChunk(TimeValue start, TimeValue length, u32* sizeOut, TimeValue* nextOut);
-  u8* ExportNextSoundChunk(TimeValue length, u32* sizeOut);
+  [[nodiscard]] bool SetupSoundExporter(const CSoundFormatRequest& request);
+  [[nodiscard]] bool ExportSound(const CPathName& path, OSType subType, u32 durationMs, CProgressTarget* target);
+  [[nodiscard]] u8* ExportSoundChunk(TimeValue start, TimeValue length, u32* sizeOut, TimeValue* nextOut);
+  [[nodiscard]] u8* ExportNextSoundChunk(TimeValue length, u32* sizeOut);
 
  private:
   // The frame rendered into a new 32-bit world over the movie box moved to
   // the origin (the caller disposes it); null without a movie.
-  GWorldPtr RenderFrame(TimeValue time);
+  [[nodiscard]] GWorldPtr RenderFrame(TimeValue time);
   // The bytes of a frame of the area's size (the movie box's without one),
   // with its width and height; 0 without a movie or for a bad size.
   u32 FrameBytes(const Rect* area, u32 bytesPerPixel, int* width, int* height) const;

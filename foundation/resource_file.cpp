@@ -22,7 +22,7 @@ std::unique_ptr<CResourceFile>& SharedFile() {
   return file;
 }
 
-CResourceFile* GetMainResourceFile() {
+[[nodiscard]] CResourceFile* GetMainResourceFile() {
   std::unique_ptr<CResourceFile>& file = SharedFile();
   if (!file) {
     file = std::make_unique<CResourceFile>();

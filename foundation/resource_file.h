@@ -18,13 +18,13 @@ class CResourceFile {
 
   // Opens the file read-only (closing one opened before); false when it
   // cannot be read or holds no sound resource map.
-  bool Open(const CPathName& path);
+  [[nodiscard]] bool Open(const CPathName& path);
   // The resource of this file (not of other open files) as a handle that
   // belongs to the file until it is released or the file closes; its size
   // goes to `size` when asked. The current resource file is restored.
-  bool GetResource(ResType type, ResID id, Handle* resource, long* size = nullptr);
+  [[nodiscard]] bool GetResource(ResType type, ResID id, Handle* resource, long* size = nullptr);
   void Close();
-  bool IsOpen() const { return refNum_ >= 0; }
+  [[nodiscard]] bool IsOpen() const { return refNum_ >= 0; }
   SInt16 GetRefNum() const { return refNum_; }
 
  private:
@@ -33,10 +33,10 @@ class CResourceFile {
 
 // Loads a resource of "main.rsrc" for this one call: the handle is the
 // caller's, released with ReleaseMainResource. True when found.
-bool LoadMainResource(ResType type, ResID id, Handle* resource, long* size = nullptr);
+[[nodiscard]] bool LoadMainResource(ResType type, ResID id, Handle* resource, long* size = nullptr);
 // The same through one shared "main.rsrc" opened on first use (a failed open
 // is tried again by the next call); the handle belongs to the shared file.
-bool GetMainResourceCached(ResType type, ResID id, Handle* resource, long* size = nullptr);
+[[nodiscard]] bool GetMainResourceCached(ResType type, ResID id, Handle* resource, long* size = nullptr);
 // Releases a handle of either function and clears the caller's pointer.
 void ReleaseMainResource(Handle* resource);
 // Closes the shared "main.rsrc" (its handles go with it).

@@ -7,6 +7,6 @@
 // Registers the icon family 'icns' `resourceId` of "main.rsrc" with type
 // 'TEMP' and `creator`; a creator of 0 is replaced by a unique one, which
 // `creator` then holds. False when the resource is missing or no icon family.
-bool RegisterResourceIcon(ResID resourceId, OSType& creator, IconRef* icon);
+[[nodiscard]] bool RegisterResourceIcon(ResID resourceId, OSType& creator, IconRef* icon);
 // Releases the icon registered with `creator`; false when there is none.
-bool UnregisterResourceIcon(OSType creator);
+[[nodiscard]] bool UnregisterResourceIcon(OSType creator);

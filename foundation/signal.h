@@ -96,9 +96,9 @@ class CSignal {
     return size_t(std::count_if(slots_.begin(), slots_.end(), [](Slot* s) { return s != nullptr; }));
   }
 
-  bool IsEnabled() const { return enabled_ != 0; }
+  [[nodiscard]] bool IsEnabled() const { return enabled_ != 0; }
   void SetEnabled(bool enabled) { enabled_ = enabled ? 1 : 0; }
-  bool IsFiring() const { return firing_ != 0; }
+  [[nodiscard]] bool IsFiring() const { return firing_ != 0; }
 
  private:
   u8 firing_ = 0;

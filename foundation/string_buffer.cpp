@@ -13,7 +13,7 @@
 namespace {
 
 // The whole formatted text, however long.
-bool FormatToString(std::string& out, const char* format, va_list arguments) {
+[[nodiscard]] bool FormatToString(std::string& out, const char* format, va_list arguments) {
   if (!format) return false;
   va_list measure;
   va_copy(measure, arguments);
@@ -43,7 +43,7 @@ std::string DoublePattern(int width, int precision) {
 }
 
 // Copies a text into a caller's buffer, cut to fit; false when it was cut.
-bool CopyCut(const std::string& text, char* out, size_t capacity) {
+[[nodiscard]] bool CopyCut(const std::string& text, char* out, size_t capacity) {
   if (!out || capacity == 0) return false;
   size_t count = std::min(text.size(), capacity - 1);
   std::memcpy(out, text.data(), count);
@@ -62,7 +62,10 @@ CStringBuffer::CStringBuffer() : text(new char[1]), size(1) { text[0] = 0; }
 
 CStringBuffer::CStringBuffer(const char* initial) : CStringBuffer() { SetText(initial); }
 
-CStringBuffer::CStringBuffer(int stringNumber) : CStringBuffer() { LoadLocalizedString(stringNumber); }
+CStringBuffer::CStringBuffer(int stringNumber) : CStringBuffer() {
+  // A string that cannot be had leaves the buffer empty.
+  if (!LoadLocalizedString(stringNumber)) Clear();
+}
 
 CStringBuffer::~CStringBuffer() {
   delete[] text;
@@ -159,7 +162,8 @@ bool GetLocalizedCString(int n, char* out, size_t capacity) {
   if (!localized.LoadLocalizedString(UInt32(n))) return false;
   std::string bytes = localized.ToStdString();
   if (bytes.empty() && !localized.IsEmpty()) return false;
-  CopyCut(bytes, out, capacity);
+  // A text cut to fit the caller's buffer is still the string.
+  static_cast<void>(CopyCut(bytes, out, capacity));
   return true;
 }
 

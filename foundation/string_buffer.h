@@ -35,23 +35,23 @@ class CStringBuffer {
   // False for null (buffer unchanged). The text may lie inside this buffer.
   bool SetText(const char* newText);
   void Clear();
-  bool Equals(const char* other, bool caseSensitive) const;
-  bool Equals(const CStringBuffer& other, bool caseSensitive) const;
+  [[nodiscard]] bool Equals(const char* other, bool caseSensitive) const;
+  [[nodiscard]] bool Equals(const CStringBuffer& other, bool caseSensitive) const;
 
   // The string in the application-wide encoding; false (buffer unchanged)
   // for null or when a character has no form in it.
-  bool SetFromCFString(CFStringRef string);
+  [[nodiscard]] bool SetFromCFString(CFStringRef string);
   // Localized string n; an entry missing from the table gives its number as text.
-  bool LoadLocalizedString(int n);
-  bool SetFromPascalString(const unsigned char* pascalText);
+  [[nodiscard]] bool LoadLocalizedString(int n);
+  [[nodiscard]] bool SetFromPascalString(const unsigned char* pascalText);
 
   // printf-style formatting of a result of any length.
-  bool Format(const char* format, ...) __attribute__((format(printf, 2, 3)));
+  [[nodiscard]] bool Format(const char* format, ...) __attribute__((format(printf, 2, 3)));
   // A double with a field width and a precision (0 means not given).
-  bool FormatDouble(double value, int width, int precision);
-  bool SetInteger(int value);
+  [[nodiscard]] bool FormatDouble(double value, int width, int precision);
+  [[nodiscard]] bool SetInteger(int value);
 
-  bool IsTrue() const;
+  [[nodiscard]] bool IsTrue() const;
   long ToLong() const;
   unsigned long ToUnsigned() const;
   int ToInteger() const;
@@ -64,18 +64,18 @@ class CStringBuffer {
 
 // Localized string n in the application-wide encoding, cut to capacity - 1
 // bytes; false (out empty) when the table lacks it or the conversion fails.
-bool GetLocalizedCString(int n, char* out, size_t capacity);
+[[nodiscard]] bool GetLocalizedCString(int n, char* out, size_t capacity);
 
 // Formats into the caller's buffer of `capacity` bytes; false when the
 // result had to be cut to fit (it is always terminated).
-bool FormatString(char* out, size_t capacity, const char* format, ...) __attribute__((format(printf, 3, 4)));
-bool FormatDouble(const double* value, char* out, size_t capacity, int width, int precision);
+[[nodiscard]] bool FormatString(char* out, size_t capacity, const char* format, ...) __attribute__((format(printf, 3, 4)));
+[[nodiscard]] bool FormatDouble(const double* value, char* out, size_t capacity, int width, int precision);
 // The decimal text of an int (at most 12 bytes with the terminator).
 void FormatInteger(int value, char* out);
 // "mm:ss.hh" of a duration in milliseconds, cut to n bytes.
 void FormatMilliseconds(unsigned ms, char* out, size_t n);
 
-bool ParseTrueString(const char* text);
+[[nodiscard]] bool ParseTrueString(const char* text);
 long ParseLong(const char* text, long* out);
 void ParseDouble(const char* text, double* out);
 std::string TrimWhitespace(const char* text);

@@ -14,7 +14,7 @@ s32 Selector(OSType selector) {
   return plat::Gestalt(selector, &value) == noErr ? value : 0;
 }
 
-bool KnowsSystemVersion(s32* version) {
+[[nodiscard]] bool KnowsSystemVersion(s32* version) {
   SInt32 value = 0;
   if (plat::Gestalt(FourCC("sysv"), &value) != noErr) return false;
   *version = value;
@@ -22,7 +22,7 @@ bool KnowsSystemVersion(s32* version) {
 }
 
 // Copies a host name into a caller's buffer as Mac Roman.
-bool CopyName(const std::string& host, char* out, size_t size) {
+[[nodiscard]] bool CopyName(const std::string& host, char* out, size_t size) {
   std::string name;
   if (!out || host.empty() || !plat::Utf8ToMacRoman(host, name) || name.size() + 1 > size) return false;
   std::memcpy(out, name.c_str(), name.size() + 1);

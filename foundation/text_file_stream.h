@@ -19,9 +19,9 @@ class CTextFileStream {
   // Creates the file with the record's type and creator (creator 'ttex' and
   // type 'TEXT' when null; an existing file is replaced only with `replace`)
   // and opens it for output; true when both succeed.
-  virtual bool Open(const CPathName& path, const CFileTypeCreator* typeCreator, bool replace);
+  [[nodiscard]] virtual bool Open(const CPathName& path, const CFileTypeCreator* typeCreator, bool replace);
   virtual bool Close();
-  bool IsOpen() const { return stream_.is_open(); }
+  [[nodiscard]] bool IsOpen() const { return stream_.is_open(); }
 
   CTextFileStream& operator<<(const char* text);
   CTextFileStream& operator<<(char value);

@@ -31,9 +31,9 @@ class CThread {
 
   // Starts a thread running Run(); false when one is already running or the
   // system refuses a new thread.
-  bool Create(const CThreadOptions& options);
+  [[nodiscard]] bool Create(const CThreadOptions& options);
   // Starts a thread running function(parameter).
-  bool CreateWithFunction(EntryFunction function, void* parameter, const CThreadOptions& options);
+  [[nodiscard]] bool CreateWithFunction(EntryFunction function, void* parameter, const CThreadOptions& options);
   // The thread's work; the base version does nothing.
   virtual void Run();
   // Waits for the thread to end and releases it; the destructor does the same.
@@ -43,8 +43,8 @@ class CThread {
   // A stopped thread waits in WaitWhileStopped until it is made ready again.
   void SetReady();
   void SetStopped();
-  bool IsRunning() const;
-  bool IsStopped() const;
+  [[nodiscard]] bool IsRunning() const;
+  [[nodiscard]] bool IsStopped() const;
 
   // A process-wide critical section (recursive) shared by all threads.
   static void BeginThreadCritical();
@@ -55,7 +55,7 @@ class CThread {
   void WaitWhileStopped();
 
  private:
-  bool Start(EntryFunction function, void* parameter, const CThreadOptions& options);
+  [[nodiscard]] bool Start(EntryFunction function, void* parameter, const CThreadOptions& options);
   void EntryPoint(EntryFunction function, void* parameter);
 
   std::thread thread_;

@@ -14,9 +14,9 @@ constexpr int kConnectTimeoutMs = 5000;
 // A version number part longer than this is no version number.
 constexpr size_t kMaxVersionDigits = 9;
 
-bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+[[nodiscard]] bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
-bool ReadNumber(const std::string& text, SInt32* out) {
+[[nodiscard]] bool ReadNumber(const std::string& text, SInt32* out) {
   if (text.empty() || text.size() > kMaxVersionDigits) return false;
   for (char c : text)
     if (c < '0' || c > '9') return false;

@@ -18,8 +18,8 @@ class CUpdateCheck {
 
   // Asks for the newest version of `productCode`; true when the service
   // answered with a version ("<major>.<minor>").
-  bool Check(int productCode, int currentMajor, int currentMinor);
-  bool IsNewerAvailable() const;
+  [[nodiscard]] bool Check(int productCode, int currentMajor, int currentMinor);
+  [[nodiscard]] bool IsNewerAvailable() const;
 
   SInt32 GetLatestMajor() const { return latestMajor_; }
   SInt32 GetLatestMinor() const { return latestMinor_; }
@@ -38,8 +38,8 @@ std::string GetUpdateServiceUrl();
 
 // True when a TCP connection to the update service's host opens within a few
 // seconds; false when no service is configured.
-bool CanReachInternet();
+[[nodiscard]] bool CanReachInternet();
 
 // Reads a reply of the form digits '.' digits (white space around it
 // allowed); false for anything else.
-bool ParseVersionReply(const std::string& reply, SInt32* major, SInt32* minor);
+[[nodiscard]] bool ParseVersionReply(const std::string& reply, SInt32* major, SInt32* minor);

@@ -15,25 +15,25 @@ class CVolume {
   static u32 CountVolumes();
   static std::vector<u32> ListVolumeIndexes();
   // Either pointer may be null.
-  static bool GetSizesByRefNum(s16 volumeRefNum, u64* totalOut, u64* freeOut);
+  [[nodiscard]] static bool GetSizesByRefNum(s16 volumeRefNum, u64* totalOut, u64* freeOut);
 
   // Each is false, the volume unchanged, when no volume matches.
-  bool SetIndex(u32 index);
-  bool SetFromRefNum(s16 volumeRefNum);
+  [[nodiscard]] bool SetIndex(u32 index);
+  [[nodiscard]] bool SetFromRefNum(s16 volumeRefNum);
   // The first volume of that name; an empty name takes the first volume.
-  bool SetFromName(const char* name);
+  [[nodiscard]] bool SetFromName(const char* name);
 
-  bool GetSizes(u64* totalOut, u64* freeOut) const;
-  bool GetSizesKb(u64* totalOut, u64* freeOut) const;
-  bool GetSizesMb(double* totalOut, double* freeOut) const;
-  bool GetSizesGb(double* totalOut, double* freeOut) const;
+  [[nodiscard]] bool GetSizes(u64* totalOut, u64* freeOut) const;
+  [[nodiscard]] bool GetSizesKb(u64* totalOut, u64* freeOut) const;
+  [[nodiscard]] bool GetSizesMb(double* totalOut, double* freeOut) const;
+  [[nodiscard]] bool GetSizesGb(double* totalOut, double* freeOut) const;
   // "" on error.
   std::string GetName() const;
   u32 GetIndex() const { return index_; }
 
  private:
-  bool Adopt(OSErr found, const plat::VolumeInfo& volume);
-  bool GetScaledSizes(double kilobytesPerUnit, double* totalOut, double* freeOut) const;
+  [[nodiscard]] bool Adopt(OSErr found, const plat::VolumeInfo& volume);
+  [[nodiscard]] bool GetScaledSizes(double kilobytesPerUnit, double* totalOut, double* freeOut) const;
 
   std::string name_;
   u32 index_ = 0;

@@ -11,7 +11,7 @@ namespace {
 
 u16 Get16(const u8* p) { return u16(plat::GetLittle16(p)); }
 u32 Get32(const u8* p) { return plat::GetLittle32(p); }
-bool Is(const u8* p, const char* id) { return std::memcmp(p, id, 4) == 0; }
+[[nodiscard]] bool Is(const u8* p, const char* id) { return std::memcmp(p, id, 4) == 0; }
 
 void Put(std::vector<u8>& out, const char* id) { out.insert(out.end(), id, id + 4); }
 

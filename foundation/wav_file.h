@@ -36,10 +36,10 @@ class CWaveFile {
 
   // Reads the whole file; false when it cannot be read or is not a WAVE file
   // with a sound "fmt " chunk and a "data" chunk.
-  bool Load(const CPathName& path);
+  [[nodiscard]] bool Load(const CPathName& path);
   // Takes a copy of a whole file image; false when it is not a WAVE file with
   // a sound "fmt " chunk and a "data" chunk.
-  bool LoadFromMemory(const void* data, size_t n);
+  [[nodiscard]] bool LoadFromMemory(const void* data, size_t n);
 
   u32 GetFileSize() const { return fileSize_; }
   u32 GetDataSize() const { return dataSize_; }
@@ -50,7 +50,7 @@ class CWaveFile {
 
  private:
   void Clear();
-  bool Parse();
+  [[nodiscard]] bool Parse();
 
   u32 fileSize_ = 0;
   u32 dataSize_ = 0;
@@ -65,12 +65,12 @@ class CWaveWriter {
  public:
   // Writes the file; an existing file is replaced only with `replace`, a
   // folder never. False when the record makes no file or it cannot be written.
-  bool Save(const CPathName& path, const CWaveFormat& format, bool replace);
+  [[nodiscard]] bool Save(const CPathName& path, const CWaveFormat& format, bool replace);
   // The whole file image for a format record; false for a record that makes
   // no sound file (no channels, no rate, samples missing, sizes past 4 GiB).
-  static bool BuildImage(const CWaveFormat& format, std::vector<u8>& image);
+  [[nodiscard]] static bool BuildImage(const CWaveFormat& format, std::vector<u8>& image);
   // The format record as the writer completes it (byte rate, block align,
   // bits per sample); false as BuildImage.
-  static bool CompleteFormat(const CWaveFormat& format, CWaveFormat& completed,
+  [[nodiscard]] static bool CompleteFormat(const CWaveFormat& format, CWaveFormat& completed,
                              u16& samplesPerBlock);
 };

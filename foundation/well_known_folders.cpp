@@ -50,7 +50,7 @@ CPathName FromHostFolder(const std::string& hostFolder) {
   return folder;
 }
 
-OSErr FindFolder(SInt16 domain, OSType type, CPathName* out) {
+[[nodiscard]] OSErr FindFolder(SInt16 domain, OSType type, CPathName* out) {
   std::string host;
   OSErr error = plat::FindFolder(domain, type, true, &host);
   if (error != noErr) return error;
@@ -58,7 +58,7 @@ OSErr FindFolder(SInt16 domain, OSType type, CPathName* out) {
   return out->IsEmpty() ? OSErr(bdNamErr) : OSErr(noErr);
 }
 
-bool PutInFolder(CPathName& path, const CPathName& folder, const char* name) {
+[[nodiscard]] bool PutInFolder(CPathName& path, const CPathName& folder, const char* name) {
   if (folder.IsEmpty() || !name || !plat::IsContainedName(name)) return false;
   path.CombineFolderAndName(name, folder);
   return true;
@@ -76,7 +76,7 @@ CPathName ProcessFolder() {
 
 CPathName CPathName::GetSpecialFolder(OSType type, int domainIndex) {
   CPathName folder(nullptr);
-  FindFolder(DomainOfIndex(domainIndex), type, &folder);
+  if (FindFolder(DomainOfIndex(domainIndex), type, &folder) != noErr) return CPathName(nullptr);
   return folder;
 }
 
@@ -218,7 +218,7 @@ CPathName CPathName::GetApplicationBundle() {
   // The bundle's canonical reference when it exists, else the folder it is meant to be.
   FSRef ref;
   CFURLRef canonical = CFURLGetFSRef(url, &ref) ? CFURLCreateFromFSRef(kCFAllocatorDefault, &ref) : nullptr;
-  if (!bundle.SetFromUrl(canonical)) bundle.SetFromUrl(url);
+  if (!bundle.SetFromUrl(canonical) && !bundle.SetFromUrl(url)) bundle = CPathName(nullptr);
   CFRelease(canonical);
   CFRelease(url);
   if (!bundle.IsEmpty()) bundle.AddTrailingSlash();

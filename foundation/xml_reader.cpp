@@ -29,7 +29,7 @@ int HexValue(char c) {
 
 // One hexadecimal character reference at text[at] ("&#x...;"): the byte it
 // stands for and the length it spans; false when it is not one.
-bool ReadHexReference(const std::string& text, size_t at, char* byte, size_t* length) {
+[[nodiscard]] bool ReadHexReference(const std::string& text, size_t at, char* byte, size_t* length) {
   if (text.compare(at, 3, "&#x") != 0) return false;
   size_t semicolon = text.find(';', at + 3);
   if (semicolon == std::string::npos || semicolon - (at + 3) > kMaxReferenceDigits) return false;

@@ -35,14 +35,14 @@ class CXmlDocument {
 
   // Loads and parses the file; false when it cannot be read or is not
   // well-formed XML (the document then stays empty).
-  bool Open(const CPathName& path);
-  bool LoadFile(const CPathName& path);
+  [[nodiscard]] bool Open(const CPathName& path);
+  [[nodiscard]] bool LoadFile(const CPathName& path);
   void Release();
 
   // The root element (the first child of the document) into an empty node;
   // false when there is none or the node is already filled.
-  bool GetRootNode(CXmlNode& node) const;
-  bool GetFirstChild(CXmlNode& node) const;
+  [[nodiscard]] bool GetRootNode(CXmlNode& node) const;
+  [[nodiscard]] bool GetFirstChild(CXmlNode& node) const;
 
   const CPathName& GetPath() const { return path_; }
 
@@ -73,7 +73,7 @@ class CXmlNodeList {
   int GetCount() const;
   // The child at `index` into `node` (replacing what the node held); false
   // when the index has no child, and the node is then left as it was.
-  bool GetAt(int index, CXmlNode& node) const;
+  [[nodiscard]] bool GetAt(int index, CXmlNode& node) const;
 
  private:
   friend class CXmlNode;
@@ -88,50 +88,50 @@ class CXmlNode {
   CXmlNode(const CXmlNode& other);
   CXmlNode& operator=(const CXmlNode& other);
 
-  bool IsEmpty() const { return !tree_ && !value_; }
+  [[nodiscard]] bool IsEmpty() const { return !tree_ && !value_; }
   void Clear();
 
   // Handle setters; each refuses a null reference.
-  bool SetFromTree(const plat::XmlTreeNode* tree, const CPathName& documentPath);
-  bool SetFromAttributeValue(const std::string* value, const CPathName& documentPath);
-  bool SetFromNode(const CXmlNode& other);
+  [[nodiscard]] bool SetFromTree(const plat::XmlTreeNode* tree, const CPathName& documentPath);
+  [[nodiscard]] bool SetFromAttributeValue(const std::string* value, const CPathName& documentPath);
+  [[nodiscard]] bool SetFromNode(const CXmlNode& other);
 
   // The element's name; false for a handle that holds no element.
-  bool GetName(CStringBuffer& name) const;
+  [[nodiscard]] bool GetName(CStringBuffer& name) const;
   std::string GetNameString() const;
-  bool GetElementInfo(CXmlElementInfo& info) const;
+  [[nodiscard]] bool GetElementInfo(CXmlElementInfo& info) const;
   // The list of this element's children; true also for an empty handle,
   // whose list is left unchanged.
   bool GetChildren(CXmlNodeList& list) const;
   // Child 0 of this element into an empty node.
-  bool GetFirstChild(CXmlNode& node) const;
+  [[nodiscard]] bool GetFirstChild(CXmlNode& node) const;
 
   // The text: of an element, its text and CDATA children; of an attribute,
   // its value. False (buffer unchanged) for an element without text; the
   // default text (and false) for an empty handle.
-  bool GetText(CStringBuffer& text, const char* defaultText = "") const;
+  [[nodiscard]] bool GetText(CStringBuffer& text, const char* defaultText = "") const;
   std::string GetTextString() const;
-  bool GetTextUnescapedTwice(CStringBuffer& text, const char* defaultText = "") const;
+  [[nodiscard]] bool GetTextUnescapedTwice(CStringBuffer& text, const char* defaultText = "") const;
 
   // Typed getters; each returns the default when the text is missing.
   long GetLong(long defaultValue = 0) const;                    // decimal
   long GetInteger(long defaultValue = 0) const;                 // base 0: 0x.. hex, 0.. octal
   unsigned long GetUnsigned(unsigned long defaultValue = 0) const;  // base 0
   double GetDouble(double defaultValue = 0) const;
-  bool GetBool(bool defaultValue = false) const;  // true only for "true", any case
+  [[nodiscard]] bool GetBool(bool defaultValue = false) const;  // true only for "true", any case
 
   // The text as a path; a relative one is resolved against the document.
-  bool GetPath(CPathName& path) const;
+  [[nodiscard]] bool GetPath(CPathName& path) const;
   // Base64-decodes the text into `out` when it fits in `capacity` bytes.
-  bool GetBinary(void* out, size_t capacity, size_t* length) const;
+  [[nodiscard]] bool GetBinary(void* out, size_t capacity, size_t* length) const;
   // Base64-decodes the text as a 0-terminated text; the default on failure.
-  bool GetBinaryAsText(CStringBuffer& text, const char* defaultText = "") const;
-  bool GetBinaryAsText(std::string& text, const char* defaultText = "") const;
+  [[nodiscard]] bool GetBinaryAsText(CStringBuffer& text, const char* defaultText = "") const;
+  [[nodiscard]] bool GetBinaryAsText(std::string& text, const char* defaultText = "") const;
 
   const CPathName& GetDocumentPath() const { return path_; }
 
  private:
-  bool GetRawText(std::string& text) const;
+  [[nodiscard]] bool GetRawText(std::string& text) const;
 
   const plat::XmlTreeNode* tree_ = nullptr;
   const std::string* value_ = nullptr;

@@ -18,10 +18,15 @@ CXmlWriteOptions::CXmlWriteOptions()
 
 CXmlWriter::CXmlWriter() = default;
 
-CXmlWriter::~CXmlWriter() { Close(); }
+CXmlWriter::~CXmlWriter() {
+  // A writer its owner did not close: a failure has nobody to go to here.
+  static_cast<void>(Close());
+}
 
 bool CXmlWriter::Open(const CPathName& path, const CXmlWriteOptions& options, bool replace) {
-  Close();
+  // A writer opened anew gives up its previous file; whether that one was
+  // written whole was its owner's to ask with Close.
+  static_cast<void>(Close());
   path_ = path;
   relativePaths_ = options.relativePaths;
   fullDeclaration_ = options.fullDeclaration;

@@ -37,12 +37,12 @@ class CXmlWriter {
   // Creates the file with the options' type and creator (an existing file is
   // replaced only when `replace` is set) and writes the declaration. False
   // when the file cannot be created or opened; nothing is written then.
-  bool Open(const CPathName& path, const CXmlWriteOptions& options, bool replace);
+  [[nodiscard]] bool Open(const CPathName& path, const CXmlWriteOptions& options, bool replace);
   // Ends the short root element when it was opened, and closes the file.
   // False when any write to the file failed (also a failure to flush it
   // now); true for a writer that was not open.
-  bool Close();
-  bool IsOpen() const { return stream_.is_open(); }
+  [[nodiscard]] bool Close();
+  [[nodiscard]] bool IsOpen() const { return stream_.is_open(); }
 
   // "<" + name + " "; with `empty` also "/>" and a line feed.
   void BeginElement(const char* name, bool empty);

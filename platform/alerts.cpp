@@ -28,7 +28,7 @@ std::string FromPascal(ConstStr255Param text) {
 }
 
 // A classic button text: -1 is the system's label, null leaves the button out.
-bool ButtonText(ConstStringPtr text, const char* standard, std::string* out) {
+[[nodiscard]] bool ButtonText(ConstStringPtr text, const char* standard, std::string* out) {
   if (!text) return false;
   *out = text == reinterpret_cast<ConstStringPtr>(-1) ? std::string(standard) : FromPascal(text);
   return true;
@@ -69,8 +69,12 @@ OSStatus NewStandardAlert(const AlertSpec& spec, bool sheet, EventTargetRef noti
   if (status != noErr) return status;
   window->title = spec.title;
   ControlRef text = nullptr;
-  NewControl(window, ControlKind::kStaticText, MakeRect(80, 16, 410, 36), spec.title, &text);
-  NewControl(window, ControlKind::kStaticText, MakeRect(80, 44, 410, 100), spec.text, &text);
+  status = NewControl(window, ControlKind::kStaticText, MakeRect(80, 16, 410, 36), spec.title, &text);
+  if (status == noErr) status = NewControl(window, ControlKind::kStaticText, MakeRect(80, 44, 410, 100), spec.text, &text);
+  if (status != noErr) {
+    DisposeWindow(window);
+    return status;
+  }
   if (spec.hasDefault) AddButton(window, 0, spec.defaultText, kHICommandOK, kAlertStdAlertOKButton);
   if (spec.hasCancel) AddButton(window, 1, spec.cancelText, kHICommandCancel, kAlertStdAlertCancelButton);
   if (spec.hasOther) AddButton(window, 3, spec.otherText, kHICommandOther, kAlertStdAlertOtherButton);

@@ -54,7 +54,7 @@ struct AlertStdAlertParamRec {
 #define kAlertDefaultOtherText (reinterpret_cast<ConstStringPtr>(-1))
 
 // Runs an application-modal alert (the classic call); param null takes one OK button.
-OSErr StandardAlert(AlertType type, ConstStr255Param error, ConstStr255Param explanation,
+[[nodiscard]] OSErr StandardAlert(AlertType type, ConstStr255Param error, ConstStr255Param explanation,
                     const AlertStdAlertParamRec* param, SInt16* outItemHit);
 
 WindowRef GetDialogWindow(DialogRef dialog);
@@ -85,13 +85,13 @@ class Dialog {
   EventTargetRef notify = nullptr;
 };
 
-bool IsLiveDialog(DialogRef dialog);
+[[nodiscard]] bool IsLiveDialog(DialogRef dialog);
 
 // Makes the alert (sheet = false) or sheet window with its buttons.
-OSStatus NewStandardAlert(const AlertSpec& spec, bool sheet, EventTargetRef notify, DialogRef* outDialog);
+[[nodiscard]] OSStatus NewStandardAlert(const AlertSpec& spec, bool sheet, EventTargetRef notify, DialogRef* outDialog);
 // Runs an alert made by NewStandardAlert and disposes it; *outItemHit is the
 // button number (1 default, 2 cancel, 3 other).
-OSStatus RunAlert(DialogRef dialog, DialogItemIndex* outItemHit);
+[[nodiscard]] OSStatus RunAlert(DialogRef dialog, DialogItemIndex* outItemHit);
 // The button control of a dialog by number (1 to 3), null when absent.
 ControlRef DialogButton(DialogRef dialog, SInt16 number);
 // The dialog whose window this is, null when none.

@@ -54,7 +54,7 @@ PendingEvents& Pending() {
 UInt32 gNextPending = 1;
 
 // The application's standard handling of a carrier event: the installed handler.
-OSStatus DispatchAppleEvent(EventRef event) {
+[[nodiscard]] OSStatus DispatchAppleEvent(EventRef event) {
   UInt32 number = 0;
   if (!GetParam(event, kParamAppleEvent, typeUInt32, &number)) return eventNotHandledErr;
   auto pending = Pending().find(number);
@@ -112,8 +112,13 @@ bool PostOpenDocuments(const std::vector<std::string>& hostPaths) {
   EventRef carrier = NewEvent(kEventClassAppleEvent, kEventAppleEvent);
   SetParam(carrier, kParamAppleEvent, typeUInt32, number);
   SetParam(carrier, kEventParamPostTarget, typeEventTargetRef, GetApplicationEventTarget());
-  PostEventToQueue(GetMainEventQueue(), carrier, kEventPriorityStandard);
+  const OSStatus posted = PostEventToQueue(GetMainEventQueue(), carrier, kEventPriorityStandard);
   ReleaseEvent(carrier);
+  if (posted != noErr) {
+    AEDisposeDesc(&Pending()[number]);
+    Pending().erase(number);
+    return false;
+  }
   return true;
 }
 

@@ -42,16 +42,16 @@ typedef AEEventHandlerProcPtr AEEventHandlerUPP;
 inline AEEventHandlerUPP NewAEEventHandlerUPP(AEEventHandlerProcPtr p) { return p; }
 inline void DisposeAEEventHandlerUPP(AEEventHandlerUPP) {}
 
-OSErr AEInstallEventHandler(AEEventClass eventClass, AEEventID eventId, AEEventHandlerUPP handler, SRefCon refCon,
+[[nodiscard]] OSErr AEInstallEventHandler(AEEventClass eventClass, AEEventID eventId, AEEventHandlerUPP handler, SRefCon refCon,
                             Boolean isSystemHandler);
-OSErr AERemoveEventHandler(AEEventClass eventClass, AEEventID eventId, AEEventHandlerUPP handler,
+[[nodiscard]] OSErr AERemoveEventHandler(AEEventClass eventClass, AEEventID eventId, AEEventHandlerUPP handler,
                            Boolean isSystemHandler);
 // A copy of the parameter (the caller disposes it); errAEDescNotFound when absent.
-OSErr AEGetParamDesc(const AppleEvent* event, AEKeyword keyword, DescType desiredType, AEDesc* result);
-OSErr AECountItems(const AEDescList* list, long* count);
+[[nodiscard]] OSErr AEGetParamDesc(const AppleEvent* event, AEKeyword keyword, DescType desiredType, AEDesc* result);
+[[nodiscard]] OSErr AECountItems(const AEDescList* list, long* count);
 // Item `index` (1-based) of a list. An 'fsrf' item is copied into the FSRef
 // that dataPtr points at (maximumSize must be at least sizeof(FSRef)).
-OSErr AEGetNthPtr(const AEDescList* list, long index, DescType desiredType, AEKeyword* keyword, DescType* typeCode,
+[[nodiscard]] OSErr AEGetNthPtr(const AEDescList* list, long index, DescType desiredType, AEKeyword* keyword, DescType* typeCode,
                   void* dataPtr, Size maximumSize, Size* actualSize);
 OSErr AEDisposeDesc(AEDesc* desc);
 
@@ -59,8 +59,8 @@ namespace plat {
 
 // Queues an "odoc" event for the files (host paths) that exist, in order;
 // false when none exists.
-bool PostOpenDocuments(const std::vector<std::string>& hostPaths);
+[[nodiscard]] bool PostOpenDocuments(const std::vector<std::string>& hostPaths);
 // Sends the hot-key event to the application now; the result of its handling.
-OSStatus PressHotKey(const EventHotKeyID& id);
+[[nodiscard]] OSStatus PressHotKey(const EventHotKeyID& id);
 
 }  // namespace plat

@@ -17,6 +17,6 @@ namespace plat {
 std::string EncodeBase64(const void* data, size_t n);
 // The bytes that n characters of text decode to, in `out` (emptied first,
 // and left empty when the text is not base64).
-bool DecodeBase64(const char* text, size_t n, std::vector<uint8_t>* out);
+[[nodiscard]] bool DecodeBase64(const char* text, size_t n, std::vector<uint8_t>* out);
 
 }  // namespace plat

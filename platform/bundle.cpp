@@ -22,15 +22,16 @@ StringTables& Tables() {
 // A string table larger than this is taken for damage and not read.
 constexpr size_t kMaxStringsFileBytes = size_t(16) << 20;
 
+// The file's bytes; none when it is missing, cannot be read or is too large.
 std::vector<u8> ReadStringsFile(const std::string& path) {
   std::vector<u8> bytes;
-  ReadRegularFile(path, kMaxStringsFileBytes, &bytes, nullptr);
+  if (!ReadRegularFile(path, kMaxStringsFileBytes, &bytes, nullptr)) bytes.clear();
   return bytes;
 }
 
-bool IsSpace(char16_t c) { return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r' || c == u'\f' || c == u'\v'; }
+[[nodiscard]] bool IsSpace(char16_t c) { return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r' || c == u'\f' || c == u'\v'; }
 
-bool IsBareCharacter(char16_t c) {
+[[nodiscard]] bool IsBareCharacter(char16_t c) {
   return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9') || c == u'_' ||
          c == u'$' || c == u'+' || c == u'/' || c == u':' || c == u'.' || c == u'-';
 }
@@ -47,7 +48,7 @@ class StringsParser {
  public:
   explicit StringsParser(const std::u16string& text) : text_(text) {}
 
-  bool Parse(StringTable& table) {
+  [[nodiscard]] bool Parse(StringTable& table) {
     while (true) {
       if (!SkipSpace()) return false;
       if (AtEnd()) return true;
@@ -66,10 +67,10 @@ class StringsParser {
   }
 
  private:
-  bool AtEnd() const { return at_ >= text_.size(); }
+  [[nodiscard]] bool AtEnd() const { return at_ >= text_.size(); }
 
   // Skips white space and comments; false for a comment left open.
-  bool SkipSpace() {
+  [[nodiscard]] bool SkipSpace() {
     while (!AtEnd()) {
       char16_t c = text_[at_];
       if (IsSpace(c)) {
@@ -87,7 +88,7 @@ class StringsParser {
     return true;
   }
 
-  bool ReadToken(std::u16string& out) {
+  [[nodiscard]] bool ReadToken(std::u16string& out) {
     if (AtEnd()) return false;
     if (text_[at_] == u'"') return ReadQuoted(out);
     size_t start = at_;
@@ -96,7 +97,7 @@ class StringsParser {
     return at_ > start;
   }
 
-  bool ReadQuoted(std::u16string& out) {
+  [[nodiscard]] bool ReadQuoted(std::u16string& out) {
     ++at_;  // the opening quote
     while (!AtEnd()) {
       char16_t c = text_[at_++];
@@ -134,7 +135,7 @@ class StringsParser {
 };
 
 // The units of a strings file: UTF-16 with a byte-order mark, else UTF-8.
-bool DecodeStringsFile(const std::vector<u8>& bytes, std::u16string& units) {
+[[nodiscard]] bool DecodeStringsFile(const std::vector<u8>& bytes, std::u16string& units) {
   const u8* data = bytes.data();
   size_t size = bytes.size();
   if (size >= 2 && data[0] == 0xFF && data[1] == 0xFE) return DecodeUtf16(data + 2, size - 2, false, units);
@@ -156,7 +157,9 @@ const StringTable& TableNamed(const std::u16string& name) {
   std::string fileName;
   if (EncodeText(name, kCFStringEncodingUTF8, fileName) && IsSingleName(fileName)) {
     std::string path = folder + "Contents/Resources/English.lproj/" + fileName + ".strings";
-    ParseStringsFile(ReadStringsFile(path), table);
+    // A table that cannot be read or parsed stays empty: lookups then fall
+    // back to their keys.
+    if (!ParseStringsFile(ReadStringsFile(path), table)) table.clear();
   }
   return table;
 }

@@ -28,7 +28,7 @@ typedef std::map<std::u16string, std::u16string> StringTable;
 
 // Parses the bytes of a ".strings" file. False for a corrupt file, and the
 // table is then empty.
-bool ParseStringsFile(const std::vector<u8>& bytes, StringTable& table);
+[[nodiscard]] bool ParseStringsFile(const std::vector<u8>& bytes, StringTable& table);
 
 // Forgets the string tables read so far (the next lookup reads them again).
 void ReloadBundleStrings();
@@ -39,13 +39,13 @@ typedef const plat::CFBundleObject* CFBundleRef;
 
 // The main bundle; it lives for the whole run (not released by callers).
 CFBundleRef CFBundleGetMainBundle();
-CFURLRef CFBundleCopyBundleURL(CFBundleRef bundle);
+[[nodiscard]] CFURLRef CFBundleCopyBundleURL(CFBundleRef bundle);
 // The URL of the resource "name.type" (type may be null or empty, subfolder
 // may be null) in Contents/Resources or its English.lproj; null when absent
 // or when a name tries to leave the resources folder.
-CFURLRef CFBundleCopyResourceURL(CFBundleRef bundle, CFStringRef name, CFStringRef type,
+[[nodiscard]] CFURLRef CFBundleCopyResourceURL(CFBundleRef bundle, CFStringRef name, CFStringRef type,
                                  CFStringRef subfolder);
 // The text of `key` in the table (null: "Localizable"); when the table lacks
 // the key, `value` when it is not empty, else the key itself.
-CFStringRef CFBundleCopyLocalizedString(CFBundleRef bundle, CFStringRef key, CFStringRef value,
+[[nodiscard]] CFStringRef CFBundleCopyLocalizedString(CFBundleRef bundle, CFStringRef key, CFStringRef value,
                                         CFStringRef table);

@@ -32,6 +32,12 @@ const Event::Parameter* Event::Find(EventParamName name) const {
 
 EventRef NewEvent(OSType eventClass, UInt32 kind) { return new Event(eventClass, kind); }
 
+void SendNotification(EventRef event, EventTargetRef target) {
+  // Handled, not handled or sent to a target that is gone: the sender goes
+  // on the same way, so the answer is dropped here, in one place.
+  static_cast<void>(SendEventToEventTarget(event, target));
+}
+
 bool HandlerRecord::Matches(OSType eventClass, UInt32 kind) const {
   for (const EventTypeSpec& spec : types)
     if (spec.eventClass == eventClass && spec.eventKind == kind) return true;
@@ -140,12 +146,12 @@ std::shared_ptr<EventTarget> ParentTarget(const EventTarget* target) {
   }
 }
 
-bool ReadCommand(EventRef event, HICommand* command) {
+[[nodiscard]] bool ReadCommand(EventRef event, HICommand* command) {
   return GetParam(event, kEventParamDirectObject, typeHICommand, command);
 }
 
 // What the system does with an event that no installed handler took.
-OSStatus StandardHandling(EventTarget* target, EventRef event) {
+[[nodiscard]] OSStatus StandardHandling(EventTarget* target, EventRef event) {
   const OSType eventClass = event->eventClass();
   const UInt32 kind = event->kind();
   if (target->kind() == EventTarget::Kind::kWindow) {
@@ -156,11 +162,12 @@ OSStatus StandardHandling(EventTarget* target, EventRef event) {
       // A standard sheet closes on any of its buttons and tells its notify target.
       HICommand command;
       if (!ReadCommand(event, &command)) return eventNotHandledErr;
-      HideSheetWindow(window);
+      // A sheet that hangs on no window (never shown as a sheet) is hidden all the same.
+      if (HideSheetWindow(window) != noErr) HideWindow(window);
       if (dialog->notify && IsLiveTarget(dialog->notify)) {
         EventRef copy = NewEvent(kEventClassCommand, kEventCommandProcess);
         SetParam(copy, kEventParamDirectObject, typeHICommand, command);
-        SendEventToEventTarget(copy, dialog->notify);
+        SendNotification(copy, dialog->notify);
         ReleaseEvent(copy);
       }
       return noErr;
@@ -177,7 +184,7 @@ OSStatus StandardHandling(EventTarget* target, EventRef event) {
       HICommand command;
       if (ReadCommand(event, &command) && command.commandID == kHICommandQuit) {
         EventRef quit = NewEvent(kEventClassApplication, kEventAppQuit);
-        SendEventToEventTarget(quit, GetApplicationEventTarget());
+        SendNotification(quit, GetApplicationEventTarget());
         ReleaseEvent(quit);
         return noErr;
       }
@@ -192,7 +199,7 @@ OSStatus StandardHandling(EventTarget* target, EventRef event) {
   return eventNotHandledErr;
 }
 
-OSStatus DispatchFrom(std::shared_ptr<EventTarget> target, std::shared_ptr<HandlerChain> chain, size_t start,
+[[nodiscard]] OSStatus DispatchFrom(std::shared_ptr<EventTarget> target, std::shared_ptr<HandlerChain> chain, size_t start,
                       EventRef event) {
   for (size_t i = start; i < chain->size(); ++i) {
     const std::shared_ptr<HandlerRecord>& handler = (*chain)[i];
@@ -227,7 +234,7 @@ EventTargetRef RouteEvent(EventRef event) {
   return GetApplicationEventTarget();
 }
 
-bool TakeQueued(UInt32 typeCount, const EventTypeSpec* types, bool pull, EventRef* out) {
+[[nodiscard]] bool TakeQueued(UInt32 typeCount, const EventTypeSpec* types, bool pull, EventRef* out) {
   std::deque<EventRef>& queue = Queue();
   for (auto it = queue.begin(); it != queue.end(); ++it) {
     bool wanted = typeCount == 0 || !types;
@@ -242,7 +249,7 @@ bool TakeQueued(UInt32 typeCount, const EventTypeSpec* types, bool pull, EventRe
 }
 
 void DispatchQueued(EventRef event) {
-  SendEventToEventTarget(event, GetEventDispatcherTarget());
+  SendNotification(event, GetEventDispatcherTarget());
   ReleaseEvent(event);
 }
 
@@ -435,7 +442,9 @@ void RunApplicationEventLoop() {
     quitAsked = true;
     HICommand quit;
     quit.commandID = kHICommandQuit;
-    ProcessHICommand(&quit);
+    // A quit that nobody takes ends the loop on the next pass that finds
+    // nothing to do.
+    static_cast<void>(ProcessHICommand(&quit));
   }
 }
 
@@ -463,14 +472,14 @@ OSStatus RunAppModalLoopForWindow(WindowRef window) {
         cancel.commandID = kHICommandCancel;
         EventRef e = plat::NewEvent(kEventClassCommand, kEventCommandProcess);
         plat::SetParam(e, kEventParamDirectObject, typeHICommand, cancel);
-        SendEventToEventTarget(e, window->target.get());
+        SendNotification(e, window->target.get());
         ReleaseEvent(e);
         break;
       }
       case 1: {
         EventRef e = plat::NewEvent(kEventClassWindow, kEventWindowClose);
         plat::SetParam(e, kEventParamDirectObject, typeWindowRef, window);
-        SendEventToEventTarget(e, window->target.get());
+        SendNotification(e, window->target.get());
         ReleaseEvent(e);
         break;
       }

@@ -181,30 +181,30 @@ constexpr EventTimeout kEventDurationForever = -1.0;
 enum : EventPriority { kEventPriorityLow = 0, kEventPriorityStandard = 1, kEventPriorityHigh = 2 };
 
 // Events.
-OSStatus CreateEvent(void* allocator, OSType eventClass, UInt32 kind, double when, UInt32 flags,
+[[nodiscard]] OSStatus CreateEvent(void* allocator, OSType eventClass, UInt32 kind, double when, UInt32 flags,
                      EventRef* outEvent);
 EventRef RetainEvent(EventRef event);
 void ReleaseEvent(EventRef event);
 OSType GetEventClass(EventRef event);
 UInt32 GetEventKind(EventRef event);
-OSStatus SetEventParameter(EventRef event, EventParamName name, EventParamType type, UInt32 size,
+[[nodiscard]] OSStatus SetEventParameter(EventRef event, EventParamName name, EventParamType type, UInt32 size,
                            const void* data);
 // Copies at most bufferSize bytes; eventParameterNotFoundErr when absent, and
 // errAECoercionFail when the stored type differs from desiredType (typeWildCard
 // takes any type).
-OSStatus GetEventParameter(EventRef event, EventParamName name, EventParamType desiredType,
+[[nodiscard]] OSStatus GetEventParameter(EventRef event, EventParamName name, EventParamType desiredType,
                            EventParamType* outActualType, UInt32 bufferSize, UInt32* outActualSize,
                            void* outData);
 
 // Handlers.
 EventHandlerUPP NewEventHandlerUPP(EventHandlerProcPtr proc);
 void DisposeEventHandlerUPP(EventHandlerUPP upp);
-OSStatus InstallEventHandler(EventTargetRef target, EventHandlerUPP handler, UInt32 typeCount,
+[[nodiscard]] OSStatus InstallEventHandler(EventTargetRef target, EventHandlerUPP handler, UInt32 typeCount,
                              const EventTypeSpec* types, void* userData, EventHandlerRef* outRef);
-OSStatus AddEventTypesToHandler(EventHandlerRef handler, UInt32 typeCount, const EventTypeSpec* types);
-OSStatus RemoveEventHandler(EventHandlerRef handler);
-OSStatus CallNextEventHandler(EventHandlerCallRef call, EventRef event);
-OSStatus SendEventToEventTarget(EventRef event, EventTargetRef target);
+[[nodiscard]] OSStatus AddEventTypesToHandler(EventHandlerRef handler, UInt32 typeCount, const EventTypeSpec* types);
+[[nodiscard]] OSStatus RemoveEventHandler(EventHandlerRef handler);
+[[nodiscard]] OSStatus CallNextEventHandler(EventHandlerCallRef call, EventRef event);
+[[nodiscard]] OSStatus SendEventToEventTarget(EventRef event, EventTargetRef target);
 
 EventTargetRef GetApplicationEventTarget();
 EventTargetRef GetWindowEventTarget(WindowRef window);
@@ -213,19 +213,19 @@ EventTargetRef GetEventDispatcherTarget();
 
 // The queue and the loops.
 EventQueueRef GetMainEventQueue();
-OSStatus PostEventToQueue(EventQueueRef queue, EventRef event, EventPriority priority);
+[[nodiscard]] OSStatus PostEventToQueue(EventQueueRef queue, EventRef event, EventPriority priority);
 // Takes the next queued event (pull = true removes it). With an empty queue the
 // driver may supply one; eventLoopTimedOutErr when there is still none, and
 // eventLoopQuitErr when the innermost loop has been asked to quit.
-OSStatus ReceiveNextEvent(UInt32 typeCount, const EventTypeSpec* types, EventTimeout timeout,
+[[nodiscard]] OSStatus ReceiveNextEvent(UInt32 typeCount, const EventTypeSpec* types, EventTimeout timeout,
                           Boolean pull, EventRef* outEvent);
 void RunApplicationEventLoop();
 void QuitApplicationEventLoop();
-OSStatus RunAppModalLoopForWindow(WindowRef window);
-OSStatus QuitAppModalLoopForWindow(WindowRef window);
+[[nodiscard]] OSStatus RunAppModalLoopForWindow(WindowRef window);
+[[nodiscard]] OSStatus QuitAppModalLoopForWindow(WindowRef window);
 // Sends a process-command event to the user focus (the window of the innermost
 // modal loop, else the front window, else the application).
-OSStatus ProcessHICommand(const HICommand* command);
+[[nodiscard]] OSStatus ProcessHICommand(const HICommand* command);
 
 namespace plat {
 
@@ -242,7 +242,7 @@ class Event {
     std::vector<UInt8> data;
   };
   void Set(EventParamName name, EventParamType type, const void* data, size_t size);
-  const Parameter* Find(EventParamName name) const;
+  [[nodiscard]] const Parameter* Find(EventParamName name) const;
 
   int references = 1;
 
@@ -255,15 +255,18 @@ class Event {
 // Typed helpers over the raw parameter calls.
 template <typename T>
 void SetParam(EventRef event, EventParamName name, EventParamType type, const T& value) {
-  SetEventParameter(event, name, type, UInt32(sizeof(T)), &value);
+  if (event) event->Set(name, type, &value, sizeof(T));
 }
 template <typename T>
-bool GetParam(EventRef event, EventParamName name, EventParamType type, T* value) {
+[[nodiscard]] bool GetParam(EventRef event, EventParamName name, EventParamType type, T* value) {
   return GetEventParameter(event, name, type, nullptr, UInt32(sizeof(T)), nullptr, value) == noErr;
 }
 
 // A new event of the class and kind (release it with ReleaseEvent).
-EventRef NewEvent(OSType eventClass, UInt32 kind);
+[[nodiscard]] EventRef NewEvent(OSType eventClass, UInt32 kind);
+// Sends an event whose answer the sender does not need: a notification, or
+// a step that the sender follows up whatever the target made of it.
+void SendNotification(EventRef event, EventTargetRef target);
 
 struct HandlerRecord {
   EventTarget* target = nullptr;
@@ -271,7 +274,7 @@ struct HandlerRecord {
   void* userData = nullptr;
   std::vector<EventTypeSpec> types;
   bool removed = false;
-  bool Matches(OSType eventClass, UInt32 kind) const;
+  [[nodiscard]] bool Matches(OSType eventClass, UInt32 kind) const;
 };
 
 typedef std::vector<std::shared_ptr<HandlerRecord>> HandlerChain;
@@ -307,7 +310,7 @@ class EventTarget {
 };
 
 // True while the target exists.
-bool IsLiveTarget(const EventTarget* target);
+[[nodiscard]] bool IsLiveTarget(const EventTarget* target);
 std::shared_ptr<EventTarget> MakeTarget(EventTarget::Kind kind, void* owner);
 
 // The application's standard handling of Apple-event carrier events
@@ -319,7 +322,7 @@ void SetAppleEventDispatcher(AppleEventDispatcher dispatcher);
 size_t CountInstalledHandlers(EventTargetRef target);
 
 // True while a loop with that window runs.
-bool IsInModalLoop(WindowRef window);
+[[nodiscard]] bool IsInModalLoop(WindowRef window);
 // The window of the innermost running modal loop, null when none.
 WindowRef CurrentModalWindow();
 // Depth of running loops (application and modal).

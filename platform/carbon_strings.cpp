@@ -21,14 +21,14 @@ CFStringRef NewStringFromMacRoman(const std::string& text) {
 
 namespace {
 
-OSStatus MakeControl(WindowRef window, ControlKind kind, const Rect* bounds, CFStringRef title,
+[[nodiscard]] OSStatus MakeControl(WindowRef window, ControlKind kind, const Rect* bounds, CFStringRef title,
                      ControlRef* outControl) {
   if (!bounds || !outControl) return paramErr;
   return NewControl(window, kind, *bounds, MacRomanOf(title), outControl);
 }
 
 // A button text of the CFString parameters: -1 is the system's label.
-bool ButtonText(CFStringRef text, const char* standard, std::string* out) {
+[[nodiscard]] bool ButtonText(CFStringRef text, const char* standard, std::string* out) {
   if (!text) return false;
   *out = text == reinterpret_cast<CFStringRef>(-1) ? std::string(standard) : MacRomanOf(text);
   return true;
@@ -85,7 +85,7 @@ OSStatus CreatePushButtonControl(WindowRef window, const Rect* bounds, CFStringR
 
 namespace {
 
-OSStatus MakeToggle(WindowRef window, ControlKind kind, const Rect* bounds, CFStringRef title, SInt32 initialValue,
+[[nodiscard]] OSStatus MakeToggle(WindowRef window, ControlKind kind, const Rect* bounds, CFStringRef title, SInt32 initialValue,
                     Boolean autoToggle, ControlRef* outControl) {
   OSStatus status = plat::MakeControl(window, kind, bounds, title, outControl);
   if (status == noErr) {

@@ -17,34 +17,34 @@ namespace plat {
 // The string's text in Mac Roman ("" for null).
 std::string MacRomanOf(CFStringRef string);
 // A new string from Mac Roman bytes; the caller releases it.
-CFStringRef NewStringFromMacRoman(const std::string& text);
+[[nodiscard]] CFStringRef NewStringFromMacRoman(const std::string& text);
 }  // namespace plat
 
-OSStatus SetWindowTitleWithCFString(WindowRef window, CFStringRef title);
-OSStatus CopyWindowTitleAsCFString(WindowRef window, CFStringRef* outTitle);
+[[nodiscard]] OSStatus SetWindowTitleWithCFString(WindowRef window, CFStringRef title);
+[[nodiscard]] OSStatus CopyWindowTitleAsCFString(WindowRef window, CFStringRef* outTitle);
 
-OSStatus SetControlTitleWithCFString(ControlRef control, CFStringRef title);
-OSStatus CopyControlTitleAsCFString(ControlRef control, CFStringRef* outTitle);
-OSStatus CreatePushButtonControl(WindowRef window, const Rect* bounds, CFStringRef title, ControlRef* outControl);
-OSStatus CreateCheckBoxControl(WindowRef window, const Rect* bounds, CFStringRef title, SInt32 initialValue,
+[[nodiscard]] OSStatus SetControlTitleWithCFString(ControlRef control, CFStringRef title);
+[[nodiscard]] OSStatus CopyControlTitleAsCFString(ControlRef control, CFStringRef* outTitle);
+[[nodiscard]] OSStatus CreatePushButtonControl(WindowRef window, const Rect* bounds, CFStringRef title, ControlRef* outControl);
+[[nodiscard]] OSStatus CreateCheckBoxControl(WindowRef window, const Rect* bounds, CFStringRef title, SInt32 initialValue,
                                Boolean autoToggle, ControlRef* outControl);
-OSStatus CreateRadioButtonControl(WindowRef window, const Rect* bounds, CFStringRef title, SInt32 initialValue,
+[[nodiscard]] OSStatus CreateRadioButtonControl(WindowRef window, const Rect* bounds, CFStringRef title, SInt32 initialValue,
                                   Boolean autoToggle, ControlRef* outControl);
-OSStatus CreateBevelButtonControl(WindowRef window, const Rect* bounds, CFStringRef title, ControlRef* outControl);
-OSStatus CreateStaticTextControl(WindowRef window, const Rect* bounds, CFStringRef text,
+[[nodiscard]] OSStatus CreateBevelButtonControl(WindowRef window, const Rect* bounds, CFStringRef title, ControlRef* outControl);
+[[nodiscard]] OSStatus CreateStaticTextControl(WindowRef window, const Rect* bounds, CFStringRef text,
                                  const ControlFontStyleRec* style, ControlRef* outControl);
-OSStatus CreateEditUnicodeTextControl(WindowRef window, const Rect* bounds, CFStringRef text, Boolean isPassword,
+[[nodiscard]] OSStatus CreateEditUnicodeTextControl(WindowRef window, const Rect* bounds, CFStringRef text, Boolean isPassword,
                                       const ControlFontStyleRec* style, ControlRef* outControl);
-OSStatus CreatePopupButtonControl(WindowRef window, const Rect* bounds, CFStringRef title, SInt16 menuId,
+[[nodiscard]] OSStatus CreatePopupButtonControl(WindowRef window, const Rect* bounds, CFStringRef title, SInt16 menuId,
                                   Boolean variableWidth, SInt16 titleWidth, SInt16 titleJustification,
                                   UInt8 titleStyle, ControlRef* outControl);
 
-OSStatus AppendMenuItemTextWithCFString(MenuRef menu, CFStringRef text, MenuItemAttributes attributes,
+[[nodiscard]] OSStatus AppendMenuItemTextWithCFString(MenuRef menu, CFStringRef text, MenuItemAttributes attributes,
                                         MenuCommand command, MenuItemIndex* outIndex);
-OSStatus InsertMenuItemTextWithCFString(MenuRef menu, CFStringRef text, MenuItemIndex afterItem,
+[[nodiscard]] OSStatus InsertMenuItemTextWithCFString(MenuRef menu, CFStringRef text, MenuItemIndex afterItem,
                                         MenuItemAttributes attributes, MenuCommand command);
-OSStatus CopyMenuItemTextAsCFString(MenuRef menu, MenuItemIndex item, CFStringRef* outText);
-OSStatus SetMenuTitleWithCFString(MenuRef menu, CFStringRef title);
+[[nodiscard]] OSStatus CopyMenuItemTextAsCFString(MenuRef menu, MenuItemIndex item, CFStringRef* outText);
+[[nodiscard]] OSStatus SetMenuTitleWithCFString(MenuRef menu, CFStringRef title);
 
 // Standard alerts and sheets. Button texts: kAlertDefaultOKTextCF (and the
 // cancel and other counterparts) take the system's labels; null leaves the
@@ -66,12 +66,12 @@ struct AlertStdCFStringAlertParamRec {
 #define kAlertDefaultOtherTextCF (reinterpret_cast<CFStringRef>(-1))
 constexpr UInt32 kStdCFStringAlertVersionOne = 1;
 
-OSStatus GetStandardAlertDefaultParams(AlertStdCFStringAlertParamRec* param, UInt32 version);
-OSStatus CreateStandardAlert(AlertType type, CFStringRef error, CFStringRef explanation,
+[[nodiscard]] OSStatus GetStandardAlertDefaultParams(AlertStdCFStringAlertParamRec* param, UInt32 version);
+[[nodiscard]] OSStatus CreateStandardAlert(AlertType type, CFStringRef error, CFStringRef explanation,
                              const AlertStdCFStringAlertParamRec* param, DialogRef* outAlert);
 // Runs the alert modally and disposes it; *outItemHit is the button number.
-OSStatus RunStandardAlert(DialogRef alert, void* filter, DialogItemIndex* outItemHit);
-OSStatus CreateStandardSheet(AlertType type, CFStringRef error, CFStringRef explanation,
+[[nodiscard]] OSStatus RunStandardAlert(DialogRef alert, void* filter, DialogItemIndex* outItemHit);
+[[nodiscard]] OSStatus CreateStandardSheet(AlertType type, CFStringRef error, CFStringRef explanation,
                              const AlertStdCFStringAlertParamRec* param, EventTargetRef notifyTarget,
                              DialogRef* outSheet);
 
@@ -95,6 +95,6 @@ struct DataBrowserListViewColumnDesc {
 enum : SInt16 { kControlContentTextOnly = 0 };
 constexpr DataBrowserTableViewColumnIndex kDataBrowserListViewAppendColumn = 0xFFFFFFFFu;
 
-OSStatus AddDataBrowserListViewColumn(ControlRef browser, DataBrowserListViewColumnDesc* column,
+[[nodiscard]] OSStatus AddDataBrowserListViewColumn(ControlRef browser, DataBrowserListViewColumnDesc* column,
                                       DataBrowserTableViewColumnIndex position);
-OSStatus SetDataBrowserItemDataText(DataBrowserItemDataRef itemData, CFStringRef text);
+[[nodiscard]] OSStatus SetDataBrowserItemDataText(DataBrowserItemDataRef itemData, CFStringRef text);

@@ -55,14 +55,14 @@ struct CatalogInfo {
 };
 
 // fnfErr for a missing item, dirNFErr when a folder on the way is missing.
-OSErr GetCatalogInfo(const std::string& hostPath, CatalogInfo* out);
+[[nodiscard]] OSErr GetCatalogInfo(const std::string& hostPath, CatalogInfo* out);
 // As above for a reference; fnfErr also when the item at the reference's
 // path is no longer the item it was made for (device and inode differ).
-OSErr GetCatalogInfo(const FSRef& ref, CatalogInfo* out);
+[[nodiscard]] OSErr GetCatalogInfo(const FSRef& ref, CatalogInfo* out);
 
 // Sets the modification and access dates of the item itself (null: keep).
 // A creation date cannot be set on Linux and is ignored.
-OSErr SetCatalogDates(const std::string& hostPath, const UTCDateTime* createDate,
+[[nodiscard]] OSErr SetCatalogDates(const std::string& hostPath, const UTCDateTime* createDate,
                       const UTCDateTime* contentModDate, const UTCDateTime* accessDate);
 
 // Date conversions. Times before 1904 become 1904-01-01.

@@ -14,7 +14,7 @@ void ClampRange(const std::u16string& units, CFRange range, size_t* begin, size_
   *end = from + std::min(length, size - from);
 }
 
-bool IsDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
+[[nodiscard]] bool IsDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
 
 char16_t FoldCase(char16_t c) { return c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c; }
 

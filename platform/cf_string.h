@@ -33,12 +33,12 @@ enum : CFStringCompareFlags {
   kCFCompareNumerically = 64,     // runs of digits compare by their value
 };
 
-CFStringRef CFStringCreateWithCString(CFAllocatorRef allocator, const char* text, CFStringEncoding encoding);
-CFStringRef CFStringCreateWithPascalString(CFAllocatorRef allocator, ConstStr255Param text,
+[[nodiscard]] CFStringRef CFStringCreateWithCString(CFAllocatorRef allocator, const char* text, CFStringEncoding encoding);
+[[nodiscard]] CFStringRef CFStringCreateWithPascalString(CFAllocatorRef allocator, ConstStr255Param text,
                                            CFStringEncoding encoding);
-CFStringRef CFStringCreateWithBytes(CFAllocatorRef allocator, const UInt8* bytes, CFIndex count,
+[[nodiscard]] CFStringRef CFStringCreateWithBytes(CFAllocatorRef allocator, const UInt8* bytes, CFIndex count,
                                     CFStringEncoding encoding, Boolean isExternalRepresentation);
-CFStringRef CFStringCreateWithCharacters(CFAllocatorRef allocator, const UniChar* units, CFIndex count);
+[[nodiscard]] CFStringRef CFStringCreateWithCharacters(CFAllocatorRef allocator, const UniChar* units, CFIndex count);
 
 CFIndex CFStringGetLength(CFStringRef string);
 // Copies the units of the range (clamped to the string) into `buffer`.
@@ -47,9 +47,9 @@ void CFStringGetCharacters(CFStringRef string, CFRange range, UniChar* buffer);
 // The whole string as a zero-terminated text; false when it does not fit
 // (terminator included) or holds a character the encoding lacks. On
 // failure the buffer holds an empty text.
-Boolean CFStringGetCString(CFStringRef string, char* buffer, CFIndex bufferSize, CFStringEncoding encoding);
+[[nodiscard]] Boolean CFStringGetCString(CFStringRef string, char* buffer, CFIndex bufferSize, CFStringEncoding encoding);
 // The same as a Pascal string (length byte first, at most 255 bytes).
-Boolean CFStringGetPascalString(CFStringRef string, StringPtr buffer, CFIndex bufferSize,
+[[nodiscard]] Boolean CFStringGetPascalString(CFStringRef string, StringPtr buffer, CFIndex bufferSize,
                                 CFStringEncoding encoding);
 
 // Converts the units of `range` into `buffer` (or only measures when the
@@ -67,12 +67,12 @@ CFComparisonResult CFStringCompare(CFStringRef a, CFStringRef b, CFStringCompare
 namespace plat {
 
 // Conveniences for the host layer itself.
-CFStringRef CreateString(std::u16string units);
+[[nodiscard]] CFStringRef CreateString(std::u16string units);
 // The units of a string; empty for null.
 const std::u16string& StringUnits(CFStringRef string);
 // A string from UTF-8 text; null when the text is not valid UTF-8.
-CFStringRef CreateStringFromUtf8(const std::string& utf8);
+[[nodiscard]] CFStringRef CreateStringFromUtf8(const std::string& utf8);
 // The string as UTF-8; false for a lone surrogate.
-bool StringToUtf8(CFStringRef string, std::string& utf8);
+[[nodiscard]] bool StringToUtf8(CFStringRef string, std::string& utf8);
 
 }  // namespace plat

@@ -30,7 +30,7 @@ std::string Replace(std::string text, char from, char to) {
   return text;
 }
 
-bool EqualsIgnoringAsciiCase(const std::string& a, const std::string& b) {
+[[nodiscard]] bool EqualsIgnoringAsciiCase(const std::string& a, const std::string& b) {
   if (a.size() != b.size()) return false;
   for (size_t i = 0; i < a.size(); ++i) {
     char x = a[i], y = b[i];
@@ -42,7 +42,7 @@ bool EqualsIgnoringAsciiCase(const std::string& a, const std::string& b) {
 }
 
 // Collapses repeated '/' and moves a trailing '/' into the folder flag.
-CFURLRef MakeUrl(std::string path, bool directory) {
+[[nodiscard]] CFURLRef MakeUrl(std::string path, bool directory) {
   std::string clean;
   for (char c : path) {
     if (c == '/' && !clean.empty() && clean.back() == '/') continue;
@@ -58,7 +58,7 @@ CFURLRef MakeUrl(std::string path, bool directory) {
 }
 
 // HFS "Volume:a:b" (or relative ":a:b", or a bare name) as a POSIX path.
-bool HfsToPosix(const std::string& hfs, std::string& posix, bool& directory) {
+[[nodiscard]] bool HfsToPosix(const std::string& hfs, std::string& posix, bool& directory) {
   size_t colon = hfs.find(':');
   if (colon == std::string::npos) {
     posix = Replace(hfs, '/', ':');
@@ -115,7 +115,7 @@ std::string PosixToWindows(const plat::CFURLObject& url) {
   return Replace(url.Path(), '/', '\\') + (url.IsDirectory() ? "\\" : "");
 }
 
-bool IsFolder(const std::string& hostPath) {
+[[nodiscard]] bool IsFolder(const std::string& hostPath) {
   struct stat info;
   return stat(hostPath.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }

@@ -24,8 +24,8 @@ class CFURLObject final : public CFObject {
  public:
   CFURLObject(std::string posixPath, bool directory) : path_(std::move(posixPath)), directory_(directory) {}
   const std::string& Path() const { return path_; }  // no trailing '/' except for "/"
-  bool IsDirectory() const { return directory_; }
-  bool IsAbsolute() const { return !path_.empty() && path_[0] == '/'; }
+  [[nodiscard]] bool IsDirectory() const { return directory_; }
+  [[nodiscard]] bool IsAbsolute() const { return !path_.empty() && path_[0] == '/'; }
 
  private:
   std::string path_;
@@ -45,27 +45,27 @@ enum : CFURLPathStyle {
 
 // Null for an empty path, a path that cannot be read in the style, or an
 // HFS path of an unknown volume.
-CFURLRef CFURLCreateWithFileSystemPath(CFAllocatorRef allocator, CFStringRef path, CFURLPathStyle style,
+[[nodiscard]] CFURLRef CFURLCreateWithFileSystemPath(CFAllocatorRef allocator, CFStringRef path, CFURLPathStyle style,
                                        Boolean isDirectory);
-CFStringRef CFURLCopyFileSystemPath(CFURLRef url, CFURLPathStyle style);
-Boolean CFURLHasDirectoryPath(CFURLRef url);
+[[nodiscard]] CFStringRef CFURLCopyFileSystemPath(CFURLRef url, CFURLPathStyle style);
+[[nodiscard]] Boolean CFURLHasDirectoryPath(CFURLRef url);
 // The last component ("/" for the root).
-CFStringRef CFURLCopyLastPathComponent(CFURLRef url);
+[[nodiscard]] CFStringRef CFURLCopyLastPathComponent(CFURLRef url);
 // The folder holding the item ("/" stays "/"; a relative single name gives ".").
-CFURLRef CFURLCreateCopyDeletingLastPathComponent(CFAllocatorRef allocator, CFURLRef url);
+[[nodiscard]] CFURLRef CFURLCreateCopyDeletingLastPathComponent(CFAllocatorRef allocator, CFURLRef url);
 // The URL without the extension (the text from the last '.' of the last component).
-CFURLRef CFURLCreateCopyDeletingPathExtension(CFAllocatorRef allocator, CFURLRef url);
+[[nodiscard]] CFURLRef CFURLCreateCopyDeletingPathExtension(CFAllocatorRef allocator, CFURLRef url);
 
 // The reference of the existing item the URL names.
-Boolean CFURLGetFSRef(CFURLRef url, FSRef* ref);
-CFURLRef CFURLCreateFromFSRef(CFAllocatorRef allocator, const FSRef* ref);
+[[nodiscard]] Boolean CFURLGetFSRef(CFURLRef url, FSRef* ref);
+[[nodiscard]] CFURLRef CFURLCreateFromFSRef(CFAllocatorRef allocator, const FSRef* ref);
 // The host (UTF-8) path, zero-terminated; false when it does not fit.
-Boolean CFURLGetFileSystemRepresentation(CFURLRef url, Boolean resolveAgainstBase, UInt8* buffer,
+[[nodiscard]] Boolean CFURLGetFileSystemRepresentation(CFURLRef url, Boolean resolveAgainstBase, UInt8* buffer,
                                          CFIndex maxBufferLength);
 
 namespace plat {
 
 // A URL of a host (UTF-8) POSIX path; null for an empty path.
-CFURLRef CreateUrlFromHostPath(const std::string& hostPath, bool isDirectory);
+[[nodiscard]] CFURLRef CreateUrlFromHostPath(const std::string& hostPath, bool isDirectory);
 
 }  // namespace plat

@@ -44,7 +44,7 @@ void CollectControls(ControlRef parent, std::vector<ControlRef>* out) {
   }
 }
 
-bool IsAncestor(ControlRef ancestor, ControlRef control) {
+[[nodiscard]] bool IsAncestor(ControlRef ancestor, ControlRef control) {
   for (ControlRef c = control; c; c = c->parent)
     if (c == ancestor) return true;
   return false;
@@ -58,20 +58,20 @@ void Detach(ControlRef control) {
 }
 
 template <typename T>
-OSErr CopyOut(const T& value, size_t bufferSize, void* buffer, size_t* outActualSize) {
+[[nodiscard]] OSErr CopyOut(const T& value, size_t bufferSize, void* buffer, size_t* outActualSize) {
   if (outActualSize) *outActualSize = sizeof(T);
   if (buffer) std::memcpy(buffer, &value, std::min(bufferSize, sizeof(T)));
   return noErr;
 }
 
 template <typename T>
-OSErr CopyIn(T* value, size_t size, const void* data) {
+[[nodiscard]] OSErr CopyIn(T* value, size_t size, const void* data) {
   if (size != sizeof(T) || !data) return errDataSizeMismatch;
   std::memcpy(value, data, sizeof(T));
   return noErr;
 }
 
-bool IsTextKind(ControlKind kind) { return kind == ControlKind::kStaticText || kind == ControlKind::kEditText; }
+[[nodiscard]] bool IsTextKind(ControlKind kind) { return kind == ControlKind::kStaticText || kind == ControlKind::kEditText; }
 
 }  // namespace
 
@@ -218,7 +218,7 @@ bool ClickControl(ControlRef control, SInt32 value) {
     command.commandID = control->command;
     EventRef process = NewEvent(kEventClassCommand, kEventCommandProcess);
     SetParam(process, kEventParamDirectObject, typeHICommand, command);
-    SendEventToEventTarget(process, keep.get());
+    SendNotification(process, keep.get());
     ReleaseEvent(process);
   }
   return true;

@@ -86,7 +86,7 @@ enum class ControlKind {
 };
 
 const char* ControlKindName(ControlKind kind);
-bool ControlKindFromName(const std::string& name, ControlKind* out);
+[[nodiscard]] bool ControlKindFromName(const std::string& name, ControlKind* out);
 
 class DataBrowser;
 
@@ -95,7 +95,7 @@ class Control {
   Control(ControlKind controlKind, WindowRef owner, const Rect& frame);
   ~Control();
 
-  bool IsEmbedder() const;
+  [[nodiscard]] bool IsEmbedder() const;
 
   ControlKind kind;
   WindowRef window;
@@ -126,15 +126,15 @@ class Control {
   std::shared_ptr<EventTarget> target;
 };
 
-bool IsLiveControl(ControlRef control);
+[[nodiscard]] bool IsLiveControl(ControlRef control);
 
 // Makes a control of the kind in the window (embedded in its root control).
 // Push buttons, check boxes, radio buttons and bevel buttons take the title;
 // static and edit texts take it as their text.
-OSStatus NewControl(WindowRef window, ControlKind kind, const Rect& bounds, const std::string& title,
+[[nodiscard]] OSStatus NewControl(WindowRef window, ControlKind kind, const Rect& bounds, const std::string& title,
                     ControlRef* outControl);
 
-OSStatus SetControlTitleText(ControlRef control, const std::string& title);
+[[nodiscard]] OSStatus SetControlTitleText(ControlRef control, const std::string& title);
 std::string ControlTitleText(ControlRef control);
 // The 'text' data as it stands ("" for a control that is gone).
 std::string ControlText(ControlRef control);
@@ -142,34 +142,34 @@ std::string ControlText(ControlRef control);
 // All controls of a window below its root, depth first in embedding order.
 std::vector<ControlRef> WindowControls(WindowRef window);
 // Visible and active including every enclosing control.
-bool IsControlReallyVisible(ControlRef control);
+[[nodiscard]] bool IsControlReallyVisible(ControlRef control);
 
 // What a click does: check boxes toggle (when auto-toggling), radio buttons
 // turn on (and their siblings in a radio group off), tab controls and
 // pop-ups take `value`; then the control-hit event goes to the control and,
 // when nothing handles it, its command id goes out as a process command.
 // Refused (false) for a control that is hidden, inactive or gone.
-bool ClickControl(ControlRef control, SInt32 value = 0);
+[[nodiscard]] bool ClickControl(ControlRef control, SInt32 value = 0);
 
 }  // namespace plat
 
-OSStatus CreateRootControl(WindowRef window, ControlRef* outControl);
-OSStatus GetRootControl(WindowRef window, ControlRef* outControl);
+[[nodiscard]] OSStatus CreateRootControl(WindowRef window, ControlRef* outControl);
+[[nodiscard]] OSStatus GetRootControl(WindowRef window, ControlRef* outControl);
 void DisposeControl(ControlRef control);
 WindowRef GetControlOwner(ControlRef control);
 
-OSStatus GetControlByID(WindowRef window, const ControlID* id, ControlRef* outControl);
-OSStatus SetControlID(ControlRef control, const ControlID* id);
-OSStatus GetControlID(ControlRef control, ControlID* outId);
-OSStatus SetControlCommandID(ControlRef control, UInt32 command);
-OSStatus GetControlCommandID(ControlRef control, UInt32* outCommand);
+[[nodiscard]] OSStatus GetControlByID(WindowRef window, const ControlID* id, ControlRef* outControl);
+[[nodiscard]] OSStatus SetControlID(ControlRef control, const ControlID* id);
+[[nodiscard]] OSStatus GetControlID(ControlRef control, ControlID* outId);
+[[nodiscard]] OSStatus SetControlCommandID(ControlRef control, UInt32 command);
+[[nodiscard]] OSStatus GetControlCommandID(ControlRef control, UInt32* outCommand);
 void SetControlReference(ControlRef control, SRefCon reference);
 SRefCon GetControlReference(ControlRef control);
 
-OSStatus EmbedControl(ControlRef control, ControlRef container);
-OSStatus GetSuperControl(ControlRef control, ControlRef* outParent);
-OSStatus CountSubControls(ControlRef control, UInt16* outCount);
-OSStatus GetIndexedSubControl(ControlRef control, UInt16 index, ControlRef* outSub);
+[[nodiscard]] OSStatus EmbedControl(ControlRef control, ControlRef container);
+[[nodiscard]] OSStatus GetSuperControl(ControlRef control, ControlRef* outParent);
+[[nodiscard]] OSStatus CountSubControls(ControlRef control, UInt16* outCount);
+[[nodiscard]] OSStatus GetIndexedSubControl(ControlRef control, UInt16 index, ControlRef* outSub);
 
 Rect* GetControlBounds(ControlRef control, Rect* outBounds);
 void SetControlBounds(ControlRef control, const Rect* bounds);
@@ -179,14 +179,14 @@ void Draw1Control(ControlRef control);
 
 void ShowControl(ControlRef control);
 void HideControl(ControlRef control);
-Boolean IsControlVisible(ControlRef control);
-OSStatus SetControlVisibility(ControlRef control, Boolean visible, Boolean draw);
-OSStatus ActivateControl(ControlRef control);
-OSStatus DeactivateControl(ControlRef control);
-Boolean IsControlActive(ControlRef control);
-OSStatus EnableControl(ControlRef control);
-OSStatus DisableControl(ControlRef control);
-Boolean IsControlEnabled(ControlRef control);
+[[nodiscard]] Boolean IsControlVisible(ControlRef control);
+[[nodiscard]] OSStatus SetControlVisibility(ControlRef control, Boolean visible, Boolean draw);
+[[nodiscard]] OSStatus ActivateControl(ControlRef control);
+[[nodiscard]] OSStatus DeactivateControl(ControlRef control);
+[[nodiscard]] Boolean IsControlActive(ControlRef control);
+[[nodiscard]] OSStatus EnableControl(ControlRef control);
+[[nodiscard]] OSStatus DisableControl(ControlRef control);
+[[nodiscard]] Boolean IsControlEnabled(ControlRef control);
 
 // Values: setting the minimum or maximum pins the value into the new range;
 // setting the value pins it into the range.
@@ -207,22 +207,22 @@ void SetControlMaximum(ControlRef control, SInt16 maximum);
 // kind does not know; errDataSizeMismatch for a fixed-size tag given the
 // wrong size. GetControlData copies at most bufferSize bytes and reports the
 // full size.
-OSErr SetControlData(ControlRef control, ControlPartCode part, ControlDataTag tag, size_t size, const void* data);
-OSErr GetControlData(ControlRef control, ControlPartCode part, ControlDataTag tag, size_t bufferSize, void* buffer,
+[[nodiscard]] OSErr SetControlData(ControlRef control, ControlPartCode part, ControlDataTag tag, size_t size, const void* data);
+[[nodiscard]] OSErr GetControlData(ControlRef control, ControlPartCode part, ControlDataTag tag, size_t bufferSize, void* buffer,
                      size_t* outActualSize);
-OSErr GetControlDataSize(ControlRef control, ControlPartCode part, ControlDataTag tag, size_t* outSize);
+[[nodiscard]] OSErr GetControlDataSize(ControlRef control, ControlPartCode part, ControlDataTag tag, size_t* outSize);
 
 // Properties by creator and tag, as windows have them.
-OSStatus SetControlProperty(ControlRef control, OSType creator, OSType tag, UInt32 size, const void* buffer);
-OSStatus GetControlProperty(ControlRef control, OSType creator, OSType tag, UInt32 bufferSize, UInt32* outSize,
+[[nodiscard]] OSStatus SetControlProperty(ControlRef control, OSType creator, OSType tag, UInt32 size, const void* buffer);
+[[nodiscard]] OSStatus GetControlProperty(ControlRef control, OSType creator, OSType tag, UInt32 bufferSize, UInt32* outSize,
                             void* buffer);
-OSStatus RemoveControlProperty(ControlRef control, OSType creator, OSType tag);
+[[nodiscard]] OSStatus RemoveControlProperty(ControlRef control, OSType creator, OSType tag);
 
-OSErr SetControlFontStyle(ControlRef control, const ControlFontStyleRec* style);
-OSErr SetKeyboardFocus(WindowRef window, ControlRef control, ControlPartCode part);
-OSErr GetKeyboardFocus(WindowRef window, ControlRef* outControl);
-OSErr ClearKeyboardFocus(WindowRef window);
+[[nodiscard]] OSErr SetControlFontStyle(ControlRef control, const ControlFontStyleRec* style);
+[[nodiscard]] OSErr SetKeyboardFocus(WindowRef window, ControlRef control, ControlPartCode part);
+[[nodiscard]] OSErr GetKeyboardFocus(WindowRef window, ControlRef* outControl);
+[[nodiscard]] OSErr ClearKeyboardFocus(WindowRef window);
 
-OSStatus CreateProgressBarControl(WindowRef window, const Rect* bounds, SInt32 value, SInt32 minimum, SInt32 maximum,
+[[nodiscard]] OSStatus CreateProgressBarControl(WindowRef window, const Rect* bounds, SInt32 value, SInt32 minimum, SInt32 maximum,
                                   Boolean indeterminate, ControlRef* outControl);
-OSStatus CreateUserPaneControl(WindowRef window, const Rect* bounds, UInt32 features, ControlRef* outControl);
+[[nodiscard]] OSStatus CreateUserPaneControl(WindowRef window, const Rect* bounds, UInt32 features, ControlRef* outControl);

@@ -12,7 +12,7 @@ DataBrowser* BrowserOf(ControlRef control) {
 
 namespace {
 
-bool HasItem(const DataBrowser* b, DataBrowserItemID item) {
+[[nodiscard]] bool HasItem(const DataBrowser* b, DataBrowserItemID item) {
   return std::find(b->items.begin(), b->items.end(), item) != b->items.end();
 }
 
@@ -115,7 +115,7 @@ bool ClickBrowserItem(ControlRef browser, DataBrowserItemID item) {
 namespace {
 
 template <typename T>
-OSStatus SetField(ControlRef browser, T DataBrowser::*field, T value) {
+[[nodiscard]] OSStatus SetField(ControlRef browser, T DataBrowser::*field, T value) {
   DataBrowser* b = BrowserOf(browser);
   if (!b) return errUnknownControl;
   b->*field = value;
@@ -123,7 +123,7 @@ OSStatus SetField(ControlRef browser, T DataBrowser::*field, T value) {
 }
 
 template <typename T>
-OSStatus GetField(ControlRef browser, T DataBrowser::*field, T* out) {
+[[nodiscard]] OSStatus GetField(ControlRef browser, T DataBrowser::*field, T* out) {
   DataBrowser* b = BrowserOf(browser);
   if (!b) return errUnknownControl;
   if (out) *out = b->*field;
@@ -131,7 +131,7 @@ OSStatus GetField(ControlRef browser, T DataBrowser::*field, T* out) {
 }
 
 // The items a call names: all of them for null, else each one, which must exist.
-OSStatus CollectItems(const DataBrowser* b, UInt32 count, const DataBrowserItemID* items,
+[[nodiscard]] OSStatus CollectItems(const DataBrowser* b, UInt32 count, const DataBrowserItemID* items,
                       std::vector<DataBrowserItemID>* out) {
   if (!items) {
     *out = b->items;

@@ -117,40 +117,40 @@ struct DataBrowserPropertyDesc {
   DataBrowserPropertyFlags propertyFlags = 0;
 };
 
-OSStatus CreateDataBrowserControl(WindowRef window, const Rect* bounds, DataBrowserViewStyle style,
+[[nodiscard]] OSStatus CreateDataBrowserControl(WindowRef window, const Rect* bounds, DataBrowserViewStyle style,
                                   ControlRef* outControl);
-OSStatus InitDataBrowserCallbacks(DataBrowserCallbacks* callbacks);
-OSStatus SetDataBrowserCallbacks(ControlRef browser, const DataBrowserCallbacks* callbacks);
-OSStatus GetDataBrowserCallbacks(ControlRef browser, DataBrowserCallbacks* callbacks);
+[[nodiscard]] OSStatus InitDataBrowserCallbacks(DataBrowserCallbacks* callbacks);
+[[nodiscard]] OSStatus SetDataBrowserCallbacks(ControlRef browser, const DataBrowserCallbacks* callbacks);
+[[nodiscard]] OSStatus GetDataBrowserCallbacks(ControlRef browser, DataBrowserCallbacks* callbacks);
 
-OSStatus RemoveDataBrowserTableViewColumn(ControlRef browser, DataBrowserPropertyID column);
-OSStatus GetDataBrowserTableViewColumnCount(ControlRef browser, UInt32* outCount);
+[[nodiscard]] OSStatus RemoveDataBrowserTableViewColumn(ControlRef browser, DataBrowserPropertyID column);
+[[nodiscard]] OSStatus GetDataBrowserTableViewColumnCount(ControlRef browser, UInt32* outCount);
 
 // items null: ids 1..count. Adding an id that is present fails
 // (errDataBrowserItemNotAdded); removing an absent one fails
 // (errDataBrowserItemNotFound) and changes nothing. RemoveDataBrowserItems with
 // items null removes every item.
-OSStatus AddDataBrowserItems(ControlRef browser, DataBrowserItemID container, UInt32 count,
+[[nodiscard]] OSStatus AddDataBrowserItems(ControlRef browser, DataBrowserItemID container, UInt32 count,
                              const DataBrowserItemID* items, DataBrowserPropertyID preSortProperty);
-OSStatus RemoveDataBrowserItems(ControlRef browser, DataBrowserItemID container, UInt32 count,
+[[nodiscard]] OSStatus RemoveDataBrowserItems(ControlRef browser, DataBrowserItemID container, UInt32 count,
                                 const DataBrowserItemID* items, DataBrowserPropertyID preSortProperty);
 // Asks the item-data callback again for the cells of the items (all when null).
-OSStatus UpdateDataBrowserItems(ControlRef browser, DataBrowserItemID container, UInt32 count,
+[[nodiscard]] OSStatus UpdateDataBrowserItems(ControlRef browser, DataBrowserItemID container, UInt32 count,
                                 const DataBrowserItemID* items, DataBrowserPropertyID preSortProperty,
                                 DataBrowserPropertyID property);
 // Counts items whose state has every bit of `state` (0 counts all).
-OSStatus GetDataBrowserItemCount(ControlRef browser, DataBrowserItemID container, Boolean recurse,
+[[nodiscard]] OSStatus GetDataBrowserItemCount(ControlRef browser, DataBrowserItemID container, Boolean recurse,
                                  DataBrowserItemState state, UInt32* outCount);
-OSStatus SetDataBrowserSelectedItems(ControlRef browser, UInt32 count, const DataBrowserItemID* items,
+[[nodiscard]] OSStatus SetDataBrowserSelectedItems(ControlRef browser, UInt32 count, const DataBrowserItemID* items,
                                      DataBrowserSetOption operation);
-Boolean IsDataBrowserItemSelected(ControlRef browser, DataBrowserItemID item);
-OSStatus GetDataBrowserSelectionAnchor(ControlRef browser, DataBrowserItemID* first, DataBrowserItemID* last);
-OSStatus SetDataBrowserSortProperty(ControlRef browser, DataBrowserPropertyID property);
-OSStatus GetDataBrowserSortProperty(ControlRef browser, DataBrowserPropertyID* property);
-OSStatus SetDataBrowserSortOrder(ControlRef browser, DataBrowserSortOrder order);
-OSStatus SetDataBrowserSelectionFlags(ControlRef browser, DataBrowserSelectionFlags flags);
-OSStatus GetDataBrowserSelectionFlags(ControlRef browser, DataBrowserSelectionFlags* flags);
-OSStatus SetDataBrowserTableViewHiliteStyle(ControlRef browser, DataBrowserTableViewHiliteStyle style);
+[[nodiscard]] Boolean IsDataBrowserItemSelected(ControlRef browser, DataBrowserItemID item);
+[[nodiscard]] OSStatus GetDataBrowserSelectionAnchor(ControlRef browser, DataBrowserItemID* first, DataBrowserItemID* last);
+[[nodiscard]] OSStatus SetDataBrowserSortProperty(ControlRef browser, DataBrowserPropertyID property);
+[[nodiscard]] OSStatus GetDataBrowserSortProperty(ControlRef browser, DataBrowserPropertyID* property);
+[[nodiscard]] OSStatus SetDataBrowserSortOrder(ControlRef browser, DataBrowserSortOrder order);
+[[nodiscard]] OSStatus SetDataBrowserSelectionFlags(ControlRef browser, DataBrowserSelectionFlags flags);
+[[nodiscard]] OSStatus GetDataBrowserSelectionFlags(ControlRef browser, DataBrowserSelectionFlags* flags);
+[[nodiscard]] OSStatus SetDataBrowserTableViewHiliteStyle(ControlRef browser, DataBrowserTableViewHiliteStyle style);
 
 namespace plat {
 
@@ -191,9 +191,9 @@ class DataBrowser {
 DataBrowser* BrowserOf(ControlRef control);
 
 // Adds a list-view column at a 0-based position (past the end appends).
-OSStatus AddListViewColumn(ControlRef browser, const BrowserColumn& column, DataBrowserTableViewColumnIndex position);
+[[nodiscard]] OSStatus AddListViewColumn(ControlRef browser, const BrowserColumn& column, DataBrowserTableViewColumnIndex position);
 // Hands a cell text to the browser from inside the item-data callback.
-OSStatus SetItemDataText(DataBrowserItemDataRef itemData, const std::string& text);
+[[nodiscard]] OSStatus SetItemDataText(DataBrowserItemDataRef itemData, const std::string& text);
 // Asks the item-data callback for one cell now (what the list would show).
 std::string BrowserCellText(ControlRef browser, DataBrowserItemID item, DataBrowserPropertyID property);
 // The items in display order: sorted by the sort property through the compare
@@ -201,6 +201,6 @@ std::string BrowserCellText(ControlRef browser, DataBrowserItemID item, DataBrow
 std::vector<DataBrowserItemID> BrowserDisplayOrder(ControlRef browser);
 std::vector<DataBrowserItemID> BrowserSelection(ControlRef browser);
 // A click on an item as a user would make it: the selection becomes that item.
-bool ClickBrowserItem(ControlRef browser, DataBrowserItemID item);
+[[nodiscard]] bool ClickBrowserItem(ControlRef browser, DataBrowserItemID item);
 
 }  // namespace plat

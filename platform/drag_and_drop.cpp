@@ -30,9 +30,9 @@ FSSpec SpecOf(const std::string& hostPath) {
   return spec;
 }
 
-bool ValidItem(DragRef drag, DragItemRef item) { return drag && item >= 1 && item <= drag->items.size(); }
+[[nodiscard]] bool ValidItem(DragRef drag, DragItemRef item) { return drag && item >= 1 && item <= drag->items.size(); }
 
-OSErr Install(std::vector<Window::DragHandler>* list, void* proc, void* refCon) {
+[[nodiscard]] OSErr Install(std::vector<Window::DragHandler>* list, void* proc, void* refCon) {
   if (!proc) return paramErr;
   for (const Window::DragHandler& h : *list)
     if (h.proc == proc) return paramErr;
@@ -40,7 +40,7 @@ OSErr Install(std::vector<Window::DragHandler>* list, void* proc, void* refCon) 
   return noErr;
 }
 
-OSErr Remove(std::vector<Window::DragHandler>* list, void* proc) {
+[[nodiscard]] OSErr Remove(std::vector<Window::DragHandler>* list, void* proc) {
   auto it = std::find_if(list->begin(), list->end(), [&](const Window::DragHandler& h) { return h.proc == proc; });
   if (it == list->end()) return paramErr;
   list->erase(it);

@@ -51,32 +51,32 @@ inline DragReceiveHandlerUPP NewDragReceiveHandlerUPP(DragReceiveHandlerProcPtr 
 inline void DisposeDragTrackingHandlerUPP(DragTrackingHandlerUPP) {}
 inline void DisposeDragReceiveHandlerUPP(DragReceiveHandlerUPP) {}
 
-OSErr InstallTrackingHandler(DragTrackingHandlerUPP handler, WindowRef window, void* refCon);
-OSErr InstallReceiveHandler(DragReceiveHandlerUPP handler, WindowRef window, void* refCon);
-OSErr RemoveTrackingHandler(DragTrackingHandlerUPP handler, WindowRef window);
-OSErr RemoveReceiveHandler(DragReceiveHandlerUPP handler, WindowRef window);
-OSStatus SetAutomaticControlDragTrackingEnabledForWindow(WindowRef window, Boolean enabled);
+[[nodiscard]] OSErr InstallTrackingHandler(DragTrackingHandlerUPP handler, WindowRef window, void* refCon);
+[[nodiscard]] OSErr InstallReceiveHandler(DragReceiveHandlerUPP handler, WindowRef window, void* refCon);
+[[nodiscard]] OSErr RemoveTrackingHandler(DragTrackingHandlerUPP handler, WindowRef window);
+[[nodiscard]] OSErr RemoveReceiveHandler(DragReceiveHandlerUPP handler, WindowRef window);
+[[nodiscard]] OSStatus SetAutomaticControlDragTrackingEnabledForWindow(WindowRef window, Boolean enabled);
 
-OSErr CountDragItems(DragRef drag, UInt16* outCount);
-OSErr GetDragItemReferenceNumber(DragRef drag, UInt16 index, DragItemRef* outItem);
-OSErr GetFlavorFlags(DragRef drag, DragItemRef item, FlavorType type, FlavorFlags* outFlags);
-OSErr GetDragMouse(DragRef drag, Point* outMouse, Point* outGlobalPinnedMouse);
-OSErr GetDragAttributes(DragRef drag, DragAttributes* outAttributes);
-OSErr GetDragModifiers(DragRef drag, SInt16* outModifiers, SInt16* outMouseDownModifiers,
+[[nodiscard]] OSErr CountDragItems(DragRef drag, UInt16* outCount);
+[[nodiscard]] OSErr GetDragItemReferenceNumber(DragRef drag, UInt16 index, DragItemRef* outItem);
+[[nodiscard]] OSErr GetFlavorFlags(DragRef drag, DragItemRef item, FlavorType type, FlavorFlags* outFlags);
+[[nodiscard]] OSErr GetDragMouse(DragRef drag, Point* outMouse, Point* outGlobalPinnedMouse);
+[[nodiscard]] OSErr GetDragAttributes(DragRef drag, DragAttributes* outAttributes);
+[[nodiscard]] OSErr GetDragModifiers(DragRef drag, SInt16* outModifiers, SInt16* outMouseDownModifiers,
                        SInt16* outMouseUpModifiers);
 
 namespace plat {
 
 // The 'hfs ' flavour of an item (badDragFlavorErr when it has none).
-OSErr GetDragItemHfsFlavor(DragRef drag, DragItemRef item, HFSFlavor* out);
+[[nodiscard]] OSErr GetDragItemHfsFlavor(DragRef drag, DragItemRef item, HFSFlavor* out);
 
-bool AutomaticDragTrackingEnabled(WindowRef window);
-bool HasDragHandlers(WindowRef window, bool* tracking, bool* receive);
+[[nodiscard]] bool AutomaticDragTrackingEnabled(WindowRef window);
+[[nodiscard]] bool HasDragHandlers(WindowRef window, bool* tracking, bool* receive);
 
 // Drops the files (host paths, in the order given) on the window at the
 // global point. dragNotAcceptedErr when the window has no receive handler;
 // else the receive handler's result.
-OSErr DropFiles(WindowRef window, const std::vector<std::string>& hostPaths, Point mouse,
+[[nodiscard]] OSErr DropFiles(WindowRef window, const std::vector<std::string>& hostPaths, Point mouse,
                 SInt16 modifiers = 0);
 
 }  // namespace plat

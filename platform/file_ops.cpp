@@ -28,7 +28,7 @@ std::vector<std::string> Components(const std::string& path) {
 }
 
 template <typename Bytes>
-bool ReadRegularFileInto(const std::string& hostPath, size_t maxBytes, Bytes* out, int* fileError) {
+[[nodiscard]] bool ReadRegularFileInto(const std::string& hostPath, size_t maxBytes, Bytes* out, int* fileError) {
   int error = 0;
   // Non-blocking, so that a FIFO in place of the file cannot stall the open.
   int fd = open(hostPath.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);

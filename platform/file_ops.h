@@ -21,15 +21,15 @@ namespace plat {
 enum class ItemKind { missing, file, folder, link, special };
 ItemKind GetItemKind(const std::string& hostPath);
 // True for a folder with nothing in it (not even a sidecar).
-bool IsEmptyFolder(const std::string& hostPath);
+[[nodiscard]] bool IsEmptyFolder(const std::string& hostPath);
 
 // Reads a whole regular file of at most `maxBytes` bytes into `out` (left as
 // it was on failure); a file that shrinks while it is read is taken as far as
 // it goes. False with errno in `*fileError` (EFBIG when too large, EISDIR or
 // EINVAL for items that are not regular files). The open does not block, so
 // a pipe in place of the file cannot stall it.
-bool ReadRegularFile(const std::string& hostPath, size_t maxBytes, std::string* out, int* fileError);
-bool ReadRegularFile(const std::string& hostPath, size_t maxBytes, std::vector<UInt8>* out,
+[[nodiscard]] bool ReadRegularFile(const std::string& hostPath, size_t maxBytes, std::string* out, int* fileError);
+[[nodiscard]] bool ReadRegularFile(const std::string& hostPath, size_t maxBytes, std::vector<UInt8>* out,
                      int* fileError);
 
 // The relative path that leads from the folder `fromFolder` to `to`; both
@@ -38,19 +38,19 @@ std::string RelativeHostPath(const std::string& fromFolder, const std::string& t
 // Makes a symbolic link at `linkPath` (which must not exist: dupFNErr) that
 // leads to `target` by a path relative to the link's folder. Both are
 // canonical absolute paths.
-OSErr CreateRelativeLink(const std::string& linkPath, const std::string& target);
+[[nodiscard]] OSErr CreateRelativeLink(const std::string& linkPath, const std::string& target);
 // Makes `to` a symbolic link holding the same text as the link `from`.
-OSErr CopyLinkItem(const std::string& from, const std::string& to);
+[[nodiscard]] OSErr CopyLinkItem(const std::string& from, const std::string& to);
 
 // Gives an item an owner, a group and a mode (the permission bits of
 // `mode`). An owner that this process may not give (EPERM) is passed over,
 // and the set-user and set-group bits are then dropped; a link keeps the
 // mode it has (Linux has none for links).
-OSErr SetOwnerAndMode(const std::string& hostPath, uid_t user, gid_t group, mode_t mode);
+[[nodiscard]] OSErr SetOwnerAndMode(const std::string& hostPath, uid_t user, gid_t group, mode_t mode);
 
 // Renames an item, with its sidecar, to a free hidden name in its own folder
 // (".DeleteMe", ".DeleteMe__", ".DeleteMe__0" ...), so that it can be
 // restored or deleted later; the new path goes to `asidePath`.
-OSErr SetItemAside(const std::string& hostPath, std::string* asidePath);
+[[nodiscard]] OSErr SetItemAside(const std::string& hostPath, std::string* asidePath);
 
 }  // namespace plat

@@ -12,7 +12,7 @@ namespace plat {
 namespace {
 
 // The canonical form of an existing folder or item, all links resolved.
-bool RealPath(const std::string& path, std::string& out) {
+[[nodiscard]] bool RealPath(const std::string& path, std::string& out) {
   char* resolved = realpath(path.c_str(), nullptr);
   if (!resolved) return false;
   out = resolved;
@@ -21,8 +21,8 @@ bool RealPath(const std::string& path, std::string& out) {
 }
 
 // After a failed look-up of a path's folder or of the item itself.
-OSErr FolderError(int error) { return error == ENOENT || error == ENOTDIR ? OSErr(dirNFErr) : ErrnoToOSErr(error); }
-OSErr ItemError(int error) { return error == ENOTDIR ? OSErr(dirNFErr) : ErrnoToOSErr(error); }
+[[nodiscard]] OSErr FolderError(int error) { return error == ENOENT || error == ENOTDIR ? OSErr(dirNFErr) : ErrnoToOSErr(error); }
+[[nodiscard]] OSErr ItemError(int error) { return error == ENOTDIR ? OSErr(dirNFErr) : ErrnoToOSErr(error); }
 
 }  // namespace
 

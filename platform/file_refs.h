@@ -31,18 +31,18 @@ namespace plat {
 
 // Makes a reference to an existing item. fnfErr when the item is missing,
 // dirNFErr when a folder on the way is missing or is not a folder.
-OSErr MakeFsRef(const std::string& hostPath, FSRef* out);
+[[nodiscard]] OSErr MakeFsRef(const std::string& hostPath, FSRef* out);
 
-bool IsValidFsRef(const FSRef& ref);
-bool SameFsRef(const FSRef& a, const FSRef& b);
+[[nodiscard]] bool IsValidFsRef(const FSRef& ref);
+[[nodiscard]] bool SameFsRef(const FSRef& a, const FSRef& b);
 void ClearFsRef(FSRef* ref);
 
 // The FSSpec of `name` inside the folder `parent`; dirNFErr when parent is not a folder.
-OSErr MakeFsSpec(const FSRef& parent, const std::string& name, FSSpec* out);
+[[nodiscard]] OSErr MakeFsSpec(const FSRef& parent, const std::string& name, FSSpec* out);
 // The reference of an existing spec's item (fnfErr when it does not exist).
-OSErr FsRefFromSpec(const FSSpec& spec, FSRef* out);
+[[nodiscard]] OSErr FsRefFromSpec(const FSSpec& spec, FSRef* out);
 
 // Maps an errno value to the result code callers test for.
-OSErr ErrnoToOSErr(int error);
+[[nodiscard]] OSErr ErrnoToOSErr(int error);
 
 }  // namespace plat

@@ -27,7 +27,7 @@ void FinderInfoBytes::SetLong(size_t offset, UInt32 value) { PutBig32(&bytes[off
 
 namespace {
 
-OSErr ItemResult(const std::string& hostPath, bool* isLink = nullptr) {
+[[nodiscard]] OSErr ItemResult(const std::string& hostPath, bool* isLink = nullptr) {
   struct stat info;
   if (lstat(hostPath.c_str(), &info) != 0) return ErrnoToOSErr(errno);
   if (isLink) *isLink = S_ISLNK(info.st_mode);
@@ -35,7 +35,7 @@ OSErr ItemResult(const std::string& hostPath, bool* isLink = nullptr) {
 }
 
 // Reads an attribute of any length; false when it is absent or unreadable.
-bool ReadAttribute(const std::string& hostPath, const char* name, std::vector<UInt8>* value) {
+[[nodiscard]] bool ReadAttribute(const std::string& hostPath, const char* name, std::vector<UInt8>* value) {
   for (int attempt = 0; attempt < 4; ++attempt) {
     ssize_t size = lgetxattr(hostPath.c_str(), name, nullptr, 0);
     if (size < 0) return false;

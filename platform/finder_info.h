@@ -74,16 +74,16 @@ enum : UInt16 {
 };
 
 // fnfErr when the item is missing; a missing attribute gives zeros.
-OSErr ReadFinderInfo(const std::string& hostPath, FinderInfoBytes* out);
+[[nodiscard]] OSErr ReadFinderInfo(const std::string& hostPath, FinderInfoBytes* out);
 // fnfErr when the item is missing; an error (the item unchanged) when the
 // file system refuses the attribute.
-OSErr WriteFinderInfo(const std::string& hostPath, const FinderInfoBytes& info);
+[[nodiscard]] OSErr WriteFinderInfo(const std::string& hostPath, const FinderInfoBytes& info);
 
 // False for a missing item or one without the flag.
-bool IsLocked(const std::string& hostPath);
-OSErr SetLocked(const std::string& hostPath, bool locked);
+[[nodiscard]] bool IsLocked(const std::string& hostPath);
+[[nodiscard]] OSErr SetLocked(const std::string& hostPath, bool locked);
 // fLckdErr when the item is locked, else noErr (also for a missing item:
 // the operation itself reports that).
-OSErr RefuseIfLocked(const std::string& hostPath);
+[[nodiscard]] OSErr RefuseIfLocked(const std::string& hostPath);
 
 }  // namespace plat

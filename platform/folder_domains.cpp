@@ -12,7 +12,7 @@ namespace plat {
 namespace {
 
 // Makes every missing folder of the path with the given mode.
-OSErr MakeFolders(const std::string& folder, mode_t mode) {
+[[nodiscard]] OSErr MakeFolders(const std::string& folder, mode_t mode) {
   for (size_t i = 1; i <= folder.size(); ++i) {
     if (i < folder.size() && folder[i] != '/') continue;
     std::string partial = folder.substr(0, i);
@@ -26,7 +26,7 @@ OSErr MakeFolders(const std::string& folder, mode_t mode) {
   return noErr;
 }
 
-OSErr Existing(const std::string& folder, bool create, mode_t mode) {
+[[nodiscard]] OSErr Existing(const std::string& folder, bool create, mode_t mode) {
   struct stat info;
   if (stat(folder.c_str(), &info) == 0) return S_ISDIR(info.st_mode) ? OSErr(noErr) : OSErr(dirNFErr);
   if (errno != ENOENT) return ErrnoToOSErr(errno);
@@ -35,7 +35,7 @@ OSErr Existing(const std::string& folder, bool create, mode_t mode) {
 
 // The user's temporary-items folder must be a real folder of this user that
 // nobody else can enter: anything else under a shared TMPDIR could be a trap.
-OSErr TemporaryItems(bool create, std::string* out) {
+[[nodiscard]] OSErr TemporaryItems(bool create, std::string* out) {
   std::string root = TemporaryRoot();
   std::string folder = root + "TemporaryItems-" + std::to_string(geteuid()) + "/";
   std::string path = folder.substr(0, folder.size() - 1);

@@ -44,6 +44,6 @@ namespace plat {
 
 // The folder; with `create`, a missing folder (and missing folders above
 // it) is made. fnfErr when it is missing and not to be made.
-OSErr FindFolder(SInt16 domain, OSType type, bool create, std::string* hostFolder);
+[[nodiscard]] OSErr FindFolder(SInt16 domain, OSType type, bool create, std::string* hostFolder);
 
 }  // namespace plat

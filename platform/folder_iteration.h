@@ -20,12 +20,12 @@ class FolderListing {
  public:
   // fnfErr for a missing folder, dirNFErr when the path names something
   // other than a folder (a file, or a symbolic link even to a folder).
-  OSErr Open(const std::string& hostFolder);
+  [[nodiscard]] OSErr Open(const std::string& hostFolder);
   // The next name, or errFSNoMoreItems at the end (also when not open).
-  OSErr Next(std::string* name);
+  [[nodiscard]] OSErr Next(std::string* name);
   void Close();
 
-  bool IsOpen() const { return open_; }
+  [[nodiscard]] bool IsOpen() const { return open_; }
   // The folder's path as given to Open, ending in "/".
   const std::string& Folder() const { return folder_; }
 

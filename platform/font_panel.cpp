@@ -10,7 +10,7 @@ bool gPanelVisible = false;
 FontSelection gLastSelection;
 
 template <typename T>
-bool Read(const AtsuStyle* style, ATSUAttributeTag tag, T* out) {
+[[nodiscard]] bool Read(const AtsuStyle* style, ATSUAttributeTag tag, T* out) {
   auto it = style->attributes.find(tag);
   if (it == style->attributes.end() || it->second.size() != sizeof(T)) return false;
   std::memcpy(out, it->second.data(), sizeof(T));

@@ -22,14 +22,14 @@ enum : ATSUAttributeTag {
 };
 constexpr OSType kFontSelectionATSUIType = FourCC("astl");
 
-OSStatus FPShowHideFontPanel();
-Boolean FPIsFontPanelVisible();
-OSStatus ATSUCreateStyle(ATSUStyle* outStyle);
-OSStatus ATSUSetAttributes(ATSUStyle style, UInt32 count, const ATSUAttributeTag* tags, const ByteCount* sizes,
+[[nodiscard]] OSStatus FPShowHideFontPanel();
+[[nodiscard]] Boolean FPIsFontPanelVisible();
+[[nodiscard]] OSStatus ATSUCreateStyle(ATSUStyle* outStyle);
+[[nodiscard]] OSStatus ATSUSetAttributes(ATSUStyle style, UInt32 count, const ATSUAttributeTag* tags, const ByteCount* sizes,
                            const ATSUAttributeValuePtr* values);
 OSStatus ATSUDisposeStyle(ATSUStyle style);
 // Tells the font panel what the selection of `target` uses.
-OSStatus SetFontInfoForSelection(OSType selectionType, UInt32 styleCount, void* styles, EventTargetRef target);
+[[nodiscard]] OSStatus SetFontInfoForSelection(OSType selectionType, UInt32 styleCount, void* styles, EventTargetRef target);
 
 namespace plat {
 

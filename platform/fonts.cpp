@@ -71,7 +71,7 @@ class FontLibrary {
     return pattern;
   }
 
-  static bool FileOfPattern(FcPattern* font, FontFile* out) {
+  [[nodiscard]] static bool FileOfPattern(FcPattern* font, FontFile* out) {
     FcChar8* file = nullptr;
     if (FcPatternGetString(font, FC_FILE, 0, &file) != FcResultMatch || !file) return false;
     out->path = reinterpret_cast<const char*>(file);
@@ -88,7 +88,7 @@ class FontLibrary {
 
   // The best file for the family and face; the family names of that font go
   // to `families` when asked.
-  bool Match(const std::string& family, UInt16 face, FontFile* out,
+  [[nodiscard]] bool Match(const std::string& family, UInt16 face, FontFile* out,
              std::vector<std::string>* families = nullptr) {
     if (!Config()) return false;
     std::string key = Lowered(family) + '\n' + char('0' + (face & (kFaceBold | kFaceItalic)));
@@ -118,7 +118,7 @@ class FontLibrary {
   }
 
   // A font that has the character, preferring the requested family and face.
-  bool MatchForCharacter(const std::string& family, UInt16 face, UInt32 character, FontFile* out) {
+  [[nodiscard]] bool MatchForCharacter(const std::string& family, UInt16 face, UInt32 character, FontFile* out) {
     if (!Config()) return false;
     std::string key = Lowered(family) + '\n' + char('0' + (face & (kFaceBold | kFaceItalic))) +
                       '\n' + std::to_string(character);
@@ -187,7 +187,7 @@ struct LoadedGlyph {
   double advance = 0;  // pixels
 };
 
-bool LoadGlyph(const FontFile& file, double size, UInt16 faceBits, UInt32 character,
+[[nodiscard]] bool LoadGlyph(const FontFile& file, double size, UInt16 faceBits, UInt32 character,
                LoadedGlyph* out) {
   FT_Face face = Library().Face(file);
   if (!face || size <= 0 || size > 16384) return false;
@@ -313,7 +313,7 @@ class PathConverter {
 
 class InstalledFonts : public FontSource {
  public:
-  bool FindFamily(const std::string& name, std::string* familyName) override {
+  [[nodiscard]] bool FindFamily(const std::string& name, std::string* familyName) override {
     if (name.empty()) return false;
     FontFile file;
     std::vector<std::string> families;
@@ -335,7 +335,7 @@ class InstalledFonts : public FontSource {
     return "DejaVu Sans";
   }
 
-  bool LineMetrics(const FontRequest& font, FontLineMetrics* metrics) override {
+  [[nodiscard]] bool LineMetrics(const FontRequest& font, FontLineMetrics* metrics) override {
     FontFile file;
     if (!Library().Match(font.family, font.face, &file)) return false;
     FT_Face face = Library().Face(file);
@@ -348,7 +348,7 @@ class InstalledFonts : public FontSource {
     return true;
   }
 
-  bool OutlineMetrics(const FontRequest& font, UInt32 character, CharMetrics* metrics) override {
+  [[nodiscard]] bool OutlineMetrics(const FontRequest& font, UInt32 character, CharMetrics* metrics) override {
     FontFile file;
     LoadedGlyph glyph;
     if (!Library().Match(font.family, font.face, &file) ||
@@ -368,14 +368,14 @@ class InstalledFonts : public FontSource {
     return true;
   }
 
-  bool IdealAdvance(const FontRequest& font, UInt32 character, double* advance) override {
+  [[nodiscard]] bool IdealAdvance(const FontRequest& font, UInt32 character, double* advance) override {
     LoadedGlyph glyph;
     if (!LoadWithFallback(font, font.size, character, &glyph)) return false;
     *advance = glyph.advance;
     return true;
   }
 
-  bool QuadraticPaths(const FontRequest& font, UInt32 character, QuadraticPathSink& sink,
+  [[nodiscard]] bool QuadraticPaths(const FontRequest& font, UInt32 character, QuadraticPathSink& sink,
                       double* advanceEm) override {
     LoadedGlyph glyph;
     if (!LoadWithFallback(font, 1024, character, &glyph)) return false;
@@ -391,7 +391,7 @@ class InstalledFonts : public FontSource {
     return ok;
   }
 
-  static bool LoadWithFallback(const FontRequest& font, double size, UInt32 character,
+  [[nodiscard]] static bool LoadWithFallback(const FontRequest& font, double size, UInt32 character,
                                LoadedGlyph* glyph) {
     FontFile file;
     if (Library().Match(font.family, font.face, &file) &&

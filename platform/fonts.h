@@ -83,19 +83,19 @@ class FontSource {
   virtual ~FontSource() = default;
   // True when the family exists (names compare ignoring ASCII case); gives
   // the family's own spelling of its name.
-  virtual bool FindFamily(const std::string& name, std::string* familyName) = 0;
+  [[nodiscard]] virtual bool FindFamily(const std::string& name, std::string* familyName) = 0;
   virtual std::string SystemFamily() = 0;
-  virtual bool LineMetrics(const FontRequest& font, FontLineMetrics* metrics) = 0;
+  [[nodiscard]] virtual bool LineMetrics(const FontRequest& font, FontLineMetrics* metrics) = 0;
   // False when the font itself has no glyph for the character.
-  virtual bool OutlineMetrics(const FontRequest& font, UInt32 character, CharMetrics* metrics) = 0;
+  [[nodiscard]] virtual bool OutlineMetrics(const FontRequest& font, UInt32 character, CharMetrics* metrics) = 0;
   // The advance in pixels, taken from another font that has the character
   // when the requested one lacks it; false when no font has it.
-  virtual bool IdealAdvance(const FontRequest& font, UInt32 character, double* advance) = 0;
+  [[nodiscard]] virtual bool IdealAdvance(const FontRequest& font, UInt32 character, double* advance) = 0;
   // The character's outline in a 1024-unit em square (the request's size is
   // not used), y pointing down, with its advance in the same units; a
   // character without contours delivers no path. Falls back to another font
   // like IdealAdvance; false when no font has the character.
-  virtual bool QuadraticPaths(const FontRequest& font, UInt32 character, QuadraticPathSink& sink,
+  [[nodiscard]] virtual bool QuadraticPaths(const FontRequest& font, UInt32 character, QuadraticPathSink& sink,
                               double* advanceEm) = 0;
 };
 
@@ -109,7 +109,7 @@ FontSource* SetFontSource(FontSource* source);
 FontSource& InstalledFontSource();
 
 // The font file (and face index in it) the installed fonts use for a request.
-bool FontFileFor(const FontRequest& font, std::string* path, int* faceIndex);
+[[nodiscard]] bool FontFileFor(const FontRequest& font, std::string* path, int* faceIndex);
 
 constexpr SInt16 kInvalidFontFamily = -1;
 
@@ -119,7 +119,7 @@ SInt16 SystemFontFamily();
 // such family. Numbers 0 and 1 also name the system font.
 SInt16 FontFamilyFromName(const std::string& name);
 // The family's name (UTF-8); false for a number the table does not hold.
-bool FontFamilyName(SInt16 family, std::string* name);
+[[nodiscard]] bool FontFamilyName(SInt16 family, std::string* name);
 
 // An anti-aliased image of one glyph: coverage bytes (0..255), `width` per
 // row; `left` and `top` place its top-left corner relative to the pen on the
@@ -134,7 +134,7 @@ struct GlyphImage {
 
 // Renders one character for drawing (installed fonts, with fallback) and
 // gives its advance in pixels; false when no font has the character.
-bool RenderGlyph(const FontRequest& font, UInt32 character, GlyphImage* image, double* advance);
+[[nodiscard]] bool RenderGlyph(const FontRequest& font, UInt32 character, GlyphImage* image, double* advance);
 // The sum of the characters' advances in pixels (characters no font has count 0).
 double MeasureText(const FontRequest& font, const std::vector<UInt32>& characters);
 

@@ -57,12 +57,12 @@ ForkTable& Table() {
   return table;
 }
 
-OpenForkRecord* Find(SInt16 refNum) {
+[[nodiscard]] OpenForkRecord* Find(SInt16 refNum) {
   auto found = Table().forks.find(refNum);
   return found == Table().forks.end() ? nullptr : &found->second;
 }
 
-bool ReadAll(int fd, void* buffer, UInt64 count, UInt64 offset) {
+[[nodiscard]] bool ReadAll(int fd, void* buffer, UInt64 count, UInt64 offset) {
   UInt8* bytes = static_cast<UInt8*>(buffer);
   while (count > 0) {
     ssize_t got = pread(fd, bytes, count, off_t(offset));
@@ -75,7 +75,7 @@ bool ReadAll(int fd, void* buffer, UInt64 count, UInt64 offset) {
   return true;
 }
 
-bool WriteAll(int fd, const void* buffer, UInt64 count, UInt64 offset) {
+[[nodiscard]] bool WriteAll(int fd, const void* buffer, UInt64 count, UInt64 offset) {
   const UInt8* bytes = static_cast<const UInt8*>(buffer);
   while (count > 0) {
     ssize_t put = pwrite(fd, bytes, count, off_t(offset));
@@ -90,7 +90,7 @@ bool WriteAll(int fd, const void* buffer, UInt64 count, UInt64 offset) {
 
 // Reads and checks the entry table of a sidecar: every entry must lie inside
 // the file and after the table.
-bool ParseSidecar(int fd, std::vector<Entry>* entries) {
+[[nodiscard]] bool ParseSidecar(int fd, std::vector<Entry>* entries) {
   struct stat info;
   if (fstat(fd, &info) != 0) return false;
   UInt64 size = UInt64(info.st_size);
@@ -117,7 +117,7 @@ bool ParseSidecar(int fd, std::vector<Entry>* entries) {
 // Rewrites a sidecar so that its resource fork (when it has one) is the last
 // entry and may grow; the other entries keep their bytes. An entry `add`
 // that is missing is added with `addLength` zero bytes.
-bool RewriteSidecar(int fd, std::vector<Entry>* entries, UInt32 add, UInt32 addLength) {
+[[nodiscard]] bool RewriteSidecar(int fd, std::vector<Entry>* entries, UInt32 add, UInt32 addLength) {
   std::vector<Entry> others;
   std::vector<std::vector<UInt8>> data;
   std::vector<UInt8> resource;
@@ -172,7 +172,7 @@ bool RewriteSidecar(int fd, std::vector<Entry>* entries, UInt32 add, UInt32 addL
 // one that may grow and shrink without touching the bytes of any other
 // entry, so every other entry must end before it starts (entries of a
 // foreign sidecar may overlap).
-bool PrepareForWriting(int fd, std::vector<Entry>* entries, size_t* index) {
+[[nodiscard]] bool PrepareForWriting(int fd, std::vector<Entry>* entries, size_t* index) {
   auto isResource = [](const Entry& entry) { return entry.id == kResourceForkEntry; };
   auto found = std::find_if(entries->begin(), entries->end(), isResource);
   bool last = found != entries->end();
@@ -187,7 +187,7 @@ bool PrepareForWriting(int fd, std::vector<Entry>* entries, size_t* index) {
 }
 
 // A sidecar holding one empty entry of `length` bytes.
-bool WriteNewSidecar(int fd, UInt32 id, UInt32 length) {
+[[nodiscard]] bool WriteNewSidecar(int fd, UInt32 id, UInt32 length) {
   std::vector<UInt8> file(kHeaderSize + kEntrySize + length, 0);
   PutBig32(&file[0], kAppleDoubleMagic);
   PutBig32(&file[4], kAppleDoubleVersion);
@@ -198,7 +198,7 @@ bool WriteNewSidecar(int fd, UInt32 id, UInt32 length) {
   return WriteAll(fd, file.data(), file.size(), 0);
 }
 
-OSErr LastError() { return ErrnoToOSErr(errno); }
+[[nodiscard]] OSErr LastError() { return ErrnoToOSErr(errno); }
 
 SInt16 Register(OpenForkRecord record) {
   ForkTable& table = Table();
@@ -210,7 +210,7 @@ SInt16 Register(OpenForkRecord record) {
   return refNum;
 }
 
-OSErr OpenDataFork(const std::string& hostPath, OpenForkRecord* record) {
+[[nodiscard]] OSErr OpenDataFork(const std::string& hostPath, OpenForkRecord* record) {
   // Non-blocking, so that a FIFO is refused instead of waiting for a writer.
   int flags = (record->canWrite ? O_RDWR : O_RDONLY) | O_CLOEXEC | O_NONBLOCK;
   int fd = open(hostPath.c_str(), flags);
@@ -225,7 +225,7 @@ OSErr OpenDataFork(const std::string& hostPath, OpenForkRecord* record) {
   return noErr;
 }
 
-OSErr OpenResourceFork(const std::string& hostPath, OpenForkRecord* record) {
+[[nodiscard]] OSErr OpenResourceFork(const std::string& hostPath, OpenForkRecord* record) {
   struct stat item;
   if (stat(hostPath.c_str(), &item) != 0) return LastError();
   if (!S_ISREG(item.st_mode)) return notAFileErr;
@@ -275,7 +275,7 @@ UInt64 ForkLength(const OpenForkRecord& fork) {
   return fstat(fork.fd, &info) == 0 ? UInt64(info.st_size) : 0;
 }
 
-bool StoreResourceLength(OpenForkRecord& fork, UInt64 length) {
+[[nodiscard]] bool StoreResourceLength(OpenForkRecord& fork, UInt64 length) {
   UInt8 word[4];
   PutBig32(word, UInt32(length));
   if (!WriteAll(fork.fd, word, 4, fork.lengthField)) return false;
@@ -515,7 +515,7 @@ namespace {
 // Moves an item to a path that must not exist, then carries its sidecar
 // along (or clears a stale one at the destination). Rolls back the move when
 // the sidecar cannot follow.
-OSErr MoveWithSidecar(const std::string& from, const std::string& to) {
+[[nodiscard]] OSErr MoveWithSidecar(const std::string& from, const std::string& to) {
   struct stat info;
   if (lstat(from.c_str(), &info) != 0) return LastError();
   if (renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) != 0) {
@@ -613,7 +613,7 @@ namespace {
 // Depth first without recursion: a folder is deleted once its listing is
 // used up. Links are deleted as links, never entered; locked items are
 // unlocked on the way.
-OSErr DeleteBelow(const std::string& hostFolder, bool removeFolder) {
+[[nodiscard]] OSErr DeleteBelow(const std::string& hostFolder, bool removeFolder) {
   struct Level {
     std::string path;
     std::vector<std::string> names;

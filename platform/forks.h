@@ -30,27 +30,27 @@ enum class ForkKind { data, resource };
 std::string SidecarPath(const std::string& hostPath);
 // True when `name` in `hostFolder` is the sidecar of an item that exists
 // there (such names are hidden from listings).
-bool IsHiddenSidecar(const std::string& hostFolder, const std::string& name);
+[[nodiscard]] bool IsHiddenSidecar(const std::string& hostFolder, const std::string& name);
 
 // Opens a fork; fsCurPerm is read access. notAFileErr for a folder or any
 // item that is not a regular file, fnfErr for a missing item, fLckdErr for a
 // write-open of a locked item, ioErr for a corrupt sidecar. Opening a
 // resource fork for writing creates its sidecar.
-OSErr OpenFork(const std::string& hostPath, ForkKind kind, SInt8 permission, SInt16* refNum);
-OSErr CloseFork(SInt16 refNum);
+[[nodiscard]] OSErr OpenFork(const std::string& hostPath, ForkKind kind, SInt8 permission, SInt16* refNum);
+[[nodiscard]] OSErr CloseFork(SInt16 refNum);
 // Read and write at the mark, which advances by the bytes moved (*actual,
 // may be null). Reading past the end gives eofErr with the bytes there were.
-OSErr ReadFork(SInt16 refNum, UInt64 count, void* buffer, UInt64* actual);
-OSErr WriteFork(SInt16 refNum, UInt64 count, const void* buffer, UInt64* actual);
+[[nodiscard]] OSErr ReadFork(SInt16 refNum, UInt64 count, void* buffer, UInt64* actual);
+[[nodiscard]] OSErr WriteFork(SInt16 refNum, UInt64 count, const void* buffer, UInt64* actual);
 // posErr when the new mark would lie before the start.
-OSErr SetForkPosition(SInt16 refNum, UInt16 mode, SInt64 offset);
-OSErr GetForkPosition(SInt16 refNum, SInt64* position);
-OSErr GetForkSize(SInt16 refNum, SInt64* size);
-OSErr SetForkSize(SInt16 refNum, SInt64 size);
+[[nodiscard]] OSErr SetForkPosition(SInt16 refNum, UInt16 mode, SInt64 offset);
+[[nodiscard]] OSErr GetForkPosition(SInt16 refNum, SInt64* position);
+[[nodiscard]] OSErr GetForkSize(SInt16 refNum, SInt64* size);
+[[nodiscard]] OSErr SetForkSize(SInt16 refNum, SInt64 size);
 // Whether the reference number names an open fork.
-bool IsForkOpen(SInt16 refNum);
+[[nodiscard]] bool IsForkOpen(SInt16 refNum);
 // Whether this process has a resource fork of that file open.
-bool IsResourceForkOpen(dev_t device, ino_t inode);
+[[nodiscard]] bool IsResourceForkOpen(dev_t device, ino_t inode);
 
 // Size of a file's resource fork (0 without a sidecar or for a folder).
 UInt64 ResourceForkSize(const std::string& hostPath);
@@ -61,28 +61,28 @@ UInt64 ResourceForkSize(const std::string& hostPath);
 // sidecar or the entry is missing or the sidecar is corrupt. Writing keeps
 // the sidecar's other entries; writing zeros where there is no sidecar
 // makes none.
-bool ReadSidecarFinderInfo(const std::string& hostPath, UInt8* bytes);
-OSErr WriteSidecarFinderInfo(const std::string& hostPath, const UInt8* bytes);
+[[nodiscard]] bool ReadSidecarFinderInfo(const std::string& hostPath, UInt8* bytes);
+[[nodiscard]] OSErr WriteSidecarFinderInfo(const std::string& hostPath, const UInt8* bytes);
 
 // Item operations that carry the sidecar along.
 // Deletes a file or an empty folder (fBsyErr when the folder is not empty).
-OSErr DeleteItem(const std::string& hostPath);
+[[nodiscard]] OSErr DeleteItem(const std::string& hostPath);
 // Renames within the item's folder; dupFNErr when the name is taken,
 // bdNamErr for an empty name, "." or "..", or one holding '/'.
-OSErr RenameItem(const std::string& hostPath, const std::string& newName);
+[[nodiscard]] OSErr RenameItem(const std::string& hostPath, const std::string& newName);
 // Moves into an existing folder keeping the name; dupFNErr when the name is
 // taken there, dirNFErr when the destination is not a folder, diffVolErr
 // across volumes, badMovErr for a folder moved into itself.
-OSErr MoveItemToFolder(const std::string& hostPath, const std::string& hostFolder);
+[[nodiscard]] OSErr MoveItemToFolder(const std::string& hostPath, const std::string& hostFolder);
 // Deletes an item and, for a folder, everything in it, unlocking locked
 // items on the way; links are deleted, never followed. Stops at the first
 // failure, leaving what it has not reached.
-OSErr DeleteTree(const std::string& hostPath);
+[[nodiscard]] OSErr DeleteTree(const std::string& hostPath);
 // Empties a folder the way DeleteTree does, keeping the folder itself;
 // dirNFErr when the item is not a folder.
-OSErr DeleteFolderContents(const std::string& hostFolder);
+[[nodiscard]] OSErr DeleteFolderContents(const std::string& hostFolder);
 // Gives `to` the resource fork of `from`: copies the sidecar, or removes a
 // stale sidecar of `to` when `from` has none.
-OSErr CopySidecar(const std::string& from, const std::string& to);
+[[nodiscard]] OSErr CopySidecar(const std::string& from, const std::string& to);
 
 }  // namespace plat

@@ -21,7 +21,7 @@ namespace plat {
 
 // noErr and the value, or gestaltUndefSelectorErr (response untouched) when
 // the table lacks the selector or response is null.
-OSErr Gestalt(OSType selector, SInt32* response);
+[[nodiscard]] OSErr Gestalt(OSType selector, SInt32* response);
 
 void SetGestaltValue(OSType selector, SInt32 value);
 void RemoveGestaltValue(OSType selector);

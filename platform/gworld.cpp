@@ -251,8 +251,11 @@ namespace {
 
 plat::FontRequest PortFont(const GrafPort& port) {
   plat::FontRequest request;
-  if (!plat::FontFamilyName(port.textFont, &request.family))
-    plat::FontFamilyName(plat::SystemFontFamily(), &request.family);
+  // A family the table does not hold draws in the system font; without a
+  // name for that either, the font layer's default face is used.
+  if (!plat::FontFamilyName(port.textFont, &request.family) &&
+      !plat::FontFamilyName(plat::SystemFontFamily(), &request.family))
+    request.family.clear();
   request.size = port.textSize > 0 ? port.textSize : 12;
   request.face = port.textFace;
   return request;

@@ -42,10 +42,10 @@ enum : SInt32 {
 // 8 gives one byte per pixel; other depths fail with cDepthErr, an empty or
 // oversized rectangle with paramErr, a failed allocation with memFullErr.
 // The pixels start as zero bytes.
-OSErr NewGWorld(GWorldPtr* world, SInt16 pixelDepth, const Rect* bounds);
+[[nodiscard]] OSErr NewGWorld(GWorldPtr* world, SInt16 pixelDepth, const Rect* bounds);
 void DisposeGWorld(GWorldPtr world);
 
-CGrafPtr CreateNewPort();
+[[nodiscard]] CGrafPtr CreateNewPort();
 void DisposePort(CGrafPtr port);
 
 // The current port; SetGWorld(nullptr) makes the screen port current.
@@ -67,7 +67,7 @@ const PixMap* GetPortBitMapForCopyBits(CGrafPtr port);
 // nearest pixel, clipped to both pixel maps. Both maps must have the same
 // pixel size (cDepthErr otherwise); only srcCopy is supported (paramErr for
 // other modes); the mask region must be null (paramErr otherwise).
-OSErr CopyBits(const PixMap* source, const PixMap* destination, const Rect* sourceRect,
+[[nodiscard]] OSErr CopyBits(const PixMap* source, const PixMap* destination, const Rect* sourceRect,
                const Rect* destinationRect, SInt16 mode, const void* maskRegion);
 
 // Sets one pixel of the current port (nothing outside its pixels); 32-bit

@@ -14,9 +14,9 @@ std::string HostItemName(const std::string& path);
 std::string JoinHostPath(const std::string& folder, const std::string& name);
 
 // A name of one item: not empty, ".", ".." nor holding '/' or a zero byte.
-bool IsSingleName(const std::string& name);
+[[nodiscard]] bool IsSingleName(const std::string& name);
 // A relative name or path that stays inside the folder it is put in: not
 // empty, not starting with '/', without a ".." component.
-bool IsContainedName(const std::string& name);
+[[nodiscard]] bool IsContainedName(const std::string& name);
 
 }  // namespace plat

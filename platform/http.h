@@ -32,14 +32,14 @@ struct HttpReply {
 // Performs one request and blocks until the reply is complete, the timeout
 // passes or the transfer fails. True when a whole reply arrived, whatever its
 // status code.
-bool HttpPerform(const HttpRequestSpec& request, HttpReply* reply);
+[[nodiscard]] bool HttpPerform(const HttpRequestSpec& request, HttpReply* reply);
 
 // The host name and port of an http or https URL (the scheme's default port
 // when the URL gives none). False for anything else.
-bool GetUrlHostAndPort(const std::string& url, std::string* host, uint16_t* port);
+[[nodiscard]] bool GetUrlHostAndPort(const std::string& url, std::string* host, uint16_t* port);
 
 // True when a TCP connection to host:port can be opened within the timeout;
 // the connection is closed again at once.
-bool CanConnectTcp(const std::string& host, uint16_t port, int timeoutMs);
+[[nodiscard]] bool CanConnectTcp(const std::string& host, uint16_t port, int timeoutMs);
 
 }  // namespace plat

@@ -12,20 +12,20 @@
 typedef struct OpaqueIconRef* IconRef;
 
 // Frees the icon registered under the pair; noSuchIconErr when there is none.
-OSErr UnregisterIconRef(OSType creator, OSType iconType);
+[[nodiscard]] OSErr UnregisterIconRef(OSType creator, OSType iconType);
 
 namespace plat {
 
 // True for icon family data: "icns", its length, then members of a type and
 // a length each that fill it exactly.
-bool IsIconFamilyData(const std::vector<u8>& data);
+[[nodiscard]] bool IsIconFamilyData(const std::vector<u8>& data);
 
 // Registers icon family data under the pair, replacing an icon registered
 // there before; invalidIconRefErr for data that is not an icon family.
-OSErr RegisterIconFamily(OSType creator, OSType iconType, const std::vector<u8>& data, IconRef* icon);
+[[nodiscard]] OSErr RegisterIconFamily(OSType creator, OSType iconType, const std::vector<u8>& data, IconRef* icon);
 
 // The registered icon of the pair; null when there is none.
-IconRef FindIconRef(OSType creator, OSType iconType);
+[[nodiscard]] IconRef FindIconRef(OSType creator, OSType iconType);
 // The icon family data of a registered icon; null for an unknown reference.
 const std::vector<u8>* IconFamilyData(IconRef icon);
 

@@ -53,7 +53,7 @@ void SetLaunchHook(LaunchHook hook) { Hook() = std::move(hook); }
 
 namespace {
 
-bool IsExecutableFile(const std::string& path) {
+[[nodiscard]] bool IsExecutableFile(const std::string& path) {
   struct stat info;
   return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) && (info.st_mode & 0111) != 0;
 }

@@ -13,8 +13,8 @@
 
 // A new block of `size` bytes (contents unspecified; cleared by NewHandleClear).
 // Null, with MemError() memFullErr, when the size is negative or cannot be had.
-Handle NewHandle(long size);
-Handle NewHandleClear(long size);
+[[nodiscard]] Handle NewHandle(long size);
+[[nodiscard]] Handle NewHandleClear(long size);
 // Frees the block and its master pointer; null is ignored.
 void DisposeHandle(Handle handle);
 // The block's size in bytes; 0 for null (MemError() nilHandleErr).
@@ -25,12 +25,12 @@ void SetHandleSize(Handle handle, long size);
 void HLock(Handle handle);
 void HUnlock(Handle handle);
 // The result of the last call above: noErr, memFullErr or nilHandleErr.
-OSErr MemError();
+[[nodiscard]] OSErr MemError();
 
 namespace plat {
 
 // A new handle holding a copy of `n` bytes; null when memory runs out.
-Handle NewHandleFromBytes(const void* data, size_t n);
+[[nodiscard]] Handle NewHandleFromBytes(const void* data, size_t n);
 // The bytes of a handle (empty for null).
 std::vector<u8> HandleBytes(Handle handle);
 

@@ -28,13 +28,13 @@ MenuItem* Item(MenuRef menu, MenuItemIndex index) {
   return &menu->items[index - 1];
 }
 
-MenuRef MakeMenu(MenuID id, const std::string& title) {
+[[nodiscard]] MenuRef MakeMenu(MenuID id, const std::string& title) {
   auto menu = new Menu(id, title);
   LiveMenus().insert(menu);
   return menu;
 }
 
-bool FindCommand(MenuRef menu, MenuCommand command, std::set<MenuRef>* seen, MenuRef* outMenu,
+[[nodiscard]] bool FindCommand(MenuRef menu, MenuCommand command, std::set<MenuRef>* seen, MenuRef* outMenu,
                  MenuItemIndex* outIndex) {
   if (!IsLiveMenu(menu) || !seen->insert(menu).second) return false;
   for (size_t i = 0; i < menu->items.size(); ++i) {
@@ -49,7 +49,7 @@ bool FindCommand(MenuRef menu, MenuCommand command, std::set<MenuRef>* seen, Men
   return false;
 }
 
-bool FindInBar(MenuRef menu, MenuCommand command, MenuRef* outMenu, MenuItemIndex* outIndex) {
+[[nodiscard]] bool FindInBar(MenuRef menu, MenuCommand command, MenuRef* outMenu, MenuItemIndex* outIndex) {
   std::set<MenuRef> seen;
   if (menu) return FindCommand(menu, command, &seen, outMenu, outIndex);
   for (MenuRef m : Bar())
@@ -121,7 +121,7 @@ void DisposeAllMenus() {
 namespace {
 
 template <typename T>
-OSStatus SetItemField(MenuRef menu, MenuItemIndex index, T MenuItem::*field, T value) {
+[[nodiscard]] OSStatus SetItemField(MenuRef menu, MenuItemIndex index, T MenuItem::*field, T value) {
   MenuItem* item = Item(menu, index);
   if (!item) return errMenuItemNotFound;
   item->*field = value;
@@ -129,7 +129,7 @@ OSStatus SetItemField(MenuRef menu, MenuItemIndex index, T MenuItem::*field, T v
 }
 
 template <typename T>
-OSStatus GetItemField(MenuRef menu, MenuItemIndex index, T MenuItem::*field, T* out) {
+[[nodiscard]] OSStatus GetItemField(MenuRef menu, MenuItemIndex index, T MenuItem::*field, T* out) {
   const MenuItem* item = Item(menu, index);
   if (!item) return errMenuItemNotFound;
   if (out) *out = item->*field;
@@ -169,12 +169,13 @@ MenuID GetMenuID(MenuRef menu) { return IsLiveMenu(menu) ? menu->id : 0; }
 
 UInt16 CountMenuItems(MenuRef menu) { return IsLiveMenu(menu) ? UInt16(menu->items.size()) : 0; }
 
+// The classic calls report nothing: a menu that is gone takes no item.
 void AppendMenuItemText(MenuRef menu, ConstStr255Param text) {
-  plat::AppendMenuItemTextString(menu, plat::FromPascal(text), 0, 0, nullptr);
+  static_cast<void>(plat::AppendMenuItemTextString(menu, plat::FromPascal(text), 0, 0, nullptr));
 }
 
 void InsertMenuItemText(MenuRef menu, ConstStr255Param text, MenuItemIndex afterItem) {
-  plat::InsertMenuItemTextString(menu, plat::FromPascal(text), afterItem, 0, 0);
+  static_cast<void>(plat::InsertMenuItemTextString(menu, plat::FromPascal(text), afterItem, 0, 0));
 }
 
 void DeleteMenuItem(MenuRef menu, MenuItemIndex item) {

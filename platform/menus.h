@@ -29,8 +29,8 @@ enum : UInt8 {
   kMenuNoCommandModifier = 1u << 3,
 };
 
-MenuRef NewMenu(MenuID id, ConstStr255Param title);
-OSStatus CreateNewMenu(MenuID id, MenuAttributes attributes, MenuRef* outMenu);
+[[nodiscard]] MenuRef NewMenu(MenuID id, ConstStr255Param title);
+[[nodiscard]] OSStatus CreateNewMenu(MenuID id, MenuAttributes attributes, MenuRef* outMenu);
 void DisposeMenu(MenuRef menu);
 MenuID GetMenuID(MenuRef menu);
 
@@ -40,34 +40,34 @@ UInt16 CountMenuItems(MenuRef menu);
 void AppendMenuItemText(MenuRef menu, ConstStr255Param text);
 void InsertMenuItemText(MenuRef menu, ConstStr255Param text, MenuItemIndex afterItem);
 void DeleteMenuItem(MenuRef menu, MenuItemIndex item);
-OSStatus DeleteMenuItems(MenuRef menu, MenuItemIndex first, UInt32 count);
+[[nodiscard]] OSStatus DeleteMenuItems(MenuRef menu, MenuItemIndex first, UInt32 count);
 void GetMenuItemText(MenuRef menu, MenuItemIndex item, Str255 outText);
 void SetMenuItemText(MenuRef menu, MenuItemIndex item, ConstStr255Param text);
 
-OSStatus SetMenuItemCommandID(MenuRef menu, MenuItemIndex item, MenuCommand command);
-OSStatus GetMenuItemCommandID(MenuRef menu, MenuItemIndex item, MenuCommand* outCommand);
-OSStatus SetMenuItemModifiers(MenuRef menu, MenuItemIndex item, UInt8 modifiers);
+[[nodiscard]] OSStatus SetMenuItemCommandID(MenuRef menu, MenuItemIndex item, MenuCommand command);
+[[nodiscard]] OSStatus GetMenuItemCommandID(MenuRef menu, MenuItemIndex item, MenuCommand* outCommand);
+[[nodiscard]] OSStatus SetMenuItemModifiers(MenuRef menu, MenuItemIndex item, UInt8 modifiers);
 void SetItemCmd(MenuRef menu, MenuItemIndex item, UInt16 key);
-OSStatus ChangeMenuItemAttributes(MenuRef menu, MenuItemIndex item, MenuItemAttributes set,
+[[nodiscard]] OSStatus ChangeMenuItemAttributes(MenuRef menu, MenuItemIndex item, MenuItemAttributes set,
                                   MenuItemAttributes clear);
-OSStatus SetMenuItemHierarchicalMenu(MenuRef menu, MenuItemIndex item, MenuRef submenu);
-OSStatus GetMenuItemHierarchicalMenu(MenuRef menu, MenuItemIndex item, MenuRef* outSubmenu);
+[[nodiscard]] OSStatus SetMenuItemHierarchicalMenu(MenuRef menu, MenuItemIndex item, MenuRef submenu);
+[[nodiscard]] OSStatus GetMenuItemHierarchicalMenu(MenuRef menu, MenuItemIndex item, MenuRef* outSubmenu);
 
 void EnableMenuItem(MenuRef menu, MenuItemIndex item);
 void DisableMenuItem(MenuRef menu, MenuItemIndex item);
-Boolean IsMenuItemEnabled(MenuRef menu, MenuItemIndex item);
+[[nodiscard]] Boolean IsMenuItemEnabled(MenuRef menu, MenuItemIndex item);
 void EnableMenuCommand(MenuRef menu, MenuCommand command);
 void DisableMenuCommand(MenuRef menu, MenuCommand command);
-Boolean IsMenuCommandEnabled(MenuRef menu, MenuCommand command);
+[[nodiscard]] Boolean IsMenuCommandEnabled(MenuRef menu, MenuCommand command);
 // The first item with the command in the menu or its submenus (menu null: the
 // menu bar); errMenuItemNotFound when none.
-OSStatus GetIndMenuItemWithCommandID(MenuRef menu, MenuCommand command, UInt32 index, MenuRef* outMenu,
+[[nodiscard]] OSStatus GetIndMenuItemWithCommandID(MenuRef menu, MenuCommand command, UInt32 index, MenuRef* outMenu,
                                      MenuItemIndex* outIndex);
 
 // The menu bar.
 void InsertMenu(MenuRef menu, MenuID beforeId);
 void DeleteMenu(MenuID id);
-MenuRef GetMenuHandle(MenuID id);
+[[nodiscard]] MenuRef GetMenuHandle(MenuID id);
 void ClearMenuBar();
 
 namespace plat {
@@ -91,22 +91,22 @@ class Menu {
   std::vector<MenuItem> items;
 };
 
-bool IsLiveMenu(MenuRef menu);
+[[nodiscard]] bool IsLiveMenu(MenuRef menu);
 const std::vector<MenuRef>& MenuBar();
 
 // Item texts as Mac Roman bytes.
-OSStatus AppendMenuItemTextString(MenuRef menu, const std::string& text, MenuItemAttributes attributes,
+[[nodiscard]] OSStatus AppendMenuItemTextString(MenuRef menu, const std::string& text, MenuItemAttributes attributes,
                                   MenuCommand command, MenuItemIndex* outIndex);
-OSStatus InsertMenuItemTextString(MenuRef menu, const std::string& text, MenuItemIndex afterItem,
+[[nodiscard]] OSStatus InsertMenuItemTextString(MenuRef menu, const std::string& text, MenuItemIndex afterItem,
                                   MenuItemAttributes attributes, MenuCommand command);
 std::string MenuItemTextString(MenuRef menu, MenuItemIndex item);
-OSStatus SetMenuTitleString(MenuRef menu, const std::string& title);
+[[nodiscard]] OSStatus SetMenuTitleString(MenuRef menu, const std::string& title);
 
 // Chooses the command as a user would from the menu bar: false when no
 // enabled item in an enabled menu carries it. The command is then processed
 // (menu attributes, menu and item index in the HICommand); *status gets the
 // result.
-bool ChooseMenuCommand(MenuCommand command, OSStatus* status = nullptr);
+[[nodiscard]] bool ChooseMenuCommand(MenuCommand command, OSStatus* status = nullptr);
 
 // Disposes every menu and empties the menu bar (tests).
 void DisposeAllMenus();

@@ -117,7 +117,7 @@ void AppendUtf8(uint32_t code, std::string* out) {
 }
 
 // Resolves the predefined entities and character references of XML text.
-bool ResolveReferences(const std::string& text, std::string* out) {
+[[nodiscard]] bool ResolveReferences(const std::string& text, std::string* out) {
   static const struct {
     const char* name;
     char value;
@@ -157,7 +157,7 @@ bool ResolveReferences(const std::string& text, std::string* out) {
 
 // The text content of an element: its text (references resolved) and CDATA
 // children; false when it has element children or bad references.
-bool ContentOf(const XmlTreeNode& element, std::string* out) {
+[[nodiscard]] bool ContentOf(const XmlTreeNode& element, std::string* out) {
   std::string text;
   for (const auto& child : element.children) {
     std::string piece;
@@ -181,9 +181,9 @@ std::string Trimmed(const std::string& text) {
   return text.substr(start, end - start + 1);
 }
 
-bool ParseValue(const XmlTreeNode& node, PlistValue* out, std::string* message);
+[[nodiscard]] bool ParseValue(const XmlTreeNode& node, PlistValue* out, std::string* message);
 
-bool ParseDictionary(const XmlTreeNode& node, PlistValue* out, std::string* message) {
+[[nodiscard]] bool ParseDictionary(const XmlTreeNode& node, PlistValue* out, std::string* message) {
   PlistValue dictionary = PlistValue::Dictionary();
   const auto& children = node.children;
   for (size_t i = 0; i < children.size(); i += 2) {

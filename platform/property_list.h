@@ -31,7 +31,7 @@ class PlistValue {
   static PlistValue Dictionary();
 
   Type type() const { return type_; }
-  bool boolean() const { return boolean_; }
+  [[nodiscard]] bool boolean() const { return boolean_; }
   int64_t integer() const { return integer_; }
   double real() const { return real_; }
   const std::string& text() const { return text_; }  // string or date
@@ -41,7 +41,7 @@ class PlistValue {
   const std::map<std::string, PlistValue>& entries() const { return entries_; }
 
   // Dictionary access (no effect on other types).
-  const PlistValue* Find(const std::string& key) const;
+  [[nodiscard]] const PlistValue* Find(const std::string& key) const;
   void Set(const std::string& key, const PlistValue& value);
   void Remove(const std::string& key);
 
@@ -63,19 +63,19 @@ std::string SerializePropertyList(const PlistValue& value);
 
 // Parses the text of a property-list file; false (out untouched) when it is
 // not one, with the reason in `*message` when given.
-bool ParsePropertyList(const std::string& text, PlistValue* out, std::string* message = nullptr);
+[[nodiscard]] bool ParsePropertyList(const std::string& text, PlistValue* out, std::string* message = nullptr);
 
 // Reads a property-list file. False with `*fileError` = errno when the file
 // cannot be read (ENOENT when it does not exist), or with `*fileError` = 0
 // when it is not a property list.
-bool ReadPropertyListFile(const std::string& hostPath, PlistValue* out, int* fileError);
+[[nodiscard]] bool ReadPropertyListFile(const std::string& hostPath, PlistValue* out, int* fileError);
 
 // Writes the file atomically (temporary file, flush, rename); the folder must
 // exist. False with errno in `*fileError`; the old file is then untouched.
-bool WritePropertyListFile(const std::string& hostPath, const PlistValue& value, int* fileError);
+[[nodiscard]] bool WritePropertyListFile(const std::string& hostPath, const PlistValue& value, int* fileError);
 
 // Writes bytes to a file atomically, as above.
-bool WriteFileAtomically(const std::string& hostPath, const std::string& bytes, int* fileError);
+[[nodiscard]] bool WriteFileAtomically(const std::string& hostPath, const std::string& bytes, int* fileError);
 
 // A string value of the application bundle's Contents/Info.plist ("" when
 // the file, the key or a string under it is missing).

@@ -119,7 +119,8 @@ void MoviesTask(Movie movie, long) {
   PixMapPtr target = GetGWorldPixMap(port);
   if (!target || target->pixelSize != 32) return;
   PixMapPtr frame = GetGWorldPixMap(movie->frame);
-  CopyBits(frame, target, &frame->bounds, &movie->box, srcCopy, nullptr);
+  // A frame that could not be drawn stays due.
+  if (CopyBits(frame, target, &frame->bounds, &movie->box, srcCopy, nullptr) != noErr) movie->updatePending = true;
 }
 
 OSType GetStillPictureCodec(Movie movie) { return movie ? movie->codec : 0; }

@@ -32,7 +32,7 @@ int MoviesClientCount();
 // ("png " and "PNG", "jpeg" and "Photo - JPEG"). The movie box is
 // (0, 0, width, height); until a port is set the movie draws into the port
 // that is current when it draws. Null for a bad size or a failed allocation.
-Movie NewStillPictureMovie(const UInt8* argb, int width, int height, SInt32 rowBytes, OSType codec,
+[[nodiscard]] Movie NewStillPictureMovie(const UInt8* argb, int width, int height, SInt32 rowBytes, OSType codec,
                            const std::string& codecName);
 void DisposeMovie(Movie movie);
 
@@ -41,14 +41,14 @@ void SetMovieBox(Movie movie, const Rect* box);
 void GetMovieGWorld(Movie movie, CGrafPtr* port);
 void SetMovieGWorld(Movie movie, CGrafPtr port);
 void SetMovieActive(Movie movie, Boolean active);
-Boolean GetMovieActive(Movie movie);
+[[nodiscard]] Boolean GetMovieActive(Movie movie);
 void SetMovieTimeValue(Movie movie, TimeValue time);
 TimeValue GetMovieTime(Movie movie);
 TimeValue GetMovieDuration(Movie movie);
 TimeScale GetMovieTimeScale(Movie movie);
 void GoToBeginningOfMovie(Movie movie);
 void StartMovie(Movie movie);
-Boolean IsMovieDone(Movie movie);
+[[nodiscard]] Boolean IsMovieDone(Movie movie);
 
 // Draws the frame into the movie's port (an active movie with a 32-bit port
 // only); UpdateMovie asks for the drawing, MoviesTask does it.
@@ -60,4 +60,4 @@ OSType GetStillPictureCodec(Movie movie);
 std::string GetStillPictureCodecName(Movie movie);
 // The frame's own size and whether any of its pixels is not opaque.
 void GetStillPictureSize(Movie movie, int* width, int* height);
-bool StillPictureHasAlpha(Movie movie);
+[[nodiscard]] bool StillPictureHasAlpha(Movie movie);

@@ -52,7 +52,7 @@ OpenFile* FileOf(SInt16 refNum) {
   return nullptr;
 }
 
-Handle Load(OpenFile& file, ResType type, ResID id) {
+[[nodiscard]] Handle Load(OpenFile& file, ResType type, ResID id) {
   const Key key(type, id);
   auto loaded = file.loaded.find(key);
   if (loaded != file.loaded.end()) return loaded->second;
@@ -92,7 +92,9 @@ OpenFile* OwnerFile(Handle handle, Key* keyOut) {
   return FileOf(owner->second.first);
 }
 
-bool Store(OpenFile& file) {
+// Writes the file's changes back; a failure is kept as the Resource
+// Manager's error (ResError).
+void Store(OpenFile& file) {
   for (const auto& changed : file.changedHandles) {
     const plat::ResourceEntry* entry = file.map.Find(changed.first.first, changed.first.second);
     auto loaded = file.loaded.find(changed.first);
@@ -101,15 +103,14 @@ bool Store(OpenFile& file) {
     updated.data = plat::HandleBytes(loaded->second);
     file.map.Set(updated);
   }
-  if (!file.changed && file.changedHandles.empty()) return true;
+  if (!file.changed && file.changedHandles.empty()) return;
   std::vector<u8> image;
   if (!file.map.Serialize(image) || !file.store(image)) {
     Fail(ioErr);
-    return false;
+    return;
   }
   file.changed = false;
   file.changedHandles.clear();
-  return true;
 }
 
 }  // namespace
@@ -242,12 +243,11 @@ void ChangedResource(Handle resource) {
 void RemoveResource(Handle resource) {
   Key key;
   OpenFile* file = OwnerFile(resource, &key);
-  if (!file || !file->store) {
+  if (!file || !file->store || !file->map.Remove(key.first, key.second)) {
     Fail(rmvResFailed);
     return;
   }
   Unregister(resource, nullptr, nullptr);
-  file->map.Remove(key.first, key.second);
   file->changed = true;
   State().error = noErr;
 }
@@ -296,7 +296,8 @@ void FSpCreateResFile(const FSSpec* spec, OSType creator, OSType fileType, SInt1
     plat::FinderInfoBytes info;
     info.SetFileType(fileType);
     info.SetFileCreator(creator);
-    if (error == noErr) plat::WriteFinderInfo(path, info);  // a volume without attributes keeps the file
+    // A volume that keeps no attributes keeps the file without its type and creator.
+    if (error == noErr) static_cast<void>(plat::WriteFinderInfo(path, info));
   }
   if (error != noErr) {
     Fail(error);
@@ -326,7 +327,9 @@ OSErr ReadForkImage(const std::string& hostPath, ForkKind kind, std::vector<u8>&
     error = size == 0 ? OSErr(noErr) : ReadFork(fork, u64(size), image.data(), &actual);
     if (error == noErr && actual != u64(size)) error = ioErr;
   }
-  CloseFork(fork);
+  // The bytes are read whole or not at all; closing a fork that was only
+  // read loses nothing.
+  static_cast<void>(CloseFork(fork));
   if (error != noErr) image.clear();
   return error;
 }

@@ -24,7 +24,7 @@
 // with ResError() fnfErr for a missing file, eofErr for a file without a
 // resource fork, mapReadErr for a damaged one, fLckdErr for a write-open of
 // a locked file.
-SInt16 FSpOpenResFile(const FSSpec* spec, SInt8 permission);
+[[nodiscard]] SInt16 FSpOpenResFile(const FSSpec* spec, SInt8 permission);
 // Gives the FSSpec's file an empty resource map, creating the file (with the
 // type and creator) when it is missing; dupFNErr when it has a resource map
 // already.
@@ -37,10 +37,10 @@ void UseResFile(SInt16 refNum);
 void CloseResFile(SInt16 refNum);
 void UpdateResFile(SInt16 refNum);
 // The result of the last call of this layer.
-OSErr ResError();
+[[nodiscard]] OSErr ResError();
 
-Handle GetResource(ResType type, ResID id);
-Handle Get1Resource(ResType type, ResID id);
+[[nodiscard]] Handle GetResource(ResType type, ResID id);
+[[nodiscard]] Handle Get1Resource(ResType type, ResID id);
 // Frees a resource's handle; the next get loads it again.
 void ReleaseResource(Handle resource);
 // Hands a resource's handle to the caller, who disposes of it.
@@ -63,13 +63,13 @@ typedef std::function<bool(const std::vector<u8>& image)> ResourceStore;
 // empty map) and makes it current; `store` writes the image back for a
 // writable file (empty: read-only). -1, with ResError() mapReadErr, when the
 // image is not a resource fork.
-SInt16 OpenResourceImage(const std::vector<u8>& image, ResourceStore store);
+[[nodiscard]] SInt16 OpenResourceImage(const std::vector<u8>& image, ResourceStore store);
 
 // The whole content of a fork (at most `limit` bytes, else memFullErr).
-OSErr ReadForkImage(const std::string& hostPath, ForkKind kind, std::vector<u8>& image,
+[[nodiscard]] OSErr ReadForkImage(const std::string& hostPath, ForkKind kind, std::vector<u8>& image,
                     u64 limit = u64(1) << 26);
 // Replaces the content of a fork.
-OSErr WriteForkImage(const std::string& hostPath, ForkKind kind, const std::vector<u8>& image);
+[[nodiscard]] OSErr WriteForkImage(const std::string& hostPath, ForkKind kind, const std::vector<u8>& image);
 
 // The number of resource files open now.
 size_t OpenResourceFileCount();

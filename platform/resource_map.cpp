@@ -17,9 +17,9 @@ constexpr u32 kMaxDataOffset = 0xFFFFFF;
 constexpr u16 kNoName = 0xFFFF;
 
 // True when [offset, offset + length) lies inside [0, limit).
-bool Inside(u64 offset, u64 length, u64 limit) { return offset <= limit && length <= limit - offset; }
+[[nodiscard]] bool Inside(u64 offset, u64 length, u64 limit) { return offset <= limit && length <= limit - offset; }
 
-bool Before(const ResourceEntry& a, const ResourceEntry& b) {
+[[nodiscard]] bool Before(const ResourceEntry& a, const ResourceEntry& b) {
   return a.type != b.type ? a.type < b.type : a.id < b.id;
 }
 

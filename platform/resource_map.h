@@ -36,20 +36,20 @@ class ResourceMap {
  public:
   // Reads a fork image; an empty image is an empty map. False, with the map
   // left empty, when the image is not a sound resource fork.
-  bool Parse(const u8* image, size_t size);
-  bool Parse(const std::vector<u8>& image) { return Parse(image.data(), image.size()); }
+  [[nodiscard]] bool Parse(const u8* image, size_t size);
+  [[nodiscard]] bool Parse(const std::vector<u8>& image) { return Parse(image.data(), image.size()); }
 
   // The fork image of the map, types and ids in ascending order; false when
   // the resources do not fit the format (data beyond 16 MiB, a map beyond
   // 64 KiB).
   bool Serialize(std::vector<u8>& image) const;
 
-  const ResourceEntry* Find(ResType type, ResID id) const;
-  const ResourceEntry* FindNamed(ResType type, const std::string& name) const;
+  [[nodiscard]] const ResourceEntry* Find(ResType type, ResID id) const;
+  [[nodiscard]] const ResourceEntry* FindNamed(ResType type, const std::string& name) const;
   // Adds the resource or replaces the one of its type and id; false for a
   // name longer than 255 bytes.
   bool Set(const ResourceEntry& entry);
-  bool Remove(ResType type, ResID id);
+  [[nodiscard]] bool Remove(ResType type, ResID id);
   void Clear();
 
   const std::vector<ResourceEntry>& Entries() const { return entries_; }

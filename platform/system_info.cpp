@@ -37,7 +37,7 @@ bool GetUserName(std::string* name) {
 
 namespace {
 
-bool LocalTime(CFAbsoluteTime time, struct tm* out, double* seconds) {
+[[nodiscard]] bool LocalTime(CFAbsoluteTime time, struct tm* out, double* seconds) {
   double unixSeconds = AbsoluteTimeToUnix(time);
   if (!std::isfinite(unixSeconds) || unixSeconds < -1e15 || unixSeconds > 1e15) return false;
   double whole = std::floor(unixSeconds);

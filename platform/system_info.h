@@ -23,9 +23,9 @@ struct ProcessSerialNumber {
 namespace plat {
 
 // False when the host gives no name.
-bool GetMachineName(std::string* name);
+[[nodiscard]] bool GetMachineName(std::string* name);
 // The user's full name from the password database, else the login name.
-bool GetUserName(std::string* name);
+[[nodiscard]] bool GetUserName(std::string* name);
 
 // A calendar date in the process's time zone.
 struct CalendarDate {
@@ -34,24 +34,24 @@ struct CalendarDate {
   int weekOfYear = 0;  // ISO 8601: weeks start on Monday, week 1 holds the year's first Thursday
 };
 // False for a time the C library cannot represent.
-bool AbsoluteTimeToCalendar(CFAbsoluteTime time, CalendarDate* out);
+[[nodiscard]] bool AbsoluteTimeToCalendar(CFAbsoluteTime time, CalendarDate* out);
 // The time zone's abbreviation at the given time ("UTC", "CET", ...).
 std::string TimeZoneName(CFAbsoluteTime time);
 
 ProcessSerialNumber CurrentProcess();
-bool IsSameProcess(const ProcessSerialNumber& a, const ProcessSerialNumber& b);
+[[nodiscard]] bool IsSameProcess(const ProcessSerialNumber& a, const ProcessSerialNumber& b);
 // True when a process with that pid exists (pid 0 and negative pids never do).
-bool IsProcessAlive(const ProcessSerialNumber& process);
+[[nodiscard]] bool IsProcessAlive(const ProcessSerialNumber& process);
 
 // Machine control: nothing happens; each answers unimpErr.
-OSErr RequestRestart();
-OSErr RequestShutDown();
-OSErr RequestSleep();
-OSErr RequestLogOut();
-OSErr SetOutputVolumeLevel(float level);
-OSErr GetOutputVolumeLevel(float* level);
-OSErr ShowMouseCursor();
-OSErr HideMouseCursor();
-OSErr MoveMouseCursor(int x, int y);
+[[nodiscard]] OSErr RequestRestart();
+[[nodiscard]] OSErr RequestShutDown();
+[[nodiscard]] OSErr RequestSleep();
+[[nodiscard]] OSErr RequestLogOut();
+[[nodiscard]] OSErr SetOutputVolumeLevel(float level);
+[[nodiscard]] OSErr GetOutputVolumeLevel(float* level);
+[[nodiscard]] OSErr ShowMouseCursor();
+[[nodiscard]] OSErr HideMouseCursor();
+[[nodiscard]] OSErr MoveMouseCursor(int x, int y);
 
 }  // namespace plat

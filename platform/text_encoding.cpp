@@ -23,7 +23,7 @@ constexpr UniChar kMacRomanHigh[128] = {
     0x00AF, 0x02D8, 0x02D9, 0x02DA, 0x00B8, 0x02DD, 0x02DB, 0x02C7,  // F8
 };
 
-bool IsSurrogate(u32 c) { return c >= 0xD800 && c <= 0xDFFF; }
+[[nodiscard]] bool IsSurrogate(u32 c) { return c >= 0xD800 && c <= 0xDFFF; }
 
 void AppendCodePoint(u32 c, std::u16string& units) {
   if (c < 0x10000) {
@@ -35,7 +35,7 @@ void AppendCodePoint(u32 c, std::u16string& units) {
   }
 }
 
-bool DecodeUtf8(const u8* p, size_t n, std::u16string& units) {
+[[nodiscard]] bool DecodeUtf8(const u8* p, size_t n, std::u16string& units) {
   size_t i = 0;
   while (i < n) {
     u8 lead = p[i];
@@ -68,7 +68,7 @@ bool DecodeUtf8(const u8* p, size_t n, std::u16string& units) {
   return true;
 }
 
-bool DecodeUtf32Le(const u8* p, size_t n, std::u16string& units) {
+[[nodiscard]] bool DecodeUtf32Le(const u8* p, size_t n, std::u16string& units) {
   if (n % 4 != 0) return false;
   for (size_t i = 0; i < n; i += 4) {
     u32 c = u32(p[i]) | (u32(p[i + 1]) << 8) | (u32(p[i + 2]) << 16) | (u32(p[i + 3]) << 24);

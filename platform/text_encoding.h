@@ -26,17 +26,17 @@ namespace plat {
 // The Unicode character of a Mac Roman byte.
 UniChar MacRomanToUnicode(u8 byte);
 // The Mac Roman byte of a Unicode code point; false when it has none.
-bool UnicodeToMacRoman(u32 codePoint, u8* byte);
+[[nodiscard]] bool UnicodeToMacRoman(u32 codePoint, u8* byte);
 
 // True for the encodings the layer knows.
-bool IsKnownEncoding(CFStringEncoding encoding);
+[[nodiscard]] bool IsKnownEncoding(CFStringEncoding encoding);
 
 // Decodes bytes in an encoding into UTF-16 units (appended to `units`).
 // False for malformed input or an unknown encoding; `units` is then unchanged.
-bool DecodeText(const u8* bytes, size_t count, CFStringEncoding encoding, std::u16string& units);
+[[nodiscard]] bool DecodeText(const u8* bytes, size_t count, CFStringEncoding encoding, std::u16string& units);
 
 // Decodes UTF-16 bytes in the given byte order (no byte-order mark handling).
-bool DecodeUtf16(const u8* bytes, size_t count, bool bigEndian, std::u16string& units);
+[[nodiscard]] bool DecodeUtf16(const u8* bytes, size_t count, bool bigEndian, std::u16string& units);
 
 // Encodes one code point (a lone surrogate unit arrives as itself) into `out`
 // (room for 4 bytes). Returns the byte count, 0 when the encoding cannot
@@ -45,13 +45,13 @@ size_t EncodeCodePoint(u32 codePoint, CFStringEncoding encoding, u8* out);
 
 // Encodes UTF-16 units; false (and `bytes` untouched) when a character has
 // no form in the encoding.
-bool EncodeText(const std::u16string& units, CFStringEncoding encoding, std::string& bytes);
+[[nodiscard]] bool EncodeText(const std::u16string& units, CFStringEncoding encoding, std::string& bytes);
 
 // Host boundary: Mac Roman <-> UTF-8.
 std::string MacRomanToUtf8(const std::string& macRoman);
 // False, and `out` untouched, when the text is not valid UTF-8 or holds a
 // character that Mac Roman cannot hold.
-bool Utf8ToMacRoman(const std::string& utf8, std::string& out);
+[[nodiscard]] bool Utf8ToMacRoman(const std::string& utf8, std::string& out);
 // UTF-8 text read from a document, as Mac Roman: a character that Mac Roman
 // cannot hold becomes '?'. Bytes that are not valid UTF-8 are taken to be
 // Mac Roman already and come back as they are.
@@ -59,7 +59,7 @@ std::string Utf8ToMacRomanLossy(const std::string& utf8);
 
 // Paths: every path the system holds is Mac Roman, every host call takes UTF-8.
 inline std::string ToHostPath(const std::string& macRomanPath) { return MacRomanToUtf8(macRomanPath); }
-inline bool FromHostPath(const std::string& hostPath, std::string& macRomanPath) {
+[[nodiscard]] inline bool FromHostPath(const std::string& hostPath, std::string& macRomanPath) {
   return Utf8ToMacRoman(hostPath, macRomanPath);
 }
 

@@ -12,13 +12,13 @@ enum : ThemeCursor {
 
 void MoreMasterPointers(UInt32 count);
 void InitCursor();
-OSStatus SetThemeCursor(ThemeCursor cursor);
-OSStatus RegisterAppearanceClient();
-OSStatus UnregisterAppearanceClient();
+[[nodiscard]] OSStatus SetThemeCursor(ThemeCursor cursor);
+[[nodiscard]] OSStatus RegisterAppearanceClient();
+[[nodiscard]] OSStatus UnregisterAppearanceClient();
 // Sixtieths of a second since the process started.
 UInt32 TickCount();
 
 namespace plat {
 ThemeCursor CurrentCursor();
-bool IsAppearanceClient();
+[[nodiscard]] bool IsAppearanceClient();
 }  // namespace plat

@@ -14,7 +14,7 @@ namespace plat {
 
 namespace {
 
-bool HasButton(const AlertSpec& spec, SInt16 button) {
+[[nodiscard]] bool HasButton(const AlertSpec& spec, SInt16 button) {
   switch (button) {
     case kAlertStdAlertOKButton:
       return spec.hasDefault;
@@ -37,7 +37,7 @@ std::string CodeText(UInt32 code) {
 
 // A command or signature: 'abcd' (quoted, may hold blanks), a decimal number,
 // or up to four characters padded with blanks.
-bool ParseCode(const std::string& token, UInt32* out) {
+[[nodiscard]] bool ParseCode(const std::string& token, UInt32* out) {
   std::string text = token;
   if (text.size() >= 2 && text.front() == '\'' && text.back() == '\'') {
     text = text.substr(1, text.size() - 2);
@@ -55,7 +55,7 @@ bool ParseCode(const std::string& token, UInt32* out) {
   return true;
 }
 
-bool ParseButton(const std::string& token, SInt16* out) {
+[[nodiscard]] bool ParseButton(const std::string& token, SInt16* out) {
   if (token == "ok" || token == "default" || token == "yes") *out = kAlertStdAlertOKButton;
   else if (token == "cancel") *out = kAlertStdAlertCancelButton;
   else if (token == "other" || token == "no") *out = kAlertStdAlertOtherButton;
@@ -64,7 +64,7 @@ bool ParseButton(const std::string& token, SInt16* out) {
   return true;
 }
 
-bool ParsePolicy(const std::string& token, AnswerPolicy* out) {
+[[nodiscard]] bool ParsePolicy(const std::string& token, AnswerPolicy* out) {
   if (token == "default" || token == "ok") *out = AnswerPolicy::kDefault;
   else if (token == "cancel") *out = AnswerPolicy::kCancel;
   else if (token == "other") *out = AnswerPolicy::kOther;
@@ -94,7 +94,7 @@ std::vector<std::string> Tokens(const std::string& line) {
   return out;
 }
 
-ControlRef FindControl(WindowRef window, OSType signature, SInt32 id) {
+[[nodiscard]] ControlRef FindControl(WindowRef window, OSType signature, SInt32 id) {
   for (ControlRef c : WindowControls(window))
     if (c->id.signature == signature && (id == UiDriver::kAnyId || c->id.id == id)) return c;
   return nullptr;
@@ -285,7 +285,10 @@ bool UiDriver::Idle(WindowRef modalWindow) {
   if (!sheets.empty()) {
     DialogRef sheet = sheets.front();
     ControlRef button = DialogButton(sheet, AnswerAlert(sheet->spec, true));
-    if (!button || !ClickControl(button)) HideSheetWindow(sheet->window);
+    if (!button || !ClickControl(button)) {
+      // A sheet that is not hung on a window any more is hidden as a window.
+      if (HideSheetWindow(sheet->window) != noErr) HideWindow(sheet->window);
+    }
     return true;
   }
   if (steps_.empty()) return false;
@@ -305,7 +308,7 @@ bool UiDriver::RunStep(Step step, WindowRef modalWindow) {
                                                                      : kHICommandOK;
       EventRef event = NewEvent(kEventClassCommand, kEventCommandProcess);
       SetParam(event, kEventParamDirectObject, typeHICommand, command);
-      SendEventToEventTarget(event, window ? GetWindowEventTarget(window) : UserFocusTarget());
+      SendNotification(event, window ? GetWindowEventTarget(window) : UserFocusTarget());
       ReleaseEvent(event);
       break;
     }
@@ -313,7 +316,8 @@ bool UiDriver::RunStep(Step step, WindowRef modalWindow) {
       if (!ChooseMenuCommand(step.code)) {
         HICommand command;
         command.commandID = step.code;
-        ProcessHICommand(&command);
+        // A command that nothing handles does nothing, as when a user chooses it.
+        static_cast<void>(ProcessHICommand(&command));
       }
       break;
     case Step::Kind::kHit: {
@@ -326,7 +330,7 @@ bool UiDriver::RunStep(Step step, WindowRef modalWindow) {
       if (IsLiveWindow(window)) {
         EventRef event = NewEvent(kEventClassWindow, kEventWindowClose);
         SetParam(event, kEventParamDirectObject, typeWindowRef, window);
-        SendEventToEventTarget(event, window->target.get());
+        SendNotification(event, window->target.get());
         ReleaseEvent(event);
       } else {
         std::fprintf(stderr, "driver: no window %s to close\n", step.window.c_str());

@@ -69,7 +69,7 @@ class UiDriver {
   // "policy default|cancel|other"; "#" starts a comment. false (with the
   // line number in *error) on a line it does not understand; nothing is
   // queued then.
-  bool LoadScript(const std::string& text, std::string* error);
+  [[nodiscard]] bool LoadScript(const std::string& text, std::string* error);
   size_t PendingSteps() const { return steps_.size(); }
 
   void SetPolicy(AnswerPolicy policy) { policy_ = policy; }
@@ -89,9 +89,9 @@ class UiDriver {
 
   // Hooks for the platform. Idle runs the next step (or answers a shown
   // standard sheet) and says whether it did anything.
-  bool Idle(WindowRef modalWindow);
+  [[nodiscard]] bool Idle(WindowRef modalWindow);
   SInt16 AnswerAlert(const AlertSpec& spec, bool sheet);
-  bool TakeFailure(UiFailure what, OSStatus* status);
+  [[nodiscard]] bool TakeFailure(UiFailure what, OSStatus* status);
   void RecordWindow(WindowRef window);
   void CountUnansweredModal() { ++unansweredModals_; }
 
@@ -117,7 +117,7 @@ class UiDriver {
   };
 
   SInt16 PolicyButton(const AlertSpec& spec) const;
-  bool RunStep(Step step, WindowRef modalWindow);
+  [[nodiscard]] bool RunStep(Step step, WindowRef modalWindow);
   void Print(const AlertSpec& spec, bool sheet, SInt16 answer) const;
 
   std::deque<Step> steps_;

@@ -20,7 +20,7 @@ std::string& MountTable() {
   return path;
 }
 
-bool IsNetworkFileSystem(const std::string& type) {
+[[nodiscard]] bool IsNetworkFileSystem(const std::string& type) {
   static const char* const kTypes[] = {"nfs", "nfs4", "cifs", "smb3", "smbfs", "afs", "sshfs"};
   for (const char* known : kTypes)
     if (type == known) return true;

@@ -28,13 +28,13 @@ struct VolumeInfo {
 
 std::vector<VolumeInfo> ListVolumes();
 // nsvErr for an index past the end (or 0).
-OSErr GetVolumeByIndex(UInt32 index, VolumeInfo* out);
-OSErr GetVolumeByRefNum(SInt16 refNum, VolumeInfo* out);
+[[nodiscard]] OSErr GetVolumeByIndex(UInt32 index, VolumeInfo* out);
+[[nodiscard]] OSErr GetVolumeByRefNum(SInt16 refNum, VolumeInfo* out);
 // The volume holding an existing item (by device; the root volume when the
 // item's device is none of the listed ones).
-OSErr GetVolumeOfItem(const std::string& hostPath, VolumeInfo* out);
+[[nodiscard]] OSErr GetVolumeOfItem(const std::string& hostPath, VolumeInfo* out);
 // Either pointer may be null.
-OSErr GetVolumeSizes(const VolumeInfo& volume, UInt64* totalBytes, UInt64* freeBytes);
+[[nodiscard]] OSErr GetVolumeSizes(const VolumeInfo& volume, UInt64* totalBytes, UInt64* freeBytes);
 
 // Reads another mount table ("" restores /proc/self/mounts); for tests.
 void SetMountTable(const std::string& path);

@@ -35,15 +35,14 @@ Rect Structure(WindowRef window) {
 }
 
 // Sends a window event with the window as its direct object.
-OSStatus SendWindowEvent(WindowRef window, UInt32 kind, const Rect* original = nullptr,
-                         const Rect* current = nullptr) {
+// Tells the window of a change; its handlers may ignore it.
+void SendWindowEvent(WindowRef window, UInt32 kind, const Rect* original = nullptr, const Rect* current = nullptr) {
   EventRef event = NewEvent(kEventClassWindow, kind);
   SetParam(event, kEventParamDirectObject, typeWindowRef, window);
   if (original) SetParam(event, kEventParamOriginalBounds, typeQDRectangle, *original);
   if (current) SetParam(event, kEventParamCurrentBounds, typeQDRectangle, *current);
-  OSStatus status = SendEventToEventTarget(event, window->target.get());
+  SendNotification(event, window->target.get());
   ReleaseEvent(event);
-  return status;
 }
 
 // Changes the content bounds, telling the window before and after.
@@ -56,6 +55,13 @@ void ChangeBounds(WindowRef window, const Rect& bounds) {
   window->content = bounds;
   if (Width(original) != Width(bounds) || Height(original) != Height(bounds)) window->needsUpdate = true;
   SendWindowEvent(window, kEventWindowBoundsChanged, &original, &window->content);
+}
+
+// Activates or deactivates a live window, telling it when that changes.
+void SetActive(WindowRef window, bool activate) {
+  if (window->active == activate) return;
+  window->active = activate;
+  SendWindowEvent(window, activate ? kEventWindowActivated : kEventWindowDeactivated);
 }
 
 void MoveToFront(WindowRef window) {
@@ -159,7 +165,10 @@ OSStatus CreateNewWindow(WindowClass windowClass, WindowAttributes attributes, c
   auto window = new plat::Window(windowClass, attributes, *contentBounds);
   plat::Windows().insert(plat::Windows().begin(), window);
   ++plat::gCreated;
-  CreateRootControl(window, &window->root);
+  if (OSStatus rooted = CreateRootControl(window, &window->root); rooted != noErr) {
+    DisposeWindow(window);
+    return rooted;
+  }
   *outWindow = window;
   return noErr;
 }
@@ -203,7 +212,7 @@ Boolean IsWindowVisible(WindowRef window) { return IsLiveWindow(window) && windo
 void SelectWindow(WindowRef window) {
   if (!IsLiveWindow(window)) return;
   plat::MoveToFront(window);
-  ActivateWindow(window, true);
+  plat::SetActive(window, true);
 }
 
 void BringToFront(WindowRef window) {
@@ -220,9 +229,7 @@ void SendBehind(WindowRef window, WindowRef behind) {
 
 OSStatus ActivateWindow(WindowRef window, Boolean activate) {
   if (!IsLiveWindow(window)) return errInvalidWindowRef;
-  if (window->active == bool(activate)) return noErr;
-  window->active = activate;
-  plat::SendWindowEvent(window, activate ? kEventWindowActivated : kEventWindowDeactivated);
+  plat::SetActive(window, activate);
   return noErr;
 }
 

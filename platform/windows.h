@@ -64,53 +64,53 @@ enum : ThemeBrush {
   kThemeBrushSheetBackgroundOpaque = 50,
 };
 
-OSStatus CreateNewWindow(WindowClass windowClass, WindowAttributes attributes, const Rect* contentBounds,
+[[nodiscard]] OSStatus CreateNewWindow(WindowClass windowClass, WindowAttributes attributes, const Rect* contentBounds,
                          WindowRef* outWindow);
 void DisposeWindow(WindowRef window);
 void ShowWindow(WindowRef window);
 void HideWindow(WindowRef window);
-Boolean IsWindowVisible(WindowRef window);
+[[nodiscard]] Boolean IsWindowVisible(WindowRef window);
 void SelectWindow(WindowRef window);
 void BringToFront(WindowRef window);
 void SendBehind(WindowRef window, WindowRef behind);
-OSStatus ActivateWindow(WindowRef window, Boolean activate);
-Boolean IsWindowActive(WindowRef window);
+[[nodiscard]] OSStatus ActivateWindow(WindowRef window, Boolean activate);
+[[nodiscard]] Boolean IsWindowActive(WindowRef window);
 WindowRef FrontWindow();
 WindowRef FrontNonFloatingWindow();
 
-OSStatus GetWindowClass(WindowRef window, WindowClass* outClass);
-OSStatus GetWindowAttributes(WindowRef window, WindowAttributes* outAttributes);
+[[nodiscard]] OSStatus GetWindowClass(WindowRef window, WindowClass* outClass);
+[[nodiscard]] OSStatus GetWindowAttributes(WindowRef window, WindowAttributes* outAttributes);
 
 // Bounds changes send the bounds-changing and bounds-changed events.
-OSStatus GetWindowBounds(WindowRef window, WindowRegionCode region, Rect* outBounds);
-OSStatus SetWindowBounds(WindowRef window, WindowRegionCode region, const Rect* bounds);
+[[nodiscard]] OSStatus GetWindowBounds(WindowRef window, WindowRegionCode region, Rect* outBounds);
+[[nodiscard]] OSStatus SetWindowBounds(WindowRef window, WindowRegionCode region, const Rect* bounds);
 void MoveWindow(WindowRef window, SInt16 left, SInt16 top, Boolean front);
 void SizeWindow(WindowRef window, SInt16 width, SInt16 height, Boolean update);
-OSStatus ZoomWindowIdeal(WindowRef window, SInt16 part, Point* idealSize);
+[[nodiscard]] OSStatus ZoomWindowIdeal(WindowRef window, SInt16 part, Point* idealSize);
 void ZoomWindow(WindowRef window, SInt16 part, Boolean front);
-Boolean IsWindowInStandardState(WindowRef window, Point* idealSize, Rect* idealStandardState);
-OSStatus CollapseWindow(WindowRef window, Boolean collapse);
-Boolean IsWindowCollapsed(WindowRef window);
-OSStatus RepositionWindow(WindowRef window, WindowRef parent, UInt32 method);
-OSStatus ConstrainWindowToScreen(WindowRef window, WindowRegionCode region, UInt32 options,
+[[nodiscard]] Boolean IsWindowInStandardState(WindowRef window, Point* idealSize, Rect* idealStandardState);
+[[nodiscard]] OSStatus CollapseWindow(WindowRef window, Boolean collapse);
+[[nodiscard]] Boolean IsWindowCollapsed(WindowRef window);
+[[nodiscard]] OSStatus RepositionWindow(WindowRef window, WindowRef parent, UInt32 method);
+[[nodiscard]] OSStatus ConstrainWindowToScreen(WindowRef window, WindowRegionCode region, UInt32 options,
                                  const Rect* screenRect, Rect* outStructure);
 
-OSStatus SetWindowContentColor(WindowRef window, const RGBColor* colour);
-OSStatus GetWindowContentColor(WindowRef window, RGBColor* colour);
-OSStatus SetThemeWindowBackground(WindowRef window, ThemeBrush brush, Boolean update);
+[[nodiscard]] OSStatus SetWindowContentColor(WindowRef window, const RGBColor* colour);
+[[nodiscard]] OSStatus GetWindowContentColor(WindowRef window, RGBColor* colour);
+[[nodiscard]] OSStatus SetThemeWindowBackground(WindowRef window, ThemeBrush brush, Boolean update);
 
-OSStatus SetWindowProperty(WindowRef window, OSType creator, OSType tag, UInt32 size, const void* buffer);
-OSStatus GetWindowProperty(WindowRef window, OSType creator, OSType tag, UInt32 bufferSize, UInt32* outSize,
+[[nodiscard]] OSStatus SetWindowProperty(WindowRef window, OSType creator, OSType tag, UInt32 size, const void* buffer);
+[[nodiscard]] OSStatus GetWindowProperty(WindowRef window, OSType creator, OSType tag, UInt32 bufferSize, UInt32* outSize,
                            void* buffer);
-OSStatus RemoveWindowProperty(WindowRef window, OSType creator, OSType tag);
+[[nodiscard]] OSStatus RemoveWindowProperty(WindowRef window, OSType creator, OSType tag);
 
 void SetWRefCon(WindowRef window, SRefCon value);
 SRefCon GetWRefCon(WindowRef window);
 
 // Sheets hang on a parent window; hiding one (or disposing it) detaches it.
-OSStatus ShowSheetWindow(WindowRef sheet, WindowRef parent);
-OSStatus HideSheetWindow(WindowRef sheet);
-OSStatus GetSheetWindowParent(WindowRef sheet, WindowRef* outParent);
+[[nodiscard]] OSStatus ShowSheetWindow(WindowRef sheet, WindowRef parent);
+[[nodiscard]] OSStatus HideSheetWindow(WindowRef sheet);
+[[nodiscard]] OSStatus GetSheetWindowParent(WindowRef sheet, WindowRef* outParent);
 
 // Update regions: a window made visible or resized needs an update; the
 // update calls clear it.
@@ -167,16 +167,16 @@ class Window {
 };
 
 // True while the window exists (not yet disposed).
-bool IsLiveWindow(WindowRef window);
+[[nodiscard]] bool IsLiveWindow(WindowRef window);
 // Live windows, front first.
 const std::vector<WindowRef>& WindowList();
 // The first live window whose layout name (or, failing that, title) is `name`.
-WindowRef FindWindowNamed(const std::string& name);
+[[nodiscard]] WindowRef FindWindowNamed(const std::string& name);
 // Number of windows created since the start of the process.
 size_t CreatedWindowCount();
 
 // Window titles as Mac Roman bytes.
-OSStatus SetWindowTitleText(WindowRef window, const std::string& title);
+[[nodiscard]] OSStatus SetWindowTitleText(WindowRef window, const std::string& title);
 std::string WindowTitleText(WindowRef window);
 
 // The window whose port this is, null for any other port.

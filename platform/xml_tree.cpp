@@ -14,18 +14,18 @@ const XmlAttribute* XmlTreeNode::FindAttribute(std::string_view attributeName) c
 
 namespace {
 
-bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
+[[nodiscard]] bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
 
-bool IsNameStart(char c) {
+[[nodiscard]] bool IsNameStart(char c) {
   unsigned char u = static_cast<unsigned char>(c);
   return (u >= 'A' && u <= 'Z') || (u >= 'a' && u <= 'z') || u == '_' || u == ':' || u >= 0x80;
 }
 
-bool IsNameChar(char c) {
+[[nodiscard]] bool IsNameChar(char c) {
   return IsNameStart(c) || (c >= '0' && c <= '9') || c == '-' || c == '.';
 }
 
-bool IsAllSpace(const std::string& text) {
+[[nodiscard]] bool IsAllSpace(const std::string& text) {
   for (char c : text)
     if (!IsSpace(c)) return false;
   return true;
@@ -50,7 +50,7 @@ class Parser {
  public:
   Parser(const std::string& text, const XmlParseLimits& limits) : text_(text), limits_(limits) {}
 
-  std::unique_ptr<XmlTreeNode> Run(std::string* message);
+  [[nodiscard]] std::unique_ptr<XmlTreeNode> Run(std::string* message);
 
  private:
   bool Fail(const std::string& what) {
@@ -60,13 +60,13 @@ class Parser {
     message_ = "line " + std::to_string(line) + ": " + what;
     return false;
   }
-  bool StartsWith(const char* literal) const {
+  [[nodiscard]] bool StartsWith(const char* literal) const {
     return text_.compare(pos_, std::strlen(literal), literal) == 0;
   }
   void SkipSpace() {
     while (pos_ < text_.size() && IsSpace(text_[pos_])) ++pos_;
   }
-  bool ReadName(std::string* name) {
+  [[nodiscard]] bool ReadName(std::string* name) {
     size_t start = pos_;
     if (pos_ >= text_.size() || !IsNameStart(text_[pos_])) return false;
     while (pos_ < text_.size() && IsNameChar(text_[pos_])) ++pos_;
@@ -74,14 +74,14 @@ class Parser {
     return true;
   }
   // Moves past the next `terminator`; false when there is none.
-  bool SkipPast(const char* terminator) {
+  [[nodiscard]] bool SkipPast(const char* terminator) {
     size_t at = text_.find(terminator, pos_);
     if (at == std::string::npos) return false;
     pos_ = at + std::strlen(terminator);
     return true;
   }
   XmlTreeNode* Current() { return stack_.back(); }
-  XmlTreeNode* AddChild(XmlNodeKind kind) {
+  [[nodiscard]] XmlTreeNode* AddChild(XmlNodeKind kind) {
     if (++nodes_ > limits_.maxNodes) {
       Fail("too many nodes");
       return nullptr;
@@ -92,11 +92,11 @@ class Parser {
     Current()->children.push_back(std::move(child));
     return raw;
   }
-  bool FlushText();
-  bool ParseDoctype();
-  bool ParseStartTag();
-  bool ParseEndTag();
-  bool ParseCData();
+  [[nodiscard]] bool FlushText();
+  [[nodiscard]] bool ParseDoctype();
+  [[nodiscard]] bool ParseStartTag();
+  [[nodiscard]] bool ParseEndTag();
+  [[nodiscard]] bool ParseCData();
 
   const std::string& text_;
   const XmlParseLimits& limits_;

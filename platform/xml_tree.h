@@ -35,9 +35,9 @@ struct XmlTreeNode {
   std::vector<XmlAttribute> attributes;  // in document order
   std::vector<std::unique_ptr<XmlTreeNode>> children;
 
-  bool IsElement() const { return kind == XmlNodeKind::kElement; }
+  [[nodiscard]] bool IsElement() const { return kind == XmlNodeKind::kElement; }
   // The attribute of that name, or null.
-  const XmlAttribute* FindAttribute(std::string_view attributeName) const;
+  [[nodiscard]] const XmlAttribute* FindAttribute(std::string_view attributeName) const;
 };
 
 struct XmlParseLimits {
@@ -54,12 +54,12 @@ struct XmlParseError {
 // Parses a document held in memory. The result is the document node: its one
 // element child is the root element. Null on failure, with `error` filled
 // when given.
-std::unique_ptr<XmlTreeNode> ParseXmlTree(std::string_view data, XmlParseError* error = nullptr,
+[[nodiscard]] std::unique_ptr<XmlTreeNode> ParseXmlTree(std::string_view data, XmlParseError* error = nullptr,
                                           const XmlParseLimits& limits = XmlParseLimits());
 
 // Reads a regular file (host path) and parses it. A missing file, a folder, a
 // device or a file over the size limit is refused without reading it.
-std::unique_ptr<XmlTreeNode> ParseXmlFile(const std::string& hostPath,
+[[nodiscard]] std::unique_ptr<XmlTreeNode> ParseXmlFile(const std::string& hostPath,
                                           XmlParseError* error = nullptr,
                                           const XmlParseLimits& limits = XmlParseLimits());
 

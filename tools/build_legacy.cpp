@@ -78,8 +78,10 @@ bool BuildSaverProject(const CXmlNode& element, const CPathName& templates, cons
   if (!outputFolder.IsEmpty()) project.SetOutputFolder(outputFolder);
   CPathName engines(nullptr);
   CPathName installers(nullptr);
-  engines.SetInFolder("ss/u/", templates);
-  installers.SetInFolder("ssin/u/", templates);
+  if (!engines.SetInFolder("ss/u/", templates) || !installers.SetInFolder("ssin/u/", templates)) {
+    std::fprintf(stderr, "gb_build_legacy: the template folders cannot be named\n");
+    return false;
+  }
   project.SetTemplateFolders(engines, installers);
   CStringBuffer refusal;
   if (!project.ValidateOutputNames(&refusal)) {
@@ -112,7 +114,10 @@ bool BuildProjectorProject(const CXmlNode& element, const CPathName& templates) 
   list.SetOverwriteMacUniversal(true);
   list.SetOverwriteWin(true);
   CPathName folder(nullptr);
-  folder.SetInFolder("fp/", templates);
+  if (!folder.SetInFolder("fp/", templates)) {
+    std::fprintf(stderr, "gb_build_legacy: the projector templates cannot be named\n");
+    return false;
+  }
   CProjectorBuilder builder;
   builder.SetTemplateFolder(folder);
   const bool built = builder.Build(list, 0);
@@ -168,8 +173,9 @@ int main(int argc, char** argv) {
     return 2;
   }
   templates.AddTrailingSlash();
-  // The application's work subfolder, as the application makes it at start.
-  CPathName::CreateWorkFolder("_glimmerbox2");
+  // The application's work subfolder, as the application makes it at start;
+  // as there, the run goes on without it, and a build that needs it says so.
+  static_cast<void>(CPathName::CreateWorkFolder("_glimmerbox2"));
 
   bool built = true;
   for (const CXmlNode& element : savers) built = BuildSaverProject(element, templates, outputFolder) && built;

@@ -86,8 +86,9 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "gb_build_project: the application bundle has no templates (\"ss_data\")\n");
     return 2;
   }
-  // The application's work subfolder, as the application makes it at start.
-  CPathName::CreateWorkFolder("_glimmerbox2");
+  // The application's work subfolder, as the application makes it at start;
+  // as there, the run goes on without it, and a build that needs it says so.
+  static_cast<void>(CPathName::CreateWorkFolder("_glimmerbox2"));
 
   list.SetOverwriteMacUniversal(true);
   list.SetOverwriteWin(true);

@@ -11,7 +11,7 @@ namespace {
 // Steps (2) to (6) of a creation: the title as a CFString, the create call,
 // the status kept on failure, then FinishCreate.
 template <typename Make>
-bool CreateWith(CControl* self, CDialogWindow* owner, UInt32 id, const Rect* bounds, const char* title,
+[[nodiscard]] bool CreateWith(CControl* self, CDialogWindow* owner, UInt32 id, const Rect* bounds, const char* title,
                 OSStatus* status, ControlRef* control, Make make) {
   if (!owner || !bounds) return false;
   CFStringRef text = CreateCFStringFromCString(title ? title : "");

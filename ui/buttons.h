@@ -8,23 +8,23 @@
 
 class CPushButton : public CControl {
  public:
-  bool Create(CDialogWindow* owner, UInt32 id, const Rect* bounds, const char* title) override;
+  [[nodiscard]] bool Create(CDialogWindow* owner, UInt32 id, const Rect* bounds, const char* title) override;
   int GetClassConstant1() override;
 };
 
 class CCheckBox : public CPushButton {
  public:
-  bool Create(CDialogWindow* owner, UInt32 id, const Rect* bounds, const char* title) override;
-  bool SetCheck(bool checked, bool redraw);
-  bool GetCheck();
+  [[nodiscard]] bool Create(CDialogWindow* owner, UInt32 id, const Rect* bounds, const char* title) override;
+  [[nodiscard]] bool SetCheck(bool checked, bool redraw);
+  [[nodiscard]] bool GetCheck();
 };
 
 class CEditText : public CControl {
  public:
-  bool Create(CDialogWindow* owner, UInt32 id, const Rect* bounds, const char* text) override;
+  [[nodiscard]] bool Create(CDialogWindow* owner, UInt32 id, const Rect* bounds, const char* text) override;
   int GetClassConstant1() override;
 
-  bool SetText(const char* text, bool redraw);
+  [[nodiscard]] bool SetText(const char* text, bool redraw);
   // At most size - 1 bytes and a terminator; false when there is no room.
-  bool GetText(char* buffer, size_t size);
+  [[nodiscard]] bool GetText(char* buffer, size_t size);
 };

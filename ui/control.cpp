@@ -59,7 +59,7 @@ bool CControl::GetBounds(Rect* out) {
 }
 
 bool CControl::GetPosition(int* left, int* top) {
-  Rect r;
+  Rect r{};
   WithPort(window_, [&] { GetControlBounds(control_, &r); });
   if (left) *left = r.left;
   if (top) *top = r.top;
@@ -98,7 +98,7 @@ bool CControl::SetTop(short top) {
 }
 
 bool CControl::GetSize(int* width, int* height) {
-  Rect r;
+  Rect r{};
   GetControlBounds(control_, &r);
   if (width) *width = r.right - r.left;
   if (height) *height = r.bottom - r.top;
@@ -180,14 +180,18 @@ bool CControl::SetSmallSystemFont() {
 bool CControl::FinishCreate(CDialogWindow* owner, UInt32 id) {
   if (!control_ || !owner) return false;
   SetControlReference(control_, this);
-  SetControlCommandID(control_, id);
   ControlID controlId{id, owner->GetUserValue()};
-  SetControlID(control_, &controlId);
+  const ControlRef host = owner->GetHostControl();
+  if (SetControlCommandID(control_, id) != noErr || SetControlID(control_, &controlId) != noErr ||
+      (host && EmbedControl(control_, host) != noErr) || !SetSmallSystemFont()) {
+    // A control that cannot be set up as asked is not kept half made.
+    DisposeControl(control_);
+    control_ = nullptr;
+    return false;
+  }
   window_ = owner->GetWindowRef();
   id_ = id;
   number_ = owner->GetUserValue();
-  if (ControlRef host = owner->GetHostControl()) EmbedControl(control_, host);
-  SetSmallSystemFont();
   Draw1Control(control_);
   owned_ = true;
   return true;
@@ -265,9 +269,5 @@ bool GetControlRefBounds(ControlRef* control, Rect* out) {
 
 bool EnableControlRef(ControlRef* control, bool enable) {
   if (!control) return false;
-  if (enable)
-    EnableControl(*control);
-  else
-    DisableControl(*control);
-  return true;
+  return (enable ? EnableControl(*control) : DisableControl(*control)) == noErr;
 }

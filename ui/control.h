@@ -20,11 +20,11 @@ class CControl {
   CControl();
   virtual ~CControl();
 
-  virtual bool Create(CDialogWindow* owner, UInt32 id, const Rect* bounds, const char* title);
-  virtual bool CreateByStringID(CDialogWindow* owner, UInt32 id, const Rect* bounds, UInt32 stringNumber);
-  virtual bool Attach(UInt32 signature, WindowRef* window, SInt32 number);
+  [[nodiscard]] virtual bool Create(CDialogWindow* owner, UInt32 id, const Rect* bounds, const char* title);
+  [[nodiscard]] virtual bool CreateByStringID(CDialogWindow* owner, UInt32 id, const Rect* bounds, UInt32 stringNumber);
+  [[nodiscard]] virtual bool Attach(UInt32 signature, WindowRef* window, SInt32 number);
   virtual bool Destroy();
-  virtual bool OnAttach();
+  [[nodiscard]] virtual bool OnAttach();
   virtual bool GetBounds(Rect* out);
   virtual bool GetPosition(int* left, int* top);
   virtual bool Move(short left, short top);
@@ -39,8 +39,8 @@ class CControl {
   virtual int GetHeight();
   virtual bool SetHeight(short height);
   virtual bool Redraw();
-  virtual bool Enable(bool enable);
-  virtual bool Disable();
+  [[nodiscard]] virtual bool Enable(bool enable);
+  [[nodiscard]] virtual bool Disable();
   virtual bool Show(bool show);
   virtual bool Hide();
   virtual int GetClassConstant1();
@@ -52,12 +52,12 @@ class CControl {
   ControlRef GetControlRef() const { return control_; }
   WindowRef GetOwnerWindow() const { return window_; }
   SInt32 GetNumber() const { return number_; }
-  OSStatus GetStatus() const { return status_; }
-  bool IsOwned() const { return owned_; }
-  bool EmbedIn(ControlRef parent);
-  bool SetFocus();
-  bool SetSmallSystemFont();
-  bool FinishCreate(CDialogWindow* owner, UInt32 id);
+  [[nodiscard]] OSStatus GetStatus() const { return status_; }
+  [[nodiscard]] bool IsOwned() const { return owned_; }
+  [[nodiscard]] bool EmbedIn(ControlRef parent);
+  [[nodiscard]] bool SetFocus();
+  [[nodiscard]] bool SetSmallSystemFont();
+  [[nodiscard]] bool FinishCreate(CDialogWindow* owner, UInt32 id);
 
  protected:
   // The text of localized string n, empty when the table lacks it.
@@ -80,10 +80,10 @@ void AdjustColorBrightness(UInt32* colour, int percent);
 RGBColor ColorToRGB(UInt32 colour);
 UInt32 RGBToColor(const RGBColor& rgb);
 
-bool FindControlByID(UInt32 signature, WindowRef* window, ControlRef* out);
-bool AttachControlByID(UInt32 signature, WindowRef* window, CControl* control);
-bool DisposeControlRef(ControlRef* control);
-bool MoveControlRef(short left, short top, ControlRef* control);
-bool SizeControlRef(short width, short height, ControlRef* control);
-bool GetControlRefBounds(ControlRef* control, Rect* out);
-bool EnableControlRef(ControlRef* control, bool enable);
+[[nodiscard]] bool FindControlByID(UInt32 signature, WindowRef* window, ControlRef* out);
+[[nodiscard]] bool AttachControlByID(UInt32 signature, WindowRef* window, CControl* control);
+[[nodiscard]] bool DisposeControlRef(ControlRef* control);
+[[nodiscard]] bool MoveControlRef(short left, short top, ControlRef* control);
+[[nodiscard]] bool SizeControlRef(short width, short height, ControlRef* control);
+[[nodiscard]] bool GetControlRefBounds(ControlRef* control, Rect* out);
+[[nodiscard]] bool EnableControlRef(ControlRef* control, bool enable);

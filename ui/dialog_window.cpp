@@ -34,7 +34,7 @@ int Width(const Rect& r) { return r.right - r.left; }
 int Height(const Rect& r) { return r.bottom - r.top; }
 
 // Shows or hides the font panel; a panel now shown is told the window's font.
-OSStatus ToggleFontPanel(WindowRef window) {
+[[nodiscard]] OSStatus ToggleFontPanel(WindowRef window) {
   OSStatus status = FPShowHideFontPanel();
   if (status != noErr || !FPIsFontPanelVisible()) return status;
   ATSUStyle style = nullptr;
@@ -44,8 +44,9 @@ OSStatus ToggleFontPanel(WindowRef window) {
   const ATSUAttributeTag tags[] = {kATSUFontTag, kATSUSizeTag};
   const ByteCount sizes[] = {sizeof(font), sizeof(size)};
   const ATSUAttributeValuePtr values[] = {&font, &size};
+  // The panel is up either way; one that cannot be told the font shows its own.
   if (ATSUSetAttributes(style, 2, tags, sizes, values) == noErr)
-    SetFontInfoForSelection(kFontSelectionATSUIType, 1, &style, GetWindowEventTarget(window));
+    static_cast<void>(SetFontInfoForSelection(kFontSelectionATSUIType, 1, &style, GetWindowEventTarget(window)));
   ATSUDisposeStyle(style);
   return status;
 }
@@ -63,12 +64,15 @@ SInt32 CDialogWindow::DoModal(IBNibRef nib, const char* windowName, WindowRef, S
   WindowRef window = nullptr;
   if (CreateWindowFromNib(nib, name.GetRef(), &window) != noErr || !window) return -1;
   window_ = window;
-  if (!InstallHandler(GetWindowEventTarget(window_))) return -1;
-  Publish();
+  // A dialog whose events cannot reach it ends unanswered.
+  if (!InstallHandler(GetWindowEventTarget(window_)) || !Publish()) {
+    Destroy();
+    return -1;
+  }
   OnInit();
   ShowWindow(window_);
   inModalLoop_ = true;
-  RunAppModalLoopForWindow(window_);
+  if (RunAppModalLoopForWindow(window_) != noErr) modalResult_ = -1;
   inModalLoop_ = false;
   if (plat::IsLiveWindow(window_)) HideWindow(window_);
   Destroy();
@@ -80,7 +84,8 @@ bool CDialogWindow::OnInit() { return false; }
 
 bool CDialogWindow::OnClose() {
   HideWindow(window_);
-  if (inModalLoop_) QuitAppModalLoopForWindow(window_);
+  // A loop that is gone already has nothing left to end.
+  if (inModalLoop_) static_cast<void>(QuitAppModalLoopForWindow(window_));
   Destroy();
   return true;
 }
@@ -105,14 +110,15 @@ bool CDialogWindow::OnReserved22() { return false; }
 void CDialogWindow::OnDropFile(const CPathName&, Point*) {}
 
 OSErr CDialogWindow::OnDragReceive(DragRef drag) {
-  Point mouse;
-  GetDragMouse(drag, &mouse, nullptr);
+  Point mouse{};
   DragAttributes attributes = 0;
-  GetDragAttributes(drag, &attributes);
   SInt16 modifiers = 0;
-  GetDragModifiers(drag, &modifiers, nullptr, nullptr);
   UInt16 count = 0;
-  CountDragItems(drag, &count);
+  OSErr error = GetDragMouse(drag, &mouse, nullptr);
+  if (error == noErr) error = GetDragAttributes(drag, &attributes);
+  if (error == noErr) error = GetDragModifiers(drag, &modifiers, nullptr, nullptr);
+  if (error == noErr) error = CountDragItems(drag, &count);
+  if (error != noErr) return error;
   CPathList files;
   for (UInt16 index = 1; index <= count; ++index) {
     DragItemRef item = 0;
@@ -202,9 +208,10 @@ bool CDialogWindow::Create(short left, short top, short width, short height, UIn
   WindowRef window = nullptr;
   if (CreateNewWindow(windowClass, attributes, &bounds, &window) != noErr || !window) return false;
   window_ = window;
-  if (windowClass == kSheetWindowClass) SetThemeWindowBackground(window_, kThemeBrushSheetBackgroundOpaque, false);
-  if (!InstallHandler(GetWindowEventTarget(window_))) return false;
-  Publish();
+  // A sheet that keeps the standard background still works.
+  if (windowClass == kSheetWindowClass)
+    static_cast<void>(SetThemeWindowBackground(window_, kThemeBrushSheetBackgroundOpaque, false));
+  if (!InstallHandler(GetWindowEventTarget(window_)) || !Publish()) return false;
   OnInit();
   if (flags & kDialogShowAtOnce) ShowWindow(window_);
   return true;
@@ -234,7 +241,8 @@ bool CDialogWindow::EmbedInControl(IBNibRef, SInt32 controlId, WindowRef hostWin
   }
   window_ = hostWindow;
   embedded_ = true;
-  Publish();
+  if (!Publish()) return false;
+  // A page is embedded whatever its OnInit answers.
   OnInit();
   return true;
 }
@@ -243,13 +251,16 @@ SInt32 CDialogWindow::RunModal() {
   modalResult_ = -1;
   inModalLoop_ = true;
   const bool sheet = IsSheet();
+  OSStatus status = noErr;
   if (sheet) {
-    ShowSheetWindow(window_, parent_);
+    status = ShowSheetWindow(window_, parent_);
   } else {
     ShowWindow(window_);
     ::BringToFront(window_);
   }
-  RunAppModalLoopForWindow(window_);
+  // A sheet that cannot be shown, or a loop that cannot run, ends the dialog unanswered.
+  if (status == noErr) status = RunAppModalLoopForWindow(window_);
+  if (status != noErr) modalResult_ = -1;
   if (!sheet && plat::IsLiveWindow(window_)) HideWindow(window_);
   Destroy();
   inModalLoop_ = false;
@@ -282,8 +293,10 @@ bool CDialogWindow::AttachControl(UInt32 signature, CControl* control) {
 }
 
 bool CDialogWindow::Destroy() {
+  // What is let go here goes whatever the calls say: a handler or property
+  // already gone has nothing left to remove.
   if (handler_) {
-    RemoveEventHandler(handler_);
+    static_cast<void>(RemoveEventHandler(handler_));
     handler_ = nullptr;
   }
   if (handlerUpp_) {
@@ -294,7 +307,7 @@ bool CDialogWindow::Destroy() {
   if (!window_) return false;
   if (embedded_) {
     // The window belongs to the host: only what this object put on it goes.
-    RemoveControlProperty(hostControl_, kDialogPropertyCreator, kDialogPropertyTag);
+    static_cast<void>(RemoveControlProperty(hostControl_, kDialogPropertyCreator, kDialogPropertyTag));
     hostControl_ = nullptr;
     embedded_ = false;
   } else {
@@ -311,30 +324,35 @@ void CDialogWindow::SetLastHitControl(ControlRef control) {
 }
 
 bool CDialogWindow::EnableDragAndDrop(bool enable) {
-  SetAutomaticControlDragTrackingEnabledForWindow(window_, enable);
-  if (enable) {
-    if (!dragTrackingUpp_) {
-      dragTrackingUpp_ = NewDragTrackingHandlerUPP(&CDialogWindow::HandleDragTracking);
-      InstallTrackingHandler(dragTrackingUpp_, window_, this);
-    }
-    if (!dragReceiveUpp_) {
-      dragReceiveUpp_ = NewDragReceiveHandlerUPP(&CDialogWindow::HandleDragReceive);
-      InstallReceiveHandler(dragReceiveUpp_, window_, this);
-    }
-  } else {
+  const bool tracking = SetAutomaticControlDragTrackingEnabledForWindow(window_, enable) == noErr;
+  if (!enable) {
     RemoveDragHandlers();
+    return tracking;
   }
-  return true;
+  bool installed = tracking;
+  if (installed && !dragTrackingUpp_) {
+    dragTrackingUpp_ = NewDragTrackingHandlerUPP(&CDialogWindow::HandleDragTracking);
+    installed = InstallTrackingHandler(dragTrackingUpp_, window_, this) == noErr;
+  }
+  if (installed && !dragReceiveUpp_) {
+    dragReceiveUpp_ = NewDragReceiveHandlerUPP(&CDialogWindow::HandleDragReceive);
+    installed = InstallReceiveHandler(dragReceiveUpp_, window_, this) == noErr;
+  }
+  // Drops are taken completely or not at all.
+  if (!installed) RemoveDragHandlers();
+  return installed;
 }
 
 void CDialogWindow::RemoveDragHandlers() {
+  // A handler that never got installed, or whose window is gone, has
+  // nothing left to remove.
   if (dragTrackingUpp_) {
-    RemoveTrackingHandler(dragTrackingUpp_, window_);
+    static_cast<void>(RemoveTrackingHandler(dragTrackingUpp_, window_));
     DisposeDragTrackingHandlerUPP(dragTrackingUpp_);
     dragTrackingUpp_ = nullptr;
   }
   if (dragReceiveUpp_) {
-    RemoveReceiveHandler(dragReceiveUpp_, window_);
+    static_cast<void>(RemoveReceiveHandler(dragReceiveUpp_, window_));
     DisposeDragReceiveHandlerUPP(dragReceiveUpp_);
     dragReceiveUpp_ = nullptr;
   }
@@ -350,7 +368,9 @@ OSErr CDialogWindow::HandleDragTracking(DragTrackingMessage message, WindowRef, 
 }
 
 OSErr CDialogWindow::HandleDragReceive(WindowRef, void* object, DragRef drag) {
-  static_cast<CDialogWindow*>(object)->OnDragReceive(drag);
+  // The drop is taken either way: a window that could not read it has
+  // nothing to give back to the dragging application.
+  static_cast<void>(static_cast<CDialogWindow*>(object)->OnDragReceive(drag));
   return noErr;
 }
 
@@ -361,8 +381,7 @@ bool CDialogWindow::SetTitle(const char* text) {
 
 bool CDialogWindow::SetTitleById(UInt32 stringNumber) {
   CCFString title;
-  title.LoadLocalizedString(stringNumber);
-  return SetWindowTitleWithCFString(window_, title.GetRef()) == noErr;
+  return title.LoadLocalizedString(stringNumber) && SetWindowTitleWithCFString(window_, title.GetRef()) == noErr;
 }
 
 bool CDialogWindow::Show(bool show) {
@@ -392,10 +411,7 @@ bool CDialogWindow::ZoomOut() {
   return true;
 }
 
-bool CDialogWindow::Collapse() {
-  CollapseWindow(window_, true);
-  return true;
-}
+bool CDialogWindow::Collapse() { return CollapseWindow(window_, true) == noErr; }
 
 bool CDialogWindow::Activate() { return ActivateWindow(window_, true) == noErr; }
 bool CDialogWindow::SetActive(bool active) { return ActivateWindow(window_, active) == noErr; }
@@ -417,7 +433,7 @@ OSStatus CDialogWindow::SetBounds(const Rect* bounds) { return SetWindowBounds(w
 
 bool CDialogWindow::GetPosition(int* left, int* top) const {
   Rect r;
-  GetWindowBounds(window_, kWindowContentRgn, &r);
+  if (GetWindowBounds(window_, kWindowContentRgn, &r) != noErr) return false;
   if (left) *left = r.left;
   if (top) *top = r.top;
   return true;
@@ -425,19 +441,17 @@ bool CDialogWindow::GetPosition(int* left, int* top) const {
 
 int CDialogWindow::GetLeft() const {
   int left = 0;
-  GetPosition(&left, nullptr);
-  return left;
+  return GetPosition(&left, nullptr) ? left : 0;
 }
 
 int CDialogWindow::GetTop() const {
   int top = 0;
-  GetPosition(nullptr, &top);
-  return top;
+  return GetPosition(nullptr, &top) ? top : 0;
 }
 
 bool CDialogWindow::GetSize(int* width, int* height) const {
   Rect r;
-  GetWindowBounds(window_, kWindowContentRgn, &r);
+  if (GetWindowBounds(window_, kWindowContentRgn, &r) != noErr) return false;
   if (width) *width = Width(r);
   if (height) *height = Height(r);
   return true;
@@ -445,26 +459,22 @@ bool CDialogWindow::GetSize(int* width, int* height) const {
 
 int CDialogWindow::GetWidth() const {
   int width = 0;
-  GetSize(&width, nullptr);
-  return width;
+  return GetSize(&width, nullptr) ? width : 0;
 }
 
 int CDialogWindow::GetHeight() const {
   int height = 0;
-  GetSize(nullptr, &height);
-  return height;
+  return GetSize(nullptr, &height) ? height : 0;
 }
 
 int CDialogWindow::GetFrameWidth() const {
   Rect r;
-  GetWindowBounds(window_, kWindowStructureRgn, &r);
-  return Width(r);
+  return GetWindowBounds(window_, kWindowStructureRgn, &r) == noErr ? Width(r) : 0;
 }
 
 int CDialogWindow::GetFrameHeight() const {
   Rect r;
-  GetWindowBounds(window_, kWindowStructureRgn, &r);
-  return Height(r);
+  return GetWindowBounds(window_, kWindowStructureRgn, &r) == noErr ? Height(r) : 0;
 }
 
 bool CDialogWindow::Move(short left, short top) {
@@ -484,8 +494,7 @@ bool CDialogWindow::SetWidth(short width) { return SetSize(width, short(GetHeigh
 bool CDialogWindow::SetHeight(short height) { return SetSize(short(GetWidth()), height); }
 
 bool CDialogWindow::CenterOnMainScreen(WindowRef parent) {
-  RepositionWindow(window_, parent, kWindowCenterOnMainScreen);
-  return true;
+  return RepositionWindow(window_, parent, kWindowCenterOnMainScreen) == noErr;
 }
 
 bool CDialogWindow::ConstrainToScreen() {
@@ -495,8 +504,7 @@ bool CDialogWindow::ConstrainToScreen() {
 
 bool CDialogWindow::SetContentColor(UInt32 colour) {
   RGBColor rgb = ColorToRGB(colour);
-  SetWindowContentColor(window_, &rgb);
-  return true;
+  return SetWindowContentColor(window_, &rgb) == noErr;
 }
 
 CDialogWindow* CDialogWindow::FromWindow(WindowRef window) {
@@ -536,8 +544,9 @@ OSStatus CDialogWindow::Dispatch(EventRef event) {
   }
   if (eventClass == kEventClassControl) {
     if (kind != kEventControlHit) return eventNotHandledErr;
+    // A hit that names no control still reaches OnCommand, with no signature.
     ControlRef control = nullptr;
-    plat::GetParam(event, kEventParamDirectObject, typeControlRef, &control);
+    if (!plat::GetParam(event, kEventParamDirectObject, typeControlRef, &control)) control = nullptr;
     ControlID id;
     if (GetControlID(control, &id) != noErr) id = ControlID();
     const bool result = OnCommand(id.signature, &event);
@@ -551,12 +560,14 @@ OSStatus CDialogWindow::Dispatch(EventRef event) {
     return eventNotHandledErr;
   }
   if (eventClass == kEventClassMouse) {
-    Point where;
-    plat::GetParam(event, kEventParamMouseLocation, typeQDPoint, &where);
+    // Without a location, modifiers or a button the event is a plain primary
+    // click at the origin.
+    Point where{};
+    if (!plat::GetParam(event, kEventParamMouseLocation, typeQDPoint, &where)) where = Point{};
     UInt32 modifiers = 0;
-    plat::GetParam(event, kEventParamKeyModifiers, typeUInt32, &modifiers);
+    if (!plat::GetParam(event, kEventParamKeyModifiers, typeUInt32, &modifiers)) modifiers = 0;
     UInt16 button = kEventMouseButtonPrimary;
-    plat::GetParam(event, kEventParamMouseButton, typeMouseButton, &button);
+    if (!plat::GetParam(event, kEventParamMouseButton, typeMouseButton, &button)) button = kEventMouseButtonPrimary;
     if (modifiers & controlKey) button = kEventMouseButtonSecondary;
     if (kind == kEventMouseDown) {
       if (button == kEventMouseButtonPrimary) return handled(OnLButtonDown(where.h, where.v, modifiers));
@@ -572,8 +583,9 @@ OSStatus CDialogWindow::Dispatch(EventRef event) {
   if (eventClass == kEventClassWindow) {
     switch (kind) {
       case kEventWindowUpdate: {
+        // Without its window the update still paints.
         WindowRef window = nullptr;
-        plat::GetParam(event, kEventParamDirectObject, typeWindowRef, &window);
+        if (!plat::GetParam(event, kEventParamDirectObject, typeWindowRef, &window)) window = nullptr;
         BeginUpdate(window);
         const bool result = OnPaint();
         EndUpdate(window);
@@ -582,14 +594,16 @@ OSStatus CDialogWindow::Dispatch(EventRef event) {
       case kEventWindowDrawContent:
         return handled(OnPaint());
       case kEventWindowBoundsChanging: {
-        Rect bounds;
-        plat::GetParam(event, kEventParamCurrentBounds, typeQDRectangle, &bounds);
+        // An event without bounds still reaches the slot, with empty bounds.
+        Rect bounds{};
+        if (!plat::GetParam(event, kEventParamCurrentBounds, typeQDRectangle, &bounds)) bounds = Rect{};
         return handled(OnSizing(&bounds, 0));
       }
       case kEventWindowBoundsChanged: {
-        Rect original, current;
-        plat::GetParam(event, kEventParamOriginalBounds, typeQDRectangle, &original);
-        plat::GetParam(event, kEventParamCurrentBounds, typeQDRectangle, &current);
+        // Bounds the event does not carry count as empty.
+        Rect original{}, current{};
+        if (!plat::GetParam(event, kEventParamOriginalBounds, typeQDRectangle, &original)) original = Rect{};
+        if (!plat::GetParam(event, kEventParamCurrentBounds, typeQDRectangle, &current)) current = Rect{};
         if (Width(original) == Width(current) && Height(original) == Height(current))
           return handled(OnMove(current.left, current.top));
         return handled(OnSize(Width(current), Height(current)));

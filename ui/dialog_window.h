@@ -61,7 +61,7 @@ class CDialogWindow {
   virtual bool OnMouseMove(int h, int v, UInt32 modifiers);
   virtual bool OnReserved22();
   virtual void OnDropFile(const CPathName& path, Point* point);
-  virtual OSErr OnDragReceive(DragRef drag);
+  [[nodiscard]] virtual OSErr OnDragReceive(DragRef drag);
   virtual bool OnDragEnter(DragRef drag);
   virtual bool OnDragInWindow(DragRef drag);
   virtual bool OnKeyDown(EventRef* event);
@@ -75,38 +75,40 @@ class CDialogWindow {
   // Fills `types` (room for kMaxEventTypes) and returns the count.
   virtual int GetEventTypes(EventTypeSpec* types);
 
-  bool Create(short left, short top, short width, short height, UInt32 flags, WindowRef parent);
-  bool CreateFromNib(IBNibRef nib, const char* windowName, WindowRef parent, SInt32 userValue);
-  bool EmbedInControl(IBNibRef nib, SInt32 controlId, WindowRef hostWindow, SInt32 userValue);
+  [[nodiscard]] bool Create(short left, short top, short width, short height, UInt32 flags, WindowRef parent);
+  // A window made from the nib answers what its OnInit answers; an embedded
+  // page is made whatever OnInit answers.
+  [[nodiscard]] bool CreateFromNib(IBNibRef nib, const char* windowName, WindowRef parent, SInt32 userValue);
+  [[nodiscard]] bool EmbedInControl(IBNibRef nib, SInt32 controlId, WindowRef hostWindow, SInt32 userValue);
   SInt32 RunModal();
   bool EndDialog(SInt32 result);
-  bool AttachControl(UInt32 signature, CControl* control);
+  [[nodiscard]] bool AttachControl(UInt32 signature, CControl* control);
   bool Destroy();
   void SetLastHitControl(ControlRef control);
-  bool EnableDragAndDrop(bool enable);
+  [[nodiscard]] bool EnableDragAndDrop(bool enable);
 
-  bool SetTitle(const char* text);
-  bool SetTitleById(UInt32 stringNumber);
+  [[nodiscard]] bool SetTitle(const char* text);
+  [[nodiscard]] bool SetTitleById(UInt32 stringNumber);
 
   bool Show(bool show = true);
   bool Hide();
-  bool IsVisible() const;
-  bool IsZoomedOut() const;
-  bool IsCollapsed() const;
+  [[nodiscard]] bool IsVisible() const;
+  [[nodiscard]] bool IsZoomedOut() const;
+  [[nodiscard]] bool IsCollapsed() const;
   bool ZoomIn();
   bool ZoomOut();
-  bool Collapse();
-  bool Activate();
-  bool SetActive(bool active);
-  bool Deactivate();
+  [[nodiscard]] bool Collapse();
+  [[nodiscard]] bool Activate();
+  [[nodiscard]] bool SetActive(bool active);
+  [[nodiscard]] bool Deactivate();
   bool BringToFront();
   bool SendBehind(WindowRef window);
-  OSStatus GetBounds(Rect* bounds) const;
-  OSStatus SetBounds(const Rect* bounds);
-  bool GetPosition(int* left, int* top) const;
+  [[nodiscard]] OSStatus GetBounds(Rect* bounds) const;
+  [[nodiscard]] OSStatus SetBounds(const Rect* bounds);
+  [[nodiscard]] bool GetPosition(int* left, int* top) const;
   int GetLeft() const;
   int GetTop() const;
-  bool GetSize(int* width, int* height) const;
+  [[nodiscard]] bool GetSize(int* width, int* height) const;
   int GetWidth() const;
   int GetHeight() const;
   int GetFrameWidth() const;
@@ -117,9 +119,9 @@ class CDialogWindow {
   bool SetSize(short width, short height);
   bool SetWidth(short width);
   bool SetHeight(short height);
-  bool CenterOnMainScreen(WindowRef parent);
-  bool ConstrainToScreen();
-  bool SetContentColor(UInt32 colour);
+  [[nodiscard]] bool CenterOnMainScreen(WindowRef parent);
+  [[nodiscard]] bool ConstrainToScreen();
+  [[nodiscard]] bool SetContentColor(UInt32 colour);
 
   // The object published on a window or host control, null when none.
   static CDialogWindow* FromWindow(WindowRef window);
@@ -134,18 +136,18 @@ class CDialogWindow {
   void SetUserValue(SInt32 value) { userValue_ = value; }
   SInt32 GetModalResult() const { return modalResult_; }
   UInt32 GetCreateFlags() const { return flags_; }
-  bool IsInModalLoop() const { return inModalLoop_; }
-  bool IsEmbedded() const { return embedded_; }
+  [[nodiscard]] bool IsInModalLoop() const { return inModalLoop_; }
+  [[nodiscard]] bool IsEmbedded() const { return embedded_; }
 
  private:
-  static OSStatus HandleEvent(EventHandlerCallRef call, EventRef event, void* object);
-  static OSErr HandleDragTracking(DragTrackingMessage message, WindowRef window, void* object, DragRef drag);
-  static OSErr HandleDragReceive(WindowRef window, void* object, DragRef drag);
-  OSStatus Dispatch(EventRef event);
-  bool InstallHandler(EventTargetRef target);
+  [[nodiscard]] static OSStatus HandleEvent(EventHandlerCallRef call, EventRef event, void* object);
+  [[nodiscard]] static OSErr HandleDragTracking(DragTrackingMessage message, WindowRef window, void* object, DragRef drag);
+  [[nodiscard]] static OSErr HandleDragReceive(WindowRef window, void* object, DragRef drag);
+  [[nodiscard]] OSStatus Dispatch(EventRef event);
+  [[nodiscard]] bool InstallHandler(EventTargetRef target);
   void RemoveDragHandlers();
-  bool Publish();
-  bool IsSheet() const;
+  [[nodiscard]] bool Publish();
+  [[nodiscard]] bool IsSheet() const;
 
   UInt32 flags_ = 0;
   WindowRef window_ = nullptr;

@@ -37,7 +37,7 @@ class CFileDialog {
   // True with the chosen item in `chosen`; false, `chosen` unchanged, when
   // the dialog was cancelled. An open dialog accepts only an existing file,
   // a folder dialog only an existing folder.
-  bool Run(WindowRef parent, CPathName& chosen);
+  [[nodiscard]] bool Run(WindowRef parent, CPathName& chosen);
 
   // The answers of the dialogs to come, in order (an empty path cancels).
   static void QueueAnswer(const CPathName& path);

@@ -6,9 +6,9 @@
 
 // Remembers the document `fileName` next to the application; false when it
 // is not there (help then has nothing to show).
-bool RegisterHelpDocument(const char* fileName);
+[[nodiscard]] bool RegisterHelpDocument(const char* fileName);
 // The registered document, empty when none.
 const CPathName& GetHelpDocument();
 // Opens the registered document. The page and anchor name a place in it;
 // a document opened by the user's viewer always starts at its beginning.
-bool ShowHelp(const char* page, const char* anchor);
+[[nodiscard]] bool ShowHelp(const char* page, const char* anchor);

@@ -59,7 +59,8 @@ OSStatus CListView::ItemData(ControlRef browser, DataBrowserItemID item, DataBro
   if (self && !setValue && property != 0) {
     if (const Cell* cell = self->CellOf(item, property)) {
       CCFString text(cell->hasText ? cell->text.c_str() : "");
-      SetDataBrowserItemDataText(data, text.GetRef());
+      // A cell whose text the browser cannot take shows empty.
+      static_cast<void>(SetDataBrowserItemDataText(data, text.GetRef()));
     }
   }
   return errDataBrowserPropertyNotSupported;
@@ -113,10 +114,9 @@ bool CListView::AddTableColumn(const StoredColumn& column, DataBrowserPropertyID
   desc.headerBtnDesc.btnFontStyle.size = 10;
   desc.headerBtnDesc.btnContentInfo.contentType = kControlContentTextOnly;
   CCFString title;
-  if (column.flags & CListColumn::kHasTitle) {
-    title.SetCString(column.title.c_str());
+  // A title that cannot be held leaves the header without one.
+  if ((column.flags & CListColumn::kHasTitle) && title.SetCString(column.title.c_str()))
     desc.headerBtnDesc.titleString = title.GetRef();
-  }
   return AddDataBrowserListViewColumn(control_, &desc, kDataBrowserListViewAppendColumn) == noErr;
 }
 
@@ -144,7 +144,7 @@ int CListView::AddColumn(const CListColumn& column, bool store) {
   if (!store) return int(columns_.size());
   columns_.push_back(stored);
   for (Row& row : rows_) row.cells.resize(columns_.size());
-  UpdateAllRows();
+  RedrawRows();
   return int(columns_.size()) - 1;
 }
 
@@ -154,9 +154,9 @@ int CListView::InsertColumn(int index, const CListColumn& column) {
   StoredColumn stored{column.flags, column.reserved, column.width, index, TitleOf(column)};
   columns_.insert(columns_.begin() + index, stored);
   for (Row& row : rows_) row.cells.insert(row.cells.begin() + index, Cell());
-  RebuildColumns();
-  UpdateAllRows();
-  return index;
+  const bool rebuilt = RebuildColumns();
+  RedrawRows();
+  return rebuilt ? index : -1;
 }
 
 bool CListView::DeleteColumn(int index) {
@@ -165,15 +165,18 @@ bool CListView::DeleteColumn(int index) {
   columns_.erase(columns_.begin() + index);
   for (Row& row : rows_) row.cells.erase(row.cells.begin() + index);
   // The columns after it move down one place: number them again.
-  RebuildColumns();
-  UpdateAllRows();
-  return true;
+  const bool rebuilt = RebuildColumns();
+  RedrawRows();
+  return rebuilt;
 }
 
 bool CListView::RebuildColumns() {
   UInt32 count = 0;
-  GetDataBrowserTableViewColumnCount(control_, &count);
-  for (UInt32 property = 1; property <= count + 1; ++property) RemoveDataBrowserTableViewColumn(control_, property);
+  if (GetDataBrowserTableViewColumnCount(control_, &count) != noErr) return false;
+  // Every column goes, whatever its number: a number without a column has
+  // nothing to remove.
+  for (UInt32 property = 1; property <= count + 1; ++property)
+    static_cast<void>(RemoveDataBrowserTableViewColumn(control_, property));
   bool ok = true;
   for (size_t i = 0; i < columns_.size(); ++i) ok = AddTableColumn(columns_[i], DataBrowserPropertyID(i + 1)) && ok;
   return ok;
@@ -197,7 +200,7 @@ int CListView::InsertRow(const CListItem& item) {
   const int at = std::clamp(item.row, 0, int(rows_.size()));
   rows_.insert(rows_.begin() + at, row);
   Renumber();
-  UpdateAllRows();
+  RedrawRows();
   return at;
 }
 
@@ -207,14 +210,14 @@ bool CListView::DeleteRow(int row) {
   if (RemoveDataBrowserItems(control_, kDataBrowserNoItem, 1, &last, 0) != noErr) return false;
   rows_.erase(rows_.begin() + row);
   Renumber();
-  UpdateAllRows();
+  RedrawRows();
   return true;
 }
 
 bool CListView::DeleteAllRows() {
   if (!rows_.empty() && RemoveDataBrowserItems(control_, kDataBrowserNoItem, 0, nullptr, 0) != noErr) return false;
   rows_.clear();
-  UpdateAllRows();
+  RedrawRows();
   return true;
 }
 
@@ -266,15 +269,16 @@ bool CListView::SetCellValue(int row, int column, SInt32 value) {
 bool CListView::SwapRows(int a, int b) {
   if (a < 0 || b < 0 || a >= int(rows_.size()) || b >= int(rows_.size())) return false;
   std::swap(rows_[size_t(a)].cells, rows_[size_t(b)].cells);
-  UpdateItem(a);
-  UpdateItem(b);
+  RedrawRow(a);
+  RedrawRow(b);
   return true;
 }
 
 int CListView::GetRowCount() const {
   UInt32 any = 0, open = 0;
-  GetDataBrowserItemCount(control_, kDataBrowserNoItem, false, kDataBrowserItemNoState, &any);
-  GetDataBrowserItemCount(control_, kDataBrowserNoItem, false, kDataBrowserContainerIsOpen, &open);
+  // A browser that cannot count (it is gone) holds no rows.
+  if (GetDataBrowserItemCount(control_, kDataBrowserNoItem, false, kDataBrowserItemNoState, &any) != noErr) any = 0;
+  if (GetDataBrowserItemCount(control_, kDataBrowserNoItem, false, kDataBrowserContainerIsOpen, &open) != noErr) open = 0;
   return int(any + open);
 }
 
@@ -295,13 +299,13 @@ int CListView::GetSelectedRows(int* out, int capacity) const {
 }
 
 bool CListView::SetRowSelected(int row, bool selected) {
-  ClearSelection();
+  const bool cleared = ClearSelection();
   const DataBrowserItemID id = DataBrowserItemID(row + 1);
   if (row < 0 || row >= int(rows_.size())) return false;
   OSStatus status =
       SetDataBrowserSelectedItems(control_, 1, &id, DataBrowserSetOption(selected ? kDataBrowserItemsAdd : kDataBrowserItemsRemove));
-  UpdateAllRows();
-  return status == noErr;
+  RedrawRows();
+  return cleared && status == noErr;
 }
 
 bool CListView::ClearSelection() {
@@ -322,6 +326,11 @@ bool CListView::UpdateItem(int row) {
   const DataBrowserItemID id = DataBrowserItemID(row + 1);
   return UpdateDataBrowserItems(control_, kDataBrowserNoItem, 1, &id, 0, 0) == noErr;
 }
+
+// The rows are the list's own: a browser that cannot redraw them now (it is
+// gone) shows them, if at all, when it asks for them again.
+void CListView::RedrawRows() { static_cast<void>(UpdateAllRows()); }
+void CListView::RedrawRow(int row) { static_cast<void>(UpdateItem(row)); }
 
 bool CListView::UpdateAllRows() {
   std::vector<DataBrowserItemID> ids;

@@ -39,32 +39,32 @@ class CListView : public CControl {
   CListView() = default;
   ~CListView() override;
 
-  bool Create(CDialogWindow* owner, UInt32 id, const Rect* bounds);
-  bool OnAttach() override;
+  [[nodiscard]] bool Create(CDialogWindow* owner, UInt32 id, const Rect* bounds);
+  [[nodiscard]] bool OnAttach() override;
 
   int InsertColumn(int index, const CListColumn& column);
   int AddColumn(const CListColumn& column, bool store);
-  bool DeleteColumn(int index);
-  bool RebuildColumns();
+  [[nodiscard]] bool DeleteColumn(int index);
+  [[nodiscard]] bool RebuildColumns();
   int GetColumnCount() const { return int(columns_.size()); }
 
   int InsertRow(const CListItem& item);
-  bool DeleteRow(int row);
-  bool DeleteAllRows();
-  bool GetItem(CListItem* item) const;
-  bool SetItem(const CListItem& item);
-  bool SetCellText(int row, int column, const char* text);
-  bool SetCellValue(int row, int column, SInt32 value);
-  bool SwapRows(int a, int b);
+  [[nodiscard]] bool DeleteRow(int row);
+  [[nodiscard]] bool DeleteAllRows();
+  [[nodiscard]] bool GetItem(CListItem* item) const;
+  [[nodiscard]] bool SetItem(const CListItem& item);
+  [[nodiscard]] bool SetCellText(int row, int column, const char* text);
+  [[nodiscard]] bool SetCellValue(int row, int column, SInt32 value);
+  [[nodiscard]] bool SwapRows(int a, int b);
   int GetRowCount() const;
   int GetSelectedRow() const;
   // The number of selected rows; at most `capacity` of them are written to `out`.
   int GetSelectedRows(int* out, int capacity) const;
-  bool SetRowSelected(int row, bool selected);
-  bool ClearSelection();
-  bool SetSortProperty(DataBrowserPropertyID property);
-  bool SetSelectionMode(bool single);
-  bool UpdateAllRows();
+  [[nodiscard]] bool SetRowSelected(int row, bool selected);
+  [[nodiscard]] bool ClearSelection();
+  [[nodiscard]] bool SetSortProperty(DataBrowserPropertyID property);
+  [[nodiscard]] bool SetSelectionMode(bool single);
+  [[nodiscard]] bool UpdateAllRows();
 
   // Emitted when a row is selected, with its first cell (null when missing).
   CSignal<CListItem*>& SelectionSignal() { return selectionSignal_; }
@@ -87,18 +87,21 @@ class CListView : public CControl {
     std::vector<Cell> cells;
   };
 
-  static OSStatus ItemData(ControlRef browser, DataBrowserItemID item, DataBrowserPropertyID property,
+  [[nodiscard]] static OSStatus ItemData(ControlRef browser, DataBrowserItemID item, DataBrowserPropertyID property,
                            DataBrowserItemDataRef data, Boolean setValue);
-  static Boolean Compare(ControlRef browser, DataBrowserItemID a, DataBrowserItemID b,
+  [[nodiscard]] static Boolean Compare(ControlRef browser, DataBrowserItemID a, DataBrowserItemID b,
                          DataBrowserPropertyID property);
   static void Notify(ControlRef browser, DataBrowserItemID item, DataBrowserItemNotification message);
   static CListView* FromBrowser(ControlRef browser);
 
   const Cell* CellOf(DataBrowserItemID item, DataBrowserPropertyID property) const;
   Cell* CellAt(int row, int column);
-  bool AddTableColumn(const StoredColumn& column, DataBrowserPropertyID property);
+  [[nodiscard]] bool AddTableColumn(const StoredColumn& column, DataBrowserPropertyID property);
   void Renumber();
-  bool UpdateItem(int row);
+  [[nodiscard]] bool UpdateItem(int row);
+  // Ask the browser to redraw after the rows changed.
+  void RedrawRows();
+  void RedrawRow(int row);
 
   std::vector<StoredColumn> columns_;
   std::vector<Row> rows_;

@@ -10,7 +10,10 @@ bool CMenu::Create(MenuID id, const char* title) {
   MenuRef menu = nullptr;
   if (CreateNewMenu(id, 0, &menu) != noErr) return false;
   CCFString text(title ? title : "");
-  SetMenuTitleWithCFString(menu, text.GetRef());
+  if (SetMenuTitleWithCFString(menu, text.GetRef()) != noErr) {
+    DisposeMenu(menu);
+    return false;
+  }
   menu_ = menu;
   owned_ = true;
   return true;
@@ -42,7 +45,11 @@ MenuItemIndex CMenu::AppendItem(MenuCommand command, const char* text, UInt8 mod
   MenuItemIndex index = 0;
   if (AppendMenuItemTextWithCFString(menu_, title.GetRef(), 0, command, &index) != noErr) return 0;
   if (key && !virtualKey) SetItemCmd(menu_, index, key);
-  if (modifiers) SetMenuItemModifiers(menu_, index, modifiers);
+  // An item that cannot take its modifiers is not kept half made.
+  if (modifiers && SetMenuItemModifiers(menu_, index, modifiers) != noErr) {
+    DeleteMenuItem(menu_, index);
+    return 0;
+  }
   return index;
 }
 

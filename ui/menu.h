@@ -12,20 +12,20 @@ class CMenu {
   CMenu& operator=(const CMenu&) = delete;
 
   // A new menu of the id and title; false when one is held already.
-  bool Create(MenuID id, const char* title);
+  [[nodiscard]] bool Create(MenuID id, const char* title);
   // Wraps the menu bar's menu of that id; false when there is none.
-  bool Attach(MenuID id);
+  [[nodiscard]] bool Attach(MenuID id);
   void Destroy();
 
   MenuRef GetMenuRef() const { return menu_; }
   int GetItemCount() const;
-  bool DeleteAllItems();
+  [[nodiscard]] bool DeleteAllItems();
   // Appends an item (text in the application encoding) with its command,
   // command-key modifiers and key (0 for none); the key is a virtual key
   // code when `virtualKey` is set. Returns the new item's number, 0 on failure.
   MenuItemIndex AppendItem(MenuCommand command, const char* text, UInt8 modifiers, UInt16 key, bool virtualKey);
-  bool AppendSeparator();
-  bool EnableCommand(MenuCommand command, bool enable);
+  [[nodiscard]] bool AppendSeparator();
+  [[nodiscard]] bool EnableCommand(MenuCommand command, bool enable);
 
  private:
   MenuRef menu_ = nullptr;

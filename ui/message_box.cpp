@@ -40,7 +40,7 @@ constexpr ButtonSet kButtonSets[] = {
     {kBoxRetryIgnoreAbort, {0, "Retry"}, {0, "Ignore"}, {0, "Abort"}},
 };
 
-const ButtonSet* FindSet(UInt32 flags) {
+[[nodiscard]] const ButtonSet* FindSet(UInt32 flags) {
   for (const ButtonSet& set : kButtonSets)
     if (flags & set.flag) return &set;
   return nullptr;
@@ -60,7 +60,7 @@ AlertType IconOf(UInt32 flags) {
 
 // A CFString of a label, null for an absent button; the caller releases it
 // (the system's own label is a marker, not a string).
-CFStringRef MakeLabel(const Label& label) {
+[[nodiscard]] CFStringRef MakeLabel(const Label& label) {
   if (!label.number && !label.literal) return nullptr;
   if (!label.number && !*label.literal) return kAlertDefaultOKTextCF;
   if (label.number) return CopyLocalizedStringOrKey(label.number);
@@ -76,7 +76,8 @@ struct AlertButtons {
   AlertStdCFStringAlertParamRec param;
   CFStringRef made[3] = {nullptr, nullptr, nullptr};
   explicit AlertButtons(UInt32 flags) {
-    GetStandardAlertDefaultParams(&param, kStdCFStringAlertVersionOne);
+    // Fails only for a null record or another version, neither of which is asked here.
+    static_cast<void>(GetStandardAlertDefaultParams(&param, kStdCFStringAlertVersionOne));
     const ButtonSet* set = FindSet(flags);
     if (!set) return;
     made[0] = MakeLabel(set->defaultText);
@@ -167,7 +168,7 @@ struct SheetState {
   UInt32 answer = 0;
 };
 
-OSStatus HandleSheetHit(EventHandlerCallRef, EventRef event, void* data) {
+[[nodiscard]] OSStatus HandleSheetHit(EventHandlerCallRef, EventRef event, void* data) {
   auto state = static_cast<SheetState*>(data);
   ControlRef button = nullptr;
   UInt32 command = 0;
@@ -301,9 +302,10 @@ UInt32 ShowMessageSheet(WindowRef parent, UInt32 flags, const char* title, const
   SheetState state;
   EventHandlerRef handler = nullptr;
   const EventTypeSpec hit = {kEventClassControl, kEventControlHit};
-  InstallEventHandler(GetWindowEventTarget(window), HandleSheetHit, 1, &hit, &state, &handler);
-  if (ShowSheetWindow(window, parent) != noErr) {
-    if (handler) RemoveEventHandler(handler);
+  // A sheet that cannot hear its buttons, or cannot be shown, becomes an alert.
+  if (InstallEventHandler(GetWindowEventTarget(window), HandleSheetHit, 1, &hit, &state, &handler) != noErr ||
+      ShowSheetWindow(window, parent) != noErr) {
+    if (handler) static_cast<void>(RemoveEventHandler(handler));
     DisposeDialog(sheet);
     return RunAlert(flags, cfTitle.GetRef(), cfText.GetRef());
   }
@@ -314,7 +316,7 @@ UInt32 ShowMessageSheet(WindowRef parent, UInt32 flags, const char* title, const
     EventRef event = nullptr;
     const OSStatus status = ReceiveNextEvent(0, nullptr, kEventDurationNoWait, true, &event);
     if (status == noErr) {
-      SendEventToEventTarget(event, GetEventDispatcherTarget());
+      plat::SendNotification(event, GetEventDispatcherTarget());
       ReleaseEvent(event);
       idle = 0;
     } else if (status == eventLoopTimedOutErr) {
@@ -323,8 +325,9 @@ UInt32 ShowMessageSheet(WindowRef parent, UInt32 flags, const char* title, const
       break;
     }
   }
-  if (IsWindowVisible(window)) HideSheetWindow(window);
-  if (handler) RemoveEventHandler(handler);
+  // The sheet goes whatever these say: it is disposed right after.
+  if (IsWindowVisible(window)) static_cast<void>(HideSheetWindow(window));
+  if (handler) static_cast<void>(RemoveEventHandler(handler));
   DisposeDialog(sheet);
   return SheetAnswer(SetFlag(flags), state.answer);
 }

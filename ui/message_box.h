@@ -45,4 +45,4 @@ UInt32 ShowNoteBoxById(WindowRef parent, UInt32 titleNumber, UInt32 textNumber, 
 // A sheet on the parent (the front window when null); the call returns once
 // a button was pressed.
 UInt32 ShowMessageSheet(WindowRef parent, UInt32 flags, const char* title, const char* text);
-bool InitToolbox();
+[[nodiscard]] bool InitToolbox();

@@ -4,19 +4,25 @@
 
 namespace {
 
-OSStatus MakeControls(WindowRef window, ControlRef parent, const std::vector<CNibFile::ControlDesc>& controls) {
+[[nodiscard]] OSStatus MakeControls(WindowRef window, ControlRef parent, const std::vector<CNibFile::ControlDesc>& controls) {
   for (const CNibFile::ControlDesc& desc : controls) {
     ControlRef control = nullptr;
     OSStatus status = plat::NewControl(window, desc.kind, desc.bounds, desc.title, &control);
+    if (status == noErr && parent) status = EmbedControl(control, parent);
+    if (status == noErr) status = SetControlID(control, &desc.id);
+    if (status == noErr) status = SetControlCommandID(control, desc.command);
     if (status != noErr) return status;
-    if (parent) EmbedControl(control, parent);
-    SetControlID(control, &desc.id);
-    SetControlCommandID(control, desc.command);
     if (desc.kind == plat::ControlKind::kPopupButton) {
       MenuRef menu = nullptr;
-      CreateNewMenu(0, 0, &menu);
-      for (const std::string& item : desc.items) plat::AppendMenuItemTextString(menu, item, 0, 0, nullptr);
-      SetControlData(control, kControlEntireControl, kControlPopupButtonMenuHandleTag, sizeof(menu), &menu);
+      status = CreateNewMenu(0, 0, &menu);
+      for (const std::string& item : desc.items)
+        if (status == noErr) status = plat::AppendMenuItemTextString(menu, item, 0, 0, nullptr);
+      if (status == noErr)
+        status = SetControlData(control, kControlEntireControl, kControlPopupButtonMenuHandleTag, sizeof(menu), &menu);
+      if (status != noErr) {
+        if (menu) DisposeMenu(menu);
+        return status;
+      }
       SetControl32BitMaximum(control, SInt32(desc.items.size()));
       SetControl32BitMinimum(control, desc.items.empty() ? 0 : 1);
       SetControl32BitValue(control, desc.items.empty() ? 0 : 1);
@@ -34,8 +40,8 @@ OSStatus MakeControls(WindowRef window, ControlRef parent, const std::vector<CNi
     if (desc.hasMinimum) SetControl32BitMinimum(control, desc.minimum);
     if (desc.hasValue) SetControl32BitValue(control, desc.value);
     if (!desc.visible) HideControl(control);
-    if (!desc.enabled) DeactivateControl(control);
-    status = MakeControls(window, control, desc.children);
+    if (!desc.enabled) status = DeactivateControl(control);
+    if (status == noErr) status = MakeControls(window, control, desc.children);
     if (status != noErr) return status;
   }
   return noErr;
@@ -65,8 +71,8 @@ OSStatus CNibFile::MakeWindow(const WindowDesc& desc, WindowRef* outWindow) cons
   OSStatus status = CreateNewWindow(desc.windowClass, desc.attributes, &desc.bounds, &window);
   if (status != noErr) return status;
   window->name = desc.name;
-  plat::SetWindowTitleText(window, desc.title);
-  status = MakeControls(window, nullptr, desc.controls);
+  status = plat::SetWindowTitleText(window, desc.title);
+  if (status == noErr) status = MakeControls(window, nullptr, desc.controls);
   if (status != noErr) {
     DisposeWindow(window);
     return status;
@@ -82,14 +88,21 @@ OSStatus CNibFile::InstallMenuBar(const MenuBarDesc& desc) const {
     MenuRef menu = nullptr;
     OSStatus status = CreateNewMenu(m.id, 0, &menu);
     if (status != noErr) return status;
-    plat::SetMenuTitleString(menu, m.title);
+    status = plat::SetMenuTitleString(menu, m.title);
     for (const ItemDesc& item : m.items) {
+      if (status != noErr) break;
       MenuItemIndex index = 0;
-      plat::AppendMenuItemTextString(menu, item.separator ? std::string() : item.title,
-                                     item.separator ? MenuItemAttributes(kMenuItemAttrSeparator) : 0u, item.command, &index);
+      status = plat::AppendMenuItemTextString(menu, item.separator ? std::string() : item.title,
+                                              item.separator ? MenuItemAttributes(kMenuItemAttrSeparator) : 0u,
+                                              item.command, &index);
+      if (status != noErr) break;
       if (item.key) SetItemCmd(menu, index, item.key);
-      if (item.modifiers) SetMenuItemModifiers(menu, index, item.modifiers);
+      if (item.modifiers) status = SetMenuItemModifiers(menu, index, item.modifiers);
       if (!item.enabled || item.separator) DisableMenuItem(menu, index);
+    }
+    if (status != noErr) {
+      DisposeMenu(menu);
+      return status;
     }
     InsertMenu(menu, 0);
   }

@@ -20,11 +20,11 @@
 class CNibFile;
 typedef CNibFile* IBNibRef;
 
-OSStatus CreateNibReference(CFStringRef name, IBNibRef* outNib);
+[[nodiscard]] OSStatus CreateNibReference(CFStringRef name, IBNibRef* outNib);
 void DisposeNibReference(IBNibRef nib);
 // A name the nib does not hold answers paramErr.
-OSStatus CreateWindowFromNib(IBNibRef nib, CFStringRef name, WindowRef* outWindow);
-OSStatus SetMenuBarFromNib(IBNibRef nib, CFStringRef name);
+[[nodiscard]] OSStatus CreateWindowFromNib(IBNibRef nib, CFStringRef name, WindowRef* outWindow);
+[[nodiscard]] OSStatus SetMenuBarFromNib(IBNibRef nib, CFStringRef name);
 
 class CNibFile {
  public:
@@ -69,18 +69,18 @@ class CNibFile {
 
   // Reads a layout file; false (with a message) when it cannot be read or
   // holds anything the format does not allow.
-  bool Load(const CPathName& path, std::string* error);
+  [[nodiscard]] bool Load(const CPathName& path, std::string* error);
 
   // Layouts made in code (tests, and the reader).
   void AddWindow(const WindowDesc& desc);
   void AddMenuBar(const MenuBarDesc& desc);
 
-  const WindowDesc* FindWindow(const std::string& name) const;
-  const MenuBarDesc* FindMenuBar(const std::string& name) const;
+  [[nodiscard]] const WindowDesc* FindWindow(const std::string& name) const;
+  [[nodiscard]] const MenuBarDesc* FindMenuBar(const std::string& name) const;
   const std::vector<WindowDesc>& Windows() const { return windows_; }
 
-  OSStatus MakeWindow(const WindowDesc& desc, WindowRef* outWindow) const;
-  OSStatus InstallMenuBar(const MenuBarDesc& desc) const;
+  [[nodiscard]] OSStatus MakeWindow(const WindowDesc& desc, WindowRef* outWindow) const;
+  [[nodiscard]] OSStatus InstallMenuBar(const MenuBarDesc& desc) const;
 
  private:
   std::vector<WindowDesc> windows_;

@@ -18,7 +18,7 @@ struct Element {
 };
 
 // The attribute's text; false when the element lacks it.
-bool Attribute(CXmlNode& element, const char* name, std::string* out) {
+[[nodiscard]] bool Attribute(CXmlNode& element, const char* name, std::string* out) {
   CXmlElementInfo info;
   if (!element.GetElementInfo(info)) return false;
   CXmlNode value;
@@ -34,7 +34,7 @@ std::string AttributeOr(CXmlNode& element, const char* name, const char* fallbac
 
 // Calls `visit(child, childName)` for each child element; stops at the first false.
 template <typename Visit>
-bool ForEachChild(CXmlNode& element, Visit visit) {
+[[nodiscard]] bool ForEachChild(CXmlNode& element, Visit visit) {
   CXmlNodeList children;
   if (!element.GetChildren(children)) return false;
   for (int i = 0; i < children.GetCount(); ++i) {
@@ -47,7 +47,7 @@ bool ForEachChild(CXmlNode& element, Visit visit) {
   return true;
 }
 
-bool ParseNumber(const std::string& text, long low, long high, long* out) {
+[[nodiscard]] bool ParseNumber(const std::string& text, long low, long high, long* out) {
   if (text.empty()) return false;
   char* end = nullptr;
   const long value = std::strtol(text.c_str(), &end, 10);
@@ -57,7 +57,7 @@ bool ParseNumber(const std::string& text, long low, long high, long* out) {
 }
 
 // A four-character code, a decimal number, or "" for 0.
-bool ParseCode(const std::string& text, UInt32* out) {
+[[nodiscard]] bool ParseCode(const std::string& text, UInt32* out) {
   if (text.empty()) {
     *out = 0;
     return true;
@@ -71,7 +71,7 @@ bool ParseCode(const std::string& text, UInt32* out) {
   return true;
 }
 
-bool ParseBool(const std::string& text, bool fallback, bool* out) {
+[[nodiscard]] bool ParseBool(const std::string& text, bool fallback, bool* out) {
   if (text.empty()) *out = fallback;
   else if (text == "true") *out = true;
   else if (text == "false") *out = false;
@@ -79,7 +79,7 @@ bool ParseBool(const std::string& text, bool fallback, bool* out) {
   return true;
 }
 
-bool ParseWindowClass(const std::string& text, WindowClass* out) {
+[[nodiscard]] bool ParseWindowClass(const std::string& text, WindowClass* out) {
   static const struct {
     const char* name;
     WindowClass value;
@@ -96,7 +96,7 @@ bool ParseWindowClass(const std::string& text, WindowClass* out) {
   return false;
 }
 
-bool ParseAttributes(const std::string& text, WindowAttributes* out) {
+[[nodiscard]] bool ParseAttributes(const std::string& text, WindowAttributes* out) {
   *out = 0;
   std::istringstream words(text);
   std::string word;
@@ -111,7 +111,7 @@ bool ParseAttributes(const std::string& text, WindowAttributes* out) {
   return true;
 }
 
-bool ParseModifiers(const std::string& text, UInt8* out) {
+[[nodiscard]] bool ParseModifiers(const std::string& text, UInt8* out) {
   *out = 0;
   std::istringstream words(text);
   std::string word;
@@ -125,7 +125,7 @@ bool ParseModifiers(const std::string& text, UInt8* out) {
   return true;
 }
 
-bool ParseGeometry(CXmlNode& element, Rect* out) {
+[[nodiscard]] bool ParseGeometry(CXmlNode& element, Rect* out) {
   long left = 0, top = 0, width = 0, height = 0;
   if (!ParseNumber(AttributeOr(element, "left", "0"), -32768, 32767, &left) ||
       !ParseNumber(AttributeOr(element, "top", "0"), -32768, 32767, &top) ||
@@ -137,7 +137,7 @@ bool ParseGeometry(CXmlNode& element, Rect* out) {
   return true;
 }
 
-bool ParseOptionalValue(CXmlNode& element, const char* name, SInt32* out, bool* present) {
+[[nodiscard]] bool ParseOptionalValue(CXmlNode& element, const char* name, SInt32* out, bool* present) {
   std::string text;
   *present = Attribute(element, name, &text);
   long value = 0;
@@ -155,7 +155,7 @@ class Reader {
     return false;
   }
 
-  bool ReadItem(CXmlNode& element, const std::string& name, CNibFile::MenuDesc* menu) {
+  [[nodiscard]] bool ReadItem(CXmlNode& element, const std::string& name, CNibFile::MenuDesc* menu) {
     CNibFile::ItemDesc item;
     if (name == "separator") {
       item.separator = true;
@@ -175,7 +175,7 @@ class Reader {
     return true;
   }
 
-  bool ReadMenuBar(CXmlNode& element, CNibFile* nib) {
+  [[nodiscard]] bool ReadMenuBar(CXmlNode& element, CNibFile* nib) {
     CNibFile::MenuBarDesc bar;
     if (!Attribute(element, "name", &bar.name)) return Fail("menubar without a name");
     bool ok = ForEachChild(element, [&](CXmlNode& child, const std::string& name) {
@@ -197,7 +197,7 @@ class Reader {
     return true;
   }
 
-  bool ReadControl(CXmlNode& element, int depth, CNibFile::ControlDesc* out) {
+  [[nodiscard]] bool ReadControl(CXmlNode& element, int depth, CNibFile::ControlDesc* out) {
     if (depth > 32) return Fail("controls nested too deeply");
     CNibFile::ControlDesc& c = *out;
     const std::string kind = AttributeOr(element, "kind", "");
@@ -246,7 +246,7 @@ class Reader {
     });
   }
 
-  bool ReadWindow(CXmlNode& element, CNibFile* nib) {
+  [[nodiscard]] bool ReadWindow(CXmlNode& element, CNibFile* nib) {
     CNibFile::WindowDesc w;
     if (!Attribute(element, "name", &w.name)) return Fail("window without a name");
     if (!ParseWindowClass(AttributeOr(element, "class", "document"), &w.windowClass) ||

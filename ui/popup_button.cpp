@@ -77,18 +77,21 @@ void Select(ControlRef control, MenuRef menu, int index) {
   SetControl32BitValue(control, index < 0 ? 1 : (index <= count ? index + 1 : count + 1));
 }
 
-OSStatus PassOn(EventHandlerCallRef call, EventRef event, void*) { return CallNextEventHandler(call, event); }
+[[nodiscard]] OSStatus PassOn(EventHandlerCallRef call, EventRef event, void*) { return CallNextEventHandler(call, event); }
 
 // Removes the hit handler and disposes a menu the object made (the control's
 // 'mhan' is cleared first).
+// What is released goes whatever the calls say: a handler or control that
+// is gone already has nothing left to let go.
 void ReleaseHandlerAndMenu(ControlRef control, EventHandlerRef* handler, EventHandlerUPP* upp, MenuRef* owned) {
-  if (*handler) RemoveEventHandler(*handler);
+  if (*handler) static_cast<void>(RemoveEventHandler(*handler));
   *handler = nullptr;
   if (*upp) DisposeEventHandlerUPP(*upp);
   *upp = nullptr;
   if (*owned) {
     MenuRef none = nullptr;
-    SetControlData(control, kControlEntireControl, kControlPopupButtonMenuHandleTag, sizeof(none), &none);
+    static_cast<void>(
+        SetControlData(control, kControlEntireControl, kControlPopupButtonMenuHandleTag, sizeof(none), &none));
     DisposeMenu(*owned);
     *owned = nullptr;
   }
@@ -141,7 +144,9 @@ bool CPopupButton::Create(CDialogWindow* owner, UInt32 id, const Rect* bounds, c
   }
   const unsigned char empty[] = {0};
   ownedMenu_ = NewMenu(9999, empty);
-  SetControlData(control_, kControlEntireControl, kControlPopupButtonMenuHandleTag, sizeof(ownedMenu_), &ownedMenu_);
+  if (!ownedMenu_ || SetControlData(control_, kControlEntireControl, kControlPopupButtonMenuHandleTag,
+                                    sizeof(ownedMenu_), &ownedMenu_) != noErr)
+    return false;
   return FinishCreate(owner, id);
 }
 
@@ -163,7 +168,10 @@ int CPopupButton::AppendItem(const char* text) {
     return -1;
   }
   CCFString item(text ? text : "");
-  AppendMenuItemTextWithCFString(menu, item.GetRef(), 0, 0, nullptr);
+  if (OSStatus status = AppendMenuItemTextWithCFString(menu, item.GetRef(), 0, 0, nullptr); status != noErr) {
+    status_ = status;
+    return -1;
+  }
   SetRange32(control_, menu);
   return Count(menu);
 }
@@ -174,8 +182,7 @@ int CPopupButton::AppendItemByStringID(UInt32 stringNumber) {
 
 int CPopupButton::AppendSeparator() {
   MenuRef menu = MenuOf(control_);
-  if (!menu) return -1;
-  plat::AppendMenuItemTextString(menu, "", kMenuItemAttrSeparator, 0, nullptr);
+  if (!menu || plat::AppendMenuItemTextString(menu, "", kMenuItemAttrSeparator, 0, nullptr) != noErr) return -1;
   SetRange32(control_, menu);
   return Count(menu);
 }
@@ -185,7 +192,7 @@ int CPopupButton::InsertItem(const char* text, int index) {
   if (!menu) return -1;
   index = Clamp(index, 0, Count(menu));
   CCFString item(text ? text : "");
-  InsertMenuItemTextWithCFString(menu, item.GetRef(), MenuItemIndex(index), 0, 0);
+  if (InsertMenuItemTextWithCFString(menu, item.GetRef(), MenuItemIndex(index), 0, 0) != noErr) return -1;
   SetRange32(control_, menu);
   return index;
 }
@@ -312,7 +319,9 @@ bool CComboBox::Create(CDialogWindow* owner, UInt32 id, const Rect* bounds, cons
   // its choices as an attached one does.
   const unsigned char empty[] = {0};
   ownedMenu_ = NewMenu(9999, empty);
-  SetControlData(control_, kControlEntireControl, kControlPopupButtonMenuHandleTag, sizeof(ownedMenu_), &ownedMenu_);
+  if (!ownedMenu_ || SetControlData(control_, kControlEntireControl, kControlPopupButtonMenuHandleTag,
+                                    sizeof(ownedMenu_), &ownedMenu_) != noErr)
+    return false;
   menu_ = ownedMenu_;
   if (!FinishCreate(owner, id)) return false;
   return InstallHitHandler();
@@ -358,7 +367,8 @@ void CComboBox::TakeChosenText() {
   char item[256];
   std::memcpy(item, text + 1, text[0]);
   item[text[0]] = 0;
-  SetText(item, true);
+  // An edit that refuses the text keeps the one it had.
+  static_cast<void>(SetText(item, true));
 }
 
 int CComboBox::AppendItem(const char* text) {
@@ -371,8 +381,8 @@ int CComboBox::AppendItem(const char* text) {
 }
 
 int CComboBox::AppendSeparator() {
-  if (!plat::IsLiveMenu(menu_)) return -1;
-  plat::AppendMenuItemTextString(menu_, "", kMenuItemAttrSeparator, 0, nullptr);
+  if (!plat::IsLiveMenu(menu_) || plat::AppendMenuItemTextString(menu_, "", kMenuItemAttrSeparator, 0, nullptr) != noErr)
+    return -1;
   SetRange32(control_, menu_);
   return Count(menu_);
 }
@@ -462,8 +472,9 @@ double CComboBox::GetDouble() {
 }
 
 bool CComboBox::Redraw() {
-  edit_.Redraw();
-  return CControl::Redraw();
+  const bool a = edit_.Redraw();
+  const bool b = CControl::Redraw();
+  return a && b;
 }
 
 bool CComboBox::Enable(bool enable) {
@@ -479,19 +490,21 @@ bool CComboBox::Disable() {
 }
 
 bool CComboBox::Show(bool show) {
-  edit_.Show(show);
-  return CControl::Show(show);
+  const bool a = edit_.Show(show);
+  const bool b = CControl::Show(show);
+  return a && b;
 }
 
 bool CComboBox::Hide() {
-  edit_.Hide();
-  return CControl::Hide();
+  const bool a = edit_.Hide();
+  const bool b = CControl::Hide();
+  return a && b;
 }
 
 bool CComboBox::GetBounds(Rect* out) {
   if (!out) return false;
   Rect popup;
-  edit_.GetBounds(out);
+  if (!edit_.GetBounds(out)) return false;
   GetControlBounds(control_, &popup);
   out->right = popup.right;
   return true;
@@ -502,7 +515,7 @@ bool CComboBox::GetPosition(int* left, int* top) { return edit_.GetPosition(left
 // The pop-up is moved with the platform calls directly: the base operations
 // would read this object's (the edit's) position.
 bool CComboBox::Move(short left, short top) {
-  edit_.Move(left, top);
+  if (!edit_.Move(left, top)) return false;
   MoveControl(control_, short(edit_.GetLeft() + edit_.GetWidth()), top);
   return true;
 }
@@ -513,7 +526,7 @@ bool CComboBox::SetLeft(short left) {
   const int delta = left - edit_.GetLeft();
   Rect popup;
   GetControlBounds(control_, &popup);
-  edit_.SetLeft(left);
+  if (!edit_.SetLeft(left)) return false;
   MoveControl(control_, short(popup.left + delta), popup.top);
   return true;
 }
@@ -524,7 +537,7 @@ bool CComboBox::SetTop(short top) {
   const int delta = top - edit_.GetTop();
   Rect popup;
   GetControlBounds(control_, &popup);
-  edit_.SetTop(top);
+  if (!edit_.SetTop(top)) return false;
   MoveControl(control_, popup.left, short(popup.top + delta));
   return true;
 }
@@ -552,7 +565,7 @@ bool CComboBox::SetWidth(short width) {
   const int editWidth = std::max(0, width - 32);
   Rect popup;
   GetControlBounds(control_, &popup);
-  edit_.SetWidth(short(editWidth));
+  if (!edit_.SetWidth(short(editWidth))) return false;
   MoveControl(control_, short(edit_.GetLeft() + editWidth), popup.top);
   SizeControl(control_, 32, short(popup.bottom - popup.top));
   return true;

@@ -13,8 +13,8 @@
 class CPopupButton : public CControl {
  public:
   ~CPopupButton() override;
-  bool Create(CDialogWindow* owner, UInt32 id, const Rect* bounds, const char* title) override;
-  bool OnAttach() override;
+  [[nodiscard]] bool Create(CDialogWindow* owner, UInt32 id, const Rect* bounds, const char* title) override;
+  [[nodiscard]] bool OnAttach() override;
   bool Destroy() override;
 
   int AppendItem(const char* text);
@@ -23,15 +23,15 @@ class CPopupButton : public CControl {
   int InsertItem(const char* text, int index);
   int InsertItemByStringID(UInt32 stringNumber, int index);
   int DeleteItem(int index);
-  bool DeleteLastItem();
-  bool RemoveAllItems();
+  [[nodiscard]] bool DeleteLastItem();
+  [[nodiscard]] bool RemoveAllItems();
   int GetItemCount();
   int FindItem(const char* text);
   // The chosen item's index, -1 when none. With a buffer and wantText the
   // item's text is copied there, cut to size - 1 bytes (at most 255).
   int GetSelection(char* textOut, bool wantText, size_t size = 256);
-  bool SetSelection(int index);
-  bool SetCheckCurrent(bool check);
+  [[nodiscard]] bool SetSelection(int index);
+  [[nodiscard]] bool SetCheckCurrent(bool check);
 
  private:
   MenuRef ownedMenu_ = nullptr;
@@ -41,45 +41,45 @@ class CPopupButton : public CControl {
 
 class CNibPopupButton : public CControl {
  public:
-  bool AppendItem(const char* text);
-  bool InsertItem(const char* text, int index);
-  bool DeleteItem(int index);
-  bool RemoveAllItems();
+  [[nodiscard]] bool AppendItem(const char* text);
+  [[nodiscard]] bool InsertItem(const char* text, int index);
+  [[nodiscard]] bool DeleteItem(int index);
+  [[nodiscard]] bool RemoveAllItems();
   int GetItemCount();
   int GetSelection(char* textOut, bool wantText, size_t size = 256);
-  bool SetSelection(int index);
+  [[nodiscard]] bool SetSelection(int index);
 };
 
 class CComboBox : public CControl {
  public:
   ~CComboBox() override;
-  bool Create(CDialogWindow* owner, UInt32 id, const Rect* bounds, const char* title) override;
-  bool OnAttach() override;
+  [[nodiscard]] bool Create(CDialogWindow* owner, UInt32 id, const Rect* bounds, const char* title) override;
+  [[nodiscard]] bool OnAttach() override;
   bool Destroy() override;
-  bool AttachEdit(UInt32 signature);
+  [[nodiscard]] bool AttachEdit(UInt32 signature);
 
   int AppendItem(const char* text);
   int AppendSeparator();
   int InsertItem(const char* text, int index);
   int InsertItemByStringID(UInt32 stringNumber, int index);
   int DeleteItem(int index);
-  bool RemoveAllItems();
+  [[nodiscard]] bool RemoveAllItems();
   int GetItemCount();
   int GetSelection();
-  bool SetSelection(int index);
-  bool SetCheckCurrent(bool check);
+  [[nodiscard]] bool SetSelection(int index);
+  [[nodiscard]] bool SetCheckCurrent(bool check);
 
-  bool SetText(const char* text, bool redraw);
-  bool SetNumber(int value, bool redraw);
-  bool SetTextF(bool redraw, const char* format, ...) __attribute__((format(printf, 3, 4)));
-  bool SetDouble(double value, int width, int precision, bool redraw);
-  bool Clear(bool redraw);
+  [[nodiscard]] bool SetText(const char* text, bool redraw);
+  [[nodiscard]] bool SetNumber(int value, bool redraw);
+  [[nodiscard]] bool SetTextF(bool redraw, const char* format, ...) __attribute__((format(printf, 3, 4)));
+  [[nodiscard]] bool SetDouble(double value, int width, int precision, bool redraw);
+  [[nodiscard]] bool Clear(bool redraw);
   int GetNumber();
   double GetDouble();
 
   bool Redraw() override;
-  bool Enable(bool enable) override;
-  bool Disable() override;
+  [[nodiscard]] bool Enable(bool enable) override;
+  [[nodiscard]] bool Disable() override;
   bool Show(bool show) override;
   bool Hide() override;
   bool GetBounds(Rect* out) override;
@@ -101,8 +101,8 @@ class CComboBox : public CControl {
   static UInt32 EditSignature(UInt32 id) { return (id & 0x00FFFFFF) | 0x65000000; }
 
  private:
-  static OSStatus HandleHit(EventHandlerCallRef call, EventRef event, void* object);
-  bool InstallHitHandler();
+  [[nodiscard]] static OSStatus HandleHit(EventHandlerCallRef call, EventRef event, void* object);
+  [[nodiscard]] bool InstallHitHandler();
   void TakeChosenText();
 
   CEditText edit_;

@@ -85,7 +85,8 @@ bool CRecentFilesMenu::AddFile(const CPathName& path, bool rebuild) {
 }
 
 void CRecentFilesMenu::RebuildMenu() {
-  menu_.DeleteAllItems();
+  // Without a menu to empty there is none to fill.
+  if (!menu_.DeleteAllItems()) return;
   const int shown = std::min<int>(list_.GetCount(), int(std::min<UInt32>(list_.GetMaximum(), 0x7FFFFFFF)));
   for (int i = 0; i < shown; ++i) {
     const std::string text = list_.GetAt(i)->GetAbsolutePath(GetOutputPathStyle());

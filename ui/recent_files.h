@@ -39,7 +39,8 @@ class CRecentFileList {
 
   // "<key>_max" and "<key>_1" ... "<key>_<n>", key 1 the last entry; numbered
   // keys beyond the saved ones are removed, so a shorter list stays short.
-  bool SaveToPreferences(CPreferences& preferences, const char* key) const;
+  // False when a value could not be stored (the store keeps why).
+  [[nodiscard]] bool SaveToPreferences(CPreferences& preferences, const char* key) const;
   // Reads the maximum and then the numbered keys up to the first absent one,
   // adding (to the front) each path that exists.
   bool LoadFromPreferences(CPreferences& preferences, const char* key);
@@ -56,7 +57,7 @@ class CRecentFilesMenu {
   CRecentFilesMenu() = default;
 
   // Makes the submenu and hangs it on item `itemIndex` (0-based) of `parent`.
-  bool AttachSubmenu(MenuRef parent, int itemIndex, MenuID menuId, UInt32 firstCommand);
+  [[nodiscard]] bool AttachSubmenu(MenuRef parent, int itemIndex, MenuID menuId, UInt32 firstCommand);
   void GetList(CRecentFileList& list) const;
   void SetList(const CRecentFileList& list);
   // The path of a command of this menu, null for any other command.

@@ -8,7 +8,7 @@
 namespace {
 
 // "<key>_<n>" cut to 31 characters; false when it had to be cut.
-bool NumberedKey(const char* key, UInt32 n, char (&out)[32]) {
+[[nodiscard]] bool NumberedKey(const char* key, UInt32 n, char (&out)[32]) {
   const int length = std::snprintf(out, sizeof(out), "%s_%u", key, unsigned(n));
   return length >= 0 && size_t(length) < sizeof(out);
 }
@@ -17,20 +17,21 @@ bool NumberedKey(const char* key, UInt32 n, char (&out)[32]) {
 
 bool CRecentFileList::SaveToPreferences(CPreferences& preferences, const char* key) const {
   const std::string maxKey = std::string(key) + "_max";
-  preferences.SetLong(maxKey.c_str(), SInt32(maximum_));
+  bool stored = preferences.SetLong(maxKey.c_str(), SInt32(maximum_));
   const size_t saved = Searched();
   char numbered[32];
   bool exact = true;
   for (size_t i = 1; i <= saved; ++i) {
     exact = NumberedKey(key, UInt32(i), numbered) && exact;
-    preferences.SetString(numbered, entries_[entries_.size() - i]->GetAbsolutePath(GetOutputPathStyle()).c_str());
+    stored = preferences.SetString(numbered, entries_[entries_.size() - i]->GetAbsolutePath(GetOutputPathStyle()).c_str()) &&
+             stored;
   }
   // Keys left from a longer list would come back at the next load: remove
   // them (unless the key is so long that the numbers were cut off, when
   // every number names the same key).
   for (UInt32 i = UInt32(saved) + 1; exact && NumberedKey(key, i, numbered) && preferences.HasKey(numbered); ++i)
-    preferences.RemoveKey(numbered);
-  return true;
+    stored = preferences.RemoveKey(numbered) && stored;
+  return stored;
 }
 
 bool CRecentFileList::LoadFromPreferences(CPreferences& preferences, const char* key) {
@@ -39,7 +40,8 @@ bool CRecentFileList::LoadFromPreferences(CPreferences& preferences, const char*
   if (preferences.GetInt(maxKey.c_str(), maximum)) maximum_ = UInt32(maximum);
   char numbered[32];
   for (UInt32 i = 1; i <= maximum_; ++i) {
-    NumberedKey(key, i, numbered);
+    // A key cut to fit is the one saving wrote.
+    static_cast<void>(NumberedKey(key, i, numbered));
     char text[256];
     if (!preferences.GetString(numbered, text, sizeof(text))) break;
     CPathName path(text);

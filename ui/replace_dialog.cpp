@@ -44,7 +44,8 @@ CReplaceDialog::CReplaceDialog(const CPathName& item, bool multiFile) : multiFil
 SInt32 CReplaceDialog::Ask(WindowRef parent) {
   const bool sheet = plat::IsLiveWindow(parent);
   const UInt32 flags = sheet ? kDialogSheet : kDialogMovableModal;
-  if (!Create(100, 100, kWidth, kHeight, flags, sheet ? parent : nullptr)) {
+  // A dialog without its question or buttons is not shown: the answer is cancel.
+  if (!Create(100, 100, kWidth, kHeight, flags, sheet ? parent : nullptr) || !built_) {
     Destroy();
     return kReplaceCancel;
   }
@@ -54,13 +55,13 @@ SInt32 CReplaceDialog::Ask(WindowRef parent) {
 
 bool CReplaceDialog::OnInit() {
   Rect textBounds = MakeRect(20, 16, kWidth - 20, 64);
-  text_.Create(this, FourCC("sRpl"), &textBounds, question_.c_str());
+  built_ = text_.Create(this, FourCC("sRpl"), &textBounds, question_.c_str());
   short right = kWidth - 12;
   for (int i = 4; i >= 0; --i) {
     const Button& button = kButtons[i];
     if (button.multiOnly && !multiFile_) continue;
     Rect bounds = MakeRect(short(right - 70), short(kHeight - 36), right, short(kHeight - 16));
-    buttons_[i].Create(this, button.command, &bounds, CStringBuffer(button.title).GetText());
+    built_ = buttons_[i].Create(this, button.command, &bounds, CStringBuffer(button.title).GetText()) && built_;
     right = short(right - 76);
   }
   return true;
@@ -69,7 +70,8 @@ bool CReplaceDialog::OnInit() {
 bool CReplaceDialog::OnCommand(UInt32 command, EventRef*) {
   for (const Button& button : kButtons) {
     if (button.command != command || (button.multiOnly && !multiFile_)) continue;
-    EndDialog(button.answer);
+    // A dialog that cannot end cleanly ends unanswered (its result is then -1).
+    static_cast<void>(EndDialog(button.answer));
     return true;
   }
   return false;

@@ -46,6 +46,7 @@ class CReplaceDialog : public CDialogWindow {
  private:
   std::string question_;
   bool multiFile_;
+  bool built_ = false;  // OnInit made every control
   CStaticText text_;
   CPushButton buttons_[5];
 };

@@ -20,7 +20,8 @@ bool CTabControl::OnAttach() {
 }
 
 bool CTabControl::Destroy() {
-  if (handler_) RemoveEventHandler(handler_);
+  // A handler whose control is gone already has nothing left to remove.
+  if (handler_) static_cast<void>(RemoveEventHandler(handler_));
   if (upp_) DisposeEventHandlerUPP(upp_);
   handler_ = nullptr;
   upp_ = nullptr;
@@ -37,14 +38,12 @@ bool CTabControl::SetPane(int index, SInt32 paneId, UInt32 titleString) {
   if (panes_.size() <= size_t(index)) panes_.resize(size_t(index) + 1, nullptr);
   panes_[size_t(index)] = pane;
   ControlTabInfo info;
-  if (GetControlData(control_, ControlPartCode(index + 1), kControlTabInfoTag, sizeof(info), &info, nullptr) ==
-      noErr) {
-    CStringBuffer title{int(titleString)};
-    std::strncpy(info.name, title.GetText(), sizeof(info.name) - 1);
-    info.name[sizeof(info.name) - 1] = 0;
-    SetControlData(control_, ControlPartCode(index + 1), kControlTabInfoTag, sizeof(info), &info);
-  }
-  return true;
+  if (GetControlData(control_, ControlPartCode(index + 1), kControlTabInfoTag, sizeof(info), &info, nullptr) != noErr)
+    return false;
+  CStringBuffer title{int(titleString)};
+  std::strncpy(info.name, title.GetText(), sizeof(info.name) - 1);
+  info.name[sizeof(info.name) - 1] = 0;
+  return SetControlData(control_, ControlPartCode(index + 1), kControlTabInfoTag, sizeof(info), &info) == noErr;
 }
 
 bool CTabControl::SelectTab(int index) {

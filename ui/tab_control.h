@@ -12,19 +12,20 @@
 class CTabControl : public CControl {
  public:
   ~CTabControl() override;
-  bool OnAttach() override;
+  [[nodiscard]] bool OnAttach() override;
   bool Destroy() override;
 
   // Tab `index` (0-based) shows the pane {0, paneId} and is titled with the
-  // localized string `titleString`; false when the tab or pane is missing.
-  bool SetPane(int index, SInt32 paneId, UInt32 titleString);
-  bool SelectTab(int index);
+  // localized string `titleString`; false when the tab or pane is missing
+  // or the tab does not take its title.
+  [[nodiscard]] bool SetPane(int index, SInt32 paneId, UInt32 titleString);
+  [[nodiscard]] bool SelectTab(int index);
   // The chosen tab, -1 when none.
   int GetSelectedTab() const;
   int GetTabCount() const;
 
  private:
-  static OSStatus HandleHit(EventHandlerCallRef call, EventRef event, void* self);
+  [[nodiscard]] static OSStatus HandleHit(EventHandlerCallRef call, EventRef event, void* self);
   void ShowChosenPane();
 
   std::vector<ControlRef> panes_;

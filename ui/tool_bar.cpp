@@ -8,7 +8,7 @@ namespace {
 
 class CToolButton : public CControl {
  public:
-  bool Create(CDialogWindow* owner, UInt32 id, const Rect* bounds, const char* title) override {
+  [[nodiscard]] bool Create(CDialogWindow* owner, UInt32 id, const Rect* bounds, const char* title) override {
     if (!CControl::Create(owner, id, bounds, title) || !owner || !bounds) return false;
     CCFString text(title ? title : "");
     OSStatus status = CreateBevelButtonControl(owner->GetWindowRef(), bounds, text.GetRef(), &control_);
@@ -56,8 +56,7 @@ bool CToolBar::AddItem(UInt32 command, int icon, const char* text) {
   const short left = short(barBounds.left + next_);
   Rect bounds = MakeRect(left, short(barBounds.top + 4), short(left + width_ / 3), short(barBounds.bottom - 4));
   auto button = std::make_unique<CToolButton>();
-  if (!button->Create(owner_, command, &bounds, text)) return false;
-  button->EmbedIn(bar_);
+  if (!button->Create(owner_, command, &bounds, text) || !button->EmbedIn(bar_)) return false;
   items_.push_back(Item{command, icon, std::move(button)});
   next_ += width_ / 3 + spacing_;
   return true;

@@ -21,13 +21,13 @@ class CToolBar {
 
   // The bar is the control {hostSignature, owner's user value} of the
   // owner's window; false when it is missing.
-  bool Init(CDialogWindow* owner, UInt32 hostSignature);
+  [[nodiscard]] bool Init(CDialogWindow* owner, UInt32 hostSignature);
   // Gap between items and item width, in pixels.
   void SetItemMetrics(int spacing, int width);
   // Icons by resource number with a code; returns the icon's index.
   int AddIcon(SInt16 resourceNumber, OSType code);
   // An item with its command, icon (an index of AddIcon) and text.
-  bool AddItem(UInt32 command, int icon, const char* text);
+  [[nodiscard]] bool AddItem(UInt32 command, int icon, const char* text);
   void AddSeparator();
 
   int GetItemCount() const { return int(items_.size()); }

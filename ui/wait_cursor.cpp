@@ -1,5 +1,6 @@
 #include "ui/wait_cursor.h"
 
-CWaitCursor::CWaitCursor() : previous_(plat::CurrentCursor()) { SetThemeCursor(kThemeWatchCursor); }
+// A cursor that cannot be set leaves the one shown: nothing else depends on it.
+CWaitCursor::CWaitCursor() : previous_(plat::CurrentCursor()) { static_cast<void>(SetThemeCursor(kThemeWatchCursor)); }
 
-CWaitCursor::~CWaitCursor() { SetThemeCursor(previous_); }
+CWaitCursor::~CWaitCursor() { static_cast<void>(SetThemeCursor(previous_)); }

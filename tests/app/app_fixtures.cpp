@@ -36,7 +36,7 @@ std::string CopyDemo(const std::string& name) {
 
 CPathName PathOf(const std::string& hostPath) {
   std::string text;
-  plat::FromHostPath(hostPath, text);
+  EXPECT_TRUE(plat::FromHostPath(hostPath, text));
   return CPathName(text);
 }
 

@@ -108,7 +108,7 @@ TEST_F(AppPreferencesTest, TheProjectCommandIsReadOnlyFromItsExactWords) {
   for (const auto& c : cases) {
     {
       CPreferences store;
-      Store(store).SetString("project_command", c.stored);
+      ASSERT_TRUE(Store(store).SetString("project_command", c.stored));
       ASSERT_TRUE(store.Close());
     }
     CAppPreferences preferences;
@@ -122,9 +122,9 @@ TEST_F(AppPreferencesTest, KeysOfTheWrongTypeLeaveTheirFieldsAndAnUnknownCommand
   {
     CPreferences store;
     Store(store);
-    store.SetString("main_window_x", "wide");
-    store.SetInt("always_overwrite", 1);
-    store.SetString("project_command", "new");
+    ASSERT_TRUE(store.SetString("main_window_x", "wide"));
+    ASSERT_TRUE(store.SetInt("always_overwrite", 1));
+    ASSERT_TRUE(store.SetString("project_command", "new"));
     ASSERT_TRUE(store.Close());
   }
   CAppPreferences preferences;

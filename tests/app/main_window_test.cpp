@@ -36,7 +36,7 @@ class MainWindow : public apptest::MainWindowTest {
   ControlRef Find(UInt32 signature, SInt32 id) {
     ControlID cid{signature, id};
     ControlRef control = nullptr;
-    GetControlByID(Window().GetWindowRef(), &cid, &control);
+    EXPECT_EQ(GetControlByID(Window().GetWindowRef(), &cid, &control), noErr);
     return control;
   }
   void Type(UInt32 signature, SInt32 pane, const std::string& text) {
@@ -229,7 +229,7 @@ TEST_F(MainWindow, TheSavePromptSavesCancelsOrDiscards) {
     EXPECT_EQ(AlertTexts()[0], "Save Changes: Do you want to save the changes to this project?");
     EXPECT_EQ(gbtest::ReadTextFile(project) != original, c.saved) << c.answer;
     EXPECT_EQ(Window().GetUndoStack().IsSaved(), c.saved) << c.answer;
-    Window().OpenFile(PathOf(project));
+    ASSERT_TRUE(Window().OpenFile(PathOf(project)));
   }
 }
 
@@ -328,7 +328,7 @@ TEST_F(MainWindow, ASuccessfulOpenStartsCleanAndNamesTheProject) {
 
 TEST_F(MainWindow, AnOpenedDocumentIsOpenedLikeTheOpenCommand) {
   ASSERT_NE(GetApplication(), nullptr);
-  GetApplication()->Init();
+  ASSERT_TRUE(GetApplication()->Init());
   const std::string folder = apptest::CopyDemo("open-documents");
   // The save prompt comes first; cancelled, the file is not opened.
   Change();

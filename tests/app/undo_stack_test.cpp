@@ -42,7 +42,7 @@ class UndoStackTest : public ::testing::Test {
   }
   static std::string WorkFolder() {
     CPathName probe(nullptr);
-    probe.SetInWorkFolder("x", true);
+    EXPECT_TRUE(probe.SetInWorkFolder("x", true));
     return plat::MacRomanToUtf8(probe.GetParentFolder(true));
   }
 

@@ -12,7 +12,7 @@ std::string PathOf(const CCompoundEntry* entry) {
   std::string path;
   for (; entry && entry->GetType() != ECompoundEntryType::kRoot; entry = entry->GetParent()) {
     std::string name;
-    plat::EncodeText(entry->GetName(), kCFStringEncodingUTF8, name);
+    EXPECT_TRUE(plat::EncodeText(entry->GetName(), kCFStringEncodingUTF8, name));
     path = path.empty() ? name : name + "/" + path;
   }
   return path;

@@ -73,7 +73,7 @@ std::string FreshWorkSubfolder() {
   const std::string name = "archive-tests-" + std::to_string(++runs);
   if (!CPathName::CreateWorkFolder(name.c_str())) return std::string();
   CPathName probe(nullptr);
-  probe.SetInWorkFolder("x", true);
+  if (!probe.SetInWorkFolder("x", true)) return std::string();
   return probe.GetParentFolder(true);
 }
 
@@ -166,11 +166,16 @@ Bytes ReadResourceFork(const std::string& path) {
   SInt16 fork = 0;
   if (plat::OpenFork(path, plat::ForkKind::resource, fsRdPerm, &fork) != noErr) return Bytes();
   SInt64 size = 0;
-  plat::GetForkSize(fork, &size);
-  Bytes bytes(size_t(size > 0 ? size : 0));
+  Bytes bytes;
   UInt64 actual = 0;
-  if (!bytes.empty()) plat::ReadFork(fork, bytes.size(), bytes.data(), &actual);
-  plat::CloseFork(fork);
+  OSErr error = plat::GetForkSize(fork, &size);
+  if (error == noErr && size > 0) {
+    bytes.resize(size_t(size));
+    error = plat::ReadFork(fork, bytes.size(), bytes.data(), &actual);
+  }
+  // A fork that cannot be read whole reads as nothing.
+  const OSErr closed = plat::CloseFork(fork);
+  if (error != noErr || closed != noErr) return Bytes();
   bytes.resize(size_t(actual));
   return bytes;
 }

@@ -241,7 +241,7 @@ TEST(DataList, RemoveSubItemDeletesOnlyTheRootsSubItems) {
   CSaverDataList list;
   CSwfItem* root = list.GetRootItem();
   CSwfItem* first = root->AddSubItem();
-  root->AddSubItem();
+  ASSERT_NE(root->AddSubItem(), nullptr);
   CSwfItem* nested = first->AddSubItem();
   CSaverDataList other;
 

@@ -49,7 +49,7 @@ class ProjectorBuild : public ::testing::Test {
     const std::string run = std::to_string(++runs);
     ASSERT_TRUE(CPathName::CreateWorkFolder(("projector-" + run).c_str()));
     CPathName probe(nullptr);
-    probe.SetInWorkFolder("x", true);
+    ASSERT_TRUE(probe.SetInWorkFolder("x", true));
     workFolder = probe.GetParentFolder(true);
 
     templates = gbtest::MakeTempFolder("fp-templates-" + run) + "fp/";

@@ -44,7 +44,7 @@ class FirstGenerationBuild : public ::testing::Test {
     const std::string run = std::to_string(++runs);
     ASSERT_TRUE(CPathName::CreateWorkFolder(("first-generation-" + run).c_str()));
     CPathName probe(nullptr);
-    probe.SetInWorkFolder("x", true);
+    ASSERT_TRUE(probe.SetInWorkFolder("x", true));
     workFolder = probe.GetParentFolder(true);
 
     const std::string templates = gbtest::MakeTempFolder("fg-templates-" + run);

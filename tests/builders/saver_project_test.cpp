@@ -323,10 +323,10 @@ void RoundTrip(CSaverProject& project, CSaverProject& back, const std::string& f
   ASSERT_TRUE(document.Open(CPathName(file)));
   ASSERT_TRUE(document.GetRootNode(root));
   int read = 0;
-  ForEachChildNamed(root, "screen_saver", [&](const CXmlNode& element) {
+  ASSERT_TRUE(ForEachChildNamed(root, "screen_saver", [&](const CXmlNode& element) {
     read += back.ReadXml(element) ? 1 : 0;
     return true;
-  });
+  }));
   ASSERT_EQ(read, 1);
 }
 

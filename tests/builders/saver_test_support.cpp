@@ -90,7 +90,7 @@ void SaverProjectTest::Fresh() {
   const std::string subfolder = "saver-tests-" + run;
   ASSERT_TRUE(CPathName::CreateWorkFolder(subfolder.c_str()));
   CPathName probe(nullptr);
-  probe.SetInWorkFolder("x", true);
+  ASSERT_TRUE(probe.SetInWorkFolder("x", true));
   workFolder = probe.GetParentFolder(true);
 
   templatesBase = gbtest::MakeTempFolder("templates-" + run) + "ss_data/";
@@ -109,7 +109,8 @@ void SaverProjectTest::Fresh() {
 }
 
 void SaverProjectTest::MakeTemplates(const Templates& templates) {
-  CPathName(templatesBase).DeleteRecursive(true);
+  // The first call of a test finds no templates to remove.
+  static_cast<void>(CPathName(templatesBase).DeleteRecursive(true));
   const std::string u = templatesBase + "ss/u/";
   mkdir(templatesBase.c_str(), 0755);
   if (templates.macEngine) {

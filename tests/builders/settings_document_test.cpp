@@ -48,7 +48,7 @@ std::map<std::string, unsigned long> CheckWordsOf(const std::string& path) {
   windows.GetChildren(entries);
   if (!entries.GetAt(0, window)) return words;
   CXmlElementInfo info;
-  window.GetElementInfo(info);
+  EXPECT_TRUE(window.GetElementInfo(info));
   for (const char* name : {"d1", "d2", "d3", "d4", "d5", "d6"}) {
     CXmlNode value;
     if (info.FindAttribute(name, value)) words[name] = value.GetUnsigned();
@@ -163,7 +163,7 @@ TEST(SettingsDocument, ReadsBackWhatWasWritten) {
   list.SetHideMouseCursor(false);
   list.GetRootItem()->SetFlashQuality(kFlashQualityMedium);
   list.GetRootItem()->AddSubItem()->AddSubItem()->SetWindowTitle("Deep");
-  list.GetRootItem()->AddSubItem();
+  ASSERT_NE(list.GetRootItem()->AddSubItem(), nullptr);
 
   // Two writes draw different words; both pass the check.
   const std::string first = SettingsText(list, folder + "first.dat");

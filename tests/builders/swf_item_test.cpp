@@ -125,7 +125,7 @@ TEST(SwfItem, ResetRestoresTheDefaultsWithoutCounting) {
   item.SetFlashQuality(kFlashQualityLow);
   item.SetExitOnEscape(false);
   item.AddMoreFile(CPathName("/tmp/a.txt"));
-  item.AddSubItem()->AddSubItem();
+  ASSERT_NE(item.AddSubItem()->AddSubItem(), nullptr);
   ResetProjectChangeCount();
   item.Reset();
   EXPECT_EQ(TakeProjectChangeCount(true), 0u);

@@ -37,10 +37,10 @@ std::vector<uint8_t> ReadFork(const std::string& path, plat::ForkKind kind) {
   std::vector<uint8_t> bytes;
   if (plat::OpenFork(path, kind, fsRdPerm, &fork) != noErr) return bytes;
   SInt64 size = 0;
-  plat::GetForkSize(fork, &size);
+  EXPECT_EQ(plat::GetForkSize(fork, &size), noErr);
   bytes.resize(size_t(size));
-  plat::ReadFork(fork, bytes.size(), bytes.data(), nullptr);
-  plat::CloseFork(fork);
+  EXPECT_EQ(plat::ReadFork(fork, bytes.size(), bytes.data(), nullptr), noErr);
+  EXPECT_EQ(plat::CloseFork(fork), noErr);
   return bytes;
 }
 
@@ -48,7 +48,7 @@ void WriteResourceFork(const std::string& path, const std::vector<uint8_t>& byte
   SInt16 fork = 0;
   ASSERT_EQ(plat::OpenFork(path, plat::ForkKind::resource, fsWrPerm, &fork), noErr);
   ASSERT_EQ(plat::WriteFork(fork, bytes.size(), bytes.data(), nullptr), noErr);
-  plat::CloseFork(fork);
+  ASSERT_EQ(plat::CloseFork(fork), noErr);
 }
 
 void SetFinder(const std::string& path, OSType type, OSType creator, u16 flags) {
@@ -184,8 +184,8 @@ TEST(CopyEngine, ForkContentsAreCopiedWithTheirExactLength) {
     ASSERT_EQ(plat::OpenFork(folder + "source", plat::ForkKind::data, fsRdPerm, &from), noErr);
     ASSERT_EQ(plat::OpenFork(folder + "target", plat::ForkKind::data, fsRdWrPerm, &to), noErr);
     EXPECT_EQ(CopyForkContents(from, to, parameters, c.length), noErr);
-    plat::CloseFork(from);
-    plat::CloseFork(to);
+    ASSERT_EQ(plat::CloseFork(from), noErr);
+    ASSERT_EQ(plat::CloseFork(to), noErr);
     EXPECT_TRUE(gbtest::ReadFile(folder + "target") == data) << c.length << " " << c.bufferSize;
   }
 
@@ -199,8 +199,8 @@ TEST(CopyEngine, ForkContentsAreCopiedWithTheirExactLength) {
   parameters.bufferSize = 64;
   parameters.buffer.reset(new u8[64]);
   EXPECT_EQ(CopyForkContents(from, to, parameters, 200), eofErr);
-  plat::CloseFork(from);
-  plat::CloseFork(to);
+  ASSERT_EQ(plat::CloseFork(from), noErr);
+  ASSERT_EQ(plat::CloseFork(to), noErr);
 }
 
 TEST(CopyEngine, DeepTreesAreCopiedWithEverythingTheyCarry) {

@@ -140,7 +140,7 @@ TEST(FileLayer, TreeSizesCountDataForksWithoutFollowingLinks) {
   SInt16 fork = 0;
   ASSERT_EQ(plat::OpenFork(tree + "a", plat::ForkKind::resource, fsWrPerm, &fork), noErr);
   ASSERT_EQ(plat::WriteFork(fork, 100, std::string(100, 'r').data(), nullptr), noErr);
-  plat::CloseFork(fork);
+  ASSERT_EQ(plat::CloseFork(fork), noErr);
   std::string link = tree + "link";
   ASSERT_EQ(symlink(outside.c_str(), link.c_str()), 0);
   u64 linkSize = outside.size();

@@ -437,8 +437,8 @@ TEST(FileOperations, RenamesReplaceOnlyWhatMayGo) {
     ASSERT_TRUE(gbtest::WriteFile(dir + "a", "source"));
     SInt16 fork = 0;
     ASSERT_EQ(plat::OpenFork(dir + "a", plat::ForkKind::resource, fsWrPerm, &fork), noErr);
-    plat::WriteFork(fork, 4, "rsrc", nullptr);
-    plat::CloseFork(fork);
+    ASSERT_EQ(plat::WriteFork(fork, 4, "rsrc", nullptr), noErr);
+    ASSERT_EQ(plat::CloseFork(fork), noErr);
     if (c.existing == "file" || c.existing == "locked") {
       ASSERT_TRUE(gbtest::WriteFile(dir + "b", "existing"));
     }
@@ -604,7 +604,7 @@ TEST(FileOperations, DataForksOpenForReadingOnly) {
   EXPECT_EQ(plat::ReadFork(fork, 3, buffer, &got), noErr);
   EXPECT_EQ(std::string(buffer, got), "abc");
   EXPECT_EQ(plat::WriteFork(fork, 1, "x", nullptr), wrPermErr);
-  plat::CloseFork(fork);
+  ASSERT_EQ(plat::CloseFork(fork), noErr);
   EXPECT_FALSE(CPathName(folder + "missing").OpenDataForkForReading(&fork));
   EXPECT_FALSE(CPathName(folder).OpenDataForkForReading(&fork));
   EXPECT_FALSE(CPathName(folder + "data").OpenDataForkForReading(nullptr));

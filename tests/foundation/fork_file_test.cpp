@@ -141,7 +141,7 @@ TEST(ForkFile, LocationFollowsRenameAndMove) {
   file.SetPath(CPathName(folder + "a"));
   ASSERT_TRUE(file.OpenResourceFork(CForkFile::kWrite));
   file.WriteFork("r", 1);
-  file.CloseFork();
+  ASSERT_TRUE(file.CloseFork());
 
   ASSERT_TRUE(file.Rename("b"));
   EXPECT_TRUE(gbtest::FileExists(folder + "b"));
@@ -152,7 +152,7 @@ TEST(ForkFile, LocationFollowsRenameAndMove) {
   EXPECT_TRUE(gbtest::FileExists(target + "._b"));
   ASSERT_TRUE(file.OpenDataFork(CForkFile::kRead));  // still reachable where it went
   EXPECT_EQ(ReadAll(file), "a");
-  file.CloseFork();
+  ASSERT_TRUE(file.CloseFork());
   EXPECT_FALSE(file.Rename("../escape"));
   EXPECT_EQ(file.GetLastStatus(), bdNamErr);
 

@@ -250,7 +250,7 @@ TEST_F(Preferences, ClosingMergesWithWhatOthersStoredAndKeepsDamagedFiles) {
   EXPECT_EQ(value, 1);
   EXPECT_TRUE(check.GetInt("both", value));
   EXPECT_EQ(value, 1);  // the later change wins
-  check.Close();
+  EXPECT_FALSE(check.Close());  // only read: nothing is written
 
   // No temporary file is left beside the store.
   int entries = 0;

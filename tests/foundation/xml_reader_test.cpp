@@ -26,7 +26,7 @@ class Loaded {
     root.GetChildren(list);
     for (int i = 0; i < list.GetCount(); ++i) {
       CXmlNode node;
-      list.GetAt(i, node);
+      EXPECT_TRUE(list.GetAt(i, node));
       if (node.GetNameString() == name) return node;
     }
     return CXmlNode();

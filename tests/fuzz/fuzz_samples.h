@@ -45,14 +45,14 @@ inline void FillSampleProject(CSaverDataList& list, const std::string& folder) {
   list.SetDoAfterInstall(kDoAfterInstallOpenSaverPanel);
   list.SetHideMouseCursor(true);
   CSwfItem* root = list.GetRootItem();
-  root->SetSwfFile(CPathName(folder + "clip.swf"));
+  Check(root->SetSwfFile(CPathName(folder + "clip.swf")), "the sample movie is refused");
   root->SetWindowTitle("Fish & chips");
   root->SetFlashQuality(2);
   root->SetUseFlashBgColor(true);
   root->SetFlashBgColor(0x00336699);
   root->AddMoreFile(CPathName(folder + "ReadMe.txt"));
   CSwfItem* sub = root->AddSubItem();
-  sub->SetSwfFile(CPathName(folder + "clip.swf"));
+  Check(sub->SetSwfFile(CPathName(folder + "clip.swf")), "the sample movie is refused");
   sub->SetWindowName("second");
 }
 

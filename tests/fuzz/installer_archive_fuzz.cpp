@@ -51,9 +51,9 @@ void MakeSeeds(gbfuzz::SeedWriter& seeds) {
   writer.Add(settings, true);
   CBitmapImage picture;
   std::vector<u8> pixels(4 * 3 * 3, 0x7F);
-  picture.Create(4, 3, 24, pixels.data(), true);
+  gbfuzz::Check(picture.Create(4, 3, 24, pixels.data(), true), "the sample picture cannot be made");
   auto* image = new CInstallerPictureItem;
-  image->SetImage(picture);
+  gbfuzz::Check(image->SetImage(picture), "the sample picture cannot be packed");
   writer.Add(image, true);
   gbfuzz::Check(writer.Close(), "a sample archive cannot be written");
   seeds.AddFile(folder + "archive.bin");

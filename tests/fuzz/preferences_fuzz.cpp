@@ -34,11 +34,10 @@ void MakeSeeds(gbfuzz::SeedWriter& seeds) {
   CPreferences store;
   gbfuzz::Check(store.Open(kAppPreferencesDomain, CPreferences::kScopeCurrentUserAnyHost),
                 "the sample store does not open");
-  store.SetDouble("ratio", 0.25);
-  store.SetFloat("scale", 1.5f);
-  store.SetData("bytes", "\0\1\2\3", 4);
-  store.SetString("name", "Aquarium \xA9");
-  store.SetLong("count", -7);
+  gbfuzz::Check(store.SetDouble("ratio", 0.25) && store.SetFloat("scale", 1.5f) &&
+                    store.SetData("bytes", "\0\1\2\3", 4) && store.SetString("name", "Aquarium \xA9") &&
+                    store.SetLong("count", -7),
+                "the sample store refuses a value");
   gbfuzz::Check(store.Close(), "the sample store cannot be written");
   seeds.AddFile(StorePath());
 }

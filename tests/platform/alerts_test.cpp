@@ -90,7 +90,7 @@ TEST_F(Alerts, ClassicAlertTakesPascalButtonTexts) {
 TEST_F(Alerts, AShownSheetIsAnsweredWhenTheQueueIsPolled) {
   Rect r = MakeRect(100, 100, 600, 400);
   WindowRef parent = nullptr;
-  CreateNewWindow(kDocumentWindowClass, kWindowStandardHandlerAttribute, &r, &parent);
+  ASSERT_EQ(CreateNewWindow(kDocumentWindowClass, kWindowStandardHandlerAttribute, &r, &parent), noErr);
   ShowWindow(parent);
   DialogRef sheet = nullptr;
   ASSERT_EQ(plat::NewStandardAlert(Spec(true, true), true, GetWindowEventTarget(parent), &sheet), noErr);
@@ -98,11 +98,11 @@ TEST_F(Alerts, AShownSheetIsAnsweredWhenTheQueueIsPolled) {
   EventTypeSpec type = {kEventClassCommand, kEventCommandProcess};
   auto handler = [](EventHandlerCallRef, EventRef event, void* data) -> OSStatus {
     HICommand hi;
-    plat::GetParam(event, kEventParamDirectObject, typeHICommand, &hi);
+    EXPECT_TRUE(plat::GetParam(event, kEventParamDirectObject, typeHICommand, &hi));
     *static_cast<UInt32*>(data) = hi.commandID;
     return noErr;
   };
-  InstallEventHandler(GetWindowEventTarget(parent), handler, 1, &type, &told, nullptr);
+  ASSERT_EQ(InstallEventHandler(GetWindowEventTarget(parent), handler, 1, &type, &told, nullptr), noErr);
   ASSERT_EQ(ShowSheetWindow(GetDialogWindow(sheet), parent), noErr);
   Driver().Answer(3);
   EventRef event = nullptr;
@@ -129,13 +129,13 @@ TEST_F(Alerts, ScriptTextIsParsedWholeOrNotAtAll) {
 TEST_F(Alerts, ScriptedHitPressesTheControlInTheNamedWindow) {
   Rect r = MakeRect(100, 100, 600, 400);
   WindowRef window = nullptr;
-  CreateNewWindow(kDocumentWindowClass, kWindowStandardHandlerAttribute, &r, &window);
+  ASSERT_EQ(CreateNewWindow(kDocumentWindowClass, kWindowStandardHandlerAttribute, &r, &window), noErr);
   window->name = "IDD_PREFS";
   ShowWindow(window);
   ControlRef box = nullptr;
-  plat::NewControl(window, plat::ControlKind::kCheckBox, MakeRect(0, 0, 100, 20), "Check", &box);
+  ASSERT_EQ(plat::NewControl(window, plat::ControlKind::kCheckBox, MakeRect(0, 0, 100, 20), "Check", &box), noErr);
   ControlID id{FourCC("cUpd"), 2003};
-  SetControlID(box, &id);
+  ASSERT_EQ(SetControlID(box, &id), noErr);
   std::string error;
   ASSERT_TRUE(Driver().LoadScript("hit cUpd 2003 in IDD_PREFS\nhit cUpd\nhit cUpd 1\n", &error));
   EXPECT_TRUE(Driver().Idle(nullptr));

@@ -13,7 +13,8 @@ namespace {
 class AppleEvents : public gbtest::HeadlessUiTest {
  protected:
   void TearDown() override {
-    AERemoveEventHandler(kCoreEventClass, kAEOpenDocuments, nullptr, false);
+    // A test may have removed the handler already, or never installed it.
+    static_cast<void>(AERemoveEventHandler(kCoreEventClass, kAEOpenDocuments, nullptr, false));
     HeadlessUiTest::TearDown();
   }
 };
@@ -28,7 +29,7 @@ OSErr OpenDocuments(const AppleEvent* event, AppleEvent*, SRefCon refCon) {
   AEDescList list;
   OSErr err = AEGetParamDesc(event, keyDirectObject, typeAEList, &list);
   if (err != noErr) return err;
-  AECountItems(&list, &opened->count);
+  EXPECT_EQ(AECountItems(&list, &opened->count), noErr);
   for (long i = 1; i <= opened->count; ++i) {
     FSRef ref;
     AEKeyword keyword;
@@ -60,7 +61,7 @@ TEST_F(AppleEvents, OpenDocumentsReachTheInstalledHandlerThroughTheLoop) {
 
   // Without a handler the event is refused, and a queued one that is dropped
   // loses nothing.
-  AERemoveEventHandler(kCoreEventClass, kAEOpenDocuments, nullptr, false);
+  ASSERT_EQ(AERemoveEventHandler(kCoreEventClass, kAEOpenDocuments, nullptr, false), noErr);
   EXPECT_TRUE(plat::PostOpenDocuments({folder + "a.gmx"}));
   plat::FlushEventQueue();
 }
@@ -69,15 +70,15 @@ TEST_F(AppleEvents, HotKeysGoToTheApplication) {
   EventHotKeyID seen;
   const EventTypeSpec type = {kEventClassKeyboard, kEventHotKeyPressed};
   auto handler = [](EventHandlerCallRef, EventRef event, void* data) -> OSStatus {
-    plat::GetParam(event, kEventParamDirectObject, typeEventHotKeyID, static_cast<EventHotKeyID*>(data));
+    EXPECT_TRUE(plat::GetParam(event, kEventParamDirectObject, typeEventHotKeyID, static_cast<EventHotKeyID*>(data)));
     return noErr;
   };
   EventHandlerRef ref;
-  InstallEventHandler(GetApplicationEventTarget(), handler, 1, &type, &seen, &ref);
+  ASSERT_EQ(InstallEventHandler(GetApplicationEventTarget(), handler, 1, &type, &seen, &ref), noErr);
   EXPECT_EQ(plat::PressHotKey(EventHotKeyID{FourCC("GmxK"), 3}), noErr);
   EXPECT_EQ(seen.signature, FourCC("GmxK"));
   EXPECT_EQ(seen.id, 3u);
-  RemoveEventHandler(ref);
+  ASSERT_EQ(RemoveEventHandler(ref), noErr);
 }
 
 }  // namespace

@@ -76,7 +76,7 @@ TEST_F(CarbonEvents, HandlerChainRunsNewestFirstAndPropagatesUpwards) {
 
   // Nobody handles it: it reaches the application and comes back not handled.
   log.clear();
-  RemoveEventHandler(refs[1]);
+  ASSERT_EQ(RemoveEventHandler(refs[1]), noErr);
   app.answer = eventNotHandledErr;
   EXPECT_EQ(SendCommand(GetWindowEventTarget(window), FourCC("abcd")), eventNotHandledErr);
   EXPECT_EQ(log, (std::vector<std::string>{"newer", "app"}));
@@ -90,8 +90,8 @@ TEST_F(CarbonEvents, CallNextEventHandlerContinuesTheChainAndReturnsItsStatus) {
   Probe inner{&log, "inner", noErr};
   Probe outer{&log, "outer", eventNotHandledErr, true};
   EventHandlerRef a, b;
-  InstallEventHandler(GetWindowEventTarget(window), ProbeHandler, 1, &kCommandType, &inner, &a);
-  InstallEventHandler(GetWindowEventTarget(window), ProbeHandler, 1, &kCommandType, &outer, &b);
+  ASSERT_EQ(InstallEventHandler(GetWindowEventTarget(window), ProbeHandler, 1, &kCommandType, &inner, &a), noErr);
+  ASSERT_EQ(InstallEventHandler(GetWindowEventTarget(window), ProbeHandler, 1, &kCommandType, &outer, &b), noErr);
   EXPECT_EQ(SendCommand(GetWindowEventTarget(window), FourCC("xyzw")), eventNotHandledErr);
   EXPECT_EQ(log, (std::vector<std::string>{"outer", "inner", "outer after 0"}));
 }
@@ -108,16 +108,16 @@ TEST_F(CarbonEvents, AHandlerMayDisposeItsOwnWindowDuringTheDispatch) {
   WindowRef window = NewWindow();
   Probe older{&log, "older", noErr};
   EventHandlerRef a, b, c;
-  InstallEventHandler(GetWindowEventTarget(window), ProbeHandler, 1, &kCommandType, &older, &a);
-  InstallEventHandler(GetWindowEventTarget(window), DisposingHandler, 1, &kCommandType, &window, &b);
+  ASSERT_EQ(InstallEventHandler(GetWindowEventTarget(window), ProbeHandler, 1, &kCommandType, &older, &a), noErr);
+  ASSERT_EQ(InstallEventHandler(GetWindowEventTarget(window), DisposingHandler, 1, &kCommandType, &window, &b), noErr);
   Probe app{&log, "app", noErr};
-  InstallEventHandler(GetApplicationEventTarget(), ProbeHandler, 1, &kCommandType, &app, &c);
+  ASSERT_EQ(InstallEventHandler(GetApplicationEventTarget(), ProbeHandler, 1, &kCommandType, &app, &c), noErr);
   EXPECT_EQ(SendCommand(GetWindowEventTarget(window), FourCC("xyzw")), noErr);
   EXPECT_FALSE(plat::IsLiveWindow(window));
   // The disposed window's remaining handler is skipped; the event still goes up.
   EXPECT_EQ(log, (std::vector<std::string>{"app"}));
   EXPECT_EQ(GetWindowEventTarget(window), nullptr);
-  RemoveEventHandler(c);
+  ASSERT_EQ(RemoveEventHandler(c), noErr);
 }
 
 TEST_F(CarbonEvents, ParametersAreTypedAndCopiedWithinTheBuffer) {
@@ -153,10 +153,10 @@ struct Ender {
 OSStatus EndOnCommand(EventHandlerCallRef, EventRef event, void* data) {
   auto ender = static_cast<Ender*>(data);
   HICommand hi;
-  plat::GetParam(event, kEventParamDirectObject, typeHICommand, &hi);
+  EXPECT_TRUE(plat::GetParam(event, kEventParamDirectObject, typeHICommand, &hi));
   ++ender->calls;
   if (hi.commandID != ender->command) return eventNotHandledErr;
-  QuitAppModalLoopForWindow(ender->window);
+  EXPECT_EQ(QuitAppModalLoopForWindow(ender->window), noErr);
   return noErr;
 }
 
@@ -167,14 +167,14 @@ TEST_F(CarbonEvents, ModalLoopRunsScriptStepsUntilQuitAndNestsInnerLoops) {
   Ender outerEnder{outer, FourCC("done")};
   Ender innerEnder{inner, FourCC("done")};
   EventHandlerRef a, b;
-  InstallEventHandler(GetWindowEventTarget(outer), EndOnCommand, 1, &kCommandType, &outerEnder, &a);
-  InstallEventHandler(GetWindowEventTarget(inner), EndOnCommand, 1, &kCommandType, &innerEnder, &b);
+  ASSERT_EQ(InstallEventHandler(GetWindowEventTarget(outer), EndOnCommand, 1, &kCommandType, &outerEnder, &a), noErr);
+  ASSERT_EQ(InstallEventHandler(GetWindowEventTarget(inner), EndOnCommand, 1, &kCommandType, &innerEnder, &b), noErr);
 
   std::vector<std::string> seen;
   Driver().Command(FourCC("noop"));
   Driver().Do([&] {
     EXPECT_EQ(plat::CurrentModalWindow(), outer);
-    RunAppModalLoopForWindow(inner);
+    ASSERT_EQ(RunAppModalLoopForWindow(inner), noErr);
     seen.push_back("inner ended");
     EXPECT_EQ(plat::CurrentModalWindow(), outer);
   });
@@ -194,7 +194,7 @@ TEST_F(CarbonEvents, UnansweredModalLoopEndsWithCancelThenCloseThenForce) {
   WindowRef cancels = NewWindow();
   Ender ender{cancels, kHICommandCancel};
   EventHandlerRef a;
-  InstallEventHandler(GetWindowEventTarget(cancels), EndOnCommand, 1, &kCommandType, &ender, &a);
+  ASSERT_EQ(InstallEventHandler(GetWindowEventTarget(cancels), EndOnCommand, 1, &kCommandType, &ender, &a), noErr);
   EXPECT_EQ(RunAppModalLoopForWindow(cancels), noErr);
   EXPECT_EQ(ender.calls, 1);
   EXPECT_TRUE(plat::IsLiveWindow(cancels));
@@ -220,20 +220,20 @@ TEST_F(CarbonEvents, PostedEventsAreDispatchedByTheLoopInOrder) {
   ShowWindow(window);
   Probe probe{&log, "cmd", eventNotHandledErr};
   EventHandlerRef a;
-  InstallEventHandler(GetWindowEventTarget(window), ProbeHandler, 1, &kCommandType, &probe, &a);
+  ASSERT_EQ(InstallEventHandler(GetWindowEventTarget(window), ProbeHandler, 1, &kCommandType, &probe, &a), noErr);
   Ender ender{window, FourCC("stop")};
   EventHandlerRef b;
-  InstallEventHandler(GetWindowEventTarget(window), EndOnCommand, 1, &kCommandType, &ender, &b);
+  ASSERT_EQ(InstallEventHandler(GetWindowEventTarget(window), EndOnCommand, 1, &kCommandType, &ender, &b), noErr);
   for (UInt32 code : {FourCC("one "), FourCC("stop")}) {
     HICommand hi;
     hi.commandID = code;
     EventRef e = plat::NewEvent(kEventClassCommand, kEventCommandProcess);
     plat::SetParam(e, kEventParamDirectObject, typeHICommand, hi);
-    PostEventToQueue(GetMainEventQueue(), e, kEventPriorityStandard);
+    ASSERT_EQ(PostEventToQueue(GetMainEventQueue(), e, kEventPriorityStandard), noErr);
     ReleaseEvent(e);
   }
   EXPECT_EQ(plat::QueuedEventCount(), 2u);
-  RunAppModalLoopForWindow(window);
+  ASSERT_EQ(RunAppModalLoopForWindow(window), noErr);
   EXPECT_EQ(plat::QueuedEventCount(), 0u);
   EXPECT_EQ(ender.calls, 2);
   EXPECT_EQ(Driver().UnansweredModals(), 0);
@@ -246,18 +246,18 @@ TEST_F(CarbonEvents, ApplicationLoopQuitsThroughTheStandardQuitCommand) {
   Probe appQuit{&log, "appl quit", eventNotHandledErr};
   EventTypeSpec quitType = {kEventClassApplication, kEventAppQuit};
   EventHandlerRef a;
-  InstallEventHandler(GetApplicationEventTarget(), ProbeHandler, 1, &quitType, &appQuit, &a);
+  ASSERT_EQ(InstallEventHandler(GetApplicationEventTarget(), ProbeHandler, 1, &quitType, &appQuit, &a), noErr);
   Driver().Command(FourCC("xxxx"));
   RunApplicationEventLoop();
   EXPECT_EQ(log, (std::vector<std::string>{"appl quit"}));
-  RemoveEventHandler(a);
+  ASSERT_EQ(RemoveEventHandler(a), noErr);
 
   // An application that refuses to quit still gets its loop ended.
   Probe refuse{&log, "refuse", noErr};
-  InstallEventHandler(GetApplicationEventTarget(), ProbeHandler, 1, &quitType, &refuse, &a);
+  ASSERT_EQ(InstallEventHandler(GetApplicationEventTarget(), ProbeHandler, 1, &quitType, &refuse, &a), noErr);
   RunApplicationEventLoop();
   EXPECT_EQ(log.back(), "refuse");
-  RemoveEventHandler(a);
+  ASSERT_EQ(RemoveEventHandler(a), noErr);
   EXPECT_EQ(plat::LoopDepth(), 0);
 }
 
@@ -268,8 +268,8 @@ TEST_F(CarbonEvents, CommandsGoToTheModalWindowBeforeTheFrontWindow) {
   BringToFront(front);
   EXPECT_EQ(plat::UserFocusTarget(), GetWindowEventTarget(front));
   Driver().Do([&] { EXPECT_EQ(plat::UserFocusTarget(), GetWindowEventTarget(modal)); });
-  Driver().Do([&] { QuitAppModalLoopForWindow(modal); });
-  RunAppModalLoopForWindow(modal);
+  Driver().Do([&] { ASSERT_EQ(QuitAppModalLoopForWindow(modal), noErr); });
+  ASSERT_EQ(RunAppModalLoopForWindow(modal), noErr);
   HideWindow(front);
   EXPECT_EQ(plat::UserFocusTarget(), GetApplicationEventTarget());
 }

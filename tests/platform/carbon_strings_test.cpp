@@ -11,14 +11,14 @@ class CarbonStrings : public gbtest::HeadlessUiTest {};
 TEST_F(CarbonStrings, TitlesAreKeptAsMacRomanAndComeBackWhole) {
   Rect r = MakeRect(100, 100, 400, 300);
   WindowRef window = nullptr;
-  CreateNewWindow(kDocumentWindowClass, 0, &r, &window);
+  ASSERT_EQ(CreateNewWindow(kDocumentWindowClass, 0, &r, &window), noErr);
   CFStringRef title = plat::CreateStringFromUtf8("Caf\xC3\xA9 \xE2\x98\x83");  // a snowman has no Mac Roman form
   EXPECT_EQ(SetWindowTitleWithCFString(window, title), noErr);
   EXPECT_EQ(plat::WindowTitleText(window), "Caf\x8E ?");
   CFStringRef back = nullptr;
   EXPECT_EQ(CopyWindowTitleAsCFString(window, &back), noErr);
   std::string utf8;
-  plat::StringToUtf8(back, utf8);
+  ASSERT_TRUE(plat::StringToUtf8(back, utf8));
   EXPECT_EQ(utf8, "Caf\xC3\xA9 ?");
   CFRelease(back);
   CFRelease(title);

@@ -31,7 +31,7 @@ TEST(Catalog, DescribesFilesFoldersAndLinks) {
   SInt16 ref = 0;
   ASSERT_EQ(plat::OpenFork(file, plat::ForkKind::resource, fsWrPerm, &ref), noErr);
   ASSERT_EQ(plat::WriteFork(ref, 3, "abc", nullptr), noErr);
-  plat::CloseFork(ref);
+  ASSERT_EQ(plat::CloseFork(ref), noErr);
   plat::FinderInfoBytes finder;
   finder.SetFileType(FourCC("TEXT"));
   ASSERT_EQ(plat::WriteFinderInfo(file, finder), noErr);
@@ -44,7 +44,7 @@ TEST(Catalog, DescribesFilesFoldersAndLinks) {
   ASSERT_EQ(plat::OpenFork(file, plat::ForkKind::resource, fsRdPerm, &ref), noErr);
   ASSERT_EQ(plat::GetCatalogInfo(file, &info), noErr);
   EXPECT_EQ(info.nodeFlags, kFSNodeLockedMask | kFSNodeResOpenMask);
-  plat::CloseFork(ref);
+  ASSERT_EQ(plat::CloseFork(ref), noErr);
   EXPECT_TRUE(info.isRegularFile);
   EXPECT_EQ(info.dataLogicalSize, 5u);
   EXPECT_EQ(info.resourceLogicalSize, 3u);

@@ -36,7 +36,7 @@ TEST_F(Controls, FoundByIdThroughEveryLevelOfEmbedding) {
   EXPECT_EQ(EmbedControl(pane, button), errControlIsNotEmbedder);
   EXPECT_EQ(EmbedControl(pane, inner), paramErr);  // into its own descendant
   ControlID id{FourCC("mQul"), 1001};
-  SetControlID(button, &id);
+  ASSERT_EQ(SetControlID(button, &id), noErr);
   ControlRef found = nullptr;
   EXPECT_EQ(GetControlByID(window_, &id, &found), noErr);
   EXPECT_EQ(found, button);
@@ -113,10 +113,10 @@ TEST_F(Controls, DataTagsByControlKind) {
   EXPECT_EQ(std::string(buffer), "hel");
   EXPECT_EQ(plat::ControlText(text), "hello");
   MenuRef back = nullptr;
-  GetControlData(popup, 0, kControlPopupButtonMenuHandleTag, sizeof(back), &back, nullptr);
+  ASSERT_EQ(GetControlData(popup, 0, kControlPopupButtonMenuHandleTag, sizeof(back), &back, nullptr), noErr);
   EXPECT_EQ(back, menu);
   Boolean check = true;
-  GetControlData(popup, 0, kControlPopupButtonCheckCurrentTag, sizeof(check), &check, nullptr);
+  ASSERT_EQ(GetControlData(popup, 0, kControlPopupButtonCheckCurrentTag, sizeof(check), &check, nullptr), noErr);
   EXPECT_FALSE(check);
 }
 
@@ -128,11 +128,11 @@ OSStatus LogHit(EventHandlerCallRef, EventRef event, void* data) {
   auto log = static_cast<HitLog*>(data);
   if (GetEventClass(event) == kEventClassControl) {
     ControlRef c = nullptr;
-    plat::GetParam(event, kEventParamDirectObject, typeControlRef, &c);
+    EXPECT_TRUE(plat::GetParam(event, kEventParamDirectObject, typeControlRef, &c));
     log->events.push_back("hit value " + std::to_string(GetControl32BitValue(c)));
   } else {
     HICommand hi;
-    plat::GetParam(event, kEventParamDirectObject, typeHICommand, &hi);
+    EXPECT_TRUE(plat::GetParam(event, kEventParamDirectObject, typeHICommand, &hi));
     log->events.push_back("command " + std::to_string(hi.commandID));
   }
   return eventNotHandledErr;
@@ -140,17 +140,17 @@ OSStatus LogHit(EventHandlerCallRef, EventRef event, void* data) {
 
 TEST_F(Controls, AClickSendsTheHitAndThenTheCommandWhenTheHitIsNotHandled) {
   ControlRef box = Make(plat::ControlKind::kCheckBox, "Check");
-  SetControlCommandID(box, 77);
+  ASSERT_EQ(SetControlCommandID(box, 77), noErr);
   HitLog log;
   const EventTypeSpec types[] = {{kEventClassControl, kEventControlHit}, {kEventClassCommand, kEventCommandProcess}};
-  InstallEventHandler(GetWindowEventTarget(window_), LogHit, 2, types, &log, nullptr);
+  ASSERT_EQ(InstallEventHandler(GetWindowEventTarget(window_), LogHit, 2, types, &log, nullptr), noErr);
   EXPECT_TRUE(plat::ClickControl(box));
   EXPECT_TRUE(plat::ClickControl(box));
   EXPECT_EQ(log.events, (std::vector<std::string>{"hit value 1", "command 77", "hit value 0", "command 77"}));
 
-  DeactivateControl(box);
+  ASSERT_EQ(DeactivateControl(box), noErr);
   EXPECT_FALSE(plat::ClickControl(box));
-  ActivateControl(box);
+  ASSERT_EQ(ActivateControl(box), noErr);
   HideWindow(window_);
   EXPECT_FALSE(plat::ClickControl(box));
 }
@@ -160,11 +160,11 @@ TEST_F(Controls, RadioButtonsInAGroupExcludeEachOther) {
   std::vector<ControlRef> buttons;
   for (int i = 0; i < 3; ++i) {
     buttons.push_back(Make(plat::ControlKind::kRadioButton));
-    EmbedControl(buttons.back(), group);
+    ASSERT_EQ(EmbedControl(buttons.back(), group), noErr);
   }
   SetControl32BitMaximum(group, 3);
-  plat::ClickControl(buttons[1]);
-  plat::ClickControl(buttons[2]);
+  ASSERT_TRUE(plat::ClickControl(buttons[1]));
+  ASSERT_TRUE(plat::ClickControl(buttons[2]));
   EXPECT_EQ(GetControl32BitValue(buttons[1]), 0);
   EXPECT_EQ(GetControl32BitValue(buttons[2]), 1);
   EXPECT_EQ(GetControl32BitValue(group), 3);
@@ -181,10 +181,10 @@ TEST_F(Controls, GeometryAndFocus) {
   EXPECT_EQ(SetKeyboardFocus(window_, edit, kControlFocusNextPart), noErr);
   EXPECT_EQ(SetKeyboardFocus(window_, label, kControlFocusNextPart), errControlDoesntSupportFocus);
   ControlRef focus = nullptr;
-  GetKeyboardFocus(window_, &focus);
+  ASSERT_EQ(GetKeyboardFocus(window_, &focus), noErr);
   EXPECT_EQ(focus, edit);
   DisposeControl(edit);
-  GetKeyboardFocus(window_, &focus);
+  ASSERT_EQ(GetKeyboardFocus(window_, &focus), noErr);
   EXPECT_EQ(focus, nullptr);
 }
 

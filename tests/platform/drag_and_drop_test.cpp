@@ -26,25 +26,25 @@ OSErr Track(DragTrackingMessage message, WindowRef, void* refCon, DragRef) {
 OSErr Receive(WindowRef, void* refCon, DragRef drag) {
   auto log = static_cast<DropLog*>(refCon);
   UInt16 count = 0;
-  CountDragItems(drag, &count);
+  EXPECT_EQ(CountDragItems(drag, &count), noErr);
   for (UInt16 i = 1; i <= count; ++i) {
     DragItemRef item;
-    GetDragItemReferenceNumber(drag, i, &item);
+    EXPECT_EQ(GetDragItemReferenceNumber(drag, i, &item), noErr);
     FlavorFlags flags;
     EXPECT_EQ(GetFlavorFlags(drag, item, kDragFlavorTypeHFS, &flags), noErr);
     EXPECT_EQ(GetFlavorFlags(drag, item, FourCC("TEXT"), &flags), badDragFlavorErr);
     HFSFlavor flavor;
-    plat::GetDragItemHfsFlavor(drag, item, &flavor);
+    EXPECT_EQ(plat::GetDragItemHfsFlavor(drag, item, &flavor), noErr);
     log->names.push_back(flavor.fileSpec.name);
   }
-  GetDragMouse(drag, &log->mouse, nullptr);
+  EXPECT_EQ(GetDragMouse(drag, &log->mouse, nullptr), noErr);
   return noErr;
 }
 
 TEST_F(DragAndDrop, DropRunsTrackingThenReceiveWithEveryFile) {
   Rect r = MakeRect(100, 100, 600, 400);
   WindowRef window = nullptr;
-  CreateNewWindow(kDocumentWindowClass, 0, &r, &window);
+  ASSERT_EQ(CreateNewWindow(kDocumentWindowClass, 0, &r, &window), noErr);
   EXPECT_EQ(plat::DropFiles(window, {"/tmp/a"}, Point{1, 2}), dragNotAcceptedErr);
 
   DropLog log;

@@ -27,8 +27,10 @@ std::string ReadResourceFork(const std::string& path) {
   if (plat::OpenFork(path, plat::ForkKind::resource, fsRdPerm, &fork) != noErr) return "<none>";
   std::string bytes(64, '\0');
   UInt64 got = 0;
-  plat::ReadFork(fork, bytes.size(), bytes.data(), &got);
-  plat::CloseFork(fork);
+  // A fork shorter than the buffer ends the read at its end (eofErr).
+  const OSErr read = plat::ReadFork(fork, bytes.size(), bytes.data(), &got);
+  EXPECT_TRUE(read == noErr || read == eofErr) << read;
+  EXPECT_EQ(plat::CloseFork(fork), noErr);
   bytes.resize(got);
   return bytes;
 }
@@ -36,9 +38,11 @@ std::string ReadResourceFork(const std::string& path) {
 void WriteResourceFork(const std::string& path, const std::string& bytes, bool append) {
   SInt16 fork = 0;
   ASSERT_EQ(plat::OpenFork(path, plat::ForkKind::resource, fsRdWrPerm, &fork), noErr);
-  if (append) plat::SetForkPosition(fork, fsFromLEOF, 0);
+  if (append) {
+    ASSERT_EQ(plat::SetForkPosition(fork, fsFromLEOF, 0), noErr);
+  }
   EXPECT_EQ(plat::WriteFork(fork, bytes.size(), bytes.data(), nullptr), noErr);
-  plat::CloseFork(fork);
+  ASSERT_EQ(plat::CloseFork(fork), noErr);
 }
 
 TEST(FileOps, RelativePathsBetweenFolders) {

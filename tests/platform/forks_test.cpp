@@ -20,8 +20,10 @@ std::string ReadWholeFork(const std::string& path, plat::ForkKind kind) {
   if (plat::OpenFork(path, kind, fsRdPerm, &ref) != noErr) return "<open failed>";
   std::string text(4096, '\0');
   UInt64 got = 0;
-  plat::ReadFork(ref, text.size(), text.data(), &got);
-  plat::CloseFork(ref);
+  // A fork shorter than the buffer ends the read at its end (eofErr).
+  const OSErr read = plat::ReadFork(ref, text.size(), text.data(), &got);
+  EXPECT_TRUE(read == noErr || read == eofErr) << read;
+  EXPECT_EQ(plat::CloseFork(ref), noErr);
   text.resize(got);
   return text;
 }
@@ -30,7 +32,7 @@ OSErr WriteWholeFork(const std::string& path, plat::ForkKind kind, const std::st
   SInt16 ref = 0;
   if (OSErr result = plat::OpenFork(path, kind, fsRdWrPerm, &ref); result != noErr) return result;
   OSErr result = plat::WriteFork(ref, text.size(), text.data(), nullptr);
-  plat::CloseFork(ref);
+  EXPECT_EQ(plat::CloseFork(ref), noErr);
   return result;
 }
 
@@ -100,10 +102,10 @@ TEST(Forks, PermissionsAndItemsThatAreNoFiles) {
   ASSERT_EQ(plat::OpenFork(file, plat::ForkKind::data, fsRdPerm, &ref), noErr);
   EXPECT_EQ(plat::WriteFork(ref, 1, "x", nullptr), wrPermErr);
   EXPECT_EQ(plat::SetForkSize(ref, 0), wrPermErr);
-  plat::CloseFork(ref);
+  ASSERT_EQ(plat::CloseFork(ref), noErr);
   ASSERT_EQ(plat::OpenFork(file, plat::ForkKind::data, fsWrPerm, &ref), noErr);
   EXPECT_EQ(plat::ReadFork(ref, 1, buffer, nullptr), permErr);
-  plat::CloseFork(ref);
+  ASSERT_EQ(plat::CloseFork(ref), noErr);
   EXPECT_EQ(plat::OpenFork(file, plat::ForkKind::data, 9, &ref), paramErr);
 
   ASSERT_EQ(mkfifo((folder + "fifo").c_str(), 0600), 0);
@@ -126,7 +128,9 @@ TEST(Forks, PermissionsAndItemsThatAreNoFiles) {
     for (SInt8 permission : {fsRdPerm, fsRdWrPerm}) {
       SInt16 opened = 0;
       EXPECT_EQ(plat::OpenFork(c.path, c.kind, permission, &opened), c.expected) << c.path;
-      if (opened) plat::CloseFork(opened);
+      if (opened) {
+        EXPECT_EQ(plat::CloseFork(opened), noErr);
+      }
     }
   }
   EXPECT_EQ(gbtest::ReadTextFile(file), "abc");
@@ -159,13 +163,13 @@ TEST(Forks, ResourceForkLivesInAnAppleDoubleSidecar) {
   ASSERT_EQ(plat::SetForkPosition(ref, fsFromStart, 9), noErr);
   ASSERT_EQ(plat::WriteFork(ref, 7, "MAP!!!!", nullptr), noErr);
   ASSERT_EQ(plat::SetForkSize(ref, 13), noErr);
-  plat::CloseFork(ref);
+  ASSERT_EQ(plat::CloseFork(ref), noErr);
   EXPECT_EQ(ReadWholeFork(file, plat::ForkKind::resource), "resource MAP!");
 
   // Cut to nothing, the resource fork takes its sidecar with it.
   ASSERT_EQ(plat::OpenFork(file, plat::ForkKind::resource, fsWrPerm, &ref), noErr);
   ASSERT_EQ(plat::SetForkSize(ref, 0), noErr);
-  plat::CloseFork(ref);
+  ASSERT_EQ(plat::CloseFork(ref), noErr);
   EXPECT_FALSE(gbtest::FileExists(folder + "._saver"));
   EXPECT_EQ(ReadWholeFork(file, plat::ForkKind::data), "data fork");
 }
@@ -185,7 +189,7 @@ TEST(Forks, ForeignSidecarsKeepTheirOtherEntries) {
   ASSERT_EQ(plat::WriteFork(ref, 4, "efgh", nullptr), noErr);
   ASSERT_EQ(plat::SetForkSize(ref, 0), noErr);
   ASSERT_EQ(plat::WriteFork(ref, 3, "xyz", nullptr), noErr);
-  plat::CloseFork(ref);
+  ASSERT_EQ(plat::CloseFork(ref), noErr);
   EXPECT_EQ(ReadWholeFork(file, plat::ForkKind::resource), "xyz");
   std::string sidecar = gbtest::ReadTextFile(folder + "._f");
   EXPECT_NE(sidecar.find(finderEntry), std::string::npos);
@@ -193,7 +197,7 @@ TEST(Forks, ForeignSidecarsKeepTheirOtherEntries) {
   // With other entries present an empty resource fork keeps the sidecar.
   ASSERT_EQ(plat::OpenFork(file, plat::ForkKind::resource, fsRdWrPerm, &ref), noErr);
   ASSERT_EQ(plat::SetForkSize(ref, 0), noErr);
-  plat::CloseFork(ref);
+  ASSERT_EQ(plat::CloseFork(ref), noErr);
   EXPECT_TRUE(gbtest::FileExists(folder + "._f"));
   EXPECT_EQ(plat::ResourceForkSize(file), 0u);
 }
@@ -251,7 +255,9 @@ TEST(Forks, CorruptSidecarsFailCleanly) {
       } else {
         EXPECT_EQ(result, ioErr) << sidecar.size();
       }
-      if (result == noErr) plat::CloseFork(ref);
+      if (result == noErr) {
+        EXPECT_EQ(plat::CloseFork(ref), noErr);
+      }
     }
     EXPECT_EQ(plat::ResourceForkSize(file), 0u);
   }
@@ -344,7 +350,7 @@ TEST(Forks, LockedItemsRefuseChanges) {
     EXPECT_EQ(plat::OpenFork(file, kind, fsWrPerm, &ref), fLckdErr);
     EXPECT_EQ(plat::OpenFork(file, kind, fsRdWrPerm, &ref), fLckdErr);
     ASSERT_EQ(plat::OpenFork(file, kind, fsRdPerm, &ref), noErr);  // reading is fine
-    plat::CloseFork(ref);
+    ASSERT_EQ(plat::CloseFork(ref), noErr);
   }
   EXPECT_EQ(plat::DeleteItem(file), fLckdErr);
   EXPECT_EQ(plat::RenameItem(file, "g"), fLckdErr);

@@ -39,9 +39,9 @@ TEST_F(Menus, ItemsAreInsertedAfterAnItemAndDeletedByNumber) {
 TEST_F(Menus, CommandsAreFoundInSubmenusAndChosenOnlyWhenEnabled) {
   MenuRef file = NewMenu(1000, kEmpty);
   MenuRef recent = NewMenu(3000, kEmpty);
-  plat::AppendMenuItemTextString(file, "Open", 0, FourCC("open"), nullptr);
-  plat::AppendMenuItemTextString(file, "Recent", 0, 0, nullptr);
-  plat::AppendMenuItemTextString(recent, "/a.gmx", 0, 5000, nullptr);
+  ASSERT_EQ(plat::AppendMenuItemTextString(file, "Open", 0, FourCC("open"), nullptr), noErr);
+  ASSERT_EQ(plat::AppendMenuItemTextString(file, "Recent", 0, 0, nullptr), noErr);
+  ASSERT_EQ(plat::AppendMenuItemTextString(recent, "/a.gmx", 0, 5000, nullptr), noErr);
   EXPECT_EQ(SetMenuItemHierarchicalMenu(file, 2, recent), noErr);
   EXPECT_EQ(SetMenuItemHierarchicalMenu(file, 3, recent), errMenuItemNotFound);
   InsertMenu(file, 0);
@@ -56,14 +56,14 @@ TEST_F(Menus, CommandsAreFoundInSubmenusAndChosenOnlyWhenEnabled) {
   EventTypeSpec type = {kEventClassCommand, kEventCommandProcess};
   auto handler = [](EventHandlerCallRef, EventRef event, void* data) -> OSStatus {
     HICommand hi;
-    plat::GetParam(event, kEventParamDirectObject, typeHICommand, &hi);
+    EXPECT_TRUE(plat::GetParam(event, kEventParamDirectObject, typeHICommand, &hi));
     EXPECT_EQ(hi.attributes, UInt32(kHICommandFromMenu));
     EXPECT_NE(hi.menu.menuRef, nullptr);
     ++*static_cast<int*>(data);
     return noErr;
   };
   EventHandlerRef ref;
-  InstallEventHandler(GetApplicationEventTarget(), handler, 1, &type, &seen, &ref);
+  ASSERT_EQ(InstallEventHandler(GetApplicationEventTarget(), handler, 1, &type, &seen, &ref), noErr);
   EXPECT_TRUE(plat::ChooseMenuCommand(5000));
   DisableMenuCommand(nullptr, 5000);
   EXPECT_FALSE(IsMenuCommandEnabled(nullptr, 5000));
@@ -72,11 +72,11 @@ TEST_F(Menus, CommandsAreFoundInSubmenusAndChosenOnlyWhenEnabled) {
   EXPECT_FALSE(plat::ChooseMenuCommand(FourCC("open")));
   EXPECT_FALSE(plat::ChooseMenuCommand(FourCC("none")));
   EXPECT_EQ(seen, 1);
-  RemoveEventHandler(ref);
+  ASSERT_EQ(RemoveEventHandler(ref), noErr);
 
   DisposeMenu(recent);
   MenuRef sub = recent;
-  GetMenuItemHierarchicalMenu(file, 2, &sub);
+  ASSERT_EQ(GetMenuItemHierarchicalMenu(file, 2, &sub), noErr);
   EXPECT_EQ(sub, nullptr);
   EXPECT_EQ(CountMenuItems(recent), 0);
   EXPECT_EQ(GetMenuHandle(1000), file);

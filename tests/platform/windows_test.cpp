@@ -19,7 +19,7 @@ OSStatus LogBounds(EventHandlerCallRef, EventRef event, void* data) {
   auto log = static_cast<BoundsLog*>(data);
   log->kinds.push_back(GetEventKind(event));
   Rect r;
-  plat::GetParam(event, kEventParamCurrentBounds, typeQDRectangle, &r);
+  EXPECT_TRUE(plat::GetParam(event, kEventParamCurrentBounds, typeQDRectangle, &r));
   log->current.push_back(r);
   return eventNotHandledErr;
 }
@@ -35,7 +35,7 @@ TEST_F(Windows, BoundsChangesAreAnnouncedBeforeAndAfter) {
   BoundsLog log;
   const EventTypeSpec types[] = {{kEventClassWindow, kEventWindowBoundsChanging},
                                  {kEventClassWindow, kEventWindowBoundsChanged}};
-  InstallEventHandler(GetWindowEventTarget(window), LogBounds, 2, types, &log, nullptr);
+  ASSERT_EQ(InstallEventHandler(GetWindowEventTarget(window), LogBounds, 2, types, &log, nullptr), noErr);
 
   MoveWindow(window, 60, 120, false);
   SizeWindow(window, 500, 250, true);
@@ -49,7 +49,7 @@ TEST_F(Windows, BoundsChangesAreAnnouncedBeforeAndAfter) {
   EXPECT_EQ(structure, MakeRect(60, 98, 560, 370));  // the title bar lies above the content
   Rect r = MakeRect(10, 200, 110, 300);
   EXPECT_EQ(SetWindowBounds(window, kWindowStructureRgn, &r), noErr);
-  GetWindowBounds(window, kWindowContentRgn, &r);
+  ASSERT_EQ(GetWindowBounds(window, kWindowContentRgn, &r), noErr);
   EXPECT_EQ(r, MakeRect(10, 222, 110, 300));
   Rect inverted = MakeRect(10, 10, 0, 0);
   EXPECT_EQ(SetWindowBounds(window, kWindowContentRgn, &inverted), paramErr);
@@ -62,11 +62,11 @@ TEST_F(Windows, ZoomCentreAndConstrainStayOnTheScreen) {
   EXPECT_TRUE(IsWindowInStandardState(window, nullptr, nullptr));
   ZoomWindow(window, inZoomIn, false);
   Rect r;
-  GetWindowBounds(window, kWindowContentRgn, &r);
+  ASSERT_EQ(GetWindowBounds(window, kWindowContentRgn, &r), noErr);
   EXPECT_EQ(r, MakeRect(100, 100, 500, 300));
 
-  RepositionWindow(window, nullptr, kWindowCenterOnMainScreen);
-  GetWindowBounds(window, kWindowStructureRgn, &r);
+  ASSERT_EQ(RepositionWindow(window, nullptr, kWindowCenterOnMainScreen), noErr);
+  ASSERT_EQ(GetWindowBounds(window, kWindowStructureRgn, &r), noErr);
   const Rect screen = plat::AvailableScreenBounds();
   EXPECT_EQ(r.left - screen.left, screen.right - r.right);
   EXPECT_EQ(r.top - screen.top, screen.bottom - r.bottom);
@@ -91,11 +91,11 @@ TEST_F(Windows, PropertiesColourTitleAndSheets) {
             errWindowPropertyNotFound);
 
   RGBColor colour{0x3333, 0x6666, 0x9999};
-  SetWindowContentColor(window, &colour);
+  ASSERT_EQ(SetWindowContentColor(window, &colour), noErr);
   RGBColor read;
-  GetWindowContentColor(window, &read);
+  ASSERT_EQ(GetWindowContentColor(window, &read), noErr);
   EXPECT_EQ(read.green, 0x6666);
-  plat::SetWindowTitleText(window, "Glimmerbox: Untitled");
+  ASSERT_EQ(plat::SetWindowTitleText(window, "Glimmerbox: Untitled"), noErr);
   EXPECT_EQ(plat::WindowTitleText(window), "Glimmerbox: Untitled");
 
   Rect sheetBounds = MakeRect(0, 0, 390, 131);
@@ -104,7 +104,7 @@ TEST_F(Windows, PropertiesColourTitleAndSheets) {
   EXPECT_EQ(ShowSheetWindow(window, sheet), paramErr);  // not a sheet
   EXPECT_EQ(ShowSheetWindow(sheet, window), noErr);
   WindowRef parent = nullptr;
-  GetSheetWindowParent(sheet, &parent);
+  ASSERT_EQ(GetSheetWindowParent(sheet, &parent), noErr);
   EXPECT_EQ(parent, window);
   EXPECT_TRUE(IsWindowVisible(sheet));
   EXPECT_EQ(HideSheetWindow(sheet), noErr);
@@ -138,7 +138,7 @@ TEST_F(Windows, FrontWindowSkipsHiddenAndFloatingWindows) {
   WindowRef a = NewDocument(MakeRect(100, 100, 500, 300));
   Rect r = MakeRect(0, 0, 50, 50);
   WindowRef floating = nullptr;
-  CreateNewWindow(kFloatingWindowClass, 0, &r, &floating);
+  ASSERT_EQ(CreateNewWindow(kFloatingWindowClass, 0, &r, &floating), noErr);
   WindowRef hidden = NewDocument(r);
   ShowWindow(a);
   ShowWindow(floating);

@@ -27,11 +27,11 @@ TEST_F(ControlBase, CreateStampsTheIdsAndASecondCreateFails) {
   ASSERT_TRUE(text.Create(&owner_, FourCC("sSta"), &bounds_, "ready"));
   ControlRef first = text.GetControlRef();
   ControlID id;
-  GetControlID(first, &id);
+  ASSERT_EQ(GetControlID(first, &id), noErr);
   EXPECT_EQ(id.signature, FourCC("sSta"));
   EXPECT_EQ(id.id, 2003);
   UInt32 command = 0;
-  GetControlCommandID(first, &command);
+  ASSERT_EQ(GetControlCommandID(first, &command), noErr);
   EXPECT_EQ(command, FourCC("sSta"));
   EXPECT_EQ(GetControlReference(first), &text);
   EXPECT_EQ(first->fontStyle.font, kControlFontSmallSystemFont);
@@ -48,9 +48,9 @@ TEST_F(ControlBase, CreateStampsTheIdsAndASecondCreateFails) {
 
 TEST_F(ControlBase, AttachedControlsStayWithTheWindow) {
   ControlRef nibControl = nullptr;
-  plat::NewControl(owner_.GetWindowRef(), plat::ControlKind::kStaticText, bounds_, "nib", &nibControl);
+  ASSERT_EQ(plat::NewControl(owner_.GetWindowRef(), plat::ControlKind::kStaticText, bounds_, "nib", &nibControl), noErr);
   ControlID id{FourCC("sNib"), 2003};
-  SetControlID(nibControl, &id);
+  ASSERT_EQ(SetControlID(nibControl, &id), noErr);
   {
     CStaticText text;
     EXPECT_FALSE(owner_.AttachControl(FourCC("sNix"), &text));
@@ -67,7 +67,7 @@ TEST_F(ControlBase, AttachedControlsStayWithTheWindow) {
   ControlRef found = nullptr;
   WindowRef window = owner_.GetWindowRef();
   id.id = 0;
-  SetControlID(nibControl, &id);
+  ASSERT_EQ(SetControlID(nibControl, &id), noErr);
   EXPECT_TRUE(FindControlByID(FourCC("sNib"), &window, &found));
   EXPECT_EQ(found, nibControl);
 }

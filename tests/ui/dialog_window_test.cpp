@@ -163,8 +163,8 @@ TEST_F(DialogWindow, ControlHitsTrackTheLastHitControl) {
   EXPECT_TRUE(plat::ClickControl(first.GetControlRef()));
   EXPECT_EQ(w.GetLastHitControl(), first.GetControlRef());
   EXPECT_EQ(w.changedFrom, nullptr);
-  plat::ClickControl(first.GetControlRef());
-  plat::ClickControl(second.GetControlRef());
+  ASSERT_TRUE(plat::ClickControl(first.GetControlRef()));
+  ASSERT_TRUE(plat::ClickControl(second.GetControlRef()));
   EXPECT_EQ(w.changedTo, second.GetControlRef());
   EXPECT_EQ(w.changedFrom, first.GetControlRef());
   // Each hit reaches OnCommand with the signature, and, not handled, once more
@@ -196,7 +196,7 @@ TEST_F(DialogWindow, DroppedFilesArriveSortedAndOnlyTheFirstAtTheDropPoint) {
   ASSERT_TRUE(w.EnableDragAndDrop(true));
   ASSERT_TRUE(w.EnableDragAndDrop(true));  // installs its handlers once
   bool tracking = false, receive = false;
-  plat::HasDragHandlers(w.GetWindowRef(), &tracking, &receive);
+  ASSERT_TRUE(plat::HasDragHandlers(w.GetWindowRef(), &tracking, &receive));
   EXPECT_TRUE(tracking && receive);
   const std::string folder = gbtest::MakeTempFolder("drops");
   for (const char* name : {"beta.swf", "Alpha.swf", "gamma.swf"}) gbtest::WriteFile(folder + name, "x");
@@ -209,8 +209,8 @@ TEST_F(DialogWindow, DroppedFilesArriveSortedAndOnlyTheFirstAtTheDropPoint) {
   EXPECT_EQ(w.dropPoints[0], (Point{30, 40}));
   EXPECT_EQ(w.dropPoints[1], (Point{32767, 32767}));
   EXPECT_EQ(w.dropPoints[2], (Point{32767, 32767}));
-  w.EnableDragAndDrop(false);
-  plat::HasDragHandlers(w.GetWindowRef(), &tracking, &receive);
+  ASSERT_TRUE(w.EnableDragAndDrop(false));
+  ASSERT_TRUE(plat::HasDragHandlers(w.GetWindowRef(), &tracking, &receive));
   EXPECT_FALSE(tracking || receive);
 }
 
@@ -255,16 +255,16 @@ TEST_F(DialogWindow, ASheetRunsOnItsParent) {
   Ending sheet;
   ASSERT_TRUE(sheet.Create(100, 100, 390, 131, kDialogSheet, parent.GetWindowRef()));
   WindowClass windowClass = 0;
-  GetWindowClass(sheet.GetWindowRef(), &windowClass);
+  ASSERT_EQ(GetWindowClass(sheet.GetWindowRef(), &windowClass), noErr);
   EXPECT_EQ(windowClass, UInt32(kSheetWindowClass));
   EXPECT_EQ(sheet.GetWindowRef()->themeBrush, kThemeBrushSheetBackgroundOpaque);
   EXPECT_EQ(plat::CountInstalledHandlers(GetWindowEventTarget(sheet.GetWindowRef())), 1u);
   ControlRef ok = nullptr;
-  plat::NewControl(sheet.GetWindowRef(), plat::ControlKind::kPushButton, MakeRect(300, 90, 380, 110), "OK", &ok);
+  ASSERT_EQ(plat::NewControl(sheet.GetWindowRef(), plat::ControlKind::kPushButton, MakeRect(300, 90, 380, 110), "OK", &ok), noErr);
   ControlID okId{kHICommandOK, 0};
-  SetControlID(ok, &okId);
+  ASSERT_EQ(SetControlID(ok, &okId), noErr);
   WindowRef seenParent = nullptr;
-  Driver().Do([&] { GetSheetWindowParent(sheet.GetWindowRef(), &seenParent); });
+  Driver().Do([&] { ASSERT_EQ(GetSheetWindowParent(sheet.GetWindowRef(), &seenParent), noErr); });
   Driver().Answer(1);  // a command: the sheet does not listen to commands
   Driver().HitControl(kHICommandOK);
   EXPECT_EQ(sheet.RunModal(), 42);
@@ -292,7 +292,7 @@ TEST_F(DialogWindow, NibDialogsAreModalWindowsEvenWithAParent) {
   WindowClass seen = 0;
   CDialogWindow* published = nullptr;
   Driver().Do([&] {
-    GetWindowClass(FrontWindow(), &seen);
+    ASSERT_EQ(GetWindowClass(FrontWindow(), &seen), noErr);
     published = CDialogWindow::FromWindow(FrontWindow());
   });
   Driver().HitControl(kHICommandOK);
@@ -309,9 +309,9 @@ TEST_F(DialogWindow, EmbeddedPagesUseTheHostAndNeverDisposeIt) {
   ASSERT_TRUE(host.Create(100, 100, 500, 400, kDialogShowAtOnce, nullptr));
   ControlRef pane = nullptr;
   Rect paneBounds = MakeRect(10, 40, 490, 300);
-  CreateUserPaneControl(host.GetWindowRef(), &paneBounds, 0, &pane);
+  ASSERT_EQ(CreateUserPaneControl(host.GetWindowRef(), &paneBounds, 0, &pane), noErr);
   ControlID paneId{0, 1001};
-  SetControlID(pane, &paneId);
+  ASSERT_EQ(SetControlID(pane, &paneId), noErr);
 
   {
     Recorder page;
@@ -326,16 +326,16 @@ TEST_F(DialogWindow, EmbeddedPagesUseTheHostAndNeverDisposeIt) {
     Rect r = MakeRect(5, 5, 105, 25);
     ASSERT_TRUE(label.Create(&page, FourCC("sNam"), &r, "Name"));
     ControlRef parent = nullptr;
-    GetSuperControl(label.GetControlRef(), &parent);
+    ASSERT_EQ(GetSuperControl(label.GetControlRef(), &parent), noErr);
     EXPECT_EQ(parent, pane);
     ControlID id;
-    GetControlID(label.GetControlRef(), &id);
+    ASSERT_EQ(GetControlID(label.GetControlRef(), &id), noErr);
     EXPECT_EQ(id.signature, FourCC("sNam"));
     EXPECT_EQ(id.id, 1001);
 
     // A hit on the page's control goes to the page, then on to the host.
     page.answer = true;
-    plat::ClickControl(label.GetControlRef());
+    ASSERT_TRUE(plat::ClickControl(label.GetControlRef()));
     EXPECT_EQ(page.calls[1], "command sNam");
   }
   EXPECT_TRUE(plat::IsLiveWindow(host.GetWindowRef()));
@@ -348,14 +348,14 @@ TEST_F(DialogWindow, WindowHelpersActOnTheWindow) {
   Recorder w;
   ASSERT_TRUE(w.Create(100, 50, 300, 200, kDialogCloseBox | kDialogResizable, nullptr));
   WindowAttributes attributes = 0;
-  GetWindowAttributes(w.GetWindowRef(), &attributes);
+  ASSERT_EQ(GetWindowAttributes(w.GetWindowRef(), &attributes), noErr);
   EXPECT_EQ(attributes, kWindowStandardHandlerAttribute | kWindowCloseBoxAttribute | kWindowResizableAttribute);
   EXPECT_FALSE(w.IsVisible());
   w.Show();
   EXPECT_TRUE(w.IsVisible());
   EXPECT_TRUE(w.SetContentColor(0x00336699));
   RGBColor rgb;
-  GetWindowContentColor(w.GetWindowRef(), &rgb);
+  ASSERT_EQ(GetWindowContentColor(w.GetWindowRef(), &rgb), noErr);
   EXPECT_EQ(rgb.red, 0x99 * 257);
   EXPECT_EQ(rgb.blue, 0x33 * 257);
   EXPECT_TRUE(w.SetTitle("Glimmerbox: Untitled"));

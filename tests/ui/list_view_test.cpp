@@ -115,7 +115,7 @@ TEST_F(ListView, ColumnsKeepOneCellPerRowAndTheirProperties) {
   AddColumns(2);
   AddRow("r0");
   AddRow("r1");
-  list_.SetCellText(0, 1, "second");
+  ASSERT_TRUE(list_.SetCellText(0, 1, "second"));
   CListColumn inserted;
   inserted.flags = CListColumn::kHasTitle | CListColumn::kHasWidth;
   inserted.width = 240;
@@ -195,13 +195,13 @@ TEST_F(ListView, SortingTreatsMissingTextAsEmpty) {
   AddRow(nullptr);  // no text at all
   AddRow("apple");
   AddRow("");
-  list_.SetCellText(0, 1, "z");
+  ASSERT_TRUE(list_.SetCellText(0, 1, "z"));
   ASSERT_TRUE(list_.SetSortProperty(1));
   std::vector<DataBrowserItemID> order = plat::BrowserDisplayOrder(list_.GetControlRef());
   EXPECT_EQ(order, (std::vector<DataBrowserItemID>{2, 4, 3, 1}));
   // A strict order: never both "a before b" and "b before a".
   DataBrowserCallbacks callbacks;
-  GetDataBrowserCallbacks(list_.GetControlRef(), &callbacks);
+  ASSERT_EQ(GetDataBrowserCallbacks(list_.GetControlRef(), &callbacks), noErr);
   for (DataBrowserItemID a = 1; a <= 5; ++a)
     for (DataBrowserItemID b = 1; b <= 5; ++b)
       for (DataBrowserPropertyID p : {1u, 2u, 3u})

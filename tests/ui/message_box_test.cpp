@@ -163,13 +163,13 @@ TEST_F(MessageBoxes, ASheetWaitsForItsButtonWhileOtherEventsAreDispatched) {
     ++*static_cast<int*>(data);
     return noErr;
   };
-  InstallEventHandler(GetApplicationEventTarget(), count, 1, &type, &seen, nullptr);
+  ASSERT_EQ(InstallEventHandler(GetApplicationEventTarget(), count, 1, &type, &seen, nullptr), noErr);
   HICommand hi;
   hi.commandID = FourCC("tick");
   EventRef e = plat::NewEvent(kEventClassCommand, kEventCommandProcess);
   plat::SetParam(e, kEventParamDirectObject, typeHICommand, hi);
   plat::SetParam(e, kEventParamPostTarget, typeEventTargetRef, GetApplicationEventTarget());
-  PostEventToQueue(GetMainEventQueue(), e, kEventPriorityStandard);
+  ASSERT_EQ(PostEventToQueue(GetMainEventQueue(), e, kEventPriorityStandard), noErr);
   ReleaseEvent(e);
   Driver().Answer(1);
   EXPECT_EQ(ShowMessageSheet(nullptr, kBoxYesCancelNo, "T", "x"), kAnswerOk);  // on the front window

@@ -32,7 +32,7 @@ class NibFile : public gbtest::HeadlessUiTest {
   static ControlRef Find(WindowRef window, OSType signature, SInt32 id) {
     ControlID cid{signature, id};
     ControlRef control = nullptr;
-    GetControlByID(window, &cid, &control);
+    EXPECT_EQ(GetControlByID(window, &cid, &control), noErr);
     return control;
   }
   IBNibRef nib_ = nullptr;
@@ -68,19 +68,19 @@ TEST_F(NibFile, TheMainWindowHoldsItsTabsPagesAndStatus) {
   ControlRef quality = Find(main, FourCC("mQul"), 1000);
   ASSERT_NE(quality, nullptr);
   ControlRef parent = nullptr;
-  GetSuperControl(quality, &parent);
+  ASSERT_EQ(GetSuperControl(quality, &parent), noErr);
   EXPECT_EQ(parent, Find(main, 0, 1000));
   MenuRef menu = nullptr;
-  GetControlData(quality, 0, kControlPopupButtonMenuHandleTag, sizeof(menu), &menu, nullptr);
+  ASSERT_EQ(GetControlData(quality, 0, kControlPopupButtonMenuHandleTag, sizeof(menu), &menu, nullptr), noErr);
   EXPECT_EQ(CountMenuItems(menu), 4);
   EXPECT_EQ(GetControl32BitMaximum(quality), 4);
   UInt32 command = 0;
-  GetControlCommandID(quality, &command);
+  ASSERT_EQ(GetControlCommandID(quality, &command), noErr);
   EXPECT_EQ(command, FourCC("mQul"));
   ControlRef status = Find(main, FourCC("sSta"), 0);
   ASSERT_NE(status, nullptr);
   EXPECT_EQ(status->kind, plat::ControlKind::kStaticText);
-  GetControlCommandID(status, &command);
+  ASSERT_EQ(GetControlCommandID(status, &command), noErr);
   EXPECT_EQ(command, 0u);
 
   // Two windows from one layout share nothing.

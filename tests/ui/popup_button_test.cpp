@@ -25,7 +25,7 @@ class PopupButtons : public gbtest::HeadlessUiTest {
   }
   static MenuRef MenuOf(ControlRef c) {
     MenuRef m = nullptr;
-    GetControlData(c, 0, kControlPopupButtonMenuHandleTag, sizeof(m), &m, nullptr);
+    EXPECT_EQ(GetControlData(c, 0, kControlPopupButtonMenuHandleTag, sizeof(m), &m, nullptr), noErr);
     return m;
   }
   CDialogWindow owner_;
@@ -75,7 +75,7 @@ TEST_F(PopupButtons, SelectionIsPinnedAndItsTextFitsTheBuffer) {
     int set, expected;
   } cases[] = {{-1, 0}, {0, 0}, {1, 1}, {2, 2}, {3, 2}, {50, 2}};
   for (const Case& k : cases) {
-    popup.SetSelection(k.set);
+    ASSERT_TRUE(popup.SetSelection(k.set));
     EXPECT_EQ(popup.GetSelection(nullptr, false), k.expected) << k.set;
   }
   std::memset(buffer, '#', sizeof(buffer));
@@ -89,27 +89,27 @@ TEST_F(PopupButtons, SelectionIsPinnedAndItsTextFitsTheBuffer) {
   EXPECT_STREQ(big, "Highest quality");
   EXPECT_TRUE(popup.SetCheckCurrent(false));
   Boolean check = true;
-  GetControlData(popup.GetControlRef(), 0, kControlPopupButtonCheckCurrentTag, 1, &check, nullptr);
+  ASSERT_EQ(GetControlData(popup.GetControlRef(), 0, kControlPopupButtonCheckCurrentTag, 1, &check, nullptr), noErr);
   EXPECT_FALSE(check);
 }
 
 TEST_F(PopupButtons, NibPopupsUseTheMenuOfTheLayout) {
   ControlRef nib = nullptr;
-  plat::NewControl(owner_.GetWindowRef(), plat::ControlKind::kPopupButton, bounds_, "", &nib);
+  ASSERT_EQ(plat::NewControl(owner_.GetWindowRef(), plat::ControlKind::kPopupButton, bounds_, "", &nib), noErr);
   ControlID id{FourCC("mNib"), 0};
-  SetControlID(nib, &id);
+  ASSERT_EQ(SetControlID(nib, &id), noErr);
   CNibPopupButton popup;
   ASSERT_TRUE(owner_.AttachControl(FourCC("mNib"), &popup));
   EXPECT_FALSE(popup.AppendItem("x"));  // the layout gave it no menu
   MenuRef menu = nullptr;
-  CreateNewMenu(0, 0, &menu);
-  SetControlData(nib, 0, kControlPopupButtonMenuHandleTag, sizeof(menu), &menu);
+  ASSERT_EQ(CreateNewMenu(0, 0, &menu), noErr);
+  ASSERT_EQ(SetControlData(nib, 0, kControlPopupButtonMenuHandleTag, sizeof(menu), &menu), noErr);
   std::string longText(300, 'y');
   EXPECT_TRUE(popup.AppendItem("one"));
   EXPECT_TRUE(popup.AppendItem(longText.c_str()));
   EXPECT_TRUE(popup.InsertItem("zero", -3));
   EXPECT_EQ(Items(menu), (std::vector<std::string>{"zero", "one", std::string(255, 'y')}));
-  popup.SetSelection(7);
+  ASSERT_TRUE(popup.SetSelection(7));
   EXPECT_EQ(popup.GetSelection(nullptr, false), 2);
   EXPECT_TRUE(popup.DeleteItem(1));
   EXPECT_EQ(popup.GetItemCount(), 2);
@@ -122,7 +122,7 @@ TEST_F(PopupButtons, ComboBoxShowsTheChosenItemAndKeepsItsParts) {
   Rect bounds = MakeRect(20, 40, 220, 62);
   ASSERT_TRUE(combo.Create(&owner_, FourCC("xRat"), &bounds, ""));
   ControlID editId;
-  GetControlID(combo.GetEdit().GetControlRef(), &editId);
+  ASSERT_EQ(GetControlID(combo.GetEdit().GetControlRef(), &editId), noErr);
   EXPECT_EQ(editId.signature, FourCC("eRat"));
   Rect r;
   combo.GetBounds(&r);
@@ -137,14 +137,14 @@ TEST_F(PopupButtons, ComboBoxShowsTheChosenItemAndKeepsItsParts) {
   EXPECT_TRUE(plat::ClickControl(combo.GetControlRef(), 2));
   EXPECT_EQ(plat::ControlText(combo.GetEdit().GetControlRef()), "12");
   EXPECT_EQ(combo.GetNumber(), 12);
-  combo.SetSelection(10);
+  ASSERT_TRUE(combo.SetSelection(10));
   EXPECT_EQ(plat::ControlText(combo.GetEdit().GetControlRef()), "24");
-  combo.SetDouble(2.5, 0, 2, false);
+  ASSERT_TRUE(combo.SetDouble(2.5, 0, 2, false));
   EXPECT_DOUBLE_EQ(combo.GetDouble(), 2.5);
   std::string longText(400, 'z');
-  combo.SetTextF(false, "%s", longText.c_str());
+  ASSERT_TRUE(combo.SetTextF(false, "%s", longText.c_str()));
   EXPECT_EQ(plat::ControlText(combo.GetEdit().GetControlRef()).size(), 255u);
-  combo.Clear(false);
+  ASSERT_TRUE(combo.Clear(false));
   EXPECT_EQ(combo.GetNumber(), 0);
 
   // Geometry moves the two parts together.

@@ -51,11 +51,11 @@ TEST(RecentFilesPreferences, MissingFilesAreSkippedAndAnAbsentKeyEndsTheLoad) {
   gbtest::WriteFile(folder + "e.swf", "x");
   CPreferences preferences;
   ASSERT_TRUE(preferences.Open("com.orrinvale.glimmerbox2Test2", 1));
-  preferences.SetLong("recent_swfs_max", 9);
-  preferences.SetString("recent_swfs_1", (folder + "a.swf").c_str());
-  preferences.SetString("recent_swfs_2", (folder + "gone.swf").c_str());
-  preferences.SetString("recent_swfs_3", (folder + "c.swf").c_str());
-  preferences.SetString("recent_swfs_5", (folder + "e.swf").c_str());  // after the gap: never read
+  ASSERT_TRUE(preferences.SetLong("recent_swfs_max", 9));
+  ASSERT_TRUE(preferences.SetString("recent_swfs_1", (folder + "a.swf").c_str()));
+  ASSERT_TRUE(preferences.SetString("recent_swfs_2", (folder + "gone.swf").c_str()));
+  ASSERT_TRUE(preferences.SetString("recent_swfs_3", (folder + "c.swf").c_str()));
+  ASSERT_TRUE(preferences.SetString("recent_swfs_5", (folder + "e.swf").c_str()));  // after the gap: never read
   CRecentFileList list;
   list.LoadFromPreferences(preferences, "recent_swfs");
   EXPECT_EQ(list.GetMaximum(), 9u);
@@ -75,17 +75,17 @@ TEST(RecentFilesPreferences, SavingAShorterListRemovesTheKeysBeyondIt) {
   ASSERT_TRUE(preferences.Open("com.orrinvale.glimmerbox2Test3", 1));
   CRecentFileList list;
   for (const char* p : {"/r/1", "/r/2", "/r/3", "/r/4"}) list.AddFile(CPathName(p));
-  list.SaveToPreferences(preferences, "recent");
+  ASSERT_TRUE(list.SaveToPreferences(preferences, "recent"));
   EXPECT_TRUE(preferences.HasKey("recent_4"));
   CRecentFileList shorter;
   shorter.AddFile(CPathName("/r/9"));
-  shorter.SaveToPreferences(preferences, "recent");
+  ASSERT_TRUE(shorter.SaveToPreferences(preferences, "recent"));
   EXPECT_EQ(Stored(preferences, "recent_1"), "/r/9");
   for (const char* key : {"recent_2", "recent_3", "recent_4"}) EXPECT_FALSE(preferences.HasKey(key)) << key;
 
   // A key so long that its number is cut off is written once and never removed.
   const std::string longKey(40, 'k');
-  list.SaveToPreferences(preferences, longKey.c_str());
+  ASSERT_TRUE(list.SaveToPreferences(preferences, longKey.c_str()));
   const std::string cut = longKey.substr(0, 31);
   EXPECT_TRUE(preferences.HasKey(cut.c_str()));
 }

@@ -59,13 +59,13 @@ TEST_F(RecentFiles, GetAtIsBoundedAndClearAndAssignResetTheMaximum) {
 
 TEST_F(RecentFiles, TheMenuShowsTheFirstMaximumEntriesWithConsecutiveCommands) {
   MenuRef parent = NewMenu(1000, reinterpret_cast<const unsigned char*>("\004File"));
-  for (int i = 0; i < 8; ++i) plat::AppendMenuItemTextString(parent, "item", 0, 0, nullptr);
+  for (int i = 0; i < 8; ++i) ASSERT_EQ(plat::AppendMenuItemTextString(parent, "item", 0, 0, nullptr), noErr);
   CRecentFilesMenu menu;
   EXPECT_EQ(menu.GetFirstCommand(), 5000u);
   ASSERT_TRUE(menu.AttachSubmenu(parent, 6, 3000, 5500));
   EXPECT_FALSE(menu.AttachSubmenu(parent, 6, 3000, 5500));  // once only
   MenuRef sub = nullptr;
-  GetMenuItemHierarchicalMenu(parent, 7, &sub);
+  ASSERT_EQ(GetMenuItemHierarchicalMenu(parent, 7, &sub), noErr);
   EXPECT_EQ(sub, menu.GetMenu().GetMenuRef());
   EXPECT_EQ(GetMenuID(sub), 3000);
 
@@ -73,10 +73,10 @@ TEST_F(RecentFiles, TheMenuShowsTheFirstMaximumEntriesWithConsecutiveCommands) {
   menu.RebuildMenu();
   ASSERT_EQ(CountMenuItems(sub), 5);
   MenuCommand command = 0;
-  GetMenuItemCommandID(sub, 1, &command);
+  ASSERT_EQ(GetMenuItemCommandID(sub, 1, &command), noErr);
   EXPECT_EQ(command, 5500u);
   EXPECT_EQ(plat::MenuItemTextString(sub, 1), "/m/7.swf");
-  GetMenuItemCommandID(sub, 5, &command);
+  ASSERT_EQ(GetMenuItemCommandID(sub, 5, &command), noErr);
   EXPECT_EQ(command, 5504u);
   EXPECT_EQ(menu.GetPathForCommand(5499), nullptr);
   EXPECT_EQ(menu.GetPathForCommand(5505), nullptr);

@@ -56,14 +56,14 @@ TEST_F(StaticText, FormattedTextOfAnyLengthIsWhole) {
 
 TEST_F(StaticText, RedrawOnlyWhenAsked) {
   const int before = text_.GetControlRef()->drawCount;
-  text_.SetText("a", false);
+  ASSERT_TRUE(text_.SetText("a", false));
   EXPECT_EQ(text_.GetControlRef()->drawCount, before);
-  text_.SetText("b", true);
+  ASSERT_TRUE(text_.SetText("b", true));
   EXPECT_EQ(text_.GetControlRef()->drawCount, before + 1);
 }
 
 TEST_F(StaticText, GetTextNeverWritesPastTheBuffer) {
-  text_.SetText("abcdef", false);
+  ASSERT_TRUE(text_.SetText("abcdef", false));
   struct Case {
     size_t size;
     const char* expected;
@@ -86,9 +86,9 @@ TEST_F(StaticText, GetTextNeverWritesPastTheBuffer) {
 
 TEST_F(StaticText, AControlThatRefusesTheTextLeavesItAlone) {
   ControlRef button = nullptr;
-  plat::NewControl(owner_.GetWindowRef(), plat::ControlKind::kPushButton, bounds_, "Go", &button);
+  ASSERT_EQ(plat::NewControl(owner_.GetWindowRef(), plat::ControlKind::kPushButton, bounds_, "Go", &button), noErr);
   ControlID id{FourCC("bGo "), 0};
-  SetControlID(button, &id);
+  ASSERT_EQ(SetControlID(button, &id), noErr);
   CStaticText wrong;
   ASSERT_TRUE(owner_.AttachControl(FourCC("bGo "), &wrong));
   const int draws = button->drawCount;
@@ -108,16 +108,16 @@ TEST_F(StaticText, ProgressBarStaysInItsRange) {
   ASSERT_TRUE(bar.Create(&owner_, FourCC("pBar"), &bounds_, nullptr));
   EXPECT_EQ(bar.GetValue(), 0);
   EXPECT_EQ(bar.GetMaximum(), 100);
-  bar.SetRange(0, 3, false);
-  for (int i = 0; i < 5; ++i) bar.Increment();
+  ASSERT_TRUE(bar.SetRange(0, 3, false));
+  for (int i = 0; i < 5; ++i) ASSERT_TRUE(bar.Increment());
   EXPECT_EQ(bar.GetValue(), 3);
-  bar.SetRange(-2, 2, true);
+  ASSERT_TRUE(bar.SetRange(-2, 2, true));
   EXPECT_EQ(bar.GetValue(), 2);
-  for (int i = 0; i < 9; ++i) bar.Decrement();
+  for (int i = 0; i < 9; ++i) ASSERT_TRUE(bar.Decrement());
   EXPECT_EQ(bar.GetValue(), -2);
-  bar.SetToMaximum();
+  ASSERT_TRUE(bar.SetToMaximum());
   SInt16 low = 0, high = 0;
-  bar.GetRange(&low, &high);
+  ASSERT_TRUE(bar.GetRange(&low, &high));
   EXPECT_EQ(low, -2);
   EXPECT_EQ(high, 2);
   EXPECT_EQ(bar.GetValue(), 2);
