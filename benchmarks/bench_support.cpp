@@ -231,7 +231,7 @@ std::vector<std::string> WriteSmallMovies(const std::string& folder, int count) 
   return paths;
 }
 
-std::vector<u8> ReferenceTags() {
+std::vector<u8> ReferenceTags(bool (*keep)(u16 code)) {
   std::vector<u8> tags;
   for (const std::string& path : CorpusMovies()) {
     const std::vector<u8> file = ReadFileBytes(path);
@@ -243,7 +243,7 @@ std::vector<u8> ReferenceTags() {
     if (!reader.LoadFromMemory(plain.data(), u32(plain.size()), true, 0, true)) continue;
     CSwfBitWriter writer(reader.GetVersion());
     for (CSwfTag* tag : reader.GetTags())
-      if (tag->GetCode() != 0) tag->Write(writer);
+      if (tag->GetCode() != 0 && (!keep || keep(tag->GetCode()))) tag->Write(writer);
     reader.DeleteTags(true);
     const std::vector<u8>& bytes = writer.GetBytes();
     tags.insert(tags.end(), bytes.begin(), bytes.end());

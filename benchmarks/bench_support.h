@@ -32,8 +32,9 @@ void RemoveScratchFolders();
 std::vector<std::string> WriteSmallMovies(const std::string& folder, int count);
 
 // The tags (headers and bodies) of the reference movies as our writer
-// writes them back; empty without the corpus.
-std::vector<u8> ReferenceTags();
+// writes them back, all but the End tags or those `keep` accepts; empty
+// without the corpus.
+std::vector<u8> ReferenceTags(bool (*keep)(u16 code) = nullptr);
 // A plain movie of about `size` bytes: the tags repeated, then an End tag.
 std::vector<u8> RepeatedMovie(const std::vector<u8>& tags, size_t size);
 // Tags of mixed sizes, half of their bytes text-like and half random, for

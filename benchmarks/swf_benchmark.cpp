@@ -8,7 +8,6 @@
 // script and placement tags (or generated scripts), for the action parser
 // and writer.
 #include <benchmark/benchmark.h>
-#include <dirent.h>
 #include <zlib.h>
 
 #include <chrono>
@@ -30,64 +29,15 @@
 #include "swf/swf_record.h"
 #include "swf/swf_unknown_tag.h"
 #include "foundation/file_layer.h"
+#include "benchmarks/bench_support.h"
 
 namespace {
 
 constexpr size_t kMovieSize = 32u << 20;
 
-std::vector<u8> ReadWholeFile(const std::string& path) {
-  std::vector<u8> bytes;
-  std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (!file) return bytes;
-  if (std::fseek(file, 0, SEEK_END) == 0) {
-    const long size = std::ftell(file);
-    std::rewind(file);
-    if (size > 0) {
-      bytes.resize(size_t(size));
-      bytes.resize(std::fread(bytes.data(), 1, bytes.size(), file));
-    }
-  }
-  std::fclose(file);
-  return bytes;
-}
-
-bool AnyTag(u16 code) { return code != 0; }
-
 // The tags that carry scripts and placements: DoAction, DoInitAction and
 // PlaceObject2 (with its clip actions).
 bool ScriptTag(u16 code) { return code == 12 || code == 59 || code == 26; }
-
-// The tags (headers and bodies) of the reference movies that `keep` accepts.
-std::vector<u8> ReferenceTags(bool (*keep)(u16 code)) {
-  const char* overridden = std::getenv("GLIMMERBOX_SHARED");
-  const std::string shared = overridden && *overridden ? overridden : GB_SHARED_DIR;
-  std::vector<u8> tags;
-  for (const char* sub : {"avm1", "gnash", "other"}) {
-    const std::string folder = shared + "/corpus/swf/" + sub + "/";
-    DIR* dir = opendir(folder.c_str());
-    if (!dir) continue;
-    while (dirent* entry = readdir(dir)) {
-      const std::string name = entry->d_name;
-      if (name.size() < 5 || name.compare(name.size() - 4, 4, ".swf") != 0) continue;
-      std::vector<u8> file = ReadWholeFile(folder + name);
-      std::vector<u8> plain;
-      if (file.size() < 8 || file[3] > 8) continue;
-      if (file[0] == 'C' && !DecompressSwfBytes(file.data(), file.size(), plain)) continue;
-      if (file[0] == 'F') plain = file;
-      CSwfReader reader;
-      if (!reader.LoadFromMemory(plain.data(), u32(plain.size()), true, 0, true)) continue;
-      CSwfBitWriter writer(reader.GetVersion());
-      for (CSwfTag* tag : reader.GetTags()) {
-        if (keep(tag->GetCode())) tag->Write(writer);
-      }
-      reader.DeleteTags(true);
-      const std::vector<u8>& bytes = writer.GetBytes();
-      tags.insert(tags.end(), bytes.begin(), bytes.end());
-    }
-    closedir(dir);
-  }
-  return tags;
-}
 
 // Tags of 0 to 4000 bytes, half of them compressible.
 std::vector<u8> GeneratedTags() {
@@ -141,8 +91,8 @@ struct Fixture {
   const char* source;
 
   Fixture() {
-    std::vector<u8> tags = ReferenceTags(AnyTag);
-    std::vector<u8> scriptTags = ReferenceTags(ScriptTag);
+    std::vector<u8> tags = gbbench::ReferenceTags();
+    std::vector<u8> scriptTags = gbbench::ReferenceTags(ScriptTag);
     source = tags.empty() ? "generated tags" : "reference-movie tags";
     if (tags.empty()) tags = GeneratedTags();
     if (scriptTags.empty()) scriptTags = GeneratedScripts();
@@ -352,7 +302,7 @@ void ExpandMovieFile(benchmark::State& state) {
   Pair().Run(
       state, [&] { converted = DecompressSwfFile(packed, plain, true) && converted; },
       [&] {
-        const std::vector<u8> file = ReadWholeFile(base + "_packed.swf");
+        const std::vector<u8> file = gbbench::ReadFileBytes(base + "_packed.swf");
         std::vector<u8> out(plainSize);
         uLongf size = uLongf(out.size());
         uncompress(out.data(), &size, file.data() + 8, uLong(file.size() - 8));

@@ -9,7 +9,6 @@
 // repeated, when they are at hand (GLIMMERBOX_SHARED or ../shared beside
 // the source folder).
 #include <benchmark/benchmark.h>
-#include <dirent.h>
 
 #include <cmath>
 #include <cstdlib>
@@ -25,6 +24,7 @@
 #include "swf/swf_morph_shape.h"
 #include "swf/swf_reader.h"
 #include "swf/swf_shape_tags.h"
+#include "benchmarks/bench_support.h"
 
 namespace {
 
@@ -40,47 +40,13 @@ class CRawReader : public CSwfReader {
   }
 };
 
-std::vector<u8> ReadWholeFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::vector<u8>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
 bool ShapeTag(u16 code) {
   return code == kSwfDefineShapeCode || code == kSwfDefineShape2Code ||
          code == kSwfDefineShape3Code || code == kSwfDefineMorphShapeCode;
 }
 
 // The shape and morph-shape tags of the reference movies, as written by the engine.
-std::vector<u8> ReferenceShapeTags() {
-  const char* overridden = std::getenv("GLIMMERBOX_SHARED");
-  const std::string shared = overridden && *overridden ? overridden : GB_SHARED_DIR;
-  std::vector<u8> tags;
-  for (const char* sub : {"unit", "avm1", "gnash", "other"}) {
-    const std::string folder = shared + "/corpus/swf/" + sub + "/";
-    DIR* dir = opendir(folder.c_str());
-    if (!dir) continue;
-    while (dirent* entry = readdir(dir)) {
-      const std::string name = entry->d_name;
-      if (name.size() < 5 || name.compare(name.size() - 4, 4, ".swf") != 0) continue;
-      std::vector<u8> file = ReadWholeFile(folder + name);
-      std::vector<u8> plain;
-      if (file.size() < 8 || file[3] > 8) continue;
-      if (file[0] == 'C' && !DecompressSwfBytes(file.data(), file.size(), plain)) continue;
-      if (file[0] == 'F') plain = file;
-      CSwfReader reader;
-      if (!reader.LoadFromMemory(plain.data(), u32(plain.size()), true, 0, true)) continue;
-      CSwfBitWriter writer(reader.GetVersion());
-      for (CSwfTag* tag : reader.GetTags()) {
-        if (ShapeTag(tag->GetCode())) tag->Write(writer);
-      }
-      reader.DeleteTags(true);
-      const std::vector<u8>& bytes = writer.GetBytes();
-      tags.insert(tags.end(), bytes.begin(), bytes.end());
-    }
-    closedir(dir);
-  }
-  return tags;
-}
+std::vector<u8> ReferenceShapeTags() { return gbbench::ReferenceTags(ShapeTag); }
 
 CSwfFillStyle* RandomFill(std::mt19937& random) {
   switch (random() % 3) {
