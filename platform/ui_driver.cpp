@@ -339,9 +339,12 @@ bool UiDriver::RunStep(Step step, WindowRef modalWindow) {
     case Step::Kind::kOpen:
       if (!PostOpenDocuments(step.paths)) std::fprintf(stderr, "driver: no file to open\n");
       break;
-    case Step::Kind::kFunction:
-      if (step.function) step.function();
+    case Step::Kind::kFunction: {
+      // The step is used up here: its function (and what it holds) goes with this call.
+      const std::function<void()> function = std::move(step.function);
+      if (function) function();
       break;
+    }
     case Step::Kind::kPolicy:
       policy_ = step.policy;
       break;

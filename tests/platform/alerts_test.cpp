@@ -76,7 +76,7 @@ TEST_F(Alerts, ClassicAlertTakesPascalButtonTexts) {
   AlertStdAlertParamRec param;
   const unsigned char yes[] = "\003Yes";
   param.defaultText = yes;
-  param.cancelText = kAlertDefaultCancelText;
+  param.cancelText = kAlertDefaultCancelText;  // NOLINT(performance-no-int-to-ptr): the interface's -1 sentinel, never dereferenced
   param.otherText = nullptr;
   Driver().SetPolicy(plat::AnswerPolicy::kOther);
   SInt16 hit = 0;
