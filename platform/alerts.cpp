@@ -30,13 +30,13 @@ std::string FromPascal(ConstStr255Param text) {
 // A classic button text: -1 is the system's label, null leaves the button out.
 [[nodiscard]] bool ButtonText(ConstStringPtr text, const char* standard, std::string* out) {
   if (!text) return false;
-  *out = text == reinterpret_cast<ConstStringPtr>(-1) ? std::string(standard) : FromPascal(text);
+  *out = text == reinterpret_cast<ConstStringPtr>(-1) ? std::string(standard) : FromPascal(text);  // NOLINT(performance-no-int-to-ptr): the interface's -1 sentinel, never dereferenced
   return true;
 }
 
 void AddButton(WindowRef window, int slot, const std::string& title, UInt32 command, SInt16 number) {
   ControlRef button = nullptr;
-  Rect r = MakeRect(320 - slot * 100, 110, 410 - slot * 100, 130);
+  Rect r = MakeRect(SInt16(320 - slot * 100), 110, SInt16(410 - slot * 100), 130);
   if (NewControl(window, ControlKind::kPushButton, r, title, &button) != noErr) return;
   button->command = command;
   button->id = ControlID{FourCC("alrt"), number};

@@ -206,7 +206,9 @@ CFURLRef CFBundleCopyResourceURL(CFBundleRef bundle, CFStringRef name, CFStringR
   if (!folder.empty() && folder.back() != '/') folder += '/';
   const std::string resources = bundle->Folder() + "Contents/Resources/";
   for (const std::string& place : {resources, resources + "English.lproj/"}) {
-    std::string path = place + folder + fileName;
+    std::string path = place;
+    path += folder;
+    path += fileName;
     struct stat info;
     if (stat(path.c_str(), &info) == 0) return plat::CreateUrlFromHostPath(path, S_ISDIR(info.st_mode));
   }

@@ -199,8 +199,8 @@ std::shared_ptr<EventTarget> ParentTarget(const EventTarget* target) {
   return eventNotHandledErr;
 }
 
-[[nodiscard]] OSStatus DispatchFrom(std::shared_ptr<EventTarget> target, std::shared_ptr<HandlerChain> chain, size_t start,
-                      EventRef event) {
+[[nodiscard]] OSStatus DispatchFrom(const std::shared_ptr<EventTarget>& target, const std::shared_ptr<HandlerChain>& chain,
+                                    size_t start, EventRef event) {
   for (size_t i = start; i < chain->size(); ++i) {
     const std::shared_ptr<HandlerRecord>& handler = (*chain)[i];
     if (handler->removed || !handler->Matches(event->eventClass(), event->kind())) continue;

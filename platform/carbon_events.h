@@ -255,11 +255,11 @@ class Event {
 // Typed helpers over the raw parameter calls.
 template <typename T>
 void SetParam(EventRef event, EventParamName name, EventParamType type, const T& value) {
-  if (event) event->Set(name, type, &value, sizeof(T));
+  if (event) event->Set(name, type, &value, sizeof(T));  // NOLINT(bugprone-sizeof-expression): T may be a reference such as WindowRef, stored as the pointer itself
 }
 template <typename T>
 [[nodiscard]] bool GetParam(EventRef event, EventParamName name, EventParamType type, T* value) {
-  return GetEventParameter(event, name, type, nullptr, UInt32(sizeof(T)), nullptr, value) == noErr;
+  return GetEventParameter(event, name, type, nullptr, UInt32(sizeof(T)), nullptr, value) == noErr;  // NOLINT(bugprone-sizeof-expression): T may be a reference such as WindowRef, stored as the pointer itself
 }
 
 // A new event of the class and kind (release it with ReleaseEvent).

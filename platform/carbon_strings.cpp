@@ -30,7 +30,7 @@ namespace {
 // A button text of the CFString parameters: -1 is the system's label.
 [[nodiscard]] bool ButtonText(CFStringRef text, const char* standard, std::string* out) {
   if (!text) return false;
-  *out = text == reinterpret_cast<CFStringRef>(-1) ? std::string(standard) : MacRomanOf(text);
+  *out = text == reinterpret_cast<CFStringRef>(-1) ? std::string(standard) : MacRomanOf(text);  // NOLINT(performance-no-int-to-ptr): the interface's -1 sentinel, never dereferenced
   return true;
 }
 
@@ -159,7 +159,7 @@ OSStatus GetStandardAlertDefaultParams(AlertStdCFStringAlertParamRec* param, UIn
   if (!param || version != kStdCFStringAlertVersionOne) return paramErr;
   *param = AlertStdCFStringAlertParamRec();
   param->version = version;
-  param->defaultText = kAlertDefaultOKTextCF;
+  param->defaultText = kAlertDefaultOKTextCF;  // NOLINT(performance-no-int-to-ptr): the interface's -1 sentinel, never dereferenced
   param->defaultButton = kAlertStdAlertOKButton;
   return noErr;
 }

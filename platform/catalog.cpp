@@ -149,7 +149,7 @@ double AbsoluteTimeToUnix(CFAbsoluteTime time) { return time + kAbsoluteEpochOff
 CFAbsoluteTime CurrentAbsoluteTime() {
   struct timespec now;
   clock_gettime(CLOCK_REALTIME, &now);
-  return UnixToAbsoluteTime(double(now.tv_sec) + now.tv_nsec / 1e9);
+  return UnixToAbsoluteTime(double(now.tv_sec) + double(now.tv_nsec) / 1e9);
 }
 
 }  // namespace plat

@@ -66,7 +66,7 @@ void CFStringGetCharacters(CFStringRef string, CFRange range, UniChar* buffer) {
   const std::u16string& units = plat::StringUnits(string);
   size_t begin, end;
   ClampRange(units, range, &begin, &end);
-  if (buffer) std::copy(units.begin() + begin, units.begin() + end, buffer);
+  if (buffer) std::copy(units.data() + begin, units.data() + end, buffer);
 }
 
 CFIndex CFStringGetBytes(CFStringRef string, CFRange range, CFStringEncoding encoding, UInt8 lossByte,

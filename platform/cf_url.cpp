@@ -42,7 +42,7 @@ std::string Replace(std::string text, char from, char to) {
 }
 
 // Collapses repeated '/' and moves a trailing '/' into the folder flag.
-[[nodiscard]] CFURLRef MakeUrl(std::string path, bool directory) {
+[[nodiscard]] CFURLRef MakeUrl(const std::string& path, bool directory) {
   std::string clean;
   for (char c : path) {
     if (c == '/' && !clean.empty() && clean.back() == '/') continue;

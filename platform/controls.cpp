@@ -57,17 +57,21 @@ void Detach(ControlRef control) {
   control->parent = nullptr;
 }
 
+// The size of a control's data: for a MenuRef, the pointer itself.
+template <typename T>
+constexpr size_t kDataSize = sizeof(T);  // NOLINT(bugprone-sizeof-expression): a MenuRef is copied as the pointer
+
 template <typename T>
 [[nodiscard]] OSErr CopyOut(const T& value, size_t bufferSize, void* buffer, size_t* outActualSize) {
-  if (outActualSize) *outActualSize = sizeof(T);
-  if (buffer) std::memcpy(buffer, &value, std::min(bufferSize, sizeof(T)));
+  if (outActualSize) *outActualSize = kDataSize<T>;
+  if (buffer) std::memcpy(buffer, &value, std::min(bufferSize, kDataSize<T>));
   return noErr;
 }
 
 template <typename T>
 [[nodiscard]] OSErr CopyIn(T* value, size_t size, const void* data) {
-  if (size != sizeof(T) || !data) return errDataSizeMismatch;
-  std::memcpy(value, data, sizeof(T));
+  if (size != kDataSize<T> || !data) return errDataSizeMismatch;
+  std::memcpy(value, data, kDataSize<T>);
   return noErr;
 }
 
@@ -233,7 +237,8 @@ OSStatus CreateRootControl(WindowRef window, ControlRef* outControl) {
   if (!plat::IsLiveWindow(window)) return errInvalidWindowRef;
   if (!window->root) {
     const Rect& c = window->content;
-    window->root = new plat::Control(ControlKind::kRoot, window, MakeRect(0, 0, c.right - c.left, c.bottom - c.top));
+    window->root = new plat::Control(ControlKind::kRoot, window,
+                                     MakeRect(0, 0, SInt16(c.right - c.left), SInt16(c.bottom - c.top)));
   }
   if (outControl) *outControl = window->root;
   return noErr;
@@ -348,7 +353,7 @@ void SetControlBounds(ControlRef control, const Rect* bounds) {
 void MoveControl(ControlRef control, SInt16 left, SInt16 top) {
   if (!IsLiveControl(control)) return;
   Rect& b = control->bounds;
-  b = MakeRect(left, top, left + (b.right - b.left), top + (b.bottom - b.top));
+  b = MakeRect(left, top, SInt16(left + (b.right - b.left)), SInt16(top + (b.bottom - b.top)));
 }
 
 void SizeControl(ControlRef control, SInt16 width, SInt16 height) {

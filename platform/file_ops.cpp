@@ -33,9 +33,7 @@ template <typename Bytes>
   // Non-blocking, so that a FIFO in place of the file cannot stall the open.
   int fd = open(hostPath.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   struct stat info;
-  if (fd < 0) {
-    error = errno;
-  } else if (fstat(fd, &info) != 0) {
+  if (fd < 0 || fstat(fd, &info) != 0) {
     error = errno;
   } else if (S_ISDIR(info.st_mode)) {
     error = EISDIR;

@@ -36,7 +36,7 @@ namespace {
 // The user's temporary-items folder must be a real folder of this user that
 // nobody else can enter: anything else under a shared TMPDIR could be a trap.
 [[nodiscard]] OSErr TemporaryItems(bool create, std::string* out) {
-  std::string root = TemporaryRoot();
+  const std::string& root = TemporaryRoot();
   std::string folder = root + "TemporaryItems-" + std::to_string(geteuid()) + "/";
   std::string path = folder.substr(0, folder.size() - 1);
   struct stat info;

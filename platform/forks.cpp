@@ -203,9 +203,9 @@ ForkTable& Table() {
 SInt16 Register(OpenForkRecord record) {
   ForkTable& table = Table();
   while (table.forks.count(table.next) || table.next <= 0)
-    table.next = table.next <= 0 ? 1 : SInt16(table.next + 1);
+    table.next = table.next <= 0 ? SInt16(1) : SInt16(table.next + 1);
   SInt16 refNum = table.next;
-  table.next = refNum == 0x7FFF ? 1 : SInt16(refNum + 1);
+  table.next = refNum == 0x7FFF ? SInt16(1) : SInt16(refNum + 1);
   table.forks[refNum] = std::move(record);
   return refNum;
 }
@@ -588,7 +588,7 @@ OSErr CopySidecar(const std::string& from, const std::string& to) {
     close(source);
     return result;
   }
-  std::vector<UInt8> buffer(64 * 1024);
+  std::vector<UInt8> buffer(size_t(64) * 1024);
   OSErr result = noErr;
   for (UInt64 offset = 0;;) {
     ssize_t got = pread(source, buffer.data(), buffer.size(), off_t(offset));

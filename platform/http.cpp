@@ -62,8 +62,12 @@ bool HttpPerform(const HttpRequestSpec& request, HttpReply* reply) {
   Receiver receiver{reply, request.maxReplyBytes};
   char errorText[CURL_ERROR_SIZE] = "";
   curl_slist* headers = nullptr;
-  for (const auto& [name, value] : request.headers)
-    headers = curl_slist_append(headers, (name + ": " + value).c_str());
+  for (const auto& [name, value] : request.headers) {
+    std::string line = name;
+    line += ": ";
+    line += value;
+    headers = curl_slist_append(headers, line.c_str());
+  }
   // No "Expect: 100-continue" round trip before a POST body.
   if (post) headers = curl_slist_append(headers, "Expect:");
 

@@ -29,6 +29,7 @@ bool Launch(const std::vector<std::string>& arguments, pid_t* launched) {
   if (arguments.empty() || arguments[0].empty()) return false;
   if (Hook()) return Hook()(arguments);
   std::vector<char*> argv;
+  argv.reserve(arguments.size() + 1);
   for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
   argv.push_back(nullptr);
   pid_t pid = 0;

@@ -165,7 +165,7 @@ void DisposeMenu(MenuRef menu) {
   graveyard.emplace_back(menu);
 }
 
-MenuID GetMenuID(MenuRef menu) { return IsLiveMenu(menu) ? menu->id : 0; }
+MenuID GetMenuID(MenuRef menu) { return IsLiveMenu(menu) ? menu->id : MenuID(0); }
 
 UInt16 CountMenuItems(MenuRef menu) { return IsLiveMenu(menu) ? UInt16(menu->items.size()) : 0; }
 
@@ -193,8 +193,9 @@ void GetMenuItemText(MenuRef menu, MenuItemIndex index, Str255 outText) {
   if (!outText) return;
   const plat::MenuItem* item = plat::Item(menu, index);
   size_t n = item ? std::min<size_t>(item->text.size(), 255) : 0;
+  // A Pascal string: the length byte, then the text, no terminator.
   outText[0] = UInt8(n);
-  if (n) std::memcpy(outText + 1, item->text.data(), n);
+  if (n) std::copy_n(item->text.data(), n, outText + 1);
 }
 
 void SetMenuItemText(MenuRef menu, MenuItemIndex index, ConstStr255Param text) {

@@ -280,7 +280,9 @@ std::string EscapeText(const std::string& text) {
   std::string out;
   for (char c : text) {
     unsigned char u = static_cast<unsigned char>(c);
-    if (allSpace) {
+    // Carriage returns would be lost to line-end normalisation; other
+    // control characters have no literal form in XML.
+    if (allSpace || (u < 0x20 && c != '\t' && c != '\n')) {
       out += "&#" + std::to_string(u) + ";";
     } else if (c == '&') {
       out += "&amp;";
@@ -288,10 +290,6 @@ std::string EscapeText(const std::string& text) {
       out += "&lt;";
     } else if (c == '>') {
       out += "&gt;";
-    } else if (u < 0x20 && c != '\t' && c != '\n') {
-      // Carriage returns would be lost to line-end normalisation; other
-      // control characters have no literal form in XML.
-      out += "&#" + std::to_string(u) + ";";
     } else {
       out += c;
     }

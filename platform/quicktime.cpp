@@ -52,7 +52,7 @@ Movie NewStillPictureMovie(const UInt8* argb, int width, int height, SInt32 rowB
     const UInt8* in = argb + size_t(y) * size_t(rowBytes);
     UInt8* out = GetPixBaseAddr(map) + size_t(y) * size_t(GetPixRowBytes(map));
     std::memcpy(out, in, size_t(width) * 4);
-    for (int x = 0; x < width && !movie->hasAlpha; ++x) movie->hasAlpha = in[x * 4] != 0xFF;
+    for (int x = 0; x < width && !movie->hasAlpha; ++x) movie->hasAlpha = in[size_t(x) * 4] != 0xFF;
   }
   movie->box = bounds;
   movie->codec = codec;

@@ -155,7 +155,7 @@ void CloseResFile(SInt16 refNum) {
   }
   manager.chain.erase(std::find_if(manager.chain.begin(), manager.chain.end(),
                                    [&](const auto& f) { return f.get() == file; }));
-  if (manager.current == refNum) manager.current = manager.chain.empty() ? -1 : manager.chain.back()->refNum;
+  if (manager.current == refNum) manager.current = manager.chain.empty() ? SInt16(-1) : manager.chain.back()->refNum;
   manager.error = result;
 }
 

@@ -157,7 +157,7 @@ bool ResourceMap::Serialize(std::vector<u8>& image) const {
   PutBig32(&out[4], u32(mapStart));
   PutBig32(&out[8], u32(dataLength));
   PutBig32(&out[12], u32(map.size()));
-  std::copy(out.begin(), out.begin() + kHeaderSize, out.begin() + mapStart);  // the header's copy
+  std::copy(out.data(), out.data() + kHeaderSize, out.data() + mapStart);  // the header's copy
   image = std::move(out);
   return true;
 }

@@ -55,6 +55,22 @@ std::string CodeText(UInt32 code) {
   return true;
 }
 
+// A control id: a decimal number, negative ones too ("-2").
+[[nodiscard]] bool ParseId(const std::string& token, SInt32* out) {
+  const bool negative = !token.empty() && token[0] == '-';
+  const std::string digits = negative ? token.substr(1) : token;
+  UInt32 magnitude = 0;
+  if (digits.empty() || digits.find_first_not_of("0123456789") != std::string::npos || !ParseCode(digits, &magnitude))
+    return false;
+  if (!negative) {
+    *out = SInt32(magnitude);  // the id's 32 bits, as written
+    return true;
+  }
+  if (magnitude > 0x80000000u) return false;
+  *out = SInt32(-int64_t(magnitude));
+  return true;
+}
+
 [[nodiscard]] bool ParseButton(const std::string& token, SInt16* out) {
   if (token == "ok" || token == "default" || token == "yes") *out = kAlertStdAlertOKButton;
   else if (token == "cancel") *out = kAlertStdAlertCancelButton;
@@ -175,9 +191,7 @@ bool UiDriver::LoadScript(const std::string& text, std::string* error) {
       ok = ParseCode(t[1], &s.code);
       size_t next = 2;
       if (ok && t.size() > next && t[next] != "in") {
-        UInt32 id;
-        ok = t[next].find_first_not_of("-0123456789") == std::string::npos && ParseCode(t[next], &id);
-        s.id = SInt32(id);
+        ok = ParseId(t[next], &s.id);
         ++next;
       }
       if (ok && t.size() > next) {
@@ -339,9 +353,12 @@ bool UiDriver::RunStep(Step step, WindowRef modalWindow) {
     case Step::Kind::kOpen:
       if (!PostOpenDocuments(step.paths)) std::fprintf(stderr, "driver: no file to open\n");
       break;
-    case Step::Kind::kFunction:
-      if (step.function) step.function();
+    case Step::Kind::kFunction: {
+      // The step is used up here: its function (and what it holds) goes with this call.
+      const std::function<void()> function = std::move(step.function);
+      if (function) function();
       break;
+    }
     case Step::Kind::kPolicy:
       policy_ = step.policy;
       break;

@@ -366,7 +366,7 @@ OSStatus ConstrainWindowToScreen(WindowRef window, WindowRegionCode, UInt32 opti
   int left = std::clamp<int>(s.left, area.left, std::max<int>(area.left, area.right - width));
   int top = std::clamp<int>(s.top, area.top, std::max<int>(area.top, area.bottom - height));
   int bar = plat::TitleBarHeight(window->windowClass);
-  plat::ChangeBounds(window, MakeRect(left, top + bar, left + width, top + height));
+  plat::ChangeBounds(window, MakeRect(SInt16(left), SInt16(top + bar), SInt16(left + width), SInt16(top + height)));
   if (outStructure && IsLiveWindow(window)) *outStructure = plat::Structure(window);
   return noErr;
 }
@@ -429,7 +429,8 @@ OSStatus ShowSheetWindow(WindowRef sheet, WindowRef parent) {
   // A sheet hangs from the top of its parent's content, centred.
   int width = plat::Width(sheet->content), height = plat::Height(sheet->content);
   int left = parent->content.left + (plat::Width(parent->content) - width) / 2;
-  sheet->content = MakeRect(left, parent->content.top, left + width, parent->content.top + height);
+  sheet->content =
+      MakeRect(SInt16(left), parent->content.top, SInt16(left + width), SInt16(parent->content.top + height));
   plat::MoveToFront(sheet);
   ShowWindow(sheet);
   return noErr;

@@ -76,7 +76,7 @@ TEST_F(Alerts, ClassicAlertTakesPascalButtonTexts) {
   AlertStdAlertParamRec param;
   const unsigned char yes[] = "\003Yes";
   param.defaultText = yes;
-  param.cancelText = kAlertDefaultCancelText;
+  param.cancelText = kAlertDefaultCancelText;  // NOLINT(performance-no-int-to-ptr): the interface's -1 sentinel, never dereferenced
   param.otherText = nullptr;
   Driver().SetPolicy(plat::AnswerPolicy::kOther);
   SInt16 hit = 0;
@@ -119,7 +119,8 @@ TEST_F(Alerts, ScriptTextIsParsedWholeOrNotAtAll) {
                                   "hit mExs\nhit cUpd 2003 in IDD_PREFS\nclose IDD_MAIN\n",
                                   &error));
   EXPECT_EQ(Driver().PendingSteps(), 7u);
-  for (const char* bad : {"answer maybe", "command toolong", "hit", "hit abcd x in", "frobnicate", "close"}) {
+  for (const char* bad : {"answer maybe", "command toolong", "hit", "hit abcd x in", "hit abcd 1-2", "hit abcd -",
+                          "hit abcd -2147483649", "frobnicate", "close"}) {
     EXPECT_FALSE(Driver().LoadScript(std::string("answer ok\n") + bad + "\n", &error)) << bad;
     EXPECT_EQ(error.rfind("line 2", 0), 0u) << error;
   }
@@ -145,6 +146,34 @@ TEST_F(Alerts, ScriptedHitPressesTheControlInTheNamedWindow) {
   EXPECT_TRUE(Driver().Idle(nullptr));  // no such id: reported, nothing pressed
   EXPECT_EQ(GetControl32BitValue(box), 0);
   EXPECT_FALSE(Driver().Idle(nullptr));
+}
+
+TEST_F(Alerts, ScriptedHitTakesNegativeIds) {
+  Rect r = MakeRect(100, 100, 600, 400);
+  WindowRef window = nullptr;
+  ASSERT_EQ(CreateNewWindow(kDocumentWindowClass, kWindowStandardHandlerAttribute, &r, &window), noErr);
+  ShowWindow(window);
+  struct Case {
+    SInt32 id;
+    const char* script;
+    SInt32 pressed;
+  } cases[] = {
+      {-2, "hit cNeg -2\n", 1},
+      {-2, "hit cNeg -3\n", 0},
+      {-2147483647 - 1, "hit cNeg -2147483648\n", 1},
+  };
+  for (const Case& c : cases) {
+    ControlRef box = nullptr;
+    ASSERT_EQ(plat::NewControl(window, plat::ControlKind::kCheckBox, MakeRect(0, 0, 100, 20), "Check", &box), noErr);
+    ControlID id{FourCC("cNeg"), c.id};
+    ASSERT_EQ(SetControlID(box, &id), noErr);
+    std::string error;
+    ASSERT_TRUE(Driver().LoadScript(c.script, &error)) << c.script << error;
+    EXPECT_TRUE(Driver().Idle(nullptr));
+    EXPECT_EQ(GetControl32BitValue(box), c.pressed) << c.script;
+    DisposeControl(box);
+  }
+  DisposeWindow(window);
 }
 
 }  // namespace

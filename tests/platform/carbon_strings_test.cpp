@@ -32,7 +32,7 @@ TEST_F(CarbonStrings, AlertParametersChooseTheButtons) {
   ASSERT_EQ(GetStandardAlertDefaultParams(&param, kStdCFStringAlertVersionOne), noErr);
   CFStringRef yes = plat::NewStringFromMacRoman("Yes");
   param.defaultText = yes;
-  param.cancelText = kAlertDefaultCancelTextCF;
+  param.cancelText = kAlertDefaultCancelTextCF;  // NOLINT(performance-no-int-to-ptr): the interface's -1 sentinel, never dereferenced
   DialogRef alert = nullptr;
   CFStringRef title = plat::NewStringFromMacRoman("T");
   ASSERT_EQ(CreateStandardAlert(kAlertNoteAlert, title, nullptr, &param, &alert), noErr);

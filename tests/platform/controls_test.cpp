@@ -86,6 +86,7 @@ TEST_F(Controls, DataTagsByControlKind) {
   ControlRef popup = Make(plat::ControlKind::kPopupButton);
   ControlRef button = Make(plat::ControlKind::kPushButton);
   MenuRef menu = NewMenu(9999, reinterpret_cast<const unsigned char*>("\0"));
+  const size_t menuSize = sizeof(menu);  // NOLINT(bugprone-sizeof-expression): the data is the MenuRef itself
   Boolean on = false;
   struct Case {
     ControlRef control;
@@ -95,8 +96,8 @@ TEST_F(Controls, DataTagsByControlKind) {
     OSErr expected;
   } cases[] = {
       {text, kControlStaticTextTextTag, 5, "hello", noErr},
-      {text, kControlPopupButtonMenuHandleTag, sizeof(menu), &menu, errDataNotSupported},
-      {popup, kControlPopupButtonMenuHandleTag, sizeof(menu), &menu, noErr},
+      {text, kControlPopupButtonMenuHandleTag, menuSize, &menu, errDataNotSupported},
+      {popup, kControlPopupButtonMenuHandleTag, menuSize, &menu, noErr},
       {popup, kControlPopupButtonMenuHandleTag, 2, &menu, errDataSizeMismatch},
       {popup, kControlPopupButtonCheckCurrentTag, sizeof(on), &on, noErr},
       {popup, kControlStaticTextTextTag, 5, "hello", errDataNotSupported},
@@ -113,7 +114,7 @@ TEST_F(Controls, DataTagsByControlKind) {
   EXPECT_EQ(std::string(buffer), "hel");
   EXPECT_EQ(plat::ControlText(text), "hello");
   MenuRef back = nullptr;
-  ASSERT_EQ(GetControlData(popup, 0, kControlPopupButtonMenuHandleTag, sizeof(back), &back, nullptr), noErr);
+  ASSERT_EQ(GetControlData(popup, 0, kControlPopupButtonMenuHandleTag, menuSize, &back, nullptr), noErr);
   EXPECT_EQ(back, menu);
   Boolean check = true;
   ASSERT_EQ(GetControlData(popup, 0, kControlPopupButtonCheckCurrentTag, sizeof(check), &check, nullptr), noErr);

@@ -18,7 +18,7 @@ std::string Find(SInt16 domain, OSType type, bool create, OSErr* result = nullpt
 }
 
 TEST(SpecialFolders, UserFoldersComeFromTheRoots) {
-  const std::string root = gbtest::TestRoot();
+  const std::string& root = gbtest::TestRoot();
   struct Case {
     OSType type;
     std::string expected;

@@ -29,6 +29,7 @@ PlistValue Sample() {
   root.Set("empty", PlistValue::String(""));
   root.Set("when", PlistValue::Date("2024-01-02T03:04:05Z"));
   std::vector<uint8_t> bytes;
+  bytes.reserve(256);
   for (int i = 0; i < 256; ++i) bytes.push_back(uint8_t(i));
   root.Set("bytes", PlistValue::Data(bytes));
   root.Set("one", PlistValue::Data({0x41}));

@@ -32,7 +32,7 @@ TEST(QuickTimeLayer, StillPictureMovieDrawsIntoItsPortAtTheBox) {
   SetMovieActive(movie, true);
   MoviesTask(movie, 0);
   PixMapPtr map = GetGWorldPixMap(world);
-  auto pixel = [&](int x, int y) { return GetPixBaseAddr(map) + y * GetPixRowBytes(map) + x * 4; };
+  auto pixel = [&](int x, int y) { return GetPixBaseAddr(map) + size_t(y) * size_t(GetPixRowBytes(map)) + size_t(x) * 4; };
   EXPECT_EQ(pixel(2, 1)[0], 0);
   UpdateMovie(movie);
   MoviesTask(movie, 0);

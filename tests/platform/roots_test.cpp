@@ -5,7 +5,7 @@
 #include "tests/support/test_support.h"
 
 TEST(Roots, FollowTheEnvironmentWithDefaults) {
-  const std::string root = gbtest::TestRoot();
+  const std::string& root = gbtest::TestRoot();
   EXPECT_EQ(plat::HomeFolder(), root + "home/");
   EXPECT_EQ(plat::TemporaryRoot(), root + "tmp/");
   EXPECT_EQ(plat::PreferencesRoot(), root + "config/");

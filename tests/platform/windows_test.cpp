@@ -174,7 +174,8 @@ TEST_F(Windows, APortHoldsTheContentPixelsUntilTheWindowGoes) {
                      nullptr),
             noErr);
   PixMapPtr pixels = GetGWorldPixMap(port);
-  const UInt8* pixel = GetPixBaseAddr(pixels) + 10 * GetPixRowBytes(pixels) + 10 * 4;
+  const size_t x = 10, y = 10;
+  const UInt8* pixel = GetPixBaseAddr(pixels) + y * size_t(GetPixRowBytes(pixels)) + x * 4;
   EXPECT_EQ(pixel[1], 0xFF);  // red
   DisposeGWorld(picture);
 
