@@ -1,6 +1,7 @@
 #include "authoring/byte_streams.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <limits>
 
 #include "foundation/path_name.h"
@@ -85,8 +86,10 @@ std::string CByteArrayOutputStream::ToString() const { return std::string(bytes_
 
 void CByteArrayOutputStream::WriteVector(const std::vector<u8>& v) {
   if (&v == &bytes_) {
-    const std::vector<u8> copy = v;
-    bytes_.insert(bytes_.end(), copy.begin(), copy.end());
+    // Appending the array to itself: insert may not read from the vector it grows.
+    const size_t n = bytes_.size();
+    bytes_.resize(n * 2);
+    std::copy_n(bytes_.begin(), n, bytes_.begin() + std::ptrdiff_t(n));
     return;
   }
   bytes_.insert(bytes_.end(), v.begin(), v.end());

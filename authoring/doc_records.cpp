@@ -1,5 +1,6 @@
 #include "authoring/doc_records.h"
 
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <initializer_list>
@@ -12,8 +13,9 @@ double UnitFraction(double v) {
   return v > 1.0 ? 1.0 : v;
 }
 
-// The integer part of a fraction of 256 plus a half: 0..256.
-u16 FractionTo256(double fraction) { return u16(UnitFraction(fraction) * 256.0 + 0.5); }
+// The integer part of a fraction of 256 plus a half: 0..256 (the value is
+// never negative, so this rounds halves up).
+u16 FractionTo256(double fraction) { return u16(std::floor(UnitFraction(fraction) * 256.0 + 0.5)); }
 
 void WriteRaw(CDataWriter& writer, std::initializer_list<u8> bytes) {
   for (u8 byte : bytes) writer.WriteUInt8(byte);

@@ -206,8 +206,9 @@ std::vector<std::string> WriteSmallMovies(const std::string& folder, int count) 
       auto* place = new CSwfPlaceObject2;
       place->SetCharacterId(id);
       place->SetDepth(u16(1 + random() % 50));
-      place->SetMatrix(CreateSwfMatrix(s32(random() % 8000), s32(random() % 6000), 1.0 + (random() % 100) / 50.0,
-                                       1.0, double(random() % 360), double(random() % 360)));
+      place->SetMatrix(CreateSwfMatrix(s32(random() % 8000), s32(random() % 6000),
+                                       1.0 + double(random() % 100) / 50.0, 1.0, double(random() % 360),
+                                       double(random() % 360)));
       if (random() % 2) {
         auto* cxform = new CSwfCxformWithAlpha;
         cxform->SetAlphaMultiply(s32(random() % 256), true);
@@ -316,6 +317,7 @@ ParserTiming TimeIndependentParser(const std::vector<std::string>& movies, doubl
   posix_spawn_file_actions_addopen(&actions, 1, output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
   std::vector<std::string> arguments{"node", script, list, secondsText};
   std::vector<char*> argv;
+  argv.reserve(arguments.size() + 1);
   for (std::string& argument : arguments) argv.push_back(argument.data());
   argv.push_back(nullptr);
   pid_t child = 0;

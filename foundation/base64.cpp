@@ -1,5 +1,6 @@
 #include "foundation/base64.h"
 
+#include <cstddef>
 #include <string>
 
 #include "foundation/file_bytes.h"
@@ -36,7 +37,7 @@ bool EncodeBase64File(const CPathName& source, const CPathName& destination, siz
   lines.reserve(encoded.size() + encoded.size() / lineChars * 2 + 2);
   for (size_t at = 0; at < encoded.size(); at += lineChars) {
     const size_t end = at + lineChars < encoded.size() ? at + lineChars : encoded.size();
-    lines.insert(lines.end(), encoded.begin() + at, encoded.begin() + end);
+    lines.insert(lines.end(), encoded.begin() + std::ptrdiff_t(at), encoded.begin() + std::ptrdiff_t(end));
     lines.push_back('\r');
     lines.push_back('\n');
   }

@@ -178,7 +178,8 @@ void CBitmapImage::MirrorLeftToRight() {
   for (u32 y = 0; y < height; ++y) {
     u8* row = pixels + size_t(y) * width * bytes;
     for (u32 left = 0, right = width ? width - 1 : 0; left < right; ++left, --right)
-      std::swap_ranges(row + left * bytes, row + (left + 1) * bytes, row + right * bytes);
+      std::swap_ranges(row + size_t(left) * bytes, row + size_t(left + 1) * bytes,
+                       row + size_t(right) * bytes);
   }
 }
 

@@ -51,7 +51,8 @@ CFStringRef CreateCFStringFromWString(const wchar_t* text) {
   size_t count = std::wcslen(text);
   std::vector<UInt8> bytes(count * 4);
   for (size_t i = 0; i < count; ++i) {
-    u32 c = u32(text[i]);
+    // A code point (wchar_t holds UTF-32 here), taken as its unsigned value.
+    u32 c = u32(char32_t(text[i]));
     for (int k = 0; k < 4; ++k) bytes[i * 4 + k] = UInt8(c >> (8 * k));
   }
   return CFStringCreateWithBytes(kCFAllocatorDefault, bytes.data(), CFIndex(bytes.size()),

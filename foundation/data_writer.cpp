@@ -1,5 +1,6 @@
 #include "foundation/data_writer.h"
 
+#include <cstddef>
 #include <cstring>
 #include <cwchar>
 
@@ -106,7 +107,7 @@ void CDataWriter::AppendBitsOf(const CDataWriter& other, u64 bitCount) {
       bytes_.push_back(partial_);
       ++byteCount_;
     }
-    bytes_.insert(bytes_.end(), source.begin(), source.begin() + (wholeBytes - 1));
+    bytes_.insert(bytes_.end(), source.begin(), source.begin() + std::ptrdiff_t(wholeBytes - 1));
     byteCount_ += u32(wholeBytes - 1);
     partial_ = source[wholeBytes - 1];
     bitPosition_ = 8;

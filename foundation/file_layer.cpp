@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <vector>
@@ -218,8 +219,9 @@ bool SetPascalNameExtension(unsigned char* name, const char* extension) {
   std::string text(reinterpret_cast<const char*>(name + 1), name[0]);
   ReplaceExtension(text, 0, extension);
   if (text.size() > 255) return false;
+  // A Pascal string: the length byte, then the characters with no terminator.
   name[0] = UInt8(text.size());
-  std::memcpy(name + 1, text.data(), text.size());
+  std::copy(text.begin(), text.end(), name + 1);
   return true;
 }
 

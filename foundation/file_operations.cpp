@@ -259,7 +259,9 @@ bool CPathName::MakeUniqueName(const CPathName& model) {
   if (absolute.empty() || absolute == "/") return false;
   std::string base = candidate.GetName(true), extension = candidate.GetNameExtension(true);
   for (int n = -1; n < 1000; ++n) {
-    std::string name = base + "__" + (n < 0 ? std::string() : std::to_string(n)) + extension;
+    std::string name = base + "__";
+    if (n >= 0) name += std::to_string(n);
+    name += extension;
     candidate.SetFileName(name.c_str());
     if (!candidate.Exists()) {
       *this = candidate;

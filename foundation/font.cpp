@@ -47,14 +47,14 @@ bool TransliterateFontName(const std::string& utf8Name, char* out) {
 
 bool UseFontPanel() { return true; }
 
-CFont::CFont() : port(CreateNewPort()), unused(0), size(12), family(0), familyName{}, face(0) {
+CFont::CFont() : port(CreateNewPort()), size(12), family(0), familyName{}, face(0) {
   SetFamilyId(plat::SystemFontFamily());
 }
 
 CFont::CFont(const CFont& other) : CFont() { Assign(other); }
 
 CFont& CFont::operator=(const CFont& other) {
-  Assign(other);
+  if (&other != this) Assign(other);
   return *this;
 }
 

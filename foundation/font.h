@@ -83,7 +83,6 @@ class CFont {
   void TakeFamilyName(const std::string& utf8Name);
 
   CGrafPtr port;
-  u32 unused;
   s32 size;
   s32 family;
   char familyName[256];

@@ -13,8 +13,9 @@ float ClampPosition(float position) {
   return position > 1.0f ? 1.0f : position;
 }
 
-// Adds 0.5 and truncates, as the ramp arithmetic does throughout.
-int Round(float value) { return int(value + 0.5f); }
+// Adds 0.5 and truncates, as the ramp arithmetic does throughout: the values
+// rounded (distances, positions 0..1 of a positive length) are never negative.
+int Round(float value) { return int(std::floor(value + 0.5f)); }
 
 int Channel(u32 color, int index) { return int((color >> (8 * index)) & 0xFF); }
 

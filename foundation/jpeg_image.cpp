@@ -149,7 +149,7 @@ struct CompressJob {
     JSAMPROW row = const_cast<JSAMPROW>(in);
     if (converted) {
       row = converted[0];
-      for (u32 x = 0; x < job->width; ++x) std::memcpy(row + x * 3, in + x * inputBytes, 3);
+      for (u32 x = 0; x < job->width; ++x) std::memcpy(row + size_t(x) * 3, in + x * inputBytes, 3);
     }
     jpeg_write_scanlines(&info, &row, 1);
   }

@@ -50,6 +50,7 @@ namespace {
 // Names are read once per entry: each may ask the disk for its catalog name.
 void SortPaths(std::vector<CPathName*>& paths, bool descending) {
   std::vector<std::pair<std::string, CPathName*>> named;
+  named.reserve(paths.size());
   for (CPathName* path : paths) named.emplace_back(path->GetName(false), path);
   std::stable_sort(named.begin(), named.end(), [descending](const auto& a, const auto& b) {
     int order = strcasecmp(a.first.c_str(), b.first.c_str());

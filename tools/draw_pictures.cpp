@@ -44,7 +44,7 @@ void Sparkle(Canvas& canvas, float cx, float cy, float size, Color light) {
   const int reach = int(size * 3) + 1;
   for (int y = std::max(0, int(cy) - reach); y < std::min(canvas.height, int(cy) + reach); ++y) {
     for (int x = std::max(0, int(cx) - reach); x < std::min(canvas.width, int(cx) + reach); ++x) {
-      const float dx = std::fabs(x + 0.5f - cx), dy = std::fabs(y + 0.5f - cy);
+      const float dx = std::fabs(float(x) + 0.5f - cx), dy = std::fabs(float(y) + 0.5f - cy);
       const float core = std::exp(-(dx * dx + dy * dy) / (size * size * 0.5f));
       const float rays = std::exp(-dx / (size * 0.9f)) * std::exp(-dy * dy / 0.8f) +
                          std::exp(-dy / (size * 0.9f)) * std::exp(-dx * dx / 0.8f);
@@ -66,18 +66,18 @@ struct Random {
 // to the canvas.
 Canvas DrawSplash(int width, int height) {
   const Color top{0.05f, 0.07f, 0.20f, 1}, bottom{0.27f, 0.14f, 0.43f, 1};
-  const float sx = width / 420.0f, sy = height / 260.0f;
+  const float sx = float(width) / 420.0f, sy = float(height) / 260.0f;
   Canvas canvas(width, height, top);
   for (int y = 0; y < canvas.height; ++y)
     for (int x = 0; x < canvas.width; ++x) {
       Color& pixel = canvas.At(x, y);
       pixel = Mix(top, bottom, float(y) / float(canvas.height - 1));
-      const float dx = (x - 300.0f * sx) / (160.0f * sx), dy = (y - 70.0f * sy) / (110.0f * sy);
+      const float dx = (float(x) - 300.0f * sx) / (160.0f * sx), dy = (float(y) - 70.0f * sy) / (110.0f * sy);
       AddLight(pixel, {0.30f, 0.25f, 0.45f, 1}, 0.6f * std::exp(-(dx * dx + dy * dy)));
     }
   Random random{20061};
   for (int i = 0; i < 60; ++i) {
-    const float x = random.Next() * canvas.width, y = random.Next() * 170.0f * sy;
+    const float x = random.Next() * float(canvas.width), y = random.Next() * 170.0f * sy;
     const float size = 0.6f + random.Next() * random.Next() * 3.2f;
     Sparkle(canvas, x, y, size, {0.9f, 0.85f, 1.0f, 1});
   }
@@ -95,8 +95,8 @@ Canvas DrawIcon() {
   for (int y = 0; y < size; ++y)
     for (int x = 0; x < size; ++x) {
       // Signed distance to a rounded square, for a soft edge.
-      const float qx = std::fabs(x + 0.5f - size / 2.0f) - (size / 2.0f - inset - radius);
-      const float qy = std::fabs(y + 0.5f - size / 2.0f) - (size / 2.0f - inset - radius);
+      const float qx = std::fabs(float(x) + 0.5f - size / 2.0f) - (size / 2.0f - inset - radius);
+      const float qy = std::fabs(float(y) + 0.5f - size / 2.0f) - (size / 2.0f - inset - radius);
       const float outside = std::hypot(std::max(qx, 0.0f), std::max(qy, 0.0f)) - radius;
       const float coverage = std::clamp(0.5f - outside, 0.0f, 1.0f);
       Color pixel = Mix({0.10f, 0.12f, 0.35f, 1}, {0.40f, 0.18f, 0.55f, 1}, float(y) / size);

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+
 #include "platform/text_encoding.h"
 
 namespace cfbtest {
@@ -13,7 +15,11 @@ std::string PathOf(const CCompoundEntry* entry) {
   for (; entry && entry->GetType() != ECompoundEntryType::kRoot; entry = entry->GetParent()) {
     std::string name;
     EXPECT_TRUE(plat::EncodeText(entry->GetName(), kCFStringEncodingUTF8, name));
-    path = path.empty() ? name : name + "/" + path;
+    if (!path.empty()) {
+      name += '/';
+      name += path;
+    }
+    path = std::move(name);
   }
   return path;
 }

@@ -43,6 +43,7 @@ ToolRun RunTool(const std::vector<std::string>& arguments, const std::string& fo
   ToolRun run;
   std::vector<std::string> argv = arguments;
   std::vector<char*> args;
+  args.reserve(argv.size() + 1);
   for (std::string& a : argv) args.push_back(a.data());
   args.push_back(nullptr);
   const std::string outPath = folder + "tool-stdout", errPath = folder + "tool-stderr";
@@ -84,7 +85,7 @@ std::string FindProgram(const std::string& name) {
   while (start <= folders.size()) {
     size_t end = folders.find(':', start);
     if (end == std::string::npos) end = folders.size();
-    const std::string candidate = folders.substr(start, end - start) + "/" + name;
+    std::string candidate = folders.substr(start, end - start) + "/" + name;
     if (end > start && access(candidate.c_str(), X_OK) == 0) return candidate;
     start = end + 1;
   }

@@ -170,7 +170,7 @@ TEST(DocRecords, ColourTransformSetUpsClampTheirFractions) {
     double value;
     u16 multiplier;
   } cases[] = {{0.5, 128}, {1.0, 256}, {0.0, 0}, {0.25, 64}, {0.999, 256}, {-0.5, 0}, {3.0, 256},
-               {NAN, 0},   {INFINITY, 256}, {-INFINITY, 0}};
+               {NAN, 0},   {INFINITY, 256}, {-double(INFINITY), 0}};
   for (const Case& c : cases) {
     CDocColorTransform alpha;
     alpha.redMultiplier = 3;

@@ -171,13 +171,14 @@ TEST(BitmapTransforms, FreeRotationClearsWhatNoPixelReaches) {
   CBitmapImage image;
   ASSERT_TRUE(image.Create(9, 9, 32, nullptr, false));
   std::fill(image.GetPixels(), image.GetPixels() + image.GetByteSize(), 0xFF);
-  image.GetPixels()[(4 * 9 + 4) * 4] = 7;  // the centre pixel
+  image.GetPixels()[size_t(4 * 9 + 4) * 4] = 7;  // the centre pixel
   ASSERT_TRUE(image.Rotate(45));
   EXPECT_EQ(image.GetWidth(), 9u);
   for (int corner : {0, 8, 72, 80})
-    EXPECT_EQ(std::vector<u8>(image.GetPixels() + corner * 4, image.GetPixels() + corner * 4 + 4),
+    EXPECT_EQ(std::vector<u8>(image.GetPixels() + size_t(corner) * 4,
+                              image.GetPixels() + size_t(corner) * 4 + 4),
               (std::vector<u8>{0, 0, 0, 0}));
-  EXPECT_EQ(image.GetPixels()[(4 * 9 + 4) * 4], 7);
+  EXPECT_EQ(image.GetPixels()[size_t(4 * 9 + 4) * 4], 7);
 
   // Turns by multiples of 90 degrees move every pixel as the quarter turns
   // do, for even and odd sides alike.
@@ -237,8 +238,8 @@ TEST(BitmapTransforms, ScaleUsesTriangleWeights) {
     ASSERT_EQ(image->GetWidth(), c.width);
     ASSERT_EQ(image->GetByteSize(), c.width * 3);
     for (u32 i = 0; i < c.width; ++i) {
-      EXPECT_EQ(image->GetPixels()[i * 3], c.out[i]) << i;
-      EXPECT_EQ(image->GetPixels()[i * 3 + 2], c.out[i]) << i;
+      EXPECT_EQ(image->GetPixels()[size_t(i) * 3], c.out[i]) << i;
+      EXPECT_EQ(image->GetPixels()[size_t(i) * 3 + 2], c.out[i]) << i;
     }
   }
   // Columns are resampled like rows; 32-bit pixels keep four channels.

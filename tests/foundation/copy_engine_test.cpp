@@ -92,7 +92,9 @@ void ExpectSameTree(const std::string& source, const std::string& copy) {
   std::vector<std::string> names = RawNames(source);
   ASSERT_EQ(names, RawNames(copy)) << copy;
   for (const std::string& name : names) {
-    std::string from = source + "/" + name, to = copy + "/" + name;
+    std::string from = source + "/", to = copy + "/";
+    from += name;
+    to += name;
     struct stat a, b;
     ASSERT_EQ(lstat(from.c_str(), &a), 0);
     ASSERT_EQ(lstat(to.c_str(), &b), 0);

@@ -458,7 +458,9 @@ TEST(FileOperations, RenamesReplaceOnlyWhatMayGo) {
     std::string name = c.error == noErr ? c.newName : "a";
     EXPECT_EQ(path.GetString(), dir + name) << c.what;
     EXPECT_EQ(gbtest::ReadTextFile(dir + name), "source") << c.what;
-    EXPECT_EQ(gbtest::ReadTextFile(dir + "._" + name).size(), 42u) << c.what;  // the sidecar went along
+    std::string sidecar = dir + "._";
+    sidecar += name;
+    EXPECT_EQ(gbtest::ReadTextFile(sidecar).size(), 42u) << c.what;  // the sidecar went along
     if (c.existing == "full") {
       EXPECT_EQ(gbtest::ReadTextFile(dir + "b/inside"), "existing");
     }

@@ -122,7 +122,7 @@ TEST(Gradient, RadialFillRunsFromTheCentre) {
   for (int x = 0; x < 100; ++x)
     for (int y = 0; y < 100; ++y) {
       float d = std::sqrt(float((50 - x) * (50 - x) + (50 - y) * (50 - y)));
-      if (int(d + 0.5f) >= 49) {
+      if (int(std::floor(d + 0.5f)) >= 49) {  // d is a distance, never negative
         EXPECT_EQ(canvas.red(x, y), 255) << x << "," << y;
       }
     }
@@ -191,7 +191,7 @@ TEST(Gradient, FillGWorldStaysInsideTheWorld) {
   PixMapPtr map = GetGWorldPixMap(world);
   for (int y = 0; y < 10; ++y)
     for (int x = 0; x < 20; ++x) {
-      const u8* p = GetPixBaseAddr(map) + y * GetPixRowBytes(map) + x * 4;
+      const u8* p = GetPixBaseAddr(map) + long(y) * GetPixRowBytes(map) + long(x) * 4;
       EXPECT_EQ(p[0], 0xFF);
       EXPECT_EQ(p[1], 0xFF);
     }

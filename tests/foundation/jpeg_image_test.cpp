@@ -99,7 +99,7 @@ TEST(JpegImage, MemoryDestinationStartsAtTheRawSizeAndGrows) {
 
   // Noise at full quality is bigger than width x height x 3 + 1024 bytes.
   const u32 width = 1024;
-  std::vector<u8> noise(width * 3);
+  std::vector<u8> noise(size_t(width) * 3);
   std::mt19937 random(7);
   for (u8& byte : noise) byte = u8(random());
   CJpegImage large;
@@ -117,7 +117,7 @@ TEST(JpegImage, MemoryDestinationStartsAtTheRawSizeAndGrows) {
 
 TEST(JpegImage, GreyAndCmykPicturesDecodeToRgb) {
   const u32 width = 16, height = 16;
-  std::vector<u8> grey(width * height);
+  std::vector<u8> grey(size_t(width) * height);
   for (size_t i = 0; i < grey.size(); ++i) grey[i] = u8(i);
   std::vector<u8> jpeg = gbtest::MakeJpeg(width, height, 1, JCS_GRAYSCALE, grey, 100);
   CJpegImage image;
@@ -148,7 +148,7 @@ TEST(JpegImage, GreyAndCmykPicturesDecodeToRgb) {
     jpeg = gbtest::MakeJpeg(width, height, 4, JCS_CMYK, cmyk, 100);
     ASSERT_TRUE(image.DecodeFromMemory(jpeg.data(), jpeg.size()));
     ASSERT_EQ(image.GetByteSize(), width * height * 3);
-    const u8* p = image.GetPixels() + (5 * width + 7) * 3;
+    const u8* p = image.GetPixels() + size_t(5 * width + 7) * 3;
     EXPECT_NEAR(p[0], ink.r, 3);
     EXPECT_NEAR(p[1], ink.g, 3);
     EXPECT_NEAR(p[2], ink.b, 3);
@@ -158,7 +158,7 @@ TEST(JpegImage, GreyAndCmykPicturesDecodeToRgb) {
 TEST(JpegImage, DamagedDataFailsAndKeepsThePicture) {
   std::vector<u8> source = gbtest::SmoothPixels(32, 32, 3);
   std::vector<u8> good = gbtest::MakeJpeg(32, 32, 3, JCS_RGB, source);
-  auto truncated = [&](size_t length) { return std::vector<u8>(good.begin(), good.begin() + length); };
+  auto truncated = [&](size_t length) { return std::vector<u8>(good.begin(), good.begin() + long(length)); };
   // A start-of-frame header claiming 60000 x 60000 pixels.
   std::vector<u8> huge = good;
   for (size_t i = 0; i + 9 < huge.size(); ++i)

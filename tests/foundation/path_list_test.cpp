@@ -8,6 +8,7 @@ namespace {
 
 std::vector<std::string> Names(const CPathList& list) {
   std::vector<std::string> names;
+  names.reserve(size_t(list.GetCount()));
   for (int i = 0; i < list.GetCount(); ++i) names.push_back(list.GetAt(i)->GetLastComponent());
   return names;
 }

@@ -181,7 +181,7 @@ TEST(PngImage, GammaOfTheFileIsApplied) {
 
 TEST(PngImage, DamagedDataFailsAndKeepsThePicture) {
   std::vector<u8> good = gbtest::MakePng(Rgb(16, 16, 3));
-  auto truncated = [&](size_t length) { return std::vector<u8>(good.begin(), good.begin() + length); };
+  auto truncated = [&](size_t length) { return std::vector<u8>(good.begin(), good.begin() + long(length)); };
   auto patched = [&](size_t at, std::vector<u8> bytes) {
     std::vector<u8> data = good;
     std::copy(bytes.begin(), bytes.end(), data.begin() + long(at));

@@ -84,11 +84,11 @@ TEST(QuickTimeMedia, PngPicturesOpenWithTheirAlpha) {
 
 TEST(QuickTimeMedia, JpegPicturesAreOpaque) {
   // Black above, white below, the edge between two blocks of the codec.
-  std::vector<u8> rgb(16 * 32 * 3, 255);
+  std::vector<u8> rgb(size_t{16} * 32 * 3, 255);
   for (size_t i = 0; i < rgb.size() / 2; ++i) rgb[i] = 0;
   CQuickTimeMedia media;
   ASSERT_TRUE(media.OpenFile(WriteJpeg("half.jpg", rgb, 16, 32)));
-  std::vector<u8> alpha(16 * 32);
+  std::vector<u8> alpha(size_t{16} * 32);
   ASSERT_EQ(media.CopyFrameAlphaToBuffer(0, alpha.data(), nullptr, nullptr), alpha.size());
   for (u8 a : alpha) ASSERT_EQ(a, 0xFF);
   ImageDescription description;
@@ -121,13 +121,13 @@ TEST(QuickTimeMedia, FramesScaleIntoRectanglesAndBoxes) {
   ASSERT_TRUE(media.OpenFile(WritePng("scale.png", kPicture, 3, 2)));
   // Twice the size: every pixel doubled.
   Rect output = MakeRect(0, 0, 6, 4);
-  std::vector<u8> big(6 * 4 * 4);
+  std::vector<u8> big(size_t{6} * 4 * 4);
   ASSERT_EQ(media.CopyFrameToBuffer(0, big.data(), &output, nullptr, 32), big.size());
-  EXPECT_EQ(std::vector<u8>(big.begin() + (3 * 6 + 5) * 4, big.begin() + (3 * 6 + 6) * 4),
+  EXPECT_EQ(std::vector<u8>(big.begin() + long{3 * 6 + 5} * 4, big.begin() + long{3 * 6 + 6} * 4),
             (std::vector<u8>{0, 0, 255, 128}));
   // Only a source rectangle: that part fills the movie box.
   Rect source = MakeRect(0, 1, 1, 2);  // the red pixel
-  std::vector<u8> red(3 * 2 * 3);
+  std::vector<u8> red(size_t{3} * 2 * 3);
   ASSERT_EQ(media.CopyFrameToBuffer(0, red.data(), nullptr, &source, 24), red.size());
   for (size_t i = 0; i < red.size(); i += 3) EXPECT_EQ(red[i], 255);
 
@@ -144,9 +144,9 @@ TEST(QuickTimeMedia, FramesScaleIntoRectanglesAndBoxes) {
 
   // A bigger movie box scales the frame.
   media.SetSize(6, 4);
-  std::vector<u8> scaled(6 * 4 * 3);
+  std::vector<u8> scaled(size_t{6} * 4 * 3);
   ASSERT_EQ(media.CopyFrameToBuffer(0, scaled.data(), nullptr, nullptr, 24), scaled.size());
-  EXPECT_EQ(scaled[(3 * 6 + 0) * 3], 255);  // red in the bottom-left corner
+  EXPECT_EQ(scaled[size_t{3 * 6 + 0} * 3], 255);  // red in the bottom-left corner
 }
 
 TEST(QuickTimeMedia, DrawsIntoAWindowsPortClippedToIt) {

@@ -94,7 +94,7 @@ TEST(WellKnownFolders, OlderSystemsWorkInThePreferencesFolder) {
 }
 
 TEST(WellKnownFolders, UserFoldersAndNamedItemsInThem) {
-  const std::string root = gbtest::TestRoot();
+  const std::string& root = gbtest::TestRoot();
   EXPECT_EQ(CPathName::GetDesktopFolder().GetString(), root + "home/Desktop/");
   EXPECT_EQ(CPathName::GetDocumentsFolder().GetString(), root + "home/Documents/");
   EXPECT_EQ(CPathName::GetApplicationSupportFolder(2).GetString(), root + "data/");

@@ -168,7 +168,7 @@ TEST(XmlReader, TypedGetters) {
 TEST(XmlReader, PathsResolveAgainstTheDocument) {
   std::string folder = Folder();
   gbtest::MakeTempFolder("xml_reader/sub");
-  std::string up = gbtest::TestRoot();
+  const std::string& up = gbtest::TestRoot();
   Loaded doc("<r a=\"./m.swf\" b=\"../xml_reader/sub/c.swf\" c=\"sub\" d=\"" + up +
              "abs.swf\" e=\"m.swf\"/>");
   ASSERT_TRUE(doc.ok());
