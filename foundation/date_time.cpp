@@ -4,8 +4,6 @@
 
 CDateTime::CDateTime() { SetToNow(); }
 
-CDateTime::~CDateTime() = default;
-
 void CDateTime::SetToNow() { SetFrom(plat::CurrentAbsoluteTime()); }
 
 void CDateTime::SetFrom(CFAbsoluteTime time) {

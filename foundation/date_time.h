@@ -10,7 +10,7 @@ class CDateTime {
  public:
   // The current time.
   CDateTime();
-  ~CDateTime();
+  ~CDateTime() = default;
 
   void SetToNow();
   void SetFrom(CFAbsoluteTime time);

@@ -308,10 +308,10 @@ bool UiDriver::Idle(WindowRef modalWindow) {
   if (steps_.empty()) return false;
   Step step = std::move(steps_.front());
   steps_.pop_front();
-  return RunStep(std::move(step), modalWindow);
+  return RunStep(step, modalWindow);
 }
 
-bool UiDriver::RunStep(Step step, WindowRef modalWindow) {
+bool UiDriver::RunStep(const Step& step, WindowRef modalWindow) {
   WindowRef window = step.window.empty() ? (modalWindow ? modalWindow : FrontNonFloatingWindow())
                                          : FindWindowNamed(step.window);
   switch (step.kind) {
@@ -353,12 +353,9 @@ bool UiDriver::RunStep(Step step, WindowRef modalWindow) {
     case Step::Kind::kOpen:
       if (!PostOpenDocuments(step.paths)) std::fprintf(stderr, "driver: no file to open\n");
       break;
-    case Step::Kind::kFunction: {
-      // The step is used up here: its function (and what it holds) goes with this call.
-      const std::function<void()> function = std::move(step.function);
-      if (function) function();
+    case Step::Kind::kFunction:
+      if (step.function) step.function();
       break;
-    }
     case Step::Kind::kPolicy:
       policy_ = step.policy;
       break;

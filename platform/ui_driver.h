@@ -117,7 +117,7 @@ class UiDriver {
   };
 
   SInt16 PolicyButton(const AlertSpec& spec) const;
-  [[nodiscard]] bool RunStep(Step step, WindowRef modalWindow);
+  [[nodiscard]] bool RunStep(const Step& step, WindowRef modalWindow);
   void Print(const AlertSpec& spec, bool sheet, SInt16 answer) const;
 
   std::deque<Step> steps_;
