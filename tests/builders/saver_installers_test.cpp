@@ -354,7 +354,8 @@ TEST_F(SaverInstallers, ADamagedWindowsInstallerFailsToUnpackAndWritesNothing) {
   } cases[] = {
       {"cut in half", Bytes(good.begin(), good.begin() + good.size() / 2)},
       {"a name that climbs out", changed(nameAt, ToBytes("../arium.scr"))},
-      {"an absolute name", changed(nameAt, ToBytes("/tmp/Aq.scr\0"))},
+      // Twelve bytes with a terminator: a reader that stops at it would write /tmp/Aq.scr.
+      {"an absolute name", changed(nameAt, ToBytes(std::string("/tmp/Aq.scr\0", 12)))},
       {"a huge size word", changed(good.size() - 4 - 8, huge)},
       {"a huge blob length", changed(nameAt - 1 - 4, huge)},
       {"data that does not inflate", changed(saver.fieldsStart + 2, ToBytes("garbage"))},

@@ -173,7 +173,9 @@ TEST_F(FirstGenerationBuild, AnExistingSaverIsReplacedOnlyWhenAsked) {
 
 TEST_F(FirstGenerationBuild, HostileProjectsFailCleanly) {
   const std::string notMovie = AddFile("notes.txt", "plain text");
-  const std::string damaged = AddFile("damaged.swf", "CWS\x06\x40\x00\x00\x00garbage");
+  // A compressed header that claims 64 bytes, then no zlib stream.
+  const char damagedBytes[] = "CWS\x06\x40\x00\x00\x00garbage";
+  const std::string damaged = AddFile("damaged.swf", std::string(damagedBytes, sizeof damagedBytes - 1));
   struct Case {
     const char* what;
     std::string movie;                  // set directly, past SetMovie's check
