@@ -265,7 +265,7 @@ const char kInstallerPlist[] =
 TEST_F(FirstGenerationBuild, TheInstallerBundleInstallsTheSaver) {
   // A 400 x 300 picture.
   const std::string picture = projectFolder + "picture.png";
-  Bytes pixels(400 * 300 * 3, 200);
+  Bytes pixels(size_t(400) * 300 * 3, 200);
   ASSERT_TRUE(SaveRgbAsPngFile(400, 300, 24, pixels.data(), CPathName(picture), nullptr, 0));
   project.SetInstallerCustomPic(true);
   project.SetInstallerCustomPicSrc(CPathName(picture));
