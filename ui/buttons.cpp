@@ -35,7 +35,8 @@ bool CPushButton::Create(CDialogWindow* owner, UInt32 id, const Rect* bounds, co
 int CPushButton::GetClassConstant1() { return 17; }
 
 bool CCheckBox::Create(CDialogWindow* owner, UInt32 id, const Rect* bounds, const char* title) {
-  if (!CControl::Create(owner, id, bounds, title)) return false;
+  // A check box makes its own control: the push button's Create is passed over.
+  if (!CControl::Create(owner, id, bounds, title)) return false;  // NOLINT(bugprone-parent-virtual-call): as above
   return CreateWith(this, owner, id, bounds, title, &status_, &control_,
                     [](WindowRef w, const Rect* b, CFStringRef t, ControlRef* c) {
                       return CreateCheckBoxControl(w, b, t, 0, true, c);

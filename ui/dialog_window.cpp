@@ -8,6 +8,9 @@
 
 namespace {
 
+// The dialog property holds the object's address itself.
+constexpr UInt32 kSelfSize = sizeof(CDialogWindow*);  // NOLINT(bugprone-sizeof-expression): the pointer is the value
+
 // The standard event types, in the order they are registered.
 constexpr EventTypeSpec kEventTypes[CDialogWindow::kMaxEventTypes] = {
     {kEventClassControl, kEventControlHit},
@@ -185,8 +188,8 @@ bool CDialogWindow::InstallHandler(EventTargetRef target) {
 bool CDialogWindow::Publish() {
   CDialogWindow* self = this;
   if (embedded_ || hostControl_)
-    return SetControlProperty(hostControl_, kDialogPropertyCreator, kDialogPropertyTag, sizeof(self), &self) == noErr;
-  return SetWindowProperty(window_, kDialogPropertyCreator, kDialogPropertyTag, sizeof(self), &self) == noErr;
+    return SetControlProperty(hostControl_, kDialogPropertyCreator, kDialogPropertyTag, kSelfSize, &self) == noErr;
+  return SetWindowProperty(window_, kDialogPropertyCreator, kDialogPropertyTag, kSelfSize, &self) == noErr;
 }
 
 bool CDialogWindow::Create(short left, short top, short width, short height, UInt32 flags, WindowRef parent) {
@@ -204,7 +207,7 @@ bool CDialogWindow::Create(short left, short top, short width, short height, UIn
   WindowAttributes attributes = kWindowStandardHandlerAttribute;
   if (flags & kDialogCloseBox) attributes |= kWindowCloseBoxAttribute;
   if (flags & kDialogResizable) attributes |= kWindowResizableAttribute;
-  Rect bounds = MakeRect(left, top, left + width, top + height);
+  Rect bounds = MakeRect(left, top, SInt16(left + width), SInt16(top + height));
   WindowRef window = nullptr;
   if (CreateNewWindow(windowClass, attributes, &bounds, &window) != noErr || !window) return false;
   window_ = window;
@@ -509,15 +512,14 @@ bool CDialogWindow::SetContentColor(UInt32 colour) {
 
 CDialogWindow* CDialogWindow::FromWindow(WindowRef window) {
   CDialogWindow* object = nullptr;
-  if (GetWindowProperty(window, kDialogPropertyCreator, kDialogPropertyTag, sizeof(object), nullptr, &object) != noErr)
+  if (GetWindowProperty(window, kDialogPropertyCreator, kDialogPropertyTag, kSelfSize, nullptr, &object) != noErr)
     return nullptr;
   return object;
 }
 
 CDialogWindow* CDialogWindow::FromControl(ControlRef control) {
   CDialogWindow* object = nullptr;
-  if (GetControlProperty(control, kDialogPropertyCreator, kDialogPropertyTag, sizeof(object), nullptr, &object) !=
-      noErr)
+  if (GetControlProperty(control, kDialogPropertyCreator, kDialogPropertyTag, kSelfSize, nullptr, &object) != noErr)
     return nullptr;
   return object;
 }

@@ -70,6 +70,10 @@ class CListView : public CControl {
   CSignal<CListItem*>& SelectionSignal() { return selectionSignal_; }
 
  private:
+  // A list view has no title: the titled Create of the other controls stays
+  // out of reach rather than hidden.
+  using CControl::Create;
+
   struct StoredColumn {
     UInt32 flags;
     UInt32 reserved;

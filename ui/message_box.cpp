@@ -1,5 +1,6 @@
 #include "ui/message_box.h"
 
+#include <algorithm>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
@@ -25,6 +26,9 @@ struct ButtonSet {
   UInt32 flag;
   Label defaultText, cancelText, otherText;
 };
+
+// The system's own OK label: a marker of the alert interface, not a string.
+const CFStringRef kSystemOkLabel = kAlertDefaultOKTextCF;  // NOLINT(performance-no-int-to-ptr): the -1 marker
 
 constexpr Label kNone = {0, nullptr};
 constexpr Label kSystemOk = {0, ""};
@@ -62,13 +66,13 @@ AlertType IconOf(UInt32 flags) {
 // (the system's own label is a marker, not a string).
 [[nodiscard]] CFStringRef MakeLabel(const Label& label) {
   if (!label.number && !label.literal) return nullptr;
-  if (!label.number && !*label.literal) return kAlertDefaultOKTextCF;
+  if (!label.number && !*label.literal) return kSystemOkLabel;
   if (label.number) return CopyLocalizedStringOrKey(label.number);
   return CreateCFStringFromCString(label.literal);
 }
 
 void ReleaseLabel(CFStringRef label) {
-  if (label && label != kAlertDefaultOKTextCF) CFRelease(label);
+  if (label && label != kSystemOkLabel) CFRelease(label);
 }
 
 // The alert parameters of a button set, with the strings it made.
@@ -122,10 +126,11 @@ UInt32 RunAlert(UInt32 flags, CFStringRef title, CFStringRef text) {
   return AlertAnswer(SetFlag(flags), hit);
 }
 
+// A Pascal string: the length byte says where the text ends, so no terminator follows it.
 void ToPascal(const char* text, Str255 out) {
   const size_t n = text ? std::min<size_t>(std::strlen(text), 255) : 0;
   out[0] = UInt8(n);
-  if (n) std::memcpy(out + 1, text, n);
+  std::copy_n(text, n, out + 1);
 }
 
 // The alert of systems before 10.0.

@@ -18,7 +18,8 @@ namespace {
       for (const std::string& item : desc.items)
         if (status == noErr) status = plat::AppendMenuItemTextString(menu, item, 0, 0, nullptr);
       if (status == noErr)
-        status = SetControlData(control, kControlEntireControl, kControlPopupButtonMenuHandleTag, sizeof(menu), &menu);
+        status =
+            SetControlData(control, kControlEntireControl, kControlPopupButtonMenuHandleTag, sizeof(MenuRef), &menu);
       if (status != noErr) {
         if (menu) DisposeMenu(menu);
         return status;

@@ -18,7 +18,7 @@ constexpr EventTypeSpec kHitType = {kEventClassControl, kEventControlHit};
 
 MenuRef MenuOf(ControlRef control) {
   MenuRef menu = nullptr;
-  if (GetControlData(control, kControlEntireControl, kControlPopupButtonMenuHandleTag, sizeof(menu), &menu,
+  if (GetControlData(control, kControlEntireControl, kControlPopupButtonMenuHandleTag, sizeof(MenuRef), &menu,
                      nullptr) != noErr)
     return nullptr;
   return plat::IsLiveMenu(menu) ? menu : nullptr;
@@ -39,10 +39,11 @@ void SetRange16(ControlRef control, MenuRef menu) {
 
 int Clamp(int index, int low, int high) { return std::max(low, std::min(index, high)); }
 
+// A Pascal string: the length byte says where the text ends, so no terminator follows it.
 void ToPascal(const char* text, Str255 out) {
   const size_t n = std::min<size_t>(text ? std::strlen(text) : 0, 255);
   out[0] = UInt8(n);
-  if (n) std::memcpy(out + 1, text, n);
+  std::copy_n(text, n, out + 1);
 }
 
 std::string LocalizedText(UInt32 number) {
@@ -91,7 +92,7 @@ void ReleaseHandlerAndMenu(ControlRef control, EventHandlerRef* handler, EventHa
   if (*owned) {
     MenuRef none = nullptr;
     static_cast<void>(
-        SetControlData(control, kControlEntireControl, kControlPopupButtonMenuHandleTag, sizeof(none), &none));
+        SetControlData(control, kControlEntireControl, kControlPopupButtonMenuHandleTag, sizeof(MenuRef), &none));
     DisposeMenu(*owned);
     *owned = nullptr;
   }
@@ -145,7 +146,7 @@ bool CPopupButton::Create(CDialogWindow* owner, UInt32 id, const Rect* bounds, c
   const unsigned char empty[] = {0};
   ownedMenu_ = NewMenu(9999, empty);
   if (!ownedMenu_ || SetControlData(control_, kControlEntireControl, kControlPopupButtonMenuHandleTag,
-                                    sizeof(ownedMenu_), &ownedMenu_) != noErr)
+                                    sizeof(MenuRef), &ownedMenu_) != noErr)
     return false;
   return FinishCreate(owner, id);
 }
@@ -320,7 +321,7 @@ bool CComboBox::Create(CDialogWindow* owner, UInt32 id, const Rect* bounds, cons
   const unsigned char empty[] = {0};
   ownedMenu_ = NewMenu(9999, empty);
   if (!ownedMenu_ || SetControlData(control_, kControlEntireControl, kControlPopupButtonMenuHandleTag,
-                                    sizeof(ownedMenu_), &ownedMenu_) != noErr)
+                                    sizeof(MenuRef), &ownedMenu_) != noErr)
     return false;
   menu_ = ownedMenu_;
   if (!FinishCreate(owner, id)) return false;
@@ -438,10 +439,11 @@ bool CComboBox::SetText(const char* text, bool redraw) {
 bool CComboBox::SetNumber(int value, bool redraw) { return SetTextF(redraw, "%d", value); }
 
 bool CComboBox::SetTextF(bool redraw, const char* format, ...) {
+  if (!format) return SetText("", redraw);
   char text[256];
   va_list arguments;
   va_start(arguments, format);
-  const int n = std::vsnprintf(text, sizeof(text), format ? format : "", arguments);
+  const int n = std::vsnprintf(text, sizeof(text), format, arguments);
   va_end(arguments);
   if (n < 0) text[0] = 0;
   return SetText(text, redraw);

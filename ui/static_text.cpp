@@ -117,7 +117,7 @@ bool CStaticText::GetText(char* buffer, size_t* size) {
 
 OSStatus CreateStaticTextControlAt(WindowRef window, short left, short top, short width, short height,
                                    const char* text, ControlRef* outControl) {
-  Rect bounds = MakeRect(left, top, left + width, top + height);
+  Rect bounds = MakeRect(left, top, SInt16(left + width), SInt16(top + height));
   CCFString string(text ? text : "");
   ControlFontStyleRec style = StaticTextStyle();
   return CreateStaticTextControl(window, &bounds, string.GetRef(), &style, outControl);

@@ -26,7 +26,7 @@ extern char** environ;
 namespace apptest {
 
 std::string CopyDemo(const std::string& name) {
-  const std::string folder = gbtest::MakeTempFolder(name);
+  std::string folder = gbtest::MakeTempFolder(name);
   const std::string demo = gbtest::SourceFolder() + "examples/demo/";
   for (const char* file : {"Demo.gmx", "Demo.swf", "Credits.txt", "ReadMe.txt", "License.txt", "Picture.png"})
     gbtest::WriteFile(folder + file, gbtest::ReadFile(demo + file));
@@ -96,6 +96,7 @@ ProgramRun RunProgram(const std::vector<std::string>& arguments, const std::stri
   variables["XDG_DATA_HOME"] = root + "data";
   for (const auto& variable : extra) variables[variable.first] = variable.second;
   std::vector<std::string> environment;
+  environment.reserve(variables.size());
   for (const auto& variable : variables) environment.push_back(variable.first + "=" + variable.second);
 
   const std::string program = plat::ApplicationBundle() + "Contents/MacOS/glimmerbox";

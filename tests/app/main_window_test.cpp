@@ -46,7 +46,7 @@ class MainWindow : public apptest::MainWindowTest {
   bool MenuEnabled(UInt32 command) { return IsMenuCommandEnabled(GetMenuHandle(1001), command); }
   // Opens a copy of the demo project; returns its folder.
   std::string OpenDemo(const std::string& name) {
-    const std::string folder = apptest::CopyDemo(name);
+    std::string folder = apptest::CopyDemo(name);
     EXPECT_TRUE(Window().OpenFile(PathOf(folder + "Demo.gmx")));
     return folder;
   }

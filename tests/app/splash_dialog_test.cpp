@@ -10,7 +10,7 @@ namespace {
 
 u32 Pixel(GWorldPtr world, int x, int y) {
   PixMapPtr pixels = GetGWorldPixMap(world);
-  const u8* p = GetPixBaseAddr(pixels) + y * GetPixRowBytes(pixels) + x * 4;
+  const u8* p = GetPixBaseAddr(pixels) + ptrdiff_t(y) * GetPixRowBytes(pixels) + ptrdiff_t(x) * 4;
   return (u32(p[1]) << 16) | (u32(p[2]) << 8) | p[3];
 }
 

@@ -295,7 +295,7 @@ TEST(DataArchiveReader, DamagedArchivesFailCleanly) {
     gbtest::AppendString(fields, name);
     return fields;
   };
-  auto archive = [](std::vector<std::pair<uint32_t, Bytes>> records) {
+  auto archive = [](const std::vector<std::pair<uint32_t, Bytes>>& records) {
     Bytes out = ToBytes("host");
     for (auto& [type, fields] : records) gbtest::AppendRecord(out, type, fields);
     gbtest::AppendTrailer(out);

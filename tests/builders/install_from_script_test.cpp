@@ -147,7 +147,7 @@ TEST_F(Installing, DataThatIsMissingOrDamagedFailsAndKeepsWhatWasInstalled) {
   } cases[] = {
       {"a data file that is missing", "data2.dat", {}},
       {"a data file that does not inflate", "data2.dat", ToBytes("garbage")},
-      {"a data file cut short", "data2.dat", Bytes(movie.begin(), movie.begin() + movie.size() / 2)},
+      {"a data file cut short", "data2.dat", Bytes(movie.begin(), movie.begin() + ptrdiff_t(movie.size() / 2))},
       {"a resource-fork file that does not inflate", "data3.dat", ToBytes("garbage")},
   };
   for (const Case& c : cases) {

@@ -145,7 +145,7 @@ class InstallerArchive : public testing::Test {
     for (const std::string& file : files) writer.Add(Record<CInstallerFileItem>(file), true);
     writer.Add(Record<CInstallerScriptItem>(Source("script.xml", "<installer/>")), true);
     CBitmapImage bitmap;
-    Bytes pixels(300 * 200 * 3);
+    Bytes pixels(size_t(300) * 200 * 3);
     for (size_t i = 0; i < pixels.size(); ++i) pixels[i] = u8(i * 7);
     ASSERT_TRUE(bitmap.Create(300, 200, 24, pixels.data(), true));
     auto* picture = new CInstallerPictureItem();

@@ -26,7 +26,8 @@ typedef std::vector<std::pair<std::string, Bytes>> Tree;
 std::string WorkFolder() { return plat::ToHostPath(CPathName::GetWorkFolder().GetAbsolutePath(0)); }
 
 Bytes FieldsOf(const Bytes& archive, const gbtest::ArchiveRecord& record) {
-  return Bytes(archive.begin() + record.fieldsStart, archive.begin() + record.fieldsStart + record.size);
+  return Bytes(archive.begin() + ptrdiff_t(record.fieldsStart),
+               archive.begin() + ptrdiff_t(record.fieldsStart + record.size));
 }
 
 std::vector<u32> TypesOf(const std::vector<gbtest::ArchiveRecord>& records) {
@@ -317,7 +318,7 @@ TEST_F(InstallerBuild, ABundleIsAssembledAsideAndReplacesTheOldOneWhenComplete) 
 }
 
 TEST_F(InstallerBuild, APictureGivenAsABitmapIsRecordedUntilCleared) {
-  Bytes pixels(4 * 2 * 3, 0x7F);
+  Bytes pixels(size_t(4) * 2 * 3, 0x7F);
   CBitmapImage bitmap;
   ASSERT_TRUE(bitmap.Create(4, 2, 24, pixels.data(), true));
   CInstallerBuilder builder;

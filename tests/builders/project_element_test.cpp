@@ -246,7 +246,7 @@ std::string NestedProject(int levels) {
   std::string open, close;
   for (int i = 0; i < levels; ++i) {
     open += "<sub_data><flash_projector window_name=\"level\">";
-    close = "</flash_projector></sub_data>" + close;
+    close.insert(0, "</flash_projector></sub_data>");
   }
   return ListWith(" screen_saver_name=\"Nested\"", "<flash_projector>" + open + close + "</flash_projector>");
 }

@@ -201,6 +201,7 @@ TEST_F(ProjectorBuild, TheWindowsProjectorCarriesMasksFilesAndSettings) {
   ASSERT_TRUE(gbtest::WalkArchive(file, records));
   std::reverse(records.begin(), records.end());
   std::vector<u32> types;
+  types.reserve(records.size());
   for (const ArchiveRecord& record : records) types.push_back(record.type);
   // End marker, two shapes, fish, notes, Sounds, crab, settings.
   EXPECT_EQ(types, (std::vector<u32>{0, 7, 7, 5, 5, 8, 5, 1}));

@@ -31,7 +31,8 @@ using savertest::FolderEntries;
 typedef std::vector<std::pair<std::string, Bytes>> Tree;
 
 Bytes FieldsOf(const Bytes& archive, const gbtest::ArchiveRecord& record) {
-  return Bytes(archive.begin() + record.fieldsStart, archive.begin() + record.fieldsStart + record.size);
+  return Bytes(archive.begin() + ptrdiff_t(record.fieldsStart),
+               archive.begin() + ptrdiff_t(record.fieldsStart + record.size));
 }
 
 // Calls `visit` with the path (below the install item) of every file of a
@@ -75,9 +76,9 @@ class SaverInstallers : public savertest::SaverProjectTest {
   }
   // A 600 x 600 picture: red above, blue below.
   std::string AddPicture() {
-    Bytes pixels(600 * 600 * 3, 0);
+    Bytes pixels(size_t(600) * 600 * 3, 0);
     for (size_t i = 0; i < pixels.size(); i += 3) pixels[i + (i < pixels.size() / 2 ? 0 : 2)] = 255;
-    const std::string path = projectFolder + "picture.png";
+    std::string path = projectFolder + "picture.png";
     EXPECT_TRUE(SaveRgbAsPngFile(600, 600, 24, pixels.data(), CPathName(path), nullptr, 0));
     return path;
   }
@@ -343,7 +344,7 @@ TEST_F(SaverInstallers, ADamagedWindowsInstallerFailsToUnpackAndWritesNothing) {
 
   auto changed = [&good](size_t at, const Bytes& bytes) {
     Bytes out = good;
-    std::copy(bytes.begin(), bytes.end(), out.begin() + at);
+    std::copy(bytes.begin(), bytes.end(), out.begin() + ptrdiff_t(at));
     return out;
   };
   Bytes huge;
@@ -352,9 +353,10 @@ TEST_F(SaverInstallers, ADamagedWindowsInstallerFailsToUnpackAndWritesNothing) {
     const char* what;
     Bytes bytes;
   } cases[] = {
-      {"cut in half", Bytes(good.begin(), good.begin() + good.size() / 2)},
+      {"cut in half", Bytes(good.begin(), good.begin() + ptrdiff_t(good.size() / 2))},
       {"a name that climbs out", changed(nameAt, ToBytes("../arium.scr"))},
-      {"an absolute name", changed(nameAt, ToBytes("/tmp/Aq.scr\0"))},
+      // Twelve bytes with a terminator: a reader that stops at it would write /tmp/Aq.scr.
+      {"an absolute name", changed(nameAt, ToBytes(std::string("/tmp/Aq.scr\0", 12)))},
       {"a huge size word", changed(good.size() - 4 - 8, huge)},
       {"a huge blob length", changed(nameAt - 1 - 4, huge)},
       {"data that does not inflate", changed(saver.fieldsStart + 2, ToBytes("garbage"))},

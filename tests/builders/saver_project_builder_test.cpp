@@ -173,7 +173,9 @@ TEST_F(FirstGenerationBuild, AnExistingSaverIsReplacedOnlyWhenAsked) {
 
 TEST_F(FirstGenerationBuild, HostileProjectsFailCleanly) {
   const std::string notMovie = AddFile("notes.txt", "plain text");
-  const std::string damaged = AddFile("damaged.swf", "CWS\x06\x40\x00\x00\x00garbage");
+  // A compressed header that claims 64 bytes, then no zlib stream.
+  const char damagedBytes[] = "CWS\x06\x40\x00\x00\x00garbage";
+  const std::string damaged = AddFile("damaged.swf", std::string(damagedBytes, sizeof damagedBytes - 1));
   struct Case {
     const char* what;
     std::string movie;                  // set directly, past SetMovie's check
@@ -263,7 +265,7 @@ const char kInstallerPlist[] =
 TEST_F(FirstGenerationBuild, TheInstallerBundleInstallsTheSaver) {
   // A 400 x 300 picture.
   const std::string picture = projectFolder + "picture.png";
-  Bytes pixels(400 * 300 * 3, 200);
+  Bytes pixels(size_t(400) * 300 * 3, 200);
   ASSERT_TRUE(SaveRgbAsPngFile(400, 300, 24, pixels.data(), CPathName(picture), nullptr, 0));
   project.SetInstallerCustomPic(true);
   project.SetInstallerCustomPicSrc(CPathName(picture));

@@ -76,7 +76,7 @@ std::vector<std::string> FolderEntries(const std::string& folder) {
     std::string name = entry->d_name;
     if (name == "." || name == "..") continue;
     struct stat info;
-    if (lstat((folder + "/" + name).c_str(), &info) == 0 && S_ISDIR(info.st_mode)) name += "/";
+    if (lstat((folder + "/").append(name).c_str(), &info) == 0 && S_ISDIR(info.st_mode)) name += "/";
     names.push_back(name);
   }
   closedir(dir);
@@ -138,7 +138,7 @@ void SaverProjectTest::MakeTemplates(const Templates& templates) {
 }
 
 std::string SaverProjectTest::AddFile(const std::string& relative, const std::string& contents) {
-  const std::string path = projectFolder + relative;
+  std::string path = projectFolder + relative;
   Put(path, contents);
   return path;
 }

@@ -80,6 +80,7 @@ TEST(SettingsDocument, IsWrittenExactly) {
 
   SeedSettingsRandom(1234);
   std::vector<u32> words;
+  words.reserve(8);
   for (int i = 0; i < 8; ++i) words.push_back(NextSettingsRandomWord());
   for (u32 word : words) EXPECT_LE(word, 2147483647u);
   const Stamp stamp = StampOf(movie);

@@ -52,6 +52,7 @@ bool operator==(const Box& a, const Box& b) {
 
 std::vector<Box> Boxes(const std::vector<MaskRect>& rects) {
   std::vector<Box> boxes;
+  boxes.reserve(rects.size());
   for (const MaskRect& r : rects) boxes.push_back({r.left, r.top, r.right, r.bottom});
   return boxes;
 }
@@ -109,9 +110,9 @@ TEST(WindowMask, TheRectanglesCoverExactlyThePixelsThatAreNotTheKey) {
     const u32 stride = bits / 8;
     CBitmapImage image;
     ASSERT_TRUE(image.Create(width, height, bits, nullptr, false));
-    std::vector<bool> inside(width * height);
+    std::vector<bool> inside(size_t(width) * height);
     for (u32 i = 0; i < width * height; ++i) {
-      u8* pixel = image.GetPixels() + i * stride;
+      u8* pixel = image.GetPixels() + size_t(i) * stride;
       std::memcpy(pixel, key, 3);
       if (stride == 4) pixel[3] = u8(random());
       // A pixel that differs from the key in one byte only is inside.
@@ -123,7 +124,7 @@ TEST(WindowMask, TheRectanglesCoverExactlyThePixelsThatAreNotTheKey) {
     std::vector<MaskRect> rects;
     Bytes block;
     ASSERT_TRUE(BuildWindowMaskRegion(rects, image, key[0], key[1], key[2], block));
-    std::vector<int> cover(width * height, 0);
+    std::vector<int> cover(size_t(width) * height, 0);
     for (const MaskRect& r : rects) {
       ASSERT_LT(r.left, r.right);
       ASSERT_LT(r.top, r.bottom);
@@ -153,7 +154,7 @@ TEST(WindowMask, APictureWithoutColourPixelsIsRefused) {
 
 // The pixels of the region within a 48 x 48 field.
 std::vector<bool> Pixels(const CRegion& region) {
-  std::vector<bool> pixels(48 * 48);
+  std::vector<bool> pixels(size_t(48) * 48);
   for (const RegionRect& r : region.rects)
     for (s32 y = std::max(r.y1, 0); y < std::min(r.y2, 48); ++y)
       for (s32 x = std::max(r.x1, 0); x < std::min(r.x2, 48); ++x) pixels[size_t(y) * 48 + size_t(x)] = true;

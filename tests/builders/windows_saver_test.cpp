@@ -43,10 +43,10 @@ class WindowsSaver : public savertest::SaverProjectTest {
 void SplitNamedFile(const Bytes& file, const ArchiveRecord& record, Bytes& blob, std::string& name) {
   const size_t end = record.fieldsStart + record.size;
   const u32 nameLength = gbtest::WordAt(file, end - 4);
-  name.assign(file.begin() + (end - 4 - nameLength), file.begin() + (end - 4));
+  name.assign(file.begin() + ptrdiff_t(end - 4 - nameLength), file.begin() + ptrdiff_t(end - 4));
   const size_t blobEnd = end - 4 - nameLength;
   const u32 blobLength = gbtest::WordAt(file, blobEnd - 4);
-  blob.assign(file.begin() + (blobEnd - 4 - blobLength), file.begin() + (blobEnd - 4));
+  blob.assign(file.begin() + ptrdiff_t(blobEnd - 4 - blobLength), file.begin() + ptrdiff_t(blobEnd - 4));
   EXPECT_EQ(blobEnd - 4 - blobLength, record.fieldsStart) << "the size word covers the fields exactly";
 }
 
@@ -94,7 +94,7 @@ TEST_F(WindowsSaver, TheEngineThenTheRecordsInOrderThenTheTrailer) {
   EXPECT_EQ(settings.type, 1u);
   const size_t end = settings.fieldsStart + settings.size;
   EXPECT_EQ(gbtest::WordAt(file, end - 4) + 4, settings.size);
-  const std::string document(file.begin() + settings.fieldsStart, file.begin() + (end - 4));
+  const std::string document(file.begin() + ptrdiff_t(settings.fieldsStart), file.begin() + ptrdiff_t(end - 4));
   EXPECT_NE(document.find("<windows "), std::string::npos);
   EXPECT_NE(document.find("swf=\"fish.swf\""), std::string::npos);
 
@@ -209,7 +209,8 @@ TEST_F(WindowsSaver, DamagedCopiesFailToLoadCleanly) {
   std::vector<Case> cases;
   cases.push_back({"no trailer", Bytes(good.begin(), good.end() - 1), kArchiveNoTrailer});
   // The front cut off, into the settings document: its blob no longer fits.
-  cases.push_back({"front cut off", Bytes(good.begin() + records[4].fieldsStart + 10, good.end()), kArchiveDamaged});
+  cases.push_back(
+      {"front cut off", Bytes(good.begin() + ptrdiff_t(records[4].fieldsStart + 10), good.end()), kArchiveDamaged});
   Bytes huge = good;
   PutArchiveWord(&huge[settingsEnd], 0xFFFFFFF0u);  // the settings record's size word
   cases.push_back({"size beyond the file", huge, kArchiveDamaged});

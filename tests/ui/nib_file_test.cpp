@@ -71,7 +71,7 @@ TEST_F(NibFile, TheMainWindowHoldsItsTabsPagesAndStatus) {
   ASSERT_EQ(GetSuperControl(quality, &parent), noErr);
   EXPECT_EQ(parent, Find(main, 0, 1000));
   MenuRef menu = nullptr;
-  ASSERT_EQ(GetControlData(quality, 0, kControlPopupButtonMenuHandleTag, sizeof(menu), &menu, nullptr), noErr);
+  ASSERT_EQ(GetControlData(quality, 0, kControlPopupButtonMenuHandleTag, sizeof(MenuRef), &menu, nullptr), noErr);
   EXPECT_EQ(CountMenuItems(menu), 4);
   EXPECT_EQ(GetControl32BitMaximum(quality), 4);
   UInt32 command = 0;

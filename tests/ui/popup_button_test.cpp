@@ -25,7 +25,7 @@ class PopupButtons : public gbtest::HeadlessUiTest {
   }
   static MenuRef MenuOf(ControlRef c) {
     MenuRef m = nullptr;
-    EXPECT_EQ(GetControlData(c, 0, kControlPopupButtonMenuHandleTag, sizeof(m), &m, nullptr), noErr);
+    EXPECT_EQ(GetControlData(c, 0, kControlPopupButtonMenuHandleTag, sizeof(MenuRef), &m, nullptr), noErr);
     return m;
   }
   CDialogWindow owner_;
@@ -103,7 +103,7 @@ TEST_F(PopupButtons, NibPopupsUseTheMenuOfTheLayout) {
   EXPECT_FALSE(popup.AppendItem("x"));  // the layout gave it no menu
   MenuRef menu = nullptr;
   ASSERT_EQ(CreateNewMenu(0, 0, &menu), noErr);
-  ASSERT_EQ(SetControlData(nib, 0, kControlPopupButtonMenuHandleTag, sizeof(menu), &menu), noErr);
+  ASSERT_EQ(SetControlData(nib, 0, kControlPopupButtonMenuHandleTag, sizeof(MenuRef), &menu), noErr);
   std::string longText(300, 'y');
   EXPECT_TRUE(popup.AppendItem("one"));
   EXPECT_TRUE(popup.AppendItem(longText.c_str()));

@@ -13,6 +13,7 @@ class RecentFiles : public gbtest::HeadlessUiTest {};
 
 std::vector<std::string> Texts(const CRecentFileList& list) {
   std::vector<std::string> out;
+  out.reserve(size_t(list.GetCount()));
   for (int i = 0; i < list.GetCount(); ++i) out.push_back(list.GetAt(i)->GetText());
   return out;
 }
