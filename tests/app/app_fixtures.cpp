@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <thread>
 
@@ -26,7 +27,14 @@ extern char** environ;
 namespace apptest {
 
 std::string CopyDemo(const std::string& name) {
-  std::string folder = gbtest::MakeTempFolder(name);
+  // A folder of the test's own: a run of several tests in one process must
+  // not find the outputs an earlier test left behind.
+  std::string unique = name;
+  if (const testing::TestInfo* test = testing::UnitTest::GetInstance()->current_test_info()) {
+    unique += std::string("-") + test->test_suite_name() + "." + test->name();
+    std::replace(unique.begin(), unique.end(), '/', '_');
+  }
+  std::string folder = gbtest::MakeTempFolder(unique);
   const std::string demo = gbtest::SourceFolder() + "examples/demo/";
   for (const char* file : {"Demo.gmx", "Demo.swf", "Credits.txt", "ReadMe.txt", "License.txt", "Picture.png"})
     gbtest::WriteFile(folder + file, gbtest::ReadFile(demo + file));
