@@ -1,5 +1,6 @@
 #include "builders/saver_project_builder.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "builders/build_messages.h"
@@ -86,6 +87,7 @@ bool CSaverProjectBuilder::CollectExtraFiles(const CPathName& resources, std::ve
                                               {kSettingsName, ChildPath(resources, kSettingsName)}};
   std::vector<CPathName> sources;
   const CPathList& more = project.GetMoreFiles();
+  sources.reserve(size_t(std::max(more.GetCount(), 0)));
   for (int i = 0; i < more.GetCount(); ++i) sources.push_back(*more.GetAt(i));
   files.clear();
   COutputFileProblem problem;
