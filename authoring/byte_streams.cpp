@@ -44,6 +44,9 @@ s64 CByteArrayInputStream::ReadRange(std::vector<u8>& dest, size_t offset, size_
   if (pos_ >= count_) return -1;
   size_t copied = std::min(size_t(count_ - pos_), n);
   copied = std::min(copied, PartInside(dest.size(), offset, copied));
+  // An offset at or past the destination's end names no byte to write, and
+  // no iterator may be formed there.
+  if (copied == 0) return 0;
   std::copy_n(bytes_.begin() + std::ptrdiff_t(pos_), copied, dest.begin() + std::ptrdiff_t(offset));
   pos_ += s64(copied);
   return s64(copied);

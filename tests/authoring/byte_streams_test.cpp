@@ -124,6 +124,8 @@ TEST(ByteArrayInputStream, PositionsStaySignedAndCopiesInBounds) {
   EXPECT_EQ(in.ReadRange(small, 1, 3), 1);
   EXPECT_EQ(small, (Bytes{0, 1}));
   EXPECT_EQ(in.ReadRange(small, 5, 1), 0);
+  Bytes none;
+  EXPECT_EQ(in.ReadRange(none, 45, 1), 0);
   EXPECT_EQ(in.GetPosition(), 1);
 
   // A part of a vector: only what lies inside is taken.
