@@ -445,8 +445,10 @@ UInt64 ResourceForkSize(const std::string& hostPath) {
   UInt64 size = 0;
   struct stat info;
   if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && ParseSidecar(fd, &entries)) {
-    for (const Entry& entry : entries)
-      if (entry.id == kResourceForkEntry) size = entry.length;
+    // The first resource entry is the fork, as for every other reader of it.
+    auto found = std::find_if(entries.begin(), entries.end(),
+                              [](const Entry& entry) { return entry.id == kResourceForkEntry; });
+    if (found != entries.end()) size = found->length;
   }
   close(fd);
   return size;

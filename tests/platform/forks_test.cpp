@@ -231,6 +231,14 @@ TEST(Forks, WritingTheResourceForkKeepsEntriesThatOverlapIt) {
   ASSERT_TRUE(gbtest::WriteFile(folder + "._f", AppleDouble({{2, "first"}, {9, finderEntry}, {2, "second"}})));
   ASSERT_EQ(WriteWholeFork(file, plat::ForkKind::resource, ""), noErr);
   EXPECT_EQ(ReadWholeFork(file, plat::ForkKind::resource), "first");
+
+  // Found by the sidecar fuzz target: the size the catalog gives (and the
+  // copy engine copies by) is that of the same first entry, so a copy made
+  // with the file holds the whole fork, not as much of it as the last entry
+  // is long.
+  ASSERT_TRUE(gbtest::WriteFile(folder + "._f", AppleDouble({{2, "first entry"}, {2, "second"}})));
+  EXPECT_EQ(plat::ResourceForkSize(file), 11u);
+  EXPECT_EQ(ReadWholeFork(file, plat::ForkKind::resource), "first entry");
 }
 
 TEST(Forks, CorruptSidecarsFailCleanly) {
