@@ -1,7 +1,5 @@
 #include "app/project_file.h"
 
-#include <signal.h>
-#include <sys/resource.h>
 
 #include <string>
 
@@ -125,15 +123,12 @@ TEST(ProjectFile, AFailedSaveLeavesTheFileThatWasThere) {
   ASSERT_TRUE(gbtest::WriteFile(path, "the project as it was"));
   CSaverDataList list;
   // Writes beyond 64 bytes fail, as on a full disk.
-  struct rlimit saved;
-  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
-  struct rlimit small = saved;
-  small.rlim_cur = 64;
-  void (*previous)(int) = signal(SIGXFSZ, SIG_IGN);
-  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-  const int result = WriteProjectFile(list, apptest::PathOf(path));
-  setrlimit(RLIMIT_FSIZE, &saved);
-  signal(SIGXFSZ, previous);
+  int result = 0;
+  {
+    gbtest::FullDisk full(64);
+    ASSERT_TRUE(full.IsSet());
+    result = WriteProjectFile(list, apptest::PathOf(path));
+  }
   EXPECT_EQ(result, kProjectFileWriteFailed);
   EXPECT_EQ(gbtest::ReadTextFile(path), "the project as it was");
   EXPECT_FALSE(gbtest::FileExists(folder + "Kept__.gmx"));

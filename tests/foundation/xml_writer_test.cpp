@@ -1,7 +1,5 @@
 #include "foundation/xml_writer.h"
 
-#include <signal.h>
-#include <sys/resource.h>
 
 #include <string>
 
@@ -137,21 +135,17 @@ TEST(XmlWriter, OpenRefusesExistingFilesUnlessReplacingAndFolders) {
 }
 
 TEST(XmlWriter, CloseReportsAFailedWrite) {
-  // A file-size limit makes the writes fail the way a full disk does.
-  signal(SIGXFSZ, SIG_IGN);
-  rlimit saved;
-  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
-  rlimit small = saved;
-  small.rlim_cur = 4096;
-  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
   std::string path = Folder() + "full.xml";
-  CXmlWriter writer;
-  bool opened = writer.Open(CPathName(path), CXmlWriteOptions(), true);
-  std::string chunk(1000, 'x');
-  for (int i = 0; i < 20; ++i) writer.WriteText(chunk.c_str());
-  bool closed = writer.Close();
-  setrlimit(RLIMIT_FSIZE, &saved);
-  signal(SIGXFSZ, SIG_DFL);
+  bool opened = false, closed = true;
+  {
+    gbtest::FullDisk full(4096);
+    ASSERT_TRUE(full.IsSet());
+    CXmlWriter writer;
+    opened = writer.Open(CPathName(path), CXmlWriteOptions(), true);
+    std::string chunk(1000, 'x');
+    for (int i = 0; i < 20; ++i) writer.WriteText(chunk.c_str());
+    closed = writer.Close();
+  }
   ASSERT_TRUE(opened);
   EXPECT_FALSE(closed);
 }

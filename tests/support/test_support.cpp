@@ -1,8 +1,10 @@
 #include "tests/support/test_support.h"
 
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -84,6 +86,23 @@ void UseBuildBundle() {
 void SetEnvironment(const std::string& name, const std::string& value) {
   setenv(name.c_str(), value.c_str(), 1);
   plat::ReloadRoots();
+}
+
+FullDisk::FullDisk(uint64_t bytes) {
+  rlimit limit;
+  if (getrlimit(RLIMIT_FSIZE, &limit) != 0) return;
+  savedSoft_ = limit.rlim_cur;
+  savedHard_ = limit.rlim_max;
+  savedSignal_ = std::signal(SIGXFSZ, SIG_IGN);
+  limit.rlim_cur = bytes;
+  set_ = setrlimit(RLIMIT_FSIZE, &limit) == 0;
+}
+
+FullDisk::~FullDisk() {
+  if (savedSignal_ == nullptr && !set_) return;
+  const rlimit saved{savedSoft_, savedHard_};
+  if (set_) setrlimit(RLIMIT_FSIZE, &saved);
+  std::signal(SIGXFSZ, savedSignal_ == SIG_ERR ? SIG_DFL : savedSignal_);
 }
 
 }  // namespace gbtest

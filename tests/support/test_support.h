@@ -41,4 +41,22 @@ void UseBuildBundle();
 // Sets an environment variable and re-reads the process roots.
 void SetEnvironment(const std::string& name, const std::string& value);
 
+// While it lives, files cannot grow beyond `bytes` (a file-size limit, its
+// signal ignored): writes past it fail the way they do on a full disk.
+class FullDisk {
+ public:
+  explicit FullDisk(uint64_t bytes);
+  ~FullDisk();
+  FullDisk(const FullDisk&) = delete;
+  FullDisk& operator=(const FullDisk&) = delete;
+  // False when the limit could not be set.
+  bool IsSet() const { return set_; }
+
+ private:
+  uint64_t savedSoft_ = 0;
+  uint64_t savedHard_ = 0;
+  void (*savedSignal_)(int) = nullptr;
+  bool set_ = false;
+};
+
 }  // namespace gbtest

@@ -2,10 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include <signal.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 
+#include <optional>
 #include <sstream>
 
 #include "foundation/finder_info.h"
@@ -300,13 +299,9 @@ TEST(SwfFileWriter, RawBytesFromWritersAndHandles) {
 }
 
 TEST(SwfFileWriter, AMovieThatCannotBeFinishedIsNotLeftBehind) {
-  // A file-size limit makes the writes fail the way a full disk does.
-  signal(SIGXFSZ, SIG_IGN);
-  rlimit saved;
-  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
-  rlimit small = saved;
-  small.rlim_cur = 4096;
-  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+  // Writes beyond 4096 bytes fail, as on a full disk, until `full` goes.
+  std::optional<gbtest::FullDisk> full(std::in_place, 4096);
+  ASSERT_TRUE(full->IsSet());
   auto tooLong = [] {
     auto tag = std::make_unique<CSwfUnknownTag>(999, 8000);
     tag->SetData(std::vector<u8>(8000, 0x55).data(), 8000);
@@ -334,8 +329,7 @@ TEST(SwfFileWriter, AMovieThatCannotBeFinishedIsNotLeftBehind) {
     opened = writer.Open(CPathName(next), false) && opened;
     EXPECT_NE(writer.Close(), 0u);
   }
-  setrlimit(RLIMIT_FSIZE, &saved);
-  signal(SIGXFSZ, SIG_DFL);
+  full.reset();
   EXPECT_TRUE(opened);
   EXPECT_EQ(written, 0u);
   EXPECT_EQ(closedLength, 0u);
