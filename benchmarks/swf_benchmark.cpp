@@ -39,32 +39,6 @@ constexpr size_t kMovieSize = 32u << 20;
 // PlaceObject2 (with its clip actions).
 bool ScriptTag(u16 code) { return code == 12 || code == 59 || code == 26; }
 
-// Tags of 0 to 4000 bytes, half of them compressible.
-std::vector<u8> GeneratedTags() {
-  std::mt19937 random(1);
-  std::vector<u8> tags;
-  while (tags.size() < (4u << 20)) {
-    const u32 length = random() % 4 == 0 ? random() % 4000 : random() % 60;
-    EncodeTagHeader(tags, u16(2 + random() % 60), length, false);
-    const bool text = random() % 2;
-    for (u32 i = 0; i < length; ++i) tags.push_back(u8(text ? 'a' + i % 13 : random()));
-  }
-  return tags;
-}
-
-// A plain movie of about `size` bytes made of the given tags, repeated.
-std::vector<u8> RepeatedMovie(const std::vector<u8>& tags, size_t size) {
-  CSwfHeader header;
-  header.SetParams(0, 0, 11000, 8000, 24.0f, 8);
-  CSwfBitWriter writer(8);
-  header.Write(writer);
-  while (writer.GetByteCount() < size) writer.AppendBytes(tags);
-  writer.WriteU16(0);
-  std::vector<u8> plain = writer.GetBytes();
-  for (int i = 0; i < 4; ++i) plain[4 + i] = u8(plain.size() >> (8 * i));
-  return plain;
-}
-
 // DoAction tags of generated scripts: pushes, branches over them, frame
 // jumps and raw actions.
 std::vector<u8> GeneratedScripts() {
@@ -94,10 +68,10 @@ struct Fixture {
     std::vector<u8> tags = gbbench::ReferenceTags();
     std::vector<u8> scriptTags = gbbench::ReferenceTags(ScriptTag);
     source = tags.empty() ? "generated tags" : "reference-movie tags";
-    if (tags.empty()) tags = GeneratedTags();
+    if (tags.empty()) tags = gbbench::GeneratedTags(4u << 20);
     if (scriptTags.empty()) scriptTags = GeneratedScripts();
-    plain = RepeatedMovie(tags, kMovieSize);
-    scripts = RepeatedMovie(scriptTags, kMovieSize / 4);
+    plain = gbbench::RepeatedMovie(tags, kMovieSize);
+    scripts = gbbench::RepeatedMovie(scriptTags, kMovieSize / 4);
     // Left empty when the movie does not compress; the expansions then skip.
     if (!CompressSwfBytes(plain.data(), plain.size(), compressed)) compressed.clear();
   }
