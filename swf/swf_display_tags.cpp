@@ -273,7 +273,7 @@ void CSwfPlaceObject2::ReadClipActions(CSwfReader& reader) {
     const CSwfReader::Body body = reader.BeginBody(record->recordSize);
     if (HasKeyCode(eventFlags, m_clipActionVersion)) record->keyCode = reader.ReadU8();
     reader.SetTagLength(reader.GetRemaining());
-    record->actions->Read(reader);
+    record->scriptWithoutBytes = record->actions->Read(reader) == 0;
     reader.EndBody(body);
     m_clipActions.push_back(std::move(record));
   }
@@ -324,10 +324,14 @@ void CSwfPlaceObject2::WriteClipActions(CSwfBitWriter& body, u8 version) const {
     writeFlags(record->eventFlags);
     CSwfBitWriter recordBody(version);
     if (HasKeyCode(record->eventFlags, version)) recordBody.WriteU8(record->keyCode);
-    if (record->actions)
-      record->actions->WriteBody(recordBody, false);
-    else
-      recordBody.WriteU8(0);
+    const CSwfDoAction* script = record->actions.get();
+    const bool empty = !script || (script->GetActions().empty() && script->GetTail().empty());
+    if (!(empty && record->scriptWithoutBytes)) {
+      if (record->actions)
+        record->actions->WriteBody(recordBody, false);
+      else
+        recordBody.WriteU8(0);
+    }
     body.WriteU32(recordBody.GetByteCount());
     body.AppendWriter(recordBody);
   }

@@ -132,6 +132,10 @@ class CSwfClipActionRecord {
   u32 recordSize = 0;  // as read
   u8 keyCode = 0;
   std::unique_ptr<CSwfDoAction> actions;
+  // The script was read without a byte, not even its end byte; as long as
+  // it holds no actions it is written back so. A script made in code is
+  // closed by its end byte even when empty.
+  bool scriptWithoutBytes = false;
 };
 
 class CSwfPlaceObject2 : public CSwfPlaceObject {

@@ -3,11 +3,13 @@
 //
 // Colours of morph styles are always RGBA; the edges are plain shapes with
 // alpha colours. Every bitmap fill type (0x40 to 0x43) carries a bitmap id
-// and two matrices. The offset of the end edges is checked against the tag
-// body: one that points inside the body bounds the start part and is
-// followed, one that points past it is ignored and the end edges are read
-// where the start edges end. Written, the offset is that of the end edges
-// actually written.
+// and two matrices. The offset of the end edges is a hint, as other readers
+// take it: the start part (styles and start edges) is read to its end
+// record whatever the offset says, and the end edges behind it, or further
+// on where the offset points behind the start part and inside the body. An
+// offset back into the start part, or at or past the end of the body, is
+// not followed. Written, the offset is that of the end edges actually
+// written.
 #pragma once
 
 #include <memory>

@@ -9,9 +9,12 @@
 #include "swf/swf_actions.h"
 #include "swf/swf_bit_writer.h"
 #include "swf/swf_reader.h"
+#include "tests/support/test_support.h"
+#include "tests/swf/swf_independent_reader.h"
 #include "tests/swf/swf_test_movies.h"
 
 using swftest::As;
+using swftest::BuildMovie;
 using swftest::Bytes;
 using swftest::Concat;
 using swftest::DescribeTag;
@@ -199,6 +202,77 @@ TEST(SwfDisplayTags, TheRecordSizeBoundsEachClipScript) {
             Concat(Concat(Bytes({0x86}), kPlacementHead),
                    Bytes({0, 0, 4, 0, 0, 0, 4, 0, 0, 0, 1, 0, 0, 0, 0, 4, 0, 0, 0, 1, 0, 0, 0, 0,
                           0, 0, 0, 0})));
+}
+
+TEST(SwfDisplayTags, AnEmptyClipScriptIsWrittenBackAsItWasRead) {
+  // A record whose script has no bytes, or only its end byte, then a record
+  // that stops the clip on unload.
+  struct Case {
+    const char* what;
+    u8 version;
+    bool key;
+    std::vector<u8> script;
+  };
+  const Case cases[] = {
+      {"no bytes, version 5", 5, false, {}},
+      {"a lone end byte, version 5", 5, false, {0}},
+      {"no bytes, version 6", 6, false, {}},
+      {"a lone end byte, version 6", 6, false, {0}},
+      {"a key code and no bytes", 6, true, {}},
+      {"a key code and a lone end byte", 6, true, {0}},
+  };
+  auto bodyOf = [](const Case& c, const std::vector<u8>& script) {
+    const bool wide = c.version >= 6;
+    std::vector<u8> body = Concat(Bytes({0x86}), kPlacementHead);
+    auto word = [&](u32 value, int bytes) {
+      for (int i = 0; i < bytes; ++i) body.push_back(u8(value >> (8 * i)));
+    };
+    const u32 events = c.key ? u32(kClipEventKeyPress) : 0x0001u;
+    word(0, 2);
+    word(events | 0x0004, wide ? 4 : 2);
+    word(events, wide ? 4 : 2);
+    word(u32(script.size() + (c.key ? 1 : 0)), 4);
+    if (c.key) body.push_back(13);
+    body.insert(body.end(), script.begin(), script.end());
+    word(0x0004, wide ? 4 : 2);
+    word(2, 4);
+    word(0x0007, 2);  // stop, end
+    word(0, wide ? 4 : 2);
+    return body;
+  };
+  std::vector<std::pair<std::string, std::string>> pairs;
+  const std::string folder = gbtest::MakeTempFolder("empty_clip_scripts");
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const std::vector<u8> body = bodyOf(c, c.script);
+    auto read = ReadTag({26, body}, c.version);
+    auto* place = As<CSwfPlaceObject2>(read);
+    ASSERT_EQ(place->GetClipActions().size(), 2u);
+    const CSwfClipActionRecord* empty = place->GetClipActions()[0].get();
+    EXPECT_TRUE(empty->actions->GetActions().empty());
+    EXPECT_EQ(empty->keyCode, c.key ? 13 : 0);
+    ASSERT_EQ(place->GetClipActions()[1]->actions->GetActions().size(), 1u);
+    const std::vector<u8> written = WrittenBody(place, c.version);
+    EXPECT_EQ(written, body);
+    auto again = ReadTag({26, written}, c.version);
+    EXPECT_EQ(DescribeTag(again.get(), c.version), DescribeTag(place, c.version));
+    EXPECT_EQ(WrittenBody(again.get(), c.version), body);
+
+    const std::string name = folder + std::to_string(pairs.size());
+    ASSERT_TRUE(gbtest::WriteFile(name + "a.swf", BuildMovie({{26, body}, {0, {}}}, c.version)));
+    ASSERT_TRUE(gbtest::WriteFile(name + "b.swf", BuildMovie({{26, written}, {0, {}}}, c.version)));
+    pairs.emplace_back(name + "a.swf", name + "b.swf");
+
+    // Once it holds an action, the script is closed by its end byte.
+    place->GetClipActions()[0]->AddAction(new CSwfGenericAction(0x06));
+    EXPECT_EQ(WrittenBody(place, c.version), bodyOf(c, Bytes({0x06, 0})));
+  }
+
+  // The other reader, which keeps each script's bytes, finds them unchanged.
+  ASSERT_EQ(swftest::IndependentReaderProblem(), "");
+  const std::vector<std::string> verdicts = swftest::CompareWithIndependentReader(pairs);
+  ASSERT_EQ(verdicts.size(), pairs.size());
+  for (const std::string& verdict : verdicts) EXPECT_EQ(verdict, "same 1 0") << "the placement, decoded";
 }
 
 TEST(SwfDisplayTags, PlaceObjectReadsAColourTransformOnlyWhenTheBodyHoldsOne) {

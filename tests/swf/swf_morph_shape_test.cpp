@@ -4,10 +4,12 @@
 
 #include <map>
 
+#include "tests/support/test_support.h"
 #include "tests/swf/swf_graphics_test_support.h"
 #include "tests/swf/swf_independent_reader.h"
 #include "tests/swf/swf_test_movies.h"
 
+using swftest::BuildMovie;
 using swftest::Bytes;
 using swftest::MovieOfTags;
 using swftest::ReadFrom;
@@ -119,7 +121,7 @@ TEST(SwfMorphShape, GradientRecordsKeepBothRatiosInOrder) {
   EXPECT_EQ(Written(cut)[0], 1);
 }
 
-TEST(SwfMorphShape, TheEndEdgeOffsetIsFollowedWithinTheBodyOnly) {
+TEST(SwfMorphShape, TheEndEdgeOffsetIsAHintThatTheDataOverrules) {
   const std::unique_ptr<CSwfDefineMorphShape> morph = SampleMorph();
   const std::vector<u8> body = WrittenBody(morph.get());
   const std::string described = swftest::DescribeGraphicsTag(morph.get());
@@ -130,7 +132,9 @@ TEST(SwfMorphShape, TheEndEdgeOffsetIsFollowedWithinTheBodyOnly) {
   morph->GetEndBounds()->Write(head);
   const size_t at = head.GetBytes().size();
   const u32 offset = u32(body[at]) | (u32(body[at + 1]) << 8);
-  ASSERT_LT(offset, body.size());
+  const u32 behindOffset = u32(body.size() - at - 4);
+  ASSERT_GT(offset, 20u);
+  ASSERT_LT(offset, behindOffset);
 
   auto withOffset = [&](u32 value, size_t padding) {
     std::vector<u8> changed = body;
@@ -141,28 +145,42 @@ TEST(SwfMorphShape, TheEndEdgeOffsetIsFollowedWithinTheBodyOnly) {
   struct Case {
     const char* what;
     std::vector<u8> body;
-    bool same;
+    bool independent;  // the other reader, which ignores the offset, agrees
   };
   const Case cases[] = {
       {"the offset as written", withOffset(offset, 0), true},
-      {"padding before the end edges is skipped", withOffset(offset + 3, 3), true},
-      {"an offset past the body is ignored", withOffset(0xFFFFFFF0u, 0), true},
-      {"an offset into the styles cuts the start part", withOffset(2, 0), false},
+      {"padding before the end edges is skipped", withOffset(offset + 3, 3), false},
+      {"an offset of 0", withOffset(0, 0), true},
+      {"an offset into the fill styles", withOffset(2, 0), true},
+      {"an offset back into the start edges", withOffset(offset - 1, 0), true},
+      {"an offset at the end of the body", withOffset(behindOffset, 0), true},
+      {"an offset past the body", withOffset(0xFFFFFFF0u, 0), true},
   };
+  std::vector<std::pair<std::string, std::string>> pairs;
+  const std::string folder = gbtest::MakeTempFolder("morph_offsets");
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
+    // Every style and both edge lists are there, and the tag is written
+    // back with the offset of what it holds.
     const std::unique_ptr<CSwfTag> read = ReadTag({kSwfDefineMorphShapeCode, c.body});
     ASSERT_NE(read, nullptr);
-    if (c.same) {
-      EXPECT_EQ(swftest::DescribeGraphicsTag(read.get()), described);
-      EXPECT_EQ(WrittenBody(read.get()), body);
-    } else {
-      // Read within bounds, and written back with the offset of what it holds.
-      const std::vector<u8> again = WrittenBody(read.get());
-      const std::unique_ptr<CSwfTag> reread = ReadTag({kSwfDefineMorphShapeCode, again});
-      EXPECT_EQ(WrittenBody(reread.get()), again);
-    }
+    EXPECT_EQ(swftest::DescribeGraphicsTag(read.get()), described);
+    const std::vector<u8> written = WrittenBody(read.get());
+    EXPECT_EQ(written, body);
+    const std::unique_ptr<CSwfTag> again = ReadTag({kSwfDefineMorphShapeCode, written});
+    EXPECT_EQ(swftest::DescribeGraphicsTag(again.get()), described);
+    if (!c.independent) continue;
+    const std::string name = folder + std::to_string(pairs.size());
+    ASSERT_TRUE(gbtest::WriteFile(name + "a.swf", BuildMovie({{kSwfDefineMorphShapeCode, c.body}, {0, {}}})));
+    ASSERT_TRUE(gbtest::WriteFile(name + "b.swf", BuildMovie({{kSwfDefineMorphShapeCode, written}, {0, {}}})));
+    pairs.emplace_back(name + "a.swf", name + "b.swf");
   }
+
+  // The other reader finds the same values in each tag and in its rewrite.
+  ASSERT_EQ(swftest::IndependentReaderProblem(), "");
+  const std::vector<std::string> verdicts = swftest::CompareWithIndependentReader(pairs);
+  ASSERT_EQ(verdicts.size(), pairs.size());
+  for (const std::string& verdict : verdicts) EXPECT_EQ(verdict, "same 1 0") << "the morph shape, decoded";
 }
 
 TEST(SwfMorphShape, RectanglesOfBothStatesHaveAnEndEdgeForEveryStartEdge) {
