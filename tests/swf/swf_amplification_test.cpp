@@ -115,6 +115,18 @@ const std::vector<Hostile>& HostileMovies() {
          return tags;
        },
        false, false, false},
+      // DefineFont2 with a layout announcing 65535 glyphs, of offsets only:
+      // codes, advances and bounds would all be read from nothing.
+      {"DefineFont2 of offsets only",
+       [] {
+         std::vector<RawTag> tags;
+         for (int i = 0; i < 8; ++i)
+           tags.push_back({48, Concat({Bytes({1 + i, 0, 0x80, 0, 0, 0xFF, 0xFF}), Repeat({0x02, 0x00}, 0xFFFE)}), true});
+         tags.push_back({1, {}});
+         tags.push_back({0, {}});
+         return tags;
+       },
+       false, false, false},
       // Two bytes a tag: an unknown one, and ShowFrame inside a sprite.
       {"empty tags",
        [] {
