@@ -219,8 +219,9 @@ u32 CSwfDefineFont::Read(CSwfReader& reader) {
   SetCharacterId(reader.ReadU16());
   if (reader.GetRemaining() < 2) return reader.GetPosition() - start;
   const u16 first = reader.ReadU16();
-  // The table holds one offset a glyph, as far as the body holds it.
-  const u32 count = std::min<u32>(first / 2, reader.GetRemaining() / 2 + 1);
+  // The table holds one offset a glyph, and each glyph takes its offset and
+  // at least a byte of outline: no more glyphs than the body holds.
+  const u32 count = std::min<u32>(first / 2, (reader.GetRemaining() + 2) / 3);
   if (count == 0) return reader.GetPosition() - start;
   m_offsets.push_back(first);
   for (u32 i = 1; i < count; ++i) m_offsets.push_back(reader.ReadU16());
@@ -347,8 +348,13 @@ u32 CSwfDefineFont2::Read(CSwfReader& reader) {
   }
   const bool wideOffsets = (m_flags & kFont2WideOffsets) != 0;
   const u32 width = wideOffsets ? 4 : 2;
-  // No more glyphs than the body holds offsets for.
-  const u32 count = std::min<u32>(declared, reader.GetRemaining() / width);
+  // No more glyphs than the body holds: each takes its offset, at least a
+  // byte of outline and its code (and with a layout its advance and at
+  // least a byte of bounds), behind the code table's offset.
+  const u32 codeWidth = (m_flags & kFont2WideCodes) ? 2 : 1;
+  const u32 perGlyph = width + 1 + codeWidth + ((m_flags & kFont2HasLayout) ? 3 : 0);
+  const u32 remaining = reader.GetRemaining();
+  const u32 count = std::min<u32>(declared, remaining > width ? (remaining - width) / perGlyph : 0);
   for (u32 i = 0; i < count; ++i) m_offsets.push_back(wideOffsets ? reader.ReadU32() : reader.ReadU16());
   if (wideOffsets)
     reader.ReadU32();

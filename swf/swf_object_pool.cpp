@@ -11,9 +11,26 @@
 #endif
 #endif
 
+namespace swf_pool_detail {
+thread_local constinit std::size_t tBytesTaken = 0;
+}  // namespace swf_pool_detail
+
+namespace {
+
+// What an object of `size` bytes takes: its size class (the general heap's
+// objects count as their size), the same whether or not the pool is bypassed.
+[[maybe_unused]] std::size_t TakenFor(std::size_t size) {
+  return size > kLargestPooledObject ? size : (size + 15) / 16 * 16;
+}
+
+}  // namespace
+
 #ifdef GB_SWF_POOL_BYPASSED
 
-void* AllocateSwfObject(std::size_t size) { return ::operator new(size); }
+void* AllocateSwfObject(std::size_t size) {
+  swf_pool_detail::tBytesTaken += TakenFor(size);
+  return ::operator new(size);
+}
 void FreeSwfObject(void* object, std::size_t) { ::operator delete(object); }
 std::size_t CountSwfObjectBlocks() { return 0; }
 
@@ -108,8 +125,12 @@ __attribute__((noinline)) void* Carve(std::size_t bytes) {
 }  // namespace
 
 void* AllocateSwfObject(std::size_t size) {
-  if (size > kLargestPooledObject) return ::operator new(size);
+  if (size > kLargestPooledObject) {
+    swf_pool_detail::tBytesTaken += size;
+    return ::operator new(size);
+  }
   const std::size_t index = ClassOf(size);
+  swf_pool_detail::tBytesTaken += (index + 1) * kGranule;
   FreeStack& stack = cache.free[index];
   if (stack.count > 0) return stack.items[--stack.count];
   return Carve((index + 1) * kGranule);

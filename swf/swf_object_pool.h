@@ -28,6 +28,14 @@ void FreeSwfObject(void* object, std::size_t size);
 // The blocks taken so far (for tests; 0 when the pool is bypassed).
 std::size_t CountSwfObjectBlocks();
 
+// The bytes this thread has taken from AllocateSwfObject so far, freed or
+// not: it only grows. The movie reader compares it before and after reading
+// to bound what a movie's bytes may make (swf_reader.h).
+namespace swf_pool_detail {
+extern thread_local constinit std::size_t tBytesTaken;
+}
+inline std::size_t CountSwfObjectBytesTaken() { return swf_pool_detail::tBytesTaken; }
+
 // A standard allocator over the same pool, for the small arrays that the
 // engine's objects hold (the values of a Push).
 template <typename T>

@@ -9,6 +9,7 @@
 #include "swf/swf_bit_writer.h"
 #include "swf/swf_compression.h"
 #include "swf/swf_record.h"
+#include "swf/swf_unknown_tag.h"
 
 CSwfReader::CSwfReader() = default;
 
@@ -30,6 +31,10 @@ void CSwfReader::Reset() {
   m_limit = 0;
   m_nesting = 0;
   m_overrun = false;
+  m_budgetOn = false;
+  m_overBudget = false;
+  m_budgetUsed = 0;
+  m_tagsKeptRaw = 0;
 }
 
 bool CSwfReader::LoadFromWriter(CSwfBitWriter& writer) {
@@ -153,6 +158,8 @@ bool CSwfReader::ParseLoadedMovie(bool checkSignature, bool parseTags) {
   m_floor = 0;
   m_limit = u32(m_bytes.size());
   m_overrun = false;
+  m_budgetUsed = 0;
+  m_tagsKeptRaw = 0;
   if (m_header.Read(*this, checkSignature) == 0 || m_overrun) {
     Reset();
     return false;
@@ -219,7 +226,8 @@ u32 CSwfReader::ReadBits(u16 count, bool isSigned) {
   const u32 first = m_bitPosition & 7;
   const u64 start = u64(m_position) + skip;
   const u32 spanned = (first + count + 7) / 8;
-  if (count <= 32 && start + spanned <= m_limit && start >= m_dataStart && start + spanned <= m_dataEnd) {
+  if (count <= 32 && start + spanned <= m_limit && start >= m_dataStart && start + spanned <= m_dataEnd &&
+      !OverBudget()) {
     const u8* at = m_data + (start - m_dataStart);
     u64 held = 0;
     for (u32 i = 0; i < spanned; ++i) held = (held << 8) | at[i];
@@ -240,7 +248,7 @@ u32 CSwfReader::ReadBits(u16 count, bool isSigned) {
       ++m_position;
       m_bitPosition = 0;
     }
-    const u8* byte = m_position < m_limit ? Fetch(m_position, 1) : nullptr;
+    const u8* byte = m_position < m_limit && !m_overBudget ? Fetch(m_position, 1) : nullptr;
     if (!byte) {
       m_overrun = true;
       value = left >= 32 ? 0 : value << left;
@@ -258,12 +266,13 @@ u32 CSwfReader::ReadBits(u16 count, bool isSigned) {
 
 u8 CSwfReader::PeekByte() {
   const u64 at = u64(m_position) + (m_bitPosition ? 1 : 0);
-  const u8* byte = at < m_limit ? Fetch(u32(at), 1) : nullptr;
+  const u8* byte = at < m_limit && !OverBudget() ? Fetch(u32(at), 1) : nullptr;
   return byte ? *byte : 0;
 }
 
 const u8* CSwfReader::Take(u32 count) {
   AlignByte();
+  (void)OverBudget();
   const u8* bytes = GetRemaining() >= count ? Fetch(m_position, count) : nullptr;
   if (!bytes) {
     m_overrun = true;
@@ -299,7 +308,7 @@ void CSwfReader::ReadString(std::string& out, u32 length) {
     return;
   }
   // Up to the zero byte; a string that runs to the end of the data ends there.
-  while (m_position < m_limit) {
+  while (GetRemaining() > 0 && !OverBudget()) {
     const u32 n = std::min(GetRemaining(), kFetchChunk);
     const u8* bytes = Fetch(m_position, n);
     if (!bytes) {
@@ -318,6 +327,7 @@ void CSwfReader::ReadString(std::string& out, u32 length) {
 
 u32 CSwfReader::ReadBytes(std::vector<u8>& out, u32 count) {
   AlignByte();
+  (void)OverBudget();
   const u32 wanted = std::min(count, GetRemaining());
   u32 done = 0;
   while (done < wanted) {
@@ -333,6 +343,7 @@ u32 CSwfReader::ReadBytes(std::vector<u8>& out, u32 count) {
 }
 
 const u8* CSwfReader::PeekBytes(u32 count) {
+  (void)OverBudget();
   if (m_bitPosition != 0 || count > kFetchChunk || GetRemaining() < count) return nullptr;
   return Fetch(m_position, count);
 }
@@ -362,10 +373,33 @@ std::unique_ptr<CSwfTag> CSwfReader::ReadTagFrom(CSwfReader& source, bool shallo
   // A body that runs past the data is cut to what there is.
   length = std::min(length, source.GetRemaining());
   const Body body = source.BeginBody(length);
+  const u32 bodyStart = source.m_position;
   source.m_tagLength = length;
   m_tagLength = length;
+  // The outermost tag read sets the bound for itself and the tags inside it.
+  const bool bounds = !source.m_budgetOn;
+  if (bounds) {
+    source.m_budgetOn = true;
+    source.m_overBudget = false;
+    source.m_budgetStart = CountSwfObjectBytesTaken();
+    source.m_budgetLimit = kObjectBytesPerByte * body.end + kObjectAllowance;
+  }
   std::unique_ptr<CSwfTag> tag(shallow ? CreateShallowTag(code, length) : CreateTag(code, length));
   tag->Read(source);
+  if (bounds) {
+    source.m_budgetOn = false;
+    if (source.m_overBudget) {
+      // Kept as it stands instead; what its reading made is given back.
+      source.m_overBudget = false;
+      ++source.m_tagsKeptRaw;
+      tag.reset();
+      tag = std::make_unique<CSwfUnknownTag>(code, length);
+      source.Seek(bodyStart);
+      tag->Read(source);
+    } else {
+      source.m_budgetUsed += CountSwfObjectBytesTaken() - source.m_budgetStart;
+    }
+  }
   source.EndBody(body);
   return tag;
 }

@@ -10,6 +10,15 @@
 //
 // Tags belong to whoever holds them after reading: the reader deletes them
 // only in DeleteTags(true), and TakeTags hands them over as owned objects.
+//
+// What a movie's tags make is bounded by the movie's bytes: while the tag
+// loop reads, the engine objects made (swf_object_pool.h) may not pass
+// kObjectBytesPerByte bytes for every byte of the movie read so far, plus
+// kObjectAllowance. A tag whose reading would pass that (counts of entries
+// that take no bits, records of a byte each that make objects of dozens)
+// stops reading, as if its body had ended, and is kept as its raw bytes, so
+// that it is written back unchanged and nothing is lost. No movie made by
+// an authoring tool comes near the bound.
 #pragma once
 
 #include <cstdio>
@@ -18,6 +27,7 @@
 #include <vector>
 
 #include "swf/swf_header.h"
+#include "swf/swf_object_pool.h"
 
 class CPathName;
 class CSwfBitWriter;
@@ -28,6 +38,9 @@ class CSwfReader {
   // How deep tag reads may nest (sprites read their inner tags through a
   // nested tag loop); deeper levels read as an End tag alone.
   static constexpr u16 kMaxTagNesting = 32;
+  // The bound on what the tag loop's reading makes (see above).
+  static constexpr u64 kObjectBytesPerByte = 32;
+  static constexpr u64 kObjectAllowance = u64(4) << 20;
 
   CSwfReader();
   virtual ~CSwfReader();
@@ -107,12 +120,15 @@ class CSwfReader {
   u32 GetPosition() const { return m_position; }
   u8 GetBitPosition() const { return m_bitPosition; }
   // Bytes left before the end of the current window.
-  u32 GetRemaining() const { return m_position < m_limit ? m_limit - m_position : 0; }
+  u32 GetRemaining() const { return m_position < m_limit && !m_overBudget ? m_limit - m_position : 0; }
   // The body length of the tag being read.
   u32 GetTagLength() const { return m_tagLength; }
   void SetTagLength(u32 length) { m_tagLength = length; }
   // True once a read has asked for more than the window held.
   bool HasOverrun() const { return m_overrun; }
+  // The tags of the last load kept as raw bytes because their reading
+  // passed the bound on what a movie's bytes may make.
+  u32 GetTagsKeptRaw() const { return m_tagsKeptRaw; }
 
   // Bounds reads to the next `length` bytes (as far as the present window
   // reaches) until EndBody, which restores the window and moves to the end
@@ -160,7 +176,24 @@ class CSwfReader {
   u32 m_limit = 0;
   u16 m_nesting = 0;
   bool m_overrun = false;
+  // The bound on what the tag loop makes: while a tag is read (m_budgetOn),
+  // the objects made since m_budgetStart (CountSwfObjectBytesTaken) and the
+  // m_budgetUsed of the tags before it may not pass m_budgetLimit; once
+  // they do, m_overBudget ends every read of the tag.
+  [[nodiscard]] bool OverBudget();
+  bool m_budgetOn = false;
+  bool m_overBudget = false;
+  size_t m_budgetStart = 0;
+  u64 m_budgetUsed = 0;
+  u64 m_budgetLimit = 0;
+  u32 m_tagsKeptRaw = 0;
   const u8* m_data = nullptr;
   u32 m_dataStart = 0;
   u32 m_dataEnd = 0;
 };
+
+inline bool CSwfReader::OverBudget() {
+  if (m_budgetOn && !m_overBudget && m_budgetUsed + (CountSwfObjectBytesTaken() - m_budgetStart) > m_budgetLimit)
+    m_overBudget = true;
+  return m_overBudget;
+}

@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "swf/swf_object_pool.h"
 #include "swf/swf_records.h"
 
 enum : u16 {
@@ -94,6 +95,8 @@ struct CSwfGlyphEntry {
   u32 glyphIndex = 0;
   s32 advance = 0;
 };
+// In the engine's pool, so that the movie reader's bound sees them.
+using CSwfGlyphEntries = std::vector<CSwfGlyphEntry, CSwfPoolAllocator<CSwfGlyphEntry>>;
 
 class CSwfTextGlyphRecord : public CSwfTextRecord {
  public:
@@ -119,11 +122,11 @@ class CSwfTextGlyphRecord : public CSwfTextRecord {
 
   u8 GetGlyphBits() const { return m_glyphBits; }
   u8 GetAdvanceBits() const { return m_advanceBits; }
-  std::vector<CSwfGlyphEntry>& GetEntries() { return m_entries; }
-  const std::vector<CSwfGlyphEntry>& GetEntries() const { return m_entries; }
+  CSwfGlyphEntries& GetEntries() { return m_entries; }
+  const CSwfGlyphEntries& GetEntries() const { return m_entries; }
 
  private:
-  std::vector<CSwfGlyphEntry> m_entries;
+  CSwfGlyphEntries m_entries;
   u8 m_glyphBits = 0;
   u8 m_advanceBits = 0;
 };

@@ -276,6 +276,7 @@ TEST(SwfCorpus, EveryMovieLoadsAndWritesBackTheSameTags) {
     ASSERT_TRUE(reader.LoadFromMemory(plain.data(), u32(plain.size()), true, 0, true));
     ASSERT_FALSE(reader.GetTags().empty());
     EXPECT_EQ(reader.GetTags().back()->GetCode(), 0) << "the tag loop ends in an End tag";
+    EXPECT_EQ(reader.GetTagsKeptRaw(), 0u) << "no real movie comes near the bound on what its bytes make";
 
     CSwfBitWriter writer(reader.GetVersion());
     reader.WriteMovie(writer);

@@ -394,6 +394,10 @@ TEST(SwfFontTags, HostileFontBodiesAreBounded) {
       {"a table cut in its codes", cutInCodes, 3},
       {"a table cut in its layout", cutInLayout, 2},
       {"a kerning count larger than the body", manyKerning, 1},
+      // Each glyph takes its offset, a byte of outline, its code, its advance
+      // and a byte of bounds: 40 bytes behind the count hold 5 of them.
+      {"glyphs announced by offsets alone",
+       Concat({Bytes({1, 0, 0x80, 0, 0, 0xFF, 0xFF}), std::vector<u8>(40, 0x02)}), 5},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -403,4 +407,9 @@ TEST(SwfFontTags, HostileFontBodiesAreBounded) {
     EXPECT_LE(font->GetKerning().size(), 1u);
     ExpectStableRewrite(48, c.body, 6);
   }
+
+  // DefineFont: a first offset that announces 32767 glyphs in a body of 30
+  // bytes, each glyph its offset and a byte of outline.
+  auto font = ReadTag({10, Concat({Bytes({1, 0, 0xFE, 0xFF}), std::vector<u8>(28, 0x10)})}, 6);
+  EXPECT_LE(As<CSwfDefineFont>(font)->GetGlyphs().size(), 10u);
 }
