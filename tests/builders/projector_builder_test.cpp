@@ -190,8 +190,15 @@ TEST_F(ProjectorBuild, TheWindowsProjectorCarriesMasksFilesAndSettings) {
   // against the window type.
   CSwfItem* sub = list.GetRootItem()->GetSubItem(0);
   ASSERT_TRUE(sub->SetWindowMaskPath(CPathName(projectFolder + "shape.png")));
+  // The shapes go into the archive only: a file of the user's on the
+  // Desktop named as the players' region file stays as it is.
+  const std::string desktop = plat::ToHostPath(CPathName::GetDesktopFolder().GetAbsolutePath(0));
+  ASSERT_FALSE(desktop.empty());
+  Put(desktop + "/rgn.dat", "the user's own");
   ASSERT_TRUE(Build()) << LastText();
   EXPECT_TRUE(log.empty()) << LastText();
+  EXPECT_EQ(FolderEntries(desktop), std::vector<std::string>{"rgn.dat"});
+  EXPECT_EQ(gbtest::ReadTextFile(desktop + "/rgn.dat"), "the user's own");
 
   const Bytes file = gbtest::ReadFile(outputFolder + "Reef.exe");
   const std::string player = "MZ windows player";
