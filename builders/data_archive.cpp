@@ -93,6 +93,7 @@ u32 CDataArchiveBufferItem::Write(CDataArchiveWriter& writer) {
 }
 
 u32 CDataArchiveBufferItem::Read(CDataArchiveReader& reader) {
+  wroteFile = false;
   if (!reader.ReadWordBackward(tag) || !reader.ReadNameBackward(name) || !reader.ReadBlobBackward(data)) return 0;
   path = PathInFolder(CPathName(nullptr), name);
   if (path.IsEmpty()) {
@@ -106,6 +107,7 @@ u32 CDataArchiveBufferItem::Read(CDataArchiveReader& reader) {
       reader.SetError(kArchiveCannotUnpack);
       return 0;
     }
+    wroteFile = true;
     reader.NoteUnpacked(path);
   }
   return u32(data.size());
@@ -271,7 +273,9 @@ bool CDataArchiveReader::GetSettingsPath(CPathName& path) const {
 
 void CDataArchiveReader::DeleteUnpackedFiles() {
   for (auto& entry : namedFiles_) entry.item->GetPath().Delete();
-  for (auto& entry : buffers_) entry.item->GetPath().Delete();
+  // A file that was there before the reader is not the reader's to delete.
+  for (auto& entry : buffers_)
+    if (entry.item->WroteFile()) entry.item->GetPath().Delete();
 }
 
 void CDataArchiveReader::Clear() {

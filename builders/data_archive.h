@@ -81,6 +81,9 @@ class CDataArchiveBufferItem : public CDataArchiveItem {
   const std::vector<u8>& GetData() const { return data; }
   const std::string& GetName() const { return name; }
   const CPathName& GetPath() const { return path; }
+  // Whether the last Read wrote the file at the path (false when a file of
+  // that name was there already and was left as it was).
+  [[nodiscard]] bool WroteFile() const { return wroteFile; }
 
   u32 Write(CDataArchiveWriter& writer) override;
   // Keeps the bytes, and unpacks them into the work subfolder only when no
@@ -92,6 +95,7 @@ class CDataArchiveBufferItem : public CDataArchiveItem {
   std::vector<u8> data;
   CPathName path{nullptr};
   std::string name;
+  bool wroteFile = false;
 };
 
 class CDataArchiveFolderItem : public CDataArchiveItem {
@@ -132,7 +136,8 @@ class CDataArchiveReader : public CArchiveFileReader {
   [[nodiscard]] bool GetSettingsPath(CPathName& path) const;
   const std::vector<Entry<CDataArchiveNamedFileItem>>& GetNamedFiles() const { return namedFiles_; }
   const std::vector<Entry<CDataArchiveBufferItem>>& GetBuffers() const { return buffers_; }
-  // Deletes the files of the named-file and buffer records read.
+  // Deletes the files that the named-file and buffer records read have
+  // written; a file that a buffer record found already there stays.
   void DeleteUnpackedFiles();
   void Clear() override;
 

@@ -6,6 +6,7 @@
 
 #include "builders/build_messages.h"
 #include "builders/finder_refresh.h"
+#include "builders/saver_archive.h"
 #include "builders/saver_builder.h"
 #include "builders/saver_data_list.h"
 #include "builders/staging_folder.h"
@@ -14,9 +15,6 @@
 #include "foundation/finder_info.h"
 #include "foundation/folder_iterator.h"
 #include "platform/text_encoding.h"
-#include "swf/swf_control_tags.h"
-#include "swf/swf_display_tags.h"
-#include "swf/swf_file_writer.h"
 
 const char kSaverEnginePlaceholder[] = "XXXXXXXXXXXXXXXXZZZZZZZZ";
 
@@ -24,7 +22,6 @@ namespace {
 
 const char kEngineName[] = "fssx";
 const char kPluginName[] = "Flash Player.plugin";
-const char kBlankMovieName[] = "__saver.swf";
 const char kSettingsName[] = "ssc0.dat";
 
 // How far back from an all-'X' word the start of a placeholder is looked for.
@@ -217,7 +214,7 @@ void CSaverBuilder::GetReservedResourceNames(const CPathName& resources, int arc
   }
   EndFolderIteration();
   reserved.push_back({kPluginName, ChildPath(engineFolder, kPluginName)});
-  reserved.push_back({kBlankMovieName, ChildPath(resources, kBlankMovieName)});
+  reserved.push_back({kSaverBlankMovieName, ChildPath(resources, kSaverBlankMovieName)});
   reserved.push_back({kSettingsName, ChildPath(resources, kSettingsName)});
 }
 
@@ -236,7 +233,7 @@ bool CSaverBuilder::FillSaverResources(const CPathName& resources, int architect
     if (!FollowLinks(file.path).CopyTo(resources, file.name.c_str(), false, nullptr))
       return Report(kCannotCopyMessage, Shown(file.path));
 
-  const CPathName blankMovie = ChildPath(resources, kBlankMovieName);
+  const CPathName blankMovie = ChildPath(resources, kSaverBlankMovieName);
   if (!WriteSaverMovie(blankMovie)) return Report(kCannotWriteMessage, Shown(blankMovie));
   const CPathName settings = ChildPath(resources, kSettingsName);
   if (!dataList->WriteSettingsFile(settings)) return Report(kCannotWriteMessage, Shown(settings));
@@ -262,12 +259,4 @@ bool CSaverBuilder::CopyMovieFiles(CSwfItem* item, const CPathName& folder) {
   return true;
 }
 
-bool CSaverBuilder::WriteSaverMovie(const CPathName& path) {
-  CSwfFileWriter writer(false);
-  writer.SetParams(6400, 4800, 12.0f, 6);
-  if (!writer.Open(path, true)) return false;
-  bool written = writer.WriteTag(new CSwfSetBackgroundColor(0, 0, 0), false) != 0;
-  written = writer.WriteTag(new CSwfShowFrame, false) != 0 && written;
-  written = writer.WriteTag(new CSwfEnd, false) != 0 && written;
-  return writer.Close() != 0 && written;
-}
+bool CSaverBuilder::WriteSaverMovie(const CPathName& path) { return WriteBlankSaverMovie(path); }

@@ -1,7 +1,12 @@
 #include "builders/projector_builder.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <memory>
 
+#include "builders/archive_file.h"
 #include "builders/build_folders.h"
 #include "builders/build_messages.h"
 #include "builders/data_archive.h"
@@ -456,6 +461,36 @@ bool CProjectorBuilder::AddProjectorSettings(CDataArchiveWriter& archive) {
   record->SetPath(settings);
   archive.Add(record.release(), true);
   return !archive.HasFailed();
+}
+
+u32 CProjectorBuilder::AppendFileWithSizeAndType(const CPathName& file, std::FILE* stream, u32 type) {
+  if (!stream) return 0;
+  std::vector<u8> bytes;
+  // The count word holds the length, and the result the two words with it.
+  if (!ReadWholeFile(file, bytes, 0xFFFFFFFFu - 8)) return 0;
+  const u32 length = u32(bytes.size());
+  bytes.resize(bytes.size() + 8);
+  PutArchiveWord(&bytes[length], length);
+  PutArchiveWord(&bytes[length + 4], type);
+
+  // What the stream holds goes out first; the record then goes straight to
+  // the file, so that no byte of a failed write lingers in the stream's
+  // buffer, and a file can be cut back to where it ended.
+  if (std::fflush(stream) != 0) return 0;
+  const int descriptor = fileno(stream);
+  struct stat before;
+  const bool regular = fstat(descriptor, &before) == 0 && S_ISREG(before.st_mode);
+  size_t written = 0;
+  while (written < bytes.size()) {
+    const ssize_t step = write(descriptor, bytes.data() + written, bytes.size() - written);
+    if (step < 0 && errno == EINTR) continue;
+    if (step <= 0) break;
+    written += size_t(step);
+  }
+  if (written < bytes.size() && regular) static_cast<void>(ftruncate(descriptor, before.st_size));
+  // The stream takes up after the record (or where the file ends again).
+  if (regular) static_cast<void>(fseeko(stream, 0, SEEK_END));
+  return written == bytes.size() ? u32(bytes.size()) : 0;
 }
 
 // ---------------------------------------------------------------------------

@@ -90,5 +90,10 @@ bool CSaverBuilder::CollectMovieFiles(CSwfItem* item, bool withSubItems, const s
                                       std::vector<CNamedSource>& files) {
   COutputFileProblem problem;
   if (CollectItemFiles(item, withSubItems, false, reserved, kNameTakenMessage, files, problem)) return true;
+  return ReportProblem(problem);
+}
+
+bool CSaverBuilder::ReportProblem(const COutputFileProblem& problem) {
+  if (problem.message == 0) return false;
   return Report(problem.message, problem.a, problem.b, problem.c);
 }

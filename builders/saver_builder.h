@@ -72,15 +72,15 @@ class CSaverBuilder {
   // The item's movie, its extra files and those of its sub-items, each
   // under its own name (a file listed twice is copied once).
   [[nodiscard]] bool CopyMovieFiles(CSwfItem* item, const CPathName& folder);
-  // The blank movie: 320 x 240 pixels, 12 frames per second, version 6, a
-  // black background, one frame and an End tag.
+  // The blank movie (WriteBlankSaverMovie, saver_archive.h).
   [[nodiscard]] bool WriteSaverMovie(const CPathName& path);
 
   // --- The Windows screen saver (windows_saver.cpp) ----------------------
-  // The Windows engine followed by a packed data archive: an end marker,
-  // the movie, the root item's extra files, "__saver.swf" and the settings
-  // document. Written under a temporary name beside the output and renamed
-  // over it when complete.
+  // The Windows engine followed by the screen saver's packed data archive
+  // (saver_archive.h): an end marker, the movie, the root item's extra
+  // files, "__saver.swf" and the settings document "ssc0.dat". Written
+  // under a temporary name beside the output and renamed over it when
+  // complete. The three steps add the records after the end marker.
   [[nodiscard]] bool BuildScr(const CPathName& output, CSaverDataList* list, bool overwrite);
   [[nodiscard]] bool AddMovieFilesToArchive(CDataArchiveWriter& writer);
   [[nodiscard]] bool AddSaverMovieToArchive(CDataArchiveWriter& writer);
@@ -118,6 +118,9 @@ class CSaverBuilder {
   // Reports and remembers a text that the final status repeats (something
   // left out, an output kept).
   void Note(int messageNumber, const std::string& a = std::string(), const std::string& b = std::string());
+  // Reports the problem of a collection or an archive step; one whose
+  // message is 0 has been reported already. Returns false.
+  bool ReportProblem(const COutputFileProblem& problem);
   // The path as the user knows it, for messages.
   static std::string Shown(const CPathName& path);
   // Reports why `output` could not be made, from the result code of its

@@ -4,6 +4,7 @@
 // the installer stub) that installs it into the user's screen-saver folder.
 #include "builders/build_messages.h"
 #include "builders/install_items.h"
+#include "builders/saver_archive.h"
 #include "builders/saver_builder.h"
 #include "builders/saver_data_list.h"
 #include "builders/saver_installer_builder.h"
@@ -70,25 +71,5 @@ bool CSaverBuilder::BuildInstaller(CSaverDataList* list, bool overwrite, const C
 
 bool CSaverBuilder::ReportWriteFailure(OSErr error, const CPathName& path, const CPathName& otherPath,
                                        const CPathName& output, int nameTakenMessage) {
-  switch (error) {
-    case dupFNErr:
-      return Report(nameTakenMessage, path.GetName(false), Shown(otherPath), Shown(path));
-    case bdNamErr:
-      return Report(kBadNameMessage, Shown(path.IsEmpty() ? output : path));
-    case fnfErr:
-      return Report(kFileMissingMessage, Shown(path));
-    case fBsyErr:
-      return Report(kFolderNotReplacedMessage, Shown(output));
-    case dirNFErr:
-      return Report(kNoOutputFolderMessage, Shown(output));
-    case ioErr:
-    case memFullErr:
-      return Report(kCannotReadMessage, Shown(path));
-    case wrPermErr:
-      return Report(kCannotWriteMessage, Shown(output));
-    default:
-      // A copy that failed: of the finished output into place, or of a file into the output.
-      if (path.IsSameAs(output)) return Report(kCannotPlaceMessage, Shown(output));
-      return Report(kCannotCopyIntoMessage, Shown(path), OutputItemName(output));
-  }
+  return ReportProblem(WriteFailureProblem(error, path, otherPath, output, nameTakenMessage));
 }

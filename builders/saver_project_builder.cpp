@@ -7,9 +7,12 @@
 #include "builders/install_items.h"
 #include "builders/installer_builder.h"
 #include "builders/mac_saver_bundle.h"
+#include "builders/saver_archive.h"
 #include "builders/saver_builder.h"
+#include "builders/saver_data_list.h"
 #include "builders/saver_project.h"
 #include "builders/staging_folder.h"
+#include "builders/swf_item.h"
 #include "foundation/file_bytes.h"
 #include "foundation/finder_info.h"
 #include "foundation/fork_file.h"
@@ -26,6 +29,27 @@ const char kMovieName[] = "ssaver.swf";
 const char kSettingsName[] = "ssc0.dat";
 const char kInstallerName[] = "Installer";
 const char kInstallerIcon[] = "installer.icns";
+// The settings document in the Windows saver's archive is written under this name.
+const char kWindowsSettingsName[] = "ss.dat";
+
+// The screen-saver data list of the first-generation project: the values
+// both models share by name. The movie's check was made by the caller.
+[[nodiscard]] bool FillSaverDataList(const CSaverProject& project, CSaverDataList& list) {
+  const SaverEngineSettings& settings = project.GetSettings();
+  list.SetName(project.GetName().c_str());
+  list.SetExitOnMouseMove(settings.exitOnMouseMove != 0);
+  list.SetExitOnMouseClick(settings.exitOnMouseClick != 0);
+  list.SetExitOnKeyPress(settings.exitOnKeyPress != 0);
+  list.SetHideMouseCursor(settings.hideMouseCursor != 0);
+  CSwfItem* root = list.GetRootItem();
+  if (!root || !root->SetSwfFile(project.GetMovie())) return false;
+  const CPathList& more = project.GetMoreFiles();
+  for (int i = 0; i < more.GetCount(); ++i) root->AddMoreFile(*more.GetAt(i));
+  root->SetFlashQuality(settings.flashQuality);
+  root->SetUseFlashBgColor(settings.hasBackgroundColor != 0);
+  root->SetFlashBgColor(settings.backgroundColor);
+  return true;
+}
 
 }  // namespace
 
@@ -202,6 +226,37 @@ bool CSaverProjectBuilder::PutMovie(const CPathName& resources) {
   if (!DecompressSwfFileInPlace(copy, false)) return progress.Fail(kCannotReadMessage, ShownPath(movie));
   SaverEngineSettings& settings = project.GetSettings();
   settings.movieChecksum = CSaverProject::ComputeMovieChecksum(copy) & settings.checksumMask;
+  return true;
+}
+
+// ---------------------------------------------------------------------------
+// The Windows saver
+
+bool CSaverProjectBuilder::BuildWindowsSaver(const BuildRequest& request) {
+  progress.Begin(request.progress);
+  progress.Say("Creating Windows screen saver");
+  const std::string fileName = project.GetName() + ".scr";
+  CPathName output(nullptr);
+  if (project.GetOutputFolder().IsEmpty()) return progress.Fail(kNoFolderForOutputMessage, fileName);
+  if (!project.GetWindowsSaverPath(output)) return progress.Fail(kBadOutputNameMessage, fileName);
+  CPathName outputFolder(nullptr);
+  if (!GetOutputFolder(output, outputFolder)) return progress.Fail(kNoOutputFolderMessage, ShownPath(output));
+  if (output.Exists()) {
+    if (!request.overwrite) return progress.Fail(kOutputExistsMessage, ShownPath(output));
+    // A single-file output never takes the place of a folder.
+    if (output.IsFolder()) return progress.Fail(kFolderNotReplacedMessage, ShownPath(output));
+  }
+  if (!CheckMovie()) return false;
+
+  CSaverDataList list;
+  if (!FillSaverDataList(project, list)) return progress.Fail(kNotAMovieMessage, ShownPath(project.GetMovie()));
+  CSaverArchive archive(list, kWindowsSettingsName);
+  if (!archive.Write(output, {})) {
+    const COutputFileProblem& problem = archive.GetProblem();
+    if (problem.message == 0) return progress.Fail(kCannotWriteMessage, ShownPath(output));
+    return progress.Fail(problem.message, problem.a, problem.b, problem.c);
+  }
+  progress.Say("Completed Windows Screen Saver");
   return true;
 }
 

@@ -21,6 +21,12 @@
 //     splash.png (the custom picture), installer.icns, ReadMe.txt,
 //     License.txt, icd0.dat, installer.dat and its data files
 //
+// The Windows saver, a packed data archive of its own without host bytes
+// (saver_archive.h): an end marker, the movie and the extra files under
+// their names, the blank movie "__saver.swf" and the players' settings
+// document, written as "ss.dat" from a screen-saver data list that takes
+// the values both projects share.
+//
 // Each step writes a short progress text ("Creating screen saver" ...
 // "Completed Installer") into the request's status text; a failure ends the
 // build with the reason. Every output is built in a staging folder and put
@@ -60,6 +66,14 @@ class CSaverProjectBuilder {
   // ("ssaver.swf", "ssc0.dat", the templates' names or another extra file's),
   // a template is missing, or a step cannot be written.
   [[nodiscard]] bool BuildSaver(const CPathName& saverPath, const BuildRequest& request);
+  // Builds the Windows saver at the project's GetWindowsSaverPath. False,
+  // with the reason said, when the output exists and may not be replaced
+  // (or is a folder), the movie is missing or no movie, an extra file is
+  // missing, is a folder (which no named-file record can hold) or would
+  // take a name the archive holds already ("__saver.swf", "ss.dat",
+  // "fp.dat", the movie's or another extra file's), or the file cannot be
+  // written; an output that was there then stays as it was.
+  [[nodiscard]] bool BuildWindowsSaver(const BuildRequest& request);
   // Builds a saver afresh in a staging folder and the installer bundle at
   // `installerPath` (given the extension ".app" when it has another).
   [[nodiscard]] bool BuildInstaller(const CPathName& installerPath, const BuildRequest& request);

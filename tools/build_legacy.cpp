@@ -7,11 +7,11 @@
 // project, in either of its forms) and "flash_projector_datalist" elements
 // (a projector project), as the root element or among its children (also
 // inside a "glimmerbox" element). For each first-generation project the
-// tool builds the saver and its installer application into the saver output
-// folder (the project element names none: without the argument the
-// Desktop, as for a new project); for each projector project the outputs
-// it selects, into its own output folder. Outputs
-// that exist already are replaced. The templates are those in the
+// tool builds the saver, its installer application and the Windows saver
+// ("<name>.scr") into the saver output folder (the project element names
+// none: without the argument the Desktop, as for a new project); for each
+// projector project the outputs it selects, into its own output folder.
+// Outputs that exist already are replaced. The templates are those in the
 // application bundle's "ss_data": "ss/u" and "ssin/u" for the saver and its
 // installer, "fp" for the projectors. Every progress text is printed.
 // Exit status 0 when everything was built, 1 when a build failed, 2 when
@@ -99,6 +99,9 @@ bool BuildSaverProject(const CXmlNode& element, const CPathName& templates, cons
   SayAll(built ? stdout : stderr, builder.GetStatusLog());
   if (!built) return false;
   built = builder.BuildInstaller(installer, request);
+  SayAll(built ? stdout : stderr, builder.GetStatusLog());
+  if (!built) return false;
+  built = builder.BuildWindowsSaver(request);
   SayAll(built ? stdout : stderr, builder.GetStatusLog());
   return built;
 }

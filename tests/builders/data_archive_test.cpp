@@ -183,18 +183,38 @@ TEST_F(ArchiveFixture, ABufferFileAlreadyThereIsKeptAndEarlierRecordsStillRead) 
   ASSERT_TRUE(writer.Open(CPathName(archive_)));
   writer.Add(new CDataArchiveItem(), true);
   writer.Add(NamedFile(movie), true);
-  auto* buffer = new CDataArchiveBufferItem();
-  buffer->SetData(ToBytes("new bytes"));
-  buffer->SetName("mask.rgn");
-  writer.Add(buffer, true);
+  auto buffer = [](const char* name, const char* bytes, const char* source) {
+    auto* item = new CDataArchiveBufferItem();
+    item->SetData(ToBytes(bytes));
+    item->SetName(name);
+    item->SetPath(CPathName(source));
+    return item;
+  };
+  // One picture may give two records of its name: the second read finds
+  // the file that the first wrote.
+  writer.Add(buffer("shape.rgn", "shape", "/pictures/shape.png"), true);
+  writer.Add(buffer("shape.rgn", "shape", "/pictures/shape.png"), true);
+  writer.Add(buffer("mask.rgn", "new bytes", "/pictures/mask.png"), true);
   ASSERT_TRUE(writer.Close());
 
   CDataArchiveReader reader;
   ASSERT_TRUE(reader.Open(CPathName(archive_)));
   ASSERT_TRUE(reader.Load());
   EXPECT_EQ(gbtest::ReadTextFile(unpack_ + "mask.rgn"), "kept");
+  ASSERT_EQ(reader.GetBuffers().size(), 3u);
   EXPECT_EQ(reader.GetBuffers()[0].item->GetData(), ToBytes("new bytes"));
+  EXPECT_FALSE(reader.GetBuffers()[0].item->WroteFile());
+  EXPECT_TRUE(reader.GetBuffers()[1].item->WroteFile());
+  EXPECT_FALSE(reader.GetBuffers()[2].item->WroteFile());
+  EXPECT_EQ(gbtest::ReadTextFile(unpack_ + "shape.rgn"), "shape");
   EXPECT_EQ(gbtest::ReadTextFile(unpack_ + "movie.swf"), "movie");
+
+  // Only what the reader wrote goes again: the file that was there stays.
+  reader.DeleteUnpackedFiles();
+  EXPECT_EQ(gbtest::ReadTextFile(unpack_ + "mask.rgn"), "kept");
+  EXPECT_FALSE(gbtest::FileExists(unpack_ + "shape.rgn"));
+  EXPECT_FALSE(gbtest::FileExists(unpack_ + "movie.swf"));
+  EXPECT_TRUE(reader.Close());
 }
 
 // What the writer refuses leaves an archive without a trailer, and the

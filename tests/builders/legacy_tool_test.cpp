@@ -9,9 +9,11 @@
 
 #include <gtest/gtest.h>
 
+#include "builders/data_archive.h"
 #include "builders/data_list.h"
 #include "builders/saver_project.h"
 #include "foundation/xml_writer.h"
+#include "tests/builders/archive_test_support.h"
 #include "tests/builders/model_fixtures.h"
 #include "tests/builders/saver_test_support.h"
 #include "tests/support/test_support.h"
@@ -20,6 +22,7 @@ extern char** environ;
 
 namespace {
 
+using gbtest::ArchiveRecord;
 using savertest::FolderEntries;
 
 // Runs the tool (beside the test programs in the build tree) on the file,
@@ -70,10 +73,22 @@ TEST(LegacyBuildTool, BuildsTheSaverItsInstallerAndTheProjectorsOfAProjectFile) 
     ASSERT_TRUE(projector.WriteXml(writer));
     ASSERT_TRUE(writer.Close());
   }
-  // The saver's project names no output folder: the tool is given one.
+  // The saver's project names no output folder: the tool is given one. A
+  // Windows saver that is there already is replaced.
+  ASSERT_TRUE(gbtest::WriteFile(output + "Aquarium.scr", "previous"));
   EXPECT_EQ(RunTool(project, output), 0);
-  EXPECT_EQ(FolderEntries(output), (std::vector<std::string>{"Aquarium.saver/", "InstallAquarium.app/",
+  EXPECT_EQ(FolderEntries(output), (std::vector<std::string>{"Aquarium.saver/", "Aquarium.scr", "InstallAquarium.app/",
                                                               "Reef Intel.app/", "Reef.app/", "Reef.exe"}));
+  // The Windows saver is an archive of its own: end marker, movie, extra
+  // file, blank movie, settings.
+  std::vector<ArchiveRecord> records;
+  const gbtest::Bytes scr = gbtest::ReadFile(output + "Aquarium.scr");
+  ASSERT_TRUE(gbtest::WalkArchive(scr, records));
+  std::vector<u32> types;
+  for (auto it = records.rbegin(); it != records.rend(); ++it) types.push_back(it->type);
+  EXPECT_EQ(types, (std::vector<u32>{0, 5, 5, 5, 1}));
+  EXPECT_EQ(records.back().fieldsStart, 0u);
+  EXPECT_NE(std::string(scr.begin(), scr.end()).find("<window swf=\"fish.swf\""), std::string::npos);
   EXPECT_EQ(FolderEntries(output + "Aquarium.saver/Contents/Resources"),
             (std::vector<std::string>{"English.lproj/", "Flash Player.plugin/", "notes.txt", "ssaver.swf",
                                       "ssc0.dat"}));
@@ -89,8 +104,12 @@ TEST(LegacyBuildTool, BuildsTheSaverItsInstallerAndTheProjectorsOfAProjectFile) 
   ASSERT_TRUE(gbtest::WriteFile(folder + "empty.xml", "<xml version=\"1.0\">\n</xml>\n"));
   EXPECT_EQ(RunTool(folder + "empty.xml"), 2);
   EXPECT_EQ(RunTool(project, folder + "missing"), 2);
+  // A project whose movie is gone fails, and what was built stays.
+  const gbtest::Bytes built = gbtest::ReadFile(output + "Aquarium.scr");
   unlink(movie.c_str());
   EXPECT_EQ(RunTool(project, output), 1);
+  EXPECT_EQ(gbtest::ReadFile(output + "Aquarium.scr"), built);
+  EXPECT_TRUE(FolderEntries(probe.GetAbsolutePath(0)).empty());
 }
 
 }  // namespace

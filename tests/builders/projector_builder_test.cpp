@@ -190,8 +190,15 @@ TEST_F(ProjectorBuild, TheWindowsProjectorCarriesMasksFilesAndSettings) {
   // against the window type.
   CSwfItem* sub = list.GetRootItem()->GetSubItem(0);
   ASSERT_TRUE(sub->SetWindowMaskPath(CPathName(projectFolder + "shape.png")));
+  // The shapes go into the archive only: a file of the user's on the
+  // Desktop named as the players' region file stays as it is.
+  const std::string desktop = plat::ToHostPath(CPathName::GetDesktopFolder().GetAbsolutePath(0));
+  ASSERT_FALSE(desktop.empty());
+  Put(desktop + "/rgn.dat", "the user's own");
   ASSERT_TRUE(Build()) << LastText();
   EXPECT_TRUE(log.empty()) << LastText();
+  EXPECT_EQ(FolderEntries(desktop), std::vector<std::string>{"rgn.dat"});
+  EXPECT_EQ(gbtest::ReadTextFile(desktop + "/rgn.dat"), "the user's own");
 
   const Bytes file = gbtest::ReadFile(outputFolder + "Reef.exe");
   const std::string player = "MZ windows player";
@@ -317,6 +324,66 @@ TEST_F(ProjectorBuild, HostileProjectsFailCleanly) {
     EXPECT_EQ(FolderEntries(parent), around);
     EXPECT_TRUE(FolderEntries(workFolder).empty());
   }
+}
+
+// The file's bytes, its count and the type, as the end of an archive
+// record; nothing at all when the file cannot be read or the stream
+// does not take it.
+TEST(AppendFileWithSizeAndType, AppendsTheBytesTheirCountAndTheType) {
+  const std::string folder = gbtest::MakeTempFolder("append-record");
+  const std::string stream = folder + "stream.bin";
+  ASSERT_TRUE(gbtest::WriteFile(stream, "host"));
+  ASSERT_TRUE(gbtest::WriteFile(folder + "ten.bin", "0123456789"));
+  ASSERT_TRUE(gbtest::WriteFile(folder + "empty.bin", ""));
+  ASSERT_EQ(mkdir((folder + "folder").c_str(), 0755), 0);
+  ASSERT_EQ(symlink("ten.bin", (folder + "link.bin").c_str()), 0);
+  ASSERT_EQ(mkfifo((folder + "pipe").c_str(), 0600), 0);
+
+  std::FILE* file = std::fopen(stream.c_str(), "ab");
+  ASSERT_NE(file, nullptr);
+  Bytes expected = gbtest::ToBytes("host");
+  const struct {
+    const char* name;
+    u32 type;
+    u32 appended;
+    std::string bytes;
+  } cases[] = {
+      {"ten.bin", 5, 18, "0123456789"},
+      {"empty.bin", 1, 8, ""},
+      {"link.bin", 0x01020304, 18, "0123456789"},  // the file a link leads to
+      {"gone.bin", 5, 0, ""},
+      {"folder", 5, 0, ""},
+      {"pipe", 5, 0, ""},  // never opened: it would wait for a writer
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(CProjectorBuilder::AppendFileWithSizeAndType(CPathName(folder + c.name), file, c.type), c.appended)
+        << c.name;
+    if (c.appended == 0) continue;
+    const Bytes bytes = gbtest::ToBytes(c.bytes);
+    expected.insert(expected.end(), bytes.begin(), bytes.end());
+    gbtest::AppendWord(expected, u32(bytes.size()));
+    gbtest::AppendWord(expected, c.type);
+  }
+  EXPECT_EQ(CProjectorBuilder::AppendFileWithSizeAndType(CPathName(folder + "ten.bin"), nullptr, 5), 0u);
+  // The stream goes on after the records.
+  ASSERT_EQ(std::fwrite("end", 1, 3, file), 3u);
+  ASSERT_EQ(std::fclose(file), 0);
+  expected.insert(expected.end(), {'e', 'n', 'd'});
+  EXPECT_EQ(gbtest::ReadFile(stream), expected);
+
+  // A write that fails half way is cut off again.
+  ASSERT_TRUE(gbtest::WriteFile(folder + "large.bin", std::string(4000, 'x')));
+  file = std::fopen(stream.c_str(), "ab");
+  ASSERT_NE(file, nullptr);
+  u32 appended = 1;
+  {
+    gbtest::FullDisk full(expected.size() + 1000);
+    ASSERT_TRUE(full.IsSet());
+    appended = CProjectorBuilder::AppendFileWithSizeAndType(CPathName(folder + "large.bin"), file, 5);
+  }
+  EXPECT_EQ(appended, 0u);
+  ASSERT_EQ(std::fclose(file), 0);
+  EXPECT_EQ(gbtest::ReadFile(stream), expected);
 }
 
 }  // namespace

@@ -10,12 +10,16 @@
 
 #include <gtest/gtest.h>
 
+#include "builders/data_archive.h"
 #include "builders/installer_builder.h"
 #include "builders/mac_saver_bundle.h"
+#include "builders/saver_archive.h"
+#include "builders/saver_data_list.h"
 #include "builders/saver_builder.h"
 #include "builders/saver_project.h"
 #include "builders/saver_project_builder.h"
 #include "builders/settings_document.h"
+#include "builders/swf_item.h"
 #include "foundation/crc32.h"
 #include "foundation/png_image.h"
 #include "platform/controls.h"
@@ -86,6 +90,13 @@ class FirstGenerationBuild : public ::testing::Test {
     log = builder.GetStatusLog();
     return built;
   }
+  bool BuildWindowsSaver(bool overwrite = true) {
+    CSaverProjectBuilder::BuildRequest request;
+    request.overwrite = overwrite;
+    const bool built = builder.BuildWindowsSaver(request);
+    log = builder.GetStatusLog();
+    return built;
+  }
   bool BuildInstaller(bool overwrite = true, const std::string& path = std::string()) {
     CSaverProjectBuilder::BuildRequest request;
     request.overwrite = overwrite;
@@ -96,6 +107,7 @@ class FirstGenerationBuild : public ::testing::Test {
   std::string LastText() const { return log.empty() ? std::string() : log.back(); }
 
   std::string Saver() const { return outputFolder + "Aquarium.saver"; }
+  std::string WindowsSaver() const { return outputFolder + "Aquarium.scr"; }
   std::string Installer() const { return outputFolder + "Install Aquarium.app"; }
   std::string Resources(const std::string& bundle) const { return bundle + "/Contents/Resources/"; }
 
@@ -240,6 +252,164 @@ TEST_F(FirstGenerationBuild, TheProgressTextGoesToTheStatusControl) {
   EXPECT_EQ(plat::ControlText(status.GetControlRef()), "Completed Screen Saver");
   EXPECT_GE(status.GetControlRef()->drawCount, 2);
   plat::DisposeAllWindows();
+}
+
+// The Windows saver's archive, byte for byte: nothing before the end
+// marker, then the movie, the extra files, the blank movie and the
+// settings document, then the trailer.
+TEST_F(FirstGenerationBuild, TheWindowsSaverIsAnArchiveOfItsOwn) {
+  // The movie goes in as it is, compressed.
+  ASSERT_TRUE(gbtest::WriteFile(moviePath, modeltest::MovieBytes({.compressed = true, .padding = 300})));
+  const std::string first = AddFile("sound.mp3", "sound");
+  const std::string second = AddFile("Pictures/a.png", std::string("\0png\xFF", 5));
+  project.AddMoreFile(CPathName(first));
+  project.AddMoreFile(CPathName(second));
+  SaverEngineSettings& settings = project.GetSettings();
+  settings.flashQuality = 1;
+  settings.hasBackgroundColor = 1;
+  settings.backgroundColor = 0x00332211;
+  settings.exitOnMouseMove = 0;
+  settings.exitOnMouseClick = 1;
+  settings.exitOnKeyPress = 0;
+  settings.hideMouseCursor = 0;
+  ASSERT_TRUE(BuildWindowsSaver()) << LastText();
+  EXPECT_EQ(log, (std::vector<std::string>{"Creating Windows screen saver", "Completed Windows Screen Saver"}));
+  EXPECT_EQ(FolderEntries(outputFolder), std::vector<std::string>{"Aquarium.scr"});
+  // Neither the blank movie nor "ss.dat" is left in the work folder.
+  EXPECT_TRUE(FolderEntries(workFolder).empty());
+
+  const std::string blankPath = projectFolder + "blank.swf";
+  ASSERT_TRUE(WriteBlankSaverMovie(CPathName(blankPath)));
+  Bytes expected;
+  gbtest::AppendRecord(expected, 0, {});
+  const std::pair<std::string, std::string> named[] = {
+      {"fish.swf", moviePath}, {"sound.mp3", first}, {"a.png", second}, {"__saver.swf", blankPath}};
+  for (const auto& [name, path] : named) {
+    Bytes fields;
+    gbtest::AppendBlob(fields, gbtest::ReadFile(path));
+    gbtest::AppendString(fields, name);
+    gbtest::AppendRecord(expected, 5, fields);
+  }
+  // The settings record's blob, the only part with random words, is taken
+  // from where it must stand: after the named files, before its three
+  // words and the trailer.
+  const Bytes file = gbtest::ReadFile(WindowsSaver());
+  ASSERT_GT(file.size(), expected.size() + 16);
+  const Bytes document(file.begin() + ptrdiff_t(expected.size()), file.end() - 16);
+  Bytes fields;
+  gbtest::AppendBlob(fields, document);
+  gbtest::AppendRecord(expected, 1, fields);
+  gbtest::AppendTrailer(expected);
+  EXPECT_EQ(file, expected);
+  const std::string text(document.begin(), document.end());
+  EXPECT_EQ(text.rfind("<xml version=\"1.0\">\n<windows  exit_on_mouse_move=\"false\" exit_on_mouse_click=\"true\" "
+                      "exit_on_key_press=\"false\" hide_mouse_cursor=\"false\">\n<window swf=\"fish.swf\" ",
+                      0),
+            0u)
+      << text;
+
+  // Our reader takes it back: the files, and a settings document that
+  // carries the project's values and passes its movie check.
+  CDataArchiveReader reader;
+  ASSERT_TRUE(reader.Open(CPathName(WindowsSaver())));
+  ASSERT_TRUE(reader.Load()) << reader.GetError();
+  std::vector<std::string> names;
+  for (const auto& entry : reader.GetNamedFiles()) names.push_back(entry.item->GetName());
+  EXPECT_EQ(names, (std::vector<std::string>{"__saver.swf", "a.png", "sound.mp3", "fish.swf"}));
+  EXPECT_EQ(gbtest::ReadFile(workFolder + "fish.swf"), gbtest::ReadFile(moviePath));
+  CPathName settingsPath(nullptr);
+  ASSERT_TRUE(reader.GetSettingsPath(settingsPath));
+  CSaverDataList readBack;
+  ASSERT_TRUE(readBack.ReadSettingsFile(settingsPath)) << readBack.GetReadStatus();
+  EXPECT_FALSE(readBack.GetExitOnMouseMove());
+  EXPECT_TRUE(readBack.GetExitOnMouseClick());
+  EXPECT_FALSE(readBack.GetExitOnKeyPress());
+  EXPECT_FALSE(readBack.GetHideMouseCursor());
+  const CSwfItem* root = readBack.GetRootItem();
+  EXPECT_EQ(root->GetSwfFile().GetName(false), "fish.swf");
+  EXPECT_EQ(root->GetFlashQuality(), 1);
+  EXPECT_TRUE(root->GetUseFlashBgColor());
+  EXPECT_EQ(root->GetFlashBgColor(), 0x00332211u);
+  reader.DeleteUnpackedFiles();
+  ASSERT_TRUE(reader.Close());
+  settingsPath.Delete();
+  EXPECT_TRUE(FolderEntries(workFolder).empty());
+}
+
+TEST_F(FirstGenerationBuild, AnExistingWindowsSaverIsReplacedOnlyWhenAskedAndAFolderNever) {
+  Put(WindowsSaver(), "previous");
+  EXPECT_FALSE(BuildWindowsSaver(false));
+  EXPECT_NE(LastText().find(WindowsSaver()), std::string::npos) << LastText();
+  EXPECT_EQ(gbtest::ReadTextFile(WindowsSaver()), "previous");
+  ASSERT_TRUE(BuildWindowsSaver(true)) << LastText();
+  std::vector<gbtest::ArchiveRecord> records;
+  EXPECT_TRUE(gbtest::WalkArchive(gbtest::ReadFile(WindowsSaver()), records));
+  EXPECT_EQ(records.size(), 4u);
+  EXPECT_EQ(FolderEntries(outputFolder), std::vector<std::string>{"Aquarium.scr"});
+
+  unlink(WindowsSaver().c_str());
+  Put(WindowsSaver() + "/inside", "kept");
+  EXPECT_FALSE(BuildWindowsSaver(true));
+  EXPECT_NE(LastText().find("is a folder"), std::string::npos) << LastText();
+  EXPECT_EQ(FolderEntries(WindowsSaver()), std::vector<std::string>{"inside"});
+  EXPECT_TRUE(FolderEntries(workFolder).empty());
+}
+
+TEST_F(FirstGenerationBuild, HostileWindowsSaversFailCleanly) {
+  const std::string notMovie = AddFile("notes.txt", "plain text");
+  const std::string blankNamed = AddFile("movies/__saver.swf", "");
+  ASSERT_TRUE(gbtest::WriteFile(blankNamed, modeltest::MovieBytes({})));
+  Put(projectFolder + "Folder/inside.txt", "inside");
+  const std::string longName(300, 'n');
+  struct Case {
+    const char* what;
+    std::string movie;                // set directly, past SetMovie's check
+    std::vector<std::string> extras;  // files in the project folder
+    std::string name = "Aquarium";
+    std::string reason;  // what the last text holds
+  };
+  const Case cases[] = {
+      {"no movie", "", {}, "Aquarium", "no movie"},
+      {"missing movie", projectFolder + "gone.swf", {}, "Aquarium", "gone.swf"},
+      {"not a movie", notMovie, {}, "Aquarium", "is not a Flash movie"},
+      {"a movie on the blank movie's name", blankNamed, {}, "Aquarium", "__saver.swf"},
+      {"an extra on the blank movie's name", moviePath, {"x/__SAVER.swf"}, "Aquarium", "__SAVER.swf"},
+      {"an extra on the settings' name", moviePath, {"ss.dat"}, "Aquarium", "ss.dat"},
+      {"an extra on the unpacked settings' name", moviePath, {"fp.dat"}, "Aquarium", "fp.dat"},
+      {"an extra on the movie's name", moviePath, {"x/fish.swf"}, "Aquarium", "fish.swf"},
+      {"two extras of one name", moviePath, {"a/x.txt", "b/X.txt"}, "Aquarium", "X.txt"},
+      {"missing extra", moviePath, {"gone/x.txt"}, "Aquarium", "x.txt"},
+      {"an extra name of 300 bytes", moviePath, {"gone/" + longName}, "Aquarium", longName},
+      {"an extra folder", moviePath, {"Folder/"}, "Aquarium", "Folder"},
+      {"a name that leaves the folder", moviePath, {}, "../Aquarium", "../Aquarium.scr"},
+  };
+  Put(WindowsSaver(), "previous");
+  const std::string parent = CPathName(CPathName(outputFolder).GetParentFolder(true)).GetString();
+  const std::vector<std::string> around = FolderEntries(parent);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    CSaverProject hostile;
+    const std::string file = projectFolder + "hostile.xml";
+    ASSERT_TRUE(gbtest::WriteFile(file, "<screen_saver swf=\"" + c.movie + "\" name=\"" + c.name + "\" />"));
+    ASSERT_TRUE(hostile.ReadXmlFile(CPathName(file)));
+    for (const std::string& extra : c.extras) {
+      if (extra.find("gone") == std::string::npos && extra.back() != '/') AddFile(extra, "x");
+      hostile.AddMoreFile(CPathName(projectFolder + extra));
+    }
+    hostile.SetOutputFolder(CPathName(outputFolder));
+    CSaverProjectBuilder hostileBuilder(hostile);
+    CSaverProjectBuilder::BuildRequest request;
+    request.overwrite = true;
+    EXPECT_FALSE(hostileBuilder.BuildWindowsSaver(request));
+    ASSERT_FALSE(hostileBuilder.GetStatusLog().empty());
+    const std::string reason = hostileBuilder.GetStatusLog().back();
+    EXPECT_NE(reason.find(c.reason), std::string::npos) << reason;
+    // The earlier saver stays; nothing else is written.
+    EXPECT_EQ(FolderEntries(outputFolder), std::vector<std::string>{"Aquarium.scr"});
+    EXPECT_EQ(gbtest::ReadTextFile(WindowsSaver()), "previous");
+    EXPECT_EQ(FolderEntries(parent), around);
+    EXPECT_TRUE(FolderEntries(workFolder).empty());
+  }
 }
 
 const char kInstallerPlist[] =
