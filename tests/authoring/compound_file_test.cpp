@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <set>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -50,6 +51,18 @@ std::vector<std::string> FolderNames(const std::string& folder) {
   return names;
 }
 
+// Entries are made by their document alone, which numbers each one and
+// links it under its parent: no entry can join a storage's children behind
+// the document's back (it would stand in the directory without a number of
+// its own).
+template <class Storage>
+concept ChildrenCanBeAddedFromOutside = requires(Storage& storage, CCompoundEntry* entry) { storage.AddChild(entry); };
+static_assert(!ChildrenCanBeAddedFromOutside<CCompoundStorage>);
+static_assert(!std::is_default_constructible_v<CCompoundEntryKey>);
+static_assert(!std::is_constructible_v<CCompoundStream, std::u16string, CCompoundStorage*, const CCompoundDocument*>);
+static_assert(!std::is_constructible_v<CCompoundStorage, ECompoundEntryType, std::u16string, CCompoundStorage*,
+                                       const CCompoundDocument*>);
+
 TEST(CompoundFile, EveryCaseReadsBackWhole) {
   for (const cfbtest::DocumentCase& documentCase : cfbtest::DocumentCases()) {
     SCOPED_TRACE(documentCase.name);
@@ -62,6 +75,27 @@ TEST(CompoundFile, EveryCaseReadsBackWhole) {
     EXPECT_EQ(contents.storages, std::set<std::string>(storages.begin(), storages.end()));
     EXPECT_EQ(contents.directoryEntries, document.GetEntries().size());
   }
+}
+
+TEST(CompoundFile, TheDirectoryFieldsAreSetByTheWriterAlone) {
+  // Whatever a caller leaves in the directory fields of the entries (a
+  // root that points at itself, a storage with a start and a size), the
+  // written tree is the document's.
+  CCompoundDocument document;
+  CCompoundStorage* storage = document.CreateStorage(nullptr, "Storage");
+  ASSERT_NE(storage, nullptr);
+  CCompoundStream* stream = cfbtest::AddStream(document, storage, "Stream", 100, 1);
+  ASSERT_NE(stream, nullptr);
+  for (CCompoundEntry* entry : document.GetEntries()) {
+    entry->index = 0;
+    entry->child = entry->leftSibling = entry->rightSibling = 0;
+    entry->color = 0;
+    entry->startSector = 7;
+    entry->size = 5;
+  }
+  const cfbtest::CompoundContents contents = ReadBack(WriteToMemory(document));
+  EXPECT_EQ(contents.streams, cfbtest::ExpectedStreams(document));
+  EXPECT_EQ(contents.storages, std::set<std::string>{"Storage"});
 }
 
 TEST(CompoundFile, AllSmallStreamsLiveInTheMiniStream) {

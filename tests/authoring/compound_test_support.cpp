@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
 #include <utility>
 
 #include "platform/text_encoding.h"
@@ -81,6 +82,21 @@ const std::vector<DocumentCase>& DocumentCases() {
            const std::string name = (i % 3 == 0 ? "Symbol " : i % 3 == 1 ? "b" : "MEDIA_") + std::to_string(i * 7);
            AddStream(document, i % 2 ? folder : nullptr, name.c_str(), size_t(i) * 97, uint32_t(100 + i));
          }
+       }},
+      {"DeepStorages",
+       [](CCompoundDocument& document) {
+         // Storages 64 deep, a stream on every fifth level, nothing but an
+         // empty storage at the bottom; a second branch of storages alone.
+         CCompoundStorage* storage = document.GetRoot();
+         for (uint32_t level = 1; level <= 64; ++level) {
+           storage = document.CreateStorage(storage, ("Level " + std::to_string(level)).c_str());
+           ASSERT_NE(storage, nullptr) << level;
+           const std::string data = "Data " + std::to_string(level);
+           if (level % 5 == 0) AddStream(document, storage, data.c_str(), size_t(level) * 90, 40 + level);
+         }
+         CCompoundStorage* branch = document.CreateStorage(nullptr, "Branch");
+         EXPECT_NE(document.CreateStorage(document.CreateStorage(branch, "Inner"), "Innermost"), nullptr);
+         EXPECT_NE(document.CreateStorage(branch, "Side"), nullptr);
        }},
       {"DifatSector",
        [](CCompoundDocument& document) {
