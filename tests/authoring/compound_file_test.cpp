@@ -290,6 +290,42 @@ TEST(CompoundFile, SiblingsFormARedBlackTreeInTheDirectoryOrder) {
   EXPECT_GT(CompareEntryNames(u"_", u"a"), 0);  // 'a' compares as 'A' (0x41), before '_' (0x5F)
 }
 
+TEST(CompoundFile, SiblingsStandInThePublishedNameOrder) {
+  const std::vector<cfbtest::OrderedName>& names = cfbtest::NamesInDirectoryOrder();
+  const size_t n = names.size();
+  std::vector<std::string> expected;
+  std::vector<std::u16string> unicode(n);
+  for (size_t i = 0; i < n; ++i) {
+    expected.emplace_back(names[i].utf8);
+    ASSERT_TRUE(MakeEntryName(names[i].macRoman, unicode[i])) << names[i].utf8;
+  }
+  for (size_t i = 0; i < n; ++i)
+    for (size_t j = 0; j < n; ++j)
+      EXPECT_EQ(CompareEntryNames(unicode[i], unicode[j]), i < j ? -1 : i > j ? 1 : 0)
+          << names[i].utf8 << " and " << names[j].utf8;
+
+  // Made in another order (7 is prime to 16), as streams of the root and as
+  // storages of a storage.
+  ASSERT_EQ(n, 16u);
+  CCompoundDocument document;
+  CCompoundStorage* storages = document.CreateStorage(nullptr, "Storages");
+  ASSERT_NE(storages, nullptr);
+  for (size_t i = 0; i < n; ++i) {
+    const char* name = names[i * 7 % n].macRoman;
+    EXPECT_NE(document.CreateStream(nullptr, name), nullptr) << i;
+    EXPECT_NE(document.CreateStorage(storages, name), nullptr) << i;
+  }
+  // Names that are the same once upper-cased are one name: E acute, small
+  // oe, capital y diaeresis and the others upper-case to names made above.
+  for (const char* same : {"\x83", "\xCF", "\xD9", "B", "ZZ", "\x83\x83", "\xCF" "A", "\x8E" "B"})
+    EXPECT_EQ(document.CreateStream(nullptr, same), nullptr) << same;
+
+  const cfbtest::CompoundContents contents = ReadBack(WriteToMemory(document));
+  EXPECT_EQ(contents.childNames.at("Storages"), expected);
+  expected.emplace_back("Storages");  // the longest name
+  EXPECT_EQ(contents.childNames.at(""), expected);
+}
+
 TEST(CompoundFile, NamesAreCheckedWhenEntriesAreMade) {
   CCompoundDocument document;
   const std::string longest(31, 'n');
