@@ -23,8 +23,9 @@ const std::vector<u8>& ZeroSector() {
 CCompoundDocument::CCompoundDocument() { root_ = MakeRoot(); }
 
 CCompoundStorage* CCompoundDocument::MakeRoot() {
-  CCompoundStorage* root =
-      AddToPool(pool_, std::make_unique<CCompoundStorage>(ECompoundEntryType::kRoot, u"Root Entry", nullptr, this));
+  CCompoundStorage* root = AddToPool(
+      pool_, std::make_unique<CCompoundStorage>(CCompoundEntryKey(), ECompoundEntryType::kRoot, u"Root Entry", nullptr,
+                                                this));
   entries_.push_back(root);
   return root;
 }
@@ -47,8 +48,9 @@ bool CCompoundDocument::AcceptChild(CCompoundStorage*& parent, const char* name,
 CCompoundStorage* CCompoundDocument::CreateStorage(CCompoundStorage* parent, const char* name) {
   std::u16string unicodeName;
   if (!AcceptChild(parent, name, unicodeName)) return nullptr;
-  CCompoundStorage* storage = AddToPool(
-      pool_, std::make_unique<CCompoundStorage>(ECompoundEntryType::kStorage, std::move(unicodeName), parent, this));
+  CCompoundStorage* storage =
+      AddToPool(pool_, std::make_unique<CCompoundStorage>(CCompoundEntryKey(), ECompoundEntryType::kStorage,
+                                                          std::move(unicodeName), parent, this));
   parent->AddChild(storage);
   entries_.push_back(storage);
   return storage;
@@ -57,7 +59,8 @@ CCompoundStorage* CCompoundDocument::CreateStorage(CCompoundStorage* parent, con
 CCompoundStream* CCompoundDocument::CreateStream(CCompoundStorage* parent, const char* name) {
   std::u16string unicodeName;
   if (!AcceptChild(parent, name, unicodeName)) return nullptr;
-  CCompoundStream* stream = AddToPool(pool_, std::make_unique<CCompoundStream>(std::move(unicodeName), parent, this));
+  CCompoundStream* stream =
+      AddToPool(pool_, std::make_unique<CCompoundStream>(CCompoundEntryKey(), std::move(unicodeName), parent, this));
   parent->AddChild(stream);
   entries_.push_back(stream);
   streams_.push_back(stream);
@@ -70,6 +73,10 @@ void CCompoundDocument::PrepareDirectory() {
     entry->index = u32(i);
     entry->leftSibling = entry->rightSibling = entry->child = cfb::kNoEntry;
     entry->color = 1;
+    // A storage has neither; the streams and the root get theirs from the
+    // sector plan.
+    entry->startSector = 0;
+    entry->size = 0;
   }
   for (CCompoundEntry* entry : entries_)
     if (entry->GetType() != ECompoundEntryType::kStream) static_cast<CCompoundStorage*>(entry)->LinkChildren();

@@ -20,11 +20,20 @@ class CCompoundStorage;
 
 enum class ECompoundEntryType : u8 { kEmpty = 0, kStorage = 1, kStream = 2, kRoot = 5 };
 
+// Only a document makes entries: it numbers each one it makes and links it
+// under its parent, so that every entry of the directory is reached from
+// the root exactly once.
+class CCompoundEntryKey {
+ private:
+  friend class CCompoundDocument;
+  CCompoundEntryKey() = default;
+};
+
 class CCompoundEntry : public CRootObject {
  public:
   static constexpr size_t kMaxNameUnits = 31;
 
-  CCompoundEntry(ECompoundEntryType type, std::u16string name, CCompoundStorage* parent,
+  CCompoundEntry(CCompoundEntryKey /*key*/, ECompoundEntryType type, std::u16string name, CCompoundStorage* parent,
                  const CCompoundDocument* owner)
       : type_(type), name_(std::move(name)), parent_(parent), owner_(owner) {}
 
@@ -52,8 +61,9 @@ class CCompoundEntry : public CRootObject {
 
 class CCompoundStream : public CCompoundEntry {
  public:
-  CCompoundStream(std::u16string name, CCompoundStorage* parent, const CCompoundDocument* owner)
-      : CCompoundEntry(ECompoundEntryType::kStream, std::move(name), parent, owner) {}
+  CCompoundStream(CCompoundEntryKey key, std::u16string name, CCompoundStorage* parent,
+                  const CCompoundDocument* owner)
+      : CCompoundEntry(key, ECompoundEntryType::kStream, std::move(name), parent, owner) {}
 
   // The stream's content is written here.
   CByteArrayOutputStream& GetOutput() { return data_; }
@@ -66,22 +76,25 @@ class CCompoundStream : public CCompoundEntry {
 
 class CCompoundStorage : public CCompoundEntry {
  public:
-  CCompoundStorage(ECompoundEntryType type, std::u16string name, CCompoundStorage* parent,
+  CCompoundStorage(CCompoundEntryKey key, ECompoundEntryType type, std::u16string name, CCompoundStorage* parent,
                    const CCompoundDocument* owner)
-      : CCompoundEntry(type, std::move(name), parent, owner) {}
+      : CCompoundEntry(key, type, std::move(name), parent, owner) {}
 
   // The children in the order in which they were made (not owned).
   const std::vector<CCompoundEntry*>& GetChildren() const { return children_; }
   // The child of this name, compared as the directory compares names.
   [[nodiscard]] CCompoundEntry* FindChild(const std::u16string& name) const;
-  void AddChild(CCompoundEntry* entry) { children_.push_back(entry); }
 
+ private:
+  friend class CCompoundDocument;
+
+  // Only the document that made `entry` (and numbers it) adds it here.
+  void AddChild(CCompoundEntry* entry) { children_.push_back(entry); }
   // Links the children into a balanced red-black tree (their sibling links
   // and colours) and sets `child` to its root. The children's indexes must
   // be set.
   void LinkChildren();
 
- private:
   std::vector<CCompoundEntry*> children_;
 };
 

@@ -115,10 +115,11 @@ u32 WriteInstanceRecord(CDataWriter& writer, const CDocInstance& instance) {
   writer.WriteUInt16(instance.instanceKind);
   WriteRaw(writer, {0x00, 0x00, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0x05, 0x00, 0x00,
                     0x00, 0x00});
-  if (instance.writeActions)
-    instance.writeActions(writer);
-  else
-    WriteRaw(writer, {0x02, 0x00, 0x00, 0x00});
+  // An element whose action writer puts nothing down (an empty list) is
+  // written as one without actions, or the record could not be read.
+  const u32 beforeActions = writer.GetSize();
+  if (instance.writeActions) instance.writeActions(writer);
+  if (writer.GetSize() == beforeActions) WriteRaw(writer, {0x02, 0x00, 0x00, 0x00});
   writer.WriteUInt8(0x00);
   return writer.GetSize() - before;
 }

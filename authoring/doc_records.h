@@ -104,11 +104,13 @@ struct CDocInstance {
   CDocColorTransform colorTransform;
   u16 instanceKind = 1;
   // Writes the element's action records with its event flags and returns
-  // their bytes; empty for an element without actions (or an empty list).
+  // their bytes; empty for an element without actions. A writer that adds
+  // no bytes (an empty list) counts as no actions.
   std::function<u32(CDataWriter&)> writeActions;
 };
 
 // The instance record the frame writer puts down for each element: fixed
 // bytes around the matrix, the colour transform and the instance kind, then
-// the actions (or 02 00 00 00 without any) and a closing 00.
+// the actions (or 02 00 00 00 whenever no action bytes follow) and a
+// closing 00.
 u32 WriteInstanceRecord(CDataWriter& writer, const CDocInstance& instance);

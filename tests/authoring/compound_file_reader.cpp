@@ -271,10 +271,12 @@ bool Reader::Walk(uint32_t index, const std::string& prefix, int depth) {
   for (size_t i = 1; i < inOrder.size(); ++i)
     if (CompareEntryNames(entries_[inOrder[i - 1]].name, entries_[inOrder[i]].name) >= 0)
       return Fail("siblings out of order");
+  std::vector<std::string>& childNames = out_.childNames[prefix.empty() ? prefix : prefix.substr(0, prefix.size() - 1)];
   for (uint32_t child : inOrder) {
     const Entry entry = entries_[child];
     std::string name;
     if (!plat::EncodeText(entry.name, kCFStringEncodingUTF8, name)) return Fail("name not encodable");
+    childNames.push_back(name);
     const std::string path = prefix + name;
     if (entry.type == 1) {
       if (entry.start != 0 || entry.size != 0) return Fail("storage with a start or size");

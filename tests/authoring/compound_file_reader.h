@@ -16,6 +16,9 @@ struct CompoundContents {
   // Streams and storages by path ("Storage/Stream", UTF-8), root not named.
   std::map<std::string, std::vector<uint8_t>> streams;
   std::set<std::string> storages;
+  // Per storage path ("" for the root): its children's names (UTF-8) in the
+  // order of the directory's tree, left to right.
+  std::map<std::string, std::vector<std::string>> childNames;
   // Header fields.
   uint16_t minorVersion = 0;
   uint32_t fatSectors = 0;

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <set>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -50,6 +51,18 @@ std::vector<std::string> FolderNames(const std::string& folder) {
   return names;
 }
 
+// Entries are made by their document alone, which numbers each one and
+// links it under its parent: no entry can join a storage's children behind
+// the document's back (it would stand in the directory without a number of
+// its own).
+template <class Storage>
+concept ChildrenCanBeAddedFromOutside = requires(Storage& storage, CCompoundEntry* entry) { storage.AddChild(entry); };
+static_assert(!ChildrenCanBeAddedFromOutside<CCompoundStorage>);
+static_assert(!std::is_default_constructible_v<CCompoundEntryKey>);
+static_assert(!std::is_constructible_v<CCompoundStream, std::u16string, CCompoundStorage*, const CCompoundDocument*>);
+static_assert(!std::is_constructible_v<CCompoundStorage, ECompoundEntryType, std::u16string, CCompoundStorage*,
+                                       const CCompoundDocument*>);
+
 TEST(CompoundFile, EveryCaseReadsBackWhole) {
   for (const cfbtest::DocumentCase& documentCase : cfbtest::DocumentCases()) {
     SCOPED_TRACE(documentCase.name);
@@ -62,6 +75,27 @@ TEST(CompoundFile, EveryCaseReadsBackWhole) {
     EXPECT_EQ(contents.storages, std::set<std::string>(storages.begin(), storages.end()));
     EXPECT_EQ(contents.directoryEntries, document.GetEntries().size());
   }
+}
+
+TEST(CompoundFile, TheDirectoryFieldsAreSetByTheWriterAlone) {
+  // Whatever a caller leaves in the directory fields of the entries (a
+  // root that points at itself, a storage with a start and a size), the
+  // written tree is the document's.
+  CCompoundDocument document;
+  CCompoundStorage* storage = document.CreateStorage(nullptr, "Storage");
+  ASSERT_NE(storage, nullptr);
+  CCompoundStream* stream = cfbtest::AddStream(document, storage, "Stream", 100, 1);
+  ASSERT_NE(stream, nullptr);
+  for (CCompoundEntry* entry : document.GetEntries()) {
+    entry->index = 0;
+    entry->child = entry->leftSibling = entry->rightSibling = 0;
+    entry->color = 0;
+    entry->startSector = 7;
+    entry->size = 5;
+  }
+  const cfbtest::CompoundContents contents = ReadBack(WriteToMemory(document));
+  EXPECT_EQ(contents.streams, cfbtest::ExpectedStreams(document));
+  EXPECT_EQ(contents.storages, std::set<std::string>{"Storage"});
 }
 
 TEST(CompoundFile, AllSmallStreamsLiveInTheMiniStream) {
@@ -254,6 +288,42 @@ TEST(CompoundFile, SiblingsFormARedBlackTreeInTheDirectoryOrder) {
   EXPECT_EQ(CompareEntryNames(u"Data", u"DATA"), 0);
   EXPECT_LT(CompareEntryNames(u"abc", u"ABD"), 0);
   EXPECT_GT(CompareEntryNames(u"_", u"a"), 0);  // 'a' compares as 'A' (0x41), before '_' (0x5F)
+}
+
+TEST(CompoundFile, SiblingsStandInThePublishedNameOrder) {
+  const std::vector<cfbtest::OrderedName>& names = cfbtest::NamesInDirectoryOrder();
+  const size_t n = names.size();
+  std::vector<std::string> expected;
+  std::vector<std::u16string> unicode(n);
+  for (size_t i = 0; i < n; ++i) {
+    expected.emplace_back(names[i].utf8);
+    ASSERT_TRUE(MakeEntryName(names[i].macRoman, unicode[i])) << names[i].utf8;
+  }
+  for (size_t i = 0; i < n; ++i)
+    for (size_t j = 0; j < n; ++j)
+      EXPECT_EQ(CompareEntryNames(unicode[i], unicode[j]), i < j ? -1 : i > j ? 1 : 0)
+          << names[i].utf8 << " and " << names[j].utf8;
+
+  // Made in another order (7 is prime to 16), as streams of the root and as
+  // storages of a storage.
+  ASSERT_EQ(n, 16u);
+  CCompoundDocument document;
+  CCompoundStorage* storages = document.CreateStorage(nullptr, "Storages");
+  ASSERT_NE(storages, nullptr);
+  for (size_t i = 0; i < n; ++i) {
+    const char* name = names[i * 7 % n].macRoman;
+    EXPECT_NE(document.CreateStream(nullptr, name), nullptr) << i;
+    EXPECT_NE(document.CreateStorage(storages, name), nullptr) << i;
+  }
+  // Names that are the same once upper-cased are one name: E acute, small
+  // oe, capital y diaeresis and the others upper-case to names made above.
+  for (const char* same : {"\x83", "\xCF", "\xD9", "B", "ZZ", "\x83\x83", "\xCF" "A", "\x8E" "B"})
+    EXPECT_EQ(document.CreateStream(nullptr, same), nullptr) << same;
+
+  const cfbtest::CompoundContents contents = ReadBack(WriteToMemory(document));
+  EXPECT_EQ(contents.childNames.at("Storages"), expected);
+  expected.emplace_back("Storages");  // the longest name
+  EXPECT_EQ(contents.childNames.at(""), expected);
 }
 
 TEST(CompoundFile, NamesAreCheckedWhenEntriesAreMade) {

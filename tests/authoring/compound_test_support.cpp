@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
 #include <utility>
 
 #include "platform/text_encoding.h"
@@ -44,6 +45,29 @@ CCompoundStream* AddStream(CCompoundDocument& document, CCompoundStorage* parent
   return stream;
 }
 
+const std::vector<OrderedName>& NamesInDirectoryOrder() {
+  // Upper-cased UTF-16 units in brackets.
+  static const std::vector<OrderedName> names = {
+      {"b", "b"},                        // [0042]
+      {"_", "_"},                        // [005F]
+      {"\x8E", "\u00E9"},                // e acute [00C9]
+      {"\xA7", "\u00DF"},                // sharp s, no simple upper case [00DF]
+      {"\xCE", "\u0152"},                // capital oe [0152]
+      {"\xD8", "\u00FF"},                // y diaeresis [0178]
+      {"\xB5", "\u00B5"},                // micro sign [039C]
+      {"\xB9", "\u03C0"},                // pi [03A0]
+      {"zz", "zz"},                      // [005A 005A]
+      {"\x8E" "a", "\u00E9a"},           // [00C9 0041]
+      {"\x83" "b", "\u00C9b"},           // E acute [00C9 0042]
+      {"\x8E\x8E", "\u00E9\u00E9"},      // [00C9 00C9]: 2 units, 4 bytes of UTF-8
+      {"\xCF" "a", "\u0153a"},           // small oe [0152 0041]
+      {"\xCE" "b", "\u0152b"},           // [0152 0042]
+      {"abc", "abc"},                    // [0041 0042 0043]
+      {"ABD", "ABD"},                    // [0041 0042 0044]
+  };
+  return names;
+}
+
 const std::vector<DocumentCase>& DocumentCases() {
   static const std::vector<DocumentCase> cases = {
       {"AllSmall",
@@ -81,6 +105,33 @@ const std::vector<DocumentCase>& DocumentCases() {
            const std::string name = (i % 3 == 0 ? "Symbol " : i % 3 == 1 ? "b" : "MEDIA_") + std::to_string(i * 7);
            AddStream(document, i % 2 ? folder : nullptr, name.c_str(), size_t(i) * 97, uint32_t(100 + i));
          }
+       }},
+      {"MacRomanNames",
+       [](CCompoundDocument& document) {
+         // The ordered names as streams on both sides of the mini stream
+         // cutoff, and as empty storages of a storage.
+         CCompoundStorage* storages = document.CreateStorage(nullptr, "Storages");
+         uint32_t seed = 30;
+         for (const OrderedName& name : NamesInDirectoryOrder()) {
+           AddStream(document, nullptr, name.macRoman, size_t(seed - 30) * 300, seed);
+           EXPECT_NE(document.CreateStorage(storages, name.macRoman), nullptr) << name.utf8;
+           ++seed;
+         }
+       }},
+      {"DeepStorages",
+       [](CCompoundDocument& document) {
+         // Storages 64 deep, a stream on every fifth level, nothing but an
+         // empty storage at the bottom; a second branch of storages alone.
+         CCompoundStorage* storage = document.GetRoot();
+         for (uint32_t level = 1; level <= 64; ++level) {
+           storage = document.CreateStorage(storage, ("Level " + std::to_string(level)).c_str());
+           ASSERT_NE(storage, nullptr) << level;
+           const std::string data = "Data " + std::to_string(level);
+           if (level % 5 == 0) AddStream(document, storage, data.c_str(), size_t(level) * 90, 40 + level);
+         }
+         CCompoundStorage* branch = document.CreateStorage(nullptr, "Branch");
+         EXPECT_NE(document.CreateStorage(document.CreateStorage(branch, "Inner"), "Innermost"), nullptr);
+         EXPECT_NE(document.CreateStorage(branch, "Side"), nullptr);
        }},
       {"DifatSector",
        [](CCompoundDocument& document) {

@@ -19,6 +19,15 @@ std::vector<uint8_t> Pattern(size_t n, uint32_t seed);
 CCompoundStream* AddStream(CCompoundDocument& document, CCompoundStorage* parent, const char* name, size_t size,
                            uint32_t seed);
 
+// Names whose order in a storage follows from the compound-file format's
+// rule alone (shorter names first, names of one length compared unit by
+// unit after simple upper-casing), worked out by hand: in this order.
+struct OrderedName {
+  const char* macRoman;  // as it is handed to the document
+  const char* utf8;      // as a reader gives it back
+};
+const std::vector<OrderedName>& NamesInDirectoryOrder();
+
 // A named document shape: it fills a document and tells which streams
 // (path -> bytes) and storages it holds.
 struct DocumentCase {

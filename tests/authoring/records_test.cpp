@@ -1,6 +1,7 @@
 // Class tags and the shared value records of the authoring document.
 #include <climits>
 #include <cmath>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -271,15 +272,34 @@ TEST(DocRecords, InstanceRecordsFrameTheMatrixAndTheColourTransform) {
   EXPECT_EQ(WriteInstanceRecord(plain, instance), expected.size() + 5);
   EXPECT_EQ(Written(plain), Concat({expected, {0x02, 0x00, 0x00, 0x00}, {0x00}}));
 
-  // An element with actions writes them in place of the empty list.
-  instance.writeActions = [](CDataWriter& writer) {
-    writer.WriteUInt8(0xAC);
-    writer.WriteUInt8(0x7E);
-    return 2u;
+  // Whenever no action bytes follow, the bytes of an element without
+  // actions stand in their place: an action writer that writes nothing (an
+  // empty list) is no different from none, whatever it returns. The record
+  // goes after bytes already in the writer, as in a frame.
+  struct Case {
+    const char* name;
+    std::function<u32(CDataWriter&)> writeActions;
+    Bytes actions;
+  } cases[] = {
+      {"no action writer", nullptr, {0x02, 0x00, 0x00, 0x00}},
+      {"an empty list", [](CDataWriter&) { return 0u; }, {0x02, 0x00, 0x00, 0x00}},
+      {"an empty list that counts bytes", [](CDataWriter&) { return 4u; }, {0x02, 0x00, 0x00, 0x00}},
+      {"two action bytes",
+       [](CDataWriter& writer) {
+         writer.WriteUInt8(0xAC);
+         writer.WriteUInt8(0x7E);
+         return 2u;
+       },
+       {0xAC, 0x7E}},
   };
-  CDataWriter withActions;
-  EXPECT_EQ(WriteInstanceRecord(withActions, instance), expected.size() + 3);
-  EXPECT_EQ(Written(withActions), Concat({expected, {0xAC, 0x7E}, {0x00}}));
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    instance.writeActions = c.writeActions;
+    CDataWriter writer;
+    writer.WriteUInt8(0x5A);
+    EXPECT_EQ(WriteInstanceRecord(writer, instance), expected.size() + c.actions.size() + 1);
+    EXPECT_EQ(Written(writer), Concat({{0x5A}, expected, c.actions, {0x00}}));
+  }
 }
 
 }  // namespace
