@@ -74,7 +74,7 @@ using MovieOperation = bool (*)(const CPathName& source, const CPathName& target
 bool DefinesCharacter(u16 code) {
   switch (code) {
     case 2: case 6: case 7: case 10: case 11: case 14: case 18: case 20: case 21: case 22:
-    case 32: case 34: case 35: case 36: case 37: case 45: case 46: case 48: case 60:
+    case 32: case 33: case 34: case 35: case 36: case 37: case 45: case 46: case 48: case 60:
       return true;
     default:
       return false;

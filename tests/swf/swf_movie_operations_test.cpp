@@ -17,6 +17,7 @@
 #include "swf/swf_reader.h"
 #include "swf/swf_sound_tags.h"
 #include "swf/swf_sprite_tags.h"
+#include "swf/swf_text_tags.h"
 #include "swf/swf_unknown_tag.h"
 #include "swf/swf_video_tags.h"
 #include "tests/support/test_support.h"
@@ -219,6 +220,25 @@ TEST(SwfMovieOperations, QueriesFindCharactersPlacementsAndTheHighestIds) {
   EXPECT_EQ(dynamic_cast<CSwfPlaceObject2*>(tags[6])->GetDepth(), 0xFFFF);
   EXPECT_EQ(dynamic_cast<CSwfPlaceObject2*>(tags[7])->GetDepth(), 13);
   EXPECT_EQ(init->GetSpriteId(), 112);
+}
+
+TEST(SwfMovieOperations, TextTagsDefineTheirCharacters) {
+  // A text block's DefineText2 is found by its id and counted among the
+  // ids, so that tags merged into its movie take ids above it.
+  for (bool second : {false, true}) {
+    SCOPED_TRACE(second ? "DefineText2" : "DefineText");
+    TagList list;
+    std::vector<CSwfTag*>& tags = list.tags;
+    CSwfDefineText* text = second ? new CSwfDefineText2(30, new CSwfRect, new CSwfMatrix, 0, 0)
+                                  : new CSwfDefineText(30, new CSwfRect, new CSwfMatrix, 0, 0);
+    tags.push_back(Placement(4, 2, nullptr));
+    tags.push_back(text);
+    EXPECT_EQ(FindCharacterTag(30, tags), text);
+    u16 maxId = 0, maxDepth = 0;
+    GetMaxIds(tags, maxId, maxDepth);
+    EXPECT_EQ(maxId, 30);
+    EXPECT_EQ(maxDepth, 2);
+  }
 }
 
 TEST(SwfMovieOperations, TheAlertMovieOfTheBundle) {
