@@ -24,7 +24,8 @@ namespace {
 // ---- movie files ----
 
 // Writes every tag of the loaded movie (those `keep` accepts) into a new
-// movie file; `first`, when given, goes before them.
+// movie file; `first`, when given, goes before them, behind the movie's
+// FileAttributes tag when the movie opens with one.
 using TagFilter = std::function<bool(const CSwfTag&)>;
 
 [[nodiscard]] bool WriteMovieFile(const CPathName& source, const CPathName& target, CSwfTag* first,
@@ -36,9 +37,14 @@ using TagFilter = std::function<bool(const CSwfTag&)>;
   writer.SetParamsFromHeader(reader.GetHeader());
   reader.Close();
   if (!writer.Open(target, false)) return false;
-  if (first) writer.WriteTag(first, true);
-  for (const auto& tag : tags) {
-    if (keep(*tag)) writer.WriteTag(tag.get(), true);
+  size_t next = 0;
+  if (first) {
+    if (!tags.empty() && tags[0]->GetCode() == kSwfFileAttributesCode && keep(*tags[0]))
+      writer.WriteTag(tags[next++].get(), true);
+    writer.WriteTag(first, true);
+  }
+  for (; next < tags.size(); ++next) {
+    if (keep(*tags[next])) writer.WriteTag(tags[next].get(), true);
   }
   if (writer.Close() != 0) return true;
   // A movie that could not be written whole is not left behind.

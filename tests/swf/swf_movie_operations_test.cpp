@@ -133,6 +133,51 @@ TEST(SwfMovieOperations, ProtectionIsRemovedAddedAndMoviesRewritten) {
   EXPECT_FALSE(RemoveProtect(from, CPathName((folder + "missing/x.swf").c_str())));
 }
 
+TEST(SwfMovieOperations, ProtectFollowsTheFileAttributesTagThatOpensAMovie) {
+  const RawTag attributes{kSwfFileAttributesCode, Bytes({0x08, 0, 0, 0})};
+  const RawTag background{9, Bytes({1, 2, 3})};
+  const RawTag frame{1, {}}, end{0, {}};
+  struct Case {
+    const char* what;
+    u8 version;
+    std::vector<RawTag> tags;
+    std::vector<u16> protectedCodes;
+  } cases[] = {
+      {"version 8, attributes first", 8, {attributes, background, frame, end}, {69, 24, 9, 1, 0}},
+      {"version 6, attributes first", 6, {attributes, background, frame, end}, {69, 24, 9, 1, 0}},
+      {"attributes later", 8, {background, attributes, frame, end}, {24, 9, 69, 1, 0}},
+      {"no attributes", 8, {background, frame, end}, {24, 9, 1, 0}},
+  };
+  int n = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const std::string folder = gbtest::MakeTempFolder("operations_attributes" + std::to_string(++n));
+    const std::vector<u8> movie = BuildMovie(c.tags, c.version);
+    const std::string source = folder + "source.swf";
+    ASSERT_TRUE(gbtest::WriteFile(source, movie));
+    ASSERT_TRUE(AddProtect(CPathName(source.c_str()), CPathName((folder + "added.swf").c_str())));
+    const std::vector<u8> added = gbtest::ReadFile(folder + "added.swf");
+    std::vector<RawTag> tags = SplitTags(added);
+    ASSERT_EQ(Codes(tags), c.protectedCodes);
+    const auto isProtect = [](const RawTag& tag) { return tag.code == kSwfProtectCode; };
+    tags.erase(std::find_if(tags.begin(), tags.end(), isProtect));
+    for (size_t i = 0; i < tags.size(); ++i) EXPECT_EQ(tags[i].body, c.tags[i].body) << i;
+
+    // The in-place forms write the same movie.
+    for (bool keepBackup : {false, true}) {
+      const std::string path = folder + (keepBackup ? "kept.swf" : "alone.swf");
+      ASSERT_TRUE(gbtest::WriteFile(path, movie));
+      EXPECT_TRUE(AddProtectInPlace(CPathName(path.c_str()), keepBackup));
+      EXPECT_EQ(gbtest::ReadFile(path), added) << keepBackup;
+    }
+    // Taking the Protect tag out again gives back the movie's own tags.
+    ASSERT_TRUE(RemoveProtect(CPathName((folder + "added.swf").c_str()),
+                              CPathName((folder + "removed.swf").c_str())));
+    const std::vector<RawTag> removed = SplitTags(gbtest::ReadFile(folder + "removed.swf"));
+    EXPECT_EQ(Codes(removed), Codes(c.tags));
+  }
+}
+
 TEST(SwfMovieOperations, InPlaceOperationsKeepABackupWhenAsked) {
   const std::string path = WriteMovie("movie.swf", ProtectedMovie());
   const CPathName movie(path.c_str());
@@ -270,7 +315,7 @@ TEST(SwfMovieOperations, CorpusMoviesKeepEveryOtherTag) {
   if (movies.empty()) GTEST_SKIP() << "the reference movies are absent";
   const std::string folder = gbtest::MakeTempFolder("operations_corpus");
   std::vector<std::pair<std::string, std::string>> pairs;
-  int checked = 0;
+  int checked = 0, withAttributes = 0;
   for (size_t n = 0; n < movies.size(); ++n) {
     const std::string& path = movies[n];
     SCOPED_TRACE(path);
@@ -306,23 +351,30 @@ TEST(SwfMovieOperations, CorpusMoviesKeepEveryOtherTag) {
     ASSERT_TRUE(AddProtect(source, CPathName((base + "a.swf").c_str())));
     ASSERT_TRUE(RemoveProtect(CPathName((base + "a.swf").c_str()), CPathName((base + "p.swf").c_str())));
     const std::vector<RawTag> rewritten = SplitTags(gbtest::ReadFile(base + "r.swf"));
-    const std::vector<RawTag> added = SplitTags(gbtest::ReadFile(base + "a.swf"));
+    std::vector<RawTag> added = SplitTags(gbtest::ReadFile(base + "a.swf"));
     const std::vector<RawTag> removed = SplitTags(gbtest::ReadFile(base + "p.swf"));
     ASSERT_EQ(rewritten.size(), expected.size());
     ASSERT_EQ(added.size(), expected.size() + 1);
-    ASSERT_EQ(added[0].code, kSwfProtectCode);
+    // The Protect tag opens the movie, or follows the FileAttributes tag
+    // that has to stay first.
+    const size_t protectAt = !expected.empty() && expected[0].code == kSwfFileAttributesCode ? 1 : 0;
+    ASSERT_EQ(added[protectAt].code, kSwfProtectCode);
+    added.erase(added.begin() + long(protectAt));
+    withAttributes += int(protectAt);
     // The originals hold no Protect tag; the one added is the one removed.
     ASSERT_EQ(removed.size(), expected.size());
     for (size_t i = 0; i < expected.size(); ++i) {
       EXPECT_EQ(rewritten[i].code, expected[i].code) << i;
       EXPECT_EQ(rewritten[i].body, expected[i].body) << i;
-      EXPECT_EQ(added[i + 1].body, expected[i].body) << i;
+      EXPECT_EQ(added[i].code, expected[i].code) << i;
+      EXPECT_EQ(added[i].body, expected[i].body) << i;
       EXPECT_EQ(removed[i].body, expected[i].body) << i;
     }
     pairs.emplace_back(base + "r.swf", base + "p.swf");
     ++checked;
   }
   EXPECT_GT(checked, 200);
+  EXPECT_GT(withAttributes, 0);
 
   // A reader that is not ours decodes the same values from both.
   ASSERT_EQ(swftest::IndependentReaderProblem(), "");
