@@ -43,9 +43,11 @@ using TagFilter = std::function<bool(const CSwfTag&)>;
       writer.WriteTag(tags[next++].get(), true);
     writer.WriteTag(first, true);
   }
-  for (; next < tags.size(); ++next) {
+  for (; next < tags.size() && !writer.HasFailed(); ++next) {
     if (keep(*tags[next])) writer.WriteTag(tags[next].get(), true);
   }
+  // A tag that refused to write itself fails the whole movie, as a failed
+  // write does.
   if (writer.Close() != 0) return true;
   // A movie that could not be written whole is not left behind.
   target.Delete();

@@ -47,8 +47,9 @@ u32 GetMovieBackgroundColor(const CPathName& path);
 // a Protect tag as its first tag (behind the FileAttributes tag of a movie
 // that opens with one, which has to stay first), or unchanged. A frame
 // label equal to one written before is left out. False, and no target
-// left behind, when the source does not load or the target cannot be
-// created or written.
+// left behind, when the source does not load, the target cannot be created
+// or written, or a tag of the movie cannot be written (it holds a value
+// that no field can hold).
 [[nodiscard]] bool RemoveProtect(const CPathName& source, const CPathName& target);
 [[nodiscard]] bool AddProtect(const CPathName& source, const CPathName& target);
 [[nodiscard]] bool RewriteMovie(const CPathName& source, const CPathName& target);

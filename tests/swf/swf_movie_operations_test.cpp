@@ -59,6 +59,33 @@ struct TagList {
   std::vector<CSwfTag*> tags;
 };
 
+// The files of a folder, sorted.
+std::vector<std::string> FolderFiles(const std::string& folder) {
+  std::vector<std::string> names;
+  if (DIR* dir = opendir(folder.c_str())) {
+    while (dirent* entry = readdir(dir)) {
+      if (entry->d_name[0] != '.') names.emplace_back(entry->d_name);
+    }
+    closedir(dir);
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+// A DefineButton2 body whose button records run past what its 16-bit
+// action offset can reach, followed by one condition action (Play): it
+// reads, but no offset field can hold where its actions would be written.
+std::vector<u8> ButtonBeyondItsActionOffset() {
+  std::vector<u8> body = Bytes({1, 0, 0, 2, 0});  // id 1, flags, an action offset
+  // Each record: up state, character 2, depth 1, an empty matrix and
+  // colour transform; 7 bytes.
+  for (int i = 0; i < 9400; ++i) body.insert(body.end(), {0x01, 2, 0, 1, 0, 0x00, 0x00});
+  body.push_back(0);                              // end of the records
+  body.insert(body.end(), {0, 0, 0x08, 0x00});    // the last condition: release
+  body.insert(body.end(), {0x06, 0x00});          // Play, end of the actions
+  return body;
+}
+
 CSwfPlaceObject2* Placement(u16 id, u16 depth, const char* name) {
   auto* place = new CSwfPlaceObject2;
   if (id) place->SetCharacterId(id);
@@ -176,6 +203,46 @@ TEST(SwfMovieOperations, ProtectFollowsTheFileAttributesTagThatOpensAMovie) {
     const std::vector<RawTag> removed = SplitTags(gbtest::ReadFile(folder + "removed.swf"));
     EXPECT_EQ(Codes(removed), Codes(c.tags));
   }
+}
+
+TEST(SwfMovieOperations, AMovieIsNeverWrittenWithoutATagThatCannotBeWritten) {
+  const std::vector<u8> movie = BuildMovie({{9, Bytes({1, 2, 3})},
+                                            {kSwfDefineButton2Code, ButtonBeyondItsActionOffset()},
+                                            {12, Bytes({0x00})},  // a script without actions
+                                            {1, {}},
+                                            {0, {}}});
+  // The button reads whole but cannot be written.
+  CSwfReader reader;
+  ASSERT_TRUE(reader.LoadFromMemory(movie.data(), u32(movie.size()), true, 0, true));
+  ASSERT_EQ(Codes(reader.GetTags()), (std::vector<u16>{9, 34, 12, 1, 0}));
+  auto* button = dynamic_cast<CSwfDefineButton2*>(reader.GetTags()[1]);
+  ASSERT_NE(button, nullptr);
+  EXPECT_EQ(button->GetRecords().size(), 9400u);
+  CSwfBitWriter refused(6);
+  EXPECT_EQ(button->Write(refused), 0u);
+  reader.DeleteTags(true);
+
+  const std::string folder = gbtest::MakeTempFolder("operations_refused");
+  const std::string path = folder + "movie.swf";
+  ASSERT_TRUE(gbtest::WriteFile(path, movie));
+  const CPathName source(path.c_str());
+  const CPathName target((folder + "target.swf").c_str());
+  EXPECT_FALSE(RewriteMovie(source, target));
+  EXPECT_FALSE(AddProtect(source, target));
+  EXPECT_FALSE(RemoveProtect(source, target));
+  EXPECT_FALSE(RemoveProtectInPlace(source, false));
+  EXPECT_FALSE(AddProtectInPlace(source, false));
+  EXPECT_FALSE(RemoveProtectInPlace(source, true));
+  EXPECT_FALSE(AddProtectInPlace(source, true));
+  EXPECT_EQ(gbtest::ReadFile(path), movie) << "the movie stays as it was";
+  EXPECT_EQ(FolderFiles(folder), std::vector<std::string>{"movie.swf"}) << "no target, backup or temporary file";
+
+  // Without the button the movie is written; the empty script is left out
+  // as it always is.
+  const std::string fine = folder + "fine.swf";
+  ASSERT_TRUE(gbtest::WriteFile(fine, BuildMovie({{9, Bytes({1, 2, 3})}, {12, Bytes({0x00})}, {1, {}}, {0, {}}})));
+  ASSERT_TRUE(RewriteMovie(CPathName(fine.c_str()), target));
+  EXPECT_EQ(Codes(SplitTags(gbtest::ReadFile(folder + "target.swf"))), (std::vector<u16>{9, 1, 0}));
 }
 
 TEST(SwfMovieOperations, InPlaceOperationsKeepABackupWhenAsked) {
