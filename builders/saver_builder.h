@@ -73,7 +73,8 @@ class CSaverBuilder {
   // under its own name (a file listed twice is copied once).
   [[nodiscard]] bool CopyMovieFiles(CSwfItem* item, const CPathName& folder);
   // The blank movie: 320 x 240 pixels, 12 frames per second, version 6, a
-  // black background, one frame and an End tag.
+  // black background, one frame and an End tag. False, and no file left,
+  // when it cannot be written whole.
   [[nodiscard]] bool WriteSaverMovie(const CPathName& path);
 
   // --- The Windows screen saver (windows_saver.cpp) ----------------------
