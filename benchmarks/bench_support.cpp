@@ -223,7 +223,7 @@ std::vector<std::string> WriteSmallMovies(const std::string& folder, int count) 
       estimate += 120;
     }
     builder.AddTag(new CSwfEnd);
-    builder.BuildMovie(movie, nullptr);
+    if (builder.BuildMovie(movie, nullptr) == 0) continue;
     char name[32];
     std::snprintf(name, sizeof name, "small%04d.swf", m);
     const std::string path = folder + name;

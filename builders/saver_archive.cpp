@@ -127,7 +127,10 @@ bool WriteBlankSaverMovie(const CPathName& path) {
   bool written = writer.WriteTag(new CSwfSetBackgroundColor(0, 0, 0), false) != 0;
   written = writer.WriteTag(new CSwfShowFrame, false) != 0 && written;
   written = writer.WriteTag(new CSwfEnd, false) != 0 && written;
-  return writer.Close() != 0 && written;
+  if (writer.Close() != 0 && written) return true;
+  // A movie that could not be written whole is not left behind.
+  static_cast<void>(path.Delete());
+  return false;
 }
 
 COutputFileProblem WriteFailureProblem(OSErr error, const CPathName& path, const CPathName& otherPath,

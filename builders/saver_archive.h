@@ -78,7 +78,7 @@ class CSaverArchive {
 
 // Writes the blank movie of the screen savers at `path`: 320 x 240 pixels,
 // 12 frames per second, version 6, a black background, one frame and an End
-// tag. False when it cannot be written.
+// tag. False, and no file left, when it cannot be written whole.
 [[nodiscard]] bool WriteBlankSaverMovie(const CPathName& path);
 
 // The problem that the failure of an archive or installer build stands

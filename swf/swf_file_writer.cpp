@@ -6,6 +6,7 @@
 #include "foundation/finder_info.h"
 #include "platform/byte_order.h"
 #include "platform/memory_handles.h"
+#include "swf/swf_action_list.h"
 #include "swf/swf_bit_writer.h"
 #include "swf/swf_control_tags.h"
 #include "swf/swf_display_tags.h"
@@ -34,6 +35,12 @@ bool IsSoundTag(u16 code) {
 }
 
 }  // namespace
+
+bool SwfTagWritesNothing(const CSwfTag& tag) {
+  if (tag.GetCode() != kSwfDoActionCode) return false;
+  const auto* script = dynamic_cast<const CSwfDoAction*>(&tag);
+  return script && !script->GetNoHeader() && script->GetActions().empty() && script->GetTail().empty();
+}
 
 CSwfFileWriter::CSwfFileWriter(bool forceMinimumStage)
     : m_forceMinimumStage(forceMinimumStage ? 1 : 0) {
@@ -137,7 +144,12 @@ u32 CSwfFileWriter::WriteTag(CSwfTag* tag, bool keepTag) {
 
   CSwfBitWriter scratch(m_stage.GetVersion());
   scratch.SetStripSound(m_stripSound);
-  tag->Write(scratch);
+  if (tag->Write(scratch) == 0) {
+    // A tag that refused (whatever it left in the scratch) would be missing
+    // from the movie: the movie cannot be completed.
+    if (!SwfTagWritesNothing(*tag)) m_failed = true;
+    return 0;
+  }
   const std::vector<u8>& bytes = scratch.GetBytes();
   m_stream.seekp(0, std::ios::end);
   const u32 position = u32(m_stream.tellp());

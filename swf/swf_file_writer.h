@@ -3,10 +3,16 @@
 //
 // Open writes the header with placeholders; each tag is serialised and
 // written as it arrives (a frame label equal to one written before is left
-// out, sound tags too when asked); Close patches the real file length and
-// frame count into the header. Every frame written is announced to the
-// listeners with its index, counted from 0. Tags handed over belong to the
-// writer, which deletes them once written unless told to keep them.
+// out, sound tags too when asked, and a script without actions writes
+// nothing); Close patches the real file length and frame count into the
+// header. Every frame written is announced to the listeners with its index,
+// counted from 0. Tags handed over belong to the writer, which deletes them
+// once written unless told to keep them.
+//
+// A tag that refuses to write itself (it holds a value that no field of
+// the format can hold) cannot be left out quietly: the movie would lack
+// it. The writer then counts as failed, like one whose file write failed:
+// it writes nothing more and Close reports the failure.
 #pragma once
 
 #include <fstream>
@@ -20,6 +26,11 @@
 
 class CSwfBitWriter;
 class CSwfTag;
+
+// Whether the tag writes nothing by design: a script without actions, which
+// a movie does without. Any other tag that writes nothing has refused a
+// value that no field can hold.
+[[nodiscard]] bool SwfTagWritesNothing(const CSwfTag& tag);
 
 class CSwfFileWriter : public CSignal<u32> {
  public:
@@ -37,7 +48,8 @@ class CSwfFileWriter : public CSignal<u32> {
   // open file is closed first (see CloseLeftOpen).
   [[nodiscard]] bool Open(const CPathName& path, bool replace);
   // Writes one tag; returns the bytes written, 0 for a null tag, a dropped
-  // one, a write that failed or a writer without a file.
+  // one, a tag that refused, a write that failed or a writer without a
+  // file. A refused tag or a failed write makes the writer fail.
   u32 WriteTag(CSwfTag* tag, bool keepTag);
   // The writer's bytes as they stand (its partial byte flushed); returns
   // how many, 0 when the write failed or no file is open.
@@ -49,7 +61,7 @@ class CSwfFileWriter : public CSignal<u32> {
   // base + 1, the next base + 2, and so on.
   void RenumberDepths(u16 base);
   // Patches the header and closes the file; returns its length, 0 when a
-  // write failed or no file was open.
+  // tag refused, a write failed or no file was open.
   [[nodiscard]] u32 Close();
 
   // Options, all off unless set: record the depth fields of PlaceObject2 and
@@ -60,6 +72,8 @@ class CSwfFileWriter : public CSignal<u32> {
   void SetStripSound(bool on) { m_stripSound = on ? 1 : 0; }
 
   bool IsOpen() const { return m_stream.is_open(); }
+  // Whether a tag refused or a write failed since Open.
+  bool HasFailed() const { return m_failed; }
   u16 GetFramesWritten() const { return m_framesWritten; }
   const CPathName& GetPath() const { return m_path; }
 

@@ -3,6 +3,7 @@
 #include "swf/swf_bit_writer.h"
 #include "swf/swf_control_tags.h"
 #include "swf/swf_display_tags.h"
+#include "swf/swf_file_writer.h"
 
 void CSwfMovieBuilder::SetParams(u32 width, u32 height, f32 frameRate, u8 version) {
   m_stage.SetParams(width, height, frameRate, 0, version);
@@ -36,7 +37,8 @@ u32 CSwfMovieBuilder::BuildMovie(std::vector<u8>& out, CSwfHeader* header) {
   CSwfBitWriter tags(header->GetVersion());
   u16 frames = 0;
   for (const auto& tag : m_tags) {
-    tag->Write(tags);
+    // A tag that refused would be missing from the movie.
+    if (tag->Write(tags) == 0 && !SwfTagWritesNothing(*tag)) return 0;
     if (tag->GetCode() == kSwfShowFrameCode) ++frames;
   }
   if (m_tags.empty() || m_tags.back()->GetCode() != kSwfEndCode) {
@@ -58,7 +60,7 @@ u32 CSwfMovieBuilder::BuildMovie(std::vector<u8>& out, CSwfHeader* header) {
 
 u32 CSwfMovieBuilder::WriteMovie(std::ostream& stream, CSwfHeader* header) {
   std::vector<u8> bytes;
-  BuildMovie(bytes, header);
+  if (BuildMovie(bytes, header) == 0) return 0;
   stream.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
   return stream ? u32(bytes.size()) : 0;
 }

@@ -26,10 +26,14 @@ class CSwfMovieBuilder {
   // Appends the movie to `out`: the header (the given one, which receives the
   // frame count and length, or one made from the stage, rate and version),
   // every tag serialised for the header's version, and an End tag when the
-  // list does not end with one. Returns the bytes appended.
-  u32 BuildMovie(std::vector<u8>& out, CSwfHeader* header);
-  // The same into a stream; 0 when the stream fails.
-  u32 WriteMovie(std::ostream& stream, CSwfHeader* header);
+  // list does not end with one. Returns the bytes appended; 0, with `out`
+  // and the header untouched, when a tag refuses to write itself (a value
+  // that no field can hold). A script without actions writes nothing and
+  // is no failure.
+  [[nodiscard]] u32 BuildMovie(std::vector<u8>& out, CSwfHeader* header);
+  // The same into a stream; 0, nothing written, when a tag refuses, and 0
+  // when the stream fails.
+  [[nodiscard]] u32 WriteMovie(std::ostream& stream, CSwfHeader* header);
 
   // The tags in order, for the tag-list queries; they belong to the builder.
   std::vector<CSwfTag*> GetTags() const;

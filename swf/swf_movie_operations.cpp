@@ -24,7 +24,8 @@ namespace {
 // ---- movie files ----
 
 // Writes every tag of the loaded movie (those `keep` accepts) into a new
-// movie file; `first`, when given, goes before them.
+// movie file; `first`, when given, goes before them, behind the movie's
+// FileAttributes tag when the movie opens with one.
 using TagFilter = std::function<bool(const CSwfTag&)>;
 
 [[nodiscard]] bool WriteMovieFile(const CPathName& source, const CPathName& target, CSwfTag* first,
@@ -36,10 +37,17 @@ using TagFilter = std::function<bool(const CSwfTag&)>;
   writer.SetParamsFromHeader(reader.GetHeader());
   reader.Close();
   if (!writer.Open(target, false)) return false;
-  if (first) writer.WriteTag(first, true);
-  for (const auto& tag : tags) {
-    if (keep(*tag)) writer.WriteTag(tag.get(), true);
+  size_t next = 0;
+  if (first) {
+    if (!tags.empty() && tags[0]->GetCode() == kSwfFileAttributesCode && keep(*tags[0]))
+      writer.WriteTag(tags[next++].get(), true);
+    writer.WriteTag(first, true);
   }
+  for (; next < tags.size() && !writer.HasFailed(); ++next) {
+    if (keep(*tags[next])) writer.WriteTag(tags[next].get(), true);
+  }
+  // A tag that refused to write itself fails the whole movie, as a failed
+  // write does.
   if (writer.Close() != 0) return true;
   // A movie that could not be written whole is not left behind.
   target.Delete();
@@ -74,7 +82,7 @@ using MovieOperation = bool (*)(const CPathName& source, const CPathName& target
 bool DefinesCharacter(u16 code) {
   switch (code) {
     case 2: case 6: case 7: case 10: case 11: case 14: case 18: case 20: case 21: case 22:
-    case 32: case 34: case 35: case 36: case 37: case 45: case 46: case 48: case 60:
+    case 32: case 33: case 34: case 35: case 36: case 37: case 45: case 46: case 48: case 60:
       return true;
     default:
       return false;

@@ -26,6 +26,10 @@ constexpr ResType kSwfAlertMovieType = FourCC("MxAl");
 constexpr ResID kSwfAlertMovieId = 1000;
 extern const char* const kSwfAlertText;
 
+// FileAttributes, which sets a movie's permissions and has to be its first
+// tag where it is present. The engine keeps it raw.
+constexpr u16 kSwfFileAttributesCode = 69;
+
 // ---- movie files ----
 
 // Fills every output given: the frame size in twips, frame rate, version,
@@ -40,9 +44,12 @@ u32 GetMovieBackgroundColor(const CPathName& path);
 
 // Each writes `target` (which must not exist yet) as `source` passed
 // through the reader and the file writer: without its Protect tags, with
-// a Protect tag as its first tag, or unchanged. A frame label equal to one
-// written before is left out. False, and no target left behind, when the
-// source does not load or the target cannot be created or written.
+// a Protect tag as its first tag (behind the FileAttributes tag of a movie
+// that opens with one, which has to stay first), or unchanged. A frame
+// label equal to one written before is left out. False, and no target
+// left behind, when the source does not load, the target cannot be created
+// or written, or a tag of the movie cannot be written (it holds a value
+// that no field can hold).
 [[nodiscard]] bool RemoveProtect(const CPathName& source, const CPathName& target);
 [[nodiscard]] bool AddProtect(const CPathName& source, const CPathName& target);
 [[nodiscard]] bool RewriteMovie(const CPathName& source, const CPathName& target);

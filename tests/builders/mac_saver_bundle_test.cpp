@@ -151,6 +151,19 @@ TEST_F(MacSaverBundle, BlankMovieIsOneBlackFrameWithAnEndTag) {
   EXPECT_EQ(gbtest::ReadFile(path), expected);
 }
 
+TEST_F(MacSaverBundle, ABlankMovieThatCannotBeWrittenWholeIsNotLeftBehind) {
+  const std::string path = gbtest::MakeTempFolder("blank-full") + "__saver.swf";
+  bool written = true;
+  {
+    // Writes beyond 16 bytes fail, as on a full disk: the header does not fit.
+    gbtest::FullDisk full(16);
+    ASSERT_TRUE(full.IsSet());
+    written = builder.WriteSaverMovie(CPathName(path));
+  }
+  EXPECT_FALSE(written);
+  EXPECT_FALSE(gbtest::FileExists(path));
+}
+
 TEST_F(MacSaverBundle, HoldsTheEngineThePlayerTheLanguagesAndEveryMovieFile) {
   const std::string notes = AddFile("docs/notes.txt", "notes");
   const std::string pictures = AddFile("pictures/a.png", "png");

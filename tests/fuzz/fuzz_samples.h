@@ -20,7 +20,7 @@ inline void WriteSampleMovie(const std::string& hostPath) {
   builder.AddTag(new CSwfSetBackgroundColor(u8(0x20), u8(0x40), u8(0x80)));
   builder.AddTag(new CSwfShowFrame);
   std::vector<u8> movie;
-  builder.BuildMovie(movie, nullptr);
+  Check(builder.BuildMovie(movie, nullptr) != 0, "a sample movie cannot be built");
   Check(WriteHostFile(hostPath, movie.data(), movie.size()), "a sample movie cannot be written");
 }
 

@@ -4,6 +4,7 @@
 
 #include <sys/stat.h>
 
+#include <functional>
 #include <optional>
 #include <sstream>
 
@@ -13,8 +14,11 @@
 #include "swf/swf_bit_writer.h"
 #include "swf/swf_control_tags.h"
 #include "swf/swf_display_tags.h"
+#include "swf/swf_maker_stamps.h"
 #include "swf/swf_movie_builder.h"
 #include "swf/swf_reader.h"
+#include "swf/swf_shape.h"
+#include "swf/swf_shape_tags.h"
 #include "swf/swf_unknown_tag.h"
 #include "tests/support/test_support.h"
 #include "tests/swf/swf_test_movies.h"
@@ -39,6 +43,41 @@ CSwfHeader HeaderOf(const std::vector<u8>& movie) {
   CSwfReader reader;
   EXPECT_TRUE(reader.LoadFromMemory(movie.data(), u32(movie.size()), true, 0, false));
   return reader.GetHeader();
+}
+
+// Tags built in code that hold a value no field of theirs can hold, so
+// that they refuse to write themselves.
+struct RefusedTag {
+  const char* what;
+  std::function<CSwfTag*()> make;
+};
+
+CSwfTag* ShapeWith(CSwfShapeRecord* record) {
+  auto* shape = new CSwfDefineShape;
+  shape->SetCharacterId(1);
+  auto* figure = new CSwfShapeWithStyle;
+  figure->AddRecord(record);
+  shape->SetShape(figure);
+  return shape;
+}
+
+std::vector<RefusedTag> RefusedTags() {
+  return {
+      {"an edge of more than 17 bits", [] { return ShapeWith(new CSwfStraightEdgeRecord(70000, 0)); }},
+      {"a style index above 32767",
+       [] {
+         auto* change = new CSwfStyleChangeRecord;
+         change->SetFillStyle(40000, 0);
+         change->UpdateFlags();
+         return ShapeWith(change);
+       }},
+      {"a maker stamp's name over 255 bytes",
+       [] {
+         auto* stamp = new CSwfMakerStamp(1, 2);
+         stamp->SetProductName(std::string(256, 'x'));
+         return stamp;
+       }},
+  };
 }
 
 std::vector<u32> g_frames;
@@ -337,6 +376,70 @@ TEST(SwfFileWriter, AMovieThatCannotBeFinishedIsNotLeftBehind) {
   EXPECT_FALSE(CPathName(dropped).Exists()) << "closed by the destructor";
   EXPECT_FALSE(CPathName(reopened).Exists()) << "closed by the next Open";
   EXPECT_TRUE(CPathName(next).Exists());
+}
+
+TEST(SwfFileWriter, ATagThatCannotBeWrittenFailsTheMovie) {
+  for (const RefusedTag& refused : RefusedTags()) {
+    SCOPED_TRACE(refused.what);
+    const std::string closed = NewPath("refused.swf");
+    const std::string left = NewPath("left.swf");
+    const std::unique_ptr<CSwfTag> kept(refused.make());
+    {
+      CSwfFileWriter writer(false);
+      ASSERT_TRUE(writer.Open(CPathName(closed), false));
+      EXPECT_EQ(writer.WriteTag(new CSwfSetBackgroundColor(0, 0, 0), false), 5u);
+      EXPECT_FALSE(writer.HasFailed());
+      EXPECT_EQ(writer.WriteTag(kept.get(), true), 0u);
+      EXPECT_TRUE(writer.HasFailed());
+      EXPECT_EQ(writer.WriteTag(new CSwfShowFrame, false), 0u) << "nothing more is written";
+      EXPECT_EQ(writer.Close(), 0u);
+
+      // Left open, a failed movie is removed by the writer.
+      ASSERT_TRUE(writer.Open(CPathName(left), false));
+      EXPECT_FALSE(writer.HasFailed()) << "a new file starts afresh";
+      EXPECT_EQ(writer.WriteTag(refused.make(), false), 0u);
+    }
+    EXPECT_TRUE(CPathName(closed).Exists()) << "after Close the caller decides";
+    EXPECT_FALSE(CPathName(left).Exists());
+  }
+}
+
+TEST(SwfFileWriter, AScriptWithoutActionsIsLeftOutWithoutFailing) {
+  const std::string path = NewPath("script.swf");
+  CSwfFileWriter writer(false);
+  ASSERT_TRUE(writer.Open(CPathName(path), false));
+  EXPECT_EQ(writer.WriteTag(new CSwfDoAction, false), 0u);
+  EXPECT_FALSE(writer.HasFailed());
+  writer.WriteTag(new CSwfShowFrame, false);
+  EXPECT_NE(writer.Close(), 0u);
+  EXPECT_EQ(Codes(SplitTags(gbtest::ReadFile(path))), std::vector<u16>{1});
+}
+
+TEST(SwfMovieBuilder, ATagThatCannotBeWrittenBuildsNoMovie) {
+  for (const RefusedTag& refused : RefusedTags()) {
+    SCOPED_TRACE(refused.what);
+    CSwfMovieBuilder builder;
+    builder.AddTag(new CSwfFrameLabel("go"));
+    builder.AddTag(refused.make());
+    builder.AddTag(new CSwfShowFrame);
+    std::vector<u8> movie = Bytes({0xAA});
+    CSwfHeader header;
+    header.SetFrameCount(7);
+    EXPECT_EQ(builder.BuildMovie(movie, &header), 0u);
+    EXPECT_EQ(movie, Bytes({0xAA})) << "nothing appended";
+    EXPECT_EQ(header.GetFrameCount(), 7) << "the header untouched";
+    std::ostringstream stream;
+    EXPECT_EQ(builder.WriteMovie(stream, nullptr), 0u);
+    EXPECT_TRUE(stream.str().empty());
+  }
+
+  // A script without actions writes nothing and is no failure.
+  CSwfMovieBuilder builder;
+  builder.AddTag(new CSwfDoAction);
+  builder.AddTag(new CSwfShowFrame);
+  std::vector<u8> movie;
+  ASSERT_NE(builder.BuildMovie(movie, nullptr), 0u);
+  EXPECT_EQ(Codes(SplitTags(movie)), (std::vector<u16>{1, 0}));
 }
 
 TEST(SwfMovieBuilder, BuildsTheMovieForTheHeadersVersion) {

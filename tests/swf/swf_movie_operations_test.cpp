@@ -17,6 +17,7 @@
 #include "swf/swf_reader.h"
 #include "swf/swf_sound_tags.h"
 #include "swf/swf_sprite_tags.h"
+#include "swf/swf_text_tags.h"
 #include "swf/swf_unknown_tag.h"
 #include "swf/swf_video_tags.h"
 #include "tests/support/test_support.h"
@@ -57,6 +58,33 @@ struct TagList {
   }
   std::vector<CSwfTag*> tags;
 };
+
+// The files of a folder, sorted.
+std::vector<std::string> FolderFiles(const std::string& folder) {
+  std::vector<std::string> names;
+  if (DIR* dir = opendir(folder.c_str())) {
+    while (dirent* entry = readdir(dir)) {
+      if (entry->d_name[0] != '.') names.emplace_back(entry->d_name);
+    }
+    closedir(dir);
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+// A DefineButton2 body whose button records run past what its 16-bit
+// action offset can reach, followed by one condition action (Play): it
+// reads, but no offset field can hold where its actions would be written.
+std::vector<u8> ButtonBeyondItsActionOffset() {
+  std::vector<u8> body = Bytes({1, 0, 0, 2, 0});  // id 1, flags, an action offset
+  // Each record: up state, character 2, depth 1, an empty matrix and
+  // colour transform; 7 bytes.
+  for (int i = 0; i < 9400; ++i) body.insert(body.end(), {0x01, 2, 0, 1, 0, 0x00, 0x00});
+  body.push_back(0);                              // end of the records
+  body.insert(body.end(), {0, 0, 0x08, 0x00});    // the last condition: release
+  body.insert(body.end(), {0x06, 0x00});          // Play, end of the actions
+  return body;
+}
 
 CSwfPlaceObject2* Placement(u16 id, u16 depth, const char* name) {
   auto* place = new CSwfPlaceObject2;
@@ -130,6 +158,91 @@ TEST(SwfMovieOperations, ProtectionIsRemovedAddedAndMoviesRewritten) {
   EXPECT_FALSE(AddProtect(CPathName(text.c_str()), CPathName((folder + "never.swf").c_str())));
   EXPECT_FALSE(gbtest::FileExists(folder + "never.swf"));
   EXPECT_FALSE(RemoveProtect(from, CPathName((folder + "missing/x.swf").c_str())));
+}
+
+TEST(SwfMovieOperations, ProtectFollowsTheFileAttributesTagThatOpensAMovie) {
+  const RawTag attributes{kSwfFileAttributesCode, Bytes({0x08, 0, 0, 0})};
+  const RawTag background{9, Bytes({1, 2, 3})};
+  const RawTag frame{1, {}}, end{0, {}};
+  struct Case {
+    const char* what;
+    u8 version;
+    std::vector<RawTag> tags;
+    std::vector<u16> protectedCodes;
+  } cases[] = {
+      {"version 8, attributes first", 8, {attributes, background, frame, end}, {69, 24, 9, 1, 0}},
+      {"version 6, attributes first", 6, {attributes, background, frame, end}, {69, 24, 9, 1, 0}},
+      {"attributes later", 8, {background, attributes, frame, end}, {24, 9, 69, 1, 0}},
+      {"no attributes", 8, {background, frame, end}, {24, 9, 1, 0}},
+  };
+  int n = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const std::string folder = gbtest::MakeTempFolder("operations_attributes" + std::to_string(++n));
+    const std::vector<u8> movie = BuildMovie(c.tags, c.version);
+    const std::string source = folder + "source.swf";
+    ASSERT_TRUE(gbtest::WriteFile(source, movie));
+    ASSERT_TRUE(AddProtect(CPathName(source.c_str()), CPathName((folder + "added.swf").c_str())));
+    const std::vector<u8> added = gbtest::ReadFile(folder + "added.swf");
+    std::vector<RawTag> tags = SplitTags(added);
+    ASSERT_EQ(Codes(tags), c.protectedCodes);
+    const auto isProtect = [](const RawTag& tag) { return tag.code == kSwfProtectCode; };
+    tags.erase(std::find_if(tags.begin(), tags.end(), isProtect));
+    for (size_t i = 0; i < tags.size(); ++i) EXPECT_EQ(tags[i].body, c.tags[i].body) << i;
+
+    // The in-place forms write the same movie.
+    for (bool keepBackup : {false, true}) {
+      const std::string path = folder + (keepBackup ? "kept.swf" : "alone.swf");
+      ASSERT_TRUE(gbtest::WriteFile(path, movie));
+      EXPECT_TRUE(AddProtectInPlace(CPathName(path.c_str()), keepBackup));
+      EXPECT_EQ(gbtest::ReadFile(path), added) << keepBackup;
+    }
+    // Taking the Protect tag out again gives back the movie's own tags.
+    ASSERT_TRUE(RemoveProtect(CPathName((folder + "added.swf").c_str()),
+                              CPathName((folder + "removed.swf").c_str())));
+    const std::vector<RawTag> removed = SplitTags(gbtest::ReadFile(folder + "removed.swf"));
+    EXPECT_EQ(Codes(removed), Codes(c.tags));
+  }
+}
+
+TEST(SwfMovieOperations, AMovieIsNeverWrittenWithoutATagThatCannotBeWritten) {
+  const std::vector<u8> movie = BuildMovie({{9, Bytes({1, 2, 3})},
+                                            {kSwfDefineButton2Code, ButtonBeyondItsActionOffset()},
+                                            {12, Bytes({0x00})},  // a script without actions
+                                            {1, {}},
+                                            {0, {}}});
+  // The button reads whole but cannot be written.
+  CSwfReader reader;
+  ASSERT_TRUE(reader.LoadFromMemory(movie.data(), u32(movie.size()), true, 0, true));
+  ASSERT_EQ(Codes(reader.GetTags()), (std::vector<u16>{9, 34, 12, 1, 0}));
+  auto* button = dynamic_cast<CSwfDefineButton2*>(reader.GetTags()[1]);
+  ASSERT_NE(button, nullptr);
+  EXPECT_EQ(button->GetRecords().size(), 9400u);
+  CSwfBitWriter refused(6);
+  EXPECT_EQ(button->Write(refused), 0u);
+  reader.DeleteTags(true);
+
+  const std::string folder = gbtest::MakeTempFolder("operations_refused");
+  const std::string path = folder + "movie.swf";
+  ASSERT_TRUE(gbtest::WriteFile(path, movie));
+  const CPathName source(path.c_str());
+  const CPathName target((folder + "target.swf").c_str());
+  EXPECT_FALSE(RewriteMovie(source, target));
+  EXPECT_FALSE(AddProtect(source, target));
+  EXPECT_FALSE(RemoveProtect(source, target));
+  EXPECT_FALSE(RemoveProtectInPlace(source, false));
+  EXPECT_FALSE(AddProtectInPlace(source, false));
+  EXPECT_FALSE(RemoveProtectInPlace(source, true));
+  EXPECT_FALSE(AddProtectInPlace(source, true));
+  EXPECT_EQ(gbtest::ReadFile(path), movie) << "the movie stays as it was";
+  EXPECT_EQ(FolderFiles(folder), std::vector<std::string>{"movie.swf"}) << "no target, backup or temporary file";
+
+  // Without the button the movie is written; the empty script is left out
+  // as it always is.
+  const std::string fine = folder + "fine.swf";
+  ASSERT_TRUE(gbtest::WriteFile(fine, BuildMovie({{9, Bytes({1, 2, 3})}, {12, Bytes({0x00})}, {1, {}}, {0, {}}})));
+  ASSERT_TRUE(RewriteMovie(CPathName(fine.c_str()), target));
+  EXPECT_EQ(Codes(SplitTags(gbtest::ReadFile(folder + "target.swf"))), (std::vector<u16>{9, 1, 0}));
 }
 
 TEST(SwfMovieOperations, InPlaceOperationsKeepABackupWhenAsked) {
@@ -221,6 +334,25 @@ TEST(SwfMovieOperations, QueriesFindCharactersPlacementsAndTheHighestIds) {
   EXPECT_EQ(init->GetSpriteId(), 112);
 }
 
+TEST(SwfMovieOperations, TextTagsDefineTheirCharacters) {
+  // A text block's DefineText2 is found by its id and counted among the
+  // ids, so that tags merged into its movie take ids above it.
+  for (bool second : {false, true}) {
+    SCOPED_TRACE(second ? "DefineText2" : "DefineText");
+    TagList list;
+    std::vector<CSwfTag*>& tags = list.tags;
+    CSwfDefineText* text = second ? new CSwfDefineText2(30, new CSwfRect, new CSwfMatrix, 0, 0)
+                                  : new CSwfDefineText(30, new CSwfRect, new CSwfMatrix, 0, 0);
+    tags.push_back(Placement(4, 2, nullptr));
+    tags.push_back(text);
+    EXPECT_EQ(FindCharacterTag(30, tags), text);
+    u16 maxId = 0, maxDepth = 0;
+    GetMaxIds(tags, maxId, maxDepth);
+    EXPECT_EQ(maxId, 30);
+    EXPECT_EQ(maxDepth, 2);
+  }
+}
+
 TEST(SwfMovieOperations, TheAlertMovieOfTheBundle) {
   std::vector<CSwfTag*> tags;
   tags.push_back(new CSwfDefineSprite(40, 0));  // the caller's own tags stay first
@@ -250,7 +382,7 @@ TEST(SwfMovieOperations, CorpusMoviesKeepEveryOtherTag) {
   if (movies.empty()) GTEST_SKIP() << "the reference movies are absent";
   const std::string folder = gbtest::MakeTempFolder("operations_corpus");
   std::vector<std::pair<std::string, std::string>> pairs;
-  int checked = 0;
+  int checked = 0, withAttributes = 0;
   for (size_t n = 0; n < movies.size(); ++n) {
     const std::string& path = movies[n];
     SCOPED_TRACE(path);
@@ -286,23 +418,30 @@ TEST(SwfMovieOperations, CorpusMoviesKeepEveryOtherTag) {
     ASSERT_TRUE(AddProtect(source, CPathName((base + "a.swf").c_str())));
     ASSERT_TRUE(RemoveProtect(CPathName((base + "a.swf").c_str()), CPathName((base + "p.swf").c_str())));
     const std::vector<RawTag> rewritten = SplitTags(gbtest::ReadFile(base + "r.swf"));
-    const std::vector<RawTag> added = SplitTags(gbtest::ReadFile(base + "a.swf"));
+    std::vector<RawTag> added = SplitTags(gbtest::ReadFile(base + "a.swf"));
     const std::vector<RawTag> removed = SplitTags(gbtest::ReadFile(base + "p.swf"));
     ASSERT_EQ(rewritten.size(), expected.size());
     ASSERT_EQ(added.size(), expected.size() + 1);
-    ASSERT_EQ(added[0].code, kSwfProtectCode);
+    // The Protect tag opens the movie, or follows the FileAttributes tag
+    // that has to stay first.
+    const size_t protectAt = !expected.empty() && expected[0].code == kSwfFileAttributesCode ? 1 : 0;
+    ASSERT_EQ(added[protectAt].code, kSwfProtectCode);
+    added.erase(added.begin() + long(protectAt));
+    withAttributes += int(protectAt);
     // The originals hold no Protect tag; the one added is the one removed.
     ASSERT_EQ(removed.size(), expected.size());
     for (size_t i = 0; i < expected.size(); ++i) {
       EXPECT_EQ(rewritten[i].code, expected[i].code) << i;
       EXPECT_EQ(rewritten[i].body, expected[i].body) << i;
-      EXPECT_EQ(added[i + 1].body, expected[i].body) << i;
+      EXPECT_EQ(added[i].code, expected[i].code) << i;
+      EXPECT_EQ(added[i].body, expected[i].body) << i;
       EXPECT_EQ(removed[i].body, expected[i].body) << i;
     }
     pairs.emplace_back(base + "r.swf", base + "p.swf");
     ++checked;
   }
   EXPECT_GT(checked, 200);
+  EXPECT_GT(withAttributes, 0);
 
   // A reader that is not ours decodes the same values from both.
   ASSERT_EQ(swftest::IndependentReaderProblem(), "");
