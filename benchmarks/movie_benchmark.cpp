@@ -89,7 +89,7 @@ void MeasureHeap(const MovieSet& set, benchmark::State& state) {
     CSwfReader reader;
     if (!reader.LoadFile(CPathName(file), true, 0, true)) continue;
     CSwfBitWriter writer(reader.GetVersion());
-    reader.WriteMovie(writer);
+    benchmark::DoNotOptimize(reader.WriteMovie(writer));
     const double used = double(mallinfo2().uordblks) - double(before);
     const double size = double(reader.GetMovieBytes().size());
     reader.DeleteTags(true);

@@ -109,7 +109,7 @@ void WriteMovie(benchmark::State& state) {
     state.SkipWithError("the movie does not load");
   for (auto _ : state) {
     CSwfBitWriter writer(reader.GetVersion());
-    reader.WriteMovie(writer);
+    benchmark::DoNotOptimize(reader.WriteMovie(writer));
     benchmark::DoNotOptimize(writer.GetBytes().data());
   }
   reader.DeleteTags(true);
@@ -125,7 +125,7 @@ void LoadAndWriteMovie(benchmark::State& state) {
       break;
     }
     CSwfBitWriter writer(reader.GetVersion());
-    reader.WriteMovie(writer);
+    benchmark::DoNotOptimize(reader.WriteMovie(writer));
     benchmark::DoNotOptimize(writer.GetBytes().data());
     reader.DeleteTags(true);
   }
@@ -154,7 +154,7 @@ void WriteScripts(benchmark::State& state) {
     state.SkipWithError("the movie does not load");
   for (auto _ : state) {
     CSwfBitWriter writer(reader.GetVersion());
-    reader.WriteMovie(writer);
+    benchmark::DoNotOptimize(reader.WriteMovie(writer));
     benchmark::DoNotOptimize(writer.GetBytes().data());
   }
   reader.DeleteTags(true);

@@ -213,7 +213,7 @@ void Write(benchmark::State& state) {
   if (!loaded) state.SkipWithError("the movie does not load");
   for (auto _ : state) {
     CSwfBitWriter writer(reader.GetVersion());
-    reader.WriteMovie(writer);
+    benchmark::DoNotOptimize(reader.WriteMovie(writer));
     benchmark::DoNotOptimize(writer.GetBytes().data());
   }
   Report(state, *movie, reader.GetTags().size());
@@ -233,7 +233,7 @@ void LoadAndWriteShapes(benchmark::State& state) {
       break;
     }
     CSwfBitWriter writer(reader.GetVersion());
-    reader.WriteMovie(writer);
+    benchmark::DoNotOptimize(reader.WriteMovie(writer));
     benchmark::DoNotOptimize(writer.GetBytes().data());
     reader.DeleteTags(true);
   }

@@ -384,3 +384,11 @@ void CSwfDoInitAction::DeleteActions() {
   m_actions.clear();
   m_tail.clear();
 }
+
+bool SwfTagWritesNothing(const CSwfTag& tag) {
+  if (tag.GetCode() != kSwfDoActionCode) return false;
+  const auto* script = dynamic_cast<const CSwfDoAction*>(&tag);
+  return script && !script->GetNoHeader() && script->GetActions().empty() && script->GetTail().empty();
+}
+
+bool WriteSwfTag(CSwfTag& tag, CSwfBitWriter& writer) { return tag.Write(writer) != 0 || SwfTagWritesNothing(tag); }

@@ -132,3 +132,12 @@ class CSwfDoInitAction : public CSwfTag {
   std::vector<u8> m_tail;
   u16 m_spriteId = 0;
 };
+
+// Whether the tag writes nothing by design: a script without actions, which
+// a movie does without. Any other tag that writes nothing has refused a
+// value that no field can hold.
+[[nodiscard]] bool SwfTagWritesNothing(const CSwfTag& tag);
+// Writes the tag into the writer; false when it refused (wrote nothing
+// though it had something to write), so that the movie it belongs in
+// cannot be completed.
+[[nodiscard]] bool WriteSwfTag(CSwfTag& tag, CSwfBitWriter& writer);

@@ -36,12 +36,6 @@ bool IsSoundTag(u16 code) {
 
 }  // namespace
 
-bool SwfTagWritesNothing(const CSwfTag& tag) {
-  if (tag.GetCode() != kSwfDoActionCode) return false;
-  const auto* script = dynamic_cast<const CSwfDoAction*>(&tag);
-  return script && !script->GetNoHeader() && script->GetActions().empty() && script->GetTail().empty();
-}
-
 CSwfFileWriter::CSwfFileWriter(bool forceMinimumStage)
     : m_forceMinimumStage(forceMinimumStage ? 1 : 0) {
   m_stage.SetParams(0, 0, 20, 20, 0.0f, 4);

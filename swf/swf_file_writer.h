@@ -27,11 +27,6 @@
 class CSwfBitWriter;
 class CSwfTag;
 
-// Whether the tag writes nothing by design: a script without actions, which
-// a movie does without. Any other tag that writes nothing has refused a
-// value that no field can hold.
-[[nodiscard]] bool SwfTagWritesNothing(const CSwfTag& tag);
-
 class CSwfFileWriter : public CSignal<u32> {
  public:
   // With forceMinimumStage, a stage smaller than 1280 x 960 pixels in either

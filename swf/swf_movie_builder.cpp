@@ -1,5 +1,6 @@
 #include "swf/swf_movie_builder.h"
 
+#include "swf/swf_action_list.h"
 #include "swf/swf_bit_writer.h"
 #include "swf/swf_control_tags.h"
 #include "swf/swf_display_tags.h"
@@ -38,7 +39,7 @@ u32 CSwfMovieBuilder::BuildMovie(std::vector<u8>& out, CSwfHeader* header) {
   u16 frames = 0;
   for (const auto& tag : m_tags) {
     // A tag that refused would be missing from the movie.
-    if (tag->Write(tags) == 0 && !SwfTagWritesNothing(*tag)) return 0;
+    if (!WriteSwfTag(*tag, tags)) return 0;
     if (tag->GetCode() == kSwfShowFrameCode) ++frames;
   }
   if (m_tags.empty() || m_tags.back()->GetCode() != kSwfEndCode) {

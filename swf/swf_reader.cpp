@@ -6,6 +6,7 @@
 
 #include "foundation/path_name.h"
 #include "platform/byte_order.h"
+#include "swf/swf_action_list.h"
 #include "swf/swf_bit_writer.h"
 #include "swf/swf_compression.h"
 #include "swf/swf_record.h"
@@ -436,7 +437,8 @@ u32 CSwfReader::WriteMovie(CSwfBitWriter& writer) {
   const u64 expected = u64(start) + m_bytes.size() + m_bytes.size() / 16 + 64;
   if (writer.GetCapacity() < expected) writer.Reserve(u32(std::min<u64>(expected, 0xFFFFFFFFu)));
   m_header.Write(writer);
-  for (CSwfTag* tag : m_tags) writer.WriteRecord(tag);
+  for (CSwfTag* tag : m_tags)
+    if (tag && !WriteSwfTag(*tag, writer)) return 0;
   writer.FlushBits();
   if (!writer.PatchU32(start + 4, writer.GetByteCount() - start)) return 0;
   return writer.GetByteCount();

@@ -102,9 +102,10 @@ class CSwfReader {
   // The factory of the shallow load: only the tags it inspects get classes.
   [[nodiscard]] CSwfTag* CreateShallowTag(u16 code, u32 length);
   // The header and then every tag; the header's length field gets the
-  // length actually written. Returns the writer's byte count, 0 when the
-  // length field could not be set.
-  u32 WriteMovie(CSwfBitWriter& writer);
+  // length actually written. Returns the writer's byte count, 0 when a tag
+  // refused to write itself (a value no field can hold; a script without
+  // actions is left out by design) or the length field could not be set.
+  [[nodiscard]] u32 WriteMovie(CSwfBitWriter& writer);
 
   // The tags read; they belong to whoever holds them (see DeleteTags).
   std::vector<CSwfTag*>& GetTags() { return m_tags; }

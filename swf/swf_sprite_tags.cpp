@@ -103,7 +103,8 @@ u32 CSwfDefineSprite::WriteBody(CSwfBitWriter& writer, bool withHeader) {
   tags.Reserve(u32(std::min(u64(m_tags.size()) * kReservePerTag, kMaxReserve)));
   for (const auto& tag : m_tags) {
     if (writer.GetStripSound() && IsSoundTag(tag->GetCode())) continue;
-    tag->Write(tags);
+    // A tag that refused would be missing from the sprite: the sprite refuses.
+    if (!WriteSwfTag(*tag, tags)) return 0;
   }
   if (m_tags.empty() || m_tags.back()->GetCode() != kSwfEndCode) CSwfEnd().Write(tags);
 

@@ -264,7 +264,7 @@ TEST(SwfActions, APushOfTheLongestLengthWhoseLastValueRunsPastItRewritesToItself
   EXPECT_EQ(push->GetEncodedSize(), 0xFFFFu + 3);
 
   CSwfBitWriter writer(reader.GetVersion());
-  reader.WriteMovie(writer);
+  EXPECT_GT(reader.WriteMovie(writer), 0u);
   reader.DeleteTags(true);
   EXPECT_EQ(writer.GetBytes(), movie);
 }

@@ -11,6 +11,7 @@
 #include "foundation/finder_info.h"
 #include "platform/memory_handles.h"
 #include "swf/swf_action_list.h"
+#include "swf/swf_actions.h"
 #include "swf/swf_bit_writer.h"
 #include "swf/swf_control_tags.h"
 #include "swf/swf_display_tags.h"
@@ -19,6 +20,7 @@
 #include "swf/swf_reader.h"
 #include "swf/swf_shape.h"
 #include "swf/swf_shape_tags.h"
+#include "swf/swf_sprite_tags.h"
 #include "swf/swf_unknown_tag.h"
 #include "tests/support/test_support.h"
 #include "tests/swf/swf_test_movies.h"
@@ -249,7 +251,7 @@ TEST(SwfFileWriter, MoviesCopiedFromAReaderReadBackTheSame) {
   EXPECT_EQ(LengthField(copy), copy.size());
   EXPECT_EQ(HeaderOf(copy).GetFrameCount(), 2);
   CSwfBitWriter rewritten(6);
-  reader.WriteMovie(rewritten);
+  EXPECT_GT(reader.WriteMovie(rewritten), 0u);
   const std::vector<RawTag> copied = SplitTags(copy);
   const std::vector<RawTag> expected = SplitTags(rewritten.GetBytes());
   ASSERT_EQ(Codes(copied), Codes(expected));
@@ -413,6 +415,44 @@ TEST(SwfFileWriter, AScriptWithoutActionsIsLeftOutWithoutFailing) {
   writer.WriteTag(new CSwfShowFrame, false);
   EXPECT_NE(writer.Close(), 0u);
   EXPECT_EQ(Codes(SplitTags(gbtest::ReadFile(path))), std::vector<u16>{1});
+}
+
+// A movie written back from a reader fails on a tag that refuses, held at
+// the top or inside a sprite; a sprite holding a script without actions
+// writes as before.
+TEST(SwfReader, ATagThatCannotBeWrittenFailsTheMovieItBelongsIn) {
+  const std::vector<u8> movie = swftest::BuildMovie({{1, {}}, {0, {}}});
+  auto writesBackWith = [&movie](CSwfTag* tag) {
+    CSwfReader reader;
+    EXPECT_TRUE(reader.LoadFromMemory(movie.data(), u32(movie.size()), true, 0, true));
+    reader.GetTags().insert(reader.GetTags().begin(), tag);
+    CSwfBitWriter writer(reader.GetVersion());
+    const bool written = reader.WriteMovie(writer) != 0;
+    reader.DeleteTags(true);
+    return written;
+  };
+  for (const RefusedTag& refused : RefusedTags()) {
+    SCOPED_TRACE(refused.what);
+    EXPECT_FALSE(writesBackWith(refused.make()));
+  }
+
+  // None of the tags a sprite takes refuses today; one that does (a
+  // placement standing in for it) makes the sprite refuse.
+  struct CRefusingPlacement : CSwfPlaceObject2 {
+    u32 Write(CSwfBitWriter&) override { return 0; }
+  };
+  auto spriteWith = [](CSwfTag* tag) {
+    auto* sprite = new CSwfDefineSprite;
+    EXPECT_TRUE(sprite->AddTag(tag));
+    return sprite;
+  };
+  EXPECT_FALSE(writesBackWith(spriteWith(new CRefusingPlacement)));
+  const std::unique_ptr<CSwfTag> sprite(spriteWith(new CRefusingPlacement));
+  CSwfFileWriter file(false);
+  ASSERT_TRUE(file.Open(CPathName(NewPath("sprite.swf")), false));
+  EXPECT_EQ(file.WriteTag(sprite.get(), true), 0u);
+  EXPECT_TRUE(file.HasFailed());
+  EXPECT_TRUE(writesBackWith(spriteWith(new CSwfDoAction))) << "a script without actions is left out";
 }
 
 TEST(SwfMovieBuilder, ATagThatCannotBeWrittenBuildsNoMovie) {

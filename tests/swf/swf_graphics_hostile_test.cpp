@@ -102,7 +102,7 @@ std::vector<u8> Rewrite(const std::vector<u8>& movie, std::vector<CSwfTag*>* tag
   if (!reader.LoadFromMemory(movie.data(), u32(movie.size()), true, 0, true)) return {};
   if (tags) *tags = reader.GetTags();
   CSwfBitWriter writer(reader.GetVersion());
-  reader.WriteMovie(writer);
+  EXPECT_GT(reader.WriteMovie(writer), 0u);
   if (!keep) reader.DeleteTags(true);
   return writer.GetBytes();
 }

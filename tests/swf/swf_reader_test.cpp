@@ -36,7 +36,7 @@ std::vector<u8> Body(CSwfTag* tag) { return swftest::WrittenBody(tag); }
 
 std::vector<u8> Rewritten(CSwfReader& reader) {
   CSwfBitWriter writer(reader.GetVersion());
-  reader.WriteMovie(writer);
+  EXPECT_GT(reader.WriteMovie(writer), 0u);
   return writer.GetBytes();
 }
 

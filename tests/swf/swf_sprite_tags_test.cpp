@@ -235,13 +235,13 @@ TEST(SwfSprite, HostileSpritesStayInsideTheirBodies) {
     }
     EXPECT_EQ(sprite->GetTags().back()->GetCode(), 0) << "the list ends in an End";
     CSwfBitWriter writer(6);
-    reader.WriteMovie(writer);
+    EXPECT_GT(reader.WriteMovie(writer), 0u);
     const std::vector<u8> written = writer.GetBytes();
     reader.DeleteTags(true);
     CSwfReader again;
     ASSERT_TRUE(again.LoadFromMemory(written.data(), u32(written.size()), true, 0, true));
     CSwfBitWriter rewriter(6);
-    again.WriteMovie(rewriter);
+    EXPECT_GT(again.WriteMovie(rewriter), 0u);
     EXPECT_EQ(rewriter.GetBytes(), written);
     EXPECT_EQ(swftest::SplitTags(written)[1].body, Bytes({1, 2, 3}));
     again.DeleteTags(true);
