@@ -226,13 +226,15 @@ u32 CSwfDoAction::WriteBody(CSwfBitWriter& writer, bool withHeader) {
     auto* branch = static_cast<CSwfActionJump*>(m_actions[index].get());
     const s16 written = branch->GetOffset();
     branch->SyncOffset(layout.starts);
+    // A branch whose span its offset cannot hold would land elsewhere.
+    if (branch->IsOutOfReach()) patched = false;
     // The offset follows the opcode and the length word.
     if (branch->GetOffset() != written)
       patched = writer.PatchU16(u32(body + layout.starts[index] + 3), u16(branch->GetOffset())) && patched;
   }
   const u32 count = asTag ? writer.EndTag(*this, mark, true) : writer.GetByteCount() - before;
-  // A branch that could not be patched is off its target: the list is not
-  // counted as written.
+  // A branch that could not be patched, or does not reach, is off its
+  // target: the list is not counted as written.
   return patched ? count : 0;
 }
 

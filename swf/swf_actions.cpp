@@ -1,6 +1,7 @@
 #include "swf/swf_actions.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <utility>
 
@@ -682,9 +683,14 @@ u32 CSwfActionJump::Write(CSwfBitWriter& writer) {
 void CSwfActionJump::SetOffset(s16 offsetBytes) {
   m_offset = offsetBytes;
   m_spanExact = false;
+  m_outOfReach = false;
 }
 
-void CSwfActionJump::GrowOffset(u32 bytes) { SetOffset(s16(u16(m_offset) + bytes)); }
+void CSwfActionJump::GrowOffset(u32 bytes) {
+  const bool reaches = !m_outOfReach && s64(m_offset) + s64(bytes) <= INT16_MAX;
+  SetOffset(s16(u16(m_offset) + bytes));
+  m_outOfReach = !reaches;
+}
 
 void CSwfActionJump::ResolveSpan(const std::vector<u64>& starts, u32 position) {
   m_spanExact = false;
@@ -707,7 +713,9 @@ void CSwfActionJump::ResolveSpan(const std::vector<u64>& starts, u32 position) {
 void CSwfActionJump::SyncOffset(const std::vector<u64>& starts) {
   if (!m_spanExact || m_spanEnd >= starts.size()) return;
   const s64 bytes = s64(starts[m_spanEnd] - starts[m_spanBegin]);
-  m_offset = s16(m_offset > 0 ? bytes : -bytes);
+  const s64 offset = m_offset > 0 ? bytes : -bytes;
+  m_outOfReach = offset > INT16_MAX || offset < INT16_MIN;
+  if (!m_outOfReach) m_offset = s16(offset);
 }
 
 // ---- define function ----

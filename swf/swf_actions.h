@@ -302,7 +302,8 @@ class CSwfActionJump : public CSwfAction {
  public:
   explicit CSwfActionJump(s16 offsetBytes = 0) : m_offset(offsetBytes) {}
   // The offset is copied; the span is the copy's own to resolve.
-  CSwfActionJump(const CSwfActionJump& other) : CSwfAction(other), m_offset(other.m_offset) {}
+  CSwfActionJump(const CSwfActionJump& other)
+      : CSwfAction(other), m_offset(other.m_offset), m_outOfReach(other.m_outOfReach) {}
   CSwfActionJump& operator=(const CSwfActionJump&) = delete;
 
   u32 Read(CSwfReader& reader) override;
@@ -315,6 +316,9 @@ class CSwfActionJump : public CSwfAction {
   void SetOffset(s16 offsetBytes);
   // Adds to the offset (an open branch growing over a new action).
   void GrowOffset(u32 bytes);
+  // Whether the branch spans more bytes than its 16-bit offset reaches
+  // (grown or synced past it); such a list cannot be written.
+  bool IsOutOfReach() const { return m_outOfReach; }
   // `starts` holds the byte position of each action of the list and, last,
   // the position of its end. Finds the actions the offset spans: forward
   // from the action after the branch at `position`, or backward from the
@@ -332,6 +336,7 @@ class CSwfActionJump : public CSwfAction {
   u32 m_spanBegin = 0, m_spanEnd = 0;
   s16 m_offset;
   bool m_spanExact = false;
+  bool m_outOfReach = false;
 };
 
 class CSwfActionIf : public CSwfActionJump {

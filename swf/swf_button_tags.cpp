@@ -175,7 +175,9 @@ u32 CSwfDefineButton::Write(CSwfBitWriter& writer) {
   CSwfBitWriter body(writer.GetVersion());
   body.WriteU16(m_characterId);
   WriteRecords(body, false);
-  for (const auto& actions : m_actionLists) actions->WriteBody(body, false);
+  // A script that refused would be off its targets: the button refuses.
+  for (const auto& actions : m_actionLists)
+    if (actions->WriteBody(body, false) == 0) return 0;
   return writer.WriteTag(*this, body);
 }
 
@@ -236,7 +238,7 @@ u32 CSwfDefineButton2::Write(CSwfBitWriter& writer) {
   body.AppendWriter(records);
   for (size_t i = 0; i < m_actionLists.size(); ++i) {
     CSwfBitWriter list(writer.GetVersion());
-    m_actionLists[i]->WriteBody(list, false);
+    if (m_actionLists[i]->WriteBody(list, false) == 0) return 0;
     list.FlushBits();
     const bool last = i + 1 == m_actionLists.size();
     const u32 size = last ? 0 : list.GetByteCount() + 4;

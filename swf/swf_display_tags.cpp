@@ -294,8 +294,10 @@ u32 CSwfPlaceObject2::Write(CSwfBitWriter& writer) {
   if (m_hasRatio) writer.WriteU16(m_ratio);
   if (m_hasName) writer.AppendTerminatedString(m_name);
   if (m_hasClipDepth) writer.WriteU16(m_clipDepth);
-  if (m_hasClipActions) WriteClipActions(writer, std::max(m_clipActionVersion, writer.GetVersion()));
-  return writer.EndTag(*this, mark);
+  const bool written = !m_hasClipActions || WriteClipActions(writer, std::max(m_clipActionVersion, writer.GetVersion()));
+  const u32 count = writer.EndTag(*this, mark);
+  // A script that refused would be off its targets.
+  return written ? count : 0;
 }
 
 u32 CSwfPlaceObject2::GetClipDepthOffset() {
@@ -308,7 +310,7 @@ u32 CSwfPlaceObject2::GetClipDepthOffset() {
          (m_hasName ? u32(m_name.size() + 1) : 0);
 }
 
-void CSwfPlaceObject2::WriteClipActions(CSwfBitWriter& body, u8 version) const {
+bool CSwfPlaceObject2::WriteClipActions(CSwfBitWriter& body, u8 version) const {
   const bool wide = version >= 6;
   const u32 mask = wide ? 0xFFFFFFFF : 0xFFFF;
   auto writeFlags = [&](u32 flags) { wide ? body.WriteU32(flags) : body.WriteU16(u16(flags)); };
@@ -317,6 +319,7 @@ void CSwfPlaceObject2::WriteClipActions(CSwfBitWriter& body, u8 version) const {
   u32 allFlags = 0;
   for (const auto& record : m_clipActions) allFlags |= record->eventFlags & mask;
   writeFlags(allFlags);
+  bool written = true;
   for (const auto& record : m_clipActions) {
     // A record whose events the version cannot store would read as the end
     // marker and hide the records behind it.
@@ -328,7 +331,7 @@ void CSwfPlaceObject2::WriteClipActions(CSwfBitWriter& body, u8 version) const {
     const bool empty = !script || (script->GetActions().empty() && script->GetTail().empty());
     if (!(empty && record->scriptWithoutBytes)) {
       if (record->actions)
-        record->actions->WriteBody(recordBody, false);
+        written = record->actions->WriteBody(recordBody, false) != 0 && written;
       else
         recordBody.WriteU8(0);
     }
@@ -336,4 +339,5 @@ void CSwfPlaceObject2::WriteClipActions(CSwfBitWriter& body, u8 version) const {
     body.AppendWriter(recordBody);
   }
   writeFlags(0);
+  return written;
 }

@@ -191,7 +191,8 @@ class CSwfPlaceObject2 : public CSwfPlaceObject {
  private:
   bool WritesCharacter() const { return m_hasCharacter || m_characterId != 0; }
   void ReadClipActions(CSwfReader& reader);
-  void WriteClipActions(CSwfBitWriter& body, u8 version) const;
+  // False when a record's script refused to write itself.
+  [[nodiscard]] bool WriteClipActions(CSwfBitWriter& body, u8 version) const;
 
   u16 m_ratio = 0;
   std::string m_name;

@@ -597,6 +597,43 @@ TEST(SwfActionList, BranchesStayOnTargetWhenSpannedActionsChangeSize) {
   EXPECT_FALSE(static_cast<CSwfActionJump*>(odd->GetActions()[0].get())->IsSpanExact());
 }
 
+// A branch reaches 32767 bytes forward at most: a list whose branch spans
+// more, built or grown by an edit, is not written with a wrapped offset.
+TEST(SwfActionList, BranchesThatOutgrowTheirOffsetAreRefused) {
+  // Jump over one Push of a string: a span of the string's length + 5 bytes.
+  auto jumpOver = [](const std::string& text) {
+    auto list = std::make_unique<CSwfDoAction>();
+    list->AddAction(new CSwfActionJump(0));
+    list->AddAction(new CSwfActionPush(text.c_str()));
+    list->CloseBranch();
+    return list;
+  };
+  auto isOutOfReach = [](const CSwfDoAction& list) {
+    return static_cast<const CSwfActionJump&>(*list.GetActions()[0]).IsOutOfReach();
+  };
+  auto reaching = jumpOver(std::string(32762, 'x'));
+  CSwfBitWriter writer(6);
+  EXPECT_GT(reaching->Write(writer), 0u);
+  EXPECT_EQ(Offsets(*reaching), (std::vector<s16>{32767}));
+  EXPECT_FALSE(isOutOfReach(*reaching));
+
+  auto beyond = jumpOver(std::string(32763, 'x'));
+  EXPECT_TRUE(isOutOfReach(*beyond));
+  CSwfBitWriter refused(6);
+  EXPECT_EQ(beyond->Write(refused), 0u);
+  CSwfBitWriter body(6);
+  EXPECT_EQ(beyond->WriteBody(body, false), 0u);
+
+  // Read from a movie, a branch that reaches as far as it may, over a path
+  // that an edit makes longer.
+  auto relocated = Parse(Body(*jumpOver("/" + std::string(32761, 'x'))));
+  EXPECT_EQ(Offsets(*relocated), (std::vector<s16>{32767}));
+  relocated->ApplyPathPrefix("/clip");
+  EXPECT_TRUE(isOutOfReach(*relocated));
+  CSwfBitWriter grown(6);
+  EXPECT_EQ(relocated->Write(grown), 0u) << "the branch no longer reaches past the grown Push";
+}
+
 TEST(SwfActionList, CopiesAreIndependentAndWriteTheSame) {
   const std::vector<u8> body = Bytes({0x88, 5, 0, 1, 0, '/', 'x', 0,  // ConstantPool "/x"
                                       0x96, 2, 0, 8, 0,               // Push constant 0

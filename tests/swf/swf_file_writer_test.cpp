@@ -13,6 +13,7 @@
 #include "swf/swf_action_list.h"
 #include "swf/swf_actions.h"
 #include "swf/swf_bit_writer.h"
+#include "swf/swf_button_tags.h"
 #include "swf/swf_control_tags.h"
 #include "swf/swf_display_tags.h"
 #include "swf/swf_maker_stamps.h"
@@ -63,8 +64,35 @@ CSwfTag* ShapeWith(CSwfShapeRecord* record) {
   return shape;
 }
 
+// A script whose branch spans more bytes than its 16-bit offset reaches.
+CSwfDoAction* LongBranchScript() {
+  auto* script = new CSwfDoAction;
+  script->AddAction(new CSwfActionJump(0));
+  for (int i = 0; i < 400; ++i) script->AddAction(new CSwfActionPush(std::string(100, 'x').c_str()));
+  script->CloseBranch();
+  return script;
+}
+
 std::vector<RefusedTag> RefusedTags() {
   return {
+      {"a script whose branch reaches past 32767 bytes", [] { return LongBranchScript(); }},
+      {"a button whose script's branch reaches past 32767 bytes",
+       [] {
+         auto* button = new CSwfDefineButton2;
+         button->SetCharacterId(1);
+         EXPECT_TRUE(button->AddConditionAction(1, LongBranchScript()));
+         return button;
+       }},
+      {"a clip action whose script's branch reaches past 32767 bytes",
+       [] {
+         auto* place = new CSwfPlaceObject2;
+         place->SetCharacterId(1);
+         place->SetDepth(1);
+         auto* clip = new CSwfClipActionRecord(0x0001);
+         clip->SetActions(LongBranchScript());
+         place->AddClipAction(clip);
+         return place;
+       }},
       {"an edge of more than 17 bits", [] { return ShapeWith(new CSwfStraightEdgeRecord(70000, 0)); }},
       {"a style index above 32767",
        [] {
