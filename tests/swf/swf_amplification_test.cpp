@@ -108,6 +108,7 @@ const std::vector<Hostile>& HostileMovies() {
       {"fonts of offsets only",
        [] {
          std::vector<RawTag> tags;
+         tags.reserve(18);
          for (int i = 0; i < 16; ++i)
            tags.push_back({10, Concat({Bytes({1 + i, 0}), Repeat({0xFE, 0xFF}, 0xFFFE)}), true});
          tags.push_back({1, {}});
@@ -120,6 +121,7 @@ const std::vector<Hostile>& HostileMovies() {
       {"DefineFont2 of offsets only",
        [] {
          std::vector<RawTag> tags;
+         tags.reserve(10);
          for (int i = 0; i < 8; ++i)
            tags.push_back({48, Concat({Bytes({1 + i, 0, 0x80, 0, 0, 0xFF, 0xFF}), Repeat({0x02, 0x00}, 0xFFFE)}), true});
          tags.push_back({1, {}});
@@ -214,7 +216,7 @@ TEST(AmplificationBound, TagsBehindAKeptTagReadAsUsual) {
   // 240), then a glyph record of two entries.
   const RawTag text{33, Bytes({1, 0, 0x08, 0, 0, 4, 8, 0x88, 1, 0, 240, 0, 2, 0x1A, 0x02, 0x30, 0})};
   const std::vector<u8> movie =
-      swftest::BuildMovie({Text(33, 0, 0, Repeat({0x7F}, 64 * 1024)), text, {1, {}}, {0, {}}});
+      swftest::BuildMovie({Text(33, 0, 0, Repeat({0x7F}, size_t(64) * 1024)), text, {1, {}}, {0, {}}});
   CSwfReader reader;
   ASSERT_TRUE(reader.LoadFromMemory(movie.data(), u32(movie.size()), true, 0, true));
   EXPECT_EQ(reader.GetTagsKeptRaw(), 1u);
