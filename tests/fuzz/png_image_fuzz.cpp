@@ -37,7 +37,7 @@ void MakeSeeds(gbfuzz::SeedWriter& seeds) {
 
 FUZZ_SEEDS(MakeSeeds);
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+int gbfuzz::TestOneInput(const uint8_t* data, size_t size) {
   CPngImage image;
   if (!image.DecodeFromMemory(data, size)) {
     gbfuzz::Check(image.GetPixels() == nullptr, "a picture that failed to decode keeps pixels");
