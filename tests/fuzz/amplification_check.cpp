@@ -24,7 +24,8 @@
 
 namespace {
 
-constexpr size_t kMiB = size_t(1) << 20;
+constexpr size_t kKiB = 1024;
+constexpr size_t kMiB = kKiB * kKiB;
 
 struct Case {
   const char* expect;
@@ -37,15 +38,15 @@ struct Case {
 
 // The limit is 64 times the expanded size plus 16 MiB.
 const Case kCases[] = {
-    {"pass", 64 * 1024, 10, 0, 0, "held"},        // ten times its size
-    {"fail", 64 * 1024, 100, 17, 0, "held"},      // a hundred times and 17 MiB
-    {"pass", 64 * 1024, 0, 15, 0, "held"},        // within the 16 MiB allowance
+    {"pass", 64 * kKiB, 10, 0, 0, "held"},        // ten times its size
+    {"fail", 64 * kKiB, 100, 17, 0, "held"},      // a hundred times and 17 MiB
+    {"pass", 64 * kKiB, 0, 15, 0, "held"},        // within the 16 MiB allowance
     {"fail", kMiB, 100, 0, 0, "held"},            // where the factor, not the allowance, counts
     {"pass", kMiB, 60, 0, 0, "held"},
     {"pass", 4096, 0, 300, 0, "churn"},           // much allocated, little held at once
-    {"pass", 64 * 1024, 0, 70, kMiB, "held"},     // stated to expand to 1 MiB: 80 MiB allowed
-    {"fail", 64 * 1024, 0, 70, 256 * 1024, "held"},  // to 256 KiB: 32 MiB allowed
-    {"fail", 64 * 1024, 0, 70, 1024, "held"},     // a smaller statement is the input's size
+    {"pass", 64 * kKiB, 0, 70, kMiB, "held"},     // stated to expand to 1 MiB: 80 MiB allowed
+    {"fail", 64 * kKiB, 0, 70, 256 * kKiB, "held"},  // to 256 KiB: 32 MiB allowed
+    {"fail", 64 * kKiB, 0, 70, 1024, "held"},     // a smaller statement is the input's size
     {"pass", 4096, 0, 15, 0, "keep"},             // kept for the next case
     {"pass", 4096, 0, 15, 0, "held"},             // measured from what was held when it began
 };
@@ -95,8 +96,8 @@ int gbfuzz::TestOneInput(const uint8_t* data, size_t size) {
     return 0;
   }
   const size_t keptBefore = Kept().size();
-  Kept().reserve(keptBefore + total / (64 * 1024) + 1);
-  for (size_t at = 0; at < total; at += 64 * 1024) Kept().push_back(Block(64 * 1024));
+  Kept().reserve(keptBefore + total / (64 * kKiB) + 1);
+  for (size_t at = 0; at < total; at += 64 * kKiB) Kept().push_back(Block(64 * kKiB));
   if (how == "keep") return 0;
   for (size_t i = keptBefore; i < Kept().size(); ++i) operator delete(Kept()[i]);
   Kept().resize(keptBefore);
