@@ -55,9 +55,8 @@ std::atomic<int64_t> gPeak{0};
 // The count beyond which an allocation is a finding; kNoCeiling between
 // inputs and when only the peaks are printed.
 std::atomic<int64_t> gCeiling{kNoCeiling};
-// The current input: what was held when it began, its sizes.
+// The current input: what was held when it began, its expanded size.
 int64_t gBaseline = 0;
-size_t gInputSize = 0;
 size_t gExpandedSize = 0;
 bool gMeasuring = false;
 bool gPeaksOnly = false;
@@ -102,7 +101,7 @@ void InstallAllocationHooks() {
 void BeginInput(size_t size) {
   gBaseline = gHeld.load(std::memory_order_relaxed);
   gPeak.store(gBaseline, std::memory_order_relaxed);
-  gInputSize = gExpandedSize = size;
+  gExpandedSize = size;
   gMeasuring = true;
   if (!gPeaksOnly) gCeiling.store(CeilingFor(size), std::memory_order_relaxed);
 }
