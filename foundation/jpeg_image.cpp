@@ -217,15 +217,19 @@ void CmykRowToRgb(const u8* in, u8* out, u32 width, bool inverted) {
   size_t size = BitmapBufferSize(info.image_width, info.image_height, 3);
   if (size == 0) ERREXIT(&info, JERR_IMAGE_TOO_BIG);
   // A picture of several scans (progressive ones) holds the coefficients of
-  // its whole frame while it reads them. With Huffman codes each block
-  // takes a bit of the data at least in its first scan: a frame of more
-  // blocks than eight a byte cannot be in the data, and is refused before
-  // its coefficients are made, however large it claims to be.
-  if (jpeg_has_multiple_scans(&info) && !info.arith_code) {
+  // its whole frame (128 bytes a block) while it reads them, and a picture
+  // in arithmetic codes whose data is cut short cannot be told (the codec
+  // reads zeros after a marker). Such a frame must be in proportion to its
+  // data: in Huffman codes each block takes a bit of it at least, so there
+  // are no more than 8 blocks a byte, and arithmetic codes are held to the
+  // same beyond a first million pixels. A frame out of proportion is
+  // refused before its coefficients are made, however large it claims to be.
+  if (jpeg_has_multiple_scans(&info) || info.arith_code) {
+    constexpr u64 kBlocksAnyData = 16384;
     u64 blocks = 0;
     for (int c = 0; c < info.num_components; ++c)
       blocks += u64(info.comp_info[c].width_in_blocks) * u64(info.comp_info[c].height_in_blocks);
-    if (blocks > u64(job->length) * 8) ERREXIT(&info, JERR_IMAGE_TOO_BIG);
+    if (blocks > kBlocksAnyData + u64(job->length) * 8) ERREXIT(&info, JERR_IMAGE_TOO_BIG);
   }
   jpeg_start_decompress(&info);
   if (info.output_components != (cmyk ? 4 : 3) ||

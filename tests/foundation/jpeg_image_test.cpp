@@ -241,9 +241,10 @@ std::vector<u8> WithFrame(std::vector<u8> picture, u16 width, u16 height) {
 // Pictures of a few KB whose frames claim 8000 x 8000 pixels: a baseline
 // one whose data holds its first 16 rows was given its whole 192 MB bitmap
 // after its first row, and a progressive one of 16 x 16 pixels was given the
-// coefficients of its whole frame (384 MB) before its data ran out. Each
-// now costs about what its data holds; a progressive picture whose data
-// fills its frame still decodes.
+// coefficients of its whole frame (384 MB) before its data ran out; so was
+// a progressive one in arithmetic codes of 38 bytes whose frame claims
+// 16401 x 9985 (a fuzz find). Each now costs about what its data holds; a
+// progressive picture whose data fills its frame still decodes.
 TEST(JpegImage, AFrameItsDataCannotFillCostsNoMoreThanItsData) {
   const std::vector<u8> strip(size_t(8000) * 16 * 3, 0x40);
   const std::vector<u8> small = gbtest::SmoothPixels(16, 16, 3);
@@ -253,6 +254,9 @@ TEST(JpegImage, AFrameItsDataCannotFillCostsNoMoreThanItsData) {
   } cases[] = {
       {"baseline, the first rows", WithFrame(gbtest::MakeJpeg(8000, 16, 3, JCS_RGB, strip), 8000, 8000)},
       {"progressive", WithFrame(gbtest::MakeJpeg(16, 16, 3, JCS_RGB, small, 95, true), 8000, 8000)},
+      {"progressive, arithmetic codes",
+       {0xFF, 0xD8, 0xDB, 0x46, 0x3C, 0xFF, 0xCA, 0x00, 0x11, 0x08, 0x27, 0x01, 0x40, 0x11, 0x03, 0x01, 0x22, 0x00, 0x02,
+        0x11, 0x01, 0x03, 0x11, 0x01, 0xFF, 0xDA, 0x00, 0x0C, 0x03, 0x01, 0x00, 0x02, 0x11, 0x03, 0x00, 0x00, 0x00, 0x43}},
   };
   for (const Case& c : cases) {
     CJpegImage image;
