@@ -1,5 +1,6 @@
 #include "foundation/jpeg_image.h"
 
+#include <algorithm>
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
@@ -26,9 +27,10 @@ u32& DefaultQuality() {
 
 // The codec's error manager: errors jump back to the caller's setjmp point
 // instead of ending the process; messages are not printed. A premature end
-// of the data is an error too: a truncated picture fails at once, rather
-// than after the codec has filled the rest of its frame (which a few
-// hundred bytes can make as large as the memory limit) with grey.
+// of the data is an error too, and so is a marker where a scan's data
+// should go on (its data ends early): a truncated picture fails at once,
+// rather than after the codec has filled the rest of its frame (which a
+// few hundred bytes can make as large as the memory limit) with grey.
 struct JpegErrors {
   jpeg_error_mgr manager;
   std::jmp_buf jump;
@@ -41,7 +43,7 @@ struct JpegErrors {
 void EmitMessage(j_common_ptr info, int level) {
   if (level >= 0) return;
   info->err->num_warnings++;
-  if (info->err->msg_code == JWRN_JPEG_EOF) info->err->error_exit(info);
+  if (info->err->msg_code == JWRN_JPEG_EOF || info->err->msg_code == JWRN_HIT_MARKER) info->err->error_exit(info);
 }
 
 void OutputMessage(j_common_ptr) {}
@@ -214,26 +216,48 @@ void CmykRowToRgb(const u8* in, u8* out, u32 width, bool inverted) {
   }
   size_t size = BitmapBufferSize(info.image_width, info.image_height, 3);
   if (size == 0) ERREXIT(&info, JERR_IMAGE_TOO_BIG);
+  // A picture of several scans (progressive ones) holds the coefficients of
+  // its whole frame (128 bytes a block) while it reads them, and a picture
+  // in arithmetic codes whose data is cut short cannot be told (the codec
+  // reads zeros after a marker). Such a frame must be in proportion to its
+  // data: in Huffman codes each block takes a bit of it at least, so there
+  // are no more than 8 blocks a byte, and arithmetic codes are held to the
+  // same beyond a first million pixels. A frame out of proportion is
+  // refused before its coefficients are made, however large it claims to be.
+  if (jpeg_has_multiple_scans(&info) || info.arith_code) {
+    constexpr u64 kBlocksAnyData = 16384;
+    u64 blocks = 0;
+    for (int c = 0; c < info.num_components; ++c)
+      blocks += u64(info.comp_info[c].width_in_blocks) * u64(info.comp_info[c].height_in_blocks);
+    if (blocks > kBlocksAnyData + u64(job->length) * 8) ERREXIT(&info, JERR_IMAGE_TOO_BIG);
+  }
   jpeg_start_decompress(&info);
   if (info.output_components != (cmyk ? 4 : 3) ||
       BitmapBufferSize(info.output_width, info.output_height, 3) != size)
     ERREXIT(&info, JERR_CONVERSION_NOTIMPL);
-  // The first row is decoded before the picture's buffer is made, so that
-  // a picture whose data ends at once costs no more than one row, however
-  // large its frame claims to be.
-  JSAMPARRAY scratch = (*info.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&info), JPOOL_IMAGE,
-                                                 info.output_width * (cmyk ? 4 : 3), 1);
-  if (jpeg_read_scanlines(&info, scratch, 1) != 1) ERREXIT(&info, JERR_INPUT_EOF);
-  job->pixels = new (std::nothrow) u8[size];
-  if (!job->pixels) ERREXIT(&info, JERR_OUT_OF_MEMORY);
   job->width = info.output_width;
   job->height = info.output_height;
-  if (cmyk)
-    CmykRowToRgb(scratch[0], job->pixels, job->width, info.saw_Adobe_marker);
-  else
-    std::memcpy(job->pixels, scratch[0], size_t(job->width) * 3);
+  // The picture's buffer grows (doubling) as its rows come, so that a
+  // picture whose data ends early costs the rows it gave, however large its
+  // frame claims to be.
+  const size_t rowBytes = size_t(job->width) * 3;
+  size_t rowsHeld = std::min<size_t>(job->height, std::max<size_t>(1, (size_t(1) << 20) / rowBytes));
+  job->pixels = new (std::nothrow) u8[rowsHeld * rowBytes];
+  if (!job->pixels) ERREXIT(&info, JERR_OUT_OF_MEMORY);
+  JSAMPARRAY scratch = cmyk ? (*info.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&info), JPOOL_IMAGE,
+                                                        info.output_width * 4, 1)
+                            : nullptr;
   while (info.output_scanline < info.output_height) {
-    u8* out = job->pixels + size_t(info.output_scanline) * job->width * 3;
+    if (info.output_scanline == rowsHeld) {
+      const size_t more = std::min<size_t>(job->height, rowsHeld * 2);
+      u8* grown = new (std::nothrow) u8[more * rowBytes];
+      if (!grown) ERREXIT(&info, JERR_OUT_OF_MEMORY);
+      std::memcpy(grown, job->pixels, rowsHeld * rowBytes);
+      delete[] job->pixels;
+      job->pixels = grown;
+      rowsHeld = more;
+    }
+    u8* out = job->pixels + size_t(info.output_scanline) * rowBytes;
     JSAMPROW row = cmyk ? scratch[0] : out;
     if (jpeg_read_scanlines(&info, &row, 1) != 1) ERREXIT(&info, JERR_INPUT_EOF);
     if (cmyk) CmykRowToRgb(row, out, job->width, info.saw_Adobe_marker);

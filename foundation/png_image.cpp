@@ -1,10 +1,12 @@
 #include "foundation/png_image.h"
 
+#include <algorithm>
 #include <csetjmp>
 #include <cstring>
 #include <new>
 
 #include <png.h>
+#include <zlib.h>
 
 #include <cstdio>
 #include <vector>
@@ -45,6 +47,66 @@ void ReadFromMemory(png_structp png, png_bytep out, size_t count) {
   if (count > job->length - job->position) png_error(png, "truncated data");
   std::memcpy(out, job->data + job->position, count);
   job->position += count;
+}
+
+// The bytes a picture's image data inflates to: every row of every pass
+// behind its filter byte, in the file's own bit depth and colour type.
+u64 ImageDataSize(u32 width, u32 height, int bitDepth, int colorType, int interlace) {
+  const int samples = colorType == PNG_COLOR_TYPE_RGB         ? 3
+                      : colorType == PNG_COLOR_TYPE_RGB_ALPHA  ? 4
+                      : colorType == PNG_COLOR_TYPE_GRAY_ALPHA ? 2
+                                                               : 1;
+  const u64 bits = u64(bitDepth) * u64(samples);
+  auto rowBytes = [bits](u64 columns) { return (columns * bits + 7) / 8 + 1; };
+  if (interlace == PNG_INTERLACE_NONE) return u64(height) * rowBytes(width);
+  u64 total = 0;
+  for (int pass = 0; pass < 7; ++pass) {
+    const u64 columns = PNG_PASS_COLS(u64(width), pass);
+    const u64 rows = PNG_PASS_ROWS(u64(height), pass);
+    if (columns && rows) total += rows * rowBytes(columns);
+  }
+  return total;
+}
+
+// Whether the image data of a picture in memory (its first run of IDAT
+// chunks, as the decoder reads them, a chunk cut short by the end of the
+// data as far as it goes) inflates to `needed` bytes at least. Inflated
+// into a scratch buffer, no further than needed: a frame whose data cannot
+// fill it is refused before its bitmap is made, however large it claims to
+// be (the decoder would fail at its first missing row).
+bool ImageDataFills(const u8* data, size_t length, u64 needed) {
+  z_stream stream{};
+  if (inflateInit(&stream) != Z_OK) return false;
+  u8 scratch[16384];
+  u64 produced = 0;
+  bool inData = false;
+  bool ended = false;
+  for (size_t at = 8; !ended && produced < needed && length - at >= 8;) {
+    const u64 declared = u64(data[at]) << 24 | u64(data[at + 1]) << 16 | u64(data[at + 2]) << 8 | data[at + 3];
+    const bool isData = std::memcmp(data + at + 4, "IDAT", 4) == 0;
+    const size_t size = size_t(std::min<u64>(declared, length - at - 8));
+    if (!isData && inData) break;
+    if (isData) {
+      inData = true;
+      stream.next_in = const_cast<Bytef*>(data + at + 8);
+      stream.avail_in = uInt(size);
+      while (produced < needed) {
+        stream.next_out = scratch;
+        stream.avail_out = sizeof scratch;
+        const int result = inflate(&stream, Z_NO_FLUSH);
+        produced += sizeof scratch - stream.avail_out;
+        if (result == Z_BUF_ERROR) break;  // this chunk is used up
+        if (result != Z_OK) {
+          ended = true;
+          break;
+        }
+      }
+    }
+    if (declared > length - at - 8 || length - at - 8 - size < 4) break;
+    at += 8 + size + 4;
+  }
+  inflateEnd(&stream);
+  return produced >= needed;
 }
 
 // A file's background value as an 8-bit channel.
@@ -95,6 +157,8 @@ void KeepBackground(PngReadJob* job, const png_color_16& color, int bitDepth, in
   int bitDepth = 0, colorType = 0;
   png_get_IHDR(png, info, &width, &height, &bitDepth, &colorType, &job->interlace,
                &job->compression, &job->filter);
+  if (!ImageDataFills(job->data, job->length, ImageDataSize(width, height, bitDepth, colorType, job->interlace)))
+    png_error(png, "not enough image data");
   if (bitDepth == 16) png_set_strip_16(png);
   if (colorType == PNG_COLOR_TYPE_PALETTE) png_set_expand(png);
   if (bitDepth < 8) png_set_expand(png);

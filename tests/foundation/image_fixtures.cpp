@@ -58,7 +58,7 @@ std::vector<uint8_t> MakePng(const PngSpec& spec) {
 }
 
 std::vector<uint8_t> MakeJpeg(uint32_t width, uint32_t height, int components, int colorSpace,
-                              const std::vector<uint8_t>& samples, int quality) {
+                              const std::vector<uint8_t>& samples, int quality, bool progressive) {
   jpeg_compress_struct info;
   jpeg_error_mgr errors;
   info.err = jpeg_std_error(&errors);
@@ -72,6 +72,7 @@ std::vector<uint8_t> MakeJpeg(uint32_t width, uint32_t height, int components, i
   info.in_color_space = J_COLOR_SPACE(colorSpace);
   jpeg_set_defaults(&info);
   jpeg_set_quality(&info, quality, TRUE);
+  if (progressive) jpeg_simple_progression(&info);
   jpeg_start_compress(&info, TRUE);
   for (uint32_t y = 0; y < height; ++y) {
     JSAMPROW row = const_cast<JSAMPROW>(samples.data() + size_t(y) * width * components);

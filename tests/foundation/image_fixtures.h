@@ -30,9 +30,10 @@ std::vector<uint8_t> MakePng(const PngSpec& spec);
 
 // A JPEG of `components` samples per pixel in `colorSpace` (JCS_RGB,
 // JCS_GRAYSCALE, JCS_CMYK); CMYK pictures get the Adobe marker and must be
-// given inverted ink values, as Adobe's programs store them.
+// given inverted ink values, as Adobe's programs store them. Progressive
+// pictures have libjpeg's usual scans.
 std::vector<uint8_t> MakeJpeg(uint32_t width, uint32_t height, int components, int colorSpace,
-                              const std::vector<uint8_t>& samples, int quality = 95);
+                              const std::vector<uint8_t>& samples, int quality = 95, bool progressive = false);
 
 // width x height pixels of `bytes` channels whose values vary smoothly with
 // the position (channel c of pixel (x, y) is 30 c + 4 x + 3 y, up to 255).

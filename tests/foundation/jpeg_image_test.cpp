@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "tests/foundation/image_fixtures.h"
+#include "tests/support/test_support.h"
 
 namespace {
 
@@ -222,6 +223,56 @@ TEST(JpegImage, ATruncatedPictureFailsAtOnceWhateverItsFrame) {
   EXPECT_FALSE(image.DecodeFromMemory(cut.data(), cut.size()));
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
   EXPECT_EQ(image.GetPixels(), nullptr);
+}
+
+// The frame of a picture set to width x height in its start-of-frame header.
+std::vector<u8> WithFrame(std::vector<u8> picture, u16 width, u16 height) {
+  for (size_t i = 0; i + 9 < picture.size(); ++i)
+    if (picture[i] == 0xFF && (picture[i + 1] == 0xC0 || picture[i + 1] == 0xC2)) {
+      picture[i + 5] = u8(height >> 8);
+      picture[i + 6] = u8(height);
+      picture[i + 7] = u8(width >> 8);
+      picture[i + 8] = u8(width);
+      break;
+    }
+  return picture;
+}
+
+// Pictures of a few KB whose frames claim 8000 x 8000 pixels: a baseline
+// one whose data holds its first 16 rows was given its whole 192 MB bitmap
+// after its first row, and a progressive one of 16 x 16 pixels was given the
+// coefficients of its whole frame (384 MB) before its data ran out; so was
+// a progressive one in arithmetic codes of 38 bytes whose frame claims
+// 16401 x 9985 (a fuzz find). Each now costs about what its data holds; a
+// progressive picture whose data fills its frame still decodes.
+TEST(JpegImage, AFrameItsDataCannotFillCostsNoMoreThanItsData) {
+  const std::vector<u8> strip(size_t(8000) * 16 * 3, 0x40);
+  const std::vector<u8> small = gbtest::SmoothPixels(16, 16, 3);
+  struct Case {
+    const char* name;
+    std::vector<u8> data;
+  } cases[] = {
+      {"baseline, the first rows", WithFrame(gbtest::MakeJpeg(8000, 16, 3, JCS_RGB, strip), 8000, 8000)},
+      {"progressive", WithFrame(gbtest::MakeJpeg(16, 16, 3, JCS_RGB, small, 95, true), 8000, 8000)},
+      {"progressive, arithmetic codes",
+       {0xFF, 0xD8, 0xDB, 0x46, 0x3C, 0xFF, 0xCA, 0x00, 0x11, 0x08, 0x27, 0x01, 0x40, 0x11, 0x03, 0x01, 0x22, 0x00, 0x02,
+        0x11, 0x01, 0x03, 0x11, 0x01, 0xFF, 0xDA, 0x00, 0x0C, 0x03, 0x01, 0x00, 0x02, 0x11, 0x03, 0x00, 0x00, 0x00, 0x43}},
+  };
+  for (const Case& c : cases) {
+    CJpegImage image;
+    gbtest::HeapPeak peak;
+    EXPECT_FALSE(image.DecodeFromMemory(c.data.data(), c.data.size())) << c.name;
+    EXPECT_LT(peak.GetPeak(), 8u << 20) << c.name;
+    EXPECT_EQ(image.GetPixels(), nullptr) << c.name;
+  }
+
+  const std::vector<u8> pixels = gbtest::SmoothPixels(300, 200, 3);
+  const std::vector<u8> progressive = gbtest::MakeJpeg(300, 200, 3, JCS_RGB, pixels, 90, true);
+  CJpegImage image;
+  ASSERT_TRUE(image.DecodeFromMemory(progressive.data(), progressive.size()));
+  ASSERT_EQ(image.GetByteSize(), pixels.size());
+  for (size_t i = 0; i < pixels.size(); i += 997) EXPECT_NEAR(image.GetPixels()[i], pixels[i], 8) << i;
+  if (!gbtest::HeapPeak::IsAvailable()) GTEST_SKIP() << "the memory is measured only with AddressSanitizer";
 }
 
 }  // namespace

@@ -4,10 +4,12 @@
 
 #include <zlib.h>
 
+#include <algorithm>
 #include <random>
 #include <vector>
 
 #include "tests/foundation/image_fixtures.h"
+#include "tests/support/test_support.h"
 
 namespace {
 
@@ -233,6 +235,70 @@ TEST(PngImage, DamagedDataFailsAndKeepsThePicture) {
   EXPECT_FALSE(image.DecodeFromMemory(nullptr, 50));
   // The length bounds the reading even when more memory follows.
   EXPECT_FALSE(image.DecodeFromMemory(good.data(), good.size() / 2));
+}
+
+// A PNG file of an RGBA frame whose image data is `rows` rows of zero
+// pixels (all its passes' rows when interlaced), spread over IDAT chunks of
+// 8 KB, as libpng writes them.
+std::vector<u8> RgbaFile(uint32_t width, uint32_t height, bool interlaced, uint32_t rows) {
+  std::vector<u8> file{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+  auto chunk = [&file](const char* type, const std::vector<u8>& data) {
+    for (int shift = 24; shift >= 0; shift -= 8) file.push_back(u8(data.size() >> shift));
+    const size_t start = file.size();
+    file.insert(file.end(), type, type + 4);
+    file.insert(file.end(), data.begin(), data.end());
+    const uLong crc = crc32(0, file.data() + start, uInt(file.size() - start));
+    for (int shift = 24; shift >= 0; shift -= 8) file.push_back(u8(crc >> shift));
+  };
+  std::vector<u8> header;
+  for (uint32_t value : {width, height})
+    for (int shift = 24; shift >= 0; shift -= 8) header.push_back(u8(value >> shift));
+  header.insert(header.end(), {8, PNG_COLOR_TYPE_RGB_ALPHA, 0, 0, u8(interlaced ? 1 : 0)});
+  chunk("IHDR", header);
+  size_t raw = size_t(rows) * (1 + size_t(width) * 4);
+  if (interlaced) {  // the rows the seven passes of Adam7 take from the first `rows` rows
+    raw = 0;
+    for (int pass = 0; pass < 7; ++pass)
+      if (PNG_PASS_COLS(width, pass) && PNG_PASS_ROWS(rows, pass))
+        raw += size_t(PNG_PASS_ROWS(rows, pass)) * (1 + size_t(PNG_PASS_COLS(width, pass)) * 4);
+  }
+  std::vector<u8> packed(compressBound(uLong(raw)));
+  uLongf packedSize = uLongf(packed.size());
+  EXPECT_EQ(compress2(packed.data(), &packedSize, std::vector<u8>(raw).data(), uLong(raw), 9), Z_OK);
+  for (size_t at = 0; at < packedSize; at += 8192)
+    chunk("IDAT", std::vector<u8>(packed.begin() + long(at), packed.begin() + long(std::min<size_t>(packedSize, at + 8192))));
+  chunk("IEND", {});
+  return file;
+}
+
+// A file of a few hundred bytes whose frame claims 11000 x 11000 pixels was
+// given its 484 MB bitmap before its image data ran out. A frame its data
+// cannot fill is now refused before its bitmap is made; one its data fills
+// decodes, however much smaller the file is than the bitmap.
+TEST(PngImage, AFrameItsDataCannotFillIsRefusedBeforeItsBitmap) {
+  struct Case {
+    const char* name;
+    std::vector<u8> data;
+  } refused[] = {
+      {"no rows", RgbaFile(11000, 11000, false, 0)},
+      {"one row", RgbaFile(11000, 11000, false, 1)},
+      {"interlaced, a row of each pass", RgbaFile(11000, 11000, true, 1)},
+      {"all rows but the last", RgbaFile(1500, 1500, false, 1499)},
+  };
+  for (const Case& c : refused) {
+    CPngImage image;
+    gbtest::HeapPeak peak;
+    EXPECT_FALSE(Decode(image, c.data)) << c.name;
+    EXPECT_LT(peak.GetPeak(), 8u << 20) << c.name;
+  }
+  for (bool interlaced : {false, true}) {
+    const std::vector<u8> file = RgbaFile(1500, 1500, interlaced, 1500);
+    CPngImage image;
+    ASSERT_TRUE(Decode(image, file)) << interlaced;
+    EXPECT_LT(file.size(), 40000u);
+    EXPECT_EQ(image.GetByteSize(), 1500u * 1500 * 4);
+  }
+  if (!gbtest::HeapPeak::IsAvailable()) GTEST_SKIP() << "the memory is measured only with AddressSanitizer";
 }
 
 }  // namespace

@@ -22,6 +22,7 @@
 #include "foundation/file_bytes.h"
 #include "foundation/path_name.h"
 #include "tests/authoring/compound_file_reader.h"
+#include "tests/fuzz/fuzz_support.h"
 
 namespace {
 
@@ -157,7 +158,7 @@ void Commit(CCompoundDocument& document, const Model& model) {
 
 }  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+int gbfuzz::TestOneInput(const uint8_t* data, size_t size) {
   Input input(data, size);
   CCompoundDocument document;
   Model model;

@@ -93,7 +93,7 @@ bool Repack(const CDataArchiveReader& reader, const std::string& unpacked, const
 
 FUZZ_SEEDS(MakeSeeds);
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+int gbfuzz::TestOneInput(const uint8_t* data, size_t size) {
   gbfuzz::ResetSandbox();
   const std::string work = gbfuzz::SandboxFolder("work");
   const std::string unpacked = ArchiveUnpackFolder().GetAbsolutePath(0);

@@ -46,7 +46,7 @@ std::vector<u8> ResourceFork(const std::string& path, OSErr* error) {
 
 FUZZ_SEEDS(MakeSeeds);
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+int gbfuzz::TestOneInput(const uint8_t* data, size_t size) {
   gbfuzz::ResetSandbox();
   const std::string folder = gbfuzz::SandboxFolder("work");
   const std::string item = folder + "item";

@@ -1,13 +1,18 @@
 #include "tests/fuzz/fuzz_support.h"
 
 #include <dirent.h>
+#include <sanitizer/allocator_interface.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <limits>
 #include <set>
 
 #include "platform/bundle.h"
@@ -33,6 +38,97 @@ std::string& Root() {
 SeedFunction& RegisteredSeeds() {
   static SeedFunction function = nullptr;
   return function;
+}
+
+size_t& RegisteredMaxLength() {
+  static size_t bytes = 0;
+  return bytes;
+}
+
+// The amplification check. The hooks keep the bytes the process holds,
+// counted from their installation (a block allocated before then and freed
+// after makes the count smaller, which the differences below do not mind),
+// and the highest count since the current input began.
+constexpr int64_t kNoCeiling = std::numeric_limits<int64_t>::max();
+std::atomic<int64_t> gHeld{0};
+std::atomic<int64_t> gPeak{0};
+// The count beyond which an allocation is a finding; kNoCeiling between
+// inputs and when only the peaks are printed.
+std::atomic<int64_t> gCeiling{kNoCeiling};
+// The current input: what was held when it began, its expanded size.
+int64_t gBaseline = 0;
+size_t gExpandedSize = 0;
+bool gMeasuring = false;
+bool gPeaksOnly = false;
+
+int64_t CeilingFor(size_t expandedSize) { return gBaseline + int64_t(AmplificationLimit(expandedSize)); }
+
+// Called inside an allocation, so it allocates nothing itself until the
+// ceiling is lifted: Fail's abort then reaches libFuzzer, which prints the
+// allocation's stack and keeps the input.
+void ReportAmplification(int64_t held) {
+  if (gCeiling.exchange(kNoCeiling) == kNoCeiling) return;  // another thread reports it
+  static char message[160];
+  std::snprintf(message, sizeof message, "amplification: peak %lld bytes for an input of %zu expanded bytes (limit %zu)",
+                static_cast<long long>(held - gBaseline), gExpandedSize, AmplificationLimit(gExpandedSize));
+  Fail(message);
+}
+
+void CountAllocation(const volatile void*, size_t size) {
+  const int64_t held = gHeld.fetch_add(int64_t(size), std::memory_order_relaxed) + int64_t(size);
+  int64_t peak = gPeak.load(std::memory_order_relaxed);
+  while (held > peak && !gPeak.compare_exchange_weak(peak, held, std::memory_order_relaxed)) {
+  }
+  if (held > gCeiling.load(std::memory_order_relaxed)) ReportAmplification(held);
+}
+
+void CountRelease(const volatile void* block) {
+  // A block the allocator does not hold (freed twice, say) is the
+  // sanitizer's to report.
+  if (block && __sanitizer_get_ownership(block))
+    gHeld.fetch_sub(int64_t(__sanitizer_get_allocated_size(block)), std::memory_order_relaxed);
+}
+
+void InstallAllocationHooks() {
+  const char* peaks = std::getenv("GLIMMERBOX_FUZZ_PEAKS");
+  gPeaksOnly = peaks && *peaks && std::strcmp(peaks, "0") != 0;
+  if (!__sanitizer_install_malloc_and_free_hooks(CountAllocation, CountRelease)) {
+    std::fprintf(stderr, "gbfuzz: the allocation hooks cannot be installed\n");
+    std::exit(1);
+  }
+}
+
+void BeginInput(size_t size) {
+  gBaseline = gHeld.load(std::memory_order_relaxed);
+  gPeak.store(gBaseline, std::memory_order_relaxed);
+  gExpandedSize = size;
+  gMeasuring = true;
+  if (!gPeaksOnly) gCeiling.store(CeilingFor(size), std::memory_order_relaxed);
+}
+
+void EndInput() {
+  gCeiling.store(kNoCeiling, std::memory_order_relaxed);
+  gMeasuring = false;
+  if (gPeaksOnly)
+    std::fprintf(stderr, "gbfuzz: peak %lld bytes for an input of %zu expanded bytes (limit %zu)\n",
+                 static_cast<long long>(gPeak.load(std::memory_order_relaxed) - gBaseline), gExpandedSize,
+                 AmplificationLimit(gExpandedSize));
+}
+
+// libFuzzer's command line with -max_len=<bytes> added, when the target
+// registered a length and the line names none.
+void AddMaxLength(int* argc, char*** argv) {
+  if (!RegisteredMaxLength()) return;
+  for (int i = 1; i < *argc; ++i)
+    if (std::strncmp((*argv)[i], "-max_len=", 9) == 0) return;
+  static std::string flag;
+  static std::vector<char*> arguments;
+  flag = "-max_len=" + std::to_string(RegisteredMaxLength());
+  arguments.assign(*argv, *argv + *argc);
+  arguments.insert(arguments.begin() + 1, flag.data());
+  arguments.push_back(nullptr);
+  *argc += 1;
+  *argv = arguments.data();
 }
 
 void RemoveTree(const std::string& path) {
@@ -120,6 +216,13 @@ void CheckSandbox() {
     if (!allowed.count(name)) Fail(("something was written outside its folder: " + name).c_str());
 }
 
+void SetExpandedSize(size_t size) {
+  if (!gMeasuring || size <= gExpandedSize) return;
+  gExpandedSize = size;
+  if (!gPeaksOnly && gCeiling.load(std::memory_order_relaxed) != kNoCeiling)
+    gCeiling.store(CeilingFor(size), std::memory_order_relaxed);
+}
+
 void Fail(const char* what) {
   std::fprintf(stderr, "\ngbfuzz: %s\n", what);
   std::fflush(stderr);
@@ -180,10 +283,15 @@ void SeedWriter::AddFolder(const std::string& hostFolder) {
 
 SeedRegistration::SeedRegistration(SeedFunction function) { RegisteredSeeds() = function; }
 
+MaxLengthRegistration::MaxLengthRegistration(size_t bytes) { RegisteredMaxLength() = bytes; }
+
 }  // namespace gbfuzz
 
-// Runs once before the first input: the sandbox, then, when asked, the seeds.
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
+// Runs once before the first input: the allocation hooks, the sandbox,
+// then, when asked, the seeds.
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
+  gbfuzz::InstallAllocationHooks();
+  gbfuzz::AddMaxLength(argc, argv);
   const char* seedFolder = std::getenv("GLIMMERBOX_FUZZ_SEEDS");
   // Made absolute before the sandbox changes the current folder.
   std::string folder;
@@ -196,4 +304,12 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
   if (gbfuzz::RegisteredSeeds()) gbfuzz::RegisteredSeeds()(seeds);
   std::printf("gbfuzz: %d seeds in %s\n", seeds.GetCount(), folder.c_str());
   std::exit(0);
+}
+
+// Every input, under the amplification check.
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  gbfuzz::BeginInput(size);
+  const int result = gbfuzz::TestOneInput(data, size);
+  gbfuzz::EndInput();
+  return result;
 }

@@ -34,7 +34,7 @@ void MakeSeeds(gbfuzz::SeedWriter& seeds) {
 
 FUZZ_SEEDS(MakeSeeds);
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+int gbfuzz::TestOneInput(const uint8_t* data, size_t size) {
   const std::string text(reinterpret_cast<const char*>(data), size);
   std::string macRoman;
   if (plat::Utf8ToMacRoman(text, macRoman))

@@ -64,7 +64,7 @@ void MakeSeeds(gbfuzz::SeedWriter& seeds) {
 
 FUZZ_SEEDS(MakeSeeds);
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+int gbfuzz::TestOneInput(const uint8_t* data, size_t size) {
   gbfuzz::ResetSandbox();
   const std::string resources = gbfuzz::SandboxRoot() + "bundle/Contents/Resources/";
   const std::string_view input(reinterpret_cast<const char*>(data), size);

@@ -37,7 +37,7 @@ void MakeSeeds(gbfuzz::SeedWriter& seeds) {
 
 FUZZ_SEEDS(MakeSeeds);
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+int gbfuzz::TestOneInput(const uint8_t* data, size_t size) {
   static const std::string folder = gbfuzz::SandboxFolder("work");
   gbfuzz::WriteHostFile(folder + "installer.dat", data, size);
   CInstallerBuilder builder;

@@ -126,7 +126,7 @@ std::vector<u8> PictureOf(const CInstallerArchiveReader& reader) {
 
 FUZZ_SEEDS(MakeSeeds);
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+int gbfuzz::TestOneInput(const uint8_t* data, size_t size) {
   gbfuzz::ResetSandbox();
   const std::string work = gbfuzz::SandboxFolder("work");
   const std::string unpacked = ArchiveUnpackFolder().GetAbsolutePath(0);

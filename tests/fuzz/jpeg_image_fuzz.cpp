@@ -3,7 +3,10 @@
 // memory beyond the bitmap limit, and a decoded picture encoded by our
 // writer decodes again at the same size.
 //
-// Seeds: pictures our encoder makes at several qualities.
+// Seeds: pictures our encoder makes at several qualities. Inputs stay at
+// libFuzzer's default size, so the amplification check measures a picture
+// against its bytes: the pixels a few KB of data can fill (at most some
+// hundred times its size) lie within the check's 16 MiB allowance.
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -28,7 +31,7 @@ void MakeSeeds(gbfuzz::SeedWriter& seeds) {
 
 FUZZ_SEEDS(MakeSeeds);
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+int gbfuzz::TestOneInput(const uint8_t* data, size_t size) {
   CJpegImage image;
   if (!image.DecodeFromMemory(data, size)) {
     gbfuzz::Check(image.GetPixels() == nullptr, "a picture that failed to decode keeps pixels");

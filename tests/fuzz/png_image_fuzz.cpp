@@ -4,18 +4,55 @@
 // loads back with the same size and pixels.
 //
 // Seeds: pictures our writer saves in every form it writes (RGB, RGBA,
-// palette).
+// palette). Inputs stay at libFuzzer's default size; the check measures a
+// picture against the pixels its image data can fill.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <vector>
+
+#include <zlib.h>
 
 #include "foundation/path_name.h"
 #include "foundation/png_image.h"
 #include "tests/fuzz/fuzz_support.h"
 
 namespace {
+
+u32 Big32(const uint8_t* bytes) { return u32(bytes[0]) << 24 | u32(bytes[1]) << 16 | u32(bytes[2]) << 8 | bytes[3]; }
+
+// A picture expands to its pixels: as much of the bitmap as its image data
+// can fill (each inflated byte is at most 8 pixels of 4 bytes), stated for
+// the amplification check. The image data is every IDAT chunk's, inflated
+// and counted, no further than the frame's bitmap.
+void StatePictureSize(const uint8_t* data, size_t size) {
+  if (size < 33 || std::memcmp(data + 12, "IHDR", 4) != 0) return;
+  const u64 bitmap = u64(Big32(data + 16)) * Big32(data + 20) * 4;
+  z_stream stream{};
+  if (inflateInit(&stream) != Z_OK) return;
+  uint8_t scratch[16384];
+  u64 inflated = 0;
+  int result = Z_OK;
+  for (size_t at = 8; result == Z_OK && inflated * 8 < bitmap && size - at >= 12;) {
+    const size_t length = std::min<size_t>(Big32(data + at), size - at - 12);
+    if (std::memcmp(data + at + 4, "IDAT", 4) == 0) {
+      stream.next_in = const_cast<Bytef*>(data + at + 8);
+      stream.avail_in = uInt(length);
+      do {
+        stream.next_out = scratch;
+        stream.avail_out = sizeof scratch;
+        result = inflate(&stream, Z_NO_FLUSH);
+        inflated += sizeof scratch - stream.avail_out;
+      } while (result == Z_OK && (stream.avail_in > 0 || stream.avail_out == 0));
+      if (result == Z_BUF_ERROR) result = Z_OK;
+    }
+    at += 12 + length;
+  }
+  inflateEnd(&stream);
+  gbfuzz::SetExpandedSize(size_t(std::min(bitmap, inflated * 32)));
+}
 
 void MakeSeeds(gbfuzz::SeedWriter& seeds) {
   const std::string folder = gbfuzz::SandboxFolder("seeds");
@@ -37,7 +74,8 @@ void MakeSeeds(gbfuzz::SeedWriter& seeds) {
 
 FUZZ_SEEDS(MakeSeeds);
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+int gbfuzz::TestOneInput(const uint8_t* data, size_t size) {
+  StatePictureSize(data, size);
   CPngImage image;
   if (!image.DecodeFromMemory(data, size)) {
     gbfuzz::Check(image.GetPixels() == nullptr, "a picture that failed to decode keeps pixels");

@@ -80,7 +80,7 @@ std::vector<std::string> Describe(const CAppPreferences& settings) {
 
 FUZZ_SEEDS(MakeSeeds);
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+int gbfuzz::TestOneInput(const uint8_t* data, size_t size) {
   gbfuzz::ResetSandbox();
   gbfuzz::SandboxFolder("config");
   const std::string path = StorePath();

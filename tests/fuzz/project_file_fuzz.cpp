@@ -33,7 +33,7 @@ void MakeSeeds(gbfuzz::SeedWriter& seeds) {
 
 FUZZ_SEEDS(MakeSeeds);
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+int gbfuzz::TestOneInput(const uint8_t* data, size_t size) {
   static const std::string folder = [] {
     const std::string work = gbfuzz::SandboxFolder("work");
     CSaverDataList sample;

@@ -39,7 +39,7 @@ void MakeSeeds(gbfuzz::SeedWriter& seeds) {
 
 FUZZ_SEEDS(MakeSeeds);
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+int gbfuzz::TestOneInput(const uint8_t* data, size_t size) {
   plat::PlistValue value;
   std::string message;
   if (!plat::ParsePropertyList(std::string(reinterpret_cast<const char*>(data), size), &value, &message))

@@ -15,6 +15,7 @@
 #include "foundation/path_name.h"
 #include "foundation/xml_reader.h"
 #include "foundation/xml_writer.h"
+#include "tests/fuzz/fuzz_support.h"
 
 namespace {
 
@@ -68,7 +69,7 @@ bool ReadSecondForm(const std::string& file, CSaverProject& project) {
 
 }  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+int gbfuzz::TestOneInput(const uint8_t* data, size_t size) {
   if (size > 64 * 1024) return 0;
   const std::string input = ScratchFolder() + kInputName;
   if (!WriteInput(input, data, size)) return 0;

@@ -39,7 +39,7 @@ void WriteDocument(CSaverDataList& list, const std::string& path) {
 
 FUZZ_SEEDS(MakeSeeds);
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+int gbfuzz::TestOneInput(const uint8_t* data, size_t size) {
   static const std::string folder = [] {
     const std::string work = gbfuzz::SandboxFolder("work");
     gbfuzz::WriteSampleMovie(work + "clip.swf");

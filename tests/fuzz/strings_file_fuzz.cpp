@@ -74,7 +74,7 @@ std::u16string Characters(CFStringRef string) {
 
 FUZZ_SEEDS(MakeSeeds);
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+int gbfuzz::TestOneInput(const uint8_t* data, size_t size) {
   const std::vector<u8> bytes(data, data + size);
   plat::StringTable table;
   if (!plat::ParseStringsFile(bytes, table)) {

@@ -7,7 +7,8 @@
 // reader reads; and the file reader leaves no temporary file behind once
 // closed.
 //
-// Seeds: the movie target's kind of movies, plain and compressed.
+// Seeds: a small movie and the movie target's large movies, plain and
+// compressed; inputs up to 1 MiB, as there.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -18,6 +19,7 @@
 #include "swf/swf_file_reader.h"
 #include "swf/swf_reader.h"
 #include "swf/swf_record.h"
+#include "tests/fuzz/fuzz_movies.h"
 #include "tests/fuzz/fuzz_samples.h"
 #include "tests/fuzz/fuzz_support.h"
 #include "tests/fuzz/fuzz_tree.h"
@@ -27,11 +29,14 @@ namespace {
 void MakeSeeds(gbfuzz::SeedWriter& seeds) {
   const std::string folder = gbfuzz::SandboxFolder("seeds");
   gbfuzz::WriteSampleMovie(folder + "clip.swf");
-  const std::vector<u8> movie = gbfuzz::ReadHostFile(folder + "clip.swf");
-  seeds.Add(movie);
-  std::vector<u8> compressed;
-  gbfuzz::Check(CompressSwfBytes(movie.data(), movie.size(), compressed), "a sample movie cannot be compressed");
-  seeds.Add(compressed);
+  std::vector<std::vector<u8>> movies = gbfuzz::LargeMovies();
+  movies.push_back(gbfuzz::ReadHostFile(folder + "clip.swf"));
+  for (const std::vector<u8>& movie : movies) {
+    seeds.Add(movie);
+    std::vector<u8> compressed;
+    gbfuzz::Check(CompressSwfBytes(movie.data(), movie.size(), compressed), "a sample movie cannot be compressed");
+    seeds.Add(compressed);
+  }
   const std::string corpus = gbfuzz::SharedFolder();
   if (!corpus.empty()) seeds.AddFolder(corpus + "corpus/swf/other/");
 }
@@ -46,9 +51,11 @@ std::vector<u8> Rewrite(CSwfReader& reader) {
 }  // namespace
 
 FUZZ_SEEDS(MakeSeeds);
+FUZZ_MAX_LEN(gbfuzz::kLargestMovieInput);
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+int gbfuzz::TestOneInput(const uint8_t* data, size_t size) {
   if (size > 0xFFFFFFFFu) return 0;
+  gbfuzz::StateMovieSize(data, size);
   static const std::string folder = gbfuzz::SandboxFolder("work");
   const CPathName path(folder + "movie.swf");
   gbfuzz::WriteHostFile(folder + "movie.swf", data, size);

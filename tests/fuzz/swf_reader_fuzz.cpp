@@ -3,8 +3,10 @@
 // rewrites to a movie that reads back and rewrites to itself. Every tag
 // class the factory knows takes part.
 //
-// Seeds: movies of every tag and action class our builder makes, plain and
-// compressed, and the reference movies.
+// Seeds: movies of every tag and action class our builder makes, large
+// movies of texts, shapes, scripts and sprites, each plain and compressed,
+// and the reference movies. Inputs go up to 1 MiB, so that the check sees
+// an engine that builds a few hundred times a movie's bytes.
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -20,6 +22,7 @@
 #include "swf/swf_record.h"
 #include "swf/swf_records.h"
 #include "swf/swf_unknown_tag.h"
+#include "tests/fuzz/fuzz_movies.h"
 #include "tests/fuzz/fuzz_support.h"
 
 namespace {
@@ -127,11 +130,13 @@ std::vector<u8> MakeMovie(u8 version) {
 }
 
 void MakeSeeds(gbfuzz::SeedWriter& seeds) {
-  for (u8 version : {4, 6, 8}) {
-    const std::vector<u8> movie = MakeMovie(version);
+  std::vector<std::vector<u8>> movies = gbfuzz::LargeMovies();
+  for (u8 version : {4, 6, 8}) movies.push_back(MakeMovie(version));
+  for (const std::vector<u8>& movie : movies) {
     seeds.Add(movie);
     std::vector<u8> compressed;
-    if (CompressSwfBytes(movie.data(), movie.size(), compressed)) seeds.Add(compressed);
+    gbfuzz::Check(CompressSwfBytes(movie.data(), movie.size(), compressed), "a seed movie cannot be compressed");
+    seeds.Add(compressed);
   }
   const std::string corpus = gbfuzz::SharedFolder();
   if (!corpus.empty()) seeds.AddFolder(corpus + "corpus/swf/");
@@ -140,9 +145,11 @@ void MakeSeeds(gbfuzz::SeedWriter& seeds) {
 }  // namespace
 
 FUZZ_SEEDS(MakeSeeds);
+FUZZ_MAX_LEN(gbfuzz::kLargestMovieInput);
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+int gbfuzz::TestOneInput(const uint8_t* data, size_t size) {
   if (size > 0xFFFFFFFFu) return 0;
+  gbfuzz::StateMovieSize(data, size);
   std::vector<u8> expanded;
   if (size >= 1 && data[0] == 'C') {
     if (!DecompressSwfBytes(data, size, expanded)) return 0;

@@ -22,7 +22,7 @@ void MakeSeeds(gbfuzz::SeedWriter& seeds) {
 
 FUZZ_SEEDS(MakeSeeds);
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+int gbfuzz::TestOneInput(const uint8_t* data, size_t size) {
   SInt32 major = -1;
   SInt32 minor = -1;
   if (!ParseVersionReply(std::string(reinterpret_cast<const char*>(data), size), &major, &minor)) return 0;

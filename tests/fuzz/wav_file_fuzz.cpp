@@ -42,7 +42,7 @@ void MakeSeeds(gbfuzz::SeedWriter& seeds) {
 
 FUZZ_SEEDS(MakeSeeds);
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+int gbfuzz::TestOneInput(const uint8_t* data, size_t size) {
   CWaveFile sound;
   if (!sound.LoadFromMemory(data, size)) return 0;
   const u8* samples = sound.GetSampleData();

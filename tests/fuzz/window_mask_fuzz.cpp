@@ -11,6 +11,7 @@
 #include "builders/region.h"
 #include "builders/window_mask.h"
 #include "foundation/bitmap_image.h"
+#include "tests/fuzz/fuzz_support.h"
 
 namespace {
 
@@ -32,7 +33,7 @@ std::vector<bool> Cover(const std::vector<RegionRect>& rects, u32 width, u32 hei
 
 }  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+int gbfuzz::TestOneInput(const uint8_t* data, size_t size) {
   if (size < 6) return 0;
   const u32 width = 1 + data[0] % kMaxSide;
   const u32 height = 1 + data[1] % kMaxSide;

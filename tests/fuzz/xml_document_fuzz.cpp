@@ -144,7 +144,7 @@ void MakeSeeds(gbfuzz::SeedWriter& seeds) {
 
 FUZZ_SEEDS(MakeSeeds);
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+int gbfuzz::TestOneInput(const uint8_t* data, size_t size) {
   const std::string folder = gbfuzz::SandboxFolder("work");
   const CPathName documentPath(folder + "document.xml");
   const auto tree = plat::ParseXmlTree(std::string_view(reinterpret_cast<const char*>(data), size));
