@@ -20,11 +20,7 @@ CPathName PathInFolder(const CPathName& folder, const std::string& name) {
 
 // The record's name of a source: its name with extension, without the
 // separator a folder path ends in.
-std::string SourceName(const CPathName& source) {
-  CPathName trimmed = source;
-  trimmed.RemoveTrailingSeparator();
-  return trimmed.GetName(false);
-}
+std::string SourceName(const CPathName& source) { return GetItemName(source); }
 
 }  // namespace
 

@@ -134,7 +134,7 @@ int CInstallItem::CountItems() const {
 bool CInstallFolder::SetFromFolder(const CPathName& path) {
   CPathName trimmed = path;
   trimmed.RemoveTrailingSeparator();
-  name = trimmed.GetName(false);
+  name = GetItemName(path);
   FSRef ref;
   plat::FinderInfoBytes bytes;
   if (!trimmed.GetFsRef(&ref) || ReadFsRefFinderBytes(&ref, &bytes) != noErr) return false;

@@ -132,9 +132,7 @@ u32 CInstallerScriptItem::Read(CInstallerArchiveReader& reader) {
 void CInstallerFileItem::ConvertData(std::vector<u8>&) {}
 
 u32 CInstallerFileItem::Write(CInstallerArchiveWriter& writer) {
-  CPathName source = path;
-  source.RemoveTrailingSeparator();
-  name = source.GetName(false);
+  name = GetItemName(path);
   if (!IsValidArchiveName(name)) {
     writer.Fail(bdNamErr, path);
     return 0;

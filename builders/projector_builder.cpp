@@ -51,11 +51,7 @@ const char* ArchitectureFolder(int arch) {
 }
 
 // The display name of a file, without the separator a folder ends in.
-std::string NameOf(const CPathName& path) {
-  CPathName trimmed = path;
-  trimmed.RemoveTrailingSeparator();
-  return trimmed.GetName(false);
-}
+std::string NameOf(const CPathName& path) { return GetItemName(path); }
 
 }  // namespace
 

@@ -63,9 +63,7 @@ SaverEngineSettings DefaultSettings() {
 // The display name of a path as the first form stores it.
 std::string DisplayName(const CPathName& path) {
   if (path.IsEmpty()) return std::string();
-  CPathName trimmed = path;
-  trimmed.RemoveTrailingSeparator();
-  return trimmed.GetName(false);
+  return GetItemName(path);
 }
 
 }  // namespace

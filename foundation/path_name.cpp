@@ -501,3 +501,11 @@ std::string MakeRelativePath(const CPathName& base, const CPathName& target) {
   }
   return relative + to.substr(common);
 }
+
+std::string GetItemName(const CPathName& path) {
+  const std::string& text = path.GetString();
+  if (text.size() <= 1 || text.back() != SeparatorOf(text)) return path.GetName(false);
+  CPathName trimmed = path;
+  trimmed.RemoveTrailingSeparator();
+  return trimmed.GetName(false);
+}

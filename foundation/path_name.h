@@ -273,3 +273,8 @@ std::string ResolveRelativePath(const CPathName& relative, const CPathName& base
 // The text that leads from the folder of `base` to `target`: "./..." inside
 // that folder, "../..." outside it.
 std::string MakeRelativePath(const CPathName& base, const CPathName& target);
+
+// The name (with its extension) of the item a path names: GetName without
+// the separator a folder path may end in. Only the separator of the path's
+// own form counts, so a POSIX name that itself ends in ':' keeps it.
+std::string GetItemName(const CPathName& path);

@@ -176,6 +176,29 @@ TEST_F(ArchiveFixture, FilesBuffersSettingsAndFoldersComeBack) {
   EXPECT_TRUE(reader.Close());
 }
 
+// A host name may end in ':'; the record keeps the whole name, alone or in
+// a folder (only a folder path's own '/' is not part of its name).
+TEST_F(ArchiveFixture, NamesEndingInAColonKeepIt) {
+  const std::string file = Source("notes:", "n");
+  const std::string tree = gbtest::MakeTempFolder("data_archive/NamesEndingInAColonKeepIt/Box:");
+  ASSERT_TRUE(gbtest::WriteFile(tree + "a.tx:", "a"));
+  CDataArchiveWriter writer;
+  ASSERT_TRUE(writer.Open(CPathName(archive_)));
+  writer.Add(new CDataArchiveItem(), true);
+  writer.Add(NamedFile(file), true);
+  auto* folder = new CDataArchiveFolderItem();
+  folder->SetPath(CPathName(tree));
+  EXPECT_GT(writer.Add(folder, true), 0u);
+  ASSERT_TRUE(writer.Close());
+
+  CDataArchiveReader reader;
+  ASSERT_TRUE(reader.Open(CPathName(archive_)));
+  ASSERT_TRUE(reader.Load()) << reader.GetError();
+  EXPECT_EQ(gbtest::ReadTextFile(unpack_ + "notes:"), "n");
+  EXPECT_EQ(gbtest::ReadTextFile(unpack_ + "Box:/a.tx:"), "a");
+  EXPECT_TRUE(reader.Close());
+}
+
 TEST_F(ArchiveFixture, ABufferFileAlreadyThereIsKeptAndEarlierRecordsStillRead) {
   std::string movie = Source("movie.swf", "movie");
   ASSERT_TRUE(gbtest::WriteFile(unpack_ + "mask.rgn", "kept"));

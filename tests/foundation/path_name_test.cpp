@@ -65,6 +65,19 @@ TEST(PathName, ComponentQueries) {
   }
 }
 
+// The name of the item a path names: a folder path's own separator is not
+// part of it, a POSIX name's own ':' is.
+TEST(PathName, ItemNames) {
+  const struct {
+    const char* path;
+    const char* name;
+  } cases[] = {
+      {"/x/b.txt", "b.txt"}, {"/x/y/", "y"},        {"/x/a.tx:", "a.tx:"},
+      {"/x/y:/", "y:"},      {"Disk:a:b.swf", "b.swf"}, {"Disk:a:", "a"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(GetItemName(CPathName(c.path)), c.name) << c.path;
+}
+
 TEST(PathName, TextEdits) {
   const struct {
     const char* path;

@@ -1,9 +1,11 @@
 // What the movie targets share: the expanded size they state for the
-// amplification check, and large movies for their seeds.
+// amplification check, and large and hostile movies for their seeds.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <initializer_list>
+#include <utility>
 #include <vector>
 
 #include "swf/swf_action_list.h"
@@ -17,6 +19,8 @@
 #include "swf/swf_sprite_tags.h"
 #include "swf/swf_styles.h"
 #include "swf/swf_text_tags.h"
+#include "swf/swf_unknown_tag.h"
+#include "swf/swf_font_tags.h"
 #include "tests/fuzz/fuzz_support.h"
 
 namespace gbfuzz {
@@ -53,7 +57,7 @@ inline std::vector<std::vector<u8>> LargeMovies() {
     builder.AddTag(tag);
     builder.AddTag(new CSwfShowFrame);
     std::vector<u8> movie;
-    builder.BuildMovie(movie, nullptr);
+    Check(builder.BuildMovie(movie, nullptr) != 0, "a large seed movie cannot be built");
     movies.push_back(movie);
   };
 
@@ -106,6 +110,58 @@ inline std::vector<std::vector<u8>> LargeMovies() {
     Check(sprite->AddTag(place) && sprite->AddTag(new CSwfShowFrame), "a sprite refuses a placement");
   }
   build(sprite);
+  return movies;
+}
+
+// Movies of about 256 KB whose bytes announce many times their size in
+// objects (the engine keeps what would pass its bound as raw bytes): a
+// static text of glyph records of 127 entries that take no bits, one of
+// records of one such entry, one of style records with empty glyph
+// counts, a script of one-byte actions, pushes of one-byte values, a
+// shape of six-bit style changes, fonts of offsets only.
+inline std::vector<std::vector<u8>> HostileMovies() {
+  constexpr size_t kBytes = size_t(256) << 10;
+  auto repeat = [](std::vector<u8> unit, size_t bytes) {
+    std::vector<u8> out;
+    out.reserve(bytes + unit.size());
+    while (out.size() < bytes) out.insert(out.end(), unit.begin(), unit.end());
+    return out;
+  };
+  auto joined = [](std::initializer_list<std::vector<u8>> parts) {
+    std::vector<u8> out;
+    for (const std::vector<u8>& part : parts) out.insert(out.end(), part.begin(), part.end());
+    return out;
+  };
+  auto movie = [](const std::vector<std::pair<u16, std::vector<u8>>>& tags) {
+    CSwfMovieBuilder builder;
+    builder.SetParams(11000, 8000, 24, 8);
+    for (const auto& [code, body] : tags) {
+      auto* raw = new CSwfUnknownTag(code, u32(body.size()));
+      raw->SetData(body.data(), u32(body.size()));
+      builder.AddTag(raw);
+    }
+    builder.AddTag(new CSwfShowFrame);
+    std::vector<u8> bytes;
+    Check(builder.BuildMovie(bytes, nullptr) != 0, "a hostile seed movie cannot be built");
+    return bytes;
+  };
+  // A static text: id, an empty frame and matrix, the widths, the records.
+  auto text = [&](u8 glyphBits, u8 advanceBits, const std::vector<u8>& unit) {
+    return movie({{kSwfDefineText2Code,
+                   joined({{1, 0, 0, 0, glyphBits, advanceBits}, repeat(unit, kBytes), {0}})}});
+  };
+  std::vector<std::vector<u8>> movies;
+  movies.push_back(text(0, 0, {0x7F}));
+  movies.push_back(text(0, 0, {0x01}));
+  movies.push_back(text(8, 8, {0x80, 0x00}));
+  movies.push_back(movie({{kSwfDoActionCode, joined({repeat({kActionPlay}, kBytes), {0}})}}));
+  const std::vector<u8> push = joined({{kActionPush, 0xFF, 0xFF}, repeat({2}, 0xFFFF)});
+  movies.push_back(movie({{kSwfDoActionCode, joined({repeat(push, kBytes), {0}})}}));
+  movies.push_back(movie({{2, joined({{1, 0, 0, 0, 0, 0}, repeat({0x20, 0x82, 0x08}, kBytes), {0}})}}));
+  std::vector<std::pair<u16, std::vector<u8>>> fonts;
+  for (u8 id = 1; id <= 4; ++id)
+    fonts.push_back({kSwfDefineFont2Code, joined({{id, 0, 0x80, 0, 0, 0xFF, 0xFF}, repeat({2, 0}, kBytes / 4)})});
+  movies.push_back(movie(fonts));
   return movies;
 }
 
