@@ -17,6 +17,15 @@ thread_local constinit std::size_t tBytesTaken = 0;
 
 namespace {
 
+thread_local constinit CSwfObjectLimit tLimit;
+
+// Counts what an object takes and tells the limit when it is passed.
+inline void Take(std::size_t bytes) {
+  swf_pool_detail::tBytesTaken += bytes;
+  if (swf_pool_detail::tBytesTaken > tLimit.threshold) [[unlikely]]
+    *tLimit.exceeded = true;
+}
+
 // What an object of `size` bytes takes: its size class (the general heap's
 // objects count as their size), the same whether or not the pool is bypassed.
 [[maybe_unused]] std::size_t TakenFor(std::size_t size) {
@@ -28,7 +37,7 @@ namespace {
 #ifdef GB_SWF_POOL_BYPASSED
 
 void* AllocateSwfObject(std::size_t size) {
-  swf_pool_detail::tBytesTaken += TakenFor(size);
+  Take(TakenFor(size));
   return ::operator new(size);
 }
 void FreeSwfObject(void* object, std::size_t) { ::operator delete(object); }
@@ -126,11 +135,11 @@ __attribute__((noinline)) void* Carve(std::size_t bytes) {
 
 void* AllocateSwfObject(std::size_t size) {
   if (size > kLargestPooledObject) {
-    swf_pool_detail::tBytesTaken += size;
+    Take(size);
     return ::operator new(size);
   }
   const std::size_t index = ClassOf(size);
-  swf_pool_detail::tBytesTaken += (index + 1) * kGranule;
+  Take((index + 1) * kGranule);
   FreeStack& stack = cache.free[index];
   if (stack.count > 0) return stack.items[--stack.count];
   return Carve((index + 1) * kGranule);
@@ -152,3 +161,9 @@ std::size_t CountSwfObjectBlocks() {
 }
 
 #endif
+
+CSwfObjectLimit SetSwfObjectLimit(const CSwfObjectLimit& limit) {
+  const CSwfObjectLimit replaced = tLimit;
+  tLimit = limit.exceeded ? limit : CSwfObjectLimit();
+  return replaced;
+}

@@ -29,12 +29,22 @@ void FreeSwfObject(void* object, std::size_t size);
 std::size_t CountSwfObjectBlocks();
 
 // The bytes this thread has taken from AllocateSwfObject so far, freed or
-// not: it only grows. The movie reader compares it before and after reading
-// to bound what a movie's bytes may make (swf_reader.h).
+// not: it only grows. The movie reader bounds what a movie's bytes may make
+// with it (swf_reader.h).
 namespace swf_pool_detail {
 extern thread_local constinit std::size_t tBytesTaken;
 }
 inline std::size_t CountSwfObjectBytesTaken() { return swf_pool_detail::tBytesTaken; }
+
+// A limit on this thread's taking: once the count of bytes taken passes
+// `threshold`, the allocation that passes it sets *exceeded (the objects
+// are still given). One limit at a time; setting one returns the limit it
+// replaces, for the caller to put back.
+struct CSwfObjectLimit {
+  std::size_t threshold = ~std::size_t(0);
+  bool* exceeded = nullptr;
+};
+CSwfObjectLimit SetSwfObjectLimit(const CSwfObjectLimit& limit);
 
 // A standard allocator over the same pool, for the small arrays that the
 // engine's objects hold (the values of a Push).

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cstdint>
 
 #include "foundation/path_name.h"
 #include "platform/byte_order.h"
@@ -228,7 +229,7 @@ u32 CSwfReader::ReadBits(u16 count, bool isSigned) {
   const u64 start = u64(m_position) + skip;
   const u32 spanned = (first + count + 7) / 8;
   if (count <= 32 && start + spanned <= m_limit && start >= m_dataStart && start + spanned <= m_dataEnd &&
-      !OverBudget()) {
+      !m_overBudget) {
     const u8* at = m_data + (start - m_dataStart);
     u64 held = 0;
     for (u32 i = 0; i < spanned; ++i) held = (held << 8) | at[i];
@@ -267,13 +268,12 @@ u32 CSwfReader::ReadBits(u16 count, bool isSigned) {
 
 u8 CSwfReader::PeekByte() {
   const u64 at = u64(m_position) + (m_bitPosition ? 1 : 0);
-  const u8* byte = at < m_limit && !OverBudget() ? Fetch(u32(at), 1) : nullptr;
+  const u8* byte = at < m_limit && !m_overBudget ? Fetch(u32(at), 1) : nullptr;
   return byte ? *byte : 0;
 }
 
 const u8* CSwfReader::Take(u32 count) {
   AlignByte();
-  (void)OverBudget();
   const u8* bytes = GetRemaining() >= count ? Fetch(m_position, count) : nullptr;
   if (!bytes) {
     m_overrun = true;
@@ -309,7 +309,7 @@ void CSwfReader::ReadString(std::string& out, u32 length) {
     return;
   }
   // Up to the zero byte; a string that runs to the end of the data ends there.
-  while (GetRemaining() > 0 && !OverBudget()) {
+  while (GetRemaining() > 0) {
     const u32 n = std::min(GetRemaining(), kFetchChunk);
     const u8* bytes = Fetch(m_position, n);
     if (!bytes) {
@@ -328,7 +328,6 @@ void CSwfReader::ReadString(std::string& out, u32 length) {
 
 u32 CSwfReader::ReadBytes(std::vector<u8>& out, u32 count) {
   AlignByte();
-  (void)OverBudget();
   const u32 wanted = std::min(count, GetRemaining());
   u32 done = 0;
   while (done < wanted) {
@@ -344,7 +343,6 @@ u32 CSwfReader::ReadBytes(std::vector<u8>& out, u32 count) {
 }
 
 const u8* CSwfReader::PeekBytes(u32 count) {
-  (void)OverBudget();
   if (m_bitPosition != 0 || count > kFetchChunk || GetRemaining() < count) return nullptr;
   return Fetch(m_position, count);
 }
@@ -379,15 +377,19 @@ std::unique_ptr<CSwfTag> CSwfReader::ReadTagFrom(CSwfReader& source, bool shallo
   m_tagLength = length;
   // The outermost tag read sets the bound for itself and the tags inside it.
   const bool bounds = !source.m_budgetOn;
+  const size_t before = CountSwfObjectBytesTaken();
+  CSwfObjectLimit outer;
   if (bounds) {
     source.m_budgetOn = true;
-    source.m_overBudget = false;
-    source.m_budgetStart = CountSwfObjectBytesTaken();
-    source.m_budgetLimit = kObjectBytesPerByte * body.end + kObjectAllowance;
+    const u64 bound = kObjectBytesPerByte * body.end + kObjectAllowance;
+    source.m_overBudget = source.m_budgetUsed >= bound;
+    outer = SetSwfObjectLimit({size_t(std::min<u64>(before + (bound - std::min(bound, source.m_budgetUsed)), SIZE_MAX)),
+                               &source.m_overBudget});
   }
   std::unique_ptr<CSwfTag> tag(shallow ? CreateShallowTag(code, length) : CreateTag(code, length));
   tag->Read(source);
   if (bounds) {
+    SetSwfObjectLimit(outer);
     source.m_budgetOn = false;
     if (source.m_overBudget) {
       // Kept as it stands instead; what its reading made is given back.
@@ -398,7 +400,7 @@ std::unique_ptr<CSwfTag> CSwfReader::ReadTagFrom(CSwfReader& source, bool shallo
       source.Seek(bodyStart);
       tag->Read(source);
     } else {
-      source.m_budgetUsed += CountSwfObjectBytesTaken() - source.m_budgetStart;
+      source.m_budgetUsed += CountSwfObjectBytesTaken() - before;
     }
   }
   source.EndBody(body);

@@ -178,23 +178,16 @@ class CSwfReader {
   u16 m_nesting = 0;
   bool m_overrun = false;
   // The bound on what the tag loop makes: while a tag is read (m_budgetOn),
-  // the objects made since m_budgetStart (CountSwfObjectBytesTaken) and the
-  // m_budgetUsed of the tags before it may not pass m_budgetLimit; once
-  // they do, m_overBudget ends every read of the tag.
-  [[nodiscard]] bool OverBudget();
+  // the objects made for it and the m_budgetUsed of the tags before it may
+  // not pass the bound of the bytes read; the pool's limit
+  // (SetSwfObjectLimit) sets m_overBudget once they do, which ends every
+  // read of the tag.
   bool m_budgetOn = false;
   bool m_overBudget = false;
-  size_t m_budgetStart = 0;
   u64 m_budgetUsed = 0;
-  u64 m_budgetLimit = 0;
   u32 m_tagsKeptRaw = 0;
   const u8* m_data = nullptr;
   u32 m_dataStart = 0;
   u32 m_dataEnd = 0;
 };
 
-inline bool CSwfReader::OverBudget() {
-  if (m_budgetOn && !m_overBudget && m_budgetUsed + (CountSwfObjectBytesTaken() - m_budgetStart) > m_budgetLimit)
-    m_overBudget = true;
-  return m_overBudget;
-}
