@@ -138,13 +138,14 @@ u32 CSwfFileWriter::WriteTag(CSwfTag* tag, bool keepTag) {
 
   CSwfBitWriter scratch(m_stage.GetVersion());
   scratch.SetStripSound(m_stripSound);
-  if (tag->Write(scratch) == 0) {
+  if (!WriteSwfTag(*tag, scratch)) {
     // A tag that refused (whatever it left in the scratch) would be missing
     // from the movie: the movie cannot be completed.
-    if (!SwfTagWritesNothing(*tag)) m_failed = true;
+    m_failed = true;
     return 0;
   }
   const std::vector<u8>& bytes = scratch.GetBytes();
+  if (bytes.empty()) return 0;  // a script without actions
   m_stream.seekp(0, std::ios::end);
   const u32 position = u32(m_stream.tellp());
   if (!bytes.empty() && (m_recordDepths || m_recordClipDepths))

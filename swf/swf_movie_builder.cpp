@@ -4,7 +4,6 @@
 #include "swf/swf_bit_writer.h"
 #include "swf/swf_control_tags.h"
 #include "swf/swf_display_tags.h"
-#include "swf/swf_file_writer.h"
 
 void CSwfMovieBuilder::SetParams(u32 width, u32 height, f32 frameRate, u8 version) {
   m_stage.SetParams(width, height, frameRate, 0, version);

@@ -26,18 +26,13 @@ inline void Take(std::size_t bytes) {
     *tLimit.exceeded = true;
 }
 
-// What an object of `size` bytes takes: its size class (the general heap's
-// objects count as their size), the same whether or not the pool is bypassed.
-[[maybe_unused]] std::size_t TakenFor(std::size_t size) {
-  return size > kLargestPooledObject ? size : (size + 15) / 16 * 16;
-}
-
 }  // namespace
 
 #ifdef GB_SWF_POOL_BYPASSED
 
 void* AllocateSwfObject(std::size_t size) {
-  Take(TakenFor(size));
+  // Counted as the pool would count it: by its size class, or its size.
+  Take(size > kLargestPooledObject ? size : (size + 15) / 16 * 16);
   return ::operator new(size);
 }
 void FreeSwfObject(void* object, std::size_t) { ::operator delete(object); }

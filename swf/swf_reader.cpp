@@ -3,7 +3,6 @@
 #include <sys/stat.h>
 
 #include <algorithm>
-#include <cstdint>
 
 #include "foundation/path_name.h"
 #include "platform/byte_order.h"
@@ -381,10 +380,9 @@ std::unique_ptr<CSwfTag> CSwfReader::ReadTagFrom(CSwfReader& source, bool shallo
   CSwfObjectLimit outer;
   if (bounds) {
     source.m_budgetOn = true;
+    source.m_overBudget = false;
     const u64 bound = kObjectBytesPerByte * body.end + kObjectAllowance;
-    source.m_overBudget = source.m_budgetUsed >= bound;
-    outer = SetSwfObjectLimit({size_t(std::min<u64>(before + (bound - std::min(bound, source.m_budgetUsed)), SIZE_MAX)),
-                               &source.m_overBudget});
+    outer = SetSwfObjectLimit({before + size_t(bound - std::min(bound, source.m_budgetUsed)), &source.m_overBudget});
   }
   std::unique_ptr<CSwfTag> tag(shallow ? CreateShallowTag(code, length) : CreateTag(code, length));
   tag->Read(source);

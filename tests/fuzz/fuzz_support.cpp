@@ -1,22 +1,20 @@
 #include "tests/fuzz/fuzz_support.h"
 
 #include <dirent.h>
-#include <sanitizer/allocator_interface.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <limits>
 #include <set>
 
 #include "platform/bundle.h"
 #include "platform/roots.h"
+#include "tests/support/heap_hooks.h"
 
 namespace gbfuzz {
 namespace {
@@ -45,73 +43,50 @@ size_t& RegisteredMaxLength() {
   return bytes;
 }
 
-// The amplification check. The hooks keep the bytes the process holds,
-// counted from their installation (a block allocated before then and freed
-// after makes the count smaller, which the differences below do not mind),
-// and the highest count since the current input began.
-constexpr int64_t kNoCeiling = std::numeric_limits<int64_t>::max();
-std::atomic<int64_t> gHeld{0};
-std::atomic<int64_t> gPeak{0};
-// The count beyond which an allocation is a finding; kNoCeiling between
-// inputs and when only the peaks are printed.
-std::atomic<int64_t> gCeiling{kNoCeiling};
-// The current input: what was held when it began, its expanded size.
+// The amplification check (the heap counted by gbheap). The current input:
+// what was held when it began, its expanded size, and whether the check
+// only prints its peak.
 int64_t gBaseline = 0;
 size_t gExpandedSize = 0;
 bool gMeasuring = false;
 bool gPeaksOnly = false;
 
-int64_t CeilingFor(size_t expandedSize) { return gBaseline + int64_t(AmplificationLimit(expandedSize)); }
-
-// Called inside an allocation, so it allocates nothing itself until the
-// ceiling is lifted: Fail's abort then reaches libFuzzer, which prints the
+// Called inside the allocation that passed the ceiling, which gbheap has
+// lifted: Fail's abort then reaches libFuzzer, which prints the
 // allocation's stack and keeps the input.
 void ReportAmplification(int64_t held) {
-  if (gCeiling.exchange(kNoCeiling) == kNoCeiling) return;  // another thread reports it
   static char message[160];
   std::snprintf(message, sizeof message, "amplification: peak %lld bytes for an input of %zu expanded bytes (limit %zu)",
                 static_cast<long long>(held - gBaseline), gExpandedSize, AmplificationLimit(gExpandedSize));
   Fail(message);
 }
 
-void CountAllocation(const volatile void*, size_t size) {
-  const int64_t held = gHeld.fetch_add(int64_t(size), std::memory_order_relaxed) + int64_t(size);
-  int64_t peak = gPeak.load(std::memory_order_relaxed);
-  while (held > peak && !gPeak.compare_exchange_weak(peak, held, std::memory_order_relaxed)) {
-  }
-  if (held > gCeiling.load(std::memory_order_relaxed)) ReportAmplification(held);
-}
-
-void CountRelease(const volatile void* block) {
-  // A block the allocator does not hold (freed twice, say) is the
-  // sanitizer's to report.
-  if (block && __sanitizer_get_ownership(block))
-    gHeld.fetch_sub(int64_t(__sanitizer_get_allocated_size(block)), std::memory_order_relaxed);
+void SetCeilingFor(size_t expandedSize) {
+  if (!gPeaksOnly) gbheap::SetCeiling(gBaseline + int64_t(AmplificationLimit(expandedSize)), ReportAmplification);
 }
 
 void InstallAllocationHooks() {
   const char* peaks = std::getenv("GLIMMERBOX_FUZZ_PEAKS");
   gPeaksOnly = peaks && *peaks && std::strcmp(peaks, "0") != 0;
-  if (!__sanitizer_install_malloc_and_free_hooks(CountAllocation, CountRelease)) {
+  if (!gbheap::InstallHooks()) {
     std::fprintf(stderr, "gbfuzz: the allocation hooks cannot be installed\n");
     std::exit(1);
   }
 }
 
 void BeginInput(size_t size) {
-  gBaseline = gHeld.load(std::memory_order_relaxed);
-  gPeak.store(gBaseline, std::memory_order_relaxed);
+  gBaseline = gbheap::BeginPeak();
   gExpandedSize = size;
   gMeasuring = true;
-  if (!gPeaksOnly) gCeiling.store(CeilingFor(size), std::memory_order_relaxed);
+  SetCeilingFor(size);
 }
 
 void EndInput() {
-  gCeiling.store(kNoCeiling, std::memory_order_relaxed);
+  gbheap::ClearCeiling();
   gMeasuring = false;
   if (gPeaksOnly)
     std::fprintf(stderr, "gbfuzz: peak %lld bytes for an input of %zu expanded bytes (limit %zu)\n",
-                 static_cast<long long>(gPeak.load(std::memory_order_relaxed) - gBaseline), gExpandedSize,
+                 static_cast<long long>(gbheap::GetPeak() - gBaseline), gExpandedSize,
                  AmplificationLimit(gExpandedSize));
 }
 
@@ -219,8 +194,7 @@ void CheckSandbox() {
 void SetExpandedSize(size_t size) {
   if (!gMeasuring || size <= gExpandedSize) return;
   gExpandedSize = size;
-  if (!gPeaksOnly && gCeiling.load(std::memory_order_relaxed) != kNoCeiling)
-    gCeiling.store(CeilingFor(size), std::memory_order_relaxed);
+  SetCeilingFor(size);
 }
 
 void Fail(const char* what) {

@@ -4,32 +4,15 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
 
-#if defined(__SANITIZE_ADDRESS__)
-#define GB_HEAP_HOOKS 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define GB_HEAP_HOOKS 1
-#endif
-#endif
-#ifdef GB_HEAP_HOOKS
-// The allocator's interface (gcc ships libasan without its header).
-extern "C" {
-int __sanitizer_install_malloc_and_free_hooks(void (*allocated)(const volatile void*, size_t),
-                                              void (*released)(const volatile void*));
-int __sanitizer_get_ownership(const volatile void* block);
-size_t __sanitizer_get_allocated_size(const volatile void* block);
-}
-#endif
-
 #include "platform/bundle.h"
 #include "platform/roots.h"
+#include "tests/support/heap_hooks.h"
 
 namespace gbtest {
 
@@ -123,48 +106,15 @@ FullDisk::~FullDisk() {
   std::signal(SIGXFSZ, savedSignal_ == SIG_ERR ? SIG_DFL : savedSignal_);
 }
 
-namespace {
-
-// Bytes held since the hooks were installed (a block allocated before and
-// freed after makes the count smaller, which differences do not mind), and
-// the highest count since the last HeapPeak began.
-std::atomic<int64_t> gHeld{0};
-std::atomic<int64_t> gPeak{0};
-
-#ifdef GB_HEAP_HOOKS
-void CountAllocation(const volatile void*, size_t size) {
-  const int64_t held = gHeld.fetch_add(int64_t(size), std::memory_order_relaxed) + int64_t(size);
-  int64_t peak = gPeak.load(std::memory_order_relaxed);
-  while (held > peak && !gPeak.compare_exchange_weak(peak, held, std::memory_order_relaxed)) {
-  }
-}
-
-void CountRelease(const volatile void* block) {
-  if (block && __sanitizer_get_ownership(block))
-    gHeld.fetch_sub(int64_t(__sanitizer_get_allocated_size(block)), std::memory_order_relaxed);
-}
-
-bool InstallHooks() {
-  static const bool installed = __sanitizer_install_malloc_and_free_hooks(CountAllocation, CountRelease) != 0;
-  return installed;
-}
-#else
-bool InstallHooks() { return false; }
-#endif
-
-}  // namespace
-
 HeapPeak::HeapPeak() {
-  if (!InstallHooks()) return;
-  start_ = gHeld.load(std::memory_order_relaxed);
-  gPeak.store(start_, std::memory_order_relaxed);
+  if (gbheap::InstallHooks()) start_ = gbheap::BeginPeak();
 }
 
-bool HeapPeak::IsAvailable() { return InstallHooks(); }
+bool HeapPeak::IsAvailable() { return gbheap::InstallHooks(); }
 
 uint64_t HeapPeak::GetPeak() const {
-  if (!InstallHooks()) return 0;
-  return uint64_t(gPeak.load(std::memory_order_relaxed) - start_);
+  if (!gbheap::InstallHooks()) return 0;
+  return uint64_t(gbheap::GetPeak() - start_);
 }
 
 }  // namespace gbtest
