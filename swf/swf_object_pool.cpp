@@ -1,14 +1,23 @@
 #include "swf/swf_object_pool.h"
 
+#include <cstring>
 #include <mutex>
 #include <new>
 
 #if defined(__SANITIZE_ADDRESS__)
-#define GB_SWF_POOL_BYPASSED 1
+#define GB_SWF_POOL_POISONED 1
 #elif defined(__has_feature)
 #if __has_feature(address_sanitizer)
-#define GB_SWF_POOL_BYPASSED 1
+#define GB_SWF_POOL_POISONED 1
 #endif
+#endif
+
+#ifdef GB_SWF_POOL_POISONED
+// The sanitizer's interface (gcc ships libasan without its header).
+extern "C" {
+void __asan_poison_memory_region(const volatile void* address, std::size_t size);
+void __asan_unpoison_memory_region(const volatile void* address, std::size_t size);
+}
 #endif
 
 namespace swf_pool_detail {
@@ -26,25 +35,20 @@ inline void Take(std::size_t bytes) {
     *tLimit.exceeded = true;
 }
 
-}  // namespace
-
-#ifdef GB_SWF_POOL_BYPASSED
-
-void* AllocateSwfObject(std::size_t size) {
-  // Counted as the pool would count it: by its size class, or its size.
-  Take(size > kLargestPooledObject ? size : (size + 15) / 16 * 16);
-  return ::operator new(size);
+// Bytes no live object covers may not be touched (sanitizer builds).
+inline void Poison([[maybe_unused]] void* at, [[maybe_unused]] std::size_t bytes) {
+#ifdef GB_SWF_POOL_POISONED
+  __asan_poison_memory_region(at, bytes);
+#endif
 }
-void FreeSwfObject(void* object, std::size_t) { ::operator delete(object); }
-std::size_t CountSwfObjectBlocks() { return 0; }
-
-#else
-
-namespace {
+inline void Unpoison([[maybe_unused]] void* at, [[maybe_unused]] std::size_t bytes) {
+#ifdef GB_SWF_POOL_POISONED
+  __asan_unpoison_memory_region(at, bytes);
+#endif
+}
 
 constexpr std::size_t kGranule = 16;
 constexpr std::size_t kClasses = kLargestPooledObject / kGranule;
-constexpr std::size_t kBlockSize = std::size_t(64) * 1024;
 
 struct BlockLink {
   BlockLink* next;
@@ -63,33 +67,15 @@ BlockChain& Blocks() {
   return *chain;
 }
 
-// The free objects of one size class: a stack of their addresses. Taking
-// one reads the stack, not the object, so a run of allocations does not
-// wait on memory that has left the cache.
-struct FreeStack {
-  void** items = nullptr;
-  std::size_t count = 0;
-  std::size_t capacity = 0;
-
-  void Push(void* object) {
-    if (count == capacity) Grow();
-    items[count++] = object;
-  }
-
-  __attribute__((noinline)) void Grow() {
-    const std::size_t grown = capacity ? capacity * 2 : 256;
-    void** larger = static_cast<void**>(::operator new(grown * sizeof(void*)));
-    for (std::size_t i = 0; i < count; ++i) larger[i] = items[i];
-    ::operator delete(items);
-    items = larger;
-    capacity = grown;
-  }
+// A free object: the link to the next free object of its size class.
+struct FreeCell {
+  FreeCell* next;
 };
 
 // Trivially destroyed, so that objects deleted late in the process's exit
 // still find it; what a thread that ends leaves in it stays unused.
 struct ThreadCache {
-  FreeStack free[kClasses];
+  FreeCell* free[kClasses] = {};
   char* next = nullptr;  // the unused end of the newest block
   std::size_t left = 0;
 };
@@ -98,10 +84,26 @@ thread_local ThreadCache cache;
 
 std::size_t ClassOf(std::size_t size) { return size == 0 ? 0 : (size - 1) / kGranule; }
 
+// A free cell of `bytes` (a size class's size) joins its list; its link
+// is poisoned with the rest of it, and only the pool unpoisons it. In
+// sanitizer builds the cell is cleared first, so that what a deleted object
+// pointed to is not kept reachable by it (the leak checker reads the
+// pool's blocks).
+inline void PushFree(void* object, std::size_t bytes) {
+  auto* cell = static_cast<FreeCell*>(object);
+#ifdef GB_SWF_POOL_POISONED
+  Unpoison(cell, bytes);
+  std::memset(cell, 0, bytes);
+#endif
+  cell->next = cache.free[ClassOf(bytes)];
+  cache.free[ClassOf(bytes)] = cell;
+  Poison(cell, bytes);
+}
+
 // The slow path, kept out of line so that taking a free object stays short.
 __attribute__((noinline)) void* Carve(std::size_t bytes) {
   if (cache.left < bytes) {
-    char* block = static_cast<char*>(::operator new(kBlockSize));
+    char* block = static_cast<char*>(::operator new(kSwfObjectBlockSize));
     BlockChain& chain = Blocks();
     {
       std::lock_guard<std::mutex> lock(chain.mutex);
@@ -109,16 +111,17 @@ __attribute__((noinline)) void* Carve(std::size_t bytes) {
       chain.last = reinterpret_cast<BlockLink*>(block);
       ++chain.count;
     }
-    // What was left of the previous block goes to the free stacks.
+    // What was left of the previous block goes to the free lists.
     while (cache.left >= kGranule) {
       const std::size_t piece = cache.left >= kLargestPooledObject ? kLargestPooledObject
                                                                    : cache.left / kGranule * kGranule;
-      cache.free[ClassOf(piece)].Push(cache.next);
+      PushFree(cache.next, piece);
       cache.next += piece;
       cache.left -= piece;
     }
     cache.next = block + kGranule;
-    cache.left = kBlockSize - kGranule;
+    cache.left = kSwfObjectBlockSize - kGranule;
+    Poison(cache.next, cache.left);
   }
   void* object = cache.next;
   cache.next += bytes;
@@ -134,10 +137,22 @@ void* AllocateSwfObject(std::size_t size) {
     return ::operator new(size);
   }
   const std::size_t index = ClassOf(size);
-  Take((index + 1) * kGranule);
-  FreeStack& stack = cache.free[index];
-  if (stack.count > 0) return stack.items[--stack.count];
-  return Carve((index + 1) * kGranule);
+  const std::size_t bytes = (index + 1) * kGranule;
+  Take(bytes);
+  void* object;
+  if (FreeCell* cell = cache.free[index]) {
+    Unpoison(cell, sizeof(FreeCell));
+    cache.free[index] = cell->next;
+    Poison(cell, sizeof(FreeCell));
+    // The next object of this size is likely asked for soon: its link is
+    // on the way while this one is built.
+    __builtin_prefetch(cache.free[index]);
+    object = cell;
+  } else {
+    object = Carve(bytes);
+  }
+  Unpoison(object, size);
+  return object;
 }
 
 void FreeSwfObject(void* object, std::size_t size) {
@@ -146,7 +161,7 @@ void FreeSwfObject(void* object, std::size_t size) {
     ::operator delete(object);
     return;
   }
-  cache.free[ClassOf(size)].Push(object);
+  PushFree(object, (ClassOf(size) + 1) * kGranule);
 }
 
 std::size_t CountSwfObjectBlocks() {
@@ -155,7 +170,9 @@ std::size_t CountSwfObjectBlocks() {
   return chain.count;
 }
 
-#endif
+void ChargeSwfObjectBytes(std::size_t bytes) { Take(bytes); }
+
+bool IsSwfObjectLimitPassed() { return tLimit.exceeded && *tLimit.exceeded; }
 
 CSwfObjectLimit SetSwfObjectLimit(const CSwfObjectLimit& limit) {
   const CSwfObjectLimit replaced = tLimit;
