@@ -80,7 +80,7 @@ CSwfAction* ReadNextAction(CSwfReader& reader, u32 bodyEnd, bool forInitAction, 
   if (read) *read = opcode;
   if (opcode == kActionEnd) return nullptr;
   // The list owns the action from the start.
-  CSwfAction* action = actions.emplace_back(CreateAction(opcode, forInitAction)).get();
+  CSwfAction* action = EmplaceCharged(actions, CreateAction(opcode, forInitAction)).get();
   if (opcode == kActionGotoFrame2) {
     if (hint) static_cast<CSwfActionGotoFrame2*>(action)->SetBodyEnd(bodyEnd);
     action->Read(reader);
@@ -107,7 +107,8 @@ u32 CountActions(const u8* body, u32 length) {
   return count;
 }
 
-// Reserves room for the actions of the body ahead of the reader.
+// Reserves room for the actions of the body ahead of the reader (counted
+// against the reader's bound, as the list's growth is).
 void ReserveActions(CSwfReader& reader, u32 bodyEnd, CSwfActionList& actions) {
   constexpr u32 kLooked = 1u << 16;
   const u32 length = bodyEnd > reader.GetPosition() ? bodyEnd - reader.GetPosition() : 0;
@@ -116,7 +117,7 @@ void ReserveActions(CSwfReader& reader, u32 bodyEnd, CSwfActionList& actions) {
   if (!body) return;
   // A longer body is taken to go on as its start does.
   const u64 count = u64(CountActions(body, looked)) * length / looked;
-  actions.reserve(actions.size() + size_t(count));
+  ReserveCharged(actions, actions.size() + size_t(count));
 }
 
 // Where a list body that starts at the reader's position ends.
@@ -140,7 +141,8 @@ void ReadTail(CSwfReader& reader, u32 bodyEnd, std::vector<u8>& tail) {
 
 // Where each action of a list starts and which of them are branches, found
 // while the list is read or written (a buffer of the thread's, so that long
-// scripts do not take fresh memory for it each time).
+// scripts do not take fresh memory for it each time). What it grows by
+// while a movie is read is counted against the reader's bound.
 struct ListLayout {
   std::vector<u64> starts;
   std::vector<u32> branches;
@@ -148,7 +150,7 @@ struct ListLayout {
   void Clear(size_t actions) {
     starts.clear();
     branches.clear();
-    starts.reserve(actions + 1);
+    ReserveCharged(starts, actions + 1);
   }
 };
 
@@ -177,12 +179,12 @@ u32 CSwfDoAction::Read(CSwfReader& reader) {
   u8 opcode = 0;
   const bool hint = m_gotoFrame2Hint != 0;
   while (CSwfAction* action = ReadNextAction(reader, bodyEnd, false, hint, m_actions, &opcode)) {
-    if (opcode == kActionJump || opcode == kActionIf) layout.branches.push_back(u32(m_actions.size() - 1));
+    if (opcode == kActionJump || opcode == kActionIf) EmplaceCharged(layout.branches, u32(m_actions.size() - 1));
     // Sizes are taken while each action is at hand.
-    layout.starts.push_back(position);
+    EmplaceCharged(layout.starts, position);
     position += action->GetEncodedSize();
   }
-  layout.starts.push_back(position);
+  EmplaceCharged(layout.starts, position);
   ReadTail(reader, bodyEnd, m_tail);
   if (appending) {
     ResolveBranches();

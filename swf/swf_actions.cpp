@@ -219,7 +219,9 @@ u32 CSwfActionConstantPool::Read(CSwfReader& reader) {
   const u16 length = reader.ReadU16();
   const u32 end = reader.GetPosition() + length;
   reader.ReadU16();  // the count: the strings themselves tell
-  while (reader.GetPosition() < end && reader.GetRemaining() > 0) strings.push_back(ReadString(reader));
+  // An empty string takes a byte of the movie and a string object of the
+  // list: the bound counts the list.
+  while (reader.GetPosition() < end && reader.GetRemaining() > 0) EmplaceCharged(strings, ReadString(reader));
   return ConsumedSince(reader, start);
 }
 

@@ -118,13 +118,13 @@ void CSwfDefineButton::Reset() {
 }
 
 void CSwfDefineButton::AddRecord(CSwfButtonRecord* record) {
-  if (record) m_records.emplace_back(record);
+  if (record) EmplaceCharged(m_records, record);
 }
 
 void CSwfDefineButton::AddActionList(CSwfDoAction* actions) {
   if (!actions) return;
   actions->SetNoHeader(true);
-  m_actionLists.emplace_back(actions);
+  EmplaceCharged(m_actionLists, actions);
 }
 
 void CSwfDefineButton::ApplyPathPrefix(const char* prefix) {
@@ -149,7 +149,7 @@ u32 CSwfDefineButton::Read(CSwfReader& reader) {
   // Every list the body holds is kept, however long; a body that ends
   // with the records' end byte has none.
   if (reader.GetRemaining() > 0)
-    m_actionLists.push_back(ReadActionList(reader, reader.GetRemaining(), true));
+    EmplaceCharged(m_actionLists, ReadActionList(reader, reader.GetRemaining(), true));
   return reader.GetPosition() - start;
 }
 
@@ -219,9 +219,9 @@ u32 CSwfDefineButton2::Read(CSwfReader& reader) {
   // list that reads no further than the size.
   while (offset != 0 && reader.GetRemaining() > 0) {
     offset = reader.ReadU16();
-    m_conditions.push_back(reader.ReadU16());
+    EmplaceCharged(m_conditions, reader.ReadU16());
     const u32 length = offset >= 4 ? offset - 4u : offset == 0 ? reader.GetRemaining() : 0;
-    m_actionLists.push_back(ReadActionList(reader, length, false));
+    EmplaceCharged(m_actionLists, ReadActionList(reader, length, false));
   }
   return reader.GetPosition() - start;
 }

@@ -12,6 +12,7 @@
 #include <optional>
 #include <vector>
 
+#include "swf/swf_object_pool.h"
 #include "swf/swf_records.h"
 #include "swf/swf_sound_tags.h"
 
@@ -25,7 +26,7 @@ enum : u16 {
 };
 
 // One character shown in some of a button's states.
-class CSwfButtonRecord {
+class CSwfButtonRecord : public CSwfPooledObject {
  public:
   enum : u8 {
     kStateUp = 0x01,

@@ -197,7 +197,7 @@ void CSwfPlaceObject2::SetColorTransform(CSwfCxformWithAlpha* cxform) {
 
 void CSwfPlaceObject2::AddClipAction(CSwfClipActionRecord* record) {
   if (!record) return;
-  m_clipActions.emplace_back(record);
+  EmplaceCharged(m_clipActions, record);
   m_hasClipActions = 1;
 }
 
@@ -275,7 +275,7 @@ void CSwfPlaceObject2::ReadClipActions(CSwfReader& reader) {
     reader.SetTagLength(reader.GetRemaining());
     record->scriptWithoutBytes = record->actions->Read(reader) == 0;
     reader.EndBody(body);
-    m_clipActions.push_back(std::move(record));
+    EmplaceCharged(m_clipActions, std::move(record));
   }
 }
 

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "swf/swf_object_pool.h"
 #include "swf/swf_records.h"
 
 class CSwfAction;
@@ -114,7 +115,7 @@ class CSwfPlaceObject : public CSwfTag {
 
 // One clip action: the events it answers, the key of a key-press event and
 // its script.
-class CSwfClipActionRecord {
+class CSwfClipActionRecord : public CSwfPooledObject {
  public:
   explicit CSwfClipActionRecord(u32 flags);
   ~CSwfClipActionRecord();

@@ -119,11 +119,12 @@ u32 CSwfDefineFontInfo::Read(CSwfReader& reader) {
   m_codes.clear();
   if (m_flags & kFontInfoWideCodes) {
     const u32 count = reader.GetRemaining() / 2;
-    m_codes.reserve(count);
-    for (u32 i = 0; i < count; ++i) m_codes.push_back(reader.ReadU16());
+    ReserveCharged(m_codes, count);
+    for (u32 i = 0; i < count; ++i) EmplaceCharged(m_codes, reader.ReadU16());
   } else {
     std::vector<u8> bytes;
     reader.ReadBytes(bytes, reader.GetRemaining());
+    ReserveCharged(m_codes, bytes.size());
     m_codes.assign(bytes.begin(), bytes.end());
   }
   return reader.GetPosition() - start;
@@ -223,9 +224,13 @@ u32 CSwfDefineFont::Read(CSwfReader& reader) {
   // at least a byte of outline: no more glyphs than the body holds.
   const u32 count = std::min<u32>(first / 2, (reader.GetRemaining() + 2) / 3);
   if (count == 0) return reader.GetPosition() - start;
-  m_offsets.push_back(first);
-  for (u32 i = 1; i < count; ++i) m_offsets.push_back(reader.ReadU16());
-  for (u32 i = 0; i < count; ++i) m_glyphs.push_back(ReadGlyph(reader));
+  ReserveCharged(m_offsets, count);
+  ReserveCharged(m_glyphs, count);
+  EmplaceCharged(m_offsets, first);
+  for (u32 i = 1; i < count; ++i) EmplaceCharged(m_offsets, reader.ReadU16());
+  // Glyphs are made even where the body holds no outline, unless the
+  // reader's bound has ended the reading.
+  for (u32 i = 0; i < count && !IsSwfObjectLimitPassed(); ++i) EmplaceCharged(m_glyphs, ReadGlyph(reader));
   return reader.GetPosition() - start;
 }
 
@@ -355,36 +360,42 @@ u32 CSwfDefineFont2::Read(CSwfReader& reader) {
   const u32 perGlyph = width + 1 + codeWidth + ((m_flags & kFont2HasLayout) ? 3 : 0);
   const u32 remaining = reader.GetRemaining();
   const u32 count = std::min<u32>(declared, remaining > width ? (remaining - width) / perGlyph : 0);
-  for (u32 i = 0; i < count; ++i) m_offsets.push_back(wideOffsets ? reader.ReadU32() : reader.ReadU16());
+  ReserveCharged(m_offsets, count);
+  ReserveCharged(m_glyphs, count);
+  ReserveCharged(m_codes, count);
+  ReserveCharged(m_codeTable, count);
+  for (u32 i = 0; i < count; ++i) EmplaceCharged(m_offsets, wideOffsets ? reader.ReadU32() : reader.ReadU16());
   if (wideOffsets)
     reader.ReadU32();
   else
     reader.ReadU16();
-  for (u32 i = 0; i < count; ++i) m_glyphs.push_back(ReadGlyph(reader));
+  for (u32 i = 0; i < count && !IsSwfObjectLimitPassed(); ++i) EmplaceCharged(m_glyphs, ReadGlyph(reader));
 
   m_wideCodeTable = (m_flags & kFont2WideCodes) ? 1 : 0;
   for (u32 i = 0; i < count; ++i) {
     const u16 code = m_wideCodeTable ? reader.ReadU16() : reader.ReadU8();
-    m_codes.push_back(code);
-    m_codeTable.push_back(code);
+    EmplaceCharged(m_codes, code);
+    EmplaceCharged(m_codeTable, code);
   }
   if (m_flags & kFont2HasLayout) {
     m_ascent = s16(reader.ReadU16());
     m_descent = s16(reader.ReadU16());
     m_leading = s16(reader.ReadU16());
-    for (u32 i = 0; i < count; ++i) m_advances.push_back(s16(reader.ReadU16()));
-    for (u32 i = 0; i < count; ++i) {
+    ReserveCharged(m_advances, count);
+    ReserveCharged(m_glyphBounds, count);
+    for (u32 i = 0; i < count; ++i) EmplaceCharged(m_advances, s16(reader.ReadU16()));
+    for (u32 i = 0; i < count && !IsSwfObjectLimitPassed(); ++i) {
       auto bounds = std::make_unique<CSwfRect>();
       bounds->Read(reader);
       reader.AlignByte();
-      m_glyphBounds.push_back(std::move(bounds));
+      EmplaceCharged(m_glyphBounds, std::move(bounds));
     }
     const u32 recordSize = m_wideCodeTable ? 6 : 4;
     const u32 kerning = std::min<u32>(reader.ReadU16(), reader.GetRemaining() / recordSize);
     for (u32 i = 0; i < kerning; ++i) {
       auto record = std::make_unique<CSwfKerningRecord>(0, 0, 0, m_wideCodeTable);
       record->Read(reader);
-      m_kerning.push_back(std::move(record));
+      EmplaceCharged(m_kerning, std::move(record));
     }
   }
   return reader.GetPosition() - start;

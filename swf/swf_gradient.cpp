@@ -87,7 +87,7 @@ u32 CSwfGradient::Read(CSwfReader& reader) {
     auto record = std::make_unique<CSwfGradRecord>();
     record->withAlpha = withAlpha;
     record->Read(reader);
-    m_records.push_back(std::move(record));
+    EmplaceCharged(m_records, std::move(record));
   }
   return reader.GetPosition() - start;
 }

@@ -104,7 +104,7 @@ u32 CSwfMorphGradient::Read(CSwfReader& reader) {
   for (u32 i = 0; i < count && reader.GetRemaining() > 0; ++i) {
     auto record = std::make_unique<CSwfMorphGradRecord>();
     record->Read(reader);
-    m_records.push_back(std::move(record));
+    EmplaceCharged(m_records, std::move(record));
   }
   return reader.GetPosition() - start;
 }
@@ -224,7 +224,7 @@ u32 CSwfMorphStyleArray<Style>::Read(CSwfReader& reader) {
   for (u32 i = 0; i < count && reader.GetRemaining() > 0; ++i) {
     auto style = std::make_unique<Style>();
     style->Read(reader);
-    styles.push_back(std::move(style));
+    EmplaceCharged(styles, std::move(style));
   }
   return reader.GetPosition() - start;
 }

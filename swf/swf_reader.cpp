@@ -36,6 +36,8 @@ void CSwfReader::Reset() {
   m_overBudget = false;
   m_budgetUsed = 0;
   m_tagsKeptRaw = 0;
+  m_tooDeep = false;
+  m_tagBytes = 0;
 }
 
 bool CSwfReader::LoadFromWriter(CSwfBitWriter& writer) {
@@ -161,6 +163,8 @@ bool CSwfReader::ParseLoadedMovie(bool checkSignature, bool parseTags) {
   m_overrun = false;
   m_budgetUsed = 0;
   m_tagsKeptRaw = 0;
+  m_tooDeep = false;
+  m_tagBytes = 0;
   if (m_header.Read(*this, checkSignature) == 0 || m_overrun) {
     Reset();
     return false;
@@ -179,6 +183,8 @@ void CSwfReader::DeleteTags(bool destroy) {
 std::vector<std::unique_ptr<CSwfTag>> CSwfReader::TakeTags() {
   std::vector<std::unique_ptr<CSwfTag>> tags;
   tags.reserve(m_tags.size());
+  // A sprite takes its tags while the movie is read: the bound sees the list.
+  ChargeSwfObjectBytes(SwfHeapFootprint(tags.capacity() * sizeof(tags[0])));
   for (CSwfTag* tag : m_tags) tags.emplace_back(tag);
   m_tags.clear();
   return tags;
@@ -364,6 +370,7 @@ void CSwfReader::EndBody(const Body& body) {
 
 std::unique_ptr<CSwfTag> CSwfReader::ReadTagFrom(CSwfReader& source, bool shallow) {
   source.AlignByte();
+  const u32 tagStart = source.m_position;
   const u16 word = source.ReadU16();
   const u16 code = word >> 6;
   u32 length = word & 63;
@@ -374,7 +381,9 @@ std::unique_ptr<CSwfTag> CSwfReader::ReadTagFrom(CSwfReader& source, bool shallo
   const u32 bodyStart = source.m_position;
   source.m_tagLength = length;
   m_tagLength = length;
-  // The outermost tag read sets the bound for itself and the tags inside it.
+  // The outermost tag read sets the bound for itself and the tags inside it:
+  // what the movie's reading has taken so far, this tag's included, may not
+  // pass the bound of the bytes read.
   const bool bounds = !source.m_budgetOn;
   const size_t before = CountSwfObjectBytesTaken();
   CSwfObjectLimit outer;
@@ -386,23 +395,35 @@ std::unique_ptr<CSwfTag> CSwfReader::ReadTagFrom(CSwfReader& source, bool shallo
   }
   std::unique_ptr<CSwfTag> tag(shallow ? CreateShallowTag(code, length) : CreateTag(code, length));
   tag->Read(source);
+  // A tag whose reading would pass the bound, or whose tags would nest
+  // deeper than reads may, is kept as it stands instead; what its reading
+  // made is given back (and stays charged).
+  const bool overBudget = bounds && source.m_overBudget;
   if (bounds) {
     SetSwfObjectLimit(outer);
     source.m_budgetOn = false;
-    if (source.m_overBudget) {
-      // Kept as it stands instead; what its reading made is given back.
-      source.m_overBudget = false;
-      ++source.m_tagsKeptRaw;
-      tag.reset();
-      tag = std::make_unique<CSwfUnknownTag>(code, length);
-      source.Seek(bodyStart);
-      tag->Read(source);
-    } else {
-      source.m_budgetUsed += CountSwfObjectBytesTaken() - before;
-    }
+    source.m_overBudget = false;
   }
+  if (overBudget || source.m_tooDeep) {
+    source.m_tooDeep = false;
+    ++source.m_tagsKeptRaw;
+    tag.reset();
+    tag = std::make_unique<CSwfUnknownTag>(code, length);
+    source.Seek(bodyStart);
+    tag->Read(source);
+  }
+  if (bounds) source.m_budgetUsed += CountSwfObjectBytesTaken() - before;
+  // What the tag read of its body (a body it skips is not written back).
+  source.AlignByte();
+  m_lastTagBytes = std::min(source.m_position, body.end) - tagStart;
   source.EndBody(body);
   return tag;
+}
+
+void CSwfReader::ChargeBudget(size_t bytes) {
+  ChargeSwfObjectBytes(bytes);
+  // Between tags no tag's reading counts it.
+  if (!m_budgetOn) m_budgetUsed += bytes;
 }
 
 CSwfTag* CSwfReader::ReadNextTag() { return ReadTagFrom(*this, false).release(); }
@@ -413,7 +434,10 @@ void CSwfReader::ReadAllTags(CSwfReader* source, u32 frameLimit) {
 
 void CSwfReader::ReadTagsFrom(CSwfReader& source, u32 frameLimit, bool shallow) {
   m_tags.clear();
+  m_tagBytes = 0;
   if (source.m_nesting >= kMaxTagNesting) {
+    // The tag that holds these is kept as its bytes (ReadTagFrom).
+    source.m_tooDeep = true;
     m_tags.push_back(shallow ? CreateShallowTag(0, 0) : CreateTag(0, 0));
     return;
   }
@@ -421,8 +445,13 @@ void CSwfReader::ReadTagsFrom(CSwfReader& source, u32 frameLimit, bool shallow) 
   u32 frames = 0;
   for (;;) {
     std::unique_ptr<CSwfTag> tag = ReadTagFrom(source, shallow);
+    m_tagBytes += m_lastTagBytes;
     const u16 code = tag->GetCode();
+    const size_t capacity = m_tags.capacity();
     m_tags.push_back(tag.release());
+    if (m_tags.capacity() != capacity)
+      source.ChargeBudget(SwfHeapFootprint(m_tags.capacity() * sizeof(CSwfTag*)) -
+                          SwfHeapFootprint(capacity * sizeof(CSwfTag*)));
     if (code == 0) break;
     if (code == 1 && frameLimit != 0 && ++frames >= frameLimit) break;
   }
@@ -432,9 +461,10 @@ void CSwfReader::ReadTagsFrom(CSwfReader& source, u32 frameLimit, bool shallow) 
 u32 CSwfReader::WriteMovie(CSwfBitWriter& writer) {
   writer.FlushBits();
   const u32 start = writer.GetByteCount();
-  // A movie written back is about as long as it was read (a little longer
-  // when short tag headers become long ones).
-  const u64 expected = u64(start) + m_bytes.size() + m_bytes.size() / 16 + 64;
+  // A movie written back is about as long as its tags were read (a little
+  // longer when short tag headers become long ones), whatever the data
+  // held behind them.
+  const u64 expected = u64(start) + m_tagBytes + m_tagBytes / 16 + 64;
   if (writer.GetCapacity() < expected) writer.Reserve(u32(std::min<u64>(expected, 0xFFFFFFFFu)));
   m_header.Write(writer);
   for (CSwfTag* tag : m_tags)

@@ -11,13 +11,19 @@
 // Tags belong to whoever holds them after reading: the reader deletes them
 // only in DeleteTags(true), and TakeTags hands them over as owned objects.
 //
-// What a movie's tags make is bounded by the movie's bytes: while the tag
-// loop reads, the engine objects made (swf_object_pool.h) may not pass
-// kObjectBytesPerByte bytes for every byte of the movie read so far, plus
-// kObjectAllowance. A tag whose reading would pass that (counts of entries
-// that take no bits, records of a byte each that make objects of dozens)
-// stops reading, as if its body had ended, and is kept as its raw bytes, so
-// that it is written back unchanged and nothing is lost. No movie made by
+// What a movie's reading makes is bounded by the movie's bytes, for the
+// whole movie: while the tag loop reads, everything its tags have taken so
+// far may not pass kObjectBytesPerByte bytes for every byte of the movie
+// read so far, plus kObjectAllowance. Taken means every object drawn from
+// the engine's object pool (swf_object_pool.h), new or reused, and what
+// the objects' standard containers grow by (charged to the same count), so
+// that the count grows at least as fast as what the process holds (the
+// pool keeps its blocks) and as the work done. A tag whose reading would
+// pass the bound (counts of entries that take no bits, records of a byte
+// each that make objects of dozens) stops reading, as if its body had
+// ended, and is kept as its raw bytes, so that it is written back
+// unchanged and nothing is lost; what its reading took stays charged, and
+// the tags behind it have only what their own bytes add. No movie made by
 // an authoring tool comes near the bound.
 #pragma once
 
@@ -36,10 +42,11 @@ class CSwfTag;
 class CSwfReader {
  public:
   // How deep tag reads may nest (sprites read their inner tags through a
-  // nested tag loop); deeper levels read as an End tag alone.
+  // nested tag loop); a tag whose tags would nest deeper is kept as its raw
+  // bytes, as a tag past the bound is.
   static constexpr u16 kMaxTagNesting = 32;
   // The bound on what the tag loop's reading makes (see above).
-  static constexpr u64 kObjectBytesPerByte = 32;
+  static constexpr u64 kObjectBytesPerByte = 40;
   static constexpr u64 kObjectAllowance = u64(4) << 20;
 
   CSwfReader();
@@ -128,8 +135,13 @@ class CSwfReader {
   // True once a read has asked for more than the window held.
   bool HasOverrun() const { return m_overrun; }
   // The tags of the last load kept as raw bytes because their reading
-  // passed the bound on what a movie's bytes may make.
+  // passed the bound on what a movie's bytes may make, or their tags would
+  // nest deeper than kMaxTagNesting.
   u32 GetTagsKeptRaw() const { return m_tagsKeptRaw; }
+  // The bytes of the tags that the last tag loop into this reader read:
+  // their headers and what each read of its body (about what writing them
+  // back takes).
+  u64 GetTagBytesRead() const { return m_tagBytes; }
 
   // Bounds reads to the next `length` bytes (as far as the present window
   // reaches) until EndBody, which restores the window and moves to the end
@@ -165,6 +177,9 @@ class CSwfReader {
   [[nodiscard]] std::unique_ptr<CSwfTag> ReadTagFrom(CSwfReader& source, bool shallow);
   // The loop of ReadAllTags, also used by the shallow load.
   void ReadTagsFrom(CSwfReader& source, u32 frameLimit, bool shallow);
+  // Counts heap that the reading of this reader's movie takes outside the
+  // object pool against the bound.
+  void ChargeBudget(size_t bytes);
   u16 m_frameCounter = 0;
   std::vector<CSwfTag*> m_tags;
   std::vector<u8> m_bytes;
@@ -186,6 +201,13 @@ class CSwfReader {
   bool m_overBudget = false;
   u64 m_budgetUsed = 0;
   u32 m_tagsKeptRaw = 0;
+  // Set when a tag loop would nest deeper than kMaxTagNesting: the tag that
+  // started it is kept as its bytes.
+  bool m_tooDeep = false;
+  // The bytes of the tags the tag loop that filled m_tags read (headers and
+  // what each read of its body), and those of the last tag read.
+  u64 m_tagBytes = 0;
+  u32 m_lastTagBytes = 0;
   const u8* m_data = nullptr;
   u32 m_dataStart = 0;
   u32 m_dataEnd = 0;

@@ -488,11 +488,11 @@ u32 CSwfShape::Read(CSwfReader& reader) {
       record = std::make_unique<CSwfStyleChangeRecord>(flags, this);
     }
     record->Read(reader);
-    records.push_back(std::move(record));
+    EmplaceCharged(records, std::move(record));
   }
   auto end = std::make_unique<CSwfEndShapeRecord>();
   end->alpha = alpha;
-  records.push_back(std::move(end));
+  EmplaceCharged(records, std::move(end));
   reader.AlignByte();
   currentFillBits = fillBits;
   currentLineBits = lineBits;

@@ -43,7 +43,7 @@ u32 CSwfSoundInfo::Read(CSwfReader& reader) {
       point->pos44 = reader.ReadU32();
       point->leftLevel = reader.ReadU16();
       point->rightLevel = reader.ReadU16();
-      m_envelope.push_back(std::move(point));
+      EmplaceCharged(m_envelope, std::move(point));
     }
   }
   return reader.GetPosition() - start;

@@ -11,6 +11,7 @@
 #include <memory>
 #include <vector>
 
+#include "swf/swf_object_pool.h"
 #include "swf/swf_record.h"
 
 enum : u16 {
@@ -26,7 +27,7 @@ enum : u16 {
 enum : u8 { kSwfSoundMp3 = 2 };
 
 // One point of a sound envelope.
-struct CSwfSoundEnvelope {
+struct CSwfSoundEnvelope : CSwfPooledObject {
   u32 pos44 = 0;  // position in 44 kHz samples
   u16 leftLevel = 0;
   u16 rightLevel = 0;

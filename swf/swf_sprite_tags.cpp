@@ -77,6 +77,7 @@ u32 CSwfDefineSprite::Read(CSwfReader& reader) {
   m_frameCount = reader.ReadU16();
   CSwfReader nested;
   nested.ReadAllTags(&reader, 0);
+  m_tagBytesRead = nested.GetTagBytesRead();
   m_tags = nested.TakeTags();
   NoteDepths();
   return reader.GetPosition() - start;
@@ -100,7 +101,11 @@ u32 CSwfDefineSprite::Write(CSwfBitWriter& writer) { return WriteBody(writer, tr
 u32 CSwfDefineSprite::WriteBody(CSwfBitWriter& writer, bool withHeader) {
   CSwfBitWriter tags(writer.GetVersion());
   tags.SetStripSound(writer.GetStripSound());
-  tags.Reserve(u32(std::min(u64(m_tags.size()) * kReservePerTag, kMaxReserve)));
+  // A sprite read from a movie takes about what it was read from (a tag
+  // that skips its body writes none of it back).
+  u64 reserve = std::min(u64(m_tags.size()) * kReservePerTag, kMaxReserve);
+  if (m_tagBytesRead) reserve = std::min(reserve, m_tagBytesRead + m_tagBytesRead / 16 + 64);
+  tags.Reserve(u32(reserve));
   for (const auto& tag : m_tags) {
     if (writer.GetStripSound() && IsSoundTag(tag->GetCode())) continue;
     // A tag that refused would be missing from the sprite: the sprite refuses.
@@ -190,6 +195,7 @@ void CSwfDefineSprite::DeleteTags(bool deleteObjects) {
   }
   m_tags.clear();
   m_frameCount = 0;
+  m_tagBytesRead = 0;
   m_minDepth = m_maxDepth = -1;
 }
 

@@ -89,4 +89,7 @@ class CSwfDefineSprite : public CSwfCharacterTag {
   // The version the tags were read for; copies are written and read back
   // for it, so that version-dependent layouts come back the same.
   u8 m_version = 4;
+  // What its tags were read from (0 for tags not read): about what
+  // writing them takes.
+  u64 m_tagBytesRead = 0;
 };

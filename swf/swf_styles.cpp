@@ -125,7 +125,7 @@ u32 CSwfStyleArray<Style>::Read(CSwfReader& reader) {
   for (u32 i = 0; i < count && reader.GetRemaining() > 0; ++i) {
     auto style = std::make_unique<Style>(alpha);
     style->Read(reader);
-    styles.push_back(std::move(style));
+    EmplaceCharged(styles, std::move(style));
   }
   return reader.GetPosition() - start;
 }

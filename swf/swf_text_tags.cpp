@@ -212,7 +212,7 @@ u32 CSwfDefineText::Read(CSwfReader& reader) {
     auto glyphs = std::make_unique<CSwfTextGlyphRecord>(count, rgbOnly);
     glyphs->SetBits(m_glyphBits, m_advanceBits);
     glyphs->Read(reader);
-    m_records.push_back(std::move(glyphs));
+    EmplaceCharged(m_records, std::move(glyphs));
   };
   // Each pass takes at least one byte, and an exhausted body reads as the end.
   for (;;) {
@@ -224,7 +224,7 @@ u32 CSwfDefineText::Read(CSwfReader& reader) {
     }
     auto style = std::make_unique<CSwfTextStyleRecord>(head, rgbOnly);
     style->Read(reader);
-    m_records.push_back(std::move(style));
+    EmplaceCharged(m_records, std::move(style));
     if (reader.PeekByte() != 0) {
       readGlyphs(reader.ReadU8());
       continue;

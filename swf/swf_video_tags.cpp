@@ -64,6 +64,8 @@ u32 CSwfVideoFrame::Read(CSwfReader& reader) {
   std::vector<u8> data;
   if (m_tagLength > kVideoFrameFields) reader.ReadBytes(data, m_tagLength - kVideoFrameFields);
   m_frameData = std::make_unique<CSwfBitWriter>(4);
+  // Even an empty frame holds a writer of its own.
+  ChargeSwfObjectBytes(SwfHeapFootprint(sizeof(CSwfBitWriter)));
   m_frameData->AppendBytes(data);
   return reader.GetPosition() - start;
 }

@@ -74,6 +74,8 @@ CHeapMeter::~CHeapMeter() { gMetering.store(false); }
 
 std::size_t CHeapMeter::GetPeak() const { return std::size_t(std::max<std::int64_t>(gPeak.load(), 0)); }
 
+std::size_t CHeapMeter::GetHeld() const { return std::size_t(std::max<std::int64_t>(gHeld.load(), 0)); }
+
 void RunInFreshProcess(const std::function<std::string()>& work) {
   const std::string style = GTEST_FLAG_GET(death_test_style);
   GTEST_FLAG_SET(death_test_style, "threadsafe");

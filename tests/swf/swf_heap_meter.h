@@ -24,6 +24,8 @@ class CHeapMeter {
 
   // The most that was held at once since the meter started.
   std::size_t GetPeak() const;
+  // What is held now of what was taken since the meter started.
+  std::size_t GetHeld() const;
 };
 
 // Runs `work` in a fresh copy of the test program (a death test in its
