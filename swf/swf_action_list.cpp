@@ -140,9 +140,11 @@ void ReadTail(CSwfReader& reader, u32 bodyEnd, std::vector<u8>& tail) {
 }
 
 // Where each action of a list starts and which of them are branches, found
-// while the list is read or written (a buffer of the thread's, so that long
-// scripts do not take fresh memory for it each time). What it grows by
-// while a movie is read is counted against the reader's bound.
+// while the list is read or written. A list being read has one of its own,
+// counted against the reader's bound (so that what a movie's reading is
+// charged does not depend on what the thread read before); writing uses a
+// buffer of the thread's, so that long scripts do not take fresh memory
+// for it each time.
 struct ListLayout {
   std::vector<u64> starts;
   std::vector<u32> branches;
@@ -154,7 +156,7 @@ struct ListLayout {
   }
 };
 
-ListLayout& Layout() {
+ListLayout& WriteLayout() {
   thread_local ListLayout layout;
   return layout;
 }
@@ -173,7 +175,7 @@ u32 CSwfDoAction::Read(CSwfReader& reader) {
   // branches among them are resolved once the list is whole.
   const bool appending = !m_actions.empty();
   ReserveActions(reader, bodyEnd, m_actions);
-  ListLayout& layout = Layout();
+  ListLayout layout;
   layout.Clear(m_actions.capacity());
   u64 position = 0;
   u8 opcode = 0;
@@ -212,7 +214,7 @@ u32 CSwfDoAction::WriteBody(CSwfBitWriter& writer, bool withHeader) {
   // are then brought up to the present sizes, as SyncBranchOffsets does,
   // and patched into what was written.
   const u32 body = writer.GetByteCount();
-  ListLayout& layout = Layout();
+  ListLayout& layout = WriteLayout();
   layout.Clear(m_actions.size());
   for (size_t i = 0; i < m_actions.size(); ++i) {
     CSwfAction* action = m_actions[i].get();

@@ -433,7 +433,9 @@ void CSwfReader::ReadAllTags(CSwfReader* source, u32 frameLimit) {
 }
 
 void CSwfReader::ReadTagsFrom(CSwfReader& source, u32 frameLimit, bool shallow) {
-  m_tags.clear();
+  // A fresh list, so that what its growth is charged is the same for every
+  // reading of the same movie.
+  std::vector<CSwfTag*>().swap(m_tags);
   m_tagBytes = 0;
   if (source.m_nesting >= kMaxTagNesting) {
     // The tag that holds these is kept as its bytes (ReadTagFrom).

@@ -46,7 +46,7 @@ class CSwfReader {
   // bytes, as a tag past the bound is.
   static constexpr u16 kMaxTagNesting = 32;
   // The bound on what the tag loop's reading makes (see above).
-  static constexpr u64 kObjectBytesPerByte = 40;
+  static constexpr u64 kObjectBytesPerByte = 44;
   static constexpr u64 kObjectAllowance = u64(4) << 20;
 
   CSwfReader();

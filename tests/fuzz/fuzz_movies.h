@@ -162,6 +162,31 @@ inline std::vector<std::vector<u8>> HostileMovies() {
   for (u8 id = 1; id <= 4; ++id)
     fonts.push_back({kSwfDefineFont2Code, joined({{id, 0, 0x80, 0, 0, 0xFF, 0xFF}, repeat({2, 0}, kBytes / 4)})});
   movies.push_back(movie(fonts));
+  // Constant pools of empty strings, a byte and a string object each.
+  const std::vector<u8> pool = joined({{kActionConstantPool, 0x03, 0x80, 0x01, 0x80}, std::vector<u8>(0x8001, 0)});
+  movies.push_back(movie({{kSwfDoActionCode, joined({repeat(pool, kBytes), {0}})}}));
+  // Export records of an id and an empty name, three bytes each.
+  std::vector<u8> assets{0xFF, 0xFF};
+  for (u32 i = 0; i < 0xFFFF; ++i) assets.insert(assets.end(), {u8(i), u8(i >> 8), 0});
+  movies.push_back(movie({{kSwfExportAssetsCode, assets}}));
+  // Texts whose glyph arrays each fill a size class of the object pool of
+  // their own.
+  std::vector<std::pair<u16, std::vector<u8>>> texts;
+  for (u8 count = 2; count <= 32; count += 2)
+    texts.push_back({kSwfDefineTextCode, joined({{1, 0, 0, 0, 0, 0}, repeat({count}, kBytes / 16), {0}})});
+  movies.push_back(movie(texts));
+  // Sprites nested deeper than reads may go, around a text.
+  std::vector<u8> nested = joined({{1, 0, 0, 0, 0, 0}, repeat({0x7F}, kBytes), {0}});
+  u16 code = kSwfDefineTextCode;
+  for (u8 depth = 0; depth < 40; ++depth) {
+    std::vector<u8> body{u8(depth + 2), 0, 1, 0};
+    EncodeTagHeader(body, code, u32(nested.size()), true);
+    body.insert(body.end(), nested.begin(), nested.end());
+    body.insert(body.end(), {0, 0});
+    nested = std::move(body);
+    code = kSwfDefineSpriteCode;
+  }
+  movies.push_back(movie({{kSwfDefineSpriteCode, nested}}));
   return movies;
 }
 

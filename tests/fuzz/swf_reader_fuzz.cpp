@@ -1,14 +1,17 @@
 // Fuzz target of the movie reader: any bytes, plain or compressed, load
 // without a crash, a hang or unbounded memory, and a movie that loads
-// rewrites to a movie that reads back and rewrites to itself. Every tag
+// rewrites to a movie that reads back and rewrites to itself (but for tags
+// the reader's bound kept as bytes the first time only). Every tag
 // class the factory knows takes part.
 //
 // Seeds: movies of every tag and action class our builder makes, large
 // movies of texts, shapes, scripts and sprites, each plain and compressed,
 // and the reference movies. Inputs go up to 1 MiB, so that the check sees
 // an engine that builds a few hundred times a movie's bytes.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 #include "swf/swf_action_list.h"
@@ -35,6 +38,34 @@ std::vector<u8> Rewrite(CSwfReader& reader) {
   const bool written = reader.WriteMovie(writer) != 0;
   reader.DeleteTags(true);
   return written ? writer.GetBytes() : std::vector<u8>();
+}
+
+// For each tag read, whether it was kept as its bytes.
+std::vector<bool> KeptAsBytes(CSwfReader& reader) {
+  std::vector<bool> raw;
+  for (CSwfTag* tag : reader.GetTags()) raw.push_back(dynamic_cast<CSwfUnknownTag*>(tag) != nullptr);
+  return raw;
+}
+
+// Where each tag of a movie the engine wrote lies: from its header to the
+// end of its body.
+std::vector<std::pair<size_t, size_t>> TagSpans(const std::vector<u8>& movie) {
+  std::vector<std::pair<size_t, size_t>> spans;
+  if (movie.size() < 9) return spans;
+  size_t at = 8 + (5 + 4 * size_t(movie[8] >> 3) + 7) / 8 + 4;
+  while (at + 2 <= movie.size()) {
+    const size_t start = at;
+    size_t length = (movie[at] | (movie[at + 1] << 8)) & 63;
+    at += 2;
+    if (length == 63) {
+      if (at + 4 > movie.size()) break;
+      length = size_t(movie[at]) | size_t(movie[at + 1]) << 8 | size_t(movie[at + 2]) << 16 | size_t(movie[at + 3]) << 24;
+      at += 4;
+    }
+    at += std::min(length, movie.size() - at);
+    spans.emplace_back(start, at);
+  }
+  return spans;
 }
 
 // A script with an action of every class.
@@ -164,13 +195,33 @@ int gbfuzz::TestOneInput(const uint8_t* data, size_t size) {
 
   CSwfReader reader;
   if (!reader.LoadFromMemory(data, u32(size), true, 0, true)) return 0;
+  const std::vector<bool> firstRaw = KeptAsBytes(reader);
   const std::vector<u8> first = Rewrite(reader);
   if (first.empty()) return 0;
 
   CSwfReader again;
   gbfuzz::Check(again.LoadFromMemory(first.data(), u32(first.size()), true, 0, true),
                 "a rewritten movie does not load");
-  gbfuzz::Check(Rewrite(again) == first, "a rewritten movie does not rewrite to itself");
+  const std::vector<bool> secondRaw = KeptAsBytes(again);
+  const std::vector<u8> second = Rewrite(again);
+  if (second != first) {
+    // The reader's bound depends on where each tag lies, and a rewrite may
+    // move tags: a tag kept as its bytes the first time may be read with
+    // its class the second time, and come back in the engine's encoding.
+    // Any other tag comes back as it was.
+    const std::vector<std::pair<size_t, size_t>> firstTags = TagSpans(first);
+    const std::vector<std::pair<size_t, size_t>> secondTags = TagSpans(second);
+    gbfuzz::Check(firstTags.size() == secondTags.size() && firstTags.size() == firstRaw.size() &&
+                      secondTags.size() == secondRaw.size(),
+                  "a rewritten movie does not rewrite to its tags");
+    for (size_t i = 0; i < firstTags.size(); ++i) {
+      const auto [a, b] = firstTags[i];
+      const auto [c, d] = secondTags[i];
+      if (b - a == d - c && std::equal(first.begin() + long(a), first.begin() + long(b), second.begin() + long(c)))
+        continue;
+      gbfuzz::Check(firstRaw[i] && !secondRaw[i], "a rewritten movie does not rewrite to itself");
+    }
+  }
 
   // A load cut short by a byte limit and the frame limit of the tag loop.
   CSwfReader limited;

@@ -20,6 +20,7 @@
 #include "swf/swf_sprite_tags.h"
 #include "tests/support/test_support.h"
 #include "swf/swf_morph_shape.h"
+#include "swf/swf_object_pool.h"
 #include "swf/swf_shape_tags.h"
 #include "tests/swf/swf_graphics_test_support.h"
 #include "tests/swf/swf_font_text_values.h"
@@ -363,4 +364,51 @@ TEST(SwfCorpus, EveryMovieLoadsAndWritesBackTheSameTags) {
   for (const auto& [outcome, count] : outcomes) std::printf("  %4d x %s\n", count, outcome.c_str());
   std::printf("  (the independent reader kept %d tags of the originals as bytes)\n", rawTags);
   EXPECT_GT(outcomes["the independent reader decodes the same values"], 200);
+}
+
+// What real movies make of their bytes stays well below the reader's bound
+// (kObjectBytesPerByte for each byte read, beyond an allowance that covers
+// any small movie): the densest whole movie and the densest tag of a KB or
+// more make no more than four fifths of it, so no real movie of any size
+// has a tag kept as its bytes.
+TEST(SwfCorpus, NoMovieComesNearTheBoundOnWhatItsBytesMake) {
+  const std::vector<std::string> movies = swftest::CorpusMovies();
+  if (movies.empty()) GTEST_SKIP() << "the reference movies are absent";
+  double densestMovie = 0;
+  double densestTag = 0;
+  std::string movieName, tagName;
+  for (const std::string& path : movies) {
+    const std::vector<u8> file = gbtest::ReadFile(path);
+    std::vector<u8> plain;
+    if (file.size() < 8 || file[0] == 'Z' || !PlainBytes(file, plain)) continue;
+    SCOPED_TRACE(path);
+    const size_t before = CountSwfObjectBytesTaken();
+    CSwfReader whole;
+    ASSERT_TRUE(whole.LoadFromMemory(plain.data(), u32(plain.size()), true, 0, true));
+    const double made = double(CountSwfObjectBytesTaken() - before) / double(plain.size());
+    whole.DeleteTags(true);
+    if (plain.size() >= 4096 && made > densestMovie) {
+      densestMovie = made;
+      movieName = path;
+    }
+    CSwfReader tags;
+    ASSERT_TRUE(tags.LoadFromMemory(plain.data(), u32(plain.size()), true, 0, false));
+    for (;;) {
+      const u32 start = tags.GetPosition();
+      const size_t taken = CountSwfObjectBytesTaken();
+      const std::unique_ptr<CSwfTag> tag(tags.ReadNextTag());
+      const u32 length = tags.GetPosition() - start;
+      const double density = double(CountSwfObjectBytesTaken() - taken) / double(std::max<u32>(length, 1));
+      if (length >= 1024 && density > densestTag) {
+        densestTag = density;
+        tagName = path + " (tag " + std::to_string(tag->GetCode()) + ")";
+      }
+      if (tag->GetCode() == 0) break;
+    }
+  }
+  std::printf("  densest movie: %.1f bytes of objects a byte, %s\n", densestMovie, movieName.c_str());
+  std::printf("  densest tag: %.1f bytes of objects a byte, %s\n", densestTag, tagName.c_str());
+  const double margin = 0.8 * double(CSwfReader::kObjectBytesPerByte);
+  EXPECT_LE(densestMovie, margin);
+  EXPECT_LE(densestTag, margin);
 }

@@ -78,38 +78,39 @@ const std::vector<HostileMovie>& HostileMovies() {
   static const std::vector<HostileMovie> movies = {
       // Each byte 0x7F a glyph record of 127 entries of no bits.
       {"DefineText2 of zero-width entries",
-       [] { return std::vector<RawTag>{Text(33, 0, 0, Repeat({0x7F}, kMiB)), {1, {}}, {0, {}}}; }, true, true},
+       [] { return std::vector<RawTag>{Text(33, 0, 0, Repeat({0x7F}, kMiB)), {1, {}}, {0, {}}}; }, true, KeptRaw::kYes},
       {"DefineText of zero-width entries",
-       [] { return std::vector<RawTag>{Text(11, 0, 0, Repeat({0x7F}, kMiB)), {1, {}}, {0, {}}}; }, true, true},
+       [] { return std::vector<RawTag>{Text(11, 0, 0, Repeat({0x7F}, kMiB)), {1, {}}, {0, {}}}; }, true, KeptRaw::kYes},
       {"a sprite holding such a DefineText2",
        [] { return std::vector<RawTag>{Sprite({Text(33, 0, 0, Repeat({0x7F}, kMiB)), {1, {}}}), {1, {}}, {0, {}}}; }, true,
-       true},
+       KeptRaw::kYes},
       // A glyph record of one entry, or a style record with no fields, a byte each.
       {"glyph records of one zero-width entry",
-       [] { return std::vector<RawTag>{Text(33, 0, 0, Repeat({0x01}, kMiB)), {1, {}}, {0, {}}}; }, false, true},
+       [] { return std::vector<RawTag>{Text(33, 0, 0, Repeat({0x01}, kMiB)), {1, {}}, {0, {}}}; }, false, KeptRaw::kYes},
       {"style records without fields",
-       [] { return std::vector<RawTag>{Text(33, 0, 0, Repeat({0x80}, kMiB)), {1, {}}, {0, {}}}; }, false, true},
+       [] { return std::vector<RawTag>{Text(33, 0, 0, Repeat({0x80}, kMiB)), {1, {}}, {0, {}}}; }, false, KeptRaw::kYes},
       // A style record and an empty glyph count, two bytes.
       {"style records with no glyphs",
-       [] { return std::vector<RawTag>{Text(33, 8, 8, Repeat({0x80, 0x00}, kMiB)), {1, {}}, {0, {}}}; }, false, true},
+       [] { return std::vector<RawTag>{Text(33, 8, 8, Repeat({0x80, 0x00}, kMiB)), {1, {}}, {0, {}}}; }, false,
+       KeptRaw::kEither, false},
       // Play, one byte an action.
       {"a script of one-byte actions",
        [] { return std::vector<RawTag>{{12, Concat(Repeat({0x06}, kMiB), Bytes({0})), true}, {1, {}}, {0, {}}}; }, false,
-       true},
+       KeptRaw::kYes},
       // Pushes of 65535 nulls of a byte each.
       {"pushes of one-byte values",
        [] {
          std::vector<u8> push = Concat({Bytes({0x96, 0xFF, 0xFF}), Repeat({0x02}, 0xFFFF)});
          return std::vector<RawTag>{{12, Concat(Repeat(push, kMiB), Bytes({0})), true}, {1, {}}, {0, {}}};
        },
-       false, true},
+       false, KeptRaw::kEither},
       // A shape of style changes of six bits (a line style index of no bits).
       {"a shape of six-bit style changes",
        [] {
          std::vector<u8> body = Concat({Bytes({1, 0, 0, 0, 0, 0}), Repeat({0x20, 0x82, 0x08}, kMiB), Bytes({0})});
          return std::vector<RawTag>{{2, body, true}, {1, {}}, {0, {}}};
        },
-       false, true},
+       false, KeptRaw::kYes},
       // Fonts whose bodies are offsets only: every glyph is read from nothing.
       {"fonts of offsets only",
        [] {
@@ -121,7 +122,7 @@ const std::vector<HostileMovie>& HostileMovies() {
          tags.push_back({0, {}});
          return tags;
        },
-       false, false, false},
+       false, KeptRaw::kNo, false},
       // DefineFont2 with a layout announcing 65535 glyphs, of offsets only:
       // codes, advances and bounds would all be read from nothing.
       {"DefineFont2 of offsets only",
@@ -134,7 +135,7 @@ const std::vector<HostileMovie>& HostileMovies() {
          tags.push_back({0, {}});
          return tags;
        },
-       false, false, false},
+       false, KeptRaw::kNo, false},
       // Tags of glyph records whose entry arrays each fill a size class of
       // the pool of their own, each just long enough to pass the bound.
       {"dropped tags of sixteen size classes",
@@ -143,9 +144,9 @@ const std::vector<HostileMovie>& HostileMovies() {
          for (u8 count = 2; count <= 32; count += 2) counts.push_back(count);
          return TextsPastTheBound(counts, 7 * kMiB + kMiB / 2, 1.02);
        },
-       true, true},
+       true, KeptRaw::kYes},
       // Many tags each just over the bound: each read up to it, dropped and read again.
-      {"many tags just over the bound", [] { return TextsPastTheBound({127}, 8 * kMiB, 1.01); }, true, true},
+      {"many tags just over the bound", [] { return TextsPastTheBound({127}, 8 * kMiB, 1.01); }, true, KeptRaw::kYes},
       // Constant pools of empty strings, and a shape of style changes that
       // makes what the bound allows.
       {"constant pools of empty strings beside a dense shape",
@@ -153,7 +154,7 @@ const std::vector<HostileMovie>& HostileMovies() {
          std::vector<u8> shape = Concat({Bytes({1, 0, 0, 0, 0, 0}), Repeat({0x20, 0x82, 0x08}, kMiB / 2), Bytes({0})});
          return std::vector<RawTag>{{12, EmptyStringPools(kMiB), true}, {2, shape, true}, {1, {}}, {0, {}}};
        },
-       false, true},
+       false, KeptRaw::kYes},
       // The same DefineText2 at the end of 40 nested sprites: the sprite at
       // the depth reads may reach is kept as its bytes, the others as read.
       {"sprites nested past the depth limit",
@@ -162,7 +163,7 @@ const std::vector<HostileMovie>& HostileMovies() {
          for (int depth = 0; depth < 40; ++depth) nested = Sprite({nested, {1, {}}});
          return std::vector<RawTag>{nested, {1, {}}, {0, {}}};
        },
-       true, true},
+       true, KeptRaw::kYes},
       // Sprites nested as deep as reads go, each of 200 ShowFrame tags:
       // each level's writer must not reserve room by its count of tags.
       {"nested sprites of ShowFrame tags",
@@ -175,11 +176,11 @@ const std::vector<HostileMovie>& HostileMovies() {
          }
          return std::vector<RawTag>{nested, {1, {}}, {0, {}}};
        },
-       false, false},
+       false, KeptRaw::kNo},
       // Constant pools alone: an empty string is a byte of the movie and a
       // string object of the pool's list.
       {"constant pools of empty strings",
-       [] { return std::vector<RawTag>{{12, EmptyStringPools(kMiB), true}, {1, {}}, {0, {}}}; }, false, true},
+       [] { return std::vector<RawTag>{{12, EmptyStringPools(kMiB), true}, {1, {}}, {0, {}}}; }, false, KeptRaw::kYes},
       // A script that starts with 64 KB of one-byte actions and goes on
       // with actions of 64 KB: the room guessed for the list from its start
       // counts against the bound.
@@ -191,7 +192,7 @@ const std::vector<HostileMovie>& HostileMovies() {
              {1, {}},
              {0, {}}};
        },
-       false, false},
+       false, KeptRaw::kNo},
       // Export records of an id and an empty name, three bytes each.
       {"asset records without names",
        [] {
@@ -202,7 +203,7 @@ const std::vector<HostileMovie>& HostileMovies() {
          tags.push_back({0, {}});
          return tags;
        },
-       false, false},
+       false, KeptRaw::kNo},
       // Video frames without data, each of which holds a writer of its own.
       {"video frames without data",
        [] {
@@ -211,7 +212,7 @@ const std::vector<HostileMovie>& HostileMovies() {
          tags.push_back({0, {}});
          return tags;
        },
-       false, false},
+       false, KeptRaw::kNo},
       // Two bytes a tag: an unknown one, and ShowFrame inside a sprite.
       {"empty tags",
        [] {
@@ -220,10 +221,10 @@ const std::vector<HostileMovie>& HostileMovies() {
          tags.push_back({0, {}});
          return tags;
        },
-       false, false},
+       false, KeptRaw::kNo},
       {"a sprite of ShowFrame tags",
        [] { return std::vector<RawTag>{Sprite(std::vector<RawTag>(kMiB / 2, RawTag{1, {}})), {1, {}}, {0, {}}}; }, false,
-       false},
+       KeptRaw::kNo},
   };
   return movies;
 }

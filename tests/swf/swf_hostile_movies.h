@@ -14,14 +14,17 @@
 
 namespace swftest {
 
+// Whether a movie's reading keeps a tag as its bytes (past the bound, or
+// nested too deep): for movies that make about what the bound allows, it
+// may or may not.
+enum class KeptRaw { kNo, kYes, kEither };
+
 struct HostileMovie {
   const char* name;
   std::function<std::vector<RawTag>()> tags;
   // Compressed ("CWS") in its file.
   bool compressed;
-  // Whether its reading keeps a tag as bytes (past the bound, or nested
-  // too deep).
-  bool keptRaw;
+  KeptRaw keptRaw;
   // Whether every tag is written back as it was (a malformed tag that the
   // engine models comes back as the engine writes it).
   bool unchanged = true;

@@ -9,6 +9,7 @@
 
 #include "swf/swf_actions.h"
 #include "swf/swf_display_tags.h"
+#include "tests/support/test_support.h"
 
 TEST(SwfObjectPool, GivesAlignedMemoryAndTakesItBackForTheNextObjectOfItsSize) {
   // Objects of every size, written over whole, kept apart from each other.
@@ -53,4 +54,38 @@ TEST(SwfObjectPool, RecordsTagsAndActionsComeFromThePool) {
   }
   EXPECT_EQ(CountSwfObjectBlocks(), blocks);
   EXPECT_EQ(static_cast<CSwfActionPush*>(records.back().get())->GetValues()[0].text, "value");
+}
+
+// A free object links to the next one of its size: the pool holds its
+// blocks and nothing beside them, however many objects come and go.
+TEST(SwfObjectPool, HoldsNoMoreThanItsBlocks) {
+  std::vector<void*> objects;
+  const size_t before = CountSwfObjectBlocks();
+  for (int i = 0; i < 200000; ++i) objects.push_back(AllocateSwfObject(16));
+  for (void* object : objects) FreeSwfObject(object, 16);
+  const size_t blocks = CountSwfObjectBlocks() - before;
+  // 200000 objects of 16 bytes take about 49 blocks of 64 KB.
+  EXPECT_LE(blocks, 200000 * 16 / kSwfObjectBlockSize + 2);
+  for (void*& object : objects) object = AllocateSwfObject(16);
+  EXPECT_EQ(CountSwfObjectBlocks() - before, blocks);
+  for (void* object : objects) FreeSwfObject(object, 16);
+}
+
+// In builds with AddressSanitizer the pool is the one users get: the heap
+// the sanitizer counts (the measure of the fuzz targets' amplification
+// check) holds its blocks, and a deleted object cannot be used.
+TEST(SwfObjectPool, TheSanitizerSeesThePoolAndItsFreeObjects) {
+  if (!gbtest::HeapPeak::IsAvailable()) GTEST_SKIP() << "only builds with AddressSanitizer count their heap";
+  std::vector<void*> objects;
+  {
+    gbtest::HeapPeak peak;
+    for (int i = 0; i < 100000; ++i) objects.push_back(AllocateSwfObject(100));
+    EXPECT_GE(peak.GetPeak(), 100000u * 112);
+  }
+  for (void* object : objects) FreeSwfObject(object, 100);
+  auto* object = static_cast<volatile u8*>(AllocateSwfObject(40));
+  object[39] = 1;
+  EXPECT_DEATH(object[40] = 1, "use-after-poison");
+  FreeSwfObject(const_cast<u8*>(object), 40);
+  EXPECT_DEATH(object[0] = 1, "use-after-poison");
 }
