@@ -42,7 +42,9 @@ bool ReadFilter(u8 id, CSwfReader& reader, std::vector<u8>& out) {
 // filters are kept and counted: a filter of an unknown kind, whose length
 // is unknown, or one the body cuts short ends the list.
 void ReadFilterList(CSwfReader& reader, std::vector<u8>& out) {
+  const size_t capacity = out.capacity();
   out.assign(1, 0);
+  ChargeGrowth(out, capacity);
   const u8 count = reader.ReadU8();
   for (u32 i = 0; i < count && reader.GetRemaining() > 0; ++i) {
     const size_t start = out.size();

@@ -303,8 +303,35 @@ u32 CSwfReader::ReadU32() {
   return at ? plat::GetLittle32(at) : 0;
 }
 
+namespace {
+
+// What a string's text takes of the heap (none while it fits in the string).
+size_t StringFootprint(const std::string& text) {
+  return text.capacity() > std::string().capacity() ? SwfHeapFootprint(text.capacity() + 1) : 0;
+}
+
+// Counts what a string or byte list that a read filled grew by on the heap
+// (a byte of the movie copied is a byte, but a short copy takes a whole
+// piece of the heap).
+struct ChargeCopy {
+  explicit ChargeCopy(std::string& text) : string(&text), before(StringFootprint(text)) {}
+  explicit ChargeCopy(std::vector<u8>& bytes) : list(&bytes), before(SwfHeapFootprint(bytes.capacity())) {}
+  ChargeCopy(const ChargeCopy&) = delete;
+  ChargeCopy& operator=(const ChargeCopy&) = delete;
+  ~ChargeCopy() {
+    const size_t after = string ? StringFootprint(*string) : SwfHeapFootprint(list->capacity());
+    if (after > before) ChargeSwfObjectBytes(after - before);
+  }
+  std::string* string = nullptr;
+  std::vector<u8>* list = nullptr;
+  size_t before;
+};
+
+}  // namespace
+
 void CSwfReader::ReadString(std::string& out, u32 length) {
   out.clear();
+  const ChargeCopy charge(out);
   AlignByte();
   if (length > 0) {
     std::vector<u8> bytes;
@@ -332,6 +359,7 @@ void CSwfReader::ReadString(std::string& out, u32 length) {
 }
 
 u32 CSwfReader::ReadBytes(std::vector<u8>& out, u32 count) {
+  const ChargeCopy charge(out);
   AlignByte();
   const u32 wanted = std::min(count, GetRemaining());
   u32 done = 0;
