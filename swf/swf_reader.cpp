@@ -479,9 +479,9 @@ void CSwfReader::ReadTagsFrom(CSwfReader& source, u32 frameLimit, bool shallow) 
     const u16 code = tag->GetCode();
     const size_t capacity = m_tags.capacity();
     m_tags.push_back(tag.release());
+    constexpr size_t kItem = sizeof(void*);  // a tag pointer
     if (m_tags.capacity() != capacity)
-      source.ChargeBudget(SwfHeapFootprint(m_tags.capacity() * sizeof(CSwfTag*)) -
-                          SwfHeapFootprint(capacity * sizeof(CSwfTag*)));
+      source.ChargeBudget(SwfHeapFootprint(m_tags.capacity() * kItem) - SwfHeapFootprint(capacity * kItem));
     if (code == 0) break;
     if (code == 1 && frameLimit != 0 && ++frames >= frameLimit) break;
   }

@@ -51,7 +51,8 @@ std::vector<RawTag> TextsPastTheBound(const std::vector<u8>& counts, size_t tota
     const u8 count = counts[i % counts.size()];
     // The record (48 bytes), its entries (8 bytes each, in 16-byte steps)
     // and its place in the tag's list.
-    const double made = 56.0 + double((size_t(count) * 8 + 15) / 16 * 16);
+    const size_t entries = (size_t(count) * 8 + 15) / 16 * 16;
+    const double made = 56.0 + double(entries);
     const double bound = double(CSwfReader::kObjectBytesPerByte) * double(at) + double(CSwfReader::kObjectAllowance);
     size_t length = size_t(bound / (made - double(CSwfReader::kObjectBytesPerByte)) * margin) + 64;
     length = std::min(length, total - std::min(total, at) + 64);

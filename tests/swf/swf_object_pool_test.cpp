@@ -59,13 +59,14 @@ TEST(SwfObjectPool, RecordsTagsAndActionsComeFromThePool) {
 // A free object links to the next one of its size: the pool holds its
 // blocks and nothing beside them, however many objects come and go.
 TEST(SwfObjectPool, HoldsNoMoreThanItsBlocks) {
-  std::vector<void*> objects;
+  constexpr size_t kObjects = 200000;
+  std::vector<void*> objects(kObjects);
   const size_t before = CountSwfObjectBlocks();
-  for (int i = 0; i < 200000; ++i) objects.push_back(AllocateSwfObject(16));
+  for (void*& object : objects) object = AllocateSwfObject(16);
   for (void* object : objects) FreeSwfObject(object, 16);
   const size_t blocks = CountSwfObjectBlocks() - before;
   // 200000 objects of 16 bytes take about 49 blocks of 64 KB.
-  EXPECT_LE(blocks, 200000 * 16 / kSwfObjectBlockSize + 2);
+  EXPECT_LE(blocks, kObjects * 16 / kSwfObjectBlockSize + 2);
   for (void*& object : objects) object = AllocateSwfObject(16);
   EXPECT_EQ(CountSwfObjectBlocks() - before, blocks);
   for (void* object : objects) FreeSwfObject(object, 16);
@@ -76,11 +77,11 @@ TEST(SwfObjectPool, HoldsNoMoreThanItsBlocks) {
 // check) holds its blocks, and a deleted object cannot be used.
 TEST(SwfObjectPool, TheSanitizerSeesThePoolAndItsFreeObjects) {
   if (!gbtest::HeapPeak::IsAvailable()) GTEST_SKIP() << "only builds with AddressSanitizer count their heap";
-  std::vector<void*> objects;
+  std::vector<void*> objects(100000);
   {
     gbtest::HeapPeak peak;
-    for (int i = 0; i < 100000; ++i) objects.push_back(AllocateSwfObject(100));
-    EXPECT_GE(peak.GetPeak(), 100000u * 112);
+    for (void*& object : objects) object = AllocateSwfObject(100);
+    EXPECT_GE(peak.GetPeak(), objects.size() * 112);
   }
   for (void* object : objects) FreeSwfObject(object, 100);
   auto* object = static_cast<volatile u8*>(AllocateSwfObject(40));
