@@ -105,6 +105,8 @@ class CProjectorBuilder {
 
   // Every text of the last build, in order.
   const std::vector<std::string>& GetStatusLog() const { return progress.GetLog(); }
+  // The same texts as the terminal shows them (UTF-8).
+  const std::vector<std::string>& GetHostStatusLog() const { return progress.GetHostLog(); }
 
  private:
   // The output path of an architecture; false, reported, when it has none.

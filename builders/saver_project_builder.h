@@ -98,6 +98,9 @@ class CSaverProjectBuilder {
 
   // Every text of the last build, in order.
   const std::vector<std::string>& GetStatusLog() const { return progress.GetLog(); }
+  // The same texts as the terminal shows them (UTF-8): a refusal of a name
+  // that Mac Roman cannot hold names it as the project file wrote it.
+  const std::vector<std::string>& GetHostStatusLog() const { return progress.GetHostLog(); }
 
  private:
   [[nodiscard]] bool BuildSaverBundle(const CPathName& saverPath, bool overwrite);
