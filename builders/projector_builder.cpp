@@ -67,7 +67,9 @@ bool CProjectorBuilder::Build(CDataList& list, u32) {
   // Every output name is checked before anything is deleted or written: the
   // projector's own outputs, whatever kind of list this is.
   CStringBuffer refusal;
-  if (!list.CDataList::ValidateOutputNames(&refusal)) return progress.FailWithText(refusal.GetText());
+  std::string hostRefusal;
+  if (!list.CDataList::ValidateOutputNames(&refusal, &hostRefusal))
+    return progress.FailWithText(refusal.GetText(), &hostRefusal);
 
   struct MacOutput {
     bool selected;

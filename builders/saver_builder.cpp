@@ -32,8 +32,9 @@ bool CSaverBuilder::Build(CSaverDataList* list, CStaticText* status) {
 
   // Every output name is checked before anything is deleted or written.
   CStringBuffer refusal;
-  if (!list->ValidateOutputNames(&refusal)) {
-    Show(refusal.GetText());
+  std::string hostRefusal;
+  if (!list->ValidateOutputNames(&refusal, &hostRefusal)) {
+    Show(refusal.GetText(), &hostRefusal);
     return false;
   }
 

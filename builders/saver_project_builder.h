@@ -108,6 +108,9 @@ class CSaverProjectBuilder {
   [[nodiscard]] bool FindTemplate(const CPathName& folder, const char* name, CPathName& item);
   // The extra files with their names in the bundle's Resources, checked.
   [[nodiscard]] bool CollectExtraFiles(const CPathName& resources, std::vector<CNamedSource>& files);
+  // No name or path that lost characters when the project was read is in
+  // use (CSaverProject::ValidateTexts).
+  [[nodiscard]] bool CheckTexts();
   // The movie, checked.
   [[nodiscard]] bool CheckMovie();
   [[nodiscard]] bool CopyInto(const CPathName& source, const CPathName& folder, const char* newName = nullptr);

@@ -81,8 +81,9 @@ bool BuildSaverProject(const CXmlNode& element, const CPathName& templates, cons
   }
   project.SetTemplateFolders(engines, installers);
   CStringBuffer refusal;
-  if (!project.ValidateOutputNames(&refusal)) {
-    SayAll(stderr, {plat::MacRomanToUtf8(refusal.GetText())});
+  std::string hostRefusal;
+  if (!project.ValidateOutputNames(&refusal, &hostRefusal)) {
+    SayAll(stderr, {hostRefusal});
     return false;
   }
   CPathName saver(nullptr);
