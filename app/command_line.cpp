@@ -47,11 +47,11 @@ std::string AbsoluteHostPath(const std::string& path) {
 }
 
 // The build's status texts, as the main window's status line shows them.
-void PrintStatusText(ControlRef control, const char* text) {
+void PrintStatusText(ControlRef control, const char* hostText) {
   CApplication* application = GetApplication();
   CMainWindow* window = application ? application->GetMainWindow() : nullptr;
-  if (!window || control != window->GetStatusText().GetControlRef() || !text || !*text) return;
-  std::printf("%s\n", plat::MacRomanToUtf8(text).c_str());
+  if (!window || control != window->GetStatusText().GetControlRef() || !hostText || !*hostText) return;
+  std::printf("%s\n", hostText);
   std::fflush(stdout);
 }
 

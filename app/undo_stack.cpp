@@ -42,7 +42,12 @@ bool ReadDataListSnapshot(CDataList& list, const CPathName& path) {
   if (path.IsEmpty() || !document.Open(path)) return false;
   CXmlNode root;
   if (!document.GetRootNode(root) || root.GetNameString() != list.GetListName()) return true;
-  return list.ReadXml(root);
+  // A step restores values, not the file they came from: what that file
+  // could not hold of them is still noted.
+  const CUnheldTexts unheld = list.GetUnheldTexts();
+  const bool read = list.ReadXml(root);
+  list.SetUnheldTexts(unheld);
+  return read;
 }
 
 void DeleteUndoFiles() {

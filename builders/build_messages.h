@@ -31,7 +31,10 @@ enum : int {
   // The output file name messages of the project check.
   kBadOutputNameMessage = 3010,
   kOutputNameTooLongMessage = 3011,
+  kSharedOutputPathMessage = 3012,
   kNoFolderForOutputMessage = 3013,
+  // A name or path of the project file that Mac Roman cannot hold.
+  kUnheldTextMessage = 3014,
   // The first-generation saver and the projector.
   kNotAMovieMessage = 3060,
   kOutputExistsMessage = 3061,

@@ -1,6 +1,7 @@
 #include "builders/build_status.h"
 
 #include "foundation/string_buffer.h"
+#include "platform/text_encoding.h"
 #include "ui/static_text.h"
 
 std::string FormatBuildMessage(int messageNumber, const std::string& a, const std::string& b, const std::string& c) {
@@ -10,17 +11,27 @@ std::string FormatBuildMessage(int messageNumber, const std::string& a, const st
   return text.GetText();
 }
 
+std::string FormatHostBuildMessage(int messageNumber, const std::string& a, const std::string& b,
+                                   const std::string& c) {
+  std::string format = plat::MacRomanToUtf8(CStringBuffer(messageNumber).GetText());
+  CStringBuffer text;
+  if (!text.Format(format.c_str(), a.c_str(), b.c_str(), c.c_str())) return format;
+  return text.GetText();
+}
+
 void CBuildStatus::Begin(CStaticText* statusText) {
   sink = statusText;
   log.clear();
+  hostLog.clear();
   failed = false;
 }
 
-void CBuildStatus::Say(const std::string& text) {
+void CBuildStatus::Say(const std::string& text, const std::string* hostText) {
   log.push_back(text);
+  hostLog.push_back(hostText ? *hostText : plat::MacRomanToUtf8(text));
   // The text is in the log either way; a status text that refuses it only
   // shows the one before.
-  if (sink) static_cast<void>(sink->SetText(text.c_str(), true));
+  if (sink) static_cast<void>(sink->SetText(text.c_str(), hostLog.back(), true));
 }
 
 void CBuildStatus::Note(int messageNumber, const std::string& a, const std::string& b) {
@@ -33,8 +44,8 @@ bool CBuildStatus::Fail(int messageNumber, const std::string& a, const std::stri
   return false;
 }
 
-bool CBuildStatus::FailWithText(const std::string& text) {
-  if (!failed) Say(text);
+bool CBuildStatus::FailWithText(const std::string& text, const std::string* hostText) {
+  if (!failed) Say(text, hostText);
   failed = true;
   return false;
 }

@@ -2,34 +2,35 @@
 
 #include <vector>
 
+#include "builders/build_messages.h"
 #include "builders/model_attributes.h"
 #include "builders/project_change_count.h"
 #include "foundation/file_layer.h"
 #include "foundation/string_buffer.h"
 #include "foundation/xml_reader.h"
 #include "foundation/xml_writer.h"
+#include "platform/text_encoding.h"
 
 namespace {
-
-// Messages of the output-name check.
-enum {
-  kUnusableOutputNameMessage = 3010,
-  kOutputNameTooLongMessage = 3011,
-  kSharedOutputPathMessage = 3012,
-  kNoOutputFolderMessage = 3013,
-};
 
 // The longest name of one item that the file system takes, in host bytes.
 constexpr size_t kMaxHostNameLength = 255;
 
-// The localized message with "%s" replaced by `name`.
-bool Refuse(int messageNumber, const std::string& name, CStringBuffer* message) {
-  if (message) {
-    std::string text = CStringBuffer(messageNumber).GetText();
-    const size_t at = text.find("%s");
-    if (at != std::string::npos) text.replace(at, 2, name);
-    message->SetText(text.c_str());
-  }
+// The text with its "%s" replaced by `name`.
+std::string Filled(std::string text, const std::string& name) {
+  const size_t at = text.find("%s");
+  if (at != std::string::npos) text.replace(at, 2, name);
+  return text;
+}
+
+// The localized message with "%s" replaced by `name`, and its terminal form
+// (UTF-8) with `hostName` (null: `name` converted).
+bool Refuse(int messageNumber, const std::string& name, CStringBuffer* message, std::string* hostMessage,
+            const std::string* hostName = nullptr) {
+  const std::string format = CStringBuffer(messageNumber).GetText();
+  if (message) message->SetText(Filled(format, name).c_str());
+  if (hostMessage)
+    *hostMessage = Filled(plat::MacRomanToUtf8(format), hostName ? *hostName : plat::MacRomanToUtf8(name));
   return false;
 }
 
@@ -65,6 +66,7 @@ void CDataList::Reset() {
   screen_saver_name = "Untitled";
   SetDefaultOutputNames();
   hide_mouse_cursor = false;
+  unheld_texts.clear();
 }
 
 void CDataList::SetDefaultOutputNames() {
@@ -137,33 +139,63 @@ bool CDataList::GetMacUniversalOutputPath(CPathName& path) const {
 bool CDataList::GetWinOutputPath(CPathName& path) const { return OutputPathOf(output_win_filename, path); }
 bool CDataList::GetLinuxOutputPath(CPathName& path) const { return OutputPathOf(output_linux_filename, path); }
 
-bool CDataList::ValidateOutputs(const std::vector<const std::string*>& names,
-                                CStringBuffer* message) const {
+void CDataList::GetTextsInUse(std::vector<std::string>&, std::vector<CPathName>& paths) const {
+  paths.push_back(output_folder);
+  const struct {
+    bool used;
+    const CPathName& icon;
+  } icons[] = {{output_mac_appicon, output_mac_appicon_path},
+               {output_win_appicon, output_win_appicon_path},
+               {output_linux_appicon, output_linux_appicon_path}};
+  for (const auto& icon : icons)
+    if (icon.used) paths.push_back(icon.icon);
+  root_item->GetNamedFiles(paths, true);
+}
+
+bool CDataList::ValidateOutputs(const std::vector<const std::string*>& names, CStringBuffer* message,
+                                std::string* hostMessage) const {
+  // A name or path that lost characters is refused while the project holds
+  // what was read of it: it would name another output or another file. The
+  // project's own names come first, then the output file names, then the
+  // paths.
+  std::vector<std::string> namesInUse;
+  std::vector<CPathName> pathsInUse;
+  GetTextsInUse(namesInUse, pathsInUse);
+  for (const std::string* output : names) namesInUse.push_back(*output);
+  for (const std::string& name : namesInUse)
+    for (const CUnheldText& text : unheld_texts)
+      if (!text.isPath && text.held == name)
+        return Refuse(kUnheldTextMessage, text.held, message, hostMessage, &text.host);
+  for (const CPathName& path : pathsInUse)
+    for (const CUnheldText& text : unheld_texts)
+      if (text.isPath && !path.IsEmpty() && path.IsSameAs(CPathName(text.held)))
+        return Refuse(kUnheldTextMessage, text.held, message, hostMessage, &text.host);
+
   std::vector<CPathName> paths;
   for (const std::string* output : names) {
     const std::string& name = *output;
     std::string host;
     // An empty name would make the output the output folder itself.
     if (name.find('\0') != std::string::npos || !ToHostItemName(name.c_str(), &host))
-      return Refuse(kUnusableOutputNameMessage, name, message);
-    if (host.size() > kMaxHostNameLength) return Refuse(kOutputNameTooLongMessage, name, message);
+      return Refuse(kBadOutputNameMessage, name, message, hostMessage);
+    if (host.size() > kMaxHostNameLength) return Refuse(kOutputNameTooLongMessage, name, message, hostMessage);
     CPathName path(nullptr);
-    if (!OutputPathOf(name, path)) return Refuse(kNoOutputFolderMessage, name, message);
+    if (!OutputPathOf(name, path)) return Refuse(kNoFolderForOutputMessage, name, message, hostMessage);
     for (const CPathName& other : paths)
-      if (other.IsSameAs(path)) return Refuse(kSharedOutputPathMessage, name, message);
+      if (other.IsSameAs(path)) return Refuse(kSharedOutputPathMessage, name, message, hostMessage);
     paths.push_back(path);
   }
   return true;
 }
 
-bool CDataList::ValidateOutputNames(CStringBuffer* message) const {
+bool CDataList::ValidateOutputNames(CStringBuffer* message, std::string* hostMessage) const {
   // The outputs of a projector build.
   std::vector<const std::string*> names;
   if (output_macppc) names.push_back(&output_macppc_filename);
   if (output_macintel) names.push_back(&output_macintel_filename);
   if (output_macuniversal) names.push_back(&output_macuniversal_filename);
   if (output_win) names.push_back(&output_win_filename);
-  return ValidateOutputs(names, message);
+  return ValidateOutputs(names, message, hostMessage);
 }
 
 // ---------------------------------------------------------------------------
@@ -228,24 +260,24 @@ void CDataList::WriteAttributes(CXmlWriter& writer) {
 }
 
 void CDataList::ReadAttributes(const CXmlNode& element) {
-  const CAttributeReader in(element);
+  const CAttributeReader in(element, &unheld_texts);
   CPathName path(nullptr);
   // A relative folder is taken from the folder of the project file.
   in.ReadPath("output_folder", output_folder);
   in.ReadBool("output_macppc", output_macppc);
-  in.ReadText("output_macppc_filename", output_macppc_filename);
+  in.ReadName("output_macppc_filename", output_macppc_filename);
   in.ReadBool("output_macintel", output_macintel);
-  in.ReadText("output_macintel_filename", output_macintel_filename);
+  in.ReadName("output_macintel_filename", output_macintel_filename);
   in.ReadBool("output_macuniversal", output_macuniversal);
-  in.ReadText("output_macuniversal_filename", output_macuniversal_filename);
+  in.ReadName("output_macuniversal_filename", output_macuniversal_filename);
   in.ReadBool("output_mac_appicon", output_mac_appicon);
   if (in.ReadPath("output_mac_appicon_path", path)) output_mac_appicon_path = AbsolutePathOf(path);
   in.ReadBool("output_win", output_win);
-  in.ReadText("output_win_filename", output_win_filename);
+  in.ReadName("output_win_filename", output_win_filename);
   in.ReadBool("output_win_appicon", output_win_appicon);
   if (in.ReadPath("output_win_appicon_path", path)) output_win_appicon_path = AbsolutePathOf(path);
   in.ReadBool("output_linux", output_linux);
-  in.ReadText("output_linux_filename", output_linux_filename);
+  in.ReadName("output_linux_filename", output_linux_filename);
   in.ReadBool("output_linux_appicon", output_linux_appicon);
   if (in.ReadPath("output_linux_appicon_path", path)) output_linux_appicon_path = AbsolutePathOf(path);
   in.ReadBool("output_default_filenames", output_default_filenames);
@@ -266,7 +298,7 @@ bool CDataList::WriteXml(CXmlWriter& writer) {
 bool CDataList::ReadXml(const CXmlNode& element) {
   Reset();
   const bool read = ForEachChildNamed(element, "flash_projector", [this](const CXmlNode& child) {
-    return root_item->ReadProjectorElement(child);
+    return root_item->ReadProjectorElement(child, &unheld_texts);
   });
   if (!read) {
     Reset();

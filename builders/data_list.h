@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "builders/swf_item.h"
+#include "builders/unheld_texts.h"
 #include "foundation/path_name.h"
 #include "platform/mac_types.h"
 
@@ -48,11 +49,15 @@ class CDataList {
   // stores without counting.
   virtual void ReadAttributes(const CXmlNode& element);
   virtual void WriteAttributes(CXmlWriter& writer);
-  // Checks, before a build deletes or writes anything, that every output
-  // the build would write has a usable file name inside the output folder
-  // and that no two of them share a path. False with a message for the
-  // user (when `message` is given) at the first problem.
-  [[nodiscard]] virtual bool ValidateOutputNames(CStringBuffer* message) const;
+  // Checks, before a build deletes or writes anything, that no name or path
+  // the build uses lost characters when the project file was read (see
+  // GetUnheldTexts), that every output the build would write has a usable
+  // file name inside the output folder and that no two of them share a
+  // path. False with a message for the user (when `message` is given) at
+  // the first problem; `hostMessage` (when given) receives it as the
+  // terminal shows it (UTF-8), naming a text that lost characters as the
+  // file wrote it.
+  [[nodiscard]] virtual bool ValidateOutputNames(CStringBuffer* message, std::string* hostMessage = nullptr) const;
 
   // Setters that count a change when the value changes.
   bool SetOutputFolder(const CPathName& folder);  // true when it changed
@@ -139,12 +144,22 @@ class CDataList {
   const std::string& GetName() const { return screen_saver_name; }
   [[nodiscard]] bool GetHideMouseCursor() const { return hide_mouse_cursor; }
   s32 GetReadStatus() const { return read_status; }
+  // The names and paths of the project file that lost characters when it
+  // was read: a new project has none. The check before a build refuses one
+  // while the project still holds what was read of it. Undo puts them back
+  // after a step restores the values they belong to.
+  const CUnheldTexts& GetUnheldTexts() const { return unheld_texts; }
+  void SetUnheldTexts(const CUnheldTexts& texts) { unheld_texts = texts; }
   const std::string& GetListName() const { return list_name; }
 
  protected:
   // The checks of ValidateOutputNames over the file names of the outputs a
   // build writes.
-  [[nodiscard]] bool ValidateOutputs(const std::vector<const std::string*>& names, CStringBuffer* message) const;
+  [[nodiscard]] bool ValidateOutputs(const std::vector<const std::string*>& names, CStringBuffer* message,
+                                     std::string* hostMessage) const;
+  // The names (besides the output file names) and the paths that a build
+  // of the list uses.
+  virtual void GetTextsInUse(std::vector<std::string>& names, std::vector<CPathName>& paths) const;
   // `name` inside the output folder; false, `path` emptied, when it cannot be had.
   [[nodiscard]] bool OutputPathOf(const std::string& name, CPathName& path) const;
   // Replaces the root item (the derived list's own item kind).
@@ -171,4 +186,5 @@ class CDataList {
   bool hide_mouse_cursor = false;
   s32 read_status = kSettingsReadDone;
   std::string list_name;
+  CUnheldTexts unheld_texts;
 };

@@ -82,7 +82,7 @@ void VisitChildrenNamed(const CXmlNode& node, const char* name, const std::funct
 
 // ---------------------------------------------------------------------------
 
-CAttributeReader::CAttributeReader(const CXmlNode& element) {
+CAttributeReader::CAttributeReader(const CXmlNode& element, CUnheldTexts* unheld) : unheld_(unheld) {
   // A node that is no element has no attributes: every getter then finds none.
   static_cast<void>(element.GetElementInfo(info_));
 }
@@ -101,6 +101,19 @@ bool CAttributeReader::ReadText(const char* name, std::string& value) const {
   if (!Find(name, node)) return false;
   value = node.GetTextString();
   return true;
+}
+
+bool CAttributeReader::ReadName(const char* name, std::string& value) const {
+  CXmlNode node;
+  if (!Find(name, node)) return false;
+  value = node.GetTextString();
+  NoteIfUnheld(name, node, value, false);
+  return true;
+}
+
+void CAttributeReader::NoteIfUnheld(const char* name, const CXmlNode& value, const std::string& held,
+                                    bool isPath) const {
+  if (unheld_ && value.LosesCharacters()) unheld_->push_back({name, held, value.GetHostText(), isPath});
 }
 
 bool CAttributeReader::ReadBool(const char* name, bool& value) const {
@@ -151,5 +164,7 @@ bool CAttributeReader::ReadPath(const char* name, CPathName& path) const {
     path = CPathName(nullptr);
     return true;
   }
-  return node.GetPath(path);
+  if (!node.GetPath(path)) return false;
+  NoteIfUnheld(name, node, path.GetString(), true);
+  return true;
 }

@@ -11,6 +11,7 @@
 #include <span>
 #include <string>
 
+#include "builders/unheld_texts.h"
 #include "foundation/path_name.h"
 #include "foundation/xml_reader.h"
 #include "foundation/xml_writer.h"
@@ -48,13 +49,16 @@ void VisitChildrenNamed(const CXmlNode& node, const char* name, const std::funct
 // and returns false when the attribute is absent.
 class CAttributeReader {
  public:
-  explicit CAttributeReader(const CXmlNode& element);
+  // Names and paths that lose characters are noted in `unheld` (when given).
+  explicit CAttributeReader(const CXmlNode& element, CUnheldTexts* unheld = nullptr);
 
   // Whether the element has any attribute at all.
   [[nodiscard]] bool IsEmpty() const { return info_.GetAttributeCount() == 0; }
   [[nodiscard]] bool Has(const char* name) const;
 
   bool ReadText(const char* name, std::string& value) const;
+  // A text that names an item (a file name, the project's name).
+  bool ReadName(const char* name, std::string& value) const;
   // True only for "true", in any letter case.
   bool ReadBool(const char* name, bool& value) const;
   // Decimal; text that is no number reads as 0, numbers beyond the 32-bit
@@ -70,8 +74,10 @@ class CAttributeReader {
 
  private:
   [[nodiscard]] bool Find(const char* name, CXmlNode& value) const;
+  void NoteIfUnheld(const char* name, const CXmlNode& value, const std::string& held, bool isPath) const;
 
   CXmlElementInfo info_;
+  CUnheldTexts* unheld_ = nullptr;
 };
 
 // The words of the movie item's and the lists' enumerations.

@@ -67,7 +67,9 @@ bool CProjectorBuilder::Build(CDataList& list, u32) {
   // Every output name is checked before anything is deleted or written: the
   // projector's own outputs, whatever kind of list this is.
   CStringBuffer refusal;
-  if (!list.CDataList::ValidateOutputNames(&refusal)) return progress.FailWithText(refusal.GetText());
+  std::string hostRefusal;
+  if (!list.CDataList::ValidateOutputNames(&refusal, &hostRefusal))
+    return progress.FailWithText(refusal.GetText(), &hostRefusal);
 
   struct MacOutput {
     bool selected;
@@ -469,24 +471,36 @@ u32 CProjectorBuilder::AppendFileWithSizeAndType(const CPathName& file, std::FIL
   PutArchiveWord(&bytes[length], length);
   PutArchiveWord(&bytes[length + 4], type);
 
-  // What the stream holds goes out first; the record then goes straight to
-  // the file, so that no byte of a failed write lingers in the stream's
-  // buffer, and a file can be cut back to where it ended.
+  // The record goes at the end of the file, wherever the stream stands. What
+  // the stream holds goes out first; the record then goes straight to the
+  // file at its end, so that no byte of a failed write lingers in the
+  // stream's buffer, and a file can be cut back to where it ended.
+  const off_t position = ftello(stream);
   if (std::fflush(stream) != 0) return 0;
   const int descriptor = fileno(stream);
   struct stat before;
   const bool regular = fstat(descriptor, &before) == 0 && S_ISREG(before.st_mode);
   size_t written = 0;
   while (written < bytes.size()) {
-    const ssize_t step = write(descriptor, bytes.data() + written, bytes.size() - written);
+    const u8* next = bytes.data() + written;
+    const size_t left = bytes.size() - written;
+    const ssize_t step =
+        regular ? pwrite(descriptor, next, left, before.st_size + off_t(written)) : write(descriptor, next, left);
     if (step < 0 && errno == EINTR) continue;
     if (step <= 0) break;
     written += size_t(step);
   }
-  if (written < bytes.size() && regular) static_cast<void>(ftruncate(descriptor, before.st_size));
-  // The stream takes up after the record (or where the file ends again).
-  if (regular) static_cast<void>(fseeko(stream, 0, SEEK_END));
-  return written == bytes.size() ? u32(bytes.size()) : 0;
+  if (written == bytes.size()) {
+    // The stream takes up after the record, at the end of the file.
+    if (regular) static_cast<void>(fseeko(stream, 0, SEEK_END));
+    return u32(bytes.size());
+  }
+  // Nothing of the record stays, and the stream stands where it stood.
+  if (regular) {
+    if (written > 0) static_cast<void>(ftruncate(descriptor, before.st_size));
+    if (position >= 0) static_cast<void>(fseeko(stream, position, SEEK_SET));
+  }
+  return 0;
 }
 
 // ---------------------------------------------------------------------------

@@ -86,12 +86,15 @@ class CProjectorBuilder {
   [[nodiscard]] bool AddItemFiles(const CSwfItem* item, CDataArchiveWriter& archive);
   [[nodiscard]] bool AddProjectorSettings(CDataArchiveWriter& archive);
 
-  // Appends the whole file to the open stream as the end of an archive
-  // record (archive_file.h): its bytes, a word holding their count, a word
-  // holding `type`. Returns the bytes appended. When the file cannot be
-  // read whole, or holds more bytes than the count word can count, nothing
-  // is appended and the result is 0; so it is when the stream does not take
-  // every byte (what it took of them is cut off again where it can be).
+  // Appends the whole file to the end of the open stream's file, wherever
+  // the stream stands, as the end of an archive record (archive_file.h): its
+  // bytes, a word holding their count, a word holding `type`. Returns the
+  // bytes appended; the stream then stands after the record, at the end.
+  // When the file cannot be read whole, or holds more bytes than the count
+  // word can count, nothing is appended and the result is 0; so it is when
+  // the stream does not take every byte (what it took of them is cut off
+  // again where it can be). When nothing is appended the stream stands
+  // where it stood.
   [[nodiscard]] static u32 AppendFileWithSizeAndType(const CPathName& file, std::FILE* stream, u32 type);
 
   // Sets the item's modification date to now (`flush` has nothing to do
@@ -102,6 +105,8 @@ class CProjectorBuilder {
 
   // Every text of the last build, in order.
   const std::vector<std::string>& GetStatusLog() const { return progress.GetLog(); }
+  // The same texts as the terminal shows them (UTF-8).
+  const std::vector<std::string>& GetHostStatusLog() const { return progress.GetHostLog(); }
 
  private:
   // The output path of an architecture; false, reported, when it has none.

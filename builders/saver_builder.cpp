@@ -9,6 +9,7 @@
 #include "builders/saver_data_list.h"
 #include "builders/swf_item.h"
 #include "foundation/string_buffer.h"
+#include "platform/text_encoding.h"
 #include "ui/static_text.h"
 
 const char kBundleIdentifierPrefix[] = "com.orrinvale.";
@@ -25,13 +26,15 @@ bool CSaverBuilder::Build(CSaverDataList* list, CStaticText* status) {
   dataList = list;
   statusText = status;
   statusLog.clear();
+  hostStatusLog.clear();
   notes.clear();
   if (!list) return Report(kNoProjectMessage);
 
   // Every output name is checked before anything is deleted or written.
   CStringBuffer refusal;
-  if (!list->ValidateOutputNames(&refusal)) {
-    Show(refusal.GetText());
+  std::string hostRefusal;
+  if (!list->ValidateOutputNames(&refusal, &hostRefusal)) {
+    Show(refusal.GetText(), &hostRefusal);
     return false;
   }
 
@@ -68,11 +71,12 @@ bool CSaverBuilder::Report(int messageNumber, const std::string& a, const std::s
   return false;
 }
 
-void CSaverBuilder::Show(const std::string& text) {
+void CSaverBuilder::Show(const std::string& text, const std::string* hostText) {
   statusLog.push_back(text);
+  hostStatusLog.push_back(hostText ? *hostText : plat::MacRomanToUtf8(text));
   // The text is in the log either way; a status text that refuses it only
   // shows the one before.
-  if (statusText) static_cast<void>(statusText->SetText(text.c_str(), true));
+  if (statusText) static_cast<void>(statusText->SetText(text.c_str(), hostStatusLog.back(), true));
 }
 
 void CSaverBuilder::Note(int messageNumber, const std::string& a, const std::string& b) {

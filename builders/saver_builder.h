@@ -104,12 +104,16 @@ class CSaverBuilder {
   const std::string& GetUniqueSaverName() const { return uniqueSaverName; }
   // Every status text of the run, in the order written.
   const std::vector<std::string>& GetStatusLog() const { return statusLog; }
+  // The same texts as the terminal shows them (UTF-8): a refusal of a name
+  // that Mac Roman cannot hold names it as the project file wrote it.
+  const std::vector<std::string>& GetHostStatusLog() const { return hostStatusLog; }
 
  protected:
   using CNamedSource = ::CNamedSource;
 
-  // A status text as it stands, into the log and the status text.
-  void Show(const std::string& text);
+  // A status text as it stands, into the log and the status text; its
+  // terminal form is the text converted, or `hostText` when one is given.
+  void Show(const std::string& text, const std::string* hostText = nullptr);
   // Writes the localized text `messageNumber`, formatted with the three
   // texts, into the status text and the log; returns false so that a
   // failing step can end with it.
@@ -150,6 +154,7 @@ class CSaverBuilder {
   CStaticText* statusText = nullptr;
   std::string uniqueSaverName;
   std::vector<std::string> statusLog;
+  std::vector<std::string> hostStatusLog;
   std::vector<std::string> notes;
 };
 

@@ -99,13 +99,25 @@ bool CSaverDataList::GetLinuxInstallerOutputPath(CPathName& path) const {
   return OutputPathOf(output_linux_installer_filename, path);
 }
 
-bool CSaverDataList::ValidateOutputNames(CStringBuffer* message) const {
+bool CSaverDataList::ValidateOutputNames(CStringBuffer* message, std::string* hostMessage) const {
   std::vector<const std::string*> names;
   if (output_macuniversal) names.push_back(&output_macuniversal_filename);
   if (output_macuniversal_installer) names.push_back(&output_macuniversal_installer_filename);
   if (output_win) names.push_back(&output_win_filename);
   if (output_win_installer) names.push_back(&output_win_installer_filename);
-  return ValidateOutputs(names, message);
+  return ValidateOutputs(names, message, hostMessage);
+}
+
+void CSaverDataList::GetTextsInUse(std::vector<std::string>& names, std::vector<CPathName>& paths) const {
+  names.push_back(screen_saver_name);
+  paths.push_back(output_folder);
+  // A screen saver has no window picture.
+  root_item->GetNamedFiles(paths, false);
+  if (!output_macuniversal_installer && !output_win_installer) return;
+  if (installer_type != kInstallerTypeStandard) return;
+  if (installer_has_custom_pic) paths.push_back(installer_custom_pic);
+  if (installer_has_readme) paths.push_back(installer_readme);
+  if (installer_has_license) paths.push_back(installer_license);
 }
 
 // ---------------------------------------------------------------------------
@@ -140,18 +152,18 @@ void CSaverDataList::WriteAttributes(CXmlWriter& writer) {
 
 void CSaverDataList::ReadAttributes(const CXmlNode& element) {
   CDataList::ReadAttributes(element);
-  const CAttributeReader in(element);
-  in.ReadText("screen_saver_name", screen_saver_name);
+  const CAttributeReader in(element, &unheld_texts);
+  in.ReadName("screen_saver_name", screen_saver_name);
   in.ReadBool("output_macppc_installer", output_macppc_installer);
-  in.ReadText("output_macppc_installer_filename", output_macppc_installer_filename);
+  in.ReadName("output_macppc_installer_filename", output_macppc_installer_filename);
   in.ReadBool("output_macintel_installer", output_macintel_installer);
-  in.ReadText("output_macintel_installer_filename", output_macintel_installer_filename);
+  in.ReadName("output_macintel_installer_filename", output_macintel_installer_filename);
   in.ReadBool("output_macuniversal_installer", output_macuniversal_installer);
-  in.ReadText("output_macuniversal_installer_filename", output_macuniversal_installer_filename);
+  in.ReadName("output_macuniversal_installer_filename", output_macuniversal_installer_filename);
   in.ReadBool("output_win_installer", output_win_installer);
-  in.ReadText("output_win_installer_filename", output_win_installer_filename);
+  in.ReadName("output_win_installer_filename", output_win_installer_filename);
   in.ReadBool("output_linux_installer", output_linux_installer);
-  in.ReadText("output_linux_installer_filename", output_linux_installer_filename);
+  in.ReadName("output_linux_installer_filename", output_linux_installer_filename);
   in.ReadBool("exit_on_mouse_move", exit_on_mouse_move);
   in.ReadBool("exit_on_mouse_click", exit_on_mouse_click);
   in.ReadBool("exit_on_key_press", exit_on_key_press);

@@ -38,7 +38,7 @@ class CSaverDataList : public CDataList {
   void WriteAttributes(CXmlWriter& writer) override;
   // Over the four outputs a screen-saver build writes: the Mac saver and
   // its installer, the Windows saver and its installer.
-  [[nodiscard]] bool ValidateOutputNames(CStringBuffer* message) const override;
+  [[nodiscard]] bool ValidateOutputNames(CStringBuffer* message, std::string* hostMessage = nullptr) const override;
 
   // Setters; every one counts a change when the value changes.
   void SetOutputMacUniversalInstaller(bool build);
@@ -95,6 +95,11 @@ class CSaverDataList : public CDataList {
   [[nodiscard]] bool GetExitOnMouseMove() const { return exit_on_mouse_move; }
   [[nodiscard]] bool GetExitOnMouseClick() const { return exit_on_mouse_click; }
   [[nodiscard]] bool GetExitOnKeyPress() const { return exit_on_key_press; }
+
+ protected:
+  // The saver's name, the output folder, the items' movies and extra files
+  // and the installer's texts and picture when an installer is built.
+  void GetTextsInUse(std::vector<std::string>& names, std::vector<CPathName>& paths) const override;
 
  private:
   bool output_macppc_installer = false, output_macintel_installer = false,

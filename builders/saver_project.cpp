@@ -16,6 +16,7 @@
 #include "foundation/string_buffer.h"
 #include "foundation/xml_reader.h"
 #include "foundation/xml_writer.h"
+#include "platform/text_encoding.h"
 
 namespace {
 
@@ -106,6 +107,7 @@ void CSaverProject::Reset() {
   settings = DefaultSettings();
   outputFolder = CPathName::GetDesktopFolder();
   universalBinary = true;
+  unheldTexts.clear();
 }
 
 bool CSaverProject::SetTemplateFolders(const CPathName& engine, const CPathName& installer) {
@@ -210,7 +212,31 @@ bool CSaverProject::GetInstallerExePath(CPathName& path) const {
   return OutputPath(installerPrefix + name + installerSuffix + ".exe", path);
 }
 
-bool CSaverProject::ValidateOutputNames(CStringBuffer* message) const {
+bool CSaverProject::ValidateTexts(CStringBuffer* message, std::string* hostMessage) const {
+  const std::vector<const CPathName*> paths = {&movie,
+                                               installerCustomPic ? &installerCustomPicSrc : nullptr,
+                                               installerIntro ? &installerIntroSrc : nullptr,
+                                               installerReadme ? &installerReadmeSrc : nullptr,
+                                               installerLicense ? &installerLicenseSrc : nullptr};
+  for (const CUnheldText& text : unheldTexts) {
+    bool stands = false;
+    if (text.isPath) {
+      const CPathName held(text.held);
+      for (const CPathName* path : paths) stands = stands || (path && !path->IsEmpty() && path->IsSameAs(held));
+      for (int i = 0; i < moreFiles.GetCount(); ++i) stands = stands || moreFiles.GetAt(i)->IsSameAs(held);
+    } else {
+      stands = text.held == name || text.held == installerPrefix || text.held == installerSuffix;
+    }
+    if (!stands) continue;
+    if (message) message->SetText(FormatBuildMessage(kUnheldTextMessage, text.held).c_str());
+    if (hostMessage) *hostMessage = FormatHostBuildMessage(kUnheldTextMessage, text.host);
+    return false;
+  }
+  return true;
+}
+
+bool CSaverProject::ValidateOutputNames(CStringBuffer* message, std::string* hostMessage) const {
+  if (!ValidateTexts(message, hostMessage)) return false;
   const std::string installer = installerPrefix + name + installerSuffix;
   for (const std::string& fileName : {name + ".saver", name + ".scr", installer + ".app", installer + ".exe"}) {
     std::string host;
@@ -222,7 +248,9 @@ bool CSaverProject::ValidateOutputNames(CStringBuffer* message) const {
     else if (outputFolder.IsEmpty())
       refusal = kNoFolderForOutputMessage;
     if (refusal == 0) continue;
-    if (message) message->SetText(FormatBuildMessage(refusal, fileName).c_str());
+    const std::string text = FormatBuildMessage(refusal, fileName);
+    if (message) message->SetText(text.c_str());
+    if (hostMessage) *hostMessage = plat::MacRomanToUtf8(text);
     return false;
   }
   return true;
@@ -299,13 +327,13 @@ bool CSaverProject::ReadXmlFile(const CPathName& file) {
 bool CSaverProject::ReadXml(const CXmlNode& element) { return ReadElement(element, true); }
 
 bool CSaverProject::ReadElement(const CXmlNode& element, bool secondForm) {
-  const CAttributeReader in(element);
+  const CAttributeReader in(element, &unheldTexts);
   CPathName path(nullptr);
   // A movie named without a folder is found beside the document.
   if (in.ReadPath("swf", path)) movie = AbsolutePathOf(path);
-  in.ReadText("name", name);
-  in.ReadText("installer_prefix", installerPrefix);
-  in.ReadText("installer_suffix", installerSuffix);
+  in.ReadName("name", name);
+  in.ReadName("installer_prefix", installerPrefix);
+  in.ReadName("installer_suffix", installerSuffix);
   in.ReadWord("flash_quality", kFlashQualityWords, settings.flashQuality);
   bool flag = false;
   if (in.ReadBool("has_bgcolor", flag)) settings.hasBackgroundColor = flag;
@@ -334,7 +362,7 @@ void CSaverProject::ReadMoreFiles(const CXmlNode& list) {
   VisitChildrenNamed(list, "path", [this](const CXmlNode& entry) {
     CPathName path(nullptr);
     // An entry without a file names nothing to copy and is passed over.
-    if (CAttributeReader(entry).ReadPath("src", path) && !path.IsEmpty()) moreFiles.AddCopy(path);
+    if (CAttributeReader(entry, &unheldTexts).ReadPath("src", path) && !path.IsEmpty()) moreFiles.AddCopy(path);
   });
 }
 

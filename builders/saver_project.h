@@ -17,6 +17,7 @@
 #include <cstddef>
 #include <string>
 
+#include "builders/unheld_texts.h"
 #include "foundation/path_list.h"
 #include "foundation/path_name.h"
 #include "platform/mac_types.h"
@@ -127,9 +128,15 @@ class CSaverProject {
   [[nodiscard]] bool GetWindowsSaverPath(CPathName& path) const;
   [[nodiscard]] bool GetInstallerAppPath(CPathName& path) const;
   [[nodiscard]] bool GetInstallerExePath(CPathName& path) const;
-  // Whether the four output names can be used; false with a message for
-  // the user (when `message` is given).
-  [[nodiscard]] bool ValidateOutputNames(CStringBuffer* message) const;
+  // Whether the four output names can be used (ValidateTexts first); false
+  // with a message for the user (when `message` is given) and its terminal
+  // form (when `hostMessage` is given; see CDataList::ValidateOutputNames).
+  [[nodiscard]] bool ValidateOutputNames(CStringBuffer* message, std::string* hostMessage = nullptr) const;
+  // False, with the messages, while the project holds a name or path that
+  // lost characters when it was read (GetUnheldTexts): the name, the
+  // installer's prefix and suffix, the movie, the extra files and the
+  // installer's files that are on.
+  [[nodiscard]] bool ValidateTexts(CStringBuffer* message, std::string* hostMessage) const;
 
   // The first form, a whole file; false when it cannot be written whole.
   [[nodiscard]] bool WriteXmlFile(const CPathName& file);
@@ -170,6 +177,9 @@ class CSaverProject {
   const CPathName& GetOutputFolder() const { return outputFolder; }
   [[nodiscard]] bool GetUniversalBinary() const { return universalBinary; }
   u32 GetChangeCount() const { return changeCount; }
+  // The names and paths of the elements read that lost characters; Reset
+  // forgets them.
+  const CUnheldTexts& GetUnheldTexts() const { return unheldTexts; }
 
  private:
   // The attributes both forms share up to the installer's suffix, and
@@ -186,6 +196,7 @@ class CSaverProject {
   CPathName installerFolder{nullptr};
   CPathName movie{nullptr};
   CPathList moreFiles;
+  CUnheldTexts unheldTexts;
   std::string name;
   std::string uniqueName;
   std::string installerPrefix;

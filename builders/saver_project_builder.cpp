@@ -17,6 +17,7 @@
 #include "foundation/finder_info.h"
 #include "foundation/fork_file.h"
 #include "foundation/quicktime_media.h"
+#include "foundation/string_buffer.h"
 #include "swf/swf_compression.h"
 
 namespace {
@@ -93,6 +94,12 @@ bool CSaverProjectBuilder::FindTemplate(const CPathName& folder, const char* nam
   return true;
 }
 
+bool CSaverProjectBuilder::CheckTexts() {
+  CStringBuffer refusal;
+  std::string hostRefusal;
+  return project.ValidateTexts(&refusal, &hostRefusal) || progress.FailWithText(refusal.GetText(), &hostRefusal);
+}
+
 bool CSaverProjectBuilder::CheckMovie() {
   const CPathName& movie = project.GetMovie();
   if (movie.IsEmpty()) return progress.Fail(kNoMovieMessage);
@@ -138,6 +145,7 @@ bool CSaverProjectBuilder::BuildSaverBundle(const CPathName& saverPath, bool ove
   project.SetUniqueName(project.GetName().c_str());
 
   // Everything the bundle needs is checked before anything is made.
+  if (!CheckTexts()) return false;
   CPathName outputFolder(nullptr);
   if (!GetOutputFolder(saverPath, outputFolder)) return progress.Fail(kNoOutputFolderMessage, ShownPath(saverPath));
   if (saverPath.Exists() && !overwrite) return progress.Fail(kOutputExistsMessage, ShownPath(saverPath));
@@ -235,6 +243,7 @@ bool CSaverProjectBuilder::PutMovie(const CPathName& resources) {
 bool CSaverProjectBuilder::BuildWindowsSaver(const BuildRequest& request) {
   progress.Begin(request.progress);
   progress.Say("Creating Windows screen saver");
+  if (!CheckTexts()) return false;
   const std::string fileName = project.GetName() + ".scr";
   CPathName output(nullptr);
   if (project.GetOutputFolder().IsEmpty()) return progress.Fail(kNoFolderForOutputMessage, fileName);

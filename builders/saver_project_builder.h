@@ -98,6 +98,9 @@ class CSaverProjectBuilder {
 
   // Every text of the last build, in order.
   const std::vector<std::string>& GetStatusLog() const { return progress.GetLog(); }
+  // The same texts as the terminal shows them (UTF-8): a refusal of a name
+  // that Mac Roman cannot hold names it as the project file wrote it.
+  const std::vector<std::string>& GetHostStatusLog() const { return progress.GetHostLog(); }
 
  private:
   [[nodiscard]] bool BuildSaverBundle(const CPathName& saverPath, bool overwrite);
@@ -105,6 +108,9 @@ class CSaverProjectBuilder {
   [[nodiscard]] bool FindTemplate(const CPathName& folder, const char* name, CPathName& item);
   // The extra files with their names in the bundle's Resources, checked.
   [[nodiscard]] bool CollectExtraFiles(const CPathName& resources, std::vector<CNamedSource>& files);
+  // No name or path that lost characters when the project was read is in
+  // use (CSaverProject::ValidateTexts).
+  [[nodiscard]] bool CheckTexts();
   // The movie, checked.
   [[nodiscard]] bool CheckMovie();
   [[nodiscard]] bool CopyInto(const CPathName& source, const CPathName& folder, const char* newName = nullptr);

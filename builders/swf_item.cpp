@@ -230,14 +230,23 @@ bool CSwfItem::WriteProjectorElement(CXmlWriter& writer) const {
   return true;
 }
 
-bool CSwfItem::ReadProjectorElement(const CXmlNode& node) { return ReadProjectorElementAt(node, 0); }
+bool CSwfItem::ReadProjectorElement(const CXmlNode& node, CUnheldTexts* unheld) {
+  return ReadProjectorElementAt(node, 0, unheld);
+}
 
-bool CSwfItem::ReadProjectorElementAt(const CXmlNode& node, int depth) {
-  const CAttributeReader in(node);
+bool CSwfItem::ReadProjectorElementAt(const CXmlNode& node, int depth, CUnheldTexts* unheld) {
+  const CAttributeReader in(node, unheld);
   CPathName path(nullptr);
   // A movie that cannot be read leaves the item without one; the rest of the
-  // element still reads.
-  if (in.ReadPath("swf", path) && !path.IsEmpty()) static_cast<void>(SetSwfFile(AbsolutePathOf(path)));
+  // element still reads. A movie whose path lost characters is not opened:
+  // the file it names now is not the one the project meant.
+  const size_t noted = unheld ? unheld->size() : 0;
+  if (in.ReadPath("swf", path) && !path.IsEmpty()) {
+    if (unheld && unheld->size() > noted)
+      swf = AbsolutePathOf(path);
+    else
+      static_cast<void>(SetSwfFile(AbsolutePathOf(path)));
+  }
   ReadWindowAttributes(in);
   if (in.ReadPath("window_mask", path)) window_mask = AbsolutePathOf(path);
 
@@ -245,12 +254,19 @@ bool CSwfItem::ReadProjectorElementAt(const CXmlNode& node, int depth) {
     more_files.DeleteAll();
     VisitChildrenNamed(list, "path", [&](const CXmlNode& entry) {
       // An entry without a file names nothing to pack and is passed over.
-      if (CAttributeReader(entry).ReadPath("src", path) && !path.IsEmpty()) more_files.AddCopy(path);
+      if (CAttributeReader(entry, unheld).ReadPath("src", path) && !path.IsEmpty()) more_files.AddCopy(path);
     });
   });
   return ForEachChildNamed(node, "sub_data", [&](const CXmlNode& list) {
     return ForEachChildNamed(list, "flash_projector", [&](const CXmlNode& entry) {
-      return depth < kMaxSubItemNesting && AddSubItem()->ReadProjectorElementAt(entry, depth + 1);
+      return depth < kMaxSubItemNesting && AddSubItem()->ReadProjectorElementAt(entry, depth + 1, unheld);
     });
   });
+}
+
+void CSwfItem::GetNamedFiles(std::vector<CPathName>& files, bool withMasks) const {
+  if (!swf.IsEmpty()) files.push_back(swf);
+  if (withMasks && !window_mask.IsEmpty()) files.push_back(window_mask);
+  for (int i = 0; i < more_files.GetCount(); ++i) files.push_back(*more_files.GetAt(i));
+  for (const CSwfItem* item : sub_items) item->GetNamedFiles(files, withMasks);
 }

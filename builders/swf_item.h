@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "builders/unheld_texts.h"
 #include "foundation/path_list.h"
 #include "foundation/path_name.h"
 #include "platform/mac_types.h"
@@ -108,8 +109,14 @@ class CSwfItem {
   bool WriteProjectorElement(CXmlWriter& writer) const;
   // Reads an element as written above into this item (fields not in the
   // element keep their values). False when sub-items nest deeper than
-  // kMaxSubItemNesting; what was read up to there stays.
-  [[nodiscard]] bool ReadProjectorElement(const CXmlNode& node);
+  // kMaxSubItemNesting; what was read up to there stays. Paths that lose
+  // characters (unheld_texts.h) are noted in `unheld` when given; such a
+  // movie is kept as read without being opened, as it may name another file
+  // (the check before a build refuses it).
+  [[nodiscard]] bool ReadProjectorElement(const CXmlNode& node, CUnheldTexts* unheld = nullptr);
+  // The files of the item and of its sub-items: movies, extra files and,
+  // with `withMasks`, window pictures.
+  void GetNamedFiles(std::vector<CPathName>& files, bool withMasks) const;
 
   // The players' settings document (settings_document.cpp).
   // One `window` element with the movie check; draws fresh check words.
@@ -166,7 +173,7 @@ class CSwfItem {
   u32 GetCheckWord(int index) const { return check_words[index & 1]; }
 
  private:
-  [[nodiscard]] bool ReadProjectorElementAt(const CXmlNode& node, int depth);
+  [[nodiscard]] bool ReadProjectorElementAt(const CXmlNode& node, int depth, CUnheldTexts* unheld);
   [[nodiscard]] bool ReadWindowElementAt(const CXmlNode& node, int depth);
   [[nodiscard]] bool ReadWindowSubDataAt(const CXmlNode& node, int depth);
   // The attributes both elements share, from `window_style` to

@@ -226,12 +226,15 @@ bool SetPascalNameExtension(unsigned char* name, const char* extension) {
 }
 
 void SetPathStringExtension(std::string& path, const char* extension) {
+  // Only the separator of the path's own form counts: a POSIX name's own ':'
+  // belongs to the name.
+  const char separator = CPathName(path).GetPathStyle() == kCFURLHFSPathStyle ? ':' : '/';
   size_t end = path.size();
-  while (end > 0 && (path[end - 1] == '/' || path[end - 1] == ':')) --end;
+  while (end > 0 && path[end - 1] == separator) --end;
   std::string trailing = path.substr(end);
   std::string text = path.substr(0, end);
-  size_t separator = text.find_last_of("/:");
-  ReplaceExtension(text, separator == std::string::npos ? 0 : separator + 1, extension);
+  const size_t at = text.rfind(separator);
+  ReplaceExtension(text, at == std::string::npos ? 0 : at + 1, extension);
   path = text + trailing;
 }
 

@@ -171,11 +171,7 @@ bool CPathName::IsRelative() const {
   return !path.empty() && !IsHfsText(path) && path[0] != '/' && path[0] != '\\';
 }
 
-bool CPathName::IsFolderPath() const {
-  if (path.empty()) return false;
-  if (IsHfsText(path)) return path.back() == ':';
-  return path.back() == '/' || path.back() == '\\';
-}
+bool CPathName::IsFolderPath() const { return EndsWith(path, SeparatorOf(path)); }
 
 std::string CPathName::GetLastComponent() const {
   if (path.empty()) return std::string();
@@ -285,23 +281,21 @@ bool CPathName::CombineFolderAndName(const char* name, const CPathName& folder) 
   path = folder.path;
   if (!path.empty()) {
     char separator = SeparatorOf(path);
-    if (!EndsWith(path, separator) && !EndsWith(path, '\\')) path += separator;
+    if (!EndsWith(path, separator)) path += separator;
   }
   path += name ? name : "";
   return true;
 }
 
+// Only the separator of the path's own form counts: a POSIX name may end in
+// ':' or '\\', and those characters belong to it.
 void CPathName::AddTrailingSlash() {
-  if (IsHfsText(path)) {
-    path = StripTrailing(path, ':') + ":";
-    return;
-  }
-  while (!path.empty() && (path.back() == '/' || path.back() == '\\')) path.pop_back();
-  path += '/';
+  const char separator = SeparatorOf(path);
+  path = StripTrailing(path, separator) + separator;
 }
 
 void CPathName::RemoveTrailingSeparator() {
-  if (!path.empty() && (path.back() == '/' || path.back() == '\\' || path.back() == ':')) path.pop_back();
+  if (EndsWith(path, SeparatorOf(path))) path.pop_back();
 }
 
 CFURLRef CPathName::CopyUrl() const {
@@ -443,7 +437,9 @@ std::string ResolveRelativePath(const CPathName& relative, const CPathName& base
   CPathName absoluteBase(base.GetAbsolutePath(0));
   std::string folder = absoluteBase.IsFolderPath() || base.IsFolder() ? absoluteBase.GetString()
                                                                       : absoluteBase.GetParentFolder(false);
-  while (!folder.empty() && (folder.back() == '/' || folder.back() == '\\')) folder.pop_back();
+  // The base is an absolute POSIX path: only '/' separates its names (a
+  // stored relative text may also separate its own with '\\').
+  while (!folder.empty() && folder.back() == '/') folder.pop_back();
 
   const std::string& text = relative.GetString();
   bool namesFolder = text.back() == '/' || text.back() == '\\';
@@ -461,7 +457,7 @@ std::string ResolveRelativePath(const CPathName& relative, const CPathName& base
       continue;
     }
     if (token == "..") {
-      size_t at = folder.find_last_of("/\\");
+      size_t at = folder.rfind('/');
       folder.erase(at == std::string::npos ? 0 : at);
       namesFolder = namesFolder || last;
       continue;

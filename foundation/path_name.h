@@ -61,6 +61,7 @@ class CPathName {
   int GetPathStyle() const;
   // A POSIX path that starts with neither '/' nor '\'.
   [[nodiscard]] bool IsRelative() const;
+  // Ends in the separator of its own form.
   [[nodiscard]] bool IsFolderPath() const;
   std::string GetLastComponent() const;
   std::string GetExtension(bool withDot) const;
@@ -73,8 +74,11 @@ class CPathName {
   void ReplaceExtension(const char* extension);
   void SetFileName(const char* name);
   bool CombineFolderAndName(const char* name, const CPathName& folder);
-  // Removes every trailing separator and appends exactly one.
+  // Removes every trailing separator and appends exactly one. Only the
+  // separator of the path's own form counts ('/', or ':' in HFS style): a
+  // POSIX name's own ':' or '\\' belongs to the name.
   void AddTrailingSlash();
+  // Removes one trailing separator of the path's own form.
   void RemoveTrailingSeparator();
   // A new URL of the absolute path; null when there is none. The caller releases it.
   [[nodiscard]] CFURLRef CopyUrl() const;

@@ -17,8 +17,22 @@ constexpr size_t kMaxReferenceDigits = 29;
 
 // Text of the tree in the application's encoding. The system writes only
 // ASCII (higher bytes as references); a hand-written file is UTF-8 as XML
-// says, and its characters become Mac Roman.
-std::string ToApplicationText(const std::string& bytes) { return plat::Utf8ToMacRomanLossy(bytes); }
+// says, and its characters become Mac Roman. A character that Mac Roman
+// cannot hold becomes '?' and sets `lost`.
+std::string ToApplicationText(const std::string& bytes, bool* lost = nullptr) {
+  return plat::Utf8ToMacRomanLossy(bytes, lost);
+}
+
+// The same text as UTF-8: bytes that are no UTF-8 are Mac Roman, as above.
+std::string ToHostText(const std::string& bytes) {
+  return plat::IsValidUtf8(bytes) ? bytes : plat::MacRomanToUtf8(bytes);
+}
+
+void AppendCodePoint(std::string& out, u32 codePoint) {
+  u8 buffer[4];
+  const size_t length = plat::EncodeCodePoint(codePoint, kCFStringEncodingUTF8, buffer);
+  out.append(reinterpret_cast<const char*>(buffer), length);
+}
 
 int HexValue(char c) {
   if (c >= '0' && c <= '9') return c - '0';
@@ -27,9 +41,14 @@ int HexValue(char c) {
   return -1;
 }
 
-// One hexadecimal character reference at text[at] ("&#x...;"): the byte it
-// stands for and the length it spans; false when it is not one.
-[[nodiscard]] bool ReadHexReference(const std::string& text, size_t at, char* byte, size_t* length) {
+// A text unescaped either into the application's encoding or into UTF-8.
+enum class Form { kApplication, kHost };
+
+// One hexadecimal character reference at text[at] ("&#x...;"): what it
+// stands for in `form`, appended to `out`, and the length it spans; false
+// when it is not one. A reference to 0 appends nothing and sets `ended`.
+[[nodiscard]] bool ReadHexReference(const std::string& text, size_t at, Form form, std::string& out, size_t* length,
+                                    bool* ended, bool* lost) {
   if (text.compare(at, 3, "&#x") != 0) return false;
   size_t semicolon = text.find(';', at + 3);
   if (semicolon == std::string::npos || semicolon - (at + 3) > kMaxReferenceDigits) return false;
@@ -39,21 +58,42 @@ int HexValue(char c) {
   u32 value = 0;
   for (size_t i = at + 3; i < semicolon && HexValue(text[i]) >= 0; ++i)
     value = value > 0x10FFFF ? 0x110000 : value * 16 + u32(HexValue(text[i]));
-  if (value <= 0xFF) {
-    *byte = char(value);
-  } else {
-    // Above the byte range the number is a Unicode character.
-    u8 macRoman = '?';
-    if (!plat::UnicodeToMacRoman(value, &macRoman) || macRoman == 0) macRoman = '?';
-    *byte = char(macRoman);
-  }
   *length = semicolon + 1 - at;
+  if (value == 0) {  // the text ends here, as a C string would
+    *ended = true;
+    return true;
+  }
+  // Up to 0xFF the number is a byte of the application's encoding; above it
+  // a Unicode character.
+  const bool character = value <= 0x10FFFF && (value < 0xD800 || value > 0xDFFF);
+  if (form == Form::kHost) {
+    if (value <= 0xFF)
+      AppendCodePoint(out, plat::MacRomanToUnicode(u8(value)));
+    else if (character)
+      AppendCodePoint(out, value);
+    else
+      out += '?';
+    return true;
+  }
+  if (value <= 0xFF) {
+    out += char(value);
+    return true;
+  }
+  u8 macRoman = '?';
+  if (!plat::UnicodeToMacRoman(value, &macRoman) || macRoman == 0) {
+    macRoman = '?';
+    // A character the file names that has no form here is lost; a number
+    // that names no character is a '?' in both forms.
+    if (character && lost) *lost = true;
+  }
+  out += char(macRoman);
   return true;
 }
 
-// One pass of unescaping; `*ended` tells whether a reference to 0 ended the
-// text early.
-std::string Unescape(const std::string& text, bool* ended) {
+// One pass of unescaping into `form`; `*ended` tells whether a reference to
+// 0 ended the text early, `*lost` (when given) whether a reference names a
+// character the application's encoding cannot hold.
+std::string Unescape(const std::string& text, bool* ended, Form form = Form::kApplication, bool* lost = nullptr) {
   static const struct {
     const char* form;
     char value;
@@ -81,14 +121,9 @@ std::string Unescape(const std::string& text, bool* ended) {
       }
     }
     if (matched) continue;
-    char byte = 0;
     size_t length = 0;
-    if (ReadHexReference(text, i, &byte, &length)) {
-      if (byte == 0) {  // the text ends here, as a C string would
-        *ended = true;
-        break;
-      }
-      out += byte;
+    if (ReadHexReference(text, i, form, out, &length, ended, lost)) {
+      if (*ended) break;
       i += length - 1;
       continue;
     }
@@ -235,43 +270,45 @@ bool CXmlNode::GetFirstChild(CXmlNode& node) const {
   return node.SetFromTree(tree_->children.front().get(), path_);
 }
 
-// The unescaped text of the handle; false when it holds none.
-bool CXmlNode::GetRawText(std::string& text) const {
+// The unescaped text of the handle; false when it holds none. `host`, when
+// given, receives the text as UTF-8; `lost`, when given, is set when a
+// character of it has no form in the application's encoding.
+bool CXmlNode::GetRawText(std::string& text, std::string* host, bool* lost) const {
+  // The pieces of the text, each with whether it is unescaped.
+  std::vector<std::pair<const std::string*, bool>> pieces;
+  std::string value;
   if (value_) {
     // Line feeds written into the value literally are dropped (XML would
     // have turned them into spaces); a line feed written as a character
     // reference is part of the value.
-    std::string value;
     for (char c : *value_)
       if (c != '\n') value += c;
-    text = UnescapeXmlEntities(ToApplicationText(value));
-    return true;
+    pieces.emplace_back(&value, true);
+  } else if (!tree_) {
+    return false;
+  } else if (tree_->kind == plat::XmlNodeKind::kText || tree_->kind == plat::XmlNodeKind::kCData) {
+    pieces.emplace_back(&tree_->text, tree_->kind == plat::XmlNodeKind::kText);
+  } else {
+    // An element: its text and CDATA children in order; element children do
+    // not count. CDATA is literal and is not unescaped.
+    for (const auto& child : tree_->children)
+      if (child->kind == plat::XmlNodeKind::kText || child->kind == plat::XmlNodeKind::kCData)
+        pieces.emplace_back(&child->text, child->kind == plat::XmlNodeKind::kText);
+    if (pieces.empty()) return false;
   }
-  if (!tree_) return false;
-  if (tree_->kind == plat::XmlNodeKind::kText) {
-    text = UnescapeXmlEntities(ToApplicationText(tree_->text));
-    return true;
-  }
-  if (tree_->kind == plat::XmlNodeKind::kCData) {
-    text = ToApplicationText(tree_->text);
-    return true;
-  }
-  // An element: its text and CDATA children in order; element children do
-  // not count. CDATA is literal and is not unescaped.
-  bool found = false, ended = false;
-  std::string result;
-  for (const auto& child : tree_->children) {
+  std::string held, hosted;
+  bool ended = false, hostEnded = false, missing = false;
+  for (const auto& [raw, unescaped] : pieces) {
     if (ended) break;
-    if (child->kind == plat::XmlNodeKind::kText) {
-      result += Unescape(ToApplicationText(child->text), &ended);
-      found = true;
-    } else if (child->kind == plat::XmlNodeKind::kCData) {
-      result += ToApplicationText(child->text);
-      found = true;
-    }
+    const std::string application = ToApplicationText(*raw, &missing);
+    held += unescaped ? Unescape(application, &ended, Form::kApplication, &missing) : application;
+    if (!host) continue;
+    const std::string utf8 = ToHostText(*raw);
+    hosted += unescaped ? Unescape(utf8, &hostEnded, Form::kHost) : utf8;
   }
-  if (!found) return false;
-  text = result;
+  text = std::move(held);
+  if (host) *host = std::move(hosted);
+  if (lost) *lost = missing;
   return true;
 }
 
@@ -288,6 +325,17 @@ bool CXmlNode::GetText(CStringBuffer& text, const char* defaultText) const {
 std::string CXmlNode::GetTextString() const {
   std::string raw;
   return GetRawText(raw) ? std::string(raw.c_str()) : std::string();
+}
+
+bool CXmlNode::LosesCharacters() const {
+  std::string raw;
+  bool lost = false;
+  return GetRawText(raw, nullptr, &lost) && lost;
+}
+
+std::string CXmlNode::GetHostText() const {
+  std::string raw, host;
+  return GetRawText(raw, &host) ? std::string(host.c_str()) : std::string();
 }
 
 bool CXmlNode::GetTextUnescapedTwice(CStringBuffer& text, const char* defaultText) const {

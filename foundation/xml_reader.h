@@ -9,6 +9,9 @@
 //
 // Texts come back in the application's 8-bit encoding (Mac Roman) with their
 // entity and character references resolved once by `UnescapeXmlEntities`.
+// A character that Mac Roman cannot hold comes back as '?': a node tells
+// when its text lost one, and gives the text as the file wrote it (UTF-8)
+// for the messages that name it.
 #pragma once
 
 #include <cstddef>
@@ -111,6 +114,13 @@ class CXmlNode {
   // default text (and false) for an empty handle.
   [[nodiscard]] bool GetText(CStringBuffer& text, const char* defaultText = "") const;
   std::string GetTextString() const;
+  // Whether the text holds a character that the application's encoding
+  // cannot hold: GetText gives a '?' for each of them.
+  [[nodiscard]] bool LosesCharacters() const;
+  // The text as the document wrote it, in UTF-8, its references resolved
+  // (as GetText resolves them, but into their characters); "" when the
+  // handle holds no text.
+  std::string GetHostText() const;
   [[nodiscard]] bool GetTextUnescapedTwice(CStringBuffer& text, const char* defaultText = "") const;
 
   // Typed getters; each returns the default when the text is missing.
@@ -131,7 +141,7 @@ class CXmlNode {
   const CPathName& GetDocumentPath() const { return path_; }
 
  private:
-  [[nodiscard]] bool GetRawText(std::string& text) const;
+  [[nodiscard]] bool GetRawText(std::string& text, std::string* host = nullptr, bool* lost = nullptr) const;
 
   const plat::XmlTreeNode* tree_ = nullptr;
   const std::string* value_ = nullptr;

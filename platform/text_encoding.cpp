@@ -224,7 +224,12 @@ bool Utf8ToMacRoman(const std::string& utf8, std::string& out) {
   return EncodeText(units, kCFStringEncodingMacRoman, out);
 }
 
-std::string Utf8ToMacRomanLossy(const std::string& utf8) {
+bool IsValidUtf8(const std::string& bytes) {
+  std::u16string units;
+  return DecodeText(reinterpret_cast<const u8*>(bytes.data()), bytes.size(), kCFStringEncodingUTF8, units);
+}
+
+std::string Utf8ToMacRomanLossy(const std::string& utf8, bool* lost) {
   std::u16string units;
   if (!DecodeText(reinterpret_cast<const u8*>(utf8.data()), utf8.size(), kCFStringEncodingUTF8, units))
     return utf8;
@@ -238,7 +243,10 @@ std::string Utf8ToMacRomanLossy(const std::string& utf8) {
       ++i;
     }
     u8 byte = '?';
-    if (!UnicodeToMacRoman(c, &byte)) byte = '?';
+    if (!UnicodeToMacRoman(c, &byte)) {
+      byte = '?';
+      if (lost) *lost = true;
+    }
     out += char(byte);
   }
   return out;

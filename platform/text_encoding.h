@@ -53,9 +53,12 @@ std::string MacRomanToUtf8(const std::string& macRoman);
 // character that Mac Roman cannot hold.
 [[nodiscard]] bool Utf8ToMacRoman(const std::string& utf8, std::string& out);
 // UTF-8 text read from a document, as Mac Roman: a character that Mac Roman
-// cannot hold becomes '?'. Bytes that are not valid UTF-8 are taken to be
-// Mac Roman already and come back as they are.
-std::string Utf8ToMacRomanLossy(const std::string& utf8);
+// cannot hold becomes '?' (and `lost`, when given, is set; it is left alone
+// otherwise). Bytes that are not valid UTF-8 are taken to be Mac Roman
+// already and come back as they are.
+std::string Utf8ToMacRomanLossy(const std::string& utf8, bool* lost = nullptr);
+// Whether the bytes are valid UTF-8.
+[[nodiscard]] bool IsValidUtf8(const std::string& bytes);
 
 // Paths: every path the system holds is Mac Roman, every host call takes UTF-8.
 inline std::string ToHostPath(const std::string& macRomanPath) { return MacRomanToUtf8(macRomanPath); }

@@ -34,12 +34,9 @@
 
 namespace {
 
-void Say(std::FILE* stream, const std::string& macRomanText) {
-  std::fprintf(stream, "%s\n", plat::MacRomanToUtf8(macRomanText).c_str());
-}
-
-void SayAll(std::FILE* stream, const std::vector<std::string>& texts) {
-  for (const std::string& text : texts) Say(stream, text);
+// Texts as the terminal shows them (UTF-8), one a line.
+void SayAll(std::FILE* stream, const std::vector<std::string>& hostTexts) {
+  for (const std::string& text : hostTexts) std::fprintf(stream, "%s\n", text.c_str());
 }
 
 // The elements of the project file that the tool builds, in document order.
@@ -84,8 +81,9 @@ bool BuildSaverProject(const CXmlNode& element, const CPathName& templates, cons
   }
   project.SetTemplateFolders(engines, installers);
   CStringBuffer refusal;
-  if (!project.ValidateOutputNames(&refusal)) {
-    Say(stderr, refusal.GetText());
+  std::string hostRefusal;
+  if (!project.ValidateOutputNames(&refusal, &hostRefusal)) {
+    SayAll(stderr, {hostRefusal});
     return false;
   }
   CPathName saver(nullptr);
@@ -96,13 +94,13 @@ bool BuildSaverProject(const CXmlNode& element, const CPathName& templates, cons
   CSaverProjectBuilder::BuildRequest request;
   request.overwrite = true;
   bool built = builder.BuildSaver(saver, request);
-  SayAll(built ? stdout : stderr, builder.GetStatusLog());
+  SayAll(built ? stdout : stderr, builder.GetHostStatusLog());
   if (!built) return false;
   built = builder.BuildInstaller(installer, request);
-  SayAll(built ? stdout : stderr, builder.GetStatusLog());
+  SayAll(built ? stdout : stderr, builder.GetHostStatusLog());
   if (!built) return false;
   built = builder.BuildWindowsSaver(request);
-  SayAll(built ? stdout : stderr, builder.GetStatusLog());
+  SayAll(built ? stdout : stderr, builder.GetHostStatusLog());
   return built;
 }
 
@@ -124,7 +122,7 @@ bool BuildProjectorProject(const CXmlNode& element, const CPathName& templates) 
   CProjectorBuilder builder;
   builder.SetTemplateFolder(folder);
   const bool built = builder.Build(list, 0);
-  SayAll(built ? stdout : stderr, builder.GetStatusLog());
+  SayAll(built ? stdout : stderr, builder.GetHostStatusLog());
   return built;
 }
 

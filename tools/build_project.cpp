@@ -22,10 +22,6 @@
 
 namespace {
 
-void Say(std::FILE* stream, const std::string& macRomanText) {
-  std::fprintf(stream, "%s\n", plat::MacRomanToUtf8(macRomanText).c_str());
-}
-
 // Calls `visit` for each child of `node` named `name`.
 template <typename Visit>
 void ForEachChild(const CXmlNode& node, const char* name, Visit visit) {
@@ -100,6 +96,6 @@ int main(int argc, char** argv) {
   CSaverBuilder builder;
   builder.SetBuildFolders(folders);
   const bool built = builder.Build(&list, nullptr);
-  for (const std::string& text : builder.GetStatusLog()) Say(built ? stdout : stderr, text);
+  for (const std::string& text : builder.GetHostStatusLog()) std::fprintf(built ? stdout : stderr, "%s\n", text.c_str());
   return built ? 0 : 1;
 }

@@ -7,6 +7,7 @@
 
 #include "foundation/cf_string_holder.h"
 #include "platform/carbon_strings.h"
+#include "platform/text_encoding.h"
 #include "ui/dialog_window.h"
 #include "ui/text_format.h"
 
@@ -46,11 +47,15 @@ bool CStaticText::CreateByStringID(CDialogWindow* owner, UInt32 id, const Rect* 
 int CStaticText::GetClassConstant1() { return 16; }
 
 bool CStaticText::SetText(const char* text, bool redraw) {
+  return SetText(text, plat::MacRomanToUtf8(text ? text : ""), redraw);
+}
+
+bool CStaticText::SetText(const char* text, const std::string& hostText, bool redraw) {
   if (!text) text = "";
   if (SetControlData(control_, kControlEntireControl, kControlStaticTextTextTag, std::strlen(text), text) != noErr)
     return false;
   if (redraw) Draw1Control(control_);
-  if (gListener) gListener(control_, text);
+  if (gListener) gListener(control_, hostText.c_str());
   return true;
 }
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 
 #include "ui/control.h"
 
@@ -16,6 +17,9 @@ class CStaticText : public CControl {
   // The text's bytes (no terminator) become the control's text; false, the
   // control unchanged, when the control refuses the data.
   [[nodiscard]] bool SetText(const char* text, bool redraw);
+  // The same, with the text as the terminal shows it (UTF-8) for the
+  // listener: it names what Mac Roman cannot hold, which `text` gives as '?'.
+  [[nodiscard]] bool SetText(const char* text, const std::string& hostText, bool redraw);
   [[nodiscard]] bool Clear(bool redraw);
   [[nodiscard]] bool SetPascalText(const unsigned char* text, bool redraw);
   [[nodiscard]] bool SetTextByStringID(UInt32 stringNumber, bool redraw);
@@ -28,10 +32,10 @@ class CStaticText : public CControl {
   [[nodiscard]] bool GetText(char* buffer, size_t* size);
 };
 
-// Called with every text that SetText gives a static text control (null:
-// nobody listens). The command line prints the status texts of a build
-// this way.
-typedef void (*StaticTextListener)(ControlRef control, const char* text);
+// Called with every text that SetText gives a static text control, as the
+// terminal shows it (UTF-8) (null: nobody listens). The command line prints
+// the status texts of a build this way.
+typedef void (*StaticTextListener)(ControlRef control, const char* hostText);
 void SetStaticTextListener(StaticTextListener listener);
 
 // A static text made from left, top, width and height, with no wrapper.

@@ -87,8 +87,10 @@ std::vector<std::string> MainWindowTest::WindowsShown() const {
   return names;
 }
 
-ProgramRun RunProgram(const std::vector<std::string>& arguments, const std::string& root,
-                      const std::map<std::string, std::string>& extra) {
+namespace {
+
+ProgramRun RunProgramFile(const std::string& program, const std::vector<std::string>& arguments,
+                          const std::string& root, const std::map<std::string, std::string>& extra) {
   ProgramRun run;
   for (const char* sub : {"home", "tmp", "config", "data"}) mkdir((root + sub).c_str(), 0700);
   std::map<std::string, std::string> variables;
@@ -107,7 +109,6 @@ ProgramRun RunProgram(const std::vector<std::string>& arguments, const std::stri
   environment.reserve(variables.size());
   for (const auto& variable : variables) environment.push_back(variable.first + "=" + variable.second);
 
-  const std::string program = plat::ApplicationBundle() + "Contents/MacOS/glimmerbox";
   std::vector<std::string> argv = {program};
   argv.insert(argv.end(), arguments.begin(), arguments.end());
   std::vector<char*> args, envp;
@@ -141,6 +142,23 @@ ProgramRun RunProgram(const std::vector<std::string>& arguments, const std::stri
   run.out = gbtest::ReadTextFile(outPath);
   run.err = gbtest::ReadTextFile(errPath);
   return run;
+}
+
+}  // namespace
+
+ProgramRun RunProgram(const std::vector<std::string>& arguments, const std::string& root,
+                      const std::map<std::string, std::string>& extra) {
+  return RunProgramFile(plat::ApplicationBundle() + "Contents/MacOS/glimmerbox", arguments, root, extra);
+}
+
+ProgramRun RunTool(const std::string& tool, const std::vector<std::string>& arguments, const std::string& root) {
+  // The tools are built beside the test programs.
+  char self[4096];
+  const ssize_t length = readlink("/proc/self/exe", self, sizeof self - 1);
+  if (length <= 0) return ProgramRun();
+  std::string path(self, size_t(length));
+  path = path.substr(0, path.rfind('/')) + "/../tools/" + tool;
+  return RunProgramFile(path, arguments, root, {});
 }
 
 }  // namespace apptest

@@ -51,5 +51,7 @@ struct ProgramRun {
 // added; the program is stopped after a minute.
 ProgramRun RunProgram(const std::vector<std::string>& arguments, const std::string& root,
                       const std::map<std::string, std::string>& extra = {});
+// The same for a tool of the build tree (tools/), by its name.
+ProgramRun RunTool(const std::string& tool, const std::vector<std::string>& arguments, const std::string& root);
 
 }  // namespace apptest

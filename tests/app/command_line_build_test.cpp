@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -14,6 +15,17 @@
 namespace {
 
 const char* const kOutputs[] = {"Demo.saver/Contents/Info.plist", "Install_Demo.app", "Demo.scr", "Install_Demo.exe"};
+
+// The names in a folder (host path).
+std::vector<std::string> FolderEntries(const std::string& folder) {
+  std::vector<std::string> names;
+  if (DIR* listing = opendir(folder.c_str())) {
+    while (dirent* entry = readdir(listing))
+      if (std::string(entry->d_name) != "." && std::string(entry->d_name) != "..") names.push_back(entry->d_name);
+    closedir(listing);
+  }
+  return names;
+}
 
 int SnapshotFiles(const std::string& root) {
   int count = 0;
@@ -69,6 +81,72 @@ TEST(CommandLineBuild, TheDemoProjectBuildsItsFourOutputs) {
   // A new screen saver (its settings carry fresh check words, so it is no copy of the first).
   EXPECT_NE(gbtest::ReadTextFile(demo + "output/Demo.scr"), "kept");
   EXPECT_EQ(gbtest::ReadTextFile(demo + "output/Demo.scr").substr(0, 2), scr.substr(0, 2));
+}
+
+// The demo project under another name (as the application writes it: the
+// output file names follow the name).
+std::string Renamed(std::string project, const std::string& name) {
+  for (const std::string& attribute : {std::string("screen_saver_name=\""), std::string("filename=\"Install_"),
+                                        std::string("filename=\"")}) {
+    for (size_t at = project.find(attribute + "Demo"); at != std::string::npos;
+         at = project.find(attribute + "Demo", at + 1))
+      project.replace(at + attribute.size(), 4, name);
+  }
+  return project;
+}
+
+// A project whose saver name Mac Roman cannot hold is refused by every
+// program that builds one, with the name as the file wrote it, and nothing
+// is built; a name that Mac Roman holds builds under that name.
+TEST(CommandLineBuild, ANameThatMacRomanCannotHoldIsRefusedByEveryProgram) {
+  const struct {
+    const char* what;
+    const char* name;   // as the project file holds it
+    const char* shown;  // as the user knows it (UTF-8)
+    bool builds;
+  } names[] = {
+      {"CJK", "\xE6\x97\xA5\xE6\x9C\xAC", "\xE6\x97\xA5\xE6\x9C\xAC", false},
+      {"CJK as references", "&#x65E5;&#x672C;", "\xE6\x97\xA5\xE6\x9C\xAC", false},
+      {"an emoji", "Reef \xF0\x9F\x90\xA0", "Reef \xF0\x9F\x90\xA0", false},
+      {"a letter of Mac Roman", "\xC3\xA9t\xC3\xA9", "\xC3\xA9t\xC3\xA9", true},
+  };
+  const struct {
+    const char* what;
+    bool legacy;  // the first-generation element, built by gb_build_legacy
+    const char* tool;
+  } programs[] = {{"glimmerbox --build", false, ""}, {"gb_build_project", false, "gb_build_project"},
+                  {"gb_build_legacy", true, "gb_build_legacy"}};
+  for (const auto& program : programs) {
+    for (const auto& n : names) {
+      const std::string trace = std::string(program.what) + ", " + n.what;
+      const std::string demo = apptest::CopyDemo(std::string("names-") + program.tool + "-" + n.what);
+      const std::string root = gbtest::MakeTempFolder(std::string("names-home-") + program.tool + "-" + n.what);
+      const std::string output = demo + "output/";
+      apptest::ProgramRun run;
+      if (program.legacy) {
+        const std::string project = demo + "legacy.xml";
+        ASSERT_TRUE(gbtest::WriteFile(project, std::string("<screen_saver swf=\"Demo.swf\" name=\"") + n.name +
+                                                   "\" installer_prefix=\"Install\" installer_suffix=\"\" />\n"));
+        run = apptest::RunTool(program.tool, {project, output}, root);
+      } else {
+        ASSERT_TRUE(gbtest::WriteFile(demo + "Demo.gmx", Renamed(gbtest::ReadTextFile(demo + "Demo.gmx"), n.name)));
+        run = program.tool[0] ? apptest::RunTool(program.tool, {demo + "Demo.gmx"}, root)
+                              : apptest::RunProgram({"--build", demo + "Demo.gmx"}, root);
+      }
+      const std::string saver = output + n.shown + ".saver";
+      if (n.builds) {
+        EXPECT_EQ(run.status, 0) << trace << "\n" << run.out << run.err;
+        EXPECT_TRUE(gbtest::FileExists(saver + "/Contents/Info.plist")) << trace;
+        EXPECT_TRUE(gbtest::FileExists(output + n.shown + ".scr")) << trace;
+        continue;
+      }
+      EXPECT_EQ(run.status, 1) << trace << "\n" << run.out << run.err;
+      EXPECT_NE((run.out + run.err).find(std::string("\"") + n.shown + "\" holds characters that cannot be used"),
+                std::string::npos)
+          << trace << "\n" << run.out << run.err;
+      EXPECT_TRUE(FolderEntries(output).empty()) << trace;
+    }
+  }
 }
 
 }  // namespace

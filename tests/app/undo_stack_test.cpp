@@ -10,6 +10,8 @@
 
 #include "app/app_version.h"
 #include "builders/saver_data_list.h"
+#include "foundation/string_buffer.h"
+#include "foundation/xml_reader.h"
 #include "platform/text_encoding.h"
 #include "tests/support/test_support.h"
 
@@ -153,6 +155,33 @@ TEST_F(UndoStackTest, ASnapshotThatCannotBeReadChangesNothing) {
   gbtest::WriteFile(plat::MacRomanToUtf8(probe.GetBeforePath().GetString()), "<flash_saver_datalist");
   probe.Undo();
   EXPECT_EQ(Name(), "a");
+}
+
+// A step restores the values of a project whose file held a name that
+// Mac Roman cannot hold: the build is refused again where that name is back.
+TEST_F(UndoStackTest, AStepBackToANameTheFileCouldNotHoldIsRefusedAgain) {
+  const std::string file = gbtest::MakeTempFolder("undo-unheld") + "project.gmx";
+  ASSERT_TRUE(gbtest::WriteFile(file, "<flash_saver_datalist screen_saver_name=\"\xE6\x97\xA5\xE6\x9C\xAC\" />\n"));
+  CXmlDocument document;
+  CXmlNode root;
+  ASSERT_TRUE(document.Open(CPathName(file)) && document.GetRootNode(root));
+  ASSERT_TRUE(list_.ReadXml(root));
+  CStringBuffer message;
+  EXPECT_FALSE(list_.ValidateOutputNames(&message));
+
+  auto snapshot = std::make_unique<CUndoSnapshot>(&list_);
+  ASSERT_TRUE(snapshot->SaveBefore());
+  list_.SetName("Tokyo");
+  ASSERT_TRUE(snapshot->SaveAfter());
+  stack_.Add(std::move(snapshot));
+  EXPECT_TRUE(list_.ValidateOutputNames(&message)) << message.GetText();
+  stack_.Undo();
+  EXPECT_EQ(list_.GetName(), "??");
+  std::string hostMessage;
+  EXPECT_FALSE(list_.ValidateOutputNames(&message, &hostMessage));
+  EXPECT_EQ(hostMessage.rfind("\"\xE6\x97\xA5\xE6\x9C\xAC\" holds characters", 0), 0u) << hostMessage;
+  stack_.Redo();
+  EXPECT_TRUE(list_.ValidateOutputNames(&message)) << message.GetText();
 }
 
 TEST_F(UndoStackTest, CleaningUpRemovesOnlyTheSnapshotFiles) {

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -384,6 +385,60 @@ TEST(AppendFileWithSizeAndType, AppendsTheBytesTheirCountAndTheType) {
   EXPECT_EQ(appended, 0u);
   ASSERT_EQ(std::fclose(file), 0);
   EXPECT_EQ(gbtest::ReadFile(stream), expected);
+}
+
+// The record goes at the end of the file wherever the stream stands, and
+// the stream then stands after it; a stream that takes nothing keeps its
+// file and its place.
+TEST(AppendFileWithSizeAndType, GoesAtTheEndWhereverTheStreamStands) {
+  const std::string folder = gbtest::MakeTempFolder("append-record-anywhere");
+  const std::string stream = folder + "stream.bin";
+  ASSERT_TRUE(gbtest::WriteFile(folder + "ten.bin", "0123456789"));
+  ASSERT_TRUE(gbtest::WriteFile(folder + "large.bin", std::string(4000, 'x')));
+  Bytes record = gbtest::ToBytes("0123456789");
+  gbtest::AppendWord(record, 10);
+  gbtest::AppendWord(record, 5);
+  const struct {
+    const char* what;
+    const char* mode;
+    long at;
+    const char* file;
+    bool fullDisk;
+    bool appended;
+  } cases[] = {
+      {"read and write, at the start", "r+b", 0, "ten.bin", false, true},
+      {"read and write, inside", "r+b", 2, "ten.bin", false, true},
+      {"read only", "rb", 2, "ten.bin", false, false},
+      {"read and write, a disk that takes only some of it", "r+b", 1, "large.bin", true, false},
+  };
+  for (const auto& c : cases) {
+    ASSERT_TRUE(gbtest::WriteFile(stream, "host"));
+    std::FILE* file = std::fopen(stream.c_str(), c.mode);
+    ASSERT_NE(file, nullptr) << c.what;
+    ASSERT_EQ(std::fseek(file, c.at, SEEK_SET), 0) << c.what;
+    u32 appended = 1;
+    {
+      std::unique_ptr<gbtest::FullDisk> full;
+      if (c.fullDisk) {
+        full = std::make_unique<gbtest::FullDisk>(100);
+        ASSERT_TRUE(full->IsSet()) << c.what;
+      }
+      appended = CProjectorBuilder::AppendFileWithSizeAndType(CPathName(folder + c.file), file, 5);
+    }
+    Bytes expected = gbtest::ToBytes("host");
+    if (c.appended) {
+      EXPECT_EQ(appended, record.size()) << c.what;
+      expected.insert(expected.end(), record.begin(), record.end());
+      EXPECT_EQ(std::ftell(file), long(expected.size())) << c.what;
+    } else {
+      EXPECT_EQ(appended, 0u) << c.what;
+      EXPECT_EQ(std::ftell(file), c.at) << c.what;
+      // The stream reads on from where it stood.
+      EXPECT_EQ(std::fgetc(file), "host"[c.at]) << c.what;
+    }
+    ASSERT_EQ(std::fclose(file), 0) << c.what;
+    EXPECT_EQ(gbtest::ReadFile(stream), expected) << c.what;
+  }
 }
 
 }  // namespace

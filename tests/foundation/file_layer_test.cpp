@@ -168,6 +168,8 @@ TEST(FileLayer, ExtensionsChangeOnlyTheName) {
       {"x.swf", "gif", "x.gif"},         {"/a.b/readme", "txt", "/a.b/readme.txt"},
       {"/a.b/readme", "", "/a.b/readme"}, {"Disk:a.b:readme", "txt", "Disk:a.b:readme.txt"},
       {"/x/archive.tar.gz", "zip", "/x/archive.tar.zip"}, {"/x/dir.app/", "saver", "/x/dir.saver/"},
+      // A POSIX name's own ':' belongs to it.
+      {"/x/a.tx:", "swf", "/x/a.swf"},    {"/x/b.d:c", "txt", "/x/b.txt"}, {"Disk:x:a.tx:", "swf", "Disk:x:a.swf:"},
   };
   for (const Case& c : cases) {
     std::string path = c.path;

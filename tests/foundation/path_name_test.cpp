@@ -50,6 +50,9 @@ TEST(PathName, ComponentQueries) {
       {"Disk:a:b.swf", "b.swf", "swf", "Disk:a", "Disk:a:", false},
       {"Disk:a:", "a", "", "Disk:", "Disk:", true},
       {"Disk:", "Disk", "", "Disk:", "Disk:", true},
+      // A POSIX name's own '\\' or ':' is no separator.
+      {"/x/y\\", "y\\", "", "/x", "/x/", false},
+      {"/x/y.txt:", "y.txt:", "txt:", "/x", "/x/", false},
       {"", "", "", "", "", false},
   };
   for (const auto& c : cases) {
@@ -82,7 +85,8 @@ TEST(PathName, TextEdits) {
   const struct {
     const char* path;
     const char* expected;
-  } slashes[] = {{"a/b\\//", "a/b/"}, {"", "/"}, {"/x", "/x/"}, {"/x/", "/x/"}, {"Disk:a", "Disk:a:"}};
+  } slashes[] = {{"a/b//", "a/b/"},       {"a/b\\//", "a/b\\/"}, {"/x/y:", "/x/y:/"}, {"", "/"},
+                 {"/x", "/x/"},           {"/x/", "/x/"},        {"Disk:a", "Disk:a:"}, {"Disk:a::", "Disk:a:"}};
   for (const auto& c : slashes) {
     CPathName path(c.path);
     path.AddTrailingSlash();
@@ -92,7 +96,8 @@ TEST(PathName, TextEdits) {
   const struct {
     const char* path;
     const char* expected;
-  } removed[] = {{"/x/", "/x"}, {"x\\", "x"}, {"D:a:", "D:a"}, {"x//", "x/"}, {"x", "x"}};
+  } removed[] = {{"/x/", "/x"},         {"x\\", "x\\"},         {"D:a:", "D:a"}, {"x//", "x/"},
+                 {"x", "x"},             {"/x/y.txt:", "/x/y.txt:"}, {"/x/y:/", "/x/y:"}};
   for (const auto& c : removed) {
     CPathName path(c.path);
     path.RemoveTrailingSeparator();
@@ -122,6 +127,7 @@ TEST(PathName, TextEdits) {
   } names[] = {
       {"/x/a.swf", "b.gif", "/x/b.gif"}, {"/x/y/", "b", "/x/y/b"},       {"", "b", "b"},
       {"a.swf", "b", "b"},               {"Disk:a:b", "c", "Disk:a:c"}, {"/", "b", "/b"},
+      {"/x/a\\", "b", "/x/b"},            {"/x/a:", "b", "/x/b"},
   };
   for (const auto& c : names) {
     CPathName path(c.path);
@@ -134,6 +140,8 @@ TEST(PathName, TextEdits) {
   EXPECT_EQ(combined.GetString(), "/x/y/m.swf");
   combined.CombineFolderAndName("m.swf", CPathName("/x/y/"));
   EXPECT_EQ(combined.GetString(), "/x/y/m.swf");
+  combined.CombineFolderAndName("m.swf", CPathName("/x/y\\"));
+  EXPECT_EQ(combined.GetString(), "/x/y\\/m.swf");
 
   CPathName missing("/gb-missing/movie.swf");
   EXPECT_EQ(missing.GetName(true), "movie");
@@ -321,6 +329,8 @@ TEST(RelativePath, RoundTripsOnATableOfCases) {
       {"/a/b/c/doc.gmx", "/a/d/e.swf", "../../d/e.swf"},
       {"/x/y/doc.gmx", "/x/y/sub/", "./sub/"},
       {"/x/y/", "/x/y/c.swf", "./c.swf"},
+      // In the base only '/' separates names.
+      {"/x/a\\b/doc.gmx", "/x/c.swf", "../c.swf"},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(MakeRelativePath(CPathName(c.base), CPathName(c.target)), c.relative) << c.base << " -> " << c.target;

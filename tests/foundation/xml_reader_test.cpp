@@ -140,6 +140,48 @@ TEST(XmlReader, TextOfElementsAndAttributes) {
   EXPECT_EQ(utf8.GetTextString(), "\x80");
 }
 
+// A character that Mac Roman cannot hold reads as '?', and the node says
+// so and gives the text as the file wrote it, whether the file holds the
+// character itself or a reference to it; what Mac Roman holds loses nothing.
+TEST(XmlReader, TextsTellWhatTheyLostAndGiveTheirCharacters) {
+  const struct {
+    const char* what;
+    const char* written;  // between the quotes of an attribute, and as an element's text
+    const char* held;
+    bool lost;
+    const char* host;
+  } cases[] = {
+      {"CJK in UTF-8", "\xE6\x97\xA5\xE6\x9C\xAC", "??", true, "\xE6\x97\xA5\xE6\x9C\xAC"},
+      {"CJK as references", "&#x65E5;&#x672C;", "??", true, "\xE6\x97\xA5\xE6\x9C\xAC"},
+      {"an emoji", "a\xF0\x9F\x98\x80.swf", "a?.swf", true, "a\xF0\x9F\x98\x80.swf"},
+      {"Mac Roman letters in UTF-8", "caf\xC3\xA9", "caf\x8E", false, "caf\xC3\xA9"},
+      {"a Mac Roman byte as a reference", "caf&#x8E;", "caf\x8E", false, "caf\xC3\xA9"},
+      {"a Mac Roman byte and a sign Mac Roman holds", "&#xC4;&#x20AC;", "\xC4\xDB", false, "\xC6\x92\xE2\x82\xAC"},
+      {"Mac Roman bytes that are no UTF-8", "caf\x8E", "caf\x8E", false, "caf\xC3\xA9"},
+      {"a question mark of its own", "why?&amp;", "why?&", false, "why?&"},
+      {"a number that names no character", "a&#xD800;&#x110000;", "a??", false, "a??"},
+      {"a reference to 0 ends both", "&#x65E5;&#x0;&#x672C;", "?", true, "\xE6\x97\xA5"},
+  };
+  for (const auto& c : cases) {
+    Loaded doc(std::string("<r><e v=\"") + c.written + "\">" + c.written + "</e></r>");
+    ASSERT_TRUE(doc.ok()) << c.what;
+    const CXmlNode element = doc.Child("e");
+    for (const CXmlNode& node : {doc.Attribute(element, "v"), element}) {
+      EXPECT_EQ(node.GetTextString(), c.held) << c.what;
+      EXPECT_EQ(node.LosesCharacters(), c.lost) << c.what;
+      EXPECT_EQ(node.GetHostText(), c.host) << c.what;
+    }
+  }
+  // CDATA is taken as it stands in both forms; a handle without text has neither.
+  Loaded doc("<r><e>a <![CDATA[&#x65E5;\xE6\x97\xA5]]></e></r>");
+  ASSERT_TRUE(doc.ok());
+  EXPECT_EQ(doc.Child("e").GetTextString(), "a &#x65E5;?");
+  EXPECT_TRUE(doc.Child("e").LosesCharacters());
+  EXPECT_EQ(doc.Child("e").GetHostText(), "a &#x65E5;\xE6\x97\xA5");
+  EXPECT_FALSE(CXmlNode().LosesCharacters());
+  EXPECT_EQ(CXmlNode().GetHostText(), "");
+}
+
 TEST(XmlReader, TypedGetters) {
   Loaded doc("<r l=\"12abc\" h=\"0x1F\" o=\"010\" u=\"0xFFFFFFFF\" d=\"2.5e1\" t=\"TRUE\" one=\"1\" "
              "neg=\"-3\"/>");

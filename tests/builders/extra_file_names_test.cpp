@@ -1,0 +1,202 @@
+// An extra file whose name ends in ':' goes into every output under that
+// name with its own bytes: the ':' of a POSIX name belongs to the name and
+// is no separator, so the file beside it without the ':' never stands in
+// for it.
+#include <map>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "builders/data_archive.h"
+#include "builders/installer_archive.h"
+#include "builders/installer_builder.h"
+#include "builders/saver_project.h"
+#include "builders/saver_project_builder.h"
+#include "platform/roots.h"
+#include "tests/builders/archive_test_support.h"
+#include "tests/builders/saver_test_support.h"
+#include "tests/support/test_support.h"
+
+namespace {
+
+using gbtest::Bytes;
+using savertest::FolderEntries;
+
+// What an output holds beside its movie: file name to bytes.
+using Packed = std::map<std::string, Bytes>;
+
+// The files of a folder, by their path below it.
+Packed FolderFiles(const std::string& folder) {
+  Packed files;
+  for (auto& [path, bytes] : gbtest::TreeContents(folder)) files[path] = bytes;
+  return files;
+}
+
+class ExtraFileNames : public savertest::SaverProjectTest {
+ public:
+  void SetUp() override {
+    SaverProjectTest::SetUp();
+    SelectOutputs(false, false);
+    list.SetMacUniversalInstallerFileName("Install_Aquarium.app");
+    list.SetWinInstallerFileName("Install_Aquarium.exe");
+  }
+
+  // One output of the current build driver.
+  bool BuildCurrent(bool macSaver, bool winSaver, bool macInstaller, bool winInstaller) {
+    SelectOutputs(macSaver, winSaver);
+    list.SetOutputMacUniversalInstaller(macInstaller);
+    list.SetOutputWinInstaller(winInstaller);
+    list.SetOverwriteMacUniversalInstaller(true);
+    list.SetOverwriteWinInstaller(true);
+    const bool built = Build();
+    log = builder.GetStatusLog();
+    return built;
+  }
+
+  // One output of the first-generation builder, from the same templates.
+  enum class FirstGeneration { kSaver, kWindowsSaver, kInstaller };
+  bool BuildFirstGeneration(FirstGeneration output) {
+    CSaverProject project;
+    project.SetTemplateFolders(CPathName(templatesBase + "ss/u/"), CPathName(templatesBase + "ssin/u/"));
+    project.SetName("Aquarium");
+    EXPECT_TRUE(project.SetMovie(CPathName(moviePath)));
+    project.SetOutputFolder(CPathName(outputFolder));
+    const CPathList& more = list.GetRootItem()->GetMoreFiles();
+    for (int i = 0; i < more.GetCount(); ++i) project.AddMoreFile(*more.GetAt(i));
+    CSaverProjectBuilder first(project);
+    CSaverProjectBuilder::BuildRequest request;
+    request.overwrite = true;
+    bool built = false;
+    switch (output) {
+      case FirstGeneration::kSaver:
+        built = first.BuildSaver(CPathName(MacOutput()), request);
+        break;
+      case FirstGeneration::kWindowsSaver:
+        built = first.BuildWindowsSaver(request);
+        break;
+      case FirstGeneration::kInstaller:
+        built = first.BuildInstaller(CPathName(outputFolder + "InstallAquarium.app"), request);
+        break;
+    }
+    log = first.GetStatusLog();
+    return built;
+  }
+
+  // What a saver bundle's resources hold.
+  static Packed BundleFiles(const std::string& bundle) { return FolderFiles(bundle + "/Contents/Resources/"); }
+
+  // What a packed data archive holds, unpacked by our reader.
+  static Packed ArchiveFiles(const std::string& file) {
+    Packed files;
+    CDataArchiveReader reader;
+    if (!reader.Open(CPathName(file)) || !reader.Load()) {
+      ADD_FAILURE() << file << " does not unpack: " << reader.GetError();
+      return files;
+    }
+    for (const auto& entry : reader.GetNamedFiles())
+      files[entry.item->GetName()] = gbtest::ReadFile(entry.item->GetPath().GetAbsolutePath(0));
+    CPathName settings(nullptr);
+    if (reader.GetSettingsPath(settings)) settings.Delete();
+    reader.DeleteUnpackedFiles();
+    static_cast<void>(reader.Close());
+    return files;
+  }
+
+  // What a Mac installer installs of the saver `saverName` for a user of its own.
+  static Packed InstalledFiles(const std::string& installer, const std::string& saverName) {
+    static int runs = 0;
+    const std::string home = gbtest::MakeTempFolder("colon-home-" + std::to_string(++runs));
+    gbtest::SetEnvironment("HOME", home);
+    plat::SetApplicationBundle(installer);
+    CInstallerBuilder installing;
+    const bool installed = installing.Install();
+    gbtest::UseBuildBundle();
+    EXPECT_TRUE(installed) << installer;
+    return BundleFiles(home + "Library/Screen Savers/" + saverName);
+  }
+
+  // What the Windows installer's saver holds: the installer unpacked, then its saver.
+  Packed WindowsInstallerFiles() {
+    CInstallerArchiveReader reader;
+    if (!reader.Open(CPathName(outputFolder + "Install_Aquarium.exe")) || !reader.Load()) {
+      ADD_FAILURE() << "the Windows installer does not unpack: " << reader.GetError();
+      return {};
+    }
+    Packed files = ArchiveFiles(workFolder + "Aquarium.scr");
+    reader.DeleteUnpackedFiles();
+    CPathName script(nullptr);
+    if (reader.GetScriptPath(script)) script.Delete();
+    CPathName(workFolder + "icd0.dat").Delete();
+    static_cast<void>(reader.Close());
+    return files;
+  }
+
+  bool LogMentions(const std::string& text) const {
+    for (const std::string& line : log)
+      if (line.find(text) != std::string::npos) return true;
+    return false;
+  }
+
+  std::vector<std::string> log;
+};
+
+TEST_F(ExtraFileNames, ANameEndingInAColonIsPackedUnderItselfWithItsOwnBytesOrNamedWhenMissing) {
+  struct Output {
+    const char* what;
+    bool (*build)(ExtraFileNames& test);
+    Packed (*packed)(ExtraFileNames& test);
+  };
+  const Output outputs[] = {
+      {"Mac saver", [](ExtraFileNames& t) { return t.BuildCurrent(true, false, false, false); },
+       [](ExtraFileNames& t) { return BundleFiles(t.MacOutput()); }},
+      {"Windows saver", [](ExtraFileNames& t) { return t.BuildCurrent(false, true, false, false); },
+       [](ExtraFileNames& t) { return ArchiveFiles(t.WinOutput()); }},
+      {"Mac installer", [](ExtraFileNames& t) { return t.BuildCurrent(false, false, true, false); },
+       [](ExtraFileNames& t) { return InstalledFiles(t.outputFolder + "Install_Aquarium.app", "Aquarium.saver"); }},
+      {"Windows installer", [](ExtraFileNames& t) { return t.BuildCurrent(false, false, false, true); },
+       [](ExtraFileNames& t) { return t.WindowsInstallerFiles(); }},
+      {"first-generation saver", [](ExtraFileNames& t) { return t.BuildFirstGeneration(FirstGeneration::kSaver); },
+       [](ExtraFileNames& t) { return BundleFiles(t.MacOutput()); }},
+      {"first-generation Windows saver",
+       [](ExtraFileNames& t) { return t.BuildFirstGeneration(FirstGeneration::kWindowsSaver); },
+       [](ExtraFileNames& t) { return ArchiveFiles(t.WinOutput()); }},
+      {"first-generation installer",
+       [](ExtraFileNames& t) { return t.BuildFirstGeneration(FirstGeneration::kInstaller); },
+       [](ExtraFileNames& t) { return InstalledFiles(t.outputFolder + "InstallAquarium.app", "Aquarium.saver"); }},
+  };
+  struct Case {
+    const char* what;
+    bool withColon;     // "y.txt:" is there
+    bool withoutColon;  // "y.txt" is there
+  };
+  const Case cases[] = {{"both files", true, true}, {"only y.txt:", true, false}, {"only y.txt", false, true}};
+
+  for (const Output& output : outputs) {
+    for (const Case& c : cases) {
+      SetUp();  // every case starts afresh
+      const std::string trace = std::string(output.what) + ", " + c.what;
+      const std::string extra = projectFolder + "y.txt:";
+      if (c.withColon) AddFile("y.txt:", "the colon's own bytes");
+      if (c.withoutColon) AddFile("y.txt", "the bytes of another file");
+      AddExtra(extra);
+
+      const bool built = output.build(*this);
+      if (!c.withColon) {
+        // Refused with the name as it was given; nothing is left behind.
+        EXPECT_FALSE(built) << trace;
+        EXPECT_TRUE(LogMentions("\"" + extra + "\" cannot be found")) << trace << ": " << (log.empty() ? "" : log.back());
+        EXPECT_TRUE(FolderEntries(outputFolder).empty()) << trace;
+        continue;
+      }
+      EXPECT_TRUE(built) << trace << ": " << (log.empty() ? "" : log.back());
+      if (!built) continue;
+      const Packed packed = output.packed(*this);
+      EXPECT_EQ(packed.count("y.txt"), 0u) << trace;
+      const auto own = packed.find("y.txt:");
+      EXPECT_TRUE(own != packed.end() && own->second == gbtest::ToBytes("the colon's own bytes")) << trace;
+    }
+  }
+}
+
+}  // namespace
