@@ -76,6 +76,28 @@ TEST(ProjectFile, WhatIsWrittenReadsBackTheSame) {
               demo.GetOutputWinInstaller());
 }
 
+// A project whose movie path Mac Roman cannot hold opens without its movie,
+// as with a movie that is missing, even beside a movie its '?' would name;
+// saved, it opens again with the values it was saved with.
+TEST(ProjectFile, AMoviePathMacRomanCannotHoldOpensAsAMissingMovie) {
+  const std::string folder = apptest::CopyDemo("project-unheld-movie");
+  ASSERT_TRUE(gbtest::WriteFile(folder + "??.swf", gbtest::ReadFile(folder + "Demo.swf")));
+  std::string text = gbtest::ReadTextFile(folder + "Demo.gmx");
+  const size_t movie = text.find("Demo.swf");
+  ASSERT_NE(movie, std::string::npos);
+  text.replace(movie, 4, "\xE6\x97\xA5\xE6\x9C\xAC");  // two CJK characters, UTF-8
+  ASSERT_TRUE(gbtest::WriteFile(folder + "Unheld.gmx", text));
+  CSaverDataList read;
+  ASSERT_EQ(ReadProjectFile(apptest::PathOf(folder + "Unheld.gmx"), read), kProjectFileDone);
+  EXPECT_TRUE(read.GetRootItem()->GetSwfFile().IsEmpty());
+  ASSERT_EQ(WriteProjectFile(read, apptest::PathOf(folder + "a.gmx")), kProjectFileDone);
+  CSaverDataList again;
+  ASSERT_EQ(ReadProjectFile(apptest::PathOf(folder + "a.gmx"), again), kProjectFileDone);
+  EXPECT_TRUE(again.GetRootItem()->GetSwfFile().IsEmpty()) << "the saved project opens the movie '?' names";
+  ASSERT_EQ(WriteProjectFile(again, apptest::PathOf(folder + "b.gmx")), kProjectFileDone);
+  EXPECT_EQ(gbtest::ReadTextFile(folder + "a.gmx"), gbtest::ReadTextFile(folder + "b.gmx"));
+}
+
 TEST(ProjectFile, FilesThatAreNoProjectAreRefused) {
   const std::string folder = gbtest::MakeTempFolder("project-refused");
   const std::string list = "<flash_saver_datalist screen_saver_name=\"Read\" >\n</flash_saver_datalist>\n";
