@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "builders/build_messages.h"
+#include "builders/build_status.h"
 #include "builders/model_attributes.h"
 #include "builders/project_change_count.h"
 #include "foundation/file_layer.h"
@@ -16,21 +17,13 @@ namespace {
 // The longest name of one item that the file system takes, in host bytes.
 constexpr size_t kMaxHostNameLength = 255;
 
-// The text with its "%s" replaced by `name`.
-std::string Filled(std::string text, const std::string& name) {
-  const size_t at = text.find("%s");
-  if (at != std::string::npos) text.replace(at, 2, name);
-  return text;
-}
-
-// The localized message with "%s" replaced by `name`, and its terminal form
-// (UTF-8) with `hostName` (null: `name` converted).
+// The localized message naming `name`, and its terminal form (UTF-8)
+// naming `hostName` (null: `name` converted).
 bool Refuse(int messageNumber, const std::string& name, CStringBuffer* message, std::string* hostMessage,
             const std::string* hostName = nullptr) {
-  const std::string format = CStringBuffer(messageNumber).GetText();
-  if (message) message->SetText(Filled(format, name).c_str());
+  if (message) message->SetText(FormatBuildMessage(messageNumber, name).c_str());
   if (hostMessage)
-    *hostMessage = Filled(plat::MacRomanToUtf8(format), hostName ? *hostName : plat::MacRomanToUtf8(name));
+    *hostMessage = FormatHostBuildMessage(messageNumber, hostName ? *hostName : plat::MacRomanToUtf8(name));
   return false;
 }
 

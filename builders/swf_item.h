@@ -111,8 +111,8 @@ class CSwfItem {
   // element keep their values). False when sub-items nest deeper than
   // kMaxSubItemNesting; what was read up to there stays. Paths that lose
   // characters (unheld_texts.h) are noted in `unheld` when given; such a
-  // movie is kept as read without being opened, as it may name another file
-  // (the check before a build refuses it).
+  // movie is not opened, as its text may name another file: the item is
+  // left without it, as with a movie that is missing.
   [[nodiscard]] bool ReadProjectorElement(const CXmlNode& node, CUnheldTexts* unheld = nullptr);
   // The files of the item and of its sub-items: movies, extra files and,
   // with `withMasks`, window pictures.

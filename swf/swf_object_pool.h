@@ -56,12 +56,16 @@ constexpr std::size_t SwfHeapFootprint(std::size_t bytes) {
   return bytes == 0 ? 0 : bytes + 8 <= 32 ? 32 : (bytes + 8 + 15) / 16 * 16;
 }
 
+// What a buffer of items of `itemSize` bytes takes more of the general heap
+// at `to` items than at `from`.
+constexpr std::size_t SwfBufferGrowth(std::size_t itemSize, std::size_t from, std::size_t to) {
+  return to > from ? SwfHeapFootprint(to * itemSize) - SwfHeapFootprint(from * itemSize) : 0;
+}
+
 // Counts what a standard vector's buffer grew by, from `capacity` items.
 template <typename Vector>
 void ChargeGrowth(const Vector& items, std::size_t capacity) {
-  constexpr std::size_t kItem = sizeof(typename Vector::value_type);
-  if (items.capacity() > capacity)
-    ChargeSwfObjectBytes(SwfHeapFootprint(items.capacity() * kItem) - SwfHeapFootprint(capacity * kItem));
+  ChargeSwfObjectBytes(SwfBufferGrowth(sizeof(typename Vector::value_type), capacity, items.capacity()));
 }
 
 // Appends to a standard vector that an object fills while it reads itself,
@@ -70,7 +74,7 @@ template <typename Vector, typename... Values>
 decltype(auto) EmplaceCharged(Vector& items, Values&&... values) {
   const std::size_t capacity = items.capacity();
   decltype(auto) item = items.emplace_back(std::forward<Values>(values)...);
-  if (items.capacity() != capacity) ChargeGrowth(items, capacity);
+  ChargeGrowth(items, capacity);
   return item;
 }
 
@@ -79,9 +83,8 @@ decltype(auto) EmplaceCharged(Vector& items, Values&&... values) {
 // reading that asked is given up).
 template <typename Vector>
 void ReserveCharged(Vector& items, std::size_t count) {
-  constexpr std::size_t kItem = sizeof(typename Vector::value_type);
   if (count <= items.capacity()) return;
-  ChargeSwfObjectBytes(SwfHeapFootprint(count * kItem) - SwfHeapFootprint(items.capacity() * kItem));
+  ChargeSwfObjectBytes(SwfBufferGrowth(sizeof(typename Vector::value_type), items.capacity(), count));
   if (!IsSwfObjectLimitPassed()) items.reserve(count);
 }
 

@@ -184,7 +184,7 @@ std::vector<std::unique_ptr<CSwfTag>> CSwfReader::TakeTags() {
   std::vector<std::unique_ptr<CSwfTag>> tags;
   tags.reserve(m_tags.size());
   // A sprite takes its tags while the movie is read: the bound sees the list.
-  ChargeSwfObjectBytes(SwfHeapFootprint(tags.capacity() * sizeof(tags[0])));
+  ChargeGrowth(tags, 0);
   for (CSwfTag* tag : m_tags) tags.emplace_back(tag);
   m_tags.clear();
   return tags;
@@ -310,20 +310,18 @@ size_t StringFootprint(const std::string& text) {
   return text.capacity() > std::string().capacity() ? SwfHeapFootprint(text.capacity() + 1) : 0;
 }
 
-// Counts what a string or byte list that a read filled grew by on the heap
-// (a byte of the movie copied is a byte, but a short copy takes a whole
-// piece of the heap).
-struct ChargeCopy {
-  explicit ChargeCopy(std::string& text) : string(&text), before(StringFootprint(text)) {}
-  explicit ChargeCopy(std::vector<u8>& bytes) : list(&bytes), before(SwfHeapFootprint(bytes.capacity())) {}
-  ChargeCopy(const ChargeCopy&) = delete;
-  ChargeCopy& operator=(const ChargeCopy&) = delete;
-  ~ChargeCopy() {
-    const size_t after = string ? StringFootprint(*string) : SwfHeapFootprint(list->capacity());
+// Counts what a string that a read filled grew by on the heap, however the
+// read ends (a byte of the movie copied is a byte, but a short copy takes a
+// whole piece of the heap; byte lists are charged as ReadBytes fills them).
+struct ChargeStringGrowth {
+  explicit ChargeStringGrowth(std::string& text) : string(text), before(StringFootprint(text)) {}
+  ChargeStringGrowth(const ChargeStringGrowth&) = delete;
+  ChargeStringGrowth& operator=(const ChargeStringGrowth&) = delete;
+  ~ChargeStringGrowth() {
+    const size_t after = StringFootprint(string);
     if (after > before) ChargeSwfObjectBytes(after - before);
   }
-  std::string* string = nullptr;
-  std::vector<u8>* list = nullptr;
+  std::string& string;
   size_t before;
 };
 
@@ -331,7 +329,7 @@ struct ChargeCopy {
 
 void CSwfReader::ReadString(std::string& out, u32 length) {
   out.clear();
-  const ChargeCopy charge(out);
+  const ChargeStringGrowth charge(out);
   AlignByte();
   if (length > 0) {
     std::vector<u8> bytes;
@@ -359,7 +357,7 @@ void CSwfReader::ReadString(std::string& out, u32 length) {
 }
 
 u32 CSwfReader::ReadBytes(std::vector<u8>& out, u32 count) {
-  const ChargeCopy charge(out);
+  const size_t capacity = out.capacity();
   AlignByte();
   const u32 wanted = std::min(count, GetRemaining());
   u32 done = 0;
@@ -372,6 +370,7 @@ u32 CSwfReader::ReadBytes(std::vector<u8>& out, u32 count) {
     done += n;
   }
   if (done < count) m_overrun = true;
+  ChargeGrowth(out, capacity);
   return done;
 }
 
@@ -479,9 +478,7 @@ void CSwfReader::ReadTagsFrom(CSwfReader& source, u32 frameLimit, bool shallow) 
     const u16 code = tag->GetCode();
     const size_t capacity = m_tags.capacity();
     m_tags.push_back(tag.release());
-    constexpr size_t kItem = sizeof(void*);  // a tag pointer
-    if (m_tags.capacity() != capacity)
-      source.ChargeBudget(SwfHeapFootprint(m_tags.capacity() * kItem) - SwfHeapFootprint(capacity * kItem));
+    source.ChargeBudget(SwfBufferGrowth(sizeof(void*) /* a tag pointer */, capacity, m_tags.capacity()));
     if (code == 0) break;
     if (code == 1 && frameLimit != 0 && ++frames >= frameLimit) break;
   }
@@ -491,10 +488,8 @@ void CSwfReader::ReadTagsFrom(CSwfReader& source, u32 frameLimit, bool shallow) 
 u32 CSwfReader::WriteMovie(CSwfBitWriter& writer) {
   writer.FlushBits();
   const u32 start = writer.GetByteCount();
-  // A movie written back is about as long as its tags were read (a little
-  // longer when short tag headers become long ones), whatever the data
-  // held behind them.
-  const u64 expected = u64(start) + m_tagBytes + m_tagBytes / 16 + 64;
+  // Room for what the tags read, whatever the data held behind them.
+  const u64 expected = u64(start) + EstimateRewrittenBytes(m_tagBytes);
   if (writer.GetCapacity() < expected) writer.Reserve(u32(std::min<u64>(expected, 0xFFFFFFFFu)));
   m_header.Write(writer);
   for (CSwfTag* tag : m_tags)

@@ -142,6 +142,9 @@ class CSwfReader {
   // their headers and what each read of its body (about what writing them
   // back takes).
   u64 GetTagBytesRead() const { return m_tagBytes; }
+  // About what writing back tags read from `tagBytes` takes: a little more,
+  // as short tag headers may become long ones.
+  static constexpr u64 EstimateRewrittenBytes(u64 tagBytes) { return tagBytes + tagBytes / 16 + 64; }
 
   // Bounds reads to the next `length` bytes (as far as the present window
   // reaches) until EndBody, which restores the window and moves to the end

@@ -104,7 +104,7 @@ u32 CSwfDefineSprite::WriteBody(CSwfBitWriter& writer, bool withHeader) {
   // A sprite read from a movie takes about what it was read from (a tag
   // that skips its body writes none of it back).
   u64 reserve = std::min(u64(m_tags.size()) * kReservePerTag, kMaxReserve);
-  if (m_tagBytesRead) reserve = std::min(reserve, m_tagBytesRead + m_tagBytesRead / 16 + 64);
+  if (m_tagBytesRead) reserve = std::min(reserve, CSwfReader::EstimateRewrittenBytes(m_tagBytesRead));
   tags.Reserve(u32(reserve));
   for (const auto& tag : m_tags) {
     if (writer.GetStripSound() && IsSoundTag(tag->GetCode())) continue;
