@@ -285,9 +285,11 @@ bool CMainWindow::SaveWithDialog(const char* defaultName) {
 bool CMainWindow::WriteProject(const CPathName& path) {
   CWaitCursor wait;
   const CPathName absolute = Absolute(path);
-  const int result = WriteProjectFile(*list_, absolute);
+  std::string refusedText;
+  const int result = WriteProjectFile(*list_, absolute, &refusedText);
   if (result != kProjectFileDone) {
-    ShowStopBoxById(GetWindowRef(), kErrorTitle, UInt32(result), absolute.GetText());
+    ShowStopBoxById(GetWindowRef(), kErrorTitle, UInt32(result),
+                    result == kProjectFileUnheldTexts ? refusedText.c_str() : absolute.GetText());
     return false;
   }
   undo_.MarkSaved();

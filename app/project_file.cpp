@@ -11,7 +11,7 @@ constexpr const char* kRootName = "glimmerbox";
 
 }  // namespace
 
-int WriteProjectFile(CSaverDataList& list, const CPathName& path) {
+int WriteProjectFile(CSaverDataList& list, const CPathName& path, std::string* refusedText) {
   if (path.IsEmpty() || path.IsFolderPath() || path.IsFolder()) return kProjectFileCannotCreate;
   CPathName temporary(nullptr);
   if (!temporary.MakeUniqueName(path)) return kProjectFileCannotCreate;
@@ -26,7 +26,13 @@ int WriteProjectFile(CSaverDataList& list, const CPathName& path) {
   writer.WriteText("\" version_minor=\"");
   writer.WriteUnsigned(kAppVersionMinor);
   writer.WriteText("\">\n");
-  list.WriteXml(writer);
+  std::string misplaced;
+  if (!list.WriteXml(writer, &misplaced)) {
+    static_cast<void>(writer.Close());
+    temporary.Delete();
+    if (refusedText) *refusedText = misplaced;
+    return kProjectFileUnheldTexts;
+  }
   writer.WriteText("</glimmerbox>\n");
   if (!writer.Close() || !temporary.Rename(path.GetLastComponent().c_str())) {
     temporary.Delete();

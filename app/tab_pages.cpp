@@ -163,7 +163,7 @@ bool CSettingsPage::ValidateAndStore(bool saving) {
     ShowStopBoxById(GetWindowRef(), kErrorTitle, kNoMovieText);
     return false;
   }
-  if (!path.DiffersFrom(List().GetRootItem()->GetSwfFile())) return true;
+  if (path.IsSamePath(List().GetRootItem()->GetSwfFile())) return true;
   return SetMovie(path, false);
 }
 
@@ -300,11 +300,11 @@ bool CInstallerPage::ValidateAndStore(bool) {
   const CSaverDataList& current = List();
   // Only what the page shows differently is stored: a file kept in the
   // project while it is switched off stays as it is.
-  const bool newReadMe = readMe.DiffersFrom(ShownFile(current.GetInstallerHasReadMe(), current.GetInstallerReadMe()));
+  const bool newReadMe = !readMe.IsSamePath(ShownFile(current.GetInstallerHasReadMe(), current.GetInstallerReadMe()));
   const bool newLicence =
-      licence.DiffersFrom(ShownFile(current.GetInstallerHasLicense(), current.GetInstallerLicense()));
+      !licence.IsSamePath(ShownFile(current.GetInstallerHasLicense(), current.GetInstallerLicense()));
   const bool newPicture =
-      picture.DiffersFrom(ShownFile(current.GetInstallerHasCustomPic(), current.GetInstallerCustomPic()));
+      !picture.IsSamePath(ShownFile(current.GetInstallerHasCustomPic(), current.GetInstallerCustomPic()));
   if (!newReadMe && !newLicence && !newPicture) return true;
   Edit([&](CSaverDataList& list) {
     if (newReadMe) {
@@ -365,7 +365,7 @@ bool COutputPage::OnCommand(UInt32 command, EventRef*) {
 bool COutputPage::ValidateAndStore(bool) {
   CPathName folder = PathOf(folder_);
   if (!folder.IsEmpty()) folder.AddTrailingSlash();
-  if (folder.DiffersFrom(List().GetOutputFolder()))
+  if (!folder.IsSamePath(List().GetOutputFolder()))
     Edit([&](CSaverDataList& list) { list.SetOutputFolder(folder); });
   return true;
 }

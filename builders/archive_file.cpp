@@ -147,7 +147,7 @@ bool CArchiveFileWriter::ClaimName(const std::string& name, const CPathName& sou
   auto [entry, added] = scope.emplace(FoldNameCase(name), source);
   // One source may give several records of its name (the same picture
   // packed for two windows); another source may not.
-  if (!added && (source.IsEmpty() || !entry->second.IsSameAs(source))) {
+  if (!added && (source.IsEmpty() || !entry->second.IsSamePath(source))) {
     Fail(dupFNErr, source, entry->second);
     return false;
   }

@@ -35,6 +35,8 @@ enum : int {
   kNoFolderForOutputMessage = 3013,
   // A name or path of the project file that Mac Roman cannot hold.
   kUnheldTextMessage = 3014,
+  // A screen saver without a name.
+  kNoSaverNameMessage = 3015,
   // The first-generation saver and the projector.
   kNotAMovieMessage = 3060,
   kOutputExistsMessage = 3061,

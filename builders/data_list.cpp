@@ -17,17 +17,15 @@ namespace {
 // The longest name of one item that the file system takes, in host bytes.
 constexpr size_t kMaxHostNameLength = 255;
 
-// The localized message naming `name`, and its terminal form (UTF-8)
-// naming `hostName` (null: `name` converted).
-bool Refuse(int messageNumber, const std::string& name, CStringBuffer* message, std::string* hostMessage,
-            const std::string* hostName = nullptr) {
+}  // namespace
+
+bool CDataList::Refuse(int messageNumber, const std::string& name, CStringBuffer* message, std::string* hostMessage,
+                       const std::string* hostName) {
   if (message) message->SetText(FormatBuildMessage(messageNumber, name).c_str());
   if (hostMessage)
     *hostMessage = FormatHostBuildMessage(messageNumber, hostName ? *hostName : plat::MacRomanToUtf8(name));
   return false;
 }
-
-}  // namespace
 
 CDataList::CDataList() : list_name("flash_projector_datalist") {
   root_item = new CSwfItem(nullptr);
@@ -155,14 +153,8 @@ bool CDataList::ValidateOutputs(const std::vector<const std::string*>& names, CS
   std::vector<CPathName> pathsInUse;
   GetTextsInUse(namesInUse, pathsInUse);
   for (const std::string* output : names) namesInUse.push_back(*output);
-  for (const std::string& name : namesInUse)
-    for (const CUnheldText& text : unheld_texts)
-      if (!text.isPath && text.held == name)
-        return Refuse(kUnheldTextMessage, text.held, message, hostMessage, &text.host);
-  for (const CPathName& path : pathsInUse)
-    for (const CUnheldText& text : unheld_texts)
-      if (text.isPath && !path.IsEmpty() && path.IsSameAs(CPathName(text.held)))
-        return Refuse(kUnheldTextMessage, text.held, message, hostMessage, &text.host);
+  if (const CUnheldText* text = FindUnheldTextInUse(unheld_texts, namesInUse, pathsInUse))
+    return Refuse(kUnheldTextMessage, text->held, message, hostMessage, &text->host);
 
   std::vector<CPathName> paths;
   for (const std::string* output : names) {
@@ -276,16 +268,20 @@ void CDataList::ReadAttributes(const CXmlNode& element) {
   in.ReadBool("output_default_filenames", output_default_filenames);
 }
 
-bool CDataList::WriteXml(CXmlWriter& writer) {
+bool CDataList::WriteXml(CXmlWriter& writer, std::string* misplaced) {
   writer.WriteText("<");
   writer.WriteText(list_name.c_str());
+  // Names and paths that lost characters are written as the file had them.
+  writer.SetUnheldTexts(&unheld_texts);
   WriteAttributes(writer);
   writer.WriteText(" >\n");
   root_item->WriteProjectorElement(writer);
+  const bool inPlace = writer.WroteUnheldTextsInPlace(misplaced);
+  writer.SetUnheldTexts(nullptr);
   writer.WriteText("</");
   writer.WriteText(list_name.c_str());
   writer.WriteText(">\n");
-  return true;
+  return inPlace;
 }
 
 bool CDataList::ReadXml(const CXmlNode& element) {

@@ -103,8 +103,14 @@ class CDataList {
   // nothing is selected any more; an item that is none changes nothing.
   [[nodiscard]] bool RemoveSubItem(CSwfItem* item);
 
-  // The list's element with its movie item.
-  bool WriteXml(CXmlWriter& writer);
+  // The list's element with its movie item. Names and paths that lost
+  // characters when the project was read (GetUnheldTexts) are written as the
+  // file wrote them while the list holds what was read of them. False (the
+  // element written all the same) when two of them that the list holds alike
+  // may have changed places, because the list no longer holds each of them
+  // (see CXmlWriter::WroteUnheldTextsInPlace); `misplaced` then receives
+  // what the list holds of one.
+  [[nodiscard]] bool WriteXml(CXmlWriter& writer, std::string* misplaced = nullptr);
   // Resets the list, then reads the element. False, the list reset, when
   // the element is refused (sub-items nested too deeply).
   [[nodiscard]] bool ReadXml(const CXmlNode& element);
@@ -157,6 +163,11 @@ class CDataList {
   // build writes.
   [[nodiscard]] bool ValidateOutputs(const std::vector<const std::string*>& names, CStringBuffer* message,
                                      std::string* hostMessage) const;
+  // False, with the localized message `messageNumber` naming `name` in
+  // `message` and its terminal form (UTF-8) naming `hostName` (null: `name`
+  // converted) in `hostMessage`, each when given.
+  static bool Refuse(int messageNumber, const std::string& name, CStringBuffer* message, std::string* hostMessage,
+                     const std::string* hostName = nullptr);
   // The names (besides the output file names) and the paths that a build
   // of the list uses.
   virtual void GetTextsInUse(std::vector<std::string>& names, std::vector<CPathName>& paths) const;

@@ -26,16 +26,30 @@ void WriteRawAttribute(CXmlWriter& writer, const char* name, const char* value) 
   writer.WriteText("\"");
 }
 
-void WriteTextAttribute(CXmlWriter& writer, const char* name, const std::string& value) {
-  WriteRawAttribute(writer, name, CXmlWriter::Escape(value.c_str()).c_str());
-}
+namespace {
 
-void WritePathAttribute(CXmlWriter& writer, const char* name, const CPathName& path) {
+// Writes ` name="` + the value + `"`, the value as the document wrote it when
+// the writer has it as an unheld text (see CXmlWriter::FindSavedForm).
+template <typename Held, typename WriteHeld>
+void WriteKeptAttribute(CXmlWriter& writer, const char* name, const Held& held, WriteHeld writeHeld) {
   writer.WriteText(" ");
   writer.WriteText(name);
   writer.WriteText("=\"");
-  writer.WritePath(path);
+  if (const std::string* saved = writer.FindSavedForm(name, held))
+    writer.WriteHostEscaped(*saved);
+  else
+    writeHeld();
   writer.WriteText("\"");
+}
+
+}  // namespace
+
+void WriteTextAttribute(CXmlWriter& writer, const char* name, const std::string& value) {
+  WriteKeptAttribute(writer, name, value, [&] { writer.WriteEscaped(value.c_str()); });
+}
+
+void WritePathAttribute(CXmlWriter& writer, const char* name, const CPathName& path) {
+  WriteKeptAttribute(writer, name, path, [&] { writer.WritePath(path); });
 }
 
 void WriteBoolAttribute(CXmlWriter& writer, const char* name, bool value) {
@@ -100,20 +114,16 @@ bool CAttributeReader::ReadText(const char* name, std::string& value) const {
   CXmlNode node;
   if (!Find(name, node)) return false;
   value = node.GetTextString();
-  return true;
-}
-
-bool CAttributeReader::ReadName(const char* name, std::string& value) const {
-  CXmlNode node;
-  if (!Find(name, node)) return false;
-  value = node.GetTextString();
   NoteIfUnheld(name, node, value, false);
   return true;
 }
 
+bool CAttributeReader::ReadName(const char* name, std::string& value) const { return ReadText(name, value); }
+
 void CAttributeReader::NoteIfUnheld(const char* name, const CXmlNode& value, const std::string& held,
                                     bool isPath) const {
-  if (unheld_ && value.LosesCharacters()) unheld_->push_back({name, held, value.GetHostText(), isPath});
+  if (unheld_ && value.LosesCharacters())
+    unheld_->push_back({name, held, value.GetHostText(), isPath, isPath ? value.GetHostPath() : value.GetHostText()});
 }
 
 bool CAttributeReader::ReadBool(const char* name, bool& value) const {
@@ -150,8 +160,9 @@ bool CAttributeReader::ReadUnsigned(const char* name, u32& value) const {
 }
 
 bool CAttributeReader::ReadWord(const char* name, WordTable words, s32& value) const {
-  std::string word;
-  if (!ReadText(name, word)) return false;
+  CXmlNode node;
+  if (!Find(name, node)) return false;
+  const std::string word = node.GetTextString();
   // A word of no entry leaves the value as it was; the attribute was there.
   static_cast<void>(FindWord(words, word, value));
   return true;

@@ -56,6 +56,7 @@ class CAttributeReader {
   [[nodiscard]] bool IsEmpty() const { return info_.GetAttributeCount() == 0; }
   [[nodiscard]] bool Has(const char* name) const;
 
+  // A text; one that loses characters is noted (see unheld_texts.h).
   bool ReadText(const char* name, std::string& value) const;
   // A text that names an item (a file name, the project's name).
   bool ReadName(const char* name, std::string& value) const;

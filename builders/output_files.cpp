@@ -47,10 +47,15 @@ bool CollectNamedFiles(const std::vector<CPathName>& sources, const std::vector<
   for (const CPathName& source : sources) {
     CPathName path(source.GetAbsolutePath(0));
     if (path.IsEmpty()) path = source;
+    // A path written as a folder names a folder, never a file of its name.
+    const bool folderForm = path.GetString().size() > 1 && path.IsFolderPath();
     path.RemoveTrailingSeparator();
-    if (!path.Exists()) return Refuse(problem, kFileMissingMessage, ShownPath(source));
+    if (!path.Exists() || (folderForm && !path.IsFolder()))
+      return Refuse(problem, kFileMissingMessage, ShownPath(source));
+    // A file listed twice goes in once; two files whose names differ only
+    // in case are two files, and are refused below as two of one name.
     bool listed = false;
-    for (const CNamedSource& file : files) listed = listed || file.path.IsSameAs(path);
+    for (const CNamedSource& file : files) listed = listed || file.path.IsSamePath(path);
     if (listed) continue;
     const std::string name = path.GetName(false);
     const std::string folded = FoldNameCase(name);

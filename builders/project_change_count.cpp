@@ -21,7 +21,7 @@ bool StoreCounted(std::string& field, const char* value) {
 }
 
 bool StoreCounted(CPathName& field, const CPathName& value) {
-  if (!value.DiffersFrom(field)) return false;
+  if (value.IsSamePath(field)) return false;
   field = value;
   CountProjectChange();
   return true;

@@ -1,6 +1,7 @@
 #include "builders/saver_project.h"
 
 #include <cstring>
+#include <iterator>
 #include <vector>
 
 #include "builders/build_messages.h"
@@ -124,7 +125,7 @@ void CSaverProject::StoreText(std::string& field, const char* text) {
 }
 
 void CSaverProject::StorePath(CPathName& field, const CPathName& path) {
-  if (!field.DiffersFrom(path)) return;
+  if (field.IsSamePath(path)) return;
   field = AbsolutePathOf(path);
   ++changeCount;
 }
@@ -213,30 +214,31 @@ bool CSaverProject::GetInstallerExePath(CPathName& path) const {
 }
 
 bool CSaverProject::ValidateTexts(CStringBuffer* message, std::string* hostMessage) const {
-  const std::vector<const CPathName*> paths = {&movie,
-                                               installerCustomPic ? &installerCustomPicSrc : nullptr,
-                                               installerIntro ? &installerIntroSrc : nullptr,
-                                               installerReadme ? &installerReadmeSrc : nullptr,
-                                               installerLicense ? &installerLicenseSrc : nullptr};
-  for (const CUnheldText& text : unheldTexts) {
-    bool stands = false;
-    if (text.isPath) {
-      const CPathName held(text.held);
-      for (const CPathName* path : paths) stands = stands || (path && !path->IsEmpty() && path->IsSameAs(held));
-      for (int i = 0; i < moreFiles.GetCount(); ++i) stands = stands || moreFiles.GetAt(i)->IsSameAs(held);
-    } else {
-      stands = text.held == name || text.held == installerPrefix || text.held == installerSuffix;
-    }
-    if (!stands) continue;
-    if (message) message->SetText(FormatBuildMessage(kUnheldTextMessage, text.held).c_str());
-    if (hostMessage) *hostMessage = FormatHostBuildMessage(kUnheldTextMessage, text.host);
-    return false;
-  }
-  return true;
+  std::vector<CPathName> paths = {movie};
+  const bool used[] = {installerCustomPic, installerIntro, installerReadme, installerLicense};
+  const CPathName* sources[] = {&installerCustomPicSrc, &installerIntroSrc, &installerReadmeSrc,
+                                &installerLicenseSrc};
+  for (size_t i = 0; i < std::size(used); ++i)
+    if (used[i]) paths.push_back(*sources[i]);
+  for (int i = 0; i < moreFiles.GetCount(); ++i) paths.push_back(*moreFiles.GetAt(i));
+  const CUnheldText* text = FindUnheldTextInUse(unheldTexts, {name, installerPrefix, installerSuffix}, paths);
+  if (!text) return true;
+  if (message) message->SetText(FormatBuildMessage(kUnheldTextMessage, text->held).c_str());
+  if (hostMessage) *hostMessage = FormatHostBuildMessage(kUnheldTextMessage, text->host);
+  return false;
 }
 
 bool CSaverProject::ValidateOutputNames(CStringBuffer* message, std::string* hostMessage) const {
   if (!ValidateTexts(message, hostMessage)) return false;
+  auto refuse = [&](int refusal, const std::string& fileName) {
+    const std::string text = FormatBuildMessage(refusal, fileName);
+    if (message) message->SetText(text.c_str());
+    if (hostMessage) *hostMessage = plat::MacRomanToUtf8(text);
+    return false;
+  };
+  // The saver's name names the saver and every output: without one the
+  // outputs would be hidden files of extensions only.
+  if (name.empty()) return refuse(kNoSaverNameMessage, "");
   const std::string installer = installerPrefix + name + installerSuffix;
   for (const std::string& fileName : {name + ".saver", name + ".scr", installer + ".app", installer + ".exe"}) {
     std::string host;
@@ -247,11 +249,7 @@ bool CSaverProject::ValidateOutputNames(CStringBuffer* message, std::string* hos
       refusal = kOutputNameTooLongMessage;
     else if (outputFolder.IsEmpty())
       refusal = kNoFolderForOutputMessage;
-    if (refusal == 0) continue;
-    const std::string text = FormatBuildMessage(refusal, fileName);
-    if (message) message->SetText(text.c_str());
-    if (hostMessage) *hostMessage = plat::MacRomanToUtf8(text);
-    return false;
+    if (refusal != 0) return refuse(refusal, fileName);
   }
   return true;
 }
@@ -292,7 +290,9 @@ bool CSaverProject::WriteXmlFile(const CPathName& file) {
   return writer.Close();
 }
 
-bool CSaverProject::WriteXml(CXmlWriter& writer) {
+bool CSaverProject::WriteXml(CXmlWriter& writer, std::string* misplaced) {
+  // Names and paths that lost characters are written as the file had them.
+  writer.SetUnheldTexts(&unheldTexts);
   writer.WriteText("<screen_saver");
   WritePathAttribute(writer, "swf", movie);
   WriteNameAttributes(writer);
@@ -313,7 +313,9 @@ bool CSaverProject::WriteXml(CXmlWriter& writer) {
     writer.WriteText(" />\n");
   }
   writer.WriteText("</more_files>\n</screen_saver>\n");
-  return true;
+  const bool inPlace = writer.WroteUnheldTextsInPlace(misplaced);
+  writer.SetUnheldTexts(nullptr);
+  return inPlace;
 }
 
 bool CSaverProject::ReadXmlFile(const CPathName& file) {

@@ -140,8 +140,10 @@ class CSaverProject {
 
   // The first form, a whole file; false when it cannot be written whole.
   [[nodiscard]] bool WriteXmlFile(const CPathName& file);
-  // The second form, one element into an open writer.
-  [[nodiscard]] bool WriteXml(CXmlWriter& writer);
+  // The second form, one element into an open writer; names and paths that
+  // lost characters are written as CDataList::WriteXml writes them (false
+  // as there).
+  [[nodiscard]] bool WriteXml(CXmlWriter& writer, std::string* misplaced = nullptr);
   // The first element "screen_saver" of the file (the root element or one
   // below it), first form; false when the file cannot be parsed or holds
   // none.

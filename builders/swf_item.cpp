@@ -67,7 +67,7 @@ bool CSwfItem::SetSwfFile(const CPathName& path) {
   movie_width = FrameExtentInPixels(frame.xMin, frame.xMax);
   movie_height = FrameExtentInPixels(frame.yMin, frame.yMax);
   reader.Close();
-  if (path.DiffersFrom(swf)) {
+  if (!path.IsSamePath(swf)) {
     swf = path;
     CountProjectChange();
   }
@@ -238,13 +238,17 @@ bool CSwfItem::ReadProjectorElementAt(const CXmlNode& node, int depth, CUnheldTe
   const CAttributeReader in(node, unheld);
   CPathName path(nullptr);
   // A movie that cannot be read leaves the item without one; the rest of the
-  // element still reads. A movie whose path lost characters cannot be read
-  // either and is not opened: the file its text names now is not the one
-  // the project meant. (Kept, it would be saved with its '?' and then open
-  // whatever file that names.)
+  // element still reads. A movie whose path lost characters is kept as it
+  // was read but not opened: the file its text names now is not the one the
+  // project meant. The check before a build refuses it, and a save writes it
+  // back as the file wrote it.
   const size_t noted = unheld ? unheld->size() : 0;
-  if (in.ReadPath("swf", path) && !path.IsEmpty() && !(unheld && unheld->size() > noted))
-    static_cast<void>(SetSwfFile(AbsolutePathOf(path)));
+  if (in.ReadPath("swf", path) && !path.IsEmpty()) {
+    if (unheld && unheld->size() > noted)
+      swf = AbsolutePathOf(path);
+    else
+      static_cast<void>(SetSwfFile(AbsolutePathOf(path)));
+  }
   ReadWindowAttributes(in);
   if (in.ReadPath("window_mask", path)) window_mask = AbsolutePathOf(path);
 

@@ -338,6 +338,10 @@ bool CPathName::IsSameAs(const CPathName& other) const {
   return strcasecmp(GetAbsolutePath(0).c_str(), other.GetAbsolutePath(0).c_str()) == 0;
 }
 
+bool CPathName::IsSamePath(const CPathName& other) const {
+  return GetAbsolutePath(0) == other.GetAbsolutePath(0);
+}
+
 FILE* CPathName::OpenStdioFile(const char* mode) const {
   std::string absolute = GetAbsolutePath(0);
   if (absolute.empty() || !mode) return nullptr;
@@ -431,21 +435,23 @@ void ReplaceExtensionOfAbsolute(CPathName& path, const char* extension) {
   path.SetPath(copy.GetAbsolutePath(0).c_str());
 }
 
-std::string ResolveRelativePath(const CPathName& relative, const CPathName& base) {
-  if (!relative.IsRelative()) return relative.GetAbsolutePath(0);
-
+std::string RelativePathFolder(const CPathName& base) {
   CPathName absoluteBase(base.GetAbsolutePath(0));
   std::string folder = absoluteBase.IsFolderPath() || base.IsFolder() ? absoluteBase.GetString()
                                                                       : absoluteBase.GetParentFolder(false);
-  // The base is an absolute POSIX path: only '/' separates its names (a
-  // stored relative text may also separate its own with '\\').
   while (!folder.empty() && folder.back() == '/') folder.pop_back();
+  return folder + '/';
+}
 
-  const std::string& text = relative.GetString();
-  bool namesFolder = text.back() == '/' || text.back() == '\\';
+std::string ResolveRelativeText(const std::string& folderText, const std::string& text) {
+  std::string folder = folderText;
+  while (!folder.empty() && folder.back() == '/') folder.pop_back();
+  // A relative path is a POSIX one: only '/' separates its names, and a
+  // '\\' is part of the name it stands in.
+  bool namesFolder = !text.empty() && text.back() == '/';
   size_t start = 0;
   while (start < text.size()) {
-    size_t end = text.find_first_of("/\\", start);
+    size_t end = text.find('/', start);
     if (end == std::string::npos) end = text.size();
     std::string token = text.substr(start, end - start);
     start = end + 1;
@@ -466,9 +472,15 @@ std::string ResolveRelativePath(const CPathName& relative, const CPathName& base
     folder += token;
   }
   if (folder.empty()) return "/";
-  CPathName resolved(folder);
-  if (namesFolder || resolved.IsFolder()) folder += '/';
+  if (namesFolder) folder += '/';
   return folder;
+}
+
+std::string ResolveRelativePath(const CPathName& relative, const CPathName& base) {
+  if (!relative.IsRelative()) return relative.GetAbsolutePath(0);
+  std::string resolved = ResolveRelativeText(RelativePathFolder(base), relative.GetString());
+  if (resolved.back() != '/' && CPathName(resolved).IsFolder()) resolved += '/';
+  return resolved;
 }
 
 std::string MakeRelativePath(const CPathName& base, const CPathName& target) {

@@ -90,6 +90,10 @@ class CPathName {
   // Case-insensitive comparison of the absolute paths.
   [[nodiscard]] bool DiffersFrom(const CPathName& other) const;
   [[nodiscard]] bool IsSameAs(const CPathName& other) const;
+  // Whether the absolute paths are the same, letter for letter: two files
+  // whose names differ only in case are two files here, where IsSameAs
+  // takes them for one.
+  [[nodiscard]] bool IsSamePath(const CPathName& other) const;
   [[nodiscard]] FILE* OpenStdioFile(const char* mode) const;
   [[nodiscard]] bool OpenFileStream(std::fstream& stream, std::ios::openmode mode) const;
 
@@ -272,8 +276,16 @@ void ReplaceExtensionOfAbsolute(CPathName& path, const char* extension);
 // The absolute path that `relative` names when read from the folder of
 // `base` (a folder when it exists as one or is written as one, else a file
 // whose folder is meant). It ends in "/" when it names an existing folder or
-// the relative text ends in a separator.
+// the relative text ends in "/". Only '/' separates the names of a
+// relative text.
 std::string ResolveRelativePath(const CPathName& relative, const CPathName& base);
+// The folder ResolveRelativePath takes a relative path from, absolute and
+// ending in "/".
+std::string RelativePathFolder(const CPathName& base);
+// ResolveRelativePath as text alone: `relative` taken from `folder`, its
+// "." and ".." followed, ending in "/" only when its text says it names a
+// folder (the disk is not asked).
+std::string ResolveRelativeText(const std::string& folder, const std::string& relative);
 // The text that leads from the folder of `base` to `target`: "./..." inside
 // that folder, "../..." outside it.
 std::string MakeRelativePath(const CPathName& base, const CPathName& target);

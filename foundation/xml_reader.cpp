@@ -383,6 +383,18 @@ bool CXmlNode::GetPath(CPathName& path) const {
   return true;
 }
 
+std::string CXmlNode::GetHostPath() const {
+  std::string raw, host;
+  if (!GetRawText(raw, &host)) return std::string();
+  host = host.c_str();
+  if (!CPathName(raw.c_str()).IsRelative()) return host;
+  // Resolved as GetPath resolves it, and a folder where that found one.
+  std::string resolved = ResolveRelativeText(plat::MacRomanToUtf8(RelativePathFolder(path_)), host);
+  CPathName held(nullptr);
+  if (resolved.back() != '/' && GetPath(held) && held.IsFolderPath()) resolved += '/';
+  return resolved;
+}
+
 bool CXmlNode::GetBinary(void* out, size_t capacity, size_t* length) const {
   std::string text;
   std::vector<u8> decoded;

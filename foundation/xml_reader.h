@@ -132,6 +132,10 @@ class CXmlNode {
 
   // The text as a path; a relative one is resolved against the document.
   [[nodiscard]] bool GetPath(CPathName& path) const;
+  // The path as the document wrote it, in UTF-8 (GetHostText); a relative
+  // one placed in the folder GetPath resolves it from, so that it names the
+  // same item wherever it is written again.
+  std::string GetHostPath() const;
   // Base64-decodes the text into `out` when it fits in `capacity` bytes.
   [[nodiscard]] bool GetBinary(void* out, size_t capacity, size_t* length) const;
   // Base64-decodes the text as a 0-terminated text; the default on failure.

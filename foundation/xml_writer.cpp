@@ -1,5 +1,6 @@
 #include "foundation/xml_writer.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <vector>
@@ -66,7 +67,11 @@ void CXmlWriter::WriteText(const char* text) {
   if (text) stream_ << text;
 }
 
-std::string CXmlWriter::Escape(const char* text) {
+namespace {
+
+// The text with the XML escapes; bytes from 0x80 up as character references
+// of the application's encoding, or, with `keepHighBytes`, as they stand.
+std::string EscapeText(const char* text, bool keepHighBytes) {
   std::string out;
   if (!text) return out;
   for (const char* p = text; *p; ++p) {
@@ -80,7 +85,7 @@ std::string CXmlWriter::Escape(const char* text) {
       case '\n': out += "&#x0a;"; break;
       case '\r': out += "&#x0d;"; break;
       default:
-        if (byte >= 0x80) {
+        if (byte >= 0x80 && !keepHighBytes) {
           char reference[8];
           std::snprintf(reference, sizeof reference, "&#x%02x;", byte);
           out += reference;
@@ -90,6 +95,68 @@ std::string CXmlWriter::Escape(const char* text) {
     }
   }
   return out;
+}
+
+}  // namespace
+
+std::string CXmlWriter::Escape(const char* text) { return EscapeText(text, false); }
+
+void CXmlWriter::WriteHostEscaped(const std::string& text) { stream_ << EscapeText(text.c_str(), true); }
+
+namespace {
+
+// The key of an unheld text's group: its attribute, its kind and its held
+// text, a path's in absolute form.
+std::string UnheldKey(const char* name, bool isPath, const std::string& held) {
+  std::string key(name);
+  key += isPath ? '\1' : '\2';
+  return key + held;
+}
+
+}  // namespace
+
+void CXmlWriter::SetUnheldTexts(const std::vector<CXmlUnheldText>* texts) {
+  unheldGroups_.clear();
+  if (!texts) return;
+  for (const CXmlUnheldText& text : *texts) {
+    const std::string held = text.isPath ? CPathName(text.held).GetAbsolutePath(0) : text.held;
+    unheldGroups_[UnheldKey(text.attribute.c_str(), text.isPath, held)].texts.push_back(&text);
+  }
+}
+
+const std::string* CXmlWriter::TakeSavedForm(const char* name, bool isPath, const std::string& key) {
+  if (unheldGroups_.empty() || !name) return nullptr;
+  const auto group = unheldGroups_.find(UnheldKey(name, isPath, key));
+  if (group == unheldGroups_.end()) return nullptr;
+  UnheldGroup& texts = group->second;
+  // Past the texts read so, the first stands for the rest (and the group is
+  // no longer written in place, see WroteUnheldTextsInPlace).
+  const CXmlUnheldText* text = texts.texts[std::min(texts.written, texts.texts.size() - 1)];
+  ++texts.written;
+  return &text->saved;
+}
+
+const std::string* CXmlWriter::FindSavedForm(const char* name, const std::string& held) {
+  return TakeSavedForm(name, false, held);
+}
+
+const std::string* CXmlWriter::FindSavedForm(const char* name, const CPathName& held) {
+  if (held.IsEmpty()) return nullptr;
+  return TakeSavedForm(name, true, held.GetAbsolutePath(0));
+}
+
+bool CXmlWriter::WroteUnheldTextsInPlace(std::string* held) const {
+  for (const auto& [key, group] : unheldGroups_) {
+    // None written, or each once: each went back where it came from.
+    if (group.written == 0 || group.written == group.texts.size()) continue;
+    const std::string& first = group.texts.front()->saved;
+    for (const CXmlUnheldText* text : group.texts) {
+      if (text->saved == first) continue;
+      if (held) *held = text->held;
+      return false;
+    }
+  }
+  return true;
 }
 
 void CXmlWriter::WriteEscaped(const char* text) { stream_ << Escape(text); }

@@ -10,7 +10,9 @@
 
 #include <cstddef>
 #include <fstream>
+#include <map>
 #include <string>
+#include <vector>
 
 #include "foundation/path_name.h"
 #include "platform/mac_types.h"
@@ -24,6 +26,21 @@ struct CXmlWriteOptions {
   UInt8 relativePaths;    // paths are written relative to the document
   UInt8 fullDeclaration;  // "<?xml version=\"1.0\" ?>" instead of the short root element
   UInt8 writeHeader;      // a declaration is written at open
+};
+
+// A text of a document that the application's encoding could not hold
+// whole when it was read (CXmlNode::LosesCharacters).
+struct CXmlUnheldText {
+  // The attribute it was read from.
+  std::string attribute;
+  // What the application holds of it: a '?' for each character it lost.
+  std::string held;
+  // The text as the document wrote it (UTF-8).
+  std::string host;
+  bool isPath = false;
+  // What a writer writes in its place (UTF-8): the text as the document
+  // wrote it; a relative path placed in the document's folder.
+  std::string saved;
 };
 
 class CXmlWriter {
@@ -74,6 +91,30 @@ class CXmlWriter {
   void WritePath(const CPathName& path);
   CXmlWriter& AppendPath(const CPathName& path);
 
+  // Texts of the document this writer writes that lost characters when it
+  // was read (null for none; the list must outlive the writing). An
+  // attribute written with what the application holds of one is written as
+  // the document had it (FindSavedForm), so that characters the
+  // application's encoding cannot hold survive a save.
+  void SetUnheldTexts(const std::vector<CXmlUnheldText>* texts);
+  // The saved form of an unheld text read from the attribute `name` that
+  // the application holds as `held` (a path: as a path naming the same
+  // absolute path); null when there is none. Texts held alike under one
+  // attribute are taken in the order they were read: the k-th attribute
+  // written so takes the k-th text.
+  [[nodiscard]] const std::string* FindSavedForm(const char* name, const std::string& held);
+  [[nodiscard]] const std::string* FindSavedForm(const char* name, const CPathName& held);
+  // Whether every unheld text went back where it came from. Texts that one
+  // attribute held alike but the document wrote apart (two names of other
+  // scripts, of one length) are told apart only by their order: unless as
+  // many attributes were written with their held text as were read so (or
+  // none), one may have gone to another's place. False then, with `held`
+  // set to the held text of one of them.
+  [[nodiscard]] bool WroteUnheldTextsInPlace(std::string* held) const;
+  // A UTF-8 text with the escapes of WriteEscaped, its characters beyond
+  // ASCII written as they stand.
+  void WriteHostEscaped(const std::string& text);
+
   // Base64 of the bytes (no line breaks); returns the encoded length, 0 when
   // encoding fails. The second form encodes the bytes of a C string.
   size_t WriteBase64(const void* data, size_t n);
@@ -94,6 +135,15 @@ class CXmlWriter {
   UInt8 relativePaths_ = 0;
   UInt8 fullDeclaration_ = 0;
   UInt8 writeHeader_ = 0;
+  // The unheld texts by attribute, kind and held text (a path's absolute
+  // form), each group in the order of reading, with how many of each group
+  // were written.
+  struct UnheldGroup {
+    std::vector<const CXmlUnheldText*> texts;
+    size_t written = 0;
+  };
+  const std::string* TakeSavedForm(const char* name, bool isPath, const std::string& key);
+  std::map<std::string, UnheldGroup> unheldGroups_;
 };
 
 // Decodes n base64 characters into `out` when the result fits in `capacity`

@@ -97,8 +97,10 @@ std::string Renamed(std::string project, const std::string& name) {
 
 // A project whose saver name Mac Roman cannot hold is refused by every
 // program that builds one, with the name as the file wrote it, and nothing
-// is built; a name that Mac Roman holds builds under that name.
-TEST(CommandLineBuild, ANameThatMacRomanCannotHoldIsRefusedByEveryProgram) {
+// is built; so is a saver without a name (its outputs would be hidden files
+// named by their extensions alone). A name that Mac Roman holds builds under
+// that name.
+TEST(CommandLineBuild, ANameThatMacRomanCannotHoldOrNoNameIsRefusedByEveryProgram) {
   const struct {
     const char* what;
     const char* name;   // as the project file holds it
@@ -108,6 +110,7 @@ TEST(CommandLineBuild, ANameThatMacRomanCannotHoldIsRefusedByEveryProgram) {
       {"CJK", "\xE6\x97\xA5\xE6\x9C\xAC", "\xE6\x97\xA5\xE6\x9C\xAC", false},
       {"CJK as references", "&#x65E5;&#x672C;", "\xE6\x97\xA5\xE6\x9C\xAC", false},
       {"an emoji", "Reef \xF0\x9F\x90\xA0", "Reef \xF0\x9F\x90\xA0", false},
+      {"no name", "", "", false},
       {"a letter of Mac Roman", "\xC3\xA9t\xC3\xA9", "\xC3\xA9t\xC3\xA9", true},
   };
   const struct {
@@ -141,9 +144,11 @@ TEST(CommandLineBuild, ANameThatMacRomanCannotHoldIsRefusedByEveryProgram) {
         continue;
       }
       EXPECT_EQ(run.status, 1) << trace << "\n" << run.out << run.err;
-      EXPECT_NE((run.out + run.err).find(std::string("\"") + n.shown + "\" holds characters that cannot be used"),
-                std::string::npos)
-          << trace << "\n" << run.out << run.err;
+      // The application asks for a name on its page; the tools say there is none.
+      const std::string refusal = n.name[0]     ? std::string("\"") + n.shown + "\" holds characters that cannot be used"
+                                  : program.tool[0] ? "The screen saver has no name."
+                                                    : "Give the screen saver a name";
+      EXPECT_NE((run.out + run.err).find(refusal), std::string::npos) << trace << "\n" << run.out << run.err;
       EXPECT_TRUE(FolderEntries(output).empty()) << trace;
     }
   }

@@ -253,6 +253,31 @@ TEST_F(MainWindow, WithoutAUserThePromptKeepsTheFileAndSaysSo) {
   EXPECT_EQ(testing::internal::GetCapturedStderr(), "The new project was not saved.\n");
 }
 
+// Save keeps names that Mac Roman cannot hold as the file wrote them; when
+// two of them can no longer be told apart, it says so and keeps the file.
+TEST_F(MainWindow, SaveKeepsTextsMacRomanCannotHoldOrRefusesNamingThem) {
+  const std::string folder = apptest::CopyDemo("save-unheld");
+  const std::string sun = "\xE6\x97\xA5", moon = "\xE6\x9C\x88";  // one CJK character each, UTF-8
+  std::string text = gbtest::ReadTextFile(folder + "Demo.gmx");
+  const std::string credits = "<path src=\"Credits.txt\" />";
+  text.replace(text.find(credits), credits.size(), "<path src=\"" + sun + ".txt\" />\n<path src=\"" + moon + ".txt\" />");
+  ASSERT_TRUE(gbtest::WriteFile(folder + "Demo.gmx", text));
+  ASSERT_TRUE(Window().OpenFile(PathOf(folder + "Demo.gmx")));
+  Change(1);
+  ASSERT_TRUE(Command(kCommandSave));
+  const std::string saved = gbtest::ReadTextFile(folder + "Demo.gmx");
+  EXPECT_NE(saved.find(folder + sun + ".txt"), std::string::npos) << saved;
+  EXPECT_NE(saved.find(folder + moon + ".txt"), std::string::npos) << saved;
+
+  ASSERT_TRUE(Edit([](CSaverDataList& list) { static_cast<void>(list.GetRootItem()->RemoveMoreFile(0)); }));
+  Driver().ClearShown();
+  static_cast<void>(Command(kCommandSave));
+  EXPECT_FALSE(Window().GetUndoStack().IsSaved());
+  ASSERT_EQ(AlertTexts().size(), 1u);
+  EXPECT_NE(AlertTexts()[0].find("cannot be saved: \"" + folder + "?.txt\""), std::string::npos) << AlertTexts()[0];
+  EXPECT_EQ(gbtest::ReadTextFile(folder + "Demo.gmx"), saved);
+}
+
 TEST_F(MainWindow, AfterSaveUndoAndCloseThePromptAppears) {
   const std::string folder = OpenDemo("save-undo-close");
   Change(1);

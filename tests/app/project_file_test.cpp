@@ -1,7 +1,11 @@
 #include "app/project_file.h"
 
+#include <sys/stat.h>
 
+#include <filesystem>
+#include <iterator>
 #include <string>
+#include <utility>
 
 #include <gtest/gtest.h>
 
@@ -76,26 +80,108 @@ TEST(ProjectFile, WhatIsWrittenReadsBackTheSame) {
               demo.GetOutputWinInstaller());
 }
 
-// A project whose movie path Mac Roman cannot hold opens without its movie,
-// as with a movie that is missing, even beside a movie its '?' would name;
-// saved, it opens again with the values it was saved with.
-TEST(ProjectFile, AMoviePathMacRomanCannotHoldOpensAsAMissingMovie) {
-  const std::string folder = apptest::CopyDemo("project-unheld-movie");
-  ASSERT_TRUE(gbtest::WriteFile(folder + "??.swf", gbtest::ReadFile(folder + "Demo.swf")));
+// Names and paths that Mac Roman cannot hold: the project holds a '?' for
+// each such character, and does not open a movie by that text (a file named
+// with '?' may well be there). A save, wherever it goes, writes each of them
+// back as the file wrote it, relative paths made absolute; the saved file
+// opens with the same values and saves to the same bytes, and the project
+// is still refused before a build.
+TEST(ProjectFile, TextsMacRomanCannotHoldAreSavedAsTheFileWroteThem) {
+  const std::string folder = apptest::CopyDemo("project-unheld");
+  const std::string nihon = "\xE6\x97\xA5\xE6\x9C\xAC";  // two CJK characters, UTF-8
+  const std::string hi = "\xE6\x97\xA5";                  // the first of them
+  ASSERT_TRUE(gbtest::WriteFile(folder + nihon + ".swf", gbtest::ReadFile(folder + "Demo.swf")));
+  ASSERT_TRUE(gbtest::WriteFile(folder + hi + ".txt", "the extra file"));
+  // What the '?' would name: no movie, and another file.
+  ASSERT_TRUE(gbtest::WriteFile(folder + "??.swf", "not a movie"));
+  ASSERT_TRUE(gbtest::WriteFile(folder + "?.txt", "another file"));
   std::string text = gbtest::ReadTextFile(folder + "Demo.gmx");
-  const size_t movie = text.find("Demo.swf");
-  ASSERT_NE(movie, std::string::npos);
-  text.replace(movie, 4, "\xE6\x97\xA5\xE6\x9C\xAC");  // two CJK characters, UTF-8
+  for (const auto& [from, to] : {std::pair<std::string, std::string>{"screen_saver_name=\"Demo\"",
+                                                                     "screen_saver_name=\"" + nihon + "\""},
+                                 {"swf=\"Demo.swf\"", "swf=\"" + nihon + ".swf\""},
+                                 {"window_title=\"Window\"", "window_title=\"&#x65E5;\""},
+                                 {"src=\"Credits.txt\"", "src=\"" + hi + ".txt\""}}) {
+    const size_t at = text.find(from);
+    ASSERT_NE(at, std::string::npos) << from;
+    text.replace(at, from.size(), to);
+  }
   ASSERT_TRUE(gbtest::WriteFile(folder + "Unheld.gmx", text));
+
   CSaverDataList read;
   ASSERT_EQ(ReadProjectFile(apptest::PathOf(folder + "Unheld.gmx"), read), kProjectFileDone);
-  EXPECT_TRUE(read.GetRootItem()->GetSwfFile().IsEmpty());
-  ASSERT_EQ(WriteProjectFile(read, apptest::PathOf(folder + "a.gmx")), kProjectFileDone);
-  CSaverDataList again;
-  ASSERT_EQ(ReadProjectFile(apptest::PathOf(folder + "a.gmx"), again), kProjectFileDone);
-  EXPECT_TRUE(again.GetRootItem()->GetSwfFile().IsEmpty()) << "the saved project opens the movie '?' names";
-  ASSERT_EQ(WriteProjectFile(again, apptest::PathOf(folder + "b.gmx")), kProjectFileDone);
-  EXPECT_EQ(gbtest::ReadTextFile(folder + "a.gmx"), gbtest::ReadTextFile(folder + "b.gmx"));
+  EXPECT_EQ(read.GetName(), "??");
+  EXPECT_EQ(read.GetRootItem()->GetSwfFile().GetString(), folder + "??.swf") << "kept, and not opened";
+  EXPECT_EQ(read.GetRootItem()->GetMoreFiles().GetAt(0)->GetString(), folder + "?.txt");
+
+  // Saved under another name, and into another folder.
+  mkdir((folder + "elsewhere").c_str(), 0755);
+  const std::string keptTexts[] = {"screen_saver_name=\"" + nihon + "\"", "swf=\"" + folder + nihon + ".swf\"",
+                                   "window_title=\"" + hi + "\"", "src=\"" + folder + hi + ".txt\""};
+  for (const std::string& saved : {folder + "Saved.gmx", folder + "elsewhere/Saved.gmx"}) {
+    ASSERT_EQ(WriteProjectFile(read, apptest::PathOf(saved)), kProjectFileDone) << saved;
+    const std::string written = gbtest::ReadTextFile(saved);
+    EXPECT_EQ(written.find('?', written.find('>')), std::string::npos) << written;
+    for (const std::string& kept : keptTexts) EXPECT_NE(written.find(kept), std::string::npos) << kept;
+
+    CSaverDataList again;
+    ASSERT_EQ(ReadProjectFile(apptest::PathOf(saved), again), kProjectFileDone);
+    EXPECT_EQ(again.GetName(), read.GetName());
+    EXPECT_EQ(again.GetRootItem()->GetSwfFile().GetString(), read.GetRootItem()->GetSwfFile().GetString());
+    EXPECT_EQ(again.GetRootItem()->GetWindowWidth(), read.GetRootItem()->GetWindowWidth());
+    ASSERT_EQ(WriteProjectFile(again, apptest::PathOf(folder + "Again.gmx")), kProjectFileDone);
+    EXPECT_EQ(gbtest::ReadTextFile(folder + "Again.gmx"), written);
+    // Still refused before a build, naming the text as the file wrote it.
+    std::string refusal;
+    EXPECT_FALSE(again.ValidateOutputNames(nullptr, &refusal));
+    EXPECT_NE(refusal.find(nihon), std::string::npos) << refusal;
+  }
+
+  // A text the user changed is saved as it now stands.
+  read.SetName("Tokyo");
+  ASSERT_EQ(WriteProjectFile(read, apptest::PathOf(folder + "Renamed.gmx")), kProjectFileDone);
+  EXPECT_NE(gbtest::ReadTextFile(folder + "Renamed.gmx").find("screen_saver_name=\"Tokyo\""), std::string::npos);
+}
+
+// Two extra files whose names the project holds alike ("?.txt") are saved
+// each as the file wrote it, in their places. Once one of them is removed,
+// the project can no longer tell which is left: the save is refused, naming
+// what it holds, and the file on disk stays as it was; with both removed it
+// saves again.
+TEST(ProjectFile, TextsHeldAlikeAreSavedInTheirPlacesOrTheSaveIsRefused) {
+  const std::string folder = apptest::CopyDemo("project-unheld-alike");
+  const std::string sun = "\xE6\x97\xA5", moon = "\xE6\x9C\x88";  // one CJK character each, UTF-8
+  std::string text = gbtest::ReadTextFile(folder + "Demo.gmx");
+  const std::string credits = "<path src=\"Credits.txt\" />";
+  const size_t at = text.find(credits);
+  ASSERT_NE(at, std::string::npos);
+  text.replace(at, credits.size(),
+               "<path src=\"" + sun + ".txt\" />\n" + credits + "\n<path src=\"" + moon + ".txt\" />");
+  ASSERT_TRUE(gbtest::WriteFile(folder + "Alike.gmx", text));
+  CSaverDataList list;
+  ASSERT_EQ(ReadProjectFile(apptest::PathOf(folder + "Alike.gmx"), list), kProjectFileDone);
+  ASSERT_EQ(list.GetRootItem()->GetMoreFiles().GetCount(), 3);
+
+  ASSERT_EQ(WriteProjectFile(list, apptest::PathOf(folder + "Saved.gmx")), kProjectFileDone);
+  const std::string saved = gbtest::ReadTextFile(folder + "Saved.gmx");
+  const size_t first = saved.find("src=\"" + folder + sun + ".txt\"");
+  const size_t second = saved.find("src=\"" + folder + "Credits.txt\"");
+  const size_t third = saved.find("src=\"" + folder + moon + ".txt\"");
+  EXPECT_TRUE(first != std::string::npos && first < second && second < third && third != std::string::npos) << saved;
+
+  ASSERT_TRUE(list.GetRootItem()->RemoveMoreFile(0));
+  const auto entries = [&folder] {
+    return std::distance(std::filesystem::directory_iterator(folder), std::filesystem::directory_iterator());
+  };
+  const auto before = entries();
+  std::string refused;
+  EXPECT_EQ(WriteProjectFile(list, apptest::PathOf(folder + "Saved.gmx"), &refused), kProjectFileUnheldTexts);
+  EXPECT_EQ(refused, folder + "?.txt");
+  EXPECT_EQ(gbtest::ReadTextFile(folder + "Saved.gmx"), saved);
+  EXPECT_EQ(entries(), before) << "a temporary file is left";
+
+  ASSERT_TRUE(list.GetRootItem()->RemoveMoreFile(1));
+  ASSERT_EQ(WriteProjectFile(list, apptest::PathOf(folder + "Saved.gmx")), kProjectFileDone);
+  EXPECT_EQ(gbtest::ReadTextFile(folder + "Saved.gmx").find('?', 30), std::string::npos);
 }
 
 TEST(ProjectFile, FilesThatAreNoProjectAreRefused) {

@@ -191,18 +191,32 @@ TEST(SaverDataList, SettersCountOnlyRealChanges) {
   }
 }
 
-TEST(SaverDataList, PathSettersCompareAbsolutePathsIgnoringCase) {
+// A path that differs only in letter case names another item on the volumes
+// here: the setter stores it. The same path, however it is written, is no
+// change.
+TEST(SaverDataList, PathSettersTellPathsApartByLetterCase) {
+  const std::string folder = gbtest::MakeTempFolder("path-setters");
+  ASSERT_TRUE(gbtest::WriteFile(folder + "a.swf", "FWS"));
+  ASSERT_TRUE(gbtest::WriteFile(folder + "A.swf", "FWS"));
   CSaverDataList list;
   EXPECT_TRUE(list.SetOutputFolder(CPathName("/tmp/Output/")));
   ResetProjectChangeCount();
-  EXPECT_FALSE(list.SetOutputFolder(CPathName("/TMP/output/")));
-  EXPECT_EQ(list.GetOutputFolder().GetString(), "/tmp/Output/");
-  EXPECT_TRUE(list.SetInstallerReadMe(CPathName("/tmp/ReadMe.txt")));
-  EXPECT_FALSE(list.SetInstallerReadMe(CPathName("/tmp/readme.TXT")));
+  EXPECT_FALSE(list.SetOutputFolder(CPathName("/tmp/Output/")));
+  EXPECT_TRUE(list.SetOutputFolder(CPathName("/TMP/output/")));
+  EXPECT_EQ(list.GetOutputFolder().GetString(), "/TMP/output/");
+  EXPECT_TRUE(list.SetInstallerReadMe(CPathName(folder + "a.swf")));
+  EXPECT_FALSE(list.SetInstallerReadMe(CPathName(folder + "a.swf")));
+  EXPECT_TRUE(list.SetInstallerReadMe(CPathName(folder + "A.swf")));
+  EXPECT_EQ(list.GetInstallerReadMe().GetString(), folder + "A.swf");
   // The icon setters report true whether or not the path changed.
   EXPECT_TRUE(list.SetMacAppIconPath(CPathName("/tmp/a.icns")));
+  EXPECT_TRUE(list.SetMacAppIconPath(CPathName("/tmp/a.icns")));
   EXPECT_TRUE(list.SetMacAppIconPath(CPathName("/tmp/A.icns")));
-  EXPECT_EQ(TakeProjectChangeCount(true), 2u);
+  EXPECT_EQ(TakeProjectChangeCount(true), 5u);
+  // So does the movie.
+  ASSERT_TRUE(list.GetRootItem()->SetSwfFile(CPathName(modeltest::WriteMovie(folder + "m.swf"))));
+  ASSERT_TRUE(list.GetRootItem()->SetSwfFile(CPathName(modeltest::WriteMovie(folder + "M.swf"))));
+  EXPECT_EQ(list.GetRootItem()->GetSwfFile().GetString(), folder + "M.swf");
 }
 
 TEST(SaverDataList, ResetCountsTheRootWindowMadeVisible) {

@@ -141,30 +141,36 @@ class ExtraFileNames : public savertest::SaverProjectTest {
   std::vector<std::string> log;
 };
 
+struct Output {
+  const char* what;
+  bool (*build)(ExtraFileNames& test);
+  Packed (*packed)(ExtraFileNames& test);
+};
+
+// Every output that packs extra files, of both generations.
+const std::vector<Output>& AllOutputs() {
+  static const std::vector<Output> outputs = {
+        {"Mac saver", [](ExtraFileNames& t) { return t.BuildCurrent(true, false, false, false); },
+         [](ExtraFileNames& t) { return ExtraFileNames::BundleFiles(t.MacOutput()); }},
+        {"Windows saver", [](ExtraFileNames& t) { return t.BuildCurrent(false, true, false, false); },
+         [](ExtraFileNames& t) { return ExtraFileNames::ArchiveFiles(t.WinOutput()); }},
+        {"Mac installer", [](ExtraFileNames& t) { return t.BuildCurrent(false, false, true, false); },
+         [](ExtraFileNames& t) { return ExtraFileNames::InstalledFiles(t.outputFolder + "Install_Aquarium.app", "Aquarium.saver"); }},
+        {"Windows installer", [](ExtraFileNames& t) { return t.BuildCurrent(false, false, false, true); },
+         [](ExtraFileNames& t) { return t.WindowsInstallerFiles(); }},
+        {"first-generation saver", [](ExtraFileNames& t) { return t.BuildFirstGeneration(ExtraFileNames::FirstGeneration::kSaver); },
+         [](ExtraFileNames& t) { return ExtraFileNames::BundleFiles(t.MacOutput()); }},
+        {"first-generation Windows saver",
+         [](ExtraFileNames& t) { return t.BuildFirstGeneration(ExtraFileNames::FirstGeneration::kWindowsSaver); },
+         [](ExtraFileNames& t) { return ExtraFileNames::ArchiveFiles(t.WinOutput()); }},
+        {"first-generation installer",
+         [](ExtraFileNames& t) { return t.BuildFirstGeneration(ExtraFileNames::FirstGeneration::kInstaller); },
+         [](ExtraFileNames& t) { return ExtraFileNames::InstalledFiles(t.outputFolder + "InstallAquarium.app", "Aquarium.saver"); }},
+    };
+  return outputs;
+}
+
 TEST_F(ExtraFileNames, ANameEndingInAColonIsPackedUnderItselfWithItsOwnBytesOrNamedWhenMissing) {
-  struct Output {
-    const char* what;
-    bool (*build)(ExtraFileNames& test);
-    Packed (*packed)(ExtraFileNames& test);
-  };
-  const Output outputs[] = {
-      {"Mac saver", [](ExtraFileNames& t) { return t.BuildCurrent(true, false, false, false); },
-       [](ExtraFileNames& t) { return BundleFiles(t.MacOutput()); }},
-      {"Windows saver", [](ExtraFileNames& t) { return t.BuildCurrent(false, true, false, false); },
-       [](ExtraFileNames& t) { return ArchiveFiles(t.WinOutput()); }},
-      {"Mac installer", [](ExtraFileNames& t) { return t.BuildCurrent(false, false, true, false); },
-       [](ExtraFileNames& t) { return InstalledFiles(t.outputFolder + "Install_Aquarium.app", "Aquarium.saver"); }},
-      {"Windows installer", [](ExtraFileNames& t) { return t.BuildCurrent(false, false, false, true); },
-       [](ExtraFileNames& t) { return t.WindowsInstallerFiles(); }},
-      {"first-generation saver", [](ExtraFileNames& t) { return t.BuildFirstGeneration(FirstGeneration::kSaver); },
-       [](ExtraFileNames& t) { return BundleFiles(t.MacOutput()); }},
-      {"first-generation Windows saver",
-       [](ExtraFileNames& t) { return t.BuildFirstGeneration(FirstGeneration::kWindowsSaver); },
-       [](ExtraFileNames& t) { return ArchiveFiles(t.WinOutput()); }},
-      {"first-generation installer",
-       [](ExtraFileNames& t) { return t.BuildFirstGeneration(FirstGeneration::kInstaller); },
-       [](ExtraFileNames& t) { return InstalledFiles(t.outputFolder + "InstallAquarium.app", "Aquarium.saver"); }},
-  };
   struct Case {
     const char* what;
     bool withColon;     // "y.txt:" is there
@@ -172,7 +178,7 @@ TEST_F(ExtraFileNames, ANameEndingInAColonIsPackedUnderItselfWithItsOwnBytesOrNa
   };
   const Case cases[] = {{"both files", true, true}, {"only y.txt:", true, false}, {"only y.txt", false, true}};
 
-  for (const Output& output : outputs) {
+  for (const Output& output : AllOutputs()) {
     for (const Case& c : cases) {
       SetUp();  // every case starts afresh
       const std::string trace = std::string(output.what) + ", " + c.what;
@@ -195,6 +201,55 @@ TEST_F(ExtraFileNames, ANameEndingInAColonIsPackedUnderItselfWithItsOwnBytesOrNa
       EXPECT_EQ(packed.count("y.txt"), 0u) << trace;
       const auto own = packed.find("y.txt:");
       EXPECT_TRUE(own != packed.end() && own->second == gbtest::ToBytes("the colon's own bytes")) << trace;
+    }
+  }
+}
+
+// Files whose names differ only in letter case are two files: the outputs
+// cannot hold both (the systems they are for fold letter case), so they are
+// refused before anything is built, as two files of one name are. A file
+// listed twice goes in once. A path written as a folder names a folder, and
+// a relative path names a file by '/' alone: neither stands for the file
+// "y" beside it.
+TEST_F(ExtraFileNames, NamesThatDifferInCaseAreRefusedAndAFileListedTwiceGoesInOnce) {
+  struct Case {
+    const char* what;
+    std::vector<std::string> extras;  // below the project folder
+    std::string refusal;              // what the log says; "" when it builds
+  };
+  const Case cases[] = {
+      {"two names that differ only in case", {"A.txt", "a.txt"}, "Two files would be named \"a.txt\""},
+      {"one file listed twice", {"A.txt", "A.txt"}, ""},
+      {"a folder path that names a file", {"y/"}, "y/\" cannot be found"},
+      {"a relative path that ends in '\\'", {"\\y\\"}, "y\\\" cannot be found"},
+  };
+  for (const Output& output : AllOutputs()) {
+    for (const Case& c : cases) {
+      SetUp();
+      const std::string trace = std::string(output.what) + ", " + c.what;
+      AddFile("A.txt", "upper");
+      AddFile("a.txt", "lower");
+      AddFile("y", "the bytes of another file");
+      for (const std::string& extra : c.extras) {
+        // "\\y\\" stands for the text "y\\" resolved from the project file's folder.
+        const std::string path = extra[0] == '\\'
+                                     ? ResolveRelativePath(CPathName(extra.substr(1)), CPathName(projectFolder + "p.gmx"))
+                                     : projectFolder + extra;
+        AddExtra(path);
+      }
+      const bool built = output.build(*this);
+      if (!c.refusal.empty()) {
+        EXPECT_FALSE(built) << trace;
+        EXPECT_TRUE(LogMentions(c.refusal)) << trace << ": " << (log.empty() ? "" : log.back());
+        EXPECT_TRUE(FolderEntries(outputFolder).empty()) << trace;
+        continue;
+      }
+      EXPECT_TRUE(built) << trace << ": " << (log.empty() ? "" : log.back());
+      if (!built) continue;
+      const Packed packed = output.packed(*this);
+      EXPECT_EQ(packed.count("a.txt"), 0u) << trace;
+      const auto upper = packed.find("A.txt");
+      EXPECT_TRUE(upper != packed.end() && upper->second == gbtest::ToBytes("upper")) << trace;
     }
   }
 }

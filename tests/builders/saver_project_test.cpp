@@ -173,8 +173,12 @@ TEST(SaverProject, SettersCountOnlyRealChanges) {
   project.SetInstallerSuffix(" 2");
   EXPECT_EQ(changes(), 1u);
   project.SetInstallerReadmeSrc(CPathName(folder + "ReadMe.txt"));
-  project.SetInstallerReadmeSrc(CPathName(folder + "README.TXT"));  // the same path ignoring case
+  project.SetInstallerReadmeSrc(CPathName(folder + "ReadMe.txt"));
   EXPECT_EQ(changes(), 1u);
+  // Another letter case names another file: it replaces the first.
+  project.SetInstallerReadmeSrc(CPathName(folder + "README.TXT"));
+  EXPECT_EQ(changes(), 1u);
+  EXPECT_EQ(project.GetInstallerReadmeSrc().GetString(), folder + "README.TXT");
   project.SetUniversalBinary(true);
   EXPECT_EQ(changes(), 0u);
   project.SetUniversalBinary(false);

@@ -357,7 +357,11 @@ TEST(RelativePath, ResolvesAgainstTheDisk) {
       {"./c.swf", x + "y/c.swf"},
       {"c.swf", x + "y/c.swf"},
       {"sub", x + "y/sub/"},          // an existing folder
-      {".\\sub\\..\\c.swf", x + "y/c.swf"},
+      // Only '/' separates the names of a relative path: a '\\' is part
+      // of the name it stands in, so none of these names "sub" or "c.swf".
+      {".\\sub\\..\\c.swf", x + "y/.\\sub\\..\\c.swf"},
+      {"sub\\", x + "y/sub\\"},
+      {"c.swf\\", x + "y/c.swf\\"},
       {"new/", x + "y/new/"},         // written as a folder
       {"new.swf", x + "y/new.swf"},   // a missing file is not a folder
       {".", x + "y/"},
