@@ -16,8 +16,24 @@
 
 namespace {
 
-// Ancillary chunks (text, profiles) above this size are refused.
+// The most libpng inflates a compressed chunk to. The one the decoder
+// keeps, iCCP, has its profile's size checked against it before room is
+// made for the profile. A chunk whose declared length passes it draws only
+// a warning from libpng, which reads the chunk all the same: hence the walk
+// of the chunks (ChunksFitTheData) and the chunks passed over unread
+// (kUnusedChunks).
 constexpr png_alloc_size_t kMaxPngChunk = 8 << 20;
+
+// The ancillary chunks the decoder has no use for, which libpng passes over
+// unread as it does chunks it does not know. Handled, the text chunks,
+// pCAL, sCAL, sPLT and eXIf are each read into room of their declared size,
+// and every zTXt and compressed iTXt before the image data is kept inflated
+// (up to kMaxPngChunk each, a thousand times its own size). What changes
+// the pixels is still handled: PLTE, tRNS, bKGD, gAMA, sBIT, and sRGB, cHRM
+// and iCCP, which decide the file's gamma.
+constexpr png_byte kUnusedChunks[] =
+    "tEXt\0zTXt\0iTXt\0pCAL\0sCAL\0sPLT\0eXIf\0tIME\0pHYs\0oFFs\0hIST";
+constexpr int kUnusedChunkCount = int(sizeof kUnusedChunks / 5);
 
 [[noreturn]] void PngError(png_structp png, png_const_charp) { png_longjmp(png, 1); }
 
@@ -47,6 +63,25 @@ void ReadFromMemory(png_structp png, png_bytep out, size_t count) {
   if (count > job->length - job->position) png_error(png, "truncated data");
   std::memcpy(out, job->data + job->position, count);
   job->position += count;
+}
+
+u64 Big32(const u8* bytes) {
+  return u64(bytes[0]) << 24 | u64(bytes[1]) << 16 | u64(bytes[2]) << 8 | bytes[3];
+}
+
+// Whether every chunk of a picture in memory, from the first to IEND, lies
+// whole (length, type, data and CRC) within the data. libpng reads every
+// chunk up to IEND before a picture decodes, so one that runs past the end
+// fails it anyway; refused here, no chunk's declared length can make libpng
+// ask for more memory than the picture's own size.
+bool ChunksFitTheData(const u8* data, size_t length) {
+  for (size_t at = 8; length - at >= 12;) {
+    const u64 declared = Big32(data + at);
+    if (declared > length - at - 12) return false;
+    if (std::memcmp(data + at + 4, "IEND", 4) == 0) return true;
+    at += 12 + size_t(declared);
+  }
+  return false;
 }
 
 // The bytes a picture's image data inflates to: every row of every pass
@@ -82,7 +117,7 @@ bool ImageDataFills(const u8* data, size_t length, u64 needed) {
   bool inData = false;
   bool ended = false;
   for (size_t at = 8; !ended && produced < needed && length - at >= 8;) {
-    const u64 declared = u64(data[at]) << 24 | u64(data[at + 1]) << 16 | u64(data[at + 2]) << 8 | data[at + 3];
+    const u64 declared = Big32(data + at);
     const bool isData = std::memcmp(data + at + 4, "IDAT", 4) == 0;
     const size_t size = size_t(std::min<u64>(declared, length - at - 8));
     if (!isData && inData) break;
@@ -135,6 +170,7 @@ void KeepBackground(PngReadJob* job, const png_color_16& color, int bitDepth, in
 
 [[nodiscard]] bool DecodePng(PngReadJob* job) {
   if (!job->data || job->length < 8 || png_sig_cmp(job->data, 0, 8) != 0) return false;
+  if (!ChunksFitTheData(job->data, job->length)) return false;
   png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, job, PngError, PngWarning);
   if (!png) return false;
   png_infop info = png_create_info_struct(png);
@@ -148,6 +184,7 @@ void KeepBackground(PngReadJob* job, const png_color_16& color, int bitDepth, in
   }
   png_set_user_limits(png, kMaxBitmapSide, kMaxBitmapSide);
   png_set_chunk_malloc_max(png, kMaxPngChunk);
+  png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_NEVER, kUnusedChunks, kUnusedChunkCount);
   job->position = 8;
   png_set_read_fn(png, job, ReadFromMemory);
   png_set_sig_bytes(png, 8);

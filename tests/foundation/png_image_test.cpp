@@ -5,9 +5,12 @@
 #include <zlib.h>
 
 #include <algorithm>
+#include <optional>
 #include <random>
+#include <string>
 #include <vector>
 
+#include "foundation/path_name.h"
 #include "tests/foundation/image_fixtures.h"
 #include "tests/support/test_support.h"
 
@@ -237,19 +240,25 @@ TEST(PngImage, DamagedDataFailsAndKeepsThePicture) {
   EXPECT_FALSE(image.DecodeFromMemory(good.data(), good.size() / 2));
 }
 
+// Appends a chunk to a PNG file: its length (`declared` when given, else
+// the data's), type, data and CRC.
+void AppendChunk(std::vector<u8>& file, const char* type, const std::vector<u8>& data,
+                 std::optional<uint32_t> declared = std::nullopt) {
+  const uint32_t length = declared ? *declared : uint32_t(data.size());
+  for (int shift = 24; shift >= 0; shift -= 8) file.push_back(u8(length >> shift));
+  const size_t start = file.size();
+  file.insert(file.end(), type, type + 4);
+  file.insert(file.end(), data.begin(), data.end());
+  const uLong crc = crc32(0, file.data() + start, uInt(file.size() - start));
+  for (int shift = 24; shift >= 0; shift -= 8) file.push_back(u8(crc >> shift));
+}
+
 // A PNG file of an RGBA frame whose image data is `rows` rows of zero
 // pixels (all its passes' rows when interlaced), spread over IDAT chunks of
 // 8 KB, as libpng writes them.
 std::vector<u8> RgbaFile(uint32_t width, uint32_t height, bool interlaced, uint32_t rows) {
   std::vector<u8> file{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-  auto chunk = [&file](const char* type, const std::vector<u8>& data) {
-    for (int shift = 24; shift >= 0; shift -= 8) file.push_back(u8(data.size() >> shift));
-    const size_t start = file.size();
-    file.insert(file.end(), type, type + 4);
-    file.insert(file.end(), data.begin(), data.end());
-    const uLong crc = crc32(0, file.data() + start, uInt(file.size() - start));
-    for (int shift = 24; shift >= 0; shift -= 8) file.push_back(u8(crc >> shift));
-  };
+  auto chunk = [&file](const char* type, const std::vector<u8>& data) { AppendChunk(file, type, data); };
   std::vector<u8> header;
   for (uint32_t value : {width, height})
     for (int shift = 24; shift >= 0; shift -= 8) header.push_back(u8(value >> shift));
@@ -298,7 +307,281 @@ TEST(PngImage, AFrameItsDataCannotFillIsRefusedBeforeItsBitmap) {
     EXPECT_LT(file.size(), 40000u);
     EXPECT_EQ(image.GetByteSize(), 1500u * 1500 * 4);
   }
-  if (!gbtest::HeapPeak::IsAvailable()) GTEST_SKIP() << "the memory is measured only with AddressSanitizer";
+  if (!gbtest::HeapPeak::IsAvailable()) GTEST_SKIP() << "this build cannot measure its heap";
+}
+
+// The chunks of a PNG file in memory, from the first to IEND: where each
+// starts and its whole size (length, type, data, CRC).
+struct ChunkSpan {
+  std::string type;
+  size_t at = 0;
+  size_t size = 0;
+};
+
+std::vector<ChunkSpan> ChunksOf(const std::vector<u8>& file) {
+  std::vector<ChunkSpan> chunks;
+  for (size_t at = 8; file.size() - at >= 12;) {
+    const size_t length =
+        size_t(file[at]) << 24 | size_t(file[at + 1]) << 16 | size_t(file[at + 2]) << 8 | file[at + 3];
+    if (length > file.size() - at - 12) break;
+    chunks.push_back({std::string(file.begin() + long(at) + 4, file.begin() + long(at) + 8), at, 12 + length});
+    if (chunks.back().type == "IEND") break;
+    at += 12 + length;
+  }
+  return chunks;
+}
+
+enum class Place { kBeforeImageData, kAfterImageData };
+
+// The file with the chunk put right before its first IDAT or right before
+// its IEND.
+std::vector<u8> WithChunk(const std::vector<u8>& file, Place place, const char* type, const std::vector<u8>& data,
+                          std::optional<uint32_t> declared = std::nullopt) {
+  const std::string before = place == Place::kBeforeImageData ? "IDAT" : "IEND";
+  for (const ChunkSpan& chunk : ChunksOf(file)) {
+    if (chunk.type != before) continue;
+    std::vector<u8> out(file.begin(), file.begin() + long(chunk.at));
+    AppendChunk(out, type, data, declared);
+    out.insert(out.end(), file.begin() + long(chunk.at), file.end());
+    return out;
+  }
+  ADD_FAILURE() << "no " << before << " chunk";
+  return file;
+}
+
+// The file without its chunks of these types.
+std::vector<u8> WithoutChunks(const std::vector<u8>& file, const std::vector<std::string>& types) {
+  std::vector<u8> out(file.begin(), file.begin() + 8);
+  for (const ChunkSpan& chunk : ChunksOf(file))
+    if (std::find(types.begin(), types.end(), chunk.type) == types.end())
+      out.insert(out.end(), file.begin() + long(chunk.at), file.begin() + long(chunk.at + chunk.size));
+  return out;
+}
+
+std::vector<u8> Bytes(const std::string& text) { return std::vector<u8>(text.begin(), text.end()); }
+
+std::vector<u8> Deflated(const std::vector<u8>& data) {
+  std::vector<u8> packed(compressBound(uLong(data.size())));
+  uLongf size = uLongf(packed.size());
+  EXPECT_EQ(compress2(packed.data(), &size, data.data(), uLong(data.size()), 9), Z_OK);
+  packed.resize(size);
+  return packed;
+}
+
+// A zTXt chunk's data: keyword, compression method, the deflated text.
+std::vector<u8> ZtxtData(const std::vector<u8>& text) {
+  std::vector<u8> data = Bytes(std::string("Comment") + '\0' + '\0');
+  const std::vector<u8> packed = Deflated(text);
+  data.insert(data.end(), packed.begin(), packed.end());
+  return data;
+}
+
+// An iTXt chunk's data, its text compressed: keyword, compression flag and
+// method, empty language and translated keyword, the deflated text.
+std::vector<u8> CompressedItxtData(const std::vector<u8>& text) {
+  std::vector<u8> data = Bytes(std::string("Comment") + '\0' + '\1' + '\0' + '\0' + '\0');
+  const std::vector<u8> packed = Deflated(text);
+  data.insert(data.end(), packed.begin(), packed.end());
+  return data;
+}
+
+// What decoding a picture may ask of the heap: 16 MiB beside 64 times the
+// picture's size (the fuzz targets' amplification bound).
+uint64_t HeapBound(size_t pictureSize) { return (uint64_t(16) << 20) + 64 * uint64_t(pictureSize); }
+
+// A picture's declared chunk lengths drove the heap: a tEXt declaring 32
+// MiB in a picture of a few hundred bytes made the decoder ask for 32 MiB,
+// a pCAL declaring 2 GiB for 2 GiB (libpng only warns of a chunk above its
+// limit, then makes room for the declared size before reading it), and
+// zTXt chunks that fit the data each kept up to 8 MiB inflated. Now a
+// picture whose chunk runs past the end of the data fails before libpng
+// reads it, and the chunks the decoder has no use for are passed over
+// unread: wherever the chunk lies, the heap stays within the bound, and a
+// picture that is whole decodes to its pixels.
+TEST(PngImage, ChunksAskTheHeapForNoMoreThanThePictureHolds) {
+  const std::vector<u8> tiny = gbtest::MakePng(Rgb(4, 4, 3));
+  std::vector<u8> noise(size_t(30) * 30 * 3);  // a picture of some 3 KB: noise does not compress
+  std::mt19937 random(7);
+  for (u8& byte : noise) byte = u8(random());
+  PngSpec noisy = Rgb(30, 30, 3);
+  noisy.rows = noise;
+  const std::vector<u8> larger = gbtest::MakePng(noisy);
+  const std::vector<u8> sixteenBytes = Bytes(std::string("Title") + '\0' + "0123456789");
+  const std::vector<u8> sevenMiB(size_t(7) << 20, 'x');
+
+  struct Case {
+    std::string name;
+    std::vector<u8> base;  // the picture without the chunks
+    std::vector<u8> data;
+    bool decodes;
+  };
+  std::vector<Case> cases = {
+      {"a 3 KB picture's pCAL declaring 2 GiB", larger,
+       WithChunk(larger, Place::kBeforeImageData, "pCAL", sixteenBytes, 0x7FFFFFFFu), false},
+      {"zTXt declaring 64 MiB", tiny, WithChunk(tiny, Place::kBeforeImageData, "zTXt", sixteenBytes, 64u << 20),
+       false},
+  };
+  // Every chunk libpng would read into room of its declared size, and one
+  // it reads a little at a time and one it does not know, before and after
+  // the image data, declaring 32 MiB and 2 GiB (the largest length a chunk
+  // can have).
+  for (const char* type : {"tEXt", "zTXt", "iTXt", "pCAL", "sCAL", "sPLT", "eXIf", "iCCP", "prVt"})
+    for (Place place : {Place::kBeforeImageData, Place::kAfterImageData})
+      for (uint32_t declared : {32u << 20, 0x7FFFFFFFu})
+        cases.push_back({std::string(type) + (place == Place::kBeforeImageData ? " before" : " after") +
+                             " the image data declaring " + (declared == 32u << 20 ? "32 MiB" : "2 GiB"),
+                         tiny, WithChunk(tiny, place, type, sixteenBytes, declared), false});
+  // Chunks that fit the data: a large text, and twenty compressed texts
+  // that inflate to 7 MiB each (some thousand times their size).
+  std::vector<u8> zipped = tiny;
+  std::vector<u8> zippedAfter = tiny;
+  std::vector<u8> itxt = tiny;
+  const std::vector<u8> ztxtData = ZtxtData(sevenMiB);
+  const std::vector<u8> itxtData = CompressedItxtData(sevenMiB);
+  for (int i = 0; i < 20; ++i) {
+    zipped = WithChunk(zipped, Place::kBeforeImageData, "zTXt", ztxtData);
+    zippedAfter = WithChunk(zippedAfter, Place::kAfterImageData, "zTXt", ztxtData);
+    itxt = WithChunk(itxt, Place::kBeforeImageData, "iTXt", itxtData);
+  }
+  std::vector<u8> longText = Bytes(std::string("Comment") + '\0');
+  longText.resize(size_t(1) << 20, 'y');
+  cases.push_back({"twenty zTXt of 7 MiB inflated", tiny, zipped, true});
+  cases.push_back({"twenty zTXt of 7 MiB inflated after the image data", tiny, zippedAfter, true});
+  cases.push_back({"twenty compressed iTXt of 7 MiB inflated", tiny, itxt, true});
+  cases.push_back({"a tEXt of 1 MiB", tiny, WithChunk(tiny, Place::kBeforeImageData, "tEXt", longText), true});
+
+  for (const Case& c : cases) {
+    CPngImage expected;
+    ASSERT_TRUE(Decode(expected, c.base)) << c.name;
+    CPngImage image;
+    bool decoded = false;
+    uint64_t peak = 0;
+    {
+      gbtest::HeapPeak meter;
+      decoded = Decode(image, c.data);
+      peak = meter.GetPeak();
+    }
+    EXPECT_EQ(decoded, c.decodes) << c.name;
+    EXPECT_LE(peak, HeapBound(c.data.size())) << c.name << ": " << c.data.size() << " bytes";
+    if (decoded) {
+      EXPECT_EQ(PixelsOf(image), PixelsOf(expected)) << c.name;
+    } else {
+      EXPECT_EQ(image.GetPixels(), nullptr) << c.name;
+    }
+  }
+  if (!gbtest::HeapPeak::IsAvailable()) GTEST_SKIP() << "this build cannot measure its heap";
+}
+
+// A picture whose chunk runs past the end of the data, anywhere before IEND,
+// fails as it did when libpng found the end inside it; bytes behind IEND do
+// not matter.
+TEST(PngImage, APictureWhoseChunkRunsPastTheEndFails) {
+  const std::vector<u8> good = WithChunk(gbtest::MakePng(Rgb(5, 3, 4)), Place::kAfterImageData, "tEXt",
+                                         Bytes(std::string("Author") + '\0' + "someone"));
+  CPngImage image;
+  ASSERT_TRUE(Decode(image, good));
+  const std::vector<u8> pixels = PixelsOf(image);
+  for (const ChunkSpan& chunk : ChunksOf(good)) {
+    // One byte more than the chunk holds: its CRC (or IEND's) ends behind the data.
+    std::vector<u8> longer = good;
+    const uint32_t length = uint32_t(chunk.size - 12) + 1;
+    for (int i = 0; i < 4; ++i) longer[chunk.at + size_t(i)] = u8(length >> (24 - 8 * i));
+    CPngImage damaged;
+    EXPECT_FALSE(Decode(damaged, longer)) << chunk.type;
+    // Cut inside the chunk.
+    EXPECT_FALSE(Decode(damaged, std::vector<u8>(good.begin(), good.begin() + long(chunk.at + chunk.size - 1))))
+        << chunk.type;
+  }
+  std::vector<u8> trailing = good;
+  trailing.insert(trailing.end(), {0, 0, 0, 9, 't', 'E', 'X', 't'});
+  ASSERT_TRUE(Decode(image, trailing));
+  EXPECT_EQ(PixelsOf(image), pixels);
+}
+
+// Real pictures carrying text and other chunks the decoder has no use for
+// (before and behind the image data) decode to the pixels of the same
+// pictures without those chunks. They come from Debian's packages
+// (libpng-dev's test picture, adwaita-icon-theme's icons); the test skips
+// those that are absent.
+TEST(PngImage, RealPicturesDecodeAsWithoutTheirTextChunks) {
+  const char* const pictures[] = {
+      "/usr/share/doc/libpng-dev/examples/pngtest.png",           // RGBA, interlaced, zTXt behind the image data
+      "/usr/share/icons/Adwaita/16x16/devices/computer.png",      // RGBA
+      "/usr/share/icons/Adwaita/24x24/status/image-loading.png",  // palette
+  };
+  const std::vector<std::string> unused = {"tEXt", "zTXt", "iTXt", "pCAL", "sCAL", "sPLT",
+                                           "eXIf", "tIME", "pHYs", "oFFs", "hIST"};
+  int found = 0;
+  for (const char* path : pictures) {
+    const std::vector<u8> file = gbtest::ReadFile(path);
+    if (file.empty()) continue;
+    ++found;
+    const std::vector<u8> stripped = WithoutChunks(file, unused);
+    ASSERT_LT(stripped.size(), file.size()) << path << " carries no text";
+    CPngImage image;
+    CPngImage plain;
+    {
+      gbtest::HeapPeak meter;
+      ASSERT_TRUE(Decode(image, file)) << path;
+      EXPECT_LE(meter.GetPeak(), HeapBound(file.size())) << path;
+    }
+    ASSERT_TRUE(Decode(plain, stripped)) << path;
+    EXPECT_EQ(image.GetWidth(), plain.GetWidth()) << path;
+    EXPECT_EQ(image.GetBitsPerPixel(), plain.GetBitsPerPixel()) << path;
+    EXPECT_EQ(PixelsOf(image), PixelsOf(plain)) << path;
+    EXPECT_EQ(image.GetBackgroundColor() != nullptr, plain.GetBackgroundColor() != nullptr) << path;
+  }
+  if (found == 0) GTEST_SKIP() << "none of the real pictures is installed";
+}
+
+// Pictures of our writer, in each form it writes (the palette form in one
+// IDAT chunk a row), decode to what was written, with text chunks put
+// before and behind their image data too, loaded from memory or from the
+// file.
+TEST(PngImage, OurWritersPicturesDecodeTheSameWithTextChunks) {
+  const std::string folder = gbtest::MakeTempFolder("png-text");
+  const std::vector<u8> rgb = gbtest::SmoothPixels(6, 5, 3);
+  const std::vector<u8> rgba = gbtest::SmoothPixels(6, 5, 4);
+  const std::vector<u8> indexes = {0, 1, 2, 1, 0, 2, 2, 1, 0, 1, 1, 1};
+  const u32 palette[] = {0x102030, 0xA0B0C0, 0xFFFFFF};
+  struct Case {
+    const char* name;
+    u16 bits;
+    const u8* pixels;
+    uint32_t width;
+    uint32_t height;
+    bool palette;
+  } cases[] = {
+      {"RGB", 24, rgb.data(), 6, 5, false},
+      {"RGBA", 32, rgba.data(), 6, 5, false},
+      {"palette", 8, indexes.data(), 4, 3, true},
+  };
+  for (const Case& c : cases) {
+    const CPathName path((folder + c.name + ".png").c_str());
+    ASSERT_TRUE(SaveRgbAsPngFile(c.width, c.height, c.bits, c.pixels, path, c.palette ? palette : nullptr,
+                                 c.palette ? 3 : 0))
+        << c.name;
+    const std::vector<u8> written = gbtest::ReadFile(folder + c.name + ".png");
+    CPngImage expected;
+    ASSERT_TRUE(Decode(expected, written)) << c.name;
+    if (!c.palette) {
+      EXPECT_EQ(PixelsOf(expected), std::vector<u8>(c.pixels, c.pixels + size_t(c.width) * c.height * c.bits / 8))
+          << c.name;
+    }
+
+    std::vector<u8> texts = written;
+    texts = WithChunk(texts, Place::kBeforeImageData, "tEXt", Bytes(std::string("Title") + '\0' + c.name));
+    texts = WithChunk(texts, Place::kBeforeImageData, "zTXt", ZtxtData(Bytes("a picture of our writer")));
+    texts = WithChunk(texts, Place::kAfterImageData, "iTXt", CompressedItxtData(Bytes("written by us")));
+    texts = WithChunk(texts, Place::kAfterImageData, "tEXt", Bytes(std::string("Author") + '\0' + "us"));
+    CPngImage image;
+    ASSERT_TRUE(Decode(image, texts)) << c.name;
+    EXPECT_EQ(PixelsOf(image), PixelsOf(expected)) << c.name;
+    ASSERT_TRUE(gbtest::WriteFile(folder + c.name + "-texts.png", texts));
+    CPngImage loaded;
+    ASSERT_TRUE(loaded.LoadFile(CPathName((folder + c.name + "-texts.png").c_str()))) << c.name;
+    EXPECT_EQ(PixelsOf(loaded), PixelsOf(expected)) << c.name;
+  }
 }
 
 }  // namespace

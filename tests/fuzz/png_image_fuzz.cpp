@@ -4,8 +4,11 @@
 // loads back with the same size and pixels.
 //
 // Seeds: pictures our writer saves in every form it writes (RGB, RGBA,
-// palette). Inputs stay at libFuzzer's default size; the check measures a
-// picture against the pixels its image data can fill.
+// palette), and real pictures that carry text and other ancillary chunks,
+// from Debian's packages when they are installed (libpng-dev's test
+// picture, icons of adwaita-icon-theme). Inputs stay at libFuzzer's default
+// size (or the largest seed's); the check measures a picture against the
+// pixels its image data can fill.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -56,10 +59,10 @@ void StatePictureSize(const uint8_t* data, size_t size) {
 
 void MakeSeeds(gbfuzz::SeedWriter& seeds) {
   const std::string folder = gbfuzz::SandboxFolder("seeds");
-  std::vector<u8> pixels(7 * 5 * 4);
+  std::vector<u8> pixels(size_t(7) * 5 * 4);
   for (size_t i = 0; i < pixels.size(); ++i) pixels[i] = u8(i * 37);
   const u32 palette[] = {0x000000, 0xFF0000, 0x00FF00, 0x0000FF};
-  std::vector<u8> indexes(7 * 5);
+  std::vector<u8> indexes(size_t(7) * 5);
   for (size_t i = 0; i < indexes.size(); ++i) indexes[i] = u8(i % 4);
   const CPathName path(folder + "picture.png");
   gbfuzz::Check(SaveRgbAsPngFile(7, 5, 24, pixels.data(), path, nullptr, 0), "a sample picture cannot be saved");
@@ -68,6 +71,16 @@ void MakeSeeds(gbfuzz::SeedWriter& seeds) {
   seeds.AddFile(folder + "picture.png");
   gbfuzz::Check(SaveRgbAsPngFile(7, 5, 8, indexes.data(), path, palette, 4), "a sample picture cannot be saved");
   seeds.AddFile(folder + "picture.png");
+  // Real pictures with text chunks, before and behind the image data.
+  const char* const realPictures[] = {
+      "/usr/share/doc/libpng-dev/examples/pngtest.png",              // RGBA, interlaced, most chunk kinds
+      "/usr/share/icons/Adwaita/16x16/devices/computer.png",         // RGBA
+      "/usr/share/icons/Adwaita/48x48/devices/computer.png",         // RGBA
+      "/usr/share/icons/Adwaita/22x22/places/network-workgroup.png",  // RGBA
+      "/usr/share/icons/Adwaita/24x24/status/image-loading.png",     // palette with sBIT and tRNS
+  };
+  for (const char* picture : realPictures)
+    if (gbfuzz::FileExists(picture)) seeds.AddFile(picture);
 }
 
 }  // namespace

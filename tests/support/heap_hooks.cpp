@@ -1,5 +1,6 @@
 #include "tests/support/heap_hooks.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstddef>
 #include <limits>
@@ -28,10 +29,10 @@ std::atomic<int64_t> gHeld{0};
 std::atomic<int64_t> gPeak{0};
 std::atomic<int64_t> gCeiling{kNoCeiling};
 std::atomic<void (*)(int64_t)> gPassed{nullptr};
+// Whether a malloc of the program's own counts (malloc_counter.cpp).
+std::atomic<bool> gMallocCounts{false};
 
-#ifdef GB_HEAP_HOOKS
-void CountAllocation(const volatile void*, size_t size) {
-  const int64_t held = gHeld.fetch_add(int64_t(size), std::memory_order_relaxed) + int64_t(size);
+void RaisePeak(int64_t held) {
   int64_t peak = gPeak.load(std::memory_order_relaxed);
   while (held > peak && !gPeak.compare_exchange_weak(peak, held, std::memory_order_relaxed)) {
   }
@@ -41,11 +42,19 @@ void CountAllocation(const volatile void*, size_t size) {
   }
 }
 
+void Take(size_t size) {
+  RaisePeak(gHeld.fetch_add(int64_t(size), std::memory_order_relaxed) + int64_t(size));
+}
+
+void GiveBack(size_t size) { gHeld.fetch_sub(int64_t(size), std::memory_order_relaxed); }
+
+#ifdef GB_HEAP_HOOKS
+void CountAllocation(const volatile void*, size_t size) { Take(size); }
+
 void CountRelease(const volatile void* block) {
   // A block the allocator does not hold (freed twice, say) is the
   // sanitizer's to report.
-  if (block && __sanitizer_get_ownership(block))
-    gHeld.fetch_sub(int64_t(__sanitizer_get_allocated_size(block)), std::memory_order_relaxed);
+  if (block && __sanitizer_get_ownership(block)) GiveBack(__sanitizer_get_allocated_size(block));
 }
 #endif
 
@@ -58,7 +67,7 @@ bool InstallHooks() {
   static const bool installed = __sanitizer_install_malloc_and_free_hooks(CountAllocation, CountRelease) != 0;
   return installed;
 #else
-  return false;
+  return gMallocCounts.load(std::memory_order_relaxed);
 #endif
 }
 
@@ -76,5 +85,16 @@ void SetCeiling(int64_t ceiling, void (*passed)(int64_t held)) {
 }
 
 void ClearCeiling() { gCeiling.store(kNoCeiling, std::memory_order_relaxed); }
+
+void CountTaken(size_t bytes) {
+  gMallocCounts.store(true, std::memory_order_relaxed);
+  Take(bytes);
+}
+
+void CountGivenBack(size_t bytes) { GiveBack(bytes); }
+
+void CountRefused(size_t bytes) {
+  RaisePeak(gHeld.load(std::memory_order_relaxed) + int64_t(std::min<size_t>(bytes, size_t(kNoCeiling) / 2)));
+}
 
 }  // namespace gbheap

@@ -59,20 +59,21 @@ class FullDisk {
   bool set_ = false;
 };
 
-// The heap held at the peak of a scope above what was held when it began,
-// as AddressSanitizer's allocator counts it (every allocation: ours, the
-// standard library's, zlib's, libpng's, libjpeg's), the measure of the fuzz
-// targets' amplification check. Only builds with AddressSanitizer can
-// measure (scripts/test --sanitize); elsewhere IsAvailable is false and a
-// test skips its measurement. One at a time: each new one starts the peak
-// afresh.
+// The heap held at the peak of a scope above what was held when it began
+// (every allocation: ours, the standard library's, zlib's, libpng's,
+// libjpeg's), the measure of the fuzz targets' amplification check. Builds
+// with AddressSanitizer measure through its allocator (scripts/test
+// --sanitize); other builds measure through glibc's in the programs that
+// link tests/support/malloc_counter.cpp (the foundation suite). Elsewhere
+// IsAvailable is false and a test skips its measurement. One at a time:
+// each new one starts the peak afresh.
 class HeapPeak {
  public:
   HeapPeak();
   HeapPeak(const HeapPeak&) = delete;
   HeapPeak& operator=(const HeapPeak&) = delete;
   static bool IsAvailable();
-  // The peak so far, in bytes above the start (0 without AddressSanitizer).
+  // The peak so far, in bytes above the start (0 where nothing counts).
   uint64_t GetPeak() const;
 
  private:
