@@ -26,8 +26,8 @@
 // the tags behind it have only what their own bytes add. No movie made by
 // an authoring tool comes near the bound.
 //
-// Some tags carry offsets to their parts (a font's glyphs and code table).
-// Their reading follows the offsets, and a tag whose offsets disagree with what
+// Some tags carry offsets to their parts (a font's glyphs and code table,
+// a button's condition actions). Their reading follows the offsets, and a tag whose offsets disagree with what
 // its bytes hold (parts that share or overlap bytes, lie out of order or
 // outside the body) says so with SetOffsetsDisagree: the tag loop keeps it
 // as its raw bytes, as a tag past the bound is kept, so that a layout the
