@@ -27,8 +27,9 @@
 // an authoring tool comes near the bound.
 //
 // Some tags carry offsets to their parts (a font's glyphs and code table,
-// a button's condition actions). Their reading follows the offsets, and a tag whose offsets disagree with what
-// its bytes hold (parts that share or overlap bytes, lie out of order or
+// a button's condition actions, a morph shape's end edges). Their reading
+// follows the offsets, and a tag whose offsets disagree with what its
+// bytes hold (parts that share or overlap bytes, lie out of order or
 // outside the body) says so with SetOffsetsDisagree: the tag loop keeps it
 // as its raw bytes, as a tag past the bound is kept, so that a layout the
 // classes cannot hold is never written back with other content.
