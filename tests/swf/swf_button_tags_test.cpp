@@ -278,7 +278,7 @@ struct ConditionLayout {
 };
 
 // A DefineButton2 (id 6) of one record and two condition actions: Stop on
-// release, then Play on roll-over.
+// release (condition word 0x0008), then Play (0x0100).
 std::vector<u8> Button2Body(const ConditionLayout& layout) {
   const std::vector<u8> records = Bytes({0x0F, 1, 0, 1, 0, 0x00, 0x69, 0x00, 0x40, 0x10, 0x04, 0x00, 0});
   u32 offset = u32(2 + records.size() + layout.gap);
