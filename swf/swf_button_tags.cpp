@@ -213,17 +213,39 @@ bool CSwfDefineButton2::AddConditionAction(u16 conditions, CSwfDoAction* actions
 u32 CSwfDefineButton2::Read(CSwfReader& reader) {
   const u32 start = reader.GetPosition();
   Reset();
+  const u32 end = reader.GetWindowEnd();
   m_characterId = reader.ReadU16();
   m_flags = reader.ReadU8();
-  u16 offset = reader.ReadU16();
+  const u32 offsetField = reader.GetPosition();
+  const u16 offset = reader.ReadU16();
   while (const u8 flags = reader.ReadU8()) AddRecord(ReadButtonRecord(reader, flags, true));
-  // Condition actions: a size (0 for the last), the condition word, and a
-  // list that reads no further than the size.
-  while (offset != 0 && reader.GetRemaining() > 0) {
-    offset = reader.ReadU16();
+  // An offset of 0: no condition actions (what follows the records is no
+  // part of the button). Otherwise the first one lies where the offset
+  // points, counted from the offset field: behind the records (bytes
+  // between are padding) and within the body.
+  if (offset == 0) return reader.GetPosition() - start;
+  const u64 first = u64(offsetField) + offset;
+  if (first < reader.GetPosition() || first > end) {
+    reader.SetOffsetsDisagree();
+    return reader.GetPosition() - start;
+  }
+  reader.Seek(u32(first));
+  // Condition actions: a size, the condition word, and a list that reads
+  // no further than the size. A size other than 0 (the last one's) says
+  // where the next one starts; one too small for the size and the word, a
+  // next one past the body or one whose size and word the body cuts short
+  // disagree with the body.
+  while (reader.GetRemaining() > 0) {
+    const u32 at = reader.GetPosition();
+    const u16 size = reader.ReadU16();
+    if (reader.GetRemaining() < 2 || (size != 0 && (size < 4 || u64(at) + size > end))) {
+      reader.SetOffsetsDisagree();
+      break;
+    }
     EmplaceCharged(m_conditions, reader.ReadU16());
-    const u32 length = offset >= 4 ? offset - 4u : offset == 0 ? reader.GetRemaining() : 0;
+    const u32 length = size != 0 ? size - 4u : reader.GetRemaining();
     EmplaceCharged(m_actionLists, ReadActionList(reader, length, false));
+    if (size == 0) break;
   }
   return reader.GetPosition() - start;
 }

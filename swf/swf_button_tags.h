@@ -107,7 +107,11 @@ class CSwfDefineButton2 : public CSwfDefineButton {
   CSwfDefineButton2& operator=(const CSwfDefineButton2&) = delete;
 
   // Id, flags byte, action offset, records (with colour transforms), then
-  // the condition actions, each list bounded by its record's size.
+  // the condition actions from where the action offset points, each list
+  // bounded by its record's size, which says where the next one starts. An
+  // offset into the records or past the body, or a size too small for its
+  // record or past the body, disagrees with the body (the tag loop keeps
+  // the tag as its raw bytes).
   u32 Read(CSwfReader& reader) override;
   // The offsets are counted from what is written; the last condition
   // action has size 0, and a list without a condition word gets 0. A

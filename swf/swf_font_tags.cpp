@@ -219,18 +219,43 @@ u32 CSwfDefineFont::Read(CSwfReader& reader) {
   Clear();
   SetCharacterId(reader.ReadU16());
   if (reader.GetRemaining() < 2) return reader.GetPosition() - start;
+  // Offsets count from the table's start; the glyphs lie between the table
+  // and the end of the body.
+  const u32 table = reader.GetPosition();
+  const u32 end = reader.GetWindowEnd();
+  const u32 area = end - table;
   const u16 first = reader.ReadU16();
-  // The table holds one offset a glyph, and each glyph takes its offset and
-  // at least a byte of outline: no more glyphs than the body holds.
-  const u32 count = std::min<u32>(first / 2, (reader.GetRemaining() + 2) / 3);
-  if (count == 0) return reader.GetPosition() - start;
+  // The first offset is the table's size: one offset a glyph. Each glyph
+  // takes its offset and at least a byte of outline, so a count the body
+  // cannot hold, like an odd or empty table, disagrees with the body.
+  const u32 count = first / 2;
+  if (first % 2 != 0 || count == 0 || count > area / 3) {
+    reader.SetOffsetsDisagree();
+    return reader.GetPosition() - start;
+  }
   ReserveCharged(m_offsets, count);
   ReserveCharged(m_glyphs, count);
   EmplaceCharged(m_offsets, first);
-  for (u32 i = 1; i < count; ++i) EmplaceCharged(m_offsets, reader.ReadU16());
-  // Glyphs are made even where the body holds no outline, unless the
-  // reader's bound has ended the reading.
-  for (u32 i = 0; i < count && !IsSwfObjectLimitPassed(); ++i) EmplaceCharged(m_glyphs, ReadGlyph(reader));
+  // Offsets in order and inside the glyph area (which the first one opens).
+  for (u32 i = 1; i < count; ++i) {
+    const u16 offset = reader.ReadU16();
+    if (offset < m_offsets.back() || offset >= area) {
+      reader.SetOffsetsDisagree();
+      return reader.GetPosition() - start;
+    }
+    EmplaceCharged(m_offsets, offset);
+  }
+  // Each glyph is read where its offset points and must end where the next
+  // one starts, or before (bytes between them are padding); the last one
+  // within the body. Glyphs that share or overlap bytes disagree.
+  for (u32 i = 0; i < count && !IsSwfObjectLimitPassed(); ++i) {
+    reader.Seek(table + m_offsets[i]);
+    EmplaceCharged(m_glyphs, ReadGlyph(reader));
+    if (reader.GetPosition() > (i + 1 < count ? table + m_offsets[i + 1] : end)) {
+      reader.SetOffsetsDisagree();
+      break;
+    }
+  }
   return reader.GetPosition() - start;
 }
 
@@ -358,18 +383,48 @@ u32 CSwfDefineFont2::Read(CSwfReader& reader) {
   // least a byte of bounds), behind the code table's offset.
   const u32 codeWidth = (m_flags & kFont2WideCodes) ? 2 : 1;
   const u32 perGlyph = width + 1 + codeWidth + ((m_flags & kFont2HasLayout) ? 3 : 0);
+  // A count the body cannot hold disagrees with it.
   const u32 remaining = reader.GetRemaining();
   const u32 count = std::min<u32>(declared, remaining > width ? (remaining - width) / perGlyph : 0);
+  if (count < declared) {
+    reader.SetOffsetsDisagree();
+    return reader.GetPosition() - start;
+  }
+  // Offsets count from the table's start. The glyphs lie between the table
+  // and the code table, in order, each where its offset points and ending
+  // where the next one starts or before (bytes between them are padding);
+  // the code table lies where its offset points, behind the last glyph and
+  // within the body. Anything else disagrees with the body.
+  const u32 table = reader.GetPosition();
+  const u64 area = reader.GetWindowEnd() - table;
   ReserveCharged(m_offsets, count);
   ReserveCharged(m_glyphs, count);
   ReserveCharged(m_codes, count);
   ReserveCharged(m_codeTable, count);
-  for (u32 i = 0; i < count; ++i) EmplaceCharged(m_offsets, wideOffsets ? reader.ReadU32() : reader.ReadU16());
-  if (wideOffsets)
-    reader.ReadU32();
-  else
-    reader.ReadU16();
-  for (u32 i = 0; i < count && !IsSwfObjectLimitPassed(); ++i) EmplaceCharged(m_glyphs, ReadGlyph(reader));
+  u64 previous = u64(count + 1) * width;
+  for (u32 i = 0; i < count; ++i) {
+    const u32 offset = wideOffsets ? reader.ReadU32() : reader.ReadU16();
+    if (offset < previous || offset >= area) {
+      reader.SetOffsetsDisagree();
+      return reader.GetPosition() - start;
+    }
+    EmplaceCharged(m_offsets, offset);
+    previous = offset;
+  }
+  const u32 codeTable = wideOffsets ? reader.ReadU32() : reader.ReadU16();
+  if (codeTable < previous || codeTable > area) {
+    reader.SetOffsetsDisagree();
+    return reader.GetPosition() - start;
+  }
+  for (u32 i = 0; i < count && !IsSwfObjectLimitPassed(); ++i) {
+    reader.Seek(table + m_offsets[i]);
+    EmplaceCharged(m_glyphs, ReadGlyph(reader));
+    if (reader.GetPosition() > table + (i + 1 < count ? m_offsets[i + 1] : codeTable)) {
+      reader.SetOffsetsDisagree();
+      return reader.GetPosition() - start;
+    }
+  }
+  reader.Seek(table + codeTable);
 
   m_wideCodeTable = (m_flags & kFont2WideCodes) ? 1 : 0;
   for (u32 i = 0; i < count; ++i) {

@@ -3,9 +3,15 @@
 // information tags DefineFontInfo and DefineFontInfo2, which give a
 // DefineFont its name and character codes.
 //
-// Glyph outlines are plain shapes. DefineFont2 recomputes its offsets when
-// written: 4 bytes wide when any offset (the code-table offset included)
-// would not fit 2 bytes. Movies of version 6 and later carry 16-bit codes:
+// Glyph outlines are plain shapes, read where the offset table points:
+// in order, each ending where the next one starts or before (bytes between
+// them are padding), and DefineFont2's code table where its offset points,
+// behind the last outline. A font whose offsets disagree with that (glyphs
+// that share or overlap bytes, lie out of order or outside the body, a
+// glyph count the body cannot hold) is kept by the tag loop as its raw
+// bytes. Both fonts recompute their offsets when written, DefineFont2's
+// 4 bytes wide when any offset (the code-table offset included) would not
+// fit 2 bytes. Movies of version 6 and later carry 16-bit codes:
 // a font written for them gets wide codes, and codes that are single bytes
 // (built by code, or read from an 8-bit table) are converted from Mac Roman
 // to Unicode on the way out; codes read wide are written as they are. The
@@ -81,8 +87,8 @@ class CSwfDefineFont : public CSwfCharacterTag {
   CSwfDefineFont(const CSwfDefineFont&) = delete;
   CSwfDefineFont& operator=(const CSwfDefineFont&) = delete;
 
-  // The id, the offset table (its first entry gives the glyph count, as far
-  // as the body holds the table) and the glyphs one after another.
+  // The id, the offset table (its first entry gives the glyph count) and
+  // the glyphs where the offsets point.
   u32 Read(CSwfReader& reader) override;
   // The id, the offsets recomputed from the glyphs, the glyphs. A font
   // without glyphs is the id alone.

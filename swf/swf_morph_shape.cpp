@@ -280,20 +280,24 @@ u32 CSwfDefineMorphShape::Read(CSwfReader& reader) {
   m_endBounds = std::make_unique<CSwfRect>();
   m_endBounds->Read(reader);
   m_offset = reader.ReadU32();
-  // The offset of the end edges is a hint. The start part (styles and start
-  // edges) is read to its end record, whatever the offset says; the end
-  // edges follow it, or lie further on where the offset points behind it
-  // and inside the body. An offset into the start part, or at or past the
-  // end of the body, contradicts the data and is not followed.
+  // The end edges lie where the offset points, counted from behind it: at
+  // the end of the start part (styles and start edges, read to their end
+  // record), or further on inside the body (bytes between are padding). An
+  // offset back into the start part, or at or past the end of the body,
+  // disagrees with the body.
   const u64 endEdges = u64(reader.GetPosition()) + m_offset;
-  const bool offsetInBody = m_offset < reader.GetRemaining();
+  const u32 end = reader.GetWindowEnd();
   m_fillStyles = std::make_unique<CSwfMorphFillStyleArray>();
   m_fillStyles->Read(reader);
   m_lineStyles = std::make_unique<CSwfMorphLineStyleArray>();
   m_lineStyles->Read(reader);
   m_startEdges = std::make_unique<CSwfShape>(1);
   m_startEdges->Read(reader);
-  if (offsetInBody && endEdges > reader.GetPosition()) reader.Seek(u32(endEdges));
+  if (endEdges != reader.GetPosition() && (endEdges < reader.GetPosition() || endEdges >= end)) {
+    reader.SetOffsetsDisagree();
+    return reader.GetPosition() - start;
+  }
+  reader.Seek(u32(endEdges));
   m_endEdges = std::make_unique<CSwfShape>(1);
   m_endEdges->Read(reader);
   return reader.GetPosition() - start;

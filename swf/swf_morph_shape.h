@@ -3,13 +3,12 @@
 //
 // Colours of morph styles are always RGBA; the edges are plain shapes with
 // alpha colours. Every bitmap fill type (0x40 to 0x43) carries a bitmap id
-// and two matrices. The offset of the end edges is a hint, as other readers
-// take it: the start part (styles and start edges) is read to its end
-// record whatever the offset says, and the end edges behind it, or further
-// on where the offset points behind the start part and inside the body. An
-// offset back into the start part, or at or past the end of the body, is
-// not followed. Written, the offset is that of the end edges actually
-// written.
+// and two matrices. The start part (styles and start edges) is read to its
+// end record, and the end edges where their offset points: behind the
+// start part, or further on inside the body. An offset back into the start
+// part, or at or past the end of the body, disagrees with the body, and the
+// tag loop keeps such a tag as its raw bytes. Written, the offset is that
+// of the end edges actually written.
 #pragma once
 
 #include <memory>

@@ -37,6 +37,7 @@ void CSwfReader::Reset() {
   m_budgetUsed = 0;
   m_tagsKeptRaw = 0;
   m_tooDeep = false;
+  m_offsetsDisagree = false;
   m_tagBytes = 0;
 }
 
@@ -164,6 +165,7 @@ bool CSwfReader::ParseLoadedMovie(bool checkSignature, bool parseTags) {
   m_budgetUsed = 0;
   m_tagsKeptRaw = 0;
   m_tooDeep = false;
+  m_offsetsDisagree = false;
   m_tagBytes = 0;
   if (m_header.Read(*this, checkSignature) == 0 || m_overrun) {
     Reset();
@@ -421,17 +423,24 @@ std::unique_ptr<CSwfTag> CSwfReader::ReadTagFrom(CSwfReader& source, bool shallo
     outer = SetSwfObjectLimit({before + size_t(bound - std::min(bound, source.m_budgetUsed)), &source.m_overBudget});
   }
   std::unique_ptr<CSwfTag> tag(shallow ? CreateShallowTag(code, length) : CreateTag(code, length));
+  // Whether this tag's offsets disagree with its bytes; a tag around it (a
+  // sprite) keeps its own answer.
+  const bool outerDisagrees = source.m_offsetsDisagree;
+  source.m_offsetsDisagree = false;
   tag->Read(source);
-  // A tag whose reading would pass the bound, or whose tags would nest
-  // deeper than reads may, is kept as it stands instead; what its reading
-  // made is given back (and stays charged).
+  const bool disagrees = source.m_offsetsDisagree;
+  source.m_offsetsDisagree = outerDisagrees;
+  // A tag whose reading would pass the bound, whose tags would nest deeper
+  // than reads may, or whose offsets disagree with its bytes is kept as it
+  // stands instead; what its reading made is given back (and stays
+  // charged).
   const bool overBudget = bounds && source.m_overBudget;
   if (bounds) {
     SetSwfObjectLimit(outer);
     source.m_budgetOn = false;
     source.m_overBudget = false;
   }
-  if (overBudget || source.m_tooDeep) {
+  if (overBudget || source.m_tooDeep || disagrees) {
     source.m_tooDeep = false;
     ++source.m_tagsKeptRaw;
     tag.reset();

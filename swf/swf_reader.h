@@ -25,6 +25,14 @@
 // unchanged and nothing is lost; what its reading took stays charged, and
 // the tags behind it have only what their own bytes add. No movie made by
 // an authoring tool comes near the bound.
+//
+// Some tags carry offsets to their parts (a font's glyphs and code table,
+// a button's condition actions, a morph shape's end edges). Their reading
+// follows the offsets, and a tag whose offsets disagree with what its
+// bytes hold (parts that share or overlap bytes, lie out of order or
+// outside the body) says so with SetOffsetsDisagree: the tag loop keeps it
+// as its raw bytes, as a tag past the bound is kept, so that a layout the
+// classes cannot hold is never written back with other content.
 #pragma once
 
 #include <cstdio>
@@ -129,15 +137,21 @@ class CSwfReader {
   u8 GetBitPosition() const { return m_bitPosition; }
   // Bytes left before the end of the current window.
   u32 GetRemaining() const { return m_position < m_limit && !m_overBudget ? m_limit - m_position : 0; }
+  // Where the current window ends (a tag's body, while it is read).
+  u32 GetWindowEnd() const { return m_limit; }
   // The body length of the tag being read.
   u32 GetTagLength() const { return m_tagLength; }
   void SetTagLength(u32 length) { m_tagLength = length; }
   // True once a read has asked for more than the window held.
   bool HasOverrun() const { return m_overrun; }
   // The tags of the last load kept as raw bytes because their reading
-  // passed the bound on what a movie's bytes may make, or their tags would
-  // nest deeper than kMaxTagNesting.
+  // passed the bound on what a movie's bytes may make, their tags would
+  // nest deeper than kMaxTagNesting, or their offsets disagreed with what
+  // their bytes hold.
   u32 GetTagsKeptRaw() const { return m_tagsKeptRaw; }
+  // Called by a tag's reading when an offset it carries disagrees with what
+  // its body holds: the tag loop keeps the tag as its raw bytes.
+  void SetOffsetsDisagree() { m_offsetsDisagree = true; }
   // The bytes of the tags that the last tag loop into this reader read:
   // their headers and what each read of its body (about what writing them
   // back takes).
@@ -207,6 +221,9 @@ class CSwfReader {
   // Set when a tag loop would nest deeper than kMaxTagNesting: the tag that
   // started it is kept as its bytes.
   bool m_tooDeep = false;
+  // Set by the reading of a tag whose offsets disagree with its bytes (see
+  // SetOffsetsDisagree): that tag is kept as its bytes.
+  bool m_offsetsDisagree = false;
   // The bytes of the tags the tag loop that filled m_tags read (headers and
   // what each read of its body), and those of the last tag read.
   u64 m_tagBytes = 0;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 
 #include "swf/swf_action_list.h"
@@ -262,4 +263,78 @@ TEST(SwfButtonTags, AButtonTooLargeForItsOffsetsIsNotWritten) {
   CSwfBitWriter writer(6);
   EXPECT_EQ(button.Write(writer), 0u);
   EXPECT_EQ(writer.GetByteCount(), 0u);
+}
+
+namespace {
+
+// Where a DefineButton2's condition actions lie: `gap` zero bytes between
+// the records and the first one, `padding` bytes behind the first script
+// (which its size counts); `change` alters the action offset and the first
+// size as stored.
+struct ConditionLayout {
+  size_t gap = 0;
+  size_t padding = 0;
+  std::function<void(u32& offset, u32& size)> change;
+};
+
+// A DefineButton2 (id 6) of one record and two condition actions: Stop on
+// release (condition word 0x0008), then Play (0x0100).
+std::vector<u8> Button2Body(const ConditionLayout& layout) {
+  const std::vector<u8> records = Bytes({0x0F, 1, 0, 1, 0, 0x00, 0x69, 0x00, 0x40, 0x10, 0x04, 0x00, 0});
+  u32 offset = u32(2 + records.size() + layout.gap);
+  u32 size = u32(4 + 2 + layout.padding);
+  if (layout.change) layout.change(offset, size);
+  std::vector<u8> body = Concat(Bytes({6, 0, 0, int(offset & 0xFF), int(offset >> 8)}), records);
+  body.resize(body.size() + layout.gap, 0);
+  body = Concat(body, Bytes({int(size & 0xFF), int(size >> 8), 0x08, 0x00, 0x07, 0x00}));
+  body.resize(body.size() + layout.padding, 0x17);
+  return Concat(body, Bytes({0, 0, 0x00, 0x01, 0x06, 0x00}));
+}
+
+}  // namespace
+
+// The condition actions are read where the action offset and the sizes
+// point: a gap before the first one is skipped; bytes behind a script that
+// its size counts stay its tail. Offsets that disagree with the body (into
+// the records or past the body, a size too small for its record or past
+// the body) keep the tag as its bytes: never a button of other scripts.
+TEST(SwfButtonTags, ConditionActionsAreReadWhereTheirOffsetsPoint) {
+  enum Expect { kAsPlain, kAsRead, kKept };
+  struct Case {
+    const char* name;
+    ConditionLayout layout;
+    Expect expect;
+  };
+  const Case cases[] = {
+      {"the action offset skips 3 bytes before the condition actions", {3, 0, {}}, kAsPlain},
+      {"a size that counts 2 bytes behind its script", {0, 2, {}}, kAsRead},
+      {"an action offset into the records", {0, 0, [](u32& offset, u32&) { offset = 2; }}, kKept},
+      {"an action offset past the body", {0, 0, [](u32& offset, u32&) { offset = 0xFFF0; }}, kKept},
+      {"a size too small for its record", {0, 0, [](u32&, u32& size) { size = 3; }}, kKept},
+      {"a size past the body", {0, 0, [](u32&, u32& size) { size = 200; }}, kKept},
+      {"a size that leaves a record cut short", {0, 0, [](u32&, u32& size) { size += 4; }}, kKept},
+  };
+  const std::vector<u8> plain = Button2Body({});
+  auto expected = ReadTag({34, plain});
+  ASSERT_EQ(As<CSwfDefineButton2>(expected)->GetConditions(), (std::vector<u16>{0x0008, 0x0100}));
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::vector<u8> body = Button2Body(c.layout);
+    if (c.expect == kKept) {
+      swftest::ExpectKeptAsBytes({34, body});
+      continue;
+    }
+    auto read = ReadTag({34, body});
+    auto* button = As<CSwfDefineButton2>(read);
+    if (!button) continue;
+    EXPECT_EQ(button->GetConditions(), (std::vector<u16>{0x0008, 0x0100}));
+    EXPECT_EQ(button->GetActionLists().size(), 2u);
+    if (!button->GetActionLists().empty()) {
+      EXPECT_EQ(button->GetActionLists()[0]->GetTail(), std::vector<u8>(c.layout.padding, 0x17));
+    }
+    if (c.expect == kAsPlain) {
+      EXPECT_EQ(swftest::DescribeTag(button), swftest::DescribeTag(expected.get()));
+    }
+    EXPECT_EQ(WrittenBody(button), c.expect == kAsPlain ? plain : body);
+  }
 }

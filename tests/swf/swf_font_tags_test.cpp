@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -9,6 +10,8 @@
 #include "swf/swf_bit_writer.h"
 #include "swf/swf_reader.h"
 #include "swf/swf_shape.h"
+#include "swf/swf_sprite_tags.h"
+#include "swf/swf_unknown_tag.h"
 #include "tests/swf/swf_independent_reader.h"
 #include "tests/swf/swf_test_movies.h"
 
@@ -338,25 +341,24 @@ TEST(SwfFontTags, DefineFontRecomputesItsOffsets) {
   EXPECT_EQ(font->GetGlyphs().size(), 2u);
   EXPECT_EQ(WrittenBody(font), body);
 
+  // A body of the id alone is a font without glyphs. Tables that disagree
+  // with the body (an empty or odd table, an offset past the body, more
+  // glyphs than the body holds) keep the tag as its bytes.
+  ExpectStableRewrite(10, Bytes({5, 0}), 6);
+  EXPECT_EQ(WrittenBody(ReadTag({10, Bytes({5, 0})}).get()), Bytes({5, 0}));
   struct Case {
     const char* name;
     std::vector<u8> body;
-    std::vector<u8> written;
   };
-  const Case cases[] = {
-      {"no glyphs", Bytes({5, 0}), Bytes({5, 0})},
-      {"a first offset of 0", Bytes({5, 0, 0, 0}), Bytes({5, 0})},
-      {"a first offset of 1", Bytes({5, 0, 1, 0, 0x10, 0}), Bytes({5, 0})},
-      {"a wrong second offset", Concat({Bytes({5, 0, 4, 0, 9, 0}), kEmptyGlyph, kEmptyGlyph}), body},
-      {"a table longer than the body", Bytes({5, 0, 0xFE, 0xFF, 6, 0}), {}},
+  const Case kept[] = {
+      {"a first offset of 0", Bytes({5, 0, 0, 0})},
+      {"a first offset of 1", Bytes({5, 0, 1, 0, 0x10, 0})},
+      {"a second offset past the body", Concat({Bytes({5, 0, 4, 0, 9, 0}), kEmptyGlyph, kEmptyGlyph})},
+      {"a table longer than the body", Bytes({5, 0, 0xFE, 0xFF, 6, 0})},
   };
-  for (const Case& c : cases) {
+  for (const Case& c : kept) {
     SCOPED_TRACE(c.name);
-    auto tag = ReadTag({10, c.body});
-    if (!c.written.empty()) {
-      EXPECT_EQ(WrittenBody(tag.get()), c.written);
-    }
-    ExpectStableRewrite(10, c.body, 6);
+    swftest::ExpectKeptAsBytes({10, c.body});
   }
 
   CSwfDefineFont built;
@@ -375,6 +377,9 @@ TEST(SwfFontTags, DefineFontRecomputesItsOffsets) {
 }
 
 TEST(SwfFontTags, HostileFontBodiesAreBounded) {
+  // A count the body cannot hold, or offsets past it, keep the tag as its
+  // bytes (kRaw); the other bodies are read within them.
+  constexpr size_t kRaw = ~size_t(0);
   struct Case {
     const char* name;
     std::vector<u8> body;
@@ -388,8 +393,8 @@ TEST(SwfFontTags, HostileFontBodiesAreBounded) {
   manyKerning[manyKerning.size() - 7] = 0xFF;
   manyKerning[manyKerning.size() - 8] = 0xFF;
   const Case cases[] = {
-      {"a glyph count larger than the body", Bytes({1, 0, 0x00, 0, 0, 0xFF, 0xFF, 4, 0}), 1},
-      {"wide offsets past the body", Bytes({1, 0, 0x08, 0, 0, 3, 0, 0xFF, 0xFF, 0xFF, 0x7F, 1, 2, 3, 4}), 2},
+      {"a glyph count larger than the body", Bytes({1, 0, 0x00, 0, 0, 0xFF, 0xFF, 4, 0}), kRaw},
+      {"wide offsets past the body", Bytes({1, 0, 0x08, 0, 0, 3, 0, 0xFF, 0xFF, 0xFF, 0x7F, 1, 2, 3, 4}), kRaw},
       {"a name longer than the body", Bytes({1, 0, 0x00, 0, 200, 'F'}), 0},
       {"a table cut in its codes", cutInCodes, 3},
       {"a table cut in its layout", cutInLayout, 2},
@@ -397,10 +402,14 @@ TEST(SwfFontTags, HostileFontBodiesAreBounded) {
       // Each glyph takes its offset, a byte of outline, its code, its advance
       // and a byte of bounds: 40 bytes behind the count hold 5 of them.
       {"glyphs announced by offsets alone",
-       Concat({Bytes({1, 0, 0x80, 0, 0, 0xFF, 0xFF}), std::vector<u8>(40, 0x02)}), 5},
+       Concat({Bytes({1, 0, 0x80, 0, 0, 0xFF, 0xFF}), std::vector<u8>(40, 0x02)}), kRaw},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
+    if (c.glyphs == kRaw) {
+      swftest::ExpectKeptAsBytes({48, c.body});
+      continue;
+    }
     auto read = ReadTag({48, c.body}, 6);
     auto* font = As<CSwfDefineFont2>(read);
     EXPECT_LE(font->GetGlyphs().size(), c.glyphs);
@@ -410,6 +419,167 @@ TEST(SwfFontTags, HostileFontBodiesAreBounded) {
 
   // DefineFont: a first offset that announces 32767 glyphs in a body of 30
   // bytes, each glyph its offset and a byte of outline.
-  auto font = ReadTag({10, Concat({Bytes({1, 0, 0xFE, 0xFF}), std::vector<u8>(28, 0x10)})}, 6);
-  EXPECT_LE(As<CSwfDefineFont>(font)->GetGlyphs().size(), 10u);
+  swftest::ExpectKeptAsBytes({10, Concat({Bytes({1, 0, 0xFE, 0xFF}), std::vector<u8>(28, 0x10)})});
+}
+
+namespace {
+
+// The outline of glyph i as written: one edge along x of a length of its
+// own, so that glyphs read from the wrong bytes do not pass for others.
+std::vector<u8> Outline(size_t i) {
+  std::unique_ptr<CSwfShape> glyph(EmptyGlyph());
+  glyph->AddLineX(s32(100 * (i + 1)));
+  CSwfBitWriter writer(6);
+  glyph->Write(writer);
+  writer.FlushBits();
+  return writer.GetBytes();
+}
+
+// Where the glyphs of a font lie: `padding` zero bytes behind each outline
+// and `gap` more before DefineFont2's code table; `change` alters the
+// offsets as stored (DefineFont2's code-table offset last).
+struct GlyphLayout {
+  size_t glyphs = 3;
+  size_t padding = 0;
+  size_t gap = 0;
+  std::function<void(std::vector<u32>&)> change;
+};
+
+void AppendU16(std::vector<u8>& out, u32 value) {
+  out.push_back(u8(value));
+  out.push_back(u8(value >> 8));
+}
+
+// The outlines of the layout, and where each starts (and the end last),
+// counted from the start of the glyph area.
+std::vector<u8> GlyphArea(const GlyphLayout& layout, std::vector<u32>& starts) {
+  std::vector<u8> area;
+  for (size_t i = 0; i < layout.glyphs; ++i) {
+    starts.push_back(u32(area.size()));
+    area = Concat(area, Outline(i));
+    area.resize(area.size() + layout.padding, 0);
+  }
+  area.resize(area.size() + layout.gap, 0);
+  starts.push_back(u32(area.size()));
+  return area;
+}
+
+// A DefineFont (id 4) of the layout's glyphs.
+std::vector<u8> DefineFontBody(const GlyphLayout& layout) {
+  std::vector<u32> starts;
+  const std::vector<u8> area = GlyphArea(layout, starts);
+  std::vector<u32> offsets(starts.begin(), starts.end() - 1);
+  for (u32& offset : offsets) offset += u32(2 * layout.glyphs);
+  if (layout.change) layout.change(offsets);
+  std::vector<u8> body = Bytes({4, 0});
+  for (u32 offset : offsets) AppendU16(body, offset);
+  return Concat(body, area);
+}
+
+// A DefineFont2 (id 4, name "F", 2-byte offsets and codes, a layout with
+// one kerning pair) of the layout's glyphs, codes 'a' and on.
+std::vector<u8> DefineFont2Body(const GlyphLayout& layout) {
+  std::vector<u32> starts;
+  const std::vector<u8> area = GlyphArea(layout, starts);
+  const size_t n = layout.glyphs;
+  const u32 table = u32(2 * (n + 1));
+  std::vector<u32> offsets(starts);
+  for (u32& offset : offsets) offset += table;
+  if (layout.change) layout.change(offsets);
+  std::vector<u8> body = Bytes({4, 0, kFont2HasLayout | kFont2WideCodes, 0, 1, 'F'});
+  AppendU16(body, u32(n));
+  for (u32 offset : offsets) AppendU16(body, offset);
+  body = Concat(body, area);
+  for (size_t i = 0; i < n; ++i) AppendU16(body, u32('a' + i));
+  for (u32 metric : {900, 200, 10}) AppendU16(body, metric);
+  for (size_t i = 0; i < n; ++i) AppendU16(body, u32(500 + i));
+  for (size_t i = 0; i < n; ++i) body.insert(body.end(), {0x08, 0x00});
+  AppendU16(body, 1);
+  for (u32 value : {u32('a'), u32('b'), u32(0xFFF0)}) AppendU16(body, value);
+  return body;
+}
+
+}  // namespace
+
+// Glyphs are read where the offset table points: a font whose outlines
+// have padding behind them holds what the same font without it holds,
+// and is written back without it. Offsets that disagree with the body
+// (glyphs sharing, overlapping or out of order, offsets outside the glyph
+// area, a code table inside the last outline or past the body) keep the
+// tag as its bytes: never a font of other glyphs.
+TEST(SwfFontTags, GlyphsAreReadWhereTheirOffsetsPoint) {
+  const auto swapFirstTwo = [](std::vector<u32>& offsets) { std::swap(offsets[0], offsets[1]); };
+  const auto shareFirst = [](std::vector<u32>& offsets) { offsets[1] = offsets[0]; };
+  const auto intoFirst = [](std::vector<u32>& offsets) { offsets[1] -= 1; };
+  const auto lastPastBody = [](std::vector<u32>& offsets) { offsets[2] = 0xFFF0; };
+  const auto intoTable = [](std::vector<u32>& offsets) { offsets[0] -= 2; };
+  const auto codesInLastGlyph = [](std::vector<u32>& offsets) { offsets.back() -= 1; };
+  const auto codesPastBody = [](std::vector<u32>& offsets) { offsets.back() = 0xFFF0; };
+  // 1000 glyphs that share one outline, behind a table of 2000 bytes.
+  std::vector<u8> shared = Bytes({4, 0});
+  for (int i = 0; i < 1000; ++i) AppendU16(shared, 2000);
+  shared = Concat(shared, Outline(0));
+
+  struct Case {
+    const char* name;
+    u16 code;
+    std::vector<u8> body;
+    bool kept;  // as its bytes; else read as the font without padding
+  };
+  const Case cases[] = {
+      {"DefineFont, a zero byte behind each outline", 10, DefineFontBody({3, 1, 0, {}}), false},
+      {"DefineFont, padding behind the last outline", 10, DefineFontBody({3, 0, 5, {}}), false},
+      {"DefineFont, glyphs that share one outline", 10, shared, true},
+      {"DefineFont, glyphs out of order", 10, DefineFontBody({3, 0, 0, swapFirstTwo}), true},
+      {"DefineFont, a glyph inside the one before it", 10, DefineFontBody({3, 0, 0, intoFirst}), true},
+      {"DefineFont, an offset past the body", 10, DefineFontBody({3, 0, 0, lastPastBody}), true},
+      {"DefineFont2, a zero byte behind each outline", 48, DefineFont2Body({3, 1, 0, {}}), false},
+      {"DefineFont2, a gap before the code table", 48, DefineFont2Body({3, 0, 3, {}}), false},
+      {"DefineFont2, glyphs that share one outline", 48, DefineFont2Body({3, 0, 0, shareFirst}), true},
+      {"DefineFont2, a glyph inside the one before it", 48, DefineFont2Body({3, 0, 0, intoFirst}), true},
+      {"DefineFont2, glyphs out of order", 48, DefineFont2Body({3, 0, 0, swapFirstTwo}), true},
+      {"DefineFont2, a first offset inside the table", 48, DefineFont2Body({3, 0, 0, intoTable}), true},
+      {"DefineFont2, a code table inside the last outline", 48, DefineFont2Body({3, 0, 0, codesInLastGlyph}), true},
+      {"DefineFont2, a code table past the body", 48, DefineFont2Body({3, 0, 0, codesPastBody}), true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    if (c.kept) {
+      swftest::ExpectKeptAsBytes({c.code, c.body});
+      continue;
+    }
+    const std::vector<u8> plain = c.code == 10 ? DefineFontBody({}) : DefineFont2Body({});
+    auto read = ReadTag({c.code, c.body});
+    auto expected = ReadTag({c.code, plain});
+    ASSERT_NE(read, nullptr);
+    ASSERT_EQ(dynamic_cast<CSwfUnknownTag*>(read.get()), nullptr) << "read with its class";
+    EXPECT_EQ(WrittenBody(read.get()), WrittenBody(expected.get()));
+    EXPECT_EQ(WrittenBody(read.get()), plain) << "the outlines, codes and layout of the font without padding";
+  }
+}
+
+// A font inside a sprite whose offsets disagree is kept as its bytes there;
+// the sprite and the font behind it are read, and the movie comes back whole.
+TEST(SwfFontTags, AFontInsideASpriteIsKeptAsItsBytesThere) {
+  const std::vector<u8> sharing = DefineFont2Body({3, 0, 0, [](std::vector<u32>& offsets) { offsets[2] = offsets[1]; }});
+  std::vector<u8> inner = swftest::BuildMovie({{48, sharing}, {10, DefineFontBody({})}, {1, {}}, {0, {}}});
+  // The tags without the movie's 21-byte header.
+  inner.erase(inner.begin(), inner.begin() + 21);
+  const std::vector<u8> sprite = Concat(Bytes({7, 0, 1, 0}), inner);
+  const std::vector<u8> movie = swftest::BuildMovie({{kSwfDefineSpriteCode, sprite, true}, {1, {}}, {0, {}}});
+  CSwfReader reader;
+  ASSERT_TRUE(reader.LoadFromMemory(movie.data(), u32(movie.size()), true, 0, true));
+  EXPECT_EQ(reader.GetTagsKeptRaw(), 1u);
+  auto* read = dynamic_cast<CSwfDefineSprite*>(reader.GetTags()[0]);
+  ASSERT_NE(read, nullptr);
+  const std::vector<CSwfTag*> tags = read->GetTags();
+  ASSERT_EQ(swftest::Codes(tags), (std::vector<u16>{48, 10, 1, 0}));
+  EXPECT_NE(dynamic_cast<CSwfUnknownTag*>(tags[0]), nullptr);
+  auto* font = dynamic_cast<CSwfDefineFont*>(tags[1]);
+  ASSERT_NE(font, nullptr);
+  EXPECT_EQ(font->GetGlyphs().size(), 3u);
+  CSwfBitWriter writer(reader.GetVersion());
+  ASSERT_GT(reader.WriteMovie(writer), 0u);
+  reader.DeleteTags(true);
+  EXPECT_EQ(writer.GetBytes(), movie);
 }

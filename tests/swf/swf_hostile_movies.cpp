@@ -112,7 +112,9 @@ const std::vector<HostileMovie>& HostileMovies() {
          return std::vector<RawTag>{{2, body, true}, {1, {}}, {0, {}}};
        },
        false, KeptRaw::kYes},
-      // Fonts whose bodies are offsets only: every glyph is read from nothing.
+      // Fonts whose bodies are offsets only, every glyph's pointing at the
+      // end of the table: glyphs that share bytes, so that each font is
+      // kept as its bytes once its first glyph is read.
       {"fonts of offsets only",
        [] {
          std::vector<RawTag> tags;
@@ -123,9 +125,9 @@ const std::vector<HostileMovie>& HostileMovies() {
          tags.push_back({0, {}});
          return tags;
        },
-       false, KeptRaw::kNo, false},
-      // DefineFont2 with a layout announcing 65535 glyphs, of offsets only:
-      // codes, advances and bounds would all be read from nothing.
+       false, KeptRaw::kYes},
+      // DefineFont2 with a layout announcing 65535 glyphs, of offsets only: a
+      // count the body cannot hold, kept as its bytes before a glyph is read.
       {"DefineFont2 of offsets only",
        [] {
          std::vector<RawTag> tags;
@@ -136,7 +138,55 @@ const std::vector<HostileMovie>& HostileMovies() {
          tags.push_back({0, {}});
          return tags;
        },
-       false, KeptRaw::kNo, false},
+       false, KeptRaw::kYes},
+      // Fonts of as many empty outlines of two bytes as 16-bit offsets reach,
+      // each where its offset points: 16383 glyphs of four bytes a font.
+      {"fonts of two-byte glyphs",
+       [] {
+         constexpr size_t kGlyphs = 16383;
+         std::vector<RawTag> tags;
+         tags.reserve(18);
+         for (int i = 0; i < 16; ++i) {
+           std::vector<u8> body = Bytes({1 + i, 0});
+           for (size_t glyph = 0; glyph < kGlyphs; ++glyph) {
+             const size_t offset = 2 * kGlyphs + 2 * glyph;
+             body.insert(body.end(), {u8(offset), u8(offset >> 8)});
+           }
+           body.resize(body.size() + 2 * kGlyphs, 0);
+           tags.push_back({10, std::move(body), true});
+         }
+         tags.push_back({1, {}});
+         tags.push_back({0, {}});
+         return tags;
+       },
+       false, KeptRaw::kNo},
+      // DefineFont2 with a layout and wide codes, of as many empty outlines
+      // of two bytes as 16-bit offsets reach, each where its offset points,
+      // with codes, advances and empty bounds (of the two bytes the engine
+      // writes): 16383 glyphs of ten bytes a font.
+      {"DefineFont2 of two-byte glyphs",
+       [] {
+         constexpr size_t kGlyphs = 16383;
+         std::vector<RawTag> tags;
+         tags.reserve(10);
+         for (int i = 0; i < 8; ++i) {
+           std::vector<u8> body = Bytes({1 + i, 0, 0x84, 0, 0, u8(kGlyphs), u8(kGlyphs >> 8)});
+           for (size_t glyph = 0; glyph <= kGlyphs; ++glyph) {
+             const size_t offset = 2 * (kGlyphs + 1) + 2 * glyph;
+             body.insert(body.end(), {u8(offset), u8(offset >> 8)});
+           }
+           body.resize(body.size() + 2 * kGlyphs, 0);
+           for (size_t glyph = 0; glyph < kGlyphs; ++glyph) body.insert(body.end(), {u8(glyph), u8(glyph >> 8)});
+           body.resize(body.size() + 6 + 2 * kGlyphs, 0);
+           for (size_t glyph = 0; glyph < kGlyphs; ++glyph) body.insert(body.end(), {0x08, 0x00});
+           body.insert(body.end(), {0, 0});
+           tags.push_back({48, std::move(body), true});
+         }
+         tags.push_back({1, {}});
+         tags.push_back({0, {}});
+         return tags;
+       },
+       false, KeptRaw::kNo},
       // Tags of glyph records whose entry arrays each fill a size class of
       // the pool of their own, each just long enough to pass the bound.
       {"dropped tags of sixteen size classes",

@@ -72,17 +72,20 @@ std::vector<std::string> FolderFiles(const std::string& folder) {
   return names;
 }
 
-// A DefineButton2 body whose button records run past what its 16-bit
-// action offset can reach, followed by one condition action (Play): it
-// reads, but no offset field can hold where its actions would be written.
-std::vector<u8> ButtonBeyondItsActionOffset() {
-  std::vector<u8> body = Bytes({1, 0, 0, 2, 0});  // id 1, flags, an action offset
-  // Each record: up state, character 2, depth 1, an empty matrix and
-  // colour transform; 7 bytes.
-  for (int i = 0; i < 9400; ++i) body.insert(body.end(), {0x01, 2, 0, 1, 0, 0x00, 0x00});
-  body.push_back(0);                              // end of the records
-  body.insert(body.end(), {0, 0, 0x08, 0x00});    // the last condition: release
-  body.insert(body.end(), {0x06, 0x00});          // Play, end of the actions
+// A DefineButton2 body whose first condition action fills the largest size
+// its 16-bit field holds with an action and no end byte, followed by one
+// more (Play): it reads, but written with its end byte the first script
+// outgrows the size field.
+std::vector<u8> ButtonScriptBeyondItsSize() {
+  // Id 1, flags, the action offset; one record: up state, character 2,
+  // depth 1, an empty matrix and colour transform; the records' end.
+  std::vector<u8> body = Bytes({1, 0, 0, 10, 0, 0x01, 2, 0, 1, 0, 0x00, 0x00, 0});
+  body.insert(body.end(), {0xFF, 0xFF, 0x08, 0x00});  // size 65535, on release
+  // An action of 65531 bytes: its opcode, its length and 65528 bytes.
+  body.insert(body.end(), {0xC4, 0xF8, 0xFF});
+  body.resize(body.size() + 0xFFF8, 0xAB);
+  body.insert(body.end(), {0, 0, 0x08, 0x00});  // the last condition: release
+  body.insert(body.end(), {0x06, 0x00});        // Play, end of the actions
   return body;
 }
 
@@ -207,7 +210,7 @@ TEST(SwfMovieOperations, ProtectFollowsTheFileAttributesTagThatOpensAMovie) {
 
 TEST(SwfMovieOperations, AMovieIsNeverWrittenWithoutATagThatCannotBeWritten) {
   const std::vector<u8> movie = BuildMovie({{9, Bytes({1, 2, 3})},
-                                            {kSwfDefineButton2Code, ButtonBeyondItsActionOffset()},
+                                            {kSwfDefineButton2Code, ButtonScriptBeyondItsSize(), true},
                                             {12, Bytes({0x00})},  // a script without actions
                                             {1, {}},
                                             {0, {}}});
@@ -217,7 +220,9 @@ TEST(SwfMovieOperations, AMovieIsNeverWrittenWithoutATagThatCannotBeWritten) {
   ASSERT_EQ(Codes(reader.GetTags()), (std::vector<u16>{9, 34, 12, 1, 0}));
   auto* button = dynamic_cast<CSwfDefineButton2*>(reader.GetTags()[1]);
   ASSERT_NE(button, nullptr);
-  EXPECT_EQ(button->GetRecords().size(), 9400u);
+  EXPECT_EQ(button->GetConditions(), (std::vector<u16>{0x0008, 0x0008}));
+  ASSERT_EQ(button->GetActionLists().size(), 2u);
+  ASSERT_EQ(button->GetActionLists()[0]->GetActions().size(), 1u);
   CSwfBitWriter refused(6);
   EXPECT_EQ(button->Write(refused), 0u);
   reader.DeleteTags(true);

@@ -77,6 +77,22 @@ std::unique_ptr<CSwfTag> ReadTag(const RawTag& tag, u8 version) {
   return first;
 }
 
+void ExpectKeptAsBytes(const RawTag& tag, u8 version) {
+  const std::vector<u8> movie = BuildMovie({tag, {0, {}}}, version);
+  CSwfReader reader;
+  ASSERT_TRUE(reader.LoadFromMemory(movie.data(), u32(movie.size()), true, 0, true));
+  EXPECT_EQ(reader.GetTagsKeptRaw(), 1u);
+  ASSERT_EQ(Codes(reader.GetTags()), (std::vector<u16>{tag.code, 0}));
+  EXPECT_NE(dynamic_cast<CSwfUnknownTag*>(reader.GetTags()[0]), nullptr) << "a raw tag";
+  CSwfBitWriter writer(version);
+  const bool written = reader.WriteMovie(writer) != 0;
+  reader.DeleteTags(true);
+  ASSERT_TRUE(written);
+  const std::vector<RawTag> back = SplitTags(writer.GetBytes());
+  ASSERT_EQ(back.size(), 2u);
+  EXPECT_EQ(back[0].body, tag.body) << "written back as read";
+}
+
 std::vector<u8> WrittenBody(CSwfTag* tag, u8 version) {
   CSwfBitWriter writer(version);
   tag->Write(writer);

@@ -38,6 +38,11 @@ std::vector<RawTag> SplitTagList(const std::vector<u8>& bytes, size_t start, siz
 // only this tag and an End; null when the movie does not load.
 std::unique_ptr<CSwfTag> ReadTag(const RawTag& tag, u8 version = 6);
 
+// Expects the engine to keep the tag, read as ReadTag reads it, as its raw
+// bytes: a raw tag of its code, counted among the tags the load kept raw,
+// whose movie writes back with the tag's body unchanged.
+void ExpectKeptAsBytes(const RawTag& tag, u8 version = 6);
+
 // The body a tag writes of itself (its header cut off), into a writer of
 // the given version.
 std::vector<u8> WrittenBody(CSwfTag* tag, u8 version = 6);
