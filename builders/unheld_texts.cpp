@@ -7,8 +7,12 @@
 
 namespace {
 
-// A path as IsSameAs compares it: absolute, ASCII letters folded.
-std::string PathKey(const CPathName& path) { return FoldNameCase(path.GetAbsolutePath(0)); }
+// A path as IsSameAs compares it: absolute (its text when it has no
+// absolute form), ASCII letters folded.
+std::string PathKey(const CPathName& path) {
+  const std::string absolute = path.GetAbsolutePath(0);
+  return FoldNameCase(absolute.empty() ? path.GetString() : absolute);
+}
 
 }  // namespace
 

@@ -20,7 +20,8 @@ CPathList& CPathList::operator=(const CPathList& other) {
 CPathList::~CPathList() { DeleteAll(); }
 
 CPathName* CPathList::AddCopy(const CPathName& path) {
-  CPathName* copy = new CPathName(path.GetAbsolutePath(0));
+  CPathName* copy = new CPathName(nullptr);
+  copy->SetFullPath(path);
   paths_.push_back(copy);
   return copy;
 }

@@ -13,7 +13,8 @@ class CPathList {
   CPathList& operator=(const CPathList& other);
   ~CPathList();
 
-  // Appends a new path holding the absolute form of `path`; returns it.
+  // Appends a new path holding the absolute form of `path` (SetFullPath);
+  // returns it.
   CPathName* AddCopy(const CPathName& path);
   // Deletes the entry; false when the list does not hold it.
   [[nodiscard]] bool Remove(CPathName* path);

@@ -330,7 +330,13 @@ std::string CPathName::GetAbsolutePath(int style) const {
   return ok ? converted : std::string();
 }
 
-void CPathName::SetFullPath(const CPathName& other) { path = other.GetAbsolutePath(0); }
+void CPathName::SetFullPath(const CPathName& other) {
+  // A path without an absolute form (a colon path of a volume that is not
+  // there) keeps its text: made empty, it would name nothing at all and be
+  // lost from whatever holds it.
+  std::string absolute = other.GetAbsolutePath(0);
+  path = absolute.empty() ? other.path : std::move(absolute);
+}
 
 bool CPathName::DiffersFrom(const CPathName& other) const { return !IsSameAs(other); }
 

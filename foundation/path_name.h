@@ -86,6 +86,8 @@ class CPathName {
   // The absolute path in a style (0 POSIX, 1 HFS, 2 Windows); "" when the
   // path is empty or cannot be converted.
   std::string GetAbsolutePath(int style) const;
+  // This path becomes the other's absolute form; one that has none keeps
+  // the other's text.
   void SetFullPath(const CPathName& other);
   // Case-insensitive comparison of the absolute paths.
   [[nodiscard]] bool DiffersFrom(const CPathName& other) const;

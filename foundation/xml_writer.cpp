@@ -113,13 +113,20 @@ std::string UnheldKey(const char* name, bool isPath, const std::string& held) {
   return key + held;
 }
 
+// A path as the unheld texts compare it: its absolute form, or its text when
+// it has none.
+std::string HeldPathKey(const CPathName& path) {
+  std::string absolute = path.GetAbsolutePath(0);
+  return absolute.empty() ? path.GetString() : absolute;
+}
+
 }  // namespace
 
 void CXmlWriter::SetUnheldTexts(const std::vector<CXmlUnheldText>* texts) {
   unheldGroups_.clear();
   if (!texts) return;
   for (const CXmlUnheldText& text : *texts) {
-    const std::string held = text.isPath ? CPathName(text.held).GetAbsolutePath(0) : text.held;
+    const std::string held = text.isPath ? HeldPathKey(CPathName(text.held)) : text.held;
     unheldGroups_[UnheldKey(text.attribute.c_str(), text.isPath, held)].texts.push_back(&text);
   }
 }
@@ -142,7 +149,7 @@ const std::string* CXmlWriter::FindSavedForm(const char* name, const std::string
 
 const std::string* CXmlWriter::FindSavedForm(const char* name, const CPathName& held) {
   if (held.IsEmpty()) return nullptr;
-  return TakeSavedForm(name, true, held.GetAbsolutePath(0));
+  return TakeSavedForm(name, true, HeldPathKey(held));
 }
 
 bool CXmlWriter::WroteUnheldTextsInPlace(std::string* held) const {
@@ -185,6 +192,9 @@ CXmlWriter& CXmlWriter::operator<<(const char* text) {
 void CXmlWriter::WritePath(const CPathName& path) {
   std::string text = relativePaths_ ? MakeRelativePath(path_, path)
                                     : path.GetAbsolutePath(GetOutputPathStyle());
+  // A path without an absolute form (a colon path of a volume that is not
+  // there) is written as it stands, not as an empty path.
+  if (text.empty()) text = path.GetString();
   WriteEscaped(text.c_str());
 }
 

@@ -80,6 +80,27 @@ TEST(ProjectFile, WhatIsWrittenReadsBackTheSame) {
               demo.GetOutputWinInstaller());
 }
 
+// A colon path of a volume that is not there names nothing here, and has no
+// absolute form: a save writes it as it stands rather than as an empty path
+// (which a reading passes over, so that the next save would drop the file).
+TEST(ProjectFile, APathWithoutAnAbsoluteFormIsSavedAsItStands) {
+  const std::string folder = apptest::CopyDemo("project-other-volume");
+  std::string text = gbtest::ReadTextFile(folder + "Demo.gmx");
+  const std::string credits = "src=\"Credits.txt\"";
+  text.replace(text.find(credits), credits.size(), "src=\"Other Disk:Credits.txt\"");
+  ASSERT_TRUE(gbtest::WriteFile(folder + "Other.gmx", text));
+  CSaverDataList list;
+  ASSERT_EQ(ReadProjectFile(apptest::PathOf(folder + "Other.gmx"), list), kProjectFileDone);
+  ASSERT_EQ(list.GetRootItem()->GetMoreFiles().GetCount(), 1);
+  ASSERT_EQ(WriteProjectFile(list, apptest::PathOf(folder + "a.gmx")), kProjectFileDone);
+  EXPECT_NE(gbtest::ReadTextFile(folder + "a.gmx").find("src=\"Other Disk:Credits.txt\""), std::string::npos);
+  CSaverDataList again;
+  ASSERT_EQ(ReadProjectFile(apptest::PathOf(folder + "a.gmx"), again), kProjectFileDone);
+  EXPECT_EQ(again.GetRootItem()->GetMoreFiles().GetCount(), 1);
+  ASSERT_EQ(WriteProjectFile(again, apptest::PathOf(folder + "b.gmx")), kProjectFileDone);
+  EXPECT_EQ(gbtest::ReadTextFile(folder + "a.gmx"), gbtest::ReadTextFile(folder + "b.gmx"));
+}
+
 // Names and paths that Mac Roman cannot hold: the project holds a '?' for
 // each such character, and does not open a movie by that text (a file named
 // with '?' may well be there). A save, wherever it goes, writes each of them

@@ -5,7 +5,8 @@
 // "ReadMe.txt" lie beside the project, so that the paths a project names
 // can be found.
 //
-// Seeds: projects our writer saves.
+// Seeds: projects our writer saves, and one written by hand with names and
+// paths that Mac Roman cannot hold.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -28,6 +29,25 @@ void MakeSeeds(gbfuzz::SeedWriter& seeds) {
   gbfuzz::Check(WriteProjectFile(empty, CPathName(folder + "Empty.gmx")) == kProjectFileDone,
                 "a new project cannot be saved");
   seeds.AddFile(folder + "Empty.gmx");
+  // A project written by hand with names and paths that Mac Roman cannot
+  // hold (two of them held alike), and what our writer saves of it.
+  const std::string sun = "\xE6\x97\xA5", moon = "\xE6\x9C\x88";
+  const std::string unheld =
+      "<?xml version=\"1.0\" ?>\n<glimmerbox version_major=\"2\" version_minor=\"6\">\n"
+      "<flash_saver_datalist screen_saver_name=\"" + sun + moon + "\" output_folder=\"out" + sun +
+      "/\" output_macuniversal=\"true\" output_macuniversal_filename=\"" + sun + ".saver\">\n"
+      "<flash_projector swf=\"" + sun + ".swf\" window_title=\"&#x65E5;\">\n<more_files>\n"
+      "<path src=\"" + sun + ".txt\" />\n<path src=\"ReadMe.txt\" />\n<path src=\"" + moon + ".txt\" />\n"
+      "</more_files>\n<sub_data>\n<flash_projector swf=\"../" + moon + "/clip.swf\">\n<more_files>\n"
+      "</more_files>\n</flash_projector>\n</sub_data>\n</flash_projector>\n</flash_saver_datalist>\n</glimmerbox>\n";
+  seeds.Add(unheld);
+  gbfuzz::Check(gbfuzz::WriteHostFile(folder + "Unheld.gmx", unheld), "a sample project cannot be written");
+  CSaverDataList read;
+  gbfuzz::Check(ReadProjectFile(CPathName(folder + "Unheld.gmx"), read) == kProjectFileDone,
+                "a project with names Mac Roman cannot hold does not open");
+  gbfuzz::Check(WriteProjectFile(read, CPathName(folder + "Saved.gmx")) == kProjectFileDone,
+                "a project with names Mac Roman cannot hold cannot be saved");
+  seeds.AddFile(folder + "Saved.gmx");
 }
 
 }  // namespace
