@@ -335,7 +335,10 @@ void CPathName::SetFullPath(const CPathName& other) {
   // there) keeps its text: made empty, it would name nothing at all and be
   // lost from whatever holds it.
   std::string absolute = other.GetAbsolutePath(0);
-  path = absolute.empty() ? other.path : std::move(absolute);
+  if (absolute.empty())
+    path = other.path;
+  else
+    path = std::move(absolute);
 }
 
 bool CPathName::DiffersFrom(const CPathName& other) const { return !IsSameAs(other); }
