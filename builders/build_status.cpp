@@ -19,6 +19,14 @@ std::string FormatHostBuildMessage(int messageNumber, const std::string& a, cons
   return text.GetText();
 }
 
+bool RefuseBuild(int messageNumber, const std::string& text, CStringBuffer* message, std::string* hostMessage,
+                 const std::string* hostText) {
+  if (message) message->SetText(FormatBuildMessage(messageNumber, text).c_str());
+  if (hostMessage)
+    *hostMessage = FormatHostBuildMessage(messageNumber, hostText ? *hostText : plat::MacRomanToUtf8(text));
+  return false;
+}
+
 void CBuildStatus::Begin(CStaticText* statusText) {
   sink = statusText;
   log.clear();

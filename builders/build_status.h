@@ -8,6 +8,7 @@
 #include <vector>
 
 class CStaticText;
+class CStringBuffer;
 
 // The localized text `messageNumber` with its "%s" filled in order by the
 // three texts.
@@ -18,6 +19,13 @@ std::string FormatBuildMessage(int messageNumber, const std::string& a = std::st
 // project file wrote it).
 std::string FormatHostBuildMessage(int messageNumber, const std::string& a = std::string(),
                                    const std::string& b = std::string(), const std::string& c = std::string());
+
+// How a check before a build refuses: false, with the localized message
+// `messageNumber` naming `text` in `message` and its terminal form (UTF-8)
+// naming `hostText` (null: `text` converted) in `hostMessage`, each when
+// given.
+bool RefuseBuild(int messageNumber, const std::string& text, CStringBuffer* message, std::string* hostMessage,
+                 const std::string* hostText = nullptr);
 
 class CBuildStatus {
  public:

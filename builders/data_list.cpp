@@ -10,7 +10,6 @@
 #include "foundation/string_buffer.h"
 #include "foundation/xml_reader.h"
 #include "foundation/xml_writer.h"
-#include "platform/text_encoding.h"
 
 namespace {
 
@@ -18,14 +17,6 @@ namespace {
 constexpr size_t kMaxHostNameLength = 255;
 
 }  // namespace
-
-bool CDataList::Refuse(int messageNumber, const std::string& name, CStringBuffer* message, std::string* hostMessage,
-                       const std::string* hostName) {
-  if (message) message->SetText(FormatBuildMessage(messageNumber, name).c_str());
-  if (hostMessage)
-    *hostMessage = FormatHostBuildMessage(messageNumber, hostName ? *hostName : plat::MacRomanToUtf8(name));
-  return false;
-}
 
 CDataList::CDataList() : list_name("flash_projector_datalist") {
   root_item = new CSwfItem(nullptr);
@@ -154,7 +145,7 @@ bool CDataList::ValidateOutputs(const std::vector<const std::string*>& names, CS
   GetTextsInUse(namesInUse, pathsInUse);
   for (const std::string* output : names) namesInUse.push_back(*output);
   if (const CUnheldText* text = FindUnheldTextInUse(unheld_texts, namesInUse, pathsInUse))
-    return Refuse(kUnheldTextMessage, text->held, message, hostMessage, &text->host);
+    return RefuseBuild(kUnheldTextMessage, text->held, message, hostMessage, &text->host);
 
   std::vector<CPathName> paths;
   for (const std::string* output : names) {
@@ -162,12 +153,12 @@ bool CDataList::ValidateOutputs(const std::vector<const std::string*>& names, CS
     std::string host;
     // An empty name would make the output the output folder itself.
     if (name.find('\0') != std::string::npos || !ToHostItemName(name.c_str(), &host))
-      return Refuse(kBadOutputNameMessage, name, message, hostMessage);
-    if (host.size() > kMaxHostNameLength) return Refuse(kOutputNameTooLongMessage, name, message, hostMessage);
+      return RefuseBuild(kBadOutputNameMessage, name, message, hostMessage);
+    if (host.size() > kMaxHostNameLength) return RefuseBuild(kOutputNameTooLongMessage, name, message, hostMessage);
     CPathName path(nullptr);
-    if (!OutputPathOf(name, path)) return Refuse(kNoFolderForOutputMessage, name, message, hostMessage);
+    if (!OutputPathOf(name, path)) return RefuseBuild(kNoFolderForOutputMessage, name, message, hostMessage);
     for (const CPathName& other : paths)
-      if (other.IsSameAs(path)) return Refuse(kSharedOutputPathMessage, name, message, hostMessage);
+      if (other.IsSameAs(path)) return RefuseBuild(kSharedOutputPathMessage, name, message, hostMessage);
     paths.push_back(path);
   }
   return true;

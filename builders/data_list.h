@@ -163,11 +163,6 @@ class CDataList {
   // build writes.
   [[nodiscard]] bool ValidateOutputs(const std::vector<const std::string*>& names, CStringBuffer* message,
                                      std::string* hostMessage) const;
-  // False, with the localized message `messageNumber` naming `name` in
-  // `message` and its terminal form (UTF-8) naming `hostName` (null: `name`
-  // converted) in `hostMessage`, each when given.
-  static bool Refuse(int messageNumber, const std::string& name, CStringBuffer* message, std::string* hostMessage,
-                     const std::string* hostName = nullptr);
   // The names (besides the output file names) and the paths that a build
   // of the list uses.
   virtual void GetTextsInUse(std::vector<std::string>& names, std::vector<CPathName>& paths) const;

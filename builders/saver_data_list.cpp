@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "builders/build_messages.h"
+#include "builders/build_status.h"
 #include "builders/model_attributes.h"
 #include "builders/project_change_count.h"
 #include "foundation/xml_reader.h"
@@ -103,7 +104,7 @@ bool CSaverDataList::GetLinuxInstallerOutputPath(CPathName& path) const {
 bool CSaverDataList::ValidateOutputNames(CStringBuffer* message, std::string* hostMessage) const {
   // The saver's name is the name it has in the system's list of savers, and
   // the default names of its outputs: a saver without one is not built.
-  if (screen_saver_name.empty()) return Refuse(kNoSaverNameMessage, "", message, hostMessage);
+  if (screen_saver_name.empty()) return RefuseBuild(kNoSaverNameMessage, "", message, hostMessage);
   std::vector<const std::string*> names;
   if (output_macuniversal) names.push_back(&output_macuniversal_filename);
   if (output_macuniversal_installer) names.push_back(&output_macuniversal_installer_filename);

@@ -17,7 +17,6 @@
 #include "foundation/string_buffer.h"
 #include "foundation/xml_reader.h"
 #include "foundation/xml_writer.h"
-#include "platform/text_encoding.h"
 
 namespace {
 
@@ -222,23 +221,14 @@ bool CSaverProject::ValidateTexts(CStringBuffer* message, std::string* hostMessa
     if (used[i]) paths.push_back(*sources[i]);
   for (int i = 0; i < moreFiles.GetCount(); ++i) paths.push_back(*moreFiles.GetAt(i));
   const CUnheldText* text = FindUnheldTextInUse(unheldTexts, {name, installerPrefix, installerSuffix}, paths);
-  if (!text) return true;
-  if (message) message->SetText(FormatBuildMessage(kUnheldTextMessage, text->held).c_str());
-  if (hostMessage) *hostMessage = FormatHostBuildMessage(kUnheldTextMessage, text->host);
-  return false;
+  return !text || RefuseBuild(kUnheldTextMessage, text->held, message, hostMessage, &text->host);
 }
 
 bool CSaverProject::ValidateOutputNames(CStringBuffer* message, std::string* hostMessage) const {
   if (!ValidateTexts(message, hostMessage)) return false;
-  auto refuse = [&](int refusal, const std::string& fileName) {
-    const std::string text = FormatBuildMessage(refusal, fileName);
-    if (message) message->SetText(text.c_str());
-    if (hostMessage) *hostMessage = plat::MacRomanToUtf8(text);
-    return false;
-  };
   // The saver's name names the saver and every output: without one the
   // outputs would be hidden files of extensions only.
-  if (name.empty()) return refuse(kNoSaverNameMessage, "");
+  if (name.empty()) return RefuseBuild(kNoSaverNameMessage, "", message, hostMessage);
   const std::string installer = installerPrefix + name + installerSuffix;
   for (const std::string& fileName : {name + ".saver", name + ".scr", installer + ".app", installer + ".exe"}) {
     std::string host;
@@ -249,7 +239,7 @@ bool CSaverProject::ValidateOutputNames(CStringBuffer* message, std::string* hos
       refusal = kOutputNameTooLongMessage;
     else if (outputFolder.IsEmpty())
       refusal = kNoFolderForOutputMessage;
-    if (refusal != 0) return refuse(refusal, fileName);
+    if (refusal != 0) return RefuseBuild(refusal, fileName, message, hostMessage);
   }
   return true;
 }
