@@ -1,5 +1,7 @@
 #include "platform/text_encoding.h"
 
+#include <array>
+
 namespace plat {
 namespace {
 
@@ -80,7 +82,71 @@ void AppendCodePoint(u32 c, std::u16string& units) {
   return true;
 }
 
+// Unicode's simple case mappings of the characters in the blocks Mac Roman
+// takes its letters from: Basic Latin, Latin-1 Supplement, Latin
+// Extended-A, the f with hook of Latin Extended-B and the Greek letters
+// from U+0391 to U+03CB. Any other character maps to itself.
+constexpr u32 MapLatinExtendedA(u32 c, bool upper) {
+  switch (c) {
+    case 0x0130: return upper ? c : u32('i');  // I with dot above
+    case 0x0131: return upper ? u32('I') : c;  // dotless i
+    case 0x0138:                              // kra
+    case 0x0149: return c;                    // n preceded by apostrophe
+    case 0x0178: return upper ? c : 0x00FF;   // Y with diaeresis
+    case 0x017F: return upper ? u32('S') : c;  // long s
+    default: break;
+  }
+  // Pairs of a capital and its small letter: the capital on the even code
+  // point, except from U+0139 to U+0148 and from U+0179 on.
+  const bool oddCapitals = (c >= 0x0139 && c <= 0x0148) || c >= 0x0179;
+  const bool capital = (c % 2 == 1) == oddCapitals;
+  if (upper) return capital ? c : c - 1;
+  return capital ? c + 1 : c;
+}
+
+constexpr u32 SimpleUppercase(u32 c) {
+  if (c >= 'a' && c <= 'z') return c - 0x20;
+  if (c == 0x00B5) return 0x039C;  // micro sign: Greek capital mu
+  if (c >= 0x00E0 && c <= 0x00FE && c != 0x00F7) return c - 0x20;
+  if (c == 0x00FF) return 0x0178;
+  if (c >= 0x0100 && c <= 0x017F) return MapLatinExtendedA(c, true);
+  if (c == 0x0192) return 0x0191;
+  if (c == 0x03C2) return 0x03A3;  // final sigma
+  if (c >= 0x03B1 && c <= 0x03CB) return c - 0x20;
+  return c;
+}
+
+constexpr u32 SimpleLowercase(u32 c) {
+  if (c >= 'A' && c <= 'Z') return c + 0x20;
+  if (c >= 0x00C0 && c <= 0x00DE && c != 0x00D7) return c + 0x20;
+  if (c >= 0x0100 && c <= 0x017F) return MapLatinExtendedA(c, false);
+  if (c == 0x0191) return 0x0192;
+  if (c >= 0x0391 && c <= 0x03AB && c != 0x03A2) return c + 0x20;
+  return c;
+}
+
+constexpr UniChar MacRomanCharacter(u8 byte) { return byte < 0x80 ? UniChar(byte) : kMacRomanHigh[byte - 0x80]; }
+
+// For every Mac Roman byte, the byte of its character's mapping, or the
+// byte itself when Mac Roman cannot hold the mapping.
+constexpr std::array<u8, 256> MacRomanCaseTable(u32 (*map)(u32)) {
+  std::array<u8, 256> table{};
+  for (size_t byte = 0; byte < 256; ++byte) {
+    const u32 mapped = map(MacRomanCharacter(u8(byte)));
+    table[byte] = u8(byte);
+    for (size_t other = 0; other < 256; ++other)
+      if (MacRomanCharacter(u8(other)) == mapped) table[byte] = u8(other);
+  }
+  return table;
+}
+
+constexpr std::array<u8, 256> kMacRomanUpper = MacRomanCaseTable(SimpleUppercase);
+constexpr std::array<u8, 256> kMacRomanLower = MacRomanCaseTable(SimpleLowercase);
+
 }  // namespace
+
+u8 MacRomanToUpper(u8 byte) { return kMacRomanUpper[byte]; }
+u8 MacRomanToLower(u8 byte) { return kMacRomanLower[byte]; }
 
 UniChar MacRomanToUnicode(u8 byte) { return byte < 0x80 ? UniChar(byte) : kMacRomanHigh[byte - 0x80]; }
 

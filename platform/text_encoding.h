@@ -28,6 +28,15 @@ UniChar MacRomanToUnicode(u8 byte);
 // The Mac Roman byte of a Unicode code point; false when it has none.
 [[nodiscard]] bool UnicodeToMacRoman(u32 codePoint, u8* byte);
 
+// The Mac Roman byte of the upper-case (lower-case) form of the byte's
+// character by Unicode's simple case mapping (one character for one, as the
+// file systems fold names); the byte itself when the character has no such
+// form, or one that Mac Roman cannot hold. So 'e' acute and 'E' acute map
+// to each other, dotless i maps up to 'I', and sharp s and the ligatures fi
+// and fl stay as they are.
+u8 MacRomanToUpper(u8 byte);
+u8 MacRomanToLower(u8 byte);
+
 // True for the encodings the layer knows.
 [[nodiscard]] bool IsKnownEncoding(CFStringEncoding encoding);
 

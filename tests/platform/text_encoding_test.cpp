@@ -1,6 +1,8 @@
 #include "platform/text_encoding.h"
 
 #include <iconv.h>
+#include <locale.h>
+#include <wctype.h>
 
 #include <gtest/gtest.h>
 
@@ -42,6 +44,45 @@ TEST(MacRoman, TableAgreesWithTheCLibrary) {
     EXPECT_EQ(plat::MacRomanToUnicode(u8(byte)), expected) << "byte " << byte;
   }
   iconv_close(converter);
+}
+
+// The case forms of every Mac Roman character are Unicode's simple case
+// mappings, as the C library's Unicode locale has them, kept where Mac
+// Roman holds the result.
+TEST(MacRoman, CaseFormsAreUnicodesSimpleMappings) {
+  locale_t unicode = newlocale(LC_CTYPE_MASK, "C.UTF-8", locale_t(nullptr));
+  if (!unicode) GTEST_SKIP() << "the C library has no C.UTF-8 locale";
+  for (int byte = 0; byte < 256; ++byte) {
+    const wint_t character = plat::MacRomanToUnicode(u8(byte));
+    const struct {
+      const char* form;
+      wint_t mapped;
+      u8 got;
+    } forms[] = {{"upper", towupper_l(character, unicode), plat::MacRomanToUpper(u8(byte))},
+                 {"lower", towlower_l(character, unicode), plat::MacRomanToLower(u8(byte))}};
+    for (const auto& form : forms) {
+      u8 expected = u8(byte);
+      if (!plat::UnicodeToMacRoman(u32(form.mapped), &expected)) expected = u8(byte);
+      EXPECT_EQ(form.got, expected) << form.form << " of byte " << byte;
+    }
+  }
+  freelocale(unicode);
+
+  // The pairs of capital and small letters, in Mac Roman: A-E acute, A and
+  // O diaeresis, O slash, AE, OE, A ring, N tilde, C cedilla, Y diaeresis.
+  const char pairs[][2] = {{'\x83', '\x8E'}, {'\x80', '\x8A'}, {'\x85', '\x9A'}, {'\xAF', '\xBF'}, {'\xAE', '\xBE'},
+                           {'\xCE', '\xCF'}, {'\x81', '\x8C'}, {'\x84', '\x96'}, {'\x82', '\x8D'}, {'\xD9', '\xD8'},
+                           {'E', 'e'}};
+  for (const auto& pair : pairs) {
+    EXPECT_EQ(plat::MacRomanToLower(u8(pair[0])), u8(pair[1])) << int(u8(pair[0]));
+    EXPECT_EQ(plat::MacRomanToUpper(u8(pair[1])), u8(pair[0])) << int(u8(pair[1]));
+  }
+  // Dotless i goes up to 'I'; sharp s, the ligatures fi and fl, mu and pi
+  // have no other form in Mac Roman.
+  EXPECT_EQ(plat::MacRomanToUpper(0xF5), u8('I'));
+  EXPECT_EQ(plat::MacRomanToLower(u8('I')), u8('i'));
+  for (u8 alone : {0xA7, 0xDE, 0xDF, 0xB5, 0xB9, 0xBD})
+    EXPECT_EQ(plat::MacRomanToLower(plat::MacRomanToUpper(alone)), alone) << int(alone);
 }
 
 TEST(MacRoman, RefusesWhatItCannotHoldWithoutTouchingTheOutput) {
