@@ -18,8 +18,7 @@ const u8 kTrailer[4] = {0xFF, 0xEE, 'O', 'x'};
 
 std::string FoldNameCase(const std::string& name) {
   std::string folded = name;
-  for (char& c : folded)
-    if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
+  for (char& c : folded) c = char(plat::MacRomanToLower(plat::MacRomanToUpper(u8(c))));
   return folded;
 }
 

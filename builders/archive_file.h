@@ -49,8 +49,13 @@ constexpr size_t kMaxArchiveNameLength = 255;
 // Folder records nest at most this deep.
 constexpr int kMaxArchiveFolderDepth = 64;
 
-// A name as the file systems of the engines compare it: ASCII letters in
-// lower case, so that "A.swf" and "a.swf" are one name.
+// A name (Mac Roman) as the file systems of the Mac and of Windows compare
+// names of one folder: every letter that Mac Roman holds in one case, so that
+// "A.swf" and "a.swf", or "E acute.swf" in both cases, are one name. Letters
+// fold by Unicode's simple case mapping (plat::MacRomanToUpper, then back
+// down), as Windows folds names; the Mac folds the same letters, except that
+// it keeps dotless i apart from 'i', which Windows does not. Sharp s and the
+// ligatures fi and fl stay as they are on both.
 std::string FoldNameCase(const std::string& name);
 
 // A name that a record may carry: not empty, ".", "..", at most 255 bytes,
@@ -106,10 +111,10 @@ class CArchiveFileWriter {
   u32 EndRecord(u32 type, u32 fieldBytes);
 
   // Names of records: a record that a reader unpacks under `name` claims it
-  // in the current folder scope (ignoring ASCII case, as the engines' file
-  // systems do). False, with the failure set, for a name that no record may
-  // carry or one already claimed by another source (a source of its own
-  // may claim its name again).
+  // in the current folder scope (ignoring letter case as FoldNameCase does,
+  // as the engines' file systems do). False, with the failure set, for a
+  // name that no record may carry or one already claimed by another source
+  // (a source of its own may claim its name again).
   [[nodiscard]] bool ClaimName(const std::string& name, const CPathName& source);
   // Folder records open a scope of their own for their entries.
   void EnterFolderScope();

@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "builders/archive_file.h"
 #include "builders/build_messages.h"
 #include "builders/build_status.h"
 #include "builders/model_attributes.h"
@@ -157,8 +158,11 @@ bool CDataList::ValidateOutputs(const std::vector<const std::string*>& names, CS
     if (host.size() > kMaxHostNameLength) return RefuseBuild(kOutputNameTooLongMessage, name, message, hostMessage);
     CPathName path(nullptr);
     if (!OutputPathOf(name, path)) return RefuseBuild(kNoFolderForOutputMessage, name, message, hostMessage);
+    // One file on the systems the outputs are for, which fold letter case.
+    const std::string folded = FoldNameCase(path.GetAbsolutePath(0));
     for (const CPathName& other : paths)
-      if (other.IsSameAs(path)) return RefuseBuild(kSharedOutputPathMessage, name, message, hostMessage);
+      if (FoldNameCase(other.GetAbsolutePath(0)) == folded)
+        return RefuseBuild(kSharedOutputPathMessage, name, message, hostMessage);
     paths.push_back(path);
   }
   return true;

@@ -52,8 +52,9 @@ class CDataList {
   // Checks, before a build deletes or writes anything, that no name or path
   // the build uses lost characters when the project file was read (see
   // GetUnheldTexts), that every output the build would write has a usable
-  // file name inside the output folder and that no two of them share a
-  // path. False with a message for the user (when `message` is given) at
+  // file name inside the output folder and that no two of them share a path
+  // (letter case folded, as the systems the outputs are for fold it). False
+  // with a message for the user (when `message` is given) at
   // the first problem; `hostMessage` (when given) receives it as the
   // terminal shows it (UTF-8), naming a text that lost characters as the
   // file wrote it.
@@ -160,7 +161,8 @@ class CDataList {
 
  protected:
   // The checks of ValidateOutputNames over the file names of the outputs a
-  // build writes.
+  // build writes. Two names are one output when the systems the outputs
+  // are for fold them into one (FoldNameCase).
   [[nodiscard]] bool ValidateOutputs(const std::vector<const std::string*>& names, CStringBuffer* message,
                                      std::string* hostMessage) const;
   // The names (besides the output file names) and the paths that a build

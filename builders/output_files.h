@@ -29,9 +29,9 @@ struct COutputFileProblem {
 // extension, as the output will hold them); a source listed twice, or
 // already in `files`, is taken once. False with the problem, and `files`
 // as far as it got, when a source is missing, or when two sources, or a
-// source and one of `reserved`, would land on one name (ignoring ASCII
-// case, as the players' file systems do); `nameTakenMessage` is the text
-// for that.
+// source and one of `reserved`, would land on one name (names compared as
+// FoldNameCase folds them, as the players' file systems do);
+// `nameTakenMessage` is the text for that.
 [[nodiscard]] bool CollectNamedFiles(const std::vector<CPathName>& sources, const std::vector<CNamedSource>& reserved,
                        int nameTakenMessage, std::vector<CNamedSource>& files, COutputFileProblem& problem);
 

@@ -2,7 +2,6 @@
 
 #include <unordered_map>
 
-#include "builders/archive_file.h"
 #include "foundation/path_name.h"
 
 namespace {
@@ -11,7 +10,10 @@ namespace {
 // absolute form), ASCII letters folded.
 std::string PathKey(const CPathName& path) {
   const std::string absolute = path.GetAbsolutePath(0);
-  return FoldNameCase(absolute.empty() ? path.GetString() : absolute);
+  std::string key = absolute.empty() ? path.GetString() : absolute;
+  for (char& c : key)
+    if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
+  return key;
 }
 
 }  // namespace

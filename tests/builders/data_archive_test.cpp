@@ -267,6 +267,8 @@ TEST_F(ArchiveFixture, TheWriterRefusesWhatNoReaderCouldTakeBack) {
   };
   Case cases[] = {
       {"two files of one name, ignoring case", {NamedFile(a), NamedFile(elsewhere)}, dupFNErr, elsewhere, a},
+      {"two names that differ in the case of E acute", {buffer("\x83.rgn"), buffer("\x8E.rgn")}, dupFNErr, "", ""},
+      {"two names that differ in the case of OE", {buffer("\xCE"), buffer("\xCF")}, dupFNErr, "", ""},
       {"an extra file named like the blank movie", {NamedFile(saverMovie), NamedFile(otherSaverMovie)}, dupFNErr,
        otherSaverMovie, saverMovie},
       {"a source that cannot be read", {NamedFile(missing)}, fnfErr, missing, ""},

@@ -124,6 +124,33 @@ TEST(DataList, ProjectorListDerivesApplicationNames) {
   }
 }
 
+// No two outputs of a projector may be one file once letter case is folded.
+TEST(DataList, ProjectorOutputNamesAreCheckedForTheSystemsTheyAreFor) {
+  const std::string folder = gbtest::MakeTempFolder("projector_names");
+  struct Case {
+    const char* universal;
+    const char* win;  // "" when not built
+    const char* refusal;
+  } cases[] = {
+      {"Reef.app", "Reef.exe", ""},
+      // A ring in its two cases.
+      {"\x81.EXE", "\x8C.exe", "Two outputs would be written to the same file \"\x8C.exe\""},
+  };
+  for (const Case& c : cases) {
+    CDataList list;
+    list.SetOutputFolder(CPathName(folder));
+    list.SetOutputMacUniversal(true);
+    list.SetMacUniversalFileName(c.universal);
+    list.SetOutputWin(c.win[0] != 0);
+    list.SetWinFileName(c.win[0] ? c.win : "Reef?.exe");
+    CStringBuffer message("untouched");
+    EXPECT_EQ(list.ValidateOutputNames(&message), c.refusal[0] == 0) << c.universal << " " << c.win;
+    if (c.refusal[0]) {
+      EXPECT_NE(std::string(message.GetText()).find(c.refusal), std::string::npos) << message.GetText();
+    }
+  }
+}
+
 TEST(SaverDataList, SettersCountOnlyRealChanges) {
   const CPathName fileA("/tmp/model-a.txt"), fileB("/tmp/model-b.txt");
   struct Case {
@@ -320,7 +347,8 @@ TEST(SaverDataList, OutputNamesAreCheckedBeforeABuild) {
     const char* what;
     std::function<void(CSaverDataList&)> setUp;
     bool ok;
-    const char* shownName;  // the name the message quotes
+    const char* shownName;   // the name the message quotes
+    const char* reason = "";  // and what it says of it
   } cases[] = {
       {"defaults", [](CSaverDataList&) {}, true, ""},
       {"empty", [](CSaverDataList& l) { l.SetWinFileName(""); }, false, "\"\""},
@@ -339,6 +367,19 @@ TEST(SaverDataList, OutputNamesAreCheckedBeforeABuild) {
          l.SetWinInstallerFileName("same");
        },
        false, "\"same\""},
+      // The systems the outputs are for fold every letter Mac Roman holds.
+      {"shared path in the two cases of E acute",
+       [](CSaverDataList& l) {
+         l.SetWinFileName("\x83.exe");
+         l.SetWinInstallerFileName("\x8E.EXE");
+       },
+       false, "\"\x8E.EXE\"", "Two outputs would be written to the same file"},
+      {"shared path in the two cases of Y diaeresis",
+       [](CSaverDataList& l) {
+         l.SetMacUniversalFileName("\xD9");
+         l.SetWinFileName("\xD8");
+       },
+       false, "\"\xD8\"", "Two outputs would be written to the same file"},
       {"shared path of an output not built",
        [](CSaverDataList& l) {
          l.SetWinFileName("Same");
@@ -369,8 +410,9 @@ TEST(SaverDataList, OutputNamesAreCheckedBeforeABuild) {
     if (c.ok) {
       EXPECT_STREQ(message.GetText(), "untouched") << c.what;
     } else {
-      EXPECT_NE(std::string(message.GetText()).find(c.shownName), std::string::npos)
-          << c.what << ": " << message.GetText();
+      const std::string text = message.GetText();
+      EXPECT_NE(text.find(c.shownName), std::string::npos) << c.what << ": " << text;
+      EXPECT_NE(text.find(c.reason), std::string::npos) << c.what << ": " << text;
     }
   }
   // No message wanted: only the verdict.

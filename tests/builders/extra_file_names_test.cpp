@@ -14,6 +14,7 @@
 #include "builders/saver_project.h"
 #include "builders/saver_project_builder.h"
 #include "platform/roots.h"
+#include "platform/text_encoding.h"
 #include "tests/builders/archive_test_support.h"
 #include "tests/builders/saver_test_support.h"
 #include "tests/support/test_support.h"
@@ -206,7 +207,8 @@ TEST_F(ExtraFileNames, ANameEndingInAColonIsPackedUnderItselfWithItsOwnBytesOrNa
 }
 
 // Files whose names differ only in letter case are two files: the outputs
-// cannot hold both (the systems they are for fold letter case), so they are
+// cannot hold both (the systems they are for fold the case of every letter
+// that Mac Roman holds, and Windows takes dotless i for 'I'), so they are
 // refused before anything is built, as two files of one name are. A file
 // listed twice goes in once. A path written as a folder names a folder, and
 // a relative path names a file by '/' alone: neither stands for the file
@@ -219,6 +221,12 @@ TEST_F(ExtraFileNames, NamesThatDifferInCaseAreRefusedAndAFileListedTwiceGoesInO
   };
   const Case cases[] = {
       {"two names that differ only in case", {"A.txt", "a.txt"}, "Two files would be named \"a.txt\""},
+      // Mac Roman: E acute, A diaeresis, OE, Y diaeresis, dotless i.
+      {"E acute in both cases", {"\x83.txt", "\x8E.txt"}, "Two files would be named \"\x8E.txt\""},
+      {"A diaeresis in both cases", {"\x80.txt", "\x8A.txt"}, "Two files would be named \"\x8A.txt\""},
+      {"OE in both cases", {"\xCE.txt", "\xCF.txt"}, "Two files would be named \"\xCF.txt\""},
+      {"Y diaeresis in both cases", {"\xD9.txt", "\xD8.txt"}, "Two files would be named \"\xD8.txt\""},
+      {"I and dotless i", {"I.txt", "\xF5.txt"}, "Two files would be named \"\xF5.txt\""},
       {"one file listed twice", {"A.txt", "A.txt"}, ""},
       {"a folder path that names a file", {"y/"}, "y/\" cannot be found"},
       {"a relative path that ends in '\\'", {"\\y\\"}, "y\\\" cannot be found"},
@@ -230,6 +238,9 @@ TEST_F(ExtraFileNames, NamesThatDifferInCaseAreRefusedAndAFileListedTwiceGoesInO
       AddFile("A.txt", "upper");
       AddFile("a.txt", "lower");
       AddFile("y", "the bytes of another file");
+      for (const std::string& extra : c.extras)
+        if (!gbtest::FileExists(projectFolder + plat::MacRomanToUtf8(extra)) && extra.back() != '/' && extra[0] != '\\')
+          AddFile(plat::MacRomanToUtf8(extra), extra);
       for (const std::string& extra : c.extras) {
         // "\\y\\" stands for the text "y\\" resolved from the project file's folder.
         const std::string path = extra[0] == '\\'
