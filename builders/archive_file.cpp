@@ -22,6 +22,22 @@ std::string FoldNameCase(const std::string& name) {
   return folded;
 }
 
+bool IsWindowsName(const std::string& name) {
+  if (name.empty() || name.back() == '.' || name.back() == ' ') return false;
+  for (char c : name)
+    if (u8(c) < 0x20 || std::strchr("\\/:*?\"<>|", c)) return false;
+  // A device name, alone or with an extension: the part before the first
+  // dot, without the blanks that end it.
+  std::string base = name.substr(0, name.find('.'));
+  while (!base.empty() && base.back() == ' ') base.pop_back();
+  for (char& c : base)
+    if (c >= 'a' && c <= 'z') c = char(c - 'a' + 'A');
+  for (const char* device : {"CON", "PRN", "AUX", "NUL"})
+    if (base == device) return false;
+  const bool numbered = base.size() == 4 && (base.compare(0, 3, "COM") == 0 || base.compare(0, 3, "LPT") == 0);
+  return !(numbered && base[3] >= '0' && base[3] <= '9');
+}
+
 bool IsValidArchiveName(const std::string& name) {
   if (name.empty() || name == "." || name == ".." || name.size() > kMaxArchiveNameLength) return false;
   return name.find_first_of(std::string("/\\\0", 3)) == std::string::npos;
@@ -138,7 +154,7 @@ u32 CArchiveFileWriter::EndRecord(u32 type, u32 fieldBytes) {
 
 bool CArchiveFileWriter::ClaimName(const std::string& name, const CPathName& source) {
   if (HasFailed()) return false;
-  if (!IsValidArchiveName(name)) {
+  if (!IsValidArchiveName(name) || !IsWindowsName(name)) {
     Fail(bdNamErr, source);
     return false;
   }

@@ -58,6 +58,14 @@ constexpr int kMaxArchiveFolderDepth = 64;
 // ligatures fi and fl stay as they are on both.
 std::string FoldNameCase(const std::string& name);
 
+// Whether Windows can hold `name` (Mac Roman) as the name of one item: it is
+// not empty, holds no control character and none of \ / : * ? " < > |, does
+// not end in a dot or a blank (which Windows strips, so that "x.txt." would
+// be "x.txt"), and is no device name: CON, PRN, AUX, NUL, COM0 to COM9 or
+// LPT0 to LPT9 in any case, alone or before a dot, blanks before the dot
+// ignored.
+[[nodiscard]] bool IsWindowsName(const std::string& name);
+
 // A name that a record may carry: not empty, ".", "..", at most 255 bytes,
 // without '/', '\' or NUL.
 [[nodiscard]] bool IsValidArchiveName(const std::string& name);
@@ -113,8 +121,9 @@ class CArchiveFileWriter {
   // Names of records: a record that a reader unpacks under `name` claims it
   // in the current folder scope (ignoring letter case as FoldNameCase does,
   // as the engines' file systems do). False, with the failure set, for a
-  // name that no record may carry or one already claimed by another source
-  // (a source of its own may claim its name again).
+  // name that no record may carry or that Windows cannot hold (the archives
+  // are read on Windows), or one already claimed by another source (a
+  // source of its own may claim its name again).
   [[nodiscard]] bool ClaimName(const std::string& name, const CPathName& source);
   // Folder records open a scope of their own for their entries.
   void EnterFolderScope();

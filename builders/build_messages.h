@@ -37,6 +37,8 @@ enum : int {
   kUnheldTextMessage = 3014,
   // A screen saver without a name.
   kNoSaverNameMessage = 3015,
+  // A name that Windows cannot hold, of a Windows output or a file in one.
+  kWindowsNameMessage = 3016,
   // The first-generation saver and the projector.
   kNotAMovieMessage = 3060,
   kOutputExistsMessage = 3061,

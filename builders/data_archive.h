@@ -106,8 +106,9 @@ class CDataArchiveFolderItem : public CDataArchiveItem {
   void SetParentFolder(const CPathName& folder) { parentFolder = folder; }
   const CPathName& GetPath() const { return path; }
 
-  // Writes the folder's tree; a source inside it that cannot be read, or two
-  // entries of one name, fail the archive.
+  // Writes the folder's tree; a source inside it that cannot be read, an
+  // entry whose name Windows cannot hold, or two entries of one name, fail
+  // the archive.
   u32 Write(CDataArchiveWriter& writer) override;
   // Makes the folder in its parent folder and unpacks the entries into it.
   u32 Read(CDataArchiveReader& reader) override;

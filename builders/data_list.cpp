@@ -168,6 +168,13 @@ bool CDataList::ValidateOutputs(const std::vector<const std::string*>& names, CS
   return true;
 }
 
+bool CDataList::ValidateWindowsNames(const std::vector<const std::string*>& names, CStringBuffer* message,
+                                     std::string* hostMessage) const {
+  for (const std::string* name : names)
+    if (!IsWindowsName(*name)) return RefuseBuild(kWindowsNameMessage, *name, message, hostMessage);
+  return true;
+}
+
 bool CDataList::ValidateOutputNames(CStringBuffer* message, std::string* hostMessage) const {
   // The outputs of a projector build.
   std::vector<const std::string*> names;
@@ -175,7 +182,11 @@ bool CDataList::ValidateOutputNames(CStringBuffer* message, std::string* hostMes
   if (output_macintel) names.push_back(&output_macintel_filename);
   if (output_macuniversal) names.push_back(&output_macuniversal_filename);
   if (output_win) names.push_back(&output_win_filename);
-  return ValidateOutputs(names, message, hostMessage);
+  if (!ValidateOutputs(names, message, hostMessage)) return false;
+  // The Windows projector is a file for Windows.
+  std::vector<const std::string*> windowsNames;
+  if (output_win) windowsNames.push_back(&output_win_filename);
+  return ValidateWindowsNames(windowsNames, message, hostMessage);
 }
 
 // ---------------------------------------------------------------------------

@@ -52,8 +52,9 @@ class CDataList {
   // Checks, before a build deletes or writes anything, that no name or path
   // the build uses lost characters when the project file was read (see
   // GetUnheldTexts), that every output the build would write has a usable
-  // file name inside the output folder and that no two of them share a path
-  // (letter case folded, as the systems the outputs are for fold it). False
+  // file name inside the output folder, that no two of them share a path
+  // (letter case folded, as the systems the outputs are for fold it) and
+  // that Windows can hold the names of the files made for Windows. False
   // with a message for the user (when `message` is given) at
   // the first problem; `hostMessage` (when given) receives it as the
   // terminal shows it (UTF-8), naming a text that lost characters as the
@@ -165,6 +166,10 @@ class CDataList {
   // are for fold them into one (FoldNameCase).
   [[nodiscard]] bool ValidateOutputs(const std::vector<const std::string*>& names, CStringBuffer* message,
                                      std::string* hostMessage) const;
+  // Refuses a file name that Windows cannot hold (IsWindowsName), of a file
+  // that a build makes for Windows.
+  [[nodiscard]] bool ValidateWindowsNames(const std::vector<const std::string*>& names, CStringBuffer* message,
+                                          std::string* hostMessage) const;
   // The names (besides the output file names) and the paths that a build
   // of the list uses.
   virtual void GetTextsInUse(std::vector<std::string>& names, std::vector<CPathName>& paths) const;

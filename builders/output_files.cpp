@@ -43,7 +43,8 @@ bool IsOutputItemName(const std::string& name) {
 }
 
 bool CollectNamedFiles(const std::vector<CPathName>& sources, const std::vector<CNamedSource>& reserved,
-                       int nameTakenMessage, std::vector<CNamedSource>& files, COutputFileProblem& problem) {
+                       int nameTakenMessage, std::vector<CNamedSource>& files, COutputFileProblem& problem,
+                       const COutputRules& rules) {
   for (const CPathName& source : sources) {
     CPathName path(source.GetAbsolutePath(0));
     if (path.IsEmpty()) path = source;
@@ -58,6 +59,7 @@ bool CollectNamedFiles(const std::vector<CPathName>& sources, const std::vector<
     for (const CNamedSource& file : files) listed = listed || file.path.IsSamePath(path);
     if (listed) continue;
     const std::string name = path.GetName(false);
+    if (rules.windowsNames && !IsWindowsName(name)) return Refuse(problem, kWindowsNameMessage, ShownPath(path));
     const std::string folded = FoldNameCase(name);
     const std::vector<CNamedSource>* taken[] = {&reserved, &files};
     for (const std::vector<CNamedSource>* names : taken)
@@ -71,7 +73,7 @@ bool CollectNamedFiles(const std::vector<CPathName>& sources, const std::vector<
 
 bool CollectItemFiles(const CSwfItem* item, bool withSubItems, bool checkMovies,
                       const std::vector<CNamedSource>& reserved, int nameTakenMessage,
-                      std::vector<CNamedSource>& files, COutputFileProblem& problem) {
+                      std::vector<CNamedSource>& files, COutputFileProblem& problem, const COutputRules& rules) {
   files.clear();
   // An output needs its root item's movie; a sub-item may have none.
   if (!item || (!item->GetParent() && item->GetSwfFile().IsEmpty())) return Refuse(problem, kNoMovieMessage, "");
@@ -93,5 +95,5 @@ bool CollectItemFiles(const CSwfItem* item, bool withSubItems, bool checkMovies,
     if (withSubItems)
       for (int i = current->GetSubItemCount() - 1; i >= 0; --i) pending.push_back(current->GetSubItem(i));
   }
-  return CollectNamedFiles(sources, reserved, nameTakenMessage, files, problem);
+  return CollectNamedFiles(sources, reserved, nameTakenMessage, files, problem, rules);
 }

@@ -25,23 +25,33 @@ struct COutputFileProblem {
   std::string a, b, c;
 };
 
+// What an output can hold besides files whose names the Mac holds: names
+// that Windows must hold as well (an output for Windows).
+struct COutputRules {
+  bool windowsNames = false;
+};
+
 // Adds the sources to `files` under their own names (the name with its
 // extension, as the output will hold them); a source listed twice, or
 // already in `files`, is taken once. False with the problem, and `files`
-// as far as it got, when a source is missing, or when two sources, or a
+// as far as it got, when a source is missing, when two sources, or a
 // source and one of `reserved`, would land on one name (names compared as
-// FoldNameCase folds them, as the players' file systems do);
-// `nameTakenMessage` is the text for that.
+// FoldNameCase folds them, as the players' file systems do), or when the
+// output cannot hold a source's name by `rules`: a name that Windows
+// cannot hold in an output for Windows. `nameTakenMessage` is the text for
+// two sources of one name.
 [[nodiscard]] bool CollectNamedFiles(const std::vector<CPathName>& sources, const std::vector<CNamedSource>& reserved,
-                       int nameTakenMessage, std::vector<CNamedSource>& files, COutputFileProblem& problem);
+                                     int nameTakenMessage, std::vector<CNamedSource>& files,
+                                     COutputFileProblem& problem, const COutputRules& rules = COutputRules());
 
 // The files of `item`: its movie (required for an item without a parent),
 // its extra files and, with `withSubItems`, those of every sub-item, depth
-// first. With `checkMovies` every movie must be a movie file. `files` is
-// emptied first.
+// first, collected by CollectNamedFiles. With `checkMovies` every movie must
+// be a movie file. `files` is emptied first.
 [[nodiscard]] bool CollectItemFiles(const CSwfItem* item, bool withSubItems, bool checkMovies,
-                      const std::vector<CNamedSource>& reserved, int nameTakenMessage,
-                      std::vector<CNamedSource>& files, COutputFileProblem& problem);
+                                    const std::vector<CNamedSource>& reserved, int nameTakenMessage,
+                                    std::vector<CNamedSource>& files, COutputFileProblem& problem,
+                                    const COutputRules& rules = COutputRules());
 
 // The item a link leads to, so that a file picked through a link goes into
 // an output as the file itself; any other path as it is.

@@ -70,6 +70,12 @@ bool CProjectorBuilder::Build(CDataList& list, u32) {
   std::string hostRefusal;
   if (!list.CDataList::ValidateOutputNames(&refusal, &hostRefusal))
     return progress.FailWithText(refusal.GetText(), &hostRefusal);
+  // What the Windows projector cannot hold refuses the build before a Mac
+  // projector is made (a projector that is kept holds nothing new).
+  CPathName windows(nullptr);
+  if (list.GetOutputWin() && list.GetWinOutputPath(windows) && (list.GetOverwriteWin() || !windows.Exists()) &&
+      !CheckWindowsFiles(list))
+    return false;
 
   struct MacOutput {
     bool selected;
@@ -147,13 +153,16 @@ std::string CProjectorBuilder::IconFileName() {
 }
 
 bool CProjectorBuilder::CollectFiles(const CSwfItem* item, const std::vector<CNamedSource>& reserved,
-                                     std::vector<CNamedSource>& files) {
+                                     std::vector<CNamedSource>& files, const COutputRules& rules) {
   COutputFileProblem problem;
-  if (CollectItemFiles(item, true, true, reserved, kProjectorNameTakenMessage, files, problem)) return true;
+  if (CollectItemFiles(item, true, true, reserved, kProjectorNameTakenMessage, files, problem, rules)) return true;
   return progress.Fail(problem.message, problem.a, problem.b, problem.c);
 }
 
 namespace {
+
+// The rules of the Windows projector's archive: names that Windows holds.
+const COutputRules kWindowsArchive{true};
 
 // What a Mac projector's Resources hold besides the movie files.
 std::vector<CNamedSource> ResourceNames(const CPathName& templates, const CPathName& resources,
@@ -377,9 +386,7 @@ bool CProjectorBuilder::BuildWindowsProjector(CDataList& list, bool overwrite) {
   if (!players.SetInFolder(kWindowsFolder, templateFolder) || !FindTemplate(kWindowsPlayer, player, players))
     return false;
   if (!IsRegularFile(player)) return progress.Fail(kTemplateMissingMessage, ShownPath(player));
-  std::vector<CNamedSource> files;
-  if (!CollectFiles(list.GetRootItem(), {{kSettingsName, CPathName(ShownPath(output) + "/" + kSettingsName)}}, files))
-    return false;
+  if (!CheckWindowsFiles(list)) return false;
 
   CPendingFile pending;
   if (!pending.Begin(output)) return progress.Fail(kCannotWriteMessage, ShownPath(output));
@@ -404,6 +411,25 @@ bool CProjectorBuilder::BuildWindowsProjector(CDataList& list, bool overwrite) {
   if (!pending.Commit(&error))
     return progress.Fail(error == fBsyErr ? kFolderNotReplacedMessage : kCannotPlaceMessage, ShownPath(output));
   return true;
+}
+
+bool CProjectorBuilder::CheckWindowsFiles(const CDataList& list) {
+  CPathName output(nullptr);
+  if (!list.GetWinOutputPath(output)) return progress.Fail(kBadOutputNameMessage, list.GetWinFileName());
+  const std::vector<CNamedSource> reserved = {{kSettingsName, CPathName(ShownPath(output) + "/" + kSettingsName)}};
+  std::vector<CNamedSource> files;
+  if (!CollectFiles(list.GetRootItem(), reserved, files, kWindowsArchive)) return false;
+  // The window pictures that AddItemMasks packs, under their names.
+  const CSwfItem* root = list.GetRootItem();
+  std::vector<CPathName> masks;
+  for (int i = -1; root && i < root->GetSubItemCount(); ++i) {
+    const CPathName& mask = (i < 0 ? root : root->GetSubItem(i))->GetWindowMask();
+    CQuickTimeMedia media;
+    if (PictureOpens(mask, media)) masks.push_back(mask);
+  }
+  COutputFileProblem problem;
+  return CollectNamedFiles(masks, reserved, kProjectorNameTakenMessage, files, problem, kWindowsArchive) ||
+         progress.Fail(problem.message, problem.a, problem.b, problem.c);
 }
 
 bool CProjectorBuilder::AddItemMasks(const CSwfItem* item, u32 index, CDataArchiveWriter& archive) {
@@ -431,7 +457,7 @@ bool CProjectorBuilder::AddItemMasks(const CSwfItem* item, u32 index, CDataArchi
 
 bool CProjectorBuilder::AddItemFiles(const CSwfItem* item, CDataArchiveWriter& archive) {
   std::vector<CNamedSource> files;
-  if (!CollectFiles(item, {}, files)) return false;
+  if (!CollectFiles(item, {}, files, kWindowsArchive)) return false;
   for (const CNamedSource& file : files) {
     const CPathName source = FollowLinks(file.path);
     if (source.IsFolder()) {

@@ -116,9 +116,12 @@ class CProjectorBuilder {
   [[nodiscard]] bool UseOwnIcon();
   std::string IconFileName();
   // The movie files of the root item with the names the bundle's Resources
-  // or the archive already hold, checked.
+  // or the archive already hold, checked by the rules of the output.
   [[nodiscard]] bool CollectFiles(const CSwfItem* item, const std::vector<CNamedSource>& reserved,
-                    std::vector<CNamedSource>& files);
+                                  std::vector<CNamedSource>& files, const COutputRules& rules = COutputRules());
+  // What the Windows projector's archive would hold, checked as Windows
+  // holds it: the movie files and the names of the window pictures.
+  [[nodiscard]] bool CheckWindowsFiles(const CDataList& list);
   // The template item `name`; false, reported, when it is missing.
   [[nodiscard]] bool FindTemplate(const char* name, CPathName& item, const CPathName& folder = CPathName(nullptr));
 

@@ -16,6 +16,9 @@ namespace {
 // The name under which readers of the archive unpack the settings.
 const char kUnpackedSettingsName[] = "fp.dat";
 
+// The archive is read on Windows.
+const COutputRules kArchiveRules{true};
+
 COutputFileProblem Problem(int message, const std::string& a, const std::string& b = std::string(),
                            const std::string& c = std::string()) {
   return {message, a, b, c};
@@ -38,14 +41,19 @@ bool CSaverArchive::Write(const CPathName& outputPath, const std::vector<u8>& ho
   return Finish(writer, added);
 }
 
-bool CSaverArchive::CheckFiles(const CPathName& outputPath) {
+bool CSaverArchive::CheckSources(const CPathName& outputPath) {
   problem = COutputFileProblem();
   // Names that the archive's other records take, or that a reader makes of them.
   std::vector<CNamedSource> reserved;
   for (const std::string& name : {std::string(kSaverBlankMovieName), settingsName, std::string(kUnpackedSettingsName)})
     reserved.push_back({name, CPathName(ShownPath(outputPath) + "/" + name)});
   std::vector<CNamedSource> files;
-  if (!CollectItemFiles(list.GetRootItem(), false, false, reserved, kNameTakenMessage, files, problem)) return false;
+  return CollectItemFiles(list.GetRootItem(), false, false, reserved, kNameTakenMessage, files, problem,
+                          kArchiveRules);
+}
+
+bool CSaverArchive::CheckFiles(const CPathName& outputPath) {
+  if (!CheckSources(outputPath)) return false;
   CPathName outputFolder(nullptr);
   if (!GetOutputFolder(outputPath, outputFolder)) return Fail(kNoOutputFolderMessage, ShownPath(outputPath));
   return true;
@@ -87,7 +95,8 @@ bool CSaverArchive::Finish(CDataArchiveWriter& writer, bool added) {
 
 bool CSaverArchive::AddMovieFiles(CDataArchiveWriter& writer) {
   std::vector<CNamedSource> files;
-  if (!CollectItemFiles(list.GetRootItem(), false, false, {}, kNameTakenMessage, files, problem)) return false;
+  if (!CollectItemFiles(list.GetRootItem(), false, false, {}, kNameTakenMessage, files, problem, kArchiveRules))
+    return false;
   for (const CNamedSource& file : files) {
     auto* item = new CDataArchiveNamedFileItem;
     item->SetPath(file.path);

@@ -42,15 +42,18 @@ class CSaverArchive {
   // the archive. False with the problem when a file is missing, two files
   // (or a file and the blank movie, the settings document or the name the
   // readers unpack the settings under) would share one name, a name cannot
-  // be stored, or the output cannot be written or put in place.
+  // be stored or is one that Windows cannot hold, or the output cannot be
+  // written or put in place.
   [[nodiscard]] bool Write(const CPathName& output, const std::vector<u8>& hostBytes);
 
   // The parts of Write. CheckFiles checks what the archive would hold
-  // before anything is written. Begin writes the host bytes under the
+  // before anything is written: the files (CheckSources, which needs no
+  // output folder yet), then the output's folder. Begin writes the host bytes under the
   // temporary name and opens `writer` on them with the end marker added;
   // Finish closes the writer and puts the file in place when `added` says
   // that every record went in. Each reports through the problem.
   [[nodiscard]] bool CheckFiles(const CPathName& output);
+  [[nodiscard]] bool CheckSources(const CPathName& output);
   [[nodiscard]] bool Begin(const CPathName& output, const std::vector<u8>& hostBytes, CDataArchiveWriter& writer);
   [[nodiscard]] bool Finish(CDataArchiveWriter& writer, bool added);
 

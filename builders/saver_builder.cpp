@@ -37,6 +37,14 @@ bool CSaverBuilder::Build(CSaverDataList* list, CStaticText* status) {
     Show(refusal.GetText(), &hostRefusal);
     return false;
   }
+  // The Windows outputs come last: what they cannot hold is refused before
+  // a Mac output is built (an output that is kept holds nothing new).
+  CPathName scr(nullptr), installer(nullptr);
+  const bool buildsScr = list->GetOutputWin() && list->GetWinOutputPath(scr) &&
+                         (list->GetOverwriteWin() || !scr.Exists());
+  const bool buildsInstaller = list->GetOutputWinInstaller() && list->GetWinInstallerOutputPath(installer) &&
+                               (list->GetOverwriteWinInstaller() || !installer.Exists());
+  if ((buildsScr || buildsInstaller) && !CheckWindowsFiles(*list)) return false;
 
   CPathName output(nullptr);
   if (list->GetOutputMacUniversal()) {

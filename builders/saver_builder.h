@@ -41,10 +41,12 @@ class CSaverBuilder {
   // Copies the template folders in; true.
   bool SetBuildFolders(const CBuildFolders& buildFolders);
 
-  // Checks the list's output names, then builds each selected output with
-  // its overwrite flag. True when every selected output was built or kept;
-  // false at the first failure (the status text says why). Nothing is
-  // deleted or written when the output names are refused.
+  // Checks the list's output names, and what a Windows output would hold
+  // (which the Mac outputs built before it need not be able to hold), then
+  // builds each selected output with its overwrite flag. True when every
+  // selected output was built or kept; false at the first failure (the
+  // status text says why). Nothing is deleted or written when the output
+  // names or the files of a Windows output are refused.
   [[nodiscard]] bool Build(CSaverDataList* list, CStaticText* status);
 
   // --- The Mac screen-saver bundle (mac_saver_bundle.cpp) ---------------
@@ -82,6 +84,10 @@ class CSaverBuilder {
   // under a temporary name beside the output and renamed over it when
   // complete. The three steps add the records after the end marker.
   [[nodiscard]] bool BuildScr(const CPathName& output, CSaverDataList* list, bool overwrite);
+  // What the Windows screen saver, alone or in its installer, would hold:
+  // false, reported, when a file is missing, two would share a name, or
+  // Windows cannot hold a name.
+  [[nodiscard]] bool CheckWindowsFiles(CSaverDataList& list);
   [[nodiscard]] bool AddMovieFilesToArchive(CDataArchiveWriter& writer);
   [[nodiscard]] bool AddSaverMovieToArchive(CDataArchiveWriter& writer);
   [[nodiscard]] bool AddSettingsToArchive(CDataArchiveWriter& writer);

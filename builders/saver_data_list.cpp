@@ -110,7 +110,13 @@ bool CSaverDataList::ValidateOutputNames(CStringBuffer* message, std::string* ho
   if (output_macuniversal_installer) names.push_back(&output_macuniversal_installer_filename);
   if (output_win) names.push_back(&output_win_filename);
   if (output_win_installer) names.push_back(&output_win_installer_filename);
-  return ValidateOutputs(names, message, hostMessage);
+  if (!ValidateOutputs(names, message, hostMessage)) return false;
+  // The files for Windows: the screen saver, also as the installer installs
+  // it, and the installer.
+  std::vector<const std::string*> windowsNames;
+  if (output_win || output_win_installer) windowsNames.push_back(&output_win_filename);
+  if (output_win_installer) windowsNames.push_back(&output_win_installer_filename);
+  return ValidateWindowsNames(windowsNames, message, hostMessage);
 }
 
 void CSaverDataList::GetTextsInUse(std::vector<std::string>& names, std::vector<CPathName>& paths) const {

@@ -4,6 +4,7 @@
 #include <iterator>
 #include <vector>
 
+#include "builders/archive_file.h"
 #include "builders/build_messages.h"
 #include "builders/build_status.h"
 #include "builders/mac_saver_bundle.h"
@@ -241,6 +242,8 @@ bool CSaverProject::ValidateOutputNames(CStringBuffer* message, std::string* hos
       refusal = kNoFolderForOutputMessage;
     if (refusal != 0) return RefuseBuild(refusal, fileName, message, hostMessage);
   }
+  // The Windows saver is a file for Windows.
+  if (!IsWindowsName(name + ".scr")) return RefuseBuild(kWindowsNameMessage, name + ".scr", message, hostMessage);
   return true;
 }
 

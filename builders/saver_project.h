@@ -128,7 +128,8 @@ class CSaverProject {
   [[nodiscard]] bool GetWindowsSaverPath(CPathName& path) const;
   [[nodiscard]] bool GetInstallerAppPath(CPathName& path) const;
   [[nodiscard]] bool GetInstallerExePath(CPathName& path) const;
-  // Whether the four output names can be used (ValidateTexts first); false
+  // Whether the four output names can be used (ValidateTexts first), the
+  // Windows saver's also on Windows; false
   // with a message for the user (when `message` is given) and its terminal
   // form (when `hostMessage` is given; see CDataList::ValidateOutputNames).
   [[nodiscard]] bool ValidateOutputNames(CStringBuffer* message, std::string* hostMessage = nullptr) const;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "builders/archive_file.h"
 #include "builders/build_messages.h"
 #include "builders/install_items.h"
 #include "builders/installer_builder.h"
@@ -240,14 +241,34 @@ bool CSaverProjectBuilder::PutMovie(const CPathName& resources) {
 // ---------------------------------------------------------------------------
 // The Windows saver
 
+bool CSaverProjectBuilder::CheckWindowsSaver(const BuildRequest& request) {
+  progress.Begin(request.progress);
+  CPathName output(nullptr);
+  CSaverDataList list;
+  if (!CheckWindowsSaverFiles(output, list)) return false;
+  CSaverArchive archive(list, kWindowsSettingsName);
+  if (archive.CheckSources(output)) return true;
+  const COutputFileProblem& problem = archive.GetProblem();
+  return progress.Fail(problem.message, problem.a, problem.b, problem.c);
+}
+
+bool CSaverProjectBuilder::CheckWindowsSaverFiles(CPathName& output, CSaverDataList& list) {
+  if (!CheckTexts()) return false;
+  const std::string fileName = project.GetName() + ".scr";
+  if (project.GetOutputFolder().IsEmpty()) return progress.Fail(kNoFolderForOutputMessage, fileName);
+  if (!project.GetWindowsSaverPath(output)) return progress.Fail(kBadOutputNameMessage, fileName);
+  if (!IsWindowsName(fileName)) return progress.Fail(kWindowsNameMessage, fileName);
+  if (!CheckMovie()) return false;
+  if (!FillSaverDataList(project, list)) return progress.Fail(kNotAMovieMessage, ShownPath(project.GetMovie()));
+  return true;
+}
+
 bool CSaverProjectBuilder::BuildWindowsSaver(const BuildRequest& request) {
   progress.Begin(request.progress);
   progress.Say("Creating Windows screen saver");
-  if (!CheckTexts()) return false;
-  const std::string fileName = project.GetName() + ".scr";
   CPathName output(nullptr);
-  if (project.GetOutputFolder().IsEmpty()) return progress.Fail(kNoFolderForOutputMessage, fileName);
-  if (!project.GetWindowsSaverPath(output)) return progress.Fail(kBadOutputNameMessage, fileName);
+  CSaverDataList list;
+  if (!CheckWindowsSaverFiles(output, list)) return false;
   CPathName outputFolder(nullptr);
   if (!GetOutputFolder(output, outputFolder)) return progress.Fail(kNoOutputFolderMessage, ShownPath(output));
   if (output.Exists()) {
@@ -255,10 +276,6 @@ bool CSaverProjectBuilder::BuildWindowsSaver(const BuildRequest& request) {
     // A single-file output never takes the place of a folder.
     if (output.IsFolder()) return progress.Fail(kFolderNotReplacedMessage, ShownPath(output));
   }
-  if (!CheckMovie()) return false;
-
-  CSaverDataList list;
-  if (!FillSaverDataList(project, list)) return progress.Fail(kNotAMovieMessage, ShownPath(project.GetMovie()));
   CSaverArchive archive(list, kWindowsSettingsName);
   if (!archive.Write(output, {})) {
     const COutputFileProblem& problem = archive.GetProblem();
@@ -311,6 +328,8 @@ bool CSaverProjectBuilder::BuildInstaller(const CPathName& installerPath, const 
       case dupFNErr:
         return progress.Fail(kInstallerNameTakenMessage, failed.GetName(false), ShownPath(builder.GetOtherFailedPath()),
                              ShownPath(failed));
+      case bdNamErr:
+        return progress.Fail(kBadNameMessage, ShownPath(failed));
       case fnfErr:
         return progress.Fail(kFileMissingMessage, ShownPath(failed));
       case ioErr:

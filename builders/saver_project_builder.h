@@ -42,6 +42,7 @@
 #include "foundation/path_name.h"
 #include "platform/mac_types.h"
 
+class CSaverDataList;
 class CSaverProject;
 class CSaverProjectInstaller;
 class CStaticText;
@@ -68,12 +69,19 @@ class CSaverProjectBuilder {
   [[nodiscard]] bool BuildSaver(const CPathName& saverPath, const BuildRequest& request);
   // Builds the Windows saver at the project's GetWindowsSaverPath. False,
   // with the reason said, when the output exists and may not be replaced
-  // (or is a folder), the movie is missing or no movie, an extra file is
-  // missing, is a folder (which no named-file record can hold) or would
-  // take a name the archive holds already ("__saver.swf", "ss.dat",
-  // "fp.dat", the movie's or another extra file's), or the file cannot be
-  // written; an output that was there then stays as it was.
+  // (or is a folder), Windows cannot hold its name, the movie is missing or
+  // no movie, an extra file is missing, is a folder (which no named-file
+  // record can hold), has a name that Windows cannot hold or would take a
+  // name the archive holds already ("__saver.swf", "ss.dat", "fp.dat", the
+  // movie's or another extra file's, letter case folded), or the file cannot
+  // be written; an output that was there then stays as it was.
   [[nodiscard]] bool BuildWindowsSaver(const BuildRequest& request);
+  // What BuildWindowsSaver checks before it writes anything, without
+  // writing: the texts, the output name (which Windows must hold), the
+  // movie and every file the archive would hold. A build of the Windows
+  // saver after the Mac outputs calls it first, so that what the Windows
+  // saver cannot hold refuses the whole build before anything is made.
+  [[nodiscard]] bool CheckWindowsSaver(const BuildRequest& request);
   // Builds a saver afresh in a staging folder and the installer bundle at
   // `installerPath` (given the extension ".app" when it has another).
   [[nodiscard]] bool BuildInstaller(const CPathName& installerPath, const BuildRequest& request);
@@ -113,6 +121,10 @@ class CSaverProjectBuilder {
   [[nodiscard]] bool CheckTexts();
   // The movie, checked.
   [[nodiscard]] bool CheckMovie();
+  // The checks of the Windows saver that come before its archive's: the
+  // texts, the output's path, its name and the movie; `list` receives the
+  // values the archive is written from.
+  [[nodiscard]] bool CheckWindowsSaverFiles(CPathName& output, CSaverDataList& list);
   [[nodiscard]] bool CopyInto(const CPathName& source, const CPathName& folder, const char* newName = nullptr);
 
   CSaverProject& project;

@@ -43,6 +43,14 @@ bool CSaverBuilder::BuildScr(const CPathName& output, CSaverDataList* list, bool
   return true;
 }
 
+bool CSaverBuilder::CheckWindowsFiles(CSaverDataList& list) {
+  // The output's path names the reserved records in messages.
+  CPathName output(nullptr);
+  if (!list.GetWinOutputPath(output)) output = CPathName(list.GetWinFileName());
+  CSaverArchive archive(list, kSettingsName);
+  return archive.CheckSources(output) || ReportProblem(archive.GetProblem());
+}
+
 bool CSaverBuilder::AddMovieFilesToArchive(CDataArchiveWriter& writer) {
   if (!dataList) return Report(kNoProjectMessage);
   CSaverArchive archive(*dataList, kSettingsName);

@@ -93,6 +93,12 @@ bool BuildSaverProject(const CXmlNode& element, const CPathName& templates, cons
   CSaverProjectBuilder builder(project);
   CSaverProjectBuilder::BuildRequest request;
   request.overwrite = true;
+  // The Windows saver comes last: what it cannot hold is refused before
+  // the Mac outputs are built.
+  if (!builder.CheckWindowsSaver(request)) {
+    SayAll(stderr, builder.GetHostStatusLog());
+    return false;
+  }
   bool built = builder.BuildSaver(saver, request);
   SayAll(built ? stdout : stderr, builder.GetHostStatusLog());
   if (!built) return false;

@@ -124,7 +124,9 @@ TEST(DataList, ProjectorListDerivesApplicationNames) {
   }
 }
 
-// No two outputs of a projector may be one file once letter case is folded.
+// A projector's Windows output is a file for Windows; its Mac outputs may
+// hold what Windows cannot, but no two outputs may be one file once letter
+// case is folded.
 TEST(DataList, ProjectorOutputNamesAreCheckedForTheSystemsTheyAreFor) {
   const std::string folder = gbtest::MakeTempFolder("projector_names");
   struct Case {
@@ -132,7 +134,11 @@ TEST(DataList, ProjectorOutputNamesAreCheckedForTheSystemsTheyAreFor) {
     const char* win;  // "" when not built
     const char* refusal;
   } cases[] = {
-      {"Reef.app", "Reef.exe", ""},
+      {"Reef: <1>.app", "Reef.exe", ""},
+      {"Reef.app", "Reef <1>.exe", "\"Reef <1>.exe\" cannot be used on Windows"},
+      {"Reef.app", "LPT1.exe", "\"LPT1.exe\" cannot be used on Windows"},
+      {"Reef.app", "Reef.exe ", "\"Reef.exe \" cannot be used on Windows"},
+      {"Reef.app", "", ""},
       // A ring in its two cases.
       {"\x81.EXE", "\x8C.exe", "Two outputs would be written to the same file \"\x8C.exe\""},
   };
@@ -380,6 +386,34 @@ TEST(SaverDataList, OutputNamesAreCheckedBeforeABuild) {
          l.SetWinFileName("\xD8");
        },
        false, "\"\xD8\"", "Two outputs would be written to the same file"},
+      // Names of files made for Windows: the Windows saver, also as the
+      // installer installs it, and the installer.
+      {"a Windows saver name with a colon", [](CSaverDataList& l) { l.SetWinFileName("a:b.scr"); }, false,
+       "\"a:b.scr\"", "cannot be used on Windows"},
+      {"a Windows saver name that is a device name", [](CSaverDataList& l) { l.SetWinFileName("Con.scr"); }, false,
+       "\"Con.scr\"", "cannot be used on Windows"},
+      {"the saver's name in the Windows installer",
+       [](CSaverDataList& l) {
+         l.SetOutputWin(false);
+         l.SetWinFileName("why?.scr");
+       },
+       false, "\"why?.scr\"", "cannot be used on Windows"},
+      {"a Windows installer name ending in a dot", [](CSaverDataList& l) { l.SetWinInstallerFileName("Install."); },
+       false, "\"Install.\"", "cannot be used on Windows"},
+      {"Mac outputs hold what Windows cannot",
+       [](CSaverDataList& l) {
+         l.SetMacUniversalFileName("a:b?.saver");
+         l.SetMacUniversalInstallerFileName("Install <1>.");
+       },
+       true, ""},
+      {"a Windows name of an output not built",
+       [](CSaverDataList& l) {
+         l.SetOutputWin(false);
+         l.SetOutputWinInstaller(false);
+         l.SetWinFileName("a:b.scr");
+         l.SetWinInstallerFileName("aux");
+       },
+       true, ""},
       {"shared path of an output not built",
        [](CSaverDataList& l) {
          l.SetWinFileName("Same");

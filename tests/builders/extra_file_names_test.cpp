@@ -1,7 +1,9 @@
-// An extra file whose name ends in ':' goes into every output under that
-// name with its own bytes: the ':' of a POSIX name belongs to the name and
-// is no separator, so the file beside it without the ':' never stands in
-// for it.
+// An extra file whose name ends in ':' goes into every Mac output under
+// that name with its own bytes: the ':' of a POSIX name belongs to the name
+// and is no separator, so the file beside it without the ':' never stands in
+// for it. Windows cannot hold the name: the Windows outputs refuse it. Names
+// that the systems fold together, or cannot hold, never reach an output.
+#include <iterator>
 #include <map>
 #include <string>
 #include <vector>
@@ -146,32 +148,39 @@ struct Output {
   const char* what;
   bool (*build)(ExtraFileNames& test);
   Packed (*packed)(ExtraFileNames& test);
+  bool windows;  // an output for Windows
 };
 
 // Every output that packs extra files, of both generations.
 const std::vector<Output>& AllOutputs() {
   static const std::vector<Output> outputs = {
         {"Mac saver", [](ExtraFileNames& t) { return t.BuildCurrent(true, false, false, false); },
-         [](ExtraFileNames& t) { return ExtraFileNames::BundleFiles(t.MacOutput()); }},
+         [](ExtraFileNames& t) { return ExtraFileNames::BundleFiles(t.MacOutput()); }, false},
         {"Windows saver", [](ExtraFileNames& t) { return t.BuildCurrent(false, true, false, false); },
-         [](ExtraFileNames& t) { return ExtraFileNames::ArchiveFiles(t.WinOutput()); }},
+         [](ExtraFileNames& t) { return ExtraFileNames::ArchiveFiles(t.WinOutput()); }, true},
         {"Mac installer", [](ExtraFileNames& t) { return t.BuildCurrent(false, false, true, false); },
-         [](ExtraFileNames& t) { return ExtraFileNames::InstalledFiles(t.outputFolder + "Install_Aquarium.app", "Aquarium.saver"); }},
+         [](ExtraFileNames& t) {
+           return ExtraFileNames::InstalledFiles(t.outputFolder + "Install_Aquarium.app", "Aquarium.saver");
+         },
+         false},
         {"Windows installer", [](ExtraFileNames& t) { return t.BuildCurrent(false, false, false, true); },
-         [](ExtraFileNames& t) { return t.WindowsInstallerFiles(); }},
+         [](ExtraFileNames& t) { return t.WindowsInstallerFiles(); }, true},
         {"first-generation saver", [](ExtraFileNames& t) { return t.BuildFirstGeneration(ExtraFileNames::FirstGeneration::kSaver); },
-         [](ExtraFileNames& t) { return ExtraFileNames::BundleFiles(t.MacOutput()); }},
+         [](ExtraFileNames& t) { return ExtraFileNames::BundleFiles(t.MacOutput()); }, false},
         {"first-generation Windows saver",
          [](ExtraFileNames& t) { return t.BuildFirstGeneration(ExtraFileNames::FirstGeneration::kWindowsSaver); },
-         [](ExtraFileNames& t) { return ExtraFileNames::ArchiveFiles(t.WinOutput()); }},
+         [](ExtraFileNames& t) { return ExtraFileNames::ArchiveFiles(t.WinOutput()); }, true},
         {"first-generation installer",
          [](ExtraFileNames& t) { return t.BuildFirstGeneration(ExtraFileNames::FirstGeneration::kInstaller); },
-         [](ExtraFileNames& t) { return ExtraFileNames::InstalledFiles(t.outputFolder + "InstallAquarium.app", "Aquarium.saver"); }},
+         [](ExtraFileNames& t) {
+           return ExtraFileNames::InstalledFiles(t.outputFolder + "InstallAquarium.app", "Aquarium.saver");
+         },
+         false},
     };
   return outputs;
 }
 
-TEST_F(ExtraFileNames, ANameEndingInAColonIsPackedUnderItselfWithItsOwnBytesOrNamedWhenMissing) {
+TEST_F(ExtraFileNames, ANameEndingInAColonIsPackedUnderItselfByTheMacOrRefusedForWindows) {
   struct Case {
     const char* what;
     bool withColon;     // "y.txt:" is there
@@ -189,10 +198,12 @@ TEST_F(ExtraFileNames, ANameEndingInAColonIsPackedUnderItselfWithItsOwnBytesOrNa
       AddExtra(extra);
 
       const bool built = output.build(*this);
-      if (!c.withColon) {
+      if (!c.withColon || output.windows) {
         // Refused with the name as it was given; nothing is left behind.
         EXPECT_FALSE(built) << trace;
-        EXPECT_TRUE(LogMentions("\"" + extra + "\" cannot be found")) << trace << ": " << (log.empty() ? "" : log.back());
+        const std::string reason = c.withColon ? "The name of \"" + extra + "\" cannot be used on Windows"
+                                               : "\"" + extra + "\" cannot be found";
+        EXPECT_TRUE(LogMentions(reason)) << trace << ": " << (log.empty() ? "" : log.back());
         EXPECT_TRUE(FolderEntries(outputFolder).empty()) << trace;
         continue;
       }
@@ -262,6 +273,86 @@ TEST_F(ExtraFileNames, NamesThatDifferInCaseAreRefusedAndAFileListedTwiceGoesInO
       const auto upper = packed.find("A.txt");
       EXPECT_TRUE(upper != packed.end() && upper->second == gbtest::ToBytes("upper")) << trace;
     }
+  }
+}
+
+// Names that Windows cannot hold, or holds as another name, never reach a
+// Windows output: each is refused there before anything is built, naming
+// the file. The Mac outputs hold them, each under its own name.
+TEST_F(ExtraFileNames, NamesWindowsCannotHoldAreRefusedForWindowsAndKeptByTheMac) {
+  const std::vector<std::string> names = {
+      // Characters Windows refuses; DEL it takes, the control character not.
+      "a<b.txt", "a>b.txt", "a\"b.txt", "a|b.txt", "a?b.txt", "a*b.txt", std::string("a\x7F\x01") + "b.txt",
+      // Names Windows would take for others.
+      "x.txt.", "x.txt ",
+      // Devices.
+      "CON", "con.txt", "COM1.txt", "lpt9", "Aux.tar.gz", "NUL .txt", "prn.",
+  };
+  for (const Output& output : AllOutputs()) {
+    if (output.windows) {
+      for (const std::string& name : names) {
+        SetUp();
+        const std::string trace = std::string(output.what) + ", " + name;
+        // "x.txt" goes in beside each: Windows takes "x.txt." for it.
+        AddExtra(AddFile("x.txt", "plain"));
+        AddExtra(AddFile(name, name));
+        EXPECT_FALSE(output.build(*this)) << trace;
+        EXPECT_TRUE(LogMentions("The name of \"" + projectFolder + name + "\" cannot be used on Windows"))
+            << trace << ": " << (log.empty() ? "" : log.back());
+        EXPECT_TRUE(FolderEntries(outputFolder).empty()) << trace;
+      }
+      continue;
+    }
+    SetUp();
+    AddExtra(AddFile("x.txt", "plain"));
+    for (const std::string& name : names) AddExtra(AddFile(name, name));
+    const bool built = output.build(*this);
+    EXPECT_TRUE(built) << output.what << ": " << (log.empty() ? "" : log.back());
+    if (!built) continue;
+    const Packed packed = output.packed(*this);
+    for (const std::string& name : names) {
+      const auto own = packed.find(name);
+      EXPECT_TRUE(own != packed.end() && own->second == gbtest::ToBytes(name)) << output.what << ", " << name;
+    }
+  }
+}
+
+// A build of Mac and Windows outputs together builds none of them when a
+// Windows output cannot hold what the project names: the Windows outputs are
+// built last, and checked first. A Windows output that is kept as it is
+// holds nothing new, and stops nothing.
+TEST_F(ExtraFileNames, WhatAWindowsOutputCannotHoldStopsTheWholeBuildBeforeAMacOutputIsMade) {
+  const struct {
+    const char* what;
+    std::string file;   // below the project folder
+    std::string extra;  // below the project folder
+    std::string refusal;
+  } cases[] = {
+      {"a name with a colon", "a:b.txt", "a:b.txt", "a:b.txt\" cannot be used on Windows"},
+      {"a device name", "Nul.txt", "Nul.txt", "Nul.txt\" cannot be used on Windows"},
+  };
+  for (const auto& c : cases) {
+    SetUp();
+    AddFile(c.file, "x");
+    AddExtra(projectFolder + c.extra);
+    EXPECT_FALSE(BuildCurrent(true, true, true, true)) << c.what;
+    EXPECT_TRUE(LogMentions(c.refusal)) << c.what << ": " << (log.empty() ? "" : log.back());
+    EXPECT_TRUE(FolderEntries(outputFolder).empty()) << c.what;
+    EXPECT_TRUE(FolderEntries(workFolder).empty()) << c.what;
+
+    // The Windows outputs are there and kept: the Mac outputs are built.
+    ASSERT_TRUE(savertest::PutFile(WinOutput(), "kept saver"));
+    ASSERT_TRUE(savertest::PutFile(outputFolder + "Install_Aquarium.exe", "kept installer"));
+    SelectOutputs(true, true, false);
+    list.SetOverwriteMacUniversal(true);
+    list.SetOutputMacUniversalInstaller(true);
+    list.SetOutputWinInstaller(true);
+    list.SetOverwriteMacUniversalInstaller(true);
+    list.SetOverwriteWinInstaller(false);
+    EXPECT_TRUE(Build()) << c.what << ": " << LastStatus();
+    EXPECT_EQ(FolderEntries(outputFolder), (std::vector<std::string>{"Aquarium.saver/", "Aquarium.scr",
+                                                                      "Install_Aquarium.app/", "Install_Aquarium.exe"}));
+    EXPECT_EQ(gbtest::ReadTextFile(WinOutput()), "kept saver");
   }
 }
 

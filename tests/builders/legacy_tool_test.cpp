@@ -112,4 +112,40 @@ TEST(LegacyBuildTool, BuildsTheSaverItsInstallerAndTheProjectorsOfAProjectFile) 
   EXPECT_TRUE(FolderEntries(probe.GetAbsolutePath(0)).empty());
 }
 
+// A saver whose extra files one of its outputs cannot hold is refused
+// before anything is built: the Windows saver, built last, is checked first.
+TEST(LegacyBuildTool, BuildsNothingOfASaverWhoseFilesAnOutputCannotHold) {
+  struct Case {
+    const char* what;
+    std::vector<std::string> files;   // host names
+    std::vector<std::string> extras;  // Mac Roman
+  };
+  const Case cases[] = {
+      {"E acute in both cases", {"\xC3\x89.txt", "\xC3\xA9.txt"}, {"\x83.txt", "\x8E.txt"}},
+      {"a name with a colon", {"a:b.txt"}, {"a:b.txt"}},
+      {"a device name", {"aux.txt"}, {"aux.txt"}},
+  };
+  int run = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const std::string folder = gbtest::MakeTempFolder("legacy-names-" + std::to_string(++run));
+    const std::string output = gbtest::MakeTempFolder("legacy-names-output-" + std::to_string(run));
+    const std::string movie = modeltest::WriteMovie(folder + "fish.swf", {});
+    CSaverProject saver;
+    ASSERT_TRUE(saver.SetMovie(CPathName(movie)));
+    saver.SetName("Aquarium");
+    for (const std::string& file : c.files) ASSERT_TRUE(gbtest::WriteFile(folder + file, file));
+    for (const std::string& extra : c.extras) saver.AddMoreFile(CPathName(folder + extra));
+    const std::string project = folder + "legacy.xml";
+    {
+      CXmlWriter writer;
+      ASSERT_TRUE(writer.Open(CPathName(project), CXmlWriteOptions(), true));
+      ASSERT_TRUE(saver.WriteXml(writer));
+      ASSERT_TRUE(writer.Close());
+    }
+    EXPECT_EQ(RunTool(project, output), 1);
+    EXPECT_TRUE(FolderEntries(output).empty());
+  }
+}
+
 }  // namespace

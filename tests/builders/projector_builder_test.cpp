@@ -327,6 +327,47 @@ TEST_F(ProjectorBuild, HostileProjectsFailCleanly) {
   }
 }
 
+// Where the Windows projector is built too, names that Windows cannot hold,
+// of a file or a window picture, are refused before any projector is built.
+TEST_F(ProjectorBuild, NamesAProjectorCannotHoldAreRefusedBeforeAnythingIsBuilt) {
+  const struct {
+    const char* what;
+    std::vector<std::string> files;  // host names below the project folder
+    std::string extra;               // below the project folder, "" for none
+    std::string mask;                // below the project folder, "" for none
+    std::string reason;              // "" when it builds
+    bool windows;
+  } cases[] = {
+      {"a device name", {"con.txt"}, "con.txt", "", "con.txt\" cannot be used on Windows", true},
+      {"a device name, Mac only", {"con.txt"}, "con.txt", "", "", false},
+      {"a window picture Windows cannot hold", {}, "", "sh?pe.png", "sh?pe.png\" cannot be used on Windows", true},
+  };
+  for (const auto& c : cases) {
+    SetUp();
+    SCOPED_TRACE(c.what);
+    for (const std::string& file : c.files) Put(projectFolder + file, file);
+    std::string root;
+    if (!c.mask.empty()) {
+      ASSERT_NO_FATAL_FAILURE(WritePicture(projectFolder + c.mask, {"##..", "##.."}));
+      root = "window_type=\"mask\" window_mask=\"" + projectFolder + c.mask + "\"";
+    }
+    const std::string children =
+        c.extra.empty() ? "" : "<more_files>\n<path src=\"" + projectFolder + c.extra + "\" />\n</more_files>\n";
+    ReadProject(std::string("output_macuniversal=\"true\" output_win=\"") + (c.windows ? "true" : "false") + "\"", root,
+                children);
+    const bool built = Build();
+    if (c.reason.empty()) {
+      EXPECT_TRUE(built) << LastText();
+      for (const std::string& file : c.files) EXPECT_EQ(gbtest::ReadTextFile(Resources("Reef.app") + file), file);
+      continue;
+    }
+    EXPECT_FALSE(built);
+    EXPECT_NE(LastText().find(c.reason), std::string::npos) << LastText();
+    EXPECT_TRUE(FolderEntries(outputFolder).empty());
+    EXPECT_TRUE(FolderEntries(workFolder).empty());
+  }
+}
+
 // The file's bytes, its count and the type, as the end of an archive
 // record; nothing at all when the file cannot be read or the stream
 // does not take it.

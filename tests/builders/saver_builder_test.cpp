@@ -179,40 +179,75 @@ TEST_F(BundledTemplates, AProjectBuildsBothSaversAndLeavesNothingInTheWorkFolder
   reader.Close();
 }
 
+// Writes the list into a project file and runs gb_build_project on it: its
+// exit status, -1 when it did not run or exit.
+int RunBuildProject(CSaverDataList& list, const std::string& project) {
+  {
+    CXmlWriter writer;
+    if (!writer.Open(CPathName(project), CXmlWriteOptions(), true)) return -1;
+    writer.WriteText("<glimmerbox version_major=\"2\" version_minor=\"6\">\n");
+    if (!list.WriteXml(writer)) return -1;
+    writer.WriteText("</glimmerbox>\n");
+    if (!writer.Close()) return -1;
+  }
+  // The tool lies in the build tree beside the tests' folder.
+  char self[4096];
+  const ssize_t length = readlink("/proc/self/exe", self, sizeof self - 1);
+  if (length <= 0) return -1;
+  std::string tool(self, size_t(length));
+  tool = tool.substr(0, tool.rfind('/')) + "/../tools/gb_build_project";
+  if (access(tool.c_str(), X_OK) != 0) {
+    ADD_FAILURE() << "no tool at " << tool;
+    return -1;
+  }
+  char* argv[] = {const_cast<char*>(tool.c_str()), const_cast<char*>(project.c_str()), nullptr};
+  pid_t child = 0;
+  if (posix_spawn(&child, tool.c_str(), nullptr, nullptr, argv, environ) != 0) return -1;
+  int status = 0;
+  if (waitpid(child, &status, 0) != child || !WIFEXITED(status)) return -1;
+  return WEXITSTATUS(status);
+}
+
 TEST_F(BundledTemplates, TheToolBuildsAProjectFile) {
   // All four outputs: both savers and both installers.
   list.SetMacUniversalInstallerFileName("Install_Aquarium.app");
   list.SetWinInstallerFileName("Install_Aquarium.exe");
   list.SetOutputMacUniversalInstaller(true);
   list.SetOutputWinInstaller(true);
-  const std::string project = projectFolder + "Aquarium.gmx";
-  {
-    CXmlWriter writer;
-    ASSERT_TRUE(writer.Open(CPathName(project), CXmlWriteOptions(), true));
-    writer.WriteText("<glimmerbox version_major=\"2\" version_minor=\"6\">\n");
-    ASSERT_TRUE(list.WriteXml(writer));
-    writer.WriteText("</glimmerbox>\n");
-    ASSERT_TRUE(writer.Close());
-  }
-  // The tool lies in the build tree beside the tests' folder.
-  char self[4096];
-  const ssize_t length = readlink("/proc/self/exe", self, sizeof self - 1);
-  ASSERT_GT(length, 0);
-  std::string tool(self, size_t(length));
-  tool = tool.substr(0, tool.rfind('/')) + "/../tools/gb_build_project";
-  ASSERT_EQ(access(tool.c_str(), X_OK), 0) << tool;
-  char* argv[] = {const_cast<char*>(tool.c_str()), const_cast<char*>(project.c_str()), nullptr};
-  pid_t child = 0;
-  ASSERT_EQ(posix_spawn(&child, tool.c_str(), nullptr, nullptr, argv, environ), 0);
-  int status = 0;
-  ASSERT_EQ(waitpid(child, &status, 0), child);
-  ASSERT_TRUE(WIFEXITED(status));
-  EXPECT_EQ(WEXITSTATUS(status), 0);
+  EXPECT_EQ(RunBuildProject(list, projectFolder + "Aquarium.gmx"), 0);
   EXPECT_EQ(FolderEntries(outputFolder), (std::vector<std::string>{"Aquarium.saver/", "Aquarium.scr",
                                                                     "Install_Aquarium.app/", "Install_Aquarium.exe"}));
   EXPECT_EQ(FolderEntries(outputFolder + "Install_Aquarium.app/Contents/MacOS"), std::vector<std::string>{"Installer"});
   // The tool's work subfolder is left empty.
   EXPECT_TRUE(FolderEntries(CPathName(CPathName(workFolder).GetParentFolder(true)).GetString() + "_glimmerbox2").empty());
+}
+
+// A project whose extra files an output cannot hold is refused by the tool
+// before anything is built: names that the systems fold into one, a name
+// that Windows cannot hold beside the Windows outputs.
+TEST_F(BundledTemplates, TheToolBuildsNothingOfAProjectWhoseFilesAnOutputCannotHold) {
+  struct Case {
+    const char* what;
+    std::vector<std::string> files;   // host names below the project folder
+    std::vector<std::string> extras;  // Mac Roman, below the project folder
+    bool windows;                     // the Windows outputs are built too
+  };
+  const Case cases[] = {
+      {"E acute in both cases", {"\xC3\x89.txt", "\xC3\xA9.txt"}, {"\x83.txt", "\x8E.txt"}, true},
+      {"a name with a colon", {"a:b.txt"}, {"a:b.txt"}, true},
+  };
+  for (const Case& c : cases) {
+    SetUp();
+    for (const std::string& file : c.files) AddFile(file, file);
+    for (const std::string& extra : c.extras) AddExtra(projectFolder + extra);
+    list.SetMacUniversalInstallerFileName("Install_Aquarium.app");
+    list.SetWinInstallerFileName("Install_Aquarium.exe");
+    list.SetOutputMacUniversalInstaller(true);
+    SelectOutputs(true, c.windows);
+    list.SetOutputWinInstaller(c.windows);
+    EXPECT_EQ(RunBuildProject(list, projectFolder + "Aquarium.gmx"), 1) << c.what;
+    EXPECT_TRUE(FolderEntries(outputFolder).empty()) << c.what;
+  }
 }
 
 }  // namespace
