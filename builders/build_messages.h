@@ -39,6 +39,8 @@ enum : int {
   kNoSaverNameMessage = 3015,
   // A name that Windows cannot hold, of a Windows output or a file in one.
   kWindowsNameMessage = 3016,
+  // A folder where an output holds files only.
+  kFolderNotHeldMessage = 3017,
   // The first-generation saver and the projector.
   kNotAMovieMessage = 3060,
   kOutputExistsMessage = 3061,

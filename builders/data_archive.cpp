@@ -136,7 +136,14 @@ u32 CDataArchiveFolderItem::WriteEntries(CDataArchiveWriter& writer, const CPath
     if (entry == "." || entry == "..") continue;
     (isFolder ? subfolders : files).push_back(item);
   }
+  // An item that no path can name would be left out of the record.
+  CPathName passedOver(nullptr);
+  const bool holdsAll = !GetPassedOverFolderItem(passedOver);
   EndFolderIteration();
+  if (!holdsAll) {
+    writer.Fail(bdNamErr, passedOver);
+    return 0;
+  }
 
   if (writer.WriteSizeAndType(kEndMarker, 0) == 0) return 0;
   writer.EnterFolderScope();

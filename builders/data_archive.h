@@ -107,8 +107,8 @@ class CDataArchiveFolderItem : public CDataArchiveItem {
   const CPathName& GetPath() const { return path; }
 
   // Writes the folder's tree; a source inside it that cannot be read, an
-  // entry whose name Windows cannot hold, or two entries of one name, fail
-  // the archive.
+  // entry whose name has no Mac Roman form or that Windows cannot hold, or
+  // two entries of one name, fail the archive.
   u32 Write(CDataArchiveWriter& writer) override;
   // Makes the folder in its parent folder and unpacks the entries into it.
   u32 Read(CDataArchiveReader& reader) override;

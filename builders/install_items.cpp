@@ -131,6 +131,20 @@ int CInstallItem::CountItems() const {
   return count;
 }
 
+bool CInstallItem::FindPassedOverItem(CPathName& item) const {
+  for (const auto& child : children) {
+    if (child->kind == kFolder) {
+      const CPathName& passedOver = static_cast<const CInstallFolder*>(child.get())->GetPassedOverItem();
+      if (!passedOver.IsEmpty()) {
+        item = passedOver;
+        return true;
+      }
+    }
+    if (child->FindPassedOverItem(item)) return true;
+  }
+  return false;
+}
+
 bool CInstallFolder::SetFromFolder(const CPathName& path) {
   CPathName trimmed = path;
   trimmed.RemoveTrailingSeparator();
@@ -223,6 +237,9 @@ CInstallItem* AddInstallFolder(CInstallerBuilder& builder, const CPathName& path
   bool isFolder = false;
   for (bool more = GetFirstFolderItem(path, entry, &isFolder, "*"); more; more = GetNextFolderItem(entry, &isFolder))
     entries.emplace_back(entry, isFolder);
+  // An item that no path can name would be left out of the installer.
+  CPathName passedOver(nullptr);
+  if (GetPassedOverFolderItem(passedOver)) folder->SetPassedOverItem(passedOver);
   EndFolderIteration();
   for (const auto& [item, itemIsFolder] : entries) {
     if (itemIsFolder)

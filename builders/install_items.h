@@ -68,6 +68,10 @@ class CInstallItem {
   [[nodiscard]] CInstallFile* FindFileByName(const char* name) const;
   // The number of items below this one, at every depth.
   int CountItems() const;
+  // The first item below that a folder's walk could not take because its
+  // name has no Mac Roman form (its path, with '?' for what Mac Roman cannot
+  // hold); false when every item was taken.
+  [[nodiscard]] bool FindPassedOverItem(CPathName& item) const;
 
   u32 GetKind() const { return kind; }
   u32 GetDomain() const { return domain; }
@@ -108,10 +112,15 @@ class CInstallFolder : public CInstallItem {
   u16 GetFinderFlags() const { return finderFlags; }
   void SetName(const char* text) { name = text ? text : ""; }
   void SetFinderFlags(u16 flags) { finderFlags = flags; }
+  // An item of the folder on disk that the folder does not hold: no
+  // installer is built of it (see FindPassedOverItem).
+  void SetPassedOverItem(const CPathName& item) { passedOverItem = item; }
+  const CPathName& GetPassedOverItem() const { return passedOverItem; }
 
  private:
   u16 finderFlags = 0;
   std::string name;
+  CPathName passedOverItem{nullptr};
 };
 
 class CInstallFile : public CInstallItem {
@@ -187,7 +196,9 @@ CInstallItem* AddInstallTree(CInstallerBuilder& builder, const CPathName& path, 
 // install item at the end of the builder's list; returns the parent-side
 // item (the file, or the new wrapper).
 CInstallItem* AddInstallFile(CInstallerBuilder& builder, const CPathName& path, CInstallItem* parent);
-// A folder and everything in it (in name order), placed as a file is.
+// A folder and everything in it (in name order), placed as a file is. An
+// item whose name has no Mac Roman form cannot be taken: the folder notes it
+// (CInstallFolder::GetPassedOverItem), and the installer refuses to be built.
 CInstallItem* AddInstallFolder(CInstallerBuilder& builder, const CPathName& path, CInstallItem* parent);
 
 // Called after each file, folder and install item is installed, while enabled.

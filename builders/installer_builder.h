@@ -82,9 +82,11 @@ class CInstallerBuilder {
 
   // Builds the installer at `destination` in the form `kind` from the
   // template, replacing what is there once the new installer is complete.
-  // False for another form, no template, or at the first step that fails
-  // (GetFailure says why); what was at the destination is then
-  // left as it was, and nothing of the build is left behind.
+  // False for another form, no template, a folder of the tree that holds an
+  // item it could not take (bdNamErr, naming the item; nothing is built
+  // then), or at the first step that fails (GetFailure says why); what was
+  // at the destination is then left as it was, and nothing of the build is
+  // left behind.
   [[nodiscard]] bool Build(const CPathName& destination, const CInstallerTemplate* installerTemplate, int kind);
 
   // The steps of the bundle form. BuildContents runs the others in order:

@@ -59,6 +59,10 @@ bool CInstallerBuilder::Build(const CPathName& destination, const CInstallerTemp
   failedPath = otherFailedPath = CPathName(nullptr);
   leftOut.clear();
   if (!buildTemplate) return false;
+  // An installer holds every item of the folders it installs, or is not built.
+  CPathName passedOver(nullptr);
+  for (const auto& item : items)
+    if (item->FindPassedOverItem(passedOver)) return Fail(bdNamErr, passedOver);
   if (kind == kBundleForm) return BuildBundle(destination);
   if (kind == kSingleFileForm) return BuildSingleFile(destination);
   return false;

@@ -1,13 +1,21 @@
 #include "builders/output_files.h"
 
+#include <sys/stat.h>
+
 #include <climits>
 #include <cstdlib>
+#include <map>
+#include <set>
+#include <utility>
 
 #include "builders/archive_file.h"
 #include "builders/build_messages.h"
+#include "builders/build_status.h"
 #include "builders/swf_item.h"
 #include "foundation/file_bytes.h"
 #include "foundation/file_layer.h"
+#include "platform/folder_iteration.h"
+#include "platform/host_paths.h"
 #include "platform/text_encoding.h"
 #include "swf/swf_compression.h"
 
@@ -15,11 +23,88 @@ namespace {
 
 bool Refuse(COutputFileProblem& problem, int message, const std::string& a, const std::string& b = std::string(),
             const std::string& c = std::string()) {
-  problem = {message, a, b, c};
+  problem = {message, a, b, c, std::string()};
   return false;
 }
 
+// A name read from disk as Mac Roman, with '?' for each character that Mac
+// Roman cannot hold (each byte that is not UTF-8 among them), and as the
+// terminal shows it.
+void ShowUnheldName(const std::string& hostName, std::string& shown, std::string& hostShown) {
+  if (plat::IsValidUtf8(hostName)) {
+    shown = plat::Utf8ToMacRomanLossy(hostName);
+    hostShown = hostName;
+    return;
+  }
+  shown = hostName;
+  for (char& c : shown)
+    if (u8(c) >= 0x80) c = '?';
+  hostShown = shown;
+}
+
+// Every name below `folder`, at every depth, checked as CollectNamedFiles
+// says. Depth first in name order; a folder met twice (through links) is
+// read once.
+[[nodiscard]] bool CheckNamesBelow(const CPathName& folder, const COutputRules& rules, int nameTakenMessage,
+                                   COutputFileProblem& problem) {
+  struct Level {
+    std::string host;   // the folder on disk, links resolved
+    std::string shown;  // the folder as the user knows it
+  };
+  std::string shown = ShownPath(folder);
+  while (shown.size() > 1 && shown.back() == '/') shown.pop_back();
+  std::vector<Level> pending{{plat::ToHostPath(FollowLinks(folder).GetAbsolutePath(0)), shown}};
+  std::set<std::pair<dev_t, ino_t>> entered;
+  while (!pending.empty()) {
+    const Level level = pending.back();
+    pending.pop_back();
+    struct stat info;
+    plat::FolderListing listing;
+    if (stat(level.host.c_str(), &info) != 0 || listing.Open(level.host) != noErr)
+      return Refuse(problem, kCannotReadMessage, level.shown);
+    if (!entered.insert({info.st_dev, info.st_ino}).second) continue;
+    // The names of this folder, folded, with the item that has each.
+    std::map<std::string, std::string> names;
+    std::vector<Level> folders;
+    std::string entry;
+    while (listing.Next(&entry) == noErr) {
+      std::string name;
+      if (!plat::FromHostPath(entry, name)) {
+        std::string hostName;
+        ShowUnheldName(entry, name, hostName);
+        problem = {kUnheldTextMessage, level.shown + "/" + name, "", "",
+                   plat::MacRomanToUtf8(level.shown) + "/" + hostName};
+        return false;
+      }
+      const std::string item = level.shown + "/" + name;
+      if (rules.windowsNames && !IsWindowsName(name)) return Refuse(problem, kWindowsNameMessage, item);
+      const auto [other, added] = names.emplace(FoldNameCase(name), item);
+      if (!added) return Refuse(problem, nameTakenMessage, name, other->second, item);
+      const std::string host = plat::JoinHostPath(level.host, entry);
+      char resolved[PATH_MAX];
+      if (stat(host.c_str(), &info) == 0 && S_ISDIR(info.st_mode) && realpath(host.c_str(), resolved))
+        folders.push_back({resolved, item});
+    }
+    pending.insert(pending.end(), folders.rbegin(), folders.rend());
+  }
+  return true;
+}
+
 }  // namespace
+
+std::string FormatProblem(const COutputFileProblem& problem) {
+  return FormatBuildMessage(problem.message, problem.a, problem.b, problem.c);
+}
+
+std::string FormatHostProblem(const COutputFileProblem& problem) {
+  return FormatHostBuildMessage(problem.message, problem.host.empty() ? plat::MacRomanToUtf8(problem.a) : problem.host,
+                                plat::MacRomanToUtf8(problem.b), plat::MacRomanToUtf8(problem.c));
+}
+
+bool FailBuild(CBuildStatus& status, const COutputFileProblem& problem) {
+  const std::string hostText = FormatHostProblem(problem);
+  return status.FailWithText(FormatProblem(problem), &hostText);
+}
 
 std::string ShownPath(const CPathName& path) {
   std::string absolute = path.GetAbsolutePath(0);
@@ -53,6 +138,8 @@ bool CollectNamedFiles(const std::vector<CPathName>& sources, const std::vector<
     path.RemoveTrailingSeparator();
     if (!path.Exists() || (folderForm && !path.IsFolder()))
       return Refuse(problem, kFileMissingMessage, ShownPath(source));
+    const bool folder = path.IsFolder();
+    if (folder && !rules.folders) return Refuse(problem, kFolderNotHeldMessage, ShownPath(path));
     // A file listed twice goes in once; two files whose names differ only
     // in case are two files, and are refused below as two of one name.
     bool listed = false;
@@ -67,6 +154,7 @@ bool CollectNamedFiles(const std::vector<CPathName>& sources, const std::vector<
         if (FoldNameCase(other.name) == folded)
           return Refuse(problem, nameTakenMessage, name, ShownPath(other.path), ShownPath(path));
     files.push_back({name, path});
+    if (folder && !CheckNamesBelow(path, rules, nameTakenMessage, problem)) return false;
   }
   return true;
 }

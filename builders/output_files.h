@@ -10,6 +10,7 @@
 
 #include "foundation/path_name.h"
 
+class CBuildStatus;
 class CSwfItem;
 
 // A file that goes into an output under `name`.
@@ -19,16 +20,27 @@ struct CNamedSource {
 };
 
 // Why a collection was refused: a status message (build_messages.h) and
-// the texts it names.
+// the texts it names. `host`, when not empty, is `a` as the terminal shows
+// it (UTF-8): a name on disk that Mac Roman cannot hold, which `a` gives
+// with a '?' for each such character.
 struct COutputFileProblem {
   int message = 0;
   std::string a, b, c;
+  std::string host{};
 };
 
-// What an output can hold besides files whose names the Mac holds: names
-// that Windows must hold as well (an output for Windows).
+// The problem's message, and the same as the terminal shows it.
+std::string FormatProblem(const COutputFileProblem& problem);
+std::string FormatHostProblem(const COutputFileProblem& problem);
+// Fails a build run with the problem's message; false.
+bool FailBuild(CBuildStatus& status, const COutputFileProblem& problem);
+
+// What an output can hold, besides files whose names the Mac holds: names
+// that Windows must hold as well (an output for Windows), and folders with
+// everything in them (an output that holds files only refuses a folder).
 struct COutputRules {
   bool windowsNames = false;
+  bool folders = true;
 };
 
 // Adds the sources to `files` under their own names (the name with its
@@ -37,9 +49,16 @@ struct COutputRules {
 // as far as it got, when a source is missing, when two sources, or a
 // source and one of `reserved`, would land on one name (names compared as
 // FoldNameCase folds them, as the players' file systems do), or when the
-// output cannot hold a source's name by `rules`: a name that Windows
-// cannot hold in an output for Windows. `nameTakenMessage` is the text for
-// two sources of one name.
+// output cannot hold a source by `rules`: a folder where it takes none, or
+// a name that Windows cannot hold in an output for Windows.
+// `nameTakenMessage` is the text for two sources of one name.
+//
+// A folder goes in with everything below it, so every name below it must
+// pass what a source's name passes, each in its own folder: it has a Mac
+// Roman form (a name that is not UTF-8, or holds a character such as a
+// combining accent, has none), no other name of its folder folds to the
+// same, and in an output for Windows, Windows can hold it. The folder's
+// tree is read as it is on disk, links to folders followed.
 [[nodiscard]] bool CollectNamedFiles(const std::vector<CPathName>& sources, const std::vector<CNamedSource>& reserved,
                                      int nameTakenMessage, std::vector<CNamedSource>& files,
                                      COutputFileProblem& problem, const COutputRules& rules = COutputRules());

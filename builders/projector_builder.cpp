@@ -156,13 +156,14 @@ bool CProjectorBuilder::CollectFiles(const CSwfItem* item, const std::vector<CNa
                                      std::vector<CNamedSource>& files, const COutputRules& rules) {
   COutputFileProblem problem;
   if (CollectItemFiles(item, true, true, reserved, kProjectorNameTakenMessage, files, problem, rules)) return true;
-  return progress.Fail(problem.message, problem.a, problem.b, problem.c);
+  return FailBuild(progress, problem);
 }
 
 namespace {
 
-// The rules of the Windows projector's archive: names that Windows holds.
-const COutputRules kWindowsArchive{true};
+// The rules of the Windows projector's archive: names that Windows holds,
+// folders as folder records.
+const COutputRules kWindowsArchive{true, true};
 
 // What a Mac projector's Resources hold besides the movie files.
 std::vector<CNamedSource> ResourceNames(const CPathName& templates, const CPathName& resources,
@@ -331,7 +332,7 @@ bool CProjectorBuilder::CopyMaskPictures(const CSwfItem* item, const CPathName& 
     COutputFileProblem problem;
     const size_t before = copied.size();
     if (!CollectNamedFiles({mask}, {}, kProjectorNameTakenMessage, copied, problem))
-      return progress.Fail(problem.message, problem.a, problem.b, problem.c);
+      return FailBuild(progress, problem);
     if (copied.size() == before) continue;  // the same picture as an earlier window's
     if (!FollowLinks(mask).CopyTo(folder, copied.back().name.c_str(), false, nullptr))
       return progress.Fail(kCannotCopyIntoMessage, ShownPath(mask), OutputItemName(folder));
@@ -429,7 +430,7 @@ bool CProjectorBuilder::CheckWindowsFiles(const CDataList& list) {
   }
   COutputFileProblem problem;
   return CollectNamedFiles(masks, reserved, kProjectorNameTakenMessage, files, problem, kWindowsArchive) ||
-         progress.Fail(problem.message, problem.a, problem.b, problem.c);
+         FailBuild(progress, problem);
 }
 
 bool CProjectorBuilder::AddItemMasks(const CSwfItem* item, u32 index, CDataArchiveWriter& archive) {

@@ -16,8 +16,8 @@ namespace {
 // The name under which readers of the archive unpack the settings.
 const char kUnpackedSettingsName[] = "fp.dat";
 
-// The archive is read on Windows.
-const COutputRules kArchiveRules{true};
+// The archive is read on Windows, and its named-file records hold files.
+const COutputRules kArchiveRules{true, false};
 
 COutputFileProblem Problem(int message, const std::string& a, const std::string& b = std::string(),
                            const std::string& c = std::string()) {

@@ -39,11 +39,12 @@ class CSaverArchive {
   CSaverArchive& operator=(const CSaverArchive&) = delete;
 
   // The whole output: `hostBytes` (none for an archive of its own), then
-  // the archive. False with the problem when a file is missing, two files
-  // (or a file and the blank movie, the settings document or the name the
-  // readers unpack the settings under) would share one name, a name cannot
-  // be stored or is one that Windows cannot hold, or the output cannot be
-  // written or put in place.
+  // the archive. False with the problem when a file is missing or is a
+  // folder (the archive holds files only), two files (or a file and the
+  // blank movie, the settings document or the name the readers unpack the
+  // settings under) would share one name, a name cannot be stored or is one
+  // that Windows cannot hold, or the output cannot be written or put in
+  // place.
   [[nodiscard]] bool Write(const CPathName& output, const std::vector<u8>& hostBytes);
 
   // The parts of Write. CheckFiles checks what the archive would hold

@@ -107,5 +107,7 @@ bool CSaverBuilder::CollectMovieFiles(CSwfItem* item, bool withSubItems, const s
 
 bool CSaverBuilder::ReportProblem(const COutputFileProblem& problem) {
   if (problem.message == 0) return false;
-  return Report(problem.message, problem.a, problem.b, problem.c);
+  const std::string hostText = FormatHostProblem(problem);
+  Show(FormatProblem(problem), &hostText);
+  return false;
 }

@@ -85,8 +85,8 @@ class CSaverBuilder {
   // complete. The three steps add the records after the end marker.
   [[nodiscard]] bool BuildScr(const CPathName& output, CSaverDataList* list, bool overwrite);
   // What the Windows screen saver, alone or in its installer, would hold:
-  // false, reported, when a file is missing, two would share a name, or
-  // Windows cannot hold a name.
+  // false, reported, when a file is missing or is a folder, two would share
+  // a name, or Windows cannot hold a name.
   [[nodiscard]] bool CheckWindowsFiles(CSaverDataList& list);
   [[nodiscard]] bool AddMovieFilesToArchive(CDataArchiveWriter& writer);
   [[nodiscard]] bool AddSaverMovieToArchive(CDataArchiveWriter& writer);

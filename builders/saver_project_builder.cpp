@@ -124,7 +124,7 @@ bool CSaverProjectBuilder::CollectExtraFiles(const CPathName& resources, std::ve
   files.clear();
   COutputFileProblem problem;
   if (CollectNamedFiles(sources, reserved, kNameTakenMessage, files, problem)) return true;
-  return progress.Fail(problem.message, problem.a, problem.b, problem.c);
+  return FailBuild(progress, problem);
 }
 
 bool CSaverProjectBuilder::CopyInto(const CPathName& source, const CPathName& folder, const char* newName) {
@@ -247,9 +247,7 @@ bool CSaverProjectBuilder::CheckWindowsSaver(const BuildRequest& request) {
   CSaverDataList list;
   if (!CheckWindowsSaverFiles(output, list)) return false;
   CSaverArchive archive(list, kWindowsSettingsName);
-  if (archive.CheckSources(output)) return true;
-  const COutputFileProblem& problem = archive.GetProblem();
-  return progress.Fail(problem.message, problem.a, problem.b, problem.c);
+  return archive.CheckSources(output) || FailBuild(progress, archive.GetProblem());
 }
 
 bool CSaverProjectBuilder::CheckWindowsSaverFiles(CPathName& output, CSaverDataList& list) {
@@ -280,7 +278,7 @@ bool CSaverProjectBuilder::BuildWindowsSaver(const BuildRequest& request) {
   if (!archive.Write(output, {})) {
     const COutputFileProblem& problem = archive.GetProblem();
     if (problem.message == 0) return progress.Fail(kCannotWriteMessage, ShownPath(output));
-    return progress.Fail(problem.message, problem.a, problem.b, problem.c);
+    return FailBuild(progress, problem);
   }
   progress.Say("Completed Windows Screen Saver");
   return true;

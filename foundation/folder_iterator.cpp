@@ -15,6 +15,9 @@ namespace {
 struct IterationState {
   plat::FolderListing listing;
   std::string pattern;
+  // The first item passed over for its name, as a path with '?' for what
+  // Mac Roman cannot hold; empty when none was.
+  std::string passedOver;
 };
 
 IterationState& State() {
@@ -27,10 +30,18 @@ IterationState& State() {
   return lstat(hostPath.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
-// The next item of the listing that still exists and has a Mac Roman name.
-[[nodiscard]] bool NextItem(plat::FolderListing& listing, CPathName& item, bool* isFolder) {
+// The next item of the listing that still exists and has a Mac Roman name;
+// the first whose name has none is remembered.
+[[nodiscard]] bool NextItem(IterationState& state, CPathName& item, bool* isFolder) {
+  plat::FolderListing& listing = state.listing;
   std::string name;
   while (listing.Next(&name) == noErr) {
+    std::string macName;
+    if (!plat::FromHostPath(name, macName)) {
+      if (state.passedOver.empty())
+        state.passedOver = plat::Utf8ToMacRomanLossy(plat::JoinHostPath(listing.Folder(), name));
+      continue;
+    }
     FSRef ref;
     if (plat::MakeFsRef(plat::JoinHostPath(listing.Folder(), name), &ref) != noErr) continue;
     CPathName path(nullptr);
@@ -48,17 +59,23 @@ bool GetFirstFolderItem(const CPathName& folder, CPathName& item, bool* isFolder
   IterationState& state = State();
   state.listing.Close();
   state.pattern = pattern ? std::string(pattern).substr(0, 255) : std::string();
+  state.passedOver.clear();
   FSRef ref;
   if (!folder.GetFsRef(&ref) || state.listing.Open(ref.path) != noErr) return false;
-  return NextItem(state.listing, item, isFolder);
+  return NextItem(state, item, isFolder);
 }
 
-bool GetNextFolderItem(CPathName& item, bool* isFolder) {
-  return NextItem(State().listing, item, isFolder);
-}
+bool GetNextFolderItem(CPathName& item, bool* isFolder) { return NextItem(State(), item, isFolder); }
 
 bool EndFolderIteration() {
   State().listing.Close();
+  return true;
+}
+
+bool GetPassedOverFolderItem(CPathName& item) {
+  const std::string& passedOver = State().passedOver;
+  if (passedOver.empty()) return false;
+  item = CPathName(passedOver);
   return true;
 }
 

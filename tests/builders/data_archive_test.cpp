@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/text_encoding.h"
 #include "tests/builders/archive_test_support.h"
 #include "tests/support/test_support.h"
 
@@ -228,6 +229,54 @@ TEST_F(ArchiveFixture, NamesEndingInAColonAreRefusedNotShortened) {
   EXPECT_EQ(gbtest::ReadTextFile(unpack_ + "notes:"), "n");
   EXPECT_FALSE(gbtest::FileExists(unpack_ + "notes"));
   EXPECT_TRUE(reader.Close());
+}
+
+// A folder record holds every item of its folder: an item whose name has no
+// Mac Roman form (which no path can name), at any depth, is not left out;
+// the writer refuses the folder, naming the item. So are two items whose
+// names fold into one.
+TEST_F(ArchiveFixture, AFolderRecordHoldsEveryItemOrIsRefused) {
+  const std::string tree = gbtest::MakeTempFolder("data_archive/AFolderRecordHoldsEveryItem/Box");
+  gbtest::MakeTempFolder("data_archive/AFolderRecordHoldsEveryItem/Box/sub");
+  ASSERT_TRUE(gbtest::WriteFile(tree + "a.txt", "a"));
+  const struct {
+    std::string file;
+    OSErr error;
+    std::string named;  // the path the failure names
+  } cases[] = {
+      {"sub/\xE6\x97\xA5.txt", bdNamErr, tree + "sub/?.txt"},
+      {"e\xCC\x81.txt", bdNamErr, tree + "e?.txt"},
+      {"sub/\xFF", bdNamErr, plat::Utf8ToMacRomanLossy(tree + "sub/\xFF")},
+      {"\xC3\x81.txt", noErr, ""},  // A acute: Mac Roman holds it
+      {"sub/X.txt", noErr, ""},
+  };
+  for (const auto& c : cases) {
+    ASSERT_TRUE(gbtest::WriteFile(tree + c.file, "x"));
+    ASSERT_TRUE(gbtest::WriteFile(archive_, host_));
+    CDataArchiveWriter writer;
+    ASSERT_TRUE(writer.Open(CPathName(archive_)));
+    writer.Add(new CDataArchiveItem(), true);
+    auto* folder = new CDataArchiveFolderItem();
+    folder->SetPath(CPathName(tree));
+    writer.Add(folder, true);
+    EXPECT_EQ(writer.Close(), c.error == noErr) << c.file;
+    EXPECT_EQ(writer.GetFailure().error, c.error) << c.file;
+    EXPECT_EQ(writer.GetFailure().path.GetString(), c.named) << c.file;
+    if (c.error != noErr) {
+      ASSERT_EQ(unlink((tree + c.file).c_str()), 0);
+    }
+  }
+  // "sub/x.txt" beside "sub/X.txt": one name on the systems that read the archive.
+  ASSERT_TRUE(gbtest::WriteFile(tree + "sub/x.txt", "x"));
+  ASSERT_TRUE(gbtest::WriteFile(archive_, host_));
+  CDataArchiveWriter writer;
+  ASSERT_TRUE(writer.Open(CPathName(archive_)));
+  writer.Add(new CDataArchiveItem(), true);
+  auto* folder = new CDataArchiveFolderItem();
+  folder->SetPath(CPathName(tree));
+  writer.Add(folder, true);
+  EXPECT_FALSE(writer.Close());
+  EXPECT_EQ(writer.GetFailure().error, dupFNErr);
 }
 
 TEST_F(ArchiveFixture, ABufferFileAlreadyThereIsKeptAndEarlierRecordsStillRead) {

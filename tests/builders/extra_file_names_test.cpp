@@ -2,7 +2,8 @@
 // that name with its own bytes: the ':' of a POSIX name belongs to the name
 // and is no separator, so the file beside it without the ':' never stands in
 // for it. Windows cannot hold the name: the Windows outputs refuse it. Names
-// that the systems fold together, or cannot hold, never reach an output.
+// that the systems fold together, or cannot hold, never reach an output;
+// neither do those of the files inside an extra folder.
 #include <iterator>
 #include <map>
 #include <string>
@@ -317,6 +318,57 @@ TEST_F(ExtraFileNames, NamesWindowsCannotHoldAreRefusedForWindowsAndKeptByTheMac
   }
 }
 
+// Every name inside an extra folder, at every depth, must pass what the
+// name of an extra file passes, before anything is built: it has a Mac Roman
+// form (a name that is not UTF-8, or a decomposed letter, has none), and no
+// other name of its folder folds to the same. The Mac saver and installer
+// then hold the same whole tree; the Windows savers, which hold files only,
+// refuse the folder.
+TEST_F(ExtraFileNames, TheNamesInsideAnExtraFolderAreCheckedAsAnExtraFilesName) {
+  struct Case {
+    const char* what;
+    std::vector<std::string> files;  // below the folder, host names
+    std::string refusal;             // what the log says, below the folder; "" when it builds
+  };
+  const Case cases[] = {
+      {"a name Mac Roman cannot hold", {"\xE6\x97\xA5.txt"}, "/?.txt\" holds characters that cannot be used"},
+      {"a name that is not UTF-8", {"sub/\xFF.txt"}, "sub/?.txt\" holds characters that cannot be used"},
+      {"a decomposed e acute beside a composed one", {"e\xCC\x81.txt", "\xC3\xA9.txt"},
+       "/e?.txt\" holds characters that cannot be used"},
+      {"two names that differ in case, deeper down", {"sub/deep/A.txt", "sub/deep/a.txt"},
+       "Folder/sub/deep/A.txt\" and \""},
+      {"E acute in both cases", {"\xC3\x89.txt", "\xC3\xA9.txt"}, "Two files would be named \"\x8E.txt\""},
+      {"names that Windows cannot hold", {"a:b.txt", "sub/CON"}, ""},
+      {"a tree that every Mac output holds", {"A.txt", "\xC3\xA9.txt", "sub/x.txt", "sub/deep/y.txt"}, ""},
+  };
+  for (const Output& output : AllOutputs()) {
+    for (const Case& c : cases) {
+      SetUp();
+      const std::string trace = std::string(output.what) + ", " + c.what;
+      for (const std::string& file : c.files) AddFile("Folder/" + file, file);
+      AddExtra(projectFolder + "Folder/");
+      const bool built = output.build(*this);
+      if (output.windows || !c.refusal.empty()) {
+        const std::string refusal =
+            output.windows ? "\"" + projectFolder + "Folder\" is a folder: the Windows screen saver holds files only."
+                           : c.refusal;
+        EXPECT_FALSE(built) << trace;
+        EXPECT_TRUE(LogMentions(refusal)) << trace << ": " << (log.empty() ? "" : log.back());
+        EXPECT_TRUE(FolderEntries(outputFolder).empty()) << trace;
+        continue;
+      }
+      EXPECT_TRUE(built) << trace << ": " << (log.empty() ? "" : log.back());
+      if (!built) continue;
+      Packed expected;
+      for (const std::string& file : c.files) expected["Folder/" + file] = gbtest::ToBytes(file);
+      Packed packed = output.packed(*this);
+      for (auto it = packed.begin(); it != packed.end();)
+        it = it->first.rfind("Folder/", 0) == 0 && it->first.back() != '/' ? std::next(it) : packed.erase(it);
+      EXPECT_EQ(packed, expected) << trace;
+    }
+  }
+}
+
 // A build of Mac and Windows outputs together builds none of them when a
 // Windows output cannot hold what the project names: the Windows outputs are
 // built last, and checked first. A Windows output that is kept as it is
@@ -330,6 +382,7 @@ TEST_F(ExtraFileNames, WhatAWindowsOutputCannotHoldStopsTheWholeBuildBeforeAMacO
   } cases[] = {
       {"a name with a colon", "a:b.txt", "a:b.txt", "a:b.txt\" cannot be used on Windows"},
       {"a device name", "Nul.txt", "Nul.txt", "Nul.txt\" cannot be used on Windows"},
+      {"a folder", "Folder/x.txt", "Folder/", "Folder\" is a folder: the Windows screen saver holds files only."},
   };
   for (const auto& c : cases) {
     SetUp();
@@ -350,8 +403,9 @@ TEST_F(ExtraFileNames, WhatAWindowsOutputCannotHoldStopsTheWholeBuildBeforeAMacO
     list.SetOverwriteMacUniversalInstaller(true);
     list.SetOverwriteWinInstaller(false);
     EXPECT_TRUE(Build()) << c.what << ": " << LastStatus();
-    EXPECT_EQ(FolderEntries(outputFolder), (std::vector<std::string>{"Aquarium.saver/", "Aquarium.scr",
-                                                                      "Install_Aquarium.app/", "Install_Aquarium.exe"}));
+    const std::vector<std::string> built = {"Aquarium.saver/", "Aquarium.scr", "Install_Aquarium.app/",
+                                            "Install_Aquarium.exe"};
+    EXPECT_EQ(FolderEntries(outputFolder), built);
     EXPECT_EQ(gbtest::ReadTextFile(WinOutput()), "kept saver");
   }
 }

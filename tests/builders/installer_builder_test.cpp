@@ -387,4 +387,27 @@ TEST_F(InstallerBuild, ABuildThatCannotBeMadeLeavesTheDestinationAlone) {
   EXPECT_FALSE(gbtest::FileExists(output_ + "missing"));
 }
 
+// An installer holds every item of the folders it installs: an item whose
+// name has no Mac Roman form (which no path can name) is not left out of
+// either form, the build is refused naming it, and nothing is made.
+TEST_F(InstallerBuild, AFolderHoldingANameWithoutAMacRomanFormIsRefused) {
+  const std::string saver = gbtest::MakeTempFolder("installer_build/unnamed/Aquarium.saver/Contents/Resources");
+  ASSERT_TRUE(gbtest::WriteFile(saver + "fish.swf", "movie"));
+  for (const std::string name : {"\xE6\x97\xA5.txt", "e\xCC\x81.txt", "\xFF.txt"}) {
+    ASSERT_TRUE(gbtest::WriteFile(saver + name, "left out"));
+    for (int kind : {CInstallerBuilder::kBundleForm, CInstallerBuilder::kSingleFileForm}) {
+      CInstallerBuilder builder;
+      CInstallItem* item = AddInstallItem(builder, CInstallItem::kScreenSaver, CInstallItem::kCurrentUser);
+      AddInstallTree(builder, CPathName(saver.substr(0, saver.size() - std::string("Contents/Resources/").size())),
+                     item);
+      const std::string destination = output_ + (kind == CInstallerBuilder::kBundleForm ? "Setup.app" : "Setup.exe");
+      EXPECT_FALSE(builder.Build(CPathName(destination), &template_, kind)) << name;
+      EXPECT_EQ(builder.GetFailure(), bdNamErr) << name;
+      EXPECT_EQ(builder.GetFailedPath().GetString(), plat::Utf8ToMacRomanLossy(saver + name)) << name;
+      EXPECT_TRUE(gbtest::TreeContents(output_).empty()) << name;
+    }
+    ASSERT_EQ(unlink((saver + name).c_str()), 0);
+  }
+}
+
 }  // namespace

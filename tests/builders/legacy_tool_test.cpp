@@ -124,6 +124,7 @@ TEST(LegacyBuildTool, BuildsNothingOfASaverWhoseFilesAnOutputCannotHold) {
       {"E acute in both cases", {"\xC3\x89.txt", "\xC3\xA9.txt"}, {"\x83.txt", "\x8E.txt"}},
       {"a name with a colon", {"a:b.txt"}, {"a:b.txt"}},
       {"a device name", {"aux.txt"}, {"aux.txt"}},
+      {"a folder", {"Folder/x.txt"}, {"Folder/"}},
   };
   int run = 0;
   for (const Case& c : cases) {
@@ -134,7 +135,11 @@ TEST(LegacyBuildTool, BuildsNothingOfASaverWhoseFilesAnOutputCannotHold) {
     CSaverProject saver;
     ASSERT_TRUE(saver.SetMovie(CPathName(movie)));
     saver.SetName("Aquarium");
-    for (const std::string& file : c.files) ASSERT_TRUE(gbtest::WriteFile(folder + file, file));
+    for (const std::string& file : c.files) {
+      if (file.find('/') != std::string::npos)
+        gbtest::MakeTempFolder("legacy-names-" + std::to_string(run) + "/Folder");
+      ASSERT_TRUE(gbtest::WriteFile(folder + file, file));
+    }
     for (const std::string& extra : c.extras) saver.AddMoreFile(CPathName(folder + extra));
     const std::string project = folder + "legacy.xml";
     {

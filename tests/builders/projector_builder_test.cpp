@@ -327,8 +327,11 @@ TEST_F(ProjectorBuild, HostileProjectsFailCleanly) {
   }
 }
 
-// Where the Windows projector is built too, names that Windows cannot hold,
-// of a file or a window picture, are refused before any projector is built.
+// What a projector cannot hold is refused before any projector is built:
+// names inside an extra folder that Mac Roman cannot hold or that fold into
+// one, and, where the Windows projector is built too, names that Windows
+// cannot hold, of a file, a file inside a folder or a window picture. The
+// Mac projectors hold what only Windows cannot.
 TEST_F(ProjectorBuild, NamesAProjectorCannotHoldAreRefusedBeforeAnythingIsBuilt) {
   const struct {
     const char* what;
@@ -338,9 +341,14 @@ TEST_F(ProjectorBuild, NamesAProjectorCannotHoldAreRefusedBeforeAnythingIsBuilt)
     std::string reason;              // "" when it builds
     bool windows;
   } cases[] = {
+      {"a colon in a folder", {"Box/a:b.txt"}, "Box/", "", "Box/a:b.txt\" cannot be used on Windows", true},
+      {"a colon in a folder, Mac only", {"Box/a:b.txt"}, "Box/", "", "", false},
       {"a device name", {"con.txt"}, "con.txt", "", "con.txt\" cannot be used on Windows", true},
       {"a device name, Mac only", {"con.txt"}, "con.txt", "", "", false},
       {"a window picture Windows cannot hold", {}, "", "sh?pe.png", "sh?pe.png\" cannot be used on Windows", true},
+      {"E acute in both cases in a folder", {"Box/\xC3\x89.txt", "Box/\xC3\xA9.txt"}, "Box/", "",
+       "Two files would be named \"\x8E.txt\" in the projector", false},
+      {"a CJK name in a folder", {"Box/sub/\xE6\x97\xA5.txt"}, "Box/", "", "Box/sub/?.txt\" holds characters", false},
   };
   for (const auto& c : cases) {
     SetUp();

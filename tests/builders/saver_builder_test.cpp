@@ -224,7 +224,8 @@ TEST_F(BundledTemplates, TheToolBuildsAProjectFile) {
 
 // A project whose extra files an output cannot hold is refused by the tool
 // before anything is built: names that the systems fold into one, a name
-// that Windows cannot hold beside the Windows outputs.
+// that Windows cannot hold beside the Windows outputs, a folder holding a
+// name that Mac Roman cannot hold.
 TEST_F(BundledTemplates, TheToolBuildsNothingOfAProjectWhoseFilesAnOutputCannotHold) {
   struct Case {
     const char* what;
@@ -235,6 +236,7 @@ TEST_F(BundledTemplates, TheToolBuildsNothingOfAProjectWhoseFilesAnOutputCannotH
   const Case cases[] = {
       {"E acute in both cases", {"\xC3\x89.txt", "\xC3\xA9.txt"}, {"\x83.txt", "\x8E.txt"}, true},
       {"a name with a colon", {"a:b.txt"}, {"a:b.txt"}, true},
+      {"a folder holding a CJK name", {"Folder/\xE6\x97\xA5.txt"}, {"Folder/"}, false},
   };
   for (const Case& c : cases) {
     SetUp();
