@@ -363,7 +363,10 @@ bool ParsePropertyList(const std::string& text, PlistValue* out, std::string* me
   std::string local;
   std::string& why = message ? *message : local;
   XmlParseError error;
-  std::unique_ptr<XmlTreeNode> document = ParseXmlTree(text, &error);
+  // The writer above writes control characters as references.
+  XmlParseLimits limits;
+  limits.controlReferences = true;
+  std::unique_ptr<XmlTreeNode> document = ParseXmlTree(text, &error, limits);
   if (!document) {
     why = error.message;
     return false;
