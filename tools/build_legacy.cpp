@@ -163,7 +163,11 @@ int main(int argc, char** argv) {
   CXmlNode root;
   std::vector<CXmlNode> savers;
   std::vector<CXmlNode> projectors;
-  if (document.Open(CPathName(path)) && document.GetRootNode(root)) FindProjects(root, savers, projectors);
+  if (!document.Open(CPathName(path))) {
+    std::fprintf(stderr, "gb_build_legacy: %s cannot be read: %s\n", argv[1], document.GetError().c_str());
+    return 2;
+  }
+  if (document.GetRootNode(root)) FindProjects(root, savers, projectors);
   if (savers.empty() && projectors.empty()) {
     std::fprintf(stderr, "gb_build_legacy: %s holds no screen-saver or projector project\n", argv[1]);
     return 2;
