@@ -164,7 +164,7 @@ int main(int argc, char** argv) {
   std::vector<CXmlNode> savers;
   std::vector<CXmlNode> projectors;
   if (!document.Open(CPathName(path))) {
-    std::fprintf(stderr, "gb_build_legacy: %s cannot be read: %s\n", argv[1], document.GetError().c_str());
+    std::fprintf(stderr, "gb_build_legacy: %s: %s\n", argv[1], document.GetError().c_str());
     return 2;
   }
   if (document.GetRootNode(root)) FindProjects(root, savers, projectors);

@@ -78,12 +78,12 @@ int main(int argc, char** argv) {
     return 2;
   }
   CSaverDataList list;
-  std::string unread;
-  if (!ReadProject(CPathName(project), list, &unread)) {
-    if (unread.empty())
+  std::string why;
+  if (!ReadProject(CPathName(project), list, &why)) {
+    if (why.empty())
       std::fprintf(stderr, "gb_build_project: %s holds no screen-saver project\n", argv[1]);
     else
-      std::fprintf(stderr, "gb_build_project: %s cannot be read: %s\n", argv[1], unread.c_str());
+      std::fprintf(stderr, "gb_build_project: %s: %s\n", argv[1], why.c_str());
     return 2;
   }
   CPathName templates(nullptr);

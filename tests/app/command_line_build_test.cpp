@@ -196,6 +196,16 @@ TEST(CommandLineBuild, EveryProgramReadsAProjectInTheEncodingItNames) {
         << program.what << "\n" << refused.out << refused.err;
     EXPECT_TRUE(FolderEntries(demo + "output").empty()) << program.what;
   }
+  // The first-generation builder says the same of its project.
+  const std::string demo = apptest::CopyDemo("encoding-legacy");
+  const std::string root = gbtest::MakeTempFolder("encoding-home-legacy");
+  static_cast<void>(std::filesystem::create_directory(demo + "output"));
+  ASSERT_TRUE(gbtest::WriteFile(demo + "legacy.xml", "<?xml version=\"1.0\" encoding=\"Shift_JIS\"?>\n"
+                                                     "<screen_saver swf=\"Demo.swf\" name=\"Demo\" />\n"));
+  const apptest::ProgramRun refused = apptest::RunTool("gb_build_legacy", {demo + "legacy.xml", demo + "output/"}, root);
+  EXPECT_EQ(refused.status, 2) << refused.out << refused.err;
+  EXPECT_NE(refused.err.find("\"Shift_JIS\""), std::string::npos) << refused.err;
+  EXPECT_TRUE(FolderEntries(demo + "output").empty());
 }
 
 }  // namespace
