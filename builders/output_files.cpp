@@ -1,11 +1,14 @@
 #include "builders/output_files.h"
 
+#include <sys/stat.h>
+
 #include <climits>
 #include <cstdlib>
 
 #include "builders/archive_file.h"
 #include "builders/build_messages.h"
 #include "builders/swf_item.h"
+#include "foundation/copy_engine.h"
 #include "foundation/file_bytes.h"
 #include "foundation/file_layer.h"
 #include "platform/text_encoding.h"
@@ -17,6 +20,23 @@ bool Refuse(COutputFileProblem& problem, int message, const std::string& a, cons
             const std::string& c = std::string()) {
   problem = {message, a, b, c};
   return false;
+}
+
+// An output holds files, never links into the machine it was built on: a
+// link goes in as what it leads to. False, with the problem, when the item
+// or anything in its folder's tree is a link that leads nowhere or round a
+// loop (a missing file), or an item that is neither a file nor a folder.
+[[nodiscard]] bool CheckLinks(const CPathName& path, const CPathName& source, COutputFileProblem& problem) {
+  FSRef ref;
+  std::string failed;
+  const OSErr error = path.GetFsRef(&ref) ? CheckLinksToFollow(&ref, &failed) : OSErr(fnfErr);
+  if (error == noErr) return true;
+  // The item as the user knows it: the source itself, or the item in its folder.
+  std::string shown = ShownPath(source);
+  std::string inside;
+  if (failed != ref.path && plat::FromHostPath(failed, inside)) shown = inside;
+  const bool missing = error == fnfErr || error == copyLoopErr || error == dirNFErr;
+  return Refuse(problem, missing ? kFileMissingMessage : kCannotReadMessage, shown);
 }
 
 }  // namespace
@@ -32,6 +52,12 @@ CPathName FollowLinks(const CPathName& path) {
   std::string target;
   if (host.empty() || !realpath(host.c_str(), resolved) || !plat::FromHostPath(resolved, target)) return path;
   return CPathName(target);
+}
+
+bool LeadsToItem(const CPathName& path) {
+  const std::string absolute = path.GetAbsolutePath(0);
+  struct stat info;
+  return !absolute.empty() && stat(plat::ToHostPath(absolute).c_str(), &info) == 0;
 }
 
 bool IsMovieFile(const CPathName& path) { return IsRegularFile(path) && IsSwfFile(path); }
@@ -52,6 +78,7 @@ bool CollectNamedFiles(const std::vector<CPathName>& sources, const std::vector<
     path.RemoveTrailingSeparator();
     if (!path.Exists() || (folderForm && !path.IsFolder()))
       return Refuse(problem, kFileMissingMessage, ShownPath(source));
+    if (!CheckLinks(path, source, problem)) return false;
     // A file listed twice goes in once; two files whose names differ only
     // in case are two files, and are refused below as two of one name.
     bool listed = false;
@@ -85,7 +112,8 @@ bool CollectItemFiles(const CSwfItem* item, bool withSubItems, bool checkMovies,
     pending.pop_back();
     const CPathName& movie = current->GetSwfFile();
     if (!movie.IsEmpty()) {
-      if (checkMovies && movie.Exists() && !IsMovieFile(movie)) return Refuse(problem, kNotAMovieMessage, ShownPath(movie));
+      if (checkMovies && LeadsToItem(movie) && !IsMovieFile(movie))
+        return Refuse(problem, kNotAMovieMessage, ShownPath(movie));
       sources.push_back(movie);
     }
     const CPathList& more = current->GetMoreFiles();
