@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstdlib>
 
@@ -39,6 +40,50 @@ bool Refuse(COutputFileProblem& problem, int message, const std::string& a, cons
   return Refuse(problem, missing ? kFileMissingMessage : kCannotReadMessage, shown);
 }
 
+// The host form of a path (without the separator a folder path ends in);
+// empty when it has none.
+std::string HostPathOf(const CPathName& path) {
+  std::string host = plat::ToHostPath(path.GetAbsolutePath(0));
+  while (host.size() > 1 && host.back() == '/') host.pop_back();
+  return host;
+}
+
+// Where a host path's item lies: its folder followed to where it leads,
+// then its own name (itself not followed). The path as it stands when its
+// folder cannot be found.
+std::string LocationOf(const std::string& host) {
+  const size_t slash = host.rfind('/');
+  if (slash == std::string::npos || slash + 1 == host.size()) return host;
+  char* folder = realpath(slash == 0 ? "/" : host.substr(0, slash).c_str(), nullptr);
+  if (!folder) return host;
+  std::string location = folder;
+  std::free(folder);
+  return location + (location == "/" ? "" : "/") + host.substr(slash + 1);
+}
+
+// The names of a host path, each as the outputs' file systems compare it
+// (a name without a Mac Roman form as its host bytes, which no Mac Roman
+// name equals).
+std::vector<std::string> ComparedNames(const std::string& host) {
+  std::vector<std::string> names;
+  for (size_t at = 0; at < host.size();) {
+    size_t end = host.find('/', at);
+    if (end == std::string::npos) end = host.size();
+    if (end > at) {
+      const std::string name = host.substr(at, end - at);
+      std::string macRoman;
+      names.push_back(plat::FromHostPath(name, macRoman) ? FoldNameCase(macRoman) : std::string(1, '\0') + name);
+    }
+    at = end + 1;
+  }
+  return names;
+}
+
+// Whether the path `inner` lies inside the folder `outer`.
+bool LiesInside(const std::vector<std::string>& inner, const std::vector<std::string>& outer) {
+  return inner.size() > outer.size() && std::equal(outer.begin(), outer.end(), inner.begin());
+}
+
 }  // namespace
 
 std::string ShownPath(const CPathName& path) {
@@ -52,6 +97,31 @@ CPathName FollowLinks(const CPathName& path) {
   std::string target;
   if (host.empty() || !realpath(host.c_str(), resolved) || !plat::FromHostPath(resolved, target)) return path;
   return CPathName(target);
+}
+
+int FindInputReplacedBy(const CPathName& output, const std::vector<CPathName>& inputs, const CPathName** input) {
+  const std::string host = HostPathOf(output);
+  if (host.empty()) return 0;
+  const std::vector<std::string> written = ComparedNames(LocationOf(host));
+  for (const CPathName& read : inputs) {
+    const std::string from = HostPathOf(read);
+    if (from.empty()) continue;
+    // The input as named (a link is replaced as itself) and what it leads to.
+    std::vector<std::vector<std::string>> places{ComparedNames(LocationOf(from))};
+    char* target = realpath(from.c_str(), nullptr);
+    struct stat info;
+    const bool folder = target && stat(target, &info) == 0 && S_ISDIR(info.st_mode);
+    if (target) places.push_back(ComparedNames(target));
+    std::free(target);
+    int met = 0;
+    for (const std::vector<std::string>& place : places)
+      if (written == place || LiesInside(place, written)) met = kOutputReplacesInputMessage;
+    if (met == 0 && folder && LiesInside(written, places.back())) met = kOutputInsideInputMessage;
+    if (met == 0) continue;
+    if (input) *input = &read;
+    return met;
+  }
+  return 0;
 }
 
 bool LeadsToItem(const CPathName& path) {

@@ -53,6 +53,20 @@ CPathName FollowLinks(const CPathName& path);
 // leads nowhere names nothing).
 [[nodiscard]] bool LeadsToItem(const CPathName& path);
 
+// Whether an output written at `output` would destroy one of the build's
+// `inputs` (the files and folders it reads, the project file among them):
+// kOutputReplacesInputMessage when the output is an input, or a folder
+// that holds one (replacing it deletes the input);
+// kOutputInsideInputMessage when it would be written inside an input
+// folder (which the build, or the next one, packs with the output in it).
+// 0 when it meets none; the input met goes to `input`. Paths are compared
+// by the items they name here: an input named through a link is both the
+// link and what it leads to, the output's folder is followed to where it
+// leads (the output's own item is replaced, never followed), and letter
+// case is ignored, as the outputs' file systems ignore it.
+[[nodiscard]] int FindInputReplacedBy(const CPathName& output, const std::vector<CPathName>& inputs,
+                                      const CPathName** input);
+
 // A regular file that begins as a plain or compressed movie does.
 [[nodiscard]] bool IsMovieFile(const CPathName& path);
 

@@ -77,6 +77,8 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "gb_build_project: %s holds no screen-saver project\n", argv[1]);
     return 2;
   }
+  // No output may take the project file's place.
+  list.SetProjectFile(CPathName(project));
   CPathName templates(nullptr);
   if (!templates.SetToBundleResource("ss_data")) {
     std::fprintf(stderr, "gb_build_project: the application bundle has no templates (\"ss_data\")\n");
