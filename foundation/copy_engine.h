@@ -84,7 +84,7 @@ struct CopyParameters {
   bool localDestination = true;   // the host's volumes are all local
   bool serverCopy = false;        // no server copies files by itself here
   bool replace = false;
-  bool followLinks = false;  // CopyLinks::kFollow
+  bool followLinks = false;       // CopyLinks::kFollow: links are copied as what they lead to
 };
 
 // Whether a copy keeps the links it meets as links (the templates' own,
