@@ -37,6 +37,10 @@ enum : int {
   kUnheldTextMessage = 3014,
   // A screen saver without a name.
   kNoSaverNameMessage = 3015,
+  // An output that would take the place of what the build reads, or be
+  // written inside a folder it reads.
+  kOutputReplacesInputMessage = 3018,
+  kOutputInsideInputMessage = 3019,
   // The first-generation saver and the projector.
   kNotAMovieMessage = 3060,
   kOutputExistsMessage = 3061,

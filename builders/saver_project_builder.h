@@ -113,7 +113,12 @@ class CSaverProjectBuilder {
   [[nodiscard]] bool CheckTexts();
   // The movie, checked.
   [[nodiscard]] bool CheckMovie();
+  // Copies a template item as the template has it (a link at its top
+  // followed, the links inside kept).
   [[nodiscard]] bool CopyInto(const CPathName& source, const CPathName& folder, const char* newName = nullptr);
+  // Copies a file or folder of the project: every link is followed, so
+  // that the output holds files, never links into this machine.
+  [[nodiscard]] bool CopyProjectFileInto(const CPathName& source, const CPathName& folder, const char* newName);
 
   CSaverProject& project;
   CBuildStatus progress;

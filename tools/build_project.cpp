@@ -86,6 +86,8 @@ int main(int argc, char** argv) {
       std::fprintf(stderr, "gb_build_project: %s: %s\n", argv[1], why.c_str());
     return 2;
   }
+  // No output may take the project file's place.
+  list.SetProjectFile(CPathName(project));
   CPathName templates(nullptr);
   if (!templates.SetToBundleResource("ss_data")) {
     std::fprintf(stderr, "gb_build_project: the application bundle has no templates (\"ss_data\")\n");
