@@ -70,6 +70,8 @@ bool CMainWindow::PrepareBuild() {
     ShowStopBoxById(GetWindowRef(), kErrorTitle, kNoOutputText);
     return false;
   }
+  // No output may take the place of the project's file.
+  list.SetProjectFile(projectPath_);
   list.SetOverwriteMacPpc(true);
   list.SetOverwriteMacIntel(true);
   list.SetOverwriteMacUniversal(true);

@@ -231,9 +231,10 @@ bool CMainWindow::OpenFile(const CPathName& path) {
   // The file is read into a list of its own: a file that is refused leaves
   // the project in use as it was.
   auto read = std::make_unique<CSaverDataList>();
-  const int result = ReadProjectFile(absolute, *read);
+  std::string encoding;
+  const int result = ReadProjectFile(absolute, *read, &encoding);
   if (result != kProjectFileDone) {
-    ShowStopBoxById(GetWindowRef(), kErrorTitle, UInt32(result), absolute.GetText());
+    ShowStopBoxById(GetWindowRef(), kErrorTitle, UInt32(result), absolute.GetText(), encoding.c_str());
     return false;
   }
   list_ = std::move(read);

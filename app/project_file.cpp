@@ -41,9 +41,13 @@ int WriteProjectFile(CSaverDataList& list, const CPathName& path, std::string* r
   return kProjectFileDone;
 }
 
-int ReadProjectFile(const CPathName& path, CSaverDataList& list) {
+int ReadProjectFile(const CPathName& path, CSaverDataList& list, std::string* encoding) {
   CXmlDocument document;
-  if (!document.Open(path)) return kProjectFileCannotOpen;
+  if (!document.Open(path)) {
+    if (document.GetUnreadEncoding().empty()) return kProjectFileCannotOpen;
+    if (encoding) *encoding = document.GetUnreadEncoding();
+    return kProjectFileUnreadEncoding;
+  }
   CXmlNode root;
   if (!document.GetRootNode(root) || root.GetNameString() != kRootName) return kProjectFileNotAProject;
   CXmlNodeList children;

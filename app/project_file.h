@@ -24,6 +24,7 @@ enum : int {
   kProjectFileCannotCreate = 103,
   kProjectFileWriteFailed = 104,
   kProjectFileUnheldTexts = 105,
+  kProjectFileUnreadEncoding = 108,
 };
 
 // Writes the project into a temporary file beside `path` and then puts it
@@ -39,7 +40,9 @@ enum : int {
 
 // Reads a project into `list` (a list of its own, so that a refused file
 // changes nothing of the project in use). kProjectFileCannotOpen when the
-// file cannot be read or parsed, kProjectFileNotAProject when it holds no
-// `glimmerbox` root with a `flash_saver_datalist` element, or that element
-// is refused; the last list element of the file wins.
-[[nodiscard]] int ReadProjectFile(const CPathName& path, CSaverDataList& list);
+// file cannot be read or parsed, kProjectFileUnreadEncoding when it is in an
+// encoding the reader does not read (`encoding`, when given, is set to that
+// encoding's name), kProjectFileNotAProject when it holds no `glimmerbox`
+// root with a `flash_saver_datalist` element, or that element is refused;
+// the last list element of the file wins.
+[[nodiscard]] int ReadProjectFile(const CPathName& path, CSaverDataList& list, std::string* encoding = nullptr);

@@ -41,6 +41,10 @@ enum : int {
   kWindowsNameMessage = 3016,
   // A folder where an output holds files only.
   kFolderNotHeldMessage = 3017,
+  // An output that would take the place of what the build reads, or be
+  // written inside a folder it reads.
+  kOutputReplacesInputMessage = 3018,
+  kOutputInsideInputMessage = 3019,
   // The first-generation saver and the projector.
   kNotAMovieMessage = 3060,
   kOutputExistsMessage = 3061,

@@ -27,6 +27,15 @@ bool RefuseBuild(int messageNumber, const std::string& text, CStringBuffer* mess
   return false;
 }
 
+bool RefuseBuild(int messageNumber, const std::string& text, const std::string& other, CStringBuffer* message,
+                 std::string* hostMessage) {
+  if (message) message->SetText(FormatBuildMessage(messageNumber, text, other).c_str());
+  if (hostMessage)
+    *hostMessage =
+        FormatHostBuildMessage(messageNumber, plat::MacRomanToUtf8(text), plat::MacRomanToUtf8(other));
+  return false;
+}
+
 void CBuildStatus::Begin(CStaticText* statusText) {
   sink = statusText;
   log.clear();

@@ -26,6 +26,9 @@ std::string FormatHostBuildMessage(int messageNumber, const std::string& a = std
 // given.
 bool RefuseBuild(int messageNumber, const std::string& text, CStringBuffer* message, std::string* hostMessage,
                  const std::string* hostText = nullptr);
+// The same for a message that names two texts (held as Mac Roman).
+bool RefuseBuild(int messageNumber, const std::string& text, const std::string& other, CStringBuffer* message,
+                 std::string* hostMessage);
 
 class CBuildStatus {
  public:

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "builders/output_files.h"
 #include "foundation/file_bytes.h"
 #include "foundation/file_layer.h"
 #include "foundation/folder_iterator.h"
@@ -125,16 +126,17 @@ u32 CDataArchiveFolderItem::WriteEntries(CDataArchiveWriter& writer, const CPath
     return 0;
   }
   // The folder iteration is one for the whole process: list first, then
-  // write (which lists the subfolders in turn).
+  // write (which lists the subfolders in turn). A link goes in as what it
+  // leads to, under its own name: a file's bytes, a folder's entries.
   std::vector<CPathName> subfolders;
   std::vector<CPathName> files;
   CPathName item(nullptr);
   bool isFolder = false;
-  for (bool more = GetFirstFolderItem(folder, item, &isFolder, "*"); more;
+  for (bool more = GetFirstFolderItem(FollowLinks(folder), item, &isFolder, "*"); more;
        more = GetNextFolderItem(item, &isFolder)) {
     std::string entry = SourceName(item);
     if (entry == "." || entry == "..") continue;
-    (isFolder ? subfolders : files).push_back(item);
+    (isFolder || item.IsFolder() ? subfolders : files).push_back(item);
   }
   // An item that no path can name would be left out of the record.
   CPathName passedOver(nullptr);

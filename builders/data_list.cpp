@@ -6,6 +6,7 @@
 #include "builders/build_messages.h"
 #include "builders/build_status.h"
 #include "builders/model_attributes.h"
+#include "builders/output_files.h"
 #include "builders/project_change_count.h"
 #include "foundation/file_layer.h"
 #include "foundation/string_buffer.h"
@@ -124,6 +125,10 @@ bool CDataList::GetLinuxOutputPath(CPathName& path) const { return OutputPathOf(
 
 void CDataList::GetTextsInUse(std::vector<std::string>&, std::vector<CPathName>& paths) const {
   paths.push_back(output_folder);
+  GetInputPaths(paths);
+}
+
+void CDataList::GetInputPaths(std::vector<CPathName>& paths) const {
   const struct {
     bool used;
     const CPathName& icon;
@@ -164,6 +169,17 @@ bool CDataList::ValidateOutputs(const std::vector<const std::string*>& names, CS
       if (FoldNameCase(other.GetAbsolutePath(0)) == folded)
         return RefuseBuild(kSharedOutputPathMessage, name, message, hostMessage);
     paths.push_back(path);
+  }
+
+  // An output that takes the place of what the build reads would destroy
+  // it, before or while it is read.
+  std::vector<CPathName> inputs;
+  GetInputPaths(inputs);
+  if (!project_file.IsEmpty()) inputs.push_back(project_file);
+  for (const CPathName& path : paths) {
+    const CPathName* input = nullptr;
+    if (const int refusal = FindInputReplacedBy(path, inputs, &input))
+      return RefuseBuild(refusal, ShownPath(path), ShownPath(*input), message, hostMessage);
   }
   return true;
 }

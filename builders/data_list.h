@@ -53,12 +53,14 @@ class CDataList {
   // the build uses lost characters when the project file was read (see
   // GetUnheldTexts), that every output the build would write has a usable
   // file name inside the output folder, that no two of them share a path
-  // (letter case folded, as the systems the outputs are for fold it) and
-  // that Windows can hold the names of the files made for Windows. False
-  // with a message for the user (when `message` is given) at
-  // the first problem; `hostMessage` (when given) receives it as the
-  // terminal shows it (UTF-8), naming a text that lost characters as the
-  // file wrote it.
+  // (letter case folded, as the systems the outputs are for fold it), that
+  // Windows can hold the names of the files made for Windows, and that none
+  // would take the place of what the build reads (its movies, extra files
+  // and folders, the installer's picture and texts, the project file; see
+  // FindInputReplacedBy). False with a message for the user (when `message`
+  // is given) at the first problem; `hostMessage` (when given) receives it
+  // as the terminal shows it (UTF-8), naming a text that lost characters as
+  // the file wrote it.
   [[nodiscard]] virtual bool ValidateOutputNames(CStringBuffer* message, std::string* hostMessage = nullptr) const;
 
   // Setters that count a change when the value changes.
@@ -159,6 +161,11 @@ class CDataList {
   const CUnheldTexts& GetUnheldTexts() const { return unheld_texts; }
   void SetUnheldTexts(const CUnheldTexts& texts) { unheld_texts = texts; }
   const std::string& GetListName() const { return list_name; }
+  // The project file the list was read from, or will be saved to (empty
+  // for none), which no output may replace. Set by the programs that build;
+  // neither stored nor reset, and not counted.
+  void SetProjectFile(const CPathName& path) { project_file = path; }
+  const CPathName& GetProjectFile() const { return project_file; }
 
  protected:
   // The checks of ValidateOutputNames over the file names of the outputs a
@@ -171,8 +178,11 @@ class CDataList {
   [[nodiscard]] bool ValidateWindowsNames(const std::vector<const std::string*>& names, CStringBuffer* message,
                                           std::string* hostMessage) const;
   // The names (besides the output file names) and the paths that a build
-  // of the list uses.
+  // of the list uses: the output folder, then the inputs.
   virtual void GetTextsInUse(std::vector<std::string>& names, std::vector<CPathName>& paths) const;
+  // The files and folders that a build of the list reads (the project file
+  // aside).
+  virtual void GetInputPaths(std::vector<CPathName>& paths) const;
   // `name` inside the output folder; false, `path` emptied, when it cannot be had.
   [[nodiscard]] bool OutputPathOf(const std::string& name, CPathName& path) const;
   // Replaces the root item (the derived list's own item kind).
@@ -200,4 +210,5 @@ class CDataList {
   s32 read_status = kSettingsReadDone;
   std::string list_name;
   CUnheldTexts unheld_texts;
+  CPathName project_file{nullptr};
 };

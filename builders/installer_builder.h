@@ -201,6 +201,12 @@ class CInstallerBuilder {
   // source that is not there is noted as left out and passed over (true);
   // false when it is there and cannot be copied.
   [[nodiscard]] bool CopyIfPresent(const CPathName& source, const CPathName& folder, const char* newName, LeftOutKind kind);
+  // Copies a text of the project (ReadMe, licence) into the folder as
+  // `newName`: what goes in is a file's bytes, also when the path is a link
+  // to one; a text that is no file (missing, a folder, a link that leads
+  // nowhere) is noted as left out and passed over (true). False when it
+  // cannot be copied.
+  [[nodiscard]] bool CopyTextIfPresent(const CPathName& source, const CPathName& folder, const char* newName);
   // CopyIfPresent of the item `name` of a template folder.
   [[nodiscard]] bool CopyTemplateItem(const CPathName& templateFolder, const char* name, const CPathName& folder,
                         const char* newName = nullptr);

@@ -120,6 +120,15 @@ bool CInstallerBuilder::CopyIfPresent(const CPathName& source, const CPathName& 
   return source.CopyTo(folder, newName, true, nullptr, &error) || Fail(error, source);
 }
 
+bool CInstallerBuilder::CopyTextIfPresent(const CPathName& source, const CPathName& folder, const char* newName) {
+  if (source.IsEmpty() || !IsRegularFile(source)) {
+    NoteLeftOut(kTextLeftOut, source);
+    return true;
+  }
+  OSErr error = noErr;
+  return source.CopyFollowingLinks(folder, newName, true, nullptr, &error) || Fail(error, source);
+}
+
 bool CInstallerBuilder::CopyTemplateItem(const CPathName& templateFolder, const char* name, const CPathName& folder,
                                          const char* newName) {
   // A name that cannot be put in the folder is left out as a missing item.

@@ -230,7 +230,7 @@ bool CSaverBuilder::FillSaverResources(const CPathName& resources, int architect
     if (!language.CopyTo(resources, nullptr, false, nullptr)) return Report(kCannotCopyMessage, Shown(language));
   if (!CopyFlashPlayerPlugin(resources, architecture)) return false;
   for (const CNamedSource& file : files)
-    if (!FollowLinks(file.path).CopyTo(resources, file.name.c_str(), false, nullptr))
+    if (!file.path.CopyFollowingLinks(resources, file.name.c_str(), false, nullptr))
       return Report(kCannotCopyMessage, Shown(file.path));
 
   const CPathName blankMovie = ChildPath(resources, kSaverBlankMovieName);
@@ -254,7 +254,7 @@ bool CSaverBuilder::CopyMovieFiles(CSwfItem* item, const CPathName& folder) {
   std::vector<CNamedSource> files;
   if (!CollectMovieFiles(item, true, {}, files)) return false;
   for (const CNamedSource& file : files)
-    if (!FollowLinks(file.path).CopyTo(folder, file.name.c_str(), false, nullptr))
+    if (!file.path.CopyFollowingLinks(folder, file.name.c_str(), false, nullptr))
       return Report(kCannotCopyMessage, Shown(file.path));
   return true;
 }

@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstdlib>
 #include <map>
@@ -12,6 +13,7 @@
 #include "builders/build_messages.h"
 #include "builders/build_status.h"
 #include "builders/swf_item.h"
+#include "foundation/copy_engine.h"
 #include "foundation/file_bytes.h"
 #include "foundation/file_layer.h"
 #include "platform/folder_iteration.h"
@@ -90,6 +92,67 @@ void ShowUnheldName(const std::string& hostName, std::string& shown, std::string
   return true;
 }
 
+// An output holds files, never links into the machine it was built on: a
+// link goes in as what it leads to. False, with the problem, when the item
+// or anything in its folder's tree is a link that leads nowhere or round a
+// loop (a missing file), or an item that is neither a file nor a folder.
+[[nodiscard]] bool CheckLinks(const CPathName& path, const CPathName& source, COutputFileProblem& problem) {
+  FSRef ref;
+  std::string failed;
+  const OSErr error = path.GetFsRef(&ref) ? CheckLinksToFollow(&ref, &failed) : OSErr(fnfErr);
+  if (error == noErr) return true;
+  // The item as the user knows it: the source itself, or the item in its folder.
+  std::string shown = ShownPath(source);
+  std::string inside;
+  if (failed != ref.path && plat::FromHostPath(failed, inside)) shown = inside;
+  const bool missing = error == fnfErr || error == copyLoopErr || error == dirNFErr;
+  return Refuse(problem, missing ? kFileMissingMessage : kCannotReadMessage, shown);
+}
+
+// The host form of a path (without the separator a folder path ends in);
+// empty when it has none.
+std::string HostPathOf(const CPathName& path) {
+  std::string host = plat::ToHostPath(path.GetAbsolutePath(0));
+  while (host.size() > 1 && host.back() == '/') host.pop_back();
+  return host;
+}
+
+// Where a host path's item lies: its folder followed to where it leads,
+// then its own name (itself not followed). The path as it stands when its
+// folder cannot be found.
+std::string LocationOf(const std::string& host) {
+  const size_t slash = host.rfind('/');
+  if (slash == std::string::npos || slash + 1 == host.size()) return host;
+  char* folder = realpath(slash == 0 ? "/" : host.substr(0, slash).c_str(), nullptr);
+  if (!folder) return host;
+  std::string location = folder;
+  std::free(folder);
+  return location + (location == "/" ? "" : "/") + host.substr(slash + 1);
+}
+
+// The names of a host path, each as the outputs' file systems compare it
+// (a name without a Mac Roman form as its host bytes, which no Mac Roman
+// name equals).
+std::vector<std::string> ComparedNames(const std::string& host) {
+  std::vector<std::string> names;
+  for (size_t at = 0; at < host.size();) {
+    size_t end = host.find('/', at);
+    if (end == std::string::npos) end = host.size();
+    if (end > at) {
+      const std::string name = host.substr(at, end - at);
+      std::string macRoman;
+      names.push_back(plat::FromHostPath(name, macRoman) ? FoldNameCase(macRoman) : std::string(1, '\0') + name);
+    }
+    at = end + 1;
+  }
+  return names;
+}
+
+// Whether the path `inner` lies inside the folder `outer`.
+bool LiesInside(const std::vector<std::string>& inner, const std::vector<std::string>& outer) {
+  return inner.size() > outer.size() && std::equal(outer.begin(), outer.end(), inner.begin());
+}
+
 }  // namespace
 
 std::string FormatProblem(const COutputFileProblem& problem) {
@@ -119,6 +182,37 @@ CPathName FollowLinks(const CPathName& path) {
   return CPathName(target);
 }
 
+int FindInputReplacedBy(const CPathName& output, const std::vector<CPathName>& inputs, const CPathName** input) {
+  const std::string host = HostPathOf(output);
+  if (host.empty()) return 0;
+  const std::vector<std::string> written = ComparedNames(LocationOf(host));
+  for (const CPathName& read : inputs) {
+    const std::string from = HostPathOf(read);
+    if (from.empty()) continue;
+    // The input as named (a link is replaced as itself) and what it leads to.
+    std::vector<std::vector<std::string>> places{ComparedNames(LocationOf(from))};
+    char* target = realpath(from.c_str(), nullptr);
+    struct stat info;
+    const bool folder = target && stat(target, &info) == 0 && S_ISDIR(info.st_mode);
+    if (target) places.push_back(ComparedNames(target));
+    std::free(target);
+    int met = 0;
+    for (const std::vector<std::string>& place : places)
+      if (written == place || LiesInside(place, written)) met = kOutputReplacesInputMessage;
+    if (met == 0 && folder && LiesInside(written, places.back())) met = kOutputInsideInputMessage;
+    if (met == 0) continue;
+    if (input) *input = &read;
+    return met;
+  }
+  return 0;
+}
+
+bool LeadsToItem(const CPathName& path) {
+  const std::string absolute = path.GetAbsolutePath(0);
+  struct stat info;
+  return !absolute.empty() && stat(plat::ToHostPath(absolute).c_str(), &info) == 0;
+}
+
 bool IsMovieFile(const CPathName& path) { return IsRegularFile(path) && IsSwfFile(path); }
 
 bool IsOutputItemName(const std::string& name) {
@@ -138,6 +232,7 @@ bool CollectNamedFiles(const std::vector<CPathName>& sources, const std::vector<
     path.RemoveTrailingSeparator();
     if (!path.Exists() || (folderForm && !path.IsFolder()))
       return Refuse(problem, kFileMissingMessage, ShownPath(source));
+    if (!CheckLinks(path, source, problem)) return false;
     const bool folder = path.IsFolder();
     if (folder && !rules.folders) return Refuse(problem, kFolderNotHeldMessage, ShownPath(path));
     // A file listed twice goes in once; two files whose names differ only
@@ -175,7 +270,8 @@ bool CollectItemFiles(const CSwfItem* item, bool withSubItems, bool checkMovies,
     pending.pop_back();
     const CPathName& movie = current->GetSwfFile();
     if (!movie.IsEmpty()) {
-      if (checkMovies && movie.Exists() && !IsMovieFile(movie)) return Refuse(problem, kNotAMovieMessage, ShownPath(movie));
+      if (checkMovies && LeadsToItem(movie) && !IsMovieFile(movie))
+        return Refuse(problem, kNotAMovieMessage, ShownPath(movie));
       sources.push_back(movie);
     }
     const CPathList& more = current->GetMoreFiles();

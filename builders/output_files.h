@@ -46,12 +46,14 @@ struct COutputRules {
 // Adds the sources to `files` under their own names (the name with its
 // extension, as the output will hold them); a source listed twice, or
 // already in `files`, is taken once. False with the problem, and `files`
-// as far as it got, when a source is missing, when two sources, or a
-// source and one of `reserved`, would land on one name (names compared as
-// FoldNameCase folds them, as the players' file systems do), or when the
-// output cannot hold a source by `rules`: a folder where it takes none, or
-// a name that Windows cannot hold in an output for Windows.
-// `nameTakenMessage` is the text for two sources of one name.
+// as far as it got, when a source is missing (a link that leads nowhere or
+// round a loop, the source or one anywhere in a folder's tree, is missing
+// too: an output holds what links lead to, see CPathName::CopyFollowingLinks),
+// when two sources, or a source and one of `reserved`, would land on one
+// name (names compared as FoldNameCase folds them, as the players' file
+// systems do), or when the output cannot hold a source by `rules`: a folder
+// where it takes none, or a name that Windows cannot hold in an output for
+// Windows. `nameTakenMessage` is the text for two sources of one name.
 //
 // A folder goes in with everything below it, so every name below it must
 // pass what a source's name passes, each in its own folder: it has a Mac
@@ -75,6 +77,24 @@ struct COutputRules {
 // The item a link leads to, so that a file picked through a link goes into
 // an output as the file itself; any other path as it is.
 CPathName FollowLinks(const CPathName& path);
+
+// Whether the path names an item once links are followed (a link that
+// leads nowhere names nothing).
+[[nodiscard]] bool LeadsToItem(const CPathName& path);
+
+// Whether an output written at `output` would destroy one of the build's
+// `inputs` (the files and folders it reads, the project file among them):
+// kOutputReplacesInputMessage when the output is an input, or a folder
+// that holds one (replacing it deletes the input);
+// kOutputInsideInputMessage when it would be written inside an input
+// folder (which the build, or the next one, packs with the output in it).
+// 0 when it meets none; the input met goes to `input`. Paths are compared
+// by the items they name here: an input named through a link is both the
+// link and what it leads to, the output's folder is followed to where it
+// leads (the output's own item is replaced, never followed), and letter
+// case is ignored, as the outputs' file systems ignore it.
+[[nodiscard]] int FindInputReplacedBy(const CPathName& output, const std::vector<CPathName>& inputs,
+                                      const CPathName** input);
 
 // A regular file that begins as a plain or compressed movie does.
 [[nodiscard]] bool IsMovieFile(const CPathName& path);

@@ -300,9 +300,12 @@ bool CProjectorBuilder::FillProjectorResources(const CPathName& resources) {
   if (dataList->GetOutputMacAppIcon() && !UseOwnIcon())
     progress.Note(kIconLeftOutMessage, ShownPath(dataList->GetMacAppIconPath()));
   CPathName icon = dataList->GetMacAppIconPath();
-  if (!UseOwnIcon() && !FindTemplate(kDefaultIcon, icon)) return false;
-  if (!icon.CopyTo(resources, IconFileName().c_str(), false, nullptr))
-    return progress.Fail(kCannotCopyMessage, ShownPath(icon));
+  const bool ownIcon = UseOwnIcon();
+  if (!ownIcon && !FindTemplate(kDefaultIcon, icon)) return false;
+  // The project's icon goes in as the file it is, a template's as the template has it.
+  const bool copied = ownIcon ? icon.CopyFollowingLinks(resources, IconFileName().c_str(), false, nullptr)
+                              : icon.CopyTo(resources, IconFileName().c_str(), false, nullptr);
+  if (!copied) return progress.Fail(kCannotCopyMessage, ShownPath(icon));
   return true;
 }
 
@@ -311,7 +314,7 @@ bool CProjectorBuilder::CopyItemFiles(const CSwfItem* item, const CPathName& fol
   std::vector<CNamedSource> files;
   if (!CollectFiles(item, ResourceNames(templateFolder, folder, IconFileName(), iconPath), files)) return false;
   for (const CNamedSource& file : files)
-    if (!FollowLinks(file.path).CopyTo(folder, file.name.c_str(), false, nullptr))
+    if (!file.path.CopyFollowingLinks(folder, file.name.c_str(), false, nullptr))
       return progress.Fail(kCannotCopyIntoMessage, ShownPath(file.path), OutputItemName(folder));
   return true;
 }
@@ -334,7 +337,7 @@ bool CProjectorBuilder::CopyMaskPictures(const CSwfItem* item, const CPathName& 
     if (!CollectNamedFiles({mask}, {}, kProjectorNameTakenMessage, copied, problem))
       return FailBuild(progress, problem);
     if (copied.size() == before) continue;  // the same picture as an earlier window's
-    if (!FollowLinks(mask).CopyTo(folder, copied.back().name.c_str(), false, nullptr))
+    if (!mask.CopyFollowingLinks(folder, copied.back().name.c_str(), false, nullptr))
       return progress.Fail(kCannotCopyIntoMessage, ShownPath(mask), OutputItemName(folder));
   }
   return true;
@@ -460,14 +463,14 @@ bool CProjectorBuilder::AddItemFiles(const CSwfItem* item, CDataArchiveWriter& a
   std::vector<CNamedSource> files;
   if (!CollectFiles(item, {}, files, kWindowsArchive)) return false;
   for (const CNamedSource& file : files) {
-    const CPathName source = FollowLinks(file.path);
-    if (source.IsFolder()) {
+    // A link goes in as what it leads to, under its own name, as in the Mac projector.
+    if (file.path.IsFolder()) {
       auto record = std::make_unique<CDataArchiveFolderItem>();
-      record->SetPath(source);
+      record->SetPath(file.path);
       archive.Add(record.release(), true);
     } else {
       auto record = std::make_unique<CDataArchiveNamedFileItem>();
-      record->SetPath(source);
+      record->SetPath(file.path);
       archive.Add(record.release(), true);
     }
     if (archive.HasFailed()) return false;

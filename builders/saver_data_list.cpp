@@ -121,7 +121,10 @@ bool CSaverDataList::ValidateOutputNames(CStringBuffer* message, std::string* ho
 
 void CSaverDataList::GetTextsInUse(std::vector<std::string>& names, std::vector<CPathName>& paths) const {
   names.push_back(screen_saver_name);
-  paths.push_back(output_folder);
+  CDataList::GetTextsInUse(names, paths);
+}
+
+void CSaverDataList::GetInputPaths(std::vector<CPathName>& paths) const {
   // A screen saver has no window picture.
   root_item->GetNamedFiles(paths, false);
   if (!output_macuniversal_installer && !output_win_installer) return;

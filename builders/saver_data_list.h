@@ -100,6 +100,7 @@ class CSaverDataList : public CDataList {
   // The saver's name, the output folder, the items' movies and extra files
   // and the installer's texts and picture when an installer is built.
   void GetTextsInUse(std::vector<std::string>& names, std::vector<CPathName>& paths) const override;
+  void GetInputPaths(std::vector<CPathName>& paths) const override;
 
  private:
   bool output_macppc_installer = false, output_macintel_installer = false,

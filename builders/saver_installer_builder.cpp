@@ -48,10 +48,10 @@ bool CSaverInstallerBuilder::FillResources(const CPathName& resources, int arch)
     if (!CopyTemplateItem(installerTemplate->macFolder, "splash.png", resources)) return false;
   }
   if ((settings.steps & CInstallerSettings::kReadMeStep) &&
-      !CopyIfPresent(settings.readMePath, resources, "ReadMe.txt", kTextLeftOut))
+      !CopyTextIfPresent(settings.readMePath, resources, "ReadMe.txt"))
     return false;
   if ((settings.steps & CInstallerSettings::kLicenseStep) &&
-      !CopyIfPresent(settings.licensePath, resources, "License.txt", kTextLeftOut))
+      !CopyTextIfPresent(settings.licensePath, resources, "License.txt"))
     return false;
   const CPathName values = ChildPath(resources, "icd0.dat");
   if (!WriteSettingsFile(settings, values)) return Fail(wrPermErr, values);

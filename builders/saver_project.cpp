@@ -213,14 +213,19 @@ bool CSaverProject::GetInstallerExePath(CPathName& path) const {
   return OutputPath(installerPrefix + name + installerSuffix + ".exe", path);
 }
 
-bool CSaverProject::ValidateTexts(CStringBuffer* message, std::string* hostMessage) const {
-  std::vector<CPathName> paths = {movie};
+void CSaverProject::GetInputPaths(std::vector<CPathName>& paths) const {
+  paths.push_back(movie);
   const bool used[] = {installerCustomPic, installerIntro, installerReadme, installerLicense};
   const CPathName* sources[] = {&installerCustomPicSrc, &installerIntroSrc, &installerReadmeSrc,
                                 &installerLicenseSrc};
   for (size_t i = 0; i < std::size(used); ++i)
     if (used[i]) paths.push_back(*sources[i]);
   for (int i = 0; i < moreFiles.GetCount(); ++i) paths.push_back(*moreFiles.GetAt(i));
+}
+
+bool CSaverProject::ValidateTexts(CStringBuffer* message, std::string* hostMessage) const {
+  std::vector<CPathName> paths;
+  GetInputPaths(paths);
   const CUnheldText* text = FindUnheldTextInUse(unheldTexts, {name, installerPrefix, installerSuffix}, paths);
   return !text || RefuseBuild(kUnheldTextMessage, text->held, message, hostMessage, &text->host);
 }
@@ -231,16 +236,28 @@ bool CSaverProject::ValidateOutputNames(CStringBuffer* message, std::string* hos
   // outputs would be hidden files of extensions only.
   if (name.empty()) return RefuseBuild(kNoSaverNameMessage, "", message, hostMessage);
   const std::string installer = installerPrefix + name + installerSuffix;
+  std::vector<CPathName> outputs;
   for (const std::string& fileName : {name + ".saver", name + ".scr", installer + ".app", installer + ".exe"}) {
     std::string host;
     int refusal = 0;
+    CPathName output(nullptr);
     if (fileName.find('\0') != std::string::npos || !ToHostItemName(fileName.c_str(), &host))
       refusal = kBadOutputNameMessage;
     else if (host.size() > kMaxOutputNameLength)
       refusal = kOutputNameTooLongMessage;
-    else if (outputFolder.IsEmpty())
+    else if (outputFolder.IsEmpty() || !OutputPath(fileName, output))
       refusal = kNoFolderForOutputMessage;
     if (refusal != 0) return RefuseBuild(refusal, fileName, message, hostMessage);
+    outputs.push_back(output);
+  }
+  // An output that takes the place of what the build reads would destroy it.
+  std::vector<CPathName> inputs;
+  GetInputPaths(inputs);
+  if (!projectFile.IsEmpty()) inputs.push_back(projectFile);
+  for (const CPathName& output : outputs) {
+    const CPathName* input = nullptr;
+    if (const int refusal = FindInputReplacedBy(output, inputs, &input))
+      return RefuseBuild(refusal, ShownPath(output), ShownPath(*input), message, hostMessage);
   }
   // The Windows saver is a file for Windows.
   if (!IsWindowsName(name + ".scr")) return RefuseBuild(kWindowsNameMessage, name + ".scr", message, hostMessage);

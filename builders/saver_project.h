@@ -16,6 +16,7 @@
 
 #include <cstddef>
 #include <string>
+#include <vector>
 
 #include "builders/unheld_texts.h"
 #include "foundation/path_list.h"
@@ -103,6 +104,9 @@ class CSaverProject {
   void ClearMoreFiles();
   // Stores without counting.
   void SetOutputFolder(const CPathName& folder) { outputFolder = folder; }
+  // The file the project was read from (empty for none), which no output
+  // may replace; neither stored nor reset.
+  void SetProjectFile(const CPathName& path) { projectFile = path; }
 
   // Plain stores of the installer's options and the engine settings (the
   // first generation counted no change for these).
@@ -129,9 +133,12 @@ class CSaverProject {
   [[nodiscard]] bool GetInstallerAppPath(CPathName& path) const;
   [[nodiscard]] bool GetInstallerExePath(CPathName& path) const;
   // Whether the four output names can be used (ValidateTexts first), the
-  // Windows saver's also on Windows; false
-  // with a message for the user (when `message` is given) and its terminal
-  // form (when `hostMessage` is given; see CDataList::ValidateOutputNames).
+  // Windows saver's also on Windows, and none of the outputs would take the
+  // place of what the build reads (the movie, the extra files, the
+  // installer's files that are on, the project file; see
+  // FindInputReplacedBy); false with a message for the user (when `message`
+  // is given) and its terminal form (when `hostMessage` is given; see
+  // CDataList::ValidateOutputNames).
   [[nodiscard]] bool ValidateOutputNames(CStringBuffer* message, std::string* hostMessage = nullptr) const;
   // False, with the messages, while the project holds a name or path that
   // lost characters when it was read (GetUnheldTexts): the name, the
@@ -191,6 +198,9 @@ class CSaverProject {
   void WriteSettingsAttributes(CXmlWriter& writer) const;
   [[nodiscard]] bool ReadElement(const CXmlNode& element, bool secondForm);
   [[nodiscard]] bool OutputPath(const std::string& fileName, CPathName& path) const;
+  // The files and folders a build reads: the movie, the installer's files
+  // that are on, the extra files.
+  void GetInputPaths(std::vector<CPathName>& paths) const;
   // Stores a path that differs (absolute forms, ignoring case), counting it.
   void StorePath(CPathName& field, const CPathName& path);
   void StoreText(std::string& field, const char* text);
@@ -214,6 +224,7 @@ class CSaverProject {
   CPathName installerLicenseSrc{nullptr};
   SaverEngineSettings settings{};
   CPathName outputFolder{nullptr};
+  CPathName projectFile{nullptr};
   bool universalBinary = true;
   u32 changeCount = 0;
 };

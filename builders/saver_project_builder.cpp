@@ -104,7 +104,7 @@ bool CSaverProjectBuilder::CheckTexts() {
 bool CSaverProjectBuilder::CheckMovie() {
   const CPathName& movie = project.GetMovie();
   if (movie.IsEmpty()) return progress.Fail(kNoMovieMessage);
-  if (!movie.Exists()) return progress.Fail(kFileMissingMessage, ShownPath(movie));
+  if (!LeadsToItem(movie)) return progress.Fail(kFileMissingMessage, ShownPath(movie));
   if (!IsMovieFile(movie)) return progress.Fail(kNotAMovieMessage, ShownPath(movie));
   return true;
 }
@@ -129,6 +129,11 @@ bool CSaverProjectBuilder::CollectExtraFiles(const CPathName& resources, std::ve
 
 bool CSaverProjectBuilder::CopyInto(const CPathName& source, const CPathName& folder, const char* newName) {
   if (FollowLinks(source).CopyTo(folder, newName, false, nullptr)) return true;
+  return progress.Fail(kCannotCopyIntoMessage, ShownPath(source), OutputItemName(folder));
+}
+
+bool CSaverProjectBuilder::CopyProjectFileInto(const CPathName& source, const CPathName& folder, const char* newName) {
+  if (source.CopyFollowingLinks(folder, newName, false, nullptr)) return true;
   return progress.Fail(kCannotCopyIntoMessage, ShownPath(source), OutputItemName(folder));
 }
 
@@ -219,7 +224,7 @@ bool CSaverProjectBuilder::FillSaverResources(const CPathName& resources) {
     return false;
   if (!CopyInto(language, resources) || !CopyInto(plugin, resources) || !PutMovie(resources)) return false;
   for (const CNamedSource& file : extras)
-    if (!CopyInto(file.path, resources, file.name.c_str())) return false;
+    if (!CopyProjectFileInto(file.path, resources, file.name.c_str())) return false;
   if (!WriteEngineSettingsFile(project.GetSettings(), resources))
     return progress.Fail(kCannotWriteMessage, ShownPath(ChildPath(resources, kSettingsName)));
   return true;
@@ -229,7 +234,7 @@ bool CSaverProjectBuilder::PutMovie(const CPathName& resources) {
   if (!CheckMovie()) return false;
   const CPathName& movie = project.GetMovie();
   CPathName copy(nullptr);
-  if (!FollowLinks(movie).CopyTo(resources, kMovieName, false, &copy))
+  if (!movie.CopyFollowingLinks(resources, kMovieName, false, &copy))
     return progress.Fail(kCannotCopyIntoMessage, ShownPath(movie), OutputItemName(resources));
   // The engine plays the plain form; a compressed movie that does not expand is damaged.
   if (!DecompressSwfFileInPlace(copy, false)) return progress.Fail(kCannotReadMessage, ShownPath(movie));
@@ -435,7 +440,7 @@ bool CSaverProjectBuilder::FillInstallerResources(const CPathName& resources) {
       progress.Note(kTextLeftOutMessage, ShownPath(text.source));
       continue;
     }
-    if (!CopyInto(text.source, resources, text.name)) return false;
+    if (!CopyProjectFileInto(text.source, resources, text.name)) return false;
   }
 
   progress.Say("Adding configuration");

@@ -125,7 +125,12 @@ class CSaverProjectBuilder {
   // texts, the output's path, its name and the movie; `list` receives the
   // values the archive is written from.
   [[nodiscard]] bool CheckWindowsSaverFiles(CPathName& output, CSaverDataList& list);
+  // Copies a template item as the template has it (a link at its top
+  // followed, the links inside kept).
   [[nodiscard]] bool CopyInto(const CPathName& source, const CPathName& folder, const char* newName = nullptr);
+  // Copies a file or folder of the project: every link is followed, so
+  // that the output holds files, never links into this machine.
+  [[nodiscard]] bool CopyProjectFileInto(const CPathName& source, const CPathName& folder, const char* newName);
 
   CSaverProject& project;
   CBuildStatus progress;

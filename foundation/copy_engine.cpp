@@ -8,7 +8,9 @@
 #include <cerrno>
 #include <cstdlib>
 #include <list>
+#include <map>
 #include <new>
+#include <utility>
 #include <vector>
 
 #include "foundation/cf_string_holder.h"
@@ -60,6 +62,52 @@ FSRef RefOf(const std::string& hostPath, const plat::CatalogInfo& info) {
     hostPath = plat::HostParentFolder(hostPath);
   }
 }
+
+// Where a link leads: the canonical host path of the item at its end, and
+// that item's catalog information. fnfErr when it leads to nothing,
+// copyLoopErr when it leads round a loop of links.
+[[nodiscard]] OSErr FollowLink(const std::string& hostPath, std::string* target, plat::CatalogInfo* info) {
+  char* resolved = realpath(hostPath.c_str(), nullptr);
+  if (!resolved) {
+    const int error = errno;
+    if (error == ELOOP) return copyLoopErr;
+    return error == ENOENT || error == ENOTDIR ? OSErr(fnfErr) : plat::ErrnoToOSErr(error);
+  }
+  *target = resolved;
+  std::free(resolved);
+  return plat::GetCatalogInfo(*target, info);
+}
+
+constexpr size_t kNoFolder = size_t(-1);
+
+// The folders a walk that follows links has entered, each with the folder
+// of the walk it lies in (a link leads anywhere, so that is not always the
+// folder above it on the disk).
+class CFollowedFolders {
+ public:
+  // Enters the folder at `path` from the entered folder `above` (kNoFolder
+  // for the top); its number goes to `entered`. copyLoopErr when it was
+  // reached through a link and is, or holds, a folder the walk is in, or
+  // when it has been entered kMaxFolderCopies times already.
+  [[nodiscard]] OSErr Enter(const std::string& path, const plat::CatalogInfo& info, bool throughLink, size_t above,
+                            size_t* entered) {
+    if (throughLink)
+      for (size_t at = above; at != kNoFolder; at = folders_[at].above)
+        if (IsAtOrAbove(info.device, info.inode, folders_[at].path)) return copyLoopErr;
+    if (++copies_[{info.device, info.inode}] > kMaxFolderCopies) return copyLoopErr;
+    folders_.push_back({path, above});
+    *entered = folders_.size() - 1;
+    return noErr;
+  }
+
+ private:
+  struct Folder {
+    std::string path;  // canonical host path
+    size_t above;
+  };
+  std::vector<Folder> folders_;
+  std::map<std::pair<dev_t, ino_t>, int> copies_;
+};
 
 // Dates, owner, group, permissions and the lock of the source, put on a
 // finished copy (the lock last: it refuses further changes).
@@ -130,15 +178,19 @@ void RemoveFailedCopy(const std::string& hostPath) { static_cast<void>(plat::Del
 struct WorkEntry {
   std::string source;  // canonical host paths
   std::string copy;
+  size_t followed = kNoFolder;  // its number among the folders entered, when links are followed
 };
 
 // A folder copied after the loop test: the walk of its tree, then the
 // folders' own dates and permissions, deepest first.
 [[nodiscard]] OSErr CopyFolder(const FSRef& source, const plat::CatalogInfo& info, const FSRef& folder,
                  const std::string& name, CopyParameters& parameters, FSRef* top) {
-  OSErr result = CreateFolderCopy(&source, &folder, info, name, parameters, top);
+  CFollowedFolders followed;
+  size_t first = kNoFolder;
+  OSErr result = parameters.followLinks ? followed.Enter(source.path, info, false, kNoFolder, &first) : OSErr(noErr);
+  if (result == noErr) result = CreateFolderCopy(&source, &folder, info, name, parameters, top);
   if (result != noErr) return result;
-  std::list<WorkEntry> work{{source.path, top->path}};
+  std::list<WorkEntry> work{{source.path, top->path, first}};
   std::vector<std::pair<std::string, plat::CatalogInfo>> folders{{top->path, info}};
   plat::FolderListing listing;
   for (auto entry = work.begin(); entry != work.end() && result == noErr; ++entry) {
@@ -156,12 +208,23 @@ struct WorkEntry {
         continue;
       }
       if (result != noErr) break;
-      FSRef itemRef = RefOf(from, item);
+      // A link that is followed is copied as what it leads to, under its own name.
+      std::string itemPath = from;
+      const bool throughLink = parameters.followLinks && item.isSymbolicLink;
+      if (throughLink && (result = FollowLink(from, &itemPath, &item)) != noErr) break;
+      FSRef itemRef = RefOf(itemPath, item);
       if (item.nodeFlags & kFSNodeIsDirectoryMask) {
+        size_t entered = kNoFolder;
+        if (parameters.followLinks) {
+          result = followed.Enter(itemPath, item, throughLink, entry->followed, &entered);
+          // A folder that holds the copy would be copied into itself.
+          if (result == noErr && throughLink && IsAtOrAbove(item.device, item.inode, entry->copy)) result = copyLoopErr;
+          if (result != noErr) break;
+        }
         FSRef made;
         result = CreateFolderCopy(&itemRef, &into, item, child, parameters, &made);
         if (result == noErr) {
-          subfolders.push_back({from, made.path});
+          subfolders.push_back({itemPath, made.path, entered});
           folders.emplace_back(made.path, item);
         }
       } else {
@@ -305,15 +368,22 @@ OSErr CreateFolderCopy(const FSRef* source, const FSRef* destinationFolder, cons
 }
 
 OSErr CopyObject(const FSRef* source, const FSRef* destinationFolder, bool replace,
-                 const HFSUniStr255* newName, FSRef* newRef) {
+                 const HFSUniStr255* newName, FSRef* newRef, CopyLinks links) {
   if (!source || !destinationFolder) return paramErr;
   plat::CatalogInfo info;
   if (OSErr result = CheckFsRef(source, &info); result != noErr) return result;
   std::string name;
   if (OSErr result = CopyName(*source, newName, &name); result != noErr) return result;
+  // A link that is followed is copied as what it leads to, under its own name.
+  FSRef from = *source;
+  if (links == CopyLinks::kFollow && info.isSymbolicLink) {
+    if (OSErr result = FollowLink(source->path, &from.path, &info); result != noErr) return result;
+    from = RefOf(from.path, info);
+  }
 
   CopyParameters parameters;
   parameters.replace = replace;
+  parameters.followLinks = links == CopyLinks::kFollow;
   parameters.bufferSize = CopyBufferSize(CopyVolumeGrade(), nullptr);
   parameters.buffer.reset(new (std::nothrow) u8[parameters.bufferSize]);
   if (!parameters.buffer) return memFullErr;
@@ -339,14 +409,15 @@ OSErr CopyObject(const FSRef* source, const FSRef* destinationFolder, bool repla
   struct stat existing;
   if (lstat(target.c_str(), &existing) == 0) {
     if (SameItem(existing, info.device, info.inode) || !replace) return dupFNErr;
-    if (S_ISDIR(existing.st_mode) && IsAtOrAbove(existing.st_dev, existing.st_ino, source->path))
+    if (S_ISDIR(existing.st_mode) && (IsAtOrAbove(existing.st_dev, existing.st_ino, source->path) ||
+                                      IsAtOrAbove(existing.st_dev, existing.st_ino, from.path)))
       return copyLoopErr;
     if (OSErr result = plat::SetItemAside(target, &aside); result != noErr) return result;
   }
 
   FSRef copy;
-  OSErr result = isFolder ? CopyFolder(*source, info, folder, name, parameters, &copy)
-                          : CopyFileItem(*source, info, folder.path, name, parameters, &copy);
+  OSErr result = isFolder ? CopyFolder(from, info, folder, name, parameters, &copy)
+                          : CopyFileItem(from, info, folder.path, name, parameters, &copy);
   if (!aside.empty()) {
     if (result == noErr) {
       FSRef setAside;
@@ -362,12 +433,67 @@ OSErr CopyObject(const FSRef* source, const FSRef* destinationFolder, bool repla
   return result;
 }
 
-bool CPathName::CopyTo(const CPathName& destinationFolder, const char* newName, bool replace,
-                       CPathName* copyOut, OSErr* error) const {
+OSErr CheckLinksToFollow(const FSRef* source, std::string* failedPath) {
+  if (!source) return paramErr;
+  std::string unused;
+  std::string& failed = failedPath ? *failedPath : unused;
+  failed = source->path;
+  plat::CatalogInfo info;
+  std::string path = source->path;
+  OSErr result = CheckFsRef(source, &info);
+  if (result == noErr && info.isSymbolicLink) result = FollowLink(source->path, &path, &info);
+  if (result != noErr) return result;
+  if (!(info.nodeFlags & kFSNodeIsDirectoryMask)) return info.isRegularFile ? OSErr(noErr) : OSErr(notAFileErr);
+
+  // The folders still to be read, each with its number among those
+  // entered, the next last: the copy's order, depth first.
+  CFollowedFolders followed;
+  std::vector<std::pair<std::string, size_t>> pending(1, {path, kNoFolder});
+  if ((result = followed.Enter(path, info, false, kNoFolder, &pending.back().second)) != noErr) return result;
+  plat::FolderListing listing;
+  while (!pending.empty()) {
+    const auto [folder, number] = pending.back();
+    pending.pop_back();
+    const size_t below = pending.size();
+    failed = folder;
+    if ((result = listing.Open(folder)) != noErr) return result;
+    std::string child;
+    while (result == noErr && listing.Next(&child) == noErr) {
+      const std::string from = plat::JoinHostPath(folder, child);
+      failed = from;
+      plat::CatalogInfo item;
+      if ((result = plat::GetCatalogInfo(from, &item)) == fnfErr) {
+        result = noErr;  // gone since the folder was read
+        continue;
+      }
+      std::string itemPath = from;
+      const bool throughLink = result == noErr && item.isSymbolicLink;
+      if (throughLink) result = FollowLink(from, &itemPath, &item);
+      if (result != noErr) break;
+      if (item.nodeFlags & kFSNodeIsDirectoryMask) {
+        size_t entered = kNoFolder;
+        if ((result = followed.Enter(itemPath, item, throughLink, number, &entered)) == noErr)
+          pending.emplace_back(itemPath, entered);
+      } else if (!item.isRegularFile) {
+        result = notAFileErr;
+      }
+    }
+    listing.Close();
+    if (result != noErr) return result;
+    std::reverse(pending.begin() + std::ptrdiff_t(below), pending.end());
+  }
+  return noErr;
+}
+
+namespace {
+
+// CopyTo, keeping links or following them.
+[[nodiscard]] bool CopyPathTo(const CPathName& item, const CPathName& destinationFolder, const char* newName,
+                              bool replace, CPathName* copyOut, OSErr* error, CopyLinks links) {
   OSErr ignored = noErr;
   OSErr& result = error ? *error : ignored;
   FSRef source, folder;
-  if (!GetFsRef(&source, &result)) return false;
+  if (!item.GetFsRef(&source, &result)) return false;
   if (!destinationFolder.GetFsRef(&folder, &result)) {
     if (result == fnfErr || result == dirNFErr) result = errFSNotAFolder;
     return false;
@@ -383,9 +509,21 @@ bool CPathName::CopyTo(const CPathName& destinationFolder, const char* newName, 
     named = text.GetHfsUniStr255(&name);
   }
   FSRef copy;
-  result = CopyObject(&source, &folder, replace, named ? &name : nullptr, &copy);
+  result = CopyObject(&source, &folder, replace, named ? &name : nullptr, &copy, links);
   if (result != noErr) return false;
   // The copy is made; a path that cannot be held leaves the caller's empty.
   if (copyOut && !copyOut->SetFromFsRef(&copy)) *copyOut = CPathName(nullptr);
   return true;
+}
+
+}  // namespace
+
+bool CPathName::CopyTo(const CPathName& destinationFolder, const char* newName, bool replace,
+                       CPathName* copyOut, OSErr* error) const {
+  return CopyPathTo(*this, destinationFolder, newName, replace, copyOut, error, CopyLinks::kKeep);
+}
+
+bool CPathName::CopyFollowingLinks(const CPathName& destinationFolder, const char* newName, bool replace,
+                                   CPathName* copyOut, OSErr* error) const {
+  return CopyPathTo(*this, destinationFolder, newName, replace, copyOut, error, CopyLinks::kFollow);
 }

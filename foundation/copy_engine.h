@@ -5,7 +5,18 @@
 // information (the "has been inited" flag cleared), modification and access
 // dates, owner, group, permissions and the lock. One copy buffer serves the
 // whole call. A tree is walked depth first from a work list, never by
-// recursion, and folders are never entered through links.
+// recursion, and folders are never entered through links unless the copy
+// follows them.
+//
+// Following links: a copy of a project's own file or folder goes to another
+// machine, where a link would lead nowhere or somewhere else. Such a copy
+// follows every link it meets, the item itself and every one in its tree:
+// what a link leads to is copied under the link's name, a file with its
+// own forks and Finder information (never the link's), a folder with its
+// tree. fnfErr for a link that leads to nothing; copyLoopErr for a loop of
+// links, for a link to a folder that holds the folder it is in (or the
+// copy being made), and for a folder reached through links more than
+// kMaxFolderCopies times, so that no tree is copied without bound.
 //
 // While a file is being copied it carries the busy file type 'bzy ' and is
 // unlocked and writable for its owner; its own type, permissions and lock
@@ -73,13 +84,29 @@ struct CopyParameters {
   bool localDestination = true;   // the host's volumes are all local
   bool serverCopy = false;        // no server copies files by itself here
   bool replace = false;
+  bool followLinks = false;       // CopyLinks::kFollow: links are copied as what they lead to
 };
+
+// Whether a copy keeps the links it meets as links (the templates' own,
+// finished bundles) or follows them (a project's own files).
+enum class CopyLinks { kKeep, kFollow };
+
+// How many times one folder may be copied through links in one copy.
+constexpr int kMaxFolderCopies = 8;
 
 // Copies `source` into `destinationFolder` (a folder, or a link to one)
 // under `newName` (null or empty: the source's own name). The copy's
 // reference goes to `newRef` on success.
 [[nodiscard]] OSErr CopyObject(const FSRef* source, const FSRef* destinationFolder, bool replace,
-                 const HFSUniStr255* newName, FSRef* newRef);
+                 const HFSUniStr255* newName, FSRef* newRef, CopyLinks links = CopyLinks::kKeep);
+
+// What a copy that follows links would meet in `source`, found without
+// copying anything: noErr when every link leads to a file or a folder and
+// nothing loops; otherwise the error that copy would end with for the
+// links it follows (fnfErr, copyLoopErr), or notAFileErr for an item that
+// is neither a file nor a folder, or the error of reading a folder, with
+// the host path of the item concerned in `failedPath`.
+[[nodiscard]] OSErr CheckLinksToFollow(const FSRef* source, std::string* failedPath = nullptr);
 
 // Creates the copy of one folder (without its contents) named `name` in the
 // destination folder, with the source's Finder information and its

@@ -226,6 +226,11 @@ class CPathName {
   // to `copyOut` when given.
   [[nodiscard]] bool CopyTo(const CPathName& destinationFolder, const char* newName, bool replace,
               CPathName* copyOut, OSErr* error = nullptr) const;
+  // CopyTo for a file or folder of a project, which an output carries to
+  // another machine: every link, the item itself or one inside the folder,
+  // is followed, and what it leads to is copied under the link's name.
+  [[nodiscard]] bool CopyFollowingLinks(const CPathName& destinationFolder, const char* newName, bool replace,
+                          CPathName* copyOut, OSErr* error = nullptr) const;
 
   // Programs (through plat::Launch, never a shell). The item opened with the
   // user's preferred application.

@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <string_view>
 #include <vector>
 
 #include "foundation/base64.h"
@@ -16,9 +17,11 @@ namespace {
 constexpr size_t kMaxReferenceDigits = 29;
 
 // Text of the tree in the application's encoding. The system writes only
-// ASCII (higher bytes as references); a hand-written file is UTF-8 as XML
-// says, and its characters become Mac Roman. A character that Mac Roman
-// cannot hold becomes '?' and sets `lost`.
+// ASCII (higher bytes as references) and, for texts Mac Roman cannot hold,
+// UTF-8; a hand-written file is UTF-8 as XML says, and a file that declares
+// another encoding comes from the tree as UTF-8 too: their characters become
+// Mac Roman. A character that Mac Roman cannot hold becomes '?' and sets
+// `lost`.
 std::string ToApplicationText(const std::string& bytes, bool* lost = nullptr) {
   return plat::Utf8ToMacRomanLossy(bytes, lost);
 }
@@ -50,8 +53,11 @@ enum class Form { kApplication, kHost };
 [[nodiscard]] bool ReadHexReference(const std::string& text, size_t at, Form form, std::string& out, size_t* length,
                                     bool* ended, bool* lost) {
   if (text.compare(at, 3, "&#x") != 0) return false;
-  size_t semicolon = text.find(';', at + 3);
-  if (semicolon == std::string::npos || semicolon - (at + 3) > kMaxReferenceDigits) return false;
+  // The ';' is looked for only as far as it may be, so that a text of many
+  // "&#x" without one takes no longer than its length.
+  const size_t found = std::string_view(text).substr(at + 3, kMaxReferenceDigits + 1).find(';');
+  if (found == std::string_view::npos) return false;
+  const size_t semicolon = at + 3 + found;
   // The number is the run of hex digits at the start; what follows up to the
   // ';' is passed over.
   // Values beyond Unicode are held at 0x110000, which maps to nothing.
@@ -155,9 +161,19 @@ bool CXmlDocument::Open(const CPathName& path) { return LoadFile(path); }
 bool CXmlDocument::LoadFile(const CPathName& path) {
   Release();
   path_ = path;
+  error_.clear();
+  unreadEncoding_.clear();
   std::string absolute = path.GetAbsolutePath(0);
-  if (absolute.empty()) return false;
-  tree_ = plat::ParseXmlFile(plat::ToHostPath(absolute));
+  if (absolute.empty()) {
+    error_ = "the file has no path";
+    return false;
+  }
+  plat::XmlParseError error;
+  tree_ = plat::ParseXmlFile(plat::ToHostPath(absolute), &error);
+  if (!tree_) {
+    error_ = error.message;
+    unreadEncoding_ = error.encoding;
+  }
   return tree_ != nullptr;
 }
 

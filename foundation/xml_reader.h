@@ -37,10 +37,17 @@ class CXmlDocument {
   CXmlDocument& operator=(const CXmlDocument&) = delete;
 
   // Loads and parses the file; false when it cannot be read or is not
-  // well-formed XML (the document then stays empty).
+  // well-formed XML (the document then stays empty). A file that declares
+  // its encoding is read in it (see platform/xml_tree.h).
   [[nodiscard]] bool Open(const CPathName& path);
   [[nodiscard]] bool LoadFile(const CPathName& path);
   void Release();
+
+  // Why the last load failed, in English ("" after a load that succeeded).
+  const std::string& GetError() const { return error_; }
+  // The encoding of a file that the last load refused because the reader
+  // does not read that encoding, as the file names it; "" otherwise.
+  const std::string& GetUnreadEncoding() const { return unreadEncoding_; }
 
   // The root element (the first child of the document) into an empty node;
   // false when there is none or the node is already filled.
@@ -52,6 +59,8 @@ class CXmlDocument {
  private:
   std::unique_ptr<plat::XmlTreeNode> tree_;
   CPathName path_;
+  std::string error_;
+  std::string unreadEncoding_;
 };
 
 class CXmlElementInfo {

@@ -13,6 +13,7 @@
 #include "platform/base64.h"
 #include "platform/file_ops.h"
 #include "platform/roots.h"
+#include "platform/text_encoding.h"
 #include "platform/xml_tree.h"
 
 namespace plat {
@@ -156,7 +157,9 @@ void AppendUtf8(uint32_t code, std::string* out) {
 }
 
 // The text content of an element: its text (references resolved) and CDATA
-// children; false when it has element children or bad references.
+// children; false when it has element children or bad references, or is no
+// UTF-8 (the writer declares every list UTF-8, so such a text could not be
+// read back).
 [[nodiscard]] bool ContentOf(const XmlTreeNode& element, std::string* out) {
   std::string text;
   for (const auto& child : element.children) {
@@ -170,6 +173,7 @@ void AppendUtf8(uint32_t code, std::string* out) {
     }
     text += piece;
   }
+  if (!IsValidUtf8(text)) return false;
   out->swap(text);
   return true;
 }
@@ -363,7 +367,10 @@ bool ParsePropertyList(const std::string& text, PlistValue* out, std::string* me
   std::string local;
   std::string& why = message ? *message : local;
   XmlParseError error;
-  std::unique_ptr<XmlTreeNode> document = ParseXmlTree(text, &error);
+  // The writer above writes control characters as references.
+  XmlParseLimits limits;
+  limits.controlReferences = true;
+  std::unique_ptr<XmlTreeNode> document = ParseXmlTree(text, &error, limits);
   if (!document) {
     why = error.message;
     return false;

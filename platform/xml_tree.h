@@ -5,8 +5,20 @@
 // DOCTYPE are skipped; text that is only white space is dropped. Entity and
 // character references are NOT resolved: text and attribute values are handed
 // on as they are written in the file, so that the reader above resolves them
-// exactly once. Line ends are normalised (CR LF and a lone CR become LF), as
-// XML itself does; nothing else is changed, and bytes are not re-encoded.
+// exactly once. A character reference must still be one (`&#x` hex digits
+// `;` or `&#` decimal digits `;`) and name a character XML allows; anything
+// else is refused, so that no reference can end or garble a text. Line ends
+// are normalised (CR LF and a lone CR become LF), as XML itself does.
+//
+// Encodings: a document that names none, as every document the system
+// writes, is handed on byte for byte (a UTF-8 byte-order mark is skipped). A
+// document that names one, in its declaration or by a UTF-16 byte-order
+// mark, is read in it and handed on as UTF-8: UTF-8, US-ASCII, ISO-8859-1,
+// Mac Roman ("macintosh") and UTF-16 (little- or big-endian, with its mark
+// or as declared).
+// Bytes that are not what the document declares, a declaration that its
+// byte-order mark contradicts, and any other encoding are refused; the error
+// names an encoding the parser does not read.
 //
 // The short root `<xml version="1.0">` that the system's own documents begin
 // with is an ordinary element here. Documents over a size, nesting depth or
@@ -44,11 +56,17 @@ struct XmlParseLimits {
   size_t maxBytes = size_t(64) << 20;
   size_t maxDepth = 256;
   size_t maxNodes = 250000;
+  // References to the control characters XML 1.0 does not allow (&#1; to
+  // &#x1F;, all but tab, line feed and carriage return) are let through: the
+  // property-list store writes them. References to 0, to surrogates, to
+  // U+FFFE, U+FFFF and beyond U+10FFFF are refused all the same.
+  bool controlReferences = false;
 };
 
 struct XmlParseError {
-  int fileError = 0;    // errno of a file that could not be read, 0 otherwise
-  std::string message;  // what went wrong, with the line number for bad markup
+  int fileError = 0;     // errno of a file that could not be read, 0 otherwise
+  std::string message;   // what went wrong, with the line number for bad markup
+  std::string encoding;  // the encoding the document is in when the parser does not read it, "" otherwise
 };
 
 // Parses a document held in memory. The result is the document node: its one

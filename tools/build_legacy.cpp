@@ -66,12 +66,15 @@ void FindProjects(const CXmlNode& root, std::vector<CXmlNode>& savers, std::vect
   }
 }
 
-bool BuildSaverProject(const CXmlNode& element, const CPathName& templates, const CPathName& outputFolder) {
+bool BuildSaverProject(const CXmlNode& element, const CPathName& file, const CPathName& templates,
+                       const CPathName& outputFolder) {
   CSaverProject project;
   if (!project.ReadXml(element)) {
     std::fprintf(stderr, "gb_build_legacy: a screen-saver project cannot be read\n");
     return false;
   }
+  // No output may take the project file's place.
+  project.SetProjectFile(file);
   if (!outputFolder.IsEmpty()) project.SetOutputFolder(outputFolder);
   CPathName engines(nullptr);
   CPathName installers(nullptr);
@@ -110,12 +113,13 @@ bool BuildSaverProject(const CXmlNode& element, const CPathName& templates, cons
   return built;
 }
 
-bool BuildProjectorProject(const CXmlNode& element, const CPathName& templates) {
+bool BuildProjectorProject(const CXmlNode& element, const CPathName& file, const CPathName& templates) {
   CDataList list;
   if (!list.ReadXml(element)) {
     std::fprintf(stderr, "gb_build_legacy: a projector project cannot be read\n");
     return false;
   }
+  list.SetProjectFile(file);
   list.SetOverwriteMacPpc(true);
   list.SetOverwriteMacIntel(true);
   list.SetOverwriteMacUniversal(true);
@@ -169,7 +173,11 @@ int main(int argc, char** argv) {
   CXmlNode root;
   std::vector<CXmlNode> savers;
   std::vector<CXmlNode> projectors;
-  if (document.Open(CPathName(path)) && document.GetRootNode(root)) FindProjects(root, savers, projectors);
+  if (!document.Open(CPathName(path))) {
+    std::fprintf(stderr, "gb_build_legacy: %s: %s\n", argv[1], document.GetError().c_str());
+    return 2;
+  }
+  if (document.GetRootNode(root)) FindProjects(root, savers, projectors);
   if (savers.empty() && projectors.empty()) {
     std::fprintf(stderr, "gb_build_legacy: %s holds no screen-saver or projector project\n", argv[1]);
     return 2;
@@ -185,7 +193,8 @@ int main(int argc, char** argv) {
   static_cast<void>(CPathName::CreateWorkFolder("_glimmerbox2"));
 
   bool built = true;
-  for (const CXmlNode& element : savers) built = BuildSaverProject(element, templates, outputFolder) && built;
-  for (const CXmlNode& element : projectors) built = BuildProjectorProject(element, templates) && built;
+  const CPathName file(path);
+  for (const CXmlNode& element : savers) built = BuildSaverProject(element, file, templates, outputFolder) && built;
+  for (const CXmlNode& element : projectors) built = BuildProjectorProject(element, file, templates) && built;
   return built ? 0 : 1;
 }

@@ -36,11 +36,16 @@ void ForEachChild(const CXmlNode& node, const char* name, Visit visit) {
 // Reads the project file the way the application does: every
 // "flash_saver_datalist" child of a "glimmerbox" element (the document's
 // root, or one inside the writer's short root element "xml"), the last one
-// winning.
-bool ReadProject(const CPathName& path, CSaverDataList& list) {
+// winning. A file that is no XML the reader reads gives the reader's
+// reason in `error`.
+bool ReadProject(const CPathName& path, CSaverDataList& list, std::string* error) {
   CXmlDocument document;
   CXmlNode root;
-  if (!document.Open(path) || !document.GetRootNode(root)) return false;
+  if (!document.Open(path)) {
+    *error = document.GetError();
+    return false;
+  }
+  if (!document.GetRootNode(root)) return false;
   bool found = false;
   auto readProject = [&](const CXmlNode& project) {
     ForEachChild(project, "flash_saver_datalist", [&](const CXmlNode& element) { found = list.ReadXml(element) || found; });
@@ -73,10 +78,16 @@ int main(int argc, char** argv) {
     return 2;
   }
   CSaverDataList list;
-  if (!ReadProject(CPathName(project), list)) {
-    std::fprintf(stderr, "gb_build_project: %s holds no screen-saver project\n", argv[1]);
+  std::string why;
+  if (!ReadProject(CPathName(project), list, &why)) {
+    if (why.empty())
+      std::fprintf(stderr, "gb_build_project: %s holds no screen-saver project\n", argv[1]);
+    else
+      std::fprintf(stderr, "gb_build_project: %s: %s\n", argv[1], why.c_str());
     return 2;
   }
+  // No output may take the project file's place.
+  list.SetProjectFile(CPathName(project));
   CPathName templates(nullptr);
   if (!templates.SetToBundleResource("ss_data")) {
     std::fprintf(stderr, "gb_build_project: the application bundle has no templates (\"ss_data\")\n");

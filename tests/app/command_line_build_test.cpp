@@ -3,6 +3,7 @@
 #include <dirent.h>
 #include <unistd.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -152,6 +153,59 @@ TEST(CommandLineBuild, ANameThatMacRomanCannotHoldOrNoNameIsRefusedByEveryProgra
       EXPECT_TRUE(FolderEntries(output).empty()) << trace;
     }
   }
+}
+
+// A project that names its encoding is built with the files it names: "é"
+// in ISO-8859-1 is "é", not the Mac Roman letter of that byte ("È"), even
+// when a file of that name is there. A project in an encoding no reader
+// reads is refused, the encoding named, and nothing is built.
+TEST(CommandLineBuild, EveryProgramReadsAProjectInTheEncodingItNames) {
+  const struct {
+    const char* what;
+    const char* tool;
+  } programs[] = {{"glimmerbox --build", ""}, {"gb_build_project", "gb_build_project"}};
+  for (const auto& program : programs) {
+    const std::string demo = apptest::CopyDemo(std::string("encoding-") + program.tool);
+    const std::string root = gbtest::MakeTempFolder(std::string("encoding-home-") + program.tool);
+    ASSERT_TRUE(gbtest::WriteFile(demo + "\xC3\xA9.txt", "e acute"));
+    ASSERT_TRUE(gbtest::WriteFile(demo + "\xC3\x88.txt", "E grave"));
+    std::string project = gbtest::ReadTextFile(demo + "Demo.gmx");
+    const std::string declaration = "<?xml version=\"1.0\" ?>", credits = "src=\"Credits.txt\"";
+    ASSERT_EQ(project.rfind(declaration, 0), 0u);
+    ASSERT_NE(project.find(credits), std::string::npos);
+    project.replace(project.find(credits), credits.size(), "src=\"\xE9.txt\"");
+    project.replace(0, declaration.size(), "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>");
+    ASSERT_TRUE(gbtest::WriteFile(demo + "Demo.gmx", project));
+    auto run = [&] {
+      return program.tool[0] ? apptest::RunTool(program.tool, {demo + "Demo.gmx"}, root)
+                             : apptest::RunProgram({"--build", demo + "Demo.gmx"}, root);
+    };
+    apptest::ProgramRun built = run();
+    EXPECT_EQ(built.status, 0) << program.what << "\n" << built.out << built.err;
+    const std::string resources = demo + "output/Demo.saver/Contents/Resources/";
+    EXPECT_EQ(gbtest::ReadTextFile(resources + "\xC3\xA9.txt"), "e acute") << program.what;
+    EXPECT_FALSE(gbtest::FileExists(resources + "\xC3\x88.txt")) << program.what;
+
+    ASSERT_TRUE(gbtest::WriteFile(demo + "Demo.gmx", "<?xml version=\"1.0\" encoding=\"Shift_JIS\"?>" +
+                                                         project.substr(project.find("?>") + 2)));
+    ASSERT_TRUE(std::filesystem::remove_all(demo + "output") > 0);
+    ASSERT_TRUE(std::filesystem::create_directory(demo + "output"));
+    apptest::ProgramRun refused = run();
+    EXPECT_NE(refused.status, 0) << program.what;
+    EXPECT_NE((refused.out + refused.err).find("\"Shift_JIS\""), std::string::npos)
+        << program.what << "\n" << refused.out << refused.err;
+    EXPECT_TRUE(FolderEntries(demo + "output").empty()) << program.what;
+  }
+  // The first-generation builder says the same of its project.
+  const std::string demo = apptest::CopyDemo("encoding-legacy");
+  const std::string root = gbtest::MakeTempFolder("encoding-home-legacy");
+  static_cast<void>(std::filesystem::create_directory(demo + "output"));
+  ASSERT_TRUE(gbtest::WriteFile(demo + "legacy.xml", "<?xml version=\"1.0\" encoding=\"Shift_JIS\"?>\n"
+                                                     "<screen_saver swf=\"Demo.swf\" name=\"Demo\" />\n"));
+  const apptest::ProgramRun refused = apptest::RunTool("gb_build_legacy", {demo + "legacy.xml", demo + "output/"}, root);
+  EXPECT_EQ(refused.status, 2) << refused.out << refused.err;
+  EXPECT_NE(refused.err.find("\"Shift_JIS\""), std::string::npos) << refused.err;
+  EXPECT_TRUE(FolderEntries(demo + "output").empty());
 }
 
 }  // namespace

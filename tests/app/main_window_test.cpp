@@ -308,6 +308,7 @@ TEST_F(MainWindow, OpenFailuresSayWhyAndChangeNothing) {
   const std::string title = Title();
   gbtest::WriteFile(folder + "text.gmx", "no project");
   gbtest::WriteFile(folder + "other.gmx", "<?xml version=\"1.0\" ?>\n<windows />\n");
+  gbtest::WriteFile(folder + "sjis.gmx", "<?xml version=\"1.0\" encoding=\"Shift_JIS\"?>\n<glimmerbox />\n");
   const struct {
     const char* file;
     const char* message;
@@ -315,6 +316,7 @@ TEST_F(MainWindow, OpenFailuresSayWhyAndChangeNothing) {
       {"missing.gmx", "cannot be found"},
       {"text.gmx", "cannot be opened"},
       {"other.gmx", "is not a Glimmerbox project"},
+      {"sjis.gmx", "cannot be opened: it is written in the encoding \"Shift_JIS\", which cannot be read"},
   };
   for (const auto& c : cases) {
     Driver().ClearShown();

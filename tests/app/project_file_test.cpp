@@ -205,6 +205,39 @@ TEST(ProjectFile, TextsHeldAlikeAreSavedInTheirPlacesOrTheSaveIsRefused) {
   EXPECT_EQ(gbtest::ReadTextFile(folder + "Saved.gmx").find('?', 30), std::string::npos);
 }
 
+// A project that names its encoding reaches the model as the same project
+// in UTF-8 does; one in an encoding the reader does not read is refused and
+// the encoding named.
+TEST(ProjectFile, AProjectIsReadInTheEncodingItNames) {
+  const std::string folder = gbtest::MakeTempFolder("project-encodings");
+  auto project = [&](const std::string& declaration, const std::string& name) {
+    return declaration + "<glimmerbox version_major=\"2\" version_minor=\"6\">\n<flash_saver_datalist screen_saver_name=\"" +
+           name + "\">\n<flash_projector swf=\"\">\n<more_files>\n<path src=\"" + folder + name +
+           ".txt\" />\n</more_files>\n</flash_projector>\n</flash_saver_datalist>\n</glimmerbox>\n";
+  };
+  for (const std::string& text : {project("", "\xC3\xA9"),
+                                   project("<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n", "\xE9"),
+                                   project("<?xml version=\"1.0\" encoding=\"macintosh\"?>\n", "\x8E")}) {
+    ASSERT_TRUE(gbtest::WriteFile(folder + "p.gmx", text));
+    CSaverDataList read;
+    ASSERT_EQ(ReadProjectFile(apptest::PathOf(folder + "p.gmx"), read), kProjectFileDone) << text;
+    EXPECT_EQ(read.GetName(), "\x8E") << text;
+    ASSERT_EQ(read.GetRootItem()->GetMoreFiles().GetCount(), 1) << text;
+    EXPECT_EQ(read.GetRootItem()->GetMoreFiles().GetAt(0)->GetString(), folder + "\x8E.txt") << text;
+  }
+  ASSERT_TRUE(gbtest::WriteFile(folder + "p.gmx", project("<?xml version=\"1.0\" encoding=\"EUC-JP\"?>\n", "x")));
+  CSaverDataList read;
+  read.SetName("Before");
+  std::string encoding;
+  EXPECT_EQ(ReadProjectFile(apptest::PathOf(folder + "p.gmx"), read, &encoding), kProjectFileUnreadEncoding);
+  EXPECT_EQ(encoding, "EUC-JP");
+  EXPECT_EQ(read.GetName(), "Before");
+  // A reference to 0 no longer cuts a path short: the file is refused.
+  ASSERT_TRUE(gbtest::WriteFile(folder + "p.gmx", project("", "x&#x0;y")));
+  EXPECT_EQ(ReadProjectFile(apptest::PathOf(folder + "p.gmx"), read), kProjectFileCannotOpen);
+  EXPECT_EQ(read.GetName(), "Before");
+}
+
 TEST(ProjectFile, FilesThatAreNoProjectAreRefused) {
   const std::string folder = gbtest::MakeTempFolder("project-refused");
   const std::string list = "<flash_saver_datalist screen_saver_name=\"Read\" >\n</flash_saver_datalist>\n";

@@ -243,6 +243,58 @@ TEST_F(ProjectorBuild, TheWindowsProjectorCarriesMasksFilesAndSettings) {
   reader.Close();
 }
 
+// Links among the project's files go in as what they lead to, under the
+// links' own names, in both projectors: the movie, an extra file, an extra
+// folder with links to a folder and a file outside it, the window picture
+// and the icon. No projector holds a link; the Windows projector's records
+// carry the names its settings document uses.
+TEST_F(ProjectorBuild, LinksGoInAsWhatTheyLeadToUnderTheirOwnNames) {
+  const std::string outside = gbtest::MakeTempFolder("fp-outside-" + std::to_string(getpid()));
+  Put(outside + "far.txt", "far away");
+  Put(projectFolder + "icon.icns", "own icon");
+  Put(projectFolder + "Media/own.txt", "own");
+  const std::pair<std::string, std::string> links[] = {
+      {"fish.swf", "movie-link.swf"},   {"notes.txt", "notes-link.txt"}, {"shape.png", "shape-link.png"},
+      {"icon.icns", "icon-link.icns"},  {"../Sounds", "Media/sounds"},   {outside + "far.txt", "Media/far.txt"}};
+  for (const auto& [text, path] : links) ASSERT_EQ(symlink(text.c_str(), (projectFolder + path).c_str()), 0) << path;
+  moviePath = projectFolder + "movie-link.swf";
+  ReadProject("output_macuniversal=\"true\" output_win=\"true\" output_mac_appicon=\"true\" "
+              "output_mac_appicon_path=\"" + projectFolder + "icon-link.icns\"",
+              "window_type=\"mask\" window_mask=\"" + projectFolder + "shape-link.png\"",
+              "<more_files>\n<path src=\"" + projectFolder + "notes-link.txt\" />\n<path src=\"" + projectFolder +
+                  "Media/\" />\n</more_files>\n");
+  ASSERT_TRUE(Build()) << LastText();
+
+  std::vector<std::string> found;
+  for (const auto& [path, bytes] : gbtest::TreeContents(Resources("Reef.app")))
+    if (bytes.size() > 2 && bytes[0] == '-' && bytes[1] == '>') found.push_back(path);
+  EXPECT_EQ(found, std::vector<std::string>{});
+  EXPECT_EQ(gbtest::ReadFile(Resources("Reef.app") + "movie-link.swf"), gbtest::ReadFile(projectFolder + "fish.swf"));
+  EXPECT_EQ(gbtest::ReadTextFile(Resources("Reef.app") + "notes-link.txt"), "notes");
+  EXPECT_EQ(gbtest::ReadTextFile(Resources("Reef.app") + "icon-link.icns"), "own icon");
+  EXPECT_EQ(gbtest::ReadTextFile(Resources("Reef.app") + "Media/sounds/wave.wav"), "wave");
+  EXPECT_EQ(gbtest::ReadTextFile(Resources("Reef.app") + "Media/far.txt"), "far away");
+  EXPECT_EQ(FolderEntries(Resources("Reef.app") + "_mask_"), std::vector<std::string>{"shape-link.png"});
+
+  CDataArchiveReader reader;
+  ASSERT_TRUE(reader.Open(CPathName(outputFolder + "Reef.exe")));
+  ASSERT_TRUE(reader.Load()) << reader.GetError();
+  std::vector<std::string> names;
+  for (const auto& entry : reader.GetNamedFiles()) names.push_back(entry.item->GetName());
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{"movie-link.swf", "notes-link.txt"}));
+  CPathName settings(nullptr);
+  ASSERT_TRUE(reader.GetSettingsPath(settings));
+  EXPECT_NE(gbtest::ReadTextFile(settings.GetAbsolutePath(0)).find("swf=\"movie-link.swf\""), std::string::npos);
+  EXPECT_EQ(gbtest::ReadTextFile(workFolder + "Media/sounds/wave.wav"), "wave");
+  EXPECT_EQ(gbtest::ReadTextFile(workFolder + "Media/far.txt"), "far away");
+  struct stat info;
+  EXPECT_EQ(lstat((workFolder + "Media/far.txt").c_str(), &info), 0);
+  EXPECT_TRUE(S_ISREG(info.st_mode));
+  reader.DeleteUnpackedFiles();
+  reader.Close();
+}
+
 TEST_F(ProjectorBuild, APictureThatDoesNotOpenGivesNoMask) {
   Put(projectFolder + "broken.png", "not a picture");
   ReadProject("output_macuniversal=\"true\" output_win=\"true\"",

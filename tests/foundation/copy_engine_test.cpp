@@ -473,3 +473,165 @@ TEST(CopyEngine, AnotherUsersCopiesKeepTheirOwnOwner) {
 }
 
 }  // namespace
+
+// Every path below `folder` (host path, ending in "/") that is a link.
+std::vector<std::string> LinksIn(const std::string& folder) {
+  std::vector<std::string> links;
+  for (const std::string& name : RawNames(folder)) {
+    const std::string path = folder + name;
+    struct stat info;
+    if (lstat(path.c_str(), &info) != 0) continue;
+    if (S_ISLNK(info.st_mode)) links.push_back(path);
+    if (S_ISDIR(info.st_mode)) {
+      std::vector<std::string> inner = LinksIn(path + "/");
+      links.insert(links.end(), inner.begin(), inner.end());
+    }
+  }
+  return links;
+}
+
+OSErr CopyFollowing(const std::string& source, const std::string& folder, const char* name = nullptr) {
+  OSErr error = 1;
+  bool copied = CPathName(source).CopyFollowingLinks(CPathName(folder), name, false, nullptr, &error);
+  EXPECT_EQ(copied, error == noErr);
+  return error;
+}
+
+OSErr CheckLinks(const std::string& source, std::string* failed = nullptr) {
+  FSRef ref;
+  if (!CPathName(source).GetFsRef(&ref)) return fnfErr;
+  return CheckLinksToFollow(&ref, failed);
+}
+
+// A copy that follows links holds what they lead to, under the links' own
+// names: a file with its own forks and Finder information (never those the
+// link carries in its sidecar), a folder with its tree, also a folder that
+// two links lead to. The copy that keeps links is unchanged.
+TEST(CopyEngine, AFollowingCopyHoldsWhatLinksLeadToUnderTheirNames) {
+  std::string tree = gbtest::MakeTempFolder("follow/tree");
+  std::string outside = gbtest::MakeTempFolder("follow/outside");
+  std::string out = gbtest::MakeTempFolder("follow/out");
+  ASSERT_TRUE(gbtest::WriteFile(tree + "real.bin", RandomBytes(3000, 7)));
+  WriteResourceFork(tree + "real.bin", {9, 8, 7});
+  SetFinder(tree + "real.bin", FourCC("BINA"), FourCC("ttxt"), 0);
+  ASSERT_TRUE(gbtest::WriteFile(outside + "far.txt", "far away"));
+  gbtest::MakeTempFolder("follow/outside/library");
+  ASSERT_TRUE(gbtest::WriteFile(outside + "library/book.txt", "book"));
+  ASSERT_EQ(symlink("../far.txt", (outside + "library/near.txt").c_str()), 0);
+  gbtest::MakeTempFolder("follow/tree/v2");
+  ASSERT_TRUE(gbtest::WriteFile(tree + "v2/data", "version 2"));
+
+  ASSERT_EQ(symlink("real.bin", (tree + "relative.bin").c_str()), 0);
+  SetFinder(tree + "relative.bin", FourCC("slnk"), FourCC("rhap"), plat::kIsAliasFlag);
+  ASSERT_EQ(symlink((outside + "far.txt").c_str(), (tree + "absolute.txt").c_str()), 0);
+  ASSERT_EQ(symlink("relative.bin", (tree + "chain.bin").c_str()), 0);
+  ASSERT_EQ(symlink((outside + "library").c_str(), (tree + "library").c_str()), 0);
+  ASSERT_EQ(symlink("v2", (tree + "latest").c_str()), 0);  // a second way to a folder inside
+
+  ASSERT_EQ(CheckLinks(tree), noErr);
+  ASSERT_EQ(CopyFollowing(tree, out), noErr);
+  EXPECT_EQ(LinksIn(out), std::vector<std::string>{});
+  // Each copy of a file with a resource fork has its sidecar, written afresh.
+  EXPECT_EQ(RawNames(out + "tree"),
+            (std::vector<std::string>{"._chain.bin", "._real.bin", "._relative.bin", "absolute.txt", "chain.bin",
+                                      "latest", "library", "real.bin", "relative.bin", "v2"}));
+  for (const char* name : {"relative.bin", "chain.bin"}) {
+    EXPECT_TRUE(gbtest::ReadFile(out + "tree/" + name) == gbtest::ReadFile(tree + "real.bin")) << name;
+    EXPECT_TRUE(ReadFork(out + "tree/" + name, plat::ForkKind::resource) == (std::vector<uint8_t>{9, 8, 7})) << name;
+    plat::FinderInfoBytes info;
+    ASSERT_EQ(plat::ReadFinderInfo(out + "tree/" + name, &info), noErr);
+    EXPECT_EQ(info.FileType(), FourCC("BINA")) << name;
+    EXPECT_EQ(info.FileFlags(), 0) << name;
+  }
+  EXPECT_EQ(gbtest::ReadTextFile(out + "tree/absolute.txt"), "far away");
+  EXPECT_EQ(gbtest::ReadTextFile(out + "tree/library/book.txt"), "book");
+  EXPECT_EQ(gbtest::ReadTextFile(out + "tree/library/near.txt"), "far away");
+  EXPECT_EQ(gbtest::ReadTextFile(out + "tree/latest/data"), "version 2");
+  EXPECT_EQ(gbtest::ReadTextFile(out + "tree/v2/data"), "version 2");
+
+  // A link itself: what it leads to, under the link's name or a new one.
+  ASSERT_EQ(CopyFollowing(tree + "library", out), noErr);
+  EXPECT_EQ(gbtest::ReadTextFile(out + "library/near.txt"), "far away");
+  ASSERT_EQ(CopyFollowing(tree + "chain.bin", out, "movie.bin"), noErr);
+  EXPECT_TRUE(ReadFork(out + "movie.bin", plat::ForkKind::resource) == (std::vector<uint8_t>{9, 8, 7}));
+  EXPECT_EQ(LinksIn(out), std::vector<std::string>{});
+
+  // The copy that keeps links still keeps them.
+  ASSERT_EQ(Copy(tree, out, "kept"), noErr);
+  EXPECT_EQ(LinkText(out + "kept/library"), outside + "library");
+  EXPECT_EQ(LinkText(out + "kept/relative.bin"), "real.bin");
+}
+
+// A link that leads nowhere or round a loop ends a copy that follows it,
+// which leaves nothing of itself; the check without copying finds the same
+// error at the same link. Links that lead from folder to folder are
+// followed at most kMaxFolderCopies times into one folder, so that a small
+// tree cannot make a copy without bound.
+TEST(CopyEngine, LinksThatLeadNowhereOrRoundALoopEndAFollowingCopy) {
+  const std::string root = gbtest::MakeTempFolder("follow-bad");
+  const std::string out = gbtest::MakeTempFolder("follow-bad-out");
+  struct Case {
+    const char* what;
+    std::vector<std::pair<std::string, std::string>> links;  // path in the tree, link text
+    std::string failed;                                      // the link the check names
+    OSErr expected;
+  } cases[] = {
+      {"a link to nothing", {{"dangling", "no such item"}}, "dangling", fnfErr},
+      {"a link through a file", {{"through", "file/inside"}}, "through", fnfErr},
+      {"a link to itself", {{"self", "self"}}, "self", copyLoopErr},
+      {"two links to each other", {{"ping", "pong"}, {"pong", "ping"}}, "ping", copyLoopErr},
+      {"a link to its own folder", {{"sub/here", "."}}, "sub/here", copyLoopErr},
+      {"a link to the top", {{"sub/top", ".."}}, "sub/top", copyLoopErr},
+      {"a link above the top", {{"up", "../.."}}, "up", copyLoopErr},
+      {"folders linked to each other", {{"a/to-b", "../b"}, {"b/to-a", "../a"}}, "b/to-a", copyLoopErr},
+  };
+  int n = 0;
+  for (const Case& c : cases) {
+    const std::string tree = gbtest::MakeTempFolder("follow-bad/tree" + std::to_string(n++));
+    ASSERT_TRUE(gbtest::WriteFile(tree + "file", "f"));
+    for (const char* folder : {"sub", "a", "b"}) ASSERT_EQ(mkdir((tree + folder).c_str(), 0755), 0);
+    for (const auto& [path, text] : c.links) ASSERT_EQ(symlink(text.c_str(), (tree + path).c_str()), 0) << c.what;
+    std::string failed;
+    EXPECT_EQ(CheckLinks(tree, &failed), c.expected) << c.what;
+    char* canonical = realpath(tree.c_str(), nullptr);
+    ASSERT_NE(canonical, nullptr);
+    EXPECT_EQ(failed, std::string(canonical) + "/" + c.failed) << c.what;
+    std::free(canonical);
+    EXPECT_EQ(CopyFollowing(tree, out), c.expected) << c.what;
+    EXPECT_TRUE(RawNames(out).empty()) << c.what;
+    // The link itself as the source.
+    const std::string first = tree + c.links.front().first;
+    if (c.expected == fnfErr || c.links.front().second == "self") {
+      EXPECT_EQ(CheckLinks(first), c.expected) << c.what;
+      EXPECT_EQ(CopyFollowing(first, out), c.expected) << c.what;
+      EXPECT_TRUE(RawNames(out).empty()) << c.what;
+    }
+  }
+
+  // A folder that holds the copy being made.
+  const std::string holder = gbtest::MakeTempFolder("follow-bad/holder");
+  ASSERT_EQ(symlink(out.c_str(), (holder + "out").c_str()), 0);
+  EXPECT_EQ(CheckLinks(holder), noErr);  // nothing loops in the tree itself
+  EXPECT_EQ(CopyFollowing(holder, out), copyLoopErr);
+  EXPECT_TRUE(RawNames(out).empty());
+
+  // Levels of folders, each holding two links to the next: level 0 is
+  // entered once, level k 2^k times. Four levels stay within the bound and
+  // are copied, twice as many at each level; the fifth is entered 16 times.
+  const std::string levels = gbtest::MakeTempFolder("follow-bad/levels");
+  for (int level = 0; level <= 4; ++level) {
+    const std::string folder = levels + "level" + std::to_string(level);
+    ASSERT_EQ(mkdir(folder.c_str(), 0755), 0);
+    ASSERT_TRUE(gbtest::WriteFile(folder + "/leaf", std::to_string(level)));
+    if (level == 0) continue;
+    for (const char* name : {"/x", "/y"})
+      ASSERT_EQ(symlink(folder.c_str(), (levels + "level" + std::to_string(level - 1) + name).c_str()), 0);
+  }
+  EXPECT_EQ(CheckLinks(levels + "level1"), noErr);
+  ASSERT_EQ(CopyFollowing(levels + "level1", out), noErr);
+  EXPECT_EQ(gbtest::ReadTextFile(out + "level1/y/x/y/leaf"), "4");
+  std::string failed;
+  EXPECT_EQ(CheckLinks(levels + "level0", &failed), copyLoopErr);
+  EXPECT_EQ(CopyFollowing(levels + "level0", out), copyLoopErr);
+  EXPECT_EQ(RawNames(out), std::vector<std::string>{"level1"});
+}

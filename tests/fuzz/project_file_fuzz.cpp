@@ -64,7 +64,8 @@ int gbfuzz::TestOneInput(const uint8_t* data, size_t size) {
   gbfuzz::WriteHostFile(folder + "Project.gmx", data, size);
   CSaverDataList list;
   const int read = ReadProjectFile(CPathName(folder + "Project.gmx"), list);
-  gbfuzz::Check(read == kProjectFileDone || read == kProjectFileCannotOpen || read == kProjectFileNotAProject,
+  gbfuzz::Check(read == kProjectFileDone || read == kProjectFileCannotOpen || read == kProjectFileNotAProject ||
+                    read == kProjectFileUnreadEncoding,
                 "a project read ends in an outcome nobody is told about");
   if (read == kProjectFileDone) {
     // A file may name texts that the project holds alike and then drop some

@@ -5,7 +5,8 @@
 // values and texts.
 //
 // Seeds: documents our writer makes, in the forms the system's documents
-// take (declaration or short root, escapes, paths, base64, numbers).
+// take (declaration or short root, escapes, paths, base64, numbers), and
+// documents in the other encodings the reader reads.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -137,6 +138,19 @@ void MakeSeeds(gbfuzz::SeedWriter& seeds) {
     writer.WriteText("</project>\n");
     if (!writer.Close()) gbfuzz::Fail("the XML writer cannot make a seed");
     seeds.AddFile(folder + "document.xml");
+  }
+  // Documents that name their encoding, as other programs write them.
+  const std::string body = "<project name=\"caf\xE9 &#x8e; &#233;\" n=\"1\"><item a=\"&#x9;&#xA;\"/>\xE9t\xE9</project>\n";
+  seeds.Add("<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n" + body);
+  seeds.Add("<?xml version='1.0' encoding='macintosh' standalone='yes'?>\r\n" + body);
+  seeds.Add("\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<p v=\"caf\xC3\xA9 \xF0\x9F\x98\x80\"/>");
+  for (const bool bigEndian : {false, true}) {
+    std::string utf16 = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+    for (const char c : "<?xml version=\"1.0\" encoding=\"UTF-16\"?>\n" + body) {
+      const char units[2] = {bigEndian ? '\0' : c, bigEndian ? c : '\0'};
+      utf16.append(units, 2);
+    }
+    seeds.Add(utf16);
   }
 }
 

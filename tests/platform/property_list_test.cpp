@@ -82,6 +82,21 @@ TEST(PropertyList, ReadsTheUsualHandWrittenForm) {
   EXPECT_EQ(value.Find("e")->text(), "");
 }
 
+// A list that names another encoding is read in it, as every XML document.
+TEST(PropertyList, ReadsTheEncodingAListNames) {
+  PlistValue value;
+  std::string message;
+  ASSERT_TRUE(plat::ParsePropertyList("<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n"
+                                      "<plist version=\"1.0\"><dict><key>caf\xE9</key><string>\xE9t\xE9</string></dict></plist>",
+                                      &value, &message))
+      << message;
+  ASSERT_NE(value.Find("caf\xC3\xA9"), nullptr);
+  EXPECT_EQ(value.Find("caf\xC3\xA9")->text(), "\xC3\xA9t\xC3\xA9");
+  EXPECT_FALSE(plat::ParsePropertyList("<?xml version=\"1.0\" encoding=\"KOI8-R\"?><plist><string/></plist>", &value,
+                                       &message));
+  EXPECT_NE(message.find("KOI8-R"), std::string::npos) << message;
+}
+
 TEST(PropertyList, RefusesWhatIsNoPropertyList) {
   auto wrap = [](const std::string& body) {
     return "<plist version=\"1.0\">" + body + "</plist>";
@@ -101,6 +116,9 @@ TEST(PropertyList, RefusesWhatIsNoPropertyList) {
       wrap("<string>&bogus;</string>"),
       wrap("<string>&#0;</string>"),
       wrap("<string>&#xD800;</string>"),
+      wrap("<string>caf\xE9</string>"),  // no UTF-8: it could not be written back
+      wrap("<dict><key>\xE9</key><string/></dict>"),
+      "<?xml version=\"1.0\" encoding=\"UTF-8\"?>" + wrap("<string>caf\xE9</string>"),
       wrap("<string><b/></string>"),
       wrap("<widget/>"),
       wrap("<dict><key>k</key><true>x</true></dict>"),
