@@ -230,7 +230,7 @@ u32 CSwfDefineFont::Read(CSwfReader& reader) {
   // cannot hold, like an odd or empty table, disagrees with the body.
   const u32 count = first / 2;
   if (first % 2 != 0 || count == 0 || count > area / 3) {
-    reader.SetOffsetsDisagree();
+    reader.SetBodyDisagrees();
     return reader.GetPosition() - start;
   }
   ReserveCharged(m_offsets, count);
@@ -240,7 +240,7 @@ u32 CSwfDefineFont::Read(CSwfReader& reader) {
   for (u32 i = 1; i < count; ++i) {
     const u16 offset = reader.ReadU16();
     if (offset < m_offsets.back() || offset >= area) {
-      reader.SetOffsetsDisagree();
+      reader.SetBodyDisagrees();
       return reader.GetPosition() - start;
     }
     EmplaceCharged(m_offsets, offset);
@@ -252,7 +252,7 @@ u32 CSwfDefineFont::Read(CSwfReader& reader) {
     reader.Seek(table + m_offsets[i]);
     EmplaceCharged(m_glyphs, ReadGlyph(reader));
     if (reader.GetPosition() > (i + 1 < count ? table + m_offsets[i + 1] : end)) {
-      reader.SetOffsetsDisagree();
+      reader.SetBodyDisagrees();
       break;
     }
   }
@@ -387,7 +387,7 @@ u32 CSwfDefineFont2::Read(CSwfReader& reader) {
   const u32 remaining = reader.GetRemaining();
   const u32 count = std::min<u32>(declared, remaining > width ? (remaining - width) / perGlyph : 0);
   if (count < declared) {
-    reader.SetOffsetsDisagree();
+    reader.SetBodyDisagrees();
     return reader.GetPosition() - start;
   }
   // Offsets count from the table's start. The glyphs lie between the table
@@ -405,7 +405,7 @@ u32 CSwfDefineFont2::Read(CSwfReader& reader) {
   for (u32 i = 0; i < count; ++i) {
     const u32 offset = wideOffsets ? reader.ReadU32() : reader.ReadU16();
     if (offset < previous || offset >= area) {
-      reader.SetOffsetsDisagree();
+      reader.SetBodyDisagrees();
       return reader.GetPosition() - start;
     }
     EmplaceCharged(m_offsets, offset);
@@ -413,14 +413,14 @@ u32 CSwfDefineFont2::Read(CSwfReader& reader) {
   }
   const u32 codeTable = wideOffsets ? reader.ReadU32() : reader.ReadU16();
   if (codeTable < previous || codeTable > area) {
-    reader.SetOffsetsDisagree();
+    reader.SetBodyDisagrees();
     return reader.GetPosition() - start;
   }
   for (u32 i = 0; i < count && !IsSwfObjectLimitPassed(); ++i) {
     reader.Seek(table + m_offsets[i]);
     EmplaceCharged(m_glyphs, ReadGlyph(reader));
     if (reader.GetPosition() > table + (i + 1 < count ? m_offsets[i + 1] : codeTable)) {
-      reader.SetOffsetsDisagree();
+      reader.SetBodyDisagrees();
       return reader.GetPosition() - start;
     }
   }
@@ -445,8 +445,13 @@ u32 CSwfDefineFont2::Read(CSwfReader& reader) {
       reader.AlignByte();
       EmplaceCharged(m_glyphBounds, std::move(bounds));
     }
+    // A count of more records than the body holds disagrees with it.
     const u32 recordSize = m_wideCodeTable ? 6 : 4;
-    const u32 kerning = std::min<u32>(reader.ReadU16(), reader.GetRemaining() / recordSize);
+    const u32 kerning = reader.ReadU16();
+    if (kerning > reader.GetRemaining() / recordSize) {
+      reader.SetBodyDisagrees();
+      return reader.GetPosition() - start;
+    }
     for (u32 i = 0; i < kerning; ++i) {
       auto record = std::make_unique<CSwfKerningRecord>(0, 0, 0, m_wideCodeTable);
       record->Read(reader);
