@@ -252,8 +252,12 @@ u32 CSwfReader::ReadBits(u16 count, bool isSigned) {
     return value;
   }
   u32 value = 0;
-  // As many bits at a time as the current byte holds; past the end of the
-  // window the missing bits are zeros.
+  // The bits above the low 32 of a wider field: whether all are zeros, or all ones.
+  bool highZeros = true;
+  bool highOnes = true;
+  // As many bits at a time as the current byte holds (the bits above the
+  // low 32 apart from them); past the end of the window the missing bits
+  // are zeros.
   for (u32 left = count; left > 0;) {
     if (m_bitPosition == 8) {
       ++m_position;
@@ -265,13 +269,21 @@ u32 CSwfReader::ReadBits(u16 count, bool isSigned) {
       value = left >= 32 ? 0 : value << left;
       break;
     }
-    const u32 take = std::min<u32>(left, 8u - m_bitPosition);
-    const u32 bits = (u32(*byte) >> (8u - m_bitPosition - take)) & ((1u << take) - 1);
-    value = (value << take) | bits;
+    const u32 take = std::min<u32>({left, 8u - m_bitPosition, left > 32 ? left - 32 : 32});
+    const u32 mask = (1u << take) - 1;
+    const u32 bits = (u32(*byte) >> (8u - m_bitPosition - take)) & mask;
+    if (left > 32) {
+      highZeros = highZeros && bits == 0;
+      highOnes = highOnes && bits == mask;
+    } else {
+      value = (value << take) | bits;
+    }
     m_bitPosition = u8(m_bitPosition + take);
     left -= take;
   }
   if (isSigned && count > 0 && count < 32 && ((value >> (count - 1)) & 1)) value |= ~0u << count;
+  // A value that its low 32 bits do not hold disagrees with the class that reads it.
+  if (count > 32 && !(isSigned && (value >> 31) ? highOnes : highZeros)) m_bodyDisagrees = true;
   return value;
 }
 

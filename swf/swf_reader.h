@@ -32,8 +32,9 @@
 // morph shape's end edges); their reading follows the offsets. A tag whose
 // reading finds that its body disagrees with what its parts say (parts
 // that share or overlap bytes, lie out of order or outside the body, a
-// size too small for what it holds, a kind the format does not know) says
-// so with SetBodyDisagrees; a read that asks for more than the body holds (a part
+// size too small for what it holds, a kind the format does not know, a
+// value wider than the field the class keeps it in) says so with
+// SetBodyDisagrees; a read that asks for more than the body holds (a part
 // the body cuts short, a count of records the body has no bytes for) says
 // so by itself. Either way the tag loop keeps the tag as its raw bytes, as
 // a tag past the bound is kept, so that what the classes cannot hold is
@@ -96,7 +97,11 @@ class CSwfReader {
   virtual void Seek(u32 position);
   virtual void Skip(u32 count);
   virtual void AlignByte();
-  // 1 to 32 bits, most significant first; with isSigned sign-extended.
+  // `count` bits, most significant first; with isSigned sign-extended. A
+  // field wider than 32 bits gives its low 32 bits; when those do not hold
+  // its value (bits above them that are not all zeros, or with isSigned
+  // not all copies of the sign), the tag being read disagrees with its
+  // body.
   virtual u32 ReadBits(u16 count, bool isSigned);
   // The next whole byte without moving; 0 at the end.
   virtual u8 PeekByte();
