@@ -253,8 +253,17 @@ u32 CSwfDefineFont::Read(CSwfReader& reader) {
     EmplaceCharged(m_glyphs, ReadGlyph(reader));
     if (reader.GetPosition() > (i + 1 < count ? table + m_offsets[i + 1] : end)) {
       reader.SetBodyDisagrees();
-      break;
+      return reader.GetPosition() - start;
     }
+  }
+  // Written back, the outlines take the widths of the bit-count rule, which
+  // may be more bits than the movie used: a font whose last glyph would
+  // then start beyond what a 16-bit offset reaches cannot be written as it
+  // was read.
+  if (m_glyphs.size() == count) {
+    CSwfBitWriter glyphs(reader.GetVersion());
+    const std::vector<u32> starts = WriteGlyphs(glyphs, m_glyphs, count);
+    if (2 * u64(count) + starts[count - 1] > 0xFFFF) reader.SetBodyDisagrees();
   }
   return reader.GetPosition() - start;
 }
@@ -263,11 +272,13 @@ u32 CSwfDefineFont::Write(CSwfBitWriter& writer) {
   CSwfBitWriter body(writer.GetVersion());
   body.WriteU16(m_characterId);
   if (!m_glyphs.empty()) {
-    // As many glyphs as 16-bit offsets reach (Set refuses more).
-    size_t count = std::min<size_t>(m_glyphs.size(), 0xFFFF / 2);
+    // Every glyph must start where a 16-bit offset reaches: a font that
+    // cannot hold its glyphs refuses to be written (never loses one).
+    const size_t count = m_glyphs.size();
+    if (count > 0xFFFF / 2) return 0;
     CSwfBitWriter glyphs(writer.GetVersion());
-    std::vector<u32> starts = WriteGlyphs(glyphs, m_glyphs, count);
-    while (count > 0 && 2 * count + starts[count - 1] > 0xFFFF) --count;
+    const std::vector<u32> starts = WriteGlyphs(glyphs, m_glyphs, count);
+    if (2 * u64(count) + starts[count - 1] > 0xFFFF) return 0;
     for (size_t i = 0; i < count; ++i) body.WriteU16(u16(2 * count + starts[i]));
     body.AppendBytes(glyphs.GetBytes().data(), starts[count]);
   }

@@ -607,6 +607,80 @@ TEST(SwfFontTags, PartsTheBodyCutsShortKeepTheFontAsItsBytes) {
   EXPECT_EQ(As<CSwfDefineFont2>(whole)->GetCodeTable(), (std::vector<u16>{'A', 'B', 'C', 'D', 'E'}));
 }
 
+namespace {
+
+// A glyph outline as a movie may hold it: the widths (one fill bit), eight
+// straight edges of (-4, -4) in 3-bit fields, the end record; 15 bytes.
+// Written back, each edge takes the 4-bit fields of the bit-count rule: 17
+// bytes.
+std::vector<u8> NarrowOutline() {
+  CSwfBitWriter bits(6);
+  bits.WriteU8(0x10);
+  for (int i = 0; i < 8; ++i) {
+    bits.WriteBits(1, 1);  // an edge
+    bits.WriteBits(1, 1);  // straight
+    bits.WriteBits(1, 4);  // 3-bit fields
+    bits.WriteBits(1, 1);  // a general line
+    bits.WriteBits(4, 3);  // -4
+    bits.WriteBits(4, 3);  // -4
+  }
+  bits.WriteBits(0, 6);
+  bits.FlushBits();
+  return bits.GetBytes();
+}
+
+}  // namespace
+
+TEST(SwfFontTags, AFontThatWouldNotFitItsOffsetsOnceWrittenIsKeptAsItsBytes) {
+  // 3600 glyphs: the last one starts at 61185, within what a 16-bit offset
+  // reaches; with the outlines re-encoded it would start at 68383.
+  const std::vector<u8> outline = NarrowOutline();
+  ASSERT_EQ(outline.size(), 15u);
+  constexpr u32 kGlyphs = 3600;
+  std::vector<u8> body = Bytes({4, 0});
+  for (u32 i = 0; i < kGlyphs; ++i) AppendU16(body, 2 * kGlyphs + u32(outline.size()) * i);
+  for (u32 i = 0; i < kGlyphs; ++i) body.insert(body.end(), outline.begin(), outline.end());
+  std::string codes;
+  for (u32 i = 0; i < kGlyphs; ++i) codes += char('a' + i % 26);
+  CSwfDefineFontInfo info(4, "Narrow", codes, 0);
+  const std::vector<u8> movie = swftest::BuildMovie({{10, body}, {13, WrittenBody(&info)}, {1, {}}, {0, {}}});
+
+  // One outline alone reads and grows as said.
+  auto single = ReadTag({10, Concat({Bytes({4, 0, 2, 0}), outline})});
+  const std::vector<u8> grown = WrittenBody(single.get());
+  ASSERT_EQ(grown.size(), 4u + 17u);
+
+  CSwfReader reader;
+  ASSERT_TRUE(reader.LoadFromMemory(movie.data(), u32(movie.size()), true, 0, true));
+  EXPECT_EQ(reader.GetTagsKeptRaw(), 1u);
+  EXPECT_NE(dynamic_cast<CSwfUnknownTag*>(reader.GetTags()[0]), nullptr);
+  CSwfBitWriter writer(reader.GetVersion());
+  ASSERT_GT(reader.WriteMovie(writer), 0u);
+  reader.DeleteTags(true);
+  EXPECT_EQ(writer.GetBytes(), movie) << "every glyph, as read";
+
+  // With one glyph fewer than would overflow, the font is read and written
+  // with every glyph (3450 glyphs end at 3450 * 2 + 3449 * 17 = 65533).
+  std::vector<u8> fitting = Bytes({4, 0});
+  constexpr u32 kFitting = 3450;
+  for (u32 i = 0; i < kFitting; ++i) AppendU16(fitting, 2 * kFitting + u32(outline.size()) * i);
+  for (u32 i = 0; i < kFitting; ++i) fitting.insert(fitting.end(), outline.begin(), outline.end());
+  auto read = ReadTag({10, fitting});
+  auto* fits = As<CSwfDefineFont>(read);
+  EXPECT_EQ(fits->GetGlyphs().size(), kFitting);
+  const std::vector<u8> written = WrittenBody(fits);
+  EXPECT_EQ(written.size(), 2u + 2 * kFitting + 17 * kFitting);
+  // A reader that is not ours finds every glyph, the last one included,
+  // with its edges, in what we write.
+  ASSERT_EQ(swftest::IndependentReaderProblem(), "");
+  const auto values = swftest::IndependentValues(swftest::BuildMovie({{10, written}, {0, {}}}));
+  EXPECT_EQ(values.at("tags.0.glyphs.length"), std::to_string(kFitting));
+  const std::string last = "tags.0.glyphs." + std::to_string(kFitting - 1) + ".records.";
+  EXPECT_EQ(values.at(last + "length"), "8");
+  EXPECT_EQ(values.at(last + "7.delta.x"), "-4");
+  EXPECT_EQ(values.at(last + "7.delta.y"), "-4");
+}
+
 // A font inside a sprite whose offsets disagree is kept as its bytes there;
 // the sprite and the font behind it are read, and the movie comes back whole.
 TEST(SwfFontTags, AFontInsideASpriteIsKeptAsItsBytesThere) {
