@@ -73,12 +73,17 @@ CSwfActionJump* AsBranch(CSwfAction* action) {
 // goes on behind it, so that a payload that says more or less than the class
 // reads never shifts the actions after it. Push bounds its values by its
 // declared length itself, and GotoFrame2 may take a pad byte behind it.
+// `pastBody` is set when the action's declared length runs past the body.
 CSwfAction* ReadNextAction(CSwfReader& reader, u32 bodyEnd, bool forInitAction, bool hint,
-                           CSwfActionList& actions, u8* read = nullptr) {
+                           CSwfActionList& actions, u8* read = nullptr, u8* pastBody = nullptr) {
   if (reader.GetPosition() >= bodyEnd) return nullptr;
   const u8 opcode = reader.ReadU8();
   if (read) *read = opcode;
   if (opcode == kActionEnd) return nullptr;
+  if (pastBody && opcode >= 0x80) {
+    const u8* length = reader.PeekBytes(2);
+    if (!length || u64(reader.GetPosition()) + 2 + (length[0] | (length[1] << 8)) > bodyEnd) *pastBody = 1;
+  }
   // The list owns the action from the start.
   CSwfAction* action = EmplaceCharged(actions, CreateAction(opcode, forInitAction)).get();
   if (opcode == kActionGotoFrame2) {
@@ -180,7 +185,9 @@ u32 CSwfDoAction::Read(CSwfReader& reader) {
   u64 position = 0;
   u8 opcode = 0;
   const bool hint = m_gotoFrame2Hint != 0;
-  while (CSwfAction* action = ReadNextAction(reader, bodyEnd, false, hint, m_actions, &opcode)) {
+  m_actionPastBody = 0;
+  const CSwfReader::LenientReads lenient(reader);
+  while (CSwfAction* action = ReadNextAction(reader, bodyEnd, false, hint, m_actions, &opcode, &m_actionPastBody)) {
     if (opcode == kActionJump || opcode == kActionIf) EmplaceCharged(layout.branches, u32(m_actions.size() - 1));
     // Sizes are taken while each action is at hand.
     EmplaceCharged(layout.starts, position);
@@ -361,6 +368,7 @@ u32 CSwfDoInitAction::Read(CSwfReader& reader) {
   m_spriteId = reader.ReadU16();
   ReserveActions(reader, bodyEnd, m_actions);
   // Each action read goes into the list.
+  const CSwfReader::LenientReads lenient(reader);
   while (ReadNextAction(reader, bodyEnd, true, true, m_actions)) continue;
   ReadTail(reader, bodyEnd, m_tail);
   return reader.GetPosition() - start;

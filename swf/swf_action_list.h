@@ -4,7 +4,9 @@
 // A list body is a run of actions closed by a 0 byte. Reading stops at that
 // byte or at the end of the body, whichever comes first; bytes of the body
 // behind the end byte are kept as the list's tail and written back behind
-// it (a branch may jump there). A DoAction tag without actions or tail is
+// it (a branch may jump there). An action whose payload the body cuts
+// short keeps what there is (its reads past the body are not held against
+// the tag). A DoAction tag without actions or tail is
 // left out of the output; a list embedded in another record always writes
 // its end byte.
 //
@@ -75,6 +77,9 @@ class CSwfDoAction : public CSwfTag {
   void CopyFrom(const CSwfDoAction& source);
 
   const CSwfActionList& GetActions() const { return m_actions; }
+  // Whether the last Read met an action whose declared length runs past
+  // the list's body (the body cut it short).
+  bool ReadActionPastBody() const { return m_actionPastBody != 0; }
   // The bytes of the body behind the end byte, as read.
   const std::vector<u8>& GetTail() const { return m_tail; }
   void SetTail(const std::vector<u8>& tail) { m_tail = tail; }
@@ -98,6 +103,7 @@ class CSwfDoAction : public CSwfTag {
   u8 m_noHeader = 0;
   u8 m_rawAdd = 0;
   u8 m_gotoFrame2Hint = 1;
+  u8 m_actionPastBody = 0;
 };
 
 class CSwfDoInitAction : public CSwfTag {

@@ -36,6 +36,15 @@ void CSwfBitWriter::WriteBits(u32 value, u32 count) {
   }
 }
 
+void CSwfBitWriter::WriteSignedBits(s32 value, u32 count) {
+  if (count > 32) {
+    const u32 sign = value < 0 ? 0xFFFFFFFFu : 0;
+    for (u32 above = count - 32; above > 0; above -= std::min(above, 32u)) WriteBits(sign, std::min(above, 32u));
+    count = 32;
+  }
+  WriteBits(u32(value), count);
+}
+
 u32 CSwfBitWriter::AppendBytes(const std::vector<u8>& bytes) {
   return AppendBytes(bytes.data(), u32(bytes.size()));
 }

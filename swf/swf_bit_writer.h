@@ -31,6 +31,9 @@ class CSwfBitWriter {
   // Appends the low `count` bits of value, most significant first (bits above
   // the 32 of the value are zeros).
   void WriteBits(u32 value, u32 count);
+  // The same for a signed value: bits above the 32 of the value are copies
+  // of its sign.
+  void WriteSignedBits(s32 value, u32 count);
   // Pushes pending bits (unused low bits 0) into the bytes.
   void FlushBits() {
     if (m_bitPosition == 0) return;

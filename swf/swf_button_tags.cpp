@@ -8,7 +8,8 @@ namespace {
 
 // Appends the bytes of one filter behind its id byte, as far as they follow
 // from the id and the counts at its start; false for an id no filter has
-// and for a filter the body cuts short.
+// (the body then disagrees with the button) and for a filter the body cuts
+// short (a read past it).
 bool ReadFilter(u8 id, CSwfReader& reader, std::vector<u8>& out) {
   auto take = [&](u32 n) { return reader.ReadBytes(out, n) == n; };
   switch (id) {
@@ -34,19 +35,21 @@ bool ReadFilter(u8 id, CSwfReader& reader, std::vector<u8>& out) {
     case 6:  // colour matrix
       return take(80);
     default:
+      reader.SetBodyDisagrees();
       return false;
   }
 }
 
 // A filter list as stored: its count byte and the filters. Only whole
 // filters are kept and counted: a filter of an unknown kind, whose length
-// is unknown, or one the body cuts short ends the list.
+// is unknown, or one the body cuts short ends the list (and the button is
+// kept as its bytes).
 void ReadFilterList(CSwfReader& reader, std::vector<u8>& out) {
   const size_t capacity = out.capacity();
   out.assign(1, 0);
   ChargeGrowth(out, capacity);
   const u8 count = reader.ReadU8();
-  for (u32 i = 0; i < count && reader.GetRemaining() > 0; ++i) {
+  for (u32 i = 0; i < count && reader.HoldsMoreRecords(); ++i) {
     const size_t start = out.size();
     out.push_back(reader.ReadU8());
     if (!ReadFilter(out.back(), reader, out)) {
@@ -226,25 +229,28 @@ u32 CSwfDefineButton2::Read(CSwfReader& reader) {
   if (offset == 0) return reader.GetPosition() - start;
   const u64 first = u64(offsetField) + offset;
   if (first < reader.GetPosition() || first > end) {
-    reader.SetOffsetsDisagree();
+    reader.SetBodyDisagrees();
     return reader.GetPosition() - start;
   }
   reader.Seek(u32(first));
   // Condition actions: a size, the condition word, and a list that reads
   // no further than the size. A size other than 0 (the last one's) says
   // where the next one starts; one too small for the size and the word, a
-  // next one past the body or one whose size and word the body cuts short
-  // disagree with the body.
+  // next one past the body, one whose size and word the body cuts short or
+  // one that cuts an action of its list short (the next condition would be
+  // read from inside the script) disagree with the body.
   while (reader.GetRemaining() > 0) {
     const u32 at = reader.GetPosition();
     const u16 size = reader.ReadU16();
     if (reader.GetRemaining() < 2 || (size != 0 && (size < 4 || u64(at) + size > end))) {
-      reader.SetOffsetsDisagree();
+      reader.SetBodyDisagrees();
       break;
     }
     EmplaceCharged(m_conditions, reader.ReadU16());
     const u32 length = size != 0 ? size - 4u : reader.GetRemaining();
-    EmplaceCharged(m_actionLists, ReadActionList(reader, length, false));
+    std::unique_ptr<CSwfDoAction> actions = ReadActionList(reader, length, false);
+    if (size != 0 && actions->ReadActionPastBody()) reader.SetBodyDisagrees();
+    EmplaceCharged(m_actionLists, std::move(actions));
     if (size == 0) break;
   }
   return reader.GetPosition() - start;

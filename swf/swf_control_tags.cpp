@@ -112,7 +112,7 @@ void CSwfAssetList::Clear() { m_assets.clear(); }
 
 void CSwfAssetList::ReadAssets(CSwfReader& reader) {
   const u16 count = reader.ReadU16();
-  for (u16 i = 0; i < count && reader.GetRemaining() > 0; ++i) EmplaceCharged(m_assets).Read(reader);
+  for (u16 i = 0; i < count && reader.HoldsMoreRecords(); ++i) EmplaceCharged(m_assets).Read(reader);
 }
 
 u32 CSwfAssetList::WriteAssetTags(CSwfBitWriter& writer, const std::string* url) const {

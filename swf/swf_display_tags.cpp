@@ -265,11 +265,22 @@ void CSwfPlaceObject2::ReadClipActions(CSwfReader& reader) {
   m_allEventFlags = wide ? reader.ReadU32() : reader.ReadU16();
   for (;;) {
     const u32 eventFlags = wide ? reader.ReadU32() : reader.ReadU16();
-    if (eventFlags == 0) break;
+    if (eventFlags == 0) {
+      // The end marker closes the body: bytes behind it would be records
+      // that a size too small for its script had read the end marker from.
+      if (reader.GetRemaining() > 0) reader.SetBodyDisagrees();
+      break;
+    }
     auto record = std::make_unique<CSwfClipActionRecord>(eventFlags);
     record->recordSize = reader.ReadU32();
-    // The record's size bounds its key code and script; the next record
-    // starts behind it whatever the script read.
+    // The record's size bounds its key code and script, and the next record
+    // starts behind it whatever the script read. A size past the body
+    // disagrees with it (it would take the records behind it, and the end
+    // marker, into the script).
+    if (u64(reader.GetPosition()) + record->recordSize > reader.GetWindowEnd()) {
+      reader.SetBodyDisagrees();
+      return;
+    }
     const CSwfReader::Body body = reader.BeginBody(record->recordSize);
     if (HasKeyCode(eventFlags, m_clipActionVersion)) record->keyCode = reader.ReadU8();
     reader.SetTagLength(reader.GetRemaining());

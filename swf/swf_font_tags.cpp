@@ -230,7 +230,7 @@ u32 CSwfDefineFont::Read(CSwfReader& reader) {
   // cannot hold, like an odd or empty table, disagrees with the body.
   const u32 count = first / 2;
   if (first % 2 != 0 || count == 0 || count > area / 3) {
-    reader.SetOffsetsDisagree();
+    reader.SetBodyDisagrees();
     return reader.GetPosition() - start;
   }
   ReserveCharged(m_offsets, count);
@@ -240,7 +240,7 @@ u32 CSwfDefineFont::Read(CSwfReader& reader) {
   for (u32 i = 1; i < count; ++i) {
     const u16 offset = reader.ReadU16();
     if (offset < m_offsets.back() || offset >= area) {
-      reader.SetOffsetsDisagree();
+      reader.SetBodyDisagrees();
       return reader.GetPosition() - start;
     }
     EmplaceCharged(m_offsets, offset);
@@ -252,9 +252,18 @@ u32 CSwfDefineFont::Read(CSwfReader& reader) {
     reader.Seek(table + m_offsets[i]);
     EmplaceCharged(m_glyphs, ReadGlyph(reader));
     if (reader.GetPosition() > (i + 1 < count ? table + m_offsets[i + 1] : end)) {
-      reader.SetOffsetsDisagree();
-      break;
+      reader.SetBodyDisagrees();
+      return reader.GetPosition() - start;
     }
+  }
+  // Written back, the outlines take the widths of the bit-count rule, which
+  // may be more bits than the movie used: a font whose last glyph would
+  // then start beyond what a 16-bit offset reaches cannot be written as it
+  // was read.
+  if (m_glyphs.size() == count) {
+    CSwfBitWriter glyphs(reader.GetVersion());
+    const std::vector<u32> starts = WriteGlyphs(glyphs, m_glyphs, count);
+    if (2 * u64(count) + starts[count - 1] > 0xFFFF) reader.SetBodyDisagrees();
   }
   return reader.GetPosition() - start;
 }
@@ -263,11 +272,13 @@ u32 CSwfDefineFont::Write(CSwfBitWriter& writer) {
   CSwfBitWriter body(writer.GetVersion());
   body.WriteU16(m_characterId);
   if (!m_glyphs.empty()) {
-    // As many glyphs as 16-bit offsets reach (Set refuses more).
-    size_t count = std::min<size_t>(m_glyphs.size(), 0xFFFF / 2);
+    // Every glyph must start where a 16-bit offset reaches: a font that
+    // cannot hold its glyphs refuses to be written (never loses one).
+    const size_t count = m_glyphs.size();
+    if (count > 0xFFFF / 2) return 0;
     CSwfBitWriter glyphs(writer.GetVersion());
-    std::vector<u32> starts = WriteGlyphs(glyphs, m_glyphs, count);
-    while (count > 0 && 2 * count + starts[count - 1] > 0xFFFF) --count;
+    const std::vector<u32> starts = WriteGlyphs(glyphs, m_glyphs, count);
+    if (2 * u64(count) + starts[count - 1] > 0xFFFF) return 0;
     for (size_t i = 0; i < count; ++i) body.WriteU16(u16(2 * count + starts[i]));
     body.AppendBytes(glyphs.GetBytes().data(), starts[count]);
   }
@@ -387,7 +398,7 @@ u32 CSwfDefineFont2::Read(CSwfReader& reader) {
   const u32 remaining = reader.GetRemaining();
   const u32 count = std::min<u32>(declared, remaining > width ? (remaining - width) / perGlyph : 0);
   if (count < declared) {
-    reader.SetOffsetsDisagree();
+    reader.SetBodyDisagrees();
     return reader.GetPosition() - start;
   }
   // Offsets count from the table's start. The glyphs lie between the table
@@ -405,7 +416,7 @@ u32 CSwfDefineFont2::Read(CSwfReader& reader) {
   for (u32 i = 0; i < count; ++i) {
     const u32 offset = wideOffsets ? reader.ReadU32() : reader.ReadU16();
     if (offset < previous || offset >= area) {
-      reader.SetOffsetsDisagree();
+      reader.SetBodyDisagrees();
       return reader.GetPosition() - start;
     }
     EmplaceCharged(m_offsets, offset);
@@ -413,14 +424,14 @@ u32 CSwfDefineFont2::Read(CSwfReader& reader) {
   }
   const u32 codeTable = wideOffsets ? reader.ReadU32() : reader.ReadU16();
   if (codeTable < previous || codeTable > area) {
-    reader.SetOffsetsDisagree();
+    reader.SetBodyDisagrees();
     return reader.GetPosition() - start;
   }
   for (u32 i = 0; i < count && !IsSwfObjectLimitPassed(); ++i) {
     reader.Seek(table + m_offsets[i]);
     EmplaceCharged(m_glyphs, ReadGlyph(reader));
     if (reader.GetPosition() > table + (i + 1 < count ? m_offsets[i + 1] : codeTable)) {
-      reader.SetOffsetsDisagree();
+      reader.SetBodyDisagrees();
       return reader.GetPosition() - start;
     }
   }
@@ -445,8 +456,13 @@ u32 CSwfDefineFont2::Read(CSwfReader& reader) {
       reader.AlignByte();
       EmplaceCharged(m_glyphBounds, std::move(bounds));
     }
+    // A count of more records than the body holds disagrees with it.
     const u32 recordSize = m_wideCodeTable ? 6 : 4;
-    const u32 kerning = std::min<u32>(reader.ReadU16(), reader.GetRemaining() / recordSize);
+    const u32 kerning = reader.ReadU16();
+    if (kerning > reader.GetRemaining() / recordSize) {
+      reader.SetBodyDisagrees();
+      return reader.GetPosition() - start;
+    }
     for (u32 i = 0; i < kerning; ++i) {
       auto record = std::make_unique<CSwfKerningRecord>(0, 0, 0, m_wideCodeTable);
       record->Read(reader);

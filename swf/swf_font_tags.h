@@ -8,10 +8,15 @@
 // them are padding), and DefineFont2's code table where its offset points,
 // behind the last outline. A font whose offsets disagree with that (glyphs
 // that share or overlap bytes, lie out of order or outside the body, a
-// glyph count the body cannot hold) is kept by the tag loop as its raw
-// bytes. Both fonts recompute their offsets when written, DefineFont2's
-// 4 bytes wide when any offset (the code-table offset included) would not
-// fit 2 bytes. Movies of version 6 and later carry 16-bit codes:
+// glyph count the body cannot hold), or whose parts the body cuts short, is
+// kept by the tag loop as its raw bytes. Both fonts recompute their offsets
+// when written, DefineFont2's 4 bytes wide when any offset (the code-table
+// offset included) would not fit 2 bytes. DefineFont's offsets are 2 bytes
+// wide: a DefineFont read from a movie whose outlines, written with the
+// widths of the bit-count rule, would start a glyph beyond what they reach
+// is kept as its raw bytes, and one built by code that cannot hold its
+// glyphs refuses to write itself; no glyph is ever left out. Movies of
+// version 6 and later carry 16-bit codes:
 // a font written for them gets wide codes, and codes that are single bytes
 // (built by code, or read from an 8-bit table) are converted from Mac Roman
 // to Unicode on the way out; codes read wide are written as they are. The
@@ -91,7 +96,8 @@ class CSwfDefineFont : public CSwfCharacterTag {
   // the glyphs where the offsets point.
   u32 Read(CSwfReader& reader) override;
   // The id, the offsets recomputed from the glyphs, the glyphs. A font
-  // without glyphs is the id alone.
+  // without glyphs is the id alone. Writes nothing and returns 0 when a
+  // glyph would start beyond what a 16-bit offset reaches.
   u32 Write(CSwfBitWriter& writer) override;
   void Reset() override { Clear(); }
   u16 GetCode() const override { return kSwfDefineFontCode; }

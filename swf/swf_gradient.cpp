@@ -83,7 +83,7 @@ u32 CSwfGradient::Read(CSwfReader& reader) {
   const u32 start = reader.GetPosition();
   Clear();
   const u8 count = reader.ReadU8();
-  for (u32 i = 0; i < count && reader.GetRemaining() > 0; ++i) {
+  for (u32 i = 0; i < count && reader.HoldsMoreRecords(); ++i) {
     auto record = std::make_unique<CSwfGradRecord>();
     record->withAlpha = withAlpha;
     record->Read(reader);

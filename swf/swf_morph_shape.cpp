@@ -101,7 +101,7 @@ u32 CSwfMorphGradient::Read(CSwfReader& reader) {
   const u32 start = reader.GetPosition();
   Clear();
   const u8 count = reader.ReadU8();
-  for (u32 i = 0; i < count && reader.GetRemaining() > 0; ++i) {
+  for (u32 i = 0; i < count && reader.HoldsMoreRecords(); ++i) {
     auto record = std::make_unique<CSwfMorphGradRecord>();
     record->Read(reader);
     EmplaceCharged(m_records, std::move(record));
@@ -160,6 +160,9 @@ u32 CSwfMorphFillStyle::Read(CSwfReader& reader) {
     bitmapId = reader.ReadU16();
     startMatrix = ReadMatrix(reader);
     endMatrix = ReadMatrix(reader);
+  } else {
+    // A kind whose fields are unknown: what follows cannot be read.
+    reader.SetBodyDisagrees();
   }
   return reader.GetPosition() - start;
 }
@@ -221,7 +224,7 @@ u32 CSwfMorphStyleArray<Style>::Read(CSwfReader& reader) {
   styles.clear();
   u32 count = reader.ReadU8();
   if (count == 0xFF) count = reader.ReadU16();
-  for (u32 i = 0; i < count && reader.GetRemaining() > 0; ++i) {
+  for (u32 i = 0; i < count && reader.HoldsMoreRecords(); ++i) {
     auto style = std::make_unique<Style>();
     style->Read(reader);
     EmplaceCharged(styles, std::move(style));
@@ -294,7 +297,7 @@ u32 CSwfDefineMorphShape::Read(CSwfReader& reader) {
   m_startEdges = std::make_unique<CSwfShape>(1);
   m_startEdges->Read(reader);
   if (endEdges != reader.GetPosition() && (endEdges < reader.GetPosition() || endEdges >= end)) {
-    reader.SetOffsetsDisagree();
+    reader.SetBodyDisagrees();
     return reader.GetPosition() - start;
   }
   reader.Seek(u32(endEdges));

@@ -32,12 +32,13 @@ void CSwfReader::Reset() {
   m_limit = 0;
   m_nesting = 0;
   m_overrun = false;
+  m_bodyOverrun = false;
   m_budgetOn = false;
   m_overBudget = false;
   m_budgetUsed = 0;
   m_tagsKeptRaw = 0;
   m_tooDeep = false;
-  m_offsetsDisagree = false;
+  m_bodyDisagrees = false;
   m_tagBytes = 0;
 }
 
@@ -162,10 +163,11 @@ bool CSwfReader::ParseLoadedMovie(bool checkSignature, bool parseTags) {
   m_floor = 0;
   m_limit = u32(m_bytes.size());
   m_overrun = false;
+  m_bodyOverrun = false;
   m_budgetUsed = 0;
   m_tagsKeptRaw = 0;
   m_tooDeep = false;
-  m_offsetsDisagree = false;
+  m_bodyDisagrees = false;
   m_tagBytes = 0;
   if (m_header.Read(*this, checkSignature) == 0 || m_overrun) {
     Reset();
@@ -250,8 +252,12 @@ u32 CSwfReader::ReadBits(u16 count, bool isSigned) {
     return value;
   }
   u32 value = 0;
-  // As many bits at a time as the current byte holds; past the end of the
-  // window the missing bits are zeros.
+  // The bits above the low 32 of a wider field: whether all are zeros, or all ones.
+  bool highZeros = true;
+  bool highOnes = true;
+  // As many bits at a time as the current byte holds (the bits above the
+  // low 32 apart from them); past the end of the window the missing bits
+  // are zeros.
   for (u32 left = count; left > 0;) {
     if (m_bitPosition == 8) {
       ++m_position;
@@ -259,17 +265,25 @@ u32 CSwfReader::ReadBits(u16 count, bool isSigned) {
     }
     const u8* byte = m_position < m_limit && !m_overBudget ? Fetch(m_position, 1) : nullptr;
     if (!byte) {
-      m_overrun = true;
+      NoteOverrun();
       value = left >= 32 ? 0 : value << left;
       break;
     }
-    const u32 take = std::min<u32>(left, 8u - m_bitPosition);
-    const u32 bits = (u32(*byte) >> (8u - m_bitPosition - take)) & ((1u << take) - 1);
-    value = (value << take) | bits;
+    const u32 take = std::min<u32>({left, 8u - m_bitPosition, left > 32 ? left - 32 : 32});
+    const u32 mask = (1u << take) - 1;
+    const u32 bits = (u32(*byte) >> (8u - m_bitPosition - take)) & mask;
+    if (left > 32) {
+      highZeros = highZeros && bits == 0;
+      highOnes = highOnes && bits == mask;
+    } else {
+      value = (value << take) | bits;
+    }
     m_bitPosition = u8(m_bitPosition + take);
     left -= take;
   }
   if (isSigned && count > 0 && count < 32 && ((value >> (count - 1)) & 1)) value |= ~0u << count;
+  // A value that its low 32 bits do not hold disagrees with the class that reads it.
+  if (count > 32 && !(isSigned && (value >> 31) ? highOnes : highZeros)) m_bodyDisagrees = true;
   return value;
 }
 
@@ -283,7 +297,7 @@ const u8* CSwfReader::Take(u32 count) {
   AlignByte();
   const u8* bytes = GetRemaining() >= count ? Fetch(m_position, count) : nullptr;
   if (!bytes) {
-    m_overrun = true;
+    NoteOverrun();
     return nullptr;
   }
   m_position += count;
@@ -345,7 +359,7 @@ void CSwfReader::ReadString(std::string& out, u32 length) {
     const u32 n = std::min(GetRemaining(), kFetchChunk);
     const u8* bytes = Fetch(m_position, n);
     if (!bytes) {
-      m_overrun = true;
+      NoteOverrun();
       return;
     }
     const u8* zero = std::find(bytes, bytes + n, u8(0));
@@ -371,9 +385,15 @@ u32 CSwfReader::ReadBytes(std::vector<u8>& out, u32 count) {
     m_position += n;
     done += n;
   }
-  if (done < count) m_overrun = true;
+  if (done < count) NoteOverrun();
   ChargeGrowth(out, capacity);
   return done;
+}
+
+bool CSwfReader::HoldsMoreRecords() {
+  if (GetRemaining() > 0) return true;
+  NoteOverrun();
+  return false;
 }
 
 const u8* CSwfReader::PeekBytes(u32 count) {
@@ -400,10 +420,14 @@ void CSwfReader::EndBody(const Body& body) {
 std::unique_ptr<CSwfTag> CSwfReader::ReadTagFrom(CSwfReader& source, bool shallow) {
   source.AlignByte();
   const u32 tagStart = source.m_position;
+  // A header that the end of a body cuts off ends the tag list (as an End
+  // tag); it is no read past the body of the tag around it.
+  const bool overranBefore = source.m_bodyOverrun;
   const u16 word = source.ReadU16();
   const u16 code = word >> 6;
   u32 length = word & 63;
   if (length == 63) length = source.ReadU32();
+  source.m_bodyOverrun = overranBefore;
   // A body that runs past the data is cut to what there is.
   length = std::min(length, source.GetRemaining());
   const Body body = source.BeginBody(length);
@@ -423,15 +447,19 @@ std::unique_ptr<CSwfTag> CSwfReader::ReadTagFrom(CSwfReader& source, bool shallo
     outer = SetSwfObjectLimit({before + size_t(bound - std::min(bound, source.m_budgetUsed)), &source.m_overBudget});
   }
   std::unique_ptr<CSwfTag> tag(shallow ? CreateShallowTag(code, length) : CreateTag(code, length));
-  // Whether this tag's offsets disagree with its bytes; a tag around it (a
-  // sprite) keeps its own answer.
-  const bool outerDisagrees = source.m_offsetsDisagree;
-  source.m_offsetsDisagree = false;
+  // Whether this tag's body disagrees with its parts, or its reading asked
+  // for more than the body holds; a tag around it (a sprite) keeps its own
+  // answer.
+  const bool outerDisagrees = source.m_bodyDisagrees;
+  const bool outerOverrun = source.m_bodyOverrun;
+  source.m_bodyDisagrees = false;
+  source.m_bodyOverrun = false;
   tag->Read(source);
-  const bool disagrees = source.m_offsetsDisagree;
-  source.m_offsetsDisagree = outerDisagrees;
+  const bool disagrees = source.m_bodyDisagrees || source.m_bodyOverrun;
+  source.m_bodyDisagrees = outerDisagrees;
+  source.m_bodyOverrun = outerOverrun;
   // A tag whose reading would pass the bound, whose tags would nest deeper
-  // than reads may, or whose offsets disagree with its bytes is kept as it
+  // than reads may, or whose body disagrees with its parts is kept as it
   // stands instead; what its reading made is given back (and stays
   // charged).
   const bool overBudget = bounds && source.m_overBudget;

@@ -26,13 +26,21 @@
 // the tags behind it have only what their own bytes add. No movie made by
 // an authoring tool comes near the bound.
 //
-// Some tags carry offsets to their parts (a font's glyphs and code table,
-// a button's condition actions, a morph shape's end edges). Their reading
-// follows the offsets, and a tag whose offsets disagree with what its
-// bytes hold (parts that share or overlap bytes, lie out of order or
-// outside the body) says so with SetOffsetsDisagree: the tag loop keeps it
-// as its raw bytes, as a tag past the bound is kept, so that a layout the
-// classes cannot hold is never written back with other content.
+// A tag's parts are read only where its offsets and sizes put them and
+// only when its body holds all of them. Some tags carry offsets to their
+// parts (a font's glyphs and code table, a button's condition actions, a
+// morph shape's end edges); their reading follows the offsets. A tag whose
+// reading finds that its body disagrees with what its parts say (parts
+// that share or overlap bytes, lie out of order or outside the body, a
+// size too small for what it holds, a kind the format does not know, a
+// value wider than the field the class keeps it in) says so with
+// SetBodyDisagrees; a read that asks for more than the body holds (a part
+// the body cuts short, a count of records the body has no bytes for) says
+// so by itself. Either way the tag loop keeps the tag as its raw bytes, as
+// a tag past the bound is kept, so that what the classes cannot hold is
+// never written back with other content. The header of a tag that the end
+// of a body cuts off is no fault of the tag around it: a sprite whose tags
+// run to its end without an End tag ends in one, as a movie does.
 #pragma once
 
 #include <cstdio>
@@ -89,7 +97,11 @@ class CSwfReader {
   virtual void Seek(u32 position);
   virtual void Skip(u32 count);
   virtual void AlignByte();
-  // 1 to 32 bits, most significant first; with isSigned sign-extended.
+  // `count` bits, most significant first; with isSigned sign-extended. A
+  // field wider than 32 bits gives its low 32 bits; when those do not hold
+  // its value (bits above them that are not all zeros, or with isSigned
+  // not all copies of the sign), the tag being read disagrees with its
+  // body.
   virtual u32 ReadBits(u16 count, bool isSigned);
   // The next whole byte without moving; 0 at the end.
   virtual u8 PeekByte();
@@ -144,14 +156,34 @@ class CSwfReader {
   void SetTagLength(u32 length) { m_tagLength = length; }
   // True once a read has asked for more than the window held.
   bool HasOverrun() const { return m_overrun; }
+  // For a loop over the records that a count announces: true while the
+  // window holds another byte. False once it does not: the count says more
+  // than the body holds, which counts as a read past the window.
+  [[nodiscard]] bool HoldsMoreRecords();
+  // While one lives, reads past the window are not held against the tag
+  // being read: an action list reads inside one, as it keeps what its body
+  // holds whatever the lengths of its actions say (a payload cut by the
+  // body keeps what there is, and the actions behind one stay where they
+  // are).
+  class LenientReads {
+   public:
+    explicit LenientReads(CSwfReader& reader) : m_reader(reader), m_overran(reader.m_bodyOverrun) {}
+    ~LenientReads() { m_reader.m_bodyOverrun = m_overran; }
+    LenientReads(const LenientReads&) = delete;
+    LenientReads& operator=(const LenientReads&) = delete;
+
+   private:
+    CSwfReader& m_reader;
+    bool m_overran;
+  };
   // The tags of the last load kept as raw bytes because their reading
   // passed the bound on what a movie's bytes may make, their tags would
-  // nest deeper than kMaxTagNesting, or their offsets disagreed with what
-  // their bytes hold.
+  // nest deeper than kMaxTagNesting, or their bodies disagreed with what
+  // their parts say (see above).
   u32 GetTagsKeptRaw() const { return m_tagsKeptRaw; }
-  // Called by a tag's reading when an offset it carries disagrees with what
-  // its body holds: the tag loop keeps the tag as its raw bytes.
-  void SetOffsetsDisagree() { m_offsetsDisagree = true; }
+  // Called by a tag's reading when what its body holds disagrees with what
+  // its parts say (see above): the tag loop keeps the tag as its raw bytes.
+  void SetBodyDisagrees() { m_bodyDisagrees = true; }
   // The bytes of the tags that the last tag loop into this reader read:
   // their headers and what each read of its body (about what writing them
   // back takes).
@@ -197,6 +229,11 @@ class CSwfReader {
   // Counts heap that the reading of this reader's movie takes outside the
   // object pool against the bound.
   void ChargeBudget(size_t bytes);
+  // A read asked for more than the window holds.
+  void NoteOverrun() {
+    m_overrun = true;
+    m_bodyOverrun = true;
+  }
   u16 m_frameCounter = 0;
   std::vector<CSwfTag*> m_tags;
   std::vector<u8> m_bytes;
@@ -221,9 +258,11 @@ class CSwfReader {
   // Set when a tag loop would nest deeper than kMaxTagNesting: the tag that
   // started it is kept as its bytes.
   bool m_tooDeep = false;
-  // Set by the reading of a tag whose offsets disagree with its bytes (see
-  // SetOffsetsDisagree): that tag is kept as its bytes.
-  bool m_offsetsDisagree = false;
+  // Set by the reading of a tag whose body disagrees with its parts (see
+  // SetBodyDisagrees), and by a read past the window while a tag is read:
+  // that tag is kept as its bytes.
+  bool m_bodyDisagrees = false;
+  bool m_bodyOverrun = false;
   // The bytes of the tags the tag loop that filled m_tags read (headers and
   // what each read of its body), and those of the last tag read.
   u64 m_tagBytes = 0;

@@ -472,8 +472,14 @@ u32 CSwfShape::Read(CSwfReader& reader) {
   lineBits = u8(reader.ReadBits(4, false));
   currentFillBits = fillBits;
   currentLineBits = lineBits;
-  // Every record but the end takes more than 6 bits; fewer left end the shape.
-  while (BitsLeft(reader) >= 6) {
+  // Every record but the end takes more than 6 bits; fewer left end the
+  // shape: zeros are an end record the body cut short, but a bit set there
+  // starts a record the body cut short.
+  for (;;) {
+    if (const u64 left = BitsLeft(reader); left < 6) {
+      if (left > 0 && reader.ReadBits(u16(left), false) != 0) reader.SetBodyDisagrees();
+      break;
+    }
     std::unique_ptr<CSwfShapeRecord> record;
     if (reader.ReadBits(1, false)) {
       if (reader.ReadBits(1, false)) {

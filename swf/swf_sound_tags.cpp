@@ -7,7 +7,6 @@
 
 namespace {
 
-constexpr u32 kEnvelopePointBytes = 8;
 // Id, format byte and sample count of a DefineSound.
 constexpr u32 kDefineSoundFields = 7;
 
@@ -38,7 +37,7 @@ u32 CSwfSoundInfo::Read(CSwfReader& reader) {
   envelopeCount = 0;
   if (flags & kHasEnvelope) {
     envelopeCount = reader.ReadU8();
-    for (u32 i = 0; i < envelopeCount && reader.GetRemaining() >= kEnvelopePointBytes; ++i) {
+    for (u32 i = 0; i < envelopeCount && reader.HoldsMoreRecords(); ++i) {
       auto point = std::make_unique<CSwfSoundEnvelope>();
       point->pos44 = reader.ReadU32();
       point->leftLevel = reader.ReadU16();

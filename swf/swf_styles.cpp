@@ -45,6 +45,9 @@ u32 CSwfFillStyle::Read(CSwfReader& reader) {
     matrix = std::make_unique<CSwfMatrix>();
     matrix->Read(reader);
     reader.AlignByte();
+  } else {
+    // A kind whose fields are unknown: what follows cannot be read.
+    reader.SetBodyDisagrees();
   }
   return reader.GetPosition() - start;
 }
@@ -122,7 +125,7 @@ u32 CSwfStyleArray<Style>::Read(CSwfReader& reader) {
   u32 count = reader.ReadU8();
   if (count == 0xFF && extendedCount) count = reader.ReadU16();
   // Every style takes at least one byte, so the data bounds the count.
-  for (u32 i = 0; i < count && reader.GetRemaining() > 0; ++i) {
+  for (u32 i = 0; i < count && reader.HoldsMoreRecords(); ++i) {
     auto style = std::make_unique<Style>(alpha);
     style->Read(reader);
     EmplaceCharged(styles, std::move(style));

@@ -146,7 +146,7 @@ u32 CSwfTextGlyphRecord::WriteRange(CSwfBitWriter& writer, size_t first, size_t 
   writer.WriteU8(u8(count));
   for (size_t i = first; i < first + count && i < m_entries.size(); ++i) {
     writer.WriteBits(m_entries[i].glyphIndex, m_glyphBits);
-    writer.WriteBits(u32(m_entries[i].advance), m_advanceBits);
+    writer.WriteSignedBits(m_entries[i].advance, m_advanceBits);
   }
   writer.FlushBits();
   return writer.GetByteCount() - before;

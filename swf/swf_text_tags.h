@@ -11,7 +11,11 @@
 // Writing keeps every record: runs longer than one record can hold are
 // split into further records, a style record that is not the last gets a
 // glyph count even when it has no glyphs, and the widths come from the
-// largest glyph index and the largest advance magnitude.
+// largest glyph index and the largest advance magnitude, or the widths
+// read when those are wider. Fields wider than 32 bits (the widths are a
+// byte each) are read whole and written with their values, advances with
+// their sign; a text whose glyph index or advance does not fit the 32 bits
+// the records keep is kept by the tag loop as its raw bytes.
 #pragma once
 
 #include <memory>

@@ -206,6 +206,39 @@ TEST(SwfBitWriter, BitFieldsOfEveryWidthReadBackBitForBit) {
   EXPECT_TRUE(reader.HasOverrun());
 }
 
+TEST(SwfBitWriter, SignedFieldsWiderThan32BitsCarryTheirSignAbove) {
+  // Each field behind 3 bits, so that it spans bytes; the bits above the
+  // value's 32 are copies of its sign, and the field reads back whole.
+  for (const u32 count : {33u, 40u, 64u, 100u}) {
+    for (const s32 value : {-5, -1, 0, 7, INT32_MIN, INT32_MAX}) {
+      SCOPED_TRACE(std::to_string(count) + " bits of " + std::to_string(value));
+      CSwfBitWriter writer(8);
+      writer.WriteBits(5, 3);
+      writer.WriteSignedBits(value, count);
+      writer.FlushBits();
+      std::vector<int> expected = {1, 0, 1};
+      for (u32 bit = count; bit-- > 0;) expected.push_back(bit < 32 ? int((u32(value) >> bit) & 1) : value < 0);
+      const std::vector<u8>& bytes = writer.GetBytes();
+      ASSERT_EQ(bytes.size(), (expected.size() + 7) / 8);
+      for (size_t i = 0; i < expected.size(); ++i)
+        ASSERT_EQ((bytes[i / 8] >> (7 - i % 8)) & 1, expected[i]) << "bit " << i;
+
+      CSwfReader reader;
+      CSwfBitWriter copy(8);
+      copy.AppendBytes(bytes);
+      ASSERT_TRUE(reader.LoadFromWriter(copy));
+      EXPECT_EQ(reader.ReadBits(3, false), 5u);
+      EXPECT_EQ(s32(reader.ReadBits(u16(count), true)), value);
+      EXPECT_FALSE(reader.HasOverrun());
+    }
+  }
+  // Up to 32 bits a signed field is its low bits.
+  CSwfBitWriter narrow(8);
+  narrow.WriteSignedBits(-2, 4);
+  narrow.FlushBits();
+  EXPECT_EQ(narrow.GetBytes(), Bytes({0xE0}));
+}
+
 namespace {
 
 // The writer's bit packing done one bit at a time, as the layout describes

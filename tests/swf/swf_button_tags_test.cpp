@@ -172,31 +172,39 @@ TEST(SwfButtonTags, FiltersAndBlendModesOfVersion8AreKept) {
   EXPECT_EQ(As<CSwfDefineButton2>(seven)->GetRecords()[0]->flags, 0x33);
 }
 
-TEST(SwfButtonTags, FilterListsKeepOnlyWholeFilters) {
-  // A blur, then a glow the body cuts short; a filter of no known kind.
+TEST(SwfButtonTags, AButtonWithAFilterItCannotReadWholeIsKeptAsItsBytes) {
+  // A record with a filter list (flag 0x10) and a blend mode (0x20), then
+  // the records' end byte. A filter of no known kind has no known length:
+  // its bytes, and what follows them, cannot be told apart; nor can a
+  // filter the body cuts short, or filters announced and not there, be
+  // written back as they were.
   const std::vector<u8> blur = Bytes({1, 0, 0, 5, 0, 0, 0, 5, 0, 0x01});
+  const std::vector<u8> head = Bytes({1, 0, 0, 0, 0, 0x30, 1, 0, 1, 0, 0x00, 0x00});
   struct Case {
     const char* name;
     std::vector<u8> filters;
-    std::vector<u8> kept;
   } cases[] = {
-      {"a filter cut short", Concat(Concat(Bytes({2}), blur), Bytes({2, 0xFF, 0, 0})),
-       Concat(Bytes({1}), blur)},
-      {"an unknown filter", Bytes({2, 9, 1, 2, 3}), Bytes({0})},
-      {"more filters announced than held", Concat(Bytes({200}), blur), Concat(Bytes({1}), blur)},
+      // Read before as an empty list, a blend mode of 1 and a record made up
+      // of the filter's bytes (flags 2, character 3).
+      {"a filter of an unknown kind", Bytes({1, 9, 1, 2, 3, 0, 0, 0, 0})},
+      {"a filter cut short", Concat(Concat(Bytes({2}), blur), Bytes({2, 0xFF, 0, 0}))},
+      {"more filters announced than held", Concat(Bytes({200}), blur)},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    const std::vector<u8> body =
-        Concat(Bytes({1, 0, 0, 0, 0, 0x10, 1, 0, 1, 0, 0x00, 0x00}), c.filters);
-    auto read = ReadTag({34, body}, 8);
-    auto* button = As<CSwfDefineButton2>(read);
-    ASSERT_FALSE(button->GetRecords().empty());
-    EXPECT_EQ(button->GetRecords()[0]->filterList, c.kept);
-    // What is written reads back to itself.
-    const std::vector<u8> written = WrittenBody(button, 8);
-    EXPECT_EQ(WrittenBody(ReadTag({34, written}, 8).get(), 8), written);
+    swftest::ExpectKeptAsBytes({34, Concat(head, c.filters)}, 8);
   }
+  // The same record with a whole blur is read, and written back with it.
+  const std::vector<u8> whole = Concat(Concat(Concat(head, Bytes({1})), blur), Bytes({6, 0}));
+  auto read = ReadTag({34, whole}, 8);
+  auto* button = As<CSwfDefineButton2>(read);
+  ASSERT_EQ(button->GetRecords().size(), 1u);
+  EXPECT_EQ(button->GetRecords()[0]->filterList, Concat(Bytes({1}), blur));
+  EXPECT_EQ(button->GetRecords()[0]->blendMode, 6);
+  const std::vector<u8> written = WrittenBody(button, 8);
+  auto again = ReadTag({34, written}, 8);
+  EXPECT_EQ(As<CSwfDefineButton2>(again)->GetRecords()[0]->filterList, Concat(Bytes({1}), blur));
+  EXPECT_EQ(WrittenBody(again.get(), 8), written);
 }
 
 TEST(SwfButtonTags, RenumberingAndTheCompanionTags) {
@@ -336,5 +344,30 @@ TEST(SwfButtonTags, ConditionActionsAreReadWhereTheirOffsetsPoint) {
       EXPECT_EQ(swftest::DescribeTag(button), swftest::DescribeTag(expected.get()));
     }
     EXPECT_EQ(WrittenBody(button), c.expect == kAsPlain ? plain : body);
+  }
+}
+
+TEST(SwfButtonTags, AConditionSizeThatCutsAnActionShortKeepsTheButtonAsItsBytes) {
+  // A DefineButton2 (id 6) of one record and two condition actions:
+  // GotoFrame 3 on release, then Play.
+  const std::vector<u8> records = Bytes({0x0F, 1, 0, 1, 0, 0x00, 0x69, 0x00, 0x40, 0x10, 0x04, 0x00, 0});
+  auto bodyOf = [&records](u8 size) {
+    std::vector<u8> body = Concat(Bytes({6, 0, 0, int(2 + records.size()), 0}), records);
+    body = Concat(body, Bytes({size, 0, 0x08, 0x00, 0x81, 2, 0, 3, 0, 0x00}));
+    return Concat(body, Bytes({0, 0, 0x00, 0x01, 0x06, 0x00}));
+  };
+  const std::vector<u8> whole = bodyOf(10);
+  auto read = ReadTag({34, whole});
+  auto* button = As<CSwfDefineButton2>(read);
+  EXPECT_EQ(button->GetConditions(), (std::vector<u16>{0x0008, 0x0100}));
+  ASSERT_EQ(button->GetActionLists().size(), 2u);
+  EXPECT_EQ(static_cast<const CSwfActionGotoFrame&>(*button->GetActionLists()[0]->GetActions()[0]).frame, 3);
+  EXPECT_EQ(WrittenBody(button), whole);
+
+  // Sizes that end inside the GotoFrame: read before as GotoFrame 0 (or of a
+  // frame of one byte), with the next condition read from inside the script.
+  for (const u8 size : {u8(6), u8(7), u8(8)}) {
+    SCOPED_TRACE(int(size));
+    swftest::ExpectKeptAsBytes({34, bodyOf(size)});
   }
 }

@@ -188,9 +188,9 @@ TEST(SwfDisplayTags, TheRecordSizeBoundsEachClipScript) {
       0, 0, 0, 0,
   })));
 
-  // A record list cut short by the end of the body ends there.
-  auto cut = ReadTag({26, std::vector<u8>(body.begin(), body.begin() + 31)}, 6);
-  EXPECT_EQ(As<CSwfPlaceObject2>(cut)->GetClipActions().size(), 2u);
+  // A record list cut short by the end of the body (its end marker
+  // missing) is kept as its bytes.
+  swftest::ExpectKeptAsBytes({26, std::vector<u8>(body.begin(), body.begin() + 31)}, 6);
 
   // Scripts are closed even when empty, or missing.
   auto* missing = new CSwfClipActionRecord(4);
@@ -202,6 +202,44 @@ TEST(SwfDisplayTags, TheRecordSizeBoundsEachClipScript) {
             Concat(Concat(Bytes({0x86}), kPlacementHead),
                    Bytes({0, 0, 4, 0, 0, 0, 4, 0, 0, 0, 1, 0, 0, 0, 0, 4, 0, 0, 0, 1, 0, 0, 0, 0,
                           0, 0, 0, 0})));
+}
+
+TEST(SwfDisplayTags, ClipActionSizesThatDisagreeWithTheRecordsKeepThePlacementAsItsBytes) {
+  // Version 6: one record (on enter frame) whose script is GotoFrame 3, an
+  // action of opcode 0x02 and the end byte (7 bytes), then the end marker.
+  const std::vector<u8> script = Bytes({0x81, 2, 0, 3, 0, 0x02, 0});
+  auto bodyOf = [&script](u32 size, const std::vector<u8>& behind) {
+    std::vector<u8> body = Concat(Bytes({0x86}), kPlacementHead);
+    body = Concat(body, Bytes({0, 0, 0x02, 0, 0, 0, 0x02, 0, 0, 0}));
+    body = Concat(body, Bytes({int(size & 0xFF), int(size >> 8), 0, 0}));
+    body = Concat(Concat(body, script), Bytes({0, 0, 0, 0}));
+    return Concat(body, behind);
+  };
+  const std::vector<u8> whole = bodyOf(7, {});
+  auto read = ReadTag({26, whole}, 6);
+  auto* place = As<CSwfPlaceObject2>(read);
+  ASSERT_EQ(place->GetClipActions().size(), 1u);
+  const auto& actions = place->GetClipActions()[0]->actions->GetActions();
+  ASSERT_EQ(actions.size(), 2u);
+  EXPECT_EQ(static_cast<const CSwfActionGotoFrame&>(*actions[0]).frame, 3);
+  EXPECT_EQ(WrittenBody(place, 6), whole);
+
+  struct Case {
+    const char* name;
+    std::vector<u8> body;
+  };
+  const Case cases[] = {
+      // Read before as GotoFrame 0, and a key-press record (events 0x20003)
+      // made of the script's last bytes.
+      {"a size smaller than its script", bodyOf(3, {})},
+      {"a size past the body", bodyOf(200, {})},
+      {"a size that takes the end marker into the script", bodyOf(11, {})},
+      {"bytes behind the end marker", bodyOf(7, Bytes({0x04, 0, 0, 0}))},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    swftest::ExpectKeptAsBytes({26, c.body}, 6);
+  }
 }
 
 TEST(SwfDisplayTags, AnEmptyClipScriptIsWrittenBackAsItWasRead) {

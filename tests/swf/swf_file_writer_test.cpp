@@ -16,6 +16,7 @@
 #include "swf/swf_button_tags.h"
 #include "swf/swf_control_tags.h"
 #include "swf/swf_display_tags.h"
+#include "swf/swf_font_tags.h"
 #include "swf/swf_maker_stamps.h"
 #include "swf/swf_movie_builder.h"
 #include "swf/swf_reader.h"
@@ -100,6 +101,19 @@ std::vector<RefusedTag> RefusedTags() {
          change->SetFillStyle(40000, 0);
          change->UpdateFlags();
          return ShapeWith(change);
+       }},
+      {"a font whose glyphs start beyond what its 16-bit offsets reach",
+       [] {
+         auto* font = new CSwfDefineFont;
+         std::vector<std::unique_ptr<CSwfShape>> glyphs;
+         for (int i = 0; i < 3; ++i) {
+           glyphs.push_back(std::make_unique<CSwfShape>(1));
+           glyphs.back()->SetBits(1, 0);
+         }
+         EXPECT_TRUE(font->Set({}, std::move(glyphs), 1, false));
+         // The first outline grows past what the offsets of the others reach.
+         for (int i = 0; i < 33000; ++i) font->GetGlyphs()[0]->AddLineX(i % 2 ? 100 : -100);
+         return font;
        }},
       {"a maker stamp's name over 255 bytes",
        [] {

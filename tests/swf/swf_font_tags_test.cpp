@@ -84,9 +84,9 @@ TEST(SwfFontTags, FontInfoReadsAndWritesItsCodes) {
   auto info2 = ReadTag({62, Bytes({3, 0, 1, 'V', 0x01, 2})});
   EXPECT_EQ(As<CSwfDefineFontInfo2>(info2)->GetLanguageCode(), 2);
 
-  // The factory's default, and one built by code.
-  auto empty = ReadTag({13, {}});
-  EXPECT_EQ(As<CSwfDefineFontInfo>(empty)->GetFontId(), 0);
+  // An empty body holds no font id: it is kept as its bytes. The factory's
+  // default, and one built by code.
+  swftest::ExpectKeptAsBytes({13, {}});
   CSwfDefineFontInfo standard;
   EXPECT_EQ(standard.GetFontId(), 1);
   EXPECT_EQ(standard.GetName(), "Times New Roman");
@@ -377,8 +377,8 @@ TEST(SwfFontTags, DefineFontRecomputesItsOffsets) {
 }
 
 TEST(SwfFontTags, HostileFontBodiesAreBounded) {
-  // A count the body cannot hold, or offsets past it, keep the tag as its
-  // bytes (kRaw); the other bodies are read within them.
+  // A count the body cannot hold, offsets past it, or parts it cuts short
+  // keep the tag as its bytes (kRaw); the other bodies are read within them.
   constexpr size_t kRaw = ~size_t(0);
   struct Case {
     const char* name;
@@ -395,10 +395,10 @@ TEST(SwfFontTags, HostileFontBodiesAreBounded) {
   const Case cases[] = {
       {"a glyph count larger than the body", Bytes({1, 0, 0x00, 0, 0, 0xFF, 0xFF, 4, 0}), kRaw},
       {"wide offsets past the body", Bytes({1, 0, 0x08, 0, 0, 3, 0, 0xFF, 0xFF, 0xFF, 0x7F, 1, 2, 3, 4}), kRaw},
-      {"a name longer than the body", Bytes({1, 0, 0x00, 0, 200, 'F'}), 0},
-      {"a table cut in its codes", cutInCodes, 3},
-      {"a table cut in its layout", cutInLayout, 2},
-      {"a kerning count larger than the body", manyKerning, 1},
+      {"a name longer than the body", Bytes({1, 0, 0x00, 0, 200, 'F'}), kRaw},
+      {"a table cut in its codes", cutInCodes, kRaw},
+      {"a table cut in its layout", cutInLayout, kRaw},
+      {"a kerning count larger than the body", manyKerning, kRaw},
       // Each glyph takes its offset, a byte of outline, its code, its advance
       // and a byte of bounds: 40 bytes behind the count hold 5 of them.
       {"glyphs announced by offsets alone",
@@ -556,6 +556,129 @@ TEST(SwfFontTags, GlyphsAreReadWhereTheirOffsetsPoint) {
     EXPECT_EQ(WrittenBody(read.get()), WrittenBody(expected.get()));
     EXPECT_EQ(WrittenBody(read.get()), plain) << "the outlines, codes and layout of the font without padding";
   }
+}
+
+// Parts that the body cuts short, or counts of more records than it holds,
+// keep the font as its bytes: never codes, bounds, outlines or kerning
+// pairs made up of zeros, nor a count lowered in silence.
+TEST(SwfFontTags, PartsTheBodyCutsShortKeepTheFontAsItsBytes) {
+  // Five glyphs with wide codes and no layout: 10 bytes of codes at the end.
+  const std::vector<u8> fiveCodes = Font2Body(kFont2WideCodes, {'A', 'B', 'C', 'D', 'E'});
+  // Three outlines with padding behind each; the offset table starts at 8,
+  // its fourth entry the code table's offset.
+  const std::vector<u8> padded = DefineFont2Body({3, 5, 0, {}});
+  const size_t codeTable = 8 + (padded[14] | (padded[15] << 8));
+  const std::vector<u8> laidOut = DefineFont2Body({});
+  std::vector<u8> moreKerning = laidOut;
+  moreKerning[moreKerning.size() - 8] = 2;  // two pairs announced, one there
+  const std::vector<u8> twoPairs =
+      Font2Body(kFont2HasLayout | kFont2WideCodes, {'a', 'b'}, {{'a', 'b', 3}, {'b', 'a', -3}});
+  const std::vector<u8> font = DefineFontBody({});
+  auto cut = [](const std::vector<u8>& body, size_t bytes) {
+    return std::vector<u8>(body.begin(), body.end() - long(bytes));
+  };
+  struct Case {
+    const char* name;
+    u16 code;
+    std::vector<u8> body;
+  };
+  const Case cases[] = {
+      {"DefineFont2, a code table at the body's end", 48, cut(padded, padded.size() - codeTable)},
+      {"DefineFont2, a code table cut by the body", 48, cut(fiveCodes, 4)},
+      // The kerning count and pair (8 bytes), then half of the last bounds.
+      {"DefineFont2, a layout cut by the body", 48, cut(laidOut, 9)},
+      {"DefineFont2, a kerning count larger than its pairs", 48, moreKerning},
+      {"DefineFont2, its last kerning pair cut", 48, cut(twoPairs, 2)},
+      {"DefineFont, its last outline cut", 10, cut(font, 1)},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    swftest::ExpectKeptAsBytes({c.code, c.body});
+  }
+  // Whole, the same bodies are read with their classes.
+  for (const auto& [code, body] : {std::pair{u16(48), fiveCodes}, std::pair{u16(48), padded},
+                                   std::pair{u16(48), laidOut}, std::pair{u16(48), twoPairs},
+                                   std::pair{u16(10), font}}) {
+    auto read = ReadTag({code, body});
+    ASSERT_NE(read, nullptr);
+    EXPECT_EQ(dynamic_cast<CSwfUnknownTag*>(read.get()), nullptr) << code;
+  }
+  auto whole = ReadTag({48, fiveCodes});
+  EXPECT_EQ(As<CSwfDefineFont2>(whole)->GetCodeTable(), (std::vector<u16>{'A', 'B', 'C', 'D', 'E'}));
+}
+
+namespace {
+
+// A glyph outline as a movie may hold it: the widths (one fill bit), eight
+// straight edges of (-4, -4) in 3-bit fields, the end record; 15 bytes.
+// Written back, each edge takes the 4-bit fields of the bit-count rule: 17
+// bytes.
+std::vector<u8> NarrowOutline() {
+  CSwfBitWriter bits(6);
+  bits.WriteU8(0x10);
+  for (int i = 0; i < 8; ++i) {
+    bits.WriteBits(1, 1);  // an edge
+    bits.WriteBits(1, 1);  // straight
+    bits.WriteBits(1, 4);  // 3-bit fields
+    bits.WriteBits(1, 1);  // a general line
+    bits.WriteBits(4, 3);  // -4
+    bits.WriteBits(4, 3);  // -4
+  }
+  bits.WriteBits(0, 6);
+  bits.FlushBits();
+  return bits.GetBytes();
+}
+
+}  // namespace
+
+TEST(SwfFontTags, AFontThatWouldNotFitItsOffsetsOnceWrittenIsKeptAsItsBytes) {
+  // 3600 glyphs: the last one starts at 61185, within what a 16-bit offset
+  // reaches; with the outlines re-encoded it would start at 68383.
+  const std::vector<u8> outline = NarrowOutline();
+  ASSERT_EQ(outline.size(), 15u);
+  constexpr u32 kGlyphs = 3600;
+  std::vector<u8> body = Bytes({4, 0});
+  for (u32 i = 0; i < kGlyphs; ++i) AppendU16(body, 2 * kGlyphs + u32(outline.size()) * i);
+  for (u32 i = 0; i < kGlyphs; ++i) body.insert(body.end(), outline.begin(), outline.end());
+  std::string codes;
+  for (u32 i = 0; i < kGlyphs; ++i) codes += char('a' + i % 26);
+  CSwfDefineFontInfo info(4, "Narrow", codes, 0);
+  const std::vector<u8> movie = swftest::BuildMovie({{10, body}, {13, WrittenBody(&info)}, {1, {}}, {0, {}}});
+
+  // One outline alone reads and grows as said.
+  auto single = ReadTag({10, Concat({Bytes({4, 0, 2, 0}), outline})});
+  const std::vector<u8> grown = WrittenBody(single.get());
+  ASSERT_EQ(grown.size(), 4u + 17u);
+
+  CSwfReader reader;
+  ASSERT_TRUE(reader.LoadFromMemory(movie.data(), u32(movie.size()), true, 0, true));
+  EXPECT_EQ(reader.GetTagsKeptRaw(), 1u);
+  EXPECT_NE(dynamic_cast<CSwfUnknownTag*>(reader.GetTags()[0]), nullptr);
+  CSwfBitWriter writer(reader.GetVersion());
+  ASSERT_GT(reader.WriteMovie(writer), 0u);
+  reader.DeleteTags(true);
+  EXPECT_EQ(writer.GetBytes(), movie) << "every glyph, as read";
+
+  // With one glyph fewer than would overflow, the font is read and written
+  // with every glyph (3450 glyphs end at 3450 * 2 + 3449 * 17 = 65533).
+  std::vector<u8> fitting = Bytes({4, 0});
+  constexpr u32 kFitting = 3450;
+  for (u32 i = 0; i < kFitting; ++i) AppendU16(fitting, 2 * kFitting + u32(outline.size()) * i);
+  for (u32 i = 0; i < kFitting; ++i) fitting.insert(fitting.end(), outline.begin(), outline.end());
+  auto read = ReadTag({10, fitting});
+  auto* fits = As<CSwfDefineFont>(read);
+  EXPECT_EQ(fits->GetGlyphs().size(), kFitting);
+  const std::vector<u8> written = WrittenBody(fits);
+  EXPECT_EQ(written.size(), 2u + 2 * kFitting + 17 * kFitting);
+  // A reader that is not ours finds every glyph, the last one included,
+  // with its edges, in what we write.
+  ASSERT_EQ(swftest::IndependentReaderProblem(), "");
+  const auto values = swftest::IndependentValues(swftest::BuildMovie({{10, written}, {0, {}}}));
+  EXPECT_EQ(values.at("tags.0.glyphs.length"), std::to_string(kFitting));
+  const std::string last = "tags.0.glyphs." + std::to_string(kFitting - 1) + ".records.";
+  EXPECT_EQ(values.at(last + "length"), "8");
+  EXPECT_EQ(values.at(last + "7.delta.x"), "-4");
+  EXPECT_EQ(values.at(last + "7.delta.y"), "-4");
 }
 
 // A font inside a sprite whose offsets disagree is kept as its bytes there;

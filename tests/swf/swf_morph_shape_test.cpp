@@ -99,10 +99,34 @@ TEST(SwfMorphShape, EveryFillTypeReadsAndWritesItsLayoutAndTheRestFollows) {
   EXPECT_EQ(values.at("tags.0.shape.records.2.morphDelta.y"), "100");
   EXPECT_EQ(values.at("tags.0.morphBounds.xMax"), "350");
 
-  // Types without a layout of their own are their type byte alone.
+  // Types without a layout of their own are their type byte alone; the
+  // fields behind such a type cannot be read, and a morph shape holding one
+  // is kept as its bytes (its styles and edges are not dropped as padding).
   CSwfMorphFillStyle unknown;
   EXPECT_EQ(ReadFrom(Bytes({0x13, 1, 2, 3}), unknown), 1u);
   EXPECT_EQ(Written(unknown), Bytes({0x13}));
+  // A black fill whose colour bytes, read past an unknown type, end the
+  // start part early: the start edges would be dropped as padding.
+  CSwfDefineMorphShape black;
+  black.SetCharacterId(9);
+  black.SetRectangle(0, 0, 100, 200, new CSwfMorphFillStyle(0x000000, 0x000000), Line(20, 60), true);
+  black.SetRectangle(50, 50, 300, 100, nullptr, nullptr, false);
+  for (CSwfDefineMorphShape* shape : {&black, morph.get()}) {
+    const std::vector<u8> whole = WrittenBody(shape);
+    CSwfBitWriter head(8);
+    head.WriteU16(9);
+    shape->GetStartBounds()->Write(head);
+    shape->GetEndBounds()->Write(head);
+    // The first fill style's type lies behind the offset and the style count.
+    const size_t firstType = head.GetBytes().size() + 4 + 1;
+    ASSERT_EQ(whole[firstType], kSwfSolidFill);
+    for (const u8 type : {u8(0x01), u8(0x13), u8(0x44), u8(0xFF)}) {
+      SCOPED_TRACE(int(type));
+      std::vector<u8> changed = whole;
+      changed[firstType] = type;
+      swftest::ExpectKeptAsBytes({kSwfDefineMorphShapeCode, changed});
+    }
+  }
 }
 
 TEST(SwfMorphShape, GradientRecordsKeepBothRatiosInOrder) {
@@ -159,6 +183,11 @@ TEST(SwfMorphShape, TheEndEdgesLieWhereTheirOffsetPoints) {
       {"an offset back into the start edges", withOffset(offset - 1, 0), true},
       {"an offset at the end of the body", withOffset(behindOffset, 0), true},
       {"an offset past the body", withOffset(0xFFFFFFF0u, 0), true},
+      // The body ends with the start edges, where the offset points.
+      {"no end edges behind the offset", std::vector<u8>(body.begin(), body.begin() + long(at + 4 + offset)), true},
+      // Two bytes: into the last edge, not the end record alone (a shape
+      // whose body ends where its end record would be ends there).
+      {"end edges cut by the body", std::vector<u8>(body.begin(), body.end() - 2), true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);

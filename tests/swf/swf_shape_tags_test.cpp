@@ -141,6 +141,25 @@ TEST(SwfDefineShape, OnlyDefineShape2AndLaterEscapeAStyleCountOf255) {
   EXPECT_TRUE(writer.GetBytes().empty());
 }
 
+TEST(SwfDefineShape, AFillStyleOfAnUnknownTypeKeepsTheShapeAsItsBytes) {
+  // Id and empty bounds, two solid fills, no line styles, a shape of widths
+  // 2 and 0 ending at once. A type whose fields are unknown cannot be read
+  // past: the styles and edges behind it would be taken for other things.
+  const std::vector<u8> body =
+      Bytes({1, 0, 0x08, 0x00, 2, 0x00, 1, 2, 3, 0x00, 4, 5, 6, 0, 0x20, 0x00});
+  const std::unique_ptr<CSwfTag> read = ReadTag({kSwfDefineShapeCode, body});
+  auto* shape = dynamic_cast<CSwfDefineShape*>(read.get());
+  ASSERT_NE(shape, nullptr);
+  EXPECT_EQ(shape->GetShape()->fillStyles->styles.size(), 2u);
+  EXPECT_EQ(WrittenBody(shape), body);
+  for (const u8 type : {u8(0x01), u8(0x13), u8(0x44), u8(0xFF)}) {
+    SCOPED_TRACE(int(type));
+    std::vector<u8> changed = body;
+    changed[5] = type;
+    swftest::ExpectKeptAsBytes({kSwfDefineShapeCode, changed});
+  }
+}
+
 TEST(SwfDefineShape, FiguresBuiltInCodeDecodeToTheirPointsInAnIndependentReader) {
   ASSERT_EQ(swftest::IndependentReaderProblem(), "");
   CSwfDefineShape3 rectangle;

@@ -201,23 +201,26 @@ TEST(SwfTagFactory, EveryTimelineTagHasItsClass) {
 }
 
 // Sprites made to hurt the reader: each loads, keeps the tags behind it,
-// and rewrites to a movie that reads back to itself.
+// and rewrites to a movie that reads back to itself. One whose body ends
+// before its frame count is kept as its bytes.
 TEST(SwfSprite, HostileSpritesStayInsideTheirBodies) {
   std::vector<u8> deep = SpriteBody(1, 0, {kEnd});
   for (int level = 0; level < CSwfReader::kMaxTagNesting + 8; ++level)
     deep = SpriteBody(1, 0, {{39, deep, true}, kEnd});
   std::vector<u8> manyFrames = SpriteBody(1, 0, {});
   for (int i = 0; i < 420000; ++i) manyFrames.insert(manyFrames.end(), {0x40, 0x00});
+  // The sprite's tags as read; kRaw for a sprite kept as its bytes.
+  const std::vector<u16> kRaw = {0xFFFF};
   struct Case {
     const char* name;
     std::vector<u8> body;
-    std::vector<u16> inner;  // the sprite's tags as read
+    std::vector<u16> inner;
   } cases[] = {
       {"no inner End", SpriteBody(1, 1, {kShowFrame}), {1, 0}},
       // A FrameLabel that announces 40 bytes where the sprite holds 2.
       {"an inner tag longer than the sprite", Bytes({1, 0, 1, 0, 0xE8, 0x0A, 'a', 0}), {43, 0}},
-      {"nothing but the id", Bytes({1, 0}), {0}},
-      {"no body at all", {}, {0}},
+      {"nothing but the id", Bytes({1, 0}), kRaw},
+      {"no body at all", {}, kRaw},
       {"a frame count far beyond its frames", SpriteBody(1, 0xFFFF, {kShowFrame, kEnd}), {1, 0}},
       {"nested past the reader's limit", deep, {39, 0}},
       {"more frames than any reserve should grow with", manyFrames, {}},
@@ -228,12 +231,17 @@ TEST(SwfSprite, HostileSpritesStayInsideTheirBodies) {
     CSwfReader reader;
     ASSERT_TRUE(reader.LoadFromMemory(movie.data(), u32(movie.size()), true, 0, true));
     ASSERT_EQ(Codes(reader.GetTags()), (std::vector<u16>{39, 9, 0})) << "the tags behind the sprite";
-    auto* sprite = dynamic_cast<CSwfDefineSprite*>(reader.GetTags()[0]);
-    ASSERT_NE(sprite, nullptr);
-    if (!c.inner.empty()) {
-      EXPECT_EQ(Codes(sprite->GetTags()), c.inner);
+    if (c.inner == kRaw) {
+      EXPECT_NE(dynamic_cast<CSwfUnknownTag*>(reader.GetTags()[0]), nullptr);
+      EXPECT_EQ(reader.GetTagsKeptRaw(), 1u);
+    } else {
+      auto* sprite = dynamic_cast<CSwfDefineSprite*>(reader.GetTags()[0]);
+      ASSERT_NE(sprite, nullptr);
+      if (!c.inner.empty()) {
+        EXPECT_EQ(Codes(sprite->GetTags()), c.inner);
+      }
+      EXPECT_EQ(sprite->GetTags().back()->GetCode(), 0) << "the list ends in an End";
     }
-    EXPECT_EQ(sprite->GetTags().back()->GetCode(), 0) << "the list ends in an End";
     CSwfBitWriter writer(6);
     EXPECT_GT(reader.WriteMovie(writer), 0u);
     const std::vector<u8> written = writer.GetBytes();
@@ -244,6 +252,9 @@ TEST(SwfSprite, HostileSpritesStayInsideTheirBodies) {
     EXPECT_GT(again.WriteMovie(rewriter), 0u);
     EXPECT_EQ(rewriter.GetBytes(), written);
     EXPECT_EQ(swftest::SplitTags(written)[1].body, Bytes({1, 2, 3}));
+    if (c.inner == kRaw) {
+      EXPECT_EQ(swftest::SplitTags(written)[0].body, c.body) << "written back as read";
+    }
     again.DeleteTags(true);
   }
 }

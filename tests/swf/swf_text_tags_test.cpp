@@ -99,15 +99,13 @@ TEST(SwfTextTags, RecordListsKeepEveryRecord) {
     const char* name;
     std::vector<u8> records;
     std::string kinds;  // s = style, g<n> = glyph record of n entries
-    std::vector<u8> written;  // empty: the same bytes
   };
   const Case cases[] = {
-      {"a style record followed directly by the end", Bytes({0x88, 1, 0, 200, 0, 0}), "s", {}},
+      {"a style record followed directly by the end", Bytes({0x88, 1, 0, 200, 0, 0}), "s"},
       {"a style record with no glyphs before another one",
-       Bytes({0x88, 1, 0, 200, 0, 0, 0x80, 1, 0x20, 0}), "s g0 s g1", {}},
-      {"a style record with no glyphs before the end", Bytes({0x88, 1, 0, 200, 0, 0, 0}), "s g0", {}},
-      {"glyph records that stand alone", Bytes({2, 0x24, 1, 0x20, 0}), "g2 g1", {}},
-      {"a list cut short by the end of the body", Bytes({0x88, 1, 0}), "s", Bytes({0x88, 1, 0, 0, 0, 0})},
+       Bytes({0x88, 1, 0, 200, 0, 0, 0x80, 1, 0x20, 0}), "s g0 s g1"},
+      {"a style record with no glyphs before the end", Bytes({0x88, 1, 0, 200, 0, 0, 0}), "s g0"},
+      {"glyph records that stand alone", Bytes({2, 0x24, 1, 0x20, 0}), "g2 g1"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -124,9 +122,13 @@ TEST(SwfTextTags, RecordListsKeepEveryRecord) {
       }
     }
     EXPECT_EQ(kinds, c.kinds);
-    EXPECT_EQ(WrittenBody(text), c.written.empty() ? body : TextBody(1, 2, c.written));
+    EXPECT_EQ(WrittenBody(text), body);
     ExpectStableRewrite(11, body);
   }
+  // A list cut short by the end of the body (inside a style record's
+  // fields, before its end byte) is kept as its bytes.
+  swftest::ExpectKeptAsBytes({11, TextBody(1, 2, Bytes({0x88, 1, 0}))});
+  swftest::ExpectKeptAsBytes({11, TextBody(1, 2, Bytes({0x88, 1, 0, 200, 0, 1, 0x24}))});
 }
 
 TEST(SwfTextTags, WidthsComeFromTheLargestIndexAndAdvanceMagnitude) {
@@ -341,4 +343,103 @@ TEST(SwfTextTags, HostileBodiesReadWithinTheBodyAndRewriteStably) {
     SCOPED_TRACE(c.name);
     ExpectStableRewrite(c.code, c.body);
   }
+}
+
+namespace {
+
+// Bit fields packed most significant bit first, by hand (up to 64 bits a
+// field, a signed value as its two's complement), so that the bodies do not
+// depend on the writer under test.
+class BitPacker {
+ public:
+  void Put(u64 value, u32 count) {
+    for (u32 i = count; i-- > 0;) {
+      if (used_ == 8) Close();
+      if (i < 64 && ((value >> i) & 1)) partial_ = u8(partial_ | (0x80 >> used_));
+      ++used_;
+    }
+  }
+  std::vector<u8> Take() {
+    Close();
+    return std::move(bytes_);
+  }
+
+ private:
+  void Close() {
+    if (used_) bytes_.push_back(partial_);
+    partial_ = 0;
+    used_ = 0;
+  }
+  std::vector<u8> bytes_;
+  u8 partial_ = 0;
+  u32 used_ = 0;
+};
+
+struct WideEntry {
+  u64 index;
+  s64 advance;
+};
+
+// A static text of one style record (font 1, height 200) and one glyph
+// record of the entries in the given widths.
+std::vector<u8> WideText(u8 glyphBits, u8 advanceBits, const std::vector<WideEntry>& entries) {
+  BitPacker bits;
+  for (const WideEntry& entry : entries) {
+    bits.Put(entry.index, glyphBits);
+    bits.Put(u64(entry.advance), advanceBits);
+  }
+  std::vector<u8> records = Bytes({0x88, 1, 0, 200, 0, u8(entries.size())});
+  const std::vector<u8> packed = bits.Take();
+  records.insert(records.end(), packed.begin(), packed.end());
+  records.push_back(0);
+  return TextBody(glyphBits, advanceBits, records);
+}
+
+}  // namespace
+
+TEST(SwfTextTags, FieldsWiderThan32BitsKeepTheirValues) {
+  // The widths are a byte each: fields of 40 or 64 bits are legal. Their
+  // values come back as they were, negative advances included, and the text
+  // is written back with its widths and its bytes.
+  struct Case {
+    const char* name;
+    u8 glyphBits, advanceBits;
+    std::vector<WideEntry> entries;
+  };
+  const Case cases[] = {
+      {"40-bit fields", 40, 40, {{7, -5}, {3, -1}, {0, 16}}},
+      {"64-bit advances", 8, 64, {{7, -5}, {200, -1}}},
+      {"64-bit fields at the ends of 32 bits", 64, 64, {{0xFFFFFFFFu, INT32_MIN}, {1, INT32_MAX}}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::vector<u8> body = WideText(c.glyphBits, c.advanceBits, c.entries);
+    const std::vector<u8> movie = swftest::BuildMovie({{11, body}, {0, {}}});
+    CSwfReader reader;
+    ASSERT_TRUE(reader.LoadFromMemory(movie.data(), u32(movie.size()), true, 0, true));
+    EXPECT_EQ(reader.GetTagsKeptRaw(), 0u);
+    auto* text = dynamic_cast<CSwfDefineText*>(reader.GetTags()[0]);
+    ASSERT_NE(text, nullptr);
+    ASSERT_EQ(text->GetRecords().size(), 2u);
+    const auto& entries = static_cast<const CSwfTextGlyphRecord&>(*text->GetRecords()[1]).GetEntries();
+    ASSERT_EQ(entries.size(), c.entries.size());
+    for (size_t i = 0; i < entries.size(); ++i) {
+      EXPECT_EQ(entries[i].glyphIndex, c.entries[i].index) << i;
+      EXPECT_EQ(entries[i].advance, c.entries[i].advance) << i;
+    }
+    EXPECT_EQ(WrittenBody(text), body);
+    reader.DeleteTags(true);
+  }
+
+  // A text built in code whose advance needs 33 bits carries its sign in
+  // the 33rd.
+  CSwfDefineText built(1, new CSwfRect, new CSwfMatrix, 0, 0);
+  built.AddRecord(Style(1, 200));
+  built.AddRecord(Glyphs({{1, INT32_MIN}}));
+  EXPECT_EQ(WrittenBody(&built), WideText(1, 33, {{1, INT32_MIN}}));
+
+  // Values that the 32 bits of an entry cannot hold keep the text as its bytes.
+  swftest::ExpectKeptAsBytes({11, WideText(40, 8, {{u64(1) << 32, 1}})});
+  swftest::ExpectKeptAsBytes({11, WideText(8, 40, {{1, s64(INT32_MAX) + 1}})});
+  swftest::ExpectKeptAsBytes({11, WideText(8, 64, {{1, s64(INT32_MIN) - 1}})});
 }
