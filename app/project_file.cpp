@@ -2,6 +2,7 @@
 
 #include "app/app_version.h"
 #include "builders/saver_data_list.h"
+#include "foundation/file_operations.h"
 #include "foundation/xml_reader.h"
 #include "foundation/xml_writer.h"
 
@@ -12,15 +13,14 @@ constexpr const char* kRootName = "glimmerbox";
 }  // namespace
 
 int WriteProjectFile(CSaverDataList& list, const CPathName& path, std::string* refusedText) {
-  if (path.IsEmpty() || path.IsFolderPath() || path.IsFolder()) return kProjectFileCannotCreate;
-  CPathName temporary(nullptr);
-  if (!temporary.MakeUniqueName(path)) return kProjectFileCannotCreate;
+  CFileReplacement file;
+  if (!file.Begin(path)) return kProjectFileCannotCreate;
   CXmlWriteOptions options;
   options.type = kProjectFileType;
   options.creator = kProjectFileCreator;
   options.fullDeclaration = 1;
   CXmlWriter writer;
-  if (!writer.Open(temporary, options, false)) return kProjectFileCannotCreate;
+  if (!writer.Open(file.GetTemporary(), options, true)) return kProjectFileCannotCreate;
   writer.WriteText("<glimmerbox version_major=\"");
   writer.WriteUnsigned(kAppVersionMajor);
   writer.WriteText("\" version_minor=\"");
@@ -29,15 +29,11 @@ int WriteProjectFile(CSaverDataList& list, const CPathName& path, std::string* r
   std::string misplaced;
   if (!list.WriteXml(writer, &misplaced)) {
     static_cast<void>(writer.Close());
-    temporary.Delete();
     if (refusedText) *refusedText = misplaced;
     return kProjectFileUnheldTexts;
   }
   writer.WriteText("</glimmerbox>\n");
-  if (!writer.Close() || !temporary.Rename(path.GetLastComponent().c_str())) {
-    temporary.Delete();
-    return kProjectFileWriteFailed;
-  }
+  if (!writer.Close() || !file.Commit()) return kProjectFileWriteFailed;
   return kProjectFileDone;
 }
 

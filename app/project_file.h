@@ -28,9 +28,10 @@ enum : int {
 
 // Writes the project into a temporary file beside `path` and then puts it
 // in the place of `path`, so that a failed save leaves the file that was
-// there untouched. kProjectFileCannotCreate when no file can be made there
-// (or `path` is a folder), kProjectFileWriteFailed when the writing or the
-// final rename failed. Names and paths that Mac Roman cannot hold are
+// there untouched (CFileReplacement: a link at `path` saves the file it
+// leads to, which keeps its mode). kProjectFileCannotCreate when no file
+// can be made there (`path` is a folder, or a link that leads nowhere),
+// kProjectFileWriteFailed when the writing or the final rename failed. Names and paths that Mac Roman cannot hold are
 // written as the file they were read from wrote them;
 // kProjectFileUnheldTexts when two of them that the project holds alike can
 // no longer be told apart (one of them was changed or removed), with

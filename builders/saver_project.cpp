@@ -14,6 +14,7 @@
 #include "builders/swf_item.h"
 #include "foundation/file_bytes.h"
 #include "foundation/file_layer.h"
+#include "foundation/file_operations.h"
 #include "foundation/string_buffer.h"
 #include "foundation/xml_reader.h"
 #include "foundation/xml_writer.h"
@@ -264,8 +265,12 @@ void CSaverProject::WriteSettingsAttributes(CXmlWriter& writer) const {
 }
 
 bool CSaverProject::WriteXmlFile(const CPathName& file) {
+  // Written beside the file and put in its place (through a link, the file
+  // it leads to), so that a failed write leaves it as it was.
+  CFileReplacement replacement;
+  if (!replacement.Begin(file)) return false;
   CXmlWriter writer;
-  if (!writer.Open(file, CXmlWriteOptions(), true)) return false;
+  if (!writer.Open(replacement.GetTemporary(), CXmlWriteOptions(), true)) return false;
   writer.WriteText("<screen_saver");
   WriteTextAttribute(writer, "swf", DisplayName(movie));
   WriteNameAttributes(writer);
@@ -277,7 +282,7 @@ bool CSaverProject::WriteXmlFile(const CPathName& file) {
     writer.WriteText(" />\n");
   }
   writer.WriteText("</more_files>\n</screen_saver>\n");
-  return writer.Close();
+  return writer.Close() && replacement.Commit();
 }
 
 bool CSaverProject::WriteXml(CXmlWriter& writer, std::string* misplaced) {

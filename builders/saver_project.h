@@ -138,7 +138,8 @@ class CSaverProject {
   // installer's files that are on.
   [[nodiscard]] bool ValidateTexts(CStringBuffer* message, std::string* hostMessage) const;
 
-  // The first form, a whole file; false when it cannot be written whole.
+  // The first form, a whole file, written beside it and put in its place
+  // (CFileReplacement); false when it cannot be written whole.
   [[nodiscard]] bool WriteXmlFile(const CPathName& file);
   // The second form, one element into an open writer; names and paths that
   // lost characters are written as CDataList::WriteXml writes them (false

@@ -1,6 +1,7 @@
 #include "app/project_file.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <iterator>
@@ -203,6 +204,51 @@ TEST(ProjectFile, TextsHeldAlikeAreSavedInTheirPlacesOrTheSaveIsRefused) {
   ASSERT_TRUE(list.GetRootItem()->RemoveMoreFile(1));
   ASSERT_EQ(WriteProjectFile(list, apptest::PathOf(folder + "Saved.gmx")), kProjectFileDone);
   EXPECT_EQ(gbtest::ReadTextFile(folder + "Saved.gmx").find('?', 30), std::string::npos);
+}
+
+// A project file that is a symbolic link (or a chain of them) is saved into
+// the file the link leads to, and the link stays; the saved file keeps the
+// mode of the file it replaces. A link that leads nowhere is not saved
+// through, and stays as it is.
+TEST(ProjectFile, SavingThroughALinkSavesTheFileItLeadsToWithItsMode) {
+  const std::string folder = apptest::CopyDemo("project-link");
+  const std::string real = gbtest::MakeTempFolder("project-link-real");
+  ASSERT_TRUE(gbtest::WriteFile(real + "Real.gmx", gbtest::ReadTextFile(folder + "Demo.gmx")));
+  ASSERT_EQ(chmod((real + "Real.gmx").c_str(), 0600), 0);
+  ASSERT_EQ(symlink((real + "Real.gmx").c_str(), (folder + "Middle.gmx").c_str()), 0);
+  ASSERT_EQ(symlink("Middle.gmx", (folder + "Link.gmx").c_str()), 0);
+  CSaverDataList list;
+  ASSERT_EQ(ReadProjectFile(apptest::PathOf(folder + "Link.gmx"), list), kProjectFileDone);
+  list.SetName("Through");
+  ASSERT_EQ(WriteProjectFile(list, apptest::PathOf(folder + "Link.gmx")), kProjectFileDone);
+  struct stat info;
+  ASSERT_EQ(lstat((folder + "Link.gmx").c_str(), &info), 0);
+  EXPECT_TRUE(S_ISLNK(info.st_mode));
+  ASSERT_EQ(lstat((folder + "Middle.gmx").c_str(), &info), 0);
+  EXPECT_TRUE(S_ISLNK(info.st_mode));
+  ASSERT_EQ(lstat((real + "Real.gmx").c_str(), &info), 0);
+  EXPECT_TRUE(S_ISREG(info.st_mode));
+  EXPECT_EQ(info.st_mode & 07777, 0600u);
+  const std::string saved = gbtest::ReadTextFile(real + "Real.gmx");
+  EXPECT_NE(saved.find("screen_saver_name=\"Through\""), std::string::npos);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(real), std::filesystem::directory_iterator()), 1);
+
+  // A plain file keeps its mode too.
+  ASSERT_EQ(chmod((folder + "Demo.gmx").c_str(), 0640), 0);
+  ASSERT_EQ(WriteProjectFile(list, apptest::PathOf(folder + "Demo.gmx")), kProjectFileDone);
+  ASSERT_EQ(stat((folder + "Demo.gmx").c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 07777, 0640u);
+
+  // A link that leads nowhere, or round in a circle.
+  ASSERT_EQ(symlink((real + "Gone.gmx").c_str(), (folder + "Dangling.gmx").c_str()), 0);
+  ASSERT_EQ(symlink("Round.gmx", (folder + "Round.gmx").c_str()), 0);
+  for (const char* name : {"Dangling.gmx", "Round.gmx"}) {
+    EXPECT_EQ(WriteProjectFile(list, apptest::PathOf(folder + name)), kProjectFileCannotCreate) << name;
+    ASSERT_EQ(lstat((folder + name).c_str(), &info), 0) << name;
+    EXPECT_TRUE(S_ISLNK(info.st_mode)) << name;
+  }
+  EXPECT_FALSE(gbtest::FileExists(real + "Gone.gmx"));
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(real), std::filesystem::directory_iterator()), 1);
 }
 
 TEST(ProjectFile, FilesThatAreNoProjectAreRefused) {

@@ -1,6 +1,7 @@
 // The first-generation saver project: its engine settings record, its
 // setters and names, and both forms of its XML element.
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstddef>
 #include <cstring>
@@ -399,6 +400,24 @@ TEST(SaverProjectXml, AttributesThatAreMissingOrUnknownLeaveTheirFields) {
   // The list is replaced; entries without a file are passed over.
   ASSERT_EQ(project.GetMoreFiles().GetCount(), 1);
   EXPECT_EQ(project.GetMoreFiles().GetAt(0)->GetAbsolutePath(0), folder + "c.txt");
+}
+
+// The first form is a file of the user's: a link to it stays a link, and
+// the file keeps its mode.
+TEST(SaverProjectXml, TheFirstFormIsSavedThroughALinkWithItsMode) {
+  const std::string folder = gbtest::MakeTempFolder("first-form-link");
+  ASSERT_TRUE(gbtest::WriteFile(folder + "real.xml", "previous"));
+  ASSERT_EQ(chmod((folder + "real.xml").c_str(), 0600), 0);
+  ASSERT_EQ(symlink("real.xml", (folder + "link.xml").c_str()), 0);
+  CSaverProject project;
+  project.SetName("Linked");
+  ASSERT_TRUE(project.WriteXmlFile(CPathName(folder + "link.xml")));
+  struct stat info;
+  ASSERT_EQ(lstat((folder + "link.xml").c_str(), &info), 0);
+  EXPECT_TRUE(S_ISLNK(info.st_mode));
+  ASSERT_EQ(lstat((folder + "real.xml").c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 07777, 0600u);
+  EXPECT_NE(gbtest::ReadTextFile(folder + "real.xml").find("name=\"Linked\""), std::string::npos);
 }
 
 }  // namespace
