@@ -278,6 +278,32 @@ TEST_F(MainWindow, SaveKeepsTextsMacRomanCannotHoldOrRefusesNamingThem) {
   EXPECT_EQ(gbtest::ReadTextFile(folder + "Demo.gmx"), saved);
 }
 
+// The pages read every text whole, whatever its length: a path cut short
+// would name another item (a folder above the output folder, a ReadMe that
+// is not there).
+TEST_F(MainWindow, ThePagesReadTheirTextsWhole) {
+  const std::string folder = apptest::CopyDemo("long-texts");
+  std::string deep = folder;
+  for (int i = 0; i < 6; ++i) deep += std::string(200, char('a' + i)) + "/";
+  gbtest::MakeTempFolder(deep.substr(gbtest::TestRoot().size()));
+  ASSERT_GT(deep.size(), 1200u);
+  ASSERT_TRUE(gbtest::WriteFile(deep + "ReadMe.txt", "read me"));
+  const std::string name(2000, 'N');
+  Type(FourCC("eSwf"), 1000, folder + "Demo.swf");
+  Type(FourCC("eNam"), 1001, name);
+  Type(FourCC("eRdm"), 1002, deep + "ReadMe.txt");
+  Type(FourCC("eOut"), 1003, deep);
+  ASSERT_TRUE(Window().ValidateAndStore(false));
+  EXPECT_EQ(List().GetName(), name);
+  EXPECT_EQ(List().GetInstallerReadMe().GetString(), deep + "ReadMe.txt");
+  EXPECT_TRUE(List().GetInstallerHasReadMe());
+  EXPECT_EQ(List().GetOutputFolder().GetString(), deep);
+  // Stored again from the same texts: no change.
+  const int steps = Window().GetUndoStack().GetCount();
+  ASSERT_TRUE(Window().ValidateAndStore(false));
+  EXPECT_EQ(Window().GetUndoStack().GetCount(), steps);
+}
+
 TEST_F(MainWindow, AfterSaveUndoAndCloseThePromptAppears) {
   const std::string folder = OpenDemo("save-undo-close");
   Change(1);
