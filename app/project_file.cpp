@@ -12,7 +12,7 @@ constexpr const char* kRootName = "glimmerbox";
 
 }  // namespace
 
-int WriteProjectFile(CSaverDataList& list, const CPathName& path, std::string* refusedText) {
+int WriteProjectFile(CSaverDataList& list, const CPathName& path) {
   CFileReplacement file;
   if (!file.Begin(path)) return kProjectFileCannotCreate;
   CXmlWriteOptions options;
@@ -21,17 +21,15 @@ int WriteProjectFile(CSaverDataList& list, const CPathName& path, std::string* r
   options.fullDeclaration = 1;
   CXmlWriter writer;
   if (!writer.Open(file.GetTemporary(), options, true)) return kProjectFileCannotCreate;
+  // The paths are written for the file the user names: relative ones that
+  // the project file had are taken from its folder.
+  writer.SetDocumentPath(path);
   writer.WriteText("<glimmerbox version_major=\"");
   writer.WriteUnsigned(kAppVersionMajor);
   writer.WriteText("\" version_minor=\"");
   writer.WriteUnsigned(kAppVersionMinor);
   writer.WriteText("\">\n");
-  std::string misplaced;
-  if (!list.WriteXml(writer, &misplaced)) {
-    static_cast<void>(writer.Close());
-    if (refusedText) *refusedText = misplaced;
-    return kProjectFileUnheldTexts;
-  }
+  list.WriteXml(writer);
   writer.WriteText("</glimmerbox>\n");
   if (!writer.Close() || !file.Commit()) return kProjectFileWriteFailed;
   return kProjectFileDone;

@@ -48,12 +48,11 @@ void CDataList::Reset() {
   screen_saver_name = "Untitled";
   SetDefaultOutputNames();
   hide_mouse_cursor = false;
-  unheld_texts.clear();
 }
 
 void CDataList::SetDefaultOutputNames() {
-  const std::string name =
-      output_default_filenames && !screen_saver_name.empty() ? screen_saver_name : "Untitled";
+  const CHeldText name =
+      output_default_filenames && !screen_saver_name.IsEmpty() ? screen_saver_name : CHeldText("Untitled");
   output_macppc_filename = name + "PPC.app";
   output_macintel_filename = name + "Intel.app";
   output_macuniversal_filename = name + ".app";
@@ -96,9 +95,8 @@ void CDataList::SetOutputMacUniversal(bool build) { StoreCounted(output_macunive
 void CDataList::SetOutputWin(bool build) { StoreCounted(output_win, build); }
 void CDataList::SetHideMouseCursor(bool hide) { StoreCounted(hide_mouse_cursor, hide); }
 
-void CDataList::SetName(const char* name) {
-  const std::string text = name ? name : "";
-  if (text != screen_saver_name) screen_saver_name = text;
+void CDataList::SetName(const CHeldText& name) {
+  if (name != screen_saver_name) screen_saver_name = name;
   if (output_default_filenames) SetDefaultOutputNames();
 }
 
@@ -113,16 +111,24 @@ bool CDataList::OutputPathOf(const std::string& name, CPathName& path) const {
   return true;
 }
 
-bool CDataList::GetMacPpcOutputPath(CPathName& path) const { return OutputPathOf(output_macppc_filename, path); }
-bool CDataList::GetMacIntelOutputPath(CPathName& path) const { return OutputPathOf(output_macintel_filename, path); }
-bool CDataList::GetMacUniversalOutputPath(CPathName& path) const {
-  return OutputPathOf(output_macuniversal_filename, path);
+bool CDataList::GetMacPpcOutputPath(CPathName& path) const {
+  return OutputPathOf(output_macppc_filename.GetText(), path);
 }
-bool CDataList::GetWinOutputPath(CPathName& path) const { return OutputPathOf(output_win_filename, path); }
-bool CDataList::GetLinuxOutputPath(CPathName& path) const { return OutputPathOf(output_linux_filename, path); }
+bool CDataList::GetMacIntelOutputPath(CPathName& path) const {
+  return OutputPathOf(output_macintel_filename.GetText(), path);
+}
+bool CDataList::GetMacUniversalOutputPath(CPathName& path) const {
+  return OutputPathOf(output_macuniversal_filename.GetText(), path);
+}
+bool CDataList::GetWinOutputPath(CPathName& path) const { return OutputPathOf(output_win_filename.GetText(), path); }
+bool CDataList::GetLinuxOutputPath(CPathName& path) const {
+  return OutputPathOf(output_linux_filename.GetText(), path);
+}
 
-void CDataList::GetTextsInUse(std::vector<std::string>&, std::vector<CPathName>& paths) const {
-  paths.push_back(output_folder);
+void CDataList::GetTextsInUse(std::vector<const CHeldText*>& names, std::vector<const CPathName*>& paths) const {
+  // The players' settings document names the windows.
+  root_item->GetWindowTexts(names);
+  paths.push_back(&output_folder);
   const struct {
     bool used;
     const CPathName& icon;
@@ -130,26 +136,36 @@ void CDataList::GetTextsInUse(std::vector<std::string>&, std::vector<CPathName>&
                {output_win_appicon, output_win_appicon_path},
                {output_linux_appicon, output_linux_appicon_path}};
   for (const auto& icon : icons)
-    if (icon.used) paths.push_back(icon.icon);
+    if (icon.used) paths.push_back(&icon.icon);
   root_item->GetNamedFiles(paths, true);
 }
 
-bool CDataList::ValidateOutputs(const std::vector<const std::string*>& names, CStringBuffer* message,
-                                std::string* hostMessage) const {
+bool CDataList::ValidateInputs(const std::vector<const CHeldText*>& outputNames, CStringBuffer* message,
+                               std::string* hostMessage) const {
   // A name or path that lost characters is refused while the project holds
-  // what was read of it: it would name another output or another file. The
-  // project's own names come first, then the output file names, then the
-  // paths.
-  std::vector<std::string> namesInUse;
-  std::vector<CPathName> pathsInUse;
-  GetTextsInUse(namesInUse, pathsInUse);
-  for (const std::string* output : names) namesInUse.push_back(*output);
-  if (const CUnheldText* text = FindUnheldTextInUse(unheld_texts, namesInUse, pathsInUse))
-    return RefuseBuild(kUnheldTextMessage, text->held, message, hostMessage, &text->host);
+  // what was read of it: it would name another output or another file, or
+  // show '?' in the players' settings. The project's own names come first,
+  // then the output file names, then the paths.
+  std::vector<const CHeldText*> names;
+  std::vector<const CPathName*> paths;
+  GetTextsInUse(names, paths);
+  names.insert(names.end(), outputNames.begin(), outputNames.end());
+  for (const CHeldText* name : names)
+    if (name->LosesCharacters())
+      return RefuseBuild(kUnheldTextMessage, name->GetText(), message, hostMessage, &name->GetWritten());
+  for (const CPathName* path : paths)
+    if (path->LosesCharacters())
+      return RefuseBuild(kUnheldTextMessage, path->GetString(), message, hostMessage, &path->GetWrittenForm()->text);
+  return true;
+}
+
+bool CDataList::ValidateOutputs(const std::vector<const CHeldText*>& names, CStringBuffer* message,
+                                std::string* hostMessage) const {
+  if (!ValidateInputs(names, message, hostMessage)) return false;
 
   std::vector<CPathName> paths;
-  for (const std::string* output : names) {
-    const std::string& name = *output;
+  for (const CHeldText* output : names) {
+    const std::string& name = output->GetText();
     std::string host;
     // An empty name would make the output the output folder itself.
     if (name.find('\0') != std::string::npos || !ToHostItemName(name.c_str(), &host))
@@ -166,7 +182,7 @@ bool CDataList::ValidateOutputs(const std::vector<const std::string*>& names, CS
 
 bool CDataList::ValidateOutputNames(CStringBuffer* message, std::string* hostMessage) const {
   // The outputs of a projector build.
-  std::vector<const std::string*> names;
+  std::vector<const CHeldText*> names;
   if (output_macppc) names.push_back(&output_macppc_filename);
   if (output_macintel) names.push_back(&output_macintel_filename);
   if (output_macuniversal) names.push_back(&output_macuniversal_filename);
@@ -236,7 +252,7 @@ void CDataList::WriteAttributes(CXmlWriter& writer) {
 }
 
 void CDataList::ReadAttributes(const CXmlNode& element) {
-  const CAttributeReader in(element, &unheld_texts);
+  const CAttributeReader in(element, reading_snapshot_);
   CPathName path(nullptr);
   // A relative folder is taken from the folder of the project file.
   in.ReadPath("output_folder", output_folder);
@@ -259,32 +275,30 @@ void CDataList::ReadAttributes(const CXmlNode& element) {
   in.ReadBool("output_default_filenames", output_default_filenames);
 }
 
-bool CDataList::WriteXml(CXmlWriter& writer, std::string* misplaced) {
+bool CDataList::WriteXml(CXmlWriter& writer) {
   writer.WriteText("<");
   writer.WriteText(list_name.c_str());
-  // Names and paths that lost characters are written as the file had them.
-  writer.SetUnheldTexts(&unheld_texts);
   WriteAttributes(writer);
   writer.WriteText(" >\n");
   root_item->WriteProjectorElement(writer);
-  const bool inPlace = writer.WroteUnheldTextsInPlace(misplaced);
-  writer.SetUnheldTexts(nullptr);
   writer.WriteText("</");
   writer.WriteText(list_name.c_str());
   writer.WriteText(">\n");
-  return inPlace;
+  return true;
 }
 
-bool CDataList::ReadXml(const CXmlNode& element) {
+bool CDataList::ReadXml(const CXmlNode& element, bool snapshot) {
   Reset();
-  const bool read = ForEachChildNamed(element, "flash_projector", [this](const CXmlNode& child) {
-    return root_item->ReadProjectorElement(child, &unheld_texts);
+  const bool read = ForEachChildNamed(element, "flash_projector", [this, snapshot](const CXmlNode& child) {
+    return root_item->ReadProjectorElement(child, snapshot);
   });
   if (!read) {
     Reset();
     return false;
   }
+  reading_snapshot_ = snapshot;
   ReadAttributes(element);
+  reading_snapshot_ = false;
   s32 index = -1;
   // An index that names no item selects none, as in a fresh list.
   if (CAttributeReader(element).ReadSigned("current_data", index)) static_cast<void>(SetCurrentDataIndex(index));

@@ -63,9 +63,9 @@ SaverEngineSettings DefaultSettings() {
 }
 
 // The display name of a path as the first form stores it.
-std::string DisplayName(const CPathName& path) {
-  if (path.IsEmpty()) return std::string();
-  return GetItemName(path);
+CHeldText DisplayName(const CPathName& path) {
+  if (path.IsEmpty()) return CHeldText();
+  return HeldItemNameOf(path);
 }
 
 }  // namespace
@@ -102,13 +102,12 @@ void CSaverProject::Reset() {
   moreFiles.DeleteAll();
   name = "Untitled";
   installerPrefix = "Install";
-  installerSuffix.clear();
+  installerSuffix = CHeldText();
   installerCustomPic = installerIntro = installerReadme = installerLicense = false;
   installerCustomPicSrc = installerIntroSrc = installerReadmeSrc = installerLicenseSrc = CPathName(nullptr);
   settings = DefaultSettings();
   outputFolder = CPathName::GetDesktopFolder();
   universalBinary = true;
-  unheldTexts.clear();
 }
 
 bool CSaverProject::SetTemplateFolders(const CPathName& engine, const CPathName& installer) {
@@ -117,15 +116,16 @@ bool CSaverProject::SetTemplateFolders(const CPathName& engine, const CPathName&
   return true;
 }
 
-void CSaverProject::StoreText(std::string& field, const char* text) {
-  if (!text) text = "";
-  if (std::strcmp(field.c_str(), text) == 0) return;
-  field = text;
+void CSaverProject::StoreText(CHeldText& field, const char* text) {
+  // A text read with characters that were lost is not the one set anew.
+  const CHeldText value(text);
+  if (field == value) return;
+  field = value;
   ++changeCount;
 }
 
 void CSaverProject::StorePath(CPathName& field, const CPathName& path) {
-  if (field.IsSamePath(path)) return;
+  if (field.IsSamePath(path) && field.HasSameWrittenForm(path)) return;
   field = AbsolutePathOf(path);
   ++changeCount;
 }
@@ -204,34 +204,40 @@ bool CSaverProject::OutputPath(const std::string& fileName, CPathName& path) con
   return true;
 }
 
-bool CSaverProject::GetSaverPath(CPathName& path) const { return OutputPath(name + ".saver", path); }
-bool CSaverProject::GetWindowsSaverPath(CPathName& path) const { return OutputPath(name + ".scr", path); }
+bool CSaverProject::GetSaverPath(CPathName& path) const { return OutputPath(GetName() + ".saver", path); }
+bool CSaverProject::GetWindowsSaverPath(CPathName& path) const { return OutputPath(GetName() + ".scr", path); }
 bool CSaverProject::GetInstallerAppPath(CPathName& path) const {
-  return OutputPath(installerPrefix + name + installerSuffix + ".app", path);
+  return OutputPath(GetInstallerPrefix() + GetName() + GetInstallerSuffix() + ".app", path);
 }
 bool CSaverProject::GetInstallerExePath(CPathName& path) const {
-  return OutputPath(installerPrefix + name + installerSuffix + ".exe", path);
+  return OutputPath(GetInstallerPrefix() + GetName() + GetInstallerSuffix() + ".exe", path);
 }
 
 bool CSaverProject::ValidateTexts(CStringBuffer* message, std::string* hostMessage) const {
-  std::vector<CPathName> paths = {movie};
+  for (const CHeldText* text : {&name, &installerPrefix, &installerSuffix})
+    if (text->LosesCharacters())
+      return RefuseBuild(kUnheldTextMessage, text->GetText(), message, hostMessage, &text->GetWritten());
+  std::vector<const CPathName*> paths = {&movie};
   const bool used[] = {installerCustomPic, installerIntro, installerReadme, installerLicense};
   const CPathName* sources[] = {&installerCustomPicSrc, &installerIntroSrc, &installerReadmeSrc,
                                 &installerLicenseSrc};
   for (size_t i = 0; i < std::size(used); ++i)
-    if (used[i]) paths.push_back(*sources[i]);
-  for (int i = 0; i < moreFiles.GetCount(); ++i) paths.push_back(*moreFiles.GetAt(i));
-  const CUnheldText* text = FindUnheldTextInUse(unheldTexts, {name, installerPrefix, installerSuffix}, paths);
-  return !text || RefuseBuild(kUnheldTextMessage, text->held, message, hostMessage, &text->host);
+    if (used[i]) paths.push_back(sources[i]);
+  for (int i = 0; i < moreFiles.GetCount(); ++i) paths.push_back(moreFiles.GetAt(i));
+  for (const CPathName* path : paths)
+    if (path->LosesCharacters())
+      return RefuseBuild(kUnheldTextMessage, path->GetString(), message, hostMessage, &path->GetWrittenForm()->text);
+  return true;
 }
 
 bool CSaverProject::ValidateOutputNames(CStringBuffer* message, std::string* hostMessage) const {
   if (!ValidateTexts(message, hostMessage)) return false;
   // The saver's name names the saver and every output: without one the
   // outputs would be hidden files of extensions only.
-  if (name.empty()) return RefuseBuild(kNoSaverNameMessage, "", message, hostMessage);
-  const std::string installer = installerPrefix + name + installerSuffix;
-  for (const std::string& fileName : {name + ".saver", name + ".scr", installer + ".app", installer + ".exe"}) {
+  if (name.IsEmpty()) return RefuseBuild(kNoSaverNameMessage, "", message, hostMessage);
+  const std::string installer = GetInstallerPrefix() + GetName() + GetInstallerSuffix();
+  for (const std::string& fileName :
+       {GetName() + ".saver", GetName() + ".scr", installer + ".app", installer + ".exe"}) {
     std::string host;
     int refusal = 0;
     if (fileName.find('\0') != std::string::npos || !ToHostItemName(fileName.c_str(), &host))
@@ -271,6 +277,7 @@ bool CSaverProject::WriteXmlFile(const CPathName& file) {
   if (!replacement.Begin(file)) return false;
   CXmlWriter writer;
   if (!writer.Open(replacement.GetTemporary(), CXmlWriteOptions(), true)) return false;
+  writer.SetDocumentPath(file);
   writer.WriteText("<screen_saver");
   WriteTextAttribute(writer, "swf", DisplayName(movie));
   WriteNameAttributes(writer);
@@ -285,9 +292,7 @@ bool CSaverProject::WriteXmlFile(const CPathName& file) {
   return writer.Close() && replacement.Commit();
 }
 
-bool CSaverProject::WriteXml(CXmlWriter& writer, std::string* misplaced) {
-  // Names and paths that lost characters are written as the file had them.
-  writer.SetUnheldTexts(&unheldTexts);
+bool CSaverProject::WriteXml(CXmlWriter& writer) {
   writer.WriteText("<screen_saver");
   WritePathAttribute(writer, "swf", movie);
   WriteNameAttributes(writer);
@@ -308,9 +313,7 @@ bool CSaverProject::WriteXml(CXmlWriter& writer, std::string* misplaced) {
     writer.WriteText(" />\n");
   }
   writer.WriteText("</more_files>\n</screen_saver>\n");
-  const bool inPlace = writer.WroteUnheldTextsInPlace(misplaced);
-  writer.SetUnheldTexts(nullptr);
-  return inPlace;
+  return true;
 }
 
 bool CSaverProject::ReadXmlFile(const CPathName& file) {
@@ -324,7 +327,7 @@ bool CSaverProject::ReadXmlFile(const CPathName& file) {
 bool CSaverProject::ReadXml(const CXmlNode& element) { return ReadElement(element, true); }
 
 bool CSaverProject::ReadElement(const CXmlNode& element, bool secondForm) {
-  const CAttributeReader in(element, &unheldTexts);
+  const CAttributeReader in(element);
   CPathName path(nullptr);
   // A movie named without a folder is found beside the document.
   if (in.ReadPath("swf", path)) movie = AbsolutePathOf(path);
@@ -359,7 +362,7 @@ void CSaverProject::ReadMoreFiles(const CXmlNode& list) {
   VisitChildrenNamed(list, "path", [this](const CXmlNode& entry) {
     CPathName path(nullptr);
     // An entry without a file names nothing to copy and is passed over.
-    if (CAttributeReader(entry, &unheldTexts).ReadPath("src", path) && !path.IsEmpty()) moreFiles.AddCopy(path);
+    if (CAttributeReader(entry).ReadPath("src", path) && !path.IsEmpty()) moreFiles.AddCopy(path);
   });
 }
 

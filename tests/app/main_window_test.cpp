@@ -253,29 +253,31 @@ TEST_F(MainWindow, WithoutAUserThePromptKeepsTheFileAndSaysSo) {
   EXPECT_EQ(testing::internal::GetCapturedStderr(), "The new project was not saved.\n");
 }
 
-// Save keeps names that Mac Roman cannot hold as the file wrote them; when
-// two of them can no longer be told apart, it says so and keeps the file.
-TEST_F(MainWindow, SaveKeepsTextsMacRomanCannotHoldOrRefusesNamingThem) {
-  const std::string folder = apptest::CopyDemo("save-unheld");
-  const std::string sun = "\xE6\x97\xA5", moon = "\xE6\x9C\x88";  // one CJK character each, UTF-8
-  std::string text = gbtest::ReadTextFile(folder + "Demo.gmx");
-  const std::string credits = "<path src=\"Credits.txt\" />";
-  text.replace(text.find(credits), credits.size(), "<path src=\"" + sun + ".txt\" />\n<path src=\"" + moon + ".txt\" />");
-  ASSERT_TRUE(gbtest::WriteFile(folder + "Demo.gmx", text));
-  ASSERT_TRUE(Window().OpenFile(PathOf(folder + "Demo.gmx")));
+// A project with names and paths that Mac Roman cannot hold, relative
+// paths and a real '?' (tests/app/projects/Unheld.gmx) keeps them through
+// edits, undo and redo: undone back to where it was opened and saved, it is
+// saved to the bytes it was opened from.
+TEST_F(MainWindow, UndoAndRedoKeepTheTextsTheFileWrote) {
+  const std::string folder = apptest::CopyDemo("undo-unheld");
+  const std::string original = gbtest::ReadTextFile(gbtest::SourceFolder() + "tests/app/projects/Unheld.gmx");
+  ASSERT_TRUE(gbtest::WriteFile(folder + "Unheld.gmx", original));
+  ASSERT_TRUE(Window().OpenFile(PathOf(folder + "Unheld.gmx")));
+  const std::string nihon = "\xE6\x97\xA5\xE6\x9C\xAC";
+  EXPECT_EQ(List().GetName(), "??");
   Change(1);
+  Change(2);
   ASSERT_TRUE(Command(kCommandSave));
-  const std::string saved = gbtest::ReadTextFile(folder + "Demo.gmx");
-  EXPECT_NE(saved.find(folder + sun + ".txt"), std::string::npos) << saved;
-  EXPECT_NE(saved.find(folder + moon + ".txt"), std::string::npos) << saved;
-
-  ASSERT_TRUE(Edit([](CSaverDataList& list) { static_cast<void>(list.GetRootItem()->RemoveMoreFile(0)); }));
-  Driver().ClearShown();
-  static_cast<void>(Command(kCommandSave));
-  EXPECT_FALSE(Window().GetUndoStack().IsSaved());
-  ASSERT_EQ(AlertTexts().size(), 1u);
-  EXPECT_NE(AlertTexts()[0].find("cannot be saved: \"" + folder + "?.txt\""), std::string::npos) << AlertTexts()[0];
-  EXPECT_EQ(gbtest::ReadTextFile(folder + "Demo.gmx"), saved);
+  const std::string changed = gbtest::ReadTextFile(folder + "Unheld.gmx");
+  EXPECT_NE(changed.find("screen_saver_name=\"" + nihon + "\""), std::string::npos) << changed;
+  EXPECT_NE(changed.find("output_win_filename=\"n2.scr\""), std::string::npos) << changed;
+  ASSERT_TRUE(Command(kCommandUndo));
+  ASSERT_TRUE(Command(kCommandUndo));
+  ASSERT_TRUE(Command(kCommandSave));
+  EXPECT_EQ(gbtest::ReadTextFile(folder + "Unheld.gmx"), original);
+  ASSERT_TRUE(Command(kCommandRedo));
+  ASSERT_TRUE(Command(kCommandRedo));
+  ASSERT_TRUE(Command(kCommandSave));
+  EXPECT_EQ(gbtest::ReadTextFile(folder + "Unheld.gmx"), changed);
 }
 
 // The pages read every text whole, whatever its length: a path cut short
