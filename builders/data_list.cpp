@@ -5,6 +5,7 @@
 #include "builders/build_messages.h"
 #include "builders/build_status.h"
 #include "builders/model_attributes.h"
+#include "builders/output_files.h"
 #include "builders/project_change_count.h"
 #include "foundation/file_layer.h"
 #include "foundation/string_buffer.h"
@@ -156,6 +157,10 @@ bool CDataList::ValidateInputs(const std::vector<const CHeldText*>& outputNames,
   for (const CPathName* path : paths)
     if (path->LosesCharacters())
       return RefuseBuild(kUnheldTextMessage, path->GetString(), message, hostMessage, &path->GetWrittenForm()->text);
+  // A movie kept as the project file named it, but that does not open.
+  if (const CPathName* movie = root_item->FindMovieNotOpening())
+    return RefuseBuild(movie->Exists() ? kNotAMovieMessage : kFileMissingMessage, ShownPath(*movie), message,
+                       hostMessage);
   return true;
 }
 

@@ -51,9 +51,9 @@ class CDataList {
   virtual void WriteAttributes(CXmlWriter& writer);
   // Checks, before a build deletes or writes anything, that no name or path
   // the build uses lost characters when the project file was read
-  // (unheld_texts.h), that every output the build would write has a usable
-  // file name inside the output folder and that no two of them share a
-  // path. False with a message for the user (when
+  // (unheld_texts.h), that every movie opens, that every output the build
+  // would write has a usable file name inside the output folder and that no
+  // two of them share a path. False with a message for the user (when
   // `message` is given) at the first problem; `hostMessage` (when given)
   // receives it as the terminal shows it (UTF-8), naming a text that lost
   // characters as the file wrote it.
@@ -156,8 +156,9 @@ class CDataList {
   // build writes.
   [[nodiscard]] bool ValidateOutputs(const std::vector<const CHeldText*>& names, CStringBuffer* message,
                                      std::string* hostMessage) const;
-  // The first check of ValidateOutputs: the names (the outputs' among
-  // them) and paths in use that lost characters.
+  // The first checks of ValidateOutputs: the names (the outputs' among
+  // them) and paths in use that lost characters, and the movies that do not
+  // open.
   [[nodiscard]] bool ValidateInputs(const std::vector<const CHeldText*>& outputNames, CStringBuffer* message,
                                     std::string* hostMessage) const;
   // The names (besides the output file names) and the paths that a build

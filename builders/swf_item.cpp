@@ -58,11 +58,25 @@ void CSwfItem::Reset() {
   flash_scale = kFlashScaleShowAll;
 }
 
-bool CSwfItem::SetSwfFile(const CPathName& path) {
+namespace {
+
+// Opens the movie with its header read; false when it is no movie that
+// can be opened.
+[[nodiscard]] bool OpenMovie(const CPathName& path, CSwfFileReader& reader) {
   // Only regular files are opened: a pipe would wait for a writer.
-  if (!IsRegularFile(path)) return false;
+  return IsRegularFile(path) && reader.Open(path, true);
+}
+
+}  // namespace
+
+bool CSwfItem::CanOpenMovie(const CPathName& path) {
   CSwfFileReader reader;
-  if (!reader.Open(path, true)) return false;
+  return OpenMovie(path, reader);
+}
+
+bool CSwfItem::SetSwfFile(const CPathName& path) {
+  CSwfFileReader reader;
+  if (!OpenMovie(path, reader)) return false;
   const CSwfRect& frame = reader.GetHeader().GetFrameSize();
   movie_width = FrameExtentInPixels(frame.xMin, frame.xMax);
   movie_height = FrameExtentInPixels(frame.yMin, frame.yMax);
@@ -234,17 +248,14 @@ bool CSwfItem::ReadProjectorElement(const CXmlNode& node, bool snapshot) {
 bool CSwfItem::ReadProjectorElementAt(const CXmlNode& node, int depth, bool snapshot) {
   const CAttributeReader in(node, snapshot);
   CPathName path(nullptr);
-  // A movie that cannot be read leaves the item without one; the rest of the
-  // element still reads. A movie whose path lost characters is kept as it
-  // was read but not opened: the file its text names now is not the one the
-  // project meant. The check before a build refuses it, and a save writes it
-  // back as the file wrote it.
+  // A movie that cannot be opened is kept as the file named it, so that the
+  // project does not lose it (a volume that is not there now may be
+  // tomorrow); the check before a build refuses it. A movie whose path lost
+  // characters is kept without being opened: the file its text names now is
+  // not the one the project meant.
   if (in.ReadPath("swf", path) && !path.IsEmpty()) {
     const CPathName movie = AbsolutePathOf(path);
-    if (movie.LosesCharacters())
-      swf = movie;
-    else
-      static_cast<void>(SetSwfFile(movie));
+    if (movie.LosesCharacters() || !SetSwfFile(movie)) swf = movie;
   }
   ReadWindowAttributes(in);
   if (in.ReadPath("window_mask", path)) window_mask = AbsolutePathOf(path);
@@ -274,4 +285,11 @@ void CSwfItem::GetWindowTexts(std::vector<const CHeldText*>& texts) const {
   texts.push_back(&window_name);
   texts.push_back(&window_title);
   for (const CSwfItem* item : sub_items) item->GetWindowTexts(texts);
+}
+
+const CPathName* CSwfItem::FindMovieNotOpening() const {
+  if (!swf.IsEmpty() && !CanOpenMovie(swf)) return &swf;
+  for (const CSwfItem* item : sub_items)
+    if (const CPathName* movie = item->FindMovieNotOpening()) return movie;
+  return nullptr;
 }

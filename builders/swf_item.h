@@ -73,6 +73,9 @@ class CSwfItem {
   // changed, when the file is no movie that can be opened. A path set anew
   // (without the written form of the one held) is a change.
   [[nodiscard]] virtual bool SetSwfFile(const CPathName& path);
+  // Whether the file is a movie that can be opened (a regular file, plain
+  // or compressed, whose header reads).
+  [[nodiscard]] static bool CanOpenMovie(const CPathName& path);
 
   // The defaults of a new item; sub-items are deleted. Counts nothing.
   void Reset();
@@ -112,11 +115,11 @@ class CSwfItem {
   // element keep their values). False when sub-items nest deeper than
   // kMaxSubItemNesting; what was read up to there stays. Names and paths
   // keep the texts the document wrote for them (unheld_texts.h); with
-  // `snapshot` the element is one of an undo snapshot. A movie whose path
-  // lost characters is kept as the document named it but not opened, as its
-  // text may name another file: a save writes it back, and the check before
-  // a build refuses it. A movie that cannot be opened leaves the item
-  // without one.
+  // `snapshot` the element is one of an undo snapshot. A movie that cannot
+  // be opened (missing, on a volume that is not there, of a kind that is
+  // not read) is kept as the document named it, and so is a movie whose
+  // path lost characters, which is not opened, as its text may name another
+  // file: a save writes it back, and the check before a build refuses it.
   [[nodiscard]] bool ReadProjectorElement(const CXmlNode& node, bool snapshot = false);
   // The files of the item and of its sub-items: movies, extra files and,
   // with `withMasks`, window pictures.
@@ -124,6 +127,9 @@ class CSwfItem {
   // The names of the item and of its sub-items that the players' settings
   // document holds: window names and titles.
   void GetWindowTexts(std::vector<const CHeldText*>& texts) const;
+  // The first movie of the item or of its sub-items that cannot be opened
+  // (CanOpenMovie); null when every one opens.
+  [[nodiscard]] const CPathName* FindMovieNotOpening() const;
 
   // The players' settings document (settings_document.cpp).
   // One `window` element with the movie check; draws fresh check words.

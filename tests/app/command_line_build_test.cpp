@@ -216,4 +216,45 @@ TEST(CommandLineBuild, LongPathsAreUsedWhole) {
   }
 }
 
+// A movie that does not open (on a volume that is not mounted, an LZMA
+// movie) is kept in the project as its file named it, and every program
+// refuses to build it, naming it, and builds nothing.
+TEST(CommandLineBuild, AMovieThatDoesNotOpenIsRefusedByEveryProgram) {
+  const struct {
+    const char* what;
+    const char* movie;
+    const char* refusal;
+  } movies[] = {{"a volume that is not mounted", "/Volumes/Show/intro.swf",
+                 "The file \"/Volumes/Show/intro.swf\" cannot be found."},
+                {"an LZMA movie", "lzma.swf", "lzma.swf\" is not a Flash movie."}};
+  const struct {
+    const char* what;
+    bool legacy;  // a projector project, built by gb_build_legacy
+    const char* tool;
+  } programs[] = {{"glimmerbox --build", false, ""}, {"gb_build_project", false, "gb_build_project"},
+                  {"gb_build_legacy", true, "gb_build_legacy"}};
+  for (const auto& program : programs) {
+    for (const auto& m : movies) {
+      const std::string trace = std::string(program.what) + ", " + m.what;
+      const std::string demo = apptest::CopyDemo(std::string("movies-") + program.tool + "-" + m.what);
+      const std::string root = gbtest::MakeTempFolder(std::string("movies-home-") + program.tool + "-" + m.what);
+      std::vector<uint8_t> lzma = {'Z', 'W', 'S', 13, 0x40, 0, 0, 0};
+      lzma.resize(96, 0);
+      ASSERT_TRUE(gbtest::WriteFile(demo + "lzma.swf", lzma));
+      std::string project = Changed(gbtest::ReadTextFile(demo + "Demo.gmx"),
+                                    {{"swf=\"Demo.swf\"", std::string("swf=\"") + m.movie + "\""}});
+      if (program.legacy)
+        project = Changed(project, {{"<flash_saver_datalist", "<flash_projector_datalist"},
+                                    {"</flash_saver_datalist>", "</flash_projector_datalist>"}});
+      ASSERT_TRUE(gbtest::WriteFile(demo + "Demo.gmx", project));
+      const apptest::ProgramRun run = program.tool[0] ? apptest::RunTool(program.tool, {demo + "Demo.gmx"}, root)
+                                                      : apptest::RunProgram({"--build", demo + "Demo.gmx"}, root);
+      EXPECT_EQ(run.status, 1) << trace << "\n" << run.out << run.err;
+      EXPECT_NE((run.out + run.err).find(m.refusal), std::string::npos) << trace << "\n" << run.out << run.err;
+      EXPECT_TRUE(FolderEntries(demo + "output/").empty()) << trace;
+      EXPECT_EQ(gbtest::ReadTextFile(demo + "Demo.gmx"), project) << trace;
+    }
+  }
+}
+
 }  // namespace

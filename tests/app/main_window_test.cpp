@@ -1,5 +1,6 @@
 #include "app/main_window.h"
 
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
@@ -304,6 +305,26 @@ TEST_F(MainWindow, ThePagesReadTheirTextsWhole) {
   const int steps = Window().GetUndoStack().GetCount();
   ASSERT_TRUE(Window().ValidateAndStore(false));
   EXPECT_EQ(Window().GetUndoStack().GetCount(), steps);
+}
+
+// A movie that does not open stays in the project as the file named it: the
+// page shows it, a save keeps it, a build is refused naming it.
+TEST_F(MainWindow, AMovieThatDoesNotOpenIsShownKeptAndRefused) {
+  const std::string folder = apptest::CopyDemo("unopened-movie");
+  std::string text = gbtest::ReadTextFile(folder + "Demo.gmx");
+  text.replace(text.find("swf=\"Demo.swf\""), 14, "swf=\"/Volumes/Show/intro.swf\"");
+  ASSERT_TRUE(gbtest::WriteFile(folder + "Demo.gmx", text));
+  ASSERT_TRUE(Window().OpenFile(PathOf(folder + "Demo.gmx")));
+  EXPECT_EQ(plat::ControlText(Find(FourCC("eSwf"), 1000)), "/Volumes/Show/intro.swf");
+  AppPreferences().alwaysOverwrite = true;
+  Driver().ClearShown();
+  ASSERT_TRUE(Command(kCommandBuild));
+  ASSERT_EQ(AlertTexts().size(), 1u);
+  EXPECT_EQ(AlertTexts()[0], "Error: The build failed: The file \"/Volumes/Show/intro.swf\" cannot be found.");
+  EXPECT_TRUE(std::filesystem::is_empty(folder + "output"));
+  Change(1);
+  ASSERT_TRUE(Command(kCommandSave));
+  EXPECT_NE(gbtest::ReadTextFile(folder + "Demo.gmx").find("swf=\"/Volumes/Show/intro.swf\""), std::string::npos);
 }
 
 TEST_F(MainWindow, AfterSaveUndoAndCloseThePromptAppears) {

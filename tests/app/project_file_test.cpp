@@ -249,6 +249,41 @@ TEST(ProjectFile, AProjectOpenedAndSavedUnchangedKeepsItsBytes) {
   }
 }
 
+// A movie that does not open (on a volume that is not mounted, missing, or
+// of a kind the engine does not read) stays in the project as its file
+// named it: shown, saved back after other changes, and refused by the
+// check before a build, until the user chooses another.
+TEST(ProjectFile, AMovieThatDoesNotOpenIsKeptAndSavedBack) {
+  const std::string folder = apptest::CopyDemo("project-unopened-movie");
+  std::vector<u8> lzma = {'Z', 'W', 'S', 13};
+  lzma.resize(64, 0);
+  ASSERT_TRUE(gbtest::WriteFile(folder + "lzma.swf", lzma));
+  const struct {
+    const char* movie;
+    const char* refusal;
+  } cases[] = {{"/Volumes/Show/intro.swf", "The file \"/Volumes/Show/intro.swf\" cannot be found."},
+               {"gone.swf", "cannot be found."},
+               {"lzma.swf", "lzma.swf\" is not a Flash movie."}};
+  for (const auto& c : cases) {
+    std::string text = gbtest::ReadTextFile(folder + "Demo.gmx");
+    text.replace(text.find("swf=\"Demo.swf\""), 14, std::string("swf=\"") + c.movie + "\"");
+    ASSERT_TRUE(gbtest::WriteFile(folder + "Movie.gmx", text));
+    CSaverDataList list;
+    ASSERT_EQ(ReadProjectFile(apptest::PathOf(folder + "Movie.gmx"), list), kProjectFileDone) << c.movie;
+    const std::string movie = c.movie[0] == '/' ? c.movie : folder + c.movie;
+    EXPECT_EQ(list.GetRootItem()->GetSwfFile().GetString(), movie);
+    EXPECT_EQ(list.GetRootItem()->GetWindowWidth(), 550) << "as the file holds it";
+    list.SetName("Changed");
+    ASSERT_EQ(WriteProjectFile(list, apptest::PathOf(folder + "Movie.gmx")), kProjectFileDone);
+    EXPECT_NE(gbtest::ReadTextFile(folder + "Movie.gmx").find(std::string("swf=\"") + c.movie + "\""),
+              std::string::npos)
+        << c.movie;
+    std::string refusal;
+    EXPECT_FALSE(list.ValidateOutputNames(nullptr, &refusal)) << c.movie;
+    EXPECT_NE(refusal.find(c.refusal), std::string::npos) << refusal;
+  }
+}
+
 // A project file that is a symbolic link (or a chain of them) is saved into
 // the file the link leads to, and the link stays; the saved file keeps the
 // mode of the file it replaces. A link that leads nowhere is not saved
