@@ -286,11 +286,9 @@ bool CMainWindow::SaveWithDialog(const char* defaultName) {
 bool CMainWindow::WriteProject(const CPathName& path) {
   CWaitCursor wait;
   const CPathName absolute = Absolute(path);
-  std::string refusedText;
-  const int result = WriteProjectFile(*list_, absolute, &refusedText);
+  const int result = WriteProjectFile(*list_, absolute);
   if (result != kProjectFileDone) {
-    ShowStopBoxById(GetWindowRef(), kErrorTitle, UInt32(result),
-                    result == kProjectFileUnheldTexts ? refusedText.c_str() : absolute.GetText());
+    ShowStopBoxById(GetWindowRef(), kErrorTitle, UInt32(result), absolute.GetText());
     return false;
   }
   undo_.MarkSaved();

@@ -2,6 +2,7 @@
 
 #include "app/app_version.h"
 #include "builders/saver_data_list.h"
+#include "foundation/file_operations.h"
 #include "foundation/xml_reader.h"
 #include "foundation/xml_writer.h"
 
@@ -11,33 +12,26 @@ constexpr const char* kRootName = "glimmerbox";
 
 }  // namespace
 
-int WriteProjectFile(CSaverDataList& list, const CPathName& path, std::string* refusedText) {
-  if (path.IsEmpty() || path.IsFolderPath() || path.IsFolder()) return kProjectFileCannotCreate;
-  CPathName temporary(nullptr);
-  if (!temporary.MakeUniqueName(path)) return kProjectFileCannotCreate;
+int WriteProjectFile(CSaverDataList& list, const CPathName& path) {
+  CFileReplacement file;
+  if (!file.Begin(path)) return kProjectFileCannotCreate;
   CXmlWriteOptions options;
   options.type = kProjectFileType;
   options.creator = kProjectFileCreator;
   options.fullDeclaration = 1;
   CXmlWriter writer;
-  if (!writer.Open(temporary, options, false)) return kProjectFileCannotCreate;
+  if (!writer.Open(file.GetTemporary(), options, true)) return kProjectFileCannotCreate;
+  // The paths are written for the file the user names: relative ones that
+  // the project file had are taken from its folder.
+  writer.SetDocumentPath(path);
   writer.WriteText("<glimmerbox version_major=\"");
   writer.WriteUnsigned(kAppVersionMajor);
   writer.WriteText("\" version_minor=\"");
   writer.WriteUnsigned(kAppVersionMinor);
   writer.WriteText("\">\n");
-  std::string misplaced;
-  if (!list.WriteXml(writer, &misplaced)) {
-    static_cast<void>(writer.Close());
-    temporary.Delete();
-    if (refusedText) *refusedText = misplaced;
-    return kProjectFileUnheldTexts;
-  }
+  list.WriteXml(writer);
   writer.WriteText("</glimmerbox>\n");
-  if (!writer.Close() || !temporary.Rename(path.GetLastComponent().c_str())) {
-    temporary.Delete();
-    return kProjectFileWriteFailed;
-  }
+  if (!writer.Close() || !file.Commit()) return kProjectFileWriteFailed;
   return kProjectFileDone;
 }
 

@@ -3,8 +3,6 @@
 // `flash_saver_datalist` element.
 #pragma once
 
-#include <string>
-
 #include "foundation/path_name.h"
 #include "platform/mac_types.h"
 
@@ -23,20 +21,19 @@ enum : int {
   kProjectFileNotAProject = 102,
   kProjectFileCannotCreate = 103,
   kProjectFileWriteFailed = 104,
-  kProjectFileUnheldTexts = 105,
   kProjectFileUnreadEncoding = 108,
 };
 
 // Writes the project into a temporary file beside `path` and then puts it
 // in the place of `path`, so that a failed save leaves the file that was
-// there untouched. kProjectFileCannotCreate when no file can be made there
-// (or `path` is a folder), kProjectFileWriteFailed when the writing or the
-// final rename failed. Names and paths that Mac Roman cannot hold are
-// written as the file they were read from wrote them;
-// kProjectFileUnheldTexts when two of them that the project holds alike can
-// no longer be told apart (one of them was changed or removed), with
-// `refusedText` (when given) set to what the project holds of one.
-[[nodiscard]] int WriteProjectFile(CSaverDataList& list, const CPathName& path, std::string* refusedText = nullptr);
+// there untouched (CFileReplacement: a link at `path` saves the file it
+// leads to, which keeps its mode). kProjectFileCannotCreate when no file
+// can be made there (`path` is a folder, or a link that leads nowhere),
+// kProjectFileWriteFailed when the writing or the final rename failed.
+// Names and paths read from a project file are written as that file wrote
+// them (unheld_texts.h): a project opened and saved unchanged is saved to
+// the same bytes.
+[[nodiscard]] int WriteProjectFile(CSaverDataList& list, const CPathName& path);
 
 // Reads a project into `list` (a list of its own, so that a refused file
 // changes nothing of the project in use). kProjectFileCannotOpen when the

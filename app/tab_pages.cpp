@@ -82,8 +82,9 @@ CSaverDataList& CTabPage::List() { return main_.GetDataList(); }
 bool CTabPage::Edit(const std::function<void(CSaverDataList&)>& change) { return main_.ApplyEdit(change); }
 
 std::string CTabPage::TextOf(CEditText& edit) {
-  char text[1024];
-  return edit.GetText(text, sizeof(text)) ? std::string(text) : std::string();
+  // Whole, whatever its length: a path cut short would name another item.
+  std::string text;
+  return edit.GetText(text) ? text : std::string();
 }
 
 CPathName CTabPage::PathOf(CEditText& edit) {

@@ -33,10 +33,10 @@ bool WriteDataListSnapshot(CDataList& list, const CPathName& path) {
   options.fullDeclaration = 1;
   CXmlWriter writer;
   if (!writer.Open(path, options, true)) return false;
-  // A step restores the texts that lost characters as they stood (see
-  // ReadDataListSnapshot): whether each went back to its place does not
-  // matter here.
-  static_cast<void>(list.WriteXml(writer));
+  // Each value as the list holds it, with the text its project file wrote
+  // for it beside it: a step restores both.
+  writer.SetWritesSnapshot(true);
+  list.WriteXml(writer);
   return writer.Close();
 }
 
@@ -45,12 +45,7 @@ bool ReadDataListSnapshot(CDataList& list, const CPathName& path) {
   if (path.IsEmpty() || !document.Open(path)) return false;
   CXmlNode root;
   if (!document.GetRootNode(root) || root.GetNameString() != list.GetListName()) return true;
-  // A step restores values, not the file they came from: what that file
-  // could not hold of them is still noted.
-  const CUnheldTexts unheld = list.GetUnheldTexts();
-  const bool read = list.ReadXml(root);
-  list.SetUnheldTexts(unheld);
-  return read;
+  return list.ReadXml(root, true);
 }
 
 void DeleteUndoFiles() {

@@ -52,8 +52,9 @@ class CUndoSnapshot : public CUndoCommand {
 // The snapshot file names: the prefix, the tick count and a sequence number
 // of the run, so that two snapshots made in the same tick never share a file.
 CPathName MakeSnapshotPath(const char* prefix);
-// Writes the list element alone into a file, replacing it; false when the
-// file cannot be created or written whole.
+// Writes the list element alone into a file, replacing it, as a snapshot
+// (CXmlWriter::SetWritesSnapshot); false when the file cannot be created or
+// written whole.
 [[nodiscard]] bool WriteDataListSnapshot(CDataList& list, const CPathName& path);
 // Reads each top-level "flash_saver_datalist" element of the file into the
 // list; false when the file does not parse or the list refuses the element.

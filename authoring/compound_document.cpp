@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "authoring/compound_sectors.h"
+#include "foundation/file_operations.h"
 #include "foundation/path_name.h"
 
 namespace {
@@ -130,19 +131,14 @@ bool CCompoundDocument::WriteTo(COutputStream& out) {
 }
 
 bool CCompoundDocument::Commit(const CPathName& path) {
-  if (path.IsEmpty() || path.IsFolderPath() || path.IsFolder()) return false;
-  CPathName temporary(nullptr);
-  if (!temporary.MakeUniqueName(path)) return false;
+  CFileReplacement file;
+  if (!file.Begin(path)) return false;
   bool written = false;
   {
-    CFileOutputStream out(temporary);
+    CFileOutputStream out(file.GetTemporary());
     written = !out.Failed() && WriteTo(out);
     out.Close();
     written = written && !out.Failed();
   }
-  if (!written || !temporary.Rename(path.GetLastComponent().c_str())) {
-    if (temporary.Exists()) temporary.Delete();
-    return false;
-  }
-  return true;
+  return written && file.Commit();
 }

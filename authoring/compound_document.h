@@ -32,9 +32,11 @@ class CCompoundDocument {
   [[nodiscard]] CCompoundStream* CreateStream(CCompoundStorage* parent, const char* name);
 
   // Writes the compound file to a temporary file beside `path` and renames it
-  // over `path` once complete. False when the file cannot be laid out (a
-  // stream of 4 GiB or more), created, written or renamed: the temporary
-  // file is removed then and an existing file at `path` is left as it was.
+  // over `path` once complete (CFileReplacement: a link at `path` writes the
+  // file it leads to, which keeps its mode). False when the file cannot be
+  // laid out (a stream of 4 GiB or more), created, written or renamed: the
+  // temporary file is removed then and an existing file at `path` is left as
+  // it was.
   [[nodiscard]] bool Commit(const CPathName& path);
   // Writes the compound file to a stream; false when it cannot be laid out
   // or the stream failed.

@@ -50,12 +50,11 @@ void CDataList::Reset() {
   screen_saver_name = "Untitled";
   SetDefaultOutputNames();
   hide_mouse_cursor = false;
-  unheld_texts.clear();
 }
 
 void CDataList::SetDefaultOutputNames() {
-  const std::string name =
-      output_default_filenames && !screen_saver_name.empty() ? screen_saver_name : "Untitled";
+  const CHeldText name =
+      output_default_filenames && !screen_saver_name.IsEmpty() ? screen_saver_name : CHeldText("Untitled");
   output_macppc_filename = name + "PPC.app";
   output_macintel_filename = name + "Intel.app";
   output_macuniversal_filename = name + ".app";
@@ -98,9 +97,8 @@ void CDataList::SetOutputMacUniversal(bool build) { StoreCounted(output_macunive
 void CDataList::SetOutputWin(bool build) { StoreCounted(output_win, build); }
 void CDataList::SetHideMouseCursor(bool hide) { StoreCounted(hide_mouse_cursor, hide); }
 
-void CDataList::SetName(const char* name) {
-  const std::string text = name ? name : "";
-  if (text != screen_saver_name) screen_saver_name = text;
+void CDataList::SetName(const CHeldText& name) {
+  if (name != screen_saver_name) screen_saver_name = name;
   if (output_default_filenames) SetDefaultOutputNames();
 }
 
@@ -115,20 +113,28 @@ bool CDataList::OutputPathOf(const std::string& name, CPathName& path) const {
   return true;
 }
 
-bool CDataList::GetMacPpcOutputPath(CPathName& path) const { return OutputPathOf(output_macppc_filename, path); }
-bool CDataList::GetMacIntelOutputPath(CPathName& path) const { return OutputPathOf(output_macintel_filename, path); }
-bool CDataList::GetMacUniversalOutputPath(CPathName& path) const {
-  return OutputPathOf(output_macuniversal_filename, path);
+bool CDataList::GetMacPpcOutputPath(CPathName& path) const {
+  return OutputPathOf(output_macppc_filename.GetText(), path);
 }
-bool CDataList::GetWinOutputPath(CPathName& path) const { return OutputPathOf(output_win_filename, path); }
-bool CDataList::GetLinuxOutputPath(CPathName& path) const { return OutputPathOf(output_linux_filename, path); }
+bool CDataList::GetMacIntelOutputPath(CPathName& path) const {
+  return OutputPathOf(output_macintel_filename.GetText(), path);
+}
+bool CDataList::GetMacUniversalOutputPath(CPathName& path) const {
+  return OutputPathOf(output_macuniversal_filename.GetText(), path);
+}
+bool CDataList::GetWinOutputPath(CPathName& path) const { return OutputPathOf(output_win_filename.GetText(), path); }
+bool CDataList::GetLinuxOutputPath(CPathName& path) const {
+  return OutputPathOf(output_linux_filename.GetText(), path);
+}
 
-void CDataList::GetTextsInUse(std::vector<std::string>&, std::vector<CPathName>& paths) const {
-  paths.push_back(output_folder);
+void CDataList::GetTextsInUse(std::vector<const CHeldText*>& names, std::vector<const CPathName*>& paths) const {
+  // The players' settings document names the windows.
+  root_item->GetWindowTexts(names);
+  paths.push_back(&output_folder);
   GetInputPaths(paths);
 }
 
-void CDataList::GetInputPaths(std::vector<CPathName>& paths) const {
+void CDataList::GetInputPaths(std::vector<const CPathName*>& paths) const {
   const struct {
     bool used;
     const CPathName& icon;
@@ -136,26 +142,40 @@ void CDataList::GetInputPaths(std::vector<CPathName>& paths) const {
                {output_win_appicon, output_win_appicon_path},
                {output_linux_appicon, output_linux_appicon_path}};
   for (const auto& icon : icons)
-    if (icon.used) paths.push_back(icon.icon);
+    if (icon.used) paths.push_back(&icon.icon);
   root_item->GetNamedFiles(paths, true);
 }
 
-bool CDataList::ValidateOutputs(const std::vector<const std::string*>& names, CStringBuffer* message,
-                                std::string* hostMessage) const {
+bool CDataList::ValidateInputs(const std::vector<const CHeldText*>& outputNames, CStringBuffer* message,
+                               std::string* hostMessage) const {
   // A name or path that lost characters is refused while the project holds
-  // what was read of it: it would name another output or another file. The
-  // project's own names come first, then the output file names, then the
-  // paths.
-  std::vector<std::string> namesInUse;
-  std::vector<CPathName> pathsInUse;
-  GetTextsInUse(namesInUse, pathsInUse);
-  for (const std::string* output : names) namesInUse.push_back(*output);
-  if (const CUnheldText* text = FindUnheldTextInUse(unheld_texts, namesInUse, pathsInUse))
-    return RefuseBuild(kUnheldTextMessage, text->held, message, hostMessage, &text->host);
+  // what was read of it: it would name another output or another file, or
+  // show '?' in the players' settings. The project's own names come first,
+  // then the output file names, then the paths.
+  std::vector<const CHeldText*> names;
+  std::vector<const CPathName*> paths;
+  GetTextsInUse(names, paths);
+  names.insert(names.end(), outputNames.begin(), outputNames.end());
+  for (const CHeldText* name : names)
+    if (name->LosesCharacters())
+      return RefuseBuild(kUnheldTextMessage, name->GetText(), message, hostMessage, &name->GetWritten());
+  for (const CPathName* path : paths)
+    if (path->LosesCharacters())
+      return RefuseBuild(kUnheldTextMessage, path->GetString(), message, hostMessage, &path->GetWrittenForm()->text);
+  // A movie kept as the project file named it, but that does not open.
+  if (const CPathName* movie = root_item->FindMovieNotOpening())
+    return RefuseBuild(movie->Exists() ? kNotAMovieMessage : kFileMissingMessage, ShownPath(*movie), message,
+                       hostMessage);
+  return true;
+}
+
+bool CDataList::ValidateOutputs(const std::vector<const CHeldText*>& names, CStringBuffer* message,
+                                std::string* hostMessage) const {
+  if (!ValidateInputs(names, message, hostMessage)) return false;
 
   std::vector<CPathName> paths;
-  for (const std::string* output : names) {
-    const std::string& name = *output;
+  for (const CHeldText* output : names) {
+    const std::string& name = output->GetText();
     std::string host;
     // An empty name would make the output the output folder itself.
     if (name.find('\0') != std::string::npos || !ToHostItemName(name.c_str(), &host))
@@ -173,8 +193,10 @@ bool CDataList::ValidateOutputs(const std::vector<const std::string*>& names, CS
 
   // An output that takes the place of what the build reads would destroy
   // it, before or while it is read.
+  std::vector<const CPathName*> read;
+  GetInputPaths(read);
   std::vector<CPathName> inputs;
-  GetInputPaths(inputs);
+  for (const CPathName* input : read) inputs.push_back(*input);
   if (!project_file.IsEmpty()) inputs.push_back(project_file);
   for (const CPathName& path : paths) {
     const CPathName* input = nullptr;
@@ -184,23 +206,24 @@ bool CDataList::ValidateOutputs(const std::vector<const std::string*>& names, CS
   return true;
 }
 
-bool CDataList::ValidateWindowsNames(const std::vector<const std::string*>& names, CStringBuffer* message,
+bool CDataList::ValidateWindowsNames(const std::vector<const CHeldText*>& names, CStringBuffer* message,
                                      std::string* hostMessage) const {
-  for (const std::string* name : names)
-    if (!IsWindowsName(*name)) return RefuseBuild(kWindowsNameMessage, *name, message, hostMessage);
+  for (const CHeldText* name : names)
+    if (!IsWindowsName(name->GetText()))
+      return RefuseBuild(kWindowsNameMessage, name->GetText(), message, hostMessage);
   return true;
 }
 
 bool CDataList::ValidateOutputNames(CStringBuffer* message, std::string* hostMessage) const {
   // The outputs of a projector build.
-  std::vector<const std::string*> names;
+  std::vector<const CHeldText*> names;
   if (output_macppc) names.push_back(&output_macppc_filename);
   if (output_macintel) names.push_back(&output_macintel_filename);
   if (output_macuniversal) names.push_back(&output_macuniversal_filename);
   if (output_win) names.push_back(&output_win_filename);
   if (!ValidateOutputs(names, message, hostMessage)) return false;
   // The Windows projector is a file for Windows.
-  std::vector<const std::string*> windowsNames;
+  std::vector<const CHeldText*> windowsNames;
   if (output_win) windowsNames.push_back(&output_win_filename);
   return ValidateWindowsNames(windowsNames, message, hostMessage);
 }
@@ -267,7 +290,7 @@ void CDataList::WriteAttributes(CXmlWriter& writer) {
 }
 
 void CDataList::ReadAttributes(const CXmlNode& element) {
-  const CAttributeReader in(element, &unheld_texts);
+  const CAttributeReader in(element, reading_snapshot_);
   CPathName path(nullptr);
   // A relative folder is taken from the folder of the project file.
   in.ReadPath("output_folder", output_folder);
@@ -290,32 +313,30 @@ void CDataList::ReadAttributes(const CXmlNode& element) {
   in.ReadBool("output_default_filenames", output_default_filenames);
 }
 
-bool CDataList::WriteXml(CXmlWriter& writer, std::string* misplaced) {
+bool CDataList::WriteXml(CXmlWriter& writer) {
   writer.WriteText("<");
   writer.WriteText(list_name.c_str());
-  // Names and paths that lost characters are written as the file had them.
-  writer.SetUnheldTexts(&unheld_texts);
   WriteAttributes(writer);
   writer.WriteText(" >\n");
   root_item->WriteProjectorElement(writer);
-  const bool inPlace = writer.WroteUnheldTextsInPlace(misplaced);
-  writer.SetUnheldTexts(nullptr);
   writer.WriteText("</");
   writer.WriteText(list_name.c_str());
   writer.WriteText(">\n");
-  return inPlace;
+  return true;
 }
 
-bool CDataList::ReadXml(const CXmlNode& element) {
+bool CDataList::ReadXml(const CXmlNode& element, bool snapshot) {
   Reset();
-  const bool read = ForEachChildNamed(element, "flash_projector", [this](const CXmlNode& child) {
-    return root_item->ReadProjectorElement(child, &unheld_texts);
+  const bool read = ForEachChildNamed(element, "flash_projector", [this, snapshot](const CXmlNode& child) {
+    return root_item->ReadProjectorElement(child, snapshot);
   });
   if (!read) {
     Reset();
     return false;
   }
+  reading_snapshot_ = snapshot;
   ReadAttributes(element);
+  reading_snapshot_ = false;
   s32 index = -1;
   // An index that names no item selects none, as in a fresh list.
   if (CAttributeReader(element).ReadSigned("current_data", index)) static_cast<void>(SetCurrentDataIndex(index));

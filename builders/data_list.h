@@ -50,17 +50,17 @@ class CDataList {
   virtual void ReadAttributes(const CXmlNode& element);
   virtual void WriteAttributes(CXmlWriter& writer);
   // Checks, before a build deletes or writes anything, that no name or path
-  // the build uses lost characters when the project file was read (see
-  // GetUnheldTexts), that every output the build would write has a usable
-  // file name inside the output folder, that no two of them share a path
-  // (letter case folded, as the systems the outputs are for fold it), that
-  // Windows can hold the names of the files made for Windows, and that none
-  // would take the place of what the build reads (its movies, extra files
-  // and folders, the installer's picture and texts, the project file; see
-  // FindInputReplacedBy). False with a message for the user (when `message`
-  // is given) at the first problem; `hostMessage` (when given) receives it
-  // as the terminal shows it (UTF-8), naming a text that lost characters as
-  // the file wrote it.
+  // the build uses lost characters when the project file was read
+  // (unheld_texts.h), that every movie opens, that every output the build
+  // would write has a usable file name inside the output folder, that no
+  // two of them share a path (letter case folded, as the systems the
+  // outputs are for fold it), that Windows can hold the names of the files
+  // made for Windows, and that none would take the place of what the build
+  // reads (its movies, extra files and folders, the installer's picture and
+  // texts, the project file; see FindInputReplacedBy). False with a message
+  // for the user (when `message` is given) at the first problem;
+  // `hostMessage` (when given) receives it as the terminal shows it
+  // (UTF-8), naming a text that lost characters as the file wrote it.
   [[nodiscard]] virtual bool ValidateOutputNames(CStringBuffer* message, std::string* hostMessage = nullptr) const;
 
   // Setters that count a change when the value changes.
@@ -84,8 +84,9 @@ class CDataList {
   void SetOverwriteWin(bool overwrite) { overwrite_win = overwrite; }
   void SetOverwriteLinux(bool overwrite) { overwrite_linux = overwrite; }
   // Stores a different name without counting; then, while default names
-  // are on, derives the output file names afresh.
-  void SetName(const char* name);
+  // are on, derives the output file names afresh. A name taken from
+  // another model keeps the text its document wrote for it.
+  void SetName(const CHeldText& name);
 
   // Each sets `path` to the output's file name inside the output folder.
   // False, and `path` emptied, when there is no output folder or the name
@@ -107,17 +108,14 @@ class CDataList {
   // nothing is selected any more; an item that is none changes nothing.
   [[nodiscard]] bool RemoveSubItem(CSwfItem* item);
 
-  // The list's element with its movie item. Names and paths that lost
-  // characters when the project was read (GetUnheldTexts) are written as the
-  // file wrote them while the list holds what was read of them. False (the
-  // element written all the same) when two of them that the list holds alike
-  // may have changed places, because the list no longer holds each of them
-  // (see CXmlWriter::WroteUnheldTextsInPlace); `misplaced` then receives
-  // what the list holds of one.
-  [[nodiscard]] bool WriteXml(CXmlWriter& writer, std::string* misplaced = nullptr);
-  // Resets the list, then reads the element. False, the list reset, when
-  // the element is refused (sub-items nested too deeply).
-  [[nodiscard]] bool ReadXml(const CXmlNode& element);
+  // The list's element with its movie item; true. Names and paths read
+  // from a document are written as it wrote them while the list holds what
+  // was read of them (unheld_texts.h, CXmlWriter::WritePath).
+  bool WriteXml(CXmlWriter& writer);
+  // Resets the list, then reads the element (with `snapshot`, one that an
+  // undo snapshot wrote). False, the list reset, when the element is
+  // refused (sub-items nested too deeply).
+  [[nodiscard]] bool ReadXml(const CXmlNode& element, bool snapshot = false);
 
   // The players' settings document (settings_document.cpp): false when the
   // file cannot be created or written whole.
@@ -132,11 +130,11 @@ class CDataList {
   const CPathName& GetMacAppIconPath() const { return output_mac_appicon_path; }
   const CPathName& GetWinAppIconPath() const { return output_win_appicon_path; }
   const CPathName& GetLinuxAppIconPath() const { return output_linux_appicon_path; }
-  const std::string& GetMacPpcFileName() const { return output_macppc_filename; }
-  const std::string& GetMacIntelFileName() const { return output_macintel_filename; }
-  const std::string& GetMacUniversalFileName() const { return output_macuniversal_filename; }
-  const std::string& GetWinFileName() const { return output_win_filename; }
-  const std::string& GetLinuxFileName() const { return output_linux_filename; }
+  const std::string& GetMacPpcFileName() const { return output_macppc_filename.GetText(); }
+  const std::string& GetMacIntelFileName() const { return output_macintel_filename.GetText(); }
+  const std::string& GetMacUniversalFileName() const { return output_macuniversal_filename.GetText(); }
+  const std::string& GetWinFileName() const { return output_win_filename.GetText(); }
+  const std::string& GetLinuxFileName() const { return output_linux_filename.GetText(); }
   [[nodiscard]] bool GetOutputMacAppIcon() const { return output_mac_appicon; }
   [[nodiscard]] bool GetOutputMacPpc() const { return output_macppc; }
   [[nodiscard]] bool GetOutputMacIntel() const { return output_macintel; }
@@ -151,15 +149,10 @@ class CDataList {
   [[nodiscard]] bool GetOverwriteWin() const { return overwrite_win; }
   [[nodiscard]] bool GetOverwriteLinux() const { return overwrite_linux; }
   [[nodiscard]] bool GetOutputDefaultFileNames() const { return output_default_filenames; }
-  const std::string& GetName() const { return screen_saver_name; }
+  const std::string& GetName() const { return screen_saver_name.GetText(); }
+  const CHeldText& GetHeldName() const { return screen_saver_name; }
   [[nodiscard]] bool GetHideMouseCursor() const { return hide_mouse_cursor; }
   s32 GetReadStatus() const { return read_status; }
-  // The names and paths of the project file that lost characters when it
-  // was read: a new project has none. The check before a build refuses one
-  // while the project still holds what was read of it. Undo puts them back
-  // after a step restores the values they belong to.
-  const CUnheldTexts& GetUnheldTexts() const { return unheld_texts; }
-  void SetUnheldTexts(const CUnheldTexts& texts) { unheld_texts = texts; }
   const std::string& GetListName() const { return list_name; }
   // The project file the list was read from, or will be saved to (empty
   // for none), which no output may replace. Set by the programs that build;
@@ -171,18 +164,23 @@ class CDataList {
   // The checks of ValidateOutputNames over the file names of the outputs a
   // build writes. Two names are one output when the systems the outputs
   // are for fold them into one (FoldNameCase).
-  [[nodiscard]] bool ValidateOutputs(const std::vector<const std::string*>& names, CStringBuffer* message,
+  [[nodiscard]] bool ValidateOutputs(const std::vector<const CHeldText*>& names, CStringBuffer* message,
                                      std::string* hostMessage) const;
+  // The first checks of ValidateOutputs: the names (the outputs' among
+  // them) and paths in use that lost characters, and the movies that do not
+  // open.
+  [[nodiscard]] bool ValidateInputs(const std::vector<const CHeldText*>& outputNames, CStringBuffer* message,
+                                    std::string* hostMessage) const;
   // Refuses a file name that Windows cannot hold (IsWindowsName), of a file
   // that a build makes for Windows.
-  [[nodiscard]] bool ValidateWindowsNames(const std::vector<const std::string*>& names, CStringBuffer* message,
+  [[nodiscard]] bool ValidateWindowsNames(const std::vector<const CHeldText*>& names, CStringBuffer* message,
                                           std::string* hostMessage) const;
   // The names (besides the output file names) and the paths that a build
-  // of the list uses: the output folder, then the inputs.
-  virtual void GetTextsInUse(std::vector<std::string>& names, std::vector<CPathName>& paths) const;
+  // of the list uses: the window texts, the output folder, then the inputs.
+  virtual void GetTextsInUse(std::vector<const CHeldText*>& names, std::vector<const CPathName*>& paths) const;
   // The files and folders that a build of the list reads (the project file
   // aside).
-  virtual void GetInputPaths(std::vector<CPathName>& paths) const;
+  virtual void GetInputPaths(std::vector<const CPathName*>& paths) const;
   // `name` inside the output folder; false, `path` emptied, when it cannot be had.
   [[nodiscard]] bool OutputPathOf(const std::string& name, CPathName& path) const;
   // Replaces the root item (the derived list's own item kind).
@@ -192,23 +190,24 @@ class CDataList {
   CSwfItem* current_data = nullptr;
   CPathName output_folder{nullptr};
   CPathName output_mac_appicon_path{nullptr};
-  std::string output_macppc_filename, output_macintel_filename, output_macuniversal_filename;
+  CHeldText output_macppc_filename, output_macintel_filename, output_macuniversal_filename;
   bool output_mac_appicon = false, output_macppc = false, output_macintel = false,
        output_macuniversal = false;
   bool overwrite_macppc = false, overwrite_macintel = false, overwrite_macuniversal = false;
   CPathName output_win_appicon_path{nullptr};
-  std::string output_win_filename;
+  CHeldText output_win_filename;
   bool output_win_appicon = false, output_win = false;
   bool overwrite_win = false;
   CPathName output_linux_appicon_path{nullptr};
-  std::string output_linux_filename;
+  CHeldText output_linux_filename;
   bool output_linux_appicon = false, output_linux = false;
   bool overwrite_linux = false;
   bool output_default_filenames = false;
-  std::string screen_saver_name;
+  CHeldText screen_saver_name;
   bool hide_mouse_cursor = false;
   s32 read_status = kSettingsReadDone;
   std::string list_name;
-  CUnheldTexts unheld_texts;
   CPathName project_file{nullptr};
+  // Whether the element being read is one of an undo snapshot (ReadXml).
+  bool reading_snapshot_ = false;
 };

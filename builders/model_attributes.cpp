@@ -28,28 +28,48 @@ void WriteRawAttribute(CXmlWriter& writer, const char* name, const char* value) 
 
 namespace {
 
-// Writes ` name="` + the value + `"`, the value as the document wrote it when
-// the writer has it as an unheld text (see CXmlWriter::FindSavedForm).
-template <typename Held, typename WriteHeld>
-void WriteKeptAttribute(CXmlWriter& writer, const char* name, const Held& held, WriteHeld writeHeld) {
+void BeginAttribute(CXmlWriter& writer, const char* name, const char* ending = "") {
   writer.WriteText(" ");
   writer.WriteText(name);
+  writer.WriteText(ending);
   writer.WriteText("=\"");
-  if (const std::string* saved = writer.FindSavedForm(name, held))
-    writer.WriteHostEscaped(*saved);
-  else
-    writeHeld();
-  writer.WriteText("\"");
 }
 
 }  // namespace
 
 void WriteTextAttribute(CXmlWriter& writer, const char* name, const std::string& value) {
-  WriteKeptAttribute(writer, name, value, [&] { writer.WriteEscaped(value.c_str()); });
+  BeginAttribute(writer, name);
+  writer.WriteEscaped(value.c_str());
+  writer.WriteText("\"");
+}
+
+void WriteTextAttribute(CXmlWriter& writer, const char* name, const CHeldText& value) {
+  const bool snapshot = writer.WritesSnapshot();
+  BeginAttribute(writer, name);
+  if (value.LosesCharacters() && !snapshot)
+    writer.WriteWrittenText(value.GetWritten());
+  else
+    writer.WriteEscaped(value.GetText().c_str());
+  writer.WriteText("\"");
+  if (!snapshot || !value.LosesCharacters()) return;
+  BeginAttribute(writer, name, kWrittenTextEnding);
+  writer.WriteHostEscaped(value.GetWritten());
+  writer.WriteText("\"");
 }
 
 void WritePathAttribute(CXmlWriter& writer, const char* name, const CPathName& path) {
-  WriteKeptAttribute(writer, name, path, [&] { writer.WritePath(path); });
+  BeginAttribute(writer, name);
+  writer.WritePath(path);
+  writer.WriteText("\"");
+  const CWrittenForm* form = writer.WritesSnapshot() ? path.GetWrittenForm() : nullptr;
+  if (!form) return;
+  BeginAttribute(writer, name, kWrittenTextEnding);
+  writer.WriteHostEscaped(form->text);
+  writer.WriteText("\"");
+  if (form->folder.empty()) return;
+  BeginAttribute(writer, name, kWrittenFolderEnding);
+  writer.WriteEscaped(form->folder.c_str());
+  writer.WriteText("\"");
 }
 
 void WriteBoolAttribute(CXmlWriter& writer, const char* name, bool value) {
@@ -96,13 +116,17 @@ void VisitChildrenNamed(const CXmlNode& node, const char* name, const std::funct
 
 // ---------------------------------------------------------------------------
 
-CAttributeReader::CAttributeReader(const CXmlNode& element, CUnheldTexts* unheld) : unheld_(unheld) {
+CAttributeReader::CAttributeReader(const CXmlNode& element, bool snapshot) : snapshot_(snapshot) {
   // A node that is no element has no attributes: every getter then finds none.
   static_cast<void>(element.GetElementInfo(info_));
 }
 
 bool CAttributeReader::Find(const char* name, CXmlNode& value) const {
   return info_.FindAttribute(name, value);
+}
+
+bool CAttributeReader::FindWritten(const char* name, const char* ending, CXmlNode& value) const {
+  return snapshot_ && info_.FindAttribute((std::string(name) + ending).c_str(), value);
 }
 
 bool CAttributeReader::Has(const char* name) const {
@@ -114,17 +138,23 @@ bool CAttributeReader::ReadText(const char* name, std::string& value) const {
   CXmlNode node;
   if (!Find(name, node)) return false;
   value = node.GetTextString();
-  NoteIfUnheld(name, node, value, false);
   return true;
 }
 
-bool CAttributeReader::ReadName(const char* name, std::string& value) const { return ReadText(name, value); }
-
-void CAttributeReader::NoteIfUnheld(const char* name, const CXmlNode& value, const std::string& held,
-                                    bool isPath) const {
-  if (unheld_ && value.LosesCharacters())
-    unheld_->push_back({name, held, value.GetHostText(), isPath, isPath ? value.GetHostPath() : value.GetHostText()});
+bool CAttributeReader::ReadText(const char* name, CHeldText& value) const {
+  CXmlNode node;
+  if (!Find(name, node)) return false;
+  if (!snapshot_) {
+    value = CHeldText::Read(node.GetTextString(), node.GetHostText(), node.LosesCharacters());
+    return true;
+  }
+  CXmlNode written;
+  const bool kept = FindWritten(name, kWrittenTextEnding, written);
+  value = CHeldText::Read(node.GetTextString(), kept ? written.GetHostText() : std::string(), kept);
+  return true;
 }
+
+bool CAttributeReader::ReadName(const char* name, CHeldText& value) const { return ReadText(name, value); }
 
 bool CAttributeReader::ReadBool(const char* name, bool& value) const {
   CXmlNode node;
@@ -171,11 +201,29 @@ bool CAttributeReader::ReadWord(const char* name, WordTable words, s32& value) c
 bool CAttributeReader::ReadPath(const char* name, CPathName& path) const {
   CXmlNode node;
   if (!Find(name, node)) return false;
-  if (node.GetTextString().empty()) {
+  const std::string text = node.GetTextString();
+  if (text.empty()) {
     path = CPathName(nullptr);
     return true;
   }
   if (!node.GetPath(path)) return false;
-  NoteIfUnheld(name, node, path.GetString(), true);
+  CWrittenForm form;
+  if (snapshot_) {
+    // A snapshot holds the path as the application held it, and its
+    // document's text for it beside it.
+    CXmlNode written;
+    if (!FindWritten(name, kWrittenTextEnding, written)) return true;
+    form.text = written.GetHostText();
+    form.losesCharacters = written.LosesCharacters();
+    CXmlNode folder;
+    if (FindWritten(name, kWrittenFolderEnding, folder)) form.folder = folder.GetTextString();
+  } else {
+    form.losesCharacters = node.LosesCharacters();
+    const bool relative = CPathName(text).IsRelative();
+    if (!form.losesCharacters && !relative) return true;
+    form.text = node.GetHostText();
+    if (relative) form.folder = RelativePathFolder(node.GetDocumentPath());
+  }
+  path.SetWrittenForm(form);
   return true;
 }

@@ -27,9 +27,19 @@ const char* WordOf(WordTable words, s32 value);
 
 // The value as it stands (already markup-safe: numbers and words).
 void WriteRawAttribute(CXmlWriter& writer, const char* name, const char* value);
+// The text escaped.
 void WriteTextAttribute(CXmlWriter& writer, const char* name, const std::string& value);
-// In the path form of the XML writer (absolute, in the output path style).
+// A name of the project: as its document wrote it when it lost characters.
+void WriteTextAttribute(CXmlWriter& writer, const char* name, const CHeldText& value);
+// In the path form of the XML writer (CXmlWriter::WritePath).
 void WritePathAttribute(CXmlWriter& writer, const char* name, const CPathName& path);
+// A snapshot (CXmlWriter::SetWritesSnapshot) writes a name or a path as the
+// application holds it, and its document's text for it in the attributes
+// named after it with these endings (the written text; for a relative
+// path the folder it was taken from), which a reader of snapshots takes
+// back.
+inline constexpr const char* kWrittenTextEnding = ".written";
+inline constexpr const char* kWrittenFolderEnding = ".written_in";
 void WriteBoolAttribute(CXmlWriter& writer, const char* name, bool value);
 void WriteSignedAttribute(CXmlWriter& writer, const char* name, s32 value);
 void WriteUnsignedAttribute(CXmlWriter& writer, const char* name, u32 value);
@@ -49,17 +59,21 @@ void VisitChildrenNamed(const CXmlNode& node, const char* name, const std::funct
 // and returns false when the attribute is absent.
 class CAttributeReader {
  public:
-  // Names and paths that lose characters are noted in `unheld` (when given).
-  explicit CAttributeReader(const CXmlNode& element, CUnheldTexts* unheld = nullptr);
+  // With `snapshot` the element is one of a snapshot, whose names and paths
+  // carry their documents' texts beside them (WritePathAttribute).
+  explicit CAttributeReader(const CXmlNode& element, bool snapshot = false);
 
   // Whether the element has any attribute at all.
   [[nodiscard]] bool IsEmpty() const { return info_.GetAttributeCount() == 0; }
   [[nodiscard]] bool Has(const char* name) const;
 
-  // A text; one that loses characters is noted (see unheld_texts.h).
+  // A text, as the application holds it.
   bool ReadText(const char* name, std::string& value) const;
+  // A name of the project, with the text as the document wrote it when it
+  // loses characters.
+  bool ReadText(const char* name, CHeldText& value) const;
   // A text that names an item (a file name, the project's name).
-  bool ReadName(const char* name, std::string& value) const;
+  bool ReadName(const char* name, CHeldText& value) const;
   // True only for "true", in any letter case.
   bool ReadBool(const char* name, bool& value) const;
   // Decimal; text that is no number reads as 0, numbers beyond the 32-bit
@@ -70,15 +84,17 @@ class CAttributeReader {
   // the attribute was there).
   bool ReadWord(const char* name, WordTable words, s32& value) const;
   // An empty text gives an empty path; a relative one is taken from the
-  // folder of the document that holds the element.
+  // folder of the document that holds the element. A relative text, and one
+  // that loses characters, is kept as the path's written form.
   bool ReadPath(const char* name, CPathName& path) const;
 
  private:
   [[nodiscard]] bool Find(const char* name, CXmlNode& value) const;
-  void NoteIfUnheld(const char* name, const CXmlNode& value, const std::string& held, bool isPath) const;
+  // The snapshot's written text of an attribute, when it has one.
+  [[nodiscard]] bool FindWritten(const char* name, const char* ending, CXmlNode& value) const;
 
   CXmlElementInfo info_;
-  CUnheldTexts* unheld_ = nullptr;
+  bool snapshot_ = false;
 };
 
 // The words of the movie item's and the lists' enumerations.

@@ -20,8 +20,10 @@ bool StoreCounted(std::string& field, const char* value) {
   return StoreCounted(field, std::string(value ? value : ""));
 }
 
+bool StoreCounted(CHeldText& field, const char* value) { return StoreCounted(field, CHeldText(value)); }
+
 bool StoreCounted(CPathName& field, const CPathName& value) {
-  if (value.IsSamePath(field)) return false;
+  if (value.IsSamePath(field) && value.HasSameWrittenForm(field)) return false;
   field = value;
   CountProjectChange();
   return true;

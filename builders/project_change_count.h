@@ -8,6 +8,7 @@
 
 #include <string>
 
+#include "builders/unheld_texts.h"
 #include "foundation/path_name.h"
 #include "platform/mac_types.h"
 
@@ -19,7 +20,9 @@ void CountProjectChange();
 
 // Store `value` and count one change when it differs from `field`; each
 // returns whether it did. Texts compare byte by byte (null is ""), paths as
-// CPathName::DiffersFrom does.
+// CPathName::IsSamePath does. A value read with the text its document wrote
+// for it (unheld_texts.h) differs from one set anew, even when both read
+// alike: a real '?' is not the character the document had.
 template <typename T>
 bool StoreCounted(T& field, const T& value) {
   if (field == value) return false;
@@ -28,4 +31,5 @@ bool StoreCounted(T& field, const T& value) {
   return true;
 }
 bool StoreCounted(std::string& field, const char* value);
+bool StoreCounted(CHeldText& field, const char* value);
 bool StoreCounted(CPathName& field, const CPathName& value);

@@ -35,7 +35,7 @@ void CSaverDataList::Reset() {
 }
 
 void CSaverDataList::SetDefaultOutputNames() {
-  const std::string& name = screen_saver_name;
+  const CHeldText& name = screen_saver_name;
   output_macppc_filename = name + "PPC.saver";
   output_macintel_filename = name + "Intel.saver";
   output_macuniversal_filename = name + ".saver";
@@ -86,26 +86,26 @@ void CSaverDataList::SetLinuxInstallerFileName(const char* name) {
 // Output paths
 
 bool CSaverDataList::GetMacPpcInstallerOutputPath(CPathName& path) const {
-  return OutputPathOf(output_macppc_installer_filename, path);
+  return OutputPathOf(output_macppc_installer_filename.GetText(), path);
 }
 bool CSaverDataList::GetMacIntelInstallerOutputPath(CPathName& path) const {
-  return OutputPathOf(output_macintel_installer_filename, path);
+  return OutputPathOf(output_macintel_installer_filename.GetText(), path);
 }
 bool CSaverDataList::GetMacUniversalInstallerOutputPath(CPathName& path) const {
-  return OutputPathOf(output_macuniversal_installer_filename, path);
+  return OutputPathOf(output_macuniversal_installer_filename.GetText(), path);
 }
 bool CSaverDataList::GetWinInstallerOutputPath(CPathName& path) const {
-  return OutputPathOf(output_win_installer_filename, path);
+  return OutputPathOf(output_win_installer_filename.GetText(), path);
 }
 bool CSaverDataList::GetLinuxInstallerOutputPath(CPathName& path) const {
-  return OutputPathOf(output_linux_installer_filename, path);
+  return OutputPathOf(output_linux_installer_filename.GetText(), path);
 }
 
 bool CSaverDataList::ValidateOutputNames(CStringBuffer* message, std::string* hostMessage) const {
   // The saver's name is the name it has in the system's list of savers, and
   // the default names of its outputs: a saver without one is not built.
-  if (screen_saver_name.empty()) return RefuseBuild(kNoSaverNameMessage, "", message, hostMessage);
-  std::vector<const std::string*> names;
+  if (screen_saver_name.IsEmpty()) return RefuseBuild(kNoSaverNameMessage, "", message, hostMessage);
+  std::vector<const CHeldText*> names;
   if (output_macuniversal) names.push_back(&output_macuniversal_filename);
   if (output_macuniversal_installer) names.push_back(&output_macuniversal_installer_filename);
   if (output_win) names.push_back(&output_win_filename);
@@ -113,25 +113,25 @@ bool CSaverDataList::ValidateOutputNames(CStringBuffer* message, std::string* ho
   if (!ValidateOutputs(names, message, hostMessage)) return false;
   // The files for Windows: the screen saver, also as the installer installs
   // it, and the installer.
-  std::vector<const std::string*> windowsNames;
+  std::vector<const CHeldText*> windowsNames;
   if (output_win || output_win_installer) windowsNames.push_back(&output_win_filename);
   if (output_win_installer) windowsNames.push_back(&output_win_installer_filename);
   return ValidateWindowsNames(windowsNames, message, hostMessage);
 }
 
-void CSaverDataList::GetTextsInUse(std::vector<std::string>& names, std::vector<CPathName>& paths) const {
-  names.push_back(screen_saver_name);
+void CSaverDataList::GetTextsInUse(std::vector<const CHeldText*>& names, std::vector<const CPathName*>& paths) const {
+  names.push_back(&screen_saver_name);
   CDataList::GetTextsInUse(names, paths);
 }
 
-void CSaverDataList::GetInputPaths(std::vector<CPathName>& paths) const {
+void CSaverDataList::GetInputPaths(std::vector<const CPathName*>& paths) const {
   // A screen saver has no window picture.
   root_item->GetNamedFiles(paths, false);
   if (!output_macuniversal_installer && !output_win_installer) return;
   if (installer_type != kInstallerTypeStandard) return;
-  if (installer_has_custom_pic) paths.push_back(installer_custom_pic);
-  if (installer_has_readme) paths.push_back(installer_readme);
-  if (installer_has_license) paths.push_back(installer_license);
+  if (installer_has_custom_pic) paths.push_back(&installer_custom_pic);
+  if (installer_has_readme) paths.push_back(&installer_readme);
+  if (installer_has_license) paths.push_back(&installer_license);
 }
 
 // ---------------------------------------------------------------------------
@@ -166,7 +166,7 @@ void CSaverDataList::WriteAttributes(CXmlWriter& writer) {
 
 void CSaverDataList::ReadAttributes(const CXmlNode& element) {
   CDataList::ReadAttributes(element);
-  const CAttributeReader in(element, &unheld_texts);
+  const CAttributeReader in(element, reading_snapshot_);
   in.ReadName("screen_saver_name", screen_saver_name);
   in.ReadBool("output_macppc_installer", output_macppc_installer);
   in.ReadName("output_macppc_installer_filename", output_macppc_installer_filename);

@@ -77,11 +77,13 @@ class CSaverDataList : public CDataList {
   [[nodiscard]] bool GetOutputMacUniversalInstaller() const { return output_macuniversal_installer; }
   [[nodiscard]] bool GetOutputWinInstaller() const { return output_win_installer; }
   [[nodiscard]] bool GetOutputLinuxInstaller() const { return output_linux_installer; }
-  const std::string& GetMacPpcInstallerFileName() const { return output_macppc_installer_filename; }
-  const std::string& GetMacIntelInstallerFileName() const { return output_macintel_installer_filename; }
-  const std::string& GetMacUniversalInstallerFileName() const { return output_macuniversal_installer_filename; }
-  const std::string& GetWinInstallerFileName() const { return output_win_installer_filename; }
-  const std::string& GetLinuxInstallerFileName() const { return output_linux_installer_filename; }
+  const std::string& GetMacPpcInstallerFileName() const { return output_macppc_installer_filename.GetText(); }
+  const std::string& GetMacIntelInstallerFileName() const { return output_macintel_installer_filename.GetText(); }
+  const std::string& GetMacUniversalInstallerFileName() const {
+    return output_macuniversal_installer_filename.GetText();
+  }
+  const std::string& GetWinInstallerFileName() const { return output_win_installer_filename.GetText(); }
+  const std::string& GetLinuxInstallerFileName() const { return output_linux_installer_filename.GetText(); }
   [[nodiscard]] bool GetOverwriteMacUniversalInstaller() const { return overwrite_macuniversal_installer; }
   [[nodiscard]] bool GetOverwriteWinInstaller() const { return overwrite_win_installer; }
   s32 GetInstallerType() const { return installer_type; }
@@ -97,22 +99,23 @@ class CSaverDataList : public CDataList {
   [[nodiscard]] bool GetExitOnKeyPress() const { return exit_on_key_press; }
 
  protected:
-  // The saver's name, the output folder, the items' movies and extra files
-  // and the installer's texts and picture when an installer is built.
-  void GetTextsInUse(std::vector<std::string>& names, std::vector<CPathName>& paths) const override;
-  void GetInputPaths(std::vector<CPathName>& paths) const override;
+  // The saver's name, the items' window names and titles, the output
+  // folder, the items' movies and extra files and the installer's texts and
+  // picture when an installer is built.
+  void GetTextsInUse(std::vector<const CHeldText*>& names, std::vector<const CPathName*>& paths) const override;
+  void GetInputPaths(std::vector<const CPathName*>& paths) const override;
 
  private:
   bool output_macppc_installer = false, output_macintel_installer = false,
        output_macuniversal_installer = false;
-  std::string output_macppc_installer_filename, output_macintel_installer_filename,
+  CHeldText output_macppc_installer_filename, output_macintel_installer_filename,
       output_macuniversal_installer_filename;
   bool overwrite_macuniversal_installer = false;
   bool output_win_installer = false;
-  std::string output_win_installer_filename;
+  CHeldText output_win_installer_filename;
   bool overwrite_win_installer = false;
   bool output_linux_installer = false;
-  std::string output_linux_installer_filename;
+  CHeldText output_linux_installer_filename;
   s32 installer_type = kInstallerTypeStandard;
   s32 do_after_install = kDoAfterInstallNothing;
   CPathName installer_custom_pic{nullptr};

@@ -15,6 +15,7 @@
 #include "builders/swf_item.h"
 #include "foundation/file_bytes.h"
 #include "foundation/file_layer.h"
+#include "foundation/file_operations.h"
 #include "foundation/string_buffer.h"
 #include "foundation/xml_reader.h"
 #include "foundation/xml_writer.h"
@@ -63,9 +64,9 @@ SaverEngineSettings DefaultSettings() {
 }
 
 // The display name of a path as the first form stores it.
-std::string DisplayName(const CPathName& path) {
-  if (path.IsEmpty()) return std::string();
-  return GetItemName(path);
+CHeldText DisplayName(const CPathName& path) {
+  if (path.IsEmpty()) return CHeldText();
+  return HeldItemNameOf(path);
 }
 
 }  // namespace
@@ -102,13 +103,12 @@ void CSaverProject::Reset() {
   moreFiles.DeleteAll();
   name = "Untitled";
   installerPrefix = "Install";
-  installerSuffix.clear();
+  installerSuffix = CHeldText();
   installerCustomPic = installerIntro = installerReadme = installerLicense = false;
   installerCustomPicSrc = installerIntroSrc = installerReadmeSrc = installerLicenseSrc = CPathName(nullptr);
   settings = DefaultSettings();
   outputFolder = CPathName::GetDesktopFolder();
   universalBinary = true;
-  unheldTexts.clear();
 }
 
 bool CSaverProject::SetTemplateFolders(const CPathName& engine, const CPathName& installer) {
@@ -117,15 +117,16 @@ bool CSaverProject::SetTemplateFolders(const CPathName& engine, const CPathName&
   return true;
 }
 
-void CSaverProject::StoreText(std::string& field, const char* text) {
-  if (!text) text = "";
-  if (std::strcmp(field.c_str(), text) == 0) return;
-  field = text;
+void CSaverProject::StoreText(CHeldText& field, const char* text) {
+  // A text read with characters that were lost is not the one set anew.
+  const CHeldText value(text);
+  if (field == value) return;
+  field = value;
   ++changeCount;
 }
 
 void CSaverProject::StorePath(CPathName& field, const CPathName& path) {
-  if (field.IsSamePath(path)) return;
+  if (field.IsSamePath(path) && field.HasSameWrittenForm(path)) return;
   field = AbsolutePathOf(path);
   ++changeCount;
 }
@@ -204,40 +205,46 @@ bool CSaverProject::OutputPath(const std::string& fileName, CPathName& path) con
   return true;
 }
 
-bool CSaverProject::GetSaverPath(CPathName& path) const { return OutputPath(name + ".saver", path); }
-bool CSaverProject::GetWindowsSaverPath(CPathName& path) const { return OutputPath(name + ".scr", path); }
+bool CSaverProject::GetSaverPath(CPathName& path) const { return OutputPath(GetName() + ".saver", path); }
+bool CSaverProject::GetWindowsSaverPath(CPathName& path) const { return OutputPath(GetName() + ".scr", path); }
 bool CSaverProject::GetInstallerAppPath(CPathName& path) const {
-  return OutputPath(installerPrefix + name + installerSuffix + ".app", path);
+  return OutputPath(GetInstallerPrefix() + GetName() + GetInstallerSuffix() + ".app", path);
 }
 bool CSaverProject::GetInstallerExePath(CPathName& path) const {
-  return OutputPath(installerPrefix + name + installerSuffix + ".exe", path);
+  return OutputPath(GetInstallerPrefix() + GetName() + GetInstallerSuffix() + ".exe", path);
 }
 
-void CSaverProject::GetInputPaths(std::vector<CPathName>& paths) const {
-  paths.push_back(movie);
+void CSaverProject::GetInputPaths(std::vector<const CPathName*>& paths) const {
+  paths.push_back(&movie);
   const bool used[] = {installerCustomPic, installerIntro, installerReadme, installerLicense};
   const CPathName* sources[] = {&installerCustomPicSrc, &installerIntroSrc, &installerReadmeSrc,
                                 &installerLicenseSrc};
   for (size_t i = 0; i < std::size(used); ++i)
-    if (used[i]) paths.push_back(*sources[i]);
-  for (int i = 0; i < moreFiles.GetCount(); ++i) paths.push_back(*moreFiles.GetAt(i));
+    if (used[i]) paths.push_back(sources[i]);
+  for (int i = 0; i < moreFiles.GetCount(); ++i) paths.push_back(moreFiles.GetAt(i));
 }
 
 bool CSaverProject::ValidateTexts(CStringBuffer* message, std::string* hostMessage) const {
-  std::vector<CPathName> paths;
+  for (const CHeldText* text : {&name, &installerPrefix, &installerSuffix})
+    if (text->LosesCharacters())
+      return RefuseBuild(kUnheldTextMessage, text->GetText(), message, hostMessage, &text->GetWritten());
+  std::vector<const CPathName*> paths;
   GetInputPaths(paths);
-  const CUnheldText* text = FindUnheldTextInUse(unheldTexts, {name, installerPrefix, installerSuffix}, paths);
-  return !text || RefuseBuild(kUnheldTextMessage, text->held, message, hostMessage, &text->host);
+  for (const CPathName* path : paths)
+    if (path->LosesCharacters())
+      return RefuseBuild(kUnheldTextMessage, path->GetString(), message, hostMessage, &path->GetWrittenForm()->text);
+  return true;
 }
 
 bool CSaverProject::ValidateOutputNames(CStringBuffer* message, std::string* hostMessage) const {
   if (!ValidateTexts(message, hostMessage)) return false;
   // The saver's name names the saver and every output: without one the
   // outputs would be hidden files of extensions only.
-  if (name.empty()) return RefuseBuild(kNoSaverNameMessage, "", message, hostMessage);
-  const std::string installer = installerPrefix + name + installerSuffix;
+  if (name.IsEmpty()) return RefuseBuild(kNoSaverNameMessage, "", message, hostMessage);
+  const std::string installer = GetInstallerPrefix() + GetName() + GetInstallerSuffix();
   std::vector<CPathName> outputs;
-  for (const std::string& fileName : {name + ".saver", name + ".scr", installer + ".app", installer + ".exe"}) {
+  for (const std::string& fileName :
+       {GetName() + ".saver", GetName() + ".scr", installer + ".app", installer + ".exe"}) {
     std::string host;
     int refusal = 0;
     CPathName output(nullptr);
@@ -251,8 +258,10 @@ bool CSaverProject::ValidateOutputNames(CStringBuffer* message, std::string* hos
     outputs.push_back(output);
   }
   // An output that takes the place of what the build reads would destroy it.
+  std::vector<const CPathName*> read;
+  GetInputPaths(read);
   std::vector<CPathName> inputs;
-  GetInputPaths(inputs);
+  for (const CPathName* input : read) inputs.push_back(*input);
   if (!projectFile.IsEmpty()) inputs.push_back(projectFile);
   for (const CPathName& output : outputs) {
     const CPathName* input = nullptr;
@@ -260,7 +269,8 @@ bool CSaverProject::ValidateOutputNames(CStringBuffer* message, std::string* hos
       return RefuseBuild(refusal, ShownPath(output), ShownPath(*input), message, hostMessage);
   }
   // The Windows saver is a file for Windows.
-  if (!IsWindowsName(name + ".scr")) return RefuseBuild(kWindowsNameMessage, name + ".scr", message, hostMessage);
+  const std::string scr = GetName() + ".scr";
+  if (!IsWindowsName(scr)) return RefuseBuild(kWindowsNameMessage, scr, message, hostMessage);
   return true;
 }
 
@@ -284,8 +294,13 @@ void CSaverProject::WriteSettingsAttributes(CXmlWriter& writer) const {
 }
 
 bool CSaverProject::WriteXmlFile(const CPathName& file) {
+  // Written beside the file and put in its place (through a link, the file
+  // it leads to), so that a failed write leaves it as it was.
+  CFileReplacement replacement;
+  if (!replacement.Begin(file)) return false;
   CXmlWriter writer;
-  if (!writer.Open(file, CXmlWriteOptions(), true)) return false;
+  if (!writer.Open(replacement.GetTemporary(), CXmlWriteOptions(), true)) return false;
+  writer.SetDocumentPath(file);
   writer.WriteText("<screen_saver");
   WriteTextAttribute(writer, "swf", DisplayName(movie));
   WriteNameAttributes(writer);
@@ -297,12 +312,10 @@ bool CSaverProject::WriteXmlFile(const CPathName& file) {
     writer.WriteText(" />\n");
   }
   writer.WriteText("</more_files>\n</screen_saver>\n");
-  return writer.Close();
+  return writer.Close() && replacement.Commit();
 }
 
-bool CSaverProject::WriteXml(CXmlWriter& writer, std::string* misplaced) {
-  // Names and paths that lost characters are written as the file had them.
-  writer.SetUnheldTexts(&unheldTexts);
+bool CSaverProject::WriteXml(CXmlWriter& writer) {
   writer.WriteText("<screen_saver");
   WritePathAttribute(writer, "swf", movie);
   WriteNameAttributes(writer);
@@ -323,9 +336,7 @@ bool CSaverProject::WriteXml(CXmlWriter& writer, std::string* misplaced) {
     writer.WriteText(" />\n");
   }
   writer.WriteText("</more_files>\n</screen_saver>\n");
-  const bool inPlace = writer.WroteUnheldTextsInPlace(misplaced);
-  writer.SetUnheldTexts(nullptr);
-  return inPlace;
+  return true;
 }
 
 bool CSaverProject::ReadXmlFile(const CPathName& file) {
@@ -339,7 +350,7 @@ bool CSaverProject::ReadXmlFile(const CPathName& file) {
 bool CSaverProject::ReadXml(const CXmlNode& element) { return ReadElement(element, true); }
 
 bool CSaverProject::ReadElement(const CXmlNode& element, bool secondForm) {
-  const CAttributeReader in(element, &unheldTexts);
+  const CAttributeReader in(element);
   CPathName path(nullptr);
   // A movie named without a folder is found beside the document.
   if (in.ReadPath("swf", path)) movie = AbsolutePathOf(path);
@@ -374,7 +385,7 @@ void CSaverProject::ReadMoreFiles(const CXmlNode& list) {
   VisitChildrenNamed(list, "path", [this](const CXmlNode& entry) {
     CPathName path(nullptr);
     // An entry without a file names nothing to copy and is passed over.
-    if (CAttributeReader(entry, &unheldTexts).ReadPath("src", path) && !path.IsEmpty()) moreFiles.AddCopy(path);
+    if (CAttributeReader(entry).ReadPath("src", path) && !path.IsEmpty()) moreFiles.AddCopy(path);
   });
 }
 

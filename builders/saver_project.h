@@ -141,17 +141,18 @@ class CSaverProject {
   // CDataList::ValidateOutputNames).
   [[nodiscard]] bool ValidateOutputNames(CStringBuffer* message, std::string* hostMessage = nullptr) const;
   // False, with the messages, while the project holds a name or path that
-  // lost characters when it was read (GetUnheldTexts): the name, the
+  // lost characters when it was read (unheld_texts.h): the name, the
   // installer's prefix and suffix, the movie, the extra files and the
   // installer's files that are on.
   [[nodiscard]] bool ValidateTexts(CStringBuffer* message, std::string* hostMessage) const;
 
-  // The first form, a whole file; false when it cannot be written whole.
+  // The first form, a whole file, written beside it and put in its place
+  // (CFileReplacement); false when it cannot be written whole. Names read
+  // from a document are written as it wrote them.
   [[nodiscard]] bool WriteXmlFile(const CPathName& file);
-  // The second form, one element into an open writer; names and paths that
-  // lost characters are written as CDataList::WriteXml writes them (false
-  // as there).
-  [[nodiscard]] bool WriteXml(CXmlWriter& writer, std::string* misplaced = nullptr);
+  // The second form, one element into an open writer (written as
+  // CDataList::WriteXml writes the lists); true.
+  bool WriteXml(CXmlWriter& writer);
   // The first element "screen_saver" of the file (the root element or one
   // below it), first form; false when the file cannot be parsed or holds
   // none.
@@ -172,10 +173,11 @@ class CSaverProject {
   const CPathName& GetInstallerFolder() const { return installerFolder; }
   const CPathName& GetMovie() const { return movie; }
   const CPathList& GetMoreFiles() const { return moreFiles; }
-  const std::string& GetName() const { return name; }
+  const std::string& GetName() const { return name.GetText(); }
+  const CHeldText& GetHeldName() const { return name; }
   const std::string& GetUniqueName() const { return uniqueName; }
-  const std::string& GetInstallerPrefix() const { return installerPrefix; }
-  const std::string& GetInstallerSuffix() const { return installerSuffix; }
+  const std::string& GetInstallerPrefix() const { return installerPrefix.GetText(); }
+  const std::string& GetInstallerSuffix() const { return installerSuffix.GetText(); }
   [[nodiscard]] bool GetInstallerCustomPic() const { return installerCustomPic; }
   [[nodiscard]] bool GetInstallerIntro() const { return installerIntro; }
   [[nodiscard]] bool GetInstallerReadme() const { return installerReadme; }
@@ -187,9 +189,6 @@ class CSaverProject {
   const CPathName& GetOutputFolder() const { return outputFolder; }
   [[nodiscard]] bool GetUniversalBinary() const { return universalBinary; }
   u32 GetChangeCount() const { return changeCount; }
-  // The names and paths of the elements read that lost characters; Reset
-  // forgets them.
-  const CUnheldTexts& GetUnheldTexts() const { return unheldTexts; }
 
  private:
   // The attributes both forms share up to the installer's suffix, and
@@ -200,20 +199,19 @@ class CSaverProject {
   [[nodiscard]] bool OutputPath(const std::string& fileName, CPathName& path) const;
   // The files and folders a build reads: the movie, the installer's files
   // that are on, the extra files.
-  void GetInputPaths(std::vector<CPathName>& paths) const;
+  void GetInputPaths(std::vector<const CPathName*>& paths) const;
   // Stores a path that differs (absolute forms, ignoring case), counting it.
   void StorePath(CPathName& field, const CPathName& path);
-  void StoreText(std::string& field, const char* text);
+  void StoreText(CHeldText& field, const char* text);
 
   CPathName engineFolder{nullptr};
   CPathName installerFolder{nullptr};
   CPathName movie{nullptr};
   CPathList moreFiles;
-  CUnheldTexts unheldTexts;
-  std::string name;
+  CHeldText name;
   std::string uniqueName;
-  std::string installerPrefix;
-  std::string installerSuffix;
+  CHeldText installerPrefix;
+  CHeldText installerSuffix;
   bool installerCustomPic = false;
   bool installerIntro = false;
   bool installerReadme = false;

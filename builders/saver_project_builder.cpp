@@ -38,7 +38,7 @@ const char kWindowsSettingsName[] = "ss.dat";
 // both models share by name. The movie's check was made by the caller.
 [[nodiscard]] bool FillSaverDataList(const CSaverProject& project, CSaverDataList& list) {
   const SaverEngineSettings& settings = project.GetSettings();
-  list.SetName(project.GetName().c_str());
+  list.SetName(project.GetHeldName());
   list.SetExitOnMouseMove(settings.exitOnMouseMove != 0);
   list.SetExitOnMouseClick(settings.exitOnMouseClick != 0);
   list.SetExitOnKeyPress(settings.exitOnKeyPress != 0);

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <random>
 #include <string>
+#include <vector>
 
 #include "builders/data_list.h"
 #include "builders/model_attributes.h"
@@ -79,6 +80,12 @@ u32 NextSettingsRandomWord() {
 bool CDataList::WriteSettingsFile(const CPathName& path) {
   // Only a file is replaced, never a folder (not even an empty one).
   if (path.IsFolder()) return false;
+  // The players would show a '?' for each character that a window's name
+  // or title lost; the check before a build refuses such a project.
+  std::vector<const CHeldText*> texts;
+  root_item->GetWindowTexts(texts);
+  for (const CHeldText* text : texts)
+    if (text->LosesCharacters()) return false;
   CXmlWriter writer;
   if (!writer.Open(path, CXmlWriteOptions(), true)) return false;
   writer.WriteText("<windows ");
@@ -108,8 +115,8 @@ bool CSwfItem::GetSwfFileStamp(const CPathName& path, u32* crc, u32* size) {
 bool CSwfItem::WriteWindowElement(CXmlWriter& writer) {
   writer.WriteText("<window");
   WriteTextAttribute(writer, "swf", swf.IsEmpty() ? std::string() : swf.GetName(false));
-  WriteTextAttribute(writer, "window_name", window_name);
-  WriteTextAttribute(writer, "window_title", window_title);
+  WriteTextAttribute(writer, "window_name", window_name.GetText());
+  WriteTextAttribute(writer, "window_title", window_title.GetText());
   WriteWordAttribute(writer, "window_type", kWindowTypeWords, window_type);
   WriteTextAttribute(writer, "mask", window_mask.IsEmpty() ? std::string() : window_mask.GetName(false));
   WriteWindowAttributes(writer);

@@ -23,7 +23,7 @@ CSwfItem::~CSwfItem() { DeleteSubItems(); }
 
 void CSwfItem::Reset() {
   DeleteSubItems();
-  window_name.clear();
+  window_name = CHeldText();
   swf = CPathName(nullptr);
   more_files.DeleteAll();
   movie_width = 100;
@@ -58,19 +58,30 @@ void CSwfItem::Reset() {
   flash_scale = kFlashScaleShowAll;
 }
 
-bool CSwfItem::SetSwfFile(const CPathName& path) {
+namespace {
+
+// Opens the movie with its header read; false when it is no movie that
+// can be opened.
+[[nodiscard]] bool OpenMovie(const CPathName& path, CSwfFileReader& reader) {
   // Only regular files are opened: a pipe would wait for a writer.
-  if (!IsRegularFile(path)) return false;
+  return IsRegularFile(path) && reader.Open(path, true);
+}
+
+}  // namespace
+
+bool CSwfItem::CanOpenMovie(const CPathName& path) {
   CSwfFileReader reader;
-  if (!reader.Open(path, true)) return false;
+  return OpenMovie(path, reader);
+}
+
+bool CSwfItem::SetSwfFile(const CPathName& path) {
+  CSwfFileReader reader;
+  if (!OpenMovie(path, reader)) return false;
   const CSwfRect& frame = reader.GetHeader().GetFrameSize();
   movie_width = FrameExtentInPixels(frame.xMin, frame.xMax);
   movie_height = FrameExtentInPixels(frame.yMin, frame.yMax);
   reader.Close();
-  if (!path.IsSamePath(swf)) {
-    swf = path;
-    CountProjectChange();
-  }
+  StoreCounted(swf, path);
   SetWindowSizeMode(window_size);
   return true;
 }
@@ -95,7 +106,7 @@ void CSwfItem::SetExitOnEscape(bool exit) { StoreCounted(exit_on_escape, exit); 
 void CSwfItem::SetUseFlashBgColor(bool use) { StoreCounted(use_flash_bgcolor, use); }
 void CSwfItem::SetFlashBgColor(u32 color) { StoreCounted(flash_bgcolor, color); }
 void CSwfItem::SetFlashQuality(s32 quality) { StoreCounted(flash_quality, quality); }
-void CSwfItem::SetWindowName(const char* name) { window_name = name ? name : ""; }
+void CSwfItem::SetWindowName(const char* name) { window_name = CHeldText(name); }
 
 bool CSwfItem::AddMoreFile(const CPathName& path) {
   more_files.AddCopy(path);
@@ -230,24 +241,21 @@ bool CSwfItem::WriteProjectorElement(CXmlWriter& writer) const {
   return true;
 }
 
-bool CSwfItem::ReadProjectorElement(const CXmlNode& node, CUnheldTexts* unheld) {
-  return ReadProjectorElementAt(node, 0, unheld);
+bool CSwfItem::ReadProjectorElement(const CXmlNode& node, bool snapshot) {
+  return ReadProjectorElementAt(node, 0, snapshot);
 }
 
-bool CSwfItem::ReadProjectorElementAt(const CXmlNode& node, int depth, CUnheldTexts* unheld) {
-  const CAttributeReader in(node, unheld);
+bool CSwfItem::ReadProjectorElementAt(const CXmlNode& node, int depth, bool snapshot) {
+  const CAttributeReader in(node, snapshot);
   CPathName path(nullptr);
-  // A movie that cannot be read leaves the item without one; the rest of the
-  // element still reads. A movie whose path lost characters is kept as it
-  // was read but not opened: the file its text names now is not the one the
-  // project meant. The check before a build refuses it, and a save writes it
-  // back as the file wrote it.
-  const size_t noted = unheld ? unheld->size() : 0;
+  // A movie that cannot be opened is kept as the file named it, so that the
+  // project does not lose it (a volume that is not there now may be
+  // tomorrow); the check before a build refuses it. A movie whose path lost
+  // characters is kept without being opened: the file its text names now is
+  // not the one the project meant.
   if (in.ReadPath("swf", path) && !path.IsEmpty()) {
-    if (unheld && unheld->size() > noted)
-      swf = AbsolutePathOf(path);
-    else
-      static_cast<void>(SetSwfFile(AbsolutePathOf(path)));
+    const CPathName movie = AbsolutePathOf(path);
+    if (movie.LosesCharacters() || !SetSwfFile(movie)) swf = movie;
   }
   ReadWindowAttributes(in);
   if (in.ReadPath("window_mask", path)) window_mask = AbsolutePathOf(path);
@@ -256,19 +264,32 @@ bool CSwfItem::ReadProjectorElementAt(const CXmlNode& node, int depth, CUnheldTe
     more_files.DeleteAll();
     VisitChildrenNamed(list, "path", [&](const CXmlNode& entry) {
       // An entry without a file names nothing to pack and is passed over.
-      if (CAttributeReader(entry, unheld).ReadPath("src", path) && !path.IsEmpty()) more_files.AddCopy(path);
+      if (CAttributeReader(entry, snapshot).ReadPath("src", path) && !path.IsEmpty()) more_files.AddCopy(path);
     });
   });
   return ForEachChildNamed(node, "sub_data", [&](const CXmlNode& list) {
     return ForEachChildNamed(list, "flash_projector", [&](const CXmlNode& entry) {
-      return depth < kMaxSubItemNesting && AddSubItem()->ReadProjectorElementAt(entry, depth + 1, unheld);
+      return depth < kMaxSubItemNesting && AddSubItem()->ReadProjectorElementAt(entry, depth + 1, snapshot);
     });
   });
 }
 
-void CSwfItem::GetNamedFiles(std::vector<CPathName>& files, bool withMasks) const {
-  if (!swf.IsEmpty()) files.push_back(swf);
-  if (withMasks && !window_mask.IsEmpty()) files.push_back(window_mask);
-  for (int i = 0; i < more_files.GetCount(); ++i) files.push_back(*more_files.GetAt(i));
+void CSwfItem::GetNamedFiles(std::vector<const CPathName*>& files, bool withMasks) const {
+  if (!swf.IsEmpty()) files.push_back(&swf);
+  if (withMasks && !window_mask.IsEmpty()) files.push_back(&window_mask);
+  for (int i = 0; i < more_files.GetCount(); ++i) files.push_back(more_files.GetAt(i));
   for (const CSwfItem* item : sub_items) item->GetNamedFiles(files, withMasks);
+}
+
+void CSwfItem::GetWindowTexts(std::vector<const CHeldText*>& texts) const {
+  texts.push_back(&window_name);
+  texts.push_back(&window_title);
+  for (const CSwfItem* item : sub_items) item->GetWindowTexts(texts);
+}
+
+const CPathName* CSwfItem::FindMovieNotOpening() const {
+  if (!swf.IsEmpty() && !CanOpenMovie(swf)) return &swf;
+  for (const CSwfItem* item : sub_items)
+    if (const CPathName* movie = item->FindMovieNotOpening()) return movie;
+  return nullptr;
 }

@@ -70,8 +70,12 @@ class CSwfItem {
 
   // Takes the movie and its frame size from the file's header (plain or
   // compressed), then applies the window size mode again. False, nothing
-  // changed, when the file is no movie that can be opened.
+  // changed, when the file is no movie that can be opened. A path set anew
+  // (without the written form of the one held) is a change.
   [[nodiscard]] virtual bool SetSwfFile(const CPathName& path);
+  // Whether the file is a movie that can be opened (a regular file, plain
+  // or compressed, whose header reads).
+  [[nodiscard]] static bool CanOpenMovie(const CPathName& path);
 
   // The defaults of a new item; sub-items are deleted. Counts nothing.
   void Reset();
@@ -109,14 +113,23 @@ class CSwfItem {
   bool WriteProjectorElement(CXmlWriter& writer) const;
   // Reads an element as written above into this item (fields not in the
   // element keep their values). False when sub-items nest deeper than
-  // kMaxSubItemNesting; what was read up to there stays. Paths that lose
-  // characters (unheld_texts.h) are noted in `unheld` when given; such a
-  // movie is not opened, as its text may name another file: the item is
-  // left without it, as with a movie that is missing.
-  [[nodiscard]] bool ReadProjectorElement(const CXmlNode& node, CUnheldTexts* unheld = nullptr);
+  // kMaxSubItemNesting; what was read up to there stays. Names and paths
+  // keep the texts the document wrote for them (unheld_texts.h); with
+  // `snapshot` the element is one of an undo snapshot. A movie that cannot
+  // be opened (missing, on a volume that is not there, of a kind that is
+  // not read) is kept as the document named it, and so is a movie whose
+  // path lost characters, which is not opened, as its text may name another
+  // file: a save writes it back, and the check before a build refuses it.
+  [[nodiscard]] bool ReadProjectorElement(const CXmlNode& node, bool snapshot = false);
   // The files of the item and of its sub-items: movies, extra files and,
   // with `withMasks`, window pictures.
-  void GetNamedFiles(std::vector<CPathName>& files, bool withMasks) const;
+  void GetNamedFiles(std::vector<const CPathName*>& files, bool withMasks) const;
+  // The names of the item and of its sub-items that the players' settings
+  // document holds: window names and titles.
+  void GetWindowTexts(std::vector<const CHeldText*>& texts) const;
+  // The first movie of the item or of its sub-items that cannot be opened
+  // (CanOpenMovie); null when every one opens.
+  [[nodiscard]] const CPathName* FindMovieNotOpening() const;
 
   // The players' settings document (settings_document.cpp).
   // One `window` element with the movie check; draws fresh check words.
@@ -132,8 +145,10 @@ class CSwfItem {
 
   const CPathName& GetSwfFile() const { return swf; }
   const CPathList& GetMoreFiles() const { return more_files; }
-  const std::string& GetWindowName() const { return window_name; }
-  const std::string& GetWindowTitle() const { return window_title; }
+  const std::string& GetWindowName() const { return window_name.GetText(); }
+  const std::string& GetWindowTitle() const { return window_title.GetText(); }
+  const CHeldText& GetHeldWindowName() const { return window_name; }
+  const CHeldText& GetHeldWindowTitle() const { return window_title; }
   const CPathName& GetWindowMask() const { return window_mask; }
   s32 GetWindowX() const { return window_x; }
   s32 GetWindowY() const { return window_y; }
@@ -173,7 +188,7 @@ class CSwfItem {
   u32 GetCheckWord(int index) const { return check_words[index & 1]; }
 
  private:
-  [[nodiscard]] bool ReadProjectorElementAt(const CXmlNode& node, int depth, CUnheldTexts* unheld);
+  [[nodiscard]] bool ReadProjectorElementAt(const CXmlNode& node, int depth, bool snapshot);
   [[nodiscard]] bool ReadWindowElementAt(const CXmlNode& node, int depth);
   [[nodiscard]] bool ReadWindowSubDataAt(const CXmlNode& node, int depth);
   // The attributes both elements share, from `window_style` to
@@ -185,8 +200,8 @@ class CSwfItem {
 
   CPathName swf{nullptr};
   CPathList more_files;
-  std::string window_name;
-  std::string window_title;
+  CHeldText window_name;
+  CHeldText window_title;
   CPathName window_mask{nullptr};
   s32 window_x = 0, window_y = 0, window_width = 0, window_height = 0;
   s32 window_width_percent = 0, window_height_percent = 0;

@@ -1,39 +1,33 @@
 #include "builders/unheld_texts.h"
 
-#include <unordered_map>
-
 #include "foundation/path_name.h"
+#include "platform/text_encoding.h"
 
-namespace {
-
-// A path as IsSameAs compares it: absolute (its text when it has no
-// absolute form), ASCII letters folded.
-std::string PathKey(const CPathName& path) {
-  const std::string absolute = path.GetAbsolutePath(0);
-  std::string key = absolute.empty() ? path.GetString() : absolute;
-  for (char& c : key)
-    if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
-  return key;
+CHeldText CHeldText::Read(std::string held, std::string written, bool lost) {
+  CHeldText text(std::move(held));
+  // A text that lost a character always has one more in its written form.
+  if (lost) text.written_ = std::move(written);
+  return text;
 }
 
-}  // namespace
+std::string CHeldText::GetHostText() const { return LosesCharacters() ? written_ : plat::MacRomanToUtf8(text_); }
 
-const CUnheldText* FindUnheldTextInUse(const CUnheldTexts& texts, const std::vector<std::string>& names,
-                                       const std::vector<CPathName>& paths) {
-  if (texts.empty()) return nullptr;
-  // The first text of each held name and path.
-  std::unordered_map<std::string, const CUnheldText*> heldNames;
-  std::unordered_map<std::string, const CUnheldText*> heldPaths;
-  for (const CUnheldText& text : texts) {
-    if (text.isPath)
-      heldPaths.emplace(PathKey(CPathName(text.held)), &text);
-    else
-      heldNames.emplace(text.held, &text);
-  }
-  for (const std::string& name : names)
-    if (const auto found = heldNames.find(name); found != heldNames.end()) return found->second;
-  for (const CPathName& path : paths)
-    if (!path.IsEmpty())
-      if (const auto found = heldPaths.find(PathKey(path)); found != heldPaths.end()) return found->second;
-  return nullptr;
+CHeldText operator+(const CHeldText& text, const std::string& after) {
+  CHeldText joined(text.text_ + after);
+  if (text.LosesCharacters()) joined.written_ = text.written_ + plat::MacRomanToUtf8(after);
+  return joined;
+}
+
+CHeldText operator+(const std::string& before, const CHeldText& text) {
+  CHeldText joined(before + text.text_);
+  if (text.LosesCharacters()) joined.written_ = plat::MacRomanToUtf8(before) + text.written_;
+  return joined;
+}
+
+CHeldText HeldItemNameOf(const CPathName& path) {
+  const std::string name = GetItemName(path);
+  if (!path.LosesCharacters()) return CHeldText(name);
+  std::string written = WrittenAbsoluteText(path);
+  while (written.size() > 1 && written.back() == '/') written.pop_back();
+  return CHeldText::Read(name, written.substr(written.rfind('/') + 1), true);
 }

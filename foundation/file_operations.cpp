@@ -331,3 +331,47 @@ bool CPathName::OpenDataForkForReading(s16* refNum) const {
   FSRef ref;
   return refNum && GetFsRef(&ref) && plat::OpenFork(ref.path, plat::ForkKind::data, fsRdPerm, refNum) == noErr;
 }
+
+// ---------------------------------------------------------------------------
+// Replacing a file whole
+
+CFileReplacement::~CFileReplacement() {
+  if (!temporary_.IsEmpty()) temporary_.Delete();
+}
+
+bool CFileReplacement::Begin(const CPathName& path) {
+  if (!temporary_.IsEmpty()) temporary_.Delete();
+  target_ = temporary_ = CPathName(nullptr);
+  if (path.IsEmpty() || path.IsFolderPath()) return false;
+  const std::string host = plat::ToHostPath(path.GetAbsolutePath(0));
+  if (host.empty()) return false;
+  std::string target = host;
+  const plat::ItemKind kind = plat::GetItemKind(host);
+  if (kind == plat::ItemKind::link && plat::FollowLinkChain(host, &target) != noErr) return false;
+  // Only a file makes way for the new one (or nothing is there yet).
+  const plat::ItemKind targetKind = plat::GetItemKind(target);
+  if (targetKind != plat::ItemKind::file && targetKind != plat::ItemKind::missing) return false;
+  std::string held;
+  if (!plat::FromHostPath(target, held)) return false;
+  CPathName file(held);
+  CPathName temporary(nullptr);
+  // Made here, so that what goes with the object is this save's own file.
+  if (!temporary.MakeUniqueName(file) || !temporary.CreateFile(nullptr, false)) return false;
+  target_ = file;
+  temporary_ = temporary;
+  return true;
+}
+
+bool CFileReplacement::Commit() {
+  if (temporary_.IsEmpty()) return false;
+  const std::string target = plat::ToHostPath(target_.GetString());
+  const std::string temporary = plat::ToHostPath(temporary_.GetString());
+  struct stat replaced;
+  bool done = true;
+  if (lstat(target.c_str(), &replaced) == 0 && S_ISREG(replaced.st_mode))
+    done = plat::SetOwnerAndMode(temporary, replaced.st_uid, replaced.st_gid, replaced.st_mode) == noErr;
+  if (done) done = temporary_.Rename(target_.GetLastComponent().c_str());
+  // Put in place, the new content is the file; else it goes.
+  if (done) temporary_ = CPathName(nullptr);
+  return done;
+}

@@ -159,6 +159,7 @@ void CPathName::SetPath(const char* text) { path = text ? text : ""; }
 
 CPathName& CPathName::Assign(const CPathName& other) {
   path = other.path;
+  written_ = other.written_;
   return *this;
 }
 
@@ -331,6 +332,8 @@ std::string CPathName::GetAbsolutePath(int style) const {
 }
 
 void CPathName::SetFullPath(const CPathName& other) {
+  const CWrittenForm* form = other.GetWrittenForm();
+  const std::shared_ptr<const Written> kept = form ? other.written_ : nullptr;
   // A path without an absolute form (a colon path of a volume that is not
   // there) keeps its text: made empty, it would name nothing at all and be
   // lost from whatever holds it.
@@ -339,6 +342,30 @@ void CPathName::SetFullPath(const CPathName& other) {
     path = other.path;
   else
     path = std::move(absolute);
+  if (kept)
+    SetWrittenForm(kept->form);
+  else
+    written_.reset();
+}
+
+const CWrittenForm* CPathName::GetWrittenForm() const {
+  return written_ && written_->heldText == path ? &written_->form : nullptr;
+}
+
+void CPathName::SetWrittenForm(const CWrittenForm& form) {
+  written_ = std::make_shared<const Written>(Written{form, path});
+}
+
+bool CPathName::LosesCharacters() const {
+  const CWrittenForm* form = GetWrittenForm();
+  return form && form->losesCharacters;
+}
+
+bool CPathName::HasSameWrittenForm(const CPathName& other) const {
+  const CWrittenForm* mine = GetWrittenForm();
+  const CWrittenForm* theirs = other.GetWrittenForm();
+  if (!mine || !theirs) return !mine && !theirs;
+  return *mine == *theirs;
 }
 
 bool CPathName::DiffersFrom(const CPathName& other) const { return !IsSameAs(other); }
@@ -489,6 +516,15 @@ std::string ResolveRelativePath(const CPathName& relative, const CPathName& base
   if (!relative.IsRelative()) return relative.GetAbsolutePath(0);
   std::string resolved = ResolveRelativeText(RelativePathFolder(base), relative.GetString());
   if (resolved.back() != '/' && CPathName(resolved).IsFolder()) resolved += '/';
+  return resolved;
+}
+
+std::string WrittenAbsoluteText(const CPathName& path) {
+  const CWrittenForm* form = path.GetWrittenForm();
+  if (!form) return std::string();
+  if (form->folder.empty()) return form->text;
+  std::string resolved = ResolveRelativeText(plat::MacRomanToUtf8(form->folder), form->text);
+  if (resolved.back() != '/' && path.IsFolderPath()) resolved += '/';
   return resolved;
 }
 

@@ -18,6 +18,7 @@
 #include <cstddef>
 #include <cstdio>
 #include <fstream>
+#include <memory>
 #include <string>
 
 #include "platform/cf_string.h"
@@ -26,6 +27,20 @@
 
 struct CFileTypeCreator;
 struct ProcessSerialNumber;
+
+// How a document wrote a path that was read from it (CPathName::GetWrittenForm).
+struct CWrittenForm {
+  // The text as the document wrote it, in UTF-8, its references resolved.
+  std::string text;
+  // For a relative text, the folder it was taken from (absolute, ending in
+  // "/", in the application's encoding); empty for an absolute text.
+  std::string folder;
+  // Whether the text holds characters that the application's encoding
+  // cannot hold: the path holds a '?' for each of them.
+  bool losesCharacters = false;
+
+  bool operator==(const CWrittenForm& other) const = default;
+};
 
 class CPathName {
  public:
@@ -57,6 +72,20 @@ class CPathName {
   const std::string& GetString() const { return path; }
   [[nodiscard]] bool IsEmpty() const { return path.empty(); }
 
+  // The text that the document this path was read from wrote for it, kept
+  // so that a save writes the path as that document had it (a relative
+  // text, characters the application's encoding cannot hold). It belongs to
+  // the path's text: copies and the absolute form (SetFullPath) keep it,
+  // and any change of the text leaves the path without one. Null when the
+  // path has none.
+  [[nodiscard]] const CWrittenForm* GetWrittenForm() const;
+  void SetWrittenForm(const CWrittenForm& form);
+  // Whether the path lost characters when it was read (its written form
+  // holds characters the application's encoding cannot hold).
+  [[nodiscard]] bool LosesCharacters() const;
+  // Whether both paths carry the same written form, or neither carries one.
+  [[nodiscard]] bool HasSameWrittenForm(const CPathName& other) const;
+
   // Text queries and edits; nothing here touches the disk except GetName.
   int GetPathStyle() const;
   // A POSIX path that starts with neither '/' nor '\'.
@@ -87,7 +116,8 @@ class CPathName {
   // path is empty or cannot be converted.
   std::string GetAbsolutePath(int style) const;
   // This path becomes the other's absolute form; one that has none keeps
-  // the other's text.
+  // the other's text. The other's written form comes along: both name the
+  // same item.
   void SetFullPath(const CPathName& other);
   // Case-insensitive comparison of the absolute paths.
   [[nodiscard]] bool DiffersFrom(const CPathName& other) const;
@@ -259,6 +289,13 @@ class CPathName {
   [[nodiscard]] OSErr FindSpec(FSSpec* out) const;
 
   std::string path;
+  // The written form, with the text it was given for: it holds only while
+  // the path still has that text.
+  struct Written {
+    CWrittenForm form;
+    std::string heldText;
+  };
+  std::shared_ptr<const Written> written_;
 };
 
 // The OSErr the path layer stored last.
@@ -293,6 +330,10 @@ std::string RelativePathFolder(const CPathName& base);
 // "." and ".." followed, ending in "/" only when its text says it names a
 // folder (the disk is not asked).
 std::string ResolveRelativeText(const std::string& folder, const std::string& relative);
+// The absolute path that a path's written form gives, in UTF-8: its text,
+// or a relative text taken from its folder (ending in "/" when the path
+// names a folder); "" for a path without a written form.
+std::string WrittenAbsoluteText(const CPathName& path);
 // The text that leads from the folder of `base` to `target`: "./..." inside
 // that folder, "../..." outside it.
 std::string MakeRelativePath(const CPathName& base, const CPathName& target);

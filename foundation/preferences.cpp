@@ -252,6 +252,13 @@ bool CPreferences::GetString(const char* key, char* buffer, size_t size) const {
   return true;
 }
 
+bool CPreferences::GetString(const char* key, std::string& value) const {
+  const PlistValue* stored = Find(key);
+  if (!stored || stored->type() != PlistValue::Type::kString) return false;
+  value = plat::Utf8ToMacRomanLossy(stored->text()).c_str();
+  return true;
+}
+
 bool CPreferences::SetString(const char* key, const char* value) {
   if (key && !value) {
     lastError_ = kErrorStringValue;

@@ -80,6 +80,8 @@ class CPreferences {
   // Copies at most size - 1 bytes and a terminating 0; true once the value
   // exists, also when it had to be cut.
   bool GetString(const char* key, char* buffer, size_t size) const;
+  // The whole value, whatever its length (up to its first 0 byte).
+  bool GetString(const char* key, std::string& value) const;
   [[nodiscard]] bool SetString(const char* key, const char* value);
   // The stored bytes when they fit in `maxSize`: their count; else 0.
   size_t GetData(const char* key, void* buffer, size_t maxSize) const;

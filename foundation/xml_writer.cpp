@@ -1,6 +1,5 @@
 #include "foundation/xml_writer.h"
 
-#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <vector>
@@ -8,6 +7,7 @@
 #include "foundation/base64.h"
 #include "foundation/file_layer.h"
 #include "foundation/finder_info.h"
+#include "platform/text_encoding.h"
 
 CXmlWriteOptions::CXmlWriteOptions()
     : type(FourCC("????")),
@@ -103,69 +103,6 @@ std::string CXmlWriter::Escape(const char* text) { return EscapeText(text, false
 
 void CXmlWriter::WriteHostEscaped(const std::string& text) { stream_ << EscapeText(text.c_str(), true); }
 
-namespace {
-
-// The key of an unheld text's group: its attribute, its kind and its held
-// text, a path's in absolute form.
-std::string UnheldKey(const char* name, bool isPath, const std::string& held) {
-  std::string key(name);
-  key += isPath ? '\1' : '\2';
-  return key + held;
-}
-
-// A path as the unheld texts compare it: its absolute form, or its text when
-// it has none.
-std::string HeldPathKey(const CPathName& path) {
-  std::string absolute = path.GetAbsolutePath(0);
-  return absolute.empty() ? path.GetString() : absolute;
-}
-
-}  // namespace
-
-void CXmlWriter::SetUnheldTexts(const std::vector<CXmlUnheldText>* texts) {
-  unheldGroups_.clear();
-  if (!texts) return;
-  for (const CXmlUnheldText& text : *texts) {
-    const std::string held = text.isPath ? HeldPathKey(CPathName(text.held)) : text.held;
-    unheldGroups_[UnheldKey(text.attribute.c_str(), text.isPath, held)].texts.push_back(&text);
-  }
-}
-
-const std::string* CXmlWriter::TakeSavedForm(const char* name, bool isPath, const std::string& key) {
-  if (unheldGroups_.empty() || !name) return nullptr;
-  const auto group = unheldGroups_.find(UnheldKey(name, isPath, key));
-  if (group == unheldGroups_.end()) return nullptr;
-  UnheldGroup& texts = group->second;
-  // Past the texts read so, the first stands for the rest (and the group is
-  // no longer written in place, see WroteUnheldTextsInPlace).
-  const CXmlUnheldText* text = texts.texts[std::min(texts.written, texts.texts.size() - 1)];
-  ++texts.written;
-  return &text->saved;
-}
-
-const std::string* CXmlWriter::FindSavedForm(const char* name, const std::string& held) {
-  return TakeSavedForm(name, false, held);
-}
-
-const std::string* CXmlWriter::FindSavedForm(const char* name, const CPathName& held) {
-  if (held.IsEmpty()) return nullptr;
-  return TakeSavedForm(name, true, HeldPathKey(held));
-}
-
-bool CXmlWriter::WroteUnheldTextsInPlace(std::string* held) const {
-  for (const auto& [key, group] : unheldGroups_) {
-    // None written, or each once: each went back where it came from.
-    if (group.written == 0 || group.written == group.texts.size()) continue;
-    const std::string& first = group.texts.front()->saved;
-    for (const CXmlUnheldText* text : group.texts) {
-      if (text->saved == first) continue;
-      if (held) *held = text->held;
-      return false;
-    }
-  }
-  return true;
-}
-
 void CXmlWriter::WriteEscaped(const char* text) { stream_ << Escape(text); }
 
 void CXmlWriter::WriteBool(bool value) { stream_ << (value ? "true" : "false"); }
@@ -189,8 +126,25 @@ CXmlWriter& CXmlWriter::operator<<(const char* text) {
   return *this;
 }
 
+void CXmlWriter::WriteWrittenText(const std::string& text) {
+  std::string held;
+  if (plat::Utf8ToMacRoman(text, held))
+    WriteEscaped(held.c_str());
+  else
+    WriteHostEscaped(text);
+}
+
 void CXmlWriter::WritePath(const CPathName& path) {
-  std::string text = relativePaths_ ? MakeRelativePath(path_, path)
+  const CWrittenForm* form = snapshot_ ? nullptr : path.GetWrittenForm();
+  if (form) {
+    // A relative text stays as it is while it is taken from the same
+    // folder; a text that lost characters goes back as it was written,
+    // made absolute when it was relative to another folder.
+    const CPathName& document = document_.IsEmpty() ? path_ : document_;
+    if (!form->folder.empty() && form->folder == RelativePathFolder(document)) return WriteWrittenText(form->text);
+    if (form->losesCharacters) return WriteWrittenText(WrittenAbsoluteText(path));
+  }
+  std::string text = relativePaths_ ? MakeRelativePath(document_.IsEmpty() ? path_ : document_, path)
                                     : path.GetAbsolutePath(GetOutputPathStyle());
   // A path without an absolute form (a colon path of a volume that is not
   // there) is written as it stands, not as an empty path.

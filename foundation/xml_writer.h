@@ -5,14 +5,14 @@
 // declaration, escaping, numbers, booleans, paths and base64 data. It builds
 // no tree and does not track open elements. Texts are written as the
 // application's 8-bit (Mac Roman) bytes; bytes from 0x80 up are written as
-// character references, so the file itself is plain ASCII.
+// character references, so the file itself is plain ASCII, but for texts
+// read from a document with characters Mac Roman cannot hold, which are
+// written back in UTF-8 as that document had them.
 #pragma once
 
 #include <cstddef>
 #include <fstream>
-#include <map>
 #include <string>
-#include <vector>
 
 #include "foundation/path_name.h"
 #include "platform/mac_types.h"
@@ -26,21 +26,6 @@ struct CXmlWriteOptions {
   UInt8 relativePaths;    // paths are written relative to the document
   UInt8 fullDeclaration;  // "<?xml version=\"1.0\" ?>" instead of the short root element
   UInt8 writeHeader;      // a declaration is written at open
-};
-
-// A text of a document that the application's encoding could not hold
-// whole when it was read (CXmlNode::LosesCharacters).
-struct CXmlUnheldText {
-  // The attribute it was read from.
-  std::string attribute;
-  // What the application holds of it: a '?' for each character it lost.
-  std::string held;
-  // The text as the document wrote it (UTF-8).
-  std::string host;
-  bool isPath = false;
-  // What a writer writes in its place (UTF-8): the text as the document
-  // wrote it; a relative path placed in the document's folder.
-  std::string saved;
 };
 
 class CXmlWriter {
@@ -87,33 +72,32 @@ class CXmlWriter {
   CXmlWriter& operator<<(const char* text);  // as WriteText
 
   // The path, relative to the document when the options asked for it,
-  // otherwise absolute in the process-wide output path style; escaped.
+  // otherwise absolute in the process-wide output path style; escaped. A
+  // path read from a document is written as that document wrote it
+  // (CPathName::GetWrittenForm): a relative text as it stands while the
+  // document written is in the folder it was taken from, else made
+  // absolute; a text with characters the application's encoding cannot
+  // hold in UTF-8, as the document had it. A snapshot (SetWritesSnapshot)
+  // writes what the application holds instead.
   void WritePath(const CPathName& path);
   CXmlWriter& AppendPath(const CPathName& path);
 
-  // Texts of the document this writer writes that lost characters when it
-  // was read (null for none; the list must outlive the writing). An
-  // attribute written with what the application holds of one is written as
-  // the document had it (FindSavedForm), so that characters the
-  // application's encoding cannot hold survive a save.
-  void SetUnheldTexts(const std::vector<CXmlUnheldText>* texts);
-  // The saved form of an unheld text read from the attribute `name` that
-  // the application holds as `held` (a path: as a path naming the same
-  // absolute path); null when there is none. Texts held alike under one
-  // attribute are taken in the order they were read: the k-th attribute
-  // written so takes the k-th text.
-  [[nodiscard]] const std::string* FindSavedForm(const char* name, const std::string& held);
-  [[nodiscard]] const std::string* FindSavedForm(const char* name, const CPathName& held);
-  // Whether every unheld text went back where it came from. Texts that one
-  // attribute held alike but the document wrote apart (two names of other
-  // scripts, of one length) are told apart only by their order: unless as
-  // many attributes were written with their held text as were read so (or
-  // none), one may have gone to another's place. False then, with `held`
-  // set to the held text of one of them.
-  [[nodiscard]] bool WroteUnheldTextsInPlace(std::string* held) const;
+  // The document this writer writes, when that is not the file it writes
+  // into (a file written beside it and put in its place afterwards): paths
+  // are written for the document's folder.
+  void SetDocumentPath(const CPathName& path) { document_ = path; }
+  // A snapshot of values that the application reads back as they are
+  // (undo steps): each value is written as the application holds it, and
+  // the text its document wrote for it beside it (model_attributes.h).
+  void SetWritesSnapshot(bool snapshot) { snapshot_ = snapshot; }
+  [[nodiscard]] bool WritesSnapshot() const { return snapshot_; }
   // A UTF-8 text with the escapes of WriteEscaped, its characters beyond
   // ASCII written as they stand.
   void WriteHostEscaped(const std::string& text);
+  // A text as its document wrote it (UTF-8): through WriteEscaped when the
+  // application's encoding holds it, so that it reads as it is written;
+  // else as it stands (WriteHostEscaped).
+  void WriteWrittenText(const std::string& text);
 
   // Base64 of the bytes (no line breaks); returns the encoded length, 0 when
   // encoding fails. The second form encodes the bytes of a C string.
@@ -135,15 +119,8 @@ class CXmlWriter {
   UInt8 relativePaths_ = 0;
   UInt8 fullDeclaration_ = 0;
   UInt8 writeHeader_ = 0;
-  // The unheld texts by attribute, kind and held text (a path's absolute
-  // form), each group in the order of reading, with how many of each group
-  // were written.
-  struct UnheldGroup {
-    std::vector<const CXmlUnheldText*> texts;
-    size_t written = 0;
-  };
-  const std::string* TakeSavedForm(const char* name, bool isPath, const std::string& key);
-  std::map<std::string, UnheldGroup> unheldGroups_;
+  CPathName document_{nullptr};
+  bool snapshot_ = false;
 };
 
 // Decodes n base64 characters into `out` when the result fits in `capacity`

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <vector>
 
 #include "platform/file_refs.h"
@@ -117,13 +118,13 @@ OSErr CreateRelativeLink(const std::string& linkPath, const std::string& target)
   return noErr;
 }
 
-OSErr CopyLinkItem(const std::string& from, const std::string& to) {
-  struct stat info;
-  if (lstat(from.c_str(), &info) != 0) return ErrnoToOSErr(errno);
-  if (!S_ISLNK(info.st_mode)) return paramErr;
+namespace {
+
+// The text of the link at `hostPath`.
+[[nodiscard]] OSErr ReadLinkText(const std::string& hostPath, const struct stat& info, std::string* out) {
   std::vector<char> text(size_t(info.st_size > 0 ? info.st_size : 255) + 1);
   for (;;) {
-    ssize_t length = readlink(from.c_str(), text.data(), text.size());
+    ssize_t length = readlink(hostPath.c_str(), text.data(), text.size());
     if (length < 0) return ErrnoToOSErr(errno);
     if (size_t(length) < text.size()) {
       text.resize(size_t(length));
@@ -132,8 +133,43 @@ OSErr CopyLinkItem(const std::string& from, const std::string& to) {
     if (text.size() > 65536) return ioErr;  // a link text grows without end
     text.resize(text.size() * 2);
   }
-  std::string target(text.begin(), text.end());
+  out->assign(text.begin(), text.end());
+  return noErr;
+}
+
+// As many links as the system follows in one path before it gives up (ELOOP).
+constexpr int kMaxLinksFollowed = 40;
+
+}  // namespace
+
+OSErr CopyLinkItem(const std::string& from, const std::string& to) {
+  struct stat info;
+  if (lstat(from.c_str(), &info) != 0) return ErrnoToOSErr(errno);
+  if (!S_ISLNK(info.st_mode)) return paramErr;
+  std::string target;
+  if (OSErr result = ReadLinkText(from, info, &target); result != noErr) return result;
   if (symlink(target.c_str(), to.c_str()) != 0) return ErrnoToOSErr(errno);
+  return noErr;
+}
+
+OSErr FollowLinkChain(const std::string& hostPath, std::string* target) {
+  if (!target || hostPath.empty()) return paramErr;
+  std::string current = hostPath;
+  for (int followed = 0;; ++followed) {
+    struct stat info;
+    if (lstat(current.c_str(), &info) != 0) return ErrnoToOSErr(errno);
+    if (!S_ISLNK(info.st_mode)) break;
+    if (followed == kMaxLinksFollowed) return ErrnoToOSErr(ELOOP);
+    std::string text;
+    if (OSErr result = ReadLinkText(current, info, &text); result != noErr) return result;
+    if (text.empty()) return fnfErr;
+    current = text[0] == '/' ? text : JoinHostPath(HostParentFolder(current), text);
+  }
+  // The item in its folder as the system names that folder.
+  char* folder = realpath(HostParentFolder(current).c_str(), nullptr);
+  if (!folder) return ErrnoToOSErr(errno);
+  *target = JoinHostPath(folder, HostItemName(current));
+  std::free(folder);
   return noErr;
 }
 

@@ -48,6 +48,13 @@ std::string RelativeHostPath(const std::string& fromFolder, const std::string& t
 // mode it has (Linux has none for links).
 [[nodiscard]] OSErr SetOwnerAndMode(const std::string& hostPath, uid_t user, gid_t group, mode_t mode);
 
+// The item a path leads to when its last name is a symbolic link, or a
+// chain of them (each link's text taken from the link's own folder), in
+// canonical form: `*target` receives it, or the path itself when it is no
+// link. fnfErr (or dirNFErr) when the chain leads to nothing, and an error
+// when it goes round or runs longer than the system follows.
+[[nodiscard]] OSErr FollowLinkChain(const std::string& hostPath, std::string* target);
+
 // Renames an item, with its sidecar, to a free hidden name in its own folder
 // (".DeleteMe", ".DeleteMe__", ".DeleteMe__0" ...), so that it can be
 // restored or deleted later; the new path goes to `asidePath`.

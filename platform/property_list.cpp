@@ -1,6 +1,7 @@
 #include "platform/property_list.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -397,7 +398,16 @@ bool ReadPropertyListFile(const std::string& hostPath, PlistValue* out, int* fil
   return ParsePropertyList(text, out);
 }
 
-bool WriteFileAtomically(const std::string& hostPath, const std::string& bytes, int* fileError) {
+bool WriteFileAtomically(const std::string& path, const std::string& bytes, int* fileError) {
+  // Through a link to the file it leads to: replaced by a file, the link
+  // would leave that file with the old content.
+  std::string hostPath = path;
+  if (GetItemKind(path) == ItemKind::link && FollowLinkChain(path, &hostPath) != noErr) {
+    if (fileError) *fileError = ENOENT;
+    return false;
+  }
+  struct stat replaced;
+  const bool replacing = lstat(hostPath.c_str(), &replaced) == 0 && S_ISREG(replaced.st_mode);
   size_t slash = hostPath.rfind('/');
   std::string folder = slash == std::string::npos ? std::string() : hostPath.substr(0, slash + 1);
   std::string name = slash == std::string::npos ? hostPath : hostPath.substr(slash + 1);
@@ -408,8 +418,10 @@ bool WriteFileAtomically(const std::string& hostPath, const std::string& bytes, 
     if (fileError) *fileError = errno;
     return false;
   }
+  if (replacing && SetOwnerAndMode(temporary, replaced.st_uid, replaced.st_gid, replaced.st_mode) != noErr)
+    error = EPERM;
   size_t done = 0;
-  while (done < bytes.size()) {
+  while (!error && done < bytes.size()) {
     ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) {

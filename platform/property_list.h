@@ -71,7 +71,11 @@ std::string SerializePropertyList(const PlistValue& value);
 [[nodiscard]] bool ReadPropertyListFile(const std::string& hostPath, PlistValue* out, int* fileError);
 
 // Writes the file atomically (temporary file, flush, rename); the folder must
-// exist. False with errno in `*fileError`; the old file is then untouched.
+// exist. A path that is a symbolic link (or a chain of them) writes the file
+// the link leads to, and the link stays; a file that is replaced keeps its
+// owner and mode (a new one is readable by its owner alone). False with
+// errno in `*fileError` (ENOENT for a link that leads nowhere); the old
+// file is then untouched.
 [[nodiscard]] bool WritePropertyListFile(const std::string& hostPath, const PlistValue& value, int* fileError);
 
 // Writes bytes to a file atomically, as above.

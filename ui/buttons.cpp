@@ -70,13 +70,17 @@ bool CEditText::SetText(const char* text, bool redraw) {
   return true;
 }
 
-bool CEditText::GetText(char* buffer, size_t size) {
-  if (!buffer || size == 0) return false;
+bool CEditText::GetText(std::string& text) {
+  text.clear();
+  size_t size = 0;
+  if (GetControlDataSize(control_, kControlEntireControl, kControlEditTextTextTag, &size) != noErr) return false;
+  std::string bytes(size, '\0');
   size_t actual = 0;
-  if (GetControlData(control_, kControlEntireControl, kControlEditTextTextTag, size - 1, buffer, &actual) != noErr) {
-    buffer[0] = 0;
+  if (GetControlData(control_, kControlEntireControl, kControlEditTextTextTag, bytes.size(), bytes.data(), &actual) !=
+      noErr)
     return false;
-  }
-  buffer[actual < size - 1 ? actual : size - 1] = 0;
+  // The text ends at its first zero byte, as a C string does.
+  bytes.resize(actual < bytes.size() ? actual : bytes.size());
+  text = bytes.c_str();
   return true;
 }

@@ -2,7 +2,7 @@
 // dialogs use them.
 #pragma once
 
-#include <cstddef>
+#include <string>
 
 #include "ui/control.h"
 
@@ -25,6 +25,7 @@ class CEditText : public CControl {
   int GetClassConstant1() override;
 
   [[nodiscard]] bool SetText(const char* text, bool redraw);
-  // At most size - 1 bytes and a terminator; false when there is no room.
-  [[nodiscard]] bool GetText(char* buffer, size_t size);
+  // The whole text, whatever its length; false (and `text` emptied) when the
+  // control holds none to give.
+  [[nodiscard]] bool GetText(std::string& text);
 };

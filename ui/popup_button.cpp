@@ -458,18 +458,18 @@ bool CComboBox::SetDouble(double value, int width, int precision, bool redraw) {
 bool CComboBox::Clear(bool redraw) { return SetText("", redraw); }
 
 int CComboBox::GetNumber() {
-  char text[256];
-  if (!edit_.GetText(text, sizeof(text))) return 0;
+  std::string text;
+  if (!edit_.GetText(text)) return 0;
   long value = 0;
-  ParseLong(text, &value);
+  ParseLong(text.c_str(), &value);
   return int(value);
 }
 
 double CComboBox::GetDouble() {
-  char text[256];
-  if (!edit_.GetText(text, sizeof(text))) return 0.0;
+  std::string text;
+  if (!edit_.GetText(text)) return 0.0;
   double value = 0.0;
-  ParseDouble(text, &value);
+  ParseDouble(text.c_str(), &value);
   return value;
 }
 

@@ -42,8 +42,9 @@ bool CRecentFileList::LoadFromPreferences(CPreferences& preferences, const char*
   for (UInt32 i = 1; i <= maximum_; ++i) {
     // A key cut to fit is the one saving wrote.
     static_cast<void>(NumberedKey(key, i, numbered));
-    char text[256];
-    if (!preferences.GetString(numbered, text, sizeof(text))) break;
+    // Whole: a path cut short would name another item, or none.
+    std::string text;
+    if (!preferences.GetString(numbered, text)) break;
     CPathName path(text);
     if (path.Exists()) AddFile(path);
   }

@@ -92,6 +92,23 @@ TEST_F(AppPreferencesTest, SaveWritesEveryKeyAndLoadReadsThemBack) {
   EXPECT_EQ(loaded.recentMovies.GetCount(), 1);
 }
 
+// The recent items are read whole: a path cut short would name another
+// item, or none.
+TEST_F(AppPreferencesTest, LongRecentPathsAreReadWhole) {
+  std::string folder = gbtest::MakeTempFolder("recent-long");
+  for (int i = 0; i < 3; ++i)
+    folder = gbtest::MakeTempFolder(folder.substr(gbtest::TestRoot().size()) + std::string(120, 'r'));
+  ASSERT_GT(folder.size(), 300u);
+  gbtest::WriteFile(folder + "a.gmx", "x");
+  CAppPreferences saved;
+  saved.recentProjects.AddFile(apptest::PathOf(folder + "a.gmx"));
+  ASSERT_TRUE(saved.Save());
+  CAppPreferences loaded;
+  ASSERT_TRUE(loaded.Load());
+  ASSERT_EQ(loaded.recentProjects.GetCount(), 1);
+  EXPECT_EQ(loaded.recentProjects.GetAt(0)->GetString(), folder + "a.gmx");
+}
+
 TEST_F(AppPreferencesTest, TheProjectCommandIsReadOnlyFromItsExactWords) {
   const struct {
     const char* stored;

@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -151,6 +152,108 @@ TEST(CommandLineBuild, ANameThatMacRomanCannotHoldOrNoNameIsRefusedByEveryProgra
                                                     : "Give the screen saver a name";
       EXPECT_NE((run.out + run.err).find(refusal), std::string::npos) << trace << "\n" << run.out << run.err;
       EXPECT_TRUE(FolderEntries(output).empty()) << trace;
+    }
+  }
+}
+
+// The demo project with its attributes changed.
+std::string Changed(std::string project, const std::vector<std::pair<std::string, std::string>>& changes) {
+  for (const auto& [from, to] : changes) {
+    const size_t at = project.find(from);
+    EXPECT_NE(at, std::string::npos) << from;
+    if (at != std::string::npos) project.replace(at, from.size(), to);
+  }
+  return project;
+}
+
+// An output folder and a ReadMe whose paths are longer than 1,023 bytes are
+// used whole by the application, as by gb_build_project: the outputs go
+// into that folder, none into the folder above it (where a path cut at 1,023
+// bytes would end), and the ReadMe goes into the installer. A folder whose
+// path the system cannot take is refused with a message naming it whole.
+TEST(CommandLineBuild, LongPathsAreUsedWhole) {
+  const struct {
+    const char* what;
+    const char* tool;
+  } programs[] = {{"glimmerbox --build", ""}, {"gb_build_project", "gb_build_project"}};
+  for (const auto& program : programs) {
+    const std::string demo = apptest::CopyDemo(std::string("long-paths-") + program.tool);
+    const std::string root = gbtest::MakeTempFolder(std::string("long-paths-home-") + program.tool);
+    // A folder whose first 1,023 bytes end in a separator, and one below it.
+    std::string above = demo;
+    while (above.size() < 1023) {
+      const size_t room = 1023 - above.size() - 1;
+      above += std::string(room > 250 ? 200 : room, 'f') + "/";
+    }
+    ASSERT_EQ(above.size(), 1023u);
+    const std::string folder = above + std::string(200, 'g') + "/" + std::string(72, 'g') + "/";
+    gbtest::MakeTempFolder(folder.substr(gbtest::TestRoot().size()));
+    ASSERT_TRUE(gbtest::WriteFile(folder + "ReadMe.txt", "the long way round"));
+    const std::string project =
+        Changed(gbtest::ReadTextFile(demo + "Demo.gmx"),
+                {{"output_folder=\"output/\"", "output_folder=\"" + folder + "\""},
+                 {"installer_readme=\"ReadMe.txt\"", "installer_readme=\"" + folder + "ReadMe.txt\""}});
+    ASSERT_TRUE(gbtest::WriteFile(demo + "Demo.gmx", project));
+    apptest::ProgramRun run = program.tool[0] ? apptest::RunTool(program.tool, {demo + "Demo.gmx"}, root)
+                                              : apptest::RunProgram({"--build", demo + "Demo.gmx"}, root);
+    EXPECT_EQ(run.status, 0) << program.what << "\n" << run.out << run.err;
+    for (const char* output : kOutputs)
+      EXPECT_TRUE(gbtest::FileExists(folder + output)) << program.what << ", " << output;
+    EXPECT_EQ(FolderEntries(above), std::vector<std::string>{std::string(200, 'g')}) << program.what;
+    EXPECT_EQ(gbtest::ReadTextFile(folder + "Install_Demo.app/Contents/Resources/ReadMe.txt"), "the long way round")
+        << program.what;
+    EXPECT_EQ(run.out.find("cannot be found: the installer is built without it"), std::string::npos) << run.out;
+
+    // Longer than the system takes.
+    std::string tooLong = demo;
+    while (tooLong.size() < 4200) tooLong += std::string(200, 'h') + "/";
+    ASSERT_TRUE(gbtest::WriteFile(demo + "Demo.gmx", Changed(project, {{"output_folder=\"" + folder + "\"",
+                                                                        "output_folder=\"" + tooLong + "\""}})));
+    run = program.tool[0] ? apptest::RunTool(program.tool, {demo + "Demo.gmx"}, root)
+                          : apptest::RunProgram({"--build", demo + "Demo.gmx"}, root);
+    EXPECT_EQ(run.status, 1) << program.what << "\n" << run.out << run.err;
+    EXPECT_NE((run.out + run.err).find(tooLong), std::string::npos) << program.what << "\n" << run.out << run.err;
+    EXPECT_EQ(FolderEntries(demo + std::string(200, 'h')), std::vector<std::string>{}) << program.what;
+  }
+}
+
+// A movie that does not open (on a volume that is not mounted, an LZMA
+// movie) is kept in the project as its file named it, and every program
+// refuses to build it, naming it, and builds nothing.
+TEST(CommandLineBuild, AMovieThatDoesNotOpenIsRefusedByEveryProgram) {
+  const struct {
+    const char* what;
+    const char* movie;
+    const char* refusal;
+  } movies[] = {{"a volume that is not mounted", "/Volumes/Show/intro.swf",
+                 "The file \"/Volumes/Show/intro.swf\" cannot be found."},
+                {"an LZMA movie", "lzma.swf", "lzma.swf\" is not a Flash movie."}};
+  const struct {
+    const char* what;
+    bool legacy;  // a projector project, built by gb_build_legacy
+    const char* tool;
+  } programs[] = {{"glimmerbox --build", false, ""}, {"gb_build_project", false, "gb_build_project"},
+                  {"gb_build_legacy", true, "gb_build_legacy"}};
+  for (const auto& program : programs) {
+    for (const auto& m : movies) {
+      const std::string trace = std::string(program.what) + ", " + m.what;
+      const std::string demo = apptest::CopyDemo(std::string("movies-") + program.tool + "-" + m.what);
+      const std::string root = gbtest::MakeTempFolder(std::string("movies-home-") + program.tool + "-" + m.what);
+      std::vector<uint8_t> lzma = {'Z', 'W', 'S', 13, 0x40, 0, 0, 0};
+      lzma.resize(96, 0);
+      ASSERT_TRUE(gbtest::WriteFile(demo + "lzma.swf", lzma));
+      std::string project = Changed(gbtest::ReadTextFile(demo + "Demo.gmx"),
+                                    {{"swf=\"Demo.swf\"", std::string("swf=\"") + m.movie + "\""}});
+      if (program.legacy)
+        project = Changed(project, {{"<flash_saver_datalist", "<flash_projector_datalist"},
+                                    {"</flash_saver_datalist>", "</flash_projector_datalist>"}});
+      ASSERT_TRUE(gbtest::WriteFile(demo + "Demo.gmx", project));
+      const apptest::ProgramRun run = program.tool[0] ? apptest::RunTool(program.tool, {demo + "Demo.gmx"}, root)
+                                                      : apptest::RunProgram({"--build", demo + "Demo.gmx"}, root);
+      EXPECT_EQ(run.status, 1) << trace << "\n" << run.out << run.err;
+      EXPECT_NE((run.out + run.err).find(m.refusal), std::string::npos) << trace << "\n" << run.out << run.err;
+      EXPECT_TRUE(FolderEntries(demo + "output/").empty()) << trace;
+      EXPECT_EQ(gbtest::ReadTextFile(demo + "Demo.gmx"), project) << trace;
     }
   }
 }

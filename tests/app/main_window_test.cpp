@@ -1,5 +1,6 @@
 #include "app/main_window.h"
 
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
@@ -253,29 +254,77 @@ TEST_F(MainWindow, WithoutAUserThePromptKeepsTheFileAndSaysSo) {
   EXPECT_EQ(testing::internal::GetCapturedStderr(), "The new project was not saved.\n");
 }
 
-// Save keeps names that Mac Roman cannot hold as the file wrote them; when
-// two of them can no longer be told apart, it says so and keeps the file.
-TEST_F(MainWindow, SaveKeepsTextsMacRomanCannotHoldOrRefusesNamingThem) {
-  const std::string folder = apptest::CopyDemo("save-unheld");
-  const std::string sun = "\xE6\x97\xA5", moon = "\xE6\x9C\x88";  // one CJK character each, UTF-8
+// A project with names and paths that Mac Roman cannot hold, relative
+// paths and a real '?' (tests/app/projects/Unheld.gmx) keeps them through
+// edits, undo and redo: undone back to where it was opened and saved, it is
+// saved to the bytes it was opened from.
+TEST_F(MainWindow, UndoAndRedoKeepTheTextsTheFileWrote) {
+  const std::string folder = apptest::CopyDemo("undo-unheld");
+  const std::string original = gbtest::ReadTextFile(gbtest::SourceFolder() + "tests/app/projects/Unheld.gmx");
+  ASSERT_TRUE(gbtest::WriteFile(folder + "Unheld.gmx", original));
+  ASSERT_TRUE(Window().OpenFile(PathOf(folder + "Unheld.gmx")));
+  const std::string nihon = "\xE6\x97\xA5\xE6\x9C\xAC";
+  EXPECT_EQ(List().GetName(), "??");
+  Change(1);
+  Change(2);
+  ASSERT_TRUE(Command(kCommandSave));
+  const std::string changed = gbtest::ReadTextFile(folder + "Unheld.gmx");
+  EXPECT_NE(changed.find("screen_saver_name=\"" + nihon + "\""), std::string::npos) << changed;
+  EXPECT_NE(changed.find("output_win_filename=\"n2.scr\""), std::string::npos) << changed;
+  ASSERT_TRUE(Command(kCommandUndo));
+  ASSERT_TRUE(Command(kCommandUndo));
+  ASSERT_TRUE(Command(kCommandSave));
+  EXPECT_EQ(gbtest::ReadTextFile(folder + "Unheld.gmx"), original);
+  ASSERT_TRUE(Command(kCommandRedo));
+  ASSERT_TRUE(Command(kCommandRedo));
+  ASSERT_TRUE(Command(kCommandSave));
+  EXPECT_EQ(gbtest::ReadTextFile(folder + "Unheld.gmx"), changed);
+}
+
+// The pages read every text whole, whatever its length: a path cut short
+// would name another item (a folder above the output folder, a ReadMe that
+// is not there).
+TEST_F(MainWindow, ThePagesReadTheirTextsWhole) {
+  const std::string folder = apptest::CopyDemo("long-texts");
+  std::string deep = folder;
+  for (int i = 0; i < 6; ++i) deep += std::string(200, char('a' + i)) + "/";
+  gbtest::MakeTempFolder(deep.substr(gbtest::TestRoot().size()));
+  ASSERT_GT(deep.size(), 1200u);
+  ASSERT_TRUE(gbtest::WriteFile(deep + "ReadMe.txt", "read me"));
+  const std::string name(2000, 'N');
+  Type(FourCC("eSwf"), 1000, folder + "Demo.swf");
+  Type(FourCC("eNam"), 1001, name);
+  Type(FourCC("eRdm"), 1002, deep + "ReadMe.txt");
+  Type(FourCC("eOut"), 1003, deep);
+  ASSERT_TRUE(Window().ValidateAndStore(false));
+  EXPECT_EQ(List().GetName(), name);
+  EXPECT_EQ(List().GetInstallerReadMe().GetString(), deep + "ReadMe.txt");
+  EXPECT_TRUE(List().GetInstallerHasReadMe());
+  EXPECT_EQ(List().GetOutputFolder().GetString(), deep);
+  // Stored again from the same texts: no change.
+  const int steps = Window().GetUndoStack().GetCount();
+  ASSERT_TRUE(Window().ValidateAndStore(false));
+  EXPECT_EQ(Window().GetUndoStack().GetCount(), steps);
+}
+
+// A movie that does not open stays in the project as the file named it: the
+// page shows it, a save keeps it, a build is refused naming it.
+TEST_F(MainWindow, AMovieThatDoesNotOpenIsShownKeptAndRefused) {
+  const std::string folder = apptest::CopyDemo("unopened-movie");
   std::string text = gbtest::ReadTextFile(folder + "Demo.gmx");
-  const std::string credits = "<path src=\"Credits.txt\" />";
-  text.replace(text.find(credits), credits.size(), "<path src=\"" + sun + ".txt\" />\n<path src=\"" + moon + ".txt\" />");
+  text.replace(text.find("swf=\"Demo.swf\""), 14, "swf=\"/Volumes/Show/intro.swf\"");
   ASSERT_TRUE(gbtest::WriteFile(folder + "Demo.gmx", text));
   ASSERT_TRUE(Window().OpenFile(PathOf(folder + "Demo.gmx")));
+  EXPECT_EQ(plat::ControlText(Find(FourCC("eSwf"), 1000)), "/Volumes/Show/intro.swf");
+  AppPreferences().alwaysOverwrite = true;
+  Driver().ClearShown();
+  ASSERT_TRUE(Command(kCommandBuild));
+  ASSERT_EQ(AlertTexts().size(), 1u);
+  EXPECT_EQ(AlertTexts()[0], "Error: The build failed: The file \"/Volumes/Show/intro.swf\" cannot be found.");
+  EXPECT_TRUE(std::filesystem::is_empty(folder + "output"));
   Change(1);
   ASSERT_TRUE(Command(kCommandSave));
-  const std::string saved = gbtest::ReadTextFile(folder + "Demo.gmx");
-  EXPECT_NE(saved.find(folder + sun + ".txt"), std::string::npos) << saved;
-  EXPECT_NE(saved.find(folder + moon + ".txt"), std::string::npos) << saved;
-
-  ASSERT_TRUE(Edit([](CSaverDataList& list) { static_cast<void>(list.GetRootItem()->RemoveMoreFile(0)); }));
-  Driver().ClearShown();
-  static_cast<void>(Command(kCommandSave));
-  EXPECT_FALSE(Window().GetUndoStack().IsSaved());
-  ASSERT_EQ(AlertTexts().size(), 1u);
-  EXPECT_NE(AlertTexts()[0].find("cannot be saved: \"" + folder + "?.txt\""), std::string::npos) << AlertTexts()[0];
-  EXPECT_EQ(gbtest::ReadTextFile(folder + "Demo.gmx"), saved);
+  EXPECT_NE(gbtest::ReadTextFile(folder + "Demo.gmx").find("swf=\"/Volumes/Show/intro.swf\""), std::string::npos);
 }
 
 TEST_F(MainWindow, AfterSaveUndoAndCloseThePromptAppears) {

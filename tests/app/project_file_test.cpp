@@ -1,16 +1,19 @@
 #include "app/project_file.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <iterator>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include <gtest/gtest.h>
 
 #include "app/app_version.h"
 #include "app/undo_stack.h"
+#include "builders/project_change_count.h"
 #include "builders/saver_data_list.h"
 #include "foundation/finder_info.h"
 #include "tests/app/app_fixtures.h"
@@ -103,10 +106,11 @@ TEST(ProjectFile, APathWithoutAnAbsoluteFormIsSavedAsItStands) {
 
 // Names and paths that Mac Roman cannot hold: the project holds a '?' for
 // each such character, and does not open a movie by that text (a file named
-// with '?' may well be there). A save, wherever it goes, writes each of them
-// back as the file wrote it, relative paths made absolute; the saved file
-// opens with the same values and saves to the same bytes, and the project
-// is still refused before a build.
+// with '?' may well be there). A save writes each of them back as the file
+// wrote it: a relative path stays relative in the project file's own
+// folder and is made absolute elsewhere. The saved file opens with the same
+// values and saves to the same bytes, and the project is still refused
+// before a build.
 TEST(ProjectFile, TextsMacRomanCannotHoldAreSavedAsTheFileWroteThem) {
   const std::string folder = apptest::CopyDemo("project-unheld");
   const std::string nihon = "\xE6\x97\xA5\xE6\x9C\xAC";  // two CJK characters, UTF-8
@@ -136,21 +140,26 @@ TEST(ProjectFile, TextsMacRomanCannotHoldAreSavedAsTheFileWroteThem) {
 
   // Saved under another name, and into another folder.
   mkdir((folder + "elsewhere").c_str(), 0755);
-  const std::string keptTexts[] = {"screen_saver_name=\"" + nihon + "\"", "swf=\"" + folder + nihon + ".swf\"",
-                                   "window_title=\"" + hi + "\"", "src=\"" + folder + hi + ".txt\""};
-  for (const std::string& saved : {folder + "Saved.gmx", folder + "elsewhere/Saved.gmx"}) {
-    ASSERT_EQ(WriteProjectFile(read, apptest::PathOf(saved)), kProjectFileDone) << saved;
-    const std::string written = gbtest::ReadTextFile(saved);
+  const struct {
+    std::string path;
+    std::string movie, extra;  // as the saved file names them
+  } saves[] = {{folder + "Saved.gmx", nihon + ".swf", hi + ".txt"},
+               {folder + "elsewhere/Saved.gmx", folder + nihon + ".swf", folder + hi + ".txt"}};
+  for (const auto& save : saves) {
+    ASSERT_EQ(WriteProjectFile(read, apptest::PathOf(save.path)), kProjectFileDone) << save.path;
+    const std::string written = gbtest::ReadTextFile(save.path);
     EXPECT_EQ(written.find('?', written.find('>')), std::string::npos) << written;
-    for (const std::string& kept : keptTexts) EXPECT_NE(written.find(kept), std::string::npos) << kept;
+    for (const std::string& kept : {"screen_saver_name=\"" + nihon + "\"", "swf=\"" + save.movie + "\"",
+                                    "window_title=\"" + hi + "\"", "src=\"" + save.extra + "\""})
+      EXPECT_NE(written.find(kept), std::string::npos) << kept;
 
     CSaverDataList again;
-    ASSERT_EQ(ReadProjectFile(apptest::PathOf(saved), again), kProjectFileDone);
+    ASSERT_EQ(ReadProjectFile(apptest::PathOf(save.path), again), kProjectFileDone);
     EXPECT_EQ(again.GetName(), read.GetName());
     EXPECT_EQ(again.GetRootItem()->GetSwfFile().GetString(), read.GetRootItem()->GetSwfFile().GetString());
     EXPECT_EQ(again.GetRootItem()->GetWindowWidth(), read.GetRootItem()->GetWindowWidth());
-    ASSERT_EQ(WriteProjectFile(again, apptest::PathOf(folder + "Again.gmx")), kProjectFileDone);
-    EXPECT_EQ(gbtest::ReadTextFile(folder + "Again.gmx"), written);
+    ASSERT_EQ(WriteProjectFile(again, apptest::PathOf(save.path)), kProjectFileDone);
+    EXPECT_EQ(gbtest::ReadTextFile(save.path), written);
     // Still refused before a build, naming the text as the file wrote it.
     std::string refusal;
     EXPECT_FALSE(again.ValidateOutputNames(nullptr, &refusal));
@@ -163,46 +172,163 @@ TEST(ProjectFile, TextsMacRomanCannotHoldAreSavedAsTheFileWroteThem) {
   EXPECT_NE(gbtest::ReadTextFile(folder + "Renamed.gmx").find("screen_saver_name=\"Tokyo\""), std::string::npos);
 }
 
-// Two extra files whose names the project holds alike ("?.txt") are saved
-// each as the file wrote it, in their places. Once one of them is removed,
-// the project can no longer tell which is left: the save is refused, naming
-// what it holds, and the file on disk stays as it was; with both removed it
-// saves again.
-TEST(ProjectFile, TextsHeldAlikeAreSavedInTheirPlacesOrTheSaveIsRefused) {
-  const std::string folder = apptest::CopyDemo("project-unheld-alike");
+// A real '?' in a name is a character of its own, not one that was lost: a
+// text read with a lost character keeps the text its file wrote, and a value
+// set anew holds none. Extra files "?.txt", "日.txt" and "月.txt" are saved
+// each as it was, also once one of them is removed; choosing the movie
+// "?.swf" (or typing "?.scr") in place of "日.swf" ("日.scr") is a change and
+// is saved as chosen.
+TEST(ProjectFile, ARealQuestionMarkIsNoLostCharacter) {
+  const std::string folder = apptest::CopyDemo("project-question-mark");
   const std::string sun = "\xE6\x97\xA5", moon = "\xE6\x9C\x88";  // one CJK character each, UTF-8
+  ASSERT_TRUE(gbtest::WriteFile(folder + "?.swf", gbtest::ReadFile(folder + "Demo.swf")));
   std::string text = gbtest::ReadTextFile(folder + "Demo.gmx");
-  const std::string credits = "<path src=\"Credits.txt\" />";
-  const size_t at = text.find(credits);
-  ASSERT_NE(at, std::string::npos);
-  text.replace(at, credits.size(),
-               "<path src=\"" + sun + ".txt\" />\n" + credits + "\n<path src=\"" + moon + ".txt\" />");
-  ASSERT_TRUE(gbtest::WriteFile(folder + "Alike.gmx", text));
+  const std::string files =
+      "<path src=\"?.txt\" />\n<path src=\"" + sun + ".txt\" />\n<path src=\"" + moon + ".txt\" />";
+  for (const auto& [from, to] :
+       {std::pair<std::string, std::string>{"<path src=\"Credits.txt\" />", files},
+        {"swf=\"Demo.swf\"", "swf=\"" + sun + ".swf\""},
+        {"output_win_filename=\"Demo.scr\"", "output_win_filename=\"" + sun + ".scr\""}}) {
+    const size_t at = text.find(from);
+    ASSERT_NE(at, std::string::npos) << from;
+    text.replace(at, from.size(), to);
+  }
+  ASSERT_TRUE(gbtest::WriteFile(folder + "Marks.gmx", text));
   CSaverDataList list;
-  ASSERT_EQ(ReadProjectFile(apptest::PathOf(folder + "Alike.gmx"), list), kProjectFileDone);
-  ASSERT_EQ(list.GetRootItem()->GetMoreFiles().GetCount(), 3);
+  ASSERT_EQ(ReadProjectFile(apptest::PathOf(folder + "Marks.gmx"), list), kProjectFileDone);
+  CSwfItem* root = list.GetRootItem();
+  ASSERT_EQ(root->GetMoreFiles().GetCount(), 3);
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(root->GetMoreFiles().GetAt(i)->GetString(), folder + "?.txt") << i;
 
-  ASSERT_EQ(WriteProjectFile(list, apptest::PathOf(folder + "Saved.gmx")), kProjectFileDone);
-  const std::string saved = gbtest::ReadTextFile(folder + "Saved.gmx");
-  const size_t first = saved.find("src=\"" + folder + sun + ".txt\"");
-  const size_t second = saved.find("src=\"" + folder + "Credits.txt\"");
-  const size_t third = saved.find("src=\"" + folder + moon + ".txt\"");
-  EXPECT_TRUE(first != std::string::npos && first < second && second < third && third != std::string::npos) << saved;
+  // Unchanged, the file is saved as it was; with one of the files removed
+  // the others stay as they were.
+  ASSERT_EQ(WriteProjectFile(list, apptest::PathOf(folder + "Marks.gmx")), kProjectFileDone);
+  EXPECT_EQ(gbtest::ReadTextFile(folder + "Marks.gmx"), text);
+  ASSERT_TRUE(root->RemoveMoreFile(1));
+  ASSERT_EQ(WriteProjectFile(list, apptest::PathOf(folder + "Marks.gmx")), kProjectFileDone);
+  const std::string removed = gbtest::ReadTextFile(folder + "Marks.gmx");
+  EXPECT_NE(removed.find("<path src=\"?.txt\" />\n<path src=\"" + moon + ".txt\" />"), std::string::npos) << removed;
 
-  ASSERT_TRUE(list.GetRootItem()->RemoveMoreFile(0));
-  const auto entries = [&folder] {
-    return std::distance(std::filesystem::directory_iterator(folder), std::filesystem::directory_iterator());
-  };
-  const auto before = entries();
-  std::string refused;
-  EXPECT_EQ(WriteProjectFile(list, apptest::PathOf(folder + "Saved.gmx"), &refused), kProjectFileUnheldTexts);
-  EXPECT_EQ(refused, folder + "?.txt");
-  EXPECT_EQ(gbtest::ReadTextFile(folder + "Saved.gmx"), saved);
-  EXPECT_EQ(entries(), before) << "a temporary file is left";
+  // The movie "?.swf" and the name "?.scr", set anew, are changes.
+  ResetProjectChangeCount();
+  EXPECT_TRUE(root->SetSwfFile(apptest::PathOf(folder + "?.swf")));
+  EXPECT_GT(TakeProjectChangeCount(true), 0u);
+  list.SetWinFileName("?.scr");
+  EXPECT_EQ(TakeProjectChangeCount(true), 1u);
+  // The same again changes nothing.
+  EXPECT_TRUE(root->SetSwfFile(apptest::PathOf(folder + "?.swf")));
+  list.SetWinFileName("?.scr");
+  EXPECT_EQ(TakeProjectChangeCount(true), 0u);
+  ASSERT_EQ(WriteProjectFile(list, apptest::PathOf(folder + "Marks.gmx")), kProjectFileDone);
+  const std::string chosen = gbtest::ReadTextFile(folder + "Marks.gmx");
+  EXPECT_NE(chosen.find("swf=\"" + folder + "?.swf\""), std::string::npos) << chosen;
+  EXPECT_NE(chosen.find("output_win_filename=\"?.scr\""), std::string::npos) << chosen;
+  EXPECT_EQ(chosen.find(sun + ".s"), std::string::npos) << chosen;
+}
 
-  ASSERT_TRUE(list.GetRootItem()->RemoveMoreFile(1));
-  ASSERT_EQ(WriteProjectFile(list, apptest::PathOf(folder + "Saved.gmx")), kProjectFileDone);
-  EXPECT_EQ(gbtest::ReadTextFile(folder + "Saved.gmx").find('?', 30), std::string::npos);
+// Every project file that the demo and these tests hold, opened and saved
+// unchanged, is saved to the same bytes: relative paths stay relative,
+// texts that Mac Roman cannot hold stay as they were written, and files that
+// are missing or on a volume that is not there stay named.
+TEST(ProjectFile, AProjectOpenedAndSavedUnchangedKeepsItsBytes) {
+  std::vector<std::string> projects;
+  for (const std::string& source :
+       {gbtest::SourceFolder() + "examples/demo/", gbtest::SourceFolder() + "tests/app/projects/"})
+    for (const auto& entry : std::filesystem::directory_iterator(source))
+      if (entry.path().extension() == ".gmx") projects.push_back(entry.path().string());
+  ASSERT_GE(projects.size(), 2u);
+  for (const std::string& project : projects) {
+    const std::string folder = apptest::CopyDemo("project-bytes-" + std::filesystem::path(project).stem().string());
+    const std::string path = folder + std::filesystem::path(project).filename().string();
+    const std::string text = gbtest::ReadTextFile(project);
+    ASSERT_TRUE(gbtest::WriteFile(path, text));
+    CSaverDataList list;
+    ASSERT_EQ(ReadProjectFile(apptest::PathOf(path), list), kProjectFileDone) << project;
+    ASSERT_EQ(WriteProjectFile(list, apptest::PathOf(path)), kProjectFileDone) << project;
+    EXPECT_EQ(gbtest::ReadTextFile(path), text) << project;
+  }
+}
+
+// A movie that does not open (on a volume that is not mounted, missing, or
+// of a kind the engine does not read) stays in the project as its file
+// named it: shown, saved back after other changes, and refused by the
+// check before a build, until the user chooses another.
+TEST(ProjectFile, AMovieThatDoesNotOpenIsKeptAndSavedBack) {
+  const std::string folder = apptest::CopyDemo("project-unopened-movie");
+  std::vector<u8> lzma = {'Z', 'W', 'S', 13};
+  lzma.resize(64, 0);
+  ASSERT_TRUE(gbtest::WriteFile(folder + "lzma.swf", lzma));
+  const struct {
+    const char* movie;
+    const char* refusal;
+  } cases[] = {{"/Volumes/Show/intro.swf", "The file \"/Volumes/Show/intro.swf\" cannot be found."},
+               {"gone.swf", "cannot be found."},
+               {"lzma.swf", "lzma.swf\" is not a Flash movie."}};
+  for (const auto& c : cases) {
+    std::string text = gbtest::ReadTextFile(folder + "Demo.gmx");
+    text.replace(text.find("swf=\"Demo.swf\""), 14, std::string("swf=\"") + c.movie + "\"");
+    ASSERT_TRUE(gbtest::WriteFile(folder + "Movie.gmx", text));
+    CSaverDataList list;
+    ASSERT_EQ(ReadProjectFile(apptest::PathOf(folder + "Movie.gmx"), list), kProjectFileDone) << c.movie;
+    const std::string movie = c.movie[0] == '/' ? c.movie : folder + c.movie;
+    EXPECT_EQ(list.GetRootItem()->GetSwfFile().GetString(), movie);
+    EXPECT_EQ(list.GetRootItem()->GetWindowWidth(), 550) << "as the file holds it";
+    list.SetName("Changed");
+    ASSERT_EQ(WriteProjectFile(list, apptest::PathOf(folder + "Movie.gmx")), kProjectFileDone);
+    EXPECT_NE(gbtest::ReadTextFile(folder + "Movie.gmx").find(std::string("swf=\"") + c.movie + "\""),
+              std::string::npos)
+        << c.movie;
+    std::string refusal;
+    EXPECT_FALSE(list.ValidateOutputNames(nullptr, &refusal)) << c.movie;
+    EXPECT_NE(refusal.find(c.refusal), std::string::npos) << refusal;
+  }
+}
+
+// A project file that is a symbolic link (or a chain of them) is saved into
+// the file the link leads to, and the link stays; the saved file keeps the
+// mode of the file it replaces. A link that leads nowhere is not saved
+// through, and stays as it is.
+TEST(ProjectFile, SavingThroughALinkSavesTheFileItLeadsToWithItsMode) {
+  const std::string folder = apptest::CopyDemo("project-link");
+  const std::string real = gbtest::MakeTempFolder("project-link-real");
+  ASSERT_TRUE(gbtest::WriteFile(real + "Real.gmx", gbtest::ReadTextFile(folder + "Demo.gmx")));
+  ASSERT_EQ(chmod((real + "Real.gmx").c_str(), 0600), 0);
+  ASSERT_EQ(symlink((real + "Real.gmx").c_str(), (folder + "Middle.gmx").c_str()), 0);
+  ASSERT_EQ(symlink("Middle.gmx", (folder + "Link.gmx").c_str()), 0);
+  CSaverDataList list;
+  ASSERT_EQ(ReadProjectFile(apptest::PathOf(folder + "Link.gmx"), list), kProjectFileDone);
+  list.SetName("Through");
+  ASSERT_EQ(WriteProjectFile(list, apptest::PathOf(folder + "Link.gmx")), kProjectFileDone);
+  struct stat info;
+  ASSERT_EQ(lstat((folder + "Link.gmx").c_str(), &info), 0);
+  EXPECT_TRUE(S_ISLNK(info.st_mode));
+  ASSERT_EQ(lstat((folder + "Middle.gmx").c_str(), &info), 0);
+  EXPECT_TRUE(S_ISLNK(info.st_mode));
+  ASSERT_EQ(lstat((real + "Real.gmx").c_str(), &info), 0);
+  EXPECT_TRUE(S_ISREG(info.st_mode));
+  EXPECT_EQ(info.st_mode & 07777, 0600u);
+  const std::string saved = gbtest::ReadTextFile(real + "Real.gmx");
+  EXPECT_NE(saved.find("screen_saver_name=\"Through\""), std::string::npos);
+  // Paths relative to the folder the project was opened from stay so.
+  EXPECT_NE(saved.find("swf=\"Demo.swf\""), std::string::npos) << saved;
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(real), std::filesystem::directory_iterator()), 1);
+
+  // A plain file keeps its mode too.
+  ASSERT_EQ(chmod((folder + "Demo.gmx").c_str(), 0640), 0);
+  ASSERT_EQ(WriteProjectFile(list, apptest::PathOf(folder + "Demo.gmx")), kProjectFileDone);
+  ASSERT_EQ(stat((folder + "Demo.gmx").c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 07777, 0640u);
+
+  // A link that leads nowhere, or round in a circle.
+  ASSERT_EQ(symlink((real + "Gone.gmx").c_str(), (folder + "Dangling.gmx").c_str()), 0);
+  ASSERT_EQ(symlink("Round.gmx", (folder + "Round.gmx").c_str()), 0);
+  for (const char* name : {"Dangling.gmx", "Round.gmx"}) {
+    EXPECT_EQ(WriteProjectFile(list, apptest::PathOf(folder + name)), kProjectFileCannotCreate) << name;
+    ASSERT_EQ(lstat((folder + name).c_str(), &info), 0) << name;
+    EXPECT_TRUE(S_ISLNK(info.st_mode)) << name;
+  }
+  EXPECT_FALSE(gbtest::FileExists(real + "Gone.gmx"));
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(real), std::filesystem::directory_iterator()), 1);
 }
 
 // A project that names its encoding reaches the model as the same project

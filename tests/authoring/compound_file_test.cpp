@@ -1,6 +1,8 @@
 // The compound-file writer: where every part goes, the tables that describe
 // them, the directory tree and the commit to disk.
 #include <dirent.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <set>
@@ -416,6 +418,33 @@ TEST(CompoundFile, AFailedCommitKeepsThePreviousFile) {
   EXPECT_FALSE(document.Commit(CPathName(folder + name)));
   EXPECT_EQ(gbtest::ReadTextFile(folder + name), "previous");
   EXPECT_EQ(FolderNames(folder), (std::vector<std::string>{"Folder.fla", name}));
+}
+
+// A target that is a symbolic link is committed into the file the link
+// leads to (the link stays), and the file keeps its mode; a link that leads
+// nowhere is refused and stays as it is.
+TEST(CompoundFile, ACommitThroughALinkWritesTheFileItLeadsTo) {
+  const std::string folder = gbtest::MakeTempFolder("commit-link");
+  const std::string real = gbtest::MakeTempFolder("commit-link-real");
+  ASSERT_TRUE(gbtest::WriteFile(real + "Movie.fla", "previous"));
+  ASSERT_EQ(chmod((real + "Movie.fla").c_str(), 0600), 0);
+  ASSERT_EQ(symlink((real + "Movie.fla").c_str(), (folder + "Link.fla").c_str()), 0);
+  CCompoundDocument document;
+  cfbtest::AddStream(document, nullptr, "Contents", 700, 1);
+  ASSERT_TRUE(document.Commit(CPathName(folder + "Link.fla")));
+  struct stat info;
+  ASSERT_EQ(lstat((folder + "Link.fla").c_str(), &info), 0);
+  EXPECT_TRUE(S_ISLNK(info.st_mode));
+  ASSERT_EQ(lstat((real + "Movie.fla").c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 07777, 0600u);
+  EXPECT_EQ(ReadBack(gbtest::ReadFile(real + "Movie.fla")).streams, cfbtest::ExpectedStreams(document));
+  EXPECT_EQ(FolderNames(real), (std::vector<std::string>{"Movie.fla"}));
+
+  ASSERT_EQ(symlink((real + "Gone.fla").c_str(), (folder + "Dangling.fla").c_str()), 0);
+  EXPECT_FALSE(document.Commit(CPathName(folder + "Dangling.fla")));
+  ASSERT_EQ(lstat((folder + "Dangling.fla").c_str(), &info), 0);
+  EXPECT_TRUE(S_ISLNK(info.st_mode));
+  EXPECT_EQ(FolderNames(real), (std::vector<std::string>{"Movie.fla"}));
 }
 
 }  // namespace

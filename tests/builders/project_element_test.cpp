@@ -4,6 +4,7 @@
 #include <functional>
 #include <limits>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -15,6 +16,7 @@
 namespace {
 
 using modeltest::ListXml;
+using modeltest::MovieSpec;
 using modeltest::ReadListXml;
 
 std::string Replace(std::string text, const std::string& what, const std::string& with) {
@@ -294,25 +296,61 @@ TEST(ProjectElement, StrayContentIsPassedOver) {
   CSaverDataList list;
   ASSERT_TRUE(ReadListXml(list, text, folder));
   CSwfItem* root = list.GetRootItem();
-  EXPECT_TRUE(root->GetSwfFile().IsEmpty());
+  // Movies that are no movie files are kept as named (and refused by a build).
+  EXPECT_EQ(root->GetSwfFile().GetString(), folder + "pipe.swf");
   EXPECT_EQ(root->GetWindowName(), "kept");
   ASSERT_EQ(root->GetMoreFiles().GetCount(), 1);
   EXPECT_EQ(root->GetMoreFiles().GetAt(0)->GetString(), "/tmp/yes");
   ASSERT_EQ(root->GetSubItemCount(), 1);
-  EXPECT_TRUE(root->GetSubItem(0)->GetSwfFile().IsEmpty());
+  EXPECT_EQ(root->GetSubItem(0)->GetSwfFile().GetString(), folder + "folder.swf");
 }
 
-TEST(ProjectElement, AMissingMovieLeavesOnlyTheMovieEmpty) {
-  const std::string folder = gbtest::MakeTempFolder("missing_movie");
-  CSaverDataList list;
-  ASSERT_TRUE(ReadListXml(list,
-                          ListWith(" screen_saver_name=\"Kept\"",
-                                   "<flash_projector swf=\"" + folder +
-                                       "gone.swf\" window_size=\"custom\" window_width=\"123\" />"),
-                          folder));
-  EXPECT_TRUE(list.GetRootItem()->GetSwfFile().IsEmpty());
-  EXPECT_EQ(list.GetRootItem()->GetWindowWidth(), 123);
-  EXPECT_EQ(list.GetName(), "Kept");
+// A movie that does not open is kept as the file named it, with the rest of
+// the element: the project does not lose it (a volume that is not mounted
+// now may be tomorrow), and the check before a build refuses it, naming it.
+TEST(ProjectElement, AMovieThatDoesNotOpenIsKeptAsTheFileNamedIt) {
+  const std::string folder = gbtest::MakeTempFolder("unopened_movie");
+  std::vector<u8> lzma = modeltest::MovieBytes(MovieSpec());
+  lzma[0] = 'Z';
+  ASSERT_TRUE(gbtest::WriteFile(folder + "lzma.swf", lzma));
+  ASSERT_TRUE(gbtest::WriteFile(folder + "text.swf", std::string("no movie")));
+  modeltest::WriteMovie(folder + "good.swf");
+  const struct {
+    std::string movie;  // as the file names it
+    std::string kept;
+    const char* refusal;
+  } cases[] = {
+      {folder + "gone.swf", folder + "gone.swf", "cannot be found"},
+      {"/Volumes/Show/intro.swf", "/Volumes/Show/intro.swf", "cannot be found"},
+      {"lzma.swf", folder + "lzma.swf", "is not a Flash movie"},
+      {"./text.swf", folder + "text.swf", "is not a Flash movie"},
+  };
+  for (const auto& c : cases) {
+    CSaverDataList list;
+    ASSERT_TRUE(ReadListXml(list,
+                            ListWith(" screen_saver_name=\"Kept\" output_win=\"true\"",
+                                     "<flash_projector swf=\"" + c.movie +
+                                         "\" window_size=\"custom\" window_width=\"123\" />"),
+                            folder));
+    EXPECT_EQ(list.GetRootItem()->GetSwfFile().GetString(), c.kept);
+    EXPECT_EQ(list.GetRootItem()->GetWindowWidth(), 123);
+    EXPECT_EQ(list.GetName(), "Kept");
+    std::string refusal;
+    EXPECT_FALSE(list.ValidateOutputNames(nullptr, &refusal)) << c.movie;
+    EXPECT_NE(refusal.find(c.kept + "\" " + c.refusal), std::string::npos) << refusal;
+    // The same in a sub-item, and in a projector's list.
+    CDataList projector;
+    ASSERT_TRUE(ReadListXml(projector,
+                            "<flash_projector_datalist output_win=\"true\">\n<flash_projector swf=\"" + folder +
+                                "good.swf\">\n<sub_data>\n<flash_projector swf=\"" + c.movie +
+                                "\" />\n</sub_data>\n</flash_projector>\n</flash_projector_datalist>\n",
+                            folder));
+    ASSERT_EQ(projector.GetRootItem()->GetSubItemCount(), 1);
+    EXPECT_EQ(projector.GetRootItem()->GetSubItem(0)->GetSwfFile().GetString(), c.kept);
+    refusal.clear();
+    EXPECT_FALSE(projector.ValidateOutputNames(nullptr, &refusal)) << c.movie;
+    EXPECT_NE(refusal.find(c.kept + "\" " + c.refusal), std::string::npos) << refusal;
+  }
 }
 
 TEST(ProjectElement, RelativePathsAreTakenFromTheProjectFilesFolder) {

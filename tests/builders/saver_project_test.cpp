@@ -1,6 +1,7 @@
 // The first-generation saver project: its engine settings record, its
 // setters and names, and both forms of its XML element.
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstddef>
 #include <cstring>
@@ -399,6 +400,72 @@ TEST(SaverProjectXml, AttributesThatAreMissingOrUnknownLeaveTheirFields) {
   // The list is replaced; entries without a file are passed over.
   ASSERT_EQ(project.GetMoreFiles().GetCount(), 1);
   EXPECT_EQ(project.GetMoreFiles().GetAt(0)->GetAbsolutePath(0), folder + "c.txt");
+}
+
+// Names and paths of the element keep the texts their file wrote, each with
+// its own value: a real '?' beside a character Mac Roman cannot hold, a
+// relative path. Both forms write them back as they were (the first form
+// by the names of the files).
+TEST(SaverProjectXml, NamesAndPathsKeepTheTextsTheirFileWrote) {
+  const std::string folder = gbtest::MakeTempFolder("kept-texts");
+  const std::string sun = "\xE6\x97\xA5", moon = "\xE6\x9C\x88";  // one CJK character each, UTF-8
+  const std::string file = folder + "legacy.xml";
+  ASSERT_TRUE(gbtest::WriteFile(file, "<xml version=\"1.0\">\n<screen_saver swf=\"" + sun + ".swf\" name=\"" + sun +
+                                          moon + "\" installer_readme_src=\"docs/?.txt\">\n<more_files>\n"
+                                          "<path src=\"?.txt\" />\n<path src=\"" + sun + ".txt\" />\n"
+                                          "</more_files>\n</screen_saver>\n</xml>\n"));
+  CXmlDocument document;
+  CXmlNode root;
+  ASSERT_TRUE(document.Open(CPathName(file)) && document.GetRootNode(root));
+  CSaverProject project;
+  ASSERT_TRUE(
+      ForEachChildNamed(root, "screen_saver", [&](const CXmlNode& element) { return project.ReadXml(element); }));
+  EXPECT_EQ(project.GetName(), "??");
+  ASSERT_EQ(project.GetMoreFiles().GetCount(), 2);
+  EXPECT_EQ(project.GetMoreFiles().GetAt(0)->GetString(), project.GetMoreFiles().GetAt(1)->GetString());
+
+  const std::string movie = "swf=\"" + sun + ".swf\"";
+  const std::string name = "name=\"" + sun + moon + "\"";
+  const std::string files = "<path src=\"?.txt\" />\n<path src=\"" + sun + ".txt\" />";
+  CSaverProject back;
+  std::string text;
+  ASSERT_NO_FATAL_FAILURE(RoundTrip(project, back, folder, &text));
+  for (const std::string& kept : {movie, name, std::string("installer_readme_src=\"docs/?.txt\""), files})
+    EXPECT_NE(text.find(kept), std::string::npos) << kept << "\n" << text;
+  std::string again;
+  ASSERT_NO_FATAL_FAILURE(RoundTrip(back, back, folder, &again));
+  EXPECT_EQ(again, text);
+
+  ASSERT_TRUE(project.WriteXmlFile(CPathName(folder + "first.xml")));
+  const std::string first = gbtest::ReadTextFile(folder + "first.xml");
+  for (const std::string& kept : {movie, name, files})
+    EXPECT_NE(first.find(kept), std::string::npos) << kept << "\n" << first;
+
+  // Set anew, a name holds no text of a file.
+  project.SetName("??");
+  EXPECT_EQ(project.GetChangeCount(), 1u);
+  CStringBuffer message;
+  std::string refusal;
+  EXPECT_FALSE(project.ValidateTexts(&message, &refusal));
+  EXPECT_NE(refusal.find(sun + ".swf"), std::string::npos) << refusal;
+}
+
+// The first form is a file of the user's: a link to it stays a link, and
+// the file keeps its mode.
+TEST(SaverProjectXml, TheFirstFormIsSavedThroughALinkWithItsMode) {
+  const std::string folder = gbtest::MakeTempFolder("first-form-link");
+  ASSERT_TRUE(gbtest::WriteFile(folder + "real.xml", "previous"));
+  ASSERT_EQ(chmod((folder + "real.xml").c_str(), 0600), 0);
+  ASSERT_EQ(symlink("real.xml", (folder + "link.xml").c_str()), 0);
+  CSaverProject project;
+  project.SetName("Linked");
+  ASSERT_TRUE(project.WriteXmlFile(CPathName(folder + "link.xml")));
+  struct stat info;
+  ASSERT_EQ(lstat((folder + "link.xml").c_str(), &info), 0);
+  EXPECT_TRUE(S_ISLNK(info.st_mode));
+  ASSERT_EQ(lstat((folder + "real.xml").c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 07777, 0600u);
+  EXPECT_NE(gbtest::ReadTextFile(folder + "real.xml").find("name=\"Linked\""), std::string::npos);
 }
 
 }  // namespace

@@ -92,8 +92,10 @@ TEST_F(UnheldTexts, TheCurrentBuildRefusesNamesAndPathsThatLostCharacters) {
        {{"output_macuniversal_installer", "true"}, {"installer_has_readme", "true"},
         {"installer_readme", kNihon + ".txt"}},
        "", {}, kNihon + ".txt", ""},
-      // A window title names no file: it is shown with '?' as before.
-      {"a window title", "Aquarium", {}, " window_title=\"" + kNihon + "\"", {}, "", ""},
+      // The players' settings document names the windows: a '?' there
+      // would show in place of each lost character.
+      {"a window title", "Aquarium", {}, " window_title=\"" + kNihon + "\"", {}, kNihon, ""},
+      {"a window name", "Aquarium", {}, " window_name=\"&#x65E5;&#x672C;\"", {}, kNihon, ""},
       {"a name and a file that Mac Roman holds", cafe, {}, "", {cafe + ".txt"}, "", ""},
   };
   for (const auto& c : cases) {
@@ -190,6 +192,36 @@ TEST_F(UnheldTexts, TheFirstGenerationRefusesThemToo) {
     EXPECT_TRUE(Mentions(first.GetHostStatusLog(), Refusal(c.refused))) << c.what;
     EXPECT_TRUE(FolderEntries(outputFolder).empty()) << c.what;
   }
+}
+
+// The settings document of every saver and projector names each window,
+// the sub-items' too: a window name or title that lost characters is
+// refused before a build by the projector's list as by the saver's, and
+// the document itself is never written with it.
+TEST_F(UnheldTexts, WindowTextsOfSubItemsAndProjectorsAreRefusedToo) {
+  modeltest::WriteMovie(projectFolder + "sub.swf");
+  const std::string sub = "<sub_data>\n<flash_projector swf=\"sub.swf\" window_title=\"" + kNihon +
+                          "\">\n<more_files>\n</more_files>\n</flash_projector>\n</sub_data>\n";
+  std::string saver = ProjectXml("Aquarium", {});
+  saver.replace(saver.find("</flash_projector>\n</flash_saver"), 0, sub);
+  ASSERT_TRUE(modeltest::ReadListXml(list, saver, projectFolder));
+  EXPECT_EQ(list.GetRootItem()->GetSubItem(0)->GetWindowTitle(), kHeld);
+  EXPECT_FALSE(Build());
+  EXPECT_TRUE(Mentions(builder.GetHostStatusLog(), Refusal(kNihon))) << LastStatus();
+  EXPECT_TRUE(FolderEntries(outputFolder).empty());
+  EXPECT_FALSE(list.WriteSettingsFile(CPathName(projectFolder + "ssc0.dat")));
+  EXPECT_FALSE(gbtest::FileExists(projectFolder + "ssc0.dat"));
+
+  CDataList projector;
+  const std::string element = "<flash_projector_datalist output_win=\"true\">\n<flash_projector swf=\"fish.swf\" "
+                              "window_name=\"" + kNihon + "\" />\n</flash_projector_datalist>\n";
+  ASSERT_TRUE(modeltest::ReadListXml(projector, element, projectFolder));
+  std::string refusal;
+  EXPECT_FALSE(projector.ValidateOutputNames(nullptr, &refusal));
+  EXPECT_NE(refusal.find(Refusal(kNihon)), std::string::npos) << refusal;
+  // Renamed, the window is built again.
+  projector.GetRootItem()->SetWindowName("Main");
+  EXPECT_TRUE(projector.ValidateOutputNames(nullptr, &refusal)) << refusal;
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <dirent.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cmath>
@@ -168,6 +169,36 @@ TEST(PropertyList, FilesAreWrittenAtomically) {
     closedir(dir);
   }
   EXPECT_EQ(listing.size(), std::string("domain.plist bad.plist sub ").size()) << listing;
+}
+
+// A file that is a symbolic link (a chain of them, as a dotfile manager
+// makes) is written into the file the links lead to, and the links stay; the
+// file keeps its mode. A link that leads nowhere is not written through.
+TEST(PropertyList, FilesAreWrittenThroughLinksWithTheirMode) {
+  const std::string folder = gbtest::MakeTempFolder("plist-links");
+  const std::string real = gbtest::MakeTempFolder("plist-links-real");
+  int error = -1;
+  ASSERT_TRUE(plat::WritePropertyListFile(real + "domain.plist", PlistValue(), &error));
+  ASSERT_EQ(chmod((real + "domain.plist").c_str(), 0644), 0);
+  ASSERT_EQ(symlink((real + "domain.plist").c_str(), (folder + "middle.plist").c_str()), 0);
+  ASSERT_EQ(symlink("middle.plist", (folder + "domain.plist").c_str()), 0);
+  ASSERT_TRUE(plat::WritePropertyListFile(folder + "domain.plist", Sample(), &error));
+  struct stat info;
+  ASSERT_EQ(lstat((folder + "domain.plist").c_str(), &info), 0);
+  EXPECT_TRUE(S_ISLNK(info.st_mode));
+  ASSERT_EQ(lstat((real + "domain.plist").c_str(), &info), 0);
+  EXPECT_TRUE(S_ISREG(info.st_mode));
+  EXPECT_EQ(info.st_mode & 07777, 0644u);
+  PlistValue value;
+  ASSERT_TRUE(plat::ReadPropertyListFile(real + "domain.plist", &value, &error));
+  EXPECT_TRUE(value == Sample());
+
+  ASSERT_EQ(symlink((real + "gone.plist").c_str(), (folder + "dangling.plist").c_str()), 0);
+  EXPECT_FALSE(plat::WritePropertyListFile(folder + "dangling.plist", Sample(), &error));
+  EXPECT_EQ(error, ENOENT);
+  ASSERT_EQ(lstat((folder + "dangling.plist").c_str(), &info), 0);
+  EXPECT_TRUE(S_ISLNK(info.st_mode));
+  EXPECT_NE(lstat((real + "gone.plist").c_str(), &info), 0);
 }
 
 TEST(PropertyList, BundleInfoStringsComeFromTheBundlesInfoPlist) {

@@ -146,6 +146,10 @@ TEST_F(PopupButtons, ComboBoxShowsTheChosenItemAndKeepsItsParts) {
   EXPECT_EQ(plat::ControlText(combo.GetEdit().GetControlRef()).size(), 255u);
   ASSERT_TRUE(combo.Clear(false));
   EXPECT_EQ(combo.GetNumber(), 0);
+  // The edit text is read whole, whatever its length.
+  ASSERT_TRUE(combo.GetEdit().SetText((std::string(300, ' ') + "42").c_str(), false));
+  EXPECT_EQ(combo.GetNumber(), 42);
+  EXPECT_DOUBLE_EQ(combo.GetDouble(), 42.0);
 
   // Geometry moves the two parts together.
   combo.SetLeft(50);
