@@ -45,6 +45,7 @@ bool CSaverBuilder::Build(CSaverDataList* list, CStaticText* status) {
   const bool buildsInstaller = list->GetOutputWinInstaller() && list->GetWinInstallerOutputPath(installer) &&
                                (list->GetOverwriteWinInstaller() || !installer.Exists());
   if ((buildsScr || buildsInstaller) && !CheckWindowsFiles(*list)) return false;
+  if (buildsInstaller && !CheckWinInstallerNames(*list)) return false;
 
   CPathName output(nullptr);
   if (list->GetOutputMacUniversal()) {

@@ -88,6 +88,11 @@ class CSaverBuilder {
   // false, reported, when a file is missing or is a folder, two would share
   // a name, or Windows cannot hold a name.
   [[nodiscard]] bool CheckWindowsFiles(CSaverDataList& list);
+  // Whether the Windows installer can hold the screen saver beside its own
+  // files ("installer.dat", "icd0.dat" and the ReadMe and licence it
+  // shows), which it unpacks into one folder: false, reported, when the
+  // saver's name is one of theirs.
+  [[nodiscard]] bool CheckWinInstallerNames(const CSaverDataList& list);
   [[nodiscard]] bool AddMovieFilesToArchive(CDataArchiveWriter& writer);
   [[nodiscard]] bool AddSaverMovieToArchive(CDataArchiveWriter& writer);
   [[nodiscard]] bool AddSettingsToArchive(CDataArchiveWriter& writer);

@@ -2,6 +2,7 @@
 // built in a staging folder of the step's own, wrapped into an installer
 // (the Mac one an application bundle, the Windows one a single file behind
 // the installer stub) that installs it into the user's screen-saver folder.
+#include "builders/archive_file.h"
 #include "builders/build_messages.h"
 #include "builders/install_items.h"
 #include "builders/saver_archive.h"
@@ -67,6 +68,33 @@ bool CSaverBuilder::BuildInstaller(CSaverDataList* list, bool overwrite, const C
   if (built) return true;
   return ReportWriteFailure(installer.GetFailure(), installer.GetFailedPath(), installer.GetOtherFailedPath(), output,
                             kInstallerNameTakenMessage);
+}
+
+bool CSaverBuilder::CheckWinInstallerNames(const CSaverDataList& list) {
+  CSaverInstallerBuilder installer;
+  installer.SetFromProject(list);
+  const CInstallerSettings& values = installer.GetSettings();
+  // The texts go in as the installer takes them: when their step is on and
+  // they are files (else they are left out, and noted).
+  auto packs = [&values](u32 step, const CPathName& path) {
+    return (values.steps & step) && !path.IsEmpty() && IsRegularFile(path);
+  };
+  const struct {
+    const char* name;
+    bool packed;
+    CPathName source;  // empty for the installer's own file
+  } own[] = {{"installer.dat", true, CPathName(nullptr)},
+             {"icd0.dat", true, CPathName(nullptr)},
+             {"ReadMe.txt", packs(CInstallerSettings::kReadMeStep, values.readMePath), values.readMePath},
+             {"License.txt", packs(CInstallerSettings::kLicenseStep, values.licensePath), values.licensePath}};
+  const std::string saver = FoldNameCase(list.GetWinFileName());
+  CPathName output(nullptr);
+  if (!list.GetWinOutputPath(output)) output = CPathName(list.GetWinFileName());
+  for (const auto& file : own)
+    if (file.packed && FoldNameCase(file.name) == saver)
+      return Report(kInstallerNameTakenMessage, file.name, Shown(output),
+                    file.source.IsEmpty() ? std::string(file.name) : Shown(file.source));
+  return true;
 }
 
 bool CSaverBuilder::ReportWriteFailure(OSErr error, const CPathName& path, const CPathName& otherPath,

@@ -410,4 +410,32 @@ TEST_F(ExtraFileNames, WhatAWindowsOutputCannotHoldStopsTheWholeBuildBeforeAMacO
   }
 }
 
+// The Windows installer unpacks the screen saver beside its own files: a
+// saver named as one of them ("ReadMe.txt" while the installer shows a
+// ReadMe, "icd0.dat" always) is refused before any output is made, and
+// names the installer's file; without the ReadMe the name is free.
+TEST_F(ExtraFileNames, TheWindowsInstallersOwnFileNamesAreRefusedForItsSaverBeforeAnyOutputIsMade) {
+  const std::string readMe = AddFile("Notes.txt", "read me");
+  const struct {
+    const char* saver;
+    bool withReadMe;
+    bool refused;
+  } cases[] = {
+      {"ReadMe.txt", true, true}, {"readme.TXT", true, true},  {"ReadMe.txt", false, false},
+      {"icd0.dat", false, true},  {"INSTALLER.DAT", false, true}, {"License.txt", true, false},
+  };
+  for (const auto& c : cases) {
+    SetUp();
+    const std::string trace = std::string(c.saver) + (c.withReadMe ? " with a ReadMe" : "");
+    list.SetWinFileName(c.saver);
+    list.SetInstallerHasReadMe(c.withReadMe);
+    list.SetInstallerReadMe(CPathName(readMe));
+    EXPECT_EQ(BuildCurrent(true, true, true, true), !c.refused) << trace << ": " << LastStatus();
+    if (!c.refused) continue;
+    EXPECT_TRUE(LogMentions("would be named \"")) << trace << ": " << LastStatus();
+    EXPECT_TRUE(FolderEntries(outputFolder).empty()) << trace;
+    EXPECT_TRUE(FolderEntries(workFolder).empty()) << trace;
+  }
+}
+
 }  // namespace
