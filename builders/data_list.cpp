@@ -193,17 +193,9 @@ bool CDataList::ValidateOutputs(const std::vector<const CHeldText*>& names, CStr
 
   // An output that takes the place of what the build reads would destroy
   // it, before or while it is read.
-  std::vector<const CPathName*> read;
-  GetInputPaths(read);
-  std::vector<CPathName> inputs;
-  for (const CPathName* input : read) inputs.push_back(*input);
-  if (!project_file.IsEmpty()) inputs.push_back(project_file);
-  for (const CPathName& path : paths) {
-    const CPathName* input = nullptr;
-    if (const int refusal = FindInputReplacedBy(path, inputs, &input))
-      return RefuseBuild(refusal, ShownPath(path), ShownPath(*input), message, hostMessage);
-  }
-  return true;
+  std::vector<const CPathName*> inputs;
+  GetInputPaths(inputs);
+  return RefuseOutputsReplacingInputs(paths, inputs, project_file, message, hostMessage);
 }
 
 bool CDataList::ValidateWindowsNames(const std::vector<const CHeldText*>& names, CStringBuffer* message,

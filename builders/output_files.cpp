@@ -182,12 +182,13 @@ CPathName FollowLinks(const CPathName& path) {
   return CPathName(target);
 }
 
-int FindInputReplacedBy(const CPathName& output, const std::vector<CPathName>& inputs, const CPathName** input) {
+int FindInputReplacedBy(const CPathName& output, const std::vector<const CPathName*>& inputs,
+                        const CPathName** input) {
   const std::string host = HostPathOf(output);
   if (host.empty()) return 0;
   const std::vector<std::string> written = ComparedNames(LocationOf(host));
-  for (const CPathName& read : inputs) {
-    const std::string from = HostPathOf(read);
+  for (const CPathName* read : inputs) {
+    const std::string from = HostPathOf(*read);
     if (from.empty()) continue;
     // The input as named (a link is replaced as itself) and what it leads to.
     std::vector<std::vector<std::string>> places{ComparedNames(LocationOf(from))};
@@ -201,10 +202,21 @@ int FindInputReplacedBy(const CPathName& output, const std::vector<CPathName>& i
       if (written == place || LiesInside(place, written)) met = kOutputReplacesInputMessage;
     if (met == 0 && folder && LiesInside(written, places.back())) met = kOutputInsideInputMessage;
     if (met == 0) continue;
-    if (input) *input = &read;
+    if (input) *input = read;
     return met;
   }
   return 0;
+}
+
+bool RefuseOutputsReplacingInputs(const std::vector<CPathName>& outputs, std::vector<const CPathName*> inputs,
+                                  const CPathName& projectFile, CStringBuffer* message, std::string* hostMessage) {
+  if (!projectFile.IsEmpty()) inputs.push_back(&projectFile);
+  for (const CPathName& output : outputs) {
+    const CPathName* input = nullptr;
+    if (const int refusal = FindInputReplacedBy(output, inputs, &input))
+      return RefuseBuild(refusal, ShownPath(output), ShownPath(*input), message, hostMessage);
+  }
+  return true;
 }
 
 bool LeadsToItem(const CPathName& path) {

@@ -11,6 +11,7 @@
 #include "foundation/path_name.h"
 
 class CBuildStatus;
+class CStringBuffer;
 class CSwfItem;
 
 // A file that goes into an output under `name`.
@@ -93,8 +94,15 @@ CPathName FollowLinks(const CPathName& path);
 // link and what it leads to, the output's folder is followed to where it
 // leads (the output's own item is replaced, never followed), and letter
 // case is ignored, as the outputs' file systems ignore it.
-[[nodiscard]] int FindInputReplacedBy(const CPathName& output, const std::vector<CPathName>& inputs,
+[[nodiscard]] int FindInputReplacedBy(const CPathName& output, const std::vector<const CPathName*>& inputs,
                                       const CPathName** input);
+
+// The check of a build's outputs against what it reads: `inputs` and the
+// project file (when not empty). False, refused as RefuseBuild refuses
+// (build_status.h), at the first output that would destroy one of them.
+[[nodiscard]] bool RefuseOutputsReplacingInputs(const std::vector<CPathName>& outputs,
+                                                std::vector<const CPathName*> inputs, const CPathName& projectFile,
+                                                CStringBuffer* message, std::string* hostMessage);
 
 // A regular file that begins as a plain or compressed movie does.
 [[nodiscard]] bool IsMovieFile(const CPathName& path);

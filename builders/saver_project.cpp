@@ -258,16 +258,9 @@ bool CSaverProject::ValidateOutputNames(CStringBuffer* message, std::string* hos
     outputs.push_back(output);
   }
   // An output that takes the place of what the build reads would destroy it.
-  std::vector<const CPathName*> read;
-  GetInputPaths(read);
-  std::vector<CPathName> inputs;
-  for (const CPathName* input : read) inputs.push_back(*input);
-  if (!projectFile.IsEmpty()) inputs.push_back(projectFile);
-  for (const CPathName& output : outputs) {
-    const CPathName* input = nullptr;
-    if (const int refusal = FindInputReplacedBy(output, inputs, &input))
-      return RefuseBuild(refusal, ShownPath(output), ShownPath(*input), message, hostMessage);
-  }
+  std::vector<const CPathName*> inputs;
+  GetInputPaths(inputs);
+  if (!RefuseOutputsReplacingInputs(outputs, inputs, projectFile, message, hostMessage)) return false;
   // The Windows saver is a file for Windows.
   const std::string scr = GetName() + ".scr";
   if (!IsWindowsName(scr)) return RefuseBuild(kWindowsNameMessage, scr, message, hostMessage);

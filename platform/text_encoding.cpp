@@ -40,32 +40,11 @@ void AppendCodePoint(u32 c, std::u16string& units) {
 [[nodiscard]] bool DecodeUtf8(const u8* p, size_t n, std::u16string& units) {
   size_t i = 0;
   while (i < n) {
-    u8 lead = p[i];
-    u32 c;
-    size_t extra;
-    u32 minimum;
-    if (lead < 0x80) {
-      units.push_back(char16_t(lead));
-      ++i;
-      continue;
-    } else if ((lead & 0xE0) == 0xC0) {
-      c = lead & 0x1F, extra = 1, minimum = 0x80;
-    } else if ((lead & 0xF0) == 0xE0) {
-      c = lead & 0x0F, extra = 2, minimum = 0x800;
-    } else if ((lead & 0xF8) == 0xF0) {
-      c = lead & 0x07, extra = 3, minimum = 0x10000;
-    } else {
-      return false;
-    }
-    if (n - i <= extra) return false;
-    for (size_t k = 1; k <= extra; ++k) {
-      u8 next = p[i + k];
-      if ((next & 0xC0) != 0x80) return false;
-      c = (c << 6) | (next & 0x3F);
-    }
-    if (c < minimum || c > 0x10FFFF || IsSurrogate(c)) return false;
+    u32 c = 0;
+    const size_t length = DecodeUtf8Character(p + i, n - i, &c);
+    if (length == 0) return false;
     AppendCodePoint(c, units);
-    i += extra + 1;
+    i += length;
   }
   return true;
 }
@@ -144,6 +123,34 @@ constexpr std::array<u8, 256> kMacRomanUpper = MacRomanCaseTable(SimpleUppercase
 constexpr std::array<u8, 256> kMacRomanLower = MacRomanCaseTable(SimpleLowercase);
 
 }  // namespace
+
+size_t DecodeUtf8Character(const u8* p, size_t n, u32* c) {
+  if (n == 0) return 0;
+  const u8 lead = p[0];
+  size_t extra = 0;
+  u32 value = 0, minimum = 0;
+  if (lead < 0x80) {
+    *c = lead;
+    return 1;
+  }
+  if ((lead & 0xE0) == 0xC0) {
+    value = lead & 0x1F, extra = 1, minimum = 0x80;
+  } else if ((lead & 0xF0) == 0xE0) {
+    value = lead & 0x0F, extra = 2, minimum = 0x800;
+  } else if ((lead & 0xF8) == 0xF0) {
+    value = lead & 0x07, extra = 3, minimum = 0x10000;
+  } else {
+    return 0;
+  }
+  if (n <= extra) return 0;
+  for (size_t k = 1; k <= extra; ++k) {
+    if ((p[k] & 0xC0) != 0x80) return 0;
+    value = (value << 6) | (p[k] & 0x3F);
+  }
+  if (value < minimum || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) return 0;
+  *c = value;
+  return extra + 1;
+}
 
 u8 MacRomanToUpper(u8 byte) { return kMacRomanUpper[byte]; }
 u8 MacRomanToLower(u8 byte) { return kMacRomanLower[byte]; }

@@ -44,6 +44,11 @@ u8 MacRomanToLower(u8 byte);
 // False for malformed input or an unknown encoding; `units` is then unchanged.
 [[nodiscard]] bool DecodeText(const u8* bytes, size_t count, CFStringEncoding encoding, std::u16string& units);
 
+// The length of the UTF-8 character that `p` (`n` bytes) begins with, its
+// code point into `c`; 0 when the bytes begin none (a bad lead byte, a cut
+// or over-long sequence, a surrogate, a value beyond U+10FFFF).
+size_t DecodeUtf8Character(const u8* p, size_t n, u32* c);
+
 // Decodes UTF-16 bytes in the given byte order (no byte-order mark handling).
 [[nodiscard]] bool DecodeUtf16(const u8* bytes, size_t count, bool bigEndian, std::u16string& units);
 

@@ -168,30 +168,10 @@ constexpr size_t kMaxEncodingName = 64;
 size_t FindBadUtf8(std::string_view text) {
   size_t i = 0;
   while (i < text.size()) {
-    const u8 lead = u8(text[i]);
-    size_t extra = 0;
-    u32 c = 0, minimum = 0;
-    if (lead < 0x80) {
-      ++i;
-      continue;
-    }
-    if ((lead & 0xE0) == 0xC0) {
-      c = lead & 0x1F, extra = 1, minimum = 0x80;
-    } else if ((lead & 0xF0) == 0xE0) {
-      c = lead & 0x0F, extra = 2, minimum = 0x800;
-    } else if ((lead & 0xF8) == 0xF0) {
-      c = lead & 0x07, extra = 3, minimum = 0x10000;
-    } else {
-      return i;
-    }
-    if (text.size() - i <= extra) return i;
-    for (size_t k = 1; k <= extra; ++k) {
-      const u8 next = u8(text[i + k]);
-      if ((next & 0xC0) != 0x80) return i;
-      c = (c << 6) | (next & 0x3F);
-    }
-    if (c < minimum || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) return i;
-    i += extra + 1;
+    u32 c = 0;
+    const size_t length = DecodeUtf8Character(reinterpret_cast<const u8*>(text.data()) + i, text.size() - i, &c);
+    if (length == 0) return i;
+    i += length;
   }
   return std::string_view::npos;
 }

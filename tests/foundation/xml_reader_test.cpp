@@ -1,7 +1,6 @@
 #include "foundation/xml_reader.h"
 
 #include <algorithm>
-#include <chrono>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -263,26 +262,14 @@ TEST(XmlReader, DocumentsWithReferencesToNoCharacterAreRefused) {
   EXPECT_EQ(doc.Attribute(doc.Child("e"), "v").GetTextString(), "\t\n\r\xC4\x8E");
 }
 
-// The fastest of a few runs, in seconds.
-template <typename Run>
-double Fastest(Run run) {
-  double best = 1e9;
-  for (int i = 0; i < 3; ++i) {
-    const auto start = std::chrono::steady_clock::now();
-    run();
-    best = std::min(best, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
-  }
-  return best;
-}
-
 // Unescaping takes time in proportion to the text, also a text of many
 // "&#x" that end nowhere.
 TEST(XmlReader, UnescapingTakesTimeInProportion) {
   std::string small;
   for (int i = 0; i < 80000; ++i) small += "&#x&#x41";
   const std::string large = small + small + small + small;
-  const double smallTime = Fastest([&] { EXPECT_EQ(UnescapeXmlEntities(small), small); });
-  const double largeTime = Fastest([&] { EXPECT_EQ(UnescapeXmlEntities(large), large); });
+  const double smallTime = gbtest::FastestOfRuns([&] { EXPECT_EQ(UnescapeXmlEntities(small), small); });
+  const double largeTime = gbtest::FastestOfRuns([&] { EXPECT_EQ(UnescapeXmlEntities(large), large); });
   EXPECT_LT(largeTime, 8 * smallTime + 0.5) << smallTime << " s, then " << largeTime << " s";
 }
 

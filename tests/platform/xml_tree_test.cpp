@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <chrono>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -262,18 +261,6 @@ TEST(XmlTree, RefusesCharacterReferencesXmlDoesNotAllow) {
     EXPECT_FALSE(ParseXmlTree(text, nullptr, controls)) << text;
 }
 
-// The fastest of a few runs, in seconds.
-template <typename Run>
-double Fastest(Run run) {
-  double best = 1e9;
-  for (int i = 0; i < 3; ++i) {
-    const auto start = std::chrono::steady_clock::now();
-    run();
-    best = std::min(best, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
-  }
-  return best;
-}
-
 // An element of many attributes is checked for a name given twice in time
 // that grows with the document, not with its square.
 TEST(XmlTree, ManyAttributesTakeTimeInProportion) {
@@ -284,8 +271,8 @@ TEST(XmlTree, ManyAttributesTakeTimeInProportion) {
   };
   const size_t count = 32000;
   const std::string small = element(count, ""), large = element(4 * count, "");
-  const double smallTime = Fastest([&] { EXPECT_TRUE(ParseXmlTree(small)); });
-  const double largeTime = Fastest([&] { EXPECT_TRUE(ParseXmlTree(large)); });
+  const double smallTime = gbtest::FastestOfRuns([&] { EXPECT_TRUE(ParseXmlTree(small)); });
+  const double largeTime = gbtest::FastestOfRuns([&] { EXPECT_TRUE(ParseXmlTree(large)); });
   // Four times the attributes: about four times the time, sixteen if it
   // grew with the square (seconds, then). The allowance keeps the noise of
   // short times out of it.

@@ -5,6 +5,8 @@
 // user's folders. Paths here are host paths (UTF-8).
 #pragma once
 
+#include <algorithm>
+#include <chrono>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -79,5 +81,18 @@ class HeapPeak {
  private:
   int64_t start_ = 0;
 };
+
+// The fastest of a few runs, in seconds: the time a run takes on a machine
+// that other work may be slowing.
+template <typename Run>
+double FastestOfRuns(Run run, int runs = 3) {
+  double best = 1e9;
+  for (int i = 0; i < runs; ++i) {
+    const auto start = std::chrono::steady_clock::now();
+    run();
+    best = std::min(best, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+  }
+  return best;
+}
 
 }  // namespace gbtest
