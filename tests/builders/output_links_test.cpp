@@ -30,14 +30,8 @@ using gbtest::Bytes;
 using gbtest::ToBytes;
 using savertest::FolderEntries;
 
-// What an output holds: path to bytes ("x/" for a folder, "->text" for a link).
-using Packed = std::map<std::string, Bytes>;
-
-Packed FolderFiles(const std::string& folder) {
-  Packed files;
-  for (auto& [path, bytes] : gbtest::TreeContents(folder)) files[path] = bytes;
-  return files;
-}
+using savertest::FolderFiles;
+using savertest::Packed;
 
 // The paths of the links among them.
 std::vector<std::string> LinksIn(const Packed& packed) {
@@ -47,113 +41,12 @@ std::vector<std::string> LinksIn(const Packed& packed) {
   return links;
 }
 
-class OutputLinks : public savertest::SaverProjectTest {
+class OutputLinks : public savertest::AllOutputsTest {
  public:
   void SetUp() override {
-    SaverProjectTest::SetUp();
-    SelectOutputs(false, false);
-    list.SetMacUniversalInstallerFileName("Install_Aquarium.app");
-    list.SetWinInstallerFileName("Install_Aquarium.exe");
+    AllOutputsTest::SetUp();
     outside = gbtest::MakeTempFolder("links-outside-" + std::to_string(++runs));
   }
-
-  bool BuildCurrent(bool macSaver, bool winSaver, bool macInstaller, bool winInstaller) {
-    SelectOutputs(macSaver, winSaver);
-    list.SetOutputMacUniversalInstaller(macInstaller);
-    list.SetOutputWinInstaller(winInstaller);
-    list.SetOverwriteMacUniversalInstaller(true);
-    list.SetOverwriteWinInstaller(true);
-    const bool built = Build();
-    log = builder.GetStatusLog();
-    return built;
-  }
-
-  enum class FirstGeneration { kSaver, kWindowsSaver, kInstaller };
-  bool BuildFirstGeneration(FirstGeneration output) {
-    CSaverProject project;
-    project.SetTemplateFolders(CPathName(templatesBase + "ss/u/"), CPathName(templatesBase + "ssin/u/"));
-    project.SetName("Aquarium");
-    EXPECT_TRUE(project.SetMovie(CPathName(moviePath)));
-    project.SetOutputFolder(CPathName(outputFolder));
-    const CPathList& more = list.GetRootItem()->GetMoreFiles();
-    for (int i = 0; i < more.GetCount(); ++i) project.AddMoreFile(*more.GetAt(i));
-    project.SetInstallerReadme(list.GetInstallerHasReadMe());
-    project.SetInstallerReadmeSrc(list.GetInstallerReadMe());
-    project.SetInstallerLicense(list.GetInstallerHasLicense());
-    project.SetInstallerLicenseSrc(list.GetInstallerLicense());
-    CSaverProjectBuilder first(project);
-    CSaverProjectBuilder::BuildRequest request;
-    request.overwrite = true;
-    bool built = false;
-    switch (output) {
-      case FirstGeneration::kSaver:
-        built = first.BuildSaver(CPathName(MacOutput()), request);
-        break;
-      case FirstGeneration::kWindowsSaver:
-        built = first.BuildWindowsSaver(request);
-        break;
-      case FirstGeneration::kInstaller:
-        built = first.BuildInstaller(CPathName(outputFolder + "InstallAquarium.app"), request);
-        break;
-    }
-    log = first.GetStatusLog();
-    return built;
-  }
-
-  static Packed BundleFiles(const std::string& bundle) { return FolderFiles(bundle + "/Contents/Resources/"); }
-
-  // What a packed data archive holds, unpacked by our reader.
-  static Packed ArchiveFiles(const std::string& file) {
-    Packed files;
-    CDataArchiveReader reader;
-    if (!reader.Open(CPathName(file)) || !reader.Load()) {
-      ADD_FAILURE() << file << " does not unpack: " << reader.GetError();
-      return files;
-    }
-    for (const auto& entry : reader.GetNamedFiles())
-      files[entry.item->GetName()] = gbtest::ReadFile(entry.item->GetPath().GetAbsolutePath(0));
-    CPathName settings(nullptr);
-    if (reader.GetSettingsPath(settings)) settings.Delete();
-    reader.DeleteUnpackedFiles();
-    static_cast<void>(reader.Close());
-    return files;
-  }
-
-  // What a Mac installer installs of the saver for a user of its own.
-  static Packed InstalledFiles(const std::string& installer) {
-    static int installs = 0;
-    const std::string home = gbtest::MakeTempFolder("links-home-" + std::to_string(++installs));
-    gbtest::SetEnvironment("HOME", home);
-    plat::SetApplicationBundle(installer);
-    CInstallerBuilder installing;
-    const bool installed = installing.Install();
-    gbtest::UseBuildBundle();
-    EXPECT_TRUE(installed) << installer;
-    return BundleFiles(home + "Library/Screen Savers/Aquarium.saver");
-  }
-
-  // What the Windows installer's saver holds: the installer unpacked, then its saver.
-  Packed WindowsInstallerFiles() {
-    CInstallerArchiveReader reader;
-    if (!reader.Open(CPathName(outputFolder + "Install_Aquarium.exe")) || !reader.Load()) {
-      ADD_FAILURE() << "the Windows installer does not unpack: " << reader.GetError();
-      return {};
-    }
-    Packed files = ArchiveFiles(workFolder + "Aquarium.scr");
-    reader.DeleteUnpackedFiles();
-    CPathName script(nullptr);
-    if (reader.GetScriptPath(script)) script.Delete();
-    CPathName(workFolder + "icd0.dat").Delete();
-    static_cast<void>(reader.Close());
-    return files;
-  }
-
-  bool LogMentions(const std::string& text) const {
-    for (const std::string& line : log)
-      if (line.find(text) != std::string::npos) return true;
-    return false;
-  }
-  std::string LastLog() const { return log.empty() ? std::string() : log.back(); }
 
   // A link at `path` holding `text`.
   static void Link(const std::string& text, const std::string& path) {
@@ -161,7 +54,6 @@ class OutputLinks : public savertest::SaverProjectTest {
   }
 
   std::string outside;  // a folder outside the project, where links lead
-  std::vector<std::string> log;
   static int runs;
 };
 

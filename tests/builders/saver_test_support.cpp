@@ -5,7 +5,14 @@
 
 #include <algorithm>
 
+#include "builders/data_archive.h"
+#include "builders/installer_archive.h"
+#include "builders/installer_builder.h"
+#include "builders/saver_project.h"
+#include "builders/saver_project_builder.h"
 #include "foundation/path_name.h"
+#include "platform/roots.h"
+#include "tests/builders/archive_test_support.h"
 #include "tests/builders/model_fixtures.h"
 #include "tests/support/test_support.h"
 
@@ -166,6 +173,113 @@ std::string SaverProjectTest::LastStatus() const {
 
 bool SaverProjectTest::StatusMentions(const std::string& text) const {
   for (const std::string& line : builder.GetStatusLog())
+    if (line.find(text) != std::string::npos) return true;
+  return false;
+}
+
+Packed FolderFiles(const std::string& folder) {
+  Packed files;
+  for (auto& [path, bytes] : gbtest::TreeContents(folder)) files[path] = bytes;
+  return files;
+}
+
+void AllOutputsTest::SetUp() {
+  SaverProjectTest::SetUp();
+  SelectOutputs(false, false);
+  list.SetMacUniversalInstallerFileName("Install_Aquarium.app");
+  list.SetWinInstallerFileName("Install_Aquarium.exe");
+  log.clear();
+}
+
+bool AllOutputsTest::BuildCurrent(bool macSaver, bool winSaver, bool macInstaller, bool winInstaller) {
+  SelectOutputs(macSaver, winSaver);
+  list.SetOutputMacUniversalInstaller(macInstaller);
+  list.SetOutputWinInstaller(winInstaller);
+  list.SetOverwriteMacUniversalInstaller(true);
+  list.SetOverwriteWinInstaller(true);
+  const bool built = Build();
+  log = builder.GetStatusLog();
+  return built;
+}
+
+bool AllOutputsTest::BuildFirstGeneration(FirstGeneration output) {
+  CSaverProject project;
+  project.SetTemplateFolders(CPathName(templatesBase + "ss/u/"), CPathName(templatesBase + "ssin/u/"));
+  project.SetName("Aquarium");
+  EXPECT_TRUE(project.SetMovie(CPathName(moviePath)));
+  project.SetOutputFolder(CPathName(outputFolder));
+  const CPathList& more = list.GetRootItem()->GetMoreFiles();
+  for (int i = 0; i < more.GetCount(); ++i) project.AddMoreFile(*more.GetAt(i));
+  project.SetInstallerReadme(list.GetInstallerHasReadMe());
+  project.SetInstallerReadmeSrc(list.GetInstallerReadMe());
+  project.SetInstallerLicense(list.GetInstallerHasLicense());
+  project.SetInstallerLicenseSrc(list.GetInstallerLicense());
+  CSaverProjectBuilder first(project);
+  CSaverProjectBuilder::BuildRequest request;
+  request.overwrite = true;
+  bool built = false;
+  switch (output) {
+    case FirstGeneration::kSaver:
+      built = first.BuildSaver(CPathName(MacOutput()), request);
+      break;
+    case FirstGeneration::kWindowsSaver:
+      built = first.BuildWindowsSaver(request);
+      break;
+    case FirstGeneration::kInstaller:
+      built = first.BuildInstaller(CPathName(outputFolder + "InstallAquarium.app"), request);
+      break;
+  }
+  log = first.GetStatusLog();
+  return built;
+}
+
+Packed AllOutputsTest::BundleFiles(const std::string& bundle) { return FolderFiles(bundle + "/Contents/Resources/"); }
+
+Packed AllOutputsTest::ArchiveFiles(const std::string& file) {
+  Packed files;
+  CDataArchiveReader reader;
+  if (!reader.Open(CPathName(file)) || !reader.Load()) {
+    ADD_FAILURE() << file << " does not unpack: " << reader.GetError();
+    return files;
+  }
+  for (const auto& entry : reader.GetNamedFiles())
+    files[entry.item->GetName()] = gbtest::ReadFile(entry.item->GetPath().GetAbsolutePath(0));
+  CPathName settings(nullptr);
+  if (reader.GetSettingsPath(settings)) settings.Delete();
+  reader.DeleteUnpackedFiles();
+  static_cast<void>(reader.Close());
+  return files;
+}
+
+Packed AllOutputsTest::InstalledFiles(const std::string& installer, const std::string& saverName) {
+  static int installs = 0;
+  const std::string home = gbtest::MakeTempFolder("installed-home-" + std::to_string(++installs));
+  gbtest::SetEnvironment("HOME", home);
+  plat::SetApplicationBundle(installer);
+  CInstallerBuilder installing;
+  const bool installed = installing.Install();
+  gbtest::UseBuildBundle();
+  EXPECT_TRUE(installed) << installer;
+  return BundleFiles(home + "Library/Screen Savers/" + saverName);
+}
+
+Packed AllOutputsTest::WindowsInstallerFiles() {
+  CInstallerArchiveReader reader;
+  if (!reader.Open(CPathName(outputFolder + "Install_Aquarium.exe")) || !reader.Load()) {
+    ADD_FAILURE() << "the Windows installer does not unpack: " << reader.GetError();
+    return {};
+  }
+  Packed files = ArchiveFiles(workFolder + "Aquarium.scr");
+  reader.DeleteUnpackedFiles();
+  CPathName script(nullptr);
+  if (reader.GetScriptPath(script)) script.Delete();
+  CPathName(workFolder + "icd0.dat").Delete();
+  static_cast<void>(reader.Close());
+  return files;
+}
+
+bool AllOutputsTest::LogMentions(const std::string& text) const {
+  for (const std::string& line : log)
     if (line.find(text) != std::string::npos) return true;
   return false;
 }

@@ -4,6 +4,7 @@
 // contents show what a build left behind.
 #pragma once
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -78,6 +79,44 @@ class SaverProjectTest : public ::testing::Test {
   CSaverDataList list;
   CBuildFolders folders;
   CSaverBuilder builder;
+};
+
+// What an output holds: path to bytes, as gbtest::TreeContents gives them
+// ("x/" for a folder, "->text" for a link).
+using Packed = std::map<std::string, std::vector<u8>>;
+
+// The files of a folder (host path), by their path below it.
+Packed FolderFiles(const std::string& folder);
+
+// Every output of both generations, from one project: the current build
+// driver's four outputs (with installers named "Install_Aquarium.app" and
+// ".exe") and the first-generation builder's, from the same templates, with
+// what each of them holds once unpacked or installed.
+class AllOutputsTest : public SaverProjectTest {
+ public:
+  void SetUp() override;
+
+  // One build of the current driver with the outputs chosen, each replacing
+  // one that is there; the status texts go to `log`.
+  bool BuildCurrent(bool macSaver, bool winSaver, bool macInstaller, bool winInstaller);
+  // One output of the first-generation builder, from the same project (its
+  // movie, extra files and the installer's texts).
+  enum class FirstGeneration { kSaver, kWindowsSaver, kInstaller };
+  bool BuildFirstGeneration(FirstGeneration output);
+
+  // What a saver bundle's resources hold.
+  static Packed BundleFiles(const std::string& bundle);
+  // What a packed data archive holds, unpacked by our reader.
+  static Packed ArchiveFiles(const std::string& file);
+  // What a Mac installer installs of the saver `saverName`, for a user of its own.
+  static Packed InstalledFiles(const std::string& installer, const std::string& saverName = "Aquarium.saver");
+  // What the Windows installer's saver holds: the installer unpacked, then its saver.
+  Packed WindowsInstallerFiles();
+
+  bool LogMentions(const std::string& text) const;
+  std::string LastLog() const { return log.empty() ? std::string() : log.back(); }
+
+  std::vector<std::string> log;
 };
 
 }  // namespace savertest
